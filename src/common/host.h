@@ -1,0 +1,65 @@
+#pragma once
+// Everything the forms take from the windowing system. The Qt host shows
+// real boxes and windows; the test host answers from a script and runs a
+// fake clock, so behaviour runs without a display.
+
+#include <filesystem>
+#include <string>
+
+namespace vox {
+
+enum class MsgButtons { Ok, OkHelp, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+struct MessageBoxSpec {
+    std::string text;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    std::string title;               // empty: the application's default title
+    std::filesystem::path helpFile;  // used by the Help button
+    int helpTopic = 0;
+};
+
+// Windows of the program, named as the forms are.
+enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Modal; returns the button pressed. The Help button opens its topic
+    // and leaves the box open.
+    virtual MsgResult messageBox(const MessageBoxSpec& box) = 0;
+
+    // One pass of the message loop: handle what is waiting now, MIDI input
+    // included, then return.
+    virtual void processEvents() = 0;
+
+    // Monotonic seconds; never jumps at midnight.
+    virtual double monotonicSeconds() = 0;
+
+    // Topic 0 opens the contents.
+    virtual void showHelp(const std::filesystem::path& helpFile, int topic) = 0;
+
+    virtual void showWindow(WindowId window) = 0;
+    // Shows the window and returns when it has closed.
+    virtual void showWindowModal(WindowId window) = 0;
+    virtual void closeWindow(WindowId window) = 0;
+    virtual void setWindowEnabled(WindowId window, bool enabled) = 0;
+    // Redraw the window from its form's state (after a change that did not
+    // come from one of its own events).
+    virtual void refreshWindow(WindowId window) = 0;
+
+    // Ends the program at once, no close handler.
+    virtual void endProgram() = 0;
+};
+
+// Shorthand for the common box: the text, an OK button, the default title.
+inline MsgResult ShowMessage(Host& host, const std::string& text) {
+    MessageBoxSpec box;
+    box.text = text;
+    return host.messageBox(box);
+}
+
+} // namespace vox

@@ -1,0 +1,47 @@
+#pragma once
+// What every window reads and writes directly. One instance lives for the
+// whole run, owned by main(); forms hold a reference.
+
+#include "voice/voice.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace vox {
+
+class MidiOutPort;
+class MidiInPort;
+
+// Bank receive from the DX7: the first pass stores by arrival order, retry
+// passes re-request the broken slots.
+struct BankReceiveState {
+    std::int16_t recvMode = 0;  // 0 idle, 1 first pass, 2 retry pass
+    std::int16_t recvSlot = 0;
+    std::array<std::int16_t, 34> retrySlots{};
+    std::int16_t retryCount = 0;
+    std::int16_t retryIndex = 0;
+    std::int16_t retryEnd = 0;
+    int storedThisRun = 0;           // voices taken this run, for the time-out message
+    double lastActivitySeconds = 0;  // monotonic time of the last request or dump
+};
+
+struct ProgramState {
+    VoiceTable voiceTable;
+    Slot editBuffer{};
+    std::int16_t currentSlot = 0;
+    std::array<std::string, 33> slotText;
+
+    // The ports; never null once main() has wired them (a closed port
+    // stands for "no handle").
+    MidiOutPort* midiOut = nullptr;
+    MidiInPort* midiIn = nullptr;
+
+    BankReceiveState receive;
+
+    std::filesystem::path programFolder;
+    std::int16_t selectedGroup = 0;
+};
+
+} // namespace vox

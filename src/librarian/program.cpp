@@ -1,0 +1,16 @@
+#include "librarian/program.h"
+
+#include "midi/midi_port.h"
+
+namespace vox {
+
+Program::Program(ProgramState& s, Host& h)
+    : state(s), host(h), form1(*this), form2(*this), form3(*this), form4(*this), form5(*this),
+      form6(*this), form7(*this) {}
+
+void Program::pumpMidiInput() {
+    if (!state.midiIn) return;
+    while (auto event = state.midiIn->poll()) form1.receiveMidiEvent(*event);
+}
+
+} // namespace vox

@@ -1,0 +1,49 @@
+#include "midi/midi_output.h"
+
+#include "midi/midi_port.h"
+
+namespace vox {
+
+void OpenMidiOut(ProgramState& state, Host& host) {
+    if (!state.midiOut) return;
+    state.midiOut->close();
+    if (!state.midiOut->open()) ShowMessage(host, kMidiOutOpenFailed);
+}
+
+void CloseMidiOut(ProgramState& state) {
+    if (state.midiOut) state.midiOut->close();
+}
+
+void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2) {
+    // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
+    if (state.midiOut && state.midiOut->isOpen())
+        state.midiOut->sendShort(status, data1 & 0x7F, data2 & 0x7F);
+}
+
+void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message) {
+    // The backends copy the bytes before returning, so the caller's buffer
+    // may go as soon as we return; no waiting on the driver is needed.
+    if (state.midiOut && state.midiOut->isOpen()) state.midiOut->sendSysEx(message);
+    host.processEvents();
+}
+
+std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slot) {
+    std::array<Byte, kImageSize> dump{};
+    for (std::size_t i = 0; i < kVoiceHeader.size(); ++i) dump[i] = kVoiceHeader[i];
+    // A data byte with bit 7 set (some files hold them) would end the
+    // message on the wire; the 7-bit checksum is the same either way.
+    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p) dump[p] = slot[p] & 0x7F;
+    dump[kChecksumPos] = VoiceChecksum(slot);
+    dump[kEndPos] = kSysExEnd;
+    return dump;
+}
+
+void SendCurrentVoice(ProgramState& state, Host& host) {
+    const int s = state.currentSlot;
+    const Byte program = (s >= 1 && s <= 32) ? static_cast<Byte>(s - 1) : 0;
+    SendShortMessage(state, kProgramChange, program, 0);
+    const auto dump = BuildVoiceDump(state.voiceTable[static_cast<std::size_t>(s)]);
+    SendLongMessage(state, host, dump);
+}
+
+} // namespace vox

@@ -1,0 +1,35 @@
+#pragma once
+// Every send of the program goes through these.
+
+#include "common/host.h"
+#include "common/program_state.h"
+
+#include <span>
+
+namespace vox {
+
+inline constexpr const char* kMidiOutOpenFailed = "MIDI out デバイスオープンに失敗しました";
+
+// Closes whatever is open, opens the output; reports a failure in a box
+// and carries on without output.
+void OpenMidiOut(ProgramState& state, Host& host);
+void CloseMidiOut(ProgramState& state);
+
+void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2);
+
+// Sends one complete System Exclusive message, then runs one pass of the
+// message loop, in which input and other handlers may run.
+void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message);
+
+// The 163-byte single-voice dump of a slot, built from positions 6..160;
+// the slot's own header and checksum positions are not read.
+std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slot);
+
+// Program change to the current slot (0 for slot 0), then its dump.
+void SendCurrentVoice(ProgramState& state, Host& host);
+
+inline constexpr Byte kProgramChange = 0xC0;
+inline constexpr Byte kNoteOn = 0x90;
+inline constexpr Byte kNoteOff = 0x80;
+
+} // namespace vox

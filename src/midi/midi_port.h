@@ -1,0 +1,94 @@
+#pragma once
+// The port layer: one output and one input, whatever the backend (RtMidi,
+// the in-process virtual DX7, a test double).
+
+#include "voice/voice_layout.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vox {
+
+class MidiOutPort {
+public:
+    virtual ~MidiOutPort() = default;
+    virtual bool open() = 0;  // true when the port is usable
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual void sendShort(Byte status, Byte data1, Byte data2) = 0;
+    virtual void sendSysEx(std::span<const Byte> message) = 0;
+    virtual std::string name() const = 0;
+};
+
+// What the input driver reports, in arrival order.
+struct MidiInEvent {
+    enum class Kind { Opened, Short, LongData, LongError };
+    Kind kind = Kind::Short;
+    Byte status = 0, data1 = 0, data2 = 0; // Short
+    std::vector<Byte> bytes;                // LongData: the bytes recorded
+};
+
+// Size of the one receive buffer: a single-voice dump. A longer System
+// Exclusive message is delivered as its first kInputBufferSize bytes.
+inline constexpr std::size_t kInputBufferSize = 163;
+
+// Input port with the driver's buffer rules. Backends call receive() from
+// any thread with one complete message; the GUI thread takes events with
+// poll() when its event loop runs. A System Exclusive message is delivered
+// only while a buffer is armed, and delivering it disarms the buffer until
+// addBuffer() is called again, as the input driver does.
+class MidiInPort {
+public:
+    virtual ~MidiInPort() = default;
+
+    bool open();
+    bool prepareBuffer();
+    bool addBuffer();
+    bool start();
+    bool reset();
+    bool stop();
+    bool unprepareBuffer();
+    bool close();
+    bool isOpen() const;
+
+    // Backend thread: one complete message as it arrived.
+    void receive(std::span<const Byte> message);
+    // Backend thread: a System Exclusive message the backend found broken.
+    void receiveError();
+
+    // GUI thread: the next event, or nothing.
+    std::optional<MidiInEvent> poll();
+
+    // Called (on the backend's thread) whenever an event is queued, so the
+    // GUI thread can be woken.
+    void setWakeUp(std::function<void()> wakeUp);
+
+    virtual std::string name() const = 0;
+
+protected:
+    // The backend's own open and close of the transport.
+    virtual bool openPort() = 0;
+    virtual void closePort() = 0;
+
+private:
+    struct Raw {
+        bool error = false;
+        std::vector<Byte> bytes;
+    };
+    mutable std::mutex mutex_;
+    std::deque<Raw> raw_;
+    std::deque<MidiInEvent> pending_;  // events ready before raw_ (Opened)
+    std::function<void()> wakeUp_;
+    bool open_ = false;
+    bool started_ = false;
+    bool prepared_ = false;
+    bool armed_ = false;
+};
+
+} // namespace vox

@@ -1,0 +1,117 @@
+#include "voice/bank_format.h"
+
+namespace vox {
+namespace {
+
+// One bit field of a packed byte: parameter k of the block (or the common
+// parameter number), its shift and its width in bits.
+struct Field {
+    int param;
+    int shift;
+    int bits;
+};
+
+// Operator block, offset j -> fields (at most two per byte; whole bytes
+// are one 7-bit field).
+struct PackedByte {
+    Field fields[3];
+    int count;
+};
+
+constexpr int k(OpParam p) { return static_cast<int>(p); }
+
+constexpr std::array<PackedByte, 17> kOperatorLayout{{
+    {{{k(OpParam::Rate1), 0, 7}}, 1},
+    {{{k(OpParam::Rate2), 0, 7}}, 1},
+    {{{k(OpParam::Rate3), 0, 7}}, 1},
+    {{{k(OpParam::Rate4), 0, 7}}, 1},
+    {{{k(OpParam::Level1), 0, 7}}, 1},
+    {{{k(OpParam::Level2), 0, 7}}, 1},
+    {{{k(OpParam::Level3), 0, 7}}, 1},
+    {{{k(OpParam::Level4), 0, 7}}, 1},
+    {{{k(OpParam::BreakPoint), 0, 7}}, 1},
+    {{{k(OpParam::LeftDepth), 0, 7}}, 1},
+    {{{k(OpParam::RightDepth), 0, 7}}, 1},
+    {{{k(OpParam::LeftCurve), 0, 2}, {k(OpParam::RightCurve), 2, 2}}, 2},
+    {{{k(OpParam::RateScaling), 0, 3}, {k(OpParam::Detune), 3, 4}}, 2},
+    {{{k(OpParam::AmpModSens), 0, 2}, {k(OpParam::KeyVelSens), 2, 3}}, 2},
+    {{{k(OpParam::OutputLevel), 0, 7}}, 1},
+    {{{k(OpParam::OscMode), 0, 1}, {k(OpParam::FreqCoarse), 1, 5}}, 2},
+    {{{k(OpParam::FreqFine), 0, 7}}, 1},
+}};
+
+constexpr std::size_t kCommonStart = 17 * kOperatorCount; // 102
+
+// Common part, offsets 102..127.
+PackedByte CommonLayout(std::size_t offset) {
+    if (offset == 111) return {{{param::Feedback, 0, 3}, {param::OscKeySync, 3, 1}}, 2};
+    if (offset == 116)
+        return {{{param::LfoKeySync, 0, 1}, {param::LfoWave, 1, 3}, {param::PitchModSens, 4, 3}}, 3};
+    int p = offset <= 110 ? static_cast<int>(offset) + 24
+          : offset <= 115 ? static_cast<int>(offset) + 25
+                          : static_cast<int>(offset) + 27;
+    return {{{p, 0, 7}}, 1};
+}
+
+PackedByte LayoutAt(std::size_t offset, int& paramBase) {
+    if (offset < kCommonStart) {
+        paramBase = kOperatorBlockParams * static_cast<int>(offset / 17);
+        return kOperatorLayout[offset % 17];
+    }
+    paramBase = 0;
+    return CommonLayout(offset);
+}
+
+bool IsWholeByte(const PackedByte& layout) { return layout.count == 1 && layout.fields[0].bits == 7; }
+
+} // namespace
+
+PackedVoice PackVoice(std::span<const Byte, kSlotSize> slot) {
+    PackedVoice packed{};
+    for (std::size_t offset = 0; offset < kPackedVoiceSize; ++offset) {
+        int base = 0;
+        const PackedByte layout = LayoutAt(offset, base);
+        unsigned byte = 0;
+        for (int f = 0; f < layout.count; ++f) {
+            const Field& field = layout.fields[f];
+            const unsigned mask = (1u << field.bits) - 1;
+            byte |= (slot[ParamPos(base + field.param)] & mask) << field.shift;
+        }
+        packed[offset] = static_cast<Byte>(byte);
+    }
+    return packed;
+}
+
+void UnpackVoice(std::span<const Byte, kPackedVoiceSize> packed, std::span<Byte, kSlotSize> slot) {
+    for (std::size_t offset = 0; offset < kPackedVoiceSize; ++offset) {
+        int base = 0;
+        const PackedByte layout = LayoutAt(offset, base);
+        const Byte b = packed[offset];
+        if (IsWholeByte(layout)) {
+            // Whole bytes are copied unmasked, bit 7 included.
+            slot[ParamPos(base + layout.fields[0].param)] = b;
+            continue;
+        }
+        for (int f = 0; f < layout.count; ++f) {
+            const Field& field = layout.fields[f];
+            const unsigned mask = (1u << field.bits) - 1;
+            slot[ParamPos(base + field.param)] = static_cast<Byte>((b >> field.shift) & mask);
+        }
+    }
+}
+
+BulkMessage BuildBulkMessage(const VoiceTable& table) {
+    BulkMessage message{};
+    for (std::size_t i = 0; i < kBankHeader.size(); ++i) message[i] = kBankHeader[i];
+    for (std::size_t v = 1; v <= kBankSlots; ++v) {
+        const PackedVoice packed = PackVoice(table[v]);
+        std::size_t at = kBulkDataPos + kPackedVoiceSize * (v - 1);
+        for (Byte b : packed) message[at++] = b;
+    }
+    message[kBulkChecksumPos] =
+        ChecksumOf(std::span<const Byte>(message).subspan(kBulkDataPos, kPackedBankSize));
+    message[kBulkMessageSize - 1] = kSysExEnd;
+    return message;
+}
+
+} // namespace vox

@@ -1,0 +1,119 @@
+#pragma once
+// Doubles for the host and the ports, shared by the unit and view tests.
+
+#include "common/host.h"
+#include "common/program_state.h"
+#include "librarian/program.h"
+#include "midi/midi_port.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace vox::test {
+
+// Answers message boxes from a script (OK / the first button when the
+// script is empty), records everything, and runs a fake clock that each
+// message-loop pass advances by `tick` seconds.
+class TestHost : public Host {
+public:
+    std::vector<MessageBoxSpec> boxes;
+    std::deque<MsgResult> answers;
+    std::vector<std::pair<std::filesystem::path, int>> helpShown;
+    std::vector<WindowId> shown, closed;
+    std::map<WindowId, bool> enabled;
+    std::vector<WindowId> refreshed;
+    double clock = 1000.0;
+    double tick = 0.01;
+    int passes = 0;
+    bool ended = false;
+    std::function<void()> onProcessEvents;        // e.g. Program::pumpMidiInput
+    std::function<void(WindowId)> onShowModal;    // plays the modal window
+
+    MsgResult messageBox(const MessageBoxSpec& box) override {
+        boxes.push_back(box);
+        if (answers.empty()) {
+            switch (box.buttons) {
+            case MsgButtons::YesNo: case MsgButtons::YesNoCancel: return MsgResult::Yes;
+            default: return MsgResult::Ok;
+            }
+        }
+        MsgResult r = answers.front();
+        answers.pop_front();
+        return r;
+    }
+    void processEvents() override {
+        ++passes;
+        clock += tick;
+        if (onProcessEvents) onProcessEvents();
+    }
+    double monotonicSeconds() override { return clock; }
+    void showHelp(const std::filesystem::path& file, int topic) override { helpShown.emplace_back(file, topic); }
+    void showWindow(WindowId w) override { shown.push_back(w); }
+    void showWindowModal(WindowId w) override {
+        shown.push_back(w);
+        if (onShowModal) onShowModal(w);
+    }
+    void closeWindow(WindowId w) override { closed.push_back(w); }
+    void setWindowEnabled(WindowId w, bool e) override { enabled[w] = e; }
+    void refreshWindow(WindowId w) override { refreshed.push_back(w); }
+    void endProgram() override { ended = true; }
+
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& b : boxes) texts.push_back(b.text);
+        return texts;
+    }
+};
+
+// Records every message sent, each as its bytes.
+class RecordingOutPort : public MidiOutPort {
+public:
+    bool openResult = true;
+    bool opened = false;
+    std::vector<std::vector<Byte>> sent;
+    std::function<void(std::span<const Byte>)> onSend;
+
+    bool open() override { return opened = openResult; }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    void sendShort(Byte s, Byte d1, Byte d2) override {
+        std::vector<Byte> m{s, d1, d2};
+        sent.push_back(m);
+        if (onSend) onSend(m);
+    }
+    void sendSysEx(std::span<const Byte> message) override {
+        sent.emplace_back(message.begin(), message.end());
+        if (onSend) onSend(message);
+    }
+    std::string name() const override { return "recording"; }
+};
+
+class TestInPort : public MidiInPort {
+public:
+    bool openResult = true;
+    std::string name() const override { return "test-in"; }
+
+protected:
+    bool openPort() override { return openResult; }
+    void closePort() override {}
+};
+
+// A whole program on doubles.
+struct ProgramFixture {
+    ProgramState state;
+    TestHost host;
+    RecordingOutPort out;
+    TestInPort in;
+    Program program{state, host};
+
+    ProgramFixture() {
+        state.midiOut = &out;
+        state.midiIn = &in;
+        host.onProcessEvents = [this] { program.pumpMidiInput(); };
+    }
+};
+
+} // namespace vox::test

@@ -50,6 +50,9 @@ public:
     // Redraw the window from its form's state (after a change that did not
     // come from one of its own events).
     virtual void refreshWindow(WindowId window) = 0;
+    // Redraw every open window; views call it after forwarding a user
+    // event, since a handler of one window may change another.
+    virtual void refreshAll() = 0;
 
     // Ends the program at once, no close handler.
     virtual void endProgram() = 0;

@@ -59,6 +59,8 @@ public:
     void closeWindow(WindowId w) override { closed.push_back(w); }
     void setWindowEnabled(WindowId w, bool e) override { enabled[w] = e; }
     void refreshWindow(WindowId w) override { refreshed.push_back(w); }
+    void refreshAll() override { ++refreshAllCount; }
+    int refreshAllCount = 0;
     void endProgram() override { ended = true; }
 
     std::vector<std::string> boxTexts() const {

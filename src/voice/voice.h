@@ -12,9 +12,9 @@ namespace vox {
 using Slot = std::array<Byte, kSlotSize>;
 
 struct VoiceTable {
-    std::array<Slot, kSlotCount> slots{};
-    Slot& operator[](std::size_t slot) { return slots.at(slot); }
-    const Slot& operator[](std::size_t slot) const { return slots.at(slot); }
+    std::array<Slot, kSlotCount> all{}; // not "slots": a Qt keyword
+    Slot& operator[](std::size_t slot) { return all.at(slot); }
+    const Slot& operator[](std::size_t slot) const { return all.at(slot); }
 };
 
 // The DX7 rule: low 7 bits of the two's complement of the 7-bit running sum.

@@ -1,0 +1,33 @@
+#include "app/help_window.h"
+
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vox {
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+    setObjectName("HelpWindow");
+    setWindowTitle("VOXMERE ヘルプ");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    browser_->setOpenExternalLinks(false);
+    resize(640, 560);
+}
+
+void HelpWindow::open(const std::filesystem::path& page, int topic) {
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(page.string()));
+    if (!std::filesystem::exists(page)) {
+        browser_->setHtml(QString("<p>ヘルプファイル %1 が見つかりません。</p>")
+                              .arg(QString::fromStdString(page.string()).toHtmlEscaped()));
+    } else {
+        if (topic != 0) url.setFragment(QString("topic%1").arg(topic));
+        browser_->setSource(url);
+        if (topic != 0) browser_->scrollToAnchor(QString("topic%1").arg(topic));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace vox

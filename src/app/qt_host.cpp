@@ -1,0 +1,178 @@
+#include "app/qt_host.h"
+
+#include "app/help_window.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace vox {
+namespace {
+
+// Ends a local event loop when the watched window hides.
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QWidget* w, QEventLoop& loop) : loop_(loop) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide) loop_.quit();
+        return false;
+    }
+
+private:
+    QEventLoop& loop_;
+};
+
+QString Qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The boxes of the classic design end lines with CR alone.
+QString BoxText(const std::string& s) {
+    QString text = Qs(s);
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    return text;
+}
+
+} // namespace
+
+QtHost::QtHost() { clock_.start(); }
+
+QtHost::~QtHost() = default;
+
+void QtHost::registerWindow(WindowId id, QWidget* w) { windows_[id] = w; }
+
+QWidget* QtHost::window(WindowId id) const {
+    auto it = windows_.find(id);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
+    const QString title = box.title.empty() ? QApplication::applicationName() : Qs(box.title);
+    if (autoAnswer_) {
+        std::fprintf(stderr, "BOX: %s: %s\n", title.toUtf8().constData(), BoxText(box.text).toUtf8().constData());
+        std::fflush(stderr);
+        return box.buttons == MsgButtons::YesNo || box.buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
+                                                                                          : MsgResult::Ok;
+    }
+    QMessageBox mb(QApplication::activeWindow());
+    mb.setWindowTitle(title);
+    mb.setText(BoxText(box.text));
+    switch (box.icon) {
+    case MsgIcon::Information: mb.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Question: mb.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Critical: mb.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None: break;
+    }
+    QAbstractButton* help = nullptr;
+    switch (box.buttons) {
+    case MsgButtons::Ok: mb.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkHelp:
+        mb.setStandardButtons(QMessageBox::Ok);
+        help = mb.addButton(QMessageBox::Help);
+        break;
+    case MsgButtons::OkCancel: mb.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    for (;;) {
+        mb.exec();
+        // The Help button opens its topic and leaves the box up.
+        if (help && mb.clickedButton() == help) {
+            showHelp(box.helpFile, box.helpTopic);
+            continue;
+        }
+        break;
+    }
+    switch (mb.standardButton(mb.clickedButton())) {
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::NoButton:
+        // Escape or the close box.
+        return box.buttons == MsgButtons::Ok || box.buttons == MsgButtons::OkHelp ? MsgResult::Ok
+                                                                                  : MsgResult::Cancel;
+    default: return MsgResult::Ok;
+    }
+}
+
+void QtHost::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    pump();
+    // Long work (a bank receive) runs inside these passes: keep the
+    // windows, progress bars included, drawn as it goes.
+    const double now = monotonicSeconds();
+    if (now - lastRefresh_ >= 0.05) {
+        lastRefresh_ = now;
+        refreshAll();
+    }
+}
+
+void QtHost::pump() {
+    // Input handlers may themselves run a message-loop pass; the pass then
+    // only handles window events, and the outer loop takes the rest.
+    if (pumping_ || !pump_) return;
+    pumping_ = true;
+    pump_();
+    pumping_ = false;
+}
+
+double QtHost::monotonicSeconds() { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+
+std::filesystem::path QtHost::HelpPage(const std::filesystem::path& helpFile) {
+    std::string stem = helpFile.stem().string();
+    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::tolower(c); });
+    return helpFile.parent_path() / (stem + ".html");
+}
+
+void QtHost::showHelp(const std::filesystem::path& helpFile, int topic) {
+    if (!help_) help_ = new HelpWindow();
+    help_->open(HelpPage(helpFile), topic);
+}
+
+void QtHost::showWindow(WindowId id) {
+    if (QWidget* w = window(id)) {
+        QMetaObject::invokeMethod(w, "refresh");
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+void QtHost::showWindowModal(WindowId id) {
+    QWidget* w = window(id);
+    if (!w) return;
+    QEventLoop loop;
+    HideWatcher watcher(w, loop);
+    showWindow(id);
+    if (w->isVisible()) loop.exec();
+}
+
+void QtHost::closeWindow(WindowId id) {
+    if (QWidget* w = window(id)) w->hide();
+}
+
+void QtHost::setWindowEnabled(WindowId id, bool enabled) {
+    if (QWidget* w = window(id)) w->setEnabled(enabled);
+}
+
+void QtHost::refreshWindow(WindowId id) {
+    if (QWidget* w = window(id)) QMetaObject::invokeMethod(w, "refresh");
+}
+
+void QtHost::refreshAll() {
+    for (auto& [id, w] : windows_)
+        if (w && w->isVisible()) QMetaObject::invokeMethod(w.data(), "refresh");
+}
+
+void QtHost::endProgram() { QCoreApplication::exit(0); }
+
+} // namespace vox

@@ -1,0 +1,65 @@
+#pragma once
+// The Host over Qt: real message boxes, windows, the event loop and a
+// monotonic clock.
+
+#include "common/host.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+namespace vox {
+
+class HelpWindow;
+
+class QtHost : public QObject, public Host {
+    Q_OBJECT
+public:
+    QtHost();
+    ~QtHost() override;
+
+    // The window shown for a form; the widget must have a slot refresh().
+    void registerWindow(WindowId id, QWidget* window);
+    // Called from every message-loop pass, e.g. to handle MIDI input.
+    void setEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // With automatic answers (VOXMERE_AUTO_ANSWER=1, for end-to-end tests)
+    // every box is answered with its default button and printed on stderr.
+    void setAutoAnswer(bool on) { autoAnswer_ = on; }
+
+    MsgResult messageBox(const MessageBoxSpec& box) override;
+    void processEvents() override;
+    double monotonicSeconds() override;
+    void showHelp(const std::filesystem::path& helpFile, int topic) override;
+    void showWindow(WindowId window) override;
+    void showWindowModal(WindowId window) override;
+    void closeWindow(WindowId window) override;
+    void setWindowEnabled(WindowId window, bool enabled) override;
+    void refreshWindow(WindowId window) override;
+    void refreshAll() override;
+    void endProgram() override;
+
+    // The help page for a help file name: the .html page of the same name,
+    // lower case, in the same folder.
+    static std::filesystem::path HelpPage(const std::filesystem::path& helpFile);
+
+public slots:
+    // Queued from the MIDI callback thread: handle waiting input.
+    void pump();
+
+private:
+    QWidget* window(WindowId id) const;
+
+    std::map<WindowId, QPointer<QWidget>> windows_;
+    std::function<void()> pump_;
+    QElapsedTimer clock_;
+    HelpWindow* help_ = nullptr;
+    bool autoAnswer_ = false;
+    bool pumping_ = false;
+    double lastRefresh_ = 0;
+};
+
+} // namespace vox

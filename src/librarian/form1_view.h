@@ -1,0 +1,66 @@
+#pragma once
+// The main window's Qt view: builds the controls at their twips positions,
+// forwards every user event to Form1 and redraws from its state.
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QComboBox;
+class QScrollBar;
+class QMenu;
+
+namespace vox {
+
+struct Program;
+class Form1;
+
+// What the MIDI menu offers; main() fills it from the port layer.
+struct MidiMenuModel {
+    std::function<std::vector<std::string>()> outputs;
+    std::function<std::vector<std::string>()> inputs;
+    std::function<std::string()> currentOutput;
+    std::function<std::string()> currentInput;
+    std::function<void(const std::string&)> chooseOutput;
+    std::function<void(const std::string&)> chooseInput;
+};
+
+class Form1View : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1View(Program& program, QWidget* parent = nullptr);
+    void setMidiMenu(MidiMenuModel model) { midiMenuModel_ = std::move(model); }
+
+public slots:
+    void refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls(QWidget* canvas);
+    void buildMenus();
+    void fillMidiMenu(QMenu* menu);
+    void after(); // every forwarded event ends here
+
+    Program& program_;
+    Form1& form_;
+    MidiMenuModel midiMenuModel_;
+
+    QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr, *list4_ = nullptr;
+    QLineEdit *text1_ = nullptr, *text2_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QPushButton* command2_ = nullptr;
+    QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
+    bool refreshing_ = false;
+};
+
+} // namespace vox

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("VOXMERE");
     // The layout was drawn for a 9-point Japanese UI font.
     QFont font("Noto Sans CJK JP");
-    font.setPointSize(9);
+    font.setPixelSize(11);
     QApplication::setFont(font);
 
     QCommandLineParser parser;

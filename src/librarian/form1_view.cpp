@@ -80,13 +80,15 @@ Form1View::Form1View(Program& program, QWidget* parent)
     // Opens at the classic client size; the window can be widened or
     // scrolled to reach the controls placed to the right.
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    resize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this) + menuBar()->sizeHint().height());
+    resize(TwipsToPixels(kClientWidth, this),
+           TwipsToPixels(kClientHeight, this) + menuBar()->sizeHint().height() +
+               scroll->horizontalScrollBar()->sizeHint().height());
     refresh();
 }
 
 void Form1View::buildControls(QWidget* c) {
     auto button = [&](const char* name, const char* caption, TwipsRect r, void (Form1::*handler)()) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), c);
+        auto* b = new WrapButton(QString::fromUtf8(caption), c);
         b->setObjectName(name);
         PlaceAt(b, r);
         if (handler)
@@ -99,7 +101,7 @@ void Form1View::buildControls(QWidget* c) {
     auto label = [&](const char* name, const char* caption, TwipsRect r) {
         auto* l = new QLabel(QString::fromUtf8(caption), c);
         l->setObjectName(name);
-        PlaceAt(l, r);
+        PlaceLabel(l, r);
         return l;
     };
     auto list = [&](const char* name, TwipsRect r) {
@@ -256,7 +258,7 @@ void Form1View::refresh() {
     SyncList(list4_, form_.list4);
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
     if (text2_->text() != ListText(form_.text2)) text2_->setText(ListText(form_.text2));
-    command2_->setText(Qs(form_.command2Caption));
+    command2_->setCaption(Qs(form_.command2Caption));
     SyncProgress(progressBar1_, form_.progressBar1);
     SyncProgress(progressBar2_, form_.progressBar2);
     refreshing_ = false;

@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+namespace vox { class WrapButton; }
 class QComboBox;
 class QScrollBar;
 class QMenu;
@@ -58,7 +59,7 @@ private:
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr, *list4_ = nullptr;
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
     QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
+    WrapButton* command2_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
     bool refreshing_ = false;
 };

@@ -26,3 +26,37 @@ inline void PlaceAt(QWidget* control, const TwipsRect& r) {
 }
 
 } // namespace vox
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vox {
+
+// A command button whose caption wraps onto a second line when it does not
+// fit on one, as the classic buttons do.
+class WrapButton : public QPushButton {
+public:
+    WrapButton(const QString& caption, QWidget* parent) : QPushButton(parent), label_(new QLabel(caption, this)) {
+        label_->setWordWrap(true);
+        label_->setAlignment(Qt::AlignCenter);
+        label_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(2, 1, 2, 1);
+        layout->addWidget(label_);
+    }
+    void setCaption(const QString& caption) { label_->setText(caption); }
+    QString caption() const { return label_->text(); }
+
+private:
+    QLabel* label_;
+};
+
+// Labels keep their place but grow to show their whole caption.
+inline void PlaceLabel(QLabel* label, const TwipsRect& r) {
+    PlaceAt(label, r);
+    const QSize hint = label->sizeHint();
+    if (hint.width() > label->width()) label->resize(hint.width(), label->height());
+}
+
+} // namespace vox

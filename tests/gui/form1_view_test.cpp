@@ -1,0 +1,109 @@
+// The main window as a user sees it: captions, places, menus.
+#include "librarian/form1_view.h"
+#include "librarian/twips.h"
+#include "test_support.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vox;
+
+class Form1ViewTest : public QObject {
+    Q_OBJECT
+
+    QString caption(QWidget* w) {
+        if (auto* b = dynamic_cast<WrapButton*>(w)) return b->caption();
+        if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+        return {};
+    }
+
+private slots:
+    void showsEveryCaptionAtItsPlace() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        QCOMPARE(view.windowTitle(), QString("ＶＯＸＭＥＲＥ Ver1.0"));
+        struct Expect {
+            const char* name;
+            const char* caption;
+            TwipsRect at;
+        };
+        const Expect expected[] = {
+            {"Label1", "SOUND　LIST", {1770, 240, 1695, 225}},
+            {"Command4", "DX7から読込(32VOICE)", {90, 510, 1530, 510}},
+            {"Command8", "DX7へ転送(32VOICE)", {90, 1350, 1530, 510}},
+            {"Command7", "ﾌｧｲﾙ読込(32VOICE)", {90, 2205, 1560, 555}},
+            {"Command6", "ﾌｧｲﾙ保存(32VOICE)", {75, 2865, 1590, 570}},
+            {"Label1_2", "エディットエリア", {2025, 3720, 1290, 255}},
+            {"Command11", "SOUND LISTから読込", {2040, 4050, 1560, 540}},
+            {"Command12", "SOUND LIST へ  書込", {3945, 4065, 1620, 540}},
+            {"Command13", "EDIT　MODEへ", {2040, 4695, 1590, 480}},
+            {"Command14", "ＨＥＬＰ", {120, 4785, 1545, 495}},
+            {"Command10", "ﾌｧｲﾙ読込(1VOICE)", {2025, 5295, 1620, 540}},
+            {"Command9", "ﾌｧｲﾙ保存(1VOICE)", {3945, 5265, 1650, 540}},
+            {"Command3", "End", {105, 5460, 1545, 495}},
+            {"Command1", "音を鳴らす（コマンドボタンを押している間は鳴り続けます）", {8250, 240, 4500, 480}},
+            {"Command5", "F2 OPEN", {9300, 840, 1200, 330}},
+            {"Command2", "開始", {10650, 840, 1200, 330}},
+        };
+        for (const auto& e : expected) {
+            auto* w = view.findChild<QWidget*>(e.name);
+            QVERIFY2(w, e.name);
+            QCOMPARE(caption(w), QString::fromUtf8(e.caption));
+            const QRect r = TwipsToRect(e.at, w->parentWidget());
+            QCOMPARE(w->pos(), r.topLeft());
+            QCOMPARE(w->height(), r.height());
+        }
+        auto* list3 = view.findChild<QListWidget*>("List3");
+        QVERIFY(list3);
+        QCOMPARE(list3->geometry(), TwipsToRect({1755, 495, 4590, 2940}, list3->parentWidget()));
+        for (const char* name : {"List1", "List2", "List4", "Text1", "Combo1", "VScroll1"}) {
+            auto* w = view.findChild<QWidget*>(name);
+            QVERIFY2(w, name);
+            QVERIFY2(w->x() >= TwipsToPixels(8250, w->parentWidget()), name);
+        }
+    }
+
+    void hasTheClassicMenusAndAMidiMenu() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        QStringList titles;
+        for (QAction* a : view.menuBar()->actions()) titles << a->text();
+        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI"}));
+        QCOMPARE(view.findChild<QAction*>("mnu_file")->text(), QString("END(&Q)"));
+        QCOMPARE(view.findChild<QAction*>("mnu_help")->text(), QString("HELP"));
+        QCOMPARE(view.findChild<QAction*>("mnu_ver")->text(), QString("Ver情報"));
+        view.findChild<QAction*>("mnu_ver")->trigger();
+        QCOMPARE(f.host.boxes.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(f.host.boxes[0].text), QString("VOXMERE Ver1.01"));
+    }
+
+    void opensAtTheClassicSizeAndReachesTheHiddenControlsWhenWidened() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        view.show();
+        auto* command1 = view.findChild<QWidget*>("Command1");
+        QVERIFY(command1->visibleRegion().isEmpty()); // out of view at the initial size
+        view.resize(TwipsToPixels(13200, &view), view.height());
+        QCoreApplication::processEvents();
+        QVERIFY(!command1->visibleRegion().isEmpty());
+    }
+
+    void redrawsTheFormState() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        f.program.form1.text2 = " 0. INIT VOICE";
+        f.program.form1.list3.add(" 1. BRASS   1 ");
+        f.program.form1.command2Caption = "停止";
+        view.refresh();
+        QCOMPARE(view.findChild<QLineEdit*>("Text2")->text(), QString(" 0. INIT VOICE"));
+        QCOMPARE(view.findChild<QListWidget*>("List3")->count(), 1);
+        QCOMPARE(dynamic_cast<WrapButton*>(view.findChild<QWidget*>("Command2"))->caption(), QString("停止"));
+    }
+};
+
+QTEST_MAIN(Form1ViewTest)
+#include "form1_view_test.moc"

@@ -1,0 +1,184 @@
+// Start-up of the main window and its help, version and end commands.
+#include "midi/midi_output.h"
+#include "test_support.h"
+#include "voice/init_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace vox {
+namespace {
+
+using test::ProgramFixture;
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest() {
+        folder = std::filesystem::temp_directory_path() /
+                 ("voxmere-startup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        f.state.programFolder = folder;
+    }
+    ~StartupTest() override {
+        std::filesystem::current_path(std::filesystem::temp_directory_path());
+        std::filesystem::remove_all(folder);
+    }
+    void writeInitFile(std::size_t bytes) {
+        const Slot init = InitialVoice();
+        std::ofstream out(folder / "INITdata.v01", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(init.data()), static_cast<std::streamsize>(bytes));
+    }
+
+    std::filesystem::path folder;
+    ProgramFixture f;
+};
+
+TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
+    writeInitFile(161);
+    f.program.form1.load();
+
+    ASSERT_EQ(f.host.boxes.size(), 1u) << "with MIDI working only the guide is shown";
+    const MessageBoxSpec& guide = f.host.boxes[0];
+    EXPECT_EQ(guide.title, "最初に設定してください");
+    EXPECT_EQ(guide.buttons, MsgButtons::OkHelp);
+    EXPECT_EQ(guide.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(guide.helpTopic, 7);
+    EXPECT_EQ(guide.helpFile.filename(), "VOXMERE.HLP");
+    EXPECT_EQ(guide.text.rfind("最初に確認してください (このメッセ-ジは常に表示されます)\r\r１．", 0), 0u);
+    EXPECT_NE(guide.text.find("\r\r　(DX7の電源を入れた直後は｢ＯＮ｣に戻っています)　\r\r４．"), std::string::npos);
+    EXPECT_EQ(guide.text.find('\n'), std::string::npos) << "lines are joined by CRs only";
+
+    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE");
+    EXPECT_EQ(f.state.slotText[0], " 0. INIT VOICE");
+    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_FALSE(f.program.form1.progressBar1.visible);
+    EXPECT_FALSE(f.program.form1.progressBar2.visible);
+    for (std::size_t i = 0; i <= 161; ++i) EXPECT_EQ(f.state.editBuffer[i], f.state.voiceTable[0][i]) << i;
+
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
+    const auto expected = BuildVoiceDump(InitialVoice());
+    EXPECT_EQ(f.out.sent[1], std::vector<Byte>(expected.begin(), expected.end()));
+    EXPECT_EQ(std::filesystem::current_path(), folder);
+}
+
+TEST_F(StartupTest, GoesOnWithoutOutputAfterTheErrorBox) {
+    writeInitFile(161);
+    f.out.openResult = false;
+    f.program.form1.load();
+
+    const auto texts = f.host.boxTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(f.host.boxes[0].title, "最初に設定してください");
+    EXPECT_EQ(texts[1], "MIDI out デバイスオープンに失敗しました");
+    EXPECT_EQ(f.host.boxes[1].buttons, MsgButtons::Ok);
+    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE") << "the initial voice is still loaded and shown";
+    EXPECT_EQ(f.state.voiceTable[0][ParamPos(param::Transpose)], 24);
+    EXPECT_TRUE(f.out.sent.empty()) << "a closed port sends nothing";
+}
+
+TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
+    f.program.form1.load();
+    EXPECT_TRUE(std::filesystem::exists(folder / "INITdata.v01"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "INITdata.v01"), 0u);
+    EXPECT_EQ(f.program.form1.text2, std::string(" 0. ") + std::string(10, '\0'));
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    const auto dump = f.out.sent[1];
+    ASSERT_EQ(dump.size(), 163u);
+    EXPECT_EQ(dump[161], 0x00) << "155 zero bytes have checksum 0";
+}
+
+TEST_F(StartupTest, ShortInitialVoiceFileFillsOnlyWhatItHolds) {
+    writeInitFile(100);
+    f.program.form1.load();
+    EXPECT_EQ(f.state.voiceTable[0][99], InitialVoice()[99]);
+    EXPECT_EQ(f.state.voiceTable[0][100], 0);
+    EXPECT_EQ(f.state.voiceTable[0][kNamePos], 0);
+}
+
+TEST_F(StartupTest, HelpVersionAndEndCommands) {
+    f.program.form1.command14Click();
+    f.program.form1.mnuHelpClick();
+    ASSERT_EQ(f.host.helpShown.size(), 2u);
+    EXPECT_EQ(f.host.helpShown[0].first, folder / "voxmere.hlp");
+    EXPECT_EQ(f.host.helpShown[0].second, 5);
+    EXPECT_EQ(f.host.helpShown[1].second, 0) << "the menu opens the contents";
+
+    f.program.form1.mnuVerClick();
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, "VOXMERE Ver1.01");
+    EXPECT_EQ(f.host.boxes[0].title, "Ver情報");
+
+    f.out.open();
+    f.program.form1.mnuFileClick();
+    EXPECT_TRUE(f.host.ended);
+    EXPECT_TRUE(f.out.isOpen()) << "END closes no port";
+    f.program.form1.queryClose();
+    EXPECT_FALSE(f.out.isOpen()) << "the close box closes the output";
+}
+
+class SendCurrentVoiceTest : public ::testing::Test {
+protected:
+    ProgramFixture f;
+    void SetUp() override { f.out.open(); }
+};
+
+TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
+    Slot& slot = f.state.voiceTable[32];
+    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p) slot[p] = static_cast<Byte>(p % 100);
+    f.state.currentSlot = 32;
+    SendCurrentVoice(f.state, f.host);
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x1F, 0x00}));
+    const auto& dump = f.out.sent[1];
+    ASSERT_EQ(dump.size(), 163u);
+    EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6), (std::vector<Byte>{0xF0, 0x43, 0, 0, 1, 0x1B}));
+    for (std::size_t p = kParamBase; p <= 160; ++p) EXPECT_EQ(dump[p], slot[p]);
+    unsigned sum = 0;
+    for (std::size_t p = kParamBase; p <= 161; ++p) sum += dump[p];
+    EXPECT_EQ(sum % 128, 0u);
+    EXPECT_EQ(dump[162], 0xF7);
+    EXPECT_EQ(f.host.passes, 1) << "one message-loop pass inside the long send";
+}
+
+TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
+    f.state.voiceTable[0][ParamPos(0)] = 42;
+    f.state.voiceTable[1][ParamPos(0)] = 7;
+    f.state.currentSlot = 0;
+    SendCurrentVoice(f.state, f.host);
+    EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
+    EXPECT_EQ(f.out.sent[1][6], 42);
+}
+
+TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
+    Slot& slot = f.state.voiceTable[3];
+    slot[ParamPos(0)] = 1; // checksum 7Fh
+    slot[0] = 0x00;
+    slot[5] = 0x00;
+    slot[kChecksumPos] = 0x00;
+    slot[kEndPos] = 0x00;
+    f.state.currentSlot = 3;
+    SendCurrentVoice(f.state, f.host);
+    const auto& dump = f.out.sent[1];
+    EXPECT_EQ(dump[0], 0xF0);
+    EXPECT_EQ(dump[5], 0x1B);
+    EXPECT_EQ(dump[161], 0x7F);
+    EXPECT_EQ(dump[162], 0xF7);
+}
+
+TEST_F(SendCurrentVoiceTest, NeverSendsADataByteWithBitSeven) {
+    Slot& slot = f.state.voiceTable[4];
+    slot[ParamPos(param::Name1)] = 0xC1; // files from other tools hold such bytes
+    f.state.currentSlot = 4;
+    SendCurrentVoice(f.state, f.host);
+    const auto& dump = f.out.sent[1];
+    for (std::size_t i = 1; i < 162; ++i) EXPECT_LT(dump[i], 0x80) << i;
+    EXPECT_EQ(dump[kNamePos], 0x41);
+    EXPECT_EQ(dump[161], ChecksumOf(std::span<const Byte>(dump).subspan(6, 155)));
+}
+
+} // namespace
+} // namespace vox

@@ -3,15 +3,19 @@
 #include "app/qt_host.h"
 #include "librarian/form1_view.h"
 #include "librarian/program.h"
+#include "midi/port_wiring.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QTimer>
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -21,6 +25,13 @@ void OnStopSignal(int) { g_stopRequested = true; }
 } // namespace
 
 int main(int argc, char** argv) {
+    // Listing needs no display, so it comes before the application.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--list-ports") {
+            std::fputs(vox::ListPortsText().c_str(), stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("VOXMERE");
     // The layout was drawn for a 9-point Japanese UI font.
@@ -31,22 +42,54 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
     parser.addHelpOption();
+    const QCommandLineOption outOption("midi-out", "Output port: its name or a unique part of it.", "NAME");
+    const QCommandLineOption inOption("midi-in", "Input port: its name or a unique part of it.", "NAME");
+    const QCommandLineOption apiOption("midi-api", "RtMidi API: alsa or jack (default: the first that works).", "API");
+    const QCommandLineOption virtualOption("virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports.");
+    const QCommandLineOption listOption("list-ports", "Print the MIDI ports of each API and exit.");
+    parser.addOptions({outOption, inOption, apiOption, virtualOption, listOption});
     parser.process(app);
 
     vox::ProgramState state;
     state.programFolder = QCoreApplication::applicationDirPath().toStdString();
-    vox::NullOutPort out;
-    vox::NullInPort in;
-    state.midiOut = &out;
-    state.midiIn = &in;
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);
+
+    // Real ports, or the built-in instrument; ports that never open when
+    // nothing can be set up.
+    vox::MidiOptions options;
+    options.out = parser.value(outOption).toStdString();
+    options.in = parser.value(inOption).toStdString();
+    options.api = parser.value(apiOption).toStdString();
+    options.virtualDx7 = parser.isSet(virtualOption);
+    QElapsedTimer midiClock;
+    midiClock.start();
+    vox::MidiWiring wiring = vox::WireMidi(
+        options, [&midiClock] { return static_cast<double>(midiClock.nsecsElapsed()) / 1e9; },
+        [&host](double seconds) {
+            QTimer::singleShot(static_cast<int>(seconds * 1000.0) + 1, &host, [&host] { host.pump(); });
+        });
+    for (const auto& problem : wiring.problems) std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
+    vox::NullOutPort nullOut;
+    vox::NullInPort nullIn;
+    state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort*>(&nullOut);
+    state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort*>(&nullIn);
+    // Input arrives on the backend's thread; it is handled in the event loop.
+    state.midiIn->setWakeUp([&host] { QMetaObject::invokeMethod(&host, "pump", Qt::QueuedConnection); });
     vox::Program program(state, host);
     host.setEventPump([&program] { program.pumpMidiInput(); });
 
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);
+    form1.setMidiMenu(vox::MidiMenuModel{
+        [&wiring] { return wiring.outputNames(); },
+        [&wiring] { return wiring.inputNames(); },
+        [&wiring] { return wiring.currentOutput(); },
+        [&wiring] { return wiring.currentInput(); },
+        [&wiring](const std::string& name) { wiring.chooseOutput(name); },
+        [&wiring](const std::string& name) { wiring.chooseInput(name); },
+    });
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

@@ -87,13 +87,17 @@ bool MidiInPort::isOpen() const {
     return open_;
 }
 
-void MidiInPort::receive(std::span<const Byte> message) {
+void MidiInPort::receive(std::span<const Byte> message) { queue(false, message); }
+
+void MidiInPort::receiveLong(std::span<const Byte> message) { queue(true, message); }
+
+void MidiInPort::queue(bool longData, std::span<const Byte> message) {
     if (message.empty()) return;
     std::function<void()> wake;
     {
         std::lock_guard lock(mutex_);
         if (!open_ || !started_) return; // the driver delivers nothing before start
-        raw_.push_back(Raw{false, std::vector<Byte>(message.begin(), message.end())});
+        raw_.push_back(Raw{false, longData, std::vector<Byte>(message.begin(), message.end())});
         wake = wakeUp_;
     }
     if (wake) wake();
@@ -104,13 +108,14 @@ void MidiInPort::receiveError() {
     {
         std::lock_guard lock(mutex_);
         if (!open_ || !started_) return;
-        raw_.push_back(Raw{true, {}});
+        raw_.push_back(Raw{true, false, {}});
         wake = wakeUp_;
     }
     if (wake) wake();
 }
 
 std::optional<MidiInEvent> MidiInPort::poll() {
+    beforePoll();
     std::lock_guard lock(mutex_);
     if (!pending_.empty()) {
         MidiInEvent event = std::move(pending_.front());
@@ -121,7 +126,7 @@ std::optional<MidiInEvent> MidiInPort::poll() {
         Raw raw = std::move(raw_.front());
         raw_.pop_front();
         MidiInEvent event;
-        const bool sysEx = !raw.error && raw.bytes.front() == kSysExStart;
+        const bool sysEx = !raw.error && (raw.longData || raw.bytes.front() == kSysExStart);
         if (raw.error || sysEx) {
             // Long messages need the armed buffer; without one they are lost.
             if (!armed_) continue;

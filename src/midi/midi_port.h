@@ -59,10 +59,15 @@ public:
 
     // Backend thread: one complete message as it arrived.
     void receive(std::span<const Byte> message);
+    // Backend thread: a long buffer as the driver returned it, whatever its
+    // first byte (a broken dump still comes back as long data).
+    void receiveLong(std::span<const Byte> message);
     // Backend thread: a System Exclusive message the backend found broken.
     void receiveError();
 
-    // GUI thread: the next event, or nothing.
+    // GUI thread: the next event, or nothing. A message longer than a
+    // channel message is a long message even when its first byte is not F0
+    // (a broken dump still comes back in the long buffer).
     std::optional<MidiInEvent> poll();
 
     // Called (on the backend's thread) whenever an event is queued, so the
@@ -72,13 +77,19 @@ public:
     virtual std::string name() const = 0;
 
 protected:
+    // GUI thread, at the start of every poll(): a backend may queue here
+    // what has become due (replies held back for a delay).
+    virtual void beforePoll() {}
+
     // The backend's own open and close of the transport.
     virtual bool openPort() = 0;
     virtual void closePort() = 0;
 
 private:
+    void queue(bool longData, std::span<const Byte> message);
     struct Raw {
         bool error = false;
+        bool longData = false;
         std::vector<Byte> bytes;
     };
     mutable std::mutex mutex_;

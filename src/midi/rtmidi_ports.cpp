@@ -1,0 +1,271 @@
+#include "midi/rtmidi_ports.h"
+
+#include "midi/virtual_dx7.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace vox {
+namespace {
+
+constexpr const char* kOutClient = "voxmere-out";
+constexpr const char* kInClient = "voxmere-in";
+
+// RtMidi reports through this instead of printing or throwing once it is
+// set; the last error tells the caller that the call failed.
+struct ErrorSink {
+    bool failed = false;
+    bool warned = false; // e.g. "JACK server not running?"
+    std::string text;
+};
+
+void OnRtMidiError(RtMidiError::Type type, const std::string& text, void* user) {
+    auto* sink = static_cast<ErrorSink*>(user);
+    if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) sink->warned = true;
+    else sink->failed = true;
+    sink->text = text;
+}
+
+thread_local ErrorSink t_errors;
+
+// RtMidi's constructors warn on std::cerr before an error callback can be
+// set, and alsa-lib and libjack print on their own when there is no
+// sequencer or server: stderr goes to /dev/null while a client is set up.
+class QuietStderr {
+public:
+    QuietStderr() : lock_(Mutex()) {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietStderr() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    static std::mutex& Mutex() {
+        static std::mutex m;
+        return m;
+    }
+    std::lock_guard<std::mutex> lock_;
+    int saved_ = -1;
+};
+
+std::optional<RtMidi::Api> ApiByName(const std::string& name) {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    for (RtMidi::Api api : apis)
+        if (RtMidi::getApiName(api) == name) return api;
+    return std::nullopt;
+}
+
+// A client on the API, or null when RtMidi cannot be set up there.
+template <class Client>
+std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clientName) {
+    // Never let a JACK client start a server of its own.
+    setenv("JACK_NO_START_SERVER", "1", 0);
+    const auto api = ApiByName(apiName);
+    if (!api) return nullptr;
+    QuietStderr quiet;
+    std::unique_ptr<Client> client;
+    try {
+        client = std::make_unique<Client>(*api, clientName);
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+    t_errors = ErrorSink{};
+    client->setErrorCallback(&OnRtMidiError, &t_errors);
+    // The JACK client connects here; without a server RtMidi only warns.
+    client->getPortCount();
+    if (t_errors.failed || t_errors.warned) return nullptr;
+    return client;
+}
+
+template <class Client>
+std::vector<std::string> PortNames(Client& client) {
+    std::vector<std::string> names;
+    const unsigned n = client.getPortCount();
+    for (unsigned i = 0; i < n; ++i) names.push_back(client.getPortName(i));
+    return names;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// Opens the port of that name (or the default) on the client; the name
+// connected, or "" when nothing opened.
+template <class Client>
+std::string OpenNamed(Client& client, const std::string& target, const char* ourPort) {
+    const auto names = PortNames(client);
+    std::optional<std::size_t> index;
+    if (target.empty()) {
+        index = DefaultOutputPort(names);
+    } else {
+        const auto exact = std::find(names.begin(), names.end(), target);
+        if (exact != names.end()) index = static_cast<std::size_t>(exact - names.begin());
+    }
+    if (!index) return {};
+    QuietStderr quiet;
+    t_errors = ErrorSink{};
+    client.setErrorCallback(&OnRtMidiError, &t_errors);
+    client.openPort(static_cast<unsigned>(*index), ourPort);
+    if (t_errors.failed || !client.isPortOpen()) return {};
+    return names[*index];
+}
+
+} // namespace
+
+std::vector<std::string> CompiledMidiApis() {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    std::vector<std::string> names;
+    for (RtMidi::Api api : apis)
+        if (api != RtMidi::RTMIDI_DUMMY) names.push_back(RtMidi::getApiName(api));
+    return names;
+}
+
+bool MidiApiWorks(const std::string& api) { return MakeClient<RtMidiOut>(api, kOutClient) != nullptr; }
+
+std::string FirstWorkingMidiApi() {
+    for (const auto& api : CompiledMidiApis())
+        if (MidiApiWorks(api)) return api;
+    return {};
+}
+
+std::vector<std::string> ListMidiOutputs(const std::string& api) {
+    auto client = MakeClient<RtMidiOut>(api, kOutClient);
+    return client ? PortNames(*client) : std::vector<std::string>{};
+}
+
+std::vector<std::string> ListMidiInputs(const std::string& api) {
+    auto client = MakeClient<RtMidiIn>(api, kInClient);
+    return client ? PortNames(*client) : std::vector<std::string>{};
+}
+
+std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, const std::string& wanted) {
+    if (wanted.empty()) return std::nullopt;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == wanted) return i;
+    const std::string part = Lower(wanted);
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (Lower(names[i]).find(part) == std::string::npos) continue;
+        if (found) return std::nullopt; // more than one: ambiguous
+        found = i;
+    }
+    return found;
+}
+
+std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& names) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (Lower(names[i]).find(kOwnPortMark) == std::string::npos) return i;
+    return std::nullopt;
+}
+
+// --- Output ----------------------------------------------------------------
+
+RtMidiOutPort::RtMidiOutPort(std::string api, std::string target) : api_(std::move(api)), target_(std::move(target)) {}
+RtMidiOutPort::~RtMidiOutPort() = default;
+
+bool RtMidiOutPort::open() {
+    close();
+    rt_ = MakeClient<RtMidiOut>(api_, kOutClient);
+    if (!rt_) return false;
+    connected_ = OpenNamed(*rt_, target_, "out");
+    if (connected_.empty()) {
+        rt_.reset();
+        return false;
+    }
+    return true;
+}
+
+void RtMidiOutPort::close() {
+    rt_.reset(); // closes the port and the client
+    connected_.clear();
+}
+
+bool RtMidiOutPort::isOpen() const { return rt_ != nullptr; }
+
+void RtMidiOutPort::sendShort(Byte status, Byte data1, Byte data2) {
+    if (!rt_) return;
+    const unsigned char bytes[3] = {status, data1, data2};
+    const std::size_t n = std::clamp<std::size_t>(ChannelMessageLength(status), 1, 3);
+    rt_->sendMessage(bytes, n);
+}
+
+void RtMidiOutPort::sendSysEx(std::span<const Byte> message) {
+    // RtMidi copies the bytes before it returns.
+    if (rt_ && !message.empty()) rt_->sendMessage(message.data(), message.size());
+}
+
+std::string RtMidiOutPort::name() const { return connected_.empty() ? target_ : connected_; }
+
+bool RtMidiOutPort::retarget(const std::string& target) {
+    target_ = target;
+    return open();
+}
+
+// --- Input -----------------------------------------------------------------
+
+RtMidiInPort::RtMidiInPort(std::string api, std::string target) : api_(std::move(api)), target_(std::move(target)) {}
+
+RtMidiInPort::~RtMidiInPort() { rt_.reset(); }
+
+std::string RtMidiInPort::name() const { return connected_.empty() ? target_ : connected_; }
+
+bool RtMidiInPort::connect() {
+    rt_ = MakeClient<RtMidiIn>(api_, kInClient);
+    if (!rt_) return false;
+    // System Exclusive in; timing clock and active sensing out.
+    rt_->ignoreTypes(false, true, true);
+    rt_->setCallback(&RtMidiInPort::OnMessage, this);
+    connected_ = OpenNamed(*rt_, target_, "in");
+    if (connected_.empty()) {
+        rt_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool RtMidiInPort::openPort() { return connect(); }
+
+void RtMidiInPort::closePort() {
+    rt_.reset();
+    connected_.clear();
+}
+
+bool RtMidiInPort::retarget(const std::string& target) {
+    target_ = target;
+    if (!isOpen()) return true; // taken at the next open
+    rt_.reset();
+    return connect();
+}
+
+void RtMidiInPort::OnMessage(double, std::vector<unsigned char>* message, void* self) {
+    if (!message || message->empty()) return;
+    auto* port = static_cast<RtMidiInPort*>(self);
+    // Anything longer than a channel message is a long buffer, whatever its
+    // first byte, as the input driver returns it.
+    if (message->size() > 3 || message->front() == kSysExStart) port->receiveLong(*message);
+    else port->receive(*message);
+}
+
+} // namespace vox

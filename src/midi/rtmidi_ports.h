@@ -1,0 +1,79 @@
+#pragma once
+// The port interfaces over RtMidi (ALSA or JACK here). RtMidi calls back on
+// its own thread; the input callback only hands the bytes to
+// MidiInPort::receive, which queues them for the GUI thread.
+
+#include "midi/midi_port.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class RtMidiIn;
+class RtMidiOut;
+
+namespace vox {
+
+// Client names of our own ports: a port whose name holds kOwnPortMark is
+// never taken as the default output.
+inline constexpr const char* kOwnPortMark = "voxmere";
+
+// The APIs compiled into RtMidi, by their short names ("alsa", "jack").
+std::vector<std::string> CompiledMidiApis();
+// True when RtMidi can be set up on this API here (no ALSA sequencer, no
+// JACK server: false).
+bool MidiApiWorks(const std::string& api);
+// The first compiled API that works, or "" when none does.
+std::string FirstWorkingMidiApi();
+
+// Port names of an API; empty when the API does not work.
+std::vector<std::string> ListMidiOutputs(const std::string& api);
+std::vector<std::string> ListMidiInputs(const std::string& api);
+
+// Which of `names` the user meant by `wanted`: the exact name, or else the
+// one name containing it without regard to case. nullopt when there is no
+// such name or more than one.
+std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, const std::string& wanted);
+// The first name that is not one of ours.
+std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& names);
+
+class RtMidiOutPort : public MidiOutPort {
+public:
+    // target: the full port name to connect to; "" takes the default output.
+    RtMidiOutPort(std::string api, std::string target);
+    ~RtMidiOutPort() override;
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    void sendShort(Byte status, Byte data1, Byte data2) override;
+    void sendSysEx(std::span<const Byte> message) override;
+    std::string name() const override; // the port connected to, or the target
+    // Connects to another port; reopens when open. False when that fails.
+    bool retarget(const std::string& target);
+
+private:
+    std::string api_, target_, connected_;
+    std::unique_ptr<RtMidiOut> rt_;
+};
+
+class RtMidiInPort : public MidiInPort {
+public:
+    // target: the full port name to listen to; "" takes the first port not ours.
+    RtMidiInPort(std::string api, std::string target);
+    ~RtMidiInPort() override;
+    std::string name() const override;
+    bool retarget(const std::string& target);
+
+protected:
+    bool openPort() override;
+    void closePort() override;
+
+private:
+    bool connect();
+    static void OnMessage(double, std::vector<unsigned char>* message, void* self);
+    std::string api_, target_, connected_;
+    std::unique_ptr<RtMidiIn> rt_;
+};
+
+} // namespace vox

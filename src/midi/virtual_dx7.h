@@ -1,0 +1,162 @@
+#pragma once
+// A model of the DX7 as this program uses it: 32 internal voices, an edit
+// buffer, the selected program, the switches SYS INFO AVAIL and MEMORY
+// PROTECT INTERNAL, MIDI channel 1. It answers a program change with a
+// single-voice dump, loads dumps, parameter changes and bulk dumps, and
+// refuses (and counts) anything the real instrument would not take. It
+// makes no sound and knows no clock or thread: the transport around it
+// delivers whole messages and carries its replies, delayed when asked.
+
+#include "voice/voice.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vox {
+
+// Why a message was not taken. Values are stable: the sim's log prints them.
+enum class Dx7Refusal : int {
+    Empty = 0,
+    DataByteHigh = 1,        // a byte after the status has bit 7 set
+    WrongLength = 2,         // a channel message with too few or too many bytes
+    WrongChannel = 3,        // not channel 1
+    Unknown = 4,             // a status the program never sends
+    NotYamaha = 5,           // System Exclusive of another maker
+    Unterminated = 6,        // System Exclusive without its final F7
+    UnknownSysEx = 7,        // a Yamaha message of a kind not handled
+    VoiceLength = 8,         // single-voice dump not 163 bytes
+    VoiceHeader = 9,         // single-voice dump header or byte count wrong
+    VoiceChecksum = 10,
+    BankLength = 11,         // bulk dump not 4104 bytes
+    BankHeader = 12,
+    BankChecksum = 13,
+    MemoryProtected = 14,    // bulk dump while MEMORY PROTECT INTERNAL is on
+    ParameterGroup = 15,     // not a voice parameter (function parameters etc.)
+    ParameterNumber = 16,    // above 155
+    ParameterValue = 17,     // above the parameter's range
+    ParameterLength = 18,    // parameter change not 7 bytes
+    ProgramNumber = 19,      // program change above 31
+};
+inline constexpr int kDx7RefusalKinds = 20;
+const char* Dx7RefusalName(Dx7Refusal reason);
+
+// Parameter 155, the operator on/off switches (bit 5 = operator 1), lives
+// outside the voice image.
+inline constexpr int kOperatorSwitchParam = 155;
+inline constexpr std::size_t kChannelMessageMax = 3;
+
+// Faults the instrument can be told to make, for tests of the receive.
+// Program numbers are those of the program change (0..31); -1 is off.
+struct Dx7DumpFault {
+    int program = -1;
+    bool once = false;   // only the first dump answering that program
+    bool spent = false;
+    bool applies(int p) const { return program == p && !(once && spent); }
+};
+
+struct Dx7Faults {
+    Dx7DumpFault breakFirstByte;    // the dump's first byte is not F0
+    Dx7DumpFault dropDump;          // no dump at all
+    Dx7DumpFault corruptChecksum;   // the dump's checksum is off by one
+    int replyDelayMs = 0;           // every reply, for the transport to honour
+};
+
+class VirtualDx7 {
+public:
+    using Voice = Slot; // the 163-byte dump image in a 164-byte slot
+    // A reply and the clock time (seconds) at which it is due on the wire:
+    // the time of the message it answers plus the reply delay.
+    using ReplySink = std::function<void(std::vector<Byte> reply, double dueSeconds)>;
+
+    enum class Direction { In, Out };
+    struct LogEntry {
+        Direction direction;
+        std::vector<Byte> bytes;
+        bool refused = false;
+        Dx7Refusal reason = Dx7Refusal::Empty;
+    };
+    using LogObserver = std::function<void(const LogEntry&)>;
+
+    VirtualDx7();
+
+    // One complete message as the transport received it, at clock time
+    // nowSeconds (any monotonic clock; only differences matter).
+    void receive(std::span<const Byte> message, double nowSeconds = 0.0);
+
+    void setSink(ReplySink sink) { sink_ = std::move(sink); }
+    void setLogObserver(LogObserver observer) { observer_ = std::move(observer); }
+
+    // Switches.
+    bool sysInfoAvail = true;
+    bool memoryProtect = false;
+    Dx7Faults faults;
+
+    // What tests and the sim read.
+    const Voice& internalVoice(int program) const { return internal_.at(static_cast<std::size_t>(program)); }
+    const std::array<Voice, kBankSlots>& internalVoices() const { return internal_; }
+    void setInternalVoices(std::span<const Byte, kPackedBankSize> packed);
+    const Voice& editBuffer() const { return edit_; }
+    int selectedProgram() const { return selected_; }
+    Byte operatorSwitches() const { return opSwitches_; }
+    // The 4104-byte bulk dump of the internal memory.
+    std::vector<Byte> bulkDump() const;
+
+    int noteOns() const { return noteOns_; }
+    int noteOffs() const { return noteOffs_; }
+    int programChanges() const { return programChanges_; }
+    int voiceDumpsLoaded() const { return voiceDumps_; }
+    int bankDumpsLoaded() const { return bankDumps_; }
+    int parameterChanges() const { return parameterChanges_; }
+    int repliesSent() const { return replies_; }
+    int refusals() const { return refusalTotal_; }
+    int refusals(Dx7Refusal reason) const { return refusalCount_.at(static_cast<std::size_t>(reason)); }
+    // "" when nothing was refused, else the reason and the message in hex.
+    const std::string& lastRefusal() const { return lastRefusal_; }
+
+    // Every message in and out, oldest first; the oldest go past kLogLimit.
+    static constexpr std::size_t kLogLimit = 4096;
+    const std::vector<LogEntry>& log() const { return log_; }
+
+private:
+    void refuse(std::span<const Byte> message, Dx7Refusal reason);
+    void accept(std::span<const Byte> message);
+    void record(LogEntry entry);
+    void channelMessage(std::span<const Byte> message);
+    void sysEx(std::span<const Byte> message);
+    void voiceDump(std::span<const Byte> message);
+    void bankDump(std::span<const Byte> message);
+    void parameterChange(std::span<const Byte> message);
+    void selectProgram(int program);
+    void reply(std::vector<Byte> bytes);
+    double now_ = 0.0;
+
+    std::array<Voice, kBankSlots> internal_{};
+    Voice edit_{};
+    int selected_ = 0;
+    Byte opSwitches_ = 0x3F;
+    int noteOns_ = 0, noteOffs_ = 0, programChanges_ = 0, voiceDumps_ = 0, bankDumps_ = 0,
+        parameterChanges_ = 0, replies_ = 0, refusalTotal_ = 0;
+    std::array<int, kDx7RefusalKinds> refusalCount_{};
+    std::string lastRefusal_;
+    std::vector<LogEntry> log_;
+    ReplySink sink_;
+    LogObserver observer_;
+};
+
+// Bytes a channel message of this status takes (C0 n is two); 0 for the
+// statuses that are not channel messages.
+std::size_t ChannelMessageLength(Byte status);
+
+// The instrument's memory when it is switched on: 32 voices of our own,
+// each with its own name ("VOX  1".."VOX 32"), algorithm and values, all
+// in range, with dump header and checksum filled in.
+std::array<Slot, kBankSlots> VirtualDx7FactoryVoices();
+
+// Bytes as upper-case hex pairs separated by blanks ("F0 43 00").
+std::string HexBytes(std::span<const Byte> bytes);
+
+} // namespace vox

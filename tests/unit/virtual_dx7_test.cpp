@@ -1,0 +1,509 @@
+// The virtual DX7: every reply, every refusal, every fault switch.
+#include "midi/midi_output.h"
+#include "midi/virtual_dx7.h"
+#include "voice/bank_format.h"
+#include "voice/init_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace vox {
+namespace {
+
+using Bytes = std::vector<Byte>;
+
+struct Reply {
+    Bytes bytes;
+    double due;
+};
+
+// GIVEN a switched-on instrument whose replies are caught.
+class VirtualDx7Test : public ::testing::Test {
+protected:
+    VirtualDx7 dx7;
+    std::vector<Reply> replies;
+
+    void SetUp() override {
+        dx7.setSink([this](std::vector<Byte> bytes, double due) { replies.push_back({std::move(bytes), due}); });
+    }
+    void send(const Bytes& message, double now = 0.0) { dx7.receive(message, now); }
+    void programChange(int n, double now = 0.0) { send({0xC0, static_cast<Byte>(n)}, now); }
+
+    static Bytes VoiceDumpOf(const Slot& slot) {
+        const auto dump = BuildVoiceDump(slot);
+        return {dump.begin(), dump.end()};
+    }
+    static Bytes Image(const Slot& slot) { return {slot.begin(), slot.begin() + kImageSize}; }
+    static std::string NameOf(const Slot& slot) { return VoiceName(slot); }
+    // A voice of our own, different from every factory voice.
+    static Slot Initial() {
+        Slot s = InitialVoice();
+        s[kChecksumPos] = VoiceChecksum(s);
+        s[kEndPos] = kSysExEnd;
+        return s;
+    }
+    void expectRefused(Dx7Refusal reason) {
+        EXPECT_EQ(dx7.refusals(), 1);
+        EXPECT_EQ(dx7.refusals(reason), 1) << dx7.lastRefusal();
+        EXPECT_TRUE(replies.empty());
+    }
+};
+
+Bytes ReadFile(const std::string& name) {
+    std::ifstream in(std::string(VOXMERE_TESTDATA) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Bytes ParameterChange(int number, int value) {
+    return {0xF0, 0x43, 0x10, static_cast<Byte>(number >> 7), static_cast<Byte>(number & 0x7F),
+            static_cast<Byte>(value), 0xF7};
+}
+
+Bytes BankOf(const Slot& voice) {
+    VoiceTable table;
+    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = voice;
+    const BulkMessage m = BuildBulkMessage(table);
+    return {m.begin(), m.end()};
+}
+
+// --- Power-on state ---------------------------------------------------------
+
+TEST(VirtualDx7Factory, ThirtyTwoVoicesHaveDistinctNamesAlgorithmsAndBytes) {
+    const auto voices = VirtualDx7FactoryVoices();
+    std::set<std::string> names;
+    std::set<int> algorithms;
+    std::set<Bytes> images;
+    for (const Slot& v : voices) {
+        names.insert(VoiceName(v));
+        algorithms.insert(v[ParamPos(param::Algorithm)]);
+        images.insert(Bytes(v.begin() + kParamBase, v.begin() + kChecksumPos));
+    }
+    EXPECT_EQ(names.size(), kBankSlots);
+    EXPECT_EQ(algorithms.size(), kBankSlots);
+    EXPECT_EQ(images.size(), kBankSlots);
+    EXPECT_EQ(VoiceName(voices[0]), "VOX  1    ");
+    EXPECT_EQ(VoiceName(voices[31]), "VOX 32    ");
+}
+
+TEST(VirtualDx7Factory, EveryValueIsInRangeAndEveryChecksumRight) {
+    for (const Slot& v : VirtualDx7FactoryVoices()) {
+        for (int p = 0; p < param::Name1; ++p) EXPECT_LE(v[ParamPos(p)], ParamMax(p)) << "parameter " << p;
+        EXPECT_EQ(v[kChecksumPos], VoiceChecksum(v));
+        EXPECT_TRUE(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), v.begin()));
+    }
+}
+
+TEST_F(VirtualDx7Test, StartsWithSysInfoAvailOnProtectOffAndNothingCounted) {
+    EXPECT_TRUE(dx7.sysInfoAvail);
+    EXPECT_FALSE(dx7.memoryProtect);
+    EXPECT_EQ(dx7.refusals(), 0);
+    EXPECT_EQ(dx7.lastRefusal(), "");
+    EXPECT_EQ(dx7.operatorSwitches(), 0x3F);
+}
+
+// --- Program change -----------------------------------------------------------
+
+TEST_F(VirtualDx7Test, ProgramChangeAnswersWithTheSingleVoiceDumpOfThatVoice) {
+    programChange(4);
+    ASSERT_EQ(replies.size(), 1u);
+    const Bytes& dump = replies[0].bytes;
+    ASSERT_EQ(dump.size(), kImageSize);
+    EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 6), Bytes(kVoiceHeader.begin(), kVoiceHeader.end()));
+    EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
+    EXPECT_EQ(dump.back(), 0xF7);
+    EXPECT_EQ(NameOf(dx7.internalVoice(4)), "VOX  5    ");
+    EXPECT_EQ(dump, Image(dx7.internalVoice(4)));
+    EXPECT_EQ(dx7.refusals(), 0);
+}
+
+TEST_F(VirtualDx7Test, ProgramChangeSelectsTheVoiceIntoTheEditBuffer) {
+    programChange(31);
+    EXPECT_EQ(dx7.selectedProgram(), 31);
+    EXPECT_EQ(Image(dx7.editBuffer()), Image(dx7.internalVoice(31)));
+    EXPECT_EQ(dx7.programChanges(), 1);
+}
+
+TEST_F(VirtualDx7Test, EachOfTheThirtyTwoProgramsAnswersWithADifferentVoice) {
+    for (int n = 0; n < 32; ++n) programChange(n);
+    ASSERT_EQ(replies.size(), 32u);
+    std::set<Bytes> distinct;
+    for (const Reply& r : replies) distinct.insert(r.bytes);
+    EXPECT_EQ(distinct.size(), 32u);
+}
+
+TEST_F(VirtualDx7Test, WithSysInfoAvailOffAProgramChangeSelectsButDoesNotAnswer) {
+    dx7.sysInfoAvail = false;
+    programChange(2);
+    EXPECT_TRUE(replies.empty());
+    EXPECT_EQ(dx7.selectedProgram(), 2);
+    EXPECT_EQ(dx7.refusals(), 0);
+}
+
+TEST_F(VirtualDx7Test, ProgramAbove31IsRefused) {
+    programChange(32);
+    expectRefused(Dx7Refusal::ProgramNumber);
+    EXPECT_EQ(dx7.selectedProgram(), 0);
+}
+
+TEST_F(VirtualDx7Test, ThreeByteProgramChangeIsRefusedAsItReadsAsTwoOnTheWire) {
+    send({0xC0, 0x00, 0x00});
+    expectRefused(Dx7Refusal::WrongLength);
+}
+
+TEST_F(VirtualDx7Test, ProgramChangeOnChannel2IsRefused) {
+    send({0xC1, 0x00});
+    expectRefused(Dx7Refusal::WrongChannel);
+}
+
+// --- Channel messages and junk ----------------------------------------------
+
+TEST_F(VirtualDx7Test, NoteOnAndNoteOffAreCountedWithoutReply) {
+    send({0x90, 0x50, 0x64});
+    send({0x80, 0x50, 0x00});
+    send({0x90, 0x50, 0x00}); // velocity 0 is a note off
+    EXPECT_EQ(dx7.noteOns(), 1);
+    EXPECT_EQ(dx7.noteOffs(), 2);
+    EXPECT_TRUE(replies.empty());
+    EXPECT_EQ(dx7.refusals(), 0);
+}
+
+TEST_F(VirtualDx7Test, DataByteWithBit7SetIsRefused) {
+    send({0x90, 0xD0, 0x64});
+    expectRefused(Dx7Refusal::DataByteHigh);
+    EXPECT_EQ(dx7.noteOns(), 0);
+}
+
+TEST_F(VirtualDx7Test, ShortNoteOnIsRefused) {
+    send({0x90, 0x50});
+    expectRefused(Dx7Refusal::WrongLength);
+}
+
+TEST_F(VirtualDx7Test, MessagesTheProgramNeverSendsAreRefusedAsUnknown) {
+    send({0xB0, 0x07, 0x64});
+    send({0xFE});
+    send({0x50, 0x64});
+    EXPECT_EQ(dx7.refusals(Dx7Refusal::Unknown), 3);
+}
+
+TEST_F(VirtualDx7Test, EmptyMessageIsRefused) {
+    send({});
+    expectRefused(Dx7Refusal::Empty);
+}
+
+TEST_F(VirtualDx7Test, LastRefusalNamesTheReasonAndTheBytes) {
+    send({0xC0, 0x40});
+    EXPECT_EQ(dx7.lastRefusal(), "program number above 31: C0 40");
+    ASSERT_FALSE(dx7.log().empty());
+    EXPECT_TRUE(dx7.log().back().refused);
+    EXPECT_EQ(dx7.log().back().reason, Dx7Refusal::ProgramNumber);
+}
+
+// --- Single-voice dump -----------------------------------------------------------
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpLoadsTheEditBuffer) {
+    const Slot init = Initial();
+    send(VoiceDumpOf(init));
+    EXPECT_EQ(dx7.refusals(), 0);
+    EXPECT_EQ(dx7.voiceDumpsLoaded(), 1);
+    EXPECT_EQ(NameOf(dx7.editBuffer()), "INIT VOICE");
+    EXPECT_EQ(Image(dx7.editBuffer()), VoiceDumpOf(init));
+    EXPECT_TRUE(replies.empty());
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpDoesNotChangeTheInternalVoices) {
+    const auto before = dx7.internalVoices();
+    send(VoiceDumpOf(Initial()));
+    EXPECT_EQ(dx7.internalVoices(), before);
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpFromAnotherToolLoads) {
+    const Bytes file = ReadFile("single-voice.syx");
+    ASSERT_EQ(file.size(), kImageSize);
+    send(file);
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(NameOf(dx7.editBuffer()), "GET FUNKY ");
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpWithWrongChecksumIsRefusedAndTheEditBufferKept) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump[kChecksumPos] ^= 0x01;
+    const Slot before = dx7.editBuffer();
+    send(dump);
+    expectRefused(Dx7Refusal::VoiceChecksum);
+    EXPECT_EQ(dx7.editBuffer(), before);
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpWithWrongByteCountIsRefused) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump[5] = 0x1A;
+    send(dump);
+    expectRefused(Dx7Refusal::VoiceHeader);
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpOneByteShortIsRefused) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump.erase(dump.begin() + 100);
+    send(dump);
+    expectRefused(Dx7Refusal::VoiceLength);
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpOnChannel3IsRefused) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump[2] = 0x02;
+    send(dump);
+    expectRefused(Dx7Refusal::WrongChannel);
+}
+
+TEST_F(VirtualDx7Test, SingleVoiceDumpWithAHighDataByteIsRefused) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump[kNamePos] = 0xC1;
+    send(dump);
+    expectRefused(Dx7Refusal::DataByteHigh);
+}
+
+TEST_F(VirtualDx7Test, SysExWithoutF7IsRefused) {
+    Bytes dump = VoiceDumpOf(Initial());
+    dump.pop_back();
+    send(dump);
+    expectRefused(Dx7Refusal::Unterminated);
+}
+
+TEST_F(VirtualDx7Test, SysExOfAnotherMakerIsRefused) {
+    send({0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7});
+    expectRefused(Dx7Refusal::NotYamaha);
+}
+
+TEST_F(VirtualDx7Test, FourOperatorBankIsRefusedAsUnknownSysEx) {
+    send(ReadFile("four-operator-bank-not-dx7.syx"));
+    expectRefused(Dx7Refusal::UnknownSysEx);
+}
+
+// --- Parameter change ---------------------------------------------------------
+
+TEST_F(VirtualDx7Test, ParameterChangeInGroup0ChangesTheEditBuffer) {
+    const int p = OpParamNumber(3, OpParam::OutputLevel);
+    send(ParameterChange(p, 42));
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(dx7.editBuffer()[ParamPos(p)], 42);
+    EXPECT_EQ(dx7.editBuffer()[kChecksumPos], VoiceChecksum(dx7.editBuffer()));
+    EXPECT_EQ(dx7.parameterChanges(), 1);
+}
+
+TEST_F(VirtualDx7Test, ParameterChangeAbove127CarriesItsHighBitInTheGroupByte) {
+    send({0xF0, 0x43, 0x10, 0x01, 0x06, 0x1F, 0xF7}); // 128 + 6 = algorithm
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(dx7.editBuffer()[ParamPos(param::Algorithm)], 0x1F);
+}
+
+TEST_F(VirtualDx7Test, ParameterChangeOfANameCharacter) {
+    send(ParameterChange(param::Name1 + 9, 'Z'));
+    EXPECT_EQ(NameOf(dx7.editBuffer()).back(), 'Z');
+}
+
+TEST_F(VirtualDx7Test, ParameterChangeDoesNotTouchTheInternalVoice) {
+    const Slot before = dx7.internalVoice(0);
+    send(ParameterChange(0, 1));
+    EXPECT_EQ(dx7.internalVoice(0), before);
+}
+
+TEST_F(VirtualDx7Test, OperatorSwitchesAreParameter155) {
+    send(ParameterChange(kOperatorSwitchParam, 0x2A));
+    EXPECT_EQ(dx7.operatorSwitches(), 0x2A);
+    EXPECT_EQ(dx7.refusals(), 0);
+}
+
+TEST_F(VirtualDx7Test, ParameterValueAboveItsRangeIsRefused) {
+    const Slot before = dx7.editBuffer();
+    send(ParameterChange(param::Algorithm, 32));
+    expectRefused(Dx7Refusal::ParameterValue);
+    EXPECT_EQ(dx7.editBuffer(), before);
+}
+
+TEST_F(VirtualDx7Test, ParameterNumberAbove155IsRefused) {
+    send(ParameterChange(156, 0));
+    expectRefused(Dx7Refusal::ParameterNumber);
+}
+
+TEST_F(VirtualDx7Test, FunctionParameterGroupIsRefused) {
+    send({0xF0, 0x43, 0x10, 0x08, 0x40, 0x00, 0xF7}); // group 2, parameter 64
+    expectRefused(Dx7Refusal::ParameterGroup);
+}
+
+TEST_F(VirtualDx7Test, ParameterChangeOfWrongLengthIsRefused) {
+    send({0xF0, 0x43, 0x10, 0x00, 0x05, 0xF7});
+    expectRefused(Dx7Refusal::ParameterLength);
+}
+
+TEST_F(VirtualDx7Test, ParameterChangesFromAnotherToolAreAllTaken) {
+    const Bytes file = ReadFile("parameter-changes-only.syx");
+    ASSERT_EQ(file.size(), 24u * 7);
+    for (std::size_t at = 0; at < file.size(); at += 7)
+        send(Bytes(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + 7)));
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(dx7.parameterChanges(), 24);
+    EXPECT_EQ(dx7.editBuffer()[ParamPos(file[4])], file[5]); // the first message's parameter
+}
+
+// --- 32-voice bulk dump -------------------------------------------------------
+
+TEST_F(VirtualDx7Test, BulkDumpOverwritesAllThirtyTwoInternalVoices) {
+    send(BankOf(Initial()));
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(dx7.bankDumpsLoaded(), 1);
+    for (int n = 0; n < 32; ++n) EXPECT_EQ(NameOf(dx7.internalVoice(n)), "INIT VOICE");
+    programChange(17);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].bytes, VoiceDumpOf(Initial()));
+}
+
+TEST_F(VirtualDx7Test, BulkDumpOfAFactoryBankFileIsStoredAndDumpedBackUnchanged) {
+    const Bytes file = ReadFile("rom1a.syx");
+    send(file);
+    EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
+    EXPECT_EQ(NameOf(dx7.internalVoice(0)), "BRASS   1 ");
+    EXPECT_EQ(NameOf(dx7.internalVoice(3)), "STRINGS 1 ");
+    EXPECT_EQ(dx7.bulkDump(), file);
+}
+
+TEST_F(VirtualDx7Test, BulkDumpWithMemoryProtectOnIsRefusedAndMemoryKept) {
+    dx7.memoryProtect = true;
+    const auto before = dx7.internalVoices();
+    send(BankOf(Initial()));
+    expectRefused(Dx7Refusal::MemoryProtected);
+    EXPECT_EQ(dx7.internalVoices(), before);
+}
+
+TEST_F(VirtualDx7Test, BulkDumpWithWrongChecksumIsRefused) {
+    const auto before = dx7.internalVoices();
+    send(ReadFile("bad-checksum.syx"));
+    expectRefused(Dx7Refusal::BankChecksum);
+    EXPECT_EQ(dx7.internalVoices(), before);
+}
+
+TEST_F(VirtualDx7Test, BulkDumpWithWrongByteCountIsRefused) {
+    send(ReadFile("bytecount-1000.syx"));
+    expectRefused(Dx7Refusal::BankHeader);
+}
+
+TEST_F(VirtualDx7Test, BulkDumpWithHighDataBytesIsRefused) {
+    send(ReadFile("bit7-bytes-and-f0-inside.syx"));
+    expectRefused(Dx7Refusal::DataByteHigh);
+}
+
+TEST_F(VirtualDx7Test, TruncatedBulkDumpIsRefused) {
+    send(ReadFile("truncated-4103.syx"));
+    expectRefused(Dx7Refusal::BankLength);
+}
+
+TEST_F(VirtualDx7Test, BulkDumpOfThePowerOnMemoryHoldsTheFactoryVoices) {
+    const Bytes bank = dx7.bulkDump();
+    ASSERT_EQ(bank.size(), kBulkMessageSize);
+    EXPECT_EQ(bank[kBulkChecksumPos], ChecksumOf(std::span<const Byte>(bank).subspan(kBulkDataPos, kPackedBankSize)));
+    VirtualDx7 other;
+    other.receive(BankOf(Initial()));
+    other.receive(bank);
+    EXPECT_EQ(other.refusals(), 0);
+    EXPECT_EQ(other.internalVoices(), dx7.internalVoices());
+}
+
+TEST_F(VirtualDx7Test, BulkDumpLeavesTheEditBufferUntilTheNextProgramChange) {
+    const Slot before = dx7.editBuffer();
+    send(BankOf(Initial()));
+    EXPECT_EQ(dx7.editBuffer(), before);
+}
+
+// --- Fault switches -----------------------------------------------------------
+
+TEST_F(VirtualDx7Test, BreakFirstByteSpoilsOnlyTheDumpOfThatProgram) {
+    dx7.faults.breakFirstByte.program = 3;
+    programChange(2);
+    programChange(3);
+    programChange(3);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].bytes[0], 0xF0);
+    EXPECT_NE(replies[1].bytes[0], 0xF0);
+    EXPECT_EQ(replies[1].bytes.size(), kImageSize);
+    EXPECT_NE(replies[2].bytes[0], 0xF0); // every time
+    EXPECT_EQ(Bytes(replies[1].bytes.begin() + 1, replies[1].bytes.end()),
+              Bytes(replies[2].bytes.begin() + 1, replies[2].bytes.end()));
+}
+
+TEST_F(VirtualDx7Test, BreakFirstByteOnceSpoilsOnlyTheFirstAnswer) {
+    dx7.faults.breakFirstByte = {.program = 3, .once = true};
+    programChange(3);
+    programChange(3);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_NE(replies[0].bytes[0], 0xF0);
+    EXPECT_EQ(replies[1].bytes[0], 0xF0);
+}
+
+TEST_F(VirtualDx7Test, DropOnceLosesOnlyTheFirstAnswer) {
+    dx7.faults.dropDump = {.program = 7, .once = true};
+    programChange(7);
+    EXPECT_TRUE(replies.empty());
+    EXPECT_EQ(dx7.selectedProgram(), 7);
+    programChange(7);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].bytes, Image(dx7.internalVoice(7)));
+}
+
+TEST_F(VirtualDx7Test, DropAlwaysNeverAnswersThatProgram) {
+    dx7.faults.dropDump.program = 7;
+    for (int i = 0; i < 3; ++i) programChange(7);
+    programChange(8);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].bytes, Image(dx7.internalVoice(8)));
+}
+
+TEST_F(VirtualDx7Test, CorruptChecksumMakesTheAnswerFailItsCheck) {
+    dx7.faults.corruptChecksum.program = 0;
+    programChange(0);
+    ASSERT_EQ(replies.size(), 1u);
+    const Bytes& dump = replies[0].bytes;
+    EXPECT_EQ(dump[0], 0xF0);
+    EXPECT_NE(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
+    EXPECT_EQ(Bytes(dump.begin(), dump.begin() + kChecksumPos),
+              Bytes(dx7.internalVoice(0).begin(), dx7.internalVoice(0).begin() + kChecksumPos));
+    EXPECT_LT(dump[kChecksumPos], 0x80);
+}
+
+TEST_F(VirtualDx7Test, ReplyDelayMakesEveryReplyDueThatMuchLater) {
+    dx7.faults.replyDelayMs = 250;
+    programChange(1, 10.0);
+    programChange(2, 11.0);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_DOUBLE_EQ(replies[0].due, 10.25);
+    EXPECT_DOUBLE_EQ(replies[1].due, 11.25);
+}
+
+TEST_F(VirtualDx7Test, WithoutDelayAReplyIsDueAtOnce) {
+    programChange(1, 10.0);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_DOUBLE_EQ(replies[0].due, 10.0);
+}
+
+// --- Log ------------------------------------------------------------------------
+
+TEST_F(VirtualDx7Test, LogHoldsEveryMessageInAndOutInOrder) {
+    std::vector<VirtualDx7::Direction> seen;
+    dx7.setLogObserver([&seen](const VirtualDx7::LogEntry& e) { seen.push_back(e.direction); });
+    programChange(0);
+    send({0x90, 0x50, 0x64});
+    ASSERT_EQ(dx7.log().size(), 3u);
+    EXPECT_EQ(dx7.log()[0].bytes, (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(dx7.log()[1].direction, VirtualDx7::Direction::Out);
+    EXPECT_EQ(dx7.log()[1].bytes.size(), kImageSize);
+    EXPECT_EQ(dx7.log()[2].bytes, (Bytes{0x90, 0x50, 0x64}));
+    EXPECT_EQ(seen, (std::vector{VirtualDx7::Direction::In, VirtualDx7::Direction::Out, VirtualDx7::Direction::In}));
+}
+
+TEST(HexBytesText, UpperCasePairsSeparatedByBlanks) {
+    EXPECT_EQ(HexBytes(Bytes{0xF0, 0x43, 0x0A, 0xF7}), "F0 43 0A F7");
+    EXPECT_EQ(HexBytes(Bytes{}), "");
+}
+
+} // namespace
+} // namespace vox

@@ -75,6 +75,41 @@ std::string HexBytes(std::span<const Byte> bytes) {
     return text;
 }
 
+BankImage ReadBankImage(std::span<const Byte> file) {
+    BankImage image;
+    if (file.size() == kPackedBankSize) {
+        image.packed.assign(file.begin(), file.end());
+    } else if (file.size() != kBulkMessageSize) {
+        image.error = "not a bank: " + std::to_string(file.size()) + " bytes, not 4104 or 4096";
+    } else if (!std::equal(kBankHeader.begin(), kBankHeader.end(), file.begin()) ||
+               file[kBulkMessageSize - 1] != kSysExEnd) {
+        image.error = "not a 32-voice bulk dump: header " + HexBytes(file.first(kBankHeader.size()));
+    } else if (ChecksumOf(file.subspan(kBulkDataPos, kPackedBankSize)) != file[kBulkChecksumPos]) {
+        image.error = "bulk dump checksum wrong";
+    } else {
+        image.packed.assign(file.begin() + kBulkDataPos, file.begin() + kBulkDataPos + kPackedBankSize);
+    }
+    if (image.error.empty() &&
+        std::any_of(image.packed.begin(), image.packed.end(), [](Byte b) { return (b & 0x80) != 0; })) {
+        image.packed.clear();
+        image.error = "bank data bytes with bit 7 set";
+    }
+    return image;
+}
+
+std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%.6f", seconds);
+    std::string line = stamp;
+    line += entry.direction == VirtualDx7::Direction::In ? " IN  " : " OUT ";
+    line += HexBytes(entry.bytes);
+    if (entry.refused) {
+        line += " REFUSED ";
+        line += Dx7RefusalName(entry.reason);
+    }
+    return line;
+}
+
 std::array<Slot, kBankSlots> VirtualDx7FactoryVoices() {
     std::array<Slot, kBankSlots> voices{};
     for (std::size_t v = 0; v < kBankSlots; ++v) {

@@ -65,9 +65,7 @@ public:
     // Backend thread: a System Exclusive message the backend found broken.
     void receiveError();
 
-    // GUI thread: the next event, or nothing. A message longer than a
-    // channel message is a long message even when its first byte is not F0
-    // (a broken dump still comes back in the long buffer).
+    // GUI thread: the next event, or nothing.
     std::optional<MidiInEvent> poll();
 
     // Called (on the backend's thread) whenever an event is queued, so the

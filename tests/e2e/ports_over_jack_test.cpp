@@ -1,0 +1,223 @@
+// voxmere's own RtMidi ports over a real JACK server (the dummy driver, a
+// server name of this process's own): choice by name, the bytes on the
+// wire both ways, and re-wiring while open.
+
+#include "midi/port_wiring.h"
+#include "midi/rtmidi_ports.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace vox::e2e_ports {
+namespace {
+
+using namespace std::chrono_literals;
+
+class TestInPort : public RtMidiInPort {
+public:
+    using RtMidiInPort::RtMidiInPort;
+};
+
+// A JACK server of the test's own, stopped when the test ends.
+class JackServer {
+public:
+    JackServer() {
+        name_ = "voxmere-ports-" + std::to_string(getpid()) + "-" + std::to_string(++count_);
+        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+        std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r", "48000"};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        spawned_ = posix_spawnp(&pid_, "jackd", &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (spawned_ && !MidiApiWorks("jack") && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(50ms);
+        up_ = spawned_ && MidiApiWorks("jack");
+    }
+    ~JackServer() {
+        if (spawned_) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+    }
+    bool up() const { return up_; }
+
+private:
+    static inline int count_ = 0;
+    std::string name_;
+    pid_t pid_ = -1;
+    bool spawned_ = false, up_ = false;
+};
+
+// A stand-in instrument: virtual JACK ports that record what they get and
+// can send.
+class FakeDevice {
+public:
+    explicit FakeDevice(const std::string& client)
+        : in_(RtMidi::UNIX_JACK, client + "-in"), out_(RtMidi::UNIX_JACK, client + "-out") {
+        in_.ignoreTypes(false, true, true);
+        in_.setCallback(&FakeDevice::OnMessage, this);
+        in_.openVirtualPort("midi-in");
+        out_.openVirtualPort("midi-out");
+    }
+    std::vector<std::vector<Byte>> received() {
+        std::lock_guard lock(mutex_);
+        return got_;
+    }
+    // Waits until n messages have come (or 3 s went by).
+    std::vector<std::vector<Byte>> waitFor(std::size_t n) {
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        while (received().size() < n && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+        return received();
+    }
+    void send(const std::vector<Byte>& m) { out_.sendMessage(&m); }
+
+private:
+    static void OnMessage(double, std::vector<unsigned char>* m, void* self) {
+        auto* d = static_cast<FakeDevice*>(self);
+        std::lock_guard lock(d->mutex_);
+        d->got_.emplace_back(m->begin(), m->end());
+    }
+    RtMidiIn in_;
+    RtMidiOut out_;
+    std::mutex mutex_;
+    std::vector<std::vector<Byte>> got_;
+};
+
+std::vector<Byte> Dump(Byte fill) {
+    std::vector<Byte> m(163, fill);
+    m[0] = 0xF0;
+    m.back() = 0xF7;
+    return m;
+}
+
+std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n) {
+    std::vector<MidiInEvent> events;
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (events.size() < n && std::chrono::steady_clock::now() < deadline) {
+        while (auto e = in.poll()) {
+            if (e->kind == MidiInEvent::Kind::LongData) in.addBuffer();
+            events.push_back(std::move(*e));
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return events;
+}
+
+class PortsOverJack : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(jack.up()) << "jackd (dummy driver) did not start"; }
+    JackServer jack;
+};
+
+TEST_F(PortsOverJack, OutputChosenByAPartOfItsNameCarriesTheExactBytes) {
+    // GIVEN a device and voxmere's output chosen by "synth-a"
+    FakeDevice device("synth-a");
+    MidiOptions options;
+    options.api = "jack";
+    options.out = "SYNTH-A";
+    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    ASSERT_TRUE(w.problems.empty()) << w.problems.front();
+    ASSERT_TRUE(w.out->open());
+    EXPECT_EQ(w.currentOutput(), "synth-a-in:midi-in");
+    // WHEN a program change and a 163-byte dump are sent
+    w.out->sendShort(0xC0, 0x05, 0x00);
+    const auto dump = Dump(0x2A);
+    w.out->sendSysEx(dump);
+    // THEN the device gets C0 05 (two bytes) and the dump byte for byte
+    const auto got = device.waitFor(2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], (std::vector<Byte>{0xC0, 0x05}));
+    EXPECT_EQ(got[1], dump);
+}
+
+TEST_F(PortsOverJack, InputDeliversShortMessagesAndLongBuffersInOrder) {
+    // GIVEN voxmere's input listening to the device, armed and started
+    FakeDevice device("synth-b");
+    TestInPort in("jack", "synth-b-out:midi-out");
+    ASSERT_TRUE(in.open());
+    ASSERT_TRUE(in.prepareBuffer() && in.addBuffer() && in.start());
+    // WHEN the device sends a note on, a dump and a 4104-byte bulk dump
+    device.send({0x90, 0x3C, 0x64});
+    device.send(Dump(0x11));
+    std::vector<Byte> bulk(4104, 0x22);
+    bulk[0] = 0xF0;
+    bulk.back() = 0xF7;
+    device.send(bulk);
+    // THEN the events come opened, short, 163 bytes, first 163 bytes of the bulk
+    const auto events = PollFor(in, 4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].kind, MidiInEvent::Kind::Opened);
+    EXPECT_EQ(events[1].kind, MidiInEvent::Kind::Short);
+    EXPECT_EQ(events[1].status, 0x90);
+    EXPECT_EQ(events[1].data1, 0x3C);
+    EXPECT_EQ(events[1].data2, 0x64);
+    EXPECT_EQ(events[2].bytes, Dump(0x11));
+    EXPECT_EQ(events[3].bytes, std::vector<Byte>(bulk.begin(), bulk.begin() + 163));
+}
+
+TEST_F(PortsOverJack, RewiredOutputSendsToTheNewPortOnly) {
+    // GIVEN the output open on one device
+    FakeDevice first("synth-c");
+    FakeDevice second("synth-d");
+    RtMidiOutPort out("jack", "synth-c-in:midi-in");
+    ASSERT_TRUE(out.open());
+    // WHEN it is re-wired to the other device by name and sends
+    ASSERT_TRUE(out.retarget("synth-d-in:midi-in"));
+    out.sendShort(0x90, 0x50, 0x64);
+    // THEN only the second device hears it
+    EXPECT_EQ(second.waitFor(1), (std::vector<std::vector<Byte>>{{0x90, 0x50, 0x64}}));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(first.received().empty());
+    EXPECT_EQ(out.name(), "synth-d-in:midi-in");
+}
+
+TEST_F(PortsOverJack, DefaultOutputPassesOverOurOwnPorts) {
+    // GIVEN a port of ours listed before a device
+    FakeDevice ours("voxmere-probe");
+    FakeDevice device("synth-e");
+    ASSERT_EQ(ListMidiOutputs("jack").front(), "voxmere-probe-in:midi-in");
+    // WHEN the output opens with no name
+    RtMidiOutPort out("jack", "");
+    ASSERT_TRUE(out.open());
+    // THEN it is the device's port
+    EXPECT_EQ(out.name(), "synth-e-in:midi-in");
+}
+
+TEST_F(PortsOverJack, UnknownPortNameIsReportedAndDoesNotOpen) {
+    // GIVEN a device that is not what the user named
+    FakeDevice device("synth-f");
+    MidiOptions options;
+    options.api = "jack";
+    options.out = "tx816";
+    // WHEN the ports are wired
+    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    // THEN the problem names the port and the output does not open
+    ASSERT_EQ(w.problems.size(), 1u);
+    EXPECT_NE(w.problems[0].find("tx816"), std::string::npos);
+    EXPECT_FALSE(w.out->open());
+}
+
+} // namespace
+} // namespace vox::e2e_ports

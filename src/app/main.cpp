@@ -1,13 +1,12 @@
 // VOXMERE: a voice editor and librarian for the DX7.
+#include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
 #include "librarian/form1_view.h"
 #include "librarian/program.h"
-#include "midi/port_wiring.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QTimer>
 
@@ -63,33 +62,19 @@ int main(int argc, char** argv) {
     options.in = parser.value(inOption).toStdString();
     options.api = parser.value(apiOption).toStdString();
     options.virtualDx7 = parser.isSet(virtualOption);
-    QElapsedTimer midiClock;
-    midiClock.start();
-    vox::MidiWiring wiring = vox::WireMidi(
-        options, [&midiClock] { return static_cast<double>(midiClock.nsecsElapsed()) / 1e9; },
-        [&host](double seconds) {
-            QTimer::singleShot(static_cast<int>(seconds * 1000.0) + 1, &host, [&host] { host.pump(); });
-        });
+    vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
     for (const auto& problem : wiring.problems) std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     vox::NullOutPort nullOut;
     vox::NullInPort nullIn;
     state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort*>(&nullOut);
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort*>(&nullIn);
-    // Input arrives on the backend's thread; it is handled in the event loop.
-    state.midiIn->setWakeUp([&host] { QMetaObject::invokeMethod(&host, "pump", Qt::QueuedConnection); });
+    vox::WakeHostOnInput(*state.midiIn, host);
     vox::Program program(state, host);
     host.setEventPump([&program] { program.pumpMidiInput(); });
 
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);
-    form1.setMidiMenu(vox::MidiMenuModel{
-        [&wiring] { return wiring.outputNames(); },
-        [&wiring] { return wiring.inputNames(); },
-        [&wiring] { return wiring.currentOutput(); },
-        [&wiring] { return wiring.currentInput(); },
-        [&wiring](const std::string& name) { wiring.chooseOutput(name); },
-        [&wiring](const std::string& name) { wiring.chooseInput(name); },
-    });
+    form1.setMidiMenu(vox::MidiMenuFor(wiring));
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

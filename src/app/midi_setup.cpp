@@ -1,0 +1,33 @@
+#include "app/midi_setup.h"
+
+#include <QMetaObject>
+#include <QTimer>
+
+namespace vox {
+
+MidiWiring WireMidiForQt(const MidiOptions& options, QtHost& host) {
+    return WireMidi(
+        options, [&host] { return host.monotonicSeconds(); },
+        [&host](double seconds) {
+            // One millisecond late rather than early: the reply is due by then.
+            QTimer::singleShot(static_cast<int>(seconds * 1000.0) + 1, &host, [&host] { host.pump(); });
+        });
+}
+
+void WakeHostOnInput(MidiInPort& in, QtHost& host) {
+    // Called on the backend's thread: only post, never touch program state.
+    in.setWakeUp([&host] { QMetaObject::invokeMethod(&host, "pump", Qt::QueuedConnection); });
+}
+
+MidiMenuModel MidiMenuFor(MidiWiring& wiring) {
+    return MidiMenuModel{
+        [&wiring] { return wiring.outputNames(); },
+        [&wiring] { return wiring.inputNames(); },
+        [&wiring] { return wiring.currentOutput(); },
+        [&wiring] { return wiring.currentInput(); },
+        [&wiring](const std::string& name) { wiring.chooseOutput(name); },
+        [&wiring](const std::string& name) { wiring.chooseInput(name); },
+    };
+}
+
+} // namespace vox

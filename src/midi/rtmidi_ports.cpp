@@ -14,27 +14,26 @@
 #include <mutex>
 
 namespace vox {
-namespace {
-
-constexpr const char* kOutClient = "voxmere-out";
-constexpr const char* kInClient = "voxmere-in";
 
 // RtMidi reports through this instead of printing or throwing once it is
-// set; the last error tells the caller that the call failed.
-struct ErrorSink {
+// set; each client has its own, living as long as the client.
+struct RtMidiErrors {
     bool failed = false;
     bool warned = false; // e.g. "JACK server not running?"
     std::string text;
 };
 
+namespace {
+
+constexpr const char* kOutClient = "voxmere-out";
+constexpr const char* kInClient = "voxmere-in";
+
 void OnRtMidiError(RtMidiError::Type type, const std::string& text, void* user) {
-    auto* sink = static_cast<ErrorSink*>(user);
+    auto* sink = static_cast<RtMidiErrors*>(user);
     if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) sink->warned = true;
     else sink->failed = true;
     sink->text = text;
 }
-
-thread_local ErrorSink t_errors;
 
 // RtMidi's constructors warn on std::cerr before an error callback can be
 // set, and alsa-lib and libjack print on their own when there is no
@@ -77,7 +76,7 @@ std::optional<RtMidi::Api> ApiByName(const std::string& name) {
 
 // A client on the API, or null when RtMidi cannot be set up there.
 template <class Client>
-std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clientName) {
+std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clientName, RtMidiErrors& errors) {
     // Never let a JACK client start a server of its own.
     setenv("JACK_NO_START_SERVER", "1", 0);
     const auto api = ApiByName(apiName);
@@ -89,11 +88,11 @@ std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clien
     } catch (const RtMidiError&) {
         return nullptr;
     }
-    t_errors = ErrorSink{};
-    client->setErrorCallback(&OnRtMidiError, &t_errors);
+    errors = RtMidiErrors{};
+    client->setErrorCallback(&OnRtMidiError, &errors);
     // The JACK client connects here; without a server RtMidi only warns.
     client->getPortCount();
-    if (t_errors.failed || t_errors.warned) return nullptr;
+    if (errors.failed || errors.warned) return nullptr;
     return client;
 }
 
@@ -113,7 +112,7 @@ std::string Lower(std::string s) {
 // Opens the port of that name (or the default) on the client; the name
 // connected, or "" when nothing opened.
 template <class Client>
-std::string OpenNamed(Client& client, const std::string& target, const char* ourPort) {
+std::string OpenNamed(Client& client, RtMidiErrors& errors, const std::string& target, const char* ourPort) {
     const auto names = PortNames(client);
     std::optional<std::size_t> index;
     if (target.empty()) {
@@ -124,10 +123,9 @@ std::string OpenNamed(Client& client, const std::string& target, const char* our
     }
     if (!index) return {};
     QuietStderr quiet;
-    t_errors = ErrorSink{};
-    client.setErrorCallback(&OnRtMidiError, &t_errors);
+    errors = RtMidiErrors{};
     client.openPort(static_cast<unsigned>(*index), ourPort);
-    if (t_errors.failed || !client.isPortOpen()) return {};
+    if (errors.failed || !client.isPortOpen()) return {};
     return names[*index];
 }
 
@@ -142,7 +140,10 @@ std::vector<std::string> CompiledMidiApis() {
     return names;
 }
 
-bool MidiApiWorks(const std::string& api) { return MakeClient<RtMidiOut>(api, kOutClient) != nullptr; }
+bool MidiApiWorks(const std::string& api) {
+    RtMidiErrors errors;
+    return MakeClient<RtMidiOut>(api, kOutClient, errors) != nullptr;
+}
 
 std::string FirstWorkingMidiApi() {
     for (const auto& api : CompiledMidiApis())
@@ -151,12 +152,14 @@ std::string FirstWorkingMidiApi() {
 }
 
 std::vector<std::string> ListMidiOutputs(const std::string& api) {
-    auto client = MakeClient<RtMidiOut>(api, kOutClient);
+    RtMidiErrors errors;
+    auto client = MakeClient<RtMidiOut>(api, kOutClient, errors);
     return client ? PortNames(*client) : std::vector<std::string>{};
 }
 
 std::vector<std::string> ListMidiInputs(const std::string& api) {
-    auto client = MakeClient<RtMidiIn>(api, kInClient);
+    RtMidiErrors errors;
+    auto client = MakeClient<RtMidiIn>(api, kInClient, errors);
     return client ? PortNames(*client) : std::vector<std::string>{};
 }
 
@@ -182,14 +185,15 @@ std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& nam
 
 // --- Output ----------------------------------------------------------------
 
-RtMidiOutPort::RtMidiOutPort(std::string api, std::string target) : api_(std::move(api)), target_(std::move(target)) {}
+RtMidiOutPort::RtMidiOutPort(std::string api, std::string target)
+    : api_(std::move(api)), target_(std::move(target)), errors_(std::make_unique<RtMidiErrors>()) {}
 RtMidiOutPort::~RtMidiOutPort() = default;
 
 bool RtMidiOutPort::open() {
     close();
-    rt_ = MakeClient<RtMidiOut>(api_, kOutClient);
+    rt_ = MakeClient<RtMidiOut>(api_, kOutClient, *errors_);
     if (!rt_) return false;
-    connected_ = OpenNamed(*rt_, target_, "out");
+    connected_ = OpenNamed(*rt_, *errors_, target_, "out");
     if (connected_.empty()) {
         rt_.reset();
         return false;
@@ -225,19 +229,20 @@ bool RtMidiOutPort::retarget(const std::string& target) {
 
 // --- Input -----------------------------------------------------------------
 
-RtMidiInPort::RtMidiInPort(std::string api, std::string target) : api_(std::move(api)), target_(std::move(target)) {}
+RtMidiInPort::RtMidiInPort(std::string api, std::string target)
+    : api_(std::move(api)), target_(std::move(target)), errors_(std::make_unique<RtMidiErrors>()) {}
 
 RtMidiInPort::~RtMidiInPort() { rt_.reset(); }
 
 std::string RtMidiInPort::name() const { return connected_.empty() ? target_ : connected_; }
 
 bool RtMidiInPort::connect() {
-    rt_ = MakeClient<RtMidiIn>(api_, kInClient);
+    rt_ = MakeClient<RtMidiIn>(api_, kInClient, *errors_);
     if (!rt_) return false;
     // System Exclusive in; timing clock and active sensing out.
     rt_->ignoreTypes(false, true, true);
     rt_->setCallback(&RtMidiInPort::OnMessage, this);
-    connected_ = OpenNamed(*rt_, target_, "in");
+    connected_ = OpenNamed(*rt_, *errors_, target_, "in");
     if (connected_.empty()) {
         rt_.reset();
         return false;

@@ -15,6 +15,8 @@ class RtMidiOut;
 
 namespace vox {
 
+struct RtMidiErrors;
+
 // Client names of our own ports: a port whose name holds kOwnPortMark is
 // never taken as the default output.
 inline constexpr const char* kOwnPortMark = "voxmere";
@@ -54,6 +56,7 @@ public:
 
 private:
     std::string api_, target_, connected_;
+    std::unique_ptr<RtMidiErrors> errors_; // before rt_: outlives the client
     std::unique_ptr<RtMidiOut> rt_;
 };
 
@@ -73,6 +76,7 @@ private:
     bool connect();
     static void OnMessage(double, std::vector<unsigned char>* message, void* self);
     std::string api_, target_, connected_;
+    std::unique_ptr<RtMidiErrors> errors_; // before rt_: outlives the client
     std::unique_ptr<RtMidiIn> rt_;
 };
 

@@ -1,0 +1,174 @@
+// voxmere-dx7sim over real JACK ports, driven by a client of the test's own.
+#include "e2e_support.h"
+
+#include "voice/bank_format.h"
+#include "voice/init_voice.h"
+
+namespace vox::e2e {
+namespace {
+
+Byte DumpChecksum(const Bytes& dump) {
+    return ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount));
+}
+
+// GIVEN a JACK server of our own and the sim started with `options`.
+class Dx7SimOverJack : public ::testing::Test {
+protected:
+    TempDir dir;
+    JackServer jack;
+    Process sim;
+
+    void startSim(std::vector<std::string> options) {
+        const std::string problem = jack.start(dir);
+        ASSERT_EQ(problem, "");
+        std::vector<std::string> argv{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(),
+                                      "--dump-bank", (dir / "bank.syx").string()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jack.env()));
+        ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+            << ReadText(dir / "sim.err");
+        client = std::make_unique<JackClient>();
+        ASSERT_TRUE(client->connect("voxmere-dx7sim in", "voxmere-dx7sim out"));
+    }
+    std::vector<LogLine> log() { return ParseLog(ReadText(dir / "sim.log")); }
+    int stopSim() {
+        const auto code = sim.stop(5s);
+        return code ? *code : -1;
+    }
+
+    std::unique_ptr<JackClient> client; // made once the server is up
+};
+
+TEST_F(Dx7SimOverJack, ProgramChangeIsAnsweredWithTheDumpOfThatVoice) {
+    startSim({});
+    client->send({0xC0, 0x05});
+    const auto dump = client->next(5s);
+    ASSERT_TRUE(dump);
+    ASSERT_EQ(dump->size(), kImageSize);
+    EXPECT_EQ(Bytes(dump->begin(), dump->begin() + 6), Bytes(kVoiceHeader.begin(), kVoiceHeader.end()));
+    EXPECT_EQ((*dump)[kChecksumPos], DumpChecksum(*dump));
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "VOX  6    ");
+    EXPECT_EQ(stopSim(), 0);
+}
+
+TEST_F(Dx7SimOverJack, LogShowsTheMessageInAndTheReplyOut) {
+    startSim({});
+    client->send({0xC0, 0x00});
+    ASSERT_TRUE(client->next(5s));
+    ASSERT_EQ(stopSim(), 0);
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].direction, "IN");
+    EXPECT_EQ(lines[0].bytes, (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(lines[1].direction, "OUT");
+    EXPECT_EQ(lines[1].bytes.size(), kImageSize);
+    EXPECT_LE(lines[0].seconds, lines[1].seconds);
+}
+
+TEST_F(Dx7SimOverJack, BulkDumpOverwritesTheMemoryWrittenAtExit) {
+    startSim({});
+    VoiceTable table;
+    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
+    const BulkMessage bank = BuildBulkMessage(table);
+    client->send(Bytes(bank.begin(), bank.end()));
+    // The sim answers the next program change with the new voice, so the
+    // bank has been taken when the answer comes.
+    client->send({0xC0, 0x1F});
+    const auto dump = client->next(5s);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "INIT VOICE");
+    ASSERT_EQ(stopSim(), 0);
+    EXPECT_EQ(ReadBytes(dir / "bank.syx"), Bytes(bank.begin(), bank.end()));
+    for (const auto& line : log()) EXPECT_FALSE(line.refused);
+}
+
+TEST_F(Dx7SimOverJack, BankFileIsWhatTheSimStartsFrom) {
+    const std::string rom = std::string(VOXMERE_TESTDATA) + "/rom1a.syx";
+    startSim({"--bank", rom});
+    client->send({0xC0, 0x03});
+    const auto dump = client->next(5s);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "STRINGS 1 ");
+    ASSERT_EQ(stopSim(), 0);
+    EXPECT_EQ(ReadBytes(dir / "bank.syx"), ReadBytes(rom));
+}
+
+TEST_F(Dx7SimOverJack, CorruptChecksumSwitchSpoilsTheAnswerOfThatProgramOnly) {
+    startSim({"--corrupt-checksum", "2"});
+    client->send({0xC0, 0x02});
+    const auto bad = client->next(5s);
+    client->send({0xC0, 0x01});
+    const auto good = client->next(5s);
+    ASSERT_TRUE(bad && good);
+    EXPECT_NE((*bad)[kChecksumPos], DumpChecksum(*bad));
+    EXPECT_EQ((*good)[kChecksumPos], DumpChecksum(*good));
+}
+
+TEST_F(Dx7SimOverJack, DropOnceSwitchLosesOnlyTheFirstAnswer) {
+    startSim({"--drop-dump-once", "4"});
+    client->send({0xC0, 0x04});
+    EXPECT_FALSE(client->next(700ms));
+    client->send({0xC0, 0x04});
+    const auto dump = client->next(5s);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "VOX  5    ");
+}
+
+TEST_F(Dx7SimOverJack, DelaySwitchHoldsTheReplyBack) {
+    startSim({"--delay", "600"});
+    const auto sent = std::chrono::steady_clock::now();
+    client->send({0xC0, 0x00});
+    ASSERT_TRUE(client->next(5s));
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, 600ms);
+}
+
+TEST_F(Dx7SimOverJack, SysInfoOffSwitchLeavesProgramChangesUnanswered) {
+    startSim({"--sys-info-off"});
+    client->send({0xC0, 0x00});
+    EXPECT_FALSE(client->next(700ms));
+    ASSERT_EQ(stopSim(), 0);
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].direction, "IN");
+}
+
+TEST_F(Dx7SimOverJack, MemoryProtectSwitchRefusesABulkDumpAndSaysSoInTheLog) {
+    startSim({"--memory-protect"});
+    VoiceTable table;
+    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
+    const BulkMessage bank = BuildBulkMessage(table);
+    client->send(Bytes(bank.begin(), bank.end()));
+    client->send({0xC0, 0x00});
+    const auto dump = client->next(5s);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "VOX  1    ");
+    ASSERT_EQ(stopSim(), 0);
+    const auto lines = log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines[0].refused);
+    EXPECT_NE(ReadText(dir / "sim.log").find("MEMORY PROTECT"), std::string::npos);
+}
+
+TEST(Dx7SimProgram, RefusesABrokenBankFileNamingIt) {
+    TempDir dir;
+    Process sim;
+    const std::string bad = std::string(VOXMERE_TESTDATA) + "/bad-checksum.syx";
+    ASSERT_TRUE(sim.start({SimPath(), "--bank", bad}, dir / "out", dir / "err"));
+    const auto code = sim.wait(10s);
+    ASSERT_TRUE(code);
+    EXPECT_EQ(*code, 2);
+    EXPECT_NE(ReadText(dir / "err").find("bad-checksum.syx: bulk dump checksum wrong"), std::string::npos);
+}
+
+TEST(Dx7SimProgram, HelpSaysHowToConnect) {
+    TempDir dir;
+    Process sim;
+    ASSERT_TRUE(sim.start({SimPath(), "--help"}, dir / "out", dir / "err"));
+    ASSERT_EQ(sim.wait(10s), 0);
+    const std::string help = ReadText(dir / "out");
+    EXPECT_NE(help.find("voxmere --midi-api jack --midi-out dx7sim --midi-in dx7sim"), std::string::npos);
+    EXPECT_NE(help.find("--drop-dump-once"), std::string::npos);
+}
+
+} // namespace
+} // namespace vox::e2e

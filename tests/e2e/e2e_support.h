@@ -1,0 +1,273 @@
+#pragma once
+// Helpers of the end-to-end tests: child processes, a JACK server of the
+// test's own, a small RtMidi client, and deadlines so that a hang fails
+// fast instead of stalling the run.
+
+#include <rtmidi/RtMidi.h>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace vox::e2e {
+
+using Bytes = std::vector<unsigned char>;
+using namespace std::chrono_literals;
+
+// Waits until ready() holds, polling every 20 ms; false after `limit`.
+inline bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (ready()) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return ready();
+}
+
+inline std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline Bytes ReadBytes(const std::filesystem::path& file) {
+    const std::string text = ReadText(file);
+    return Bytes(text.begin(), text.end());
+}
+
+// A temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "voxmere-e2e-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A child process, its output in files; stopped with SIGTERM, then SIGKILL,
+// when the test lets go of it.
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() { stop(3s); }
+
+    // extraEnv: "NAME=value" entries added to (or overriding) ours.
+    bool start(const std::vector<std::string>& argv, const std::filesystem::path& out,
+               const std::filesystem::path& err, const std::vector<std::string>& extraEnv = {}) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            bool overridden = false;
+            for (const auto& x : extraEnv)
+                if (entry.substr(0, entry.find('=') + 1) == x.substr(0, x.find('=') + 1)) overridden = true;
+            if (!overridden) env.push_back(entry);
+        }
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> args, envp;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) pid_ = -1;
+        return pid_ > 0;
+    }
+
+    bool running() {
+        if (pid_ <= 0) return false;
+        int status = 0;
+        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) {
+            status_ = status;
+            pid_ = -1;
+            return false;
+        }
+        return true;
+    }
+
+    // Waits up to `limit` for the process to end by itself.
+    std::optional<int> wait(std::chrono::milliseconds limit) {
+        WaitFor([this] { return !running(); }, limit);
+        if (running()) return std::nullopt;
+        return exitCode();
+    }
+
+    // SIGTERM, then SIGKILL after `grace`; the exit code, or nullopt when
+    // it had to be killed.
+    std::optional<int> stop(std::chrono::milliseconds grace) {
+        if (!running()) return exitCode();
+        kill(pid_, SIGTERM);
+        if (auto code = wait(grace)) return code;
+        kill(pid_, SIGKILL);
+        wait(2s);
+        return std::nullopt;
+    }
+
+    std::optional<int> exitCode() const {
+        if (WIFEXITED(status_)) return WEXITSTATUS(status_);
+        return std::nullopt;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = 0;
+};
+
+// Names this process gives its servers: unique per run and per test.
+inline std::string UniqueServerName() {
+    static std::atomic<int> count{0};
+    return "voxmere-e2e-" + std::to_string(getpid()) + "-" + std::to_string(count++);
+}
+
+inline constexpr const char* kJackd = "/usr/bin/jackd";
+inline constexpr const char* kJackWait = "/usr/bin/jack_wait";
+
+// A JACK server on the dummy driver, under a name of its own; this process
+// and its children talk to it through JACK_DEFAULT_SERVER.
+class JackServer {
+public:
+    // Empty when the server is up, else what went wrong.
+    std::string start(const TempDir& dir) {
+        if (access(kJackd, X_OK) != 0) return std::string(kJackd) + " is missing: install jackd2";
+        name_ = UniqueServerName();
+        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        if (!jackd_.start({kJackd, "-n", name_, "-d", "dummy", "-r", "48000"}, dir / "jackd.out",
+                          dir / "jackd.err"))
+            return "jackd did not start";
+        Process waiter;
+        if (!waiter.start({kJackWait, "-s", name_, "-w", "-t", "10"}, dir / "jack_wait.out", dir / "jack_wait.err"))
+            return "jack_wait did not start";
+        const auto code = waiter.wait(12s);
+        if (!code || *code != 0 || !jackd_.running())
+            return "jackd " + name_ + " did not come up: " + ReadText(dir / "jackd.err");
+        return {};
+    }
+    const std::string& name() const { return name_; }
+    std::vector<std::string> env() const { return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"}; }
+    ~JackServer() { jackd_.stop(3s); }
+
+private:
+    std::string name_;
+    Process jackd_;
+};
+
+inline void IgnoreRtError(RtMidiError::Type, const std::string&, void*) {}
+
+template <class Rt>
+std::optional<unsigned> FindPort(Rt& rt, const std::string& part) {
+    const unsigned n = rt.getPortCount();
+    for (unsigned i = 0; i < n; ++i)
+        if (rt.getPortName(i).find(part) != std::string::npos) return i;
+    return std::nullopt;
+}
+
+// The test's own JACK client: sends to one port and collects what another
+// sends, System Exclusive included.
+class JackClient {
+public:
+    JackClient() : out_(RtMidi::UNIX_JACK, "e2e-client-out"), in_(RtMidi::UNIX_JACK, "e2e-client-in") {
+        out_.setErrorCallback(IgnoreRtError);
+        in_.setErrorCallback(IgnoreRtError);
+        in_.ignoreTypes(false, true, true);
+    }
+    // Connects to the first ports whose names hold these parts, waiting
+    // for them to appear.
+    bool connect(const std::string& sendTo, const std::string& listenTo) {
+        std::optional<unsigned> o, i;
+        WaitFor([&] { return (o = FindPort(out_, sendTo)) && (i = FindPort(in_, listenTo)); }, 10s);
+        if (!o || !i) return false;
+        out_.openPort(*o, "to");
+        in_.openPort(*i, "from");
+        return out_.isPortOpen() && in_.isPortOpen();
+    }
+    void send(Bytes message) { out_.sendMessage(&message); }
+    // The next message received within `limit`.
+    std::optional<Bytes> next(std::chrono::milliseconds limit) {
+        Bytes message;
+        WaitFor([&] {
+            in_.getMessage(&message);
+            return !message.empty();
+        }, limit);
+        if (message.empty()) return std::nullopt;
+        return message;
+    }
+
+private:
+    RtMidiOut out_;
+    RtMidiIn in_;
+};
+
+// One line of the sim's log, split.
+struct LogLine {
+    double seconds = 0;
+    std::string direction;
+    Bytes bytes;
+    bool refused = false;
+};
+
+inline std::vector<LogLine> ParseLog(const std::string& text) {
+    std::vector<LogLine> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        LogLine l;
+        words >> l.seconds >> l.direction;
+        std::string word;
+        while (words >> word) {
+            if (word == "REFUSED") {
+                l.refused = true;
+                break;
+            }
+            l.bytes.push_back(static_cast<unsigned char>(std::stoul(word, nullptr, 16)));
+        }
+        lines.push_back(std::move(l));
+    }
+    return lines;
+}
+
+inline std::filesystem::path ProgramDir() { return VOXMERE_PROGRAM_DIR; }
+inline std::string SimPath() { return (ProgramDir() / "voxmere-dx7sim").string(); }
+
+} // namespace vox::e2e

@@ -500,6 +500,53 @@ TEST_F(VirtualDx7Test, LogHoldsEveryMessageInAndOutInOrder) {
     EXPECT_EQ(seen, (std::vector{VirtualDx7::Direction::In, VirtualDx7::Direction::Out, VirtualDx7::Direction::In}));
 }
 
+// --- Bank files and log lines of the sim ------------------------------------
+
+TEST(ReadBankImageOfAFile, BulkDumpGivesItsPackedBytes) {
+    const Bytes file = ReadFile("rom1a.syx");
+    const BankImage image = ReadBankImage(file);
+    EXPECT_EQ(image.error, "");
+    EXPECT_EQ(image.packed, Bytes(file.begin() + 6, file.begin() + 6 + 4096));
+}
+
+TEST(ReadBankImageOfAFile, HeaderlessBankIsTakenAsItIs) {
+    const Bytes file = ReadFile("headerless-4096.syx");
+    const BankImage image = ReadBankImage(file);
+    EXPECT_EQ(image.error, "");
+    EXPECT_EQ(image.packed, file);
+}
+
+TEST(ReadBankImageOfAFile, BrokenFilesAreRefusedWithTheReason) {
+    EXPECT_EQ(ReadBankImage(ReadFile("bad-checksum.syx")).error, "bulk dump checksum wrong");
+    EXPECT_EQ(ReadBankImage(ReadFile("truncated-4103.syx")).error, "not a bank: 4103 bytes, not 4104 or 4096");
+    EXPECT_EQ(ReadBankImage(ReadFile("bytecount-1000.syx")).error,
+              "not a 32-voice bulk dump: header F0 43 00 09 10 00");
+    EXPECT_EQ(ReadBankImage(ReadFile("bit7-bytes-and-f0-inside.syx")).error, "bank data bytes with bit 7 set");
+    EXPECT_TRUE(ReadBankImage(ReadFile("bad-checksum.syx")).packed.empty());
+}
+
+TEST(ReadBankImageOfAFile, LoadedBankIsWhatTheInstrumentDumpsBack) {
+    const Bytes file = ReadFile("rom1a.syx");
+    const BankImage image = ReadBankImage(file);
+    ASSERT_EQ(image.packed.size(), kPackedBankSize);
+    VirtualDx7 dx7;
+    dx7.setInternalVoices(std::span<const Byte, kPackedBankSize>(image.packed.data(), kPackedBankSize));
+    EXPECT_EQ(dx7.bulkDump(), file);
+    EXPECT_EQ(VoiceName(dx7.internalVoice(1)), "BRASS   2 ");
+}
+
+TEST(SimLogLine, StampDirectionAndHexBytes) {
+    const VirtualDx7::LogEntry in{VirtualDx7::Direction::In, {0xC0, 0x00}, false, Dx7Refusal::Empty};
+    EXPECT_EQ(LogLine(1.5, in), "1.500000 IN  C0 00");
+    const VirtualDx7::LogEntry out{VirtualDx7::Direction::Out, {0xF0, 0xF7}, false, Dx7Refusal::Empty};
+    EXPECT_EQ(LogLine(0.000123, out), "0.000123 OUT F0 F7");
+}
+
+TEST(SimLogLine, RefusedMessageCarriesTheReason) {
+    const VirtualDx7::LogEntry e{VirtualDx7::Direction::In, {0xC0, 0x00, 0x00}, true, Dx7Refusal::WrongLength};
+    EXPECT_EQ(LogLine(2, e), "2.000000 IN  C0 00 00 REFUSED channel message of wrong length");
+}
+
 TEST(HexBytesText, UpperCasePairsSeparatedByBlanks) {
     EXPECT_EQ(HexBytes(Bytes{0xF0, 0x43, 0x0A, 0xF7}), "F0 43 0A F7");
     EXPECT_EQ(HexBytes(Bytes{}), "");

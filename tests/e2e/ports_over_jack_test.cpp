@@ -112,9 +112,9 @@ std::vector<Byte> Dump(Byte fill) {
     return m;
 }
 
-std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n) {
+std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n, std::chrono::milliseconds limit = 3000ms) {
     std::vector<MidiInEvent> events;
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (events.size() < n && std::chrono::steady_clock::now() < deadline) {
         while (auto e = in.poll()) {
             if (e->kind == MidiInEvent::Kind::LongData) in.addBuffer();
@@ -191,6 +191,27 @@ TEST_F(PortsOverJack, RewiredOutputSendsToTheNewPortOnly) {
     std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(first.received().empty());
     EXPECT_EQ(out.name(), "synth-d-in:midi-in");
+}
+
+TEST_F(PortsOverJack, RewiredInputListensToTheNewPortAndStaysStarted) {
+    // GIVEN the input started on one device
+    FakeDevice first("synth-g");
+    FakeDevice second("synth-h");
+    TestInPort in("jack", "synth-g-out:midi-out");
+    ASSERT_TRUE(in.open());
+    ASSERT_TRUE(in.prepareBuffer() && in.addBuffer() && in.start());
+    ASSERT_EQ(PollFor(in, 1).size(), 1u); // "opened"
+    // WHEN it is re-wired to the other device and both send
+    ASSERT_TRUE(in.retarget("synth-h-out:midi-out"));
+    first.send({0x90, 0x40, 0x01});
+    second.send({0x90, 0x41, 0x02});
+    // THEN only the second device's note arrives, without a new "opened" or start
+    // (a JACK cycle is about 21 ms; 500 ms is ample for the unwanted one to show)
+    const auto events = PollFor(in, 2, 500ms);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, MidiInEvent::Kind::Short);
+    EXPECT_EQ(events[0].data1, 0x41);
+    EXPECT_EQ(in.name(), "synth-h-out:midi-out");
 }
 
 TEST_F(PortsOverJack, DefaultOutputPassesOverOurOwnPorts) {

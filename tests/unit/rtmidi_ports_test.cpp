@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+// RtMidi's JACK backend does not free its ring buffer when no JACK server
+// answers (as on the build machines); that leak is RtMidi's, not ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:jack_ringbuffer_create\n"; }
+
 namespace vox {
 namespace {
 

@@ -104,6 +104,19 @@ TEST_F(Dx7SimOverJack, CorruptChecksumSwitchSpoilsTheAnswerOfThatProgramOnly) {
     EXPECT_EQ((*good)[kChecksumPos], DumpChecksum(*good));
 }
 
+TEST_F(Dx7SimOverJack, BreakFirstByteSwitchSendsTheDumpWithoutItsF0) {
+    startSim({"--break-first-byte-once", "9"});
+    client->send({0xC0, 0x09});
+    const auto broken = client->next(5s);
+    client->send({0xC0, 0x09});
+    const auto whole = client->next(5s);
+    ASSERT_TRUE(broken && whole);
+    ASSERT_EQ(broken->size(), kImageSize);
+    EXPECT_NE(broken->front(), 0xF0);
+    EXPECT_EQ(Bytes(broken->begin() + 1, broken->end()), Bytes(whole->begin() + 1, whole->end()));
+    EXPECT_EQ(whole->front(), 0xF0);
+}
+
 TEST_F(Dx7SimOverJack, DropOnceSwitchLosesOnlyTheFirstAnswer) {
     startSim({"--drop-dump-once", "4"});
     client->send({0xC0, 0x04});

@@ -21,6 +21,9 @@
 #include <string>
 #include <thread>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace vox;
@@ -170,6 +173,33 @@ void OnMidiIn(double, std::vector<unsigned char>* message, void* user) {
     if (message && !message->empty()) static_cast<Sim*>(user)->received(*message);
 }
 
+// alsa-lib, libjack and RtMidi's constructors print on their own when
+// there is no sequencer or server; we say it once ourselves instead.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        std::cerr.flush();
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
+    }
+    ~QuietStderr() {
+        std::fflush(stderr);
+        std::cerr.flush();
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 struct Ports {
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
@@ -280,7 +310,12 @@ int main(int argc, char** argv) {
     std::string problems;
     for (RtMidi::Api api : apis) {
         std::string why;
-        if (OpenPorts(api, ports, sim, why)) break;
+        bool opened = false;
+        {
+            QuietStderr quiet;
+            opened = OpenPorts(api, ports, sim, why);
+        }
+        if (opened) break;
         problems += "  " + RtMidi::getApiName(api) + ": " + why + "\n";
     }
     if (!ports.out) {

@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(Dx7SimOverJack, ProgramChangeIsAnsweredWithTheDumpOfThatVoice) {
-    startSim({});
+    ASSERT_NO_FATAL_FAILURE(startSim({}));
     client->send({0xC0, 0x05});
     const auto dump = client->next(5s);
     ASSERT_TRUE(dump);
@@ -52,7 +52,7 @@ TEST_F(Dx7SimOverJack, ProgramChangeIsAnsweredWithTheDumpOfThatVoice) {
 }
 
 TEST_F(Dx7SimOverJack, LogShowsTheMessageInAndTheReplyOut) {
-    startSim({});
+    ASSERT_NO_FATAL_FAILURE(startSim({}));
     client->send({0xC0, 0x00});
     ASSERT_TRUE(client->next(5s));
     ASSERT_EQ(stopSim(), 0);
@@ -66,7 +66,7 @@ TEST_F(Dx7SimOverJack, LogShowsTheMessageInAndTheReplyOut) {
 }
 
 TEST_F(Dx7SimOverJack, BulkDumpOverwritesTheMemoryWrittenAtExit) {
-    startSim({});
+    ASSERT_NO_FATAL_FAILURE(startSim({}));
     VoiceTable table;
     for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
     const BulkMessage bank = BuildBulkMessage(table);
@@ -84,7 +84,7 @@ TEST_F(Dx7SimOverJack, BulkDumpOverwritesTheMemoryWrittenAtExit) {
 
 TEST_F(Dx7SimOverJack, BankFileIsWhatTheSimStartsFrom) {
     const std::string rom = std::string(VOXMERE_TESTDATA) + "/rom1a.syx";
-    startSim({"--bank", rom});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--bank", rom}));
     client->send({0xC0, 0x03});
     const auto dump = client->next(5s);
     ASSERT_TRUE(dump);
@@ -94,7 +94,7 @@ TEST_F(Dx7SimOverJack, BankFileIsWhatTheSimStartsFrom) {
 }
 
 TEST_F(Dx7SimOverJack, CorruptChecksumSwitchSpoilsTheAnswerOfThatProgramOnly) {
-    startSim({"--corrupt-checksum", "2"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--corrupt-checksum", "2"}));
     client->send({0xC0, 0x02});
     const auto bad = client->next(5s);
     client->send({0xC0, 0x01});
@@ -105,7 +105,7 @@ TEST_F(Dx7SimOverJack, CorruptChecksumSwitchSpoilsTheAnswerOfThatProgramOnly) {
 }
 
 TEST_F(Dx7SimOverJack, BreakFirstByteSwitchSendsTheDumpWithoutItsF0) {
-    startSim({"--break-first-byte-once", "9"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--break-first-byte-once", "9"}));
     client->send({0xC0, 0x09});
     const auto broken = client->next(5s);
     client->send({0xC0, 0x09});
@@ -118,7 +118,7 @@ TEST_F(Dx7SimOverJack, BreakFirstByteSwitchSendsTheDumpWithoutItsF0) {
 }
 
 TEST_F(Dx7SimOverJack, DropOnceSwitchLosesOnlyTheFirstAnswer) {
-    startSim({"--drop-dump-once", "4"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--drop-dump-once", "4"}));
     client->send({0xC0, 0x04});
     EXPECT_FALSE(client->next(700ms));
     client->send({0xC0, 0x04});
@@ -128,7 +128,7 @@ TEST_F(Dx7SimOverJack, DropOnceSwitchLosesOnlyTheFirstAnswer) {
 }
 
 TEST_F(Dx7SimOverJack, DelaySwitchHoldsTheReplyBack) {
-    startSim({"--delay", "600"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--delay", "600"}));
     const auto sent = std::chrono::steady_clock::now();
     client->send({0xC0, 0x00});
     ASSERT_TRUE(client->next(5s));
@@ -136,7 +136,7 @@ TEST_F(Dx7SimOverJack, DelaySwitchHoldsTheReplyBack) {
 }
 
 TEST_F(Dx7SimOverJack, SysInfoOffSwitchLeavesProgramChangesUnanswered) {
-    startSim({"--sys-info-off"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--sys-info-off"}));
     client->send({0xC0, 0x00});
     EXPECT_FALSE(client->next(700ms));
     ASSERT_EQ(stopSim(), 0);
@@ -146,7 +146,7 @@ TEST_F(Dx7SimOverJack, SysInfoOffSwitchLeavesProgramChangesUnanswered) {
 }
 
 TEST_F(Dx7SimOverJack, MemoryProtectSwitchRefusesABulkDumpAndSaysSoInTheLog) {
-    startSim({"--memory-protect"});
+    ASSERT_NO_FATAL_FAILURE(startSim({"--memory-protect"}));
     VoiceTable table;
     for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
     const BulkMessage bank = BuildBulkMessage(table);

@@ -9,7 +9,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,14 +102,24 @@ public:
         for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
 
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) pid_ = -1;
+        // fork/exec rather than posix_spawn: the child asks to be ended
+        // with SIGTERM when the test process dies, so a crashed test leaves
+        // no server or sim behind. Only async-signal-safe calls until exec.
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent) _exit(127);
+            const int in = ::open("/dev/null", O_RDONLY);
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (in < 0 || o < 0 || e < 0) _exit(127);
+            dup2(in, STDIN_FILENO);
+            dup2(o, STDOUT_FILENO);
+            dup2(e, STDERR_FILENO);
+            execve(args[0], args.data(), envp.data());
+            _exit(127);
+        }
         return pid_ > 0;
     }
 
@@ -169,6 +179,24 @@ public:
     // Empty when the server is up, else what went wrong.
     std::string start(const TempDir& dir) {
         if (access(kJackd, X_OK) != 0) return std::string(kJackd) + " is missing: install jackd2";
+        // JACK takes only a few servers at once: while other runs hold
+        // them all, try again under a new name, for 20 s at most.
+        std::string problem;
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        do {
+            problem = tryStart(dir);
+            if (problem.empty()) return {};
+            std::this_thread::sleep_for(300ms);
+        } while (std::chrono::steady_clock::now() < end);
+        return problem;
+    }
+    const std::string& name() const { return name_; }
+    std::vector<std::string> env() const { return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"}; }
+    ~JackServer() { jackd_.stop(3s); }
+
+private:
+    std::string tryStart(const TempDir& dir) {
+        jackd_.stop(3s);
         name_ = UniqueServerName();
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
@@ -183,11 +211,7 @@ public:
             return "jackd " + name_ + " did not come up: " + ReadText(dir / "jackd.err");
         return {};
     }
-    const std::string& name() const { return name_; }
-    std::vector<std::string> env() const { return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"}; }
-    ~JackServer() { jackd_.stop(3s); }
 
-private:
     std::string name_;
     Process jackd_;
 };

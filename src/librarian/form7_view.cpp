@@ -42,8 +42,13 @@ Form7View::Form7View(Program& program, QWidget* parent)
     mono.setPointSize(9);
     list1_->setFont(mono); // entries are fixed-width columns
     PlaceAt(list1_, {180, 420, 3720, 3000});
-    connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!refreshing_) form_.list1.selected = row;
+    // The selection, not the current row: a list taking focus makes its
+    // first row current without selecting it, and "no selection" writes
+    // slot 0.
+    connect(list1_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (refreshing_) return;
+        const auto items = list1_->selectedItems();
+        form_.list1.selected = items.isEmpty() ? -1 : list1_->row(items.front());
     });
 
     auto* command1 = new WrapButton(QString::fromUtf8(kCommand1), this);

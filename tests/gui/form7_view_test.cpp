@@ -53,6 +53,20 @@ private slots:
         QVERIFY(s.f.host.refreshAllCount > 0);
     }
 
+    void focusOnTheListSelectsNothing() {
+        Setup s;
+        Form7View view(s.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* list1 = view.findChild<QListWidget*>("List1");
+        list1->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(s.f.program.form7.list1.selected, -1);
+        view.findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(s.f.state.currentSlot, std::int16_t{0}); // slot 0, not the first row
+        QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[0]), QString("  1. BANK 01   "));
+    }
+
     void closeBoxLeavesTheBankAndEnablesTheMainWindow() {
         Setup s;
         const VoiceTable before = s.f.state.voiceTable;

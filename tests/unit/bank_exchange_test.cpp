@@ -108,6 +108,13 @@ TEST_F(BankReceive, BrokenDumpNeverEntersTheBank) {
     EXPECT_EQ(form1.list3.items.size(), 0u);
 }
 
+TEST_F(BankReceive, DumpWithAnotherMakersHeaderCountsAsBroken) {
+    dx7.foreignOnce = {12};
+    form1.command4Click();
+    EXPECT_EQ(form1.list2.items, (Lines{" 12 12", "exit 1", "10"}));
+    EXPECT_TRUE(slotMatches(12));
+}
+
 TEST_F(BankReceive, DumpWithABadChecksumCountsAsBroken) {
     dx7.badChecksumOnce = {3};
     form1.command4Click();

@@ -149,6 +149,15 @@ TEST_F(MidiInput, LongMessageIsCutTo163BytesAndTheBufferIsArmedAgain) {
     EXPECT_EQ(form1.list1.items[2], " 0LongMsg 受信 : F001F7");
 }
 
+TEST_F(MidiInput, DumpWhoseFirstByteIsBrokenStillArrivesAsALongMessage) {
+    form1.startInputAtLoad();
+    Slot voice = MakeBankVoice(2);
+    voice[0] = 0x00;
+    feed(std::vector<Byte>(voice.begin(), voice.begin() + kImageSize));
+    ASSERT_EQ(form1.list1.items.size(), 2u);
+    EXPECT_TRUE(form1.list1.items[1].starts_with(" 0LongMsg 受信 : 00430000011B")) << form1.list1.items[1];
+}
+
 TEST_F(MidiInput, LongErrorIsLoggedAndTheBufferIsArmedAgain) {
     form1.startInputAtLoad();
     f.in.receiveError();

@@ -27,7 +27,8 @@ inline Slot MakeBankVoice(int n) {
 
 struct ScriptedDx7 {
     std::array<Slot, 33> bank{}; // index = voice number 1..32
-    std::set<int> brokenOnce;    // voice numbers answered once with a foreign header
+    std::set<int> brokenOnce;    // voice numbers answered once with a wrong first byte
+    std::set<int> foreignOnce;   // ... once with another maker's header
     std::set<int> badChecksumOnce;
     std::set<int> lostOnce;      // voice numbers whose first answer never comes
     bool silent = false;
@@ -47,7 +48,8 @@ struct ScriptedDx7 {
             if (silent || lostOnce.erase(voice)) return;
             std::vector<Byte> dump(bank[static_cast<std::size_t>(voice)].begin(),
                                    bank[static_cast<std::size_t>(voice)].begin() + kImageSize);
-            if (brokenOnce.erase(voice)) dump[1] = 0x41;
+            if (brokenOnce.erase(voice)) dump[0] = 0x00;
+            if (foreignOnce.erase(voice)) dump[1] = 0x41;
             if (badChecksumOnce.erase(voice)) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
             f.in.receive(dump);
         };

@@ -25,6 +25,8 @@ struct BankReceiveState {
     std::int16_t retryEnd = 0;
     int storedThisRun = 0;           // voices taken this run, for the time-out message
     double lastActivitySeconds = 0;  // monotonic time of the last request or dump
+    bool passRequested = false;      // every request of the running pass is out
+    int generation = 0;              // bumped by each start, restart and end
 };
 
 struct ProgramState {

@@ -4,7 +4,9 @@
 // (start-up here, sound list, receive, bank exchange).
 
 #include "common/controls.h"
+#include "midi/midi_input.h"
 #include "midi/midi_port.h"
+#include "voice/voice.h"
 
 #include <string>
 
@@ -54,7 +56,39 @@ inline constexpr const char* kMenuEnd = "END(&Q)";
 inline constexpr const char* kMenuHelp = "HELP(&H)";
 inline constexpr const char* kMenuHelpItem = "HELP";
 inline constexpr const char* kMenuVersion = "Ver情報";
+
+inline constexpr const char* kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
+inline constexpr const char* kEditAreaEmpty = "エディットエリアに音色が選択されていません";
+
+inline constexpr const char* kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
+inline constexpr const char* kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
+inline constexpr const char* kOpenError = "ERR";
+inline constexpr const char* kCloseError = "クローズエラー";
+inline constexpr const char* kLogOpen = "MIDIIN OPEN";
+inline constexpr const char* kLogShort = "ShortMsg受信 : ";
+inline constexpr const char* kLogLong = "LongMsg 受信 : ";
+inline constexpr const char* kLogLongError = "LongMsg Err";
+
+inline constexpr const char* kNo32Voices = "No 32voice data";
+inline constexpr const char* kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
+inline constexpr const char* kTransmitConfirmTitle = "デ－タ変更確認";
+inline constexpr const char* kTransmitDone = "転送完了";
+
+// Ending a receive that did not complete.
+inline constexpr const char* kCancelReceive = "受信中止";
+inline constexpr const char* kReceiveCancelled = "ＤＸ７からの受信を中止しました。";
+inline constexpr const char* kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
+inline constexpr const char* kReceivedCountBefore = "受信できた音色は ";
+inline constexpr const char* kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
 } // namespace form1_text
+
+// The SOUND LIST entry of slot n (1..32): the number right-aligned in
+// three places, ". ", then the ten name characters untrimmed.
+std::string SoundListEntryText(int n, const Slot& slot);
+
+// The audition program number a Text1 text stands for: its leading whole
+// number, 0 when it has none, the nearest of 0..127 when out of range.
+int AuditionProgram(const std::string& text);
 
 // The start-up guide: line 0, then each further line after two CRs.
 std::string StartupGuideText();
@@ -96,6 +130,14 @@ public:
     void command4Click();
     void command8Click();
     void receiveMidiEvent(const MidiInEvent& event);
+    // Offered while a receive runs: ends it, says how many voices came.
+    bool cancelReceiveVisible() const;
+    void cancelReceive();
+    // Run from every message-loop pass: ends a receive the DX7 stopped
+    // answering.
+    void checkReceiveTimeout();
+
+    ReceiveHook receiveHook;
 
     // --- Files ---
     void command6Click();  // save 32
@@ -106,6 +148,9 @@ public:
     Program& program() { return program_; }
 
 private:
+    void stopReceive(const char* reason);
+    void fillSoundListFromReceive();
+
     Program& program_;
 };
 

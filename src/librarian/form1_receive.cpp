@@ -1,14 +1,193 @@
 // The main window's side of MIDI input and the bank exchange.
 #include "librarian/form1.h"
 
+#include "common/wait.h"
 #include "librarian/program.h"
+#include "midi/bank_exchange.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "voice/bank_format.h"
+
+#include <algorithm>
 
 namespace vox {
 
-void Form1::startInputAtLoad() {}
-void Form1::command2Click() {}
-void Form1::command4Click() {}
-void Form1::command8Click() {}
-void Form1::receiveMidiEvent(const MidiInEvent&) {}
+namespace {
+inline constexpr float kRequestGapSeconds = 0.5f;
+inline constexpr const char* kActiveSensing = "FE0000";
+} // namespace
+
+void Form1::startInputAtLoad() {
+    ProgramState& state = program_.state;
+    list1.clear();
+    if (OpenMidiIn(state.midiIn, receiveHook)) {
+        StartMidiIn(state.midiIn);
+        command2Caption = form1_text::kCommand2Stop;
+        return;
+    }
+    MessageBoxSpec box;
+    box.text = form1_text::kMidiInError;
+    box.buttons = MsgButtons::OkHelp;
+    box.icon = MsgIcon::Exclamation;
+    box.title = form1_text::kMidiInErrorTitle;
+    box.helpFile = state.programFolder / form1_text::kHelpFileUpper;
+    box.helpTopic = 10;
+    program_.host.messageBox(box);
+}
+
+void Form1::command2Click() {
+    ProgramState& state = program_.state;
+    Host& host = program_.host;
+    if (command2Caption == form1_text::kCommand2Start) {
+        list1.clear();
+        if (OpenMidiIn(state.midiIn, receiveHook)) {
+            StartMidiIn(state.midiIn);
+            command2Caption = form1_text::kCommand2Stop;
+            return;
+        }
+        ShowMessage(host, form1_text::kOpenError);
+        if (!CloseMidiIn(state.midiIn, receiveHook)) ShowMessage(host, form1_text::kCloseError);
+        return;
+    }
+    if (CloseMidiIn(state.midiIn, receiveHook)) command2Caption = form1_text::kCommand2Start;
+    else ShowMessage(host, form1_text::kCloseError);
+}
+
+void Form1::command4Click() {
+    ProgramState& state = program_.state;
+    Host& host = program_.host;
+    BankReceiveState& receive = state.receive;
+
+    if (receive.recvMode != 0) {
+        // Starting over: stop the running run's request loop, and let dumps
+        // it asked for drain (logged only) before the new first pass.
+        ++receive.generation;
+        EndReceive(receive);
+        WaitSeconds(host, kRequestGapSeconds);
+    }
+
+    if (OpenMidiIn(state.midiIn, receiveHook)) {
+        StartMidiIn(state.midiIn);
+        command2Caption = form1_text::kCommand2StopByReceive;
+    }
+    list1.clear();
+    list2.clear();
+    list3.clear();
+    list4.clear();
+
+    BeginReceive(receive, host.monotonicSeconds());
+    const int run = receive.generation;
+    progressBar1.visible = true;
+    progressBar1.max = static_cast<int>(kBankSlots) - 1;
+    for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
+        progressBar1.value = g;
+        SendShortMessage(state, kProgramChange, static_cast<Byte>(g), 0);
+        if (receive.generation != run) return;
+        if (receive.recvMode != 0) {
+            receive.lastActivitySeconds = host.monotonicSeconds();
+            if (g == static_cast<int>(kBankSlots) - 1) receive.passRequested = true;
+        }
+        WaitSeconds(host, kRequestGapSeconds);
+        // Cancelled, timed out or started over inside the wait.
+        if (receive.generation != run) return;
+    }
+    progressBar1.visible = false;
+}
+
+void Form1::command8Click() {
+    ProgramState& state = program_.state;
+    Host& host = program_.host;
+    if (list3.items.size() != kBankSlots) {
+        ShowMessage(host, form1_text::kNo32Voices);
+        return;
+    }
+    MessageBoxSpec confirm;
+    confirm.text = form1_text::kTransmitConfirm;
+    confirm.buttons = MsgButtons::OkCancel;
+    confirm.icon = MsgIcon::Exclamation;
+    confirm.title = form1_text::kTransmitConfirmTitle;
+    if (host.messageBox(confirm) != MsgResult::Ok) return;
+
+    progressBar2.visible = true;
+    progressBar2.max = 4;
+    progressBar2.value = 0;
+    const BulkMessage bulk = BuildBulkMessage(state.voiceTable);
+    progressBar2.value = 1;
+    SendLongMessage(state, host, bulk);
+    progressBar2.value = 2;
+    SendShortMessage(state, kProgramChange, 1, 0);
+    progressBar2.value = 3;
+    SendShortMessage(state, kProgramChange, 0, 0);
+    progressBar2.value = 4;
+    progressBar2.visible = false;
+    ShowMessage(host, form1_text::kTransmitDone);
+}
+
+void Form1::receiveMidiEvent(const MidiInEvent& event) {
+    // Without the hook the window's own procedure gets the input, unseen.
+    if (!receiveHook.installed) return;
+    ProgramState& state = program_.state;
+    switch (event.kind) {
+    case MidiInEvent::Kind::Opened: list1.add(form1_text::kLogOpen); break;
+    case MidiInEvent::Kind::Short: {
+        const Byte bytes[3] = {event.status, event.data1, event.data2};
+        const std::string text = HexText(bytes, 2);
+        if (text != kActiveSensing) list1.add(form1_text::kLogShort + text);
+        break;
+    }
+    case MidiInEvent::Kind::LongData: {
+        Slot buffer{};
+        const std::size_t recorded = std::min(event.bytes.size(), kImageSize);
+        std::copy(event.bytes.begin(), event.bytes.begin() + static_cast<std::ptrdiff_t>(recorded), buffer.begin());
+        ArmInputBuffer(state.midiIn); // the port has a buffer while the rest runs
+        list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
+                  HexText(buffer, static_cast<int>(recorded) - 1));
+        if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
+            const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
+                                                            program_.host.monotonicSeconds());
+            if (outcome == StoreOutcome::Complete) fillSoundListFromReceive();
+        }
+        break;
+    }
+    case MidiInEvent::Kind::LongError:
+        list1.add(form1_text::kLogLongError);
+        ArmInputBuffer(state.midiIn);
+        break;
+    }
+}
+
+void Form1::fillSoundListFromReceive() {
+    ProgramState& state = program_.state;
+    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
+        const auto index = static_cast<std::size_t>(n);
+        state.slotText[index] = SoundListEntryText(n, state.voiceTable[index]);
+        list3.add(state.slotText[index]);
+    }
+}
+
+bool Form1::cancelReceiveVisible() const { return program_.state.receive.recvMode != 0; }
+
+void Form1::cancelReceive() {
+    if (program_.state.receive.recvMode == 0) return;
+    stopReceive(form1_text::kReceiveCancelled);
+}
+
+void Form1::checkReceiveTimeout() {
+    if (ReceiveTimedOut(program_.state.receive, program_.host.monotonicSeconds()))
+        stopReceive(form1_text::kReceiveTimedOut);
+}
+
+void Form1::stopReceive(const char* reason) {
+    BankReceiveState& receive = program_.state.receive;
+    const int arrived = receive.storedThisRun;
+    ++receive.generation; // stops a request loop still running
+    EndReceive(receive);
+    progressBar1.visible = false;
+    MessageBoxSpec box;
+    box.text = std::string(reason) + form1_text::kReceivedCountBefore + std::to_string(arrived) +
+               form1_text::kReceivedCountAfter;
+    box.icon = MsgIcon::Exclamation;
+    program_.host.messageBox(box);
+}
 
 } // namespace vox

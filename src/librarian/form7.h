@@ -1,17 +1,40 @@
 #pragma once
-// "SOUND LIST 変更": the overwrite-position chooser.
+// "SOUND LIST 変更": the overwrite-position chooser. Writes the edit-area
+// voice into the chosen SOUND LIST position.
+
+#include "common/controls.h"
 
 namespace vox {
 
 struct Program;
 
+namespace form7_text {
+inline constexpr const char* kCaption = "SOUND LIST 変更";
+inline constexpr const char* kLabel1 = "音色上書き位置";
+inline constexpr const char* kCommand1 = "変更";
+inline constexpr const char* kCommand2 = "中止";
+} // namespace form7_text
+
 class Form7 {
 public:
     explicit Form7(Program& program) : program_(program) {}
-    void open() {}
+
+    ListBoxState list1; // index i stands for slot i + 1
+
+    // Fresh each time: the SOUND LIST's texts, nothing selected.
+    void open();
+    void command1Click();  // 変更: write and close
+    void command2Click();  // 中止: close without writing
+    // The close box or window menu: as 中止. A close the form itself asked
+    // for does nothing more.
+    void queryUnload();
+    bool isOpen() const { return open_; }
 
 private:
-    [[maybe_unused]] Program& program_;
+    void closeForm();
+
+    Program& program_;
+    bool open_ = false;
 };
 
 } // namespace vox

@@ -9,8 +9,9 @@ Program::Program(ProgramState& s, Host& h)
       form6(*this), form7(*this) {}
 
 void Program::pumpMidiInput() {
-    if (!state.midiIn) return;
-    while (auto event = state.midiIn->poll()) form1.receiveMidiEvent(*event);
+    if (state.midiIn)
+        while (auto event = state.midiIn->poll()) form1.receiveMidiEvent(*event);
+    form1.checkReceiveTimeout();
 }
 
 } // namespace vox

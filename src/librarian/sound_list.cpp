@@ -2,15 +2,92 @@
 #include "librarian/form1.h"
 
 #include "librarian/program.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace vox {
 
-void Form1::rebuildSoundList() {}
-void Form1::command11Click() {}
-void Form1::list3DoubleClick() {}
-void Form1::command12Click() {}
-void Form1::command1MouseDown() {}
-void Form1::command1MouseUp() {}
+namespace {
+inline constexpr Byte kAuditionNote = 80;
+inline constexpr Byte kAuditionVelocity = 100;
+inline constexpr int kHighestProgram = 127;
+} // namespace
+
+std::string SoundListEntryText(int n, const Slot& slot) {
+    std::string text = SignedDecimal(n);
+    if (n < 10) text = " " + text;
+    return text + ". " + VoiceName(slot);
+}
+
+int AuditionProgram(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return 0;
+    long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > kHighestProgram) value = kHighestProgram + 1; // saturate; long texts stay in range
+    }
+    if (negative) return 0;
+    return static_cast<int>(std::min<long>(value, kHighestProgram));
+}
+
+void Form1::rebuildSoundList() {
+    ProgramState& state = program_.state;
+    list3.clear();
+    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
+        const auto index = static_cast<std::size_t>(n);
+        state.slotText[index] = SoundListEntryText(n, state.voiceTable[index]);
+        list3.add(state.slotText[index]);
+    }
+}
+
+void Form1::command11Click() {
+    ProgramState& state = program_.state;
+    const int selected = list3.selected;
+    if (selected < 0 || selected >= static_cast<int>(list3.items.size()) || selected >= static_cast<int>(kBankSlots)) {
+        ShowMessage(program_.host, form1_text::kNoSelection);
+        return;
+    }
+    state.currentSlot = static_cast<std::int16_t>(selected + 1);
+    text2 = list3.items[static_cast<std::size_t>(selected)];
+    list3.selected = -1;
+    const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
+    std::copy(slot.begin(), slot.begin() + kChecksumPos + 1, state.editBuffer.begin());
+    SendCurrentVoice(state, program_.host);
+}
+
+void Form1::list3DoubleClick() { command11Click(); }
+
+void Form1::command12Click() {
+    if (text2.empty()) {
+        ShowMessage(program_.host, form1_text::kEditAreaEmpty);
+        return;
+    }
+    enabled = false;
+    program_.host.setWindowEnabled(WindowId::Form1, false);
+    program_.form7.open();
+    program_.host.showWindow(WindowId::Form7);
+}
+
+void Form1::command1MouseDown() {
+    ProgramState& state = program_.state;
+    SendShortMessage(state, kProgramChange, static_cast<Byte>(AuditionProgram(text1)), 0);
+    SendShortMessage(state, kNoteOn, kAuditionNote, kAuditionVelocity);
+}
+
+void Form1::command1MouseUp() {
+    SendShortMessage(program_.state, kNoteOff, kAuditionNote, 0);
+    // Counts up from the program actually played; past the last program it
+    // starts again at 0, so the box never names a program that cannot sound.
+    const int next = AuditionProgram(text1) + 1;
+    text1 = SignedDecimal(next > kHighestProgram ? 0 : next);
+}
 
 // Opening the editor.
 void Form1::command13Click() {}

@@ -10,10 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vox;
     test::ProgramFixture f;
     f.out.open();
-    f.in.open();
-    f.in.prepareBuffer();
-    f.in.addBuffer();
-    f.in.start();
+    f.program.form1.startInputAtLoad(); // opens the port with the receive hook
     f.program.form1.command4Click(); // a bank receive, answered by the fuzz input below
     std::size_t i = 0;
     while (i < size) {

@@ -1,0 +1,52 @@
+#include "librarian/form7.h"
+
+#include "librarian/program.h"
+#include "midi/midi_output.h"
+
+#include <algorithm>
+
+namespace vox {
+
+void Form7::open() {
+    const Form1& form1 = program_.form1;
+    list1.clear();
+    // A SOUND LIST shorter than 32 entries gives a shorter choice.
+    const std::size_t n = std::min(form1.list3.items.size(), kBankSlots);
+    for (std::size_t i = 0; i < n; ++i) list1.add(form1.list3.items[i]);
+    open_ = true;
+}
+
+void Form7::command1Click() {
+    if (!open_) return;
+    ProgramState& state = program_.state;
+    const int selected = list1.selected;
+    const int p = selected >= 0 && selected < static_cast<int>(list1.items.size()) ? selected + 1 : 0;
+    Slot& slot = state.voiceTable[static_cast<std::size_t>(p)];
+    // Only the parameters: the slot's header and checksum bytes stay.
+    std::copy(state.editBuffer.begin() + kParamBase, state.editBuffer.begin() + kParamBase + kParamCount,
+              slot.begin() + kParamBase);
+    program_.form1.rebuildSoundList();
+    program_.form1.text2 = state.slotText[static_cast<std::size_t>(p)];
+    state.currentSlot = static_cast<std::int16_t>(p);
+    SendCurrentVoice(state, program_.host);
+    closeForm();
+}
+
+void Form7::command2Click() {
+    if (!open_) return;
+    closeForm();
+}
+
+void Form7::queryUnload() {
+    if (!open_) return;
+    closeForm();
+}
+
+void Form7::closeForm() {
+    open_ = false;
+    program_.form1.enabled = true;
+    program_.host.setWindowEnabled(WindowId::Form1, true);
+    program_.host.closeWindow(WindowId::Form7);
+}
+
+} // namespace vox

@@ -1,0 +1,96 @@
+#include "librarian/form7_view.h"
+
+#include "librarian/form7.h"
+#include "librarian/program.h"
+#include "librarian/twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+
+namespace vox {
+namespace {
+
+constexpr int kClientWidth = 4080, kClientHeight = 4140; // twips
+
+// Control characters of voice names are drawn as their control pictures,
+// as in the SOUND LIST.
+QString EntryText(const std::string& entry) {
+    QString text = QString::fromStdString(entry);
+    for (QChar& c : text)
+        if (c.unicode() < 0x20) c = QChar(0x2400 + c.unicode());
+    return text;
+}
+
+} // namespace
+
+Form7View::Form7View(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), program_(program), form_(program.form7) {
+    using namespace form7_text;
+    setObjectName("Form7");
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));
+
+    auto* label1 = new QLabel(QString::fromUtf8(kLabel1), this);
+    label1->setObjectName("Label1");
+    PlaceLabel(label1, {180, 120, 2400, 255});
+
+    list1_ = new QListWidget(this);
+    list1_->setObjectName("List1");
+    QFont mono("Noto Sans Mono CJK JP");
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPointSize(9);
+    list1_->setFont(mono); // entries are fixed-width columns
+    PlaceAt(list1_, {180, 420, 3720, 3000});
+    // The selection, not the current row: a list taking focus makes its
+    // first row current without selecting it, and "no selection" writes
+    // slot 0.
+    connect(list1_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (refreshing_) return;
+        const auto items = list1_->selectedItems();
+        form_.list1.selected = items.isEmpty() ? -1 : list1_->row(items.front());
+    });
+
+    auto* command1 = new WrapButton(QString::fromUtf8(kCommand1), this);
+    command1->setObjectName("Command1");
+    PlaceAt(command1, {540, 3570, 1320, 420});
+    connect(command1, &QPushButton::clicked, this, [this] {
+        form_.command1Click();
+        after();
+    });
+    auto* command2 = new WrapButton(QString::fromUtf8(kCommand2), this);
+    command2->setObjectName("Command2");
+    PlaceAt(command2, {2220, 3570, 1320, 420});
+    connect(command2, &QPushButton::clicked, this, [this] {
+        form_.command2Click();
+        after();
+    });
+    refresh();
+}
+
+void Form7View::closeEvent(QCloseEvent* event) {
+    // The close box acts as 中止; a close the form asked for finds it
+    // already closed and does nothing more.
+    form_.queryUnload();
+    event->accept();
+    after();
+}
+
+void Form7View::after() { program_.host.refreshAll(); }
+
+void Form7View::refresh() {
+    refreshing_ = true;
+    const ListBoxState& state = form_.list1;
+    bool same = list1_->count() == static_cast<int>(state.items.size());
+    for (int i = 0; same && i < list1_->count(); ++i)
+        same = list1_->item(i)->text() == EntryText(state.items[static_cast<std::size_t>(i)]);
+    if (!same) {
+        list1_->clear();
+        for (const auto& item : state.items) list1_->addItem(EntryText(item));
+    }
+    list1_->setCurrentRow(state.selected >= 0 && state.selected < list1_->count() ? state.selected : -1);
+    if (state.selected < 0) list1_->clearSelection();
+    refreshing_ = false;
+}
+
+} // namespace vox

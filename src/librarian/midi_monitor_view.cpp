@@ -1,0 +1,68 @@
+#include "librarian/midi_monitor_view.h"
+
+#include "librarian/program.h"
+#include "librarian/twips.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+
+namespace vox {
+namespace {
+
+// The log only grows; new lines are appended, and the view follows the
+// end unless the user has scrolled up to read.
+void SyncLog(QListWidget* list, const ListBoxState& state) {
+    const int want = static_cast<int>(state.items.size());
+    auto same = [&](int i) {
+        return list->item(i)->text() == QString::fromStdString(state.items[static_cast<std::size_t>(i)]);
+    };
+    // A list emptied and refilled since the last look starts again.
+    const int have = list->count();
+    if (have > want || (have > 0 && (!same(0) || !same(have - 1)))) list->clear();
+    if (list->count() == want) return;
+    const bool atEnd = list->currentRow() < 0 || list->currentRow() == list->count() - 1;
+    for (int i = list->count(); i < want; ++i)
+        list->addItem(QString::fromStdString(state.items[static_cast<std::size_t>(i)]));
+    if (atEnd) list->scrollToBottom();
+}
+
+} // namespace
+
+MidiMonitorView::MidiMonitorView(Program& program, QWidget* parent) : QWidget(parent, Qt::Window), program_(program) {
+    using namespace midi_monitor_text;
+    setObjectName("MidiMonitor");
+    setWindowTitle(QString::fromUtf8(kCaption));
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSize(9);
+
+    auto* grid = new QGridLayout(this);
+    auto list = [&](const char* name, const char* title, int row, int column, int columnSpan) {
+        auto* label = new QLabel(QString::fromUtf8(title), this);
+        label->setObjectName(QString(name) + "Label");
+        auto* l = new QListWidget(this);
+        l->setObjectName(name);
+        l->setFont(mono);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        grid->addWidget(label, row, column, 1, columnSpan);
+        grid->addWidget(l, row + 1, column, 1, columnSpan);
+        return l;
+    };
+    list1_ = list("List1", kList1, 0, 0, 2);
+    list2_ = list("List2", kList2, 2, 0, 1);
+    list4_ = list("List4", kList4, 2, 1, 1);
+    grid->setRowStretch(1, 3);
+    grid->setRowStretch(3, 2);
+    resize(TwipsToPixels(9000, this), TwipsToPixels(6600, this));
+    refresh();
+}
+
+void MidiMonitorView::refresh() {
+    const Form1& form1 = program_.form1;
+    SyncLog(list1_, form1.list1);
+    SyncLog(list2_, form1.list2);
+    SyncLog(list4_, form1.list4);
+}
+
+} // namespace vox

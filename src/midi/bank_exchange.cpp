@@ -1,0 +1,94 @@
+#include "midi/bank_exchange.h"
+
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+
+#include <algorithm>
+
+namespace vox {
+
+bool IsCompleteVoiceDump(std::span<const Byte> bytes) {
+    if (bytes.size() < kImageSize) return false;
+    if (bytes[0] != kSysExStart || bytes[1] != kYamahaId || (bytes[2] & 0xF0) != 0x00) return false;
+    for (std::size_t i = 3; i < kVoiceHeader.size(); ++i)
+        if (bytes[i] != kVoiceHeader[i]) return false;
+    if (bytes[kChecksumPos] != ChecksumOf(bytes.subspan(kParamBase, kParamCount))) return false;
+    return bytes[kEndPos] == kSysExEnd;
+}
+
+void BeginReceive(BankReceiveState& receive, double now) {
+    const int generation = receive.generation + 1;
+    receive = BankReceiveState{};
+    receive.generation = generation;
+    receive.recvMode = 1;
+    receive.recvSlot = 1;
+    receive.lastActivitySeconds = now;
+}
+
+void EndReceive(BankReceiveState& receive) {
+    receive.recvMode = 0;
+    receive.passRequested = false;
+}
+
+bool ReceiveTimedOut(const BankReceiveState& receive, double now) {
+    return receive.recvMode != 0 && receive.passRequested &&
+           now - receive.lastActivitySeconds >= kReceiveTimeoutSeconds;
+}
+
+StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
+                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now) {
+    BankReceiveState& r = state.receive;
+    r.lastActivitySeconds = now;
+    auto at = [&r](int index) { return r.retrySlots[static_cast<std::size_t>(std::clamp(index, 0, 33))]; };
+
+    const int target = r.recvMode == 1 ? r.recvSlot : at(r.retryIndex);
+    // A slot outside the bank would only come from a corrupted count; such a
+    // delivery is treated as broken rather than written anywhere.
+    const bool good = target >= 1 && target <= static_cast<int>(kBankSlots) &&
+                      IsCompleteVoiceDump(buffer.first(std::min(recorded, kImageSize)));
+    if (good) {
+        Slot& slot = state.voiceTable[static_cast<std::size_t>(target)];
+        std::copy(buffer.begin(), buffer.begin() + kImageSize, slot.begin());
+        ++r.storedThisRun;
+    }
+
+    lists.list4.add(SignedDecimal(r.recvSlot) + SignedDecimal(at(r.retryCount)) + SignedDecimal(r.retryCount) +
+                    SignedDecimal(at(r.retryIndex)));
+
+    if (!good) {
+        // A corrupted voice never enters the bank; its slot is asked for again.
+        const int number = r.recvMode == 1 ? r.recvSlot : r.retryIndex;
+        r.retryCount = static_cast<std::int16_t>(std::min<int>(r.retryCount + 1, 33));
+        r.retrySlots[static_cast<std::size_t>(r.retryCount)] = static_cast<std::int16_t>(target);
+        lists.list2.add(SignedDecimal(target) + SignedDecimal(number));
+    }
+
+    if (r.recvMode == 1) ++r.recvSlot;
+    else ++r.retryIndex;
+
+    const bool complete = (r.recvMode == 1 && r.recvSlot >= 33) || (r.recvMode == 2 && r.retryIndex == r.retryEnd);
+    if (!complete) return StoreOutcome::PassOn;
+
+    if (r.retryCount > 0) {
+        lists.list2.add("exit" + SignedDecimal(r.retryCount));
+        RequestRetries(state, now);
+        r.retryIndex = 1;
+        return StoreOutcome::RetryStarted;
+    }
+    lists.list2.add(std::to_string(r.retryCount + 10));
+    EndReceive(r);
+    return StoreOutcome::Complete;
+}
+
+void RequestRetries(ProgramState& state, double now) {
+    BankReceiveState& r = state.receive;
+    r.retryEnd = static_cast<std::int16_t>(r.retryCount + 1);
+    r.recvMode = 2;
+    for (int i = 1; i <= r.retryCount; ++i)
+        SendShortMessage(state, kProgramChange, static_cast<Byte>(r.retrySlots[static_cast<std::size_t>(i)] - 1), 0);
+    r.retryCount = 0;
+    r.passRequested = true;
+    r.lastActivitySeconds = now;
+}
+
+} // namespace vox

@@ -1,0 +1,48 @@
+#pragma once
+// Bank receive from the DX7, one single-voice dump per program change, and
+// the receive's bookkeeping; the main window shows the lists it writes.
+
+#include "common/controls.h"
+#include "common/program_state.h"
+
+#include <span>
+
+namespace vox {
+
+// The receive log lists the store step writes.
+struct BankReceiveLists {
+    ListBoxState& list2; // broken voices and the end marker
+    ListBoxState& list4; // one trace line per stored dump
+};
+
+inline constexpr double kReceiveTimeoutSeconds = 3.0;
+
+// A complete single-voice dump: 163 bytes, header F0 43 0n 00 01 1B, the
+// checksum of the 155 data bytes, F7.
+bool IsCompleteVoiceDump(std::span<const Byte> bytes);
+
+// Clears every counter of an earlier run and starts the first pass.
+void BeginReceive(BankReceiveState& receive, double now);
+
+// Back to idle; a dump that arrives afterwards is only logged. A click
+// handler still sending requests stops only when `generation` changes.
+void EndReceive(BankReceiveState& receive);
+
+bool ReceiveTimedOut(const BankReceiveState& receive, double now);
+
+enum class StoreOutcome {
+    PassOn,       // the pass goes on
+    RetryStarted, // the broken voices were requested again
+    Complete,     // all 32 are in; the SOUND LIST may be filled
+};
+
+// Stores one returned buffer by arrival order. `recorded` is the number of
+// bytes that arrived; only a complete dump is taken into its slot.
+StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
+                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now);
+
+// Sends, back to back, a program change for every broken slot and starts
+// a retry pass.
+void RequestRetries(ProgramState& state, double now);
+
+} // namespace vox

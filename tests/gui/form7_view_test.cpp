@@ -1,0 +1,106 @@
+// The overwrite chooser and the MIDI monitor as a user sees them.
+#include "librarian/form7_view.h"
+#include "librarian/midi_monitor_view.h"
+#include "librarian/twips.h"
+#include "scripted_dx7.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vox;
+
+class Form7ViewTest : public QObject {
+    Q_OBJECT
+
+    struct Setup {
+        test::ProgramFixture f;
+        Setup() {
+            f.out.open();
+            for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+            f.program.form1.rebuildSoundList();
+            f.program.form1.text2 = "  1. BANK 01   ";
+            const char name[] = "NEW VOICE ";
+            for (std::size_t i = 0; i < kNameLength; ++i)
+                f.state.editBuffer[kNamePos + i] = static_cast<Byte>(name[i]);
+            f.program.form1.command12Click();
+        }
+    };
+
+private slots:
+    void showsItsCaptionsAndTheSoundList() {
+        Setup s;
+        Form7View view(s.f.program);
+        QCOMPARE(view.windowTitle(), QString("SOUND LIST 変更"));
+        QCOMPARE(view.findChild<QLabel*>("Label1")->text(), QString("音色上書き位置"));
+        QCOMPARE(static_cast<WrapButton*>(view.findChild<QPushButton*>("Command1"))->caption(), QString("変更"));
+        QCOMPARE(static_cast<WrapButton*>(view.findChild<QPushButton*>("Command2"))->caption(), QString("中止"));
+        auto* list1 = view.findChild<QListWidget*>("List1");
+        QCOMPARE(list1->count(), 32);
+        QCOMPARE(list1->item(4)->text(), QString("  5. BANK 05   "));
+        QVERIFY(list1->selectedItems().isEmpty());
+    }
+
+    void pickingTheFifthRowAndChangeWritesSlot5() {
+        Setup s;
+        Form7View view(s.f.program);
+        view.findChild<QListWidget*>("List1")->setCurrentRow(4);
+        view.findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[4]), QString("  5. NEW VOICE "));
+        QCOMPARE(s.f.state.currentSlot, std::int16_t{5});
+        QVERIFY(s.f.host.enabled.at(WindowId::Form1));
+        QVERIFY(s.f.host.refreshAllCount > 0);
+    }
+
+    void focusOnTheListSelectsNothing() {
+        Setup s;
+        Form7View view(s.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* list1 = view.findChild<QListWidget*>("List1");
+        list1->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(s.f.program.form7.list1.selected, -1);
+        view.findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(s.f.state.currentSlot, std::int16_t{0}); // slot 0, not the first row
+        QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[0]), QString("  1. BANK 01   "));
+    }
+
+    void closeBoxLeavesTheBankAndEnablesTheMainWindow() {
+        Setup s;
+        const VoiceTable before = s.f.state.voiceTable;
+        Form7View view(s.f.program);
+        view.show();
+        view.findChild<QListWidget*>("List1")->setCurrentRow(4);
+        view.close();
+        QVERIFY(s.f.state.voiceTable.all == before.all);
+        QVERIFY(s.f.out.sent.empty());
+        QVERIFY(s.f.host.enabled.at(WindowId::Form1));
+        QCOMPARE(s.f.host.closed, std::vector<WindowId>{WindowId::Form7});
+    }
+
+    void monitorShowsTheReceiveLogLive() {
+        test::ProgramFixture f;
+        MidiMonitorView monitor(f.program);
+        f.program.form1.startInputAtLoad();
+        f.in.receive(std::vector<Byte>{0x90, 0x3C, 0x64});
+        f.host.processEvents();
+        f.program.form1.list2.add("10");
+        monitor.refresh();
+        auto* list1 = monitor.findChild<QListWidget*>("List1");
+        QCOMPARE(list1->count(), 2);
+        QCOMPARE(list1->item(1)->text(), QString("ShortMsg受信 : 903C64"));
+        QCOMPARE(monitor.findChild<QListWidget*>("List2")->item(0)->text(), QString("10"));
+        QCOMPARE(monitor.findChild<QListWidget*>("List4")->count(), 0);
+        // A cleared and refilled log is shown afresh.
+        f.program.form1.list1.clear();
+        f.program.form1.list1.add("MIDIIN OPEN");
+        monitor.refresh();
+        QCOMPARE(list1->count(), 1);
+        QCOMPARE(list1->item(0)->text(), QString("MIDIIN OPEN"));
+    }
+};
+
+QTEST_MAIN(Form7ViewTest)
+#include "form7_view_test.moc"

@@ -1,0 +1,294 @@
+// Bank receive and transmit against a scripted instrument and the fake clock.
+#include "librarian/form1.h"
+#include "midi/bank_exchange.h"
+#include "scripted_dx7.h"
+#include "voice/bank_format.h"
+
+#include <gtest/gtest.h>
+
+namespace vox::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kCountTail = " 音色です。SOUND LIST には読み込まれていません。";
+
+struct BankReceive : ::testing::Test {
+    ProgramFixture f;
+    ScriptedDx7 dx7;
+    Form1& form1 = f.program.form1;
+
+    void SetUp() override {
+        f.out.open();
+        dx7.attach(f);
+    }
+    // Idle message-loop passes until a box is raised or `seconds` pass.
+    void idle(double seconds) {
+        const double end = f.host.clock + seconds;
+        const std::size_t boxes = f.host.boxes.size();
+        while (f.host.clock < end && f.host.boxes.size() == boxes) f.host.processEvents();
+    }
+    std::vector<std::vector<Byte>> programChanges() const {
+        std::vector<std::vector<Byte>> pcs;
+        for (const auto& m : f.out.sent)
+            if (m.size() == 3 && m[0] == kProgramChange) pcs.push_back(m);
+        return pcs;
+    }
+    bool slotMatches(int n) const {
+        const Slot& s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot& b = dx7.bank[static_cast<std::size_t>(n)];
+        return std::equal(s.begin(), s.begin() + kImageSize, b.begin());
+    }
+};
+
+TEST_F(BankReceive, CleanReceiveFillsTheSoundListWithTheInstrumentsBank) {
+    // GIVEN an instrument answering every request WHEN Command4 runs
+    form1.command4Click();
+    // THEN the end marker alone, 32 entries, idle again, every slot taken
+    EXPECT_EQ(form1.list2.items, Lines{"10"});
+    ASSERT_EQ(form1.list3.items.size(), 32u);
+    EXPECT_EQ(form1.list3.items[4], "  5. BANK 05   ");
+    EXPECT_EQ(form1.list3.items[16], " 17. BANK 17   ");
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    EXPECT_EQ(f.state.slotText[32], " 32. BANK 32   ");
+    EXPECT_FALSE(form1.progressBar1.visible);
+    EXPECT_TRUE(f.host.boxes.empty());
+    EXPECT_EQ(form1.command2Caption, "停止 ");
+}
+
+TEST_F(BankReceive, CleanReceiveSendsProgramChangesHalfASecondApart) {
+    std::vector<double> at;
+    dx7.onRequest = [&](int) { at.push_back(f.host.clock); };
+    form1.command4Click();
+    ASSERT_EQ(dx7.requests.size(), 32u);
+    for (int g = 0; g < 32; ++g) EXPECT_EQ(dx7.requests[static_cast<std::size_t>(g)], g);
+    for (std::size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 0.5 - 1e-9);
+}
+
+TEST_F(BankReceive, StoredDumpsLeaveOneTraceLineEach) {
+    form1.command4Click();
+    ASSERT_EQ(form1.list4.items.size(), 32u);
+    EXPECT_EQ(form1.list4.items[4], " 5 0 0 0");
+    EXPECT_TRUE(form1.list1.items[1].starts_with(" 1LongMsg 受信 : F0430000011B")) << form1.list1.items[1];
+}
+
+TEST_F(BankReceive, BrokenDumpsForSlots5And9AreRequestedAgainBackToBack) {
+    dx7.brokenOnce = {5, 9};
+    form1.command4Click();
+    EXPECT_EQ(form1.list2.items, (Lines{" 5 5", " 9 9", "exit 2", "10"}));
+    // The retries follow the last request at once, nothing between them.
+    const auto pcs = programChanges();
+    ASSERT_EQ(pcs.size(), 34u);
+    EXPECT_EQ(pcs[32], (std::vector<Byte>{0xC0, 4, 0}));
+    EXPECT_EQ(pcs[33], (std::vector<Byte>{0xC0, 8, 0}));
+    EXPECT_EQ(f.out.sent.size(), 34u);
+    // A later voice of the first pass shows the pending retry in its trace;
+    // the retry pass stores into slots 5 and 9.
+    EXPECT_EQ(form1.list4.items[5], " 6 5 1 0");
+    ASSERT_EQ(form1.list4.items.size(), 34u);
+    EXPECT_EQ(form1.list4.items[32], " 33 0 0 5");
+    EXPECT_EQ(form1.list4.items[33], " 33 0 0 9");
+    EXPECT_TRUE(slotMatches(5));
+    EXPECT_TRUE(slotMatches(9));
+    EXPECT_EQ(form1.list3.items.size(), 32u);
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+}
+
+TEST_F(BankReceive, BrokenDumpNeverEntersTheBank) {
+    // GIVEN slot 5 holding a voice and the instrument never answering the retry
+    f.state.voiceTable[5] = MakeBankVoice(77);
+    dx7.brokenOnce = {5};
+    dx7.onRequest = [&](int g) {
+        if (dx7.requests.size() > 32 && g == 4) dx7.silent = true;
+    };
+    form1.command4Click();
+    idle(5);
+    // THEN slot 5 still holds its old voice, not the broken bytes
+    EXPECT_EQ(f.state.voiceTable[5], MakeBankVoice(77));
+    EXPECT_EQ(form1.list3.items.size(), 0u);
+}
+
+TEST_F(BankReceive, DumpWithAnotherMakersHeaderCountsAsBroken) {
+    dx7.foreignOnce = {12};
+    form1.command4Click();
+    EXPECT_EQ(form1.list2.items, (Lines{" 12 12", "exit 1", "10"}));
+    EXPECT_TRUE(slotMatches(12));
+}
+
+TEST_F(BankReceive, DumpWithABadChecksumCountsAsBroken) {
+    dx7.badChecksumOnce = {3};
+    form1.command4Click();
+    EXPECT_EQ(form1.list2.items, (Lines{" 3 3", "exit 1", "10"}));
+    EXPECT_TRUE(slotMatches(3));
+    EXPECT_EQ(form1.list3.items[2], "  3. BANK 03   ");
+}
+
+TEST_F(BankReceive, TruncatedDumpCountsAsBroken) {
+    f.out.onSend = nullptr;
+    BeginReceive(f.state.receive, 0);
+    Slot buffer{};
+    const Slot voice = MakeBankVoice(1);
+    std::copy(voice.begin(), voice.begin() + 100, buffer.begin());
+    StoreReceivedVoice(f.state, BankReceiveLists{form1.list2, form1.list4}, buffer, 100, 0);
+    EXPECT_EQ(form1.list2.items, Lines{" 1 1"});
+    EXPECT_EQ(f.state.voiceTable[1], Slot{});
+}
+
+TEST_F(BankReceive, BufferNotBeginningWithF0CountsAsBroken) {
+    BeginReceive(f.state.receive, 0);
+    Slot buffer = MakeBankVoice(1);
+    buffer[0] = 0x00;
+    StoreReceivedVoice(f.state, BankReceiveLists{form1.list2, form1.list4}, buffer, kImageSize, 0);
+    EXPECT_EQ(form1.list2.items, Lines{" 1 1"});
+    EXPECT_EQ(f.state.voiceTable[1], Slot{});
+    EXPECT_EQ(f.state.receive.recvSlot, 2);
+}
+
+TEST_F(BankReceive, LostDumpEndsAfterThreeSecondsWithAMessage) {
+    dx7.lostOnce = {7};
+    double lastRequest = 0;
+    dx7.onRequest = [&](int) { lastRequest = f.host.clock; };
+    form1.command4Click();
+    EXPECT_EQ(f.state.receive.recvMode, 1);
+    idle(10);
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text,
+              "ＤＸ７から３秒間応答がないため、受信を終了しました。受信できた音色は 31" + kCountTail);
+    const double waited = f.host.clock - lastRequest;
+    EXPECT_GE(waited, 3.0);
+    EXPECT_LT(waited, 3.0 + 2 * f.host.tick);
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_FALSE(form1.cancelReceiveVisible());
+}
+
+TEST_F(BankReceive, LateDumpAfterTheTimeOutIsOnlyLogged) {
+    dx7.lostOnce = {7};
+    form1.command4Click();
+    idle(10);
+    const Slot slot32 = f.state.voiceTable[32];
+    const std::size_t traces = form1.list4.items.size();
+    const Slot late = MakeBankVoice(7);
+    f.in.receive(std::span<const Byte>(late.data(), kImageSize));
+    f.host.processEvents();
+    EXPECT_EQ(form1.list1.items.back(), " 0LongMsg 受信 : " + Hex(std::span<const Byte>(late.data(), kImageSize)));
+    EXPECT_EQ(form1.list4.items.size(), traces);
+    EXPECT_EQ(f.state.voiceTable[32], slot32);
+    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_EQ(f.host.boxes.size(), 1u);
+}
+
+TEST_F(BankReceive, SilentInstrumentTimesOutWithNoVoices) {
+    dx7.silent = true;
+    form1.command4Click();
+    EXPECT_EQ(programChanges().size(), 32u);
+    EXPECT_TRUE(f.host.boxes.empty()); // not before the last request's 3 seconds
+    idle(10);
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text,
+              "ＤＸ７から３秒間応答がないため、受信を終了しました。受信できた音色は 0" + kCountTail);
+    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+}
+
+TEST_F(BankReceive, CancelStopsTheRequestsAndSaysHowManyArrived) {
+    bool cancelAsked = false;
+    dx7.onRequest = [&](int g) { cancelAsked = cancelAsked || g == 10; };
+    bool cancelled = false;
+    f.host.onProcessEvents = [&] {
+        f.program.pumpMidiInput();
+        EXPECT_EQ(form1.cancelReceiveVisible(), !cancelled);
+        if (cancelAsked && !cancelled) {
+            cancelled = true;
+            form1.cancelReceive();
+        }
+    };
+    form1.command4Click();
+    EXPECT_EQ(programChanges().size(), 11u);
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, "ＤＸ７からの受信を中止しました。受信できた音色は 11" + kCountTail);
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+    EXPECT_FALSE(form1.progressBar1.visible);
+    EXPECT_TRUE(form1.list3.items.empty());
+    idle(5);
+    EXPECT_EQ(f.host.boxes.size(), 1u); // no time-out after a cancel
+}
+
+TEST_F(BankReceive, SecondCommand4RestartsCleanly) {
+    bool restartAsked = false, restarted = false;
+    dx7.brokenOnce = {3};
+    dx7.onRequest = [&](int g) { restartAsked = restartAsked || g == 10; };
+    f.host.onProcessEvents = [&] {
+        f.program.pumpMidiInput();
+        if (restartAsked && !restarted) {
+            restarted = true;
+            form1.command4Click();
+        }
+    };
+    form1.command4Click();
+    // The old run's eleven requests, then the new run's 32 and nothing more.
+    ASSERT_EQ(dx7.requests.size(), 43u);
+    for (int g = 0; g < 32; ++g) EXPECT_EQ(dx7.requests[static_cast<std::size_t>(11 + g)], g);
+    EXPECT_EQ(form1.list2.items, Lines{"10"}); // the old run's broken slot 3 is gone
+    EXPECT_EQ(form1.list4.items.size(), 32u);
+    ASSERT_EQ(form1.list3.items.size(), 32u);
+    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+    EXPECT_FALSE(form1.progressBar1.visible);
+}
+
+struct BankTransmit : BankReceive {
+    void SetUp() override {
+        f.out.open();
+        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+        form1.rebuildSoundList();
+    }
+};
+
+TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
+    const VoiceTable before = f.state.voiceTable;
+    form1.command8Click();
+    ASSERT_EQ(f.out.sent.size(), 3u);
+    const auto& bulk = f.out.sent[0];
+    ASSERT_EQ(bulk.size(), 4104u);
+    EXPECT_EQ(std::vector<Byte>(bulk.begin(), bulk.begin() + 6), (std::vector<Byte>{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}));
+    EXPECT_EQ(bulk.back(), 0xF7);
+    // Voice 2's packed name lands at its place in the bank.
+    EXPECT_EQ(std::string(bulk.begin() + 6 + 128 + 118, bulk.begin() + 6 + 128 + 128), "BANK 02   ");
+    EXPECT_EQ(f.out.sent[1], (std::vector<Byte>{0xC0, 1, 0}));
+    EXPECT_EQ(f.out.sent[2], (std::vector<Byte>{0xC0, 0, 0}));
+    ASSERT_EQ(f.host.boxes.size(), 2u);
+    EXPECT_EQ(f.host.boxes[0].text, "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか");
+    EXPECT_EQ(f.host.boxes[0].title, "デ－タ変更確認");
+    EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(f.host.boxes[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(f.host.boxes[1].text, "転送完了");
+    EXPECT_FALSE(form1.progressBar2.visible);
+    EXPECT_EQ(form1.progressBar2.value, 4);
+    EXPECT_EQ(f.state.voiceTable.all, before.all);
+}
+
+TEST_F(BankTransmit, ListOf31SaysNo32VoiceDataAndSendsNothing) {
+    form1.list3.items.pop_back();
+    form1.command8Click();
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.host.boxTexts(), Lines{"No 32voice data"});
+}
+
+TEST_F(BankTransmit, EmptyListSaysNo32VoiceData) {
+    form1.list3.clear();
+    form1.command8Click();
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.host.boxTexts(), Lines{"No 32voice data"});
+}
+
+TEST_F(BankTransmit, CancelOnTheConfirmationSendsNothing) {
+    f.host.answers = {MsgResult::Cancel};
+    form1.command8Click();
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(form1.progressBar2.value, 0);
+}
+
+} // namespace
+} // namespace vox::test

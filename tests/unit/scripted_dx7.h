@@ -1,0 +1,70 @@
+#pragma once
+// A small instrument for the bank exchange tests: answers program change n
+// (0..31) with the single-voice dump of its voice n + 1, with faults that
+// can be switched on for one answer of a chosen voice.
+
+#include "midi/midi_output.h"
+#include "test_support.h"
+
+#include <array>
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace vox::test {
+
+// A recognisable voice for slot n: name "BANK nn", parameters derived from n.
+inline Slot MakeBankVoice(int n) {
+    Slot slot{};
+    for (int p = 0; p < 145; ++p) slot[ParamPos(p)] = static_cast<Byte>((p * 3 + n) % 32);
+    char name[11];
+    std::snprintf(name, sizeof name, "BANK %02d   ", n);
+    for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    const auto dump = BuildVoiceDump(slot);
+    std::copy(dump.begin(), dump.end(), slot.begin());
+    return slot;
+}
+
+struct ScriptedDx7 {
+    std::array<Slot, 33> bank{}; // index = voice number 1..32
+    std::set<int> brokenOnce;    // voice numbers answered once with a wrong first byte
+    std::set<int> foreignOnce;   // ... once with another maker's header
+    std::set<int> badChecksumOnce;
+    std::set<int> lostOnce;      // voice numbers whose first answer never comes
+    bool silent = false;
+    std::vector<int> requests;   // program numbers asked for, in order
+    std::function<void(int)> onRequest;
+
+    ScriptedDx7() {
+        for (int n = 1; n <= 32; ++n) bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+    }
+
+    void attach(ProgramFixture& f) {
+        f.out.onSend = [this, &f](std::span<const Byte> m) {
+            if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
+            const int voice = m[1] + 1;
+            requests.push_back(m[1]);
+            if (onRequest) onRequest(m[1]);
+            if (silent || lostOnce.erase(voice)) return;
+            std::vector<Byte> dump(bank[static_cast<std::size_t>(voice)].begin(),
+                                   bank[static_cast<std::size_t>(voice)].begin() + kImageSize);
+            if (brokenOnce.erase(voice)) dump[0] = 0x00;
+            if (foreignOnce.erase(voice)) dump[1] = 0x41;
+            if (badChecksumOnce.erase(voice)) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
+            f.in.receive(dump);
+        };
+    }
+};
+
+// Two upper-case hex digits a byte, written independently of the program.
+inline std::string Hex(std::span<const Byte> bytes) {
+    std::string s;
+    char two[3];
+    for (Byte b : bytes) {
+        std::snprintf(two, sizeof two, "%02X", b);
+        s += two;
+    }
+    return s;
+}
+
+} // namespace vox::test

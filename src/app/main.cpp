@@ -1,6 +1,7 @@
 // VOXMERE: a voice editor and librarian for the DX7.
 #include "app/null_ports.h"
 #include "app/qt_host.h"
+#include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/program.h"
 
@@ -47,6 +48,14 @@ int main(int argc, char** argv) {
 
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);
+    vox::Form3View form3(program);
+    vox::Form4View form4(program);
+    vox::Form5View form5(program);
+    vox::Form6View form6(program);
+    host.registerWindow(vox::WindowId::form3, &form3);
+    host.registerWindow(vox::WindowId::Form4, &form4);
+    host.registerWindow(vox::WindowId::Form5, &form5);
+    host.registerWindow(vox::WindowId::Form6, &form6);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <QTimer>
+
 #include <fstream>
+#include <iterator>
 
 using namespace vox;
 namespace fs = std::filesystem;
@@ -138,6 +141,26 @@ private slots:
         original.read(b.data(), 161);
         QVERIFY(saved.gcount() == 161 && saved.peek() == EOF);
         QVERIFY(a == b);
+    }
+
+    void editorSaveShowsTheVoiceSaveModallyAndReturnsWhenItCloses() {
+        Wired w;
+        for (std::size_t pos = 0; pos < kSlotSize; ++pos) w.state.editBuffer[pos] = static_cast<Byte>(pos & 0x7F);
+        w.program.form5.openFromEditor("EDITED    ");
+        bool shownWhileWaiting = false;
+        QTimer::singleShot(0, &w.form5, [&] {
+            shownWhileWaiting = w.form5.isVisible();
+            QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("EDITED    "));
+            w.click(&w.form5, "Command1_0");
+        });
+        w.host.showWindowModal(WindowId::Form5);
+
+        QVERIFY(shownWhileWaiting);
+        QVERIFY(!w.form5.isVisible());
+        std::ifstream saved(w.folder / "1voice" / "EDITED    .v01", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+        QCOMPARE(bytes.size(), std::size_t{161});
+        for (std::size_t pos = 0; pos < 161; ++pos) QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);
     }
 
     void closeBoxOfTheVoiceLoadEnablesTheMainWindowAndLoadsNothing() {

@@ -257,6 +257,8 @@ struct NameCase {
     const char* written;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << c.typed << "\" -> \"" << c.written << '"'; }
+
 class BankSaveNameTest : public FileDialogsTest, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(BankSaveNameTest, BankSaveAddsTheEndingUnlessAllLowerOrAllUpper) {
@@ -648,6 +650,8 @@ const RealFile kRealFiles[] = {
     {"four-operator-bank-not-dx7.syx", false, 0, false},
     {"parameter-changes-only.syx", false, 0, false},
 };
+
+void PrintTo(const RealFile& r, std::ostream* os) { *os << r.name; }
 
 class RealFileTest : public FileDialogsTest, public ::testing::WithParamInterface<RealFile> {};
 

@@ -58,18 +58,19 @@ std::string WithEnding(const std::string& name, std::string_view lower, std::str
     return (EndsWith(name, lower) || EndsWith(name, upper)) ? name : name + std::string(lower);
 }
 
+// The SOUND LIST text of slot n: the number with a blank in the sign
+// position (one more blank below 10), ". " and the name.
+std::string BankEntryText(int n, const std::string& voiceName) {
+    std::string number = " " + std::to_string(n);
+    if (n < 10) number = " " + number;
+    return number + ". " + voiceName;
+}
+
 } // namespace
 
 void SetMainWindowEnabled(Program& program, bool enabled) {
     program.form1.enabled = enabled;
     program.host.setWindowEnabled(WindowId::Form1, enabled);
-}
-
-std::string SoundListEntryText(int n, const std::string& voiceName) {
-    // The number with a blank in the sign position, one more blank below 10.
-    std::string number = " " + std::to_string(n);
-    if (n < 10) number = " " + number;
-    return number + ". " + voiceName;
 }
 
 bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
@@ -272,7 +273,7 @@ bool Form4::action() {
     StoreBank(bank.value, state.voiceTable);
     for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
         const auto slot = static_cast<std::size_t>(n);
-        state.slotText[slot] = SoundListEntryText(n, VoiceName(state.voiceTable[slot]));
+        state.slotText[slot] = BankEntryText(n, VoiceName(state.voiceTable[slot]));
         form1.list3.add(state.slotText[slot]);
     }
     return true;

@@ -46,9 +46,6 @@ inline constexpr const char* kSelectSaveData = "保存デ-タを選択してく�
 // Enables or disables the main window (its form's flag and the window).
 void SetMainWindowEnabled(Program& program, bool enabled);
 
-// "  5. " + name: the SOUND LIST text of slot n (1..32).
-std::string SoundListEntryText(int n, const std::string& voiceName);
-
 // Whether a file name matches a pattern list such as "*.v32;*.syx"
 // (* and ?, ASCII letters compared without case).
 bool MatchesPattern(const std::string& fileName, const std::string& patterns);

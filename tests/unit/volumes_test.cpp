@@ -63,11 +63,5 @@ TEST(MatchesPattern, MatchesAnyPatternOfTheListWithoutCase) {
     EXPECT_FALSE(MatchesPattern("a1", "a?1"));
 }
 
-TEST(SoundListEntryText, PutsASignBlankAndOneMoreBlankBelowTen) {
-    EXPECT_EQ(SoundListEntryText(5, "BRASS   1 "), "  5. BRASS   1 ");
-    EXPECT_EQ(SoundListEntryText(17, "STRINGS 1 "), " 17. STRINGS 1 ");
-    EXPECT_EQ(SoundListEntryText(32, std::string(10, '\0')).size(), 15u);
-}
-
 } // namespace
 } // namespace vox

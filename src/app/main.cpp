@@ -2,7 +2,10 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
+#include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
+#include "librarian/form7_view.h"
+#include "librarian/midi_monitor_view.h"
 #include "librarian/program.h"
 
 #include <QApplication>
@@ -75,6 +78,18 @@ int main(int argc, char** argv) {
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);
     form1.setMidiMenu(vox::MidiMenuFor(wiring));
+    vox::Form3View form3(program);
+    vox::Form4View form4(program);
+    vox::Form5View form5(program);
+    vox::Form6View form6(program);
+    host.registerWindow(vox::WindowId::form3, &form3);
+    host.registerWindow(vox::WindowId::Form4, &form4);
+    host.registerWindow(vox::WindowId::Form5, &form5);
+    host.registerWindow(vox::WindowId::Form6, &form6);
+    vox::Form7View form7(program);
+    host.registerWindow(vox::WindowId::Form7, &form7);
+    vox::MidiMonitorView monitor(program);
+    host.registerWindow(vox::WindowId::MidiMonitor, &monitor);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

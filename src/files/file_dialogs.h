@@ -1,46 +1,186 @@
 #pragma once
 // The four file chooser dialogs: behaviour without Qt.
-//   Form3 (form3): load a 32-voice file     Form4: save a 32-voice file
-//   Form5: save a 1-voice file              Form6: load a 1-voice file
+//   Form3 (form3): save a 32-voice file    Form4: load a 32-voice file or import a packed bank
+//   Form5: save a 1-voice file             Form6: load a 1-voice file or a MID dump
+// They share one form: a drive list, a folder list, a file list, the
+// folder box Text1, the name box Text2 and the buttons Command1(0) (the
+// action) and Command1(1) "中止". The action always uses Text1 + the name,
+// whatever folder the lists show.
+
+#include "common/controls.h"
+#include "common/host.h"
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace vox {
 
 struct Program;
 
-class Form3 {
+namespace file_dialog_text {
+inline constexpr const char* kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
+inline constexpr const char* kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
+inline constexpr const char* kForm5Caption = "1 VOICE DATA 保存";
+inline constexpr const char* kForm6Caption = "1 VOICE DATA 読込";
+inline constexpr const char* kSave = "保存";
+inline constexpr const char* kLoad = "読込";
+inline constexpr const char* kCancel = "中止";
+inline constexpr const char* kLabel1 = "FILE NAME";
+inline constexpr const char* kForm3Pattern = "*.v32";
+inline constexpr const char* kForm4Pattern = "*.v32;*.syx;*.dx7;*.32";
+inline constexpr const char* kForm5Pattern = "*.v01";
+inline constexpr const char* kForm6Pattern = "*.v01;*.mid";
+inline constexpr const char* kBankFolder = "32voice";
+inline constexpr const char* kVoiceFolder = "1voice";
+inline constexpr const char* kEnterName = "ファイル名を入力してください";
+inline constexpr const char* kOverwrite = "同名のファイルが存在します上書きしますか？";
+inline constexpr const char* kOverwriteTitle = "確認";
+// Raised by the main window's file buttons before a dialog opens.
+inline constexpr const char* kNo32VoiceData = "No 32voice data";
+inline constexpr const char* kSelectSaveData = "保存デ-タを選択してください";
+} // namespace file_dialog_text
+
+// Enables or disables the main window (its form's flag and the window).
+void SetMainWindowEnabled(Program& program, bool enabled);
+
+// Whether a file name matches a pattern list such as "*.v32;*.syx"
+// (* and ?, ASCII letters compared without case).
+bool MatchesPattern(const std::string& fileName, const std::string& patterns);
+
+class FileDialogForm {
 public:
-    explicit Form3(Program& program) : program_(program) {}
-    void open() {}
+    virtual ~FileDialogForm() = default;
+    FileDialogForm(const FileDialogForm&) = delete;
+    FileDialogForm& operator=(const FileDialogForm&) = delete;
+
+    // --- Controls ---
+    std::string caption;
+    ListBoxState drive1;                 // the volumes
+    ListBoxState dir1;                   // folders above and directly below the list folder
+    std::vector<std::string> dir1Paths;  // the full folder path of each Dir1 entry
+    ListBoxState file1;                  // matching files of the list folder, bare names
+    std::string text1;                   // the folder the action uses
+    std::string text2;                   // the file name the action uses (editable)
+    std::string label1 = file_dialog_text::kLabel1;
+    std::array<std::string, 2> command1;
+    std::string pattern;
+    bool isOpen = false;
+
+    // --- Opening ---
+    // Resets every control to the default folder and an empty name box,
+    // without showing the window.
+    void prepare();
+    // Shows the prepared window without waiting for it.
+    void show();
+    // prepare() and show(): what the main window's buttons do.
+    void open();
+
+    // --- Events ---
+    void drive1Change(int index);
+    void dir1Click(int index);
+    void file1Click(int index);
+    void file1DoubleClick(int index);
+    void command1Click(int index); // 0 the action, 1 "中止"
+    void queryClose();             // the close box or window menu: as "中止"
+
+    // The folder Dir1 and File1 show.
+    const std::filesystem::path& listFolder() const { return listFolder_; }
+    // ProgramFolder + the dialog's folder.
+    std::filesystem::path defaultFolder() const;
+    WindowId window() const { return window_; }
+
+    // Where the drive list comes from; tests may replace it.
+    std::function<std::vector<std::string>()> volumeSource;
+
+protected:
+    struct Setup {
+        WindowId window;
+        const char* caption;
+        const char* action;
+        const char* pattern;
+        const char* folder;
+        bool doubleClickActs;
+        bool disablesMainWhenShown;
+    };
+    FileDialogForm(Program& program, const Setup& setup);
+
+    // Runs the action; returns true when it succeeded (the dialog then
+    // closes).
+    virtual bool action() = 0;
+    // Enables the main window unless told not to, and closes the dialog.
+    virtual void finish();
+
+    std::filesystem::path actionPath(const std::string& fileName) const;
+    bool nameGiven();                                  // the empty-name check, with its box
+    bool overwriteAllowed(const std::filesystem::path& file); // the question, when the file exists
+    void tell(const std::string& text);
+
+    Program& program_;
 
 private:
-    [[maybe_unused]] Program& program_;
+    void moveTo(const std::filesystem::path& folder);
+
+    Setup setup_;
+    WindowId window_;
+    std::vector<std::string> volumes_;
+    std::filesystem::path listFolder_;
 };
 
-class Form4 {
+// "32 ＶＯＩＣＥ　ＤＡＴＡ 保存": writes slots 1..32 to a .v32 file.
+class Form3 : public FileDialogForm {
 public:
-    explicit Form4(Program& program) : program_(program) {}
-    void open() {}
+    explicit Form3(Program& program);
 
-private:
-    [[maybe_unused]] Program& program_;
+protected:
+    bool action() override;
 };
 
-class Form5 {
+// "32 ＶＯＩＣＥ ＤＡＴＡ 読込": reads a .v32 file or a packed bank into
+// slots 1..32 and the SOUND LIST. Disables the main window when it opens.
+class Form4 : public FileDialogForm {
 public:
-    explicit Form5(Program& program) : program_(program) {}
-    void open() {}
+    explicit Form4(Program& program);
 
-private:
-    [[maybe_unused]] Program& program_;
+protected:
+    bool action() override;
 };
 
-class Form6 {
+// "1 VOICE DATA 保存": writes the edit-area voice to a .v01 file.
+class Form5 : public FileDialogForm {
 public:
-    explicit Form6(Program& program) : program_(program) {}
-    void open() {}
+    explicit Form5(Program& program);
+
+    // The main window's save (Command9) opens it with this.
+    void openFromMainWindow(const std::string& name);
+
+    // The editor's save command: call this, then
+    //     program.host.showWindowModal(WindowId::Form5);
+    // It prepares the dialog with the editor's voice name already in the
+    // name box (so the user sees it before saving) and leaves the main
+    // window disabled when the dialog closes, since the editor is still
+    // open. It does not show the window itself.
+    void openFromEditor(const std::string& voiceName = {});
+    bool openedFromEditor() const { return fromEditor_; }
+
+protected:
+    bool action() override;
+    void finish() override;
 
 private:
-    [[maybe_unused]] Program& program_;
+    bool fromEditor_ = false;
+};
+
+// "1 VOICE DATA 読込": reads a .v01 file (or the dump at the end of a MID
+// file) into slot 0 and the edit area, and sends it.
+class Form6 : public FileDialogForm {
+public:
+    explicit Form6(Program& program);
+
+protected:
+    bool action() override;
 };
 
 } // namespace vox

@@ -1,13 +1,52 @@
-// The main window's file buttons.
+// The main window's file buttons: each opens its dialog with the main
+// window disabled; the dialog enables it again when it closes.
 #include "librarian/form1.h"
 
+#include "files/file_dialogs.h"
 #include "librarian/program.h"
 
 namespace vox {
+namespace {
 
-void Form1::command6Click() {}
-void Form1::command7Click() {}
-void Form1::command9Click() {}
-void Form1::command10Click() {}
+// The text from its fifth character on (characters, not bytes: a name
+// may hold characters of more than one byte).
+std::string FromFifthCharacter(const std::string& text) {
+    std::size_t at = 0;
+    for (int skipped = 0; skipped < 4 && at < text.size(); ++skipped) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+    }
+    return text.substr(at);
+}
+
+} // namespace
+
+void Form1::command6Click() {
+    if (list3.items.size() != kBankSlots) {
+        ShowMessage(program_.host, file_dialog_text::kNo32VoiceData);
+        return;
+    }
+    SetMainWindowEnabled(program_, false);
+    program_.form3.open();
+}
+
+void Form1::command7Click() {
+    SetMainWindowEnabled(program_, false);
+    program_.form4.open();
+}
+
+void Form1::command9Click() {
+    if (text2.empty()) {
+        ShowMessage(program_.host, file_dialog_text::kSelectSaveData);
+        return;
+    }
+    SetMainWindowEnabled(program_, false);
+    program_.form5.openFromMainWindow(FromFifthCharacter(text2));
+}
+
+void Form1::command10Click() {
+    SetMainWindowEnabled(program_, false);
+    program_.form6.open();
+}
 
 } // namespace vox

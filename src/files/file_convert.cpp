@@ -1,0 +1,128 @@
+#include "files/file_convert.h"
+
+#include "files/file_inspect.h"
+#include "midi/midi_output.h"
+#include "voice/bank_format.h"
+
+namespace vox {
+
+ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path& file) {
+    ReadResult<LoadedVoices> result;
+    const std::string name = file.filename().string();
+    const BankKind bankKind = BankKindOfName(name);
+    if (bankKind != BankKind::Other) {
+        auto bank = ReadBankFile(file, bankKind);
+        if (bank.ok()) {
+            result.value.isBank = true;
+            result.value.bank = bank.value;
+            return result;
+        }
+        if (bankKind == BankKind::Syx && bank.error.failure == ReadFailure::NotBulkDump) {
+            auto voice = ReadVoiceFile(file, VoiceKind::Syx);
+            if (voice.ok()) {
+                result.value.voice = voice.value;
+                return result;
+            }
+        }
+        result.error = bank.error;
+        return result;
+    }
+    auto voice = ReadVoiceFile(file, VoiceKindOfName(name));
+    if (!voice.ok()) {
+        result.error = voice.error;
+        return result;
+    }
+    result.value.voice = voice.value;
+    return result;
+}
+
+OutputKind OutputKindOfName(const std::filesystem::path& file) {
+    std::string ending = file.extension().string();
+    for (char& c : ending)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (ending == ".v32") return OutputKind::V32;
+    if (ending == ".v01") return OutputKind::V01;
+    if (ending == ".syx") return OutputKind::Syx;
+    return OutputKind::Unknown;
+}
+
+Encoded EncodeFor(const LoadedVoices& input, OutputKind kind, std::optional<int> voice) {
+    Encoded out;
+    if (kind == OutputKind::Unknown) {
+        out.error = "the output name must end in .v32, .v01 or .syx";
+        return out;
+    }
+    bool bank = input.isBank;
+    VoiceRecord one = input.voice;
+    if (voice) {
+        const int count = input.isBank ? static_cast<int>(kBankSlots) : 1;
+        if (*voice < 1 || *voice > count) {
+            out.error = "--voice " + std::to_string(*voice) + " is out of range: the input holds " +
+                        std::to_string(count) + (count == 1 ? " voice" : " voices");
+            return out;
+        }
+        if (input.isBank) one = input.bank[static_cast<std::size_t>(*voice - 1)];
+        bank = false;
+    }
+    if (bank && kind == OutputKind::V01) {
+        out.error = "the input is a bank of 32 voices: choose one with --voice N";
+        return out;
+    }
+    if (!bank && kind == OutputKind::V32) {
+        out.error = "a 32-voice file needs a bank, and the input is one voice";
+        return out;
+    }
+    VoiceTable table;
+    if (bank) {
+        StoreBank(input.bank, table);
+        out.voices = static_cast<int>(kBankSlots);
+        if (kind == OutputKind::V32) {
+            out.bytes = EncodeBankFile(table);
+        } else {
+            const BulkMessage message = BuildBulkMessage(table);
+            out.bytes.assign(message.begin(), message.end());
+        }
+        return out;
+    }
+    StoreRecord(one, table[0]);
+    out.voices = 1;
+    if (kind == OutputKind::V01) {
+        out.bytes = EncodeVoiceFile(table[0]);
+    } else {
+        const auto dump = BuildVoiceDump(table[0]);
+        out.bytes.assign(dump.begin(), dump.end());
+    }
+    return out;
+}
+
+ConvertResult ConvertVoiceFile(const std::filesystem::path& in, const std::filesystem::path& out,
+                               std::optional<int> voice) {
+    ConvertResult result;
+    const OutputKind kind = OutputKindOfName(out);
+    if (kind == OutputKind::Unknown) {
+        result.message = out.string() + ": the output name must end in .v32, .v01 or .syx";
+        return result;
+    }
+    const auto input = ReadAnyVoiceFile(in);
+    if (!input.ok()) {
+        result.message = ReadErrorEnglish(input.error);
+        return result;
+    }
+    const Encoded encoded = EncodeFor(input.value, kind, voice);
+    if (!encoded.error.empty()) {
+        result.message = in.string() + ": " + encoded.error;
+        return result;
+    }
+    const WriteResult written = WriteFileReplacing(out, encoded.bytes);
+    if (!written.ok) {
+        result.message = out.string() + ": cannot be written (" + written.error.message() + ")";
+        return result;
+    }
+    result.ok = true;
+    result.message = "wrote " + out.string() + ": " + std::to_string(encoded.voices) +
+                     (encoded.voices == 1 ? " voice, " : " voices, ") + std::to_string(encoded.bytes.size()) +
+                     " bytes";
+    return result;
+}
+
+} // namespace vox

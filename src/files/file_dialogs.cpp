@@ -1,0 +1,348 @@
+#include "files/file_dialogs.h"
+
+#include "files/voice_files.h"
+#include "files/volumes.h"
+#include "librarian/program.h"
+#include "midi/midi_output.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace vox {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace file_dialog_text;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool WildcardMatch(std::string_view name, std::string_view pattern) {
+    // Iterative * and ? match, with backtracking to the last star.
+    std::size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+bool Hidden(const fs::path& entry) {
+    const std::string name = entry.filename().string();
+    return !name.empty() && name[0] == '.';
+}
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Lower(x) < Lower(y); });
+}
+
+bool EndsWith(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The save dialogs keep a name that already ends in their ending, all
+// lower case or all upper case, and add it otherwise.
+std::string WithEnding(const std::string& name, std::string_view lower, std::string_view upper) {
+    return (EndsWith(name, lower) || EndsWith(name, upper)) ? name : name + std::string(lower);
+}
+
+// The SOUND LIST text of slot n: the number with a blank in the sign
+// position (one more blank below 10), ". " and the name.
+std::string BankEntryText(int n, const std::string& voiceName) {
+    std::string number = " " + std::to_string(n);
+    if (n < 10) number = " " + number;
+    return number + ". " + voiceName;
+}
+
+} // namespace
+
+void SetMainWindowEnabled(Program& program, bool enabled) {
+    program.form1.enabled = enabled;
+    program.host.setWindowEnabled(WindowId::Form1, enabled);
+}
+
+bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
+    std::size_t from = 0;
+    while (from <= patterns.size()) {
+        const std::size_t end = std::min(patterns.find(';', from), patterns.size());
+        if (end > from && WildcardMatch(fileName, std::string_view(patterns).substr(from, end - from))) return true;
+        from = end + 1;
+    }
+    return false;
+}
+
+// --- The shared dialog ---------------------------------------------------
+
+FileDialogForm::FileDialogForm(Program& program, const Setup& setup)
+    : volumeSource(ListVolumes), program_(program), setup_(setup), window_(setup.window) {
+    caption = setup.caption;
+    command1 = {setup.action, kCancel};
+    pattern = setup.pattern;
+}
+
+fs::path FileDialogForm::defaultFolder() const { return program_.state.programFolder / setup_.folder; }
+
+void FileDialogForm::prepare() {
+    const fs::path folder = defaultFolder();
+    // The folder is part of the program's layout; put it back if it has
+    // gone, so that a save there works.
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) fs::create_directories(folder, ec);
+    volumes_ = volumeSource ? volumeSource() : ListVolumes();
+    if (volumes_.empty()) volumes_.push_back(folder.root_path().string());
+    drive1.items = volumes_;
+    text1 = folder.string();
+    text2.clear();
+    moveTo(folder);
+    isOpen = true;
+}
+
+void FileDialogForm::show() {
+    isOpen = true;
+    if (setup_.disablesMainWhenShown) SetMainWindowEnabled(program_, false);
+    program_.host.showWindow(window_);
+}
+
+void FileDialogForm::open() {
+    prepare();
+    show();
+}
+
+void FileDialogForm::moveTo(const fs::path& wanted) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(wanted, ec).lexically_normal();
+    if (folder.has_relative_path() && folder.filename().empty()) folder = folder.parent_path();
+    // A folder that cannot be listed shows its nearest existing parent.
+    while (!fs::is_directory(folder, ec) && folder.has_relative_path()) folder = folder.parent_path();
+    listFolder_ = folder;
+
+    dir1.clear();
+    dir1Paths.clear();
+    fs::path walk = folder.root_path();
+    int depth = 0;
+    dir1.add(walk.string());
+    dir1Paths.push_back(walk.string());
+    for (const fs::path& part : folder.relative_path()) {
+        if (part.empty()) continue;
+        walk /= part;
+        ++depth;
+        dir1.add(std::string(static_cast<std::size_t>(2 * depth), ' ') + part.string());
+        dir1Paths.push_back(walk.string());
+    }
+    dir1.selected = static_cast<int>(dir1.items.size()) - 1;
+
+    std::vector<std::string> folders, files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (Hidden(it->path())) continue;
+        std::error_code typeError;
+        const std::string name = it->path().filename().string();
+        if (it->is_directory(typeError))
+            folders.push_back(name);
+        else if (it->is_regular_file(typeError) && MatchesPattern(name, pattern))
+            files.push_back(name);
+    }
+    std::sort(folders.begin(), folders.end(), LessNoCase);
+    std::sort(files.begin(), files.end(), LessNoCase);
+    for (const std::string& name : folders) {
+        dir1.add(std::string(static_cast<std::size_t>(2 * (depth + 1)), ' ') + name);
+        dir1Paths.push_back((folder / name).string());
+    }
+    file1.clear();
+    for (std::string& name : files) file1.add(std::move(name));
+
+    drive1.selected = static_cast<int>(VolumeIndexOf(folder, volumes_));
+}
+
+void FileDialogForm::drive1Change(int index) {
+    if (index < 0 || index >= static_cast<int>(volumes_.size())) return;
+    // The chosen drive's current folder: the program's working folder when
+    // it lies on that drive, else the drive's top. Text1 stays as it is.
+    std::error_code ec;
+    const fs::path working = fs::current_path(ec);
+    const auto at = static_cast<std::size_t>(index);
+    moveTo(!ec && VolumeIndexOf(working, volumes_) == at ? working : fs::path(volumes_[at]));
+    drive1.selected = index;
+}
+
+void FileDialogForm::dir1Click(int index) {
+    if (index < 0 || index >= static_cast<int>(dir1Paths.size())) return;
+    const std::string folder = dir1Paths[static_cast<std::size_t>(index)];
+    text1 = folder;
+    moveTo(folder);
+}
+
+void FileDialogForm::file1Click(int index) {
+    if (index < 0 || index >= static_cast<int>(file1.items.size())) return;
+    file1.selected = index;
+    text2 = file1.items[static_cast<std::size_t>(index)];
+}
+
+void FileDialogForm::file1DoubleClick(int index) {
+    file1Click(index);
+    if (setup_.doubleClickActs && index >= 0 && index < static_cast<int>(file1.items.size())) command1Click(0);
+}
+
+void FileDialogForm::command1Click(int index) {
+    if (!isOpen) return;
+    if (index == 0) {
+        if (action()) finish();
+    } else if (index == 1) {
+        finish();
+    }
+}
+
+void FileDialogForm::queryClose() {
+    if (isOpen) command1Click(1);
+}
+
+void FileDialogForm::finish() {
+    SetMainWindowEnabled(program_, true);
+    isOpen = false;
+    program_.host.closeWindow(window_);
+}
+
+fs::path FileDialogForm::actionPath(const std::string& fileName) const { return fs::path(text1) / fileName; }
+
+bool FileDialogForm::nameGiven() {
+    if (!text2.empty()) return true;
+    tell(kEnterName);
+    return false;
+}
+
+bool FileDialogForm::overwriteAllowed(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return true;
+    MessageBoxSpec box;
+    box.text = kOverwrite;
+    box.buttons = MsgButtons::YesNo;
+    box.title = kOverwriteTitle;
+    return program_.host.messageBox(box) == MsgResult::Yes;
+}
+
+void FileDialogForm::tell(const std::string& text) { ShowMessage(program_.host, text); }
+
+// --- form3: save 32 voices -----------------------------------------------
+
+Form3::Form3(Program& program)
+    : FileDialogForm(program, {WindowId::form3, kForm3Caption, kSave, kForm3Pattern, kBankFolder, false, false}) {}
+
+bool Form3::action() {
+    if (!nameGiven()) return false;
+    const fs::path file = actionPath(WithEnding(text2, ".v32", ".V32"));
+    if (!overwriteAllowed(file)) return false;
+    const WriteResult written = WriteFileReplacing(file, EncodeBankFile(program_.state.voiceTable));
+    if (!written.ok) {
+        tell(WriteErrorMessage(file, written.reason));
+        return false;
+    }
+    return true;
+}
+
+// --- Form4: load 32 voices -----------------------------------------------
+
+Form4::Form4(Program& program)
+    : FileDialogForm(program, {WindowId::Form4, kForm4Caption, kLoad, kForm4Pattern, kBankFolder, true, true}) {}
+
+bool Form4::action() {
+    if (!nameGiven()) return false;
+    const fs::path file = actionPath(text2);
+    // Read and check everything first: a refused file changes nothing.
+    const auto bank = ReadBankFile(file, BankKindOfName(text2));
+    if (!bank.ok()) {
+        tell(ReadErrorMessage(bank.error));
+        return false;
+    }
+    Form1& form1 = program_.form1;
+    ProgramState& state = program_.state;
+    form1.list1.clear();
+    form1.list2.clear();
+    form1.list3.clear();
+    form1.list4.clear();
+    StoreBank(bank.value, state.voiceTable);
+    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
+        const auto slot = static_cast<std::size_t>(n);
+        state.slotText[slot] = BankEntryText(n, VoiceName(state.voiceTable[slot]));
+        form1.list3.add(state.slotText[slot]);
+    }
+    return true;
+}
+
+// --- Form5: save one voice -----------------------------------------------
+
+Form5::Form5(Program& program)
+    : FileDialogForm(program, {WindowId::Form5, kForm5Caption, kSave, kForm5Pattern, kVoiceFolder, false, false}) {}
+
+void Form5::openFromMainWindow(const std::string& name) {
+    prepare();
+    fromEditor_ = false;
+    text2 = name;
+    show();
+}
+
+void Form5::openFromEditor(const std::string& voiceName) {
+    prepare();
+    fromEditor_ = true;
+    text2 = voiceName;
+}
+
+bool Form5::action() {
+    if (!nameGiven()) return false;
+    const fs::path file = actionPath(WithEnding(text2, ".v01", ".V01"));
+    if (!overwriteAllowed(file)) return false;
+    const WriteResult written = WriteFileReplacing(file, EncodeVoiceFile(program_.state.editBuffer));
+    if (!written.ok) {
+        tell(WriteErrorMessage(file, written.reason));
+        return false;
+    }
+    return true;
+}
+
+void Form5::finish() {
+    // Opened over the editor, the main window stays disabled: the editor
+    // is still open and enables it when it closes.
+    if (fromEditor_) {
+        isOpen = false;
+        fromEditor_ = false;
+        program_.host.closeWindow(window());
+        return;
+    }
+    FileDialogForm::finish();
+}
+
+// --- Form6: load one voice -----------------------------------------------
+
+Form6::Form6(Program& program)
+    : FileDialogForm(program, {WindowId::Form6, kForm6Caption, kLoad, kForm6Pattern, kVoiceFolder, true, false}) {}
+
+bool Form6::action() {
+    if (!nameGiven()) return false;
+    const auto voice = ReadVoiceFile(actionPath(text2), VoiceKindOfName(text2));
+    if (!voice.ok()) {
+        tell(ReadErrorMessage(voice.error));
+        return false;
+    }
+    ProgramState& state = program_.state;
+    Slot& slot0 = state.voiceTable[0];
+    StoreRecord(voice.value, slot0);
+    state.slotText[0] = " 0. " + VoiceName(slot0);
+    state.currentSlot = 0;
+    program_.form1.text2 = state.slotText[0];
+    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
+    SetMainWindowEnabled(program_, true);
+    SendCurrentVoice(state, program_.host);
+    return true;
+}
+
+} // namespace vox

@@ -1,0 +1,156 @@
+#pragma once
+// Voice files on disk: the 32-voice file (.v32), the packed-bank imports
+// (names ending SYX, DX7, .32), the 1-voice file (.v01) and the
+// single-voice dump at the end of a MIDI file (MID). Readers check length
+// and structure first and return either the voices or the reason; nothing
+// here touches the program's state, so a refused file changes nothing.
+
+#include "voice/voice.h"
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace vox {
+
+// Texts of the boxes raised for files; each names the file and the problem.
+namespace file_text {
+inline constexpr const char* kNotFound = "ファイル「%F」が見つかりません";
+inline constexpr const char* kCannotRead = "ファイル「%F」を読み込めません（%D）";
+inline constexpr const char* kTooShort = "ファイル「%F」が短すぎます（%L バイトしかありません。%N バイト必要です）";
+inline constexpr const char* kTooLarge = "ファイル「%F」は大きすぎます（%L バイト）";
+inline constexpr const char* kNotBulkDump =
+    "ファイル「%F」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが %D です）";
+inline constexpr const char* kUnknownKind =
+    "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが .v32 .syx .dx7 .32 のファイルを選んでください）";
+inline constexpr const char* kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
+inline constexpr const char* kNotSingleVoice =
+    "ファイル「%F」はＤＸ７の1音色データではありません（先頭のバイトが %D です）";
+inline constexpr const char* kIsBank =
+    "ファイル「%F」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）";
+inline constexpr const char* kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
+// System reasons.
+inline constexpr const char* kNoSuchFile = "ファイルがありません";
+inline constexpr const char* kAccessDenied = "アクセスが拒否されました";
+inline constexpr const char* kIsFolder = "フォルダです";
+inline constexpr const char* kNoSpace = "ディスクの空きがありません";
+inline constexpr const char* kFileTooLarge = "ファイルの大きさの上限を超えました";
+inline constexpr const char* kReadOnly = "書き込みできない場所です";
+inline constexpr const char* kNoFolder = "保存先のフォルダがありません";
+} // namespace file_text
+
+inline constexpr std::size_t kRecordSize = 161;                         // slot positions 0..160
+inline constexpr std::size_t kBankFileSize = kRecordSize * kBankSlots;  // 5152 bytes
+inline constexpr std::size_t kBulkDumpDataEnd = kBulkDataPos + kPackedBankSize; // 4102
+inline constexpr std::size_t kMidTailSize = 167; // the dump's first 161 bytes + checksum, F7, 4 more
+inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024; // bytes; no voice file comes near it
+
+// One voice as files store it: positions 0..160 of a slot.
+using VoiceRecord = std::array<Byte, kRecordSize>;
+using BankRecords = std::array<VoiceRecord, kBankSlots>;
+
+// How the 32-voice load reads a file: the last three characters of its
+// name, upper-cased.
+enum class BankKind { V32, Syx, Dx7, Dot32, Other };
+BankKind BankKindOfName(std::string_view fileName);
+
+// How the 1-voice load reads a file. Names ending MID hold the dump at
+// their end; names ending SYX must hold a single-voice dump; any other name
+// is a 1-voice file read from offset 0.
+enum class VoiceKind { V01, Mid, Syx };
+VoiceKind VoiceKindOfName(std::string_view fileName);
+
+// The last three characters of a name, ASCII upper-cased.
+std::string NameKind(std::string_view fileName);
+
+enum class ReadFailure {
+    None,
+    NotFound,
+    CannotRead,
+    TooShort,
+    TooLarge,
+    NotBulkDump,      // a SYX name without a DX7 32-voice bulk dump header
+    UnknownKind,      // a 32-voice load of a name it has no reader for
+    NotDx7VoiceFile,  // MID: no F0 43 where the dump must start
+    NotSingleVoice,   // a 1-voice load of a System Exclusive file that is no single-voice dump
+    IsBank,           // a 1-voice load of a 32-voice bank
+};
+
+struct ReadError {
+    ReadFailure failure = ReadFailure::None;
+    std::filesystem::path file;
+    std::size_t length = 0; // bytes in the file
+    std::size_t needed = 0; // bytes its kind needs
+    std::string detail;     // the first bytes found, or the system's reason
+};
+
+// The Japanese text for a box.
+std::string ReadErrorMessage(const ReadError& error);
+
+template <class T> struct ReadResult {
+    T value{};
+    ReadError error;
+    bool ok() const { return error.failure == ReadFailure::None; }
+};
+
+// The whole file, at most kMaxFileSize bytes.
+ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path& file);
+
+// A DX7 32-voice bulk dump header: F0 43, sub-status 0 on any channel,
+// format 09. The byte count is not looked at (many files say 10 00).
+bool IsBulkDumpHeader(std::span<const Byte> bytes);
+// A DX7 single-voice dump header: F0 43, sub-status 0 on any channel, format 00.
+bool IsSingleVoiceHeader(std::span<const Byte> bytes);
+
+// "F0 43 10 00 …": up to the first six bytes as hex, for messages.
+std::string HexStart(std::span<const Byte> bytes, std::size_t count = 6);
+
+// A packed voice as a record: the import header F0 43 00 00 01 1B, then
+// the unpacked parameters.
+VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed);
+
+// Where the packed data of a bank file starts, or the reason it has none.
+// Sets `offset` on success.
+ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file,
+                           std::size_t& offset);
+
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file);
+ReadResult<BankRecords> ReadBankFile(const std::filesystem::path& file, BankKind kind);
+
+// Where the 161-byte record of a 1-voice load starts, or the reason.
+ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file,
+                            std::size_t& offset);
+
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file);
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path& file, VoiceKind kind);
+
+// Positions 0..160 of the slot; 161..163 keep what they hold.
+void StoreRecord(const VoiceRecord& record, std::span<Byte, kSlotSize> slot);
+// Slots 1..32.
+void StoreBank(const BankRecords& bank, VoiceTable& table);
+
+// 5152 bytes: slots 1..32, positions 0..160 each, as they stand.
+std::vector<Byte> EncodeBankFile(const VoiceTable& table);
+// 161 bytes: positions 0..160 as they stand.
+std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot);
+
+struct WriteResult {
+    bool ok = false;
+    std::string reason;     // Japanese, for the box
+    std::error_code error;  // the system's own reason
+};
+
+// Writes the bytes to a temporary file beside the target and renames it
+// over the target once complete: a failed or interrupted save leaves the
+// old file as it was and no temporary file behind.
+WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<const Byte> bytes);
+
+std::string WriteErrorMessage(const std::filesystem::path& file, const std::string& reason);
+
+// Japanese text for a system error.
+std::string SystemReason(std::error_code ec);
+
+} // namespace vox

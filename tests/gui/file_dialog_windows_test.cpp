@@ -1,0 +1,134 @@
+// The file dialogs' windows as a user sees and drives them.
+#include "files/file_dialogs.h"
+#include "files/file_dialogs_view.h"
+#include "librarian/twips.h"
+#include "test_support.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+#include <fstream>
+#include <memory>
+
+using namespace vox;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A program whose folder holds 32voice and 1voice, removed afterwards.
+struct Fixture {
+    test::ProgramFixture f;
+    fs::path folder;
+    Fixture() {
+        folder = fs::temp_directory_path() / ("voxmere-dialog-view-" + std::to_string(QCoreApplication::applicationPid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "32voice");
+        fs::create_directories(folder / "1voice");
+        f.state.programFolder = folder;
+        for (FileDialogForm* d : {static_cast<FileDialogForm*>(&f.program.form3),
+                                  static_cast<FileDialogForm*>(&f.program.form4),
+                                  static_cast<FileDialogForm*>(&f.program.form5),
+                                  static_cast<FileDialogForm*>(&f.program.form6)})
+            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+    }
+    ~Fixture() { fs::remove_all(folder); }
+    void write(const fs::path& file, std::size_t bytes) {
+        std::ofstream out(file, std::ios::binary);
+        out << std::string(bytes, '\x01');
+    }
+};
+
+QString Caption(QWidget* w) {
+    if (auto* b = dynamic_cast<WrapButton*>(w)) return b->caption();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    return {};
+}
+
+} // namespace
+
+class FileDialogsViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyDialogShowsItsCaptionsWithNoControlOverAnother() {
+        Fixture x;
+        std::unique_ptr<FileDialogView> views[] = {
+            std::make_unique<Form3View>(x.f.program), std::make_unique<Form4View>(x.f.program),
+            std::make_unique<Form5View>(x.f.program), std::make_unique<Form6View>(x.f.program)};
+        const char* names[] = {"form3", "Form4", "Form5", "Form6"};
+        const char* titles[] = {"32 ＶＯＩＣＥ　ＤＡＴＡ 保存", "32 ＶＯＩＣＥ ＤＡＴＡ 読込", "1 VOICE DATA 保存",
+                                "1 VOICE DATA 読込"};
+        const char* actions[] = {"保存", "読込", "保存", "読込"};
+        for (int i = 0; i < 4; ++i) {
+            FileDialogView& view = *views[i];
+            QCOMPARE(view.objectName(), QString(names[i]));
+            QCOMPARE(view.windowTitle(), QString::fromUtf8(titles[i]));
+            QCOMPARE(Caption(view.findChild<QWidget*>("Command1_0")), QString::fromUtf8(actions[i]));
+            QCOMPARE(Caption(view.findChild<QWidget*>("Command1_1")), QString("中止"));
+            QCOMPARE(Caption(view.findChild<QWidget*>("Label1")), QString("FILE NAME"));
+            // Every control inside the window, none over another.
+            const char* controls[] = {"Label1", "Text2", "Text1", "Dir1", "File1", "Drive1", "Command1_0", "Command1_1"};
+            std::vector<QRect> rects;
+            for (const char* name : controls) {
+                auto* w = view.findChild<QWidget*>(name);
+                QVERIFY2(w, name);
+                QVERIFY2(view.rect().contains(w->geometry()), name);
+                for (const QRect& other : rects) QVERIFY2(!other.intersects(w->geometry()), name);
+                rects.push_back(w->geometry());
+            }
+        }
+    }
+
+    void clicksGoToTheFormAndTheViewRedrawsFromIt() {
+        Fixture x;
+        x.write(x.folder / "32voice" / "bank.v32", 5152);
+        x.write(x.folder / "32voice" / "notes.txt", 10);
+        Form4View view(x.f.program);
+        x.f.program.form4.open();
+        view.refresh();
+        auto* file1 = view.findChild<QListWidget*>("File1");
+        QCOMPARE(file1->count(), 1);
+        QCOMPARE(file1->item(0)->text(), QString("bank.v32"));
+        QCOMPARE(view.findChild<QLineEdit*>("Text1")->text(),
+                 QString::fromStdString((x.folder / "32voice").string()));
+        QCOMPARE(view.findChild<QComboBox*>("Drive1")->currentText(), QString("/"));
+
+        emit file1->itemClicked(file1->item(0));
+        QCOMPARE(x.f.program.form4.text2, std::string("bank.v32"));
+        view.refresh();
+        QCOMPARE(view.findChild<QLineEdit*>("Text2")->text(), QString("bank.v32"));
+        QVERIFY(x.f.host.refreshAllCount > 0);
+    }
+
+    void typingInTheNameBoxAndPressingSaveWritesTheFile() {
+        Fixture x;
+        Form5View view(x.f.program);
+        x.f.program.form5.open();
+        view.refresh();
+        QTest::keyClicks(view.findChild<QLineEdit*>("Text2"), "lead");
+        QCOMPARE(x.f.program.form5.text2, std::string("lead"));
+        QTest::mouseClick(view.findChild<QWidget*>("Command1_0"), Qt::LeftButton);
+        QVERIFY(fs::exists(x.folder / "1voice" / "lead.v01"));
+        QCOMPARE(x.f.host.closed, std::vector<WindowId>{WindowId::Form5});
+    }
+
+    void theCloseBoxCancelsAndEnablesTheMainWindow() {
+        Fixture x;
+        Form6View view(x.f.program);
+        x.f.program.form1.command10Click();
+        view.show();
+        view.close();
+        QVERIFY(!x.f.program.form6.isOpen);
+        QVERIFY(x.f.program.form1.enabled);
+        QCOMPARE(x.f.host.closed, std::vector<WindowId>{WindowId::Form6});
+        QVERIFY(x.f.host.boxes.empty());
+    }
+};
+
+QTEST_MAIN(FileDialogsViewTest)
+#include "file_dialog_windows_test.moc"

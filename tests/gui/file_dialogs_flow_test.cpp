@@ -1,0 +1,179 @@
+// The file dialogs wired as the program wires them: the Qt host, the main
+// window and the four dialog windows, driven by clicks.
+#include "app/qt_host.h"
+#include "files/file_dialogs.h"
+#include "files/file_dialogs_view.h"
+#include "librarian/form1_view.h"
+#include "librarian/program.h"
+#include "test_support.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+
+using namespace vox;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kTestData = VOXMERE_TESTDATA;
+
+// The program as main() builds it, on a recording output port.
+struct Wired {
+    fs::path folder;
+    ProgramState state;
+    QtHost host;
+    test::RecordingOutPort out;
+    test::TestInPort in;
+    Program program{state, host};
+    Form1View form1{program};
+    Form3View form3{program};
+    Form4View form4{program};
+    Form5View form5{program};
+    Form6View form6{program};
+
+    Wired() {
+        folder = fs::temp_directory_path() / ("voxmere-dialog-flow-" + std::to_string(QCoreApplication::applicationPid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "32voice");
+        fs::create_directories(folder / "1voice");
+        state.programFolder = folder;
+        state.midiOut = &out;
+        state.midiIn = &in;
+        out.open();
+        host.setAutoAnswer(true); // boxes answer themselves
+        host.registerWindow(WindowId::Form1, &form1);
+        host.registerWindow(WindowId::form3, &form3);
+        host.registerWindow(WindowId::Form4, &form4);
+        host.registerWindow(WindowId::Form5, &form5);
+        host.registerWindow(WindowId::Form6, &form6);
+        for (FileDialogForm* d : {static_cast<FileDialogForm*>(&program.form3),
+                                  static_cast<FileDialogForm*>(&program.form4),
+                                  static_cast<FileDialogForm*>(&program.form5),
+                                  static_cast<FileDialogForm*>(&program.form6)})
+            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+        form1.show();
+    }
+    ~Wired() { fs::remove_all(folder); }
+
+    void click(QWidget* window, const char* name) {
+        auto* button = window->findChild<QPushButton*>(name);
+        QVERIFY2(button, name);
+        button->click();
+    }
+    QListWidgetItem* fileItem(QWidget* dialog, const QString& name) {
+        auto* list = dialog->findChild<QListWidget*>("File1");
+        const auto found = list->findItems(name, Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+};
+
+} // namespace
+
+class FileDialogsFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bankLoadButtonOpensTheDialogAndADoubleClickFillsTheSoundList() {
+        Wired w;
+        fs::copy_file(kTestData / "rom1a.syx", w.folder / "32voice" / "rom1a.syx");
+        w.click(&w.form1, "Command7");
+        QVERIFY(w.form4.isVisible());
+        QVERIFY(!w.form1.isEnabled());
+
+        QListWidgetItem* item = w.fileItem(&w.form4, "rom1a.syx");
+        QVERIFY(item);
+        emit w.form4.findChild<QListWidget*>("File1")->itemDoubleClicked(item);
+
+        QVERIFY(!w.form4.isVisible());
+        QVERIFY(w.form1.isEnabled());
+        auto* list3 = w.form1.findChild<QListWidget*>("List3");
+        QCOMPARE(list3->count(), 32);
+        QCOMPARE(list3->item(0)->text(), QString("  1. BRASS   1 "));
+        QCOMPARE(list3->item(3)->text(), QString("  4. STRINGS 1 "));
+        QVERIFY(w.out.sent.empty());
+    }
+
+    void refusedBankLeavesTheDialogOpenAndTheSoundListAsItWas() {
+        Wired w;
+        fs::copy_file(kTestData / "truncated-520.syx", w.folder / "32voice" / "truncated-520.syx");
+        w.click(&w.form1, "Command7");
+        QListWidgetItem* item = w.fileItem(&w.form4, "truncated-520.syx");
+        QVERIFY(item);
+        emit w.form4.findChild<QListWidget*>("File1")->itemDoubleClicked(item);
+        QVERIFY(w.form4.isVisible());
+        QVERIFY(!w.form1.isEnabled());
+        QCOMPARE(w.form1.findChild<QListWidget*>("List3")->count(), 0);
+    }
+
+    void voiceLoadThenSaveFromTheMainWindowKeepsTheVoice() {
+        Wired w;
+        fs::copy_file(kTestData / "single-voice.syx", w.folder / "1voice" / "funky.v01");
+        w.click(&w.form1, "Command10");
+        QVERIFY(w.form6.isVisible());
+        QListWidgetItem* item = w.fileItem(&w.form6, "funky.v01");
+        QVERIFY(item);
+        emit w.form6.findChild<QListWidget*>("File1")->itemClicked(item);
+        w.click(&w.form6, "Command1_0");
+
+        QVERIFY(!w.form6.isVisible());
+        QCOMPARE(w.form1.findChild<QLineEdit*>("Text2")->text(), QString(" 0. GET FUNKY "));
+        QCOMPARE(w.out.sent.size(), std::size_t{2});
+        QCOMPARE(w.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
+
+        w.click(&w.form1, "Command9");
+        QVERIFY(w.form5.isVisible());
+        QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("GET FUNKY "));
+        w.click(&w.form5, "Command1_0");
+        QVERIFY(!w.form5.isVisible());
+        QVERIFY(w.form1.isEnabled());
+
+        std::ifstream saved(w.folder / "1voice" / "GET FUNKY .v01", std::ios::binary);
+        std::ifstream original(kTestData / "single-voice.syx", std::ios::binary);
+        std::string a(161, '\0'), b(161, '\0');
+        saved.read(a.data(), 161);
+        original.read(b.data(), 161);
+        QVERIFY(saved.gcount() == 161 && saved.peek() == EOF);
+        QVERIFY(a == b);
+    }
+
+    void editorSaveShowsTheVoiceSaveModallyAndReturnsWhenItCloses() {
+        Wired w;
+        for (std::size_t pos = 0; pos < kSlotSize; ++pos) w.state.editBuffer[pos] = static_cast<Byte>(pos & 0x7F);
+        w.program.form5.openFromEditor("EDITED    ");
+        bool shownWhileWaiting = false;
+        QTimer::singleShot(0, &w.form5, [&] {
+            shownWhileWaiting = w.form5.isVisible();
+            QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("EDITED    "));
+            w.click(&w.form5, "Command1_0");
+        });
+        w.host.showWindowModal(WindowId::Form5);
+
+        QVERIFY(shownWhileWaiting);
+        QVERIFY(!w.form5.isVisible());
+        std::ifstream saved(w.folder / "1voice" / "EDITED    .v01", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+        QCOMPARE(bytes.size(), std::size_t{161});
+        for (std::size_t pos = 0; pos < 161; ++pos) QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);
+    }
+
+    void closeBoxOfTheVoiceLoadEnablesTheMainWindowAndLoadsNothing() {
+        Wired w;
+        w.click(&w.form1, "Command10");
+        QVERIFY(w.form6.isVisible());
+        w.form6.close();
+        QVERIFY(!w.form6.isVisible());
+        QVERIFY(w.form1.isEnabled());
+        QVERIFY(w.out.sent.empty());
+        QCOMPARE(w.form1.findChild<QLineEdit*>("Text2")->text(), QString());
+    }
+};
+
+QTEST_MAIN(FileDialogsFlowTest)
+#include "file_dialogs_flow_test.moc"

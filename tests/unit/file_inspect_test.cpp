@@ -1,0 +1,254 @@
+// GIVEN / WHEN / THEN tests of the file report and the conversion, on the
+// real files of the shared test data and on files made here.
+#include "file_test_support.h"
+#include "files/file_convert.h"
+#include "files/file_inspect.h"
+#include "midi/midi_output.h"
+#include "voice/bank_format.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vox {
+namespace {
+
+using test::ReadBytes;
+using test::TestData;
+using test::WriteBytes;
+
+std::string Name(const InspectedVoice& voice) {
+    return std::string(voice.nameBytes.begin(), voice.nameBytes.end());
+}
+
+bool HasProblem(const FileReport& r, const std::string& part) {
+    return std::any_of(r.problems.begin(), r.problems.end(),
+                       [&](const std::string& p) { return p.find(part) != std::string::npos; });
+}
+
+// Names as the packed bytes of a bulk dump hold them, read straight from
+// the file: offset 6 + 128 (v - 1) + 118.
+std::string PackedName(const std::vector<Byte>& file, std::size_t start, int v) {
+    const std::size_t at = start + 128 * static_cast<std::size_t>(v - 1) + 118;
+    return std::string(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at + 10));
+}
+
+TEST(InspectFile, ReportsTheCleanFactoryBankWithItsNames) {
+    const FileReport r = InspectFile(TestData("rom1a.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump);
+    EXPECT_TRUE(r.valid);
+    EXPECT_TRUE(r.problems.empty());
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    ASSERT_EQ(r.voices.size(), 32u);
+    EXPECT_EQ(Name(r.voices[0]), "BRASS   1 ");
+    EXPECT_EQ(Name(r.voices[1]), "BRASS   2 ");
+    EXPECT_EQ(Name(r.voices[2]), "BRASS   3 ");
+    EXPECT_EQ(Name(r.voices[3]), "STRINGS 1 ");
+    EXPECT_EQ(r.voices[31].number, 32);
+}
+
+TEST(InspectFile, ReportsASingleVoiceDump) {
+    const FileReport r = InspectFile(TestData("single-voice.syx"));
+    const std::vector<Byte> bytes = ReadBytes(TestData("single-voice.syx"));
+    EXPECT_EQ(r.kind, FileKind::SingleVoiceDump);
+    EXPECT_TRUE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Voice);
+    ASSERT_EQ(r.voices.size(), 1u);
+    EXPECT_EQ(Name(r.voices[0]), std::string(bytes.begin() + 151, bytes.begin() + 161));
+}
+
+TEST(InspectFile, ReportsAHeaderlessBank) {
+    const FileReport r = InspectFile(TestData("headerless-4096.syx"));
+    const std::vector<Byte> bytes = ReadBytes(TestData("headerless-4096.syx"));
+    EXPECT_EQ(r.kind, FileKind::HeaderlessBank);
+    EXPECT_TRUE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    ASSERT_EQ(r.voices.size(), 32u);
+    EXPECT_EQ(Name(r.voices[0]), PackedName(bytes, 0, 1));
+    EXPECT_EQ(Name(r.voices[31]), PackedName(bytes, 0, 32));
+}
+
+TEST(InspectFile, SaysAMidiFileHoldsABankItDoesNotRead) {
+    const FileReport r = InspectFile(TestData("rom1a-bank-in-smf.mid"));
+    EXPECT_EQ(r.kind, FileKind::MidiFile);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "no single-voice dump"));
+    EXPECT_TRUE(HasProblem(r, "holds a 32-voice bulk dump"));
+    EXPECT_TRUE(r.voices.empty());
+}
+
+TEST(InspectFile, KeepsControlCharactersOfNames) {
+    const FileReport r = InspectFile(TestData("control-chars-in-names.syx"));
+    const std::vector<Byte> bytes = ReadBytes(TestData("control-chars-in-names.syx"));
+    EXPECT_TRUE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    ASSERT_EQ(r.voices.size(), 32u);
+    bool control = false;
+    for (int v = 1; v <= 32; ++v) {
+        EXPECT_EQ(Name(r.voices[static_cast<std::size_t>(v - 1)]), PackedName(bytes, 6, v));
+        for (Byte b : r.voices[static_cast<std::size_t>(v - 1)].nameBytes) control |= b < 0x20;
+    }
+    EXPECT_TRUE(control);
+}
+
+TEST(InspectFile, CountsTheBytesWithBit7Set) {
+    const FileReport r = InspectFile(TestData("bit7-bytes-and-f0-inside.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    EXPECT_TRUE(HasProblem(r, "158 bytes of the packed data have bit 7 set"));
+    EXPECT_FALSE(HasProblem(r, "checksum")) << "its checksum is right";
+    ASSERT_EQ(r.voices.size(), 32u);
+}
+
+TEST(InspectFile, ReportsAByteCountOf1000) {
+    const FileReport r = InspectFile(TestData("bytecount-1000.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump);
+    EXPECT_EQ(r.problems, std::vector<std::string>{"byte count 10 00 (expected 20 00)"});
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+}
+
+TEST(InspectFile, ReportsAWrongChecksum) {
+    const FileReport r = InspectFile(TestData("bad-checksum.syx"));
+    const std::vector<Byte> bytes = ReadBytes(TestData("bad-checksum.syx"));
+    const Byte right = ChecksumOf(std::span<const Byte>(bytes).subspan(6, 4096));
+    ASSERT_NE(bytes[4102], right);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "checksum %02X is wrong (expected %02X)", bytes[4102], right);
+    EXPECT_EQ(r.problems, std::vector<std::string>{expected});
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+}
+
+TEST(InspectFile, ReportsAMissingChecksumButLoadsTheCompleteData) {
+    const FileReport r = InspectFile(TestData("truncated-4103.syx"));
+    EXPECT_EQ(r.problems, std::vector<std::string>{"the checksum is missing (F7 at offset 4102)"});
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    EXPECT_EQ(r.voices.size(), 32u);
+}
+
+TEST(InspectFile, ReportsACutOffDumpWithItsFourCompleteVoices) {
+    const FileReport r = InspectFile(TestData("truncated-520.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "only 4 of 32 voices complete"));
+    EXPECT_EQ(r.voices.size(), 4u);
+}
+
+TEST(InspectFile, ReportsASecondDumpAfterTheFirst) {
+    const FileReport r = InspectFile(TestData("two-banks-in-one-file.syx"));
+    const FileReport one = InspectFile(TestData("rom1a.syx"));
+    EXPECT_EQ(r.problems, std::vector<std::string>{"another dump follows at offset 4104 (not read)"});
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    ASSERT_EQ(r.voices.size(), 32u);
+    for (std::size_t v = 0; v < 32; ++v) EXPECT_EQ(r.voices[v].nameBytes, one.voices[v].nameBytes);
+}
+
+TEST(InspectFile, RefusesAFourOperatorBank) {
+    const FileReport r = InspectFile(TestData("four-operator-bank-not-dx7.syx"));
+    EXPECT_EQ(r.kind, FileKind::Unknown);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "format 04 is not DX7 voice data"));
+    EXPECT_TRUE(r.voices.empty());
+}
+
+TEST(InspectFile, RefusesParameterChanges) {
+    const FileReport r = InspectFile(TestData("parameter-changes-only.syx"));
+    EXPECT_EQ(r.kind, FileKind::Unknown);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "parameter-change message"));
+}
+
+TEST(InspectFile, ReportsAFileItCannotRead) {
+    const FileReport r = InspectFile("/nonexistent-folder/x.syx");
+    EXPECT_FALSE(r.readable);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.problems, std::vector<std::string>{"/nonexistent-folder/x.syx: no such file"});
+}
+
+TEST(InspectBytes, ReportsAV32FileOfTheWrongLength) {
+    VoiceTable table;
+    for (int n = 1; n <= 32; ++n) table[static_cast<std::size_t>(n)] = test::DistinctVoice(n);
+    std::vector<Byte> bytes = EncodeBankFile(table);
+    EXPECT_TRUE(InspectBytes("b.v32", bytes).valid);
+    bytes.resize(161 * 3);
+    const FileReport r = InspectBytes("b.v32", bytes);
+    EXPECT_EQ(r.kind, FileKind::V32);
+    EXPECT_EQ(r.problems, std::vector<std::string>{"length 483 bytes (expected 5152)"});
+    EXPECT_EQ(r.loadsAs, LoadsAs::Voice) << "the 1-voice load reads its first record";
+    ASSERT_EQ(r.voices.size(), 3u);
+    EXPECT_EQ(Name(r.voices[2]), "VOICE 03  ");
+}
+
+class ConvertTest : public test::FileFixture {};
+
+TEST_F(ConvertTest, TurnsTheFactoryBankIntoAV32AndBackIntoTheSameBulkDump) {
+    const auto v32 = folder / "rom1a.v32";
+    const auto syx = folder / "again.syx";
+    ASSERT_TRUE(ConvertVoiceFile(TestData("rom1a.syx"), v32, std::nullopt).ok);
+    const std::vector<Byte> bank = ReadBytes(v32);
+    ASSERT_EQ(bank.size(), 5152u);
+    for (std::size_t n = 0; n < 32; ++n)
+        for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(bank[n * 161 + i], kVoiceHeader[i]) << "import header";
+    const ConvertResult back = ConvertVoiceFile(v32, syx, std::nullopt);
+    ASSERT_TRUE(back.ok) << back.message;
+    EXPECT_EQ(back.message, "wrote " + syx.string() + ": 32 voices, 4104 bytes");
+    EXPECT_EQ(ReadBytes(syx), ReadBytes(TestData("rom1a.syx")));
+}
+
+TEST_F(ConvertTest, PicksOneVoiceOfABankAsASingleVoiceDump) {
+    const auto out = folder / "brass3.syx";
+    ASSERT_TRUE(ConvertVoiceFile(TestData("rom1a.syx"), out, 3).ok);
+    const std::vector<Byte> dump = ReadBytes(out);
+    ASSERT_EQ(dump.size(), 163u);
+    EXPECT_TRUE(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), dump.begin()));
+    EXPECT_EQ(std::string(dump.begin() + 151, dump.begin() + 161), "BRASS   3 ");
+    EXPECT_EQ(dump[161], ChecksumOf(std::span<const Byte>(dump).subspan(6, 155)));
+    EXPECT_EQ(dump[162], 0xF7);
+}
+
+TEST_F(ConvertTest, WritesOnlySevenBitDataFromBytesWithBit7Set) {
+    const auto out = folder / "clean.syx";
+    ASSERT_TRUE(ConvertVoiceFile(TestData("bit7-bytes-and-f0-inside.syx"), out, std::nullopt).ok);
+    const std::vector<Byte> dump = ReadBytes(out);
+    ASSERT_EQ(dump.size(), 4104u);
+    for (std::size_t i = 1; i < 4103; ++i) ASSERT_LT(dump[i], 0x80) << i;
+    EXPECT_EQ(dump[4102], ChecksumOf(std::span<const Byte>(dump).subspan(6, 4096)));
+}
+
+TEST_F(ConvertTest, TurnsASingleVoiceDumpIntoAV01OfItsFirst161Bytes) {
+    const auto out = folder / "funky.V01";
+    ASSERT_TRUE(ConvertVoiceFile(TestData("single-voice.syx"), out, std::nullopt).ok);
+    const std::vector<Byte> in = ReadBytes(TestData("single-voice.syx"));
+    EXPECT_EQ(ReadBytes(out), std::vector<Byte>(in.begin(), in.begin() + 161));
+}
+
+TEST_F(ConvertTest, RefusesWhatItCannotDoAndWritesNothing) {
+    const auto out = folder / "out.v01";
+    EXPECT_EQ(ConvertVoiceFile(TestData("rom1a.syx"), out, std::nullopt).message,
+              TestData("rom1a.syx").string() + ": the input is a bank of 32 voices: choose one with --voice N");
+    EXPECT_EQ(ConvertVoiceFile(TestData("single-voice.syx"), folder / "b.v32", std::nullopt).message,
+              TestData("single-voice.syx").string() + ": a 32-voice file needs a bank, and the input is one voice");
+    EXPECT_EQ(ConvertVoiceFile(TestData("single-voice.syx"), out, 2).message,
+              TestData("single-voice.syx").string() + ": --voice 2 is out of range: the input holds 1 voice");
+    EXPECT_EQ(ConvertVoiceFile(TestData("rom1a.syx"), folder / "x.txt", 1).message,
+              (folder / "x.txt").string() + ": the output name must end in .v32, .v01 or .syx");
+    EXPECT_FALSE(ConvertVoiceFile(TestData("truncated-520.syx"), out, 1).ok);
+    EXPECT_FALSE(ConvertVoiceFile(TestData("four-operator-bank-not-dx7.syx"), folder / "b.v32", {}).ok);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "only 32voice and 1voice";
+}
+
+TEST_F(ConvertTest, ReadsTheDumpAtTheEndOfAMidFile) {
+    std::vector<Byte> mid(200, 0x11);
+    const Slot voice = test::DistinctVoice(9);
+    const auto dump = BuildVoiceDump(voice);
+    std::copy(dump.begin(), dump.end(), mid.begin() + 33);
+    WriteBytes(folder / "song.mid", mid);
+    ASSERT_TRUE(ConvertVoiceFile(folder / "song.mid", folder / "song.v01", std::nullopt).ok);
+    EXPECT_EQ(ReadBytes(folder / "song.v01"), std::vector<Byte>(mid.begin() + 33, mid.begin() + 194));
+}
+
+} // namespace
+} // namespace vox

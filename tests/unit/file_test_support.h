@@ -1,0 +1,112 @@
+#pragma once
+// Helpers for the file tests: a program in its own temporary folder, byte
+// files, and a snapshot of everything a refused load must leave alone.
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace vox::test {
+
+inline std::vector<Byte> ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<Byte>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const std::vector<Byte>& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::filesystem::path TestData(const std::string& name) {
+    return std::filesystem::path(VOXMERE_TESTDATA) / name;
+}
+
+// A distinct voice for slot n: header, parameters within their ranges
+// that differ by slot, the name "VOICE nn  " and marks at the checksum
+// and end positions.
+inline Slot DistinctVoice(int n) {
+    Slot slot{};
+    const Byte header[6] = {0xF0, 0x43, static_cast<Byte>(n % 16), 0x00, 0x01, 0x1B};
+    for (std::size_t i = 0; i < 6; ++i) slot[i] = header[i];
+    for (int p = 0; p < param::Name1; ++p)
+        slot[ParamPos(p)] = static_cast<Byte>((n * 7 + p * 3) % (ParamMax(p) + 1));
+    const std::string name = "VOICE " + std::string(n < 10 ? "0" : "") + std::to_string(n) + "  ";
+    for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    slot[kChecksumPos] = 0x11;
+    slot[kEndPos] = 0x22;
+    return slot;
+}
+
+// What a refused load must not change.
+struct MemorySnapshot {
+    VoiceTable table;
+    Slot editBuffer;
+    std::int16_t currentSlot;
+    std::array<std::string, 33> slotText;
+    std::vector<std::string> list1, list2, list3, list4;
+    std::string text2;
+
+    explicit MemorySnapshot(const Program& p)
+        : table(p.state.voiceTable), editBuffer(p.state.editBuffer), currentSlot(p.state.currentSlot),
+          slotText(p.state.slotText), list1(p.form1.list1.items), list2(p.form1.list2.items),
+          list3(p.form1.list3.items), list4(p.form1.list4.items), text2(p.form1.text2) {}
+
+    bool operator==(const MemorySnapshot& o) const {
+        return table.all == o.table.all && editBuffer == o.editBuffer && currentSlot == o.currentSlot &&
+               slotText == o.slotText && list1 == o.list1 && list2 == o.list2 && list3 == o.list3 &&
+               list4 == o.list4 && text2 == o.text2;
+    }
+};
+
+// A program whose folder is a fresh temporary folder with 32voice and
+// 1voice in it, and a main window that already holds a bank, an
+// edit-area voice and some receive-monitor entries.
+class FileFixture : public ::testing::Test {
+protected:
+    FileFixture() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::filesystem::temp_directory_path() /
+                 (std::string("voxmere-files-") + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / "32voice");
+        std::filesystem::create_directories(folder / "1voice");
+        f.state.programFolder = folder;
+        f.out.open();
+    }
+    ~FileFixture() override {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    Program& program() { return f.program; }
+    std::filesystem::path bankFolder() const { return folder / "32voice"; }
+    std::filesystem::path voiceFolder() const { return folder / "1voice"; }
+
+    // Slots 1..32 distinct, the SOUND LIST built from them, slot 7 in the
+    // edit area, a line in each monitor list.
+    void fillMemory() {
+        for (int n = 0; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = DistinctVoice(n);
+        for (int n = 1; n <= 32; ++n) {
+            f.state.slotText[static_cast<std::size_t>(n)] = "entry " + std::to_string(n);
+            f.program.form1.list3.add(f.state.slotText[static_cast<std::size_t>(n)]);
+        }
+        f.state.slotText[0] = " 0. VOICE 00  ";
+        f.state.currentSlot = 7;
+        f.state.editBuffer = DistinctVoice(40);
+        f.program.form1.text2 = "  7. VOICE 07  ";
+        f.program.form1.list1.add("F0 43 ...");
+        f.program.form1.list2.add("90 40 64");
+        f.program.form1.list4.add("163");
+    }
+
+    std::filesystem::path folder;
+    ProgramFixture f;
+};
+
+} // namespace vox::test

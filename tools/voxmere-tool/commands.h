@@ -1,0 +1,31 @@
+#pragma once
+// The subcommands of voxmere-tool. Each lives in its own source file and
+// adds itself to the command line with one function; main() calls them in
+// the order of kCommands. To add a subcommand "show": write show_command.cpp
+// with `void AddShowCommand(CLI::App& app, ToolRun& run)`, declare it below
+// and add AddShowCommand to kCommands.
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace voxtool {
+
+// What a subcommand reports back: the exit status, and where it writes.
+struct ToolRun {
+    int status = 0;
+    std::ostream& out = std::cout;
+    std::ostream& err = std::cerr;
+};
+
+using AddCommand = void (*)(CLI::App& app, ToolRun& run);
+
+void AddInfoCommand(CLI::App& app, ToolRun& run);    // info_command.cpp
+void AddConvertCommand(CLI::App& app, ToolRun& run); // convert_command.cpp
+
+inline constexpr AddCommand kCommands[] = {
+    AddInfoCommand,
+    AddConvertCommand,
+};
+
+} // namespace voxtool

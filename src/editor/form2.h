@@ -243,9 +243,13 @@ private:
     void endEditing();
     void saveToFile();
     void cancelEditing();
-    void sendName();
+    // Sends the name; false when the editor was closed or reloaded meanwhile.
+    bool sendName(unsigned session);
 
     Program& program_;
+    // Counts loads and closes, so that a send loop notices when a handler
+    // run in its message-loop pass has closed or reloaded the editor.
+    unsigned session_ = 0;
 };
 
 } // namespace vox

@@ -502,6 +502,26 @@ TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
 }
 
+TEST_F(Form2Test, ACancelWhileChangesAreSendingStopsTheRestOfTheSending) {
+    LoadInit();
+    form.controlClick("Label12");
+    // The cancel button is pressed during the message-loop pass after the
+    // second parameter change.
+    bool cancelled = false;
+    f.host.onProcessEvents = [&] {
+        if (!cancelled && f.out.sent.size() == 2) {
+            cancelled = true;
+            form.command2Click(3);
+        }
+    };
+    ASSERT_TRUE(form.text39Change("RENAMED"));
+    form.command1Click();
+    ASSERT_EQ(f.out.sent.size(), 4u); // two changes, program change, dump
+    EXPECT_EQ(f.out.sent[2], (Bytes{0xC0, 4, 0}));
+    EXPECT_EQ(f.out.sent[3].size(), 163u);
+    EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
+}
+
 TEST_F(Form2Test, TheCloseBoxCancelsAndOtherCloseReasonsDoNothing) {
     LoadInit();
     form.queryUnload(1);

@@ -212,6 +212,7 @@ void Form2::resetEntryZone() {
 
 void Form2::load() {
     ProgramState& state = program_.state;
+    ++session_;
     frame1Visible = false;
     shape1Border = false;
     resetEntryZone();
@@ -614,13 +615,17 @@ void Form2::command1Click() {
         messages.emplace_back(p, v);
     }
     // Each send passes through the message loop; the list is local, so a
-    // handler that runs meanwhile cannot change what this click sends.
-    for (const auto& [p, v] : messages) SendParameter(state, program_.host, p, v);
-
-    if (text39 != loadedName) sendName();
+    // handler that runs meanwhile cannot change what this click sends. A
+    // cancel run there has sent the unedited voice: nothing more may follow.
+    const unsigned session = session_;
+    for (const auto& [p, v] : messages) {
+        if (session_ != session) return;
+        SendParameter(state, program_.host, p, v);
+    }
+    if (session_ == session && text39 != loadedName) sendName(session);
 }
 
-void Form2::sendName() {
+bool Form2::sendName(unsigned session) {
     ProgramState& state = program_.state;
     const auto cps = CodePoints(text39);
     std::array<int, kNameLength> codes{};
@@ -630,8 +635,11 @@ void Form2::sendName() {
         codes[c] = c < cps.size() ? static_cast<int>(cps[c] & 0x7F) : 32;
         state.editBuffer[kNamePos + c] = static_cast<Byte>(codes[c]);
     }
-    for (std::size_t c = 0; c < kNameLength; ++c)
+    for (std::size_t c = 0; c < kNameLength; ++c) {
+        if (session_ != session) return false;
         SendParameter(state, program_.host, param::Name1 + static_cast<int>(c), codes[c]);
+    }
+    return true;
 }
 
 // --- Commands ----------------------------------------------------------------
@@ -685,9 +693,10 @@ void Form2::endEditing() {
     ProgramState& state = program_.state;
     if (text39 != loadedName) {
         state.slotText.at(static_cast<std::size_t>(state.currentSlot)) = label34 + text39;
-        sendName();
         program_.form1.text2 = label34 + text39;
+        if (!sendName(session_)) return; // closed meanwhile by another handler
     }
+    ++session_;
     program_.form1.enabled = true;
     program_.host.setWindowEnabled(WindowId::Form1, true);
     program_.host.closeWindow(WindowId::Form2);
@@ -705,6 +714,7 @@ void Form2::saveToFile() {
 }
 
 void Form2::cancelEditing() {
+    ++session_;
     SendCurrentVoice(program_.state, program_.host);
     program_.form1.enabled = true;
     program_.host.setWindowEnabled(WindowId::Form1, true);

@@ -292,6 +292,79 @@ TEST_F(Form2Test, PitchEgAndAlgorithmOpenTheirPanels) {
     EXPECT_TRUE(form.upDown2.visible);
 }
 
+TEST_F(Form2Test, EachSingleValueGroupOpensWithItsValueRangeAndButtons) {
+    struct Expect {
+        const char* control;
+        int parameter, stored, max;
+        bool tenButtons;
+        const char* caption; // Label31, when shown
+    };
+    const Expect expected[] = {
+        {"Text1", 135, 5, 7, false, nullptr},   {"Text3", 137, 41, 99, true, nullptr},
+        {"Text4", 138, 42, 99, true, nullptr},  {"Text5", 139, 43, 99, true, nullptr},
+        {"Text6", 140, 44, 99, true, nullptr},  {"Text18", 143, 6, 7, false, nullptr},
+        {"Text2", 142, 1, 5, false, "SawD"},    {"Text17", 144, 13, 48, true, "C# 2"},
+    };
+    for (const auto& e : expected) {
+        LoadVoice(5, WithParam(InitialVoice(), e.parameter, e.stored), "  5. X");
+        form.controlClick(e.control);
+        EXPECT_EQ(f.state.selectedGroup, e.parameter) << e.control;
+        EXPECT_EQ(form.text40, std::to_string(e.stored)) << e.control;
+        EXPECT_EQ(form.upDown1.min, 0) << e.control;
+        EXPECT_EQ(form.upDown1.max, e.max) << e.control;
+        EXPECT_EQ(form.upDown2.max, e.max) << e.control;
+        EXPECT_EQ(form.upDown2.visible, e.tenButtons) << e.control;
+        EXPECT_TRUE(form.frame3Visible) << e.control;
+        EXPECT_FALSE(form.frame2Visible) << e.control;
+        EXPECT_EQ(form.label31Visible, e.caption != nullptr) << e.control;
+        EXPECT_EQ(form.text40Visible, e.caption == nullptr) << e.control;
+        if (e.caption) { EXPECT_EQ(form.label31, e.caption) << e.control; }
+    }
+}
+
+TEST_F(Form2Test, EachColumnGroupGivesItsRangeToTheColumnButtons) {
+    struct Expect {
+        const char* control;
+        int min, max;
+    };
+    const Expect expected[] = {{"Text31_0", 0, 99}, {"Text36_0", 0, 7}, {"Text19_0", 0, 3},
+                               {"Text38_0", 0, 7},  {"Text37_0", 0, 99}, {"Text22_0", -7, 7}};
+    for (const auto& e : expected) {
+        LoadInit();
+        form.controlClick(e.control);
+        for (int j = 0; j < 6; ++j) {
+            EXPECT_EQ(form.upDown5[j].min, e.min) << e.control;
+            EXPECT_EQ(form.upDown5[j].max, e.max) << e.control;
+            EXPECT_EQ(form.upDown6[j].max, e.max) << e.control;
+        }
+        EXPECT_TRUE(form.frame5Visible) << e.control;
+        EXPECT_FALSE(form.label9Visible) << e.control;
+        EXPECT_FALSE(form.frame7Visible) << e.control;
+    }
+}
+
+TEST_F(Form2Test, OpeningAnotherGroupHidesThePanelsOfTheLastOne) {
+    LoadInit();
+    form.controlClick("Text21_0");
+    form.controlClick("Text1");
+    EXPECT_FALSE(form.frame5Visible);
+    EXPECT_FALSE(form.frame7Visible);
+    EXPECT_FALSE(form.frame8Visible);
+    EXPECT_FALSE(form.frame6Visible[0]);
+    EXPECT_FALSE(form.upDown7[0].visible);
+    EXPECT_FALSE(form.frame9Visible[1]);
+    form.controlClick("Text35_0");
+    form.controlClick("Text9");
+    EXPECT_FALSE(form.text44Visible[3]);
+    EXPECT_FALSE(form.shape5Visible[0]);
+    EXPECT_FALSE(form.label33Visible);
+    EXPECT_FALSE(form.frame3Visible);
+    form.controlClick("Label30");
+    form.controlClick("Text3");
+    EXPECT_FALSE(form.picture3Visible);
+    EXPECT_TRUE(form.text40Visible);
+}
+
 // --- 変更 --------------------------------------------------------------------
 
 TEST_F(Form2Test, ApplyingPitchEgSendsEightChangesAcrossTheParameterGroups) {
@@ -392,6 +465,65 @@ TEST_F(Form2Test, ApplyingTheOperatorEgSendsRowAfterRow) {
     EXPECT_EQ(f.out.sent[47], Change(112, 5));
     EXPECT_EQ(form.chart(23)[1], "12");
     EXPECT_EQ(form.chart(30)[5], "5");
+}
+
+TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
+    LoadInit();
+    form.controlClick("Text31_0");
+    form.entry.breakPoint[0] = 15; // operator 1, as the step buttons leave it
+    form.text42[0] = "C 1";
+    form.command1Click();
+    ASSERT_EQ(f.out.sent.size(), 6u);
+    EXPECT_EQ(f.out.sent[5], Change(113, 15));
+    EXPECT_EQ(f.out.sent[0], Change(8, 39));
+    EXPECT_EQ(form.chart(31)[5], "C 1");
+    EXPECT_EQ(form.values.breakPoint[1], 15);
+
+    form.controlClick("Text32_0");
+    form.entry.leftCurve[5] = 2;  // operator 6
+    form.entry.rightCurve[0] = 3; // operator 1
+    f.out.sent.clear();
+    form.command1Click();
+    ASSERT_EQ(f.out.sent.size(), 12u);
+    EXPECT_EQ(f.out.sent[0], Change(11, 2));
+    EXPECT_EQ(f.out.sent[11], Change(117, 3));
+    EXPECT_EQ(form.chart(32)[0], "+EXP");
+    EXPECT_EQ(form.chart(33)[5], "+LIN");
+    EXPECT_EQ(form.values.rightCurve[1], 3);
+    EXPECT_EQ(f.state.editBuffer[ParamPos(117)], 3);
+}
+
+TEST_F(Form2Test, ApplyingAColumnGroupSendsOneChangePerOperatorFromSixToOne) {
+    struct Expect {
+        const char* control;
+        int offset;
+    };
+    for (const auto& e : {Expect{"Text36_0", 13}, Expect{"Text19_0", 14}, Expect{"Text38_0", 15},
+                          Expect{"Text37_0", 16}}) {
+        LoadInit();
+        form.controlClick(e.control);
+        for (int j = 0; j < 6; ++j) form.text42[static_cast<std::size_t>(j)] = std::to_string(j % 4);
+        form.command1Click();
+        ASSERT_EQ(f.out.sent.size(), 6u) << e.control;
+        for (int b = 0; b < 6; ++b) // block b is operator 6 - b, column 5 - b
+            EXPECT_EQ(f.out.sent[static_cast<std::size_t>(b)], Change(b * 21 + e.offset, (5 - b) % 4)) << e.control;
+    }
+}
+
+TEST_F(Form2Test, ApplyingLfoWaveAndTransposeShowsTheirTexts) {
+    LoadInit();
+    form.controlClick("Label57");
+    form.text40 = "3";
+    form.command1Click();
+    EXPECT_EQ(form.text[2], "SQUA");
+    EXPECT_EQ(form.values.lfoWaveText, "SQUA");
+    EXPECT_EQ(f.out.sent.back(), Change(142, 3));
+    form.controlClick("Label63");
+    form.text40 = "47";
+    form.command1Click();
+    EXPECT_EQ(form.text[17], "B 4");
+    EXPECT_EQ(f.out.sent.back(), Change(144, 47));
+    EXPECT_EQ(f.state.editBuffer[150], 47);
 }
 
 TEST_F(Form2Test, AFiveLetterNameOverALongerOneIsSentPaddedWithBlanks) {
@@ -499,6 +631,26 @@ TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
     EXPECT_EQ(f.out.sent[1], Bytes(dump.begin(), dump.end()));
     EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 7); // not reset
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
+    EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
+}
+
+TEST_F(Form2Test, ACancelWhileChangesAreSendingStopsTheRestOfTheSending) {
+    LoadInit();
+    form.controlClick("Label12");
+    // The cancel button is pressed during the message-loop pass after the
+    // second parameter change.
+    bool cancelled = false;
+    f.host.onProcessEvents = [&] {
+        if (!cancelled && f.out.sent.size() == 2) {
+            cancelled = true;
+            form.command2Click(3);
+        }
+    };
+    ASSERT_TRUE(form.text39Change("RENAMED"));
+    form.command1Click();
+    ASSERT_EQ(f.out.sent.size(), 4u); // two changes, program change, dump
+    EXPECT_EQ(f.out.sent[2], (Bytes{0xC0, 4, 0}));
+    EXPECT_EQ(f.out.sent[3].size(), 163u);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
 }
 

@@ -3,6 +3,8 @@
 // sits in the picture drawn of it. No Qt here: the picture tool and the
 // editor both read this table.
 
+#include "voice/voice_layout.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -11,7 +13,6 @@
 namespace vox {
 
 inline constexpr int kAlgorithmCount = 32;
-inline constexpr int kOperatorCount = 6;
 
 // Operator `from` modulates operator `to` (feeds its phase input).
 struct Modulation {

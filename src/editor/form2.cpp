@@ -403,6 +403,7 @@ void Form2::openEnvelopeGroup(const GroupInfo& g) {
     }
     egRowSelected[5] = 1;
     shape3Border[5] = true;
+    for (int i = 0; i < 6; ++i) drawOperatorEgGraph(i);
     frame1Visible = true;
     frame3Visible = frame2Visible = label31Visible = false;
     resetEntryZone();
@@ -422,6 +423,7 @@ void Form2::openPitchEnvelopeGroup(const GroupInfo& g) {
     resetEntryZone();
     frame4Visible = true;
     picture2Visible[0] = true;
+    drawPitchEgGraph();
     showFrame(g);
 }
 

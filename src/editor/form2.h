@@ -4,6 +4,7 @@
 // i) plus the global fields, the Data Entry Zone with its panels (entry
 // column j = operator j + 1), and the commands along the bottom.
 
+#include "editor/eg_graph.h"
 #include "voice/voice_layout.h"
 
 #include <array>
@@ -204,6 +205,10 @@ public:
     std::array<std::int16_t, 8> egRowSelected{};
     std::array<bool, 6> shape3Border{};
     std::array<std::string, 8> text41{}; // pitch EG rates 1..4, levels 1..4
+    // The envelopes the graphs draw, in twips inside each graph:
+    // Picture2(0) the pitch EG (Line89(0..3)), Picture2(i + 1) chart row i
+    // (Line25(5i)..Line25(5i + 4)).
+    std::array<std::vector<GraphSegment>, 7> graphSegments{};
 
     // Printing needs the real window; the view installs it.
     std::function<void()> printWindow;
@@ -217,6 +222,43 @@ public:
     void openGroup(int group);
     // A click on any chart field or heading; unknown names do nothing.
     void controlClick(std::string_view controlName);
+
+    // --- Zone controls that step values (form2_entry.cpp) ---
+    void text40Change(); // the algorithm preview
+    void upDown1Up();
+    void upDown1Down();
+    void upDown2Up();
+    void upDown2Down();
+    void option1Click();
+    void option2Click();
+    void option3Click(int column);
+    void option4Click(int column);
+    void option5Click();
+    void option6Click();
+    void label33Click();
+    void label9Click();
+    void upDown5Up(int column);
+    void upDown5Down(int column);
+    void upDown6Up(int column);
+    void upDown6Down(int column);
+    void upDown7Up(int column);
+    void upDown7Down(int column);
+    void upDown8Up(int column);
+    void upDown8Down(int column);
+    void showEntryFrequency(int column);
+    void showEntryBreakPoint(int column);
+    void showEntryCurves(int column);
+    void label7Click(int row);
+    void upDown9Up(int c);
+    void upDown9Down(int c);
+    void upDown10Up(int c);
+    void upDown10Down(int c);
+    void upDown3Up(int n);
+    void upDown3Down(int n);
+    void upDown4Up(int n);
+    void upDown4Down(int n);
+    void drawOperatorEgGraph(int row);
+    void drawPitchEgGraph();
 
     // --- Name box: returns false when the text was refused ---
     bool text39Change(const std::string& proposed);

@@ -1,19 +1,297 @@
 #pragma once
 // The voice editor window "EDIT MODE DATA　CHAT": behaviour without Qt.
+// The chart of six operator rows (row i = operator 6 - i, voice-data block
+// i) plus the global fields, the Data Entry Zone with its panels (entry
+// column j = operator j + 1), and the commands along the bottom.
+
+#include "editor/eg_graph.h"
+#include "voice/voice_layout.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace vox {
 
 struct Program;
 
+namespace form2_text {
+inline constexpr const char* kCaption = "EDIT MODE DATA　CHAT";
+inline constexpr const char* kFrame1 = "Data Entry Zone";
+inline constexpr const char* kCommand1 = "変更";
+inline constexpr std::array<const char*, 6> kCommand2{"初期化", "EDIT終了", "ﾌｧｲﾙ保存(1voice)",
+                                                       "EDIT中止", " チャ－ト 印刷", "ＨＥＬＰ"};
+inline constexpr std::array<const char*, 6> kCommand2Tips{
+    "イニシャルデ-タ書き込み",       "ＤＸ７のメモリ－に書き込み", "ファイルに1音デ－タを書き込み",
+    "ＤＸ７のメモリ－に書き込み", "ＤＸ７のメモリ－に書き込み", "ＤＸ７のメモリ－に書き込み"};
+inline constexpr std::array<const char*, 6> kLabel6{"６", "５", "４", "３", "２", "１"};
+
+// Headings of the operator chart.
+inline constexpr const char* kHeadChart = "Oscillator                                EG                           Keybord Level Scaling";
+inline constexpr const char* kHeadEg = " R1  R2   R3   R4   L1  L2   L3   L4  ";
+inline constexpr const char* kHeadRateLevel = "RATE                   LEVEL";
+inline constexpr const char* kHeadBreak = "Break";
+inline constexpr const char* kHeadPoint = "Point";
+inline constexpr const char* kHeadLr = " L     R       L       R";
+inline constexpr const char* kHeadCurveDepth = "CURVE    DEPTH";
+inline constexpr const char* kHeadKey = "Key-";
+inline constexpr const char* kHeadBord = "Bord";
+inline constexpr const char* kHeadRate = "Rate";
+inline constexpr const char* kHeadScal = "Scal-";
+inline constexpr const char* kHeadIng = "ing";
+inline constexpr const char* kHeadOut = "Out-";
+inline constexpr const char* kHeadPut = "Put";
+inline constexpr const char* kHeadLevel = "Level";
+inline constexpr const char* kHeadVelo = "Velo-";
+inline constexpr const char* kHeadCity = "city";
+inline constexpr const char* kHeadSens = "Sens";
+inline constexpr const char* kHeadAmp = " Amp";
+inline constexpr const char* kHeadLitude = "Litude";
+inline constexpr const char* kHeadMod = "MOD";
+inline constexpr const char* kHeadSensitivity = "Sensitivity";
+inline constexpr const char* kHeadFreq = "FREQ";
+inline constexpr const char* kHeadDe = "DE";
+inline constexpr const char* kHeadTune = "TUne";
+inline constexpr const char* kHeadOperator = "Operator";
+// Headings of the global fields.
+inline constexpr const char* kHeadAlgorithm = "ALGORITHM";
+inline constexpr const char* kHeadFeed = " Feed";
+inline constexpr const char* kHeadBack = " Back";
+inline constexpr const char* kHeadLfoFields = " wave  SPD   DLY   PMD  AMD  Sync";
+inline constexpr const char* kHeadLfoPitchEg = "L F O                                      PITCH EG";
+inline constexpr const char* kHeadPegRateLevel = "RATE                    LEVEL";
+inline constexpr const char* kHeadPegNumbers = "１      2       3       4       1       2      3       4";
+inline constexpr const char* kHeadPitch = "Pitch";
+inline constexpr const char* kHeadKeyT = "KEY";
+inline constexpr const char* kHeadTrance = "Trance";
+inline constexpr const char* kHeadPose = "Pose";
+// Data Entry Zone.
+inline constexpr const char* kOption1 = "ＯＮ";
+inline constexpr const char* kOption2 = "ＯＦＦ";
+inline constexpr const char* kOption3 = "R";
+inline constexpr const char* kOption4 = "F";
+inline constexpr const char* kOption5 = "ON";
+inline constexpr const char* kOption6 = "OFF";
+inline constexpr const char* kFrame7 = "SYNC";
+inline constexpr const char* kFrame8 = "Mode";
+inline constexpr const char* kFrame9Fine = "Fine";
+inline constexpr const char* kFrame9Coarse = "Coarse";
+inline constexpr const char* kLabel33 = "Ｌ";
+inline constexpr const char* kLabel9 = "Ｒ";
+inline constexpr const char* kOperatorNo = "Operator No";
+inline constexpr std::array<const char*, 6> kLabel7{" 6", " 5", " 4", " 3", " 2", " 1"};
+inline constexpr const char* kEgRate = "RATE";
+inline constexpr const char* kEgLevel = "LEVEL";
+inline constexpr std::array<const char*, 5> kLabel65{"99", "50", "0", "+4 OCT", "-4 OCT"};
+
+inline constexpr const char* kInitFile = "INITdata.v01";
+inline constexpr const char* kHelpFile = "voxmere.hlp";
+inline constexpr int kHelpTopic = 8;
+// The main window's EDIT MODE button with nothing in the edit area.
+inline constexpr const char* kNoVoiceSelected = "エディットエリアに音色が選択されていません";
+// Boxes for cases the classic window did not handle.
+inline constexpr const char* kInitMissing = "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
+inline constexpr const char* kInitShort = "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
+inline constexpr const char* kNotANumber = "数値ではない値があるため変更できません：";
+} // namespace form2_text
+
+// A rectangle in twips (1440 to the inch).
+struct TwipsBox {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const TwipsBox&) const = default;
+};
+
+struct UpDownState {
+    int min = 0, max = 100, increment = 1;
+    bool visible = true;
+};
+
+// How a group is edited in the Data Entry Zone.
+enum class GroupPanel { Envelope, PitchEnvelope, Algorithm, Value, OnOff, Columns, Oscillator };
+
+// One parameter group: its number, how it is edited, the range of its
+// values, the selection frame over the chart and what opens it.
+struct GroupInfo {
+    int group;
+    GroupPanel panel;
+    int min, max;              // range of one value, as the zone shows it
+    bool columnRange;          // the column buttons get the range
+    bool tenButtons;           // the value panel's +-10 buttons are shown
+    int leftField, rightField; // chart columns copied to Text42 / Text44 (0: none)
+    int count;                 // parameters sent by "変更"
+    TwipsBox frame;            // Shape1
+    std::array<const char*, 9> targets;
+};
+
+const std::vector<GroupInfo>& GroupTable();
+const GroupInfo* FindGroup(int group);
+// The group a click on a control opens ("Text37_3", "Label13_11", "Label30"), or -1.
+int GroupOfControl(std::string_view controlName);
+// The DX7 parameter number of item n sent by "変更" for a group.
+int GroupParameter(int group, int n);
+
+// The editor's integer copies; per-operator arrays are indexed 1..6 by
+// operator number.
+struct EditorValues {
+    using PerOp = std::array<std::int16_t, 7>;
+    PerOp breakPoint{}, leftCurve{}, rightCurve{}, oscMode{}, freqCoarse{}, freqFine{};
+    std::array<std::int16_t, 5> pegRate{}, pegLevel{}; // 1..4
+    std::int16_t algorithmNo = 1, feedback = 0, oscKeySync = 0;
+    std::int16_t lfoSpeed = 0, lfoDelay = 0, lfoPmd = 0, lfoAmd = 0, lfoSync = 0, lfoWave = 0;
+    std::string lfoWaveText;
+    std::int16_t pitchModSens = 0, transpose = 0;
+};
+
+// The Data Entry Zone's working values, indexed by entry column (operator - 1).
+struct EntryValues {
+    using PerColumn = std::array<std::int16_t, 8>;
+    PerColumn breakPoint{}, leftCurve{}, rightCurve{}, oscMode{}, coarse{}, fine{};
+    std::int16_t leftActive = 0, rightActive = 0;
+};
+
 class Form2 {
 public:
     explicit Form2(Program& program) : program_(program) {}
 
-    // The window's load event (also run by the initialise command).
+    // --- Chart ---
+    // Text1..Text18 (index 0 unused) and Text19..Text38, six rows each.
+    std::array<std::string, 19> text{};
+    std::array<std::array<std::string, 6>, 20> rows{};
+    std::array<std::string, 6>& chart(int control) { return rows.at(static_cast<std::size_t>(control - 19)); }
+    const std::array<std::string, 6>& chart(int control) const {
+        return rows.at(static_cast<std::size_t>(control - 19));
+    }
+    std::string text8;        // algorithm number
+    std::string label29;      // oscillator key sync
+    std::string label34;      // list number
+    std::string text39;       // the name box
+    std::string picture1File; // the algorithm picture's file name
+    std::string loadedName;
+    std::string algorithmPictureFile;
+    std::array<std::string, 12> noteNames{};
+
+    EditorValues values;
+    EntryValues entry;
+
+    // --- Data Entry Zone ---
+    bool frame1Visible = false;
+    bool frame2Visible = false, frame3Visible = false, frame4Visible = false, frame5Visible = false;
+    bool frame7Visible = false, frame8Visible = false, frame10Visible = false;
+    std::array<bool, 2> frame9Visible{};
+    std::array<bool, 6> frame6Visible{};
+    std::array<bool, 7> picture2Visible{};
+    bool picture3Visible = false;
+    std::string picture3File;
+    bool shape1Border = false;
+    TwipsBox shape1;
+    std::array<bool, 2> shape5Visible{}, shape5Border{};
+    bool label9Visible = false, label33Visible = false;
+    bool label31Visible = false;
+    std::string label31;
+    bool text40Visible = true;
+    std::string text40;
+    UpDownState upDown1, upDown2;
+    std::array<UpDownState, 6> upDown5{}, upDown6{}, upDown7{}, upDown8{};
+    std::array<std::string, 6> text42{}, text44{};
+    std::array<bool, 6> text44Visible{};
+    bool option1 = false;          // ＯＮ selected (Option2 otherwise)
+    bool option5 = false;          // ON selected (Option6 otherwise)
+    std::array<bool, 6> option4{}; // F selected in column j (Option3 "R" otherwise)
+    std::array<std::string, 48> text43{}; // EG grid, column c of row i at c * 6 + i
+    std::array<std::int16_t, 8> egRowSelected{};
+    std::array<bool, 6> shape3Border{};
+    std::array<std::string, 8> text41{}; // pitch EG rates 1..4, levels 1..4
+    // The envelopes the graphs draw, in twips inside each graph:
+    // Picture2(0) the pitch EG (Line89(0..3)), Picture2(i + 1) chart row i
+    // (Line25(5i)..Line25(5i + 4)).
+    std::array<std::vector<GraphSegment>, 7> graphSegments{};
+
+    // Printing needs the real window; the view installs it.
+    std::function<void()> printWindow;
+
+    // --- Load and zone ---
     void load();
+    void resetEntryZone();
+    int selectedGroup() const;
+
+    // --- Group openings ---
+    void openGroup(int group);
+    // A click on any chart field or heading; unknown names do nothing.
+    void controlClick(std::string_view controlName);
+
+    // --- Zone controls that step values (form2_entry.cpp) ---
+    void text40Change(); // the algorithm preview
+    void upDown1Up();
+    void upDown1Down();
+    void upDown2Up();
+    void upDown2Down();
+    void option1Click();
+    void option2Click();
+    void option3Click(int column);
+    void option4Click(int column);
+    void option5Click();
+    void option6Click();
+    void label33Click();
+    void label9Click();
+    void upDown5Up(int column);
+    void upDown5Down(int column);
+    void upDown6Up(int column);
+    void upDown6Down(int column);
+    void upDown7Up(int column);
+    void upDown7Down(int column);
+    void upDown8Up(int column);
+    void upDown8Down(int column);
+    void showEntryFrequency(int column);
+    void showEntryBreakPoint(int column);
+    void showEntryCurves(int column);
+    void label7Click(int row);
+    void upDown9Up(int c);
+    void upDown9Down(int c);
+    void upDown10Up(int c);
+    void upDown10Down(int c);
+    void upDown3Up(int n);
+    void upDown3Down(int n);
+    void upDown4Up(int n);
+    void upDown4Down(int n);
+    void drawOperatorEgGraph(int row);
+    void drawPitchEgGraph();
+
+    // --- Name box: returns false when the text was refused ---
+    bool text39Change(const std::string& proposed);
+
+    // --- Commands ---
+    void command1Click();          // 変更
+    void command2Click(int index); // the command row
+    void queryUnload(int reason);  // 0: the close box
+
+    // Algorithm picture file name for a number 1..32, and where it is read.
+    static std::string PictureFileName(int algorithmNo);
+    std::filesystem::path picturePath(const std::string& file) const;
 
 private:
+    void openValueGroup(const GroupInfo& g);
+    void openColumnGroup(const GroupInfo& g);
+    void openOscillatorGroup(const GroupInfo& g);
+    void openEnvelopeGroup(const GroupInfo& g);
+    void openPitchEnvelopeGroup(const GroupInfo& g);
+    void openAlgorithmGroup(const GroupInfo& g);
+    void showFrame(const GroupInfo& g);
+
+    void initialise();
+    void endEditing();
+    void saveToFile();
+    void cancelEditing();
+    // Sends the name; false when the editor was closed or reloaded meanwhile.
+    bool sendName(unsigned session);
+
     Program& program_;
+    // Counts loads and closes, so that a send loop notices when a handler
+    // run in its message-loop pass has closed or reloaded the editor.
+    unsigned session_ = 0;
 };
 
 } // namespace vox

@@ -90,7 +90,21 @@ void Form1::command1MouseUp() {
 }
 
 // Opening the editor.
-void Form1::command13Click() {}
-void Form1::command5Click() {}
+void Form1::command13Click() {
+    if (text2.empty()) {
+        ShowMessage(program_.host, form2_text::kNoVoiceSelected);
+        return;
+    }
+    SendCurrentVoice(program_.state, program_.host);
+    command5Click();
+}
+
+// Opens the editor without a check or a send.
+void Form1::command5Click() {
+    enabled = false;
+    program_.host.setWindowEnabled(WindowId::Form1, false);
+    program_.form2.load();
+    program_.host.showWindow(WindowId::Form2);
+}
 
 } // namespace vox

@@ -1,0 +1,54 @@
+#pragma once
+// How the editor shows parameter values as text. Pure functions; every
+// field that shows a parameter goes through them.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vox {
+
+// A value with exactly four decimal places: a count of ten-thousandths.
+using Fixed4 = std::int64_t;
+inline constexpr Fixed4 kFixed4One = 10000;
+
+// Nearest ten-thousandth of x, ties to even (exact, not through x * 10000
+// rounded first).
+Fixed4 ToFixed4(double x);
+double FromFixed4(Fixed4 v);
+
+// v rounded to n decimals: n > 0 rounds half towards plus infinity, n <= 0
+// rounds to a multiple of 10^|n|.
+Fixed4 RoundToDigits(Fixed4 v, std::int16_t n);
+
+inline constexpr std::array<const char*, 12> kNoteNames{"C",  "C#", "D",  "D#", "E",  "F",
+                                                        "F#", "G",  "G#", "A",  "A#", "B"};
+
+// Decimal digits, "-" for negatives, no blank.
+std::string PlainText(int value);
+// A blank before a value of 0 or more, "-" before a negative one.
+std::string SignedPositionText(int value);
+// Shortest decimal of at most 15 significant digits, "." as decimal point
+// whatever the locale, no exponent.
+std::string FloatText(double value);
+
+// Out of range: no text, the field keeps what it shows.
+std::optional<std::string> CurveName(int curve);    // 0..3
+std::optional<std::string> LfoWaveName(int wave);   // 0..5, always 4 characters
+
+std::string LfoSyncText(int sync);     // "ON" / "OFF"
+std::string OscSyncText(int sync);     // full-width "Ｏ　Ｎ" / "ＯＦＦ"
+std::string OscModeText(int mode);     // "F" fixed, "R" ratio
+std::string BreakPointText(int point); // 0 'A-1' .. 3 'C 0' .. 99 'C 8'
+std::string TransposeText(int key);    // 0 'C 1' .. 24 'C 3' .. 48 'C 5'
+std::string DetuneText(int detune);    // 0 '-7' .. 7 '0' .. 14 '+7'
+// Ratio mode: (1 + fine / 100) x coarse, coarse 0 meaning 0.5; fixed mode:
+// 10^(coarse AND 3) x 1.023293^fine to three decimals.
+std::string FrequencyText(int mode, int coarse, int fine);
+
+// The number a field shows, read the way the editor reads its own texts:
+// leading blanks, an optional sign, then digits; 0 when there is no number.
+int FieldNumber(const std::string& text);
+
+} // namespace vox

@@ -1,0 +1,163 @@
+// The texts the editor shows for parameter values.
+#include "editor/display_conversions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+using namespace vox;
+
+namespace {
+
+const char* kNotes[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+
+} // namespace
+
+TEST(BreakPointTexts, GivenTheWorkedValuesThenTheyShowTheirNotes) {
+    EXPECT_EQ(BreakPointText(0), "A-1");
+    EXPECT_EQ(BreakPointText(1), "A#-1");
+    EXPECT_EQ(BreakPointText(2), "B-1");
+    EXPECT_EQ(BreakPointText(3), "C 0");
+    EXPECT_EQ(BreakPointText(12), "A 0");
+    EXPECT_EQ(BreakPointText(14), "B 0");
+    EXPECT_EQ(BreakPointText(15), "C 1");
+    EXPECT_EQ(BreakPointText(39), "C 3");
+    EXPECT_EQ(BreakPointText(99), "C 8");
+}
+
+TEST(BreakPointTexts, GivenEveryValueThenEachNoteAppearsOnceAndOctavesRise) {
+    std::set<std::string> seen;
+    for (int b = 3; b <= 99; ++b) {
+        // b = 3 is C 0; each further semitone moves one note up.
+        const int semis = b - 3;
+        const std::string expected = std::string(kNotes[semis % 12]) + " " + std::to_string(semis / 12);
+        EXPECT_EQ(BreakPointText(b), expected) << b;
+        EXPECT_TRUE(seen.insert(BreakPointText(b)).second) << b;
+    }
+}
+
+TEST(TransposeTexts, GivenTheWholeRangeThenNoteAndOctaveFollowTheValue) {
+    EXPECT_EQ(TransposeText(0), "C 1");
+    EXPECT_EQ(TransposeText(11), "B 1");
+    EXPECT_EQ(TransposeText(12), "C 2");
+    EXPECT_EQ(TransposeText(13), "C# 2");
+    EXPECT_EQ(TransposeText(24), "C 3");
+    EXPECT_EQ(TransposeText(48), "C 5");
+    for (int t = 0; t <= 48; ++t)
+        EXPECT_EQ(TransposeText(t), std::string(kNotes[t % 12]) + " " + std::to_string(t / 12 + 1)) << t;
+}
+
+TEST(DetuneTexts, GivenTheWholeRangeThenCentreSevenShowsZeroAndSignsAround) {
+    EXPECT_EQ(DetuneText(0), "-7");
+    EXPECT_EQ(DetuneText(6), "-1");
+    EXPECT_EQ(DetuneText(7), "0");
+    EXPECT_EQ(DetuneText(8), "+1");
+    EXPECT_EQ(DetuneText(14), "+7");
+    for (int d = 0; d <= 14; ++d) {
+        const std::string t = DetuneText(d);
+        EXPECT_EQ(std::stoi(t), d - 7) << d;
+        EXPECT_EQ(t.front() == '+', d > 7) << d;
+    }
+}
+
+TEST(SwitchTexts, GivenOneThenOnAndAnythingElseOff) {
+    EXPECT_EQ(LfoSyncText(1), "ON");
+    EXPECT_EQ(OscSyncText(1), "Ｏ　Ｎ");
+    EXPECT_EQ(OscModeText(1), "F");
+    for (int v : {0, 2, -1, 127}) {
+        EXPECT_EQ(LfoSyncText(v), "OFF");
+        EXPECT_EQ(OscSyncText(v), "ＯＦＦ");
+        EXPECT_EQ(OscModeText(v), "R");
+    }
+}
+
+TEST(NamedValues, GivenRangeValuesThenFourCharacterNamesAndOutsideNone) {
+    const char* curves[] = {"-LIN", "-EXP", "+EXP", "+LIN"};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(CurveName(c), curves[c]);
+    const char* waves[] = {" TRI", "SawD", "SawU", "SQUA", "SINE", " S&H"};
+    for (int w = 0; w < 6; ++w) {
+        EXPECT_EQ(LfoWaveName(w), waves[w]);
+        EXPECT_EQ(LfoWaveName(w)->size(), 4u);
+    }
+    EXPECT_FALSE(CurveName(4).has_value());
+    EXPECT_FALSE(CurveName(-1).has_value());
+    EXPECT_FALSE(LfoWaveName(6).has_value());
+}
+
+TEST(Rounding, GivenTheWorkedValuesThenHalfRoundsUpwards) {
+    EXPECT_EQ(RoundToDigits(10235, 3), 10240);       // 1.0235 -> 1.024
+    EXPECT_EQ(RoundToDigits(-10235, 3), -10230);     // -1.0235 -> -1.023
+    EXPECT_EQ(RoundToDigits(12345678, -2), 12000000); // 1234.5678 -> 1200
+    EXPECT_EQ(RoundToDigits(12345678, 0), 12350000);  // to a whole number
+    EXPECT_EQ(RoundToDigits(10234, 3), 10230);
+}
+
+TEST(FixedPoint, GivenValuesThenTheNearestTenThousandth) {
+    EXPECT_EQ(ToFixed4(1.0), 10000);
+    EXPECT_EQ(ToFixed4(1.0235), 10235);
+    EXPECT_EQ(ToFixed4(-1.0235), -10235);
+    EXPECT_EQ(ToFixed4(0.00004), 0);
+    EXPECT_EQ(ToFixed4(0.00006), 1);
+    EXPECT_DOUBLE_EQ(FromFixed4(97720), 9.772);
+}
+
+TEST(FrequencyTexts, GivenTheWorkedValuesThenRatioAndFixedTextsMatch) {
+    EXPECT_EQ(FrequencyText(1, 0, 0), "1");
+    EXPECT_EQ(FrequencyText(1, 1, 0), "10");
+    EXPECT_EQ(FrequencyText(1, 2, 0), "100");
+    EXPECT_EQ(FrequencyText(1, 2, 1), "102.3");
+    EXPECT_EQ(FrequencyText(1, 0, 1), "1.023");
+    EXPECT_EQ(FrequencyText(1, 0, 99), "9.772");
+    EXPECT_EQ(FrequencyText(1, 3, 99), "9772");
+    EXPECT_EQ(FrequencyText(0, 1, 0), "1");
+    EXPECT_EQ(FrequencyText(0, 0, 0), "0.5");
+    EXPECT_EQ(FrequencyText(0, 0, 50), "0.75");
+    EXPECT_EQ(FrequencyText(0, 3, 7), "3.21");
+    EXPECT_EQ(FrequencyText(0, 31, 99), "61.69");
+}
+
+TEST(FrequencyTexts, GivenFixedModeThenOnlyTheLowTwoCoarseBitsCount) {
+    for (int fine = 0; fine <= 99; ++fine)
+        for (int coarse = 0; coarse <= 31; ++coarse)
+            EXPECT_EQ(FrequencyText(1, coarse, fine), FrequencyText(1, coarse & 3, fine)) << coarse << " " << fine;
+}
+
+TEST(FrequencyTexts, GivenEveryFixedValueThenFourDecimalsThenThreeTimesAPowerOfTen) {
+    for (int fine = 0; fine <= 99; ++fine) {
+        // First to ten-thousandths (ties even), then to thousandths, half up:
+        // fine 89 is 7.76249.. -> 7.7625 -> 7.763.
+        const auto tenThousandths = static_cast<long long>(std::nearbyint(std::pow(1.023293, fine) * 10000));
+        const long long thousandths = (tenThousandths + 5) / 10;
+        for (int c = 0; c < 4; ++c) {
+            const double shown = std::stod(FrequencyText(1, c, fine));
+            const double expected = static_cast<double>(thousandths) / 1000 * std::pow(10.0, c);
+            EXPECT_NEAR(shown, expected, 1e-9 * std::pow(10.0, c)) << fine;
+        }
+    }
+    EXPECT_EQ(FrequencyText(1, 0, 89), "7.763");
+}
+
+TEST(FrequencyTexts, GivenEveryRatioThenTheTextIsTheShortFormOfTheRatio) {
+    for (int coarse = 0; coarse <= 31; ++coarse)
+        for (int fine = 0; fine <= 99; ++fine) {
+            const std::string t = FrequencyText(0, coarse, fine);
+            const double expected = (1.0 + fine / 100.0) * (coarse == 0 ? 0.5 : coarse);
+            EXPECT_NEAR(std::stod(t), expected, 1e-9) << t;
+            // Shortest form: no trailing zero, no trailing point, at most 4 decimals.
+            EXPECT_NE(t.back(), '.') << t;
+            if (t.find('.') != std::string::npos) {
+                EXPECT_NE(t.back(), '0') << t;
+                EXPECT_LE(t.size() - t.find('.') - 1, 4u) << t;
+            }
+        }
+}
+
+TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
+    EXPECT_EQ(FloatText(1.0), "1");
+    EXPECT_EQ(FloatText(0.5), "0.5");
+    EXPECT_EQ(FloatText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(FloatText(-2.25), "-2.25");
+    EXPECT_EQ(SignedPositionText(3), " 3");
+    EXPECT_EQ(SignedPositionText(-1), "-1");
+}

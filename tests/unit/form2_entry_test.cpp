@@ -1,0 +1,410 @@
+// The editor's Data Entry Zone: what the step buttons, option buttons and
+// selectors show, the envelope grid and graphs, the algorithm preview.
+#include "editor/display_conversions.h"
+#include "editor/form2.h"
+#include "test_support.h"
+#include "voice/init_voice.h"
+
+#include <gtest/gtest.h>
+
+using namespace vox;
+
+namespace {
+
+class Form2EntryTest : public ::testing::Test {
+protected:
+    test::ProgramFixture f;
+    Form2& form = f.program.form2;
+    Slot voice = InitialVoice();
+
+    void SetUp() override { f.out.open(); }
+
+    // op 1..6 into the voice about to be loaded.
+    void SetOp(int op, OpParam p, int v) { voice[ParamPos(OpParamNumber(op, p))] = static_cast<Byte>(v); }
+    void SetParam(int p, int v) { voice[ParamPos(p)] = static_cast<Byte>(v); }
+
+    void LoadAndOpen(int group) {
+        f.state.voiceTable[3] = voice;
+        f.state.currentSlot = 3;
+        f.state.slotText[3] = "  3. TEST";
+        form.load();
+        form.openGroup(group);
+        f.out.sent.clear();
+    }
+    std::string T42(int j) { return form.text42[static_cast<std::size_t>(j)]; }
+    std::string T44(int j) { return form.text44[static_cast<std::size_t>(j)]; }
+};
+
+// --- Operator columns ---------------------------------------------------------
+
+TEST_F(Form2EntryTest, BreakPointLargeStepStopsAtTheEndsAndShowsTheNote) {
+    SetOp(1, OpParam::BreakPoint, 95);
+    SetOp(2, OpParam::BreakPoint, 5);
+    SetOp(3, OpParam::BreakPoint, 3);
+    LoadAndOpen(8);
+    form.upDown5Up(0);
+    EXPECT_EQ(T42(0), "C 8");
+    EXPECT_EQ(form.entry.breakPoint[0], 99);
+    form.upDown5Down(1);
+    EXPECT_EQ(T42(1), "A-1");
+    form.upDown6Down(2);
+    EXPECT_EQ(T42(2), "B-1");
+    form.upDown5Up(2);
+    EXPECT_EQ(T42(2), "B 0") << "2 + 12 = 14";
+    EXPECT_TRUE(f.out.sent.empty()) << "steps send nothing";
+}
+
+TEST_F(Form2EntryTest, DepthSingleStepWrapsOnTheActiveRowsOnly) {
+    SetOp(1, OpParam::LeftDepth, 99);
+    SetOp(1, OpParam::RightDepth, 0);
+    SetOp(2, OpParam::LeftDepth, 95);
+    LoadAndOpen(9);
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "0");
+    EXPECT_EQ(T44(0), "0") << "the right row is not active";
+    form.upDown5Up(1);
+    EXPECT_EQ(T42(1), "99");
+    form.label9Click(); // both rows active
+    form.upDown6Down(0);
+    EXPECT_EQ(T42(0), "99");
+    EXPECT_EQ(T44(0), "99");
+    form.label33Click(); // only the right row
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "99");
+    EXPECT_EQ(T44(0), "0");
+}
+
+TEST_F(Form2EntryTest, TheSelectorsToggleTheirRowsAndMarkers) {
+    LoadAndOpen(11);
+    ASSERT_TRUE(form.shape5Border[0]);
+    form.label9Click();
+    EXPECT_TRUE(form.shape5Border[0]);
+    EXPECT_TRUE(form.shape5Border[1]);
+    form.label33Click();
+    EXPECT_FALSE(form.shape5Border[0]);
+    EXPECT_TRUE(form.shape5Border[1]);
+    EXPECT_EQ(form.entry.leftActive, 0);
+    EXPECT_EQ(form.entry.rightActive, 1);
+}
+
+TEST_F(Form2EntryTest, CurvePlusLinStepsRoundToMinusLin) {
+    SetOp(1, OpParam::LeftCurve, 3);
+    SetOp(1, OpParam::RightCurve, 0);
+    LoadAndOpen(11);
+    ASSERT_EQ(T42(0), "+LIN");
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "-LIN");
+    EXPECT_EQ(T44(0), "-LIN");
+    form.label9Click();
+    form.label33Click();
+    form.upDown5Down(0);
+    EXPECT_EQ(T44(0), "+LIN");
+    EXPECT_EQ(T42(0), "-LIN");
+}
+
+TEST_F(Form2EntryTest, SmallRangesStopAtTheirTop) {
+    SetOp(1, OpParam::AmpModSens, 3);
+    LoadAndOpen(14);
+    form.upDown5Up(0);
+    EXPECT_EQ(T42(0), "3");
+    SetOp(1, OpParam::RateScaling, 7);
+    LoadAndOpen(13);
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "7");
+    SetOp(1, OpParam::KeyVelSens, 6);
+    LoadAndOpen(15);
+    form.upDown6Up(0);
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "7");
+}
+
+TEST_F(Form2EntryTest, DetuneStopsAtPlusSevenAndShowsItsSign) {
+    SetOp(1, OpParam::Detune, 14); // +7
+    SetOp(2, OpParam::Detune, 6);  // -1
+    LoadAndOpen(20);
+    ASSERT_EQ(T42(0), "+7");
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "+7");
+    form.upDown6Up(1);
+    EXPECT_EQ(T42(1), "0");
+    form.upDown5Up(1);
+    EXPECT_EQ(T42(1), "+1");
+    form.upDown6Down(1);
+    form.upDown6Down(1);
+    EXPECT_EQ(T42(1), "-1");
+}
+
+TEST_F(Form2EntryTest, OutputLevelStepsByTenAndStopsAt99) {
+    SetOp(6, OpParam::OutputLevel, 95);
+    LoadAndOpen(16);
+    ASSERT_EQ(T42(5), "95");
+    form.upDown5Up(5);
+    EXPECT_EQ(T42(5), "99");
+    form.upDown5Down(5);
+    EXPECT_EQ(T42(5), "89");
+}
+
+TEST_F(Form2EntryTest, AColumnTextThatIsNotANumberStepsFromTheNearestValidValue) {
+    LoadAndOpen(16);
+    form.text42[2] = "abc";
+    form.upDown6Up(2);
+    EXPECT_EQ(T42(2), "1");
+    form.text42[2] = "250";
+    form.upDown6Down(2);
+    EXPECT_EQ(T42(2), "98");
+}
+
+TEST_F(Form2EntryTest, FineLargeStepStopsAt99AndLeavesCoarseAlone) {
+    SetOp(1, OpParam::FreqCoarse, 1);
+    SetOp(1, OpParam::FreqFine, 95);
+    LoadAndOpen(17);
+    form.upDown5Up(0);
+    EXPECT_EQ(form.entry.fine[0], 99);
+    EXPECT_EQ(form.entry.coarse[0], 1);
+    EXPECT_EQ(T42(0), "1.99");
+}
+
+TEST_F(Form2EntryTest, FixedModeFineZeroToOneAtCoarseTwoShows102Point3) {
+    SetOp(1, OpParam::OscMode, 1);
+    SetOp(1, OpParam::FreqCoarse, 2);
+    SetOp(1, OpParam::FreqFine, 0);
+    LoadAndOpen(17);
+    ASSERT_EQ(T42(0), "100");
+    form.upDown6Up(0);
+    EXPECT_EQ(T42(0), "102.3");
+}
+
+TEST_F(Form2EntryTest, CoarseStopsAt31And0) {
+    SetOp(1, OpParam::FreqCoarse, 25);
+    SetOp(2, OpParam::FreqCoarse, 5);
+    LoadAndOpen(17);
+    form.upDown7Up(0);
+    EXPECT_EQ(form.entry.coarse[0], 31);
+    EXPECT_EQ(T42(0), "31");
+    form.upDown7Down(1);
+    EXPECT_EQ(form.entry.coarse[1], 0);
+    EXPECT_EQ(T42(1), "0.5");
+    form.upDown8Up(1);
+    EXPECT_EQ(T42(1), "1");
+}
+
+TEST_F(Form2EntryTest, SwitchingAColumnToFixedShowsTheFixedFrequency) {
+    SetOp(1, OpParam::FreqCoarse, 1);
+    LoadAndOpen(17);
+    ASSERT_EQ(T42(0), "1");
+    form.option4Click(0);
+    EXPECT_EQ(T42(0), "10");
+    EXPECT_EQ(form.entry.oscMode[0], 1);
+    EXPECT_TRUE(form.option4[0]);
+        form.option3Click(0);
+    EXPECT_EQ(T42(0), "1");
+}
+
+TEST_F(Form2EntryTest, KeySyncOptionsWriteTheValueBox) {
+    LoadAndOpen(17);
+    form.option5Click();
+    EXPECT_EQ(form.text40, "1");
+    form.option6Click();
+    EXPECT_EQ(form.text40, "0");
+    LoadAndOpen(141);
+    form.option1Click();
+    EXPECT_EQ(form.text40, "1");
+    EXPECT_TRUE(form.option1);
+    form.option2Click();
+    EXPECT_EQ(form.text40, "0");
+    EXPECT_FALSE(form.option1);
+}
+
+// --- Value panel ------------------------------------------------------------
+
+TEST_F(Form2EntryTest, TransposeTenUpFrom47WrapsToB1) {
+    SetParam(param::Transpose, 47);
+    LoadAndOpen(144);
+    form.upDown2Up();
+    EXPECT_EQ(form.text40, "11");
+    EXPECT_EQ(form.label31, "B 1");
+}
+
+TEST_F(Form2EntryTest, LfoDelayTenDownFromZeroGives90) {
+    SetParam(param::LfoDelay, 0);
+    LoadAndOpen(138);
+    form.upDown2Down();
+    EXPECT_EQ(form.text40, "90");
+}
+
+TEST_F(Form2EntryTest, LfoWaveSingleStepRenamesTheWave) {
+    SetParam(param::LfoWave, 4);
+    LoadAndOpen(142);
+    form.upDown1Up();
+    EXPECT_EQ(form.text40, "5");
+    EXPECT_EQ(form.label31, " S&H");
+    form.upDown1Up();
+    EXPECT_EQ(form.text40, "5") << "stops at the top of 0..5";
+}
+
+// --- Algorithm ---------------------------------------------------------------
+
+TEST_F(Form2EntryTest, AlgorithmPreviewFollowsTheValueBoxButTheChartWaitsFor変更) {
+    SetParam(param::Algorithm, 4);
+    LoadAndOpen(134);
+    EXPECT_EQ(form.text40, "5");
+    EXPECT_EQ(form.picture3File, "alg5.jpg");
+    for (int k = 0; k < 30; ++k) form.upDown1Up();
+    EXPECT_EQ(form.text40, "32");
+    EXPECT_EQ(form.picture3File, "alg32.jpg");
+    EXPECT_EQ(form.text8, "5");
+    EXPECT_EQ(form.picture1File, "alg5.jpg");
+    EXPECT_TRUE(f.out.sent.empty());
+    for (int k = 0; k < 40; ++k) form.upDown1Down();
+    EXPECT_EQ(form.text40, "1");
+    EXPECT_EQ(form.picture3File, "alg1.jpg");
+}
+
+TEST_F(Form2EntryTest, AlgorithmTenUpFrom30StaysInsideTheRangeAndApplies) {
+    SetParam(param::Algorithm, 29); // 30
+    LoadAndOpen(134);
+    form.upDown2Up();
+    EXPECT_EQ(form.text40, "10");
+    EXPECT_EQ(form.picture3File, "alg10.jpg");
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<std::vector<Byte>>{{0xF0, 0x43, 0x10, 0x01, 0x06, 9, 0xF7}}));
+    EXPECT_EQ(form.text8, "10");
+    EXPECT_EQ(form.picture1File, "alg10.jpg");
+}
+
+TEST_F(Form2EntryTest, AlgorithmTextThatIsNotANumberStepsFromOne) {
+    LoadAndOpen(134);
+    form.text40 = "x";
+    form.upDown1Up();
+    EXPECT_EQ(form.text40, "2");
+    form.text40 = "77";
+    form.upDown2Down();
+    EXPECT_EQ(form.text40, "22") << "77 reads as 32";
+}
+
+TEST_F(Form2EntryTest, PreviewChangesOnlyWhileTheAlgorithmGroupIsOpen) {
+    SetParam(param::Algorithm, 2);
+    LoadAndOpen(134);
+    form.text40 = "33";
+    form.text40Change();
+    EXPECT_EQ(form.picture3File, "alg3.jpg");
+    form.text40 = "0";
+    form.text40Change();
+    EXPECT_EQ(form.picture3File, "alg3.jpg");
+    form.openGroup(144);
+    form.text40 = "7";
+    form.text40Change();
+    EXPECT_EQ(form.picture3File, "alg3.jpg");
+    EXPECT_FALSE(form.picture3Visible);
+}
+
+// --- Envelopes ---------------------------------------------------------------
+
+TEST_F(Form2EntryTest, OperatorEgStepChangesOnlyOperatorOneAndRedrawsOnlyItsGraph) {
+    LoadAndOpen(0);
+    const auto before = form.text43;
+    const auto graphsBefore = form.graphSegments;
+    ASSERT_EQ(form.text43[29], "99");
+    form.text43[29] = "40";
+    form.upDown10Up(4);
+    EXPECT_EQ(form.text43[29], "41");
+    for (std::size_t b = 0; b < 48; ++b) {
+        if (b != 29) {
+            EXPECT_EQ(form.text43[b], before[b]) << b;
+        }
+    }
+    ASSERT_EQ(form.graphSegments[6].size(), 5u);
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.x, 103.8f); // rate 1 still 99
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.y, 876);    // level 41
+    for (std::size_t g = 0; g < 6; ++g) EXPECT_EQ(form.graphSegments[g], graphsBefore[g]) << g;
+}
+
+TEST_F(Form2EntryTest, EgColumnButtonsStepEverySelectedRowAndClamp) {
+    LoadAndOpen(0);
+    form.label7Click(0);
+    EXPECT_TRUE(form.shape3Border[0]);
+    form.text43[0] = "95";
+    form.text43[5] = "40";
+    form.text43[1] = "40";
+    form.upDown9Up(0);
+    EXPECT_EQ(form.text43[0], "99");
+    EXPECT_EQ(form.text43[5], "50");
+    EXPECT_EQ(form.text43[1], "40") << "row 1 not selected";
+    form.text43[5] = "5";
+    form.upDown9Down(0);
+    EXPECT_EQ(form.text43[5], "0");
+    form.upDown10Down(0);
+    EXPECT_EQ(form.text43[5], "0");
+}
+
+TEST_F(Form2EntryTest, WithNoRowSelectedTheColumnButtonsChangeNothing) {
+    LoadAndOpen(0);
+    form.label7Click(5);
+    EXPECT_FALSE(form.shape3Border[5]);
+    EXPECT_EQ(form.egRowSelected[5], 0);
+    const auto before = form.text43;
+    const auto graphsBefore = form.graphSegments;
+    for (int c = 0; c < 8; ++c) {
+        form.upDown9Up(c);
+        form.upDown10Down(c);
+    }
+    EXPECT_EQ(form.text43, before);
+    EXPECT_EQ(form.graphSegments, graphsBefore);
+}
+
+TEST_F(Form2EntryTest, OpeningTheEgGroupDrawsAllSixGraphs) {
+    SetOp(6, OpParam::Level4, 50);
+    LoadAndOpen(0);
+    for (std::size_t g = 1; g <= 6; ++g) ASSERT_EQ(form.graphSegments[g].size(), 5u) << g;
+    EXPECT_FLOAT_EQ(form.graphSegments[1][0].from.y, 750) << "operator 6 starts from its level 4";
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].from.y, 1450);
+}
+
+TEST_F(Form2EntryTest, OperatorGraphWithAllRates99StartsAt100AndEnds395Point2Later) {
+    LoadAndOpen(0);
+    const auto& g = form.graphSegments[6];
+    ASSERT_EQ(g.size(), 5u);
+    EXPECT_FLOAT_EQ(g[0].from.x, 100);
+    EXPECT_NEAR(g[4].to.x, 100 + 380 + 4 * 3.8, 1e-3);
+}
+
+TEST_F(Form2EntryTest, ARateOfZeroWidensItsSegmentTo380Twips) {
+    LoadAndOpen(0);
+    form.text43[5] = "1";
+    form.upDown10Down(0);
+    EXPECT_EQ(form.text43[5], "0");
+    const GraphSegment& attack = form.graphSegments[6][0];
+    EXPECT_FLOAT_EQ(attack.to.x - attack.from.x, 380);
+}
+
+TEST_F(Form2EntryTest, PitchTenButtonsWrapAndTheGraphFollows) {
+    LoadAndOpen(126);
+    form.text41[0] = "0";
+    form.upDown3Down(0);
+    EXPECT_EQ(form.text41[0], "90");
+    form.text41[1] = "9";
+    form.upDown3Down(1);
+    EXPECT_EQ(form.text41[1], "99");
+    form.upDown3Up(1);
+    EXPECT_EQ(form.text41[1], "9");
+    form.text41[2] = "99";
+    form.upDown4Up(2);
+    EXPECT_EQ(form.text41[2], "99");
+    const GraphSegment& first = form.graphSegments[0][0];
+    EXPECT_FLOAT_EQ(first.to.x - first.from.x, (100 - 90) / 400.0f * 1750);
+}
+
+TEST_F(Form2EntryTest, PitchLevelsAll50DrawAFlatLineAt750) {
+    LoadAndOpen(126);
+    for (std::size_t n = 4; n < 8; ++n) form.text41[n] = "50";
+    form.upDown4Down(0);
+    const auto& g = form.graphSegments[0];
+    ASSERT_EQ(g.size(), 4u);
+    for (const GraphSegment& seg : g) {
+        EXPECT_FLOAT_EQ(seg.from.y, 750);
+        EXPECT_FLOAT_EQ(seg.to.y, 750);
+    }
+    EXPECT_FLOAT_EQ(g[0].from.x, 250);
+}
+
+} // namespace

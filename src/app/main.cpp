@@ -1,6 +1,7 @@
 // VOXMERE: a voice editor and librarian for the DX7.
 #include "app/null_ports.h"
 #include "app/qt_host.h"
+#include "editor/form2_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/program.h"
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
 
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);
+    vox::Form2View form2(program);
+    host.registerWindow(vox::WindowId::Form2, &form2);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

@@ -3,6 +3,7 @@
 #include "app/null_ports.h"
 #include "app/qt_host.h"
 #include "files/file_dialogs_view.h"
+#include "editor/form2_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
     host.registerWindow(vox::WindowId::Form7, &form7);
     vox::MidiMonitorView monitor(program);
     host.registerWindow(vox::WindowId::MidiMonitor, &monitor);
+    vox::Form2View form2(program);
+    host.registerWindow(vox::WindowId::Form2, &form2);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

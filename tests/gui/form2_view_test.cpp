@@ -1,0 +1,243 @@
+// The editor window as a user sees it: captions, the chart, clicks that
+// open groups, the name box, the close box and printing to a PDF file.
+#include "editor/form2.h"
+#include "editor/form2_view.h"
+#include "librarian/twips.h"
+#include "midi/midi_output.h"
+#include "test_support.h"
+#include "voice/init_voice.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+
+using namespace vox;
+
+namespace {
+
+// A program with a voice in slot 12 whose operators differ row by row.
+struct EditorFixture {
+    test::ProgramFixture f;
+    QTemporaryDir folder;
+
+    EditorFixture() {
+        f.state.programFolder = folder.path().toStdString();
+        f.out.open();
+        Slot voice = InitialVoice();
+        for (int op = 1; op <= 6; ++op)
+            voice[ParamPos(OpParamNumber(op, OpParam::OutputLevel))] = static_cast<Byte>(10 * op);
+        voice[ParamPos(param::Algorithm)] = 4;
+        const char* name = "BRASS   1 ";
+        for (std::size_t i = 0; i < 10; ++i) voice[kNamePos + i] = static_cast<Byte>(name[i]);
+        f.state.voiceTable[12] = voice;
+        f.state.currentSlot = 12;
+        f.state.slotText[12] = " 12. " + VoiceName(voice);
+        f.program.form1.text2 = f.state.slotText[12];
+        f.program.form2.load();
+    }
+    Form2& form() { return f.program.form2; }
+};
+
+QString LabelTexts(QWidget& w) {
+    QStringList texts;
+    for (auto* l : w.findChildren<QLabel*>()) texts << l->text();
+    return texts.join('\n');
+}
+
+// Types one character, whatever keyboard it would take.
+void Type(QWidget* w, const QString& character) {
+    QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, character, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, character, Qt::NoModifier);
+}
+
+void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3)); }
+
+} // namespace
+
+class Form2ViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheCaptionHeadingsAndCommandRow() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        QCOMPARE(view.windowTitle(), QString("EDIT MODE DATA　CHAT"));
+        const QString labels = LabelTexts(view);
+        for (const char* heading :
+             {"Oscillator                                EG                           Keybord Level Scaling",
+              " R1  R2   R3   R4   L1  L2   L3   L4  ", "RATE                   LEVEL", "Break", "Point",
+              " L     R       L       R", "CURVE    DEPTH", "Key-", "Bord", "Scal-", "ing", "Out-", "Put",
+              "Level", "Velo-", "city", "Sens", " Amp", "Litude", "MOD", "Sensitivity", "FREQ", "DE", "TUne",
+              "Operator", "ALGORITHM", " Feed", " Back", " wave  SPD   DLY   PMD  AMD  Sync",
+              "L F O                                      PITCH EG", "RATE                    LEVEL",
+              "１      2       3       4       1       2      3       4", "Pitch", "KEY", "Trance", "Pose"})
+            QVERIFY2(labels.split('\n').contains(QString::fromUtf8(heading)), heading);
+
+        const char* captions[6] = {"初期化", "EDIT終了", "ﾌｧｲﾙ保存(1voice)", "EDIT中止", " チャ－ト 印刷", "ＨＥＬＰ"};
+        for (int i = 0; i < 6; ++i) {
+            auto* b = view.findChild<WrapButton*>(QString("Command2_%1").arg(i));
+            QVERIFY(b);
+            QCOMPARE(b->caption(), QString::fromUtf8(captions[i]));
+        }
+        QCOMPARE(view.findChild<WrapButton*>("Command2_0")->toolTip(), QString("イニシャルデ-タ書き込み"));
+        QCOMPARE(view.findChild<QPushButton*>("Command1")->text(), QString("変更"));
+        QCOMPARE(view.findChild<QGroupBox*>("Frame1")->title(), QString("Data Entry Zone"));
+        QCOMPARE(view.findChild<QLabel*>("Label6_0")->text(), QString("６"));
+        QCOMPARE(view.findChild<QLabel*>("Label6_5")->text(), QString("１"));
+    }
+
+    void showsTheLoadedVoiceRowByRow() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        // Row 0 is operator 6, row 5 operator 1.
+        QCOMPARE(view.findChild<QLineEdit*>("Text37_0")->text(), QString("60"));
+        QCOMPARE(view.findChild<QLineEdit*>("Text37_5")->text(), QString("10"));
+        QCOMPARE(view.findChild<QLineEdit*>("Text8")->text(), QString("5"));
+        QCOMPARE(view.findChild<QLabel*>("Label34")->text(), QString(" 12."));
+        QCOMPARE(view.findChild<QLineEdit*>("Text39")->text(), QString("BRASS   1 "));
+        QCOMPARE(view.findChild<QLineEdit*>("Text17")->text(), QString("C 3"));
+        view.show();
+        QVERIFY2(!view.findChild<QGroupBox*>("Frame1")->isVisible(), "the zone opens only with a group");
+        QVERIFY(!view.findChild<QFrame*>("Shape1")->isVisible());
+    }
+
+    void aMissingPictureShowsAFrameWithTheNumber() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        auto* picture = view.findChild<PictureBox*>("Picture1");
+        QVERIFY(picture && picture->isVisible());
+        QVERIFY(!picture->hasImage());
+        QCOMPARE(picture->number(), QString("5"));
+        QVERIFY2(e.f.host.boxes.empty(), "no error box for a missing picture");
+
+        QImage image(64, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QVERIFY(image.save(e.folder.filePath("alg5.jpg"), "JPG"));
+        Form2View again(e.f.program);
+        QVERIFY(again.findChild<PictureBox*>("Picture1")->hasImage());
+    }
+
+    void clickingAnyRowOfAColumnOpensItsGroup() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        const int before = e.f.host.refreshAllCount;
+        Click(view.findChild<QLineEdit*>("Text37_0"));
+        QCOMPARE(e.f.host.refreshAllCount, before + 1); // every forwarded click asks for a redraw
+        view.refresh();
+        QCOMPARE(e.f.state.selectedGroup, std::int16_t{16});
+        QVERIFY(view.findChild<QGroupBox*>("Frame1")->isVisible());
+        QVERIFY(view.findChild<QGroupBox*>("Frame5")->isVisible());
+        QCOMPARE(view.findChild<QLineEdit*>("Text42_0")->text(), QString("10")); // column 0 is operator 1
+        QCOMPARE(view.findChild<QLineEdit*>("Text42_5")->text(), QString("60"));
+        auto* shape1 = view.findChild<QFrame*>("Shape1");
+        QVERIFY(shape1->isVisible());
+        QCOMPARE(shape1->geometry(), TwipsToRect({10380, 2550, 540, 2490}, &view));
+
+        Click(view.findChild<QLabel*>("Label62"));
+        view.refresh();
+        QCOMPARE(e.f.state.selectedGroup, std::int16_t{141});
+        QVERIFY(view.findChild<QGroupBox*>("Frame2")->isVisible());
+        QVERIFY(!view.findChild<QGroupBox*>("Frame3")->isVisible());
+        QVERIFY(!view.findChild<QGroupBox*>("Frame5")->isVisible());
+    }
+
+    void changeSendsTheTypedValueAndShowsItInTheChart() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        Click(view.findChild<QLineEdit*>("Text37_5"));
+        view.refresh();
+        auto* column0 = view.findChild<QLineEdit*>("Text42_0");
+        column0->selectAll();
+        QTest::keyClicks(column0, "50");
+        e.f.out.sent.clear();
+        Click(view.findChild<QPushButton*>("Command1"));
+        view.refresh();
+        // Operator 1 is block 5: parameter 5 * 21 + 16 = 121.
+        const std::vector<Byte> expected{0xF0, 0x43, 0x10, 0x00, 121, 50, 0xF7};
+        QVERIFY(std::find(e.f.out.sent.begin(), e.f.out.sent.end(), expected) != e.f.out.sent.end());
+        QCOMPARE(view.findChild<QLineEdit*>("Text37_5")->text(), QString("50"));
+    }
+
+    void theNameBoxRefusesCharactersTheInstrumentCannotStore() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        auto* name = view.findChild<QLineEdit*>("Text39");
+        name->setFocus();
+        name->setText("");
+        e.form().text39Change("");
+        QTest::keyClicks(name, "Ab");
+        Type(name, QString::fromUtf8("é"));
+        Type(name, QString::fromUtf8("音"));
+        QTest::keyClicks(name, "c");
+        QCOMPARE(name->text(), QString("Abc"));
+        QCOMPARE(e.form().text39, std::string("Abc"));
+    }
+
+    void theCloseBoxSendsTheUneditedVoice() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        e.f.out.sent.clear();
+        QVERIFY(view.close());
+        QVERIFY(!view.isVisible());
+        QCOMPARE(e.f.out.sent.size(), std::size_t{2});
+        QCOMPARE(e.f.out.sent[0], (std::vector<Byte>{0xC0, 11, 0}));
+        const auto dump = BuildVoiceDump(e.f.state.voiceTable[12]);
+        QCOMPARE(e.f.out.sent[1], std::vector<Byte>(dump.begin(), dump.end()));
+        QCOMPARE(e.f.host.enabled[WindowId::Form1], true);
+        QVERIFY(std::find(e.f.host.closed.begin(), e.f.host.closed.end(), WindowId::Form2) != e.f.host.closed.end());
+    }
+
+    void withoutAPrinterTheChartCanBeSavedAsPdf() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        const QString file = e.folder.filePath("chart.pdf");
+        QString suggested;
+        view.hasDefaultPrinter = [] { return false; };
+        view.choosePdfFile = [&](const QString& s) {
+            suggested = s;
+            return file;
+        };
+        e.f.host.answers.push_back(MsgResult::Yes);
+        Click(view.findChild<WrapButton*>("Command2_4"));
+        QCOMPARE(e.f.host.boxes.size(), std::size_t{1});
+        QCOMPARE(e.f.host.boxes[0].text, std::string("既定のプリンタがありません。\rチャートをPDFファイルに保存しますか？"));
+        QCOMPARE(e.f.host.boxes[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(QFileInfo(suggested).fileName(), QString("chart.pdf"));
+        QFile pdf(file);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+        QVERIFY(!QFileInfo::exists(file + ".tmp"));
+    }
+
+    void declinedPdfWritesNothing() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        bool asked = false;
+        view.hasDefaultPrinter = [] { return false; };
+        view.choosePdfFile = [&](const QString&) {
+            asked = true;
+            return QString();
+        };
+        e.f.host.answers.push_back(MsgResult::No);
+        Click(view.findChild<WrapButton*>("Command2_4"));
+        QCOMPARE(e.f.host.boxes.size(), std::size_t{1});
+        QVERIFY(!asked);
+        QVERIFY(QDir(e.folder.path()).entryList({"*.pdf"}).isEmpty());
+    }
+};
+
+QTEST_MAIN(Form2ViewTest)
+#include "form2_view_test.moc"

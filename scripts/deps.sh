@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev librtmidi-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-dejavu-core
   jackd2 xvfb xauth
   clang libclang-rt-14-dev
 )

@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort*>(&nullIn);
     vox::WakeHostOnInput(*state.midiIn, host);
     vox::Program program(state, host);
-    host.setEventPump([&program] { program.pumpMidiInput(); });
+    host.setEventPump([&program] { return program.pumpMidiInput(); });
+    host.startIdlePump(200);
 
     vox::Form1View form1(program);
     host.registerWindow(vox::WindowId::Form1, &form1);

@@ -106,7 +106,7 @@ MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
 
 void QtHost::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    pump();
+    runPump();
     // Long work (a bank receive) runs inside these passes: keep the
     // windows, progress bars included, drawn as it goes.
     const double now = monotonicSeconds();
@@ -116,14 +116,29 @@ void QtHost::processEvents() {
     }
 }
 
-void QtHost::pump() {
+bool QtHost::runPump() {
     // Input handlers may themselves run a message-loop pass; the pass then
     // only handles window events, and the outer loop takes the rest.
-    if (pumping_ || !pump_) return;
+    if (pumping_ || !pump_) return false;
     pumping_ = true;
-    pump_();
+    const bool changed = pump_();
     pumping_ = false;
+    return changed;
 }
+
+void QtHost::pump() {
+    if (runPump()) refreshAll();
+}
+
+void QtHost::startIdlePump(int intervalMs) {
+    if (!idleTimer_) {
+        idleTimer_ = new QTimer(this);
+        connect(idleTimer_, &QTimer::timeout, this, &QtHost::idlePump);
+    }
+    idleTimer_->start(intervalMs);
+}
+
+void QtHost::idlePump() { pump(); }
 
 double QtHost::monotonicSeconds() { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -24,8 +25,12 @@ public:
 
     // The window shown for a form; the widget must have a slot refresh().
     void registerWindow(WindowId id, QWidget* window);
-    // Called from every message-loop pass, e.g. to handle MIDI input.
-    void setEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // Called from every message-loop pass and from the idle timer, e.g. to
+    // handle MIDI input; returns true when the windows need redrawing.
+    void setEventPump(std::function<bool()> pump) { pump_ = std::move(pump); }
+    // Runs the pump every `intervalMs` while the program is idle, so input
+    // is shown and a silent instrument's time-out fires without any event.
+    void startIdlePump(int intervalMs);
     // With automatic answers (VOXMERE_AUTO_ANSWER=1, for end-to-end tests)
     // every box is answered with its default button and printed on stderr.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
@@ -50,11 +55,16 @@ public slots:
     // Queued from the MIDI callback thread: handle waiting input.
     void pump();
 
+private slots:
+    void idlePump();
+
 private:
     QWidget* window(WindowId id) const;
+    bool runPump();
 
     std::map<WindowId, QPointer<QWidget>> windows_;
-    std::function<void()> pump_;
+    std::function<bool()> pump_;
+    QTimer* idleTimer_ = nullptr;
     QElapsedTimer clock_;
     HelpWindow* help_ = nullptr;
     bool autoAnswer_ = false;

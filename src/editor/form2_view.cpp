@@ -1,5 +1,6 @@
 #include "editor/form2_view.h"
 
+#include "editor/eg_graph_view.h"
 #include "editor/form2.h"
 #include "librarian/program.h"
 #include "librarian/twips.h"
@@ -94,18 +95,6 @@ public:
 private:
     QToolButton* up_;
     QToolButton* down_;
-};
-
-// A 2100 x 1500 twips graph; the envelope drawing fills it.
-class GraphBox : public QFrame {
-public:
-    explicit GraphBox(QWidget* parent) : QFrame(parent) {
-        setFrameShape(QFrame::Box);
-        setAutoFillBackground(true);
-        QPalette pal = palette();
-        pal.setColor(QPalette::Window, Qt::white);
-        setPalette(pal);
-    }
 };
 
 namespace {
@@ -427,6 +416,35 @@ void Form2View::buildEntryZone() {
         PlaceLabel(l, r);
         return l;
     };
+    auto clickLabel = [this](const QString& name, const char* caption, QWidget* parent, TwipsRect r,
+                             std::function<void()> handler) {
+        auto* l = new ClickLabel(QString::fromUtf8(caption), parent);
+        l->setObjectName(name);
+        PlaceLabel(l, r);
+        l->onClick = [this, handler] {
+            handler();
+            after();
+        };
+        return l;
+    };
+    // Every step button runs its handler and redraws.
+    auto wire = [this](UpDownButtons* u, std::function<void()> up, std::function<void()> down) {
+        connect(u->up(), &QToolButton::clicked, this, [this, up] {
+            up();
+            after();
+        });
+        connect(u->down(), &QToolButton::clicked, this, [this, down] {
+            down();
+            after();
+        });
+    };
+    auto wireOption = [this](QRadioButton* o, std::function<void()> handler) {
+        connect(o, &QRadioButton::clicked, this, [this, handler] {
+            if (refreshing_) return;
+            handler();
+            after();
+        });
+    };
     auto entryField = [](const QString& name, QWidget* parent, TwipsRect r) {
         auto* f = new EntryField(parent);
         f->setObjectName(name);
@@ -456,6 +474,7 @@ void Form2View::buildEntryZone() {
     text40_ = entryField("Text40", frame3_, {240, 360, 720, 330});
     connect(text40_, &QLineEdit::textEdited, this, [this](const QString& t) {
         form_.text40 = t.toStdString();
+        form_.text40Change(); // the algorithm preview follows the typing
         after();
     });
     label31_ = label("Label31", "", frame3_, {240, 360, 720, 330});
@@ -463,6 +482,8 @@ void Form2View::buildEntryZone() {
     label31_->setFrameShape(QFrame::Panel);
     upDown1_ = upDown("UpDown1", frame3_, {1080, 360, 420, 330});
     upDown2_ = upDown("UpDown2", frame3_, {1620, 360, 420, 330});
+    wire(upDown1_, [this] { form_.upDown1Up(); }, [this] { form_.upDown1Down(); });
+    wire(upDown2_, [this] { form_.upDown2Up(); }, [this] { form_.upDown2Down(); });
 
     frame2_ = group("Frame2", nullptr, z, {120, 300, 2520, 1380});
     option1_ = new QRadioButton(QString::fromUtf8(kOption1), frame2_);
@@ -471,6 +492,8 @@ void Form2View::buildEntryZone() {
     option2_ = new QRadioButton(QString::fromUtf8(kOption2), frame2_);
     option2_->setObjectName("Option2");
     PlaceAt(option2_, {240, 720, 1500, 330});
+    wireOption(option1_, [this] { form_.option1Click(); });
+    wireOption(option2_, [this] { form_.option2Click(); });
 
     frame7_ = group("Frame7", kFrame7, z, {120, 300, 2520, 900});
     option5_ = new QRadioButton(QString::fromUtf8(kOption5), frame7_);
@@ -479,6 +502,8 @@ void Form2View::buildEntryZone() {
     option6_ = new QRadioButton(QString::fromUtf8(kOption6), frame7_);
     option6_->setObjectName("Option6");
     PlaceAt(option6_, {1260, 360, 900, 330});
+    wireOption(option5_, [this] { form_.option5Click(); });
+    wireOption(option6_, [this] { form_.option6Click(); });
 
     picture3_ = new PictureBox(z);
     picture3_->setObjectName("Picture3");
@@ -492,8 +517,8 @@ void Form2View::buildEntryZone() {
     frame9_[1] = group("Frame9_1", kFrame9Coarse, frame5_, {1080, 2430, 5520, 540});
     shape5_[0] = marker("Shape5_0", frame5_, {560, 500, 380, 380});
     shape5_[1] = marker("Shape5_1", frame5_, {560, 860, 380, 380});
-    label33_ = label("Label33", kLabel33, frame5_, {600, 540, 300, 300});
-    label9_ = label("Label9", kLabel9, frame5_, {600, 900, 300, 300});
+    label33_ = clickLabel("Label33", kLabel33, frame5_, {600, 540, 300, 300}, [this] { form_.label33Click(); });
+    label9_ = clickLabel("Label9", kLabel9, frame5_, {600, 900, 300, 300}, [this] { form_.label9Click(); });
     for (int j = 0; j < 6; ++j) {
         const auto uj = static_cast<std::size_t>(j);
         const int x = 1200 + j * 900;
@@ -523,6 +548,12 @@ void Form2View::buildEntryZone() {
         upDown6_[uj] = upDown(QString("UpDown6_%1").arg(j), frame5_, {x + 440, 2040, 400, 300});
         upDown7_[uj] = upDown(QString("UpDown7_%1").arg(j), frame5_, {x, 2610, 400, 300});
         upDown8_[uj] = upDown(QString("UpDown8_%1").arg(j), frame5_, {x + 440, 2610, 400, 300});
+        wireOption(option3_[uj], [this, j] { form_.option3Click(j); });
+        wireOption(option4_[uj], [this, j] { form_.option4Click(j); });
+        wire(upDown5_[uj], [this, j] { form_.upDown5Up(j); }, [this, j] { form_.upDown5Down(j); });
+        wire(upDown6_[uj], [this, j] { form_.upDown6Up(j); }, [this, j] { form_.upDown6Down(j); });
+        wire(upDown7_[uj], [this, j] { form_.upDown7Up(j); }, [this, j] { form_.upDown7Down(j); });
+        wire(upDown8_[uj], [this, j] { form_.upDown8Up(j); }, [this, j] { form_.upDown8Down(j); });
     }
 
     // Operator EG grid: rows are chart rows (operator 6 - i), columns the
@@ -538,7 +569,8 @@ void Form2View::buildEntryZone() {
     for (int i = 0; i < 6; ++i) {
         const auto ui = static_cast<std::size_t>(i);
         shape3_[ui] = marker(QString("Shape3_%1").arg(i), frame10_, {30, 585 + i * 300, 360, 300});
-        label7_[ui] = label(QString("Label7_%1").arg(i), kLabel7[ui], frame10_, {60, 600 + i * 300, 300, 270});
+        label7_[ui] = clickLabel(QString("Label7_%1").arg(i), kLabel7[ui], frame10_, {60, 600 + i * 300, 300, 270},
+                                 [this, i] { form_.label7Click(i); });
         for (int c = 0; c < 8; ++c) {
             const auto box = static_cast<std::size_t>(c * 6 + i);
             text43_[box] = entryField(QString("Text43_%1").arg(box), frame10_, {420 + c * 450, 600 + i * 300, 420, 280});
@@ -549,9 +581,11 @@ void Form2View::buildEntryZone() {
         }
     }
     for (int c = 0; c < 8; ++c) {
-        upDown9_[static_cast<std::size_t>(c)] = upDown(QString("UpDown9_%1").arg(c), frame10_, {420 + c * 450, 2460, 420, 300});
-        upDown10_[static_cast<std::size_t>(c)] =
-            upDown(QString("UpDown10_%1").arg(c), frame10_, {420 + c * 450, 2800, 420, 300});
+        const auto uc = static_cast<std::size_t>(c);
+        upDown9_[uc] = upDown(QString("UpDown9_%1").arg(c), frame10_, {420 + c * 450, 2460, 420, 300});
+        upDown10_[uc] = upDown(QString("UpDown10_%1").arg(c), frame10_, {420 + c * 450, 2800, 420, 300});
+        wire(upDown9_[uc], [this, c] { form_.upDown9Up(c); }, [this, c] { form_.upDown9Down(c); });
+        wire(upDown10_[uc], [this, c] { form_.upDown10Up(c); }, [this, c] { form_.upDown10Down(c); });
     }
 
     // Pitch EG boxes.
@@ -570,11 +604,14 @@ void Form2View::buildEntryZone() {
         });
         upDown4_[un] = upDown(QString("UpDown4_%1").arg(n), frame4_, {240 + n * 480, 960, 420, 300});
         upDown3_[un] = upDown(QString("UpDown3_%1").arg(n), frame4_, {240 + n * 480, 1320, 420, 300});
+        wire(upDown3_[un], [this, n] { form_.upDown3Up(n); }, [this, n] { form_.upDown3Down(n); });
+        wire(upDown4_[un], [this, n] { form_.upDown4Up(n); }, [this, n] { form_.upDown4Down(n); });
     }
 
     // Graphs: Picture2(0) the pitch EG, Picture2(i + 1) chart row i.
     for (int k = 0; k < 7; ++k) {
-        auto* g = new GraphBox(z);
+        auto* g = k == 0 ? new EnvelopeGraphView(EnvelopeGraphView::Kind::Pitch, 0, z)
+                         : new EnvelopeGraphView(EnvelopeGraphView::Kind::Operator, 7 - k, z);
         g->setObjectName(QString("Picture2_%1").arg(k));
         const int slot = k == 0 ? 0 : k - 1;
         PlaceAt(g, {4440 + (slot % 3) * 2130, 180 + (slot / 3) * 1560, 2100, 1500});
@@ -669,7 +706,10 @@ void Form2View::refresh() {
     }
     for (std::size_t box = 0; box < 48; ++box) SetText(text43_[box], Qs(form_.text43[box]));
     for (std::size_t n = 0; n < 8; ++n) SetText(text41_[n], Qs(form_.text41[n]));
-    for (std::size_t k = 0; k < 7; ++k) picture2_[k]->setVisible(form_.picture2Visible[k]);
+    for (std::size_t k = 0; k < 7; ++k) {
+        picture2_[k]->setVisible(form_.picture2Visible[k]);
+        if (picture2_[k]->segments() != form_.graphSegments[k]) picture2_[k]->setSegments(form_.graphSegments[k]);
+    }
     picture3_->setVisible(form_.picture3Visible);
     if (form_.picture3Visible)
         picture3_->showPicture(Qs(form_.picturePath(form_.picture3File).string()), AlgorithmNumberOf(form_.picture3File));

@@ -26,7 +26,7 @@ struct Program;
 class Form2;
 class ClickField;
 class EntryField;
-class GraphBox;
+class EnvelopeGraphView;
 class UpDownButtons;
 
 namespace form2_view_text {
@@ -120,12 +120,12 @@ private:
     QLabel *label9_ = nullptr, *label33_ = nullptr;
     std::array<QFrame*, 2> shape5_{};
     std::array<EntryField*, 48> text43_{};
-    std::array<QLabel*, 6> label7_{};
+    std::array<QLabel*, 6> label7_{}; // row selectors
     std::array<QFrame*, 6> shape3_{};
     std::array<UpDownButtons*, 8> upDown9_{}, upDown10_{};
     std::array<EntryField*, 8> text41_{};
     std::array<UpDownButtons*, 8> upDown3_{}, upDown4_{};
-    std::array<GraphBox*, 7> picture2_{};
+    std::array<EnvelopeGraphView*, 7> picture2_{};
     PictureBox* picture3_ = nullptr;
 };
 

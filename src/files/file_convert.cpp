@@ -1,6 +1,6 @@
 #include "files/file_convert.h"
 
-#include "files/file_inspect.h"
+#include "files/file_report.h"
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
 

@@ -58,14 +58,6 @@ std::string WithEnding(const std::string& name, std::string_view lower, std::str
     return (EndsWith(name, lower) || EndsWith(name, upper)) ? name : name + std::string(lower);
 }
 
-// The SOUND LIST text of slot n: the number with a blank in the sign
-// position (one more blank below 10), ". " and the name.
-std::string BankEntryText(int n, const std::string& voiceName) {
-    std::string number = " " + std::to_string(n);
-    if (n < 10) number = " " + number;
-    return number + ". " + voiceName;
-}
-
 } // namespace
 
 void SetMainWindowEnabled(Program& program, bool enabled) {
@@ -271,11 +263,7 @@ bool Form4::action() {
     form1.list3.clear();
     form1.list4.clear();
     StoreBank(bank.value, state.voiceTable);
-    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
-        const auto slot = static_cast<std::size_t>(n);
-        state.slotText[slot] = BankEntryText(n, VoiceName(state.voiceTable[slot]));
-        form1.list3.add(state.slotText[slot]);
-    }
+    form1.rebuildSoundList();
     return true;
 }
 

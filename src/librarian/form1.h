@@ -149,7 +149,6 @@ public:
 
 private:
     void stopReceive(const char* reason);
-    void fillSoundListFromReceive();
 
     Program& program_;
 };

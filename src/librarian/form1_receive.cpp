@@ -145,7 +145,7 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
             const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
                                                             program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) fillSoundListFromReceive();
+            if (outcome == StoreOutcome::Complete) rebuildSoundList();
         }
         break;
     }
@@ -153,15 +153,6 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         list1.add(form1_text::kLogLongError);
         ArmInputBuffer(state.midiIn);
         break;
-    }
-}
-
-void Form1::fillSoundListFromReceive() {
-    ProgramState& state = program_.state;
-    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
-        const auto index = static_cast<std::size_t>(n);
-        state.slotText[index] = SoundListEntryText(n, state.voiceTable[index]);
-        list3.add(state.slotText[index]);
     }
 }
 

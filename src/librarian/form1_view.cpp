@@ -118,8 +118,12 @@ void Form1View::buildControls(QWidget* c) {
     mono.setStyleHint(QFont::Monospace);
     mono.setPointSize(9);
     list3_->setFont(mono); // entries are fixed-width columns
-    connect(list3_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!refreshing_) form_.list3.selected = row;
+    // The selection, not the current row: a click on the row that is still
+    // current after the selection was cleared must select it again.
+    connect(list3_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (refreshing_) return;
+        const auto items = list3_->selectedItems();
+        form_.list3.selected = items.isEmpty() ? -1 : list3_->row(items.front());
     });
     connect(list3_, &QListWidget::itemDoubleClicked, this, [this] {
         form_.list3.selected = list3_->currentRow();
@@ -132,6 +136,9 @@ void Form1View::buildControls(QWidget* c) {
     progressBar1_->setObjectName("ProgressBar1");
     progressBar1_->setTextVisible(false);
     PlaceAt(progressBar1_, {105, 1050, 1485, 240});
+    // Shown above the receive button while a receive runs, so a silent or half-answering
+    // DX7 never leaves the user waiting.
+    cancelReceive_ = button("CommandCancelReceive", kCancelReceive, {105, 120, 1485, 360}, &Form1::cancelReceive);
     button("Command8", kCommand8, {90, 1350, 1530, 510}, &Form1::command8Click);
     progressBar2_ = new QProgressBar(c);
     progressBar2_->setObjectName("ProgressBar2");
@@ -261,6 +268,8 @@ void Form1View::refresh() {
     command2_->setCaption(Qs(form_.command2Caption));
     SyncProgress(progressBar1_, form_.progressBar1);
     SyncProgress(progressBar2_, form_.progressBar2);
+    cancelReceive_->setVisible(form_.cancelReceiveVisible());
+    cancelReceive_->raise();
     refreshing_ = false;
 }
 

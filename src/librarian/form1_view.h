@@ -60,6 +60,7 @@ private:
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
     QPushButton* command1_ = nullptr;
     WrapButton* command2_ = nullptr;
+    WrapButton* cancelReceive_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
     bool refreshing_ = false;
 };

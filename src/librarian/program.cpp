@@ -8,10 +8,16 @@ Program::Program(ProgramState& s, Host& h)
     : state(s), host(h), form1(*this), form2(*this), form3(*this), form4(*this), form5(*this),
       form6(*this), form7(*this) {}
 
-void Program::pumpMidiInput() {
+bool Program::pumpMidiInput() {
+    bool handled = false;
     if (state.midiIn)
-        while (auto event = state.midiIn->poll()) form1.receiveMidiEvent(*event);
+        while (auto event = state.midiIn->poll()) {
+            form1.receiveMidiEvent(*event);
+            handled = true;
+        }
+    const bool receiving = state.receive.recvMode != 0;
     form1.checkReceiveTimeout();
+    return handled || receiving;
 }
 
 } // namespace vox

@@ -28,9 +28,11 @@ struct Program {
     Form6 form6;
     Form7 form7;
 
-    // Handles every MIDI input event waiting now; the hosts call it from
-    // their message-loop pass.
-    void pumpMidiInput();
+    // Handles every MIDI input event waiting now and ends a receive the
+    // DX7 stopped answering; the hosts call it from their message-loop pass
+    // and from an idle timer. True when anything was handled, so the host
+    // knows the windows need redrawing.
+    bool pumpMidiInput();
 };
 
 } // namespace vox

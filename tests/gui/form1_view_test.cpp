@@ -103,6 +103,46 @@ private slots:
         QCOMPARE(view.findChild<QListWidget*>("List3")->count(), 1);
         QCOMPARE(dynamic_cast<WrapButton*>(view.findChild<QWidget*>("Command2"))->caption(), QString("停止"));
     }
+
+    void aClickSelectsTheRowAgainAfterTheSelectionWasCleared() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        view.show();
+        for (int n = 1; n <= 3; ++n) f.program.form1.list3.add(" " + std::to_string(n) + ". VOICE     ");
+        view.refresh();
+        auto* list3 = view.findChild<QListWidget*>("List3");
+        auto clickRow = [&](int row) {
+            QTest::mouseClick(list3->viewport(), Qt::LeftButton, {}, list3->visualItemRect(list3->item(row)).center());
+        };
+        clickRow(1);
+        QCOMPARE(f.program.form1.list3.selected, 1);
+        // The form clears the selection (as a copy into the edit area does)...
+        f.program.form1.list3.selected = -1;
+        view.refresh();
+        QCOMPARE(f.program.form1.list3.selected, -1);
+        // ...and a click on the same row selects it again.
+        clickRow(1);
+        QCOMPARE(f.program.form1.list3.selected, 1);
+    }
+
+    void theReceiveCancelButtonShowsOnlyWhileAReceiveRuns() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        view.show();
+        auto* cancel = view.findChild<WrapButton*>("CommandCancelReceive");
+        QVERIFY(cancel);
+        QVERIFY(!cancel->isVisible());
+        f.state.receive.recvMode = 1;
+        view.refresh();
+        QVERIFY(cancel->isVisible());
+        QCOMPARE(cancel->caption(), QString("受信中止"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QCOMPARE(f.state.receive.recvMode, std::int16_t{0});
+        view.refresh();
+        QVERIFY(!cancel->isVisible());
+        QVERIFY(!f.host.boxes.empty());
+        QVERIFY(QString::fromStdString(f.host.boxes.back().text).startsWith("ＤＸ７からの受信を中止しました。"));
+    }
 };
 
 QTEST_MAIN(Form1ViewTest)

@@ -1,5 +1,6 @@
 // The editor window as a user sees it: captions, the chart, clicks that
 // open groups, the name box, the close box and printing to a PDF file.
+#include "editor/eg_graph_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
 #include "librarian/twips.h"
@@ -166,6 +167,49 @@ private slots:
         const std::vector<Byte> expected{0xF0, 0x43, 0x10, 0x00, 121, 50, 0xF7};
         QVERIFY(std::find(e.f.out.sent.begin(), e.f.out.sent.end(), expected) != e.f.out.sent.end());
         QCOMPARE(view.findChild<QLineEdit*>("Text37_5")->text(), QString("50"));
+    }
+
+    void stepButtonsAndSelectorsReachTheForm() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        // Output level column: ▲ of the single step raises operator 1 only.
+        Click(view.findChild<QLineEdit*>("Text37_5"));
+        view.refresh();
+        auto* single0 = view.findChild<QWidget*>("UpDown6_0");
+        QTest::mouseClick(single0->findChild<QWidget*>("up"), Qt::LeftButton);
+        view.refresh();
+        QCOMPARE(view.findChild<QLineEdit*>("Text42_0")->text(), QString("11"));
+        QCOMPARE(view.findChild<QLineEdit*>("Text42_1")->text(), QString("20"));
+        QTest::mouseClick(view.findChild<QWidget*>("UpDown5_1")->findChild<QWidget*>("down"), Qt::LeftButton);
+        view.refresh();
+        QCOMPARE(view.findChild<QLineEdit*>("Text42_1")->text(), QString("10"));
+
+        // Operator EG: selecting row 0 (operator 6) and stepping rate 1 by
+        // ten redraws its graph.
+        Click(view.findChild<QLineEdit*>("Text23_0"));
+        view.refresh();
+        auto* graph = view.findChild<EnvelopeGraphView*>("Picture2_1");
+        QVERIFY(graph);
+        const auto before = graph->segments();
+        Click(view.findChild<QLabel*>("Label7_0"));
+        view.refresh();
+        QVERIFY(view.findChild<QFrame*>("Shape3_0")->isVisible());
+        auto* rate1 = view.findChild<QLineEdit*>("Text43_0");
+        const int value = rate1->text().toInt();
+        QTest::mouseClick(view.findChild<QWidget*>("UpDown9_0")->findChild<QWidget*>("down"), Qt::LeftButton);
+        view.refresh();
+        QCOMPARE(rate1->text().toInt(), value >= 10 ? value - 10 : rate1->text().toInt());
+        QCOMPARE(graph->segments(), e.form().graphSegments[1]);
+        if (value >= 10) QVERIFY(graph->segments() != before);
+
+        // The algorithm preview follows the typed number.
+        Click(view.findChild<QLabel*>("Label30"));
+        view.refresh();
+        auto* text40 = view.findChild<QLineEdit*>("Text40");
+        text40->selectAll();
+        QTest::keyClicks(text40, "17");
+        QCOMPARE(e.form().picture3File, Form2::PictureFileName(17));
     }
 
     void theNameBoxRefusesCharactersTheInstrumentCannotStore() {

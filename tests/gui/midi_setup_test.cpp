@@ -29,6 +29,7 @@ class MidiSetupTest : public QObject {
                     if (e->kind == MidiInEvent::Kind::LongData) wiring.in->addBuffer();
                     events.push_back(std::move(*e));
                 }
+                return false;
             });
             wiring.out->open();
             wiring.in->open();

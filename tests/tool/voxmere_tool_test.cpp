@@ -206,11 +206,64 @@ TEST_F(ToolTest, ConvertFailsWithAMessageAndWritesNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the captured out and err";
 }
 
+TEST_F(ToolTest, ShowJsonAgreesWithTheBytesConvertWrites) {
+    // The same voice through show and through convert: every figure show
+    // gives must be the stored byte it stands for.
+    const std::string v01 = (folder / "brass.v01").string();
+    ASSERT_EQ(run({"convert", "--voice", "1", Data("rom1a.syx"), v01}).status, 0);
+    const std::string bytes = Slurp(v01);
+    ASSERT_EQ(bytes.size(), 161u);
+    auto at = [&](int parameter) { return static_cast<unsigned char>(bytes[static_cast<std::size_t>(6 + parameter)]); };
+
+    const ToolResult r = run({"show", "--json", Data("rom1a.syx")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    std::string name;
+    for (int b : j["name_bytes"]) name.push_back(static_cast<char>(b));
+    EXPECT_EQ(name, "BRASS   1 ");
+    EXPECT_EQ(j["algorithm"], at(134) + 1);
+    EXPECT_EQ(j["feedback"], at(135));
+    EXPECT_EQ(j["lfo_speed"], at(137));
+    ASSERT_EQ(j["operators"].size(), 6u);
+    for (int op = 1; op <= 6; ++op) {
+        const auto& o = j["operators"][static_cast<std::size_t>(op - 1)];
+        const int base = (6 - op) * 21; // operator 6 is stored first
+        EXPECT_EQ(o["operator"], op);
+        EXPECT_EQ(o["output_level"], at(base + 16)) << "operator " << op;
+        EXPECT_EQ(o["rates"][0], at(base)) << "operator " << op;
+        EXPECT_EQ(o["levels"][3], at(base + 7)) << "operator " << op;
+        EXPECT_EQ(o["left_depth"], at(base + 9)) << "operator " << op;
+    }
+    for (const char* key : {"osc_key_sync", "lfo_wave", "lfo_sync", "transpose", "pitch_eg"})
+        EXPECT_TRUE(j.contains(key)) << key;
+}
+
+TEST_F(ToolTest, ShowPicksAVoiceAndPrintsTheChartRowsFromOperatorSix) {
+    ToolResult r = run({"show", "--voice", "4", Data("rom1a.syx")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("STRINGS 1"), std::string::npos) << r.out;
+    const auto six = r.out.find("\n6 "), one = r.out.find("\n1 ");
+    ASSERT_NE(six, std::string::npos) << r.out;
+    ASSERT_NE(one, std::string::npos) << r.out;
+    EXPECT_LT(six, one);
+
+    r = run({"show", Data("single-voice.syx")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = run({"show", "--voice", "2", Data("single-voice.syx")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("holds one voice"), std::string::npos) << r.err;
+    r = run({"show", Data("truncated-520.syx")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("too short"), std::string::npos) << r.err;
+}
+
 TEST_F(ToolTest, HelpListsTheSubcommands) {
     const ToolResult r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("info"), std::string::npos);
     EXPECT_NE(r.out.find("convert"), std::string::npos);
+    EXPECT_NE(r.out.find("show"), std::string::npos);
     const ToolResult none = run({});
     EXPECT_NE(none.status, 0);
     EXPECT_FALSE(none.err.empty());

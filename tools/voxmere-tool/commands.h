@@ -22,10 +22,12 @@ using AddCommand = void (*)(CLI::App& app, ToolRun& run);
 
 void AddInfoCommand(CLI::App& app, ToolRun& run);    // info_command.cpp
 void AddConvertCommand(CLI::App& app, ToolRun& run); // convert_command.cpp
+void AddShowCommand(CLI::App& app, ToolRun& run);    // show_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
     AddInfoCommand,
     AddConvertCommand,
+    AddShowCommand,
 };
 
 } // namespace voxtool

@@ -1,7 +1,7 @@
 // info [--json] FILE...: kind, validity, problems and voice names of files.
 #include "commands.h"
 
-#include "files/file_inspect.h"
+#include "files/file_report.h"
 
 #include <nlohmann/json.hpp>
 

@@ -2,7 +2,7 @@
 // real files of the shared test data and on files made here.
 #include "file_test_support.h"
 #include "files/file_convert.h"
-#include "files/file_inspect.h"
+#include "files/file_report.h"
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
 

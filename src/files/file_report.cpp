@@ -1,4 +1,4 @@
-#include "files/file_inspect.h"
+#include "files/file_report.h"
 
 #include <cstdio>
 

@@ -1,12 +1,8 @@
 // VOXMERE: a voice editor and librarian for the DX7.
+#include "app/app_windows.h"
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
-#include "files/file_dialogs_view.h"
-#include "editor/form2_view.h"
-#include "librarian/form1_view.h"
-#include "librarian/form7_view.h"
-#include "librarian/midi_monitor_view.h"
 #include "librarian/program.h"
 
 #include <QApplication>
@@ -72,28 +68,8 @@ int main(int argc, char** argv) {
     vox::NullInPort nullIn;
     state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort*>(&nullOut);
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort*>(&nullIn);
-    vox::WakeHostOnInput(*state.midiIn, host);
     vox::Program program(state, host);
-    host.setEventPump([&program] { return program.pumpMidiInput(); });
-    host.startIdlePump(200);
-
-    vox::Form1View form1(program);
-    host.registerWindow(vox::WindowId::Form1, &form1);
-    form1.setMidiMenu(vox::MidiMenuFor(wiring));
-    vox::Form3View form3(program);
-    vox::Form4View form4(program);
-    vox::Form5View form5(program);
-    vox::Form6View form6(program);
-    host.registerWindow(vox::WindowId::form3, &form3);
-    host.registerWindow(vox::WindowId::Form4, &form4);
-    host.registerWindow(vox::WindowId::Form5, &form5);
-    host.registerWindow(vox::WindowId::Form6, &form6);
-    vox::Form7View form7(program);
-    host.registerWindow(vox::WindowId::Form7, &form7);
-    vox::MidiMonitorView monitor(program);
-    host.registerWindow(vox::WindowId::MidiMonitor, &monitor);
-    vox::Form2View form2(program);
-    host.registerWindow(vox::WindowId::Form2, &form2);
+    vox::AppWindows windows(program, host, &wiring);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
@@ -103,10 +79,10 @@ int main(int argc, char** argv) {
     });
     stopWatch.start(100);
 
-    form1.show();
+    windows.form1.show();
     // The start-up sequence runs once the event loop is up, so its boxes
     // stand over the main window.
-    QTimer::singleShot(0, &form1, [&] {
+    QTimer::singleShot(0, &windows.form1, [&] {
         program.form1.load();
         host.refreshAll();
     });

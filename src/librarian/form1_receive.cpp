@@ -70,6 +70,10 @@ void Form1::command4Click() {
         StartMidiIn(state.midiIn);
         command2Caption = form1_text::kCommand2StopByReceive;
     }
+    // Voices are stored in the order they arrive: a dump already waiting
+    // (the answer to an earlier program change) must be handled, and only
+    // logged, before the receive starts, or every slot would be one off.
+    host.processEvents();
     list1.clear();
     list2.clear();
     list3.clear();

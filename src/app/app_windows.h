@@ -1,0 +1,35 @@
+#pragma once
+// Every window of the program, built over one Program and registered with
+// the host: main() and the whole-program tests share this wiring.
+
+#include "app/qt_host.h"
+#include "editor/form2_view.h"
+#include "files/file_dialogs_view.h"
+#include "librarian/form1_view.h"
+#include "librarian/form7_view.h"
+#include "librarian/midi_monitor_view.h"
+
+namespace vox {
+
+struct Program;
+struct MidiWiring;
+
+class AppWindows {
+public:
+    // Also lets the host pump the program's MIDI input: on each message-loop
+    // pass, when input arrives and every 200 ms when idle.
+    AppWindows(Program& program, QtHost& host, MidiWiring* wiring);
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    Form1View form1;
+    Form3View form3;
+    Form4View form4;
+    Form5View form5;
+    Form6View form6;
+    Form7View form7;
+    MidiMonitorView monitor;
+    Form2View form2;
+};
+
+} // namespace vox

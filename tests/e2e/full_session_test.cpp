@@ -1,0 +1,322 @@
+// A user's whole session, over real JACK ports against voxmere-dx7sim, with
+// the program's real windows (offscreen) driven through their controls:
+// receive the bank, pick entry 12, edit and rename it, write it to
+// position 5, transmit, save and reload the bank and the voice. What the
+// instrument ends up holding, what it was sent and the files are checked
+// byte for byte.
+#include "e2e_support.h"
+
+#include "app/app_windows.h"
+#include "app/midi_setup.h"
+#include "app/qt_host.h"
+#include "librarian/program.h"
+#include "librarian/twips.h"
+#include "voice/bank_format.h"
+#include "voice/voice.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include <algorithm>
+
+namespace vox::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The application lives as long as the test, so it goes after every
+// window and before the process's static objects.
+struct OffscreenApp {
+    int argc = 1;
+    char name[18] = "full_session_test";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+    OffscreenApp() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+};
+
+// Runs the event loop until ready() holds or `limit` passes.
+bool PumpUntil(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!ready() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(5ms);
+    }
+    return ready();
+}
+
+template <class W = QWidget> W* Find(QWidget& window, const char* name) {
+    W* w = window.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+void Press(QWidget& window, const char* name) {
+    auto* b = Find<QAbstractButton>(window, name);
+    ASSERT_TRUE(b);
+    ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name << " cannot be pressed";
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void Type(QWidget& window, const char* name, const QString& text) {
+    auto* field = Find<QLineEdit>(window, name);
+    ASSERT_TRUE(field);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+void ClickRow(QWidget& window, const char* list, int row) {
+    auto* l = Find<QListWidget>(window, list);
+    ASSERT_TRUE(l);
+    ASSERT_LT(row, l->count()) << list;
+    l->scrollToItem(l->item(row));
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(row)).center());
+}
+
+void CopyFolder(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to);
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+Bytes Params(const Bytes& slotBytes) {
+    return Bytes(slotBytes.begin() + kParamBase, slotBytes.begin() + kParamBase + kParamCount);
+}
+
+bool IsParameterChange(const Bytes& m) {
+    return m.size() == 7 && m[0] == 0xF0 && m[1] == 0x43 && m[2] == 0x10 && m[6] == 0xF7;
+}
+
+int ParameterOf(const Bytes& m) { return (m[3] & 0x03) * 128 + m[4]; }
+
+constexpr int kOp1OutputLevel = 5 * kOperatorBlockParams + 16; // operator 1 is the sixth block
+constexpr int kPicked = 12, kWritten = 5;
+const char* const kNewName = "SESSION 05";
+
+TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
+    OffscreenApp app;
+    TempDir dir;
+    JackServer jack;
+    ASSERT_EQ(jack.start(dir), "");
+    Process sim;
+    const fs::path simBank = dir / "sim-bank.syx";
+    ASSERT_TRUE(sim.start({SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(), "--dump-bank",
+                           simBank.string()},
+                          dir / "sim.out", dir / "sim.err", jack.env()));
+    ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+        << ReadText(dir / "sim.err");
+
+    // The program, as main() builds it, on a program folder of its own.
+    const fs::path folder = dir / "program";
+    CopyFolder(ProgramDir(), folder);
+    ProgramState state;
+    state.programFolder = folder;
+    QtHost host;
+    host.setAutoAnswer(true); // boxes are answered with their default button
+    MidiOptions options;
+    options.api = "jack";
+    options.out = "dx7sim";
+    options.in = "dx7sim";
+    MidiWiring wiring = WireMidiForQt(options, host);
+    ASSERT_TRUE(wiring.out && wiring.in) << (wiring.problems.empty() ? "" : wiring.problems.front());
+    state.midiOut = wiring.out.get();
+    state.midiIn = wiring.in.get();
+    Program program(state, host);
+    AppWindows windows(program, host, &wiring);
+    Form1View& main = windows.form1;
+    main.show();
+    program.form1.load();
+    host.refreshAll();
+    ASSERT_EQ(program.form1.command2Caption, "停止") << "input opened at start-up";
+    // A user looks at the window before the first click; the sim's answer
+    // to the start-up program change arrives meanwhile.
+    PumpUntil([] { return false; }, 500ms);
+
+    // Receive the bank: 32 program changes, one dump each.
+    Press(main, "Command4");
+    ASSERT_TRUE(PumpUntil([&] { return program.form1.list3.items.size() == kBankSlots; }, 30s))
+        << "SOUND LIST has " << program.form1.list3.items.size() << " entries";
+    host.refreshAll();
+    const std::string entry12 = program.form1.list3.items[kPicked - 1];
+    EXPECT_EQ(entry12, " 12. VOX 12    ");
+    const Slot received12 = state.voiceTable[kPicked];
+
+    // Pick entry 12 into the edit area, open the editor.
+    ClickRow(main, "List3", kPicked - 1);
+    Press(main, "Command11");
+    host.refreshAll();
+    EXPECT_EQ(Find<QLineEdit>(main, "Text2")->text().toStdString(), entry12);
+    Press(main, "Command13");
+    Form2View& editor = windows.form2;
+    ASSERT_TRUE(PumpUntil([&] { return editor.isVisible(); }, 5s));
+    EXPECT_FALSE(main.isEnabled()) << "the main window waits while the editor is open";
+
+    // Lower operator 1's output level by one, rename, apply.
+    QTest::mouseClick(Find(editor, "Text37_5"), Qt::LeftButton, {}, QPoint(3, 3));
+    host.refreshAll();
+    const int before = Find<QLineEdit>(editor, "Text42_0")->text().toInt();
+    QTest::mouseClick(Find(editor, "UpDown6_0")->findChild<QWidget*>("down"), Qt::LeftButton);
+    host.refreshAll();
+    ASSERT_GT(before, 0);
+    ASSERT_EQ(Find<QLineEdit>(editor, "Text42_0")->text().toInt(), before - 1);
+    Type(editor, "Text39", kNewName);
+    Press(editor, "Command1");
+    host.refreshAll();
+    EXPECT_EQ(Find<QLineEdit>(editor, "Text37_5")->text().toInt(), before - 1);
+    // End the edit.
+    Press(editor, "Command2_1");
+    ASSERT_TRUE(PumpUntil([&] { return !editor.isVisible() && main.isEnabled(); }, 5s));
+    host.refreshAll();
+
+    // Write it into position 5.
+    Press(main, "Command12");
+    ASSERT_TRUE(PumpUntil([&] { return windows.form7.isVisible(); }, 5s));
+    ClickRow(windows.form7, "List1", kWritten - 1);
+    Press(windows.form7, "Command1");
+    ASSERT_TRUE(PumpUntil([&] { return !windows.form7.isVisible() && main.isEnabled(); }, 5s));
+    host.refreshAll();
+    EXPECT_EQ(program.form1.list3.items[kWritten - 1], "  5. SESSION 05");
+
+    // Transmit the bank (the confirmation is answered OK).
+    Press(main, "Command8");
+    host.refreshAll();
+
+    // Save the bank, load it back.
+    Press(main, "Command6");
+    ASSERT_TRUE(PumpUntil([&] { return windows.form3.isVisible(); }, 5s));
+    Type(windows.form3, "Text2", "session");
+    Press(windows.form3, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !windows.form3.isVisible() && main.isEnabled(); }, 5s));
+    const fs::path v32 = folder / "32voice" / "session.v32";
+    ASSERT_TRUE(fs::exists(v32));
+    const VoiceTable savedTable = state.voiceTable;
+    state.voiceTable[kWritten].fill(0); // so the load must bring it back
+    Press(main, "Command7");
+    ASSERT_TRUE(PumpUntil([&] { return windows.form4.isVisible(); }, 5s));
+    Type(windows.form4, "Text2", "session.v32");
+    Press(windows.form4, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !windows.form4.isVisible() && main.isEnabled(); }, 5s));
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        EXPECT_TRUE(std::equal(savedTable[n].begin(), savedTable[n].begin() + kChecksumPos,
+                               state.voiceTable[n].begin()))
+            << "slot " << n << " after the reload";
+
+    // Save the edit area's voice as a .v01, load it back.
+    Press(main, "Command9");
+    ASSERT_TRUE(PumpUntil([&] { return windows.form5.isVisible(); }, 5s));
+    EXPECT_TRUE(Find<QLineEdit>(windows.form5, "Text2")->text().contains(kNewName)) << "the name is offered";
+    Type(windows.form5, "Text2", "session");
+    Press(windows.form5, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !windows.form5.isVisible() && main.isEnabled(); }, 5s));
+    const fs::path v01 = folder / "1voice" / "session.v01";
+    ASSERT_TRUE(fs::exists(v01));
+    Press(main, "Command10");
+    ASSERT_TRUE(PumpUntil([&] { return windows.form6.isVisible(); }, 5s));
+    Type(windows.form6, "Text2", "session.v01");
+    Press(windows.form6, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !windows.form6.isVisible() && main.isEnabled(); }, 5s));
+    host.refreshAll();
+    EXPECT_EQ(Find<QLineEdit>(main, "Text2")->text(), QString(" 0. SESSION 05"));
+    // Let the last dump reach the sim, then stop it: it writes its memory.
+    PumpUntil([] { return false; }, 500ms);
+    ASSERT_EQ(sim.stop(5s), 0);
+
+    // The voice as it must stand: entry 12 with operator 1 one softer and
+    // the new name.
+    Bytes expected = Params(Bytes(received12.begin(), received12.end()));
+    expected[kOp1OutputLevel] = static_cast<Byte>(before - 1);
+    for (std::size_t c = 0; c < kNameLength; ++c) expected[param::Name1 + c] = static_cast<Byte>(kNewName[c]);
+    ASSERT_EQ(before, received12[ParamPos(kOp1OutputLevel)]);
+
+    // THEN the instrument holds the bank with the voice at position 5.
+    const Bytes dumped = ReadBytes(simBank);
+    ASSERT_EQ(dumped.size(), kBulkMessageSize);
+    const BulkMessage bulk = BuildBulkMessage(savedTable);
+    EXPECT_TRUE(std::equal(bulk.begin(), bulk.end(), dumped.begin())) << "the sim holds what was transmitted";
+    Slot atFive{};
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(dumped.data() + kBulkDataPos + (kWritten - 1) * kPackedVoiceSize,
+                                                        kPackedVoiceSize),
+                atFive);
+    EXPECT_EQ(Params(Bytes(atFive.begin(), atFive.end())), expected);
+    Slot atTwelve{};
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(dumped.data() + kBulkDataPos + (kPicked - 1) * kPackedVoiceSize,
+                                                        kPackedVoiceSize),
+                atTwelve);
+    EXPECT_EQ(Params(Bytes(atTwelve.begin(), atTwelve.end())), Params(Bytes(received12.begin(), received12.end())))
+        << "entry 12 itself is unchanged";
+
+    // THEN the files hold it, byte for byte.
+    const Bytes bank = ReadBytes(v32);
+    ASSERT_EQ(bank.size(), kBankSlots * 161);
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        EXPECT_TRUE(std::equal(bank.begin() + static_cast<std::ptrdiff_t>((n - 1) * 161),
+                               bank.begin() + static_cast<std::ptrdiff_t>(n * 161), savedTable[n].begin()))
+            << "slot " << n << " in the .v32";
+    const Bytes voice = ReadBytes(v01);
+    ASSERT_EQ(voice.size(), 161u);
+    EXPECT_EQ(Bytes(voice.begin(), voice.begin() + 6), (Bytes{0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}));
+    EXPECT_EQ(Bytes(voice.begin() + 6, voice.end()), expected);
+
+    // THEN the sim refused nothing and saw the session in order.
+    const auto lines = ParseLog(ReadText(dir / "sim.log"));
+    std::vector<Bytes> in;
+    for (const auto& line : lines) {
+        EXPECT_FALSE(line.refused) << "refused: " << ReadText(dir / "sim.log");
+        if (line.direction == "IN") in.push_back(line.bytes);
+    }
+    auto findFrom = [&](std::size_t from, const std::function<bool(const Bytes&)>& match) {
+        for (std::size_t i = from; i < in.size(); ++i)
+            if (match(in[i])) return i;
+        return in.size();
+    };
+    // Start-up: program 0 and the initial voice.
+    ASSERT_GE(in.size(), 2u);
+    EXPECT_EQ(in[0], (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(in[1].size(), kImageSize);
+    // The receive: program changes 0..31 in order.
+    std::size_t at = 2;
+    for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
+        at = findFrom(at, [&](const Bytes& m) { return m == Bytes{0xC0, static_cast<Byte>(g)}; });
+        ASSERT_LT(at, in.size()) << "program change " << g;
+        ++at;
+    }
+    // The edit: operator output levels, operator 6 first, then the ten name characters.
+    const std::size_t firstChange = findFrom(at, IsParameterChange);
+    ASSERT_LT(firstChange + 16, in.size());
+    for (int n = 0; n < 6; ++n) {
+        const Bytes& m = in[firstChange + static_cast<std::size_t>(n)];
+        ASSERT_TRUE(IsParameterChange(m));
+        EXPECT_EQ(ParameterOf(m), n * kOperatorBlockParams + 16);
+        EXPECT_EQ(m[5], expected[static_cast<std::size_t>(ParameterOf(m))]);
+    }
+    for (int c = 0; c < 10; ++c) {
+        const Bytes& m = in[firstChange + 6 + static_cast<std::size_t>(c)];
+        ASSERT_TRUE(IsParameterChange(m));
+        EXPECT_EQ(ParameterOf(m), param::Name1 + c);
+        EXPECT_EQ(m[5], static_cast<Byte>(kNewName[c]));
+    }
+    // Writing to position 5 selects program 4 and sends the voice.
+    at = findFrom(firstChange, [](const Bytes& m) { return m == Bytes{0xC0, 0x04}; });
+    ASSERT_LT(at + 1, in.size());
+    EXPECT_EQ(Params(in[at + 1]), expected);
+    // The transmit: the bulk dump, then programs 1 and 0.
+    at = findFrom(at, [](const Bytes& m) { return m.size() == kBulkMessageSize; });
+    ASSERT_LT(at + 2, in.size());
+    EXPECT_TRUE(std::equal(bulk.begin(), bulk.end(), in[at].begin()));
+    EXPECT_EQ(in[at + 1], (Bytes{0xC0, 0x01}));
+    EXPECT_EQ(in[at + 2], (Bytes{0xC0, 0x00}));
+    // The reloaded .v01 is sent as the voice of program 0.
+    const std::size_t last = findFrom(at + 3, [](const Bytes& m) { return m.size() == kImageSize; });
+    ASSERT_LT(last, in.size());
+    EXPECT_EQ(Params(in[last]), expected);
+    EXPECT_EQ(in[last - 1], (Bytes{0xC0, 0x00}));
+}
+
+} // namespace
+} // namespace vox::e2e

@@ -233,7 +233,7 @@ Form2View::Form2View(Program& program, QWidget* parent)
 void Form2View::buildGlobals() {
     using namespace form2_text;
     auto label = [&](const char* caption, TwipsRect r, QWidget* parent = nullptr) {
-        auto* l = new QLabel(QString::fromUtf8(caption), parent ? parent : this);
+        auto* l = MakeLabel(QString::fromUtf8(caption), parent ? parent : this);
         PlaceLabel(l, r);
         return l;
     };
@@ -287,7 +287,7 @@ void Form2View::buildGlobals() {
     label(kHeadFeed, {3480, 540, 480, 180});
     label(kHeadBack, {3480, 720, 480, 180});
     label(kHeadLfoFields, {3990, 720, 2940, 180});
-    label(kHeadPegRateLevel, {6990, 540, 3900, 180});
+    label(kHeadPegRateLevel, {6990, 540, 2320, 180}); // LEVEL over the first level box
     label(kHeadPegNumbers, {6990, 720, 3900, 180});
     label(kHeadKeyT, {10935, 540, 450, 180});
     label(kHeadTrance, {10935, 720, 450, 180});
@@ -312,9 +312,9 @@ void Form2View::buildGlobals() {
 
 void Form2View::buildChart() {
     using namespace form2_text;
-    auto label = [&](const char* caption, int left, int top, int height) {
-        auto* l = new QLabel(QString::fromUtf8(caption), this);
-        PlaceLabel(l, {left, top, 300, height});
+    auto label = [&](const char* caption, int left, int top, int height, int width = 300) {
+        auto* l = MakeLabel(QString::fromUtf8(caption), this);
+        PlaceLabel(l, {left, top, width, height});
         return l;
     };
     auto field = [&](const QString& name, TwipsRect r) {
@@ -330,22 +330,23 @@ void Form2View::buildChart() {
 
     // Headings above the rows.
     label(kHeadAmp, 1140, kTop1, kTopLine);
-    label(kHeadChart, 1710, kTop1, kTopLine);
+    label(kHeadChart, 1710, kTop1, kTopLine, 8640); // Oscillator .. Keybord Level Scaling
     label(kHeadOperator, 120, kTop2, kTopLine);
     label(kHeadPitch, 690, kTop2, kTopLine);
     label(kHeadLitude, 1140, kTop2, kTopLine);
-    label(kHeadEg, 3480, kTop2, kTopLine);
-    label(kHeadLr, 7920, kTop2, kTopLine);
+    label(kHeadEg, 3480, kTop2, kTopLine, 3960);      // Text23..Text30
+    label(kHeadLr, 7920, kTop2, kTopLine, 1965);      // Text32..Text35
     // Headings below the rows.
     label(kHeadMod, 690, kBottom[0], kBottomLine);
     label(kHeadSensitivity, 690, kBottom[1], kBottomLine);
     label(kHeadFreq, 2250, kBottom[0], kBottomLine);
     label(kHeadDe, 3015, kBottom[0], kBottomLine);
     label(kHeadTune, 3015, kBottom[1], kBottomLine);
-    label(kHeadRateLevel, 3600, kBottom[0], kBottomLine);
+    // As wide as puts LEVEL over the first level column.
+    label(kHeadRateLevel, 3600, kBottom[0], kBottomLine, 2300);
     label(kHeadBreak, 7440, kBottom[0], kBottomLine);
     label(kHeadPoint, 7440, kBottom[1], kBottomLine);
-    label(kHeadCurveDepth, 8000, kBottom[0], kBottomLine);
+    label(kHeadCurveDepth, 8000, kBottom[0], kBottomLine, 1900);
     const char* rateScaling[5] = {kHeadKey, kHeadBord, kHeadRate, kHeadScal, kHeadIng};
     for (int k = 0; k < 5; ++k) label(rateScaling[k], 9930, kBottom[k], kBottomLine);
     const char* output[3] = {kHeadOut, kHeadPut, kHeadLevel};
@@ -411,7 +412,7 @@ void Form2View::buildEntryZone() {
         return g;
     };
     auto label = [](const QString& name, const char* caption, QWidget* parent, TwipsRect r) {
-        auto* l = new QLabel(QString::fromUtf8(caption), parent);
+        auto* l = MakeLabel(QString::fromUtf8(caption), parent);
         if (!name.isEmpty()) l->setObjectName(name);
         PlaceLabel(l, r);
         return l;

@@ -3,6 +3,8 @@
 // 96 dpi one pixel is 15 twips. Views scale with the screen's logical dpi.
 
 #include <QRect>
+
+#include <algorithm>
 #include <QWidget>
 
 namespace vox {
@@ -28,6 +30,7 @@ inline void PlaceAt(QWidget* control, const TwipsRect& r) {
 } // namespace vox
 
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -57,6 +60,42 @@ inline void PlaceLabel(QLabel* label, const TwipsRect& r) {
     PlaceAt(label, r);
     const QSize hint = label->sizeHint();
     if (hint.width() > label->width()) label->resize(hint.width(), label->height());
+}
+
+// A heading whose runs of blanks place the names of the columns below it,
+// as they did in the fixed-pitch font it was written for. Drawn in a
+// proportional font the names would bunch up to the left, so each group of
+// words is drawn where its first character falls along the heading's width.
+class ColumnHeading : public QLabel {
+public:
+    ColumnHeading(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QString t = text();
+        qsizetype length = t.size();
+        while (length > 0 && t[length - 1] == ' ') --length;
+        if (length == 0) return;
+        qsizetype i = 0;
+        while (i < length) {
+            while (i < length && t[i] == ' ') ++i;
+            qsizetype end = i;
+            while (end < length && !(t[end] == ' ' && (end + 1 >= length || t[end + 1] == ' '))) ++end;
+            const QString words = t.mid(i, end - i);
+            // The last words keep inside the heading, however wide the font.
+            const int x = std::min(static_cast<int>(width() * i / length),
+                                   width() - fontMetrics().horizontalAdvance(words));
+            painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter, words);
+            i = end;
+        }
+    }
+};
+
+// A label for a caption: a column heading when the caption is spaced out.
+inline QLabel* MakeLabel(const QString& caption, QWidget* parent) {
+    return caption.contains("  ") ? new ColumnHeading(caption, parent) : new QLabel(caption, parent);
 }
 
 } // namespace vox

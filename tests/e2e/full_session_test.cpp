@@ -99,52 +99,110 @@ constexpr int kOp1OutputLevel = 5 * kOperatorBlockParams + 16; // operator 1 is 
 constexpr int kPicked = 12, kWritten = 5;
 const char* const kNewName = "SESSION 05";
 
-TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
+// The sim on a JACK server of the test's own, and the program as main()
+// builds it, with its windows, on a program folder of its own.
+class ProgramOverJack : public ::testing::Test {
+protected:
     OffscreenApp app;
     TempDir dir;
     JackServer jack;
-    ASSERT_EQ(jack.start(dir), "");
     Process sim;
-    const fs::path simBank = dir / "sim-bank.syx";
-    ASSERT_TRUE(sim.start({SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(), "--dump-bank",
-                           simBank.string()},
-                          dir / "sim.out", dir / "sim.err", jack.env()));
-    ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
-        << ReadText(dir / "sim.err");
-
-    // The program, as main() builds it, on a program folder of its own.
-    const fs::path folder = dir / "program";
-    CopyFolder(ProgramDir(), folder);
+    fs::path simBank = dir / "sim-bank.syx";
+    fs::path folder = dir / "program";
     ProgramState state;
-    state.programFolder = folder;
     QtHost host;
-    host.setAutoAnswer(true); // boxes are answered with their default button
-    MidiOptions options;
-    options.api = "jack";
-    options.out = "dx7sim";
-    options.in = "dx7sim";
-    MidiWiring wiring = WireMidiForQt(options, host);
-    ASSERT_TRUE(wiring.out && wiring.in) << (wiring.problems.empty() ? "" : wiring.problems.front());
-    state.midiOut = wiring.out.get();
-    state.midiIn = wiring.in.get();
-    Program program(state, host);
-    AppWindows windows(program, host, &wiring);
-    Form1View& main = windows.form1;
-    main.show();
-    program.form1.load();
-    host.refreshAll();
-    ASSERT_EQ(program.form1.command2Caption, "停止") << "input opened at start-up";
-    // A user looks at the window before the first click; the sim's answer
-    // to the start-up program change arrives meanwhile.
+    MidiWiring wiring;
+    std::unique_ptr<Program> program;
+    std::unique_ptr<AppWindows> windows;
+
+    void start(const std::vector<std::string>& faults = {}) {
+        ASSERT_EQ(jack.start(dir), "");
+        std::vector<std::string> args{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(),
+                                      "--dump-bank", simBank.string()};
+        args.insert(args.end(), faults.begin(), faults.end());
+        ASSERT_TRUE(sim.start(args, dir / "sim.out", dir / "sim.err", jack.env()));
+        ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+            << ReadText(dir / "sim.err");
+
+        CopyFolder(ProgramDir(), folder);
+        state.programFolder = folder;
+        host.setAutoAnswer(true); // boxes are answered with their default button
+        MidiOptions options;
+        options.api = "jack";
+        options.out = "dx7sim";
+        options.in = "dx7sim";
+        wiring = WireMidiForQt(options, host);
+        ASSERT_TRUE(wiring.out && wiring.in) << (wiring.problems.empty() ? "" : wiring.problems.front());
+        state.midiOut = wiring.out.get();
+        state.midiIn = wiring.in.get();
+        program = std::make_unique<Program>(state, host);
+        windows = std::make_unique<AppWindows>(*program, host, &wiring);
+        windows->form1.show();
+        program->form1.load();
+        host.refreshAll();
+        ASSERT_EQ(program->form1.command2Caption, "停止") << "input opened at start-up";
+        // A user looks at the window before the first click; the sim's
+        // answer to the start-up program change arrives meanwhile.
+        PumpUntil([] { return false; }, 500ms);
+    }
+
+    // Command4, until the SOUND LIST is full; the seconds it took.
+    double receiveBank() {
+        const auto started = std::chrono::steady_clock::now();
+        Press(windows->form1, "Command4");
+        EXPECT_TRUE(PumpUntil([&] { return program->form1.list3.items.size() == kBankSlots; }, 40s))
+            << "SOUND LIST has " << program->form1.list3.items.size() << " entries";
+        host.refreshAll();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::printf("bank receive over JACK: %.2f s\n", seconds);
+        return seconds;
+    }
+
+    void expectTheSimsNames() {
+        ASSERT_EQ(program->form1.list3.items.size(), kBankSlots);
+        for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
+            char entry[20];
+            std::snprintf(entry, sizeof entry, "%3d. VOX %2d    ", n, n);
+            EXPECT_EQ(program->form1.list3.items[static_cast<std::size_t>(n - 1)], entry);
+        }
+    }
+};
+
+TEST_F(ProgramOverJack, ABrokenDumpIsAskedForAgainAndTheBankComesInWhole) {
+    // GIVEN a sim whose first answer to program 4 does not start with F0
+    start({"--break-first-byte-once", "4"});
+    if (HasFatalFailure()) return;
+    receiveBank();
+    // THEN voice 5 was asked for again and every slot holds its own voice
+    expectTheSimsNames();
+    ASSERT_FALSE(program->form1.list2.items.empty());
+    EXPECT_EQ(program->form1.list2.items.front(), " 5 5");
+    EXPECT_EQ(state.receive.recvMode, 0);
+}
+
+TEST_F(ProgramOverJack, ALostDumpEndsTheReceiveWithoutFillingTheSoundList) {
+    // GIVEN a sim that never answers program 8 the first time
+    start({"--drop-dump-once", "8"});
+    if (HasFatalFailure()) return;
+    Press(windows->form1, "Command4");
+    // THEN 3 s after the last request the receive gives up, and the SOUND
+    // LIST stays empty rather than showing voices in the wrong slots
+    EXPECT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 30s));
     PumpUntil([] { return false; }, 500ms);
+    EXPECT_TRUE(program->form1.list3.items.empty());
+}
+
+TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
+    start();
+    if (HasFatalFailure()) return;
+    Program& prog = *program;
+    AppWindows& win = *windows;
+    Form1View& main = win.form1;
 
     // Receive the bank: 32 program changes, one dump each.
-    Press(main, "Command4");
-    ASSERT_TRUE(PumpUntil([&] { return program.form1.list3.items.size() == kBankSlots; }, 30s))
-        << "SOUND LIST has " << program.form1.list3.items.size() << " entries";
-    host.refreshAll();
-    const std::string entry12 = program.form1.list3.items[kPicked - 1];
-    EXPECT_EQ(entry12, " 12. VOX 12    ");
+    receiveBank();
+    expectTheSimsNames();
+    const std::string entry12 = prog.form1.list3.items[kPicked - 1];
     const Slot received12 = state.voiceTable[kPicked];
 
     // Pick entry 12 into the edit area, open the editor.
@@ -153,7 +211,7 @@ TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
     host.refreshAll();
     EXPECT_EQ(Find<QLineEdit>(main, "Text2")->text().toStdString(), entry12);
     Press(main, "Command13");
-    Form2View& editor = windows.form2;
+    Form2View& editor = win.form2;
     ASSERT_TRUE(PumpUntil([&] { return editor.isVisible(); }, 5s));
     EXPECT_FALSE(main.isEnabled()) << "the main window waits while the editor is open";
 
@@ -176,12 +234,12 @@ TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
 
     // Write it into position 5.
     Press(main, "Command12");
-    ASSERT_TRUE(PumpUntil([&] { return windows.form7.isVisible(); }, 5s));
-    ClickRow(windows.form7, "List1", kWritten - 1);
-    Press(windows.form7, "Command1");
-    ASSERT_TRUE(PumpUntil([&] { return !windows.form7.isVisible() && main.isEnabled(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return win.form7.isVisible(); }, 5s));
+    ClickRow(win.form7, "List1", kWritten - 1);
+    Press(win.form7, "Command1");
+    ASSERT_TRUE(PumpUntil([&] { return !win.form7.isVisible() && main.isEnabled(); }, 5s));
     host.refreshAll();
-    EXPECT_EQ(program.form1.list3.items[kWritten - 1], "  5. SESSION 05");
+    EXPECT_EQ(prog.form1.list3.items[kWritten - 1], "  5. SESSION 05");
 
     // Transmit the bank (the confirmation is answered OK).
     Press(main, "Command8");
@@ -189,19 +247,19 @@ TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
 
     // Save the bank, load it back.
     Press(main, "Command6");
-    ASSERT_TRUE(PumpUntil([&] { return windows.form3.isVisible(); }, 5s));
-    Type(windows.form3, "Text2", "session");
-    Press(windows.form3, "Command1_0");
-    ASSERT_TRUE(PumpUntil([&] { return !windows.form3.isVisible() && main.isEnabled(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return win.form3.isVisible(); }, 5s));
+    Type(win.form3, "Text2", "session");
+    Press(win.form3, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !win.form3.isVisible() && main.isEnabled(); }, 5s));
     const fs::path v32 = folder / "32voice" / "session.v32";
     ASSERT_TRUE(fs::exists(v32));
     const VoiceTable savedTable = state.voiceTable;
     state.voiceTable[kWritten].fill(0); // so the load must bring it back
     Press(main, "Command7");
-    ASSERT_TRUE(PumpUntil([&] { return windows.form4.isVisible(); }, 5s));
-    Type(windows.form4, "Text2", "session.v32");
-    Press(windows.form4, "Command1_0");
-    ASSERT_TRUE(PumpUntil([&] { return !windows.form4.isVisible() && main.isEnabled(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return win.form4.isVisible(); }, 5s));
+    Type(win.form4, "Text2", "session.v32");
+    Press(win.form4, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !win.form4.isVisible() && main.isEnabled(); }, 5s));
     for (std::size_t n = 1; n <= kBankSlots; ++n)
         EXPECT_TRUE(std::equal(savedTable[n].begin(), savedTable[n].begin() + kChecksumPos,
                                state.voiceTable[n].begin()))
@@ -209,18 +267,18 @@ TEST(FullSessionOverJack, ReceiveEditWriteTransmitSaveAndLoad) {
 
     // Save the edit area's voice as a .v01, load it back.
     Press(main, "Command9");
-    ASSERT_TRUE(PumpUntil([&] { return windows.form5.isVisible(); }, 5s));
-    EXPECT_TRUE(Find<QLineEdit>(windows.form5, "Text2")->text().contains(kNewName)) << "the name is offered";
-    Type(windows.form5, "Text2", "session");
-    Press(windows.form5, "Command1_0");
-    ASSERT_TRUE(PumpUntil([&] { return !windows.form5.isVisible() && main.isEnabled(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return win.form5.isVisible(); }, 5s));
+    EXPECT_TRUE(Find<QLineEdit>(win.form5, "Text2")->text().contains(kNewName)) << "the name is offered";
+    Type(win.form5, "Text2", "session");
+    Press(win.form5, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !win.form5.isVisible() && main.isEnabled(); }, 5s));
     const fs::path v01 = folder / "1voice" / "session.v01";
     ASSERT_TRUE(fs::exists(v01));
     Press(main, "Command10");
-    ASSERT_TRUE(PumpUntil([&] { return windows.form6.isVisible(); }, 5s));
-    Type(windows.form6, "Text2", "session.v01");
-    Press(windows.form6, "Command1_0");
-    ASSERT_TRUE(PumpUntil([&] { return !windows.form6.isVisible() && main.isEnabled(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return win.form6.isVisible(); }, 5s));
+    Type(win.form6, "Text2", "session.v01");
+    Press(win.form6, "Command1_0");
+    ASSERT_TRUE(PumpUntil([&] { return !win.form6.isVisible() && main.isEnabled(); }, 5s));
     host.refreshAll();
     EXPECT_EQ(Find<QLineEdit>(main, "Text2")->text(), QString(" 0. SESSION 05"));
     // Let the last dump reach the sim, then stop it: it writes its memory.

@@ -122,8 +122,9 @@ std::array<Slot, kBankSlots> VirtualDx7FactoryVoices() {
             slot[ParamPos(p)] = static_cast<Byte>((p * 7 + n * 13 + 3) % range);
         }
         slot[ParamPos(param::Algorithm)] = static_cast<Byte>(n); // algorithms 1..32
-        // Every voice audible: operator 1 always at full output.
-        slot[ParamPos(OpParamNumber(1, OpParam::OutputLevel))] = 99;
+        // Every voice audible: operator 1 loud, but short of full output so
+        // that a test can raise it.
+        slot[ParamPos(OpParamNumber(1, OpParam::OutputLevel))] = static_cast<Byte>(80 + n % 19);
         char name[kNameLength + 1];
         std::snprintf(name, sizeof name, "VOX %2d    ", n + 1);
         for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);

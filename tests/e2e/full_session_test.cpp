@@ -215,18 +215,18 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     ASSERT_TRUE(PumpUntil([&] { return editor.isVisible(); }, 5s));
     EXPECT_FALSE(main.isEnabled()) << "the main window waits while the editor is open";
 
-    // Lower operator 1's output level by one, rename, apply.
+    // Raise operator 1's output level by one, rename, apply.
     QTest::mouseClick(Find(editor, "Text37_5"), Qt::LeftButton, {}, QPoint(3, 3));
     host.refreshAll();
     const int before = Find<QLineEdit>(editor, "Text42_0")->text().toInt();
-    QTest::mouseClick(Find(editor, "UpDown6_0")->findChild<QWidget*>("down"), Qt::LeftButton);
+    QTest::mouseClick(Find(editor, "UpDown6_0")->findChild<QWidget*>("up"), Qt::LeftButton);
     host.refreshAll();
-    ASSERT_GT(before, 0);
-    ASSERT_EQ(Find<QLineEdit>(editor, "Text42_0")->text().toInt(), before - 1);
+    ASSERT_LT(before, 99);
+    ASSERT_EQ(Find<QLineEdit>(editor, "Text42_0")->text().toInt(), before + 1);
     Type(editor, "Text39", kNewName);
     Press(editor, "Command1");
     host.refreshAll();
-    EXPECT_EQ(Find<QLineEdit>(editor, "Text37_5")->text().toInt(), before - 1);
+    EXPECT_EQ(Find<QLineEdit>(editor, "Text37_5")->text().toInt(), before + 1);
     // End the edit.
     Press(editor, "Command2_1");
     ASSERT_TRUE(PumpUntil([&] { return !editor.isVisible() && main.isEnabled(); }, 5s));
@@ -285,10 +285,10 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     PumpUntil([] { return false; }, 500ms);
     ASSERT_EQ(sim.stop(5s), 0);
 
-    // The voice as it must stand: entry 12 with operator 1 one softer and
+    // The voice as it must stand: entry 12 with operator 1 one louder and
     // the new name.
     Bytes expected = Params(Bytes(received12.begin(), received12.end()));
-    expected[kOp1OutputLevel] = static_cast<Byte>(before - 1);
+    expected[kOp1OutputLevel] = static_cast<Byte>(before + 1);
     for (std::size_t c = 0; c < kNameLength; ++c) expected[param::Name1 + c] = static_cast<Byte>(kNewName[c]);
     ASSERT_EQ(before, received12[ParamPos(kOp1OutputLevel)]);
 

@@ -28,14 +28,23 @@ void Check(bool ok, const char* what) {
 
 constexpr std::array<const char*, 7> kEndings{".syx", ".v32", ".v01", ".mid", ".dx7", ".32", ".bin"};
 
-// One folder per process, so parallel fuzzing jobs do not share files.
+// One folder per process, so parallel fuzzing jobs do not share files;
+// removed when the run ends.
+struct TempFolder {
+    std::filesystem::path path;
+    TempFolder() {
+        path = std::filesystem::temp_directory_path() / ("voxmere-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
 const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        auto f = std::filesystem::temp_directory_path() / ("voxmere-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(f);
-        return f;
-    }();
-    return folder;
+    static const TempFolder folder;
+    return folder.path;
 }
 
 void CheckReport(const FileReport& r, std::span<const Byte> bytes, const std::string& ending) {

@@ -13,6 +13,14 @@ corpus=build-fuzz/corpus
 for t in $targets; do
   mkdir -p "$corpus/$t"
   cp ../shared/testdata/*.syx ../shared/testdata/*.mid "$corpus/$t/" 2>/dev/null || true
+  if [ "$t" = file_tool_fuzz ]; then
+    # Its first byte picks the name's ending: each real file under every ending.
+    for f in ../shared/testdata/*.syx ../shared/testdata/*.mid; do
+      for e in 0 1 2 3 4 5 6; do
+        { printf "\\$(printf %03o "$e")"; cat "$f"; } > "$corpus/$t/$(basename "$f").$e"
+      done
+    done
+  fi
   echo "=== $t for $seconds s ==="
   status=0
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

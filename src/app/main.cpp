@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
     // stand over the main window.
     QTimer::singleShot(0, &windows.form1, [&] {
         program.form1.load();
+        // For scripts/bench.sh only: VOXMERE_BENCH_OPEN_EDITOR=1 opens the
+        // editor on the edit area's voice, as EDIT MODE does, so the memory
+        // with the editor open can be measured without a click.
+        if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_EDITOR") == 1) program.form1.command13Click();
         host.refreshAll();
     });
     return QApplication::exec();

@@ -479,11 +479,12 @@ void Form2::command1Click() {
 
     // Every field is read before anything changes, so a field that is not
     // a number leaves the voice and the chart as they were.
-    std::string bad;
+    // The first text refused; an optional, since an empty box is refused too.
+    std::optional<std::string> bad;
     auto number = [&](const std::string& s, int lo, int hi) {
         const auto v = ParseNumber(s);
         if (!v) {
-            if (bad.empty()) bad = s;
+            if (!bad) bad = s;
             return lo;
         }
         return std::clamp(*v, lo, hi);
@@ -495,7 +496,7 @@ void Form2::command1Click() {
     case GroupPanel::Envelope: {
         std::array<int, 48> grid{};
         for (std::size_t n = 0; n < 48; ++n) grid[n] = number(text43[n], 0, 99);
-        if (!bad.empty()) break;
+        if (bad) break;
         for (std::size_t i = 0; i < 6; ++i)
             for (std::size_t k = 0; k < 8; ++k) {
                 const int v = grid[k * 6 + i];
@@ -517,7 +518,7 @@ void Form2::command1Click() {
                 if (g->rightField) right[j] = number(text44[j], g->min, g->max);
             }
         }
-        if (!bad.empty()) break;
+        if (bad) break;
         for (std::size_t i = 0; i < 6; ++i) {
             const std::size_t j = 5 - i;
             if (group == 8) {
@@ -541,7 +542,7 @@ void Form2::command1Click() {
     }
     case GroupPanel::Oscillator: {
         const int sync = number(text40, 0, 1);
-        if (!bad.empty()) break;
+        if (bad) break;
         for (std::size_t j = 0; j < 6; ++j) {
             values.oscMode[j + 1] = entry.oscMode[j] != 0 ? 1 : 0;
             chart(20)[5 - j] = OscModeText(values.oscMode[j + 1]);
@@ -565,7 +566,7 @@ void Form2::command1Click() {
     case GroupPanel::PitchEnvelope: {
         std::array<int, 8> v{};
         for (std::size_t n = 0; n < 8; ++n) v[n] = number(text41[n], 0, 99);
-        if (!bad.empty()) break;
+        if (bad) break;
         for (std::size_t k = 1; k <= 4; ++k) {
             values.pegRate[k] = I16(v[k - 1]);
             values.pegLevel[k] = I16(v[k + 3]);
@@ -578,7 +579,7 @@ void Form2::command1Click() {
     }
     case GroupPanel::Algorithm: {
         const int no = number(text40, 1, 32);
-        if (!bad.empty()) break;
+        if (bad) break;
         values.algorithmNo = I16(no);
         algorithmPictureFile = PictureFileName(no);
         picture1File = algorithmPictureFile;
@@ -589,7 +590,7 @@ void Form2::command1Click() {
     case GroupPanel::Value:
     case GroupPanel::OnOff: {
         const int v = number(text40, g->min, g->max);
-        if (!bad.empty()) break;
+        if (bad) break;
         *ValueOfGroup(values, group) = I16(v);
         std::string shown = PlainText(v);
         if (group == param::LfoKeySync) shown = LfoSyncText(v);
@@ -603,8 +604,8 @@ void Form2::command1Click() {
         break;
     }
     }
-    if (!bad.empty()) {
-        ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + bad + "」");
+    if (bad) {
+        ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + *bad + "」");
         return;
     }
 

@@ -572,6 +572,34 @@ TEST_F(Form2Test, AFieldThatIsNotANumberIsReportedAndNothingChanges) {
     EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「x7」");
 }
 
+// An emptied box used to be applied as the group's lowest value (found by
+// the editor fuzzer): it is refused like any other text that is no number.
+TEST_F(Form2Test, AnEmptiedValueBoxIsRefusedAndNothingIsSent) {
+    LoadInit();
+    form.controlClick("Label30");
+    form.text40 = "";
+    const Slot before = f.state.editBuffer;
+    const std::string shown = form.text8;
+    form.command1Click();
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_EQ(form.text8, shown);
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「」");
+}
+
+TEST_F(Form2Test, AnEmptiedEnvelopeBoxIsRefusedAndTheChartStays) {
+    LoadInit();
+    form.openGroup(0);
+    form.text43[7] = "";
+    const auto chart = form.rows;
+    form.command1Click();
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(form.rows, chart);
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「」");
+}
+
 TEST_F(Form2Test, ApplyBeforeAnyGroupIsOpenSendsNothing) {
     LoadInit();
     form.command1Click();

@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Start-up time and resident memory of the GUI program, offscreen.
+
+Start-up: wall time from exec to the start-up guide's box line on stderr
+(VOXMERE_AUTO_ANSWER=1 prints "BOX: title: text" where the box opens).
+Memory: VmRSS two seconds after the guide, with the editor opened by
+VOXMERE_BENCH_OPEN_EDITOR=1, and without it for comparison.
+"""
+import os
+import signal
+import statistics
+import subprocess
+import sys
+import threading
+import time
+
+GUIDE = "BOX: 最初に設定してください"
+
+
+def start(program, open_editor):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VOXMERE_AUTO_ANSWER="1")
+    env.pop("VOXMERE_BENCH_OPEN_EDITOR", None)
+    if open_editor:
+        env["VOXMERE_BENCH_OPEN_EDITOR"] = "1"
+    t0 = time.monotonic()
+    proc = subprocess.Popen([program, "--virtual-dx7"], env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    return proc, t0
+
+
+def wait_for_guide(proc, timeout=30.0):
+    """Seconds (monotonic) when the guide line arrived, and the list that
+    collects the rest of stderr as it is drained."""
+    seen = threading.Event()
+    when = []
+    lines = []
+
+    def read():
+        for raw in proc.stderr:
+            line = raw.decode("utf-8", "replace")
+            lines.append(line)
+            if not seen.is_set() and line.startswith(GUIDE):
+                when.append(time.monotonic())
+                seen.set()
+
+    threading.Thread(target=read, daemon=True).start()
+    if not seen.wait(timeout):
+        stop(proc)
+        sys.exit("no start-up guide within %.0f s; stderr:\n%s" % (timeout, "".join(lines)))
+    return when[0], lines
+
+
+def stop(proc):
+    proc.send_signal(signal.SIGTERM)
+    try:
+        proc.wait(10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+def rss_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise RuntimeError("no VmRSS")
+
+
+def main():
+    program = sys.argv[1] if len(sys.argv) > 1 else "build/program/voxmere"
+    runs = int(os.environ.get("STARTUP_RUNS", "10"))
+    times = []
+    for _ in range(runs):
+        proc, t0 = start(program, False)
+        times.append((wait_for_guide(proc)[0] - t0) * 1000.0)
+        stop(proc)
+    print("start-up to guide (ms), %d runs: %s" % (runs, " ".join("%.1f" % t for t in times)), flush=True)
+    print("start-up to guide median: %.1f ms (min %.1f, max %.1f)" %
+          (statistics.median(times), min(times), max(times)))
+    for open_editor in (False, True):
+        proc, _ = start(program, open_editor)
+        _, lines = wait_for_guide(proc)
+        time.sleep(2.0)
+        # Any box after the guide means the editor did not open as asked.
+        boxes = [l for l in lines if l.startswith("BOX: ") and not l.startswith(GUIDE)]
+        if proc.poll() is not None:
+            sys.exit("the program ended early (status %s)" % proc.returncode)
+        kib = rss_kib(proc.pid)
+        stop(proc)
+        if boxes:
+            sys.exit("unexpected box: %s" % boxes[0].strip())
+        print("resident memory %s: %.1f MiB (VmRSS %d kB)" %
+              ("with the editor open" if open_editor else "main window only", kib / 1024.0, kib))
+
+
+if __name__ == "__main__":
+    main()

@@ -29,16 +29,10 @@ namespace vox {
 
 // --- Controls --------------------------------------------------------------
 
-// A read-only chart field: a click selects its group.
-class ClickField : public QLineEdit {
+// A control that reports a left click to its handler.
+template <class Base> class Clickable : public Base {
 public:
-    explicit ClickField(QWidget* parent) : QLineEdit(parent) {
-        setReadOnly(true);
-        setAlignment(Qt::AlignCenter);
-        setFocusPolicy(Qt::NoFocus);
-        setCursor(Qt::PointingHandCursor);
-        setTextMargins(0, 0, 0, 0);
-    }
+    using Base::Base;
     std::function<void()> onClick;
 
 protected:
@@ -47,17 +41,23 @@ protected:
     }
 };
 
-// A label that reacts to a click (the caption-less headings, Label30...).
-class ClickLabel : public QLabel {
+// A read-only chart field: a click selects its group.
+class ClickField : public Clickable<QLineEdit> {
 public:
-    ClickLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    explicit ClickField(QWidget* parent) : Clickable<QLineEdit>(parent) {
+        setReadOnly(true);
+        setAlignment(Qt::AlignCenter);
+        setFocusPolicy(Qt::NoFocus);
         setCursor(Qt::PointingHandCursor);
+        setTextMargins(0, 0, 0, 0);
     }
-    std::function<void()> onClick;
+};
 
-protected:
-    void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && onClick) onClick();
+// A label that reacts to a click (the caption-less headings, Label30...).
+class ClickLabel : public Clickable<QLabel> {
+public:
+    ClickLabel(const QString& caption, QWidget* parent) : Clickable<QLabel>(caption, parent) {
+        setCursor(Qt::PointingHandCursor);
     }
 };
 

@@ -12,10 +12,10 @@ cmake --build build-fuzz -j"$(nproc)" --target $targets
 corpus=build-fuzz/corpus
 for t in $targets; do
   mkdir -p "$corpus/$t"
-  cp ../shared/testdata/*.syx ../shared/testdata/*.mid "$corpus/$t/" 2>/dev/null || true
+  cp tests/data/*.syx tests/data/*.mid "$corpus/$t/" 2>/dev/null || true
   if [ "$t" = file_tool_fuzz ]; then
     # Its first byte picks the name's ending: each real file under every ending.
-    for f in ../shared/testdata/*.syx ../shared/testdata/*.mid; do
+    for f in tests/data/*.syx tests/data/*.mid; do
       for e in 0 1 2 3 4 5 6; do
         { printf "\\$(printf %03o "$e")"; cat "$f"; } > "$corpus/$t/$(basename "$f").$e"
       done

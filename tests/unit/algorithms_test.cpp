@@ -22,7 +22,7 @@ struct FactLine {
 
 // The shared fact sheet the pictures must agree with, read independently.
 std::vector<FactLine> ReadFactSheet() {
-    const auto file = std::filesystem::path(VOXMERE_TESTDATA).parent_path() / "dx7-algorithms.md";
+    const auto file = std::filesystem::path(VOXMERE_TESTDATA) / "facts" / "dx7-algorithms.md";
     std::ifstream in(file);
     std::vector<FactLine> facts(32);
     std::string line;

@@ -3,6 +3,8 @@
 // test's own, a small RtMidi client, and deadlines so that a hang fails
 // fast instead of stalling the run.
 
+#include "../common/test_files.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <gtest/gtest.h>
@@ -50,29 +52,13 @@ inline std::string ReadText(const std::filesystem::path& file) {
     return text.str();
 }
 
-inline Bytes ReadBytes(const std::filesystem::path& file) {
-    const std::string text = ReadText(file);
-    return Bytes(text.begin(), text.end());
-}
+// For files that must be there: a missing one fails the test by name.
+inline Bytes ReadBytes(const std::filesystem::path& file) { return test::ReadFileContents(file); }
 
 // A temporary folder, removed with everything in it.
-class TempDir {
+class TempDir : public test::ScratchFolder {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "voxmere-e2e-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
+    TempDir() : ScratchFolder("e2e") {}
 };
 
 // A child process, its output in files; stopped with SIGTERM, then SIGKILL,

@@ -1,5 +1,7 @@
 // GIVEN / WHEN / THEN tests that run the built voxmere-tool as a user or a
 // script would: its output, its JSON and its exit status.
+#include "../common/test_files.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -21,10 +23,7 @@ struct ToolResult {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string Slurp(const fs::path& file) { return vox::test::ReadFileText(file); }
 
 std::string Quote(const std::string& s) {
     std::string q = "'";
@@ -35,14 +34,6 @@ std::string Quote(const std::string& s) {
 class ToolTest : public ::testing::Test {
 protected:
     ToolTest() {
-        folder = fs::temp_directory_path() /
-                 (std::string("voxmere-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    ~ToolTest() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
     }
 
     ToolResult run(const std::vector<std::string>& args) {
@@ -59,7 +50,8 @@ protected:
 
     static std::string Data(const std::string& name) { return (fs::path(VOXMERE_TESTDATA) / name).string(); }
 
-    fs::path folder;
+    vox::test::ScratchFolder scratch{"tool"};
+    fs::path folder = scratch.path();
 };
 
 // What each shared file is, from what its README line says of it.

@@ -1,6 +1,8 @@
 // GIVEN / WHEN / THEN tests of the algorithm table and its drawing layout.
 #include "editor/algorithms.h"
 
+#include "../common/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +25,7 @@ struct FactLine {
 // The shared fact sheet the pictures must agree with, read independently.
 std::vector<FactLine> ReadFactSheet() {
     const auto file = std::filesystem::path(VOXMERE_TESTDATA) / "facts" / "dx7-algorithms.md";
-    std::ifstream in(file);
+    std::istringstream in(vox::test::ReadFileText(file));
     std::vector<FactLine> facts(32);
     std::string line;
     const std::regex head(R"(^\s+(\d+): (.*)$)");

@@ -25,10 +25,7 @@ using Bytes = std::vector<Byte>;
 
 const fs::path kTestData = VOXMERE_TESTDATA;
 
-Bytes ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+Bytes ReadBytes(const fs::path& file) { return test::ReadFileContents(file); }
 
 void WriteBytes(const fs::path& file, const Bytes& bytes) {
     std::ofstream out(file, std::ios::binary);
@@ -63,17 +60,12 @@ struct Snapshot {
 class FileDialogsTest : public ::testing::Test {
 protected:
     FileDialogsTest() {
-        folder = fs::temp_directory_path() /
-                 ("voxmere-dialogs-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
         fs::create_directories(folder / "32voice");
         fs::create_directories(folder / "1voice");
         f.state.programFolder = folder;
         f.out.open(); // as after start-up
         for (FileDialogForm* d : dialogs()) d->volumeSource = [] { return std::vector<std::string>{"/"}; };
     }
-    ~FileDialogsTest() override { fs::remove_all(folder); }
 
     std::array<FileDialogForm*, 4> dialogs() {
         return {&f.program.form3, &f.program.form4, &f.program.form5, &f.program.form6};
@@ -112,7 +104,8 @@ protected:
         return texts;
     }
 
-    fs::path folder;
+    test::ScratchFolder scratch{"dialogs"};
+    fs::path folder = scratch.path();
     ProgramFixture f;
 };
 

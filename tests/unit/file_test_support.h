@@ -13,10 +13,7 @@
 
 namespace vox::test {
 
-inline std::vector<Byte> ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<Byte>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline std::vector<Byte> ReadBytes(const std::filesystem::path& file) { return ReadFileContents(file); }
 
 inline void WriteBytes(const std::filesystem::path& file, const std::vector<Byte>& bytes) {
     std::ofstream out(file, std::ios::binary);
@@ -70,20 +67,11 @@ struct MemorySnapshot {
 class FileFixture : public ::testing::Test {
 protected:
     FileFixture() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("voxmere-files-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder / "32voice");
         std::filesystem::create_directories(folder / "1voice");
         f.state.programFolder = folder;
         f.out.open();
     }
-    ~FileFixture() override {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
-
     Program& program() { return f.program; }
     std::filesystem::path bankFolder() const { return folder / "32voice"; }
     std::filesystem::path voiceFolder() const { return folder / "1voice"; }
@@ -105,7 +93,8 @@ protected:
         f.program.form1.list4.add("163");
     }
 
-    std::filesystem::path folder;
+    ScratchFolder scratch{"files"};
+    std::filesystem::path folder = scratch.path();
     ProgramFixture f;
 };
 

@@ -18,16 +18,13 @@ class Form2Test : public ::testing::Test {
 protected:
     test::ProgramFixture f;
     Form2& form = f.program.form2;
-    std::filesystem::path folder;
+    test::ScratchFolder scratch{"form2"};
+    std::filesystem::path folder = scratch.path();
 
     void SetUp() override {
         f.out.open();
-        folder = std::filesystem::temp_directory_path() /
-                 ("voxmere-form2-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(folder);
         f.state.programFolder = folder;
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     // Puts a voice into a slot, as the main window leaves it, and loads the editor.
     void LoadVoice(int slot, const Slot& voice, const std::string& listText) {

@@ -15,16 +15,10 @@ using test::ProgramFixture;
 class StartupTest : public ::testing::Test {
 protected:
     StartupTest() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("voxmere-startup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
         f.state.programFolder = folder;
     }
     ~StartupTest() override {
         std::filesystem::current_path(std::filesystem::temp_directory_path());
-        std::filesystem::remove_all(folder);
     }
     void writeInitFile(std::size_t bytes) {
         const Slot init = InitialVoice();
@@ -32,7 +26,8 @@ protected:
         out.write(reinterpret_cast<const char*>(init.data()), static_cast<std::streamsize>(bytes));
     }
 
-    std::filesystem::path folder;
+    test::ScratchFolder scratch{"startup"};
+    std::filesystem::path folder = scratch.path();
     ProgramFixture f;
 };
 

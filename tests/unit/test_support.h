@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "librarian/program.h"
 #include "midi/midi_port.h"
+#include "../common/test_files.h"
 
 #include <deque>
 #include <filesystem>

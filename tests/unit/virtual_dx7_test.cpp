@@ -1,6 +1,7 @@
 // The virtual DX7: every reply, every refusal, every fault switch.
 #include "midi/midi_output.h"
 #include "midi/virtual_dx7.h"
+#include "../common/test_files.h"
 #include "voice/bank_format.h"
 #include "voice/init_voice.h"
 
@@ -52,10 +53,7 @@ protected:
     }
 };
 
-Bytes ReadFile(const std::string& name) {
-    std::ifstream in(std::string(VOXMERE_TESTDATA) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+Bytes ReadFile(const std::string& name) { return test::ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / name); }
 
 Bytes ParameterChange(int number, int value) {
     return {0xF0, 0x43, 0x10, static_cast<Byte>(number >> 7), static_cast<Byte>(number & 0x7F),

@@ -151,6 +151,10 @@ private:
     void stopReceive(const char* reason);
 
     Program& program_;
+    // The SOUND LIST as it stood before a receive emptied it: put back when
+    // the receive ends without all 32 voices.
+    ListBoxState list3BeforeReceive_;
+    bool list3EmptiedByReceive_ = false;
 };
 
 } // namespace vox

@@ -74,6 +74,10 @@ void Form1::command4Click() {
     // (the answer to an earlier program change) must be handled, and only
     // logged, before the receive starts, or every slot would be one off.
     host.processEvents();
+    // A restart finds the list emptied by the run it replaces; the list to
+    // put back is still the one from before that run.
+    if (!list3EmptiedByReceive_ || !list3.items.empty()) list3BeforeReceive_ = list3;
+    list3EmptiedByReceive_ = true;
     list1.clear();
     list2.clear();
     list3.clear();
@@ -149,7 +153,10 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
             const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
                                                             program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) rebuildSoundList();
+            if (outcome == StoreOutcome::Complete) {
+                list3EmptiedByReceive_ = false;
+                rebuildSoundList();
+            }
         }
         break;
     }
@@ -178,6 +185,10 @@ void Form1::stopReceive(const char* reason) {
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);
     progressBar1.visible = false;
+    // The bank was not touched; the list shows it again, unless something
+    // else (a bank load, the chooser) has filled the list meanwhile.
+    if (list3EmptiedByReceive_ && list3.items.empty()) list3 = list3BeforeReceive_;
+    list3EmptiedByReceive_ = false;
     MessageBoxSpec box;
     box.text = std::string(reason) + form1_text::kReceivedCountBefore + std::to_string(arrived) +
                form1_text::kReceivedCountAfter;

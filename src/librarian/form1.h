@@ -73,6 +73,26 @@ inline constexpr const char* kNo32Voices = "No 32voice data";
 inline constexpr const char* kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
 inline constexpr const char* kTransmitConfirmTitle = "デ－タ変更確認";
 inline constexpr const char* kTransmitDone = "転送完了";
+inline constexpr const char* kTransmitNoPort =
+    "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
+    "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
+
+// Start-up without a working port: after the error boxes, how to get one.
+inline constexpr const char* kPortHintTitle = "ＭＩＤＩポートの選び方";
+inline constexpr const char* kPortHint =
+    "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
+    "--midi-out と --midi-in にポート名を付けて起動してください。"
+    "使えるポートは voxmere --list-ports で一覧できます。\n\n"
+    "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
+
+// The MIDI menu: a chosen port that did not open.
+inline constexpr const char* kOutPortFailedBefore = "MIDI出力ポート「";
+inline constexpr const char* kInPortFailedBefore = "MIDI入力ポート「";
+inline constexpr const char* kPortFailedAfter = "」を開けませんでした。";
+inline constexpr const char* kPortKeptBefore = "これまでどおり「";
+inline constexpr const char* kPortKeptAfter = "」を使います。";
+inline constexpr const char* kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
+inline constexpr const char* kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
 
 // Ending a receive that did not complete.
 inline constexpr const char* kCancelReceive = "受信中止";
@@ -92,6 +112,8 @@ int AuditionProgram(const std::string& text);
 
 // The start-up guide: line 0, then each further line after two CRs.
 std::string StartupGuideText();
+
+enum class MidiDirection { Out, In };
 
 class Form1 {
 public:
@@ -136,6 +158,9 @@ public:
     // Run from every message-loop pass: ends a receive the DX7 stopped
     // answering.
     void checkReceiveTimeout();
+    // The MIDI menu: the user chose port `name`; `opened` says whether it
+    // opened, `inUse` is the port connected now ("" for none).
+    void midiPortChosen(MidiDirection direction, const std::string& name, bool opened, const std::string& inUse);
 
     ReceiveHook receiveHook;
 

@@ -484,5 +484,47 @@ TEST_F(BankTransmit, CancelOnTheConfirmationSendsNothing) {
     EXPECT_EQ(form1.progressBar2.value, 0);
 }
 
+const std::string kTransmitNoPort = "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
+                                   "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
+
+TEST_F(BankTransmit, WithNoOutputPortSaysTheBankWasNotSentAndSendsNothing) {
+    // GIVEN a full SOUND LIST and no output port open
+    f.out.close();
+    // WHEN Command8 is clicked
+    form1.command8Click();
+    // THEN no question about overwriting the DX7, no "転送完了", nothing sent
+    EXPECT_EQ(f.host.boxTexts(), Lines{kTransmitNoPort});
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_FALSE(form1.progressBar2.visible);
+}
+
+TEST_F(BankTransmit, WithTheOutputClosedDuringTheConfirmationSaysTheBankWasNotSent) {
+    // GIVEN the output port goes away while the confirmation is up
+    struct ClosingHost : TestHost {
+        RecordingOutPort* out = nullptr;
+        MsgResult messageBox(const MessageBoxSpec& box) override {
+            if (box.buttons == MsgButtons::OkCancel) out->close();
+            return TestHost::messageBox(box);
+        }
+    };
+    ProgramState state;
+    ClosingHost host;
+    RecordingOutPort out;
+    TestInPort in;
+    host.out = &out;
+    state.midiOut = &out;
+    state.midiIn = &in;
+    Program program(state, host);
+    out.open();
+    program.form1.rebuildSoundList();
+    // WHEN the user answers OK
+    program.form1.command8Click();
+    // THEN the last box says nothing was sent, and nothing was
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, kTransmitNoPort);
+    EXPECT_TRUE(out.sent.empty());
+    EXPECT_FALSE(program.form1.progressBar2.visible);
+}
+
 } // namespace
 } // namespace vox::test

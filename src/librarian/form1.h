@@ -124,7 +124,8 @@ public:
     std::string text1 = "1";  // audition program number
     std::string text2;        // the edit area
     std::string command2Caption = form1_text::kCommand2Start;
-    ProgressBarState progressBar1, progressBar2;
+    // Hidden from the start, so they never show behind the start-up boxes.
+    ProgressBarState progressBar1{.visible = false}, progressBar2{.visible = false};
     bool enabled = true;
 
     // --- Start-up, help, end ---

@@ -116,6 +116,13 @@ TEST_F(StartupTest, WithOnlyTheInputMissingTheHintFollowsItsErrorBox) {
     EXPECT_EQ(f.out.sent.size(), 2u) << "the initial voice still goes out";
 }
 
+TEST_F(StartupTest, ProgressBarsAreHiddenBeforeTheStartUpBoxesShow) {
+    // GIVEN a main window not yet loaded THEN its progress bars are already
+    // hidden, so the view drawn behind the guide shows neither
+    EXPECT_FALSE(f.program.form1.progressBar1.visible);
+    EXPECT_FALSE(f.program.form1.progressBar2.visible);
+}
+
 TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
     f.program.form1.load();
     EXPECT_TRUE(std::filesystem::exists(folder / "INITdata.v01"));

@@ -21,15 +21,47 @@ namespace {
 std::atomic<bool> g_stopRequested{false};
 void OnStopSignal(int) { g_stopRequested = true; }
 
+// The options, defined once for the help text and for the run.
+struct CommandLine {
+    QCommandLineParser parser;
+    const QCommandLineOption out{"midi-out", "Output port: its name or a unique part of it.", "NAME"};
+    const QCommandLineOption in{"midi-in", "Input port: its name or a unique part of it.", "NAME"};
+    const QCommandLineOption api{"midi-api", "RtMidi API: alsa or jack (default: the first that works).", "API"};
+    const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
+    const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
+
+    CommandLine() {
+        parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
+        parser.addHelpOption();
+        parser.addOptions({out, in, api, virtualDx7, listPorts});
+    }
+};
+
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--") return false;
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all") return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // Listing needs no display, so it comes before the application.
+    // Listing and help need no display, so they come before the windows'
+    // application: a terminal without X or Wayland must get them too.
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--list-ports") {
             std::fputs(vox::ListPortsText().c_str(), stdout);
             return 0;
         }
+    }
+    if (AsksForHelp(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        CommandLine commandLine;
+        commandLine.parser.process(core); // prints the help and exits
+        return 0;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("VOXMERE");
@@ -38,15 +70,8 @@ int main(int argc, char** argv) {
     font.setPixelSize(11);
     QApplication::setFont(font);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
-    parser.addHelpOption();
-    const QCommandLineOption outOption("midi-out", "Output port: its name or a unique part of it.", "NAME");
-    const QCommandLineOption inOption("midi-in", "Input port: its name or a unique part of it.", "NAME");
-    const QCommandLineOption apiOption("midi-api", "RtMidi API: alsa or jack (default: the first that works).", "API");
-    const QCommandLineOption virtualOption("virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports.");
-    const QCommandLineOption listOption("list-ports", "Print the MIDI ports of each API and exit.");
-    parser.addOptions({outOption, inOption, apiOption, virtualOption, listOption});
+    CommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
     parser.process(app);
 
     vox::ProgramState state;
@@ -58,10 +83,10 @@ int main(int argc, char** argv) {
     // Real ports, or the built-in instrument; ports that never open when
     // nothing can be set up.
     vox::MidiOptions options;
-    options.out = parser.value(outOption).toStdString();
-    options.in = parser.value(inOption).toStdString();
-    options.api = parser.value(apiOption).toStdString();
-    options.virtualDx7 = parser.isSet(virtualOption);
+    options.out = parser.value(commandLine.out).toStdString();
+    options.in = parser.value(commandLine.in).toStdString();
+    options.api = parser.value(commandLine.api).toStdString();
+    options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
     for (const auto& problem : wiring.problems) std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     vox::NullOutPort nullOut;

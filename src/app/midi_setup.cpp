@@ -25,8 +25,8 @@ MidiMenuModel MidiMenuFor(MidiWiring& wiring) {
         [&wiring] { return wiring.inputNames(); },
         [&wiring] { return wiring.currentOutput(); },
         [&wiring] { return wiring.currentInput(); },
-        [&wiring](const std::string& name) { wiring.chooseOutput(name); },
-        [&wiring](const std::string& name) { wiring.chooseInput(name); },
+        [&wiring](const std::string& name) { return wiring.chooseOutput(name); },
+        [&wiring](const std::string& name) { return wiring.chooseInput(name); },
     };
 }
 

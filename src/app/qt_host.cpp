@@ -60,6 +60,9 @@ MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
         return box.buttons == MsgButtons::YesNo || box.buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
                                                                                           : MsgResult::Ok;
     }
+    // The windows behind the box show what the handler has set so far (a
+    // progress bar it has just hidden, a list it has just filled).
+    refreshAll();
     QMessageBox mb(QApplication::activeWindow());
     mb.setWindowTitle(title);
     mb.setText(BoxText(box.text));

@@ -15,7 +15,9 @@ class MidiOutPort;
 class MidiInPort;
 
 // Bank receive from the DX7: the first pass stores by arrival order, retry
-// passes re-request the broken slots.
+// passes re-request the broken slots. Voices are gathered in `staging` and
+// reach the VoiceTable only when all 32 are good, so a receive that is
+// cancelled, times out or loses a dump leaves the bank as it was.
 struct BankReceiveState {
     std::int16_t recvMode = 0;  // 0 idle, 1 first pass, 2 retry pass
     std::int16_t recvSlot = 0;
@@ -27,6 +29,7 @@ struct BankReceiveState {
     double lastActivitySeconds = 0;  // monotonic time of the last request or dump
     bool passRequested = false;      // every request of the running pass is out
     int generation = 0;              // bumped by each start, restart and end
+    VoiceTable staging;              // slots 1..32 as received this run
 };
 
 struct ProgramState {

@@ -2,6 +2,7 @@
 
 #include "librarian/program.h"
 #include "midi/midi_output.h"
+#include "midi/midi_port.h"
 
 #include <fstream>
 #include <system_error>
@@ -61,6 +62,14 @@ void Form1::load() {
 
     OpenMidiOut(state, host);
     startInputAtLoad();
+    // The boxes above only say that a port failed; say how to get one.
+    if (!MidiOutIsOpen(state) || !state.midiIn || !state.midiIn->isOpen()) {
+        MessageBoxSpec hint;
+        hint.text = form1_text::kPortHint;
+        hint.icon = MsgIcon::Information;
+        hint.title = form1_text::kPortHintTitle;
+        host.messageBox(hint);
+    }
 
     Slot& slot0 = state.voiceTable[0];
     ReadInitialVoice(state.programFolder / form1_text::kInitFile, slot0);

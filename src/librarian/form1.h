@@ -73,6 +73,26 @@ inline constexpr const char* kNo32Voices = "No 32voice data";
 inline constexpr const char* kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
 inline constexpr const char* kTransmitConfirmTitle = "デ－タ変更確認";
 inline constexpr const char* kTransmitDone = "転送完了";
+inline constexpr const char* kTransmitNoPort =
+    "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
+    "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
+
+// Start-up without a working port: after the error boxes, how to get one.
+inline constexpr const char* kPortHintTitle = "ＭＩＤＩポートの選び方";
+inline constexpr const char* kPortHint =
+    "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
+    "--midi-out と --midi-in にポート名を付けて起動してください。"
+    "使えるポートは voxmere --list-ports で一覧できます。\n\n"
+    "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
+
+// The MIDI menu: a chosen port that did not open.
+inline constexpr const char* kOutPortFailedBefore = "MIDI出力ポート「";
+inline constexpr const char* kInPortFailedBefore = "MIDI入力ポート「";
+inline constexpr const char* kPortFailedAfter = "」を開けませんでした。";
+inline constexpr const char* kPortKeptBefore = "これまでどおり「";
+inline constexpr const char* kPortKeptAfter = "」を使います。";
+inline constexpr const char* kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
+inline constexpr const char* kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
 
 // Ending a receive that did not complete.
 inline constexpr const char* kCancelReceive = "受信中止";
@@ -93,6 +113,8 @@ int AuditionProgram(const std::string& text);
 // The start-up guide: line 0, then each further line after two CRs.
 std::string StartupGuideText();
 
+enum class MidiDirection { Out, In };
+
 class Form1 {
 public:
     explicit Form1(Program& program) : program_(program) {}
@@ -102,7 +124,8 @@ public:
     std::string text1 = "1";  // audition program number
     std::string text2;        // the edit area
     std::string command2Caption = form1_text::kCommand2Start;
-    ProgressBarState progressBar1, progressBar2;
+    // Hidden from the start, so they never show behind the start-up boxes.
+    ProgressBarState progressBar1{.visible = false}, progressBar2{.visible = false};
     bool enabled = true;
 
     // --- Start-up, help, end ---
@@ -136,6 +159,9 @@ public:
     // Run from every message-loop pass: ends a receive the DX7 stopped
     // answering.
     void checkReceiveTimeout();
+    // The MIDI menu: the user chose port `name`; `opened` says whether it
+    // opened, `inUse` is the port connected now ("" for none).
+    void midiPortChosen(MidiDirection direction, const std::string& name, bool opened, const std::string& inUse);
 
     ReceiveHook receiveHook;
 
@@ -151,6 +177,10 @@ private:
     void stopReceive(const char* reason);
 
     Program& program_;
+    // The SOUND LIST as it stood before a receive emptied it: put back when
+    // the receive ends without all 32 voices.
+    ListBoxState list3BeforeReceive_;
+    bool list3EmptiedByReceive_ = false;
 };
 
 } // namespace vox

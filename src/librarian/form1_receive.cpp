@@ -74,6 +74,10 @@ void Form1::command4Click() {
     // (the answer to an earlier program change) must be handled, and only
     // logged, before the receive starts, or every slot would be one off.
     host.processEvents();
+    // A restart finds the list emptied by the run it replaces; the list to
+    // put back is still the one from before that run.
+    if (!list3EmptiedByReceive_ || !list3.items.empty()) list3BeforeReceive_ = list3;
+    list3EmptiedByReceive_ = true;
     list1.clear();
     list2.clear();
     list3.clear();
@@ -105,6 +109,12 @@ void Form1::command8Click() {
         ShowMessage(host, form1_text::kNo32Voices);
         return;
     }
+    // Without an output the bulk dump would go nowhere; never ask to
+    // overwrite the DX7's memory, nor say it was done.
+    if (!MidiOutIsOpen(state)) {
+        ShowMessage(host, form1_text::kTransmitNoPort);
+        return;
+    }
     MessageBoxSpec confirm;
     confirm.text = form1_text::kTransmitConfirm;
     confirm.buttons = MsgButtons::OkCancel;
@@ -117,6 +127,8 @@ void Form1::command8Click() {
     progressBar2.value = 0;
     const BulkMessage bulk = BuildBulkMessage(state.voiceTable);
     progressBar2.value = 1;
+    // The port may have been closed while the confirmation was up.
+    const bool sent = MidiOutIsOpen(state);
     SendLongMessage(state, host, bulk);
     progressBar2.value = 2;
     SendShortMessage(state, kProgramChange, 1, 0);
@@ -124,7 +136,28 @@ void Form1::command8Click() {
     SendShortMessage(state, kProgramChange, 0, 0);
     progressBar2.value = 4;
     progressBar2.visible = false;
-    ShowMessage(host, form1_text::kTransmitDone);
+    ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
+}
+
+void Form1::midiPortChosen(MidiDirection direction, const std::string& name, bool opened, const std::string& inUse) {
+    if (opened) return;
+    ProgramState& state = program_.state;
+    const bool output = direction == MidiDirection::Out;
+    std::string text = (output ? form1_text::kOutPortFailedBefore : form1_text::kInPortFailedBefore) + name +
+                       form1_text::kPortFailedAfter;
+    if (!inUse.empty()) {
+        text += form1_text::kPortKeptBefore + inUse + form1_text::kPortKeptAfter;
+    } else {
+        text += output ? form1_text::kOutputNowClosed : form1_text::kInputNowClosed;
+        // The input lost its connection: close it for good, so that 開始
+        // opens it again instead of failing to close it.
+        if (!output && state.midiIn && state.midiIn->isOpen() && CloseMidiIn(state.midiIn, receiveHook))
+            command2Caption = form1_text::kCommand2Start;
+    }
+    MessageBoxSpec box;
+    box.text = text;
+    box.icon = MsgIcon::Exclamation;
+    program_.host.messageBox(box);
 }
 
 void Form1::receiveMidiEvent(const MidiInEvent& event) {
@@ -149,7 +182,10 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
             const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
                                                             program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) rebuildSoundList();
+            if (outcome == StoreOutcome::Complete) {
+                list3EmptiedByReceive_ = false;
+                rebuildSoundList();
+            }
         }
         break;
     }
@@ -178,6 +214,10 @@ void Form1::stopReceive(const char* reason) {
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);
     progressBar1.visible = false;
+    // The bank was not touched; the list shows it again, unless something
+    // else (a bank load, the chooser) has filled the list meanwhile.
+    if (list3EmptiedByReceive_ && list3.items.empty()) list3 = list3BeforeReceive_;
+    list3EmptiedByReceive_ = false;
     MessageBoxSpec box;
     box.text = std::string(reason) + form1_text::kReceivedCountBefore + std::to_string(arrived) +
                form1_text::kReceivedCountAfter;

@@ -209,10 +209,12 @@ void Form1View::buildMenus() {
 
 void Form1View::fillMidiMenu(QMenu* menu) {
     menu->clear();
-    auto addPorts = [&](const QString& title, const std::function<std::vector<std::string>()>& list,
+    auto addPorts = [&](const QString& title, MidiDirection direction,
+                        const std::function<std::vector<std::string>()>& list,
                         const std::function<std::string()>& current,
-                        const std::function<void(const std::string&)>& choose) {
+                        const std::function<bool(const std::string&)>& choose) {
         QMenu* sub = menu->addMenu(title);
+        sub->setObjectName(direction == MidiDirection::Out ? "mnu_midiOutMenu" : "mnu_midiInMenu");
         auto* group = new QActionGroup(sub);
         const std::vector<std::string> names = list ? list() : std::vector<std::string>{};
         const std::string now = current ? current() : std::string{};
@@ -222,14 +224,17 @@ void Form1View::fillMidiMenu(QMenu* menu) {
             a->setCheckable(true);
             a->setChecked(name == now);
             group->addAction(a);
-            connect(a, &QAction::triggered, this, [this, choose, name] {
-                if (choose) choose(name);
+            connect(a, &QAction::triggered, this, [this, direction, current, choose, name] {
+                const bool opened = choose && choose(name);
+                form_.midiPortChosen(direction, name, opened, current ? current() : std::string{});
                 after();
             });
         }
     };
-    addPorts("出力ポート", midiMenuModel_.outputs, midiMenuModel_.currentOutput, midiMenuModel_.chooseOutput);
-    addPorts("入力ポート", midiMenuModel_.inputs, midiMenuModel_.currentInput, midiMenuModel_.chooseInput);
+    addPorts("出力ポート", MidiDirection::Out, midiMenuModel_.outputs, midiMenuModel_.currentOutput,
+             midiMenuModel_.chooseOutput);
+    addPorts("入力ポート", MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
+             midiMenuModel_.chooseInput);
     menu->addSeparator();
     QAction* monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");

@@ -29,8 +29,9 @@ struct MidiMenuModel {
     std::function<std::vector<std::string>()> inputs;
     std::function<std::string()> currentOutput;
     std::function<std::string()> currentInput;
-    std::function<void(const std::string&)> chooseOutput;
-    std::function<void(const std::string&)> chooseInput;
+    // Re-wire to the port of that name; false when it did not open.
+    std::function<bool(const std::string&)> chooseOutput;
+    std::function<bool(const std::string&)> chooseInput;
 };
 
 class Form1View : public QMainWindow {

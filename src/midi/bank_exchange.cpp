@@ -47,7 +47,7 @@ StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
     const bool good = target >= 1 && target <= static_cast<int>(kBankSlots) &&
                       IsCompleteVoiceDump(buffer.first(std::min(recorded, kImageSize)));
     if (good) {
-        Slot& slot = state.voiceTable[static_cast<std::size_t>(target)];
+        Slot& slot = r.staging[static_cast<std::size_t>(target)];
         std::copy(buffer.begin(), buffer.begin() + kImageSize, slot.begin());
         ++r.storedThisRun;
     }
@@ -77,6 +77,9 @@ StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
     }
     lists.list2.add(std::to_string(r.retryCount + 10));
     EndReceive(r);
+    // Every slot of the bank now holds a good dump of this run.
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        std::copy(r.staging[n].begin(), r.staging[n].begin() + kImageSize, state.voiceTable[n].begin());
     return StoreOutcome::Complete;
 }
 

@@ -33,11 +33,13 @@ bool ReceiveTimedOut(const BankReceiveState& receive, double now);
 enum class StoreOutcome {
     PassOn,       // the pass goes on
     RetryStarted, // the broken voices were requested again
-    Complete,     // all 32 are in; the SOUND LIST may be filled
+    Complete,     // all 32 are in the bank; the SOUND LIST may be filled
 };
 
 // Stores one returned buffer by arrival order. `recorded` is the number of
-// bytes that arrived; only a complete dump is taken into its slot.
+// bytes that arrived; only a complete dump is taken into its slot of the
+// staging table. When the last awaited voice is good, slots 1..32 of the
+// staging table are copied into the VoiceTable at once.
 StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
                                 std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now);
 

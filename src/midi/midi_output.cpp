@@ -14,16 +14,18 @@ void CloseMidiOut(ProgramState& state) {
     if (state.midiOut) state.midiOut->close();
 }
 
+bool MidiOutIsOpen(const ProgramState& state) { return state.midiOut && state.midiOut->isOpen(); }
+
 void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
-    if (state.midiOut && state.midiOut->isOpen())
+    if (MidiOutIsOpen(state))
         state.midiOut->sendShort(status, data1 & 0x7F, data2 & 0x7F);
 }
 
 void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message) {
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
-    if (state.midiOut && state.midiOut->isOpen()) state.midiOut->sendSysEx(message);
+    if (MidiOutIsOpen(state)) state.midiOut->sendSysEx(message);
     host.processEvents();
 }
 

@@ -14,6 +14,8 @@ inline constexpr const char* kMidiOutOpenFailed = "MIDI out デバイスオー�
 // and carries on without output.
 void OpenMidiOut(ProgramState& state, Host& host);
 void CloseMidiOut(ProgramState& state);
+// True when sends reach a port; without one every send is dropped.
+bool MidiOutIsOpen(const ProgramState& state);
 
 void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2);
 

@@ -45,25 +45,44 @@ MidiWiring WireMidi(const MidiOptions& options, Clock clock, std::function<void(
 
 std::vector<std::string> MidiWiring::outputNames() const {
     if (dx7) return {kVirtualDx7PortName};
-    return api.empty() ? std::vector<std::string>{} : ListMidiOutputs(api);
+    return api.empty() ? std::vector<std::string>{} : WithoutOwnPorts(ListMidiOutputs(api));
 }
 
 std::vector<std::string> MidiWiring::inputNames() const {
     if (dx7) return {kVirtualDx7PortName};
-    return api.empty() ? std::vector<std::string>{} : ListMidiInputs(api);
+    return api.empty() ? std::vector<std::string>{} : WithoutOwnPorts(ListMidiInputs(api));
 }
 
-std::string MidiWiring::currentOutput() const { return out && out->isOpen() ? out->name() : std::string{}; }
-std::string MidiWiring::currentInput() const { return in && in->isOpen() ? in->name() : std::string{}; }
+std::string MidiWiring::currentOutput() const {
+    if (!out || !out->isOpen()) return {};
+    if (const auto* rt = dynamic_cast<const RtMidiOutPort*>(out.get())) return rt->connected();
+    return out->name();
+}
+
+std::string MidiWiring::currentInput() const {
+    // An input that lost its connection on a failed re-wire still counts
+    // as open for the receive window; only a connected port is current.
+    if (!in || !in->isOpen()) return {};
+    if (const auto* rt = dynamic_cast<const RtMidiInPort*>(in.get())) return rt->connected();
+    return in->name();
+}
 
 bool MidiWiring::chooseOutput(const std::string& name) {
-    if (auto* rt = dynamic_cast<RtMidiOutPort*>(out.get())) return rt->retarget(name);
-    return out && name == out->name();
+    auto* rt = dynamic_cast<RtMidiOutPort*>(out.get());
+    if (!rt) return out && name == out->name();
+    const std::string before = currentOutput();
+    if (rt->retarget(name)) return true;
+    if (!before.empty()) rt->retarget(before);
+    return false;
 }
 
 bool MidiWiring::chooseInput(const std::string& name) {
-    if (auto* rt = dynamic_cast<RtMidiInPort*>(in.get())) return rt->retarget(name);
-    return in && name == in->name();
+    auto* rt = dynamic_cast<RtMidiInPort*>(in.get());
+    if (!rt) return in && name == in->name();
+    const std::string before = currentInput();
+    if (rt->retarget(name)) return true;
+    if (!before.empty()) rt->retarget(before);
+    return false;
 }
 
 std::string ListPortsText() {

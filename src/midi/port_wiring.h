@@ -27,11 +27,14 @@ struct MidiWiring {
     std::string api;                 // the RtMidi API in use, "" for none
     std::vector<std::string> problems; // what the user asked for and could not get
 
+    // The ports a user may choose: never the program's own.
     std::vector<std::string> outputNames() const;
     std::vector<std::string> inputNames() const;
+    // The port really connected now, "" when none.
     std::string currentOutput() const;
     std::string currentInput() const;
-    // Re-wire to the port of that name; false when it did not open.
+    // Re-wire to the port of that name; false when it did not open. The
+    // port connected before is then connected again where it can be.
     bool chooseOutput(const std::string& name);
     bool chooseInput(const std::string& name);
 };

@@ -27,6 +27,8 @@ namespace {
 
 constexpr const char* kOutClient = "voxmere-out";
 constexpr const char* kInClient = "voxmere-in";
+// ALSA's loopback client, lower case with its separator.
+constexpr const char* kMidiThroughClient = "midi through:";
 
 void OnRtMidiError(RtMidiError::Type type, const std::string& text, void* user) {
     auto* sink = static_cast<RtMidiErrors*>(user);
@@ -178,9 +180,29 @@ std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, 
 }
 
 std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& names) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (Lower(names[i]).find(kOwnPortMark) == std::string::npos) return i;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = Lower(names[i]);
+        if (name.find(kOwnPortMark) == std::string::npos && !name.starts_with(kMidiThroughClient)) return i;
+    }
     return std::nullopt;
+}
+
+bool IsOwnPort(const std::string& name) {
+    const std::string client = Lower(name.substr(0, name.find(':')));
+    for (const std::string own : {kOutClient, kInClient}) {
+        if (client == own) return true;
+        // JACK numbers a second client of the same name: "voxmere-in-01".
+        if (client.size() > own.size() + 1 && client.starts_with(own + "-") &&
+            std::all_of(client.begin() + static_cast<std::ptrdiff_t>(own.size() + 1), client.end(),
+                        [](unsigned char c) { return std::isdigit(c) != 0; }))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> WithoutOwnPorts(std::vector<std::string> names) {
+    std::erase_if(names, IsOwnPort);
+    return names;
 }
 
 // --- Output ----------------------------------------------------------------

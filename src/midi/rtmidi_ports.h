@@ -37,8 +37,16 @@ std::vector<std::string> ListMidiInputs(const std::string& api);
 // one name containing it without regard to case. nullopt when there is no
 // such name or more than one.
 std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, const std::string& wanted);
-// The first name that is not one of ours.
+// The port taken when none is named, for output and input alike: the first
+// that is neither one of ours nor ALSA's "Midi Through" loopback, which
+// would answer with what we send instead of the DX7.
 std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& names);
+
+// True for the program's own ports ("voxmere-out:out", "voxmere-in:in 129:0",
+// JACK's "voxmere-in-01:in"), which must never be offered as the DX7.
+bool IsOwnPort(const std::string& name);
+// The names without the program's own ports.
+std::vector<std::string> WithoutOwnPorts(std::vector<std::string> names);
 
 class RtMidiOutPort : public MidiOutPort {
 public:
@@ -53,6 +61,8 @@ public:
     std::string name() const override; // the port connected to, or the target
     // Connects to another port; reopens when open. False when that fails.
     bool retarget(const std::string& target);
+    // The port really connected, "" when none.
+    std::string connected() const { return connected_; }
 
 private:
     std::string api_, target_, connected_;
@@ -66,7 +76,11 @@ public:
     RtMidiInPort(std::string api, std::string target);
     ~RtMidiInPort() override;
     std::string name() const override;
+    // Listens to another port from now on when open, else from the next
+    // open; false when the port is open and the new one did not connect.
     bool retarget(const std::string& target);
+    // The port really listened to, "" when none.
+    std::string connected() const { return connected_; }
 
 protected:
     bool openPort() override;

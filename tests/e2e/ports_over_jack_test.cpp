@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -238,6 +239,53 @@ TEST_F(PortsOverJack, UnknownPortNameIsReportedAndDoesNotOpen) {
     ASSERT_EQ(w.problems.size(), 1u);
     EXPECT_NE(w.problems[0].find("tx816"), std::string::npos);
     EXPECT_FALSE(w.out->open());
+}
+
+TEST_F(PortsOverJack, TheMenuOffersNeitherOfTheProgramsOwnPorts) {
+    // GIVEN the program's output and input open on a device
+    FakeDevice device("synth-i");
+    MidiOptions options;
+    options.api = "jack";
+    options.out = "synth-i";
+    options.in = "synth-i";
+    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    ASSERT_TRUE(w.out->open());
+    ASSERT_TRUE(w.in->open());
+    // (JACK lists them: our input among the outputs, our output among the inputs)
+    const auto allOutputs = ListMidiOutputs("jack");
+    ASSERT_NE(std::find(allOutputs.begin(), allOutputs.end(), "voxmere-in:in"), allOutputs.end());
+    // WHEN the MIDI menu asks for the choices
+    const auto outputs = w.outputNames();
+    const auto inputs = w.inputNames();
+    // THEN the device is offered and none of our own ports is
+    EXPECT_EQ(outputs, std::vector<std::string>{"synth-i-in:midi-in"});
+    EXPECT_EQ(inputs, std::vector<std::string>{"synth-i-out:midi-out"});
+}
+
+TEST_F(PortsOverJack, AChoiceThatFailsKeepsThePortOpenBeforeAndOnlyItIsCurrent) {
+    // GIVEN output and input open on a device
+    FakeDevice device("synth-j");
+    MidiOptions options;
+    options.api = "jack";
+    options.out = "synth-j";
+    options.in = "synth-j";
+    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    ASSERT_TRUE(w.out->open());
+    ASSERT_TRUE(w.in->open());
+    ASSERT_TRUE(w.in->prepareBuffer() && w.in->addBuffer() && w.in->start());
+    ASSERT_EQ(PollFor(*w.in, 1).size(), 1u); // "opened"
+    // WHEN ports that have gone away are chosen
+    EXPECT_FALSE(w.chooseOutput("synth-gone-in:midi-in"));
+    EXPECT_FALSE(w.chooseInput("synth-gone-out:midi-out"));
+    // THEN the device's ports are current again, and they still carry messages
+    EXPECT_EQ(w.currentOutput(), "synth-j-in:midi-in");
+    EXPECT_EQ(w.currentInput(), "synth-j-out:midi-out");
+    w.out->sendShort(0xC0, 0x07, 0x00);
+    EXPECT_EQ(device.waitFor(1), (std::vector<std::vector<Byte>>{{0xC0, 0x07}}));
+    device.send({0x90, 0x42, 0x03});
+    const auto events = PollFor(*w.in, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].data1, 0x42);
 }
 
 } // namespace

@@ -143,6 +143,26 @@ private slots:
         QVERIFY(!f.host.boxes.empty());
         QVERIFY(QString::fromStdString(f.host.boxes.back().text).startsWith("ＤＸ７からの受信を中止しました。"));
     }
+
+    void progressBarsAreHiddenBehindTheStartUpBoxes() {
+        // GIVEN the main window shown before its start-up runs, as main() does
+        // (the start-up boxes then stand over it)
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // THEN neither progress bar shows
+        auto* bar1 = view.findChild<QWidget*>("ProgressBar1");
+        auto* bar2 = view.findChild<QWidget*>("ProgressBar2");
+        QVERIFY(bar1 && bar2);
+        QVERIFY(!bar1->isVisible());
+        QVERIFY(!bar2->isVisible());
+        // ... and each shows while its operation runs
+        f.program.form1.progressBar1.visible = true;
+        view.refresh();
+        QVERIFY(bar1->isVisible());
+        QVERIFY(!bar2->isVisible());
+    }
 };
 
 QTEST_MAIN(Form1ViewTest)

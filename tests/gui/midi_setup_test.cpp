@@ -3,8 +3,12 @@
 
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
+#include "librarian/form1_view.h"
+#include "test_support.h"
 
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 #include <vector>
@@ -79,6 +83,105 @@ private slots:
         QCOMPARE(menu.inputs(), std::vector<std::string>{kVirtualDx7PortName});
         QCOMPARE(menu.currentOutput(), std::string(kVirtualDx7PortName));
         QCOMPARE(menu.currentInput(), std::string(kVirtualDx7PortName));
+    }
+
+    // The MIDI menu of the main window, opened as a user opens it: its
+    // submenu for one direction, filled afresh.
+    static QMenu* OpenPortMenu(Form1View& view, const char* objectName) {
+        auto* midi = view.findChild<QMenu*>("mnu_midiMenu");
+        if (!midi) return nullptr;
+        emit midi->aboutToShow();
+        for (QAction* a : midi->actions())
+            if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
+        return nullptr;
+    }
+    static QAction* Item(QMenu* menu, const QString& text) {
+        for (QAction* a : menu->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+
+    void aChosenOutputThatFailsIsReportedByNameAndTheOpenPortStaysTicked() {
+        // GIVEN "Synth A" connected, and "Synth B" listed but refusing to open
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        std::string connected = "Synth A";
+        std::vector<std::string> asked;
+        MidiMenuModel model;
+        model.outputs = [] { return std::vector<std::string>{"Synth A", "Synth B"}; };
+        model.inputs = [] { return std::vector<std::string>{}; };
+        model.currentOutput = [&] { return connected; };
+        model.currentInput = [] { return std::string{}; };
+        model.chooseOutput = [&](const std::string& name) {
+            asked.push_back(name);
+            return name != "Synth B";
+        };
+        model.chooseInput = [](const std::string&) { return false; };
+        view.setMidiMenu(model);
+        QMenu* out = OpenPortMenu(view, "mnu_midiOutMenu");
+        QVERIFY(out);
+        QVERIFY(Item(out, "Synth A")->isChecked());
+        // WHEN the user picks "Synth B"
+        Item(out, "Synth B")->trigger();
+        // THEN one box names it and the port still in use
+        QCOMPARE(asked, std::vector<std::string>{"Synth B"});
+        QCOMPARE(f.host.boxes.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(f.host.boxes[0].text),
+                 QString("MIDI出力ポート「Synth B」を開けませんでした。これまでどおり「Synth A」を使います。"));
+        // ... and the menu, opened again, ticks "Synth A", not "Synth B"
+        out = OpenPortMenu(view, "mnu_midiOutMenu");
+        QVERIFY(Item(out, "Synth A")->isChecked());
+        QVERIFY(!Item(out, "Synth B")->isChecked());
+    }
+
+    void aChosenOutputThatFailsWithNothingLeftOpenTicksNothing() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        std::string connected = "Synth A";
+        MidiMenuModel model;
+        model.outputs = [] { return std::vector<std::string>{"Synth A", "Synth B"}; };
+        model.inputs = [] { return std::vector<std::string>{}; };
+        model.currentOutput = [&] { return connected; };
+        model.currentInput = [] { return std::string{}; };
+        model.chooseOutput = [&](const std::string&) {
+            connected.clear(); // the old port could not be reconnected either
+            return false;
+        };
+        model.chooseInput = [](const std::string&) { return false; };
+        view.setMidiMenu(model);
+        Item(OpenPortMenu(view, "mnu_midiOutMenu"), "Synth B")->trigger();
+        QCOMPARE(QString::fromStdString(f.host.boxes.at(0).text),
+                 QString("MIDI出力ポート「Synth B」を開けませんでした。MIDI出力は閉じています。DX7には何も送られません。"));
+        QMenu* out = OpenPortMenu(view, "mnu_midiOutMenu");
+        for (QAction* a : out->actions()) QVERIFY2(!a->isChecked(), qPrintable(a->text()));
+    }
+
+    void aChosenPortThatOpensRaisesNoBox() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        std::string connected;
+        MidiMenuModel model;
+        model.outputs = [] { return std::vector<std::string>{}; };
+        model.inputs = [] { return std::vector<std::string>{"Keys", "DX7 out"}; };
+        model.currentOutput = [] { return std::string{}; };
+        model.currentInput = [&] { return connected; };
+        model.chooseOutput = [](const std::string&) { return false; };
+        model.chooseInput = [&](const std::string& name) {
+            connected = name;
+            return true;
+        };
+        view.setMidiMenu(model);
+        Item(OpenPortMenu(view, "mnu_midiInMenu"), "DX7 out")->trigger();
+        QVERIFY(f.host.boxes.empty());
+        QVERIFY(Item(OpenPortMenu(view, "mnu_midiInMenu"), "DX7 out")->isChecked());
+    }
+
+    void theVirtualDx7RefusesAnyOtherChoiceAndStaysCurrent() {
+        Rig rig;
+        MidiMenuModel menu = MidiMenuFor(rig.wiring);
+        QVERIFY(!menu.chooseOutput("some port"));
+        QVERIFY(menu.chooseOutput(kVirtualDx7PortName));
+        QCOMPARE(menu.currentOutput(), std::string(kVirtualDx7PortName));
     }
 };
 

@@ -211,7 +211,9 @@ TEST_F(BankReceive, CancelStopsTheRequestsAndSaysHowManyArrived) {
     f.host.onProcessEvents = [&] {
         f.program.pumpMidiInput();
         // (The pass before the first request only drains old input.)
-        if (!dx7.requests.empty()) EXPECT_EQ(form1.cancelReceiveVisible(), !cancelled);
+        if (!dx7.requests.empty()) {
+            EXPECT_EQ(form1.cancelReceiveVisible(), !cancelled);
+        }
         if (cancelAsked && !cancelled) {
             cancelled = true;
             form1.cancelReceive();
@@ -249,6 +251,184 @@ TEST_F(BankReceive, SecondCommand4RestartsCleanly) {
     for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     EXPECT_EQ(f.state.receive.recvMode, 0);
     EXPECT_FALSE(form1.progressBar1.visible);
+}
+
+// A receive that does not complete changes nothing the user had: the bank
+// loaded before it, its SOUND LIST, and the voice in the edit area.
+struct BankReceiveOverALoadedBank : BankReceive {
+    // What the user sees and holds; compared whole before and after.
+    struct Snapshot {
+        VoiceTable table;
+        std::array<std::string, 33> slotText;
+        Lines list3;
+        int list3Selected = -1;
+        std::string text2;
+        Slot editBuffer{};
+        std::int16_t currentSlot = 0;
+    };
+    Snapshot before;
+
+    void SetUp() override {
+        BankReceive::SetUp();
+        // GIVEN a bank whose voices differ from the instrument's ("BANK 41"..)
+        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
+        form1.rebuildSoundList();
+        // ... voice 7 in the edit area, edited since it was taken
+        form1.list3.selected = 6;
+        form1.command11Click();
+        f.state.editBuffer[ParamPos(0)] ^= 0x05;
+        // ... and entry 3 selected in the list
+        form1.list3.selected = 2;
+        before = snapshot();
+        f.out.sent.clear();
+    }
+    Snapshot snapshot() const {
+        return Snapshot{f.state.voiceTable, f.state.slotText, form1.list3.items, form1.list3.selected,
+                        form1.text2,        f.state.editBuffer, f.state.currentSlot};
+    }
+    void expectAllAsBefore() const {
+        const Snapshot now = snapshot();
+        for (std::size_t n = 0; n < now.table.all.size(); ++n)
+            EXPECT_EQ(now.table.all[n], before.table.all[n]) << "slot " << n;
+        for (std::size_t n = 0; n < now.slotText.size(); ++n)
+            EXPECT_EQ(now.slotText[n], before.slotText[n]) << "SlotText " << n;
+        EXPECT_EQ(now.list3, before.list3);
+        EXPECT_EQ(now.list3Selected, before.list3Selected);
+        EXPECT_EQ(now.text2, before.text2);
+        EXPECT_EQ(now.editBuffer, before.editBuffer);
+        EXPECT_EQ(now.currentSlot, before.currentSlot);
+    }
+};
+
+TEST_F(BankReceiveOverALoadedBank, TheEditAreaAndListAreWhatTheTestStartsFrom) {
+    ASSERT_EQ(before.list3.size(), 32u);
+    EXPECT_EQ(before.list3[6], "  7. BANK 47   ");
+    EXPECT_EQ(before.text2, "  7. BANK 47   ");
+    EXPECT_EQ(before.currentSlot, 7);
+    EXPECT_NE(before.editBuffer, before.table.all[7]);
+}
+
+TEST_F(BankReceiveOverALoadedBank, WhileVoicesArriveTheBankStillHoldsItsOwnVoices) {
+    // GIVEN a receive under way WHEN the twentieth voice has arrived
+    std::vector<Slot> slotsAtVoice20;
+    dx7.onRequest = [&](int g) {
+        if (g == 20) slotsAtVoice20.assign(f.state.voiceTable.all.begin(), f.state.voiceTable.all.end());
+    };
+    form1.command4Click();
+    // THEN no slot had changed yet; at the end all 32 are the instrument's
+    ASSERT_EQ(slotsAtVoice20.size(), before.table.all.size());
+    for (std::size_t n = 0; n < slotsAtVoice20.size(); ++n)
+        EXPECT_EQ(slotsAtVoice20[n], before.table.all[n]) << "slot " << n;
+    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+}
+
+TEST_F(BankReceiveOverALoadedBank, CancelLeavesBankListAndEditAreaAsTheyWere) {
+    // GIVEN the user cancels once eleven voices have arrived
+    bool cancelled = false;
+    f.host.onProcessEvents = [&] {
+        f.program.pumpMidiInput();
+        if (!cancelled && form1.list4.items.size() == 11) {
+            cancelled = true;
+            form1.cancelReceive();
+        }
+    };
+    // WHEN the receive runs
+    form1.command4Click();
+    // THEN the box says 11 arrived and not one of them reached the bank
+    ASSERT_EQ(f.host.boxTexts(), Lines{"ＤＸ７からの受信を中止しました。受信できた音色は 11" + kCountTail});
+    expectAllAsBefore();
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+    EXPECT_FALSE(form1.progressBar1.visible);
+    // ... and the old bank is still what a transmit sends
+    form1.command8Click();
+    ASSERT_FALSE(f.out.sent.empty());
+    const auto& bulk = f.out.sent[f.out.sent.size() - 3];
+    ASSERT_EQ(bulk.size(), kBulkMessageSize);
+    EXPECT_EQ(std::string(bulk.begin() + 6 + 118, bulk.begin() + 6 + 128), "BANK 41   ");
+}
+
+TEST_F(BankReceiveOverALoadedBank, TimeOutLeavesBankListAndEditAreaAsTheyWere) {
+    // GIVEN an instrument that stops answering after voice 20
+    dx7.onRequest = [&](int g) { dx7.silent = g >= 20; };
+    // WHEN the receive runs and the program idles past the time-out
+    form1.command4Click();
+    EXPECT_EQ(form1.list3.items.size(), 0u); // emptied while it runs
+    idle(10);
+    // THEN the time-out box, and everything as it was
+    ASSERT_EQ(f.host.boxTexts(),
+              Lines{"ＤＸ７から３秒間応答がないため、受信を終了しました。受信できた音色は 20" + kCountTail});
+    expectAllAsBefore();
+    EXPECT_EQ(f.state.receive.recvMode, 0);
+}
+
+TEST_F(BankReceiveOverALoadedBank, LostDumpLeavesBankListAndEditAreaAsTheyWere) {
+    // GIVEN voice 7's dump never arrives, so voices 8..32 would land one
+    // slot early
+    dx7.lostOnce = {7};
+    // WHEN the receive runs and the program idles past the time-out
+    form1.command4Click();
+    idle(10);
+    // THEN nothing of the shifted bank reaches the slots or the list
+    ASSERT_EQ(f.host.boxTexts(),
+              Lines{"ＤＸ７から３秒間応答がないため、受信を終了しました。受信できた音色は 31" + kCountTail});
+    expectAllAsBefore();
+    // ... and the log lines of the pass are those of any receive
+    EXPECT_EQ(form1.list4.items.size(), 31u);
+    EXPECT_TRUE(form1.list2.items.empty());
+}
+
+TEST_F(BankReceiveOverALoadedBank, LostRetryLeavesBankListAndEditAreaAsTheyWere) {
+    // GIVEN voice 5 broken in the first pass and its retry never answered
+    dx7.brokenOnce = {5};
+    dx7.onRequest = [&](int g) {
+        if (dx7.requests.size() > 32 && g == 4) dx7.silent = true;
+    };
+    form1.command4Click();
+    idle(10);
+    // THEN the retry was asked for as always, and then nothing changed
+    EXPECT_EQ(form1.list2.items, (Lines{" 5 5", "exit 1"}));
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    expectAllAsBefore();
+}
+
+TEST_F(BankReceiveOverALoadedBank, CancelAfterARestartPutsBackTheListFromBeforeBothRuns) {
+    // GIVEN a receive started over at voice 10, the second run cancelled at voice 5
+    int runs = 1;
+    bool cancelled = false;
+    dx7.onRequest = [&](int g) {
+        if (runs == 1 && g == 10) {
+            runs = 2;
+            form1.command4Click();
+        } else if (runs == 2 && g == 5 && !cancelled) {
+            cancelled = true;
+            form1.cancelReceive();
+        }
+    };
+    form1.command4Click();
+    // THEN the list is the one the user had, not the empty one between runs
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    expectAllAsBefore();
+}
+
+TEST_F(BankReceiveOverALoadedBank, GoodReceiveReplacesTheWholeBankAndList) {
+    // WHEN all 32 voices arrive, two of them only on their retry
+    dx7.brokenOnce = {3, 30};
+    form1.command4Click();
+    // THEN the log is the usual one and every slot and entry is the instrument's
+    EXPECT_EQ(form1.list2.items, (Lines{" 3 3", " 30 30", "exit 2", "10"}));
+    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    ASSERT_EQ(form1.list3.items.size(), 32u);
+    for (int n = 1; n <= 32; ++n) {
+        const std::string entry = SoundListEntryText(n, dx7.bank[static_cast<std::size_t>(n)]);
+        EXPECT_EQ(form1.list3.items[static_cast<std::size_t>(n - 1)], entry);
+        EXPECT_EQ(f.state.slotText[static_cast<std::size_t>(n)], entry);
+    }
+    EXPECT_EQ(f.state.voiceTable[0], before.table.all[0]);
+    EXPECT_EQ(f.state.voiceTable[33], before.table.all[33]);
+    EXPECT_TRUE(f.host.boxes.empty());
+    // ... and a later cancel of nothing puts nothing back
+    form1.cancelReceive();
+    EXPECT_EQ(form1.list3.items.size(), 32u);
 }
 
 struct BankTransmit : BankReceive {
@@ -302,6 +482,48 @@ TEST_F(BankTransmit, CancelOnTheConfirmationSendsNothing) {
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(form1.progressBar2.value, 0);
+}
+
+const std::string kTransmitNoPort = "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
+                                   "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
+
+TEST_F(BankTransmit, WithNoOutputPortSaysTheBankWasNotSentAndSendsNothing) {
+    // GIVEN a full SOUND LIST and no output port open
+    f.out.close();
+    // WHEN Command8 is clicked
+    form1.command8Click();
+    // THEN no question about overwriting the DX7, no "転送完了", nothing sent
+    EXPECT_EQ(f.host.boxTexts(), Lines{kTransmitNoPort});
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_FALSE(form1.progressBar2.visible);
+}
+
+TEST_F(BankTransmit, WithTheOutputClosedDuringTheConfirmationSaysTheBankWasNotSent) {
+    // GIVEN the output port goes away while the confirmation is up
+    struct ClosingHost : TestHost {
+        RecordingOutPort* out = nullptr;
+        MsgResult messageBox(const MessageBoxSpec& box) override {
+            if (box.buttons == MsgButtons::OkCancel) out->close();
+            return TestHost::messageBox(box);
+        }
+    };
+    ProgramState state;
+    ClosingHost host;
+    RecordingOutPort out;
+    TestInPort in;
+    host.out = &out;
+    state.midiOut = &out;
+    state.midiIn = &in;
+    Program program(state, host);
+    out.open();
+    program.form1.rebuildSoundList();
+    // WHEN the user answers OK
+    program.form1.command8Click();
+    // THEN the last box says nothing was sent, and nothing was
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, kTransmitNoPort);
+    EXPECT_TRUE(out.sent.empty());
+    EXPECT_FALSE(program.form1.progressBar2.visible);
 }
 
 } // namespace

@@ -51,6 +51,38 @@ TEST(DefaultOutputPort, IsNoneWhenOnlyOurPortsExist) {
     EXPECT_EQ(DefaultOutputPort({}), std::nullopt);
 }
 
+TEST(DefaultOutputPort, SkipsAlsasMidiThroughForOutputAndInputAlike) {
+    // GIVEN ALSA's loopback listed first, as on a fresh Linux system
+    const std::vector<std::string> names = {"Midi Through:Midi Through Port-0 14:0", "DX7 USB:DX7 USB MIDI 1 20:0"};
+    // THEN the default is the interface, not the port that echoes our own messages
+    EXPECT_EQ(DefaultOutputPort(names), 1u);
+    EXPECT_EQ(DefaultOutputPort({"Midi Through:Midi Through Port-0 14:0"}), std::nullopt);
+    // ... while a port merely named "through" by its maker is still a port
+    EXPECT_EQ(DefaultOutputPort({"USB MIDI Thru Box:port 1 24:0"}), 0u);
+}
+
+TEST(OwnPorts, OurClientsOnAlsaAndJackAreOurs) {
+    EXPECT_TRUE(IsOwnPort("voxmere-out:out 129:0"));
+    EXPECT_TRUE(IsOwnPort("voxmere-in:in 130:0"));
+    EXPECT_TRUE(IsOwnPort("voxmere-in:in"));
+    EXPECT_TRUE(IsOwnPort("VOXMERE-OUT:out"));
+    EXPECT_TRUE(IsOwnPort("voxmere-in-01:in")); // a second program on one JACK server
+}
+
+TEST(OwnPorts, OtherPortsAreNotOursEvenTheSimulators) {
+    EXPECT_FALSE(IsOwnPort("voxmere-dx7sim-in:midi-in"));
+    EXPECT_FALSE(IsOwnPort("voxmere-input-box:in"));
+    EXPECT_FALSE(IsOwnPort("system:midi_playback_1"));
+    EXPECT_FALSE(IsOwnPort("Midi Through:Midi Through Port-0 14:0"));
+}
+
+TEST(OwnPorts, AreLeftOutOfTheChoicesInTheirOrder) {
+    const std::vector<std::string> names = {"Midi Through:Midi Through Port-0 14:0", "voxmere-in:in 130:0",
+                                            "DX7 USB:DX7 USB MIDI 1 20:0", "voxmere-out:out 129:0"};
+    EXPECT_EQ(WithoutOwnPorts(names),
+              (std::vector<std::string>{"Midi Through:Midi Through Port-0 14:0", "DX7 USB:DX7 USB MIDI 1 20:0"}));
+}
+
 TEST(RtMidiPorts, BothLinuxApisAreCompiledIn) {
     const auto apis = CompiledMidiApis();
     EXPECT_NE(std::find(apis.begin(), apis.end(), "alsa"), apis.end());
@@ -107,6 +139,20 @@ TEST(PortWiring, VirtualDx7IsTheOnlyPortOfferedAndTheCurrentOneOnceOpen) {
     EXPECT_EQ(w.currentOutput(), kVirtualDx7PortName);
     EXPECT_TRUE(w.chooseOutput(kVirtualDx7PortName));
     EXPECT_FALSE(w.chooseOutput("some other port"));
+    EXPECT_EQ(w.currentOutput(), kVirtualDx7PortName);
+}
+
+TEST(PortWiring, FailedChoiceOnAnApiThatDoesNotWorkLeavesNothingCurrent) {
+    // GIVEN RtMidi ports on an API that cannot be set up here
+    MidiWiring w;
+    w.api = "winmm-on-linux";
+    w.out = std::make_unique<RtMidiOutPort>(w.api, "");
+    w.in = std::make_unique<RtMidiInPort>(w.api, "");
+    // WHEN a port is chosen THEN it is refused and nothing is ticked
+    EXPECT_FALSE(w.chooseOutput("Synth Port A"));
+    EXPECT_EQ(w.currentOutput(), "");
+    EXPECT_FALSE(w.out->isOpen());
+    EXPECT_EQ(w.currentInput(), "");
 }
 
 TEST(PortWiring, ListingNamesEveryCompiledApiAndTheVirtualDx7) {

@@ -75,6 +75,49 @@ TEST_F(StartupTest, GoesOnWithoutOutputAfterTheErrorBox) {
     EXPECT_TRUE(f.out.sent.empty()) << "a closed port sends nothing";
 }
 
+const std::string kPortHint =
+    "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
+    "--midi-out と --midi-in にポート名を付けて起動してください。"
+    "使えるポートは voxmere --list-ports で一覧できます。\n\n"
+    "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
+
+TEST_F(StartupTest, WithNoPortAtAllTheErrorBoxesAreFollowedByHowToChooseOne) {
+    // GIVEN neither an output nor an input port opens
+    writeInitFile(161);
+    f.out.openResult = false;
+    f.in.openResult = false;
+    // WHEN the program starts
+    f.program.form1.load();
+    // THEN the guide, both error boxes with their own texts, then the hint
+    const auto texts = f.host.boxTexts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(f.host.boxes[0].title, "最初に設定してください");
+    EXPECT_EQ(texts[1], "MIDI out デバイスオープンに失敗しました");
+    EXPECT_EQ(texts[2], "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？");
+    EXPECT_EQ(texts[3], kPortHint);
+    EXPECT_EQ(f.host.boxes[3].title, "ＭＩＤＩポートの選び方");
+    EXPECT_EQ(f.host.boxes[3].buttons, MsgButtons::Ok);
+    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE") << "start-up still goes on";
+}
+
+TEST_F(StartupTest, WithOnlyTheInputMissingTheHintFollowsItsErrorBox) {
+    writeInitFile(161);
+    f.in.openResult = false;
+    f.program.form1.load();
+    const auto texts = f.host.boxTexts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？");
+    EXPECT_EQ(texts[2], kPortHint);
+    EXPECT_EQ(f.out.sent.size(), 2u) << "the initial voice still goes out";
+}
+
+TEST_F(StartupTest, ProgressBarsAreHiddenBeforeTheStartUpBoxesShow) {
+    // GIVEN a main window not yet loaded THEN its progress bars are already
+    // hidden, so the view drawn behind the guide shows neither
+    EXPECT_FALSE(f.program.form1.progressBar1.visible);
+    EXPECT_FALSE(f.program.form1.progressBar2.visible);
+}
+
 TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
     f.program.form1.load();
     EXPECT_TRUE(std::filesystem::exists(folder / "INITdata.v01"));

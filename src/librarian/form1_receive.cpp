@@ -118,6 +118,7 @@ void Form1::command8Click() {
     const BulkMessage bulk = BuildBulkMessage(state.voiceTable);
     progressBar2.value = 1;
     SendLongMessage(state, host, bulk);
+    if (state.midiOut && state.midiOut->isOpen()) bankStored();
     progressBar2.value = 2;
     SendShortMessage(state, kProgramChange, 1, 0);
     progressBar2.value = 3;
@@ -149,7 +150,10 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
             const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
                                                             program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) rebuildSoundList();
+            if (outcome == StoreOutcome::Complete) {
+                rebuildSoundList();
+                bankStored(); // the edit area keeps its voice; the new bank is unchanged
+            }
         }
         break;
     }

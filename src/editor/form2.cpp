@@ -217,15 +217,25 @@ void Form2::load() {
     shape1Border = false;
     resetEntryZone();
 
-    const auto cps = CodePoints(state.slotText.at(static_cast<std::size_t>(state.currentSlot)));
+    // The edit area, not the slot CurrentSlot names: after a bank load or
+    // receive that slot may hold another voice, and an ended edit (a new
+    // name included) lives only in the EditBuffer and the edit-area text.
+    const auto cps = CodePoints(program_.form1.text2);
     std::size_t first = 4;
     while (first < cps.size() && cps[first] == U' ') ++first;
     text39 = Utf8Of(cps, first, cps.size());
     loadedName = text39;
     label34 = Utf8Of(cps, 0, 4);
 
+    // The dump header and the positions after the parameters as the slot
+    // holds them, as a copy of the whole slot would leave them.
+    Slot& voice = state.editBuffer;
     const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
-    auto at = [&](int p) { return static_cast<int>(slot[ParamPos(p)]); };
+    std::copy(slot.begin(), slot.begin() + kParamBase, voice.begin());
+    std::copy(slot.begin() + kChecksumPos, slot.end(), voice.begin() + kChecksumPos);
+    opened_ = voice;
+    open_ = true;
+    auto at = [&](int p) { return static_cast<int>(voice[ParamPos(p)]); };
 
     values.algorithmNo = I16(at(param::Algorithm) + 1);
     algorithmPictureFile = PictureFileName(values.algorithmNo);
@@ -290,8 +300,6 @@ void Form2::load() {
         chart(21)[row] = FrequencyText(values.oscMode[op], values.freqCoarse[op], values.freqFine[op]);
         chart(22)[row] = DetuneText(op_at(OpParam::Detune));
     }
-
-    state.editBuffer = slot;
 }
 
 // --- Group openings ----------------------------------------------------------
@@ -683,11 +691,22 @@ void Form2::initialise() {
         ShowMessage(program_.host, form2_text::kInitShort);
         return;
     }
+    // The initial voice replaces every edit: ask unless they are stored.
+    if (program_.form1.editAreaChanged() || nameEdited()) {
+        MessageBoxSpec box;
+        box.text = form2_text::kInitQuestion;
+        box.buttons = MsgButtons::YesNo;
+        box.icon = MsgIcon::Question;
+        box.title = form2_text::kInitQuestionTitle;
+        if (program_.host.messageBox(box) != MsgResult::Yes) return;
+    }
     Slot& slot0 = state.voiceTable[0];
     std::copy(bytes.begin(), bytes.end(), slot0.begin());
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
     program_.form1.text2 = state.slotText[0];
+    state.editBuffer = slot0;
+    program_.form1.editAreaStored();
     SendCurrentVoice(state, program_.host);
     load();
 }
@@ -695,11 +714,16 @@ void Form2::initialise() {
 void Form2::endEditing() {
     ProgramState& state = program_.state;
     if (text39 != loadedName) {
-        state.slotText.at(static_cast<std::size_t>(state.currentSlot)) = label34 + text39;
-        program_.form1.text2 = label34 + text39;
+        // The texts change once the name is in the EditBuffer and sent: a
+        // cancel run while it is sending restores the old name, and the
+        // edit area must keep naming the voice it holds.
+        const std::string named = label34 + text39;
         if (!sendName(session_)) return; // closed meanwhile by another handler
+        state.slotText.at(static_cast<std::size_t>(state.currentSlot)) = named;
+        program_.form1.text2 = named;
     }
     ++session_;
+    open_ = false;
     program_.form1.enabled = true;
     program_.host.setWindowEnabled(WindowId::Form1, true);
     program_.host.closeWindow(WindowId::Form2);
@@ -718,7 +742,11 @@ void Form2::saveToFile() {
 
 void Form2::cancelEditing() {
     ++session_;
-    SendCurrentVoice(program_.state, program_.host);
+    open_ = false;
+    // Every edit of this session goes, from the EditBuffer as well as from
+    // the DX7, so a later write or save cannot store what was cancelled.
+    program_.state.editBuffer = opened_;
+    program_.form1.sendEditArea();
     program_.form1.enabled = true;
     program_.host.setWindowEnabled(WindowId::Form1, true);
     program_.host.closeWindow(WindowId::Form2);

@@ -5,6 +5,7 @@
 // column j = operator j + 1), and the commands along the bottom.
 
 #include "editor/eg_graph.h"
+#include "voice/voice.h"
 #include "voice/voice_layout.h"
 
 #include <array>
@@ -97,6 +98,11 @@ inline constexpr const char* kNoVoiceSelected = "エディットエリアに音�
 inline constexpr const char* kInitMissing = "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
 inline constexpr const char* kInitShort = "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
 inline constexpr const char* kNotANumber = "数値ではない値があるため変更できません：";
+// 初期化 over edits that are in no list and no file.
+inline constexpr const char* kInitQuestion =
+    "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
+    "\r初期化すると変更は失われます。初期化しますか？";
+inline constexpr const char* kInitQuestionTitle = "初期化の確認";
 } // namespace form2_text
 
 // A rectangle in twips (1440 to the inch).
@@ -214,7 +220,12 @@ public:
     std::function<void()> printWindow;
 
     // --- Load and zone ---
+    // Shows the edit-area voice: the EditBuffer's parameters, the name from
+    // the main window's edit-area text.
     void load();
+    bool isOpen() const { return open_; }
+    // A name typed into the open editor and not yet ended or applied.
+    bool nameEdited() const { return open_ && text39 != loadedName; }
     void resetEntryZone();
     int selectedGroup() const;
 
@@ -292,6 +303,9 @@ private:
     // Counts loads and closes, so that a send loop notices when a handler
     // run in its message-loop pass has closed or reloaded the editor.
     unsigned session_ = 0;
+    bool open_ = false;
+    // The EditBuffer as the editor opened it: what EDIT中止 goes back to.
+    Slot opened_{};
 };
 
 } // namespace vox

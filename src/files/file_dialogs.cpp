@@ -239,6 +239,7 @@ bool Form3::action() {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
+    program_.form1.bankStored();
     return true;
 }
 
@@ -264,6 +265,7 @@ bool Form4::action() {
     form1.list4.clear();
     StoreBank(bank.value, state.voiceTable);
     form1.rebuildSoundList();
+    form1.bankStored();
     return true;
 }
 
@@ -294,6 +296,7 @@ bool Form5::action() {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
+    program_.form1.editAreaStored();
     return true;
 }
 
@@ -328,6 +331,7 @@ bool Form6::action() {
     state.currentSlot = 0;
     program_.form1.text2 = state.slotText[0];
     for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
+    program_.form1.editAreaStored();
     SetMainWindowEnabled(program_, true);
     SendCurrentVoice(state, program_.host);
     return true;

@@ -77,6 +77,7 @@ void Form1::load() {
     state.currentSlot = 0;
     text2 = state.slotText[0];
     for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
+    editAreaStored();
 
     SendCurrentVoice(state, host);
 }
@@ -100,6 +101,24 @@ void Form1::mnuVerClick() {
     program_.host.messageBox(box);
 }
 
-void Form1::queryClose() { CloseMidiOut(program_.state); }
+bool Form1::queryClose() {
+    // The classic window could not be closed while disabled; here the close
+    // box still works, so edits the open window holds would vanish unasked.
+    if (!enabled) {
+        std::string what;
+        if (editAreaChanged() || program_.form2.nameEdited()) what += form1_text::kCloseVoiceChanged;
+        if (bankChanged()) what += std::string(what.empty() ? "" : "\r") + form1_text::kCloseBankChanged;
+        if (!what.empty()) {
+            MessageBoxSpec box;
+            box.text = what + "\r" + form1_text::kCloseQuestion;
+            box.buttons = MsgButtons::YesNo;
+            box.icon = MsgIcon::Question;
+            box.title = form1_text::kCloseTitle;
+            if (program_.host.messageBox(box) != MsgResult::Yes) return false;
+        }
+    }
+    CloseMidiOut(program_.state);
+    return true;
+}
 
 } // namespace vox

@@ -8,6 +8,7 @@
 #include "midi/midi_port.h"
 #include "voice/voice.h"
 
+#include <array>
 #include <string>
 
 namespace vox {
@@ -59,6 +60,25 @@ inline constexpr const char* kMenuVersion = "Ver情報";
 
 inline constexpr const char* kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
 inline constexpr const char* kEditAreaEmpty = "エディットエリアに音色が選択されていません";
+// The chooser with no bank to write into: a write would fill the list with
+// 32 blank voices that could be saved or sent over the DX7's memory.
+inline constexpr const char* kChooserNoBank =
+    "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
+// Marks beside the edit area and the SOUND LIST, and their tool tips.
+inline constexpr const char* kEditAreaChangedMark = "＊変更あり（未書込）";
+inline constexpr const char* kEditAreaChangedTip =
+    "エディットエリアの音色は、SOUND LIST への書込またはファイル保存の後に変更されています";
+inline constexpr const char* kBankChangedMark = "＊変更あり（未保存）";
+inline constexpr const char* kBankChangedTip =
+    "SOUND LIST は、読込・ファイル保存・DX7への転送の後に変更されています";
+inline constexpr const char* kEditAreaEntryTip = "エディットエリアにある音色";
+// The close box while another window of the program is open.
+inline constexpr const char* kCloseVoiceChanged =
+    "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。";
+inline constexpr const char* kCloseBankChanged =
+    "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
+inline constexpr const char* kCloseQuestion = "終了すると変更は失われます。終了しますか？";
+inline constexpr const char* kCloseTitle = "終了の確認";
 
 inline constexpr const char* kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
 inline constexpr const char* kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
@@ -135,7 +155,10 @@ public:
     void command14Click();  // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
-    void queryClose();      // close box: closes the output, then the window
+    // The close box: closes the output and returns true when the window
+    // may close. While another window is open (the main window disabled)
+    // and edits are unwritten, it asks first; No keeps the program running.
+    bool queryClose();
 
     // --- Sound list, edit area, audition ---
     void rebuildSoundList();
@@ -146,6 +169,29 @@ public:
     void command5Click();
     void command1MouseDown();
     void command1MouseUp();
+
+    // --- The edit-area voice and what is unwritten ---
+    // Program change to the current slot, then the edit-area voice (the
+    // EditBuffer) as a single-voice dump: what the edit area shows is what
+    // the DX7 holds.
+    void sendEditArea();
+    // The edit-area voice now stands as stored: placed from the list or a
+    // file, saved, or written into the list.
+    void editAreaStored();
+    // The edit-area voice was just taken from (or written into) SOUND LIST
+    // entry CurrentSlot; it is marked there while the entry still holds it.
+    void editAreaFromEntry();
+    // The SOUND LIST now stands as stored: loaded, saved, received or sent.
+    void bankStored();
+    // The voice changed since editAreaStored (name included).
+    bool editAreaChanged() const;
+    // A full SOUND LIST that changed since bankStored.
+    bool bankChanged() const;
+    // The list index of the entry the edit-area voice came from, -1 none.
+    int editAreaEntry() const;
+    // The marks the window shows; empty when nothing changed.
+    std::string editAreaMark() const;
+    std::string bankMark() const;
 
     // --- MIDI input and bank exchange ---
     void startInputAtLoad();
@@ -181,6 +227,10 @@ private:
     // the receive ends without all 32 voices.
     ListBoxState list3BeforeReceive_;
     bool list3EmptiedByReceive_ = false;
+    // Voice parameters (positions 6..160) as last stored, to tell changes.
+    std::array<Byte, kParamCount> editAreaStored_{};
+    std::array<Byte, kParamCount> editAreaEntryVoice_{};
+    std::array<std::array<Byte, kParamCount>, kBankSlots> bankStored_{};
 };
 
 } // namespace vox

@@ -130,6 +130,7 @@ void Form1::command8Click() {
     // The port may have been closed while the confirmation was up.
     const bool sent = MidiOutIsOpen(state);
     SendLongMessage(state, host, bulk);
+    if (sent) bankStored();
     progressBar2.value = 2;
     SendShortMessage(state, kProgramChange, 1, 0);
     progressBar2.value = 3;
@@ -185,6 +186,7 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
             if (outcome == StoreOutcome::Complete) {
                 list3EmptiedByReceive_ = false;
                 rebuildSoundList();
+                bankStored(); // the edit area keeps its voice; the new bank is unchanged
             }
         }
         break;

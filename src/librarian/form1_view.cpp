@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -51,6 +53,30 @@ void SyncList(QListWidget* list, const ListBoxState& state) {
     else
         list->setCurrentRow(-1);
     if (state.selected < 0) list->clearSelection();
+}
+
+// The entry whose voice is in the edit area: bold on a tinted ground, so
+// it shows whether or not it is selected. The entry texts stay as they are.
+void MarkEntry(QListWidget* list, int entry) {
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        const bool marked = i == entry;
+        QFont font = item->font();
+        if (font.bold() != marked) {
+            font.setBold(marked);
+            item->setFont(font);
+        }
+        item->setData(Qt::BackgroundRole, marked ? QVariant(QColor(255, 240, 190)) : QVariant());
+        item->setToolTip(marked ? QString::fromUtf8(form1_text::kEditAreaEntryTip) : QString());
+    }
+}
+
+// Dark red while the window is usable; greyed with it when disabled.
+void MarkColour(QLabel* label) {
+    QPalette palette = label->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, QColor(176, 0, 0));
+    label->setPalette(palette);
 }
 
 void SyncProgress(QProgressBar* bar, const ProgressBarState& state) {
@@ -113,6 +139,11 @@ void Form1View::buildControls(QWidget* c) {
     using namespace form1_text;
 
     label("Label1", kLabel1, {1770, 240, 1695, 225});
+    // Beside the classic labels: unwritten changes of the bank and the
+    // edit-area voice (empty when there are none).
+    bankMark_ = label("LabelBankChanged", "", {3500, 240, 2845, 225});
+    bankMark_->setToolTip(QString::fromUtf8(kBankChangedTip));
+    MarkColour(bankMark_);
     list3_ = list("List3", {1755, 495, 4590, 2940});
     QFont mono("Noto Sans Mono CJK JP");
     mono.setStyleHint(QFont::Monospace);
@@ -152,6 +183,9 @@ void Form1View::buildControls(QWidget* c) {
     shape1->setFrameShape(QFrame::Box);
     PlaceAt(shape1, {1815, 3645, 4170, 2400});
     label("Label1_2", kLabelEditArea, {2025, 3720, 1290, 255});
+    editAreaMark_ = label("LabelEditAreaChanged", "", {3400, 3720, 2520, 255});
+    editAreaMark_->setToolTip(QString::fromUtf8(kEditAreaChangedTip));
+    MarkColour(editAreaMark_);
     button("Command11", kCommand11, {2040, 4050, 1560, 540}, &Form1::command11Click);
     button("Command12", kCommand12, {3945, 4065, 1620, 540}, &Form1::command12Click);
     button("Command13", kCommand13, {2040, 4695, 1590, 480}, &Form1::command13Click);
@@ -243,7 +277,8 @@ void Form1View::fillMidiMenu(QMenu* menu) {
 
 bool Form1View::eventFilter(QObject* watched, QEvent* event) {
     if (watched == command1_ && command1_->isEnabled()) {
-        if (event->type() == QEvent::MouseButtonPress) {
+        // A second press in quick succession comes as a double-click.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
             form_.command1MouseDown();
             after();
         } else if (event->type() == QEvent::MouseButtonRelease) {
@@ -255,7 +290,10 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1View::closeEvent(QCloseEvent* event) {
-    form_.queryClose();
+    if (!form_.queryClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::exit(0);
 }
@@ -267,9 +305,12 @@ void Form1View::refresh() {
     SyncList(list1_, form_.list1);
     SyncList(list2_, form_.list2);
     SyncList(list3_, form_.list3);
+    MarkEntry(list3_, form_.editAreaEntry());
     SyncList(list4_, form_.list4);
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
     if (text2_->text() != ListText(form_.text2)) text2_->setText(ListText(form_.text2));
+    editAreaMark_->setText(Qs(form_.editAreaMark()));
+    bankMark_->setText(Qs(form_.bankMark()));
     command2_->setCaption(Qs(form_.command2Caption));
     SyncProgress(progressBar1_, form_.progressBar1);
     SyncProgress(progressBar2_, form_.progressBar2);

@@ -59,6 +59,7 @@ private:
 
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr, *list4_ = nullptr;
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
+    QLabel *editAreaMark_ = nullptr, *bankMark_ = nullptr;
     QPushButton* command1_ = nullptr;
     WrapButton* command2_ = nullptr;
     WrapButton* cancelReceive_ = nullptr;

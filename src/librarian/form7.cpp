@@ -26,8 +26,15 @@ void Form7::command1Click() {
     std::copy(state.editBuffer.begin() + kParamBase, state.editBuffer.begin() + kParamBase + kParamCount,
               slot.begin() + kParamBase);
     program_.form1.rebuildSoundList();
+    // Slot 0 has no list entry to rebuild its text; without this the edit
+    // area would name the voice slot 0 held before.
+    if (p == 0) state.slotText[0] = " 0. " + VoiceName(slot);
     program_.form1.text2 = state.slotText[static_cast<std::size_t>(p)];
     state.currentSlot = static_cast<std::int16_t>(p);
+    // Written into the list, the voice is stored (the bank now shows as
+    // changed); slot 0 is in no list and no file, so it still counts as
+    // unwritten.
+    if (p != 0) program_.form1.editAreaFromEntry();
     SendCurrentVoice(state, program_.host);
     closeForm();
 }

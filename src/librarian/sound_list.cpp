@@ -14,6 +14,12 @@ namespace {
 inline constexpr Byte kAuditionNote = 80;
 inline constexpr Byte kAuditionVelocity = 100;
 inline constexpr int kHighestProgram = 127;
+
+std::array<Byte, kParamCount> ParamsOf(const Slot& slot) {
+    std::array<Byte, kParamCount> params{};
+    std::copy(slot.begin() + kParamBase, slot.begin() + kParamBase + kParamCount, params.begin());
+    return params;
+}
 } // namespace
 
 std::string SoundListEntryText(int n, const Slot& slot) {
@@ -59,6 +65,7 @@ void Form1::command11Click() {
     list3.selected = -1;
     const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
     std::copy(slot.begin(), slot.begin() + kChecksumPos + 1, state.editBuffer.begin());
+    editAreaFromEntry();
     SendCurrentVoice(state, program_.host);
 }
 
@@ -67,6 +74,10 @@ void Form1::list3DoubleClick() { command11Click(); }
 void Form1::command12Click() {
     if (text2.empty()) {
         ShowMessage(program_.host, form1_text::kEditAreaEmpty);
+        return;
+    }
+    if (list3.items.size() != kBankSlots) {
+        ShowMessage(program_.host, form1_text::kChooserNoBank);
         return;
     }
     enabled = false;
@@ -89,13 +100,15 @@ void Form1::command1MouseUp() {
     text1 = SignedDecimal(next > kHighestProgram ? 0 : next);
 }
 
-// Opening the editor.
+// Opening the editor on the edit-area voice, which the DX7 gets first:
+// after a bank load or receive the slot CurrentSlot names may hold another
+// voice, and finished edits live only in the EditBuffer.
 void Form1::command13Click() {
     if (text2.empty()) {
         ShowMessage(program_.host, form2_text::kNoVoiceSelected);
         return;
     }
-    SendCurrentVoice(program_.state, program_.host);
+    sendEditArea();
     command5Click();
 }
 
@@ -106,5 +119,51 @@ void Form1::command5Click() {
     program_.form2.load();
     program_.host.showWindow(WindowId::Form2);
 }
+
+// --- The edit-area voice and what is unwritten -----------------------------
+
+void Form1::sendEditArea() {
+    ProgramState& state = program_.state;
+    const int s = state.currentSlot;
+    SendShortMessage(state, kProgramChange, (s >= 1 && s <= static_cast<int>(kBankSlots)) ? static_cast<Byte>(s - 1) : 0,
+                     0);
+    const auto dump = BuildVoiceDump(state.editBuffer);
+    SendLongMessage(state, program_.host, dump);
+}
+
+void Form1::editAreaStored() { editAreaStored_ = ParamsOf(program_.state.editBuffer); }
+
+void Form1::editAreaFromEntry() {
+    editAreaStored();
+    editAreaEntryVoice_ = editAreaStored_;
+}
+
+void Form1::bankStored() {
+    for (std::size_t n = 1; n <= kBankSlots; ++n) bankStored_[n - 1] = ParamsOf(program_.state.voiceTable[n]);
+}
+
+bool Form1::editAreaChanged() const {
+    if (text2.empty()) return false;
+    return ParamsOf(program_.state.editBuffer) != editAreaStored_;
+}
+
+bool Form1::bankChanged() const {
+    if (list3.items.size() != kBankSlots) return false;
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        if (ParamsOf(program_.state.voiceTable[n]) != bankStored_[n - 1]) return true;
+    return false;
+}
+
+int Form1::editAreaEntry() const {
+    const int s = program_.state.currentSlot;
+    if (text2.empty() || s < 1 || s > static_cast<int>(list3.items.size())) return -1;
+    // After a bank load or receive the entry may hold another voice.
+    if (ParamsOf(program_.state.voiceTable[static_cast<std::size_t>(s)]) != editAreaEntryVoice_) return -1;
+    return s - 1;
+}
+
+std::string Form1::editAreaMark() const { return editAreaChanged() ? form1_text::kEditAreaChangedMark : ""; }
+
+std::string Form1::bankMark() const { return bankChanged() ? form1_text::kBankChangedMark : ""; }
 
 } // namespace vox

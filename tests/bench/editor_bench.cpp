@@ -37,6 +37,7 @@ void BM_EditorApplyOperatorEg(benchmark::State& state) {
     f.state.currentSlot = 1;
     f.state.slotText[1] = "  1. INIT VOICE";
     f.program.form1.text2 = f.state.slotText[1];
+    f.state.editBuffer = f.state.voiceTable[1];
     Form2& form = f.program.form2;
     form.load();
     form.openGroup(0);

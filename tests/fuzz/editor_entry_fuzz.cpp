@@ -117,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.state.slotText[static_cast<std::size_t>(slot)] =
         (slot < 10 ? "  " : " ") + std::to_string(slot) + ". " + VoiceName(voice);
     f.program.form1.text2 = f.state.slotText[static_cast<std::size_t>(slot)];
+    f.state.editBuffer = voice;
     form.load();
 
     const auto& groups = GroupTable();

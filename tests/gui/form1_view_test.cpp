@@ -1,12 +1,14 @@
 // The main window as a user sees it: captions, places, menus.
 #include "librarian/form1_view.h"
 #include "librarian/twips.h"
+#include "scripted_dx7.h"
 #include "test_support.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QtTest>
 
@@ -162,6 +164,97 @@ private slots:
         view.refresh();
         QVERIFY(bar1->isVisible());
         QVERIFY(!bar2->isVisible());
+    }
+
+    void aDoubleClickOnTheAuditionButtonPlaysTwice() {
+        // GIVEN the audition button WHEN it is pressed twice quickly (Qt
+        // delivers the second press as a double-click)
+        test::ProgramFixture f;
+        f.out.open();
+        Form1View view(f.program);
+        view.show();
+        auto* command1 = view.findChild<QPushButton*>("Command1");
+        QVERIFY(command1);
+        const QPoint at = command1->rect().center();
+        auto send = [&](QEvent::Type type) {
+            QMouseEvent e(type, at, command1->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(command1, &e);
+        };
+        send(QEvent::MouseButtonPress);
+        send(QEvent::MouseButtonRelease);
+        send(QEvent::MouseButtonDblClick);
+        send(QEvent::MouseButtonRelease);
+        // THEN each press plays its note and each release stops it
+        const std::vector<std::vector<Byte>> expected{{0xC0, 1, 0}, {0x90, 80, 100}, {0x80, 80, 0},
+                                                      {0xC0, 2, 0}, {0x90, 80, 100}, {0x80, 80, 0}};
+        QCOMPARE(f.out.sent, expected);
+        QCOMPARE(QString::fromStdString(f.program.form1.text1), QString(" 3"));
+    }
+
+    void marksTheEditAreaEntryAndUnwrittenChanges() {
+        test::ProgramFixture f;
+        f.out.open();
+        Form1View view(f.program);
+        view.show();
+        Form1& form1 = f.program.form1;
+        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        form1.rebuildSoundList();
+        form1.bankStored();
+        form1.text2 = " 0. INIT VOICE";
+        form1.editAreaStored();
+        view.refresh();
+        auto* list3 = view.findChild<QListWidget*>("List3");
+        auto* voiceMark = view.findChild<QLabel*>("LabelEditAreaChanged");
+        auto* bankMark = view.findChild<QLabel*>("LabelBankChanged");
+        QVERIFY(voiceMark && bankMark);
+        QCOMPARE(voiceMark->text(), QString());
+        QCOMPARE(bankMark->text(), QString());
+        for (int i = 0; i < list3->count(); ++i) QVERIFY(!list3->item(i)->font().bold());
+
+        // GIVEN entry 4 taken into the edit area THEN it is marked, its text kept
+        form1.list3.selected = 3;
+        form1.command11Click();
+        view.refresh();
+        QVERIFY(list3->item(3)->font().bold());
+        QCOMPARE(list3->item(3)->text(), QString("  4. BANK 04   "));
+        QVERIFY(!list3->item(2)->font().bold());
+
+        // WHEN the voice is changed and written into 9 THEN both marks show
+        f.state.editBuffer[ParamPos(param::Feedback)] = 7;
+        view.refresh();
+        QCOMPARE(voiceMark->text(), QString("＊変更あり（未書込）"));
+        form1.command12Click();
+        f.program.form7.list1.selected = 8;
+        f.program.form7.command1Click();
+        view.refresh();
+        QCOMPARE(voiceMark->text(), QString());
+        QCOMPARE(bankMark->text(), QString("＊変更あり（未保存）"));
+        QVERIFY(list3->item(8)->font().bold());
+        QVERIFY(!list3->item(3)->font().bold());
+        QCOMPARE(list3->item(8)->text(), QString("  9. BANK 04   "));
+    }
+
+    void theCloseBoxOverAnOpenEditorWithEditsAsksAndNoKeepsTheWindow() {
+        // GIVEN the editor open (main window disabled) over a changed voice
+        test::ProgramFixture f;
+        f.out.open();
+        Form1View view(f.program);
+        view.show();
+        Form1& form1 = f.program.form1;
+        form1.text2 = " 0. INIT VOICE";
+        form1.editAreaStored();
+        form1.command5Click();
+        view.setEnabled(false);
+        f.state.editBuffer[ParamPos(param::Feedback)] = 7;
+        f.host.answers = {MsgResult::No};
+        // WHEN its close box is answered No
+        QVERIFY(!view.close());
+        // THEN the window stays, the output open
+        QVERIFY(view.isVisible());
+        QCOMPARE(f.host.boxes.size(), std::size_t{1});
+        QCOMPARE(f.host.boxes[0].buttons, MsgButtons::YesNo);
+        QVERIFY(f.out.isOpen());
     }
 };
 

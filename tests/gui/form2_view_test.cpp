@@ -41,6 +41,7 @@ struct EditorFixture {
         f.state.currentSlot = 12;
         f.state.slotText[12] = " 12. " + VoiceName(voice);
         f.program.form1.text2 = f.state.slotText[12];
+        f.state.editBuffer = voice;
         f.program.form2.load();
     }
     Form2& form() { return f.program.form2; }

@@ -27,6 +27,8 @@ protected:
         f.state.voiceTable[3] = voice;
         f.state.currentSlot = 3;
         f.state.slotText[3] = "  3. TEST";
+        f.state.editBuffer = voice;
+        f.program.form1.text2 = f.state.slotText[3];
         form.load();
         form.openGroup(group);
         f.out.sent.clear();

@@ -26,11 +26,15 @@ protected:
         f.state.programFolder = folder;
     }
 
-    // Puts a voice into a slot, as the main window leaves it, and loads the editor.
+    // Puts a voice into a slot and the edit area, as the main window leaves
+    // them, and loads the editor.
     void LoadVoice(int slot, const Slot& voice, const std::string& listText) {
         f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
         f.state.currentSlot = static_cast<std::int16_t>(slot);
         f.state.slotText[static_cast<std::size_t>(slot)] = listText;
+        f.state.editBuffer = voice;
+        f.program.form1.text2 = listText;
+        f.program.form1.editAreaStored();
         form.load();
         f.out.sent.clear();
     }
@@ -102,8 +106,7 @@ TEST_F(Form2Test, AlgorithmByteZeroShowsOneAndByteThirtyOneShowsThirtyTwo) {
     EXPECT_EQ(form.values.algorithmNo, 32);
 }
 
-TEST_F(Form2Test, LoadSplitsTheListTextIntoNumberAndNameAndCopiesTheSlot) {
-    f.state.editBuffer.fill(0x55);
+TEST_F(Form2Test, LoadSplitsTheEditAreaTextIntoNumberAndNameAndShowsTheEditBuffer) {
     LoadVoice(0, InitialVoice(), " 0. INIT VOICE");
     EXPECT_EQ(form.label34, " 0. ");
     EXPECT_EQ(form.text39, "INIT VOICE");
@@ -115,6 +118,29 @@ TEST_F(Form2Test, LoadSplitsTheListTextIntoNumberAndNameAndCopiesTheSlot) {
     LoadVoice(12, InitialVoice(), " 12.   SOFT PAD");
     EXPECT_EQ(form.label34, " 12.");
     EXPECT_EQ(form.text39, "SOFT PAD");
+}
+
+TEST_F(Form2Test, LoadShowsTheEditAreaVoiceWithTheSlotsHeaderNotTheSlotsParameters) {
+    // GIVEN an EditBuffer whose parameters differ from its slot's (an ended
+    // edit) and whose header bytes differ too
+    Slot slot = InitialVoice();
+    slot[2] = 0x05; // the channel nibble as a DX7 sent it
+    f.state.voiceTable[4] = slot;
+    f.state.currentSlot = 4;
+    f.state.slotText[4] = "  4. INIT VOICE";
+    f.program.form1.text2 = "  4.EDITED";
+    f.state.editBuffer = WithParam(InitialVoice(), param::Feedback, 6);
+    f.state.editBuffer[2] = 0x00;
+    // WHEN the editor loads
+    form.load();
+    // THEN it shows the EditBuffer's values and the edit-area name
+    EXPECT_EQ(form.text[1], "6");
+    EXPECT_EQ(form.text39, "EDITED");
+    EXPECT_EQ(form.label34, "  4.");
+    // and the EditBuffer keeps them, with the slot's header as a load copies it
+    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 6);
+    EXPECT_EQ(f.state.editBuffer[2], 0x05);
+    EXPECT_EQ(f.state.voiceTable[4], slot);
 }
 
 // --- Group openings ----------------------------------------------------------
@@ -654,7 +680,8 @@ TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 4, 0}));
     const auto dump = BuildVoiceDump(InitialVoice());
     EXPECT_EQ(f.out.sent[1], Bytes(dump.begin(), dump.end()));
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 7); // not reset
+    // the cancelled edit leaves the EditBuffer too
+    EXPECT_EQ(f.state.editBuffer, InitialVoice());
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
 }
@@ -772,6 +799,7 @@ TEST_F(Form2Test, EditModeSendsTheVoiceAndOpensTheLoadedEditor) {
     f.state.currentSlot = 3;
     f.state.slotText[3] = "  3. INIT VOICE";
     f.program.form1.text2 = f.state.slotText[3];
+    f.state.editBuffer = InitialVoice(); // as SOUND LISTから読込 leaves it
     f.program.form1.command13Click();
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 2, 0}));

@@ -193,7 +193,9 @@ TEST_F(Chooser, WritingWithNoSelectionWritesSlot0Only) {
     for (std::size_t n = 1; n <= 32; ++n) EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
     EXPECT_TRUE(std::equal(f.state.voiceTable[0].begin() + 6, f.state.voiceTable[0].begin() + 161,
                            f.state.editBuffer.begin() + 6));
-    EXPECT_EQ(form1.text2, " 0. INIT VOICE");
+    // the edit area names the voice slot 0 now holds
+    EXPECT_EQ(f.state.slotText[0], " 0. EDITED    ");
+    EXPECT_EQ(form1.text2, " 0. EDITED    ");
     EXPECT_EQ(f.state.currentSlot, 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
@@ -244,14 +246,16 @@ TEST_F(Chooser, EmptyEditAreaShowsTheMessageAndOpensNothing) {
     EXPECT_TRUE(f.host.enabled.empty());
 }
 
-TEST_F(Chooser, ShortSoundListGivesAShortChoiceAndTheWriteRebuildsAll32) {
-    form1.list3.items.resize(3);
-    open();
-    EXPECT_EQ(form7.list1.items.size(), 3u);
-    form7.list1.selected = 2;
-    form7.command1Click();
-    EXPECT_EQ(form1.list3.items.size(), 32u);
-    EXPECT_EQ(form1.list3.items[2], "  3. EDITED    ");
+TEST_F(Chooser, ShortOrEmptySoundListIsRefusedSoNoBlankBankIsBuilt) {
+    for (std::size_t entries : {std::size_t{3}, std::size_t{0}}) {
+        f.host.boxes.clear();
+        form1.list3.items.resize(entries);
+        form1.command12Click();
+        EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
+        EXPECT_TRUE(f.host.shown.empty());
+        EXPECT_TRUE(form1.enabled);
+        EXPECT_EQ(form1.list3.items.size(), entries);
+    }
 }
 
 // --- Waiting ---

@@ -179,6 +179,10 @@ int FieldOfGroup(int group) {
 
 std::int16_t I16(int v) { return static_cast<std::int16_t>(v); }
 
+// A name character as a data byte: a character beyond 127 (only one kept
+// from a file can be there) loses bit 7, as every voice dump drops it.
+char32_t NameCode(char32_t c) { return c & 0x7F; }
+
 } // namespace
 
 // --- Load ------------------------------------------------------------------
@@ -217,15 +221,17 @@ void Form2::load() {
     shape1Border = false;
     resetEntryZone();
 
-    const auto cps = CodePoints(state.slotText.at(static_cast<std::size_t>(state.currentSlot)));
+    auto cps = CodePoints(state.slotText.at(static_cast<std::size_t>(state.currentSlot)));
     std::size_t first = 4;
     while (first < cps.size() && cps[first] == U' ') ++first;
+    // The name as the instrument is sent it: no character beyond 127.
+    for (std::size_t c = first; c < cps.size(); ++c) cps[c] = NameCode(cps[c]);
     text39 = Utf8Of(cps, first, cps.size());
     loadedName = text39;
     label34 = Utf8Of(cps, 0, 4);
 
     const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
-    auto at = [&](int p) { return static_cast<int>(slot[ParamPos(p)]); };
+    auto at = [&](int p) { return ParamValue(p, slot[ParamPos(p)]); };
 
     values.algorithmNo = I16(at(param::Algorithm) + 1);
     algorithmPictureFile = PictureFileName(values.algorithmNo);
@@ -633,9 +639,7 @@ bool Form2::sendName(unsigned session) {
     const auto cps = CodePoints(text39);
     std::array<int, kNameLength> codes{};
     for (std::size_t c = 0; c < kNameLength; ++c) {
-        // A character kept from a file beyond 127 loses bit 7, as it does
-        // in a voice dump: a data byte never has it.
-        codes[c] = c < cps.size() ? static_cast<int>(cps[c] & 0x7F) : 32;
+        codes[c] = c < cps.size() ? static_cast<int>(NameCode(cps[c])) : 32;
         state.editBuffer[kNamePos + c] = static_cast<Byte>(codes[c]);
     }
     for (std::size_t c = 0; c < kNameLength; ++c) {

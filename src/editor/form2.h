@@ -97,6 +97,10 @@ inline constexpr const char* kNoVoiceSelected = "エディットエリアに音�
 inline constexpr const char* kInitMissing = "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
 inline constexpr const char* kInitShort = "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
 inline constexpr const char* kNotANumber = "数値ではない値があるため変更できません：";
+// Break point, curve and frequency columns take the forms they show.
+inline constexpr const char* kNotABreakPoint = "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
+inline constexpr const char* kNotACurve = "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
+inline constexpr const char* kNotAFrequency = "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
 
 // A rectangle in twips (1440 to the inch).

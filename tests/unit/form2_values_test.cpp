@@ -1,5 +1,6 @@
 // What the editor shows is what the DX7 gets: voices holding bytes outside
-// their ranges (bit 7 set, or above the range) and odd switch and mode bytes.
+// their ranges (bit 7 set, or above the range), odd switch and mode bytes,
+// and texts typed over the break point, curve and frequency columns.
 #include "editor/display_conversions.h"
 #include "editor/form2.h"
 #include "librarian/form1.h"
@@ -358,4 +359,166 @@ TEST_F(Form2ValuesTest, GivenOscModeByte2AndKeySyncByte3ThenChartZoneAndChangesA
     EXPECT_EQ(f.out.sent[18], Change(param::OscKeySync, 1));
     EXPECT_EQ(form.chart(20)[5], "F");
     EXPECT_EQ(form.label29, "Ｏ　Ｎ");
+}
+
+// --- Texts typed over the break point, curve and frequency columns ------------
+
+TEST_F(Form2ValuesTest, GivenNoteNamesTypedInTheBreakPointColumnsThenTheyAreApplied) {
+    Load(InitialVoice());
+    form.controlClick("Text31");
+    form.text42[0] = "C 3"; // operator 1
+    form.text42[1] = "c#4"; // operator 2, small letter, no blank
+    form.text42[2] = " A-1 ";
+    form.text42[5] = "C8"; // operator 6
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty());
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 6u);
+    EXPECT_EQ(changes[5], std::make_pair(OpParamNumber(1, OpParam::BreakPoint), 39));
+    EXPECT_EQ(changes[4], std::make_pair(OpParamNumber(2, OpParam::BreakPoint), 52));
+    EXPECT_EQ(changes[3], std::make_pair(OpParamNumber(3, OpParam::BreakPoint), 0));
+    EXPECT_EQ(changes[0], std::make_pair(OpParamNumber(6, OpParam::BreakPoint), 99));
+    EXPECT_EQ(form.chart(31)[4], "C# 4");
+    EXPECT_EQ(form.text42[1], "C# 4") << "the zone shows what was applied";
+    EXPECT_EQ(form.chart(31)[3], "A-1");
+    EXPECT_EQ(form.values.breakPoint[2], 52);
+    EXPECT_EQ(form.entry.breakPoint[1], 52);
+    // A step goes on from the applied value.
+    form.upDown6Up(1);
+    EXPECT_EQ(form.text42[1], "D 4");
+}
+
+TEST_F(Form2ValuesTest, GivenTextsThatNameNoBreakPointThenTheApplyIsRefusedAndNothingChanges) {
+    Load(InitialVoice());
+    for (const char* typed : {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text31");
+        form.text42[3] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotABreakPoint) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenCurveNamesTypedOnBothRowsThenTheyAreApplied) {
+    Load(InitialVoice());
+    form.controlClick("Text32");
+    form.text42[2] = "+exp";  // operator 3, left
+    form.text44[0] = " -EXP"; // operator 1, right
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty());
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 12u);
+    EXPECT_EQ(changes[3], std::make_pair(OpParamNumber(3, OpParam::LeftCurve), 2));
+    EXPECT_EQ(changes[11], std::make_pair(OpParamNumber(1, OpParam::RightCurve), 1));
+    EXPECT_EQ(form.chart(32)[3], "+EXP");
+    EXPECT_EQ(form.chart(33)[5], "-EXP");
+    EXPECT_EQ(form.text42[2], "+EXP");
+    EXPECT_EQ(form.text44[0], "-EXP");
+    EXPECT_EQ(form.values.leftCurve[3], 2);
+    EXPECT_EQ(form.entry.rightCurve[0], 1);
+}
+
+TEST_F(Form2ValuesTest, GivenTextsThatNameNoCurveThenTheApplyIsRefusedAndNothingChanges) {
+    Load(InitialVoice());
+    for (const char* typed : {"EXP", "+LOG", "2", ""}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text33");
+        form.text44[4] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotACurve) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenFrequenciesTypedInTheOscillatorColumnsThenCoarseAndFineAreApplied) {
+    Slot voice = InitialVoice();
+    voice[ParamPos(OpParamNumber(4, OpParam::OscMode))] = 1;
+    voice[ParamPos(OpParamNumber(4, OpParam::FreqCoarse))] = 5; // fixed: x10, coarse 5 as stored
+    Load(voice);
+    form.controlClick("Text21");
+    form.text42[0] = "3";     // ratio 3: coarse 3, fine 0 (not coarse 2 with fine 50)
+    form.text42[1] = "0.50";  // ratio 0.5: coarse 0
+    form.text42[2] = "1.5";   // coarse 1, fine 50
+    form.text42[3] = "10.23"; // fixed x10 at fine 1: coarse 5 kept
+    form.option4Click(4);     // operator 5 to fixed...
+    form.text42[4] = "100";   // ...at 100 Hz: coarse 2, fine 0
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 19u);
+    std::map<int, int> sent(changes.begin(), changes.end());
+    auto coarseFine = [&](int op) {
+        return std::make_pair(sent.at(OpParamNumber(op, OpParam::FreqCoarse)),
+                              sent.at(OpParamNumber(op, OpParam::FreqFine)));
+    };
+    EXPECT_EQ(coarseFine(1), std::make_pair(3, 0));
+    EXPECT_EQ(coarseFine(2), std::make_pair(0, 0));
+    EXPECT_EQ(coarseFine(3), std::make_pair(1, 50));
+    EXPECT_EQ(coarseFine(4), std::make_pair(5, 1));
+    EXPECT_EQ(coarseFine(5), std::make_pair(2, 0));
+    EXPECT_EQ(sent.at(OpParamNumber(5, OpParam::OscMode)), 1);
+    EXPECT_EQ(form.chart(21)[5], "3");
+    EXPECT_EQ(form.chart(21)[4], "0.5");
+    EXPECT_EQ(form.chart(21)[2], "10.23");
+    EXPECT_EQ(form.chart(21)[1], "100");
+    EXPECT_EQ(form.chart(20)[1], "F");
+    EXPECT_EQ(form.text42[1], "0.5") << "the zone shows what was applied";
+    EXPECT_EQ(form.entry.coarse[0], 3);
+    EXPECT_EQ(form.values.freqFine[3], 50);
+}
+
+TEST_F(Form2ValuesTest, GivenTextsNoSettingGivesInTheOscillatorColumnsThenTheApplyIsRefused) {
+    Load(InitialVoice());
+    for (const char* typed : {"7.777", "-1", "abc", "", "100000", "1e2"}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text21");
+        form.text42[2] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotAFrequency) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenANumberTypedAboveItsRangeThenTheZoneShowsTheValueSent) {
+    Load(InitialVoice());
+    form.controlClick("Text37");
+    form.text42[0] = "250";
+    form.command1Click();
+    EXPECT_EQ(f.out.sent.back(), Change(OpParamNumber(1, OpParam::OutputLevel), 99));
+    EXPECT_EQ(form.chart(37)[5], "99");
+    EXPECT_EQ(form.text42[0], "99");
+    form.controlClick("Text4");
+    form.text40 = "300";
+    f.out.sent.clear();
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoDelay, 99)}));
+    EXPECT_EQ(form.text40, "99");
+    form.controlClick("Text8");
+    form.text40 = "40";
+    form.text40Change();
+    f.out.sent.clear();
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::Algorithm, 31)}));
+    EXPECT_EQ(form.text8, "32");
+    EXPECT_EQ(form.text40, "32");
+    EXPECT_EQ(form.picture3File, "alg32.jpg") << "the zone's picture shows the algorithm applied";
 }

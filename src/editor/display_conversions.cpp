@@ -137,6 +137,96 @@ std::string FrequencyText(int mode, int coarse, int fine) {
     return FloatText((fine * 0.01 + 1.0) * 0.5);
 }
 
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A decimal number written the way FloatText writes it: no blanks, no
+// sign, no leading zeros before the point but one, no trailing zeros.
+std::optional<std::string> CanonicalDecimal(std::string_view text) {
+    text = TrimBlanks(text);
+    const std::size_t point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    std::string_view fraction = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    for (std::string_view part : {whole, fraction})
+        for (char c : part)
+            if (c < '0' || c > '9') return std::nullopt;
+    while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    std::string out = whole.empty() ? "0" : std::string(whole);
+    if (!fraction.empty()) out += "." + std::string(fraction);
+    return out;
+}
+
+} // namespace
+
+std::optional<int> BreakPointOfText(std::string_view text) {
+    text = TrimBlanks(text);
+    if (text.empty()) return std::nullopt;
+    static constexpr std::string_view kLetters = "C D EF G A B"; // a letter's place in NoteNames
+    const std::size_t letter = kLetters.find(Upper(text.front()));
+    if (letter == std::string_view::npos || kLetters[letter] == ' ') return std::nullopt;
+    int note = static_cast<int>(letter);
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '#') {
+        if (note == 4 || note == 11) return std::nullopt; // no E# or B#
+        ++note;
+        text.remove_prefix(1);
+    }
+    text = TrimBlanks(text);
+    bool negative = false;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.size() != 1 || text.front() < '0' || text.front() > '9') return std::nullopt;
+    const int octave = negative ? -(text.front() - '0') : text.front() - '0';
+    int value = 0;
+    if (octave == -1) {
+        if (note < 9) return std::nullopt; // only A, A# and B below C 0
+        value = note - 9;
+    } else if (octave >= 0 && !negative) {
+        value = 3 + 12 * octave + note;
+    } else {
+        return std::nullopt;
+    }
+    if (value > 99) return std::nullopt;
+    return value;
+}
+
+std::optional<int> CurveOfText(std::string_view text) {
+    text = TrimBlanks(text);
+    std::string upper;
+    for (char c : text) upper.push_back(Upper(c));
+    for (int curve = 0; curve <= 3; ++curve)
+        if (upper == *CurveName(curve)) return curve;
+    return std::nullopt;
+}
+
+std::optional<FrequencySetting> FrequencyOfText(std::string_view text, int mode, int coarse, int fine) {
+    const auto wanted = CanonicalDecimal(text);
+    if (!wanted) return std::nullopt;
+    if (*wanted == FrequencyText(mode, coarse, fine)) return FrequencySetting{coarse, fine};
+    std::optional<FrequencySetting> best;
+    for (int f = 0; f <= 99 && !best; ++f) {
+        if (coarse >= 0 && coarse <= 31 && FrequencyText(mode, coarse, f) == *wanted)
+            return FrequencySetting{coarse, f};
+        for (int c = 0; c <= 31; ++c)
+            if (FrequencyText(mode, c, f) == *wanted) {
+                best = FrequencySetting{c, f};
+                break;
+            }
+    }
+    return best;
+}
+
 int FieldNumber(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

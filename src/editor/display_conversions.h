@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vox {
 
@@ -46,6 +47,24 @@ std::string DetuneText(int detune);    // 0 '-7' .. 7 '0' .. 14 '+7'
 // Ratio mode: (1 + fine / 100) x coarse, coarse 0 meaning 0.5; fixed mode:
 // 10^(coarse AND 3) x 1.023293^fine to three decimals.
 std::string FrequencyText(int mode, int coarse, int fine);
+
+// The value behind a text the user typed in place of a shown one; nullopt
+// when the text is not such a form or names a value outside the range.
+// Break point: a note as BreakPointText writes it, 'A-1' .. 'C 8'; the blank
+// may be left out and the letter may be small ('c3', 'A#-1').
+std::optional<int> BreakPointOfText(std::string_view text);
+// Curve: one of the four names, blanks around and small letters allowed.
+std::optional<int> CurveOfText(std::string_view text);
+// Frequency: a decimal number ('1.5', '0.50', '100') that FrequencyText
+// writes for some coarse 0..31 and fine 0..99 in the given mode. When
+// several settings give it, the text the current setting shows keeps that
+// setting; otherwise the lowest fine wins, then the current coarse, then the
+// lowest coarse (ratio 3 is coarse 3, not coarse 2 with fine 50).
+struct FrequencySetting {
+    int coarse;
+    int fine;
+};
+std::optional<FrequencySetting> FrequencyOfText(std::string_view text, int mode, int coarse, int fine);
 
 // The number a field shows, read the way the editor reads its own texts:
 // leading blanks, an optional sign, then digits; 0 when there is no number.

@@ -179,6 +179,10 @@ int FieldOfGroup(int group) {
 
 std::int16_t I16(int v) { return static_cast<std::int16_t>(v); }
 
+// A name character as a data byte: a character beyond 127 (only one kept
+// from a file can be there) loses bit 7, as every voice dump drops it.
+char32_t NameCode(char32_t c) { return c & 0x7F; }
+
 } // namespace
 
 // --- Load ------------------------------------------------------------------
@@ -220,9 +224,11 @@ void Form2::load() {
     // The edit area, not the slot CurrentSlot names: after a bank load or
     // receive that slot may hold another voice, and an ended edit (a new
     // name included) lives only in the EditBuffer and the edit-area text.
-    const auto cps = CodePoints(program_.form1.text2);
+    auto cps = CodePoints(program_.form1.text2);
     std::size_t first = 4;
     while (first < cps.size() && cps[first] == U' ') ++first;
+    // The name as the instrument is sent it: no character beyond 127.
+    for (std::size_t c = first; c < cps.size(); ++c) cps[c] = NameCode(cps[c]);
     text39 = Utf8Of(cps, first, cps.size());
     loadedName = text39;
     label34 = Utf8Of(cps, 0, 4);
@@ -235,7 +241,7 @@ void Form2::load() {
     std::copy(slot.begin() + kChecksumPos, slot.end(), voice.begin() + kChecksumPos);
     opened_ = voice;
     open_ = true;
-    auto at = [&](int p) { return static_cast<int>(voice[ParamPos(p)]); };
+    auto at = [&](int p) { return ParamValue(p, voice[ParamPos(p)]); };
 
     values.algorithmNo = I16(at(param::Algorithm) + 1);
     algorithmPictureFile = PictureFileName(values.algorithmNo);
@@ -489,15 +495,32 @@ void Form2::command1Click() {
     // a number leaves the voice and the chart as they were.
     // The first text refused; an optional, since an empty box is refused too.
     std::optional<std::string> bad;
+    const char* badMessage = form2_text::kNotANumber;
+    auto refuse = [&](const std::string& s, const char* message) {
+        if (bad) return;
+        bad = s;
+        badMessage = message;
+    };
     auto number = [&](const std::string& s, int lo, int hi) {
         const auto v = ParseNumber(s);
         if (!v) {
-            if (!bad) bad = s;
+            refuse(s, form2_text::kNotANumber);
             return lo;
         }
         return std::clamp(*v, lo, hi);
     };
-    auto clampTo = [](int v, int lo, int hi) { return static_cast<std::int16_t>(std::clamp(v, lo, hi)); };
+    // The break point, curve and frequency columns are read in the forms
+    // they show, so a text typed over them is applied, not passed over.
+    auto breakPoint = [&](const std::string& s) {
+        const auto v = BreakPointOfText(s);
+        if (!v) refuse(s, form2_text::kNotABreakPoint);
+        return v.value_or(0);
+    };
+    auto curve = [&](const std::string& s) {
+        const auto v = CurveOfText(s);
+        if (!v) refuse(s, form2_text::kNotACurve);
+        return v.value_or(0);
+    };
 
     std::vector<int> items(static_cast<std::size_t>(g->count)); // values in sending order
     switch (g->panel) {
@@ -505,6 +528,7 @@ void Form2::command1Click() {
         std::array<int, 48> grid{};
         for (std::size_t n = 0; n < 48; ++n) grid[n] = number(text43[n], 0, 99);
         if (bad) break;
+        for (std::size_t n = 0; n < 48; ++n) text43[n] = PlainText(grid[n]);
         for (std::size_t i = 0; i < 6; ++i)
             for (std::size_t k = 0; k < 8; ++k) {
                 const int v = grid[k * 6 + i];
@@ -517,10 +541,10 @@ void Form2::command1Click() {
         std::array<int, 6> left{}, right{};
         for (std::size_t j = 0; j < 6; ++j) {
             if (group == 8) {
-                left[j] = clampTo(entry.breakPoint[j], 0, 99);
+                left[j] = breakPoint(text42[j]);
             } else if (group == 11) {
-                left[j] = clampTo(entry.leftCurve[j], 0, 3);
-                right[j] = clampTo(entry.rightCurve[j], 0, 3);
+                left[j] = curve(text42[j]);
+                right[j] = curve(text44[j]);
             } else {
                 left[j] = number(text42[j], g->min, g->max);
                 if (g->rightField) right[j] = number(text44[j], g->min, g->max);
@@ -546,17 +570,42 @@ void Form2::command1Click() {
             items[i] = group == 20 ? left[j] + 7 : left[j];
             if (g->rightField) items[i + 6] = right[j];
         }
+        // The zone shows what was applied, as the chart does.
+        for (std::size_t i = 0; i < 6; ++i) {
+            text42[5 - i] = chart(g->leftField)[i];
+            if (g->rightField) text44[5 - i] = chart(g->rightField)[i];
+        }
+        for (std::size_t j = 0; j < 6; ++j) {
+            if (group == 8) entry.breakPoint[j] = I16(left[j]);
+            if (group == 11) {
+                entry.leftCurve[j] = I16(left[j]);
+                entry.rightCurve[j] = I16(right[j]);
+            }
+        }
         break;
     }
     case GroupPanel::Oscillator: {
         const int sync = number(text40, 0, 1);
+        std::array<FrequencySetting, 6> frequency{};
+        for (std::size_t j = 0; j < 6; ++j) {
+            const int mode = entry.oscMode[j] != 0 ? 1 : 0;
+            const auto setting = FrequencyOfText(text42[j], mode, std::clamp<int>(entry.coarse[j], 0, 31),
+                                                 std::clamp<int>(entry.fine[j], 0, 99));
+            if (!setting) refuse(text42[j], form2_text::kNotAFrequency);
+            frequency[j] = setting.value_or(FrequencySetting{0, 0});
+        }
         if (bad) break;
         for (std::size_t j = 0; j < 6; ++j) {
             values.oscMode[j + 1] = entry.oscMode[j] != 0 ? 1 : 0;
             chart(20)[5 - j] = OscModeText(values.oscMode[j + 1]);
-            values.freqCoarse[j + 1] = clampTo(entry.coarse[j], 0, 31);
-            values.freqFine[j + 1] = clampTo(entry.fine[j], 0, 99);
+            values.freqCoarse[j + 1] = I16(frequency[j].coarse);
+            values.freqFine[j + 1] = I16(frequency[j].fine);
+            entry.coarse[j] = values.freqCoarse[j + 1];
+            entry.fine[j] = values.freqFine[j + 1];
+            text42[j] = FrequencyText(values.oscMode[j + 1], frequency[j].coarse, frequency[j].fine);
         }
+        text40 = PlainText(sync);
+        option5 = sync == 1;
         for (std::size_t j = 0; j < 6; ++j) {
             const int op = 6 - static_cast<int>(j); // chart row j
             chart(21)[j] = FrequencyText(values.oscMode[op], values.freqCoarse[op], values.freqFine[op]);
@@ -575,6 +624,7 @@ void Form2::command1Click() {
         std::array<int, 8> v{};
         for (std::size_t n = 0; n < 8; ++n) v[n] = number(text41[n], 0, 99);
         if (bad) break;
+        for (std::size_t n = 0; n < 8; ++n) text41[n] = PlainText(v[n]);
         for (std::size_t k = 1; k <= 4; ++k) {
             values.pegRate[k] = I16(v[k - 1]);
             values.pegLevel[k] = I16(v[k + 3]);
@@ -588,6 +638,8 @@ void Form2::command1Click() {
     case GroupPanel::Algorithm: {
         const int no = number(text40, 1, 32);
         if (bad) break;
+        text40 = PlainText(no);
+        picture3File = PictureFileName(no);
         values.algorithmNo = I16(no);
         algorithmPictureFile = PictureFileName(no);
         picture1File = algorithmPictureFile;
@@ -599,6 +651,8 @@ void Form2::command1Click() {
     case GroupPanel::OnOff: {
         const int v = number(text40, g->min, g->max);
         if (bad) break;
+        text40 = PlainText(v);
+        if (group == param::LfoKeySync) option1 = v == 1;
         *ValueOfGroup(values, group) = I16(v);
         std::string shown = PlainText(v);
         if (group == param::LfoKeySync) shown = LfoSyncText(v);
@@ -608,12 +662,13 @@ void Form2::command1Click() {
             shown = values.lfoWaveText;
         }
         text[static_cast<std::size_t>(FieldOfGroup(group))] = shown;
+        if (group == param::LfoWave || group == param::Transpose) label31 = shown;
         items[0] = v;
         break;
     }
     }
     if (bad) {
-        ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + *bad + "」");
+        ShowMessage(program_.host, std::string(badMessage) + "「" + *bad + "」");
         return;
     }
 
@@ -641,9 +696,7 @@ bool Form2::sendName(unsigned session) {
     const auto cps = CodePoints(text39);
     std::array<int, kNameLength> codes{};
     for (std::size_t c = 0; c < kNameLength; ++c) {
-        // A character kept from a file beyond 127 loses bit 7, as it does
-        // in a voice dump: a data byte never has it.
-        codes[c] = c < cps.size() ? static_cast<int>(cps[c] & 0x7F) : 32;
+        codes[c] = c < cps.size() ? static_cast<int>(NameCode(cps[c])) : 32;
         state.editBuffer[kNamePos + c] = static_cast<Byte>(codes[c]);
     }
     for (std::size_t c = 0; c < kNameLength; ++c) {

@@ -103,6 +103,10 @@ inline constexpr const char* kInitQuestion =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
     "\r初期化すると変更は失われます。初期化しますか？";
 inline constexpr const char* kInitQuestionTitle = "初期化の確認";
+// Break point, curve and frequency columns take the forms they show.
+inline constexpr const char* kNotABreakPoint = "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
+inline constexpr const char* kNotACurve = "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
+inline constexpr const char* kNotAFrequency = "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
 
 // A rectangle in twips (1440 to the inch).

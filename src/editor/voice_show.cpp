@@ -9,7 +9,8 @@
 namespace vox {
 namespace {
 
-int At(const Slot& s, int p) { return s[ParamPos(p)]; }
+// Each value as the editor shows it and the instrument is sent it.
+int At(const Slot& s, int p) { return ParamValue(p, s[ParamPos(p)]); }
 int Op(const Slot& s, int op, OpParam k) { return At(s, OpParamNumber(op, k)); }
 std::string Curve(int c) { return CurveName(c).value_or(PlainText(c)); }
 std::string Wave(int w) { return LfoWaveName(w).value_or(PlainText(w)); }
@@ -21,7 +22,10 @@ std::string Frequency(const Slot& s, int op) {
 
 std::string ShowVoiceText(const Slot& s) {
     std::ostringstream out;
-    out << "NAME      " << VoiceName(s) << "\n"
+    std::array<Byte, kNameLength> name{};
+    for (std::size_t c = 0; c < kNameLength; ++c)
+        name[c] = static_cast<Byte>(At(s, param::Name1 + static_cast<int>(c)));
+    out << "NAME      " << NameBytesToUtf8(name) << "\n"
         << "ALGORITHM " << At(s, param::Algorithm) + 1 << "  FEEDBACK " << At(s, param::Feedback)
         << "  OSC SYNC " << OscSyncText(At(s, param::OscKeySync)) << "\n"
         << "LFO       wave " << Wave(At(s, param::LfoWave)) << "  SPD " << At(s, param::LfoSpeed) << "  DLY "

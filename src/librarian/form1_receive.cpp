@@ -125,7 +125,11 @@ void Form1::command8Click() {
     progressBar2.visible = true;
     progressBar2.max = 4;
     progressBar2.value = 0;
-    const BulkMessage bulk = BuildBulkMessage(state.voiceTable);
+    // Each voice as the editor shows it and a single dump would carry it,
+    // so a byte outside its range is not packed into another value.
+    VoiceTable asShown = state.voiceTable;
+    for (std::size_t n = 1; n <= kBankSlots; ++n) asShown[n] = VoiceAsSent(asShown[n]);
+    const BulkMessage bulk = BuildBulkMessage(asShown);
     progressBar2.value = 1;
     // The port may have been closed while the confirmation was up.
     const bool sent = MidiOutIsOpen(state);

@@ -123,12 +123,7 @@ void Form1::command5Click() {
 // --- The edit-area voice and what is unwritten -----------------------------
 
 void Form1::sendEditArea() {
-    ProgramState& state = program_.state;
-    const int s = state.currentSlot;
-    SendShortMessage(state, kProgramChange, (s >= 1 && s <= static_cast<int>(kBankSlots)) ? static_cast<Byte>(s - 1) : 0,
-                     0);
-    const auto dump = BuildVoiceDump(state.editBuffer);
-    SendLongMessage(state, program_.host, dump);
+    SendCurrentVoice(program_.state, program_.host, program_.state.editBuffer);
 }
 
 void Form1::editAreaStored() { editAreaStored_ = ParamsOf(program_.state.editBuffer); }

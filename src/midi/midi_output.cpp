@@ -2,6 +2,8 @@
 
 #include "midi/midi_port.h"
 
+#include <algorithm>
+
 namespace vox {
 
 void OpenMidiOut(ProgramState& state, Host& host) {
@@ -40,11 +42,25 @@ std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slo
     return dump;
 }
 
+Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
+    Slot sent{};
+    std::copy(slot.begin(), slot.end(), sent.begin());
+    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
+        sent[ParamPos(p)] = static_cast<Byte>(ParamValue(p, slot[ParamPos(p)]));
+    return sent;
+}
+
 void SendCurrentVoice(ProgramState& state, Host& host) {
+    SendCurrentVoice(state, host, state.voiceTable[static_cast<std::size_t>(state.currentSlot)]);
+}
+
+void SendCurrentVoice(ProgramState& state, Host& host, std::span<const Byte, kSlotSize> voice) {
     const int s = state.currentSlot;
     const Byte program = (s >= 1 && s <= 32) ? static_cast<Byte>(s - 1) : 0;
     SendShortMessage(state, kProgramChange, program, 0);
-    const auto dump = BuildVoiceDump(state.voiceTable[static_cast<std::size_t>(s)]);
+    // The editor shows a byte outside its range as the nearest value it can
+    // take; the instrument is given the same, not a value it never shows.
+    const auto dump = BuildVoiceDump(VoiceAsSent(voice));
     SendLongMessage(state, host, dump);
 }
 

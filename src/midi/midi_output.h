@@ -27,8 +27,15 @@ void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> mess
 // the slot's own header and checksum positions are not read.
 std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slot);
 
-// Program change to the current slot (0 for slot 0), then its dump.
+// A voice as the instrument is sent it: every parameter read as the editor
+// shows it (ParamValue). The slot itself keeps its bytes.
+Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot);
+
+// Program change to the current slot (0 for slot 0), then its dump, with
+// the values the editor shows.
 void SendCurrentVoice(ProgramState& state, Host& host);
+// The same program change, then the dump of `voice` (the edit area's).
+void SendCurrentVoice(ProgramState& state, Host& host, std::span<const Byte, kSlotSize> voice);
 
 inline constexpr Byte kProgramChange = 0xC0;
 inline constexpr Byte kNoteOn = 0x90;

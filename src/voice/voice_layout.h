@@ -94,6 +94,18 @@ constexpr int ParamMax(int p) {
     }
 }
 
+// A stored parameter byte as the instrument is given it and the editor
+// shows it. Files from other tools hold bytes outside the ranges: a data
+// byte on the wire carries 7 bits, so bit 7 is dropped first; a value still
+// above the parameter's range reads as its highest value, the nearest one
+// the instrument's own controls can set. Every reader that shows or sends
+// a parameter goes through here, so what is shown is what is sent.
+constexpr int ParamValue(int p, Byte stored) {
+    const int value = stored & 0x7F;
+    const int max = ParamMax(p);
+    return value > max ? max : value;
+}
+
 // --- Packed bank ---------------------------------------------------------
 inline constexpr std::size_t kPackedVoiceSize = 128;
 inline constexpr std::size_t kPackedBankSize = kPackedVoiceSize * kBankSlots; // 4096

@@ -29,8 +29,12 @@ void Check(bool ok, const char* what) {
     }
 }
 
+// A box refusing a field: not a number, or no break point, curve or frequency.
 bool IsNotANumberBox(const MessageBoxSpec& box) {
-    return box.text.rfind(form2_text::kNotANumber, 0) == 0;
+    for (const char* refusal : {form2_text::kNotANumber, form2_text::kNotABreakPoint, form2_text::kNotACurve,
+                                form2_text::kNotAFrequency})
+        if (box.text.rfind(refusal, 0) == 0) return true;
+    return false;
 }
 
 // The messages of one 変更: count them and check each against the group.

@@ -462,6 +462,26 @@ TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
     EXPECT_EQ(f.state.voiceTable.all, before.all);
 }
 
+TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem) {
+    // GIVEN voice 3 with an oscillator-mode byte of 2 (the editor shows F)
+    // and an LFO speed of 143 (shown 15)
+    Slot& odd = f.state.voiceTable[3];
+    odd[ParamPos(BlockParamNumber(0, OpParam::OscMode))] = 2;
+    odd[ParamPos(param::LfoSpeed)] = 143;
+    const VoiceTable before = f.state.voiceTable;
+    // WHEN the bank is transmitted
+    form1.command8Click();
+    // THEN voice 3 unpacks from the wire to the values shown, and the bank keeps its bytes
+    ASSERT_EQ(f.out.sent.size(), 3u);
+    const auto& bulk = f.out.sent[0];
+    Slot unpacked{};
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(bulk.data() + 6 + 2 * kPackedVoiceSize, kPackedVoiceSize),
+                unpacked);
+    EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 1);
+    EXPECT_EQ(unpacked[ParamPos(param::LfoSpeed)], 15);
+    EXPECT_EQ(f.state.voiceTable.all, before.all);
+}
+
 TEST_F(BankTransmit, ListOf31SaysNo32VoiceDataAndSendsNothing) {
     form1.list3.items.pop_back();
     form1.command8Click();

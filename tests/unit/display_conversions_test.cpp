@@ -161,3 +161,54 @@ TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
     EXPECT_EQ(SignedPositionText(3), " 3");
     EXPECT_EQ(SignedPositionText(-1), "-1");
 }
+
+// --- Typed texts read back ----------------------------------------------------
+
+TEST(TypedTexts, GivenEveryBreakPointTextThenItReadsBackAsItsValue) {
+    for (int b = 0; b <= 99; ++b) EXPECT_EQ(BreakPointOfText(BreakPointText(b)), b) << BreakPointText(b);
+    EXPECT_EQ(BreakPointOfText("c3"), 39);
+    EXPECT_EQ(BreakPointOfText(" a#-1 "), 1);
+    EXPECT_EQ(BreakPointOfText("C8"), 99);
+    for (const char* bad : {"", "C#8", "D 8", "C-1", "B#2", "E#2", "H1", "C", "C 10", "C -0", "39", "C 3 x"})
+        EXPECT_EQ(BreakPointOfText(bad), std::nullopt) << bad;
+}
+
+TEST(TypedTexts, GivenEveryCurveNameThenItReadsBackAndOtherTextsDoNot) {
+    for (int c = 0; c <= 3; ++c) EXPECT_EQ(CurveOfText(*CurveName(c)), c);
+    EXPECT_EQ(CurveOfText(" +exp "), 2);
+    for (const char* bad : {"", "LIN", "+LIN+", "1", "- LIN"})
+        EXPECT_EQ(CurveOfText(bad), std::nullopt) << bad;
+}
+
+TEST(TypedTexts, GivenEveryFrequencyTextThenItReadsBackToASettingThatShowsIt) {
+    for (int mode = 0; mode <= 1; ++mode)
+        for (int c = 0; c <= 31; ++c)
+            for (int f = 0; f <= 99; ++f) {
+                const std::string text = FrequencyText(mode, c, f);
+                // As shown: the setting itself.
+                const auto same = FrequencyOfText(text, mode, c, f);
+                ASSERT_TRUE(same.has_value()) << text;
+                EXPECT_EQ(same->coarse, c);
+                EXPECT_EQ(same->fine, f);
+                // Typed from another setting: one that shows the same text
+                // (a sample of fines, the search is long).
+                if (f % 7 != 0 && f != 99) continue;
+                const auto typed = FrequencyOfText(text, mode, 1, 0);
+                ASSERT_TRUE(typed.has_value()) << text;
+                EXPECT_EQ(FrequencyText(mode, typed->coarse, typed->fine), text);
+            }
+}
+
+TEST(TypedTexts, GivenAmbiguousFrequenciesThenTheLowestFineThenTheCurrentCoarseWins) {
+    const auto three = FrequencyOfText("3", 0, 1, 0);
+    ASSERT_TRUE(three.has_value());
+    EXPECT_EQ(three->coarse, 3);
+    EXPECT_EQ(three->fine, 0);
+    const auto ten = FrequencyOfText("10.0", 1, 9, 40); // fixed: coarse 1, 5, 9 .. give x10
+    ASSERT_TRUE(ten.has_value());
+    EXPECT_EQ(ten->coarse, 9);
+    EXPECT_EQ(ten->fine, 0);
+    EXPECT_EQ(FrequencyOfText(".5", 0, 1, 0)->coarse, 0);
+    for (const char* bad : {"", ".", "-1", "1e2", "7.777", "1,5", "62", "0.49"})
+        EXPECT_EQ(FrequencyOfText(bad, 0, 1, 0).has_value(), false) << bad;
+}

@@ -26,8 +26,9 @@ Bytes Change(int p, int v) {
     return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v), 0xF7};
 }
 
+// The single-voice dump the DX7 is sent for a voice.
 Bytes DumpOf(const Slot& voice) {
-    const auto dump = BuildVoiceDump(voice);
+    const auto dump = BuildVoiceDump(VoiceAsSent(voice));
     return Bytes(dump.begin(), dump.end());
 }
 

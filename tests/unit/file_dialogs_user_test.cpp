@@ -544,7 +544,7 @@ TEST_F(FileDialogsTest, MidFileHasItsVoiceReadFrom167BytesBeforeTheEnd) {
     EXPECT_EQ(f.state.currentSlot, 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0x00, 0x00}));
-    const auto dump = BuildVoiceDump(f.state.voiceTable[0]);
+    const auto dump = BuildVoiceDump(VoiceAsSent(f.state.voiceTable[0]));
     EXPECT_EQ(f.out.sent[1], Bytes(dump.begin(), dump.end()));
     EXPECT_TRUE(f.program.form1.enabled);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form6});

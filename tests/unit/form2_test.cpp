@@ -414,6 +414,8 @@ TEST_F(Form2Test, ApplyingTheOscillatorSendsModesCoarsesFinesThenKeySync) {
     form.entry.oscMode[0] = 1; // operator 1 fixed
     form.entry.coarse[0] = 3;
     form.entry.fine[5] = 40;   // operator 6
+    form.showEntryFrequency(0); // as the mode and step buttons show them
+    form.showEntryFrequency(5);
     form.text40 = "0";
     form.command1Click();
     ASSERT_EQ(f.out.sent.size(), 19u);
@@ -505,6 +507,8 @@ TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
     form.controlClick("Text32_0");
     form.entry.leftCurve[5] = 2;  // operator 6
     form.entry.rightCurve[0] = 3; // operator 1
+    form.showEntryCurves(5);      // as the step buttons show them
+    form.showEntryCurves(0);
     f.out.sent.clear();
     form.command1Click();
     ASSERT_EQ(f.out.sent.size(), 12u);

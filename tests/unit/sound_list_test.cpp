@@ -44,9 +44,10 @@ struct SoundList : ::testing::Test {
         for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
         form1.rebuildSoundList();
     }
+    // The slot's dump as the instrument is sent it (values read into their ranges).
     Bytes dumpOf(int n) const {
-        const Slot& s = f.state.voiceTable[static_cast<std::size_t>(n)];
-        return Bytes(s.begin(), s.begin() + kImageSize);
+        const auto dump = BuildVoiceDump(VoiceAsSent(f.state.voiceTable[static_cast<std::size_t>(n)]));
+        return Bytes(dump.begin(), dump.end());
     }
 };
 

@@ -174,7 +174,9 @@ TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
     const auto& dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), 163u);
     EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6), (std::vector<Byte>{0xF0, 0x43, 0, 0, 1, 0x1B}));
-    for (std::size_t p = kParamBase; p <= 160; ++p) EXPECT_EQ(dump[p], slot[p]);
+    // Each value as the editor shows it: read into the parameter's range.
+    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
+        EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, slot[ParamPos(p)])) << p;
     unsigned sum = 0;
     for (std::size_t p = kParamBase; p <= 161; ++p) sum += dump[p];
     EXPECT_EQ(sum % 128, 0u);

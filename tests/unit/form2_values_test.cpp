@@ -1,0 +1,528 @@
+// What the editor shows is what the DX7 gets: voices holding bytes outside
+// their ranges (bit 7 set, or above the range), odd switch and mode bytes,
+// and texts typed over the break point, curve and frequency columns.
+#include "editor/display_conversions.h"
+#include "editor/form2.h"
+#include "librarian/form1.h"
+#include "midi/midi_output.h"
+#include "test_support.h"
+#include "voice/bank_format.h"
+#include "voice/init_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+using namespace vox;
+using Bytes = std::vector<Byte>;
+
+namespace {
+
+Bytes Change(int p, int v) {
+    return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v),
+            0xF7};
+}
+
+class Form2ValuesTest : public ::testing::Test {
+protected:
+    test::ProgramFixture f;
+    Form2& form = f.program.form2;
+
+    void SetUp() override { f.out.open(); }
+
+    void Load(const Slot& voice, int slot = 7) {
+        f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
+        f.state.currentSlot = static_cast<std::int16_t>(slot);
+        f.state.slotText[static_cast<std::size_t>(slot)] = SoundListEntryText(slot, voice);
+        // The editor opens on the edit area, as the main window leaves it.
+        f.state.editBuffer = voice;
+        f.program.form1.text2 = f.state.slotText[static_cast<std::size_t>(slot)];
+        form.load();
+        f.out.sent.clear();
+    }
+
+    // The (parameter, value) pairs of the parameter changes sent so far.
+    std::vector<std::pair<int, int>> SentChanges() const {
+        std::vector<std::pair<int, int>> changes;
+        for (const auto& m : f.out.sent) {
+            if (m.size() != 7 || m[0] != 0xF0 || m[2] != 0x10) {
+                ADD_FAILURE() << "not a parameter change";
+                continue;
+            }
+            changes.emplace_back(m[3] * 128 + m[4], m[5]);
+        }
+        return changes;
+    }
+
+    // The chart's text for a parameter, given every value of the voice
+    // (the frequency field shows mode, coarse and fine together).
+    std::string ChartText(int p) const {
+        if (p < 126) {
+            const auto row = static_cast<std::size_t>(p / kOperatorBlockParams);
+            const int k = p % kOperatorBlockParams;
+            static const std::map<int, int> kField{{8, 31},  {9, 34},  {10, 35}, {11, 32}, {12, 33},
+                                                   {13, 36}, {14, 19}, {15, 38}, {16, 37}, {17, 20},
+                                                   {18, 21}, {19, 21}, {20, 22}};
+            const int field = k < 8 ? 23 + k : kField.at(k);
+            return form.chart(field)[row];
+        }
+        switch (p) {
+        case param::Algorithm:
+            return form.text8;
+        case param::OscKeySync:
+            return form.label29;
+        case param::Feedback:
+            return form.text[1];
+        case param::LfoWave:
+            return form.text[2];
+        case param::LfoKeySync:
+            return form.text[7];
+        case param::PitchModSens:
+            return form.text[18];
+        case param::Transpose:
+            return form.text[17];
+        default:
+            break;
+        }
+        if (p >= param::LfoSpeed && p <= param::LfoAmd) return form.text[static_cast<std::size_t>(p - 134)];
+        return form.text[static_cast<std::size_t>(9 + p - param::PitchRate1)]; // pitch EG 126..133
+    }
+
+    // The text the chart must show for value v of parameter p, with the
+    // values of the whole voice (for the frequency) in `all`.
+    static std::string Expected(int p, int v, const std::map<int, int>& all) {
+        if (p < 126) {
+            const int k = p % kOperatorBlockParams, base = p - k;
+            switch (static_cast<OpParam>(k)) {
+            case OpParam::BreakPoint:
+                return BreakPointText(v);
+            case OpParam::LeftCurve:
+            case OpParam::RightCurve:
+                return CurveName(v).value_or("?");
+            case OpParam::OscMode:
+                return OscModeText(v);
+            case OpParam::FreqCoarse:
+            case OpParam::FreqFine:
+                return FrequencyText(all.at(base + 17), all.at(base + 18), all.at(base + 19));
+            case OpParam::Detune:
+                return DetuneText(v);
+            default:
+                return PlainText(v);
+            }
+        }
+        switch (p) {
+        case param::Algorithm:
+            return PlainText(v + 1);
+        case param::OscKeySync:
+            return OscSyncText(v);
+        case param::LfoWave:
+            return LfoWaveName(v).value_or("?");
+        case param::LfoKeySync:
+            return LfoSyncText(v);
+        case param::Transpose:
+            return TransposeText(v);
+        default:
+            return PlainText(v);
+        }
+    }
+
+    // GIVEN the loaded voice WHEN each group is opened and applied as it
+    // opens THEN every value sent is the stored byte read through the one
+    // rule, the chart showed exactly that value before and after, the zone
+    // opened on it, and the edit buffer holds what was sent.
+    void ApplyEveryGroupAndCompare(const Slot& voice, const std::string& what) {
+        std::map<int, int> all;
+        for (int p = 0; p < param::Name1; ++p) all[p] = ParamValue(p, voice[ParamPos(p)]);
+        for (const GroupInfo& g : GroupTable()) {
+            SCOPED_TRACE(what + ", group " + std::to_string(g.group));
+            form.openGroup(g.group);
+            const auto chartBefore = form.rows;
+            const auto textBefore = form.text;
+            const std::string text8Before = form.text8, label29Before = form.label29;
+            // The zone opens on what the chart shows.
+            if (g.panel == GroupPanel::Value || g.panel == GroupPanel::OnOff) {
+                EXPECT_EQ(form.text40, PlainText(all.at(g.group)));
+            }
+            if (g.panel == GroupPanel::OnOff) {
+                EXPECT_EQ(form.option1, all.at(g.group) == 1);
+            }
+            if (g.panel == GroupPanel::Algorithm) {
+                EXPECT_EQ(form.text40, PlainText(all.at(g.group) + 1));
+            }
+            if (g.panel == GroupPanel::Oscillator) {
+                EXPECT_EQ(form.option5, all.at(param::OscKeySync) == 1);
+                EXPECT_EQ(form.text40, PlainText(all.at(param::OscKeySync)));
+                for (int j = 0; j < 6; ++j)
+                    EXPECT_EQ(form.option4[static_cast<std::size_t>(j)],
+                              all.at(OpParamNumber(j + 1, OpParam::OscMode)) == 1)
+                        << "column " << j;
+            }
+            const Slot bufferBefore = f.state.editBuffer;
+            f.out.sent.clear();
+            form.command1Click();
+            EXPECT_TRUE(f.host.boxes.empty()) << (f.host.boxes.empty() ? "" : f.host.boxes.back().text);
+            const auto changes = SentChanges();
+            EXPECT_EQ(changes.size(), static_cast<std::size_t>(g.count));
+            for (const auto& [p, v] : changes) {
+                EXPECT_EQ(v, all.at(p)) << "parameter " << p << " stored " << int(voice[ParamPos(p)]);
+                EXPECT_EQ(ChartText(p), Expected(p, v, all)) << "parameter " << p;
+                EXPECT_EQ(f.state.editBuffer[ParamPos(p)], v) << "parameter " << p;
+            }
+            EXPECT_EQ(form.rows, chartBefore);
+            EXPECT_EQ(form.text, textBefore);
+            EXPECT_EQ(form.text8, text8Before);
+            EXPECT_EQ(form.label29, label29Before);
+            for (int p = 0; p < static_cast<int>(kParamCount); ++p) {
+                const bool sent =
+                    std::any_of(changes.begin(), changes.end(), [&](auto c) { return c.first == p; });
+                if (!sent) {
+                    EXPECT_EQ(f.state.editBuffer[ParamPos(p)], bufferBefore[ParamPos(p)]) << p;
+                }
+            }
+        }
+    }
+};
+
+// A voice with one kind of out-of-range byte in every parameter.
+Slot EveryByte(Byte (*of)(int p)) {
+    Slot v = InitialVoice();
+    for (int p = 0; p < param::Name1; ++p) v[ParamPos(p)] = of(p);
+    return v;
+}
+
+Bytes ReadTestFile(const std::string& name) {
+    const auto file = std::filesystem::path(VOXMERE_TESTDATA) / name;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The 32 voices of a clean bulk dump, unpacked as the bank import does.
+std::vector<Slot> BankVoices(const Bytes& bulk) {
+    std::vector<Slot> voices;
+    for (std::size_t n = 0; n < kBankSlots; ++n) {
+        Slot slot{};
+        std::copy(kVoiceHeader.begin(), kVoiceHeader.end(), slot.begin());
+        UnpackVoice(std::span<const Byte, kPackedVoiceSize>(bulk.data() + kBulkDataPos + n * kPackedVoiceSize,
+                                                            kPackedVoiceSize),
+                    slot);
+        voices.push_back(slot);
+    }
+    return voices;
+}
+
+} // namespace
+
+// --- Out-of-range bytes: one rule for the chart, the zone and the wire ------
+
+TEST_F(Form2ValuesTest, GivenBit7OnEveryParameterThenTheChartTheZoneAndTheChangesShowTheLow7Bits) {
+    // Each byte an in-range value with bit 7 added: the wire drops bit 7.
+    const Slot voice =
+        EveryByte([](int p) { return static_cast<Byte>(0x80 | ((p * 5 + 3) % (ParamMax(p) + 1))); });
+    Load(voice);
+    ApplyEveryGroupAndCompare(voice, "bit 7 on every byte");
+}
+
+TEST_F(Form2ValuesTest, GivenEveryParameterJustAboveItsRangeThenItIsShownAndSentAsItsHighestValue) {
+    const Slot voice = EveryByte([](int p) { return static_cast<Byte>(ParamMax(p) + 1); });
+    Load(voice);
+    EXPECT_EQ(form.text8, "32");
+    EXPECT_EQ(form.text[2], " S&H");
+    EXPECT_EQ(form.text[17], "C 5");
+    EXPECT_EQ(form.chart(32)[0], "+LIN");
+    EXPECT_EQ(form.chart(22)[0], "+7");
+    EXPECT_EQ(form.chart(31)[0], "C 8");
+    ApplyEveryGroupAndCompare(voice, "one above the range");
+}
+
+TEST_F(Form2ValuesTest, GivenEveryByteAt255ThenEachParameterIsShownAndSentAsItsHighestValue) {
+    const Slot voice = EveryByte([](int) { return Byte{0xFF}; });
+    Load(voice);
+    EXPECT_EQ(form.text[3], "99");
+    EXPECT_EQ(form.chart(20)[0], "F");
+    ApplyEveryGroupAndCompare(voice, "0xFF everywhere");
+}
+
+TEST_F(Form2ValuesTest, GivenLfoSpeed143ThenTheChartTheZoneAndTheChangeAllSay15) {
+    Slot voice = InitialVoice();
+    voice[ParamPos(param::LfoSpeed)] = 143;
+    Load(voice);
+    EXPECT_EQ(form.text[3], "15");
+    form.controlClick("Text3");
+    EXPECT_EQ(form.text40, "15");
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoSpeed, 15)}));
+    EXPECT_EQ(form.text[3], "15");
+    EXPECT_EQ(f.state.editBuffer[ParamPos(param::LfoSpeed)], 15);
+}
+
+TEST_F(Form2ValuesTest, GivenEachVoiceOfARealBankWithBit7BytesThenWhatIsShownIsWhatIsSent) {
+    const std::string name = "bit7-bytes-and-f0-inside.syx";
+    const Bytes bulk = ReadTestFile(name);
+    ASSERT_EQ(bulk.size(), kBulkMessageSize) << "cannot read the test file " << name;
+    int bit7 = 0;
+    for (const Slot& voice : BankVoices(bulk))
+        for (int p = 0; p < param::Name1; ++p) bit7 += voice[ParamPos(p)] > 0x7F;
+    ASSERT_GT(bit7, 100) << name << " should hold parameter bytes with bit 7 set";
+    int n = 0;
+    for (const Slot& voice : BankVoices(bulk)) {
+        Load(voice, ++n);
+        ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenARealBankWithValuesAboveTheirRangesThenWhatIsShownIsWhatIsSent) {
+    const std::string name = "control-chars-in-names.syx";
+    const Bytes bulk = ReadTestFile(name);
+    ASSERT_EQ(bulk.size(), kBulkMessageSize) << "cannot read the test file " << name;
+    int n = 0;
+    for (const Slot& voice : BankVoices(bulk)) {
+        Load(voice, ++n);
+        ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCarriesTheShownValues) {
+    const Slot voice = EveryByte([](int p) { return static_cast<Byte>(p % 2 ? 0xFF : ParamMax(p) + 1); });
+    f.state.voiceTable[9] = voice;
+    f.state.currentSlot = 9;
+    f.state.slotText[9] = SoundListEntryText(9, voice);
+    f.program.form1.text2 = f.state.slotText[9];
+    f.out.sent.clear();
+    SendCurrentVoice(f.state, f.host);
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    const Bytes& dump = f.out.sent[1];
+    ASSERT_EQ(dump.size(), kImageSize);
+    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
+        EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, voice[ParamPos(p)])) << "parameter " << p;
+    EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump.data() + kParamBase, kParamCount)));
+    EXPECT_EQ(f.state.voiceTable[9], voice) << "the slot keeps its own bytes";
+    f.state.editBuffer = voice;
+    form.load();
+    EXPECT_EQ(form.text[3], PlainText(dump[ParamPos(param::LfoSpeed)]));
+    EXPECT_EQ(form.chart(31)[2], BreakPointText(dump[ParamPos(BlockParamNumber(2, OpParam::BreakPoint))]));
+}
+
+TEST_F(Form2ValuesTest, GivenAnInRangeVoiceThenTheDumpIsTheSlotAsItStands) {
+    const Slot voice = InitialVoice();
+    f.state.voiceTable[3] = voice;
+    f.state.currentSlot = 3;
+    SendCurrentVoice(f.state, f.host);
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    const auto expected = BuildVoiceDump(voice);
+    EXPECT_EQ(f.out.sent[1], Bytes(expected.begin(), expected.end()));
+}
+
+TEST_F(Form2ValuesTest, GivenNameBytesWithBit7ThenTheNameBoxShowsTheNameTheDx7Gets) {
+    Slot voice = InitialVoice();
+    voice[kNamePos] = 0xC1;     // 'A' with bit 7
+    voice[kNamePos + 1] = 0xCE; // 'N'
+    Load(voice);
+    EXPECT_EQ(form.text39, "ANIT VOICE");
+    EXPECT_EQ(form.loadedName, "ANIT VOICE");
+    const auto dump = BuildVoiceDump(VoiceAsSent(voice));
+    EXPECT_EQ(dump[kNamePos], 'A');
+    EXPECT_EQ(dump[kNamePos + 1], 'N');
+}
+
+// --- Switch and mode bytes outside 0..1 ---------------------------------------
+
+TEST_F(Form2ValuesTest, GivenLfoSyncByte2ThenChartZoneAndChangeAllSayOn) {
+    Slot voice = InitialVoice();
+    voice[ParamPos(param::LfoKeySync)] = 2;
+    Load(voice);
+    EXPECT_EQ(form.text[7], "ON");
+    form.controlClick("Text7");
+    EXPECT_TRUE(form.option1);
+    EXPECT_EQ(form.text40, "1");
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoKeySync, 1)}));
+    EXPECT_EQ(form.text[7], "ON");
+}
+
+TEST_F(Form2ValuesTest, GivenOscModeByte2AndKeySyncByte3ThenChartZoneAndChangesAgreeOnFixedAndOn) {
+    Slot voice = InitialVoice();
+    voice[ParamPos(OpParamNumber(1, OpParam::OscMode))] = 2;
+    voice[ParamPos(OpParamNumber(1, OpParam::FreqCoarse))] = 1;
+    voice[ParamPos(param::OscKeySync)] = 3;
+    Load(voice);
+    EXPECT_EQ(form.chart(20)[5], "F");
+    EXPECT_EQ(form.chart(21)[5], "10");
+    EXPECT_EQ(form.label29, "Ｏ　Ｎ");
+    form.controlClick("Text20_5");
+    EXPECT_TRUE(form.option4[0]);
+    EXPECT_EQ(form.text42[0], "10");
+    EXPECT_TRUE(form.option5);
+    form.command1Click();
+    ASSERT_EQ(f.out.sent.size(), 19u);
+    EXPECT_EQ(f.out.sent[5], Change(OpParamNumber(1, OpParam::OscMode), 1));
+    EXPECT_EQ(f.out.sent[11], Change(OpParamNumber(1, OpParam::FreqCoarse), 1));
+    EXPECT_EQ(f.out.sent[18], Change(param::OscKeySync, 1));
+    EXPECT_EQ(form.chart(20)[5], "F");
+    EXPECT_EQ(form.label29, "Ｏ　Ｎ");
+}
+
+// --- Texts typed over the break point, curve and frequency columns ------------
+
+TEST_F(Form2ValuesTest, GivenNoteNamesTypedInTheBreakPointColumnsThenTheyAreApplied) {
+    Load(InitialVoice());
+    form.controlClick("Text31");
+    form.text42[0] = "C 3"; // operator 1
+    form.text42[1] = "c#4"; // operator 2, small letter, no blank
+    form.text42[2] = " A-1 ";
+    form.text42[5] = "C8"; // operator 6
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty());
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 6u);
+    EXPECT_EQ(changes[5], std::make_pair(OpParamNumber(1, OpParam::BreakPoint), 39));
+    EXPECT_EQ(changes[4], std::make_pair(OpParamNumber(2, OpParam::BreakPoint), 52));
+    EXPECT_EQ(changes[3], std::make_pair(OpParamNumber(3, OpParam::BreakPoint), 0));
+    EXPECT_EQ(changes[0], std::make_pair(OpParamNumber(6, OpParam::BreakPoint), 99));
+    EXPECT_EQ(form.chart(31)[4], "C# 4");
+    EXPECT_EQ(form.text42[1], "C# 4") << "the zone shows what was applied";
+    EXPECT_EQ(form.chart(31)[3], "A-1");
+    EXPECT_EQ(form.values.breakPoint[2], 52);
+    EXPECT_EQ(form.entry.breakPoint[1], 52);
+    // A step goes on from the applied value.
+    form.upDown6Up(1);
+    EXPECT_EQ(form.text42[1], "D 4");
+}
+
+TEST_F(Form2ValuesTest, GivenTextsThatNameNoBreakPointThenTheApplyIsRefusedAndNothingChanges) {
+    Load(InitialVoice());
+    for (const char* typed : {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text31");
+        form.text42[3] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotABreakPoint) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenCurveNamesTypedOnBothRowsThenTheyAreApplied) {
+    Load(InitialVoice());
+    form.controlClick("Text32");
+    form.text42[2] = "+exp";  // operator 3, left
+    form.text44[0] = " -EXP"; // operator 1, right
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty());
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 12u);
+    EXPECT_EQ(changes[3], std::make_pair(OpParamNumber(3, OpParam::LeftCurve), 2));
+    EXPECT_EQ(changes[11], std::make_pair(OpParamNumber(1, OpParam::RightCurve), 1));
+    EXPECT_EQ(form.chart(32)[3], "+EXP");
+    EXPECT_EQ(form.chart(33)[5], "-EXP");
+    EXPECT_EQ(form.text42[2], "+EXP");
+    EXPECT_EQ(form.text44[0], "-EXP");
+    EXPECT_EQ(form.values.leftCurve[3], 2);
+    EXPECT_EQ(form.entry.rightCurve[0], 1);
+}
+
+TEST_F(Form2ValuesTest, GivenTextsThatNameNoCurveThenTheApplyIsRefusedAndNothingChanges) {
+    Load(InitialVoice());
+    for (const char* typed : {"EXP", "+LOG", "2", ""}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text33");
+        form.text44[4] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotACurve) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenFrequenciesTypedInTheOscillatorColumnsThenCoarseAndFineAreApplied) {
+    Slot voice = InitialVoice();
+    voice[ParamPos(OpParamNumber(4, OpParam::OscMode))] = 1;
+    voice[ParamPos(OpParamNumber(4, OpParam::FreqCoarse))] = 5; // fixed: x10, coarse 5 as stored
+    Load(voice);
+    form.controlClick("Text21");
+    form.text42[0] = "3";     // ratio 3: coarse 3, fine 0 (not coarse 2 with fine 50)
+    form.text42[1] = "0.50";  // ratio 0.5: coarse 0
+    form.text42[2] = "1.5";   // coarse 1, fine 50
+    form.text42[3] = "10.23"; // fixed x10 at fine 1: coarse 5 kept
+    form.option4Click(4);     // operator 5 to fixed...
+    form.text42[4] = "100";   // ...at 100 Hz: coarse 2, fine 0
+    form.command1Click();
+    ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+    const auto changes = SentChanges();
+    ASSERT_EQ(changes.size(), 19u);
+    std::map<int, int> sent(changes.begin(), changes.end());
+    auto coarseFine = [&](int op) {
+        return std::make_pair(sent.at(OpParamNumber(op, OpParam::FreqCoarse)),
+                              sent.at(OpParamNumber(op, OpParam::FreqFine)));
+    };
+    EXPECT_EQ(coarseFine(1), std::make_pair(3, 0));
+    EXPECT_EQ(coarseFine(2), std::make_pair(0, 0));
+    EXPECT_EQ(coarseFine(3), std::make_pair(1, 50));
+    EXPECT_EQ(coarseFine(4), std::make_pair(5, 1));
+    EXPECT_EQ(coarseFine(5), std::make_pair(2, 0));
+    EXPECT_EQ(sent.at(OpParamNumber(5, OpParam::OscMode)), 1);
+    EXPECT_EQ(form.chart(21)[5], "3");
+    EXPECT_EQ(form.chart(21)[4], "0.5");
+    EXPECT_EQ(form.chart(21)[2], "10.23");
+    EXPECT_EQ(form.chart(21)[1], "100");
+    EXPECT_EQ(form.chart(20)[1], "F");
+    EXPECT_EQ(form.text42[1], "0.5") << "the zone shows what was applied";
+    EXPECT_EQ(form.entry.coarse[0], 3);
+    EXPECT_EQ(form.values.freqFine[3], 50);
+}
+
+TEST_F(Form2ValuesTest, GivenTextsNoSettingGivesInTheOscillatorColumnsThenTheApplyIsRefused) {
+    Load(InitialVoice());
+    for (const char* typed : {"7.777", "-1", "abc", "", "100000", "1e2"}) {
+        SCOPED_TRACE(typed);
+        form.controlClick("Text21");
+        form.text42[2] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotAFrequency) + "「" + typed + "」");
+    }
+}
+
+TEST_F(Form2ValuesTest, GivenANumberTypedAboveItsRangeThenTheZoneShowsTheValueSent) {
+    Load(InitialVoice());
+    form.controlClick("Text37");
+    form.text42[0] = "250";
+    form.command1Click();
+    EXPECT_EQ(f.out.sent.back(), Change(OpParamNumber(1, OpParam::OutputLevel), 99));
+    EXPECT_EQ(form.chart(37)[5], "99");
+    EXPECT_EQ(form.text42[0], "99");
+    form.controlClick("Text4");
+    form.text40 = "300";
+    f.out.sent.clear();
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoDelay, 99)}));
+    EXPECT_EQ(form.text40, "99");
+    form.controlClick("Text8");
+    form.text40 = "40";
+    form.text40Change();
+    f.out.sent.clear();
+    form.command1Click();
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::Algorithm, 31)}));
+    EXPECT_EQ(form.text8, "32");
+    EXPECT_EQ(form.text40, "32");
+    EXPECT_EQ(form.picture3File, "alg32.jpg") << "the zone's picture shows the algorithm applied";
+}

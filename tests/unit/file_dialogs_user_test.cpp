@@ -1,8 +1,9 @@
 // The file dialogs as the user drives them: saving and loading banks and
 // voices, the name rules, the questions, and the real files of other tools.
 #include "files/file_dialogs.h"
+#include "files/voice_files.h"
 #include "midi/midi_output.h"
-#include "test_support.h"
+#include "file_test_support.h"
 #include "voice/bank_format.h"
 
 #include <gtest/gtest.h>
@@ -82,11 +83,14 @@ protected:
     fs::path voiceFolder() const { return folder / "1voice"; }
 
     // Slots 1..32 with a different byte at every position, bytes above
-    // 7Fh among them (files keep what the slots hold).
+    // 7Fh among them (files keep what the slots hold); each starts with
+    // F0h, as every slot the program fills does.
     void fillBank() {
-        for (std::size_t n = 1; n <= 32; ++n)
+        for (std::size_t n = 1; n <= 32; ++n) {
             for (std::size_t pos = 0; pos < kSlotSize; ++pos)
                 f.state.voiceTable[n][pos] = static_cast<Byte>(n * 37 + pos * 11);
+            f.state.voiceTable[n][0] = kSysExStart;
+        }
     }
     // A SOUND LIST of 32 entries, as after a receive.
     void fillSoundList() {
@@ -332,7 +336,11 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
 }
 
 TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
-    for (std::size_t pos = 0; pos < kSlotSize; ++pos) f.state.editBuffer[pos] = static_cast<Byte>(pos * 3 + 1);
+    // A voice as the instrument sent it on channel 4, with two bytes from
+    // another tool's bank that have bit 7 set
+    f.state.editBuffer = test::DistinctVoice(3);
+    f.state.editBuffer[ParamPos(param::LfoSpeed)] = 0x8F;
+    f.state.editBuffer[ParamPos(0)] = 0xE3;
     const char name[] = "MY VOICE 1";
     std::copy(name, name + 10, f.state.editBuffer.begin() + kNamePos);
     const Slot saved = f.state.editBuffer;
@@ -529,8 +537,8 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
 Bytes MidFile(std::size_t size, std::size_t dumpAt) {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<Byte>(i & 0x7F);
-    bytes[dumpAt] = 0xF0;
-    bytes[dumpAt + 1] = 0x43;
+    const auto dump = BuildVoiceDump(test::DistinctVoice(21));
+    for (std::size_t i = 0; i < dump.size() && dumpAt + i < size; ++i) bytes[dumpAt + i] = dump[i];
     return bytes;
 }
 
@@ -587,8 +595,8 @@ TEST_F(FileDialogsTest, MidFileWithoutTheDumpStartIsRefusedAndChangesNothing) {
 }
 
 TEST_F(FileDialogsTest, AnyOtherVoiceNameIsReadFromOffsetZero) {
-    Bytes file(161);
-    for (std::size_t i = 0; i < file.size(); ++i) file[i] = static_cast<Byte>(0x20 + i % 90);
+    const Slot voice = test::DistinctVoice(30);
+    const Bytes file(voice.begin(), voice.begin() + 161);
     WriteBytes(voiceFolder() / "plain.bin", file);
     f.program.form6.open();
     f.program.form6.text2 = "plain.bin";
@@ -649,6 +657,8 @@ const RealFile kRealFiles[] = {
     {"two-banks-in-one-file.syx", true, 6, false},
     {"four-operator-bank-not-dx7.syx", false, 0, false},
     {"parameter-changes-only.syx", false, 0, false},
+    {"bulk-cut-at-4096.syx", false, 0, false},
+    {"text-file-named.v01", false, 0, false},
 };
 
 void PrintTo(const RealFile& r, std::ostream* os) { *os << r.name; }
@@ -705,6 +715,9 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     if (!real.voiceLoads) {
         const auto boxes = takeBoxes();
         ASSERT_EQ(boxes.size(), 1u);
+        if (VoiceKindOfName(real.name) != VoiceKind::Mid) { // a MID file has its fixed message
+            EXPECT_NE(boxes[0].find(real.name), std::string::npos) << boxes[0];
+        }
         EXPECT_TRUE(snapshot() == before);
         EXPECT_TRUE(f.out.sent.empty());
         EXPECT_TRUE(f.program.form6.isOpen);

@@ -458,6 +458,12 @@ std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot) {
 WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<const Byte> bytes) {
     WriteResult result;
     std::error_code ec;
+    if (file.native().find('\0') != std::filesystem::path::string_type::npos) {
+        // The system would stop at the NUL and write another file.
+        result.error = std::make_error_code(std::errc::invalid_argument);
+        result.reason = file_text::kBadName;
+        return result;
+    }
     const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
     if (!std::filesystem::is_directory(folder, ec)) {
         result.error = std::make_error_code(std::errc::no_such_file_or_directory);

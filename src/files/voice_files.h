@@ -54,6 +54,7 @@ inline constexpr const char* kNoSpace = "ディスクの空きがありません
 inline constexpr const char* kFileTooLarge = "ファイルの大きさの上限を超えました";
 inline constexpr const char* kReadOnly = "書き込みできない場所です";
 inline constexpr const char* kNoFolder = "保存先のフォルダがありません";
+inline constexpr const char* kBadName = "ファイル名に使えない文字が含まれています";
 } // namespace file_text
 
 inline constexpr std::size_t kRecordSize = 161;                         // slot positions 0..160

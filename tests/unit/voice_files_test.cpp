@@ -576,6 +576,14 @@ TEST_F(WriteFileReplacingTest, ReportsAMissingFolder) {
               "ファイル「" + (folder / "gone" / "a.v01").string() + "」に保存できませんでした（保存先のフォルダがありません）");
 }
 
+TEST_F(WriteFileReplacingTest, RefusesANameWithANulRatherThanWriteAnotherFile) {
+    const auto file = bankFolder() / std::string("AB\0CD.v32", 9);
+    const WriteResult result = WriteFileReplacing(file, std::vector<Byte>(5152, 0));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, "ファイル名に使えない文字が含まれています");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 0) << "no file \"AB\" written";
+}
+
 TEST_F(WriteFileReplacingTest, ReportsATargetThatIsAFolderAndLeavesIt) {
     const auto target = bankFolder() / "taken.v32";
     std::filesystem::create_directories(target / "inside");

@@ -58,7 +58,41 @@ std::string WithEnding(const std::string& name, std::string_view lower, std::str
     return (EndsWith(name, lower) || EndsWith(name, upper)) ? name : name + std::string(lower);
 }
 
+// Any byte below 20h, and DEL: a file name cannot hold them, or they do
+// not show.
+bool HasControlCharacter(const std::string& name) {
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 } // namespace
+
+std::string ProposedFileName(std::string_view voiceName) {
+    std::string name;
+    for (std::size_t at = 0; at < voiceName.size();) {
+        // One UTF-8 character: its length from the lead byte.
+        const auto lead = static_cast<unsigned char>(voiceName[at]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (at + length > voiceName.size()) length = voiceName.size() - at;
+        const std::string_view character = voiceName.substr(at, length);
+        at += length;
+        if (length == 1) {
+            const char c = character[0];
+            if (lead < 0x20 || lead == 0x7F || lead >= 0x80) continue; // control, or a stray byte
+            if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+                name += '_';
+                continue;
+            }
+        } else if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(character[1]) < 0xA0) {
+            continue; // U+0080..U+009F, the second set of control characters
+        }
+        name += character;
+    }
+    const std::size_t first = name.find_first_not_of(" .");
+    if (first == std::string::npos) return {};
+    const std::size_t last = name.find_last_not_of(' ');
+    return name.substr(first, last - first + 1);
+}
 
 void SetMainWindowEnabled(Program& program, bool enabled) {
     program.form1.enabled = enabled;
@@ -213,6 +247,14 @@ bool FileDialogForm::nameGiven() {
     return false;
 }
 
+bool FileDialogForm::nameUsable() {
+    // The system would cut the name at a NUL and save, and ask about,
+    // another file than the one named.
+    if (!HasControlCharacter(text2)) return true;
+    tell(kBadNameCharacter);
+    return false;
+}
+
 bool FileDialogForm::overwriteAllowed(const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return true;
@@ -231,7 +273,7 @@ Form3::Form3(Program& program)
     : FileDialogForm(program, {WindowId::form3, kForm3Caption, kSave, kForm3Pattern, kBankFolder, false, false}) {}
 
 bool Form3::action() {
-    if (!nameGiven()) return false;
+    if (!nameGiven() || !nameUsable()) return false;
     const fs::path file = actionPath(WithEnding(text2, ".v32", ".V32"));
     if (!overwriteAllowed(file)) return false;
     const WriteResult written = WriteFileReplacing(file, EncodeBankFile(program_.state.voiceTable));
@@ -277,18 +319,18 @@ Form5::Form5(Program& program)
 void Form5::openFromMainWindow(const std::string& name) {
     prepare();
     fromEditor_ = false;
-    text2 = name;
+    text2 = ProposedFileName(name);
     show();
 }
 
 void Form5::openFromEditor(const std::string& voiceName) {
     prepare();
     fromEditor_ = true;
-    text2 = voiceName;
+    text2 = ProposedFileName(voiceName);
 }
 
 bool Form5::action() {
-    if (!nameGiven()) return false;
+    if (!nameGiven() || !nameUsable()) return false;
     const fs::path file = actionPath(WithEnding(text2, ".v01", ".V01"));
     if (!overwriteAllowed(file)) return false;
     const WriteResult written = WriteFileReplacing(file, EncodeVoiceFile(program_.state.editBuffer));

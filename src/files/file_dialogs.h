@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vox {
@@ -38,6 +39,7 @@ inline constexpr const char* kVoiceFolder = "1voice";
 inline constexpr const char* kEnterName = "ファイル名を入力してください";
 inline constexpr const char* kOverwrite = "同名のファイルが存在します上書きしますか？";
 inline constexpr const char* kOverwriteTitle = "確認";
+inline constexpr const char* kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
 // Raised by the main window's file buttons before a dialog opens.
 inline constexpr const char* kNo32VoiceData = "No 32voice data";
 inline constexpr const char* kSelectSaveData = "保存デ-タを選択してください";
@@ -45,6 +47,13 @@ inline constexpr const char* kSelectSaveData = "保存デ-タを選択してく�
 
 // Enables or disables the main window (its form's flag and the window).
 void SetMainWindowEnabled(Program& program, bool enabled);
+
+// The file name the 1-voice save proposes for a voice name: control
+// characters (NUL included) left out, characters a file name cannot hold on
+// any system ("/", "\", ":", "*", "?", '"', "<", ">", "|") made "_", blanks
+// at either end and dots at the start removed (a name starting with a dot
+// is hidden from the file list). Empty when nothing is left.
+std::string ProposedFileName(std::string_view voiceName);
 
 // Whether a file name matches a pattern list such as "*.v32;*.syx"
 // (* and ?, ASCII letters compared without case).
@@ -115,6 +124,7 @@ protected:
 
     std::filesystem::path actionPath(const std::string& fileName) const;
     bool nameGiven();                                  // the empty-name check, with its box
+    bool nameUsable();                                 // no control characters, or a box
     bool overwriteAllowed(const std::filesystem::path& file); // the question, when the file exists
     void tell(const std::string& text);
 

@@ -73,6 +73,18 @@ FileDialogView::FileDialogView(Program& program, FileDialogForm& form, const cha
         form_.file1Click(file1_->row(item));
         after();
     });
+    // The arrow keys, Home, End and typing a letter select an entry without
+    // a click; the name box follows them as it follows a click. (Tabbing
+    // into the list only marks an entry, selects none, and leaves the name.)
+    connect(file1_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (refreshing_) return;
+        const auto selected = file1_->selectedItems();
+        if (selected.isEmpty()) return;
+        const int row = file1_->row(selected.front());
+        if (row == form_.file1.selected) return;
+        form_.file1Click(row);
+        after();
+    });
     connect(file1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (refreshing_) return;
         form_.file1DoubleClick(file1_->row(item));

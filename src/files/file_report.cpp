@@ -100,6 +100,19 @@ void PackedVoices(std::span<const Byte> bytes, std::size_t offset, FileReport& r
     }
 }
 
+// Parameters out of range in the one voice at `offset`: a few are said;
+// so many that the bytes are no voice means nothing is listed.
+bool CheckVoiceValues(std::span<const Byte> bytes, std::size_t offset, std::vector<std::string>& problems) {
+    if (offset + kRecordSize > bytes.size()) return true;
+    const std::size_t odd = RecordParametersOutOfRange(bytes.subspan(offset, kRecordSize));
+    if (odd > kMaxOddParameters) {
+        problems.push_back(Plural(odd, "value") + " out of range: the data is no DX7 voice");
+        return false;
+    }
+    if (odd > 0) problems.push_back(Plural(odd, "value") + " out of range");
+    return true;
+}
+
 void RecordVoice(std::span<const Byte> bytes, std::size_t offset, int number, FileReport& report) {
     if (offset + kRecordSize > bytes.size()) return;
     InspectedVoice voice;
@@ -117,7 +130,8 @@ FileKind KindOf(const std::filesystem::path& file, std::span<const Byte> bytes) 
         return FileKind::MidiFile;
     if (IsBulkDumpHeader(bytes)) return FileKind::BulkDump;
     if (IsSingleVoiceHeader(bytes)) return FileKind::SingleVoiceDump;
-    if (bytes.size() == kPackedBankSize || kind == "DX7" || kind == ".32") return FileKind::HeaderlessBank;
+    const bool sysEx = !bytes.empty() && bytes[0] == kSysExStart;
+    if (!sysEx && (bytes.size() == kPackedBankSize || kind == "DX7" || kind == ".32")) return FileKind::HeaderlessBank;
     if (kind == "MID") return FileKind::MidiFile;
     return FileKind::Unknown;
 }
@@ -140,7 +154,7 @@ void InspectSingleVoiceDump(std::span<const Byte> bytes, FileReport& r) {
         r.problems.push_back("length " + std::to_string(bytes.size()) + " bytes: the voice is cut off (163 expected)");
     CheckMessageEnd(bytes, kParamBase, kChecksumPos, r.problems);
     CheckBit7(bytes, kParamBase, kChecksumPos, "voice data", r.problems);
-    RecordVoice(bytes, 0, 1, r);
+    if (CheckVoiceValues(bytes, 0, r.problems)) RecordVoice(bytes, 0, 1, r);
 }
 
 void InspectV32(std::span<const Byte> bytes, FileReport& r) {
@@ -163,15 +177,24 @@ void InspectV32(std::span<const Byte> bytes, FileReport& r) {
 
 void InspectV01(std::span<const Byte> bytes, FileReport& r) {
     CheckLength(bytes.size(), kRecordSize, r.problems);
-    if (bytes.size() >= kParamBase && !IsSingleVoiceHeader(bytes))
+    const bool header = IsSingleVoiceHeader(bytes);
+    if (bytes.size() >= kParamBase && !header)
         r.problems.push_back("no single-voice dump header (" + HexStart(bytes) + ")");
     CheckBit7(bytes, kParamBase, kRecordSize, "voice data", r.problems);
-    RecordVoice(bytes, 0, 1, r);
+    // Bytes that are no voice are not listed as one.
+    const bool values = !header || CheckVoiceValues(bytes, 0, r.problems);
+    if (values && DecodeVoice(bytes, VoiceKind::V01, r.file).ok()) RecordVoice(bytes, 0, 1, r);
 }
 
 void InspectHeaderless(std::span<const Byte> bytes, FileReport& r) {
     CheckLength(bytes.size(), kPackedBankSize, r.problems);
     CheckBit7(bytes, 0, kPackedBankSize, "packed data", r.problems);
+    const std::size_t odd = PackedVoicesOutOfRange(bytes, 0);
+    if (odd > kMaxOddVoices) {
+        r.problems.push_back(Plural(odd, "voice") + " of 32 do not look like DX7 voices (values out of range)");
+        return; // not packed voices: none to list
+    }
+    if (odd > 0) r.problems.push_back(Plural(odd, "voice") + " of 32 hold values out of range");
     PackedVoices(bytes, 0, r);
 }
 
@@ -179,9 +202,12 @@ void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
     const std::size_t length = bytes.size();
     if (length < 4 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' || bytes[3] != 'd')
         r.problems.push_back("no Standard MIDI File header (MThd)");
-    const bool dumpAtEnd = length >= kMidTailSize && bytes[length - kMidTailSize] == kSysExStart &&
-                           bytes[length - kMidTailSize + 1] == kYamahaId;
-    if (dumpAtEnd) {
+    const bool dumpAtEnd = length >= kMidTailSize && IsSingleVoiceHeader(bytes.subspan(length - kMidTailSize));
+    if (!dumpAtEnd && length >= kMidTailSize && bytes[length - kMidTailSize] == kSysExStart &&
+        bytes[length - kMidTailSize + 1] == kYamahaId) {
+        r.problems.push_back("the message 4 bytes before the end is no single-voice dump (" +
+                             HexStart(bytes.subspan(length - kMidTailSize)) + ")");
+    } else if (dumpAtEnd) {
         const std::size_t at = length - kMidTailSize;
         const auto dump = bytes.subspan(at, kImageSize);
         CheckByteCount(dump, 0x01, 0x1B, r.problems);
@@ -190,7 +216,7 @@ void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
             r.problems.push_back("checksum " + Hex2(dump[kChecksumPos]) + " is wrong (expected " +
                                  Hex2(expected) + ")");
         CheckBit7(bytes, at + kParamBase, at + kChecksumPos, "voice data", r.problems);
-        RecordVoice(bytes, at, 1, r);
+        if (CheckVoiceValues(bytes, at, r.problems)) RecordVoice(bytes, at, 1, r);
     } else {
         r.problems.push_back("no single-voice dump ending 4 bytes before the end of the file, where it is read");
     }
@@ -249,6 +275,21 @@ std::string ReadErrorEnglish(const ReadError& e) {
     case ReadFailure::NotSingleVoice:
         return file + ": not a DX7 single-voice dump (starts " + e.detail + ")";
     case ReadFailure::IsBank: return file + ": a 32-voice bank, not a single voice";
+    case ReadFailure::NotPackedBank:
+        return file + ": not 32 packed DX7 voices (" + std::to_string(e.count) + " of 32 voices out of range)";
+    case ReadFailure::BytesPastBank:
+        return file + ": " + std::to_string(e.count) +
+               " bytes more than 32 voices; where the voices start is unknown";
+    case ReadFailure::BulkDumpCutOff: return file + ": a bulk dump cut off (wrong checksum, no end byte F7)";
+    case ReadFailure::BulkDumpBadVoices:
+        return file + ": a broken bulk dump (wrong checksum, " + std::to_string(e.count) +
+               " of 32 voices out of range)";
+    case ReadFailure::MessageInsideData:
+        return file + ": another message starts inside the voice data (at byte " + std::to_string(e.count) + ")";
+    case ReadFailure::VoiceOutOfRange:
+        return file + ": not a DX7 voice (" + std::to_string(e.count) + " values out of range)";
+    case ReadFailure::NotBankFile:
+        return file + ": not a 32-voice file (voice " + std::to_string(e.count) + " starts " + e.detail + ")";
     }
     return file;
 }

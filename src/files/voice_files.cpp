@@ -2,6 +2,7 @@
 
 #include "voice/bank_format.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -15,34 +16,40 @@
 namespace vox {
 namespace {
 
-void ReplaceAll(std::string& text, std::string_view from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// Fills %F (file), %L (length), %N (needed), %D (detail) of a message.
+// Fills %F (file), %L (length), %N (needed), %D (detail), %C (count) of a
+// message in one pass, so that a file name holding "%D" stays as it is.
 std::string Fill(const char* pattern, const std::filesystem::path& file, std::size_t length = 0,
-                 std::size_t needed = 0, const std::string& detail = {}) {
-    std::string text = pattern;
-    ReplaceAll(text, "%F", file.string());
-    ReplaceAll(text, "%L", std::to_string(length));
-    ReplaceAll(text, "%N", std::to_string(needed));
-    ReplaceAll(text, "%D", detail);
+                 std::size_t needed = 0, const std::string& detail = {}, std::size_t count = 0) {
+    std::string text;
+    for (const char* c = pattern; *c; ++c) {
+        if (c[0] == '%' && c[1] != 0) {
+            switch (c[1]) {
+            case 'F': text += file.string(); ++c; continue;
+            case 'L': text += std::to_string(length); ++c; continue;
+            case 'N': text += std::to_string(needed); ++c; continue;
+            case 'C': text += std::to_string(count); ++c; continue;
+            case 'D': text += detail; ++c; continue;
+            default: break;
+            }
+        }
+        text += *c;
+    }
     return text;
 }
 
 ReadError Failure(ReadFailure failure, const std::filesystem::path& file, std::size_t length,
                   std::size_t needed = 0, std::string detail = {}) {
-    return ReadError{failure, file, length, needed, std::move(detail)};
+    return ReadError{failure, file, length, needed, 0, std::move(detail)};
+}
+
+ReadError Counted(ReadFailure failure, const std::filesystem::path& file, std::size_t length, std::size_t count,
+                  std::string detail = {}) {
+    return ReadError{failure, file, length, 0, count, std::move(detail)};
 }
 
 bool StartsWithSysEx(std::span<const Byte> bytes, Byte format) {
     return bytes.size() >= 4 && bytes[0] == kSysExStart && bytes[1] == kYamahaId && (bytes[2] & 0xF0) == 0 &&
            bytes[3] == format;
-}
-
-bool StartsWithMidiFileHeader(std::span<const Byte> bytes) {
-    return bytes.size() >= 4 && bytes[0] == 'M' && bytes[1] == 'T' && bytes[2] == 'h' && bytes[3] == 'd';
 }
 
 std::filesystem::path TempPathFor(const std::filesystem::path& file) {
@@ -107,6 +114,13 @@ std::string ReadErrorMessage(const ReadError& e) {
     case ReadFailure::NotDx7VoiceFile: return file_text::kNotDx7VoiceFile;
     case ReadFailure::NotSingleVoice: return Fill(file_text::kNotSingleVoice, e.file, 0, 0, e.detail);
     case ReadFailure::IsBank: return Fill(file_text::kIsBank, e.file);
+    case ReadFailure::NotPackedBank: return Fill(file_text::kNotPackedBank, e.file, 0, 0, {}, e.count);
+    case ReadFailure::BytesPastBank: return Fill(file_text::kBytesPastBank, e.file, e.length, 0, {}, e.count);
+    case ReadFailure::BulkDumpCutOff: return Fill(file_text::kBulkDumpCutOff, e.file);
+    case ReadFailure::BulkDumpBadVoices: return Fill(file_text::kBulkDumpBadVoices, e.file, 0, 0, {}, e.count);
+    case ReadFailure::MessageInsideData: return Fill(file_text::kMessageInsideData, e.file, 0, 0, {}, e.count);
+    case ReadFailure::VoiceOutOfRange: return Fill(file_text::kVoiceOutOfRange, e.file, 0, 0, {}, e.count);
+    case ReadFailure::NotBankFile: return Fill(file_text::kNotBankFile, e.file, 0, 0, e.detail, e.count);
     }
     return {};
 }
@@ -181,33 +195,164 @@ VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed) {
     return record;
 }
 
+namespace {
+constexpr std::size_t kPackedNamePos = 118; // name characters 1..10 of a packed voice
+} // namespace
+
+bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed) {
+    PackedVoice seven{};
+    for (std::size_t i = 0; i < kPackedVoiceSize; ++i) seven[i] = packed[i] & 0x7F;
+    Slot slot{};
+    UnpackVoice(seven, slot);
+    for (int p = 0; p < param::Name1; ++p)
+        if (slot[ParamPos(p)] > ParamMax(p)) return false;
+    // Name bytes as stored: other tools put characters above 7Fh there.
+    bool named = false;
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        const Byte c = packed[kPackedNamePos + i];
+        if (c != 0 && c < 0x20) return false;
+        named |= c != 0;
+    }
+    return named;
+}
+
+std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset) {
+    std::size_t odd = 0;
+    for (std::size_t v = 0; v < kBankSlots; ++v) {
+        const std::size_t at = offset + v * kPackedVoiceSize;
+        if (at + kPackedVoiceSize > bytes.size() ||
+            !LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(bytes.data() + at, kPackedVoiceSize)))
+            ++odd;
+    }
+    return odd;
+}
+
+std::size_t RecordParametersOutOfRange(std::span<const Byte> record) {
+    std::size_t odd = 0;
+    for (int p = 0; p < param::Name1; ++p)
+        if (ParamPos(p) >= record.size() || (record[ParamPos(p)] & 0x7F) > ParamMax(p)) ++odd;
+    return odd;
+}
+
+bool RecordParametersInRange(std::span<const Byte> record) { return RecordParametersOutOfRange(record) == 0; }
+
+namespace {
+
+bool ZeroHeader(std::span<const Byte> bytes) {
+    if (bytes.size() < kParamBase) return false;
+    for (std::size_t i = 0; i < kParamBase; ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
+// Where F0 43, the start of a DX7 message, stands in the bytes; their size
+// when nowhere. (F0 alone can be a data byte with bit 7 set.)
+std::size_t YamahaMessageIn(std::span<const Byte> bytes) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == kSysExStart && bytes[i + 1] == kYamahaId) return i;
+    return bytes.size();
+}
+
+// A bulk dump (header at offset 0) whose packed data is all there. With the
+// right checksum it is taken as it is. With a wrong or missing checksum it
+// is taken only when it ends where a dump ends and its voices look like
+// voices: a dump cut off and followed by other data would otherwise give
+// voices made of the next message's bytes.
+ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path& file) {
+    const std::size_t length = bytes.size();
+    if (length < kBulkDumpDataEnd) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
+    const auto data = bytes.subspan(kBulkDataPos, kPackedBankSize);
+    if (length > kBulkChecksumPos && bytes[kBulkChecksumPos] == ChecksumOf(data)) return {};
+    // With nothing to vouch for the bytes, a DX7 message starting among
+    // them means the dump was cut off there.
+    if (const std::size_t at = YamahaMessageIn(data); at != data.size())
+        return Counted(ReadFailure::MessageInsideData, file, length, kBulkDataPos + at + 1);
+    const bool endsAsADump = length <= kBulkChecksumPos + 1 || bytes[kBulkChecksumPos] == kSysExEnd ||
+                             bytes[kBulkChecksumPos + 1] == kSysExEnd;
+    if (!endsAsADump) return Failure(ReadFailure::BulkDumpCutOff, file, length);
+    const std::size_t odd = PackedVoicesOutOfRange(bytes, kBulkDataPos);
+    if (odd > kMaxOddVoices) return Counted(ReadFailure::BulkDumpBadVoices, file, length, odd);
+    return {};
+}
+
+// Packed voices from offset 0 with nothing to say where they start: the
+// bytes themselves must show it. A System Exclusive message is not packed
+// data (a bulk dump cut short would be read shifted by its six header
+// bytes); a whole voice's worth of bytes beyond the bank leaves open
+// whether something was put before it; and the voices must look like
+// voices.
+ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::path& file) {
+    const std::size_t length = bytes.size();
+    if (length > 0 && bytes[0] == kSysExStart)
+        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexStart(bytes));
+    if (length < kPackedBankSize) return Failure(ReadFailure::TooShort, file, length, kPackedBankSize);
+    if (length - kPackedBankSize >= kPackedVoiceSize)
+        return Counted(ReadFailure::BytesPastBank, file, length, length - kPackedBankSize);
+    // A DX7 message inside: data put before a dump, or a dump inside other data.
+    if (const std::size_t at = YamahaMessageIn(bytes.first(kPackedBankSize)); at != kPackedBankSize)
+        return Counted(ReadFailure::MessageInsideData, file, length, at + 1);
+    const std::size_t odd = PackedVoicesOutOfRange(bytes, 0);
+    if (odd > kMaxOddVoices) return Counted(ReadFailure::NotPackedBank, file, length, odd);
+    return {};
+}
+
+// Every record of a 32-voice file starts as the program leaves a slot: a
+// System Exclusive message (a voice imported, received or loaded), or six
+// zero bytes (a slot never filled, with parameters in range). A record that
+// starts otherwise means the file is something else, or was shifted.
+ReadError CheckBankFile(std::span<const Byte> bytes, const std::filesystem::path& file) {
+    const std::size_t length = bytes.size();
+    if (length < kBankFileSize) return Failure(ReadFailure::TooShort, file, length, kBankFileSize);
+    if (length - kBankFileSize >= kRecordSize)
+        return Counted(ReadFailure::BytesPastBank, file, length, length - kBankFileSize);
+    for (std::size_t n = 0; n < kBankSlots; ++n) {
+        const auto record = bytes.subspan(n * kRecordSize, kRecordSize);
+        if (record[0] == kSysExStart || (ZeroHeader(record) && RecordParametersInRange(record))) continue;
+        return Counted(ReadFailure::NotBankFile, file, length, n + 1, HexStart(record));
+    }
+    return {};
+}
+
+// A record behind a single-voice header: voices from other tools hold the
+// odd value out of range, but other data behind a header that happens to
+// look like one (a bank, parameter changes) breaks dozens.
+ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem::path& file, std::size_t length) {
+    const std::size_t odd = RecordParametersOutOfRange(record);
+    if (odd > kMaxOddParameters) return Counted(ReadFailure::VoiceOutOfRange, file, length, odd);
+    return {};
+}
+
+} // namespace
+
 ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file,
                            std::size_t& offset) {
     const std::size_t length = bytes.size();
     switch (kind) {
     case BankKind::V32:
         offset = 0;
-        if (length < kBankFileSize) return Failure(ReadFailure::TooShort, file, length, kBankFileSize);
-        return {};
+        return CheckBankFile(bytes, file);
     case BankKind::Syx:
+        if (IsBulkDumpHeader(bytes)) {
+            offset = kBulkDataPos;
+            return CheckBulkDump(bytes, file);
+        }
         if (length == kPackedBankSize) {
             // A bank saved without its header: packed data from offset 0.
             offset = 0;
-            return {};
+            return CheckHeaderless(bytes, file);
         }
         if (length < 4) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
-        if (!IsBulkDumpHeader(bytes)) return Failure(ReadFailure::NotBulkDump, file, length, 0, HexStart(bytes));
-        offset = kBulkDataPos;
-        if (length < kBulkDumpDataEnd) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
-        return {};
+        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexStart(bytes));
     case BankKind::Dx7:
     case BankKind::Dot32:
-        // Packed data from offset 0; a full bulk dump saved under this
-        // name is read past its header rather than shifted by six bytes.
-        offset = (length >= kBulkDumpDataEnd && IsBulkDumpHeader(bytes)) ? kBulkDataPos : 0;
-        if (length < offset + kPackedBankSize)
-            return Failure(ReadFailure::TooShort, file, length, offset + kPackedBankSize);
-        return {};
+        // Packed data from offset 0; a bulk dump saved under this name is
+        // read past its header rather than shifted by six bytes.
+        if (IsBulkDumpHeader(bytes)) {
+            offset = kBulkDataPos;
+            return CheckBulkDump(bytes, file);
+        }
+        offset = 0;
+        return CheckHeaderless(bytes, file);
     case BankKind::Other: break;
     }
     return Failure(ReadFailure::UnknownKind, file, length);
@@ -253,21 +398,22 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
     if (kind == VoiceKind::Mid) {
         if (length < kMidTailSize) return Failure(ReadFailure::TooShort, file, length, kMidTailSize);
         offset = length - kMidTailSize;
-        if (bytes[offset] != kSysExStart || bytes[offset + 1] != kYamahaId)
-            return Failure(ReadFailure::NotDx7VoiceFile, file, length);
-        return {};
+        // F0 43 alone is also the start of a bank or a parameter change,
+        // whose bytes are no voice: the dump must be a single-voice dump.
+        if (!IsSingleVoiceHeader(bytes.subspan(offset))) return Failure(ReadFailure::NotDx7VoiceFile, file, length);
+        return CheckVoiceContent(bytes.subspan(offset, kRecordSize), file, length);
     }
     if (length < kRecordSize) return Failure(ReadFailure::TooShort, file, length, kRecordSize);
-    // A 1-voice file's header is not examined (files from the classic
-    // program may hold zeros there); but a bank or another message would
-    // be taken as garbage parameters, so those are refused.
     if (IsBulkDumpHeader(bytes) || (kind == VoiceKind::Syx && length == kPackedBankSize))
         return Failure(ReadFailure::IsBank, file, length);
-    if (StartsWithMidiFileHeader(bytes)) return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexStart(bytes));
-    const bool sysEx = bytes[0] == kSysExStart;
-    if ((sysEx || kind == VoiceKind::Syx) && !IsSingleVoiceHeader(bytes))
-        return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexStart(bytes));
-    return {};
+    // A 1-voice file is a single-voice dump's first 161 bytes. The program
+    // writes the header its voice came with, which is six zero bytes for a
+    // voice that started from an empty slot (no initial voice file); such a
+    // file is taken when its parameters are in range. Anything else (a text
+    // file, another message) would be sent to the instrument as garbage.
+    if (IsSingleVoiceHeader(bytes)) return CheckVoiceContent(bytes.first(kRecordSize), file, length);
+    if (kind == VoiceKind::V01 && ZeroHeader(bytes) && RecordParametersInRange(bytes)) return {};
+    return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexStart(bytes));
 }
 
 ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file) {
@@ -312,6 +458,12 @@ std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot) {
 WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<const Byte> bytes) {
     WriteResult result;
     std::error_code ec;
+    if (file.native().find('\0') != std::filesystem::path::string_type::npos) {
+        // The system would stop at the NUL and write another file.
+        result.error = std::make_error_code(std::errc::invalid_argument);
+        result.reason = file_text::kBadName;
+        return result;
+    }
     const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
     if (!std::filesystem::is_directory(folder, ec)) {
         result.error = std::make_error_code(std::errc::no_such_file_or_directory);

@@ -31,6 +31,20 @@ inline constexpr const char* kNotSingleVoice =
     "ファイル「%F」はＤＸ７の1音色データではありません（先頭のバイトが %D です）";
 inline constexpr const char* kIsBank =
     "ファイル「%F」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）";
+inline constexpr const char* kNotPackedBank =
+    "ファイル「%F」はＤＸ７の32音色データではありません（32音色のうち %C 音色の値が範囲を外れています）";
+inline constexpr const char* kBytesPastBank =
+    "ファイル「%F」は32音色のデータより %C バイト長く、音色がどこから始まるか分かりません（%L バイトあります）";
+inline constexpr const char* kBulkDumpCutOff =
+    "ファイル「%F」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 がありません）";
+inline constexpr const char* kBulkDumpBadVoices =
+    "ファイル「%F」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち %C 音色の値が範囲を外れています）";
+inline constexpr const char* kMessageInsideData =
+    "ファイル「%F」は %C バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません";
+inline constexpr const char* kVoiceOutOfRange =
+    "ファイル「%F」はＤＸ７の1音色データではありません（音色の値のうち %C 個が範囲を外れています）";
+inline constexpr const char* kNotBankFile =
+    "ファイル「%F」は32音色ファイルではありません（%C 番目の音色の先頭のバイトが %D です）";
 inline constexpr const char* kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
 // System reasons.
 inline constexpr const char* kNoSuchFile = "ファイルがありません";
@@ -40,6 +54,7 @@ inline constexpr const char* kNoSpace = "ディスクの空きがありません
 inline constexpr const char* kFileTooLarge = "ファイルの大きさの上限を超えました";
 inline constexpr const char* kReadOnly = "書き込みできない場所です";
 inline constexpr const char* kNoFolder = "保存先のフォルダがありません";
+inline constexpr const char* kBadName = "ファイル名に使えない文字が含まれています";
 } // namespace file_text
 
 inline constexpr std::size_t kRecordSize = 161;                         // slot positions 0..160
@@ -77,6 +92,13 @@ enum class ReadFailure {
     NotDx7VoiceFile,  // MID: no F0 43 where the dump must start
     NotSingleVoice,   // a 1-voice load of a System Exclusive file that is no single-voice dump
     IsBank,           // a 1-voice load of a 32-voice bank
+    NotPackedBank,    // headerless data whose voices do not look like voices (count: how many)
+    BytesPastBank,    // headerless data or a .v32 with a voice's worth or more after it (count: bytes)
+    BulkDumpCutOff,   // a bulk dump with a wrong checksum, not ending as a dump ends
+    BulkDumpBadVoices,// a bulk dump with a wrong checksum whose voices do not look like voices (count)
+    MessageInsideData,// headerless data or a dump with a wrong checksum with F0 inside (count: its place, from 1)
+    VoiceOutOfRange,  // one voice with more parameters out of range than a voice holds (count)
+    NotBankFile,      // a .v32 record that starts as no slot does (count: the record, detail: its bytes)
 };
 
 struct ReadError {
@@ -84,6 +106,7 @@ struct ReadError {
     std::filesystem::path file;
     std::size_t length = 0; // bytes in the file
     std::size_t needed = 0; // bytes its kind needs
+    std::size_t count = 0;  // voices, bytes or record number, as the failure says
     std::string detail;     // the first bytes found, or the system's reason
 };
 
@@ -104,6 +127,28 @@ ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path& file);
 bool IsBulkDumpHeader(std::span<const Byte> bytes);
 // A DX7 single-voice dump header: F0 43, sub-status 0 on any channel, format 00.
 bool IsSingleVoiceHeader(std::span<const Byte> bytes);
+
+// Whether 128 bytes look like one packed DX7 voice. Bit 7 of every
+// parameter byte is ignored (the instrument's data bytes have seven bits,
+// and banks from other tools often carry a stray bit 7); each field is
+// taken with the mask the unpacking uses; then every parameter must lie
+// within its range, and every name byte must be 0 or a character code
+// (20h and above), not all of them 0.
+bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed);
+// How many of the 32 packed voices from `offset` do not look like voices.
+std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset);
+// At most this many voices of a headerless bank may look wrong: real banks
+// hold the odd broken voice, while data read from the wrong offset fails
+// in most of its voices.
+inline constexpr std::size_t kMaxOddVoices = 8;
+// How many of the 145 parameters of a record (name bytes not counted) lie
+// outside their ranges, bit 7 ignored.
+std::size_t RecordParametersOutOfRange(std::span<const Byte> record);
+bool RecordParametersInRange(std::span<const Byte> record);
+// At most this many parameters of one voice may lie outside their ranges:
+// voices from other tools hold a few, while other data read as a voice
+// (a bank, messages, text) breaks dozens.
+inline constexpr std::size_t kMaxOddParameters = 16;
 
 // "F0 43 10 00 …": up to the first six bytes as hex, for messages.
 std::string HexStart(std::span<const Byte> bytes, std::size_t count = 6);

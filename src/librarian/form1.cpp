@@ -29,7 +29,7 @@ void ReadInitialVoice(const std::filesystem::path& file, Slot& slot) {
         return;
     }
     std::ifstream in(file, std::ios::binary);
-    for (std::size_t pos = 0; pos <= kEndPos - 1 && in; ++pos) {
+    for (std::size_t pos = 0; pos < kChecksumPos && in; ++pos) { // 161 bytes: positions 0..160
         const int c = in.get();
         if (c == std::char_traits<char>::eof()) break;
         slot[pos] = static_cast<Byte>(c);

@@ -23,7 +23,8 @@ void Check(bool ok, const char* what) {
 // A refusal always names a reason; an acceptance never carries one.
 template <class T> void CheckResultShape(const ReadResult<T>& r) {
     if (r.ok()) {
-        Check(r.error.detail.empty() && r.error.needed == 0, "accepted read carries an error detail");
+        Check(r.error.detail.empty() && r.error.needed == 0 && r.error.count == 0,
+              "accepted read carries an error detail");
         Check(ReadErrorMessage(r.error).empty(), "accepted read has an error message");
     } else {
         Check(!ReadErrorMessage(r.error).empty(), "refused read without a message");
@@ -42,6 +43,12 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
     Check(kind != BankKind::Other, "a bank read under a name without a reader");
     const std::size_t need = kind == BankKind::V32 ? kBankFileSize : kPackedBankSize;
     Check(offset + need <= bytes.size(), "bank located past the end of the bytes");
+    if (kind != BankKind::V32 && offset == 0) {
+        // Headerless: no message, and voices that look like voices.
+        Check(bytes[0] != kSysExStart, "a System Exclusive message read as headerless packed data");
+        Check(bytes.size() < kPackedBankSize + kPackedVoiceSize, "headerless data with a voice's worth more");
+        Check(PackedVoicesOutOfRange(bytes, 0) <= kMaxOddVoices, "headerless data that holds no voices");
+    }
     if (kind != BankKind::V32) {
         // An imported packed voice gets the single-voice header, and its
         // parameters unpack to what packing them again gives back.
@@ -97,6 +104,12 @@ void CheckVoice(std::span<const Byte> bytes, VoiceKind kind) {
     Check(std::equal(r.value.begin(), r.value.end(), bytes.begin() + static_cast<long>(offset)),
           "voice record is not the file's bytes");
     if (kind == VoiceKind::Syx) Check(IsSingleVoiceHeader(bytes), "a .syx voice without a single-voice header");
+    if (kind == VoiceKind::Mid)
+        Check(IsSingleVoiceHeader(bytes.subspan(offset)), "a MID voice without a single-voice header");
+    if (kind == VoiceKind::V01)
+        Check(IsSingleVoiceHeader(bytes) || (std::all_of(bytes.begin(), bytes.begin() + 6, [](Byte b) { return b == 0; }) &&
+                                             RecordParametersInRange(bytes)),
+              "a 1-voice file without a single-voice header or the zero header of an empty slot");
     if (kind != VoiceKind::Mid) Check(!IsBulkDumpHeader(bytes), "a bank read as one voice");
     Slot slot{};
     StoreRecord(r.value, slot);

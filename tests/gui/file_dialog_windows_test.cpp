@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,6 +104,96 @@ private slots:
         view.refresh();
         QCOMPARE(view.findChild<QLineEdit*>("Text2")->text(), QString("bank.v32"));
         QVERIFY(x.f.host.refreshAllCount > 0);
+    }
+
+    void arrowKeysInTheFileListFillTheNameBoxAsAClickDoes() {
+        // GIVEN the 1-voice load dialog over a folder of three voices
+        Fixture x;
+        for (const char* name : {"a.v01", "b.v01", "c.v01"}) x.write(x.folder / "1voice" / name, 161);
+        Form6View view(x.f.program);
+        x.f.program.form6.open();
+        view.refresh();
+        auto* file1 = view.findChild<QListWidget*>("File1");
+        auto* text2 = view.findChild<QLineEdit*>("Text2");
+        QCOMPARE(file1->count(), 3);
+        file1->setFocus();
+
+        // WHEN the user clicks the first file, then moves down with the keyboard
+        emit file1->itemClicked(file1->item(0));
+        view.refresh();
+        QCOMPARE(text2->text(), QString("a.v01"));
+        QTest::keyClick(file1, Qt::Key_Down);
+        view.refresh();
+
+        // THEN the name box names the file the list now marks
+        QCOMPARE(file1->currentRow(), 1);
+        QCOMPARE(x.f.program.form6.text2, std::string("b.v01"));
+        QCOMPARE(x.f.program.form6.file1.selected, 1);
+        QCOMPARE(text2->text(), QString("b.v01"));
+
+        QTest::keyClick(file1, Qt::Key_End);
+        view.refresh();
+        QCOMPARE(text2->text(), QString("c.v01"));
+        QTest::keyClick(file1, Qt::Key_Up);
+        view.refresh();
+        QCOMPARE(text2->text(), QString("b.v01"));
+        QVERIFY(x.f.host.boxes.empty());
+        QVERIFY2(x.f.program.form6.isOpen, "moving through the list loads nothing");
+    }
+
+    void typingAfterAKeyMoveKeepsWhatTheUserTyped() {
+        // GIVEN a name chosen with the keyboard
+        Fixture x;
+        for (const char* name : {"a.v01", "b.v01"}) x.write(x.folder / "1voice" / name, 161);
+        Form5View view(x.f.program);
+        x.f.program.form5.open();
+        view.refresh();
+        auto* file1 = view.findChild<QListWidget*>("File1");
+        auto* text2 = view.findChild<QLineEdit*>("Text2");
+        emit file1->itemClicked(file1->item(0));
+        view.refresh();
+        QTest::keyClick(file1, Qt::Key_Down);
+        view.refresh();
+        QCOMPARE(text2->text(), QString("b.v01"));
+
+        // WHEN the user edits the name box, and the window redraws
+        text2->setFocus();
+        QTest::keyClick(text2, Qt::Key_End);
+        QTest::keyClick(text2, Qt::Key_Backspace);
+        QTest::keyClicks(text2, "2");
+        view.refresh();
+
+        // THEN the redraw does not put the list's name back
+        QCOMPARE(x.f.program.form5.text2, std::string("b.v02"));
+        QCOMPARE(text2->text(), QString("b.v02"));
+    }
+
+    void tabbingThroughTheFileListKeepsTheProposedName() {
+        // GIVEN the 1-voice save dialog proposing a name, over a folder of voices
+        Fixture x;
+        for (const char* name : {"a.v01", "b.v01"}) x.write(x.folder / "1voice" / name, 161);
+        Form5View view(x.f.program);
+        x.f.program.form5.openFromMainWindow(" STRINGS 1 ");
+        view.refresh();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        auto* text2 = view.findChild<QLineEdit*>("Text2");
+        auto* file1 = view.findChild<QListWidget*>("File1");
+        QCOMPARE(text2->text(), QString("STRINGS 1"));
+        text2->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(text2->hasFocus());
+
+        // WHEN the user tabs on into the file list, on the way to the buttons
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(file1->hasFocus());
+
+        // THEN the name box still holds the proposed name
+        QCOMPARE(x.f.program.form5.text2, std::string("STRINGS 1"));
+        view.refresh();
+        QCOMPARE(text2->text(), QString("STRINGS 1"));
+        // AND moving in the list with the keyboard picks a file
+        QTest::keyClick(file1, Qt::Key_Up);
+        QTRY_COMPARE(x.f.program.form5.text2, std::string("a.v01"));
     }
 
     void typingInTheNameBoxAndPressingSaveWritesTheFile() {

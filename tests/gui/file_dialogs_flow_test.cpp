@@ -129,12 +129,12 @@ private slots:
 
         w.click(&w.form1, "Command9");
         QVERIFY(w.form5.isVisible());
-        QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("GET FUNKY "));
+        QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("GET FUNKY")); // blanks around a name trimmed
         w.click(&w.form5, "Command1_0");
         QVERIFY(!w.form5.isVisible());
         QVERIFY(w.form1.isEnabled());
 
-        std::ifstream saved(w.folder / "1voice" / "GET FUNKY .v01", std::ios::binary);
+        std::ifstream saved(w.folder / "1voice" / "GET FUNKY.v01", std::ios::binary);
         std::ifstream original(kTestData / "single-voice.syx", std::ios::binary);
         std::string a(161, '\0'), b(161, '\0');
         saved.read(a.data(), 161);
@@ -150,14 +150,14 @@ private slots:
         bool shownWhileWaiting = false;
         QTimer::singleShot(0, &w.form5, [&] {
             shownWhileWaiting = w.form5.isVisible();
-            QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("EDITED    "));
+            QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("EDITED"));
             w.click(&w.form5, "Command1_0");
         });
         w.host.showWindowModal(WindowId::Form5);
 
         QVERIFY(shownWhileWaiting);
         QVERIFY(!w.form5.isVisible());
-        std::ifstream saved(w.folder / "1voice" / "EDITED    .v01", std::ios::binary);
+        std::ifstream saved(w.folder / "1voice" / "EDITED.v01", std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
         QCOMPARE(bytes.size(), std::size_t{161});
         for (std::size_t pos = 0; pos < 161; ++pos) QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);

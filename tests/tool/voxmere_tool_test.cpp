@@ -76,6 +76,8 @@ const std::map<std::string, Expected> kTestData{
     {"two-banks-in-one-file.syx", {"bulk dump", false, "bank", 32}},
     {"four-operator-bank-not-dx7.syx", {"unknown", false, "none", 0}},
     {"parameter-changes-only.syx", {"unknown", false, "none", 0}},
+    {"bulk-cut-at-4096.syx", {"bulk dump", false, "none", 31}},
+    {"text-file-named.v01", {"v01", false, "none", 0}},
 };
 
 TEST_F(ToolTest, InfoJsonDescribesEveryFileOfTheSharedTestData) {

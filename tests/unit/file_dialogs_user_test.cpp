@@ -1,8 +1,9 @@
 // The file dialogs as the user drives them: saving and loading banks and
 // voices, the name rules, the questions, and the real files of other tools.
 #include "files/file_dialogs.h"
+#include "files/voice_files.h"
 #include "midi/midi_output.h"
-#include "test_support.h"
+#include "file_test_support.h"
 #include "voice/bank_format.h"
 
 #include <gtest/gtest.h>
@@ -74,11 +75,14 @@ protected:
     fs::path voiceFolder() const { return folder / "1voice"; }
 
     // Slots 1..32 with a different byte at every position, bytes above
-    // 7Fh among them (files keep what the slots hold).
+    // 7Fh among them (files keep what the slots hold); each starts with
+    // F0h, as every slot the program fills does.
     void fillBank() {
-        for (std::size_t n = 1; n <= 32; ++n)
+        for (std::size_t n = 1; n <= 32; ++n) {
             for (std::size_t pos = 0; pos < kSlotSize; ++pos)
                 f.state.voiceTable[n][pos] = static_cast<Byte>(n * 37 + pos * 11);
+            f.state.voiceTable[n][0] = kSysExStart;
+        }
     }
     // A SOUND LIST of 32 entries, as after a receive.
     void fillSoundList() {
@@ -191,7 +195,7 @@ TEST_F(FileDialogsTest, VoiceSaveButtonWantsAVoiceInTheEditArea) {
 TEST_F(FileDialogsTest, VoiceSaveButtonOffersTheEditAreaTextFromItsFifthCharacter) {
     f.program.form1.text2 = "  3. E.PIANO 1 ";
     f.program.form1.command9Click();
-    EXPECT_EQ(f.program.form5.text2, " E.PIANO 1 ") << "a SOUND LIST voice keeps its leading blank";
+    EXPECT_EQ(f.program.form5.text2, "E.PIANO 1") << "the blanks around the name make no part of a file name";
     EXPECT_EQ(f.host.shown, std::vector<WindowId>{WindowId::Form5});
     EXPECT_FALSE(f.program.form1.enabled);
 
@@ -203,9 +207,103 @@ TEST_F(FileDialogsTest, VoiceSaveButtonOffersTheEditAreaTextFromItsFifthCharacte
 
 TEST_F(FileDialogsTest, EditorOpensTheVoiceSaveWithTheNameAlreadyInTheBox) {
     f.program.form5.openFromEditor("BRASS   1 ");
-    EXPECT_EQ(f.program.form5.text2, "BRASS   1 ");
+    EXPECT_EQ(f.program.form5.text2, "BRASS   1");
     EXPECT_TRUE(f.program.form5.isOpen);
     EXPECT_TRUE(f.host.shown.empty()) << "the editor shows it modally itself";
+}
+
+// --- Names proposed from voice names ------------------------------------------------
+
+TEST(ProposedFileName, LeavesOutWhatNoFileNameCanHold) {
+    EXPECT_EQ(ProposedFileName("BRASS   1 "), "BRASS   1");
+    EXPECT_EQ(ProposedFileName(" E.PIANO 1 "), "E.PIANO 1");
+    EXPECT_EQ(ProposedFileName(std::string("AB\0\0CD\0\0\0\0", 10)), "ABCD");
+    EXPECT_EQ(ProposedFileName("E.P/GTR 1"), "E.P_GTR 1");
+    EXPECT_EQ(ProposedFileName("A\\B:C*D?E\"F<G>H|"), "A_B_C_D_E_F_G_H_");
+    EXPECT_EQ(ProposedFileName("\x18\x01STR\x7F\x1F"), "STR");
+    EXPECT_EQ(ProposedFileName("..HIDDEN"), "HIDDEN") << "a leading dot hides a file from the list";
+    EXPECT_EQ(ProposedFileName(std::string(10, '\0')), "");
+    EXPECT_EQ(ProposedFileName("  ..  "), "");
+    EXPECT_EQ(ProposedFileName("\xC3\x89" "CHO\xC2\x85"), "\xC3\x89" "CHO") << "Latin-1 letters stay, U+0085 goes";
+    EXPECT_EQ(ProposedFileName("ＰＩＡＮＯ"), "ＰＩＡＮＯ");
+}
+
+struct NastyName {
+    const char* label;
+    std::string editArea; // the main window's edit-area text
+    std::string proposed;
+};
+
+TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogListsAndLoads) {
+    const NastyName cases[] = {
+        {"a list voice", "  3. E.PIANO 1 ", "E.PIANO 1"},
+        {"a leading blank", "  4.  LEAD    ", "LEAD"},
+        {"NULs", std::string(" 0. AB\0\0CD\0\0\0\0", 14), "ABCD"},
+        {"a slash", " 0. E.P/GTR 1", "E.P_GTR 1"},
+        {"control characters", " 0. \x18\x01STRINGS\x7F", "STRINGS"},
+        {"a leading dot", " 0. .HIDDEN   ", "HIDDEN"},
+    };
+    for (const NastyName& nasty : cases) {
+        SCOPED_TRACE(nasty.label);
+        // GIVEN a voice in the edit area whose name no file name can hold as it is
+        const Slot voice = test::DistinctVoice(12);
+        f.state.editBuffer = voice;
+        f.program.form1.text2 = nasty.editArea;
+
+        // WHEN the user saves it under the name the dialog proposes
+        f.program.form1.command9Click();
+        ASSERT_EQ(f.program.form5.text2, nasty.proposed);
+        f.program.form5.command1Click(0);
+
+        // THEN the file has the name and its ending, in the folder shown,
+        // with no question about another file
+        ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+        const std::string written = nasty.proposed + ".v01";
+        EXPECT_EQ(FilesIn(voiceFolder()), std::vector<std::string>{written});
+        // AND the load dialog lists it and loads it back
+        f.state.editBuffer.fill(0);
+        f.program.form1.command10Click();
+        const auto& listed = f.program.form6.file1.items;
+        const auto at = std::find(listed.begin(), listed.end(), written);
+        ASSERT_NE(at, listed.end()) << written << " is not in the file list";
+        f.program.form6.file1DoubleClick(static_cast<int>(at - listed.begin()));
+        ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+        for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.editBuffer[pos], voice[pos]) << pos;
+        fs::remove(voiceFolder() / written);
+    }
+}
+
+TEST_F(FileDialogsTest, AVoiceNamedOnlyByNulsProposesNoNameAndTheSaveAsksForOne) {
+    f.program.form1.text2 = std::string(" 0. ") + std::string(10, '\0');
+    f.program.form1.command9Click();
+    EXPECT_EQ(f.program.form5.text2, "");
+    f.program.form5.command1Click(0);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル名を入力してください"});
+    EXPECT_TRUE(FilesIn(voiceFolder()).empty());
+    EXPECT_TRUE(f.program.form5.isOpen);
+}
+
+TEST_F(FileDialogsTest, TheEditorsSaveProposesACleanNameToo) {
+    f.program.form5.openFromEditor(std::string("\0PAD/1\0", 7));
+    EXPECT_EQ(f.program.form5.text2, "PAD_1");
+}
+
+TEST_F(FileDialogsTest, SaveRefusesANameWithControlCharactersAndWritesNothing) {
+    // GIVEN a name box holding a NUL, which the system would cut the name at
+    fillBank();
+    for (FileDialogForm* dialog : {static_cast<FileDialogForm*>(&f.program.form3),
+                                   static_cast<FileDialogForm*>(&f.program.form5)}) {
+        WriteBytes(dialog->defaultFolder() / "AB", Bytes(3, 1)); // what a cut name would hit
+        dialog->open();
+        dialog->text2 = std::string("AB\0CD", 5);
+        // WHEN the user presses save
+        dialog->command1Click(0);
+        // THEN the box says why, no question is asked, nothing is written
+        EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル名に使えない文字（制御文字）が含まれています"});
+        EXPECT_EQ(FilesIn(dialog->defaultFolder()), std::vector<std::string>{"AB"}) << dialog->caption;
+        EXPECT_EQ(ReadBytes(dialog->defaultFolder() / "AB"), Bytes(3, 1));
+        EXPECT_TRUE(dialog->isOpen);
+    }
 }
 
 // --- Common checks of the actions -----------------------------------------------
@@ -325,7 +423,11 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
 }
 
 TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
-    for (std::size_t pos = 0; pos < kSlotSize; ++pos) f.state.editBuffer[pos] = static_cast<Byte>(pos * 3 + 1);
+    // A voice as the instrument sent it on channel 4, with two bytes from
+    // another tool's bank that have bit 7 set
+    f.state.editBuffer = test::DistinctVoice(3);
+    f.state.editBuffer[ParamPos(param::LfoSpeed)] = 0x8F;
+    f.state.editBuffer[ParamPos(0)] = 0xE3;
     const char name[] = "MY VOICE 1";
     std::copy(name, name + 10, f.state.editBuffer.begin() + kNamePos);
     const Slot saved = f.state.editBuffer;
@@ -522,8 +624,8 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
 Bytes MidFile(std::size_t size, std::size_t dumpAt) {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<Byte>(i & 0x7F);
-    bytes[dumpAt] = 0xF0;
-    bytes[dumpAt + 1] = 0x43;
+    const auto dump = BuildVoiceDump(test::DistinctVoice(21));
+    for (std::size_t i = 0; i < dump.size() && dumpAt + i < size; ++i) bytes[dumpAt + i] = dump[i];
     return bytes;
 }
 
@@ -580,8 +682,8 @@ TEST_F(FileDialogsTest, MidFileWithoutTheDumpStartIsRefusedAndChangesNothing) {
 }
 
 TEST_F(FileDialogsTest, AnyOtherVoiceNameIsReadFromOffsetZero) {
-    Bytes file(161);
-    for (std::size_t i = 0; i < file.size(); ++i) file[i] = static_cast<Byte>(0x20 + i % 90);
+    const Slot voice = test::DistinctVoice(30);
+    const Bytes file(voice.begin(), voice.begin() + 161);
     WriteBytes(voiceFolder() / "plain.bin", file);
     f.program.form6.open();
     f.program.form6.text2 = "plain.bin";
@@ -642,6 +744,8 @@ const RealFile kRealFiles[] = {
     {"two-banks-in-one-file.syx", true, 6, false},
     {"four-operator-bank-not-dx7.syx", false, 0, false},
     {"parameter-changes-only.syx", false, 0, false},
+    {"bulk-cut-at-4096.syx", false, 0, false},
+    {"text-file-named.v01", false, 0, false},
 };
 
 void PrintTo(const RealFile& r, std::ostream* os) { *os << r.name; }
@@ -698,6 +802,9 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     if (!real.voiceLoads) {
         const auto boxes = takeBoxes();
         ASSERT_EQ(boxes.size(), 1u);
+        if (VoiceKindOfName(real.name) != VoiceKind::Mid) { // a MID file has its fixed message
+            EXPECT_NE(boxes[0].find(real.name), std::string::npos) << boxes[0];
+        }
         EXPECT_TRUE(snapshot() == before);
         EXPECT_TRUE(f.out.sent.empty());
         EXPECT_TRUE(f.program.form6.isOpen);

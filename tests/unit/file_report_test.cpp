@@ -161,6 +161,37 @@ TEST(InspectFile, RefusesParameterChanges) {
     EXPECT_TRUE(HasProblem(r, "parameter-change message"));
 }
 
+TEST(InspectFile, ReportsTheBulkDumpCutAt4096AsCutOffAndNotLoaded) {
+    const FileReport r = InspectFile(TestData("bulk-cut-at-4096.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump) << "not a headerless bank";
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "length 4096 bytes: cut off, only 31 of 32 voices complete"));
+    ASSERT_EQ(r.voices.size(), 31u);
+    EXPECT_EQ(Name(r.voices[0]), "BRASS   1 ");
+}
+
+TEST(InspectFile, ReportsTheTextFileNamedV01WithNoVoiceInIt) {
+    const FileReport r = InspectFile(TestData("text-file-named.v01"));
+    EXPECT_EQ(r.kind, FileKind::V01);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "no single-voice dump header (54 68 69 73 20 69)"));
+    EXPECT_TRUE(r.voices.empty()) << "text is listed as no voice";
+}
+
+TEST(InspectBytes, ReportsHeaderlessDataThatHoldsNoVoices) {
+    std::vector<Byte> text(4096);
+    const std::string line = "Not a bank at all. ";
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    const FileReport r = InspectBytes("notes.dx7", text);
+    EXPECT_EQ(r.kind, FileKind::HeaderlessBank);
+    EXPECT_FALSE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    EXPECT_TRUE(HasProblem(r, "32 voices of 32 do not look like DX7 voices"));
+    EXPECT_TRUE(r.voices.empty());
+}
+
 TEST(InspectFile, ReportsAFileItCannotRead) {
     const FileReport r = InspectFile("/nonexistent-folder/x.syx");
     EXPECT_FALSE(r.readable);

@@ -137,6 +137,26 @@ TEST_F(StartupTest, ShortInitialVoiceFileFillsOnlyWhatItHolds) {
     EXPECT_EQ(f.state.voiceTable[0][kNamePos], 0);
 }
 
+TEST_F(StartupTest, ReadsExactly161BytesOfALongerInitialVoiceFile) {
+    // GIVEN an initial voice file with bytes after its 161
+    writeInitFile(161);
+    {
+        std::ofstream more(folder / "INITdata.v01", std::ios::binary | std::ios::app);
+        more << std::string(10, '\x5A');
+    }
+    // WHEN the program starts
+    f.program.form1.load();
+    // THEN positions 0..160 come from the file and the checksum position
+    // keeps its zero, in slot 0 and in the edit area
+    const Slot init = InitialVoice();
+    for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.voiceTable[0][pos], init[pos]) << pos;
+    EXPECT_EQ(f.state.voiceTable[0][161], 0x00) << "byte 161 of the file is not read";
+    EXPECT_EQ(f.state.editBuffer[161], 0x00);
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    const auto expected = BuildVoiceDump(InitialVoice());
+    EXPECT_EQ(f.out.sent[1], std::vector<Byte>(expected.begin(), expected.end()));
+}
+
 TEST_F(StartupTest, HelpVersionAndEndCommands) {
     f.program.form1.command14Click();
     f.program.form1.mnuHelpClick();

@@ -1,6 +1,7 @@
 // GIVEN / WHEN / THEN tests of the voice file readers and writers.
 #include "file_test_support.h"
 #include "files/voice_files.h"
+#include "midi/midi_output.h"
 #include "voice/bank_format.h"
 
 #include <gtest/gtest.h>
@@ -171,13 +172,277 @@ TEST(DecodeBank, ReadsAWholeBulkDumpNamedDx7PastItsHeader) {
     EXPECT_EQ(bank.value[0], ImportedRecord(table, 1)) << "not shifted by the six header bytes";
 }
 
-TEST(DecodeVoice, TakesTheFirst161BytesOfA1VoiceFileWhateverTheHeader) {
-    std::vector<Byte> bytes(170, 0);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<Byte>(i & 0x7F);
-    bytes[0] = 0x00; // classic files may hold a zero header
+// --- Headerless data and broken dumps: only voices load ------------------------
+
+std::vector<Byte> PackedOf(const VoiceTable& table) {
+    const std::vector<Byte> dump = BulkDumpOf(table);
+    return std::vector<Byte>(dump.begin() + 6, dump.begin() + 4102);
+}
+
+TEST(LooksLikePackedVoice, TakesAVoiceWithinItsRangesAndIgnoresBit7) {
+    VoiceTable table = DistinctBank();
+    std::vector<Byte> packed = PackedOf(table);
+    auto voice1 = [&] { return std::span<const Byte, 128>(packed.data(), 128); };
+    EXPECT_TRUE(LooksLikePackedVoice(voice1()));
+    packed[112] |= 0x80; // LFO speed with a stray bit 7, as in many banks
+    packed[120] = 0x00;  // a NUL in the name
+    EXPECT_TRUE(LooksLikePackedVoice(voice1()));
+    packed[110] = 32; // algorithm 33
+    EXPECT_FALSE(LooksLikePackedVoice(voice1()));
+    packed = PackedOf(table);
+    packed[117] = 49; // transpose past C5
+    EXPECT_FALSE(LooksLikePackedVoice(voice1()));
+    packed = PackedOf(table);
+    packed[12] = 0x78; // detune 15
+    EXPECT_FALSE(LooksLikePackedVoice(voice1()));
+    packed = PackedOf(table);
+    packed[118] = 0x18; // a control character in the name
+    EXPECT_FALSE(LooksLikePackedVoice(voice1()));
+    packed = PackedOf(table);
+    std::fill(packed.begin() + 118, packed.begin() + 128, 0);
+    EXPECT_FALSE(LooksLikePackedVoice(voice1())) << "ten NULs name no voice";
+}
+
+TEST(DecodeBank, RefusesABulkDumpCutAtExactly4096BytesUnderEveryBankName) {
+    // GIVEN the first 4096 bytes of a bulk dump: header and all but the
+    // last six packed bytes
+    std::vector<Byte> cut = BulkDumpOf(DistinctBank());
+    cut.resize(4096);
+    // WHEN it is read under each bank name THEN it is refused as cut off,
+    // never read as a headerless bank shifted by six bytes
+    for (BankKind kind : {BankKind::Syx, BankKind::Dx7, BankKind::Dot32}) {
+        const auto bank = DecodeBank(cut, kind, "/b/cut.syx");
+        EXPECT_EQ(bank.error.failure, ReadFailure::TooShort);
+        EXPECT_EQ(ReadErrorMessage(bank.error),
+                  "ファイル「/b/cut.syx」が短すぎます（4096 バイトしかありません。4102 バイト必要です）");
+    }
+}
+
+TEST(ReadBankFile, RefusesTheRealBulkDumpCutAt4096NamingIt) {
+    const auto file = test::TestData("bulk-cut-at-4096.syx");
+    ASSERT_EQ(test::ReadBytes(file).size(), 4096u) << "cannot read the test file " << file;
+    const auto bank = ReadBankFile(file, BankKindOfName(file.filename().string()));
+    EXPECT_EQ(bank.error.failure, ReadFailure::TooShort);
+    EXPECT_EQ(ReadErrorMessage(bank.error),
+              "ファイル「" + file.string() + "」が短すぎます（4096 バイトしかありません。4102 バイト必要です）");
+}
+
+TEST(ReadBankFile, ReadsTheRealHeaderlessBankExactlyUnderEveryBankName) {
+    const auto file = test::TestData("headerless-4096.syx");
+    const std::vector<Byte> bytes = test::ReadBytes(file);
+    ASSERT_EQ(bytes.size(), 4096u) << "cannot read the test file " << file;
+    for (BankKind kind : {BankKind::Syx, BankKind::Dx7, BankKind::Dot32}) {
+        const auto bank = DecodeBank(bytes, kind, file);
+        ASSERT_TRUE(bank.ok()) << ReadErrorMessage(bank.error);
+        for (std::size_t v = 0; v < 32; ++v)
+            EXPECT_EQ(bank.value[v],
+                      RecordFromPacked(std::span<const Byte, 128>(bytes.data() + 128 * v, 128)))
+                << "voice " << v + 1;
+    }
+}
+
+TEST(DecodeBank, RefusesHeaderlessDataThatHoldsNoVoices) {
+    // GIVEN 4096 bytes of text, of a bank read six bytes off, and of a
+    // message that is not a bank
+    std::vector<Byte> text(4096);
+    const std::string line = "A DX7 bank is not this text. ";
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    const std::vector<Byte> packed = PackedOf(DistinctBank());
+    std::vector<Byte> shifted(packed.begin() + 6, packed.end());
+    shifted.insert(shifted.end(), packed.begin(), packed.begin() + 6);
+    std::vector<Byte> other = packed;
+    other[0] = 0xF0;
+    // WHEN each is read as a headerless bank THEN it is refused naming the file
+    for (BankKind kind : {BankKind::Syx, BankKind::Dx7, BankKind::Dot32}) {
+        const auto refused = DecodeBank(text, kind, "/b/text.dx7");
+        EXPECT_EQ(refused.error.failure, ReadFailure::NotPackedBank);
+        EXPECT_EQ(ReadErrorMessage(refused.error),
+                  "ファイル「/b/text.dx7」はＤＸ７の32音色データではありません（32音色のうち 32 音色の値が範囲を外れています）");
+        EXPECT_EQ(DecodeBank(shifted, kind, "s").error.failure, ReadFailure::NotPackedBank);
+        EXPECT_EQ(DecodeBank(other, kind, "o").error.failure, ReadFailure::NotBulkDump);
+    }
+}
+
+TEST(DecodeBank, TakesAHeaderlessBankWithAFewOddVoicesButNotMore) {
+    // GIVEN a headerless bank in which some voices hold values out of range
+    std::vector<Byte> packed = PackedOf(DistinctBank());
+    for (std::size_t v = 0; v < kMaxOddVoices; ++v) packed[128 * v + 110] = 0x7F; // algorithm 128
+    // WHEN it is read THEN a few odd voices are taken as they are
+    const auto bank = DecodeBank(packed, BankKind::Dx7, "b.dx7");
+    ASSERT_TRUE(bank.ok()) << ReadErrorMessage(bank.error);
+    EXPECT_EQ(bank.value[0][ParamPos(param::Algorithm)], 0x7F) << "nothing is changed on the way in";
+    // AND one more makes the data no bank
+    packed[128 * kMaxOddVoices + 110] = 0x7F;
+    EXPECT_EQ(DecodeBank(packed, BankKind::Dx7, "b.dx7").error.failure, ReadFailure::NotPackedBank);
+}
+
+TEST(DecodeBank, RefusesHeaderlessDataWithAWholeVoiceOrMoreBehindIt) {
+    // GIVEN a headerless bank with bytes after it
+    std::vector<Byte> packed = PackedOf(DistinctBank());
+    packed.resize(4096 + 127, 0x55);
+    // WHEN fewer than one voice follow THEN the bank loads
+    EXPECT_TRUE(DecodeBank(packed, BankKind::Dx7, "b.dx7").ok());
+    // WHEN a voice's worth follows THEN the start of the bank is in doubt
+    packed.push_back(0x55);
+    const auto refused = DecodeBank(packed, BankKind::Dot32, "/b/long.32");
+    EXPECT_EQ(refused.error.failure, ReadFailure::BytesPastBank);
+    EXPECT_EQ(ReadErrorMessage(refused.error),
+              "ファイル「/b/long.32」は32音色のデータより 128 バイト長く、音色がどこから始まるか分かりません（4224 バイトあります）");
+}
+
+TEST(DecodeBank, TakesAWrongChecksumOnlyFromADumpThatEndsAsADumpAndHoldsVoices) {
+    const std::vector<Byte> dump = BulkDumpOf(DistinctBank());
+    // GIVEN a dump cut off and followed by another dump
+    std::vector<Byte> cut(dump.begin(), dump.begin() + 3000);
+    cut.insert(cut.end(), dump.begin(), dump.end());
+    // THEN it is refused: its last voices would be the next message's bytes
+    const auto refused = DecodeBank(cut, BankKind::Syx, "/b/cut.syx");
+    EXPECT_EQ(refused.error.failure, ReadFailure::MessageInsideData);
+    EXPECT_EQ(ReadErrorMessage(refused.error),
+              "ファイル「/b/cut.syx」は 3001 バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません");
+    // GIVEN a dump cut off and followed by other bytes
+    std::vector<Byte> text(dump.begin(), dump.begin() + 3000);
+    for (int i = 0; i < 1200; ++i) text.push_back(static_cast<Byte>("voices "[i % 7]));
+    const auto noEnd = DecodeBank(text, BankKind::Syx, "/b/text.syx");
+    EXPECT_EQ(noEnd.error.failure, ReadFailure::BulkDumpCutOff);
+    EXPECT_EQ(ReadErrorMessage(noEnd.error),
+              "ファイル「/b/text.syx」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 がありません）");
+    // GIVEN a dump that ends as a dump, with a wrong checksum and no voices
+    std::vector<Byte> garbage = dump;
+    for (std::size_t i = 6; i < 4102; ++i) garbage[i] = static_cast<Byte>(0x70 + i % 16);
+    const auto broken = DecodeBank(garbage, BankKind::Syx, "/b/g.syx");
+    EXPECT_EQ(broken.error.failure, ReadFailure::BulkDumpBadVoices);
+    EXPECT_EQ(ReadErrorMessage(broken.error),
+              "ファイル「/b/g.syx」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち 32 音色の値が範囲を外れています）");
+    // AND the same bytes with their right checksum load as they are
+    garbage[4102] = ChecksumOf(std::span<const Byte>(garbage).subspan(6, 4096));
+    EXPECT_TRUE(DecodeBank(garbage, BankKind::Syx, "g.syx").ok());
+    // AND a dump without checksum or F7 loads
+    std::vector<Byte> short1(dump.begin(), dump.begin() + 4102);
+    EXPECT_TRUE(DecodeBank(short1, BankKind::Syx, "n.syx").ok());
+    short1.push_back(0x00); // a wrong checksum, no F7
+    EXPECT_TRUE(DecodeBank(short1, BankKind::Syx, "n.syx").ok());
+}
+
+TEST(DecodeBank, RefusesAV32WhoseRecordsDoNotStartAsTheProgramLeavesASlot) {
+    // GIVEN a text file of 5152 bytes named .v32
+    std::vector<Byte> text(5152);
+    const std::string line = "Thirty-two voices? No. ";
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    const auto refused = DecodeBank(text, BankKind::V32, "/b/t.v32");
+    EXPECT_EQ(refused.error.failure, ReadFailure::NotBankFile);
+    EXPECT_EQ(ReadErrorMessage(refused.error),
+              "ファイル「/b/t.v32」は32音色ファイルではありません（1 番目の音色の先頭のバイトが 54 68 69 72 74 79 です）");
+    // GIVEN the program's own file with slots never filled (zero headers)
+    VoiceTable table = DistinctBank();
+    for (std::size_t i = 0; i < 6; ++i) table[5][i] = 0;
+    table[6].fill(0);
+    const std::vector<Byte> own = EncodeBankFile(table);
+    EXPECT_TRUE(DecodeBank(own, BankKind::V32, "own.v32").ok());
+    // AND a record that starts mid-voice is refused
+    std::vector<Byte> shifted(own.begin(), own.begin() + 161 * 7);
+    shifted.insert(shifted.end(), own.begin() + 161 * 7 + 3, own.end());
+    shifted.insert(shifted.end(), {0, 0, 0});
+    const auto bad = DecodeBank(shifted, BankKind::V32, "s.v32");
+    EXPECT_EQ(bad.error.failure, ReadFailure::NotBankFile);
+    EXPECT_EQ(bad.error.count, 8u);
+    // AND a whole record or more after the 32 leaves the start in doubt
+    std::vector<Byte> longer = own;
+    longer.resize(5152 + 161, 0xF0);
+    EXPECT_EQ(DecodeBank(longer, BankKind::V32, "l.v32").error.failure, ReadFailure::BytesPastBank);
+}
+
+TEST(DecodeVoice, TakesTheFirst161BytesOfAFileWithASingleVoiceHeader) {
+    // GIVEN a voice as the instrument sends it on channel 6, with a byte
+    // count nobody looks at and bytes with bit 7 set among its data
+    Slot slot = test::DistinctVoice(3);
+    slot[2] = 0x05;
+    slot[4] = 0x7F;
+    slot[kNamePos] = 0xE9;
+    slot[ParamPos(param::LfoSpeed)] = 0x8F;
+    std::vector<Byte> bytes(slot.begin(), slot.begin() + 163);
+    // WHEN it is read as a 1-voice file
     const auto voice = DecodeVoice(bytes, VoiceKind::V01, "v.v01");
-    ASSERT_TRUE(voice.ok());
-    for (std::size_t i = 0; i < 161; ++i) EXPECT_EQ(voice.value[i], bytes[i]);
+    // THEN its first 161 bytes are taken as they stand
+    ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
+    for (std::size_t i = 0; i < 161; ++i) EXPECT_EQ(voice.value[i], bytes[i]) << i;
+}
+
+TEST(DecodeVoice, TakesTheFileTheProgramWritesForAVoiceFromAnEmptySlot) {
+    // GIVEN the 1-voice file of a voice whose slot was never filled (no
+    // initial voice file at start): a header of six zero bytes
+    const std::vector<Byte> empty(161, 0);
+    std::vector<Byte> edited = empty;
+    const Slot init = test::DistinctVoice(9);
+    std::copy(init.begin() + kParamBase, init.begin() + kRecordSize, edited.begin() + kParamBase);
+    // WHEN each is read as a 1-voice file THEN it loads as it is
+    for (const auto& bytes : {empty, edited}) {
+        const auto voice = DecodeVoice(bytes, VoiceKind::V01, "empty.v01");
+        ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), voice.value.begin()));
+    }
+    // AND with a parameter out of its range it is no voice file
+    edited[ParamPos(param::Algorithm)] = 40;
+    EXPECT_EQ(DecodeVoice(edited, VoiceKind::V01, "e.v01").error.failure, ReadFailure::NotSingleVoice);
+}
+
+TEST(DecodeVoice, RefusesA1VoiceFileWithoutTheSingleVoiceHeaderNamingIt) {
+    // GIVEN files of 161 bytes and more that are no voice
+    std::vector<Byte> text(300);
+    const std::string line = "Dear diary, today I bought a DX7. ";
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    std::vector<Byte> change(161, 0x20);
+    const Byte parameterChange[] = {0xF0, 0x43, 0x10, 0x19, 0x4D, 0x00, 0xF7};
+    std::copy(std::begin(parameterChange), std::end(parameterChange), change.begin());
+    std::vector<Byte> midiFile(200, 0);
+    const char mthd[] = "MThd";
+    std::copy(mthd, mthd + 4, midiFile.begin());
+    // WHEN each is read as a 1-voice file THEN it is refused with the name
+    const auto refused = DecodeVoice(text, VoiceKind::V01, "/v/diary.v01");
+    EXPECT_EQ(refused.error.failure, ReadFailure::NotSingleVoice);
+    EXPECT_EQ(ReadErrorMessage(refused.error),
+              "ファイル「/v/diary.v01」はＤＸ７の1音色データではありません（先頭のバイトが 44 65 61 72 20 64 です）");
+    EXPECT_EQ(DecodeVoice(change, VoiceKind::V01, "c.v01").error.failure, ReadFailure::NotSingleVoice);
+    EXPECT_EQ(DecodeVoice(midiFile, VoiceKind::V01, "m.v01").error.failure, ReadFailure::NotSingleVoice);
+}
+
+TEST(DecodeVoice, RefusesOtherDataBehindASingleVoiceHeader) {
+    // GIVEN a single-voice header followed by parameter changes, and one
+    // followed by the packed bytes of a bank
+    std::vector<Byte> changes = test::ReadBytes(test::TestData("parameter-changes-only.syx"));
+    ASSERT_EQ(changes.size(), 168u) << "cannot read the test file parameter-changes-only.syx";
+    changes[2] = 0x00; // F0 43 10 19 ... now reads F0 43 00 19
+    changes[3] = 0x00;
+    std::vector<Byte> bank = BulkDumpOf(DistinctBank());
+    bank[3] = 0x00;
+    // WHEN each is read as one voice THEN it is refused naming the file
+    for (VoiceKind kind : {VoiceKind::V01, VoiceKind::Syx}) {
+        const auto refused = DecodeVoice(changes, kind, "/v/p.syx");
+        EXPECT_EQ(refused.error.failure, ReadFailure::VoiceOutOfRange);
+        EXPECT_NE(ReadErrorMessage(refused.error).find("ファイル「/v/p.syx」はＤＸ７の1音色データではありません（音色の値のうち "),
+                  std::string::npos)
+            << ReadErrorMessage(refused.error);
+        EXPECT_EQ(DecodeVoice(bank, kind, "b").error.failure, ReadFailure::VoiceOutOfRange);
+    }
+    // AND a voice with a few values out of range, as other tools make
+    // them, still loads as it is
+    Slot odd = test::DistinctVoice(2);
+    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p) odd[ParamPos(p * 9)] = 0x7F;
+    const auto dump = BuildVoiceDump(odd);
+    std::vector<Byte> bytes(dump.begin(), dump.end());
+    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p) bytes[ParamPos(p * 9)] = 0x7F;
+    const auto voice = DecodeVoice(bytes, VoiceKind::Syx, "odd.syx");
+    ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
+    EXPECT_EQ(voice.value[ParamPos(0)], 0x7F);
+}
+
+TEST(ReadVoiceFile, RefusesTheTextFileNamedV01WithAMessageNamingIt) {
+    const auto file = test::TestData("text-file-named.v01");
+    ASSERT_EQ(test::ReadBytes(file).size(), 200u) << "cannot read the test file " << file;
+    const auto voice = ReadVoiceFile(file, VoiceKindOfName(file.filename().string()));
+    EXPECT_EQ(voice.error.failure, ReadFailure::NotSingleVoice);
+    EXPECT_EQ(ReadErrorMessage(voice.error), "ファイル「" + file.string() +
+                                                 "」はＤＸ７の1音色データではありません（先頭のバイトが 54 68 69 73 20 69 です）");
 }
 
 TEST(DecodeVoice, RefusesA1VoiceFileShorterThan161Bytes) {
@@ -196,10 +461,8 @@ TEST(DecodeVoice, RefusesABankTakenForOneVoice) {
 }
 
 TEST(DecodeVoice, ReadsASingleVoiceDumpNamedSyxAndRefusesOtherMessages) {
-    std::vector<Byte> dump(163, 0x20);
-    const Byte header[6] = {0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B};
-    std::copy(header, header + 6, dump.begin());
-    dump[162] = 0xF7;
+    const auto built = BuildVoiceDump(test::DistinctVoice(4));
+    std::vector<Byte> dump(built.begin(), built.end());
     ASSERT_TRUE(DecodeVoice(dump, VoiceKind::Syx, "v.syx").ok());
     dump[2] = 0x10; // parameter change
     const auto refused = DecodeVoice(dump, VoiceKind::Syx, "/p/v.syx");
@@ -212,6 +475,8 @@ TEST(DecodeVoice, ReadsASingleVoiceDumpNamedSyxAndRefusesOtherMessages) {
 std::vector<Byte> MidFile(Byte at33, Byte at34) {
     std::vector<Byte> bytes(200);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<Byte>((i * 5) & 0x7F);
+    const auto dump = BuildVoiceDump(test::DistinctVoice(7));
+    std::copy(dump.begin(), dump.end(), bytes.begin() + 33);
     bytes[33] = at33;
     bytes[34] = at34;
     return bytes;
@@ -230,6 +495,25 @@ TEST(DecodeVoice, RefusesAMidFileWithoutF043At33WithTheFixedMessage) {
         EXPECT_EQ(voice.error.failure, ReadFailure::NotDx7VoiceFile);
         EXPECT_EQ(ReadErrorMessage(voice.error), "このファイルはＤＸ７の音色ファイルではありません");
     }
+}
+
+TEST(DecodeVoice, RefusesAMidFileWhoseDumpAtTheEndIsNoSingleVoice) {
+    // GIVEN F0 43 where the dump must start, but a bank or a parameter
+    // change there: their bytes are no voice
+    std::vector<Byte> bank = MidFile(0xF0, 0x43);
+    bank[36] = 0x09;
+    std::vector<Byte> change = MidFile(0xF0, 0x43);
+    change[35] = 0x10;
+    // WHEN each is read as a MID file THEN the fixed message refuses it
+    for (const auto& bytes : {bank, change}) {
+        const auto voice = DecodeVoice(bytes, VoiceKind::Mid, "s.mid");
+        EXPECT_EQ(voice.error.failure, ReadFailure::NotDx7VoiceFile);
+        EXPECT_EQ(ReadErrorMessage(voice.error), "このファイルはＤＸ７の音色ファイルではありません");
+    }
+    // AND any channel is a single-voice dump
+    std::vector<Byte> channel16 = MidFile(0xF0, 0x43);
+    channel16[35] = 0x0F;
+    EXPECT_TRUE(DecodeVoice(channel16, VoiceKind::Mid, "s.mid").ok());
 }
 
 TEST(DecodeVoice, RefusesAMidFileShorterThan167Bytes) {
@@ -290,6 +574,14 @@ TEST_F(WriteFileReplacingTest, ReportsAMissingFolder) {
     EXPECT_EQ(result.reason, "保存先のフォルダがありません");
     EXPECT_EQ(WriteErrorMessage(folder / "gone" / "a.v01", result.reason),
               "ファイル「" + (folder / "gone" / "a.v01").string() + "」に保存できませんでした（保存先のフォルダがありません）");
+}
+
+TEST_F(WriteFileReplacingTest, RefusesANameWithANulRatherThanWriteAnotherFile) {
+    const auto file = bankFolder() / std::string("AB\0CD.v32", 9);
+    const WriteResult result = WriteFileReplacing(file, std::vector<Byte>(5152, 0));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, "ファイル名に使えない文字が含まれています");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 0) << "no file \"AB\" written";
 }
 
 TEST_F(WriteFileReplacingTest, ReportsATargetThatIsAFolderAndLeavesIt) {

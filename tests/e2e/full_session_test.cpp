@@ -187,7 +187,7 @@ TEST_F(ProgramOverJack, ALostDumpEndsTheReceiveWithoutFillingTheSoundList) {
     Press(windows->form1, "Command4");
     // THEN 3 s after the last request the receive gives up, and the SOUND
     // LIST stays empty rather than showing voices in the wrong slots
-    EXPECT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 30s));
+    EXPECT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 60s)) << "a busy machine may stretch the 16 s of requests";
     PumpUntil([] { return false; }, 500ms);
     EXPECT_TRUE(program->form1.list3.items.empty());
 }

@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
     QFont font("Noto Sans CJK JP");
     font.setPixelSize(11);
     QApplication::setFont(font);
+    vox::InstallJapaneseQtTexts();
 
     CommandLine commandLine;
     QCommandLineParser& parser = commandLine.parser;

@@ -5,15 +5,27 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 namespace vox {
+
+bool InstallJapaneseQtTexts() {
+    // Lives for the whole run, as the application does.
+    static QTranslator qtbase;
+    if (!qtbase.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&qtbase);
+}
+
 namespace {
 
 // Ends a local event loop when the watched window hides.

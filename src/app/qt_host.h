@@ -17,6 +17,11 @@ namespace vox {
 
 class HelpWindow;
 
+// Puts Qt's own texts (the standard buttons, the file and print dialogs)
+// into Japanese, as the rest of the program speaks. False when the
+// translations are not installed: those texts then stay in English.
+bool InstallJapaneseQtTexts();
+
 class QtHost : public QObject, public Host {
     Q_OBJECT
 public:

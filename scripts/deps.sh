@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk fonts-dejavu-core
   jackd2 xvfb xauth
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -57,10 +57,6 @@ Fixed4 RoundToDigits(Fixed4 v, std::int16_t n) {
 
 std::string PlainText(int value) { return std::to_string(value); }
 
-std::string SignedPositionText(int value) {
-    return value >= 0 ? " " + std::to_string(value) : std::to_string(value);
-}
-
 std::string FloatText(double value) {
     if (value == 0 || !std::isfinite(value)) return "0";
     // 15 significant digits as d.dddddddddddddde+XX, then written out plainly.
@@ -225,19 +221,6 @@ std::optional<FrequencySetting> FrequencyOfText(std::string_view text, int mode,
             }
     }
     return best;
-}
-
-int FieldNumber(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i++] - '0');
-        if (value > INT_MAX) value = INT_MAX; // far outside any parameter: clamped later
-    }
-    return static_cast<int>(negative ? -value : value);
 }
 
 } // namespace vox

@@ -2,6 +2,8 @@
 // How the editor shows parameter values as text. Pure functions; every
 // field that shows a parameter goes through them.
 
+#include "voice/text.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -29,7 +31,7 @@ inline constexpr std::array<const char*, 12> kNoteNames{"C",  "C#", "D",  "D#", 
 // Decimal digits, "-" for negatives, no blank.
 std::string PlainText(int value);
 // A blank before a value of 0 or more, "-" before a negative one.
-std::string SignedPositionText(int value);
+inline std::string SignedPositionText(int value) { return SignedDecimal(value); }
 // Shortest decimal of at most 15 significant digits, "." as decimal point
 // whatever the locale, no exponent.
 std::string FloatText(double value);
@@ -65,9 +67,5 @@ struct FrequencySetting {
     int fine;
 };
 std::optional<FrequencySetting> FrequencyOfText(std::string_view text, int mode, int coarse, int fine);
-
-// The number a field shows, read the way the editor reads its own texts:
-// leading blanks, an optional sign, then digits; 0 when there is no number.
-int FieldNumber(const std::string& text);
 
 } // namespace vox

@@ -3,6 +3,8 @@
 #include "editor/display_conversions.h"
 #include "librarian/program.h"
 #include "midi/midi_output.h"
+#include "voice/dx7_messages.h"
+#include "voice/text.h"
 
 #include <algorithm>
 #include <fstream>
@@ -90,61 +92,8 @@ int GroupParameter(int group, int n) {
 
 namespace {
 
-// --- Text helpers ------------------------------------------------------------
-
-// Code points of UTF-8 text; a stray byte counts as one character.
-std::vector<char32_t> CodePoints(std::string_view s) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        if (extra && i + static_cast<std::size_t>(extra) >= s.size()) extra = 0;
-        char32_t cp = extra == 0 ? b : (b & (0x3F >> extra));
-        for (int e = 1; e <= extra; ++e) cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(e)]) & 0x3F);
-        out.push_back(cp);
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return out;
-}
-
-std::string Utf8Of(const std::vector<char32_t>& cps, std::size_t from, std::size_t to) {
-    std::string out;
-    for (std::size_t i = from; i < std::min(to, cps.size()); ++i) {
-        const char32_t c = cps[i];
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// A field's number: blanks around it, an optional sign. Nothing else.
-std::optional<int> ParseNumber(const std::string& text) {
-    std::size_t i = 0, end = text.size();
-    while (i < end && text[i] == ' ') ++i;
-    while (end > i && text[end - 1] == ' ') --end;
-    bool negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == end || end - i > 5) return std::nullopt;
-    int v = 0;
-    for (; i < end; ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        v = v * 10 + (text[i] - '0');
-    }
-    return negative ? -v : v;
-}
+// A field's number has at most five digits; a longer one is not a number.
+constexpr std::size_t kFieldDigits = 5;
 
 std::int16_t* ValueOfGroup(EditorValues& v, int group) {
     switch (group) {
@@ -479,9 +428,7 @@ bool Form2::text39Change(const std::string& proposed) {
 namespace {
 
 void SendParameter(ProgramState& state, Host& host, int p, int value) {
-    const std::array<Byte, 7> message{kSysExStart, kYamahaId, 0x10, static_cast<Byte>(p >= 128 ? 1 : 0),
-                                      static_cast<Byte>(p & 0x7F), static_cast<Byte>(value), kSysExEnd};
-    SendLongMessage(state, host, message);
+    SendLongMessage(state, host, ParameterChangeMessage(p, value));
 }
 
 } // namespace
@@ -502,7 +449,7 @@ void Form2::command1Click() {
         badMessage = message;
     };
     auto number = [&](const std::string& s, int lo, int hi) {
-        const auto v = ParseNumber(s);
+        const auto v = WholeInteger(s, kFieldDigits);
         if (!v) {
             refuse(s, form2_text::kNotANumber);
             return lo;

@@ -7,6 +7,7 @@
 #include "editor/form2.h"
 #include "editor/step_rules.h"
 #include "librarian/program.h"
+#include "voice/text.h"
 
 #include <cstdlib>
 
@@ -77,7 +78,7 @@ void StepEgColumn(Form2& f, int c, int step, StepDirection direction) {
 
 void Form2::text40Change() {
     if (selectedGroup() != kAlgorithmGroup) return;
-    const int x = FieldNumber(text40);
+    const int x = LeadingInteger(text40).value_or(0);
     if (x > 0 && x < kAlgorithmCount + 1) picture3File = AlgorithmPictureName(x);
 }
 

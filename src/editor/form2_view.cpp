@@ -4,6 +4,7 @@
 #include "editor/form2.h"
 #include "librarian/program.h"
 #include "librarian/twips.h"
+#include "voice/text.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -141,18 +142,8 @@ constexpr Overlay kGlobalOverlays[] = {
 
 // Control characters of a stored name cannot be shown in a line edit: each
 // is drawn as its Unicode control picture and read back as itself.
-QString ShownName(const std::string& name) {
-    QString text = Qs(name);
-    for (QChar& c : text)
-        if (c.unicode() < 0x20) c = QChar(0x2400 + c.unicode());
-    return text;
-}
-std::string StoredName(const QString& shown) {
-    QString text = shown;
-    for (QChar& c : text)
-        if (c.unicode() >= 0x2400 && c.unicode() < 0x2420) c = QChar(c.unicode() - 0x2400);
-    return text.toStdString();
-}
+QString ShownName(const std::string& name) { return Qs(WithControlPictures(name)); }
+std::string StoredName(const QString& shown) { return WithoutControlPictures(shown.toStdString()); }
 
 void SetText(QLineEdit* edit, const QString& text) {
     if (edit->text() != text) edit->setText(text);

@@ -1,8 +1,8 @@
 #include "editor/step_rules.h"
 
+#include "voice/text.h"
+
 #include <algorithm>
-#include <cctype>
-#include <limits>
 
 namespace vox {
 
@@ -23,17 +23,7 @@ int StepColumnValue(const ColumnStepRule& rule, int value, StepButton button, St
 }
 
 int ReadEntryNumber(std::string_view text, int min, int max) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long v = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        v = v * 10 + (text[i] - '0');
-        if (v > std::numeric_limits<int>::max()) v = std::numeric_limits<int>::max();
-    }
-    if (negative) v = -v;
-    return static_cast<int>(std::clamp<long long>(v, min, max));
+    return std::clamp(LeadingInteger(text).value_or(0), min, max);
 }
 
 int StepValueBoxSingle(int value, int min, int max, StepDirection direction) {

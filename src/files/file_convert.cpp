@@ -1,8 +1,8 @@
 #include "files/file_convert.h"
 
 #include "files/file_report.h"
-#include "midi/midi_output.h"
 #include "voice/bank_format.h"
+#include "voice/dx7_messages.h"
 
 namespace vox {
 

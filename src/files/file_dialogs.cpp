@@ -4,6 +4,7 @@
 #include "files/volumes.h"
 #include "librarian/program.h"
 #include "midi/midi_output.h"
+#include "voice/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -70,10 +71,8 @@ bool HasControlCharacter(const std::string& name) {
 std::string ProposedFileName(std::string_view voiceName) {
     std::string name;
     for (std::size_t at = 0; at < voiceName.size();) {
-        // One UTF-8 character: its length from the lead byte.
         const auto lead = static_cast<unsigned char>(voiceName[at]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (at + length > voiceName.size()) length = voiceName.size() - at;
+        const std::size_t length = Utf8Length(voiceName, at);
         const std::string_view character = voiceName.substr(at, length);
         at += length;
         if (length == 1) {

@@ -1,15 +1,9 @@
 #include "files/file_report.h"
 
-#include <cstdio>
+#include "voice/text.h"
 
 namespace vox {
 namespace {
-
-std::string Hex2(Byte b) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", b);
-    return text;
-}
 
 std::string Plural(std::size_t n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
@@ -20,15 +14,15 @@ std::string DescribeStart(std::span<const Byte> bytes) {
     if (bytes.empty()) return "the file is empty";
     if (bytes.size() >= 4 && bytes[0] == kSysExStart && bytes[1] == kYamahaId) {
         const int sub = bytes[2] >> 4;
-        if (sub == 1) return "starts with a parameter-change message (" + HexStart(bytes, 4) + "), not voice data";
+        if (sub == 1) return "starts with a parameter-change message (" + HexBytes(bytes, " ", 4) + "), not voice data";
         if (sub == 0)
-            return "header " + HexStart(bytes) + ": format " + Hex2(bytes[3]) +
+            return "header " + HexBytes(bytes, " ", kStartShown) + ": format " + HexByte(bytes[3]) +
                    " is not DX7 voice data (00 single voice, 09 32-voice bank)";
-        return "header " + HexStart(bytes) + ": sub-status " + std::to_string(sub) + " is not a voice dump";
+        return "header " + HexBytes(bytes, " ", kStartShown) + ": sub-status " + std::to_string(sub) + " is not a voice dump";
     }
     if (bytes[0] == kSysExStart)
-        return "System Exclusive of manufacturer " + Hex2(bytes.size() > 1 ? bytes[1] : 0) + ", not Yamaha (43)";
-    return "does not start with a DX7 System Exclusive header (first bytes " + HexStart(bytes) + ")";
+        return "System Exclusive of manufacturer " + HexByte(bytes.size() > 1 ? bytes[1] : 0) + ", not Yamaha (43)";
+    return "does not start with a DX7 System Exclusive header (first bytes " + HexBytes(bytes, " ", kStartShown) + ")";
 }
 
 // Bytes with bit 7 set in [from, to).
@@ -60,13 +54,13 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
         return;
     }
     if (bytes[at] != expected)
-        problems.push_back("checksum " + Hex2(bytes[at]) + " is wrong (expected " + Hex2(expected) + ")");
+        problems.push_back("checksum " + HexByte(bytes[at]) + " is wrong (expected " + HexByte(expected) + ")");
     if (length == at + 1) {
         problems.push_back("the end byte F7 is missing");
         return;
     }
     if (bytes[at + 1] != kSysExEnd)
-        problems.push_back("no F7 at offset " + std::to_string(at + 1) + " (found " + Hex2(bytes[at + 1]) + ")");
+        problems.push_back("no F7 at offset " + std::to_string(at + 1) + " (found " + HexByte(bytes[at + 1]) + ")");
     const std::size_t end = at + 2;
     if (length > end) {
         const auto rest = bytes.subspan(end);
@@ -80,8 +74,8 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
 void CheckByteCount(std::span<const Byte> bytes, Byte high, Byte low, std::vector<std::string>& problems) {
     if (bytes.size() < 6) return;
     if (bytes[4] != high || bytes[5] != low)
-        problems.push_back("byte count " + Hex2(bytes[4]) + " " + Hex2(bytes[5]) + " (expected " + Hex2(high) + " " +
-                           Hex2(low) + ")");
+        problems.push_back("byte count " + HexByte(bytes[4]) + " " + HexByte(bytes[5]) + " (expected " + HexByte(high) + " " +
+                           HexByte(low) + ")");
 }
 
 void CheckLength(std::size_t length, std::size_t expected, std::vector<std::string>& problems) {
@@ -179,7 +173,7 @@ void InspectV01(std::span<const Byte> bytes, FileReport& r) {
     CheckLength(bytes.size(), kRecordSize, r.problems);
     const bool header = IsSingleVoiceHeader(bytes);
     if (bytes.size() >= kParamBase && !header)
-        r.problems.push_back("no single-voice dump header (" + HexStart(bytes) + ")");
+        r.problems.push_back("no single-voice dump header (" + HexBytes(bytes, " ", kStartShown) + ")");
     CheckBit7(bytes, kParamBase, kRecordSize, "voice data", r.problems);
     // Bytes that are no voice are not listed as one.
     const bool values = !header || CheckVoiceValues(bytes, 0, r.problems);
@@ -206,15 +200,15 @@ void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
     if (!dumpAtEnd && length >= kMidTailSize && bytes[length - kMidTailSize] == kSysExStart &&
         bytes[length - kMidTailSize + 1] == kYamahaId) {
         r.problems.push_back("the message 4 bytes before the end is no single-voice dump (" +
-                             HexStart(bytes.subspan(length - kMidTailSize)) + ")");
+                             HexBytes(bytes.subspan(length - kMidTailSize), " ", kStartShown) + ")");
     } else if (dumpAtEnd) {
         const std::size_t at = length - kMidTailSize;
         const auto dump = bytes.subspan(at, kImageSize);
         CheckByteCount(dump, 0x01, 0x1B, r.problems);
         const Byte expected = ChecksumOf(dump.subspan(kParamBase, kParamCount));
         if (dump[kChecksumPos] != expected)
-            r.problems.push_back("checksum " + Hex2(dump[kChecksumPos]) + " is wrong (expected " +
-                                 Hex2(expected) + ")");
+            r.problems.push_back("checksum " + HexByte(dump[kChecksumPos]) + " is wrong (expected " +
+                                 HexByte(expected) + ")");
         CheckBit7(bytes, at + kParamBase, at + kChecksumPos, "voice data", r.problems);
         if (CheckVoiceValues(bytes, at, r.problems)) RecordVoice(bytes, at, 1, r);
     } else {

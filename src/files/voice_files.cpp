@@ -1,6 +1,7 @@
 #include "files/voice_files.h"
 
 #include "voice/bank_format.h"
+#include "voice/text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -175,17 +176,6 @@ bool IsBulkDumpHeader(std::span<const Byte> bytes) { return StartsWithSysEx(byte
 
 bool IsSingleVoiceHeader(std::span<const Byte> bytes) { return StartsWithSysEx(bytes, 0x00); }
 
-std::string HexStart(std::span<const Byte> bytes, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size() && i < count; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-        if (!text.empty()) text += ' ';
-        text += hex;
-    }
-    return text;
-}
-
 VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed) {
     Slot slot{};
     for (std::size_t i = 0; i < kVoiceHeader.size(); ++i) slot[i] = kVoiceHeader[i];
@@ -284,7 +274,7 @@ ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path
 ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::path& file) {
     const std::size_t length = bytes.size();
     if (length > 0 && bytes[0] == kSysExStart)
-        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexStart(bytes));
+        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexBytes(bytes, " ", kStartShown));
     if (length < kPackedBankSize) return Failure(ReadFailure::TooShort, file, length, kPackedBankSize);
     if (length - kPackedBankSize >= kPackedVoiceSize)
         return Counted(ReadFailure::BytesPastBank, file, length, length - kPackedBankSize);
@@ -308,7 +298,7 @@ ReadError CheckBankFile(std::span<const Byte> bytes, const std::filesystem::path
     for (std::size_t n = 0; n < kBankSlots; ++n) {
         const auto record = bytes.subspan(n * kRecordSize, kRecordSize);
         if (record[0] == kSysExStart || (ZeroHeader(record) && RecordParametersInRange(record))) continue;
-        return Counted(ReadFailure::NotBankFile, file, length, n + 1, HexStart(record));
+        return Counted(ReadFailure::NotBankFile, file, length, n + 1, HexBytes(record, " ", kStartShown));
     }
     return {};
 }
@@ -342,7 +332,7 @@ ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std
             return CheckHeaderless(bytes, file);
         }
         if (length < 4) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
-        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexStart(bytes));
+        return Failure(ReadFailure::NotBulkDump, file, length, 0, HexBytes(bytes, " ", kStartShown));
     case BankKind::Dx7:
     case BankKind::Dot32:
         // Packed data from offset 0; a bulk dump saved under this name is
@@ -413,7 +403,7 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
     // file, another message) would be sent to the instrument as garbage.
     if (IsSingleVoiceHeader(bytes)) return CheckVoiceContent(bytes.first(kRecordSize), file, length);
     if (kind == VoiceKind::V01 && ZeroHeader(bytes) && RecordParametersInRange(bytes)) return {};
-    return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexStart(bytes));
+    return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexBytes(bytes, " ", kStartShown));
 }
 
 ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file) {

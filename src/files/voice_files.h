@@ -150,8 +150,9 @@ bool RecordParametersInRange(std::span<const Byte> record);
 // (a bank, messages, text) breaks dozens.
 inline constexpr std::size_t kMaxOddParameters = 16;
 
-// "F0 43 10 00 …": up to the first six bytes as hex, for messages.
-std::string HexStart(std::span<const Byte> bytes, std::size_t count = 6);
+// Messages show a file's start as up to its first six bytes in hex
+// ("F0 43 10 00 …", HexBytes).
+inline constexpr std::size_t kStartShown = 6;
 
 // A packed voice as a record: the import header F0 43 00 00 01 1B, then
 // the unpacked parameters.

@@ -4,6 +4,7 @@
 
 #include "files/file_dialogs.h"
 #include "librarian/program.h"
+#include "voice/text.h"
 
 namespace vox {
 namespace {
@@ -12,10 +13,7 @@ namespace {
 // may hold characters of more than one byte).
 std::string FromFifthCharacter(const std::string& text) {
     std::size_t at = 0;
-    for (int skipped = 0; skipped < 4 && at < text.size(); ++skipped) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-    }
+    for (int skipped = 0; skipped < 4; ++skipped) at += Utf8Length(text, at);
     return text.substr(at);
 }
 

@@ -2,6 +2,7 @@
 
 #include "librarian/program.h"
 #include "librarian/twips.h"
+#include "voice/text.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -33,12 +34,7 @@ constexpr int kCanvasWidth = 13000;                     // twips
 // Text for a list entry: control characters of voice names would not show
 // in a list box, so each is drawn as its Unicode control picture; the
 // entry keeps its 15 characters.
-QString ListText(const std::string& entry) {
-    QString text = Qs(entry);
-    for (QChar& c : text)
-        if (c.unicode() < 0x20) c = QChar(0x2400 + c.unicode());
-    return text;
-}
+QString ListText(const std::string& entry) { return Qs(WithControlPictures(entry)); }
 
 void SyncList(QListWidget* list, const ListBoxState& state) {
     bool same = list->count() == static_cast<int>(state.items.size());

@@ -3,6 +3,7 @@
 #include "librarian/form7.h"
 #include "librarian/program.h"
 #include "librarian/twips.h"
+#include "voice/text.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,12 +16,7 @@ constexpr int kClientWidth = 4080, kClientHeight = 4140; // twips
 
 // Control characters of voice names are drawn as their control pictures,
 // as in the SOUND LIST.
-QString EntryText(const std::string& entry) {
-    QString text = QString::fromStdString(entry);
-    for (QChar& c : text)
-        if (c.unicode() < 0x20) c = QChar(0x2400 + c.unicode());
-    return text;
-}
+QString EntryText(const std::string& entry) { return QString::fromStdString(WithControlPictures(entry)); }
 
 } // namespace
 

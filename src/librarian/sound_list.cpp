@@ -4,9 +4,9 @@
 #include "librarian/program.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
+#include "voice/text.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace vox {
 
@@ -29,18 +29,8 @@ std::string SoundListEntryText(int n, const Slot& slot) {
 }
 
 int AuditionProgram(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return 0;
-    long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > kHighestProgram) value = kHighestProgram + 1; // saturate; long texts stay in range
-    }
-    if (negative) return 0;
-    return static_cast<int>(std::min<long>(value, kHighestProgram));
+    const int value = LeadingInteger(text).value_or(0);
+    return value < 0 ? 0 : std::min(value, kHighestProgram);
 }
 
 void Form1::rebuildSoundList() {

@@ -31,18 +31,7 @@ bool CloseMidiIn(MidiInPort* port, ReceiveHook& hook) {
 }
 
 std::string HexText(std::span<const Byte> bytes, int lastIndex) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (int i = 0; i <= lastIndex && static_cast<std::size_t>(i) < bytes.size(); ++i) {
-        const Byte b = bytes[static_cast<std::size_t>(i)];
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
-    }
-    return text;
-}
-
-std::string SignedDecimal(int value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    return lastIndex < 0 ? std::string() : HexBytes(bytes, "", static_cast<std::size_t>(lastIndex) + 1);
 }
 
 } // namespace vox

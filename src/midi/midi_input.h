@@ -3,6 +3,7 @@
 // start and close, with the rules of the receive hook kept.
 
 #include "midi/midi_port.h"
+#include "voice/text.h" // SignedDecimal, for the receive logs
 
 #include <span>
 #include <string>
@@ -33,8 +34,5 @@ bool CloseMidiIn(MidiInPort* port, ReceiveHook& hook);
 
 // Bytes 0..lastIndex as two upper-case hex digits each, no separators.
 std::string HexText(std::span<const Byte> bytes, int lastIndex);
-
-// A number with a blank in the sign position for zero and above.
-std::string SignedDecimal(int value);
 
 } // namespace vox

@@ -31,17 +31,6 @@ void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> mess
     host.processEvents();
 }
 
-std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slot) {
-    std::array<Byte, kImageSize> dump{};
-    for (std::size_t i = 0; i < kVoiceHeader.size(); ++i) dump[i] = kVoiceHeader[i];
-    // A data byte with bit 7 set (some files hold them) would end the
-    // message on the wire; the 7-bit checksum is the same either way.
-    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p) dump[p] = slot[p] & 0x7F;
-    dump[kChecksumPos] = VoiceChecksum(slot);
-    dump[kEndPos] = kSysExEnd;
-    return dump;
-}
-
 Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
     Slot sent{};
     std::copy(slot.begin(), slot.end(), sent.begin());

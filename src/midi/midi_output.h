@@ -3,6 +3,7 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
+#include "voice/dx7_messages.h"
 
 #include <span>
 
@@ -22,10 +23,6 @@ void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2);
 // Sends one complete System Exclusive message, then runs one pass of the
 // message loop, in which input and other handlers may run.
 void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message);
-
-// The 163-byte single-voice dump of a slot, built from positions 6..160;
-// the slot's own header and checksum positions are not read.
-std::array<Byte, kImageSize> BuildVoiceDump(std::span<const Byte, kSlotSize> slot);
 
 // A voice as the instrument is sent it: every parameter read as the editor
 // shows it (ParamValue). The slot itself keeps its bytes.

@@ -87,7 +87,8 @@ std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clien
     std::unique_ptr<Client> client;
     try {
         client = std::make_unique<Client>(*api, clientName);
-    } catch (const RtMidiError&) {
+    } catch (const RtMidiError& e) {
+        errors.text = e.getMessage();
         return nullptr;
     }
     errors = RtMidiErrors{};
@@ -129,6 +130,16 @@ std::string OpenNamed(Client& client, RtMidiErrors& errors, const std::string& t
     client.openPort(static_cast<unsigned>(*index), ourPort);
     if (errors.failed || !client.isPortOpen()) return {};
     return names[*index];
+}
+
+// Opens a virtual port of that name on the client; false when RtMidi
+// reports a failure.
+template <class Client>
+bool OpenVirtual(Client& client, RtMidiErrors& errors, const std::string& portName) {
+    QuietStderr quiet;
+    errors = RtMidiErrors{};
+    client.openVirtualPort(portName);
+    return !errors.failed;
 }
 
 } // namespace
@@ -293,6 +304,52 @@ void RtMidiInPort::OnMessage(double, std::vector<unsigned char>* message, void* 
     // first byte, as the input driver returns it.
     if (message->size() > 3 || message->front() == kSysExStart) port->receiveLong(*message);
     else port->receive(*message);
+}
+
+// --- Virtual ports ---------------------------------------------------------
+
+RtMidiVirtualPorts::RtMidiVirtualPorts()
+    : outErrors_(std::make_unique<RtMidiErrors>()), inErrors_(std::make_unique<RtMidiErrors>()) {}
+
+RtMidiVirtualPorts::~RtMidiVirtualPorts() { close(); }
+
+bool RtMidiVirtualPorts::open(const std::string& api, const Names& names, Handler handler, std::string& why) {
+    close();
+    handler_ = std::move(handler);
+    auto fail = [&](const RtMidiErrors& errors) {
+        why = errors.text.empty() ? "RtMidi cannot be set up on " + api : errors.text;
+        close();
+        return false;
+    };
+    out_ = MakeClient<RtMidiOut>(api, names.outClient.c_str(), *outErrors_);
+    if (!out_ || !OpenVirtual(*out_, *outErrors_, names.outPort)) return fail(*outErrors_);
+    in_ = MakeClient<RtMidiIn>(api, names.inClient.c_str(), *inErrors_);
+    if (!in_) return fail(*inErrors_);
+    // System Exclusive in; timing clock and active sensing are not the
+    // instrument's business.
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(&RtMidiVirtualPorts::OnMessage, this);
+    if (!OpenVirtual(*in_, *inErrors_, names.inPort)) return fail(*inErrors_);
+    return true;
+}
+
+void RtMidiVirtualPorts::send(std::span<const Byte> message) {
+    // RtMidi copies the bytes before it returns.
+    if (out_ && !message.empty()) out_->sendMessage(message.data(), message.size());
+}
+
+void RtMidiVirtualPorts::stopInput() {
+    if (in_) in_->cancelCallback();
+}
+
+void RtMidiVirtualPorts::close() {
+    in_.reset();
+    out_.reset();
+}
+
+void RtMidiVirtualPorts::OnMessage(double, std::vector<unsigned char>* message, void* self) {
+    auto* ports = static_cast<RtMidiVirtualPorts*>(self);
+    if (message && !message->empty() && ports->handler_) ports->handler_(*message);
 }
 
 } // namespace vox

@@ -5,6 +5,7 @@
 
 #include "midi/midi_port.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +93,38 @@ private:
     std::string api_, target_, connected_;
     std::unique_ptr<RtMidiErrors> errors_; // before rt_: outlives the client
     std::unique_ptr<RtMidiIn> rt_;
+};
+
+// Two ports of our own that other programs connect to, as an instrument
+// stands on the wire (the simulator's): whatever arrives at the input goes
+// to the handler on RtMidi's thread; send() goes out of the output.
+class RtMidiVirtualPorts {
+public:
+    using Handler = std::function<void(std::span<const Byte> message)>;
+    struct Names {
+        std::string outClient, outPort, inClient, inPort;
+    };
+
+    RtMidiVirtualPorts();
+    ~RtMidiVirtualPorts();
+    RtMidiVirtualPorts(const RtMidiVirtualPorts&) = delete;
+    RtMidiVirtualPorts& operator=(const RtMidiVirtualPorts&) = delete;
+
+    // Opens the output, then the input, on the API ("jack", "alsa"). False
+    // with the reason in `why` when either fails; nothing stays open then.
+    bool open(const std::string& api, const Names& names, Handler handler, std::string& why);
+    bool isOpen() const { return out_ != nullptr; }
+    void send(std::span<const Byte> message);
+    // The handler is not called any more once this returns.
+    void stopInput();
+    void close();
+
+private:
+    static void OnMessage(double, std::vector<unsigned char>* message, void* self);
+    Handler handler_;
+    std::unique_ptr<RtMidiErrors> outErrors_, inErrors_; // before the clients: outlive them
+    std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<RtMidiIn> in_;
 };
 
 } // namespace vox

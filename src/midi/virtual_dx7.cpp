@@ -14,10 +14,8 @@ constexpr Byte kNoteOffStatus = 0x80;
 constexpr Byte kNoteOnStatus = 0x90;
 constexpr Byte kProgramStatus = 0xC0;
 constexpr Byte kDumpSubStatus = 0x00;     // byte 2 of a dump: 0000nnnn
-constexpr Byte kParameterSubStatus = 0x10; // byte 2 of a parameter change: 0001nnnn
 constexpr Byte kVoiceFormat = 0x00;
 constexpr Byte kBankFormat = 0x09;
-constexpr std::size_t kParameterMessageSize = 7;
 constexpr int kLastProgram = static_cast<int>(kBankSlots) - 1;
 constexpr int kOperatorSwitchMax = 0x3F;
 
@@ -61,40 +59,6 @@ const char* Dx7RefusalName(Dx7Refusal reason) {
     case Dx7Refusal::ProgramNumber: return "program number above 31";
     }
     return "?";
-}
-
-std::string HexBytes(std::span<const Byte> bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    char pair[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
-        if (i) text += ' ';
-        text += pair;
-    }
-    return text;
-}
-
-BankImage ReadBankImage(std::span<const Byte> file) {
-    BankImage image;
-    if (file.size() == kPackedBankSize) {
-        image.packed.assign(file.begin(), file.end());
-    } else if (file.size() != kBulkMessageSize) {
-        image.error = "not a bank: " + std::to_string(file.size()) + " bytes, not 4104 or 4096";
-    } else if (!std::equal(kBankHeader.begin(), kBankHeader.end(), file.begin()) ||
-               file[kBulkMessageSize - 1] != kSysExEnd) {
-        image.error = "not a 32-voice bulk dump: header " + HexBytes(file.first(kBankHeader.size()));
-    } else if (ChecksumOf(file.subspan(kBulkDataPos, kPackedBankSize)) != file[kBulkChecksumPos]) {
-        image.error = "bulk dump checksum wrong";
-    } else {
-        image.packed.assign(file.begin() + kBulkDataPos, file.begin() + kBulkDataPos + kPackedBankSize);
-    }
-    if (image.error.empty() &&
-        std::any_of(image.packed.begin(), image.packed.end(), [](Byte b) { return (b & 0x80) != 0; })) {
-        image.packed.clear();
-        image.error = "bank data bytes with bit 7 set";
-    }
-    return image;
 }
 
 std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry) {
@@ -214,9 +178,9 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     if (message.size() < 3 || message[1] != kYamahaId) return refuse(message, Dx7Refusal::NotYamaha);
     if (message.size() < 4) return refuse(message, Dx7Refusal::UnknownSysEx);
     const Byte sub = message[2] & kStatusMask;
-    if (sub != kDumpSubStatus && sub != kParameterSubStatus) return refuse(message, Dx7Refusal::UnknownSysEx);
+    if (sub != kDumpSubStatus && sub != kParameterChangeSubStatus) return refuse(message, Dx7Refusal::UnknownSysEx);
     if ((message[2] & kChannelMask) != 0) return refuse(message, Dx7Refusal::WrongChannel);
-    if (sub == kParameterSubStatus) return parameterChange(message);
+    if (sub == kParameterChangeSubStatus) return parameterChange(message);
     if (message[3] == kVoiceFormat) return voiceDump(message);
     if (message[3] == kBankFormat) return bankDump(message);
     refuse(message, Dx7Refusal::UnknownSysEx);
@@ -248,7 +212,7 @@ void VirtualDx7::bankDump(std::span<const Byte> message) {
 }
 
 void VirtualDx7::parameterChange(std::span<const Byte> message) {
-    if (message.size() != kParameterMessageSize) return refuse(message, Dx7Refusal::ParameterLength);
+    if (message.size() != kParameterChangeSize) return refuse(message, Dx7Refusal::ParameterLength);
     // Byte 3 is 0gggggpp: group (0 = voice) and the top two bits of the number.
     const int group = message[3] >> 2;
     if (group != 0) return refuse(message, Dx7Refusal::ParameterGroup);
@@ -275,9 +239,8 @@ void VirtualDx7::selectProgram(int program) {
         faults.dropDump.spent = true;
         return;
     }
-    const Slot& voice = internal_[static_cast<std::size_t>(program)];
-    std::vector<Byte> dump(voice.begin(), voice.begin() + kImageSize);
-    dump[kChecksumPos] = VoiceChecksum(voice);
+    const VoiceDump built = BuildVoiceDump(internal_[static_cast<std::size_t>(program)]);
+    std::vector<Byte> dump(built.begin(), built.end());
     if (faults.corruptChecksum.applies(program)) {
         faults.corruptChecksum.spent = true;
         dump[kChecksumPos] = static_cast<Byte>((dump[kChecksumPos] + 1) & 0x7F);

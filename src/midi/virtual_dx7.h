@@ -7,6 +7,8 @@
 // makes no sound and knows no clock or thread: the transport around it
 // delivers whole messages and carries its replies, delayed when asked.
 
+#include "voice/bank_format.h" // ReadBankImage, for the sim's --bank
+#include "voice/text.h"
 #include "voice/voice.h"
 
 #include <array>
@@ -156,19 +158,8 @@ std::size_t ChannelMessageLength(Byte status);
 // in range, with dump header and checksum filled in.
 std::array<Slot, kBankSlots> VirtualDx7FactoryVoices();
 
-// The 4096 packed bytes of a bank file: a 4104-byte bulk dump (header and
-// checksum checked) or 4096 bytes with no header. error says why not.
-struct BankImage {
-    std::vector<Byte> packed; // 4096 bytes when good
-    std::string error;        // "" when good
-};
-BankImage ReadBankImage(std::span<const Byte> file);
-
 // One line of the sim's log: seconds with microseconds, IN or OUT, the
 // bytes in hex, and for a refused message "REFUSED" and the reason.
 std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry);
-
-// Bytes as upper-case hex pairs separated by blanks ("F0 43 00").
-std::string HexBytes(std::span<const Byte> bytes);
 
 } // namespace vox

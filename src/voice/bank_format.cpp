@@ -1,5 +1,9 @@
 #include "voice/bank_format.h"
 
+#include "voice/text.h"
+
+#include <algorithm>
+
 namespace vox {
 namespace {
 
@@ -100,18 +104,26 @@ void UnpackVoice(std::span<const Byte, kPackedVoiceSize> packed, std::span<Byte,
     }
 }
 
-BulkMessage BuildBulkMessage(const VoiceTable& table) {
-    BulkMessage message{};
-    for (std::size_t i = 0; i < kBankHeader.size(); ++i) message[i] = kBankHeader[i];
-    for (std::size_t v = 1; v <= kBankSlots; ++v) {
-        const PackedVoice packed = PackVoice(table[v]);
-        std::size_t at = kBulkDataPos + kPackedVoiceSize * (v - 1);
-        for (Byte b : packed) message[at++] = b;
+BankImage ReadBankImage(std::span<const Byte> file) {
+    BankImage image;
+    if (file.size() == kPackedBankSize) {
+        image.packed.assign(file.begin(), file.end());
+    } else if (file.size() != kBulkMessageSize) {
+        image.error = "not a bank: " + std::to_string(file.size()) + " bytes, not 4104 or 4096";
+    } else if (!std::equal(kBankHeader.begin(), kBankHeader.end(), file.begin()) ||
+               file[kBulkMessageSize - 1] != kSysExEnd) {
+        image.error = "not a 32-voice bulk dump: header " + HexBytes(file.first(kBankHeader.size()));
+    } else if (ChecksumOf(file.subspan(kBulkDataPos, kPackedBankSize)) != file[kBulkChecksumPos]) {
+        image.error = "bulk dump checksum wrong";
+    } else {
+        image.packed.assign(file.begin() + kBulkDataPos, file.begin() + kBulkDataPos + kPackedBankSize);
     }
-    message[kBulkChecksumPos] =
-        ChecksumOf(std::span<const Byte>(message).subspan(kBulkDataPos, kPackedBankSize));
-    message[kBulkMessageSize - 1] = kSysExEnd;
-    return message;
+    if (image.error.empty() &&
+        std::any_of(image.packed.begin(), image.packed.end(), [](Byte b) { return (b & 0x80) != 0; })) {
+        image.packed.clear();
+        image.error = "bank data bytes with bit 7 set";
+    }
+    return image;
 }
 
 } // namespace vox

@@ -1,5 +1,7 @@
 #include "voice/voice.h"
 
+#include "voice/text.h"
+
 namespace vox {
 
 Byte ChecksumOf(std::span<const Byte> data) {
@@ -20,12 +22,7 @@ std::array<Byte, kNameLength> VoiceNameBytes(std::span<const Byte, kSlotSize> sl
 
 std::string NameByteToUtf8(Byte b) {
     std::string out;
-    if (b < 0x80) {
-        out.push_back(static_cast<char>(b));
-    } else {
-        out.push_back(static_cast<char>(0xC0 | (b >> 6)));
-        out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-    }
+    AppendUtf8(out, b); // ISO-8859-1: the byte is its code point
     return out;
 }
 

@@ -1,9 +1,10 @@
 // voxmere-dx7sim: the virtual DX7 on RtMidi virtual ports, with a log of
 // every message and switches that make it misbehave on purpose.
+#include "files/voice_files.h"
+#include "midi/rtmidi_ports.h"
 #include "midi/virtual_dx7.h"
 
 #include <CLI/CLI.hpp>
-#include <rtmidi/RtMidi.h>
 
 #include <atomic>
 #include <chrono>
@@ -11,18 +12,10 @@
 #include <csignal>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <iterator>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,45 +44,6 @@ written then.
 std::atomic<bool> g_stop{false};
 extern "C" void OnStopSignal(int) { g_stop = true; }
 
-struct RtErrors {
-    std::atomic<bool> failed{false};
-    std::string text;
-};
-
-void OnRtError(RtMidiError::Type type, const std::string& text, void* user) {
-    auto* errors = static_cast<RtErrors*>(user);
-    if (type == RtMidiError::DEBUG_WARNING) return;
-    errors->failed = true;
-    errors->text = text;
-}
-
-std::optional<RtMidi::Api> ApiNamed(const std::string& name) {
-    if (name == "jack") return RtMidi::UNIX_JACK;
-    if (name == "alsa") return RtMidi::LINUX_ALSA;
-    return std::nullopt;
-}
-
-std::optional<std::vector<Byte>> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<Byte>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Written beside the target and renamed over it, so an interrupted write
-// never leaves half a bank.
-bool WriteAll(const std::string& path, const std::vector<Byte>& bytes) {
-    const std::string temp = path + ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    return !ec;
-}
-
 // The instrument and everything that touches it, behind one lock: the
 // RtMidi input thread and the reply thread both come here.
 class Sim {
@@ -105,13 +59,13 @@ public:
 
     double seconds() const { return std::chrono::duration<double>(Steady::now() - start_).count(); }
 
-    void received(const std::vector<unsigned char>& message) {
+    void received(std::span<const Byte> message) {
         std::lock_guard lock(mutex_);
-        dx7.receive(std::span<const Byte>(message.data(), message.size()), seconds());
+        dx7.receive(message, seconds());
     }
 
     // Runs on its own thread: sends each reply when it is due.
-    void sendReplies(RtMidiOut& out) {
+    void sendReplies(RtMidiVirtualPorts& ports) {
         std::unique_lock lock(mutex_);
         while (!g_stop) {
             if (queue_.empty()) {
@@ -125,7 +79,7 @@ public:
             }
             Pending reply = std::move(queue_.front());
             queue_.pop_front();
-            out.sendMessage(&reply.bytes);
+            ports.send(reply.bytes);
             writeLog(VirtualDx7::LogEntry{VirtualDx7::Direction::Out, reply.bytes, false, Dx7Refusal::Empty});
         }
     }
@@ -169,77 +123,6 @@ private:
     std::deque<Pending> queue_;
 };
 
-void OnMidiIn(double, std::vector<unsigned char>* message, void* user) {
-    if (message && !message->empty()) static_cast<Sim*>(user)->received(*message);
-}
-
-// alsa-lib, libjack and RtMidi's constructors print on their own when
-// there is no sequencer or server; we say it once ourselves instead.
-class QuietStderr {
-public:
-    QuietStderr() {
-        std::fflush(stderr);
-        std::cerr.flush();
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-        if (null >= 0) close(null);
-    }
-    ~QuietStderr() {
-        std::fflush(stderr);
-        std::cerr.flush();
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved_ = -1;
-};
-
-struct Ports {
-    std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiOut> out;
-    RtErrors inErrors, outErrors;
-    std::string api;
-};
-
-// Opens both virtual ports on the API, or tells why not.
-bool OpenPorts(RtMidi::Api api, Ports& ports, Sim& sim, std::string& why) {
-    try {
-        ports.out = std::make_unique<RtMidiOut>(api, kOutClient);
-        ports.out->setErrorCallback(OnRtError, &ports.outErrors);
-        // JACK connects to its server lazily: ask it for ports first, so a
-        // missing server is reported here and not at port creation.
-        ports.out->getPortCount();
-        if (ports.outErrors.failed) throw std::runtime_error(ports.outErrors.text);
-        ports.out->openVirtualPort(kOutPort);
-        if (ports.outErrors.failed) throw std::runtime_error(ports.outErrors.text);
-
-        ports.in = std::make_unique<RtMidiIn>(api, kInClient, 100);
-        ports.in->setErrorCallback(OnRtError, &ports.inErrors);
-        ports.in->getPortCount();
-        if (ports.inErrors.failed) throw std::runtime_error(ports.inErrors.text);
-        // System Exclusive in; timing clock and active sensing are not the
-        // instrument's business.
-        ports.in->ignoreTypes(false, true, true);
-        ports.in->setCallback(OnMidiIn, &sim);
-        ports.in->openVirtualPort(kInPort);
-        if (ports.inErrors.failed) throw std::runtime_error(ports.inErrors.text);
-    } catch (const std::exception& e) {
-        why = e.what();
-        ports.in.reset();
-        ports.out.reset();
-        ports.inErrors.failed = ports.outErrors.failed = false;
-        return false;
-    }
-    ports.api = RtMidi::getApiName(api);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -278,8 +161,8 @@ int main(int argc, char** argv) {
     Sim sim(logFile.empty() ? nullptr : &log);
     VirtualDx7& dx7 = sim.dx7;
     if (!bankFile.empty()) {
-        const auto bytes = ReadAll(bankFile);
-        const BankImage image = bytes ? ReadBankImage(*bytes) : BankImage{{}, "cannot read it"};
+        const auto bytes = ReadFileBytes(bankFile);
+        const BankImage image = bytes.ok() ? ReadBankImage(bytes.value) : BankImage{{}, "cannot read it"};
         if (!image.error.empty()) {
             std::fprintf(stderr, "voxmere-dx7sim: %s: %s\n", bankFile.c_str(), image.error.c_str());
             return 2;
@@ -303,37 +186,37 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
 
-    Ports ports;
-    std::vector<RtMidi::Api> apis;
-    if (!apiName.empty()) apis.push_back(*ApiNamed(apiName));
-    else apis = {RtMidi::UNIX_JACK, RtMidi::LINUX_ALSA};
-    std::string problems;
-    for (RtMidi::Api api : apis) {
+    RtMidiVirtualPorts ports;
+    const RtMidiVirtualPorts::Names names{kOutClient, kOutPort, kInClient, kInPort};
+    std::vector<std::string> apis;
+    if (!apiName.empty()) apis.push_back(apiName);
+    else apis = {"jack", "alsa"};
+    std::string problems, openedApi;
+    for (const std::string& api : apis) {
         std::string why;
-        bool opened = false;
-        {
-            QuietStderr quiet;
-            opened = OpenPorts(api, ports, sim, why);
+        if (ports.open(api, names, [&sim](std::span<const Byte> message) { sim.received(message); }, why)) {
+            openedApi = api;
+            break;
         }
-        if (opened) break;
-        problems += "  " + RtMidi::getApiName(api) + ": " + why + "\n";
+        problems += "  " + api + ": " + why + "\n";
     }
-    if (!ports.out) {
+    if (!ports.isOpen()) {
         std::fprintf(stderr, "voxmere-dx7sim: no MIDI ports could be opened\n%s", problems.c_str());
         return 1;
     }
-    std::printf("voxmere-dx7sim: ready on %s: \"%s\" and \"%s\"\n", ports.api.c_str(), kInPort, kOutPort);
+    std::printf("voxmere-dx7sim: ready on %s: \"%s\" and \"%s\"\n", openedApi.c_str(), kInPort, kOutPort);
     std::fflush(stdout);
 
-    std::thread replies([&] { sim.sendReplies(*ports.out); });
+    std::thread replies([&] { sim.sendReplies(ports); });
     while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ports.in->cancelCallback();
+    ports.stopInput();
     replies.join();
-    ports.in.reset();
-    ports.out.reset();
+    ports.close();
 
     sim.summary();
-    if (!dumpBankFile.empty() && !WriteAll(dumpBankFile, sim.bank())) {
+    // Beside the target and renamed over it, so an interrupted write never
+    // leaves half a bank.
+    if (!dumpBankFile.empty() && !WriteFileReplacing(dumpBankFile, sim.bank()).ok) {
         std::fprintf(stderr, "voxmere-dx7sim: cannot write %s\n", dumpBankFile.c_str());
         return 2;
     }

@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "files/file_report.h"
+#include "voice/text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,9 +24,7 @@ std::string Printable(const std::array<vox::Byte, vox::kNameLength>& bytes) {
         if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
             text.push_back(static_cast<char>(b));
         } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
-            text += escaped;
+            text += "\\x" + vox::HexByte(b);
         }
     }
     return text;

@@ -185,9 +185,11 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
-            const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
-                                                            program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) {
+            const StoreResult stored =
+                StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
+            list4.add(stored.trace);
+            for (const std::string& line : stored.brokenLines) list2.add(line);
+            if (stored.outcome == StoreOutcome::Complete) {
                 list3EmptiedByReceive_ = false;
                 rebuildSoundList();
                 bankStored(); // the edit area keeps its voice; the new bank is unchanged

@@ -2,7 +2,6 @@
 #include "librarian/form1.h"
 
 #include "common/wait.h"
-#include "librarian/program.h"
 #include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
@@ -78,10 +77,8 @@ void Form1::command4Click() {
     // put back is still the one from before that run.
     if (!list3EmptiedByReceive_ || !list3.items.empty()) list3BeforeReceive_ = list3;
     list3EmptiedByReceive_ = true;
-    list1.clear();
-    list2.clear();
+    clearReceiveLogs();
     list3.clear();
-    list4.clear();
 
     BeginReceive(receive, host.monotonicSeconds());
     const int run = receive.generation;

@@ -1,6 +1,6 @@
 #include "librarian/form1_view.h"
 
-#include "librarian/program.h"
+#include "librarian/form1.h"
 #include "librarian/twips.h"
 
 #include <QActionGroup>
@@ -87,8 +87,8 @@ void SyncProgress(QProgressBar* bar, const ProgressBarState& state) {
 
 } // namespace
 
-Form1View::Form1View(Program& program, QWidget* parent)
-    : QMainWindow(parent), program_(program), form_(program.form1) {
+Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
+    : QMainWindow(parent), program_(program), form_(form) {
     setObjectName("Form1");
     setWindowTitle(form1_text::kCaption);
 

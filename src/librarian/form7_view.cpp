@@ -1,7 +1,6 @@
 #include "librarian/form7_view.h"
 
 #include "librarian/form7.h"
-#include "librarian/program.h"
 #include "librarian/twips.h"
 
 #include <QCloseEvent>
@@ -24,8 +23,8 @@ QString EntryText(const std::string& entry) {
 
 } // namespace
 
-Form7View::Form7View(Program& program, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), program_(program), form_(program.form7) {
+Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     using namespace form7_text;
     setObjectName("Form7");
     setWindowTitle(QString::fromUtf8(kCaption));

@@ -9,7 +9,7 @@
 #include "app/app_windows.h"
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
-#include "librarian/program.h"
+#include "program/program.h"
 #include "librarian/twips.h"
 #include "voice/bank_format.h"
 #include "voice/voice.h"

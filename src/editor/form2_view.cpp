@@ -2,7 +2,7 @@
 
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #include "files/file_dialogs_view.h"
 
 #include "files/file_dialogs.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "librarian/form1_view.h"
 
 #include "librarian/form1.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>

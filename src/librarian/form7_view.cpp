@@ -1,7 +1,7 @@
 #include "librarian/form7_view.h"
 
 #include "librarian/form7.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "librarian/midi_monitor_view.h"
 
 #include "librarian/form1.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>

@@ -10,7 +10,7 @@
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
 #include "program/program.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "voice/bank_format.h"
 #include "voice/voice.h"
 

@@ -1,7 +1,7 @@
 #include "app/app_windows.h"
 
 #include "app/midi_setup.h"
-#include "librarian/program.h"
+#include "program/program.h"
 
 namespace vox {
 

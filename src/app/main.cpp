@@ -3,7 +3,7 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
-#include "librarian/program.h"
+#include "program/program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

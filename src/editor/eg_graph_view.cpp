@@ -1,6 +1,6 @@
 #include "editor/eg_graph_view.h"
 
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QPainter>
 

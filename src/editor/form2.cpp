@@ -1,7 +1,6 @@
 #include "editor/form2.h"
 
 #include "editor/display_conversions.h"
-#include "librarian/program.h"
 #include "midi/midi_output.h"
 #include "voice/dx7_messages.h"
 #include "voice/text.h"
@@ -173,7 +172,7 @@ void Form2::load() {
     // The edit area, not the slot CurrentSlot names: after a bank load or
     // receive that slot may hold another voice, and an ended edit (a new
     // name included) lives only in the EditBuffer and the edit-area text.
-    auto cps = CodePoints(program_.form1.text2);
+    auto cps = CodePoints(mainWindow_.editAreaText());
     std::size_t first = 4;
     while (first < cps.size() && cps[first] == U' ') ++first;
     // The name as the instrument is sent it: no character beyond 127.
@@ -692,7 +691,7 @@ void Form2::initialise() {
         return;
     }
     // The initial voice replaces every edit: ask unless they are stored.
-    if (program_.form1.editAreaChanged() || nameEdited()) {
+    if (mainWindow_.editAreaChanged() || nameEdited()) {
         MessageBoxSpec box;
         box.text = form2_text::kInitQuestion;
         box.buttons = MsgButtons::YesNo;
@@ -704,9 +703,9 @@ void Form2::initialise() {
     std::copy(bytes.begin(), bytes.end(), slot0.begin());
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
-    program_.form1.text2 = state.slotText[0];
+    mainWindow_.setEditAreaText(state.slotText[0]);
     state.editBuffer = slot0;
-    program_.form1.editAreaStored();
+    mainWindow_.editAreaStored();
     SendCurrentVoice(state, program_.host);
     load();
 }
@@ -720,24 +719,22 @@ void Form2::endEditing() {
         const std::string named = label34 + text39;
         if (!sendName(session_)) return; // closed meanwhile by another handler
         state.slotText.at(static_cast<std::size_t>(state.currentSlot)) = named;
-        program_.form1.text2 = named;
+        mainWindow_.setEditAreaText(named);
     }
     ++session_;
     open_ = false;
-    program_.form1.enabled = true;
-    program_.host.setWindowEnabled(WindowId::Form1, true);
+    mainWindow_.setEnabled(true);
     program_.host.closeWindow(WindowId::Form2);
 }
 
 void Form2::saveToFile() {
     // The dialog opens with the editor's name already in its name box, so
     // the user sees what will be saved.
-    program_.form5.openFromEditor(text39);
+    windows_.prepareVoiceSave(text39);
     program_.host.showWindowModal(WindowId::Form5);
     // The dialog enables the main window as it closes; the editor is still
     // open, so the main window stays disabled.
-    program_.form1.enabled = false;
-    program_.host.setWindowEnabled(WindowId::Form1, false);
+    mainWindow_.setEnabled(false);
 }
 
 void Form2::cancelEditing() {
@@ -746,9 +743,8 @@ void Form2::cancelEditing() {
     // Every edit of this session goes, from the EditBuffer as well as from
     // the DX7, so a later write or save cannot store what was cancelled.
     program_.state.editBuffer = opened_;
-    program_.form1.sendEditArea();
-    program_.form1.enabled = true;
-    program_.host.setWindowEnabled(WindowId::Form1, true);
+    mainWindow_.sendEditArea();
+    mainWindow_.setEnabled(true);
     program_.host.closeWindow(WindowId::Form2);
 }
 

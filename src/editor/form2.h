@@ -4,6 +4,7 @@
 // i) plus the global fields, the Data Entry Zone with its panels (entry
 // column j = operator j + 1), and the commands along the bottom.
 
+#include "common/window_ports.h"
 #include "editor/eg_graph.h"
 #include "voice/voice.h"
 #include "voice/voice_layout.h"
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace vox {
-
-struct Program;
 
 namespace form2_text {
 inline constexpr const char* kCaption = "EDIT MODE DATA　CHAT";
@@ -92,8 +91,6 @@ inline constexpr std::array<const char*, 5> kLabel65{"99", "50", "0", "+4 OCT", 
 inline constexpr const char* kInitFile = "INITdata.v01";
 inline constexpr const char* kHelpFile = "voxmere.hlp";
 inline constexpr int kHelpTopic = 8;
-// The main window's EDIT MODE button with nothing in the edit area.
-inline constexpr const char* kNoVoiceSelected = "エディットエリアに音色が選択されていません";
 // Boxes for cases the classic window did not handle.
 inline constexpr const char* kInitMissing = "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
 inline constexpr const char* kInitShort = "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
@@ -163,9 +160,22 @@ struct EntryValues {
     std::int16_t leftActive = 0, rightActive = 0;
 };
 
+// The windows the editor opens; the program object connects them.
+class EditorLinks {
+public:
+    // Prepares the 1-voice save dialog over the editor, its name box holding
+    // `voiceName`; the editor then shows it modal. Closing it leaves the main
+    // window disabled.
+    virtual void prepareVoiceSave(const std::string& voiceName) = 0;
+
+protected:
+    ~EditorLinks() = default;
+};
+
 class Form2 {
 public:
-    explicit Form2(Program& program) : program_(program) {}
+    Form2(FormContext program, MainWindowPort& mainWindow, EditorLinks& windows)
+        : program_(program), mainWindow_(mainWindow), windows_(windows) {}
 
     // --- Chart ---
     // Text1..Text18 (index 0 unused) and Text19..Text38, six rows each.
@@ -303,7 +313,9 @@ private:
     // Sends the name; false when the editor was closed or reloaded meanwhile.
     bool sendName(unsigned session);
 
-    Program& program_;
+    FormContext program_;
+    MainWindowPort& mainWindow_;
+    EditorLinks& windows_;
     // Counts loads and closes, so that a send loop notices when a handler
     // run in its message-loop pass has closed or reloaded the editor.
     unsigned session_ = 0;

@@ -6,7 +6,6 @@
 #include "editor/eg_graph.h"
 #include "editor/form2.h"
 #include "editor/step_rules.h"
-#include "librarian/program.h"
 #include "voice/text.h"
 
 #include <cstdlib>

@@ -2,8 +2,7 @@
 
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -201,8 +200,8 @@ void PictureBox::mousePressEvent(QMouseEvent* e) {
 
 // --- The window ------------------------------------------------------------
 
-Form2View::Form2View(Program& program, QWidget* parent)
-    : QWidget(parent), program_(program), form_(program.form2) {
+Form2View::Form2View(Form2& form, FormContext program, QWidget* parent)
+    : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(form2_text::kCaption));
     setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));

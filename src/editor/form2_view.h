@@ -3,6 +3,8 @@
 // their twips positions, forwards every user event to Form2 and redraws
 // from its state.
 
+#include "common/window_ports.h"
+
 #include <QFrame>
 #include <QImage>
 #include <QString>
@@ -22,7 +24,6 @@ class QPrinter;
 
 namespace vox {
 
-struct Program;
 class Form2;
 class ClickField;
 class EntryField;
@@ -64,7 +65,11 @@ private:
 class Form2View : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form2, state and host.
+    template <class Owner>
+    explicit Form2View(Owner& program, QWidget* parent = nullptr)
+        : Form2View(program.form2, {program.state, program.host}, parent) {}
+    Form2View(Form2& form, FormContext program, QWidget* parent = nullptr);
 
     // Printing: where the chart goes when the machine has no printer. Tests
     // replace these; by default they ask the printing system and the user.
@@ -90,7 +95,7 @@ private:
     bool printImage(QPrinter& printer);
     void after(); // every forwarded event ends here
 
-    Program& program_;
+    FormContext program_;
     Form2& form_;
     bool refreshing_ = false;
 

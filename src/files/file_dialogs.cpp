@@ -2,7 +2,6 @@
 
 #include "files/voice_files.h"
 #include "files/volumes.h"
-#include "librarian/program.h"
 #include "midi/midi_output.h"
 #include "voice/text.h"
 
@@ -93,11 +92,6 @@ std::string ProposedFileName(std::string_view voiceName) {
     return name.substr(first, last - first + 1);
 }
 
-void SetMainWindowEnabled(Program& program, bool enabled) {
-    program.form1.enabled = enabled;
-    program.host.setWindowEnabled(WindowId::Form1, enabled);
-}
-
 bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
     std::size_t from = 0;
     while (from <= patterns.size()) {
@@ -110,8 +104,8 @@ bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
 
 // --- The shared dialog ---------------------------------------------------
 
-FileDialogForm::FileDialogForm(Program& program, const Setup& setup)
-    : volumeSource(ListVolumes), program_(program), setup_(setup), window_(setup.window) {
+FileDialogForm::FileDialogForm(FormContext program, MainWindowPort& mainWindow, const Setup& setup)
+    : volumeSource(ListVolumes), program_(program), mainWindow_(mainWindow), setup_(setup), window_(setup.window) {
     caption = setup.caption;
     command1 = {setup.action, kCancel};
     pattern = setup.pattern;
@@ -136,7 +130,7 @@ void FileDialogForm::prepare() {
 
 void FileDialogForm::show() {
     isOpen = true;
-    if (setup_.disablesMainWhenShown) SetMainWindowEnabled(program_, false);
+    if (setup_.disablesMainWhenShown) mainWindow_.setEnabled(false);
     program_.host.showWindow(window_);
 }
 
@@ -233,7 +227,7 @@ void FileDialogForm::queryClose() {
 }
 
 void FileDialogForm::finish() {
-    SetMainWindowEnabled(program_, true);
+    mainWindow_.setEnabled(true);
     isOpen = false;
     program_.host.closeWindow(window_);
 }
@@ -268,8 +262,9 @@ void FileDialogForm::tell(const std::string& text) { ShowMessage(program_.host, 
 
 // --- form3: save 32 voices -----------------------------------------------
 
-Form3::Form3(Program& program)
-    : FileDialogForm(program, {WindowId::form3, kForm3Caption, kSave, kForm3Pattern, kBankFolder, false, false}) {}
+Form3::Form3(FormContext program, MainWindowPort& mainWindow)
+    : FileDialogForm(program, mainWindow,
+                     {WindowId::form3, kForm3Caption, kSave, kForm3Pattern, kBankFolder, false, false}) {}
 
 bool Form3::action() {
     if (!nameGiven() || !nameUsable()) return false;
@@ -280,14 +275,15 @@ bool Form3::action() {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
-    program_.form1.bankStored();
+    mainWindow_.bankStored();
     return true;
 }
 
 // --- Form4: load 32 voices -----------------------------------------------
 
-Form4::Form4(Program& program)
-    : FileDialogForm(program, {WindowId::Form4, kForm4Caption, kLoad, kForm4Pattern, kBankFolder, true, true}) {}
+Form4::Form4(FormContext program, MainWindowPort& mainWindow)
+    : FileDialogForm(program, mainWindow,
+                     {WindowId::Form4, kForm4Caption, kLoad, kForm4Pattern, kBankFolder, true, true}) {}
 
 bool Form4::action() {
     if (!nameGiven()) return false;
@@ -298,22 +294,18 @@ bool Form4::action() {
         tell(ReadErrorMessage(bank.error));
         return false;
     }
-    Form1& form1 = program_.form1;
-    ProgramState& state = program_.state;
-    form1.list1.clear();
-    form1.list2.clear();
-    form1.list3.clear();
-    form1.list4.clear();
-    StoreBank(bank.value, state.voiceTable);
-    form1.rebuildSoundList();
-    form1.bankStored();
+    mainWindow_.clearReceiveLogs();
+    StoreBank(bank.value, program_.state.voiceTable);
+    mainWindow_.soundListChanged();
+    mainWindow_.bankStored();
     return true;
 }
 
 // --- Form5: save one voice -----------------------------------------------
 
-Form5::Form5(Program& program)
-    : FileDialogForm(program, {WindowId::Form5, kForm5Caption, kSave, kForm5Pattern, kVoiceFolder, false, false}) {}
+Form5::Form5(FormContext program, MainWindowPort& mainWindow)
+    : FileDialogForm(program, mainWindow,
+                     {WindowId::Form5, kForm5Caption, kSave, kForm5Pattern, kVoiceFolder, false, false}) {}
 
 void Form5::openFromMainWindow(const std::string& name) {
     prepare();
@@ -337,7 +329,7 @@ bool Form5::action() {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
-    program_.form1.editAreaStored();
+    mainWindow_.editAreaStored();
     return true;
 }
 
@@ -355,8 +347,9 @@ void Form5::finish() {
 
 // --- Form6: load one voice -----------------------------------------------
 
-Form6::Form6(Program& program)
-    : FileDialogForm(program, {WindowId::Form6, kForm6Caption, kLoad, kForm6Pattern, kVoiceFolder, true, false}) {}
+Form6::Form6(FormContext program, MainWindowPort& mainWindow)
+    : FileDialogForm(program, mainWindow,
+                     {WindowId::Form6, kForm6Caption, kLoad, kForm6Pattern, kVoiceFolder, true, false}) {}
 
 bool Form6::action() {
     if (!nameGiven()) return false;
@@ -370,10 +363,10 @@ bool Form6::action() {
     StoreRecord(voice.value, slot0);
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
-    program_.form1.text2 = state.slotText[0];
+    mainWindow_.setEditAreaText(state.slotText[0]);
     for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
-    program_.form1.editAreaStored();
-    SetMainWindowEnabled(program_, true);
+    mainWindow_.editAreaStored();
+    mainWindow_.setEnabled(true);
     SendCurrentVoice(state, program_.host);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include "common/controls.h"
 #include "common/host.h"
+#include "common/window_ports.h"
 
 #include <array>
 #include <filesystem>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace vox {
-
-struct Program;
 
 namespace file_dialog_text {
 inline constexpr const char* kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
@@ -40,13 +39,7 @@ inline constexpr const char* kEnterName = "ファイル名を入力してくだ�
 inline constexpr const char* kOverwrite = "同名のファイルが存在します上書きしますか？";
 inline constexpr const char* kOverwriteTitle = "確認";
 inline constexpr const char* kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
-// Raised by the main window's file buttons before a dialog opens.
-inline constexpr const char* kNo32VoiceData = "No 32voice data";
-inline constexpr const char* kSelectSaveData = "保存デ-タを選択してください";
 } // namespace file_dialog_text
-
-// Enables or disables the main window (its form's flag and the window).
-void SetMainWindowEnabled(Program& program, bool enabled);
 
 // The file name the 1-voice save proposes for a voice name: control
 // characters (NUL included) left out, characters a file name cannot hold on
@@ -114,7 +107,7 @@ protected:
         bool doubleClickActs;
         bool disablesMainWhenShown;
     };
-    FileDialogForm(Program& program, const Setup& setup);
+    FileDialogForm(FormContext program, MainWindowPort& mainWindow, const Setup& setup);
 
     // Runs the action; returns true when it succeeded (the dialog then
     // closes).
@@ -128,7 +121,8 @@ protected:
     bool overwriteAllowed(const std::filesystem::path& file); // the question, when the file exists
     void tell(const std::string& text);
 
-    Program& program_;
+    FormContext program_;
+    MainWindowPort& mainWindow_;
 
 private:
     void moveTo(const std::filesystem::path& folder);
@@ -142,7 +136,7 @@ private:
 // "32 ＶＯＩＣＥ　ＤＡＴＡ 保存": writes slots 1..32 to a .v32 file.
 class Form3 : public FileDialogForm {
 public:
-    explicit Form3(Program& program);
+    Form3(FormContext program, MainWindowPort& mainWindow);
 
 protected:
     bool action() override;
@@ -152,7 +146,7 @@ protected:
 // slots 1..32 and the SOUND LIST. Disables the main window when it opens.
 class Form4 : public FileDialogForm {
 public:
-    explicit Form4(Program& program);
+    Form4(FormContext program, MainWindowPort& mainWindow);
 
 protected:
     bool action() override;
@@ -161,7 +155,7 @@ protected:
 // "1 VOICE DATA 保存": writes the edit-area voice to a .v01 file.
 class Form5 : public FileDialogForm {
 public:
-    explicit Form5(Program& program);
+    Form5(FormContext program, MainWindowPort& mainWindow);
 
     // The main window's save (Command9) opens it with this.
     void openFromMainWindow(const std::string& name);
@@ -187,7 +181,7 @@ private:
 // file) into slot 0 and the edit area, and sends it.
 class Form6 : public FileDialogForm {
 public:
-    explicit Form6(Program& program);
+    Form6(FormContext program, MainWindowPort& mainWindow);
 
 protected:
     bool action() override;

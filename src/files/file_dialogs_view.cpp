@@ -1,8 +1,7 @@
 #include "files/file_dialogs_view.h"
 
 #include "files/file_dialogs.h"
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -45,7 +44,7 @@ void SyncList(QListWidget* list, const ListBoxState& state) {
 
 } // namespace
 
-FileDialogView::FileDialogView(Program& program, FileDialogForm& form, const char* objectName, QWidget* parent)
+FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const char* objectName, QWidget* parent)
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     setObjectName(objectName);
     setWindowTitle(Qs(form.caption));
@@ -162,9 +161,13 @@ void FileDialogView::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-Form3View::Form3View(Program& program, QWidget* parent) : FileDialogView(program, program.form3, "form3", parent) {}
-Form4View::Form4View(Program& program, QWidget* parent) : FileDialogView(program, program.form4, "Form4", parent) {}
-Form5View::Form5View(Program& program, QWidget* parent) : FileDialogView(program, program.form5, "Form5", parent) {}
-Form6View::Form6View(Program& program, QWidget* parent) : FileDialogView(program, program.form6, "Form6", parent) {}
+Form3View::Form3View(FileDialogForm& form, FormContext program, QWidget* parent)
+    : FileDialogView(program, form, "form3", parent) {}
+Form4View::Form4View(FileDialogForm& form, FormContext program, QWidget* parent)
+    : FileDialogView(program, form, "Form4", parent) {}
+Form5View::Form5View(FileDialogForm& form, FormContext program, QWidget* parent)
+    : FileDialogView(program, form, "Form5", parent) {}
+Form6View::Form6View(FileDialogForm& form, FormContext program, QWidget* parent)
+    : FileDialogView(program, form, "Form6", parent) {}
 
 } // namespace vox

@@ -3,6 +3,8 @@
 // positions, every user event forwarded to the form, then a redraw of
 // every open window from the forms' state.
 
+#include "common/window_ports.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -13,7 +15,6 @@ class QPushButton;
 
 namespace vox {
 
-struct Program;
 class FileDialogForm;
 
 class FileDialogView : public QWidget {
@@ -25,13 +26,13 @@ public slots:
     void refresh();
 
 protected:
-    FileDialogView(Program& program, FileDialogForm& form, const char* objectName, QWidget* parent);
+    FileDialogView(FormContext program, FileDialogForm& form, const char* objectName, QWidget* parent);
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void after(); // every forwarded event ends here
 
-    Program& program_;
+    FormContext program_;
     FileDialogForm& form_;
     QComboBox* drive1_ = nullptr;
     QListWidget* dir1_ = nullptr;
@@ -47,28 +48,44 @@ private:
 class Form3View : public FileDialogView {
     Q_OBJECT
 public:
-    explicit Form3View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form3, state and host.
+    template <class Owner>
+    explicit Form3View(Owner& program, QWidget* parent = nullptr)
+        : Form3View(program.form3, {program.state, program.host}, parent) {}
+    Form3View(FileDialogForm& form, FormContext program, QWidget* parent = nullptr);
 };
 
 // "32 ＶＯＩＣＥ ＤＡＴＡ 読込", WindowId::Form4.
 class Form4View : public FileDialogView {
     Q_OBJECT
 public:
-    explicit Form4View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form4, state and host.
+    template <class Owner>
+    explicit Form4View(Owner& program, QWidget* parent = nullptr)
+        : Form4View(program.form4, {program.state, program.host}, parent) {}
+    Form4View(FileDialogForm& form, FormContext program, QWidget* parent = nullptr);
 };
 
 // "1 VOICE DATA 保存", WindowId::Form5.
 class Form5View : public FileDialogView {
     Q_OBJECT
 public:
-    explicit Form5View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form5, state and host.
+    template <class Owner>
+    explicit Form5View(Owner& program, QWidget* parent = nullptr)
+        : Form5View(program.form5, {program.state, program.host}, parent) {}
+    Form5View(FileDialogForm& form, FormContext program, QWidget* parent = nullptr);
 };
 
 // "1 VOICE DATA 読込", WindowId::Form6.
 class Form6View : public FileDialogView {
     Q_OBJECT
 public:
-    explicit Form6View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form6, state and host.
+    template <class Owner>
+    explicit Form6View(Owner& program, QWidget* parent = nullptr)
+        : Form6View(program.form6, {program.state, program.host}, parent) {}
+    Form6View(FileDialogForm& form, FormContext program, QWidget* parent = nullptr);
 };
 
 } // namespace vox

@@ -1,6 +1,5 @@
 #include "librarian/form1.h"
 
-#include "librarian/program.h"
 #include "midi/midi_output.h"
 #include "midi/midi_port.h"
 
@@ -106,7 +105,7 @@ bool Form1::queryClose() {
     // box still works, so edits the open window holds would vanish unasked.
     if (!enabled) {
         std::string what;
-        if (editAreaChanged() || program_.form2.nameEdited()) what += form1_text::kCloseVoiceChanged;
+        if (editAreaChanged() || windows_.editorNameEdited()) what += form1_text::kCloseVoiceChanged;
         if (bankChanged()) what += std::string(what.empty() ? "" : "\r") + form1_text::kCloseBankChanged;
         if (!what.empty()) {
             MessageBoxSpec box;
@@ -119,6 +118,11 @@ bool Form1::queryClose() {
     }
     CloseMidiOut(program_.state);
     return true;
+}
+
+void Form1::setEnabled(bool enable) {
+    enabled = enable;
+    program_.host.setWindowEnabled(WindowId::Form1, enable);
 }
 
 } // namespace vox

@@ -4,6 +4,7 @@
 // (start-up here, sound list, receive, bank exchange).
 
 #include "common/controls.h"
+#include "common/window_ports.h"
 #include "midi/midi_input.h"
 #include "midi/midi_port.h"
 #include "voice/voice.h"
@@ -13,7 +14,7 @@
 
 namespace vox {
 
-struct Program;
+class Form7;
 
 namespace form1_text {
 inline constexpr const char* kCaption = "ＶＯＸＭＥＲＥ Ver1.0";
@@ -90,6 +91,11 @@ inline constexpr const char* kLogLong = "LongMsg 受信 : ";
 inline constexpr const char* kLogLongError = "LongMsg Err";
 
 inline constexpr const char* kNo32Voices = "No 32voice data";
+// Raised by the file buttons before a dialog opens.
+inline constexpr const char* kNo32VoiceData = "No 32voice data";
+inline constexpr const char* kSelectSaveData = "保存デ-タを選択してください";
+// EDIT　MODEへ with nothing in the edit area.
+inline constexpr const char* kNoVoiceSelected = "エディットエリアに音色が選択されていません";
 inline constexpr const char* kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
 inline constexpr const char* kTransmitConfirmTitle = "デ－タ変更確認";
 inline constexpr const char* kTransmitDone = "転送完了";
@@ -135,9 +141,28 @@ std::string StartupGuideText();
 
 enum class MidiDirection { Out, In };
 
-class Form1 {
+// The windows the main window opens; the program object connects them.
+class MainWindowLinks {
 public:
-    explicit Form1(Program& program) : program_(program) {}
+    // The editor takes the edit-area voice (its window is shown apart).
+    virtual void openEditor() = 0;
+    // The open editor holds a name not yet sent.
+    virtual bool editorNameEdited() const = 0;
+    // The file dialogs, each shown as it opens.
+    virtual void openBankSave() = 0;
+    virtual void openBankLoad() = 0;
+    virtual void openVoiceSave(const std::string& proposedName) = 0;
+    virtual void openVoiceLoad() = 0;
+
+protected:
+    ~MainWindowLinks() = default;
+};
+
+class Form1 : public MainWindowPort {
+public:
+    // `chooser` is the overwrite-position chooser this window opens.
+    Form1(FormContext program, MainWindowLinks& windows, Form7& chooser)
+        : program_(program), windows_(windows), chooser_(chooser) {}
 
     // --- Controls ---
     ListBoxState list1, list2, list3, list4;
@@ -162,6 +187,7 @@ public:
 
     // --- Sound list, edit area, audition ---
     void rebuildSoundList();
+    void clearReceiveLogs() override; // List1, List2, List4
     void command11Click();
     void list3DoubleClick();
     void command12Click();
@@ -174,17 +200,17 @@ public:
     // Program change to the current slot, then the edit-area voice (the
     // EditBuffer) as a single-voice dump: what the edit area shows is what
     // the DX7 holds.
-    void sendEditArea();
+    void sendEditArea() override;
     // The edit-area voice now stands as stored: placed from the list or a
     // file, saved, or written into the list.
-    void editAreaStored();
+    void editAreaStored() override;
     // The edit-area voice was just taken from (or written into) SOUND LIST
     // entry CurrentSlot; it is marked there while the entry still holds it.
-    void editAreaFromEntry();
+    void editAreaFromEntry() override;
     // The SOUND LIST now stands as stored: loaded, saved, received or sent.
-    void bankStored();
+    void bankStored() override;
     // The voice changed since editAreaStored (name included).
-    bool editAreaChanged() const;
+    bool editAreaChanged() const override;
     // A full SOUND LIST that changed since bankStored.
     bool bankChanged() const;
     // The list index of the entry the edit-area voice came from, -1 none.
@@ -192,6 +218,14 @@ public:
     // The marks the window shows; empty when nothing changed.
     std::string editAreaMark() const;
     std::string bankMark() const;
+
+    // --- As the other windows see it ---
+    const std::string& editAreaText() const override { return text2; }
+    void setEditAreaText(const std::string& text) override { text2 = text; }
+    const std::vector<std::string>& soundListEntries() const override { return list3.items; }
+    void soundListChanged() override { rebuildSoundList(); }
+    // The one place the main window is enabled or disabled.
+    void setEnabled(bool enable) override;
 
     // --- MIDI input and bank exchange ---
     void startInputAtLoad();
@@ -217,12 +251,12 @@ public:
     void command9Click();  // save 1
     void command10Click(); // load 1
 
-    Program& program() { return program_; }
-
 private:
     void stopReceive(const char* reason);
 
-    Program& program_;
+    FormContext program_;
+    MainWindowLinks& windows_;
+    Form7& chooser_;
     // The SOUND LIST as it stood before a receive emptied it: put back when
     // the receive ends without all 32 voices.
     ListBoxState list3BeforeReceive_;

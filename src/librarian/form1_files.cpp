@@ -2,8 +2,6 @@
 // window disabled; the dialog enables it again when it closes.
 #include "librarian/form1.h"
 
-#include "files/file_dialogs.h"
-#include "librarian/program.h"
 #include "voice/text.h"
 
 namespace vox {
@@ -21,30 +19,30 @@ std::string FromFifthCharacter(const std::string& text) {
 
 void Form1::command6Click() {
     if (list3.items.size() != kBankSlots) {
-        ShowMessage(program_.host, file_dialog_text::kNo32VoiceData);
+        ShowMessage(program_.host, form1_text::kNo32VoiceData);
         return;
     }
-    SetMainWindowEnabled(program_, false);
-    program_.form3.open();
+    setEnabled(false);
+    windows_.openBankSave();
 }
 
 void Form1::command7Click() {
-    SetMainWindowEnabled(program_, false);
-    program_.form4.open();
+    setEnabled(false);
+    windows_.openBankLoad();
 }
 
 void Form1::command9Click() {
     if (text2.empty()) {
-        ShowMessage(program_.host, file_dialog_text::kSelectSaveData);
+        ShowMessage(program_.host, form1_text::kSelectSaveData);
         return;
     }
-    SetMainWindowEnabled(program_, false);
-    program_.form5.openFromMainWindow(FromFifthCharacter(text2));
+    setEnabled(false);
+    windows_.openVoiceSave(FromFifthCharacter(text2));
 }
 
 void Form1::command10Click() {
-    SetMainWindowEnabled(program_, false);
-    program_.form6.open();
+    setEnabled(false);
+    windows_.openVoiceLoad();
 }
 
 } // namespace vox

@@ -2,7 +2,6 @@
 #include "librarian/form1.h"
 
 #include "common/wait.h"
-#include "librarian/program.h"
 #include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
@@ -78,10 +77,8 @@ void Form1::command4Click() {
     // put back is still the one from before that run.
     if (!list3EmptiedByReceive_ || !list3.items.empty()) list3BeforeReceive_ = list3;
     list3EmptiedByReceive_ = true;
-    list1.clear();
-    list2.clear();
+    clearReceiveLogs();
     list3.clear();
-    list4.clear();
 
     BeginReceive(receive, host.monotonicSeconds());
     const int run = receive.generation;
@@ -185,9 +182,11 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
-            const StoreOutcome outcome = StoreReceivedVoice(state, BankReceiveLists{list2, list4}, buffer, recorded,
-                                                            program_.host.monotonicSeconds());
-            if (outcome == StoreOutcome::Complete) {
+            const StoreResult stored =
+                StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
+            list4.add(stored.trace);
+            for (const std::string& line : stored.brokenLines) list2.add(line);
+            if (stored.outcome == StoreOutcome::Complete) {
                 list3EmptiedByReceive_ = false;
                 rebuildSoundList();
                 bankStored(); // the edit area keeps its voice; the new bank is unchanged

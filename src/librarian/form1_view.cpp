@@ -1,7 +1,7 @@
 #include "librarian/form1_view.h"
 
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "librarian/form1.h"
+#include "ui/twips.h"
 #include "voice/text.h"
 
 #include <QActionGroup>
@@ -83,8 +83,8 @@ void SyncProgress(QProgressBar* bar, const ProgressBarState& state) {
 
 } // namespace
 
-Form1View::Form1View(Program& program, QWidget* parent)
-    : QMainWindow(parent), program_(program), form_(program.form1) {
+Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
+    : QMainWindow(parent), program_(program), form_(form) {
     setObjectName("Form1");
     setWindowTitle(form1_text::kCaption);
 

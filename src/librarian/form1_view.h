@@ -2,6 +2,8 @@
 // The main window's Qt view: builds the controls at their twips positions,
 // forwards every user event to Form1 and redraws from its state.
 
+#include "common/window_ports.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -20,7 +22,6 @@ class QMenu;
 
 namespace vox {
 
-struct Program;
 class Form1;
 
 // What the MIDI menu offers; main() fills it from the port layer.
@@ -37,7 +38,11 @@ struct MidiMenuModel {
 class Form1View : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form1, state and host.
+    template <class Owner>
+    explicit Form1View(Owner& program, QWidget* parent = nullptr)
+        : Form1View(program.form1, {program.state, program.host}, parent) {}
+    Form1View(Form1& form, FormContext program, QWidget* parent = nullptr);
     void setMidiMenu(MidiMenuModel model) { midiMenuModel_ = std::move(model); }
 
 public slots:
@@ -53,7 +58,7 @@ private:
     void fillMidiMenu(QMenu* menu);
     void after(); // every forwarded event ends here
 
-    Program& program_;
+    FormContext program_;
     Form1& form_;
     MidiMenuModel midiMenuModel_;
 

@@ -1,6 +1,5 @@
 #include "librarian/form7.h"
 
-#include "librarian/program.h"
 #include "midi/midi_output.h"
 
 #include <algorithm>
@@ -8,11 +7,11 @@
 namespace vox {
 
 void Form7::open() {
-    const Form1& form1 = program_.form1;
+    const std::vector<std::string>& entries = mainWindow_.soundListEntries();
     list1.clear();
     // A SOUND LIST shorter than 32 entries gives a shorter choice.
-    const std::size_t n = std::min(form1.list3.items.size(), kBankSlots);
-    for (std::size_t i = 0; i < n; ++i) list1.add(form1.list3.items[i]);
+    const std::size_t n = std::min(entries.size(), kBankSlots);
+    for (std::size_t i = 0; i < n; ++i) list1.add(entries[i]);
     open_ = true;
 }
 
@@ -25,16 +24,16 @@ void Form7::command1Click() {
     // Only the parameters: the slot's header and checksum bytes stay.
     std::copy(state.editBuffer.begin() + kParamBase, state.editBuffer.begin() + kParamBase + kParamCount,
               slot.begin() + kParamBase);
-    program_.form1.rebuildSoundList();
+    mainWindow_.soundListChanged();
     // Slot 0 has no list entry to rebuild its text; without this the edit
     // area would name the voice slot 0 held before.
     if (p == 0) state.slotText[0] = " 0. " + VoiceName(slot);
-    program_.form1.text2 = state.slotText[static_cast<std::size_t>(p)];
+    mainWindow_.setEditAreaText(state.slotText[static_cast<std::size_t>(p)]);
     state.currentSlot = static_cast<std::int16_t>(p);
     // Written into the list, the voice is stored (the bank now shows as
     // changed); slot 0 is in no list and no file, so it still counts as
     // unwritten.
-    if (p != 0) program_.form1.editAreaFromEntry();
+    if (p != 0) mainWindow_.editAreaFromEntry();
     SendCurrentVoice(state, program_.host);
     closeForm();
 }
@@ -51,8 +50,7 @@ void Form7::queryUnload() {
 
 void Form7::closeForm() {
     open_ = false;
-    program_.form1.enabled = true;
-    program_.host.setWindowEnabled(WindowId::Form1, true);
+    mainWindow_.setEnabled(true);
     program_.host.closeWindow(WindowId::Form7);
 }
 

@@ -3,10 +3,9 @@
 // voice into the chosen SOUND LIST position.
 
 #include "common/controls.h"
+#include "common/window_ports.h"
 
 namespace vox {
-
-struct Program;
 
 namespace form7_text {
 inline constexpr const char* kCaption = "SOUND LIST 変更";
@@ -17,7 +16,7 @@ inline constexpr const char* kCommand2 = "中止";
 
 class Form7 {
 public:
-    explicit Form7(Program& program) : program_(program) {}
+    Form7(FormContext program, MainWindowPort& mainWindow) : program_(program), mainWindow_(mainWindow) {}
 
     ListBoxState list1; // index i stands for slot i + 1
 
@@ -33,7 +32,8 @@ public:
 private:
     void closeForm();
 
-    Program& program_;
+    FormContext program_;
+    MainWindowPort& mainWindow_;
     bool open_ = false;
 };
 

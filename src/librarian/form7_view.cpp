@@ -1,8 +1,7 @@
 #include "librarian/form7_view.h"
 
 #include "librarian/form7.h"
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -20,8 +19,8 @@ QString EntryText(const std::string& entry) { return QString::fromStdString(With
 
 } // namespace
 
-Form7View::Form7View(Program& program, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), program_(program), form_(program.form7) {
+Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     using namespace form7_text;
     setObjectName("Form7");
     setWindowTitle(QString::fromUtf8(kCaption));

@@ -2,19 +2,24 @@
 // The overwrite chooser's Qt view: forwards the user's events to Form7 and
 // redraws from its state.
 
+#include "common/window_ports.h"
+
 #include <QWidget>
 
 class QListWidget;
 
 namespace vox {
 
-struct Program;
 class Form7;
 
 class Form7View : public QWidget {
     Q_OBJECT
 public:
-    explicit Form7View(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form7, state and host.
+    template <class Owner>
+    explicit Form7View(Owner& program, QWidget* parent = nullptr)
+        : Form7View(program.form7, {program.state, program.host}, parent) {}
+    Form7View(Form7& form, FormContext program, QWidget* parent = nullptr);
 
 public slots:
     void refresh();
@@ -25,7 +30,7 @@ protected:
 private:
     void after();
 
-    Program& program_;
+    FormContext program_;
     Form7& form_;
     QListWidget* list1_ = nullptr;
     bool refreshing_ = false;

@@ -1,7 +1,7 @@
 #include "librarian/midi_monitor_view.h"
 
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "librarian/form1.h"
+#include "ui/twips.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -30,7 +30,7 @@ void SyncLog(QListWidget* list, const ListBoxState& state) {
 
 } // namespace
 
-MidiMonitorView::MidiMonitorView(Program& program, QWidget* parent) : QWidget(parent, Qt::Window), program_(program) {
+MidiMonitorView::MidiMonitorView(const Form1& form1, QWidget* parent) : QWidget(parent, Qt::Window), form1_(form1) {
     using namespace midi_monitor_text;
     setObjectName("MidiMonitor");
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -59,7 +59,7 @@ MidiMonitorView::MidiMonitorView(Program& program, QWidget* parent) : QWidget(pa
 }
 
 void MidiMonitorView::refresh() {
-    const Form1& form1 = program_.form1;
+    const Form1& form1 = form1_;
     SyncLog(list1_, form1.list1);
     SyncLog(list2_, form1.list2);
     SyncLog(list4_, form1.list4);

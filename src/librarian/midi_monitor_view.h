@@ -4,11 +4,13 @@
 
 #include <QWidget>
 
+#include <utility>
+
 class QListWidget;
 
 namespace vox {
 
-struct Program;
+class Form1;
 
 namespace midi_monitor_text {
 inline constexpr const char* kCaption = "MIDIモニター";
@@ -20,13 +22,17 @@ inline constexpr const char* kList4 = "格納した音色 (List4)";
 class MidiMonitorView : public QWidget {
     Q_OBJECT
 public:
-    explicit MidiMonitorView(Program& program, QWidget* parent = nullptr);
+    // Over the running program: anything holding form1.
+    template <class Owner>
+    explicit MidiMonitorView(Owner& program, QWidget* parent = nullptr)
+        : MidiMonitorView(std::as_const(program.form1), parent) {}
+    explicit MidiMonitorView(const Form1& form1, QWidget* parent = nullptr);
 
 public slots:
     void refresh();
 
 private:
-    Program& program_;
+    const Form1& form1_;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list4_ = nullptr;
 };
 

@@ -1,7 +1,7 @@
 // SOUND LIST, edit area, audition and the overwrite chooser's opener.
 #include "librarian/form1.h"
 
-#include "librarian/program.h"
+#include "librarian/form7.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "voice/text.h"
@@ -43,6 +43,12 @@ void Form1::rebuildSoundList() {
     }
 }
 
+void Form1::clearReceiveLogs() {
+    list1.clear();
+    list2.clear();
+    list4.clear();
+}
+
 void Form1::command11Click() {
     ProgramState& state = program_.state;
     const int selected = list3.selected;
@@ -70,9 +76,8 @@ void Form1::command12Click() {
         ShowMessage(program_.host, form1_text::kChooserNoBank);
         return;
     }
-    enabled = false;
-    program_.host.setWindowEnabled(WindowId::Form1, false);
-    program_.form7.open();
+    setEnabled(false);
+    chooser_.open();
     program_.host.showWindow(WindowId::Form7);
 }
 
@@ -95,7 +100,7 @@ void Form1::command1MouseUp() {
 // voice, and finished edits live only in the EditBuffer.
 void Form1::command13Click() {
     if (text2.empty()) {
-        ShowMessage(program_.host, form2_text::kNoVoiceSelected);
+        ShowMessage(program_.host, form1_text::kNoVoiceSelected);
         return;
     }
     sendEditArea();
@@ -104,9 +109,8 @@ void Form1::command13Click() {
 
 // Opens the editor without a check or a send.
 void Form1::command5Click() {
-    enabled = false;
-    program_.host.setWindowEnabled(WindowId::Form1, false);
-    program_.form2.load();
+    setEnabled(false);
+    windows_.openEditor();
     program_.host.showWindow(WindowId::Form2);
 }
 

@@ -35,8 +35,9 @@ bool ReceiveTimedOut(const BankReceiveState& receive, double now) {
            now - receive.lastActivitySeconds >= kReceiveTimeoutSeconds;
 }
 
-StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
-                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now) {
+StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotSize> buffer, std::size_t recorded,
+                               double now) {
+    StoreResult result;
     BankReceiveState& r = state.receive;
     r.lastActivitySeconds = now;
     auto at = [&r](int index) { return r.retrySlots[static_cast<std::size_t>(std::clamp(index, 0, 33))]; };
@@ -52,35 +53,49 @@ StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
         ++r.storedThisRun;
     }
 
-    lists.list4.add(SignedDecimal(r.recvSlot) + SignedDecimal(at(r.retryCount)) + SignedDecimal(r.retryCount) +
-                    SignedDecimal(at(r.retryIndex)));
+    result.trace = SignedDecimal(r.recvSlot) + SignedDecimal(at(r.retryCount)) + SignedDecimal(r.retryCount) +
+                   SignedDecimal(at(r.retryIndex));
 
     if (!good) {
         // A corrupted voice never enters the bank; its slot is asked for again.
         const int number = r.recvMode == 1 ? r.recvSlot : r.retryIndex;
         r.retryCount = static_cast<std::int16_t>(std::min<int>(r.retryCount + 1, 33));
         r.retrySlots[static_cast<std::size_t>(r.retryCount)] = static_cast<std::int16_t>(target);
-        lists.list2.add(SignedDecimal(target) + SignedDecimal(number));
+        result.brokenLines.push_back(SignedDecimal(target) + SignedDecimal(number));
     }
 
     if (r.recvMode == 1) ++r.recvSlot;
     else ++r.retryIndex;
 
     const bool complete = (r.recvMode == 1 && r.recvSlot >= 33) || (r.recvMode == 2 && r.retryIndex == r.retryEnd);
-    if (!complete) return StoreOutcome::PassOn;
+    if (!complete) return result;
 
     if (r.retryCount > 0) {
-        lists.list2.add("exit" + SignedDecimal(r.retryCount));
+        result.brokenLines.push_back("exit" + SignedDecimal(r.retryCount));
         RequestRetries(state, now);
         r.retryIndex = 1;
-        return StoreOutcome::RetryStarted;
+        result.outcome = StoreOutcome::RetryStarted;
+        return result;
     }
-    lists.list2.add(std::to_string(r.retryCount + 10));
+    result.brokenLines.push_back(std::to_string(r.retryCount + 10));
     EndReceive(r);
     // Every slot of the bank now holds a good dump of this run.
     for (std::size_t n = 1; n <= kBankSlots; ++n)
         std::copy(r.staging[n].begin(), r.staging[n].begin() + kImageSize, state.voiceTable[n].begin());
-    return StoreOutcome::Complete;
+    result.outcome = StoreOutcome::Complete;
+    return result;
+}
+
+void AppendStoreLines(const StoreResult& result, BankReceiveLists lists) {
+    lists.list4.add(result.trace);
+    for (const std::string& line : result.brokenLines) lists.list2.add(line);
+}
+
+StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
+                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now) {
+    const StoreResult result = StoreReceivedVoice(state, buffer, recorded, now);
+    AppendStoreLines(result, lists);
+    return result.outcome;
 }
 
 void RequestRetries(ProgramState& state, double now) {

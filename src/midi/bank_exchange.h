@@ -1,19 +1,16 @@
 #pragma once
 // Bank receive from the DX7, one single-voice dump per program change, and
-// the receive's bookkeeping; the main window shows the lists it writes.
+// the receive's bookkeeping. The store step returns the log lines it makes;
+// the main window writes them into its own lists.
 
 #include "common/controls.h"
 #include "common/program_state.h"
 
 #include <span>
+#include <string>
+#include <vector>
 
 namespace vox {
-
-// The receive log lists the store step writes.
-struct BankReceiveLists {
-    ListBoxState& list2; // broken voices and the end marker
-    ListBoxState& list4; // one trace line per stored dump
-};
 
 inline constexpr double kReceiveTimeoutSeconds = 3.0;
 
@@ -36,10 +33,30 @@ enum class StoreOutcome {
     Complete,     // all 32 are in the bank; the SOUND LIST may be filled
 };
 
+// What storing one buffer did, and the log lines it makes.
+struct StoreResult {
+    StoreOutcome outcome = StoreOutcome::PassOn;
+    std::string trace;                     // the trace line of this dump (List4)
+    std::vector<std::string> brokenLines;  // a broken voice, then the end marker, in order (List2)
+};
+
 // Stores one returned buffer by arrival order. `recorded` is the number of
 // bytes that arrived; only a complete dump is taken into its slot of the
 // staging table. When the last awaited voice is good, slots 1..32 of the
 // staging table are copied into the VoiceTable at once.
+StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotSize> buffer, std::size_t recorded,
+                               double now);
+
+// Two log lists to write a StoreResult into.
+struct BankReceiveLists {
+    ListBoxState& list2; // broken voices and the end marker
+    ListBoxState& list4; // one trace line per stored dump
+};
+
+// Appends the result's lines: the trace line to list4, the others to list2.
+void AppendStoreLines(const StoreResult& result, BankReceiveLists lists);
+
+// Stores one buffer and appends its lines to `lists`.
 StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
                                 std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now);
 

@@ -9,8 +9,8 @@
 #include "app/app_windows.h"
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
-#include "librarian/program.h"
-#include "librarian/twips.h"
+#include "program/program.h"
+#include "ui/twips.h"
 #include "voice/bank_format.h"
 #include "voice/voice.h"
 

@@ -1,7 +1,7 @@
 // The file dialogs' windows as a user sees and drives them.
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "test_support.h"
 
 #include <QAbstractButton>

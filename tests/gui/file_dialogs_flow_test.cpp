@@ -4,7 +4,7 @@
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
-#include "librarian/program.h"
+#include "program/program.h"
 #include "test_support.h"
 
 #include <QLineEdit>

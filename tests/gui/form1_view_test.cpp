@@ -1,6 +1,6 @@
 // The main window as a user sees it: captions, places, menus.
 #include "librarian/form1_view.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
 

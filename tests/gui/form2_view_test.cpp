@@ -3,7 +3,7 @@
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "midi/midi_output.h"
 #include "test_support.h"
 #include "voice/init_voice.h"

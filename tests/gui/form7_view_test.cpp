@@ -1,7 +1,7 @@
 // The overwrite chooser and the MIDI monitor as a user sees them.
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
-#include "librarian/twips.h"
+#include "ui/twips.h"
 #include "scripted_dx7.h"
 
 #include <QLabel>

@@ -3,7 +3,7 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
-#include "librarian/program.h"
+#include "program/program.h"
 #include "midi/midi_port.h"
 #include "../common/test_files.h"
 

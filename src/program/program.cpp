@@ -1,12 +1,12 @@
-#include "librarian/program.h"
+#include "program/program.h"
 
 #include "midi/midi_port.h"
 
 namespace vox {
 
 Program::Program(ProgramState& s, Host& h)
-    : state(s), host(h), form1(*this), form2(*this), form3(*this), form4(*this), form5(*this),
-      form6(*this), form7(*this) {}
+    : state(s), host(h), form1({s, h}, *this, form7), form2({s, h}, form1, *this), form3({s, h}, form1),
+      form4({s, h}, form1), form5({s, h}, form1), form6({s, h}, form1), form7({s, h}, form1) {}
 
 bool Program::pumpMidiInput() {
     bool handled = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The running program: the shared state, the host and every window's form.
-// Forms reach each other through it, as the windows of the classic design
-// do; each form holds a reference to it.
+// It builds the forms and connects them: each form reaches the state and
+// the host through a FormContext, the main window through its port, and
+// the windows it opens through the links the program implements here.
 
 #include "common/host.h"
 #include "common/program_state.h"
@@ -12,7 +13,7 @@
 
 namespace vox {
 
-struct Program {
+struct Program final : private MainWindowLinks, private EditorLinks {
     Program(ProgramState& state, Host& host);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -33,6 +34,17 @@ struct Program {
     // and from an idle timer. True when anything was handled, so the host
     // knows the windows need redrawing.
     bool pumpMidiInput();
+
+private:
+    // MainWindowLinks
+    void openEditor() override { form2.load(); }
+    bool editorNameEdited() const override { return form2.nameEdited(); }
+    void openBankSave() override { form3.open(); }
+    void openBankLoad() override { form4.open(); }
+    void openVoiceSave(const std::string& proposedName) override { form5.openFromMainWindow(proposedName); }
+    void openVoiceLoad() override { form6.open(); }
+    // EditorLinks
+    void prepareVoiceSave(const std::string& voiceName) override { form5.openFromEditor(voiceName); }
 };
 
 } // namespace vox

@@ -2,11 +2,14 @@
 
 #include "librarian/program.h"
 #include "librarian/twips.h"
+#include "midi/message_names.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+
+#include <algorithm>
 
 namespace vox {
 namespace {
@@ -58,9 +61,24 @@ MidiMonitorView::MidiMonitorView(Program& program, QWidget* parent) : QWidget(pa
     refresh();
 }
 
+// New messages are appended; lines the log has dropped go from the top.
+// The view follows the end unless the user has picked a line to read.
+void MidiMonitorView::syncMessages() {
+    const MidiTraffic& traffic = program_.state.midiTraffic;
+    const std::uint64_t total = traffic.total();
+    if (total == messagesShown_) return;
+    const bool atEnd = list1_->currentRow() < 0 || list1_->currentRow() == list1_->count() - 1;
+    const std::uint64_t first = total - traffic.entries().size();
+    for (std::uint64_t n = std::max(messagesShown_, first); n < total; ++n)
+        list1_->addItem(QString::fromStdString(MonitorLine(traffic.entries()[static_cast<std::size_t>(n - first)])));
+    messagesShown_ = total;
+    while (list1_->count() > static_cast<int>(MidiTraffic::kKept)) delete list1_->takeItem(0);
+    if (atEnd) list1_->scrollToBottom();
+}
+
 void MidiMonitorView::refresh() {
     const Form1& form1 = program_.form1;
-    SyncLog(list1_, form1.list1);
+    syncMessages();
     SyncLog(list2_, form1.list2);
     SyncLog(list4_, form1.list4);
 }

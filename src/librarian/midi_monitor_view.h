@@ -1,8 +1,12 @@
 #pragma once
-// "MIDIモニター": the main window's receive log lists, live, for trouble-
-// shooting a connection. The lists themselves stay in the main window.
+// "MIDIモニター": every MIDI message in and out, one readable line each
+// (time, direction, name, bytes), and the bank receive's lists List2 and
+// List4, live, for troubleshooting a connection. The main window's receive
+// lists stay in the main window and are filled as before.
 
 #include <QWidget>
+
+#include <cstdint>
 
 class QListWidget;
 
@@ -12,7 +16,9 @@ struct Program;
 
 namespace midi_monitor_text {
 inline constexpr const char* kCaption = "MIDIモニター";
-inline constexpr const char* kList1 = "受信ログ (List1)";
+// The pane that showed the raw receive log List1 now shows the decoded
+// messages of both directions; it keeps its name and place.
+inline constexpr const char* kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
 inline constexpr const char* kList2 = "受信できなかった音色と終了 (List2)";
 inline constexpr const char* kList4 = "格納した音色 (List4)";
 } // namespace midi_monitor_text
@@ -26,8 +32,11 @@ public slots:
     void refresh();
 
 private:
+    void syncMessages();
+
     Program& program_;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list4_ = nullptr;
+    std::uint64_t messagesShown_ = 0; // entries of the MIDI traffic log added to list1_
 };
 
 } // namespace vox

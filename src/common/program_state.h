@@ -2,6 +2,7 @@
 // What every window reads and writes directly. One instance lives for the
 // whole run, owned by main(); forms hold a reference.
 
+#include "common/midi_traffic.h"
 #include "voice/voice.h"
 
 #include <array>
@@ -42,6 +43,8 @@ struct ProgramState {
     // stands for "no handle").
     MidiOutPort* midiOut = nullptr;
     MidiInPort* midiIn = nullptr;
+    // What went out and came in, for the MIDI monitor.
+    MidiTraffic midiTraffic;
 
     BankReceiveState receive;
 

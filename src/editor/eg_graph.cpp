@@ -4,8 +4,20 @@ namespace vox {
 
 namespace {
 // Points are kept in single precision; each step is worked out in double.
-float OperatorY(int level) { return static_cast<float>(1450.0 - level / 100.0 * 1400.0); }
-float PitchY(int level) { return static_cast<float>((50 - level) / 50.0 * 700.0 + 750.0); }
+// Levels are drawn against the fixed axis each graph shows: level 0 on the
+// base line, level 99 at the top of the axis.
+float OperatorY(int level) {
+    const double base = kOperatorGraphBase.from.y, top = kOperatorGraphAxis.from.y;
+    return static_cast<float>(base - level / 99.0 * (base - top));
+}
+// Pitch level 50 (no pitch change) on the centre line, 99 at the top of
+// the axis and 0 at its bottom, where the captions "99", "50" and "0" are;
+// 49 steps lie above the centre and 50 below, so each half has its scale.
+float PitchY(int level) {
+    const double centre = kPitchGraphCentre.from.y, top = kPitchGraphAxis.from.y, bottom = kPitchGraphAxis.to.y;
+    if (level >= 50) return static_cast<float>(centre - (level - 50) / 49.0 * (centre - top));
+    return static_cast<float>(centre + (50 - level) / 50.0 * (bottom - centre));
+}
 } // namespace
 
 std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4>& rates, const std::array<int, 4>& levels) {

@@ -1,12 +1,16 @@
 #include "librarian/midi_monitor_view.h"
 
+#include "common/midi_traffic.h"
 #include "librarian/form1.h"
+#include "midi/message_names.h"
 #include "ui/twips.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+
+#include <algorithm>
 
 namespace vox {
 namespace {
@@ -30,7 +34,8 @@ void SyncLog(QListWidget* list, const ListBoxState& state) {
 
 } // namespace
 
-MidiMonitorView::MidiMonitorView(const Form1& form1, QWidget* parent) : QWidget(parent, Qt::Window), form1_(form1) {
+MidiMonitorView::MidiMonitorView(const Form1& form1, const MidiTraffic& traffic, QWidget* parent)
+    : QWidget(parent, Qt::Window), form1_(form1), traffic_(traffic) {
     using namespace midi_monitor_text;
     setObjectName("MidiMonitor");
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -58,9 +63,24 @@ MidiMonitorView::MidiMonitorView(const Form1& form1, QWidget* parent) : QWidget(
     refresh();
 }
 
+// New messages are appended; lines the log has dropped go from the top.
+// The view follows the end unless the user has picked a line to read.
+void MidiMonitorView::syncMessages() {
+    const MidiTraffic& traffic = traffic_;
+    const std::uint64_t total = traffic.total();
+    if (total == messagesShown_) return;
+    const bool atEnd = list1_->currentRow() < 0 || list1_->currentRow() == list1_->count() - 1;
+    const std::uint64_t first = total - traffic.entries().size();
+    for (std::uint64_t n = std::max(messagesShown_, first); n < total; ++n)
+        list1_->addItem(QString::fromStdString(MonitorLine(traffic.entries()[static_cast<std::size_t>(n - first)])));
+    messagesShown_ = total;
+    while (list1_->count() > static_cast<int>(MidiTraffic::kKept)) delete list1_->takeItem(0);
+    if (atEnd) list1_->scrollToBottom();
+}
+
 void MidiMonitorView::refresh() {
     const Form1& form1 = form1_;
-    SyncLog(list1_, form1.list1);
+    syncMessages();
     SyncLog(list2_, form1.list2);
     SyncLog(list4_, form1.list4);
 }

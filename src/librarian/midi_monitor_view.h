@@ -1,9 +1,12 @@
 #pragma once
-// "MIDIモニター": the main window's receive log lists, live, for trouble-
-// shooting a connection. The lists themselves stay in the main window.
+// "MIDIモニター": every MIDI message in and out, one readable line each
+// (time, direction, name, bytes), and the bank receive's lists List2 and
+// List4, live, for troubleshooting a connection. The main window's receive
+// lists stay in the main window and are filled as before.
 
 #include <QWidget>
 
+#include <cstdint>
 #include <utility>
 
 class QListWidget;
@@ -11,10 +14,13 @@ class QListWidget;
 namespace vox {
 
 class Form1;
+struct MidiTraffic;
 
 namespace midi_monitor_text {
 inline constexpr const char* kCaption = "MIDIモニター";
-inline constexpr const char* kList1 = "受信ログ (List1)";
+// The pane that showed the raw receive log List1 now shows the decoded
+// messages of both directions; it keeps its name and place.
+inline constexpr const char* kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
 inline constexpr const char* kList2 = "受信できなかった音色と終了 (List2)";
 inline constexpr const char* kList4 = "格納した音色 (List4)";
 } // namespace midi_monitor_text
@@ -25,15 +31,19 @@ public:
     // Over the running program: anything holding form1.
     template <class Owner>
     explicit MidiMonitorView(Owner& program, QWidget* parent = nullptr)
-        : MidiMonitorView(std::as_const(program.form1), parent) {}
-    explicit MidiMonitorView(const Form1& form1, QWidget* parent = nullptr);
+        : MidiMonitorView(std::as_const(program.form1), std::as_const(program.state.midiTraffic), parent) {}
+    MidiMonitorView(const Form1& form1, const MidiTraffic& traffic, QWidget* parent = nullptr);
 
 public slots:
     void refresh();
 
 private:
+    void syncMessages();
+
     const Form1& form1_;
+    const MidiTraffic& traffic_;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list4_ = nullptr;
+    std::uint64_t messagesShown_ = 0; // entries of the MIDI traffic log added to list1_
 };
 
 } // namespace vox

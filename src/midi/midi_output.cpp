@@ -1,5 +1,6 @@
 #include "midi/midi_output.h"
 
+#include "midi/message_names.h"
 #include "midi/midi_port.h"
 
 #include <algorithm>
@@ -20,14 +21,19 @@ bool MidiOutIsOpen(const ProgramState& state) { return state.midiOut && state.mi
 
 void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
-    if (MidiOutIsOpen(state))
-        state.midiOut->sendShort(status, data1 & 0x7F, data2 & 0x7F);
+    if (!MidiOutIsOpen(state)) return;
+    const Byte bytes[3] = {status, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F)};
+    state.midiOut->sendShort(bytes[0], bytes[1], bytes[2]);
+    LogSentShort(state.midiTraffic, bytes);
 }
 
 void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message) {
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
-    if (MidiOutIsOpen(state)) state.midiOut->sendSysEx(message);
+    if (MidiOutIsOpen(state)) {
+        state.midiOut->sendSysEx(message);
+        state.midiTraffic.add(MidiTrafficEntry::Direction::Out, MidiTrafficEntry::Kind::Message, message);
+    }
     host.processEvents();
 }
 

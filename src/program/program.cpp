@@ -1,17 +1,21 @@
 #include "program/program.h"
 
+#include "midi/message_names.h"
 #include "midi/midi_port.h"
 
 namespace vox {
 
 Program::Program(ProgramState& s, Host& h)
     : state(s), host(h), form1({s, h}, *this, form7), form2({s, h}, form1, *this), form3({s, h}, form1),
-      form4({s, h}, form1), form5({s, h}, form1), form6({s, h}, form1), form7({s, h}, form1) {}
+      form4({s, h}, form1), form5({s, h}, form1), form6({s, h}, form1), form7({s, h}, form1) {
+    state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
+}
 
 bool Program::pumpMidiInput() {
     bool handled = false;
     if (state.midiIn)
         while (auto event = state.midiIn->poll()) {
+            LogReceived(state.midiTraffic, *event);
             form1.receiveMidiEvent(*event);
             handled = true;
         }

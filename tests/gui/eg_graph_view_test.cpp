@@ -26,7 +26,8 @@ private slots:
         const auto s = PitchEgSegments({0, 0, 0, 0}, {50, 50, 50, 50});
         view.setSegments({s.begin(), s.end()});
         const QImage img = view.grab().toImage();
-        for (int x = 250 / 15 + 2; x < 1950 / 15; x += 5) QVERIFY2(BlueNear(img, x, 50), qPrintable(QString::number(x)));
+        // On the centre line (y 720 twips), where the caption "50" stands.
+        for (int x = 250 / 15 + 2; x < 1950 / 15; x += 5) QVERIFY2(BlueNear(img, x, 48), qPrintable(QString::number(x)));
         QVERIFY(!BlueNear(img, 70, 20));
         QVERIFY(!BlueNear(img, 70, 85));
     }
@@ -37,9 +38,10 @@ private slots:
         const auto s = OperatorEgSegments({0, 99, 99, 99}, {99, 99, 99, 0});
         view.setSegments({s.begin(), s.end()});
         const QImage img = view.grab().toImage();
-        QVERIFY(BlueNear(img, 100 / 15, 1450 / 15));      // start at level 4 = 0
-        QVERIFY(BlueNear(img, 480 / 15, 64 / 15 + 1));    // attack ends at level 99
-        QVERIFY(BlueNear(img, 290 / 15, (1450 + 64) / 30)); // halfway up the attack
+        QVERIFY(BlueNear(img, 100 / 15, 1392 / 15));      // start at level 4 = 0, on the base line
+        QVERIFY(BlueNear(img, 480 / 15, 48 / 15 + 1));    // attack ends at level 99, the top of the axis
+        QVERIFY(BlueNear(img, 290 / 15, (1392 + 48) / 30)); // halfway up the attack
+        QVERIFY(!BlueNear(img, 100 / 15, 1450 / 15));     // nothing below the base line
         QVERIFY(!BlueNear(img, 1500 / 15, 50));
     }
 

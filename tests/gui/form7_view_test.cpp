@@ -1,6 +1,7 @@
 // The overwrite chooser and the MIDI monitor as a user sees them.
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
+#include "midi/midi_output.h"
 #include "ui/twips.h"
 #include "scripted_dx7.h"
 
@@ -80,25 +81,52 @@ private slots:
         QCOMPARE(s.f.host.closed, std::vector<WindowId>{WindowId::Form7});
     }
 
-    void monitorShowsTheReceiveLogLive() {
+    void monitorShowsEveryMessageDecodedAndTheReceiveListsLive() {
         test::ProgramFixture f;
         MidiMonitorView monitor(f.program);
+        f.out.open();
+        f.host.clock = 75.5;
         f.program.form1.startInputAtLoad();
         f.in.receive(std::vector<Byte>{0x90, 0x3C, 0x64});
         f.host.processEvents();
+        SendShortMessage(f.state, kProgramChange, 5, 0);
         f.program.form1.list2.add("10");
         monitor.refresh();
         auto* list1 = monitor.findChild<QListWidget*>("List1");
-        QCOMPARE(list1->count(), 2);
-        QCOMPARE(list1->item(1)->text(), QString("ShortMsg受信 : 903C64"));
+        QCOMPARE(list1->count(), 3);
+        QVERIFY2(list1->item(0)->text().startsWith("00:01:15.510  受信  Input port opened"),
+                 qPrintable(list1->item(0)->text()));
+        QVERIFY2(list1->item(1)->text().startsWith("00:01:15.510  受信  Note on 60 velocity 100 "),
+                 qPrintable(list1->item(1)->text()));
+        QVERIFY(list1->item(1)->text().endsWith("  90 3C 64"));
+        QVERIFY(list1->item(2)->text().startsWith("00:01:15.510  送信  Program change 5 "));
+        QVERIFY(list1->item(2)->text().endsWith("  C0 05"));
+        // The main window's receive log is filled as before.
+        QCOMPARE(f.program.form1.list1.items.back(), std::string("ShortMsg受信 : 903C64"));
         QCOMPARE(monitor.findChild<QListWidget*>("List2")->item(0)->text(), QString("10"));
         QCOMPARE(monitor.findChild<QListWidget*>("List4")->count(), 0);
-        // A cleared and refilled log is shown afresh.
+        // Clearing the receive log leaves the messages in the monitor; new
+        // ones are added once each.
         f.program.form1.list1.clear();
-        f.program.form1.list1.add("MIDIIN OPEN");
         monitor.refresh();
-        QCOMPARE(list1->count(), 1);
-        QCOMPARE(list1->item(0)->text(), QString("MIDIIN OPEN"));
+        QCOMPARE(list1->count(), 3);
+        SendShortMessage(f.state, kNoteOff, 0x3C, 0);
+        monitor.refresh();
+        monitor.refresh();
+        QCOMPARE(list1->count(), 4);
+        QVERIFY(list1->item(3)->text().contains("送信  Note off 60 velocity 0 "));
+    }
+
+    void monitorDropsTheOldestLinesAsTheLogDoes() {
+        test::ProgramFixture f;
+        f.out.open();
+        MidiMonitorView monitor(f.program);
+        for (std::size_t i = 0; i < MidiTraffic::kKept + 2; ++i)
+            SendShortMessage(f.state, kProgramChange, static_cast<Byte>(i % 100), 0);
+        monitor.refresh();
+        auto* list1 = monitor.findChild<QListWidget*>("List1");
+        QCOMPARE(list1->count(), static_cast<int>(MidiTraffic::kKept));
+        QVERIFY(list1->item(0)->text().contains("Program change 2 "));
     }
 };
 

@@ -25,37 +25,65 @@ TEST(OperatorEgGraph, ARateOf0Draws380TwipsWide) {
     EXPECT_NEAR(s[4].to.x - s[4].from.x, 380, 1e-4);
 }
 
-TEST(OperatorEgGraph, LevelsMapFrom1450Down) {
+// The fixed lines the levels are drawn against.
+TEST(EgGraphAxes, OperatorAndPitchGraphsKeepTheirFixedLines) {
+    EXPECT_EQ(kOperatorGraphAxis, (GraphSegment{{97, 48}, {97, 1392}}));
+    EXPECT_EQ(kOperatorGraphBase, (GraphSegment{{97, 1392}, {1970, 1392}}));
+    EXPECT_EQ(kPitchGraphAxis, (GraphSegment{{243, 48}, {243, 1392}}));
+    EXPECT_EQ(kPitchGraphCentre, (GraphSegment{{243, 720}, {1943, 720}}));
+}
+
+// GIVEN levels 99, 50, 0 WHEN the operator graph is drawn THEN 0 lies on the
+// base line (y 1392), 99 at the top of the axis (y 48), 50 in proportion.
+TEST(OperatorEgGraph, LevelsSpanTheAxisFromTheBaseLineToItsTop) {
     const auto s = OperatorEgSegments({50, 50, 50, 50}, {99, 50, 0, 0});
-    EXPECT_FLOAT_EQ(s[0].to.y, 64);   // level 1 = 99
-    EXPECT_FLOAT_EQ(s[1].to.y, 750);  // level 2 = 50
-    EXPECT_FLOAT_EQ(s[2].to.y, 1450); // level 3 = 0
-    EXPECT_FLOAT_EQ(s[3].to.y, 1450) << "sustain stays at level 3";
-    EXPECT_FLOAT_EQ(s[0].from.y, 1450) << "starts from level 4";
+    EXPECT_FLOAT_EQ(s[0].to.y, 48);                         // level 1 = 99
+    EXPECT_FLOAT_EQ(s[1].to.y, 1392 - 50 / 99.0 * 1344);    // level 2 = 50: 713.21
+    EXPECT_FLOAT_EQ(s[2].to.y, 1392);                       // level 3 = 0
+    EXPECT_FLOAT_EQ(s[3].to.y, 1392) << "sustain stays at level 3";
+    EXPECT_FLOAT_EQ(s[0].from.y, 1392) << "starts from level 4";
+    EXPECT_FLOAT_EQ(s[0].to.y, kOperatorGraphAxis.from.y);
+    EXPECT_FLOAT_EQ(s[2].to.y, kOperatorGraphBase.from.y);
     EXPECT_FLOAT_EQ(s[1].to.x, 100 + 2 * 190.0f);
 }
 
 TEST(OperatorEgGraph, StartsFromLevelFour) {
     const auto s = OperatorEgSegments({99, 99, 99, 99}, {99, 99, 99, 25});
-    EXPECT_FLOAT_EQ(s[0].from.y, 1100);
-    EXPECT_FLOAT_EQ(s[4].to.y, 1100);
+    EXPECT_FLOAT_EQ(s[0].from.y, 1392 - 25 / 99.0 * 1344);
+    EXPECT_FLOAT_EQ(s[4].to.y, s[0].from.y);
 }
 
-TEST(PitchEgGraph, LevelsAll50DrawAFlatLineAt750) {
+// GIVEN pitch levels 50 WHEN drawn THEN the line lies on the centre line,
+// where the caption "50" stands.
+TEST(PitchEgGraph, LevelsAll50DrawAFlatLineOnTheCentreLine) {
     const auto s = PitchEgSegments({10, 20, 30, 40}, {50, 50, 50, 50});
     for (const GraphSegment& seg : s) {
-        EXPECT_FLOAT_EQ(seg.from.y, 750);
-        EXPECT_FLOAT_EQ(seg.to.y, 750);
+        EXPECT_FLOAT_EQ(seg.from.y, 720);
+        EXPECT_FLOAT_EQ(seg.to.y, kPitchGraphCentre.from.y);
     }
     EXPECT_FLOAT_EQ(s[0].from.x, 250);
+}
+
+// GIVEN pitch levels 99 and 0 WHEN drawn THEN they reach the top and the
+// bottom of the axis ("+4 OCT" and "-4 OCT"), and each half keeps its order.
+TEST(PitchEgGraph, Levels99And0ReachTheEndsOfTheAxis) {
+    const auto s = PitchEgSegments({50, 50, 50, 50}, {99, 0, 75, 25});
+    EXPECT_FLOAT_EQ(s[0].to.y, 48);
+    EXPECT_FLOAT_EQ(s[1].to.y, 1392);
+    EXPECT_FLOAT_EQ(s[2].to.y, 720 - 25 / 49.0 * 672);
+    EXPECT_FLOAT_EQ(s[3].to.y, 720 + 25 / 50.0 * 672);
+    EXPECT_FLOAT_EQ(s[0].to.y, kPitchGraphAxis.from.y);
+    EXPECT_FLOAT_EQ(s[1].to.y, kPitchGraphAxis.to.y);
+    EXPECT_FLOAT_EQ(PitchEgSegments({50, 50, 50, 50}, {51, 49, 50, 50})[0].to.y, 720 - 672 / 49.0);
+    EXPECT_FLOAT_EQ(PitchEgSegments({50, 50, 50, 50}, {51, 49, 50, 50})[1].to.y, 720 + 672 / 50.0);
 }
 
 TEST(PitchEgGraph, ARateOf0Draws437AndAHalfTwipsWide) {
     const auto s = PitchEgSegments({0, 0, 0, 0}, {99, 0, 50, 50});
     for (const GraphSegment& seg : s) EXPECT_FLOAT_EQ(seg.to.x - seg.from.x, 437.5f);
     EXPECT_FLOAT_EQ(s[3].to.x, 250 + 4 * 437.5f);
-    EXPECT_FLOAT_EQ(s[0].to.y, 64);
-    EXPECT_FLOAT_EQ(s[1].to.y, 1450);
+    EXPECT_FLOAT_EQ(s[0].to.y, 48);
+    EXPECT_FLOAT_EQ(s[1].to.y, 1392);
 }
 
 TEST(PitchEgGraph, AllRates99EndJustRightOfTheStart) {

@@ -317,7 +317,7 @@ TEST_F(Form2EntryTest, OperatorEgStepChangesOnlyOperatorOneAndRedrawsOnlyItsGrap
     }
     ASSERT_EQ(form.graphSegments[6].size(), 5u);
     EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.x, 103.8f); // rate 1 still 99
-    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.y, 876);    // level 41
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.y, 1392 - 41 / 99.0 * 1344); // level 41
     for (std::size_t g = 0; g < 6; ++g) EXPECT_EQ(form.graphSegments[g], graphsBefore[g]) << g;
 }
 
@@ -358,8 +358,8 @@ TEST_F(Form2EntryTest, OpeningTheEgGroupDrawsAllSixGraphs) {
     SetOp(6, OpParam::Level4, 50);
     LoadAndOpen(0);
     for (std::size_t g = 1; g <= 6; ++g) ASSERT_EQ(form.graphSegments[g].size(), 5u) << g;
-    EXPECT_FLOAT_EQ(form.graphSegments[1][0].from.y, 750) << "operator 6 starts from its level 4";
-    EXPECT_FLOAT_EQ(form.graphSegments[6][0].from.y, 1450);
+    EXPECT_FLOAT_EQ(form.graphSegments[1][0].from.y, 1392 - 50 / 99.0 * 1344) << "operator 6 starts from its level 4";
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].from.y, 1392) << "level 0 on the base line";
 }
 
 TEST_F(Form2EntryTest, OperatorGraphWithAllRates99StartsAt100AndEnds395Point2Later) {
@@ -396,15 +396,15 @@ TEST_F(Form2EntryTest, PitchTenButtonsWrapAndTheGraphFollows) {
     EXPECT_FLOAT_EQ(first.to.x - first.from.x, (100 - 90) / 400.0f * 1750);
 }
 
-TEST_F(Form2EntryTest, PitchLevelsAll50DrawAFlatLineAt750) {
+TEST_F(Form2EntryTest, PitchLevelsAll50DrawAFlatLineOnTheCentreLine) {
     LoadAndOpen(126);
     for (std::size_t n = 4; n < 8; ++n) form.text41[n] = "50";
     form.upDown4Down(0);
     const auto& g = form.graphSegments[0];
     ASSERT_EQ(g.size(), 4u);
     for (const GraphSegment& seg : g) {
-        EXPECT_FLOAT_EQ(seg.from.y, 750);
-        EXPECT_FLOAT_EQ(seg.to.y, 750);
+        EXPECT_FLOAT_EQ(seg.from.y, kPitchGraphCentre.from.y);
+        EXPECT_FLOAT_EQ(seg.to.y, 720);
     }
     EXPECT_FLOAT_EQ(g[0].from.x, 250);
 }

@@ -1,0 +1,270 @@
+#include "midi/message_names.h"
+
+#include "voice/voice.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace vox {
+
+namespace {
+
+using Dir = MidiTrafficEntry::Direction;
+using Kind = MidiTrafficEntry::Kind;
+
+// Width of the name column, in characters, so the hex starts in one column.
+constexpr std::size_t kNameColumn = 44;
+
+constexpr std::size_t kParameterChangeSize = 7; // F0 43 1n gg pp dd F7
+constexpr std::size_t kDumpRequestSize = 5;     // F0 43 2n ff F7
+constexpr Byte kVoiceFormat = 0x00;
+constexpr Byte kBankFormat = 0x09;
+constexpr int kVoiceGroup = 0;
+constexpr int kFunctionGroup = 2;
+
+std::string Num(int n) { return std::to_string(n); }
+
+std::string HexByte(Byte b) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(b));
+    return text;
+}
+
+// A name byte the list can show: control bytes become their control
+// pictures instead of breaking the line.
+std::string ShownNameByte(Byte b) {
+    if (b < 0x20 || b == 0x7F) {
+        const unsigned c = b == 0x7F ? 0x2421 : 0x2400u + b;
+        return {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    return NameByteToUtf8(b);
+}
+
+std::string VoiceNameOf(std::span<const Byte> dump) {
+    std::size_t end = kNamePos + kNameLength;
+    while (end > kNamePos && dump[end - 1] == ' ') --end;
+    std::string name;
+    for (std::size_t i = kNamePos; i < end; ++i) name += ShownNameByte(dump[i]);
+    return name;
+}
+
+std::string ChannelSuffix(Byte status) {
+    const int channel = (status & 0x0F) + 1;
+    return channel == 1 ? "" : " channel " + Num(channel);
+}
+
+std::string CutShort(std::size_t have, std::size_t want) {
+    return ", cut short (" + Num(static_cast<int>(have)) + " of " + Num(static_cast<int>(want)) + " bytes)";
+}
+
+std::string Extra(std::size_t have, std::size_t want) {
+    return have > want ? " (+" + Num(static_cast<int>(have - want)) + " bytes)" : "";
+}
+
+std::string ChannelMessageName(std::span<const Byte> m) {
+    static constexpr const char* kKinds[] = {"Note off",       "Note on",          "Key pressure", "Control change",
+                                             "Program change", "Channel pressure", "Pitch bend"};
+    const Byte status = m[0];
+    const std::string kind = kKinds[(status >> 4) - 8];
+    const std::size_t want = static_cast<std::size_t>(ShortMessageLength(status));
+    if (m.size() < want) return kind + ChannelSuffix(status) + " (cut short)";
+    for (std::size_t i = 1; i < want; ++i)
+        if (m[i] & 0x80) return kind + ChannelSuffix(status) + " (broken data byte)";
+    std::string name = kind;
+    switch (status >> 4) {
+    case 0x8: case 0x9: name += " " + Num(m[1]) + " velocity " + Num(m[2]); break;
+    case 0xA: case 0xB: name += " " + Num(m[1]) + " = " + Num(m[2]); break;
+    case 0xC: case 0xD: name += " " + Num(m[1]); break;
+    default: name += " " + Num((m[2] << 7 | m[1]) - 8192); break;
+    }
+    return name + ChannelSuffix(status) + Extra(m.size(), want);
+}
+
+std::string SystemMessageName(std::span<const Byte> m) {
+    const Byte status = m[0];
+    std::string kind;
+    switch (status) {
+    case 0xF1: kind = "MTC quarter frame"; break;
+    case 0xF2: kind = "Song position"; break;
+    case 0xF3: kind = "Song select"; break;
+    case 0xF6: kind = "Tune request"; break;
+    case 0xF8: kind = "Timing clock"; break;
+    case 0xFA: kind = "Start"; break;
+    case 0xFB: kind = "Continue"; break;
+    case 0xFC: kind = "Stop"; break;
+    case 0xFE: kind = "Active sensing"; break;
+    case 0xFF: kind = "System reset"; break;
+    default: return "Unknown bytes";
+    }
+    const std::size_t want = static_cast<std::size_t>(ShortMessageLength(status));
+    if (m.size() < want) return kind + " (cut short)";
+    for (std::size_t i = 1; i < want; ++i)
+        if (m[i] & 0x80) return kind + " (broken data byte)";
+    if (status == 0xF2) kind += " " + Num(m[2] << 7 | m[1]);
+    if (status == 0xF3) kind += " " + Num(m[1]);
+    return kind + Extra(m.size(), want);
+}
+
+// A single-voice or 32-voice dump: checked for its length, its end byte
+// and its checksum, which is what tells a good dump from a broken one.
+std::string DumpName(std::span<const Byte> m, const std::string& kind, std::size_t want) {
+    if (m.size() < want) return kind + CutShort(m.size(), want);
+    if (m.size() > want) return kind + ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
+    if (m[want - 1] != kSysExEnd) return kind + ", no end byte";
+    const Byte checksum = ChecksumOf(m.subspan(kParamBase, want - kParamBase - 2));
+    std::string name = kind;
+    if (want == kImageSize) {
+        const std::string voice = VoiceNameOf(m);
+        if (!voice.empty()) name += " " + voice;
+    }
+    return name + (checksum == m[want - 2] ? " (checksum OK)" : " (checksum wrong)");
+}
+
+std::string YamahaName(std::span<const Byte> m) {
+    const int sub = m[2] >> 4;
+    const std::string channel = ChannelSuffix(m[2]);
+    const bool ended = m.back() == kSysExEnd;
+    if (sub == 0) {
+        if (m.size() < 4) return "Voice dump" + channel + " (cut short)";
+        if (m[3] == kVoiceFormat) return DumpName(m, "Voice dump" + channel, kImageSize);
+        if (m[3] == kBankFormat) return DumpName(m, "32-voice bulk dump" + channel, kBulkMessageSize);
+        return "Yamaha dump, format " + Num(m[3]) + channel + " (" + Num(static_cast<int>(m.size())) + " bytes)";
+    }
+    if (sub == 1) {
+        const std::string kind = "Parameter change";
+        if (m.size() < kParameterChangeSize) return kind + channel + CutShort(m.size(), kParameterChangeSize);
+        if (m.size() > kParameterChangeSize || !ended)
+            return kind + channel + ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
+        const int group = m[3] >> 2;
+        const int p = (m[3] & 0x03) << 7 | m[4];
+        const std::string value = Num(p) + " = " + Num(m[5]);
+        if (group == kFunctionGroup) return "Function parameter change " + value + channel;
+        if (group != kVoiceGroup) return kind + ", group " + Num(group) + ", " + value + channel;
+        const std::string name = VoiceParameterName(p);
+        return kind + " " + value + (name.empty() ? "" : " (" + name + ")") + channel;
+    }
+    if (sub == 2) {
+        if (m.size() != kDumpRequestSize || !ended) return "Dump request" + channel + " (cut short)";
+        if (m[3] == kVoiceFormat) return "Voice dump request" + channel;
+        if (m[3] == kBankFormat) return "32-voice bulk dump request" + channel;
+        return "Dump request, format " + Num(m[3]) + channel;
+    }
+    return "Yamaha System Exclusive (" + Num(static_cast<int>(m.size())) + " bytes)";
+}
+
+std::string SysExName(std::span<const Byte> m) {
+    if (m.size() >= 3 && m[1] == kYamahaId) return YamahaName(m);
+    std::string name = "System Exclusive";
+    if (m.size() >= 2) name += ", ID " + HexByte(m[1]);
+    name += " (" + Num(static_cast<int>(m.size())) + " bytes)";
+    if (m.size() < 2 || m.back() != kSysExEnd) name += ", no end byte";
+    return name;
+}
+
+std::size_t Characters(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+} // namespace
+
+int ShortMessageLength(Byte status) {
+    if (status < 0x80) return 0;
+    if (status < 0xC0) return 3;
+    if (status < 0xE0) return 2;
+    if (status < 0xF0) return 3;
+    switch (status) {
+    case 0xF1: case 0xF3: return 2;
+    case 0xF2: return 3;
+    case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE: case 0xFF: return 1;
+    default: return 0;
+    }
+}
+
+std::string MessageName(std::span<const Byte> bytes) {
+    if (bytes.empty()) return "Empty message";
+    const Byte status = bytes[0];
+    if (status < 0x80 || status == kSysExEnd) return "Unknown bytes";
+    if (status == kSysExStart) return SysExName(bytes);
+    if (status < 0xF0) return ChannelMessageName(bytes);
+    return SystemMessageName(bytes);
+}
+
+std::string VoiceParameterName(int p) {
+    static constexpr const char* kOperator[kOperatorBlockParams] = {
+        "EG rate 1",    "EG rate 2",    "EG rate 3",         "EG rate 4",    "EG level 1",  "EG level 2",
+        "EG level 3",   "EG level 4",   "break point",       "left depth",   "right depth", "left curve",
+        "right curve",  "rate scaling", "amp mod sens",      "key velocity sens", "output level",
+        "osc mode",     "freq coarse",  "freq fine",         "detune"};
+    static constexpr const char* kGlobal[] = {"Algorithm",    "Feedback",     "Osc key sync", "LFO speed",
+                                              "LFO delay",    "LFO PM depth", "LFO AM depth", "LFO key sync",
+                                              "LFO wave",     "Pitch mod sens", "Transpose"};
+    if (p < 0) return "";
+    if (p < param::PitchRate1)
+        return "OP" + Num(kOperatorCount - p / kOperatorBlockParams) + " " + kOperator[p % kOperatorBlockParams];
+    if (p < param::PitchLevel1) return "Pitch EG rate " + Num(p - param::PitchRate1 + 1);
+    if (p < param::Algorithm) return "Pitch EG level " + Num(p - param::PitchLevel1 + 1);
+    if (p < param::Name1) return kGlobal[p - param::Algorithm];
+    if (p < param::Name1 + static_cast<int>(kNameLength)) return "Name character " + Num(p - param::Name1 + 1);
+    if (p == param::Name1 + static_cast<int>(kNameLength)) return "Operator on/off";
+    return "";
+}
+
+std::string MonitorHex(std::span<const Byte> bytes) {
+    std::string text;
+    text.reserve(bytes.size() * 3);
+    for (Byte b : bytes) {
+        if (!text.empty()) text += ' ';
+        text += HexByte(b);
+    }
+    return text;
+}
+
+std::string MonitorTime(double seconds) {
+    const long long ms = std::llround(std::max(seconds, 0.0) * 1000.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                  ms % 1000);
+    return text;
+}
+
+std::string MonitorLine(const MidiTrafficEntry& entry) {
+    std::string name;
+    switch (entry.kind) {
+    case Kind::InputOpened: name = "Input port opened"; break;
+    case Kind::ReceiveError: name = "System Exclusive receive error"; break;
+    case Kind::Message: name = MessageName(entry.bytes); break;
+    }
+    std::string line = MonitorTime(entry.seconds) + "  " + (entry.direction == Dir::In ? kMonitorIn : kMonitorOut) +
+                       "  " + name;
+    const std::string hex = MonitorHex(entry.bytes);
+    if (hex.empty()) return line;
+    line.append(kNameColumn - std::min(kNameColumn, Characters(name)), ' ');
+    return line + "  " + hex;
+}
+
+void LogSentShort(MidiTraffic& traffic, std::span<const Byte, 3> bytes) {
+    const int length = ShortMessageLength(bytes[0]);
+    traffic.add(Dir::Out, Kind::Message, bytes.first(length == 0 ? 3 : static_cast<std::size_t>(length)));
+}
+
+void LogReceived(MidiTraffic& traffic, const MidiInEvent& event) {
+    switch (event.kind) {
+    case MidiInEvent::Kind::Opened: traffic.add(Dir::In, Kind::InputOpened); break;
+    case MidiInEvent::Kind::Short: {
+        if (event.status == 0xFE) break;
+        const Byte bytes[3] = {event.status, event.data1, event.data2};
+        const int length = ShortMessageLength(event.status);
+        // The driver packs every short message into three bytes; show the
+        // ones the status says it has.
+        traffic.add(Dir::In, Kind::Message, std::span<const Byte>(bytes).first(length == 0 ? 3 : length));
+        break;
+    }
+    case MidiInEvent::Kind::LongData: traffic.add(Dir::In, Kind::Message, event.bytes); break;
+    case MidiInEvent::Kind::LongError: traffic.add(Dir::In, Kind::ReceiveError); break;
+    }
+}
+
+} // namespace vox

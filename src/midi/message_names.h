@@ -1,0 +1,45 @@
+#pragma once
+// The MIDI monitor's lines: each message named as a musician reads it
+// ("Program change 5", "Voice dump E.PIANO 1 (checksum OK)"), with its time,
+// its direction and its bytes. Only the monitor reads these; the main
+// window's receive lists keep their own texts.
+
+#include "common/midi_traffic.h"
+#include "midi/midi_port.h"
+
+#include <span>
+#include <string>
+
+namespace vox {
+
+// Bytes of the channel or system message that starts with this status
+// byte, the status included; 0 for a data byte, System Exclusive and the
+// undefined status bytes.
+int ShortMessageLength(Byte status);
+
+// The name of one complete message, or of what arrived of it.
+std::string MessageName(std::span<const Byte> bytes);
+
+// The name of DX7 voice parameter p (0..155), empty beyond.
+std::string VoiceParameterName(int p);
+
+// The bytes as upper-case hex pairs, one blank between them; a long message
+// shows its head and its end, and its length.
+std::string MonitorHex(std::span<const Byte> bytes);
+
+// Seconds of the monitor's clock as "HH:MM:SS.mmm".
+std::string MonitorTime(double seconds);
+
+// One line of the monitor: time, direction, name, hex.
+std::string MonitorLine(const MidiTrafficEntry& entry);
+
+inline constexpr const char* kMonitorIn = "受信";
+inline constexpr const char* kMonitorOut = "送信";
+
+// A sent channel message as it left (status and data bytes, 1 to 3).
+void LogSentShort(MidiTraffic& traffic, std::span<const Byte, 3> bytes);
+// What the input gave the program. Active sensing is left out, as the
+// receive log leaves it out: it would bury everything else.
+void LogReceived(MidiTraffic& traffic, const MidiInEvent& event);
+
+} // namespace vox

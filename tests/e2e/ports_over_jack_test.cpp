@@ -126,6 +126,16 @@ std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n, std::chrono::mil
     return events;
 }
 
+// The program's ports wired over JACK to the ports named (or named in part);
+// an empty name leaves that side to the default.
+MidiWiring WireOverJack(const std::string& out, const std::string& in = "") {
+    MidiOptions options;
+    options.api = "jack";
+    options.out = out;
+    options.in = in;
+    return WireMidi(options, [] { return 0.0; }, nullptr);
+}
+
 class PortsOverJack : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(jack.up()) << "jackd (dummy driver) did not start"; }
@@ -135,10 +145,7 @@ protected:
 TEST_F(PortsOverJack, OutputChosenByAPartOfItsNameCarriesTheExactBytes) {
     // GIVEN a device and voxmere's output chosen by "synth-a"
     FakeDevice device("synth-a");
-    MidiOptions options;
-    options.api = "jack";
-    options.out = "SYNTH-A";
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireOverJack("SYNTH-A");
     ASSERT_TRUE(w.problems.empty()) << w.problems.front();
     ASSERT_TRUE(w.out->open());
     EXPECT_EQ(w.currentOutput(), "synth-a-in:midi-in");
@@ -230,11 +237,8 @@ TEST_F(PortsOverJack, DefaultOutputPassesOverOurOwnPorts) {
 TEST_F(PortsOverJack, UnknownPortNameIsReportedAndDoesNotOpen) {
     // GIVEN a device that is not what the user named
     FakeDevice device("synth-f");
-    MidiOptions options;
-    options.api = "jack";
-    options.out = "tx816";
     // WHEN the ports are wired
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireOverJack("tx816");
     // THEN the problem names the port and the output does not open
     ASSERT_EQ(w.problems.size(), 1u);
     EXPECT_NE(w.problems[0].find("tx816"), std::string::npos);
@@ -244,11 +248,7 @@ TEST_F(PortsOverJack, UnknownPortNameIsReportedAndDoesNotOpen) {
 TEST_F(PortsOverJack, TheMenuOffersNeitherOfTheProgramsOwnPorts) {
     // GIVEN the program's output and input open on a device
     FakeDevice device("synth-i");
-    MidiOptions options;
-    options.api = "jack";
-    options.out = "synth-i";
-    options.in = "synth-i";
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireOverJack("synth-i", "synth-i");
     ASSERT_TRUE(w.out->open());
     ASSERT_TRUE(w.in->open());
     // (JACK lists them: our input among the outputs, our output among the inputs)
@@ -265,11 +265,7 @@ TEST_F(PortsOverJack, TheMenuOffersNeitherOfTheProgramsOwnPorts) {
 TEST_F(PortsOverJack, AChoiceThatFailsKeepsThePortOpenBeforeAndOnlyItIsCurrent) {
     // GIVEN output and input open on a device
     FakeDevice device("synth-j");
-    MidiOptions options;
-    options.api = "jack";
-    options.out = "synth-j";
-    options.in = "synth-j";
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireOverJack("synth-j", "synth-j");
     ASSERT_TRUE(w.out->open());
     ASSERT_TRUE(w.in->open());
     ASSERT_TRUE(w.in->prepareBuffer() && w.in->addBuffer() && w.in->start());

@@ -4,6 +4,7 @@
 // only well-formed parameter changes within each parameter's range may
 // leave the program, and only for the parameters of the open group.
 #include "editor/form2.h"
+#include "fuzz_check.h"
 #include "test_support.h"
 #include "voice/bank_format.h"
 #include "voice/init_voice.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,12 +22,7 @@ namespace {
 
 using namespace vox;
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        __builtin_trap();
-    }
-}
+using fuzz::Check;
 
 // A box refusing a field: not a number, or no break point, curve or frequency.
 bool IsNotANumberBox(const MessageBoxSpec& box) {

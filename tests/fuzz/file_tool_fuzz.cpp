@@ -3,6 +3,7 @@
 // input byte picks the file name's ending; the rest is the file.
 #include "files/file_convert.h"
 #include "files/file_report.h"
+#include "fuzz_check.h"
 #include "voice/bank_format.h"
 
 #include <unistd.h>
@@ -11,7 +12,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -19,12 +19,7 @@ namespace {
 
 using namespace vox;
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        __builtin_trap();
-    }
-}
+using fuzz::Check;
 
 constexpr std::array<const char*, 7> kEndings{".syx", ".v32", ".v01", ".mid", ".dx7", ".32", ".bin"};
 

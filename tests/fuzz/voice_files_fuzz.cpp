@@ -2,26 +2,23 @@
 // under each name kind and the 1-voice load under each name kind. What a
 // reader accepts must survive the program's own save and re-read.
 #include "files/voice_files.h"
+#include "fuzz_check.h"
 #include "voice/bank_format.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
 using namespace vox;
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        __builtin_trap();
-    }
-}
+using fuzz::Check;
 
-// A refusal always names a reason; an acceptance never carries one.
-template <class T> void CheckResultShape(const ReadResult<T>& r) {
+// A refusal always names a reason; an acceptance never carries one. The
+// reader's locating half refuses exactly what the reader refuses.
+template <class T> void CheckResultShape(const ReadResult<T>& r, const ReadError& located, const char* disagree) {
+    Check(located.failure == r.error.failure, disagree);
     if (r.ok()) {
         Check(r.error.detail.empty() && r.error.needed == 0 && r.error.count == 0,
               "accepted read carries an error detail");
@@ -35,10 +32,8 @@ template <class T> void CheckResultShape(const ReadResult<T>& r) {
 
 void CheckBank(std::span<const Byte> bytes, BankKind kind) {
     const auto r = DecodeBank(bytes, kind, "fuzz");
-    CheckResultShape(r);
     std::size_t offset = 99999;
-    const ReadError located = LocatePackedBank(bytes, kind, "fuzz", offset);
-    Check(located.failure == r.error.failure, "LocatePackedBank and DecodeBank disagree");
+    CheckResultShape(r, LocatePackedBank(bytes, kind, "fuzz", offset), "LocatePackedBank and DecodeBank disagree");
     if (!r.ok()) return;
     Check(kind != BankKind::Other, "a bank read under a name without a reader");
     const std::size_t need = kind == BankKind::V32 ? kBankFileSize : kPackedBankSize;
@@ -95,10 +90,8 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
 
 void CheckVoice(std::span<const Byte> bytes, VoiceKind kind) {
     const auto r = DecodeVoice(bytes, kind, "fuzz");
-    CheckResultShape(r);
     std::size_t offset = 99999;
-    const ReadError located = LocateVoiceRecord(bytes, kind, "fuzz", offset);
-    Check(located.failure == r.error.failure, "LocateVoiceRecord and DecodeVoice disagree");
+    CheckResultShape(r, LocateVoiceRecord(bytes, kind, "fuzz", offset), "LocateVoiceRecord and DecodeVoice disagree");
     if (!r.ok()) return;
     Check(offset + kRecordSize <= bytes.size(), "voice located past the end of the bytes");
     Check(std::equal(r.value.begin(), r.value.end(), bytes.begin() + static_cast<long>(offset)),

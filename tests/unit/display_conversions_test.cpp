@@ -15,15 +15,11 @@ const char* kNotes[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", 
 } // namespace
 
 TEST(BreakPointTexts, GivenTheWorkedValuesThenTheyShowTheirNotes) {
-    EXPECT_EQ(BreakPointText(0), "A-1");
-    EXPECT_EQ(BreakPointText(1), "A#-1");
-    EXPECT_EQ(BreakPointText(2), "B-1");
-    EXPECT_EQ(BreakPointText(3), "C 0");
-    EXPECT_EQ(BreakPointText(12), "A 0");
-    EXPECT_EQ(BreakPointText(14), "B 0");
-    EXPECT_EQ(BreakPointText(15), "C 1");
-    EXPECT_EQ(BreakPointText(39), "C 3");
-    EXPECT_EQ(BreakPointText(99), "C 8");
+    const std::pair<int, const char*> kWorked[] = {
+        {0, "A-1"}, {1, "A#-1"}, {2, "B-1"}, {3, "C 0"},  {12, "A 0"},
+        {14, "B 0"}, {15, "C 1"}, {39, "C 3"}, {99, "C 8"},
+    };
+    for (const auto& [value, text] : kWorked) EXPECT_EQ(BreakPointText(value), text) << value;
 }
 
 TEST(BreakPointTexts, GivenEveryValueThenEachNoteAppearsOnceAndOctavesRise) {
@@ -38,22 +34,17 @@ TEST(BreakPointTexts, GivenEveryValueThenEachNoteAppearsOnceAndOctavesRise) {
 }
 
 TEST(TransposeTexts, GivenTheWholeRangeThenNoteAndOctaveFollowTheValue) {
-    EXPECT_EQ(TransposeText(0), "C 1");
-    EXPECT_EQ(TransposeText(11), "B 1");
-    EXPECT_EQ(TransposeText(12), "C 2");
-    EXPECT_EQ(TransposeText(13), "C# 2");
-    EXPECT_EQ(TransposeText(24), "C 3");
-    EXPECT_EQ(TransposeText(48), "C 5");
+    const std::pair<int, const char*> kWorked[] = {
+        {0, "C 1"}, {11, "B 1"}, {12, "C 2"}, {13, "C# 2"}, {24, "C 3"}, {48, "C 5"},
+    };
+    for (const auto& [value, text] : kWorked) EXPECT_EQ(TransposeText(value), text) << value;
     for (int t = 0; t <= 48; ++t)
         EXPECT_EQ(TransposeText(t), std::string(kNotes[t % 12]) + " " + std::to_string(t / 12 + 1)) << t;
 }
 
 TEST(DetuneTexts, GivenTheWholeRangeThenCentreSevenShowsZeroAndSignsAround) {
-    EXPECT_EQ(DetuneText(0), "-7");
-    EXPECT_EQ(DetuneText(6), "-1");
-    EXPECT_EQ(DetuneText(7), "0");
-    EXPECT_EQ(DetuneText(8), "+1");
-    EXPECT_EQ(DetuneText(14), "+7");
+    const std::pair<int, const char*> kWorked[] = {{0, "-7"}, {6, "-1"}, {7, "0"}, {8, "+1"}, {14, "+7"}};
+    for (const auto& [value, text] : kWorked) EXPECT_EQ(DetuneText(value), text) << value;
     for (int d = 0; d <= 14; ++d) {
         const std::string t = DetuneText(d);
         EXPECT_EQ(std::stoi(t), d - 7) << d;
@@ -86,35 +77,43 @@ TEST(NamedValues, GivenRangeValuesThenFourCharacterNamesAndOutsideNone) {
 }
 
 TEST(Rounding, GivenTheWorkedValuesThenHalfRoundsUpwards) {
-    EXPECT_EQ(RoundToDigits(10235, 3), 10240);       // 1.0235 -> 1.024
-    EXPECT_EQ(RoundToDigits(-10235, 3), -10230);     // -1.0235 -> -1.023
-    EXPECT_EQ(RoundToDigits(12345678, -2), 12000000); // 1234.5678 -> 1200
-    EXPECT_EQ(RoundToDigits(12345678, 0), 12350000);  // to a whole number
-    EXPECT_EQ(RoundToDigits(10234, 3), 10230);
+    // Values in ten-thousandths, rounded to `digits` decimals.
+    const struct {
+        Fixed4 value;
+        std::int16_t digits;
+        Fixed4 rounded;
+    } kWorked[] = {
+        {10235, 3, 10240},          // 1.0235 -> 1.024
+        {-10235, 3, -10230},        // -1.0235 -> -1.023
+        {12345678, -2, 12000000},   // 1234.5678 -> 1200
+        {12345678, 0, 12350000},    // to a whole number
+        {10234, 3, 10230},
+    };
+    for (const auto& w : kWorked)
+        EXPECT_EQ(RoundToDigits(w.value, w.digits), w.rounded) << w.value << " to " << w.digits << " digits";
 }
 
 TEST(FixedPoint, GivenValuesThenTheNearestTenThousandth) {
-    EXPECT_EQ(ToFixed4(1.0), 10000);
-    EXPECT_EQ(ToFixed4(1.0235), 10235);
-    EXPECT_EQ(ToFixed4(-1.0235), -10235);
-    EXPECT_EQ(ToFixed4(0.00004), 0);
-    EXPECT_EQ(ToFixed4(0.00006), 1);
+    const std::pair<double, Fixed4> kWorked[] = {
+        {1.0, 10000}, {1.0235, 10235}, {-1.0235, -10235}, {0.00004, 0}, {0.00006, 1},
+    };
+    for (const auto& [value, fixed] : kWorked) EXPECT_EQ(ToFixed4(value), fixed) << value;
     EXPECT_DOUBLE_EQ(FromFixed4(97720), 9.772);
 }
 
 TEST(FrequencyTexts, GivenTheWorkedValuesThenRatioAndFixedTextsMatch) {
-    EXPECT_EQ(FrequencyText(1, 0, 0), "1");
-    EXPECT_EQ(FrequencyText(1, 1, 0), "10");
-    EXPECT_EQ(FrequencyText(1, 2, 0), "100");
-    EXPECT_EQ(FrequencyText(1, 2, 1), "102.3");
-    EXPECT_EQ(FrequencyText(1, 0, 1), "1.023");
-    EXPECT_EQ(FrequencyText(1, 0, 99), "9.772");
-    EXPECT_EQ(FrequencyText(1, 3, 99), "9772");
-    EXPECT_EQ(FrequencyText(0, 1, 0), "1");
-    EXPECT_EQ(FrequencyText(0, 0, 0), "0.5");
-    EXPECT_EQ(FrequencyText(0, 0, 50), "0.75");
-    EXPECT_EQ(FrequencyText(0, 3, 7), "3.21");
-    EXPECT_EQ(FrequencyText(0, 31, 99), "61.69");
+    const struct {
+        int mode, coarse, fine;
+        const char* text;
+    } kWorked[] = {
+        // fixed
+        {1, 0, 0, "1"}, {1, 1, 0, "10"}, {1, 2, 0, "100"}, {1, 2, 1, "102.3"},
+        {1, 0, 1, "1.023"}, {1, 0, 99, "9.772"}, {1, 3, 99, "9772"},
+        // ratio
+        {0, 1, 0, "1"}, {0, 0, 0, "0.5"}, {0, 0, 50, "0.75"}, {0, 3, 7, "3.21"}, {0, 31, 99, "61.69"},
+    };
+    for (const auto& w : kWorked)
+        EXPECT_EQ(FrequencyText(w.mode, w.coarse, w.fine), w.text) << w.mode << w.coarse << ' ' << w.fine;
 }
 
 TEST(FrequencyTexts, GivenFixedModeThenOnlyTheLowTwoCoarseBitsCount) {
@@ -154,10 +153,10 @@ TEST(FrequencyTexts, GivenEveryRatioThenTheTextIsTheShortFormOfTheRatio) {
 }
 
 TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
-    EXPECT_EQ(FloatText(1.0), "1");
-    EXPECT_EQ(FloatText(0.5), "0.5");
-    EXPECT_EQ(FloatText(0.1 + 0.2), "0.3");
-    EXPECT_EQ(FloatText(-2.25), "-2.25");
+    const std::pair<double, const char*> kWorked[] = {
+        {1.0, "1"}, {0.5, "0.5"}, {0.1 + 0.2, "0.3"}, {-2.25, "-2.25"},
+    };
+    for (const auto& [value, text] : kWorked) EXPECT_EQ(FloatText(value), text) << value;
     EXPECT_EQ(SignedPositionText(3), " 3");
     EXPECT_EQ(SignedPositionText(-1), "-1");
 }
@@ -166,9 +165,8 @@ TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
 
 TEST(TypedTexts, GivenEveryBreakPointTextThenItReadsBackAsItsValue) {
     for (int b = 0; b <= 99; ++b) EXPECT_EQ(BreakPointOfText(BreakPointText(b)), b) << BreakPointText(b);
-    EXPECT_EQ(BreakPointOfText("c3"), 39);
-    EXPECT_EQ(BreakPointOfText(" a#-1 "), 1);
-    EXPECT_EQ(BreakPointOfText("C8"), 99);
+    const std::pair<const char*, int> kTyped[] = {{"c3", 39}, {" a#-1 ", 1}, {"C8", 99}};
+    for (const auto& [typed, value] : kTyped) EXPECT_EQ(BreakPointOfText(typed), value) << typed;
     for (const char* bad : {"", "C#8", "D 8", "C-1", "B#2", "E#2", "H1", "C", "C 10", "C -0", "39", "C 3 x"})
         EXPECT_EQ(BreakPointOfText(bad), std::nullopt) << bad;
 }

@@ -103,6 +103,14 @@ protected:
         chooser.command1Click();
     }
     MessageBoxSpec lastBox() const { return f.host.boxes.empty() ? MessageBoxSpec{} : f.host.boxes.back(); }
+    // A save as the user makes it: the main window's command opens the
+    // dialog, a name is typed, OK.
+    void saveThrough(void (Form1::*command)(), FileDialogForm& dialog, const std::string& name) {
+        dialog.volumeSource = [] { return Lines{"/"}; };
+        (form1.*command)();
+        dialog.text2 = name;
+        dialog.command1Click(0);
+    }
 };
 
 // --- EDIT中止 ------------------------------------------------------------------
@@ -382,10 +390,7 @@ TEST_F(EditArea, TheEntryInTheEditAreaAndUnwrittenChangesAreMarked) {
     applyFeedback(2);
     editor.command2Click(1);
     EXPECT_EQ(form1.editAreaMark(), form1_text::kEditAreaChangedMark);
-    f.program.form5.volumeSource = [] { return Lines{"/"}; };
-    form1.command9Click();
-    f.program.form5.text2 = "kept";
-    f.program.form5.command1Click(0);
+    saveThrough(&Form1::command9Click, f.program.form5, "kept");
     EXPECT_TRUE(fs::exists(folder / "1voice" / "kept.v01"));
     EXPECT_EQ(form1.editAreaMark(), "");
 }
@@ -394,10 +399,7 @@ TEST_F(EditArea, ABankSavedToAFileIsNoLongerMarked) {
     pick(2);
     writeTo(7);
     ASSERT_EQ(form1.bankMark(), form1_text::kBankChangedMark);
-    f.program.form3.volumeSource = [] { return Lines{"/"}; };
-    form1.command6Click();
-    f.program.form3.text2 = "bank";
-    f.program.form3.command1Click(0);
+    saveThrough(&Form1::command6Click, f.program.form3, "bank");
     ASSERT_TRUE(fs::exists(folder / "32voice" / "bank.v32"));
     EXPECT_EQ(form1.bankMark(), "");
 }

@@ -108,6 +108,21 @@ protected:
         return texts;
     }
 
+    // A file refused: one box, naming the file where `named`; nothing
+    // changed, nothing sent, the dialog still open.
+    void expectRefused(const FileDialogForm& dialog, const std::string& name, const Snapshot& before,
+                       bool named = true) {
+        SCOPED_TRACE(name);
+        const auto boxes = takeBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        if (named) {
+            EXPECT_NE(boxes[0].find(name), std::string::npos) << boxes[0];
+        }
+        EXPECT_TRUE(snapshot() == before) << "a refused file changes nothing";
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_TRUE(dialog.isOpen);
+    }
+
     test::ScratchFolder scratch{"dialogs"};
     fs::path folder = scratch.path();
     ProgramFixture f;
@@ -712,13 +727,8 @@ TEST_F(FileDialogsTest, MissingOrShortFilesAreRefusedNamingTheFile) {
         c.dialog->open();
         c.dialog->text2 = c.name;
         c.dialog->command1Click(0);
-        const auto boxes = takeBoxes();
-        ASSERT_EQ(boxes.size(), 1u) << c.name;
-        EXPECT_NE(boxes[0].find(c.name), std::string::npos) << boxes[0];
-        EXPECT_TRUE(c.dialog->isOpen) << c.name;
-        EXPECT_TRUE(snapshot() == before) << c.name;
+        expectRefused(*c.dialog, c.name, before);
     }
-    EXPECT_TRUE(f.out.sent.empty());
 }
 
 // --- The real files of other tools ------------------------------------------------
@@ -764,11 +774,7 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
     f.program.form4.command1Click(0);
 
     if (!real.bankLoads) {
-        const auto boxes = takeBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_NE(boxes[0].find(real.name), std::string::npos) << boxes[0];
-        EXPECT_TRUE(snapshot() == before) << "a refused file changes nothing";
-        EXPECT_TRUE(f.program.form4.isOpen);
+        expectRefused(f.program.form4, real.name, before);
         return;
     }
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
@@ -800,14 +806,8 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     f.program.form6.command1Click(0);
 
     if (!real.voiceLoads) {
-        const auto boxes = takeBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        if (VoiceKindOfName(real.name) != VoiceKind::Mid) { // a MID file has its fixed message
-            EXPECT_NE(boxes[0].find(real.name), std::string::npos) << boxes[0];
-        }
-        EXPECT_TRUE(snapshot() == before);
-        EXPECT_TRUE(f.out.sent.empty());
-        EXPECT_TRUE(f.program.form6.isOpen);
+        // A MID file has its fixed message.
+        expectRefused(f.program.form6, real.name, before, VoiceKindOfName(real.name) != VoiceKind::Mid);
         return;
     }
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;

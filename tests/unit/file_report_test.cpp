@@ -68,16 +68,6 @@ TEST(InspectFile, ReportsAHeaderlessBank) {
     EXPECT_EQ(Name(r.voices[31]), PackedName(bytes, 0, 32));
 }
 
-TEST(InspectFile, SaysAMidiFileHoldsABankItDoesNotRead) {
-    const FileReport r = InspectFile(TestData("rom1a-bank-in-smf.mid"));
-    EXPECT_EQ(r.kind, FileKind::MidiFile);
-    EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "no single-voice dump"));
-    EXPECT_TRUE(HasProblem(r, "holds a 32-voice bulk dump"));
-    EXPECT_TRUE(r.voices.empty());
-}
-
 TEST(InspectFile, KeepsControlCharactersOfNames) {
     const FileReport r = InspectFile(TestData("control-chars-in-names.syx"));
     const std::vector<Byte> bytes = ReadBytes(TestData("control-chars-in-names.syx"));
@@ -92,23 +82,6 @@ TEST(InspectFile, KeepsControlCharactersOfNames) {
     EXPECT_TRUE(control);
 }
 
-TEST(InspectFile, CountsTheBytesWithBit7Set) {
-    const FileReport r = InspectFile(TestData("bit7-bytes-and-f0-inside.syx"));
-    EXPECT_EQ(r.kind, FileKind::BulkDump);
-    EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
-    EXPECT_TRUE(HasProblem(r, "158 bytes of the packed data have bit 7 set"));
-    EXPECT_FALSE(HasProblem(r, "checksum")) << "its checksum is right";
-    ASSERT_EQ(r.voices.size(), 32u);
-}
-
-TEST(InspectFile, ReportsAByteCountOf1000) {
-    const FileReport r = InspectFile(TestData("bytecount-1000.syx"));
-    EXPECT_EQ(r.kind, FileKind::BulkDump);
-    EXPECT_EQ(r.problems, std::vector<std::string>{"byte count 10 00 (expected 20 00)"});
-    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
-}
-
 TEST(InspectFile, ReportsAWrongChecksum) {
     const FileReport r = InspectFile(TestData("bad-checksum.syx"));
     const std::vector<Byte> bytes = ReadBytes(TestData("bad-checksum.syx"));
@@ -120,22 +93,6 @@ TEST(InspectFile, ReportsAWrongChecksum) {
     EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
 }
 
-TEST(InspectFile, ReportsAMissingChecksumButLoadsTheCompleteData) {
-    const FileReport r = InspectFile(TestData("truncated-4103.syx"));
-    EXPECT_EQ(r.problems, std::vector<std::string>{"the checksum is missing (F7 at offset 4102)"});
-    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
-    EXPECT_EQ(r.voices.size(), 32u);
-}
-
-TEST(InspectFile, ReportsACutOffDumpWithItsFourCompleteVoices) {
-    const FileReport r = InspectFile(TestData("truncated-520.syx"));
-    EXPECT_EQ(r.kind, FileKind::BulkDump);
-    EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "only 4 of 32 voices complete"));
-    EXPECT_EQ(r.voices.size(), 4u);
-}
-
 TEST(InspectFile, ReportsASecondDumpAfterTheFirst) {
     const FileReport r = InspectFile(TestData("two-banks-in-one-file.syx"));
     const FileReport one = InspectFile(TestData("rom1a.syx"));
@@ -145,40 +102,70 @@ TEST(InspectFile, ReportsASecondDumpAfterTheFirst) {
     for (std::size_t v = 0; v < 32; ++v) EXPECT_EQ(r.voices[v].nameBytes, one.voices[v].nameBytes);
 }
 
-TEST(InspectFile, RefusesAFourOperatorBank) {
-    const FileReport r = InspectFile(TestData("four-operator-bank-not-dx7.syx"));
-    EXPECT_EQ(r.kind, FileKind::Unknown);
+// --- Files with a fault: what the report says of each --------------------------
+
+struct FaultyFile {
+    const char* name;
+    const char* file;
+    FileKind kind;
+    LoadsAs loadsAs;
+    std::vector<std::string> problems; // each found in one of the report's problems
+    bool onlyThese;                    // and the report says nothing else
+    std::size_t voices;
+    const char* firstName = nullptr;   // of the first voice listed
+    const char* notSaid = nullptr;     // in none of the problems
+};
+
+void PrintTo(const FaultyFile& c, std::ostream* os) { *os << c.name; }
+
+class InspectFaultyFile : public ::testing::TestWithParam<FaultyFile> {};
+
+TEST_P(InspectFaultyFile, ReportsTheFaultAndWhetherTheFileLoads) {
+    const FaultyFile& c = GetParam();
+    const FileReport r = InspectFile(TestData(c.file));
+    EXPECT_EQ(r.kind, c.kind);
     EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "format 04 is not DX7 voice data"));
-    EXPECT_TRUE(r.voices.empty());
+    EXPECT_EQ(r.loadsAs, c.loadsAs);
+    if (c.onlyThese) {
+        EXPECT_EQ(r.problems, c.problems);
+    }
+    for (const std::string& part : c.problems) EXPECT_TRUE(HasProblem(r, part)) << part;
+    if (c.notSaid) {
+        EXPECT_FALSE(HasProblem(r, c.notSaid)) << c.notSaid;
+    }
+    ASSERT_EQ(r.voices.size(), c.voices);
+    if (c.firstName) {
+        EXPECT_EQ(Name(r.voices[0]), c.firstName);
+    }
 }
 
-TEST(InspectFile, RefusesParameterChanges) {
-    const FileReport r = InspectFile(TestData("parameter-changes-only.syx"));
-    EXPECT_EQ(r.kind, FileKind::Unknown);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "parameter-change message"));
-}
-
-TEST(InspectFile, ReportsTheBulkDumpCutAt4096AsCutOffAndNotLoaded) {
-    const FileReport r = InspectFile(TestData("bulk-cut-at-4096.syx"));
-    EXPECT_EQ(r.kind, FileKind::BulkDump) << "not a headerless bank";
-    EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "length 4096 bytes: cut off, only 31 of 32 voices complete"));
-    ASSERT_EQ(r.voices.size(), 31u);
-    EXPECT_EQ(Name(r.voices[0]), "BRASS   1 ");
-}
-
-TEST(InspectFile, ReportsTheTextFileNamedV01WithNoVoiceInIt) {
-    const FileReport r = InspectFile(TestData("text-file-named.v01"));
-    EXPECT_EQ(r.kind, FileKind::V01);
-    EXPECT_FALSE(r.valid);
-    EXPECT_EQ(r.loadsAs, LoadsAs::None);
-    EXPECT_TRUE(HasProblem(r, "no single-voice dump header (54 68 69 73 20 69)"));
-    EXPECT_TRUE(r.voices.empty()) << "text is listed as no voice";
-}
+INSTANTIATE_TEST_SUITE_P(
+    SharedTestData, InspectFaultyFile,
+    ::testing::Values(
+        // A MIDI file: the bank in it is named but not read.
+        FaultyFile{"MidiFileHoldingABank", "rom1a-bank-in-smf.mid", FileKind::MidiFile, LoadsAs::None,
+                   {"no single-voice dump", "holds a 32-voice bulk dump"}, false, 0},
+        // Its checksum is right: the bytes with bit 7 are the only fault.
+        FaultyFile{"Bit7BytesCounted", "bit7-bytes-and-f0-inside.syx", FileKind::BulkDump, LoadsAs::Bank,
+                   {"158 bytes of the packed data have bit 7 set"}, false, 32, nullptr, "checksum"},
+        FaultyFile{"ByteCount1000", "bytecount-1000.syx", FileKind::BulkDump, LoadsAs::Bank,
+                   {"byte count 10 00 (expected 20 00)"}, true, 32},
+        // The data is complete: it loads.
+        FaultyFile{"MissingChecksum", "truncated-4103.syx", FileKind::BulkDump, LoadsAs::Bank,
+                   {"the checksum is missing (F7 at offset 4102)"}, true, 32},
+        FaultyFile{"CutOffWithFourCompleteVoices", "truncated-520.syx", FileKind::BulkDump, LoadsAs::None,
+                   {"only 4 of 32 voices complete"}, false, 4},
+        FaultyFile{"FourOperatorBankRefused", "four-operator-bank-not-dx7.syx", FileKind::Unknown,
+                   LoadsAs::None, {"format 04 is not DX7 voice data"}, false, 0},
+        FaultyFile{"ParameterChangesRefused", "parameter-changes-only.syx", FileKind::Unknown, LoadsAs::None,
+                   {"parameter-change message"}, false, 0},
+        // A bulk dump cut off, not a headerless bank.
+        FaultyFile{"BulkDumpCutAt4096NotLoaded", "bulk-cut-at-4096.syx", FileKind::BulkDump, LoadsAs::None,
+                   {"length 4096 bytes: cut off, only 31 of 32 voices complete"}, false, 31, "BRASS   1 "},
+        // Text is listed as no voice.
+        FaultyFile{"TextFileNamedV01", "text-file-named.v01", FileKind::V01, LoadsAs::None,
+                   {"no single-voice dump header (54 68 69 73 20 69)"}, false, 0}),
+    [](const ::testing::TestParamInfo<FaultyFile>& info) { return std::string(info.param.name); });
 
 TEST(InspectBytes, ReportsHeaderlessDataThatHoldsNoVoices) {
     std::vector<Byte> text(4096);

@@ -2,6 +2,7 @@
 // selectors show, the envelope grid and graphs, the algorithm preview.
 #include "editor/display_conversions.h"
 #include "editor/form2.h"
+#include "editor/step_rules.h"
 #include "test_support.h"
 #include "voice/init_voice.h"
 
@@ -10,6 +11,11 @@
 using namespace vox;
 
 namespace {
+
+constexpr auto Up = StepDirection::Up;
+constexpr auto Down = StepDirection::Down;
+constexpr auto Large = StepButton::Large;
+constexpr auto Single = StepButton::Single;
 
 class Form2EntryTest : public ::testing::Test {
 protected:
@@ -35,6 +41,41 @@ protected:
     }
     std::string T42(int j) { return form.text42[static_cast<std::size_t>(j)]; }
     std::string T44(int j) { return form.text44[static_cast<std::size_t>(j)]; }
+
+    // One press of a step button and what its boxes then show: a column's
+    // (UpDown5 large, UpDown6 single; its upper and lower box) or the value
+    // box's (column kValueBox: UpDown2 large, UpDown1 single; the value and
+    // the name beside it). `beside` is not looked at where it is null.
+    static constexpr int kValueBox = -1;
+    struct Press {
+        StepButton button;
+        StepDirection direction;
+        int column;
+        const char* shows;
+        const char* beside = nullptr;
+        const char* why = "";
+    };
+    void ExpectPresses(std::initializer_list<Press> presses) {
+        for (const Press& p : presses) {
+            const bool up = p.direction == Up, large = p.button == Large;
+            const int c = p.column;
+            if (c == kValueBox && large) {
+                up ? form.upDown2Up() : form.upDown2Down();
+            } else if (c == kValueBox) {
+                up ? form.upDown1Up() : form.upDown1Down();
+            } else if (large) {
+                up ? form.upDown5Up(c) : form.upDown5Down(c);
+            } else {
+                up ? form.upDown6Up(c) : form.upDown6Down(c);
+            }
+            SCOPED_TRACE(std::string(large ? "large " : "single ") + (up ? "up on " : "down on ") +
+                         (c == kValueBox ? "the value box " : "column " + std::to_string(c) + " ") + p.why);
+            EXPECT_EQ(c == kValueBox ? form.text40 : T42(c), p.shows);
+            if (p.beside) {
+                EXPECT_EQ(c == kValueBox ? form.label31 : T44(c), p.beside);
+            }
+        }
+    }
 };
 
 // --- Operator columns ---------------------------------------------------------
@@ -44,15 +85,10 @@ TEST_F(Form2EntryTest, BreakPointLargeStepStopsAtTheEndsAndShowsTheNote) {
     SetOp(2, OpParam::BreakPoint, 5);
     SetOp(3, OpParam::BreakPoint, 3);
     LoadAndOpen(8);
-    form.upDown5Up(0);
-    EXPECT_EQ(T42(0), "C 8");
+    ExpectPresses({{Large, Up, 0, "C 8"}});
     EXPECT_EQ(form.entry.breakPoint[0], 99);
-    form.upDown5Down(1);
-    EXPECT_EQ(T42(1), "A-1");
-    form.upDown6Down(2);
-    EXPECT_EQ(T42(2), "B-1");
-    form.upDown5Up(2);
-    EXPECT_EQ(T42(2), "B 0") << "2 + 12 = 14";
+    ExpectPresses(
+        {{Large, Down, 1, "A-1"}, {Single, Down, 2, "B-1"}, {Large, Up, 2, "B 0", nullptr, "2 + 12 = 14"}});
     EXPECT_TRUE(f.out.sent.empty()) << "steps send nothing";
 }
 
@@ -61,19 +97,11 @@ TEST_F(Form2EntryTest, DepthSingleStepWrapsOnTheActiveRowsOnly) {
     SetOp(1, OpParam::RightDepth, 0);
     SetOp(2, OpParam::LeftDepth, 95);
     LoadAndOpen(9);
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "0");
-    EXPECT_EQ(T44(0), "0") << "the right row is not active";
-    form.upDown5Up(1);
-    EXPECT_EQ(T42(1), "99");
+    ExpectPresses({{Single, Up, 0, "0", "0", "the right row is not active"}, {Large, Up, 1, "99"}});
     form.label9Click(); // both rows active
-    form.upDown6Down(0);
-    EXPECT_EQ(T42(0), "99");
-    EXPECT_EQ(T44(0), "99");
+    ExpectPresses({{Single, Down, 0, "99", "99"}});
     form.label33Click(); // only the right row
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "99");
-    EXPECT_EQ(T44(0), "0");
+    ExpectPresses({{Single, Up, 0, "99", "0"}});
 }
 
 TEST_F(Form2EntryTest, TheSelectorsToggleTheirRowsAndMarkers) {
@@ -94,30 +122,22 @@ TEST_F(Form2EntryTest, CurvePlusLinStepsRoundToMinusLin) {
     SetOp(1, OpParam::RightCurve, 0);
     LoadAndOpen(11);
     ASSERT_EQ(T42(0), "+LIN");
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "-LIN");
-    EXPECT_EQ(T44(0), "-LIN");
+    ExpectPresses({{Single, Up, 0, "-LIN", "-LIN"}});
     form.label9Click();
     form.label33Click();
-    form.upDown5Down(0);
-    EXPECT_EQ(T44(0), "+LIN");
-    EXPECT_EQ(T42(0), "-LIN");
+    ExpectPresses({{Large, Down, 0, "-LIN", "+LIN"}});
 }
 
 TEST_F(Form2EntryTest, SmallRangesStopAtTheirTop) {
     SetOp(1, OpParam::AmpModSens, 3);
     LoadAndOpen(14);
-    form.upDown5Up(0);
-    EXPECT_EQ(T42(0), "3");
+    ExpectPresses({{Large, Up, 0, "3"}});
     SetOp(1, OpParam::RateScaling, 7);
     LoadAndOpen(13);
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "7");
+    ExpectPresses({{Single, Up, 0, "7"}});
     SetOp(1, OpParam::KeyVelSens, 6);
     LoadAndOpen(15);
-    form.upDown6Up(0);
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "7");
+    ExpectPresses({{Single, Up, 0, "7"}, {Single, Up, 0, "7"}});
 }
 
 TEST_F(Form2EntryTest, DetuneStopsAtPlusSevenAndShowsItsSign) {
@@ -125,45 +145,35 @@ TEST_F(Form2EntryTest, DetuneStopsAtPlusSevenAndShowsItsSign) {
     SetOp(2, OpParam::Detune, 6);  // -1
     LoadAndOpen(20);
     ASSERT_EQ(T42(0), "+7");
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "+7");
-    form.upDown6Up(1);
-    EXPECT_EQ(T42(1), "0");
-    form.upDown5Up(1);
-    EXPECT_EQ(T42(1), "+1");
-    form.upDown6Down(1);
-    form.upDown6Down(1);
-    EXPECT_EQ(T42(1), "-1");
+    ExpectPresses({{Single, Up, 0, "+7"},
+                   {Single, Up, 1, "0"},
+                   {Large, Up, 1, "+1"},
+                   {Single, Down, 1, "0"},
+                   {Single, Down, 1, "-1"}});
 }
 
 TEST_F(Form2EntryTest, OutputLevelStepsByTenAndStopsAt99) {
     SetOp(6, OpParam::OutputLevel, 95);
     LoadAndOpen(16);
     ASSERT_EQ(T42(5), "95");
-    form.upDown5Up(5);
-    EXPECT_EQ(T42(5), "99");
-    form.upDown5Down(5);
-    EXPECT_EQ(T42(5), "89");
+    ExpectPresses({{Large, Up, 5, "99"}, {Large, Down, 5, "89"}});
 }
 
 TEST_F(Form2EntryTest, AColumnTextThatIsNotANumberStepsFromTheNearestValidValue) {
     LoadAndOpen(16);
     form.text42[2] = "abc";
-    form.upDown6Up(2);
-    EXPECT_EQ(T42(2), "1");
+    ExpectPresses({{Single, Up, 2, "1"}});
     form.text42[2] = "250";
-    form.upDown6Down(2);
-    EXPECT_EQ(T42(2), "98");
+    ExpectPresses({{Single, Down, 2, "98"}});
 }
 
 TEST_F(Form2EntryTest, FineLargeStepStopsAt99AndLeavesCoarseAlone) {
     SetOp(1, OpParam::FreqCoarse, 1);
     SetOp(1, OpParam::FreqFine, 95);
     LoadAndOpen(17);
-    form.upDown5Up(0);
+    ExpectPresses({{Large, Up, 0, "1.99"}});
     EXPECT_EQ(form.entry.fine[0], 99);
     EXPECT_EQ(form.entry.coarse[0], 1);
-    EXPECT_EQ(T42(0), "1.99");
 }
 
 TEST_F(Form2EntryTest, FixedModeFineZeroToOneAtCoarseTwoShows102Point3) {
@@ -172,8 +182,7 @@ TEST_F(Form2EntryTest, FixedModeFineZeroToOneAtCoarseTwoShows102Point3) {
     SetOp(1, OpParam::FreqFine, 0);
     LoadAndOpen(17);
     ASSERT_EQ(T42(0), "100");
-    form.upDown6Up(0);
-    EXPECT_EQ(T42(0), "102.3");
+    ExpectPresses({{Single, Up, 0, "102.3"}});
 }
 
 TEST_F(Form2EntryTest, CoarseStopsAt31And0) {
@@ -222,26 +231,20 @@ TEST_F(Form2EntryTest, KeySyncOptionsWriteTheValueBox) {
 TEST_F(Form2EntryTest, TransposeTenUpFrom47WrapsToB1) {
     SetParam(param::Transpose, 47);
     LoadAndOpen(144);
-    form.upDown2Up();
-    EXPECT_EQ(form.text40, "11");
-    EXPECT_EQ(form.label31, "B 1");
+    ExpectPresses({{Large, Up, kValueBox, "11", "B 1"}});
 }
 
 TEST_F(Form2EntryTest, LfoDelayTenDownFromZeroGives90) {
     SetParam(param::LfoDelay, 0);
     LoadAndOpen(138);
-    form.upDown2Down();
-    EXPECT_EQ(form.text40, "90");
+    ExpectPresses({{Large, Down, kValueBox, "90"}});
 }
 
 TEST_F(Form2EntryTest, LfoWaveSingleStepRenamesTheWave) {
     SetParam(param::LfoWave, 4);
     LoadAndOpen(142);
-    form.upDown1Up();
-    EXPECT_EQ(form.text40, "5");
-    EXPECT_EQ(form.label31, " S&H");
-    form.upDown1Up();
-    EXPECT_EQ(form.text40, "5") << "stops at the top of 0..5";
+    ExpectPresses({{Single, Up, kValueBox, "5", " S&H"},
+                   {Single, Up, kValueBox, "5", nullptr, "stops at the top of 0..5"}});
 }
 
 // --- Algorithm ---------------------------------------------------------------
@@ -277,11 +280,9 @@ TEST_F(Form2EntryTest, AlgorithmTenUpFrom30StaysInsideTheRangeAndApplies) {
 TEST_F(Form2EntryTest, AlgorithmTextThatIsNotANumberStepsFromOne) {
     LoadAndOpen(134);
     form.text40 = "x";
-    form.upDown1Up();
-    EXPECT_EQ(form.text40, "2");
+    ExpectPresses({{Single, Up, kValueBox, "2"}});
     form.text40 = "77";
-    form.upDown2Down();
-    EXPECT_EQ(form.text40, "22") << "77 reads as 32";
+    ExpectPresses({{Large, Down, kValueBox, "22", nullptr, "77 reads as 32"}});
 }
 
 TEST_F(Form2EntryTest, PreviewChangesOnlyWhileTheAlgorithmGroupIsOpen) {

@@ -64,19 +64,18 @@ TEST_F(Form2Test, LoadShowsOperatorSixInTheTopRowAndOperatorOneAtTheBottom) {
     v[ParamPos(BlockParamNumber(5, OpParam::FreqFine))] = 1;
     LoadVoice(5, v, "  5. INIT VOICE");
 
-    EXPECT_EQ(form.chart(37)[0], "99");
-    EXPECT_EQ(form.chart(37)[5], "0");
-    EXPECT_EQ(form.chart(22)[0], "+3");
-    EXPECT_EQ(form.chart(22)[5], "0");
-    EXPECT_EQ(form.chart(31)[5], "C 1");
-    EXPECT_EQ(form.chart(31)[0], "C 3");
-    EXPECT_EQ(form.chart(32)[5], "+LIN");
-    EXPECT_EQ(form.chart(20)[5], "F");
-    EXPECT_EQ(form.chart(20)[0], "R");
-    EXPECT_EQ(form.chart(21)[5], "102.3");
-    EXPECT_EQ(form.chart(21)[0], "1");
-    EXPECT_EQ(form.chart(23)[0], "99");
-    EXPECT_EQ(form.chart(30)[0], "0");
+    // Row 0 is block 0 (operator 6), row 5 block 5 (operator 1).
+    const struct {
+        int field;
+        std::size_t row;
+        const char* text;
+    } kShown[] = {
+        {37, 0, "99"}, {37, 5, "0"},     {22, 0, "+3"}, {22, 5, "0"},  {31, 5, "C 1"},
+        {31, 0, "C 3"}, {32, 5, "+LIN"}, {20, 5, "F"},  {20, 0, "R"},  {21, 5, "102.3"},
+        {21, 0, "1"},  {23, 0, "99"},    {30, 0, "0"},
+    };
+    for (const auto& s : kShown)
+        EXPECT_EQ(form.chart(s.field)[s.row], s.text) << "field " << s.field << " row " << s.row;
 }
 
 TEST_F(Form2Test, LoadShowsTheGlobalFieldsThroughTheirTexts) {
@@ -85,14 +84,10 @@ TEST_F(Form2Test, LoadShowsTheGlobalFieldsThroughTheirTexts) {
     v = WithParam(v, param::Feedback, 6);
     LoadInit();
     LoadVoice(5, v, "  5. INIT VOICE");
-    EXPECT_EQ(form.text[1], "6");
-    EXPECT_EQ(form.text[2], " S&H");
-    EXPECT_EQ(form.text[3], "35");
-    EXPECT_EQ(form.text[7], "ON");
-    EXPECT_EQ(form.text[9], "99");
-    EXPECT_EQ(form.text[13], "50");
-    EXPECT_EQ(form.text[17], "C 3");
-    EXPECT_EQ(form.text[18], "3");
+    const std::pair<std::size_t, const char*> kShown[] = {
+        {1, "6"}, {2, " S&H"}, {3, "35"}, {7, "ON"}, {9, "99"}, {13, "50"}, {17, "C 3"}, {18, "3"},
+    };
+    for (const auto& [box, text] : kShown) EXPECT_EQ(form.text[box], text) << "Text" << box;
     EXPECT_EQ(form.label29, "Ｏ　Ｎ");
 }
 
@@ -443,18 +438,6 @@ TEST_F(Form2Test, ApplyingAlgorithm32SendsValue31AndShowsThePicture) {
     EXPECT_EQ(form.picture1File, "alg32.jpg");
 }
 
-TEST_F(Form2Test, ApplyingDetunePlusThreeOnOperatorOneSendsParameter125Value10) {
-    LoadInit();
-    form.controlClick("Text22_5");
-    form.text42[0] = "+3";
-    form.command1Click();
-    ASSERT_EQ(f.out.sent.size(), 6u);
-    EXPECT_EQ(f.out.sent[5], (Bytes{0xF0, 0x43, 0x10, 0x00, 0x7D, 0x0A, 0xF7}));
-    EXPECT_EQ(f.out.sent[0], (Bytes{0xF0, 0x43, 0x10, 0x00, 20, 7, 0xF7}));
-    EXPECT_EQ(f.state.editBuffer[131], 10);
-    EXPECT_EQ(form.chart(22)[5], "+3");
-}
-
 TEST_F(Form2Test, ApplyingLfoKeySyncOnWritesAndSendsParameter141) {
     LoadVoice(5, WithParam(InitialVoice(), param::LfoKeySync, 0), "  5. X");
     form.controlClick("Text7");
@@ -466,31 +449,73 @@ TEST_F(Form2Test, ApplyingLfoKeySyncOnWritesAndSendsParameter141) {
     EXPECT_EQ(form.values.lfoSync, 1);
 }
 
-TEST_F(Form2Test, ApplyingDepthSendsLeftThenRightPerBlock) {
+// Texts typed into the boxes of a group: the changes sent, block by block,
+// and what the chart and the edit buffer then hold.
+namespace {
+
+struct TypedApply {
+    struct Sent {
+        std::size_t at;
+        int param, value;
+    };
+    struct Shown {
+        int field;
+        std::size_t row;
+        const char* text;
+    };
+    struct Stored {
+        std::size_t pos; // in the edit buffer
+        int value;
+    };
+    const char* name;
+    const char* control;
+    void (*type)(Form2&);
+    std::size_t count;
+    std::vector<Sent> sent;
+    std::vector<Shown> shown;
+    std::vector<Stored> stored;
+};
+
+void PrintTo(const TypedApply& c, std::ostream* os) { *os << c.name; }
+
+class Form2TypedApplyTest : public Form2Test, public ::testing::WithParamInterface<TypedApply> {};
+
+} // namespace
+
+TEST_P(Form2TypedApplyTest, ApplyingSendsTheTypedValuesAndShowsThem) {
+    const TypedApply& c = GetParam();
     LoadInit();
-    form.controlClick("Text34_0");
-    form.text42[5] = "12"; // operator 6 left
-    form.text44[0] = "34"; // operator 1 right
+    form.controlClick(c.control);
+    c.type(form);
     form.command1Click();
-    ASSERT_EQ(f.out.sent.size(), 12u);
-    EXPECT_EQ(f.out.sent[0], Change(9, 12));
-    EXPECT_EQ(f.out.sent[11], Change(115, 34));
-    EXPECT_EQ(form.chart(34)[0], "12");
-    EXPECT_EQ(form.chart(35)[5], "34");
+    ASSERT_EQ(f.out.sent.size(), c.count);
+    for (const auto& s : c.sent) EXPECT_EQ(f.out.sent[s.at], Change(s.param, s.value)) << "message " << s.at;
+    for (const auto& s : c.shown)
+        EXPECT_EQ(form.chart(s.field)[s.row], s.text) << "field " << s.field << " row " << s.row;
+    for (const auto& s : c.stored) EXPECT_EQ(f.state.editBuffer[s.pos], s.value) << "byte " << s.pos;
 }
 
-TEST_F(Form2Test, ApplyingTheOperatorEgSendsRowAfterRow) {
-    LoadInit();
-    form.controlClick("Text25_1");
-    form.text43[1] = "12";  // row 1 rate 1
-    form.text43[47] = "5";  // row 5 level 4
-    form.command1Click();
-    ASSERT_EQ(f.out.sent.size(), 48u);
-    EXPECT_EQ(f.out.sent[8], Change(21, 12));
-    EXPECT_EQ(f.out.sent[47], Change(112, 5));
-    EXPECT_EQ(form.chart(23)[1], "12");
-    EXPECT_EQ(form.chart(30)[5], "5");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Groups, Form2TypedApplyTest,
+    ::testing::Values(
+        // +3 on operator 1 is parameter 125 value 10; operator 6 sends its stored 7 first.
+        TypedApply{"DetunePlusThreeOnOperatorOne", "Text22_5", [](Form2& m) { m.text42[0] = "+3"; }, 6,
+                   {{5, 125, 10}, {0, 20, 7}}, {{22, 5, "+3"}}, {{131, 10}}},
+        // Left then right, per block.
+        TypedApply{"DepthLeftThenRight", "Text34_0",
+                   [](Form2& m) {
+                       m.text42[5] = "12"; // operator 6 left
+                       m.text44[0] = "34"; // operator 1 right
+                   },
+                   12, {{0, 9, 12}, {11, 115, 34}}, {{34, 0, "12"}, {35, 5, "34"}}, {}},
+        // Row after row.
+        TypedApply{"OperatorEgRowAfterRow", "Text25_1",
+                   [](Form2& m) {
+                       m.text43[1] = "12"; // row 1 rate 1
+                       m.text43[47] = "5"; // row 5 level 4
+                   },
+                   48, {{8, 21, 12}, {47, 112, 5}}, {{23, 1, "12"}, {30, 5, "5"}}, {}}),
+    [](const ::testing::TestParamInfo<TypedApply>& info) { return std::string(info.param.name); });
 
 TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
     LoadInit();
@@ -587,45 +612,54 @@ TEST_F(Form2Test, AValueOutsideItsRangeIsClampedBeforeItIsSent) {
     EXPECT_EQ(form.text8, "1");
 }
 
-TEST_F(Form2Test, AFieldThatIsNotANumberIsReportedAndNothingChanges) {
-    LoadInit();
-    form.controlClick("Text1");
-    form.text40 = "x7";
-    const Slot before = f.state.editBuffer;
-    form.command1Click();
-    EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(f.state.editBuffer, before);
-    ASSERT_EQ(f.host.boxes.size(), 1u);
-    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「x7」");
-}
+// A box that holds no number is reported and nothing is sent, stored or
+// shown. (An emptied box used to be applied as the group's lowest value,
+// found by the editor fuzzer: it is refused like any other text that is no
+// number.)
+namespace {
 
-// An emptied box used to be applied as the group's lowest value (found by
-// the editor fuzzer): it is refused like any other text that is no number.
-TEST_F(Form2Test, AnEmptiedValueBoxIsRefusedAndNothingIsSent) {
+struct NotANumber {
+    const char* name;
+    void (*open)(Form2&);
+    std::string& (*box)(Form2&);
+    const char* typed;
+};
+
+void PrintTo(const NotANumber& c, std::ostream* os) { *os << c.name; }
+
+class Form2NotANumberTest : public Form2Test, public ::testing::WithParamInterface<NotANumber> {};
+
+} // namespace
+
+TEST_P(Form2NotANumberTest, IsReportedAndNothingChanges) {
+    const NotANumber& c = GetParam();
     LoadInit();
-    form.controlClick("Label30");
-    form.text40 = "";
+    c.open(form);
+    c.box(form) = c.typed;
     const Slot before = f.state.editBuffer;
+    const auto chart = form.rows;
+    const auto texts = form.text;
     const std::string shown = form.text8;
     form.command1Click();
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_EQ(form.rows, chart);
+    EXPECT_EQ(form.text, texts);
     EXPECT_EQ(form.text8, shown);
     ASSERT_EQ(f.host.boxes.size(), 1u);
-    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「」");
+    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「" + c.typed + "」");
 }
 
-TEST_F(Form2Test, AnEmptiedEnvelopeBoxIsRefusedAndTheChartStays) {
-    LoadInit();
-    form.openGroup(0);
-    form.text43[7] = "";
-    const auto chart = form.rows;
-    form.command1Click();
-    EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(form.rows, chart);
-    ASSERT_EQ(f.host.boxes.size(), 1u);
-    EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotANumber) + "「」");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, Form2NotANumberTest,
+    ::testing::Values(
+        NotANumber{"LettersInTheValueBox", [](Form2& m) { m.controlClick("Text1"); },
+                   [](Form2& m) -> std::string& { return m.text40; }, "x7"},
+        NotANumber{"EmptiedValueBox", [](Form2& m) { m.controlClick("Label30"); },
+                   [](Form2& m) -> std::string& { return m.text40; }, ""},
+        NotANumber{"EmptiedEnvelopeBox", [](Form2& m) { m.openGroup(0); },
+                   [](Form2& m) -> std::string& { return m.text43[7]; }, ""}),
+    [](const ::testing::TestParamInfo<NotANumber>& info) { return std::string(info.param.name); });
 
 TEST_F(Form2Test, ApplyBeforeAnyGroupIsOpenSendsNothing) {
     LoadInit();

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 
 using namespace vox;
 using Bytes = std::vector<Byte>;
@@ -184,6 +185,15 @@ protected:
             }
         }
     }
+
+    // Every voice of a bank loaded in turn, each applied group by group.
+    void ApplyEveryVoiceAndCompare(const std::vector<Slot>& voices, const std::string& name) {
+        int n = 0;
+        for (const Slot& voice : voices) {
+            Load(voice, ++n);
+            ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
+        }
+    }
 };
 
 // A voice with one kind of out-of-range byte in every parameter.
@@ -212,6 +222,16 @@ std::vector<Slot> BankVoices(const Bytes& bulk) {
         voices.push_back(slot);
     }
     return voices;
+}
+
+// The 32 voices of a bank in the test data, or none and a failure naming the file.
+std::vector<Slot> TestBankVoices(const std::string& name) {
+    const Bytes bulk = ReadTestFile(name);
+    if (bulk.size() != kBulkMessageSize) {
+        ADD_FAILURE() << "cannot read the test file " << name << " (" << bulk.size() << " bytes)";
+        return {};
+    }
+    return BankVoices(bulk);
 }
 
 } // namespace
@@ -246,43 +266,22 @@ TEST_F(Form2ValuesTest, GivenEveryByteAt255ThenEachParameterIsShownAndSentAsItsH
     ApplyEveryGroupAndCompare(voice, "0xFF everywhere");
 }
 
-TEST_F(Form2ValuesTest, GivenLfoSpeed143ThenTheChartTheZoneAndTheChangeAllSay15) {
-    Slot voice = InitialVoice();
-    voice[ParamPos(param::LfoSpeed)] = 143;
-    Load(voice);
-    EXPECT_EQ(form.text[3], "15");
-    form.controlClick("Text3");
-    EXPECT_EQ(form.text40, "15");
-    form.command1Click();
-    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoSpeed, 15)}));
-    EXPECT_EQ(form.text[3], "15");
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::LfoSpeed)], 15);
-}
-
 TEST_F(Form2ValuesTest, GivenEachVoiceOfARealBankWithBit7BytesThenWhatIsShownIsWhatIsSent) {
     const std::string name = "bit7-bytes-and-f0-inside.syx";
-    const Bytes bulk = ReadTestFile(name);
-    ASSERT_EQ(bulk.size(), kBulkMessageSize) << "cannot read the test file " << name;
+    const std::vector<Slot> voices = TestBankVoices(name);
+    ASSERT_EQ(voices.size(), kBankSlots);
     int bit7 = 0;
-    for (const Slot& voice : BankVoices(bulk))
+    for (const Slot& voice : voices)
         for (int p = 0; p < param::Name1; ++p) bit7 += voice[ParamPos(p)] > 0x7F;
     ASSERT_GT(bit7, 100) << name << " should hold parameter bytes with bit 7 set";
-    int n = 0;
-    for (const Slot& voice : BankVoices(bulk)) {
-        Load(voice, ++n);
-        ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
-    }
+    ApplyEveryVoiceAndCompare(voices, name);
 }
 
 TEST_F(Form2ValuesTest, GivenARealBankWithValuesAboveTheirRangesThenWhatIsShownIsWhatIsSent) {
     const std::string name = "control-chars-in-names.syx";
-    const Bytes bulk = ReadTestFile(name);
-    ASSERT_EQ(bulk.size(), kBulkMessageSize) << "cannot read the test file " << name;
-    int n = 0;
-    for (const Slot& voice : BankVoices(bulk)) {
-        Load(voice, ++n);
-        ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
-    }
+    const std::vector<Slot> voices = TestBankVoices(name);
+    ASSERT_EQ(voices.size(), kBankSlots);
+    ApplyEveryVoiceAndCompare(voices, name);
 }
 
 TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCarriesTheShownValues) {
@@ -328,20 +327,55 @@ TEST_F(Form2ValuesTest, GivenNameBytesWithBit7ThenTheNameBoxShowsTheNameTheDx7Ge
     EXPECT_EQ(dump[kNamePos + 1], 'N');
 }
 
-// --- Switch and mode bytes outside 0..1 ---------------------------------------
+// One odd byte in a voice parameter: the chart, the zone, the change sent and
+// the edit buffer all say the same value.
+namespace {
 
-TEST_F(Form2ValuesTest, GivenLfoSyncByte2ThenChartZoneAndChangeAllSayOn) {
+struct OddByte {
+    const char* name;
+    int param;
+    Byte stored;
+    std::size_t box; // form.text index of the parameter's chart box
+    const char* control;
+    const char* shown; // in the chart box, before and after the apply
+    const char* zone;  // in the value box
+    int sent;
+    std::optional<bool> onOption; // the ON option button, for a switch
+};
+
+void PrintTo(const OddByte& c, std::ostream* os) { *os << c.name; }
+
+class Form2OddByteTest : public Form2ValuesTest, public ::testing::WithParamInterface<OddByte> {};
+
+} // namespace
+
+TEST_P(Form2OddByteTest, GivenAnOddByteThenTheChartTheZoneAndTheChangeAllSayTheSameValue) {
+    const OddByte& c = GetParam();
     Slot voice = InitialVoice();
-    voice[ParamPos(param::LfoKeySync)] = 2;
+    voice[ParamPos(c.param)] = c.stored;
     Load(voice);
-    EXPECT_EQ(form.text[7], "ON");
-    form.controlClick("Text7");
-    EXPECT_TRUE(form.option1);
-    EXPECT_EQ(form.text40, "1");
+    EXPECT_EQ(form.text[c.box], c.shown);
+    form.controlClick(c.control);
+    if (c.onOption) {
+        EXPECT_EQ(form.option1, *c.onOption);
+    }
+    EXPECT_EQ(form.text40, c.zone);
     form.command1Click();
-    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(param::LfoKeySync, 1)}));
-    EXPECT_EQ(form.text[7], "ON");
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(c.param, c.sent)}));
+    EXPECT_EQ(form.text[c.box], c.shown);
+    EXPECT_EQ(f.state.editBuffer[ParamPos(c.param)], c.sent);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Parameters, Form2OddByteTest,
+    ::testing::Values(
+        // bit 7 on an in-range value: 143 is 15
+        OddByte{"LfoSpeed143Is15", param::LfoSpeed, 143, 3, "Text3", "15", "15", 15, std::nullopt},
+        // a switch byte above 1 is ON
+        OddByte{"LfoSyncByte2IsOn", param::LfoKeySync, 2, 7, "Text7", "ON", "1", 1, true}),
+    [](const ::testing::TestParamInfo<OddByte>& info) { return std::string(info.param.name); });
+
+// --- Switch and mode bytes outside 0..1 ---------------------------------------
 
 TEST_F(Form2ValuesTest, GivenOscModeByte2AndKeySyncByte3ThenChartZoneAndChangesAgreeOnFixedAndOn) {
     Slot voice = InitialVoice();
@@ -392,24 +426,6 @@ TEST_F(Form2ValuesTest, GivenNoteNamesTypedInTheBreakPointColumnsThenTheyAreAppl
     EXPECT_EQ(form.text42[1], "D 4");
 }
 
-TEST_F(Form2ValuesTest, GivenTextsThatNameNoBreakPointThenTheApplyIsRefusedAndNothingChanges) {
-    Load(InitialVoice());
-    for (const char* typed : {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"}) {
-        SCOPED_TRACE(typed);
-        form.controlClick("Text31");
-        form.text42[3] = typed;
-        const Slot buffer = f.state.editBuffer;
-        const auto chart = form.rows;
-        f.host.boxes.clear();
-        form.command1Click();
-        EXPECT_TRUE(f.out.sent.empty());
-        EXPECT_EQ(f.state.editBuffer, buffer);
-        EXPECT_EQ(form.rows, chart);
-        ASSERT_EQ(f.host.boxes.size(), 1u);
-        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotABreakPoint) + "「" + typed + "」");
-    }
-}
-
 TEST_F(Form2ValuesTest, GivenCurveNamesTypedOnBothRowsThenTheyAreApplied) {
     Load(InitialVoice());
     form.controlClick("Text32");
@@ -427,24 +443,6 @@ TEST_F(Form2ValuesTest, GivenCurveNamesTypedOnBothRowsThenTheyAreApplied) {
     EXPECT_EQ(form.text44[0], "-EXP");
     EXPECT_EQ(form.values.leftCurve[3], 2);
     EXPECT_EQ(form.entry.rightCurve[0], 1);
-}
-
-TEST_F(Form2ValuesTest, GivenTextsThatNameNoCurveThenTheApplyIsRefusedAndNothingChanges) {
-    Load(InitialVoice());
-    for (const char* typed : {"EXP", "+LOG", "2", ""}) {
-        SCOPED_TRACE(typed);
-        form.controlClick("Text33");
-        form.text44[4] = typed;
-        const Slot buffer = f.state.editBuffer;
-        const auto chart = form.rows;
-        f.host.boxes.clear();
-        form.command1Click();
-        EXPECT_TRUE(f.out.sent.empty());
-        EXPECT_EQ(f.state.editBuffer, buffer);
-        EXPECT_EQ(form.rows, chart);
-        ASSERT_EQ(f.host.boxes.size(), 1u);
-        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotACurve) + "「" + typed + "」");
-    }
 }
 
 TEST_F(Form2ValuesTest, GivenFrequenciesTypedInTheOscillatorColumnsThenCoarseAndFineAreApplied) {
@@ -484,24 +482,6 @@ TEST_F(Form2ValuesTest, GivenFrequenciesTypedInTheOscillatorColumnsThenCoarseAnd
     EXPECT_EQ(form.values.freqFine[3], 50);
 }
 
-TEST_F(Form2ValuesTest, GivenTextsNoSettingGivesInTheOscillatorColumnsThenTheApplyIsRefused) {
-    Load(InitialVoice());
-    for (const char* typed : {"7.777", "-1", "abc", "", "100000", "1e2"}) {
-        SCOPED_TRACE(typed);
-        form.controlClick("Text21");
-        form.text42[2] = typed;
-        const Slot buffer = f.state.editBuffer;
-        const auto chart = form.rows;
-        f.host.boxes.clear();
-        form.command1Click();
-        EXPECT_TRUE(f.out.sent.empty());
-        EXPECT_EQ(f.state.editBuffer, buffer);
-        EXPECT_EQ(form.rows, chart);
-        ASSERT_EQ(f.host.boxes.size(), 1u);
-        EXPECT_EQ(f.host.boxes[0].text, std::string(form2_text::kNotAFrequency) + "「" + typed + "」");
-    }
-}
-
 TEST_F(Form2ValuesTest, GivenANumberTypedAboveItsRangeThenTheZoneShowsTheValueSent) {
     Load(InitialVoice());
     form.controlClick("Text37");
@@ -526,3 +506,51 @@ TEST_F(Form2ValuesTest, GivenANumberTypedAboveItsRangeThenTheZoneShowsTheValueSe
     EXPECT_EQ(form.text40, "32");
     EXPECT_EQ(form.picture3File, "alg32.jpg") << "the zone's picture shows the algorithm applied";
 }
+
+// --- Texts no setting gives: the apply is refused and nothing changes ----------
+
+namespace {
+
+struct RefusedTexts {
+    const char* name;
+    const char* column;   // the chart column clicked to open the group
+    bool rightRow;        // typed into the lower (right curve) row of boxes
+    std::size_t operatorBox;
+    std::vector<const char*> typed;
+    const char* message;
+};
+
+void PrintTo(const RefusedTexts& c, std::ostream* os) { *os << c.name; }
+
+class Form2RefusedTextTest : public Form2ValuesTest, public ::testing::WithParamInterface<RefusedTexts> {};
+
+} // namespace
+
+TEST_P(Form2RefusedTextTest, GivenATextThatNamesNoValueThenTheApplyIsRefusedAndNothingChanges) {
+    const RefusedTexts& c = GetParam();
+    Load(InitialVoice());
+    for (const char* typed : c.typed) {
+        SCOPED_TRACE(typed);
+        form.controlClick(c.column);
+        (c.rightRow ? form.text44 : form.text42)[c.operatorBox] = typed;
+        const Slot buffer = f.state.editBuffer;
+        const auto chart = form.rows;
+        f.host.boxes.clear();
+        form.command1Click();
+        EXPECT_TRUE(f.out.sent.empty());
+        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(form.rows, chart);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text, std::string(c.message) + "「" + typed + "」");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, Form2RefusedTextTest,
+    ::testing::Values(
+        RefusedTexts{"BreakPoint", "Text31", false, 3, {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"},
+                     form2_text::kNotABreakPoint},
+        RefusedTexts{"RightCurve", "Text33", true, 4, {"EXP", "+LOG", "2", ""}, form2_text::kNotACurve},
+        RefusedTexts{"Frequency", "Text21", false, 2, {"7.777", "-1", "abc", "", "100000", "1e2"},
+                     form2_text::kNotAFrequency}),
+    [](const ::testing::TestParamInfo<RefusedTexts>& info) { return std::string(info.param.name); });

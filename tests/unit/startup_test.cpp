@@ -60,56 +60,58 @@ TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
     EXPECT_EQ(std::filesystem::current_path(), folder);
 }
 
-TEST_F(StartupTest, GoesOnWithoutOutputAfterTheErrorBox) {
-    writeInitFile(161);
-    f.out.openResult = false;
-    f.program.form1.load();
-
-    const auto texts = f.host.boxTexts();
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(f.host.boxes[0].title, "最初に設定してください");
-    EXPECT_EQ(texts[1], "MIDI out デバイスオープンに失敗しました");
-    EXPECT_EQ(f.host.boxes[1].buttons, MsgButtons::Ok);
-    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE") << "the initial voice is still loaded and shown";
-    EXPECT_EQ(f.state.voiceTable[0][ParamPos(param::Transpose)], 24);
-    EXPECT_TRUE(f.out.sent.empty()) << "a closed port sends nothing";
-}
-
+const std::string kOutError = "MIDI out デバイスオープンに失敗しました";
+const std::string kInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
 const std::string kPortHint =
     "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
     "--midi-out と --midi-in にポート名を付けて起動してください。"
     "使えるポートは voxmere --list-ports で一覧できます。\n\n"
     "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
 
-TEST_F(StartupTest, WithNoPortAtAllTheErrorBoxesAreFollowedByHowToChooseOne) {
-    // GIVEN neither an output nor an input port opens
+struct PortsAtStart {
+    const char* name;
+    bool outOpens, inOpens;
+    std::vector<std::pair<std::string, MsgButtons>> boxesAfterGuide;
+};
+
+void PrintTo(const PortsAtStart& c, std::ostream* os) { *os << c.name; }
+
+class StartupPortsTest : public StartupTest, public ::testing::WithParamInterface<PortsAtStart> {};
+
+// GIVEN a port that does not open WHEN the program starts THEN the guide,
+// the error box of each missing port with its own text, then how to choose
+// one; start-up goes on with the initial voice loaded and shown, and sent
+// where the output is open (a closed port sends nothing).
+TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
+    const PortsAtStart& c = GetParam();
     writeInitFile(161);
-    f.out.openResult = false;
-    f.in.openResult = false;
-    // WHEN the program starts
+    f.out.openResult = c.outOpens;
+    f.in.openResult = c.inOpens;
     f.program.form1.load();
-    // THEN the guide, both error boxes with their own texts, then the hint
     const auto texts = f.host.boxTexts();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 1 + c.boxesAfterGuide.size());
     EXPECT_EQ(f.host.boxes[0].title, "最初に設定してください");
-    EXPECT_EQ(texts[1], "MIDI out デバイスオープンに失敗しました");
-    EXPECT_EQ(texts[2], "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？");
-    EXPECT_EQ(texts[3], kPortHint);
-    EXPECT_EQ(f.host.boxes[3].title, "ＭＩＤＩポートの選び方");
-    EXPECT_EQ(f.host.boxes[3].buttons, MsgButtons::Ok);
-    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE") << "start-up still goes on";
+    for (std::size_t i = 0; i < c.boxesAfterGuide.size(); ++i) {
+        const auto& [text, buttons] = c.boxesAfterGuide[i];
+        EXPECT_EQ(texts[i + 1], text) << "box " << i + 1;
+        EXPECT_EQ(f.host.boxes[i + 1].buttons, buttons) << "box " << i + 1;
+        if (text == kPortHint) {
+            EXPECT_EQ(f.host.boxes[i + 1].title, "ＭＩＤＩポートの選び方");
+        }
+    }
+    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE");
+    EXPECT_EQ(f.state.voiceTable[0][ParamPos(param::Transpose)], 24);
+    EXPECT_EQ(f.out.sent.size(), c.outOpens ? 2u : 0u);
 }
 
-TEST_F(StartupTest, WithOnlyTheInputMissingTheHintFollowsItsErrorBox) {
-    writeInitFile(161);
-    f.in.openResult = false;
-    f.program.form1.load();
-    const auto texts = f.host.boxTexts();
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[1], "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？");
-    EXPECT_EQ(texts[2], kPortHint);
-    EXPECT_EQ(f.out.sent.size(), 2u) << "the initial voice still goes out";
-}
+INSTANTIATE_TEST_SUITE_P(
+    Ports, StartupPortsTest,
+    ::testing::Values(
+        PortsAtStart{"NoOutput", false, true, {{kOutError, MsgButtons::Ok}, {kPortHint, MsgButtons::Ok}}},
+        PortsAtStart{"NoInput", true, false, {{kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}},
+        PortsAtStart{"NoPortAtAll", false, false,
+                     {{kOutError, MsgButtons::Ok}, {kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}}),
+    [](const ::testing::TestParamInfo<PortsAtStart>& info) { return std::string(info.param.name); });
 
 TEST_F(StartupTest, ProgressBarsAreHiddenBeforeTheStartUpBoxesShow) {
     // GIVEN a main window not yet loaded THEN its progress bars are already

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vox {
 namespace {
 
@@ -15,57 +17,56 @@ int Step(int group, int value, StepButton b, StepDirection d) {
     return StepColumnValue(ColumnStepRuleFor(group), value, b, d);
 }
 
+// One press of a column button: from `value`, the value it gives.
+struct ColumnStep {
+    int group, value;
+    StepButton button;
+    StepDirection direction;
+    int expected;
+    const char* why = "";
+};
+
+void ExpectSteps(std::initializer_list<ColumnStep> steps) {
+    for (const ColumnStep& s : steps)
+        EXPECT_EQ(Step(s.group, s.value, s.button, s.direction), s.expected)
+            << "group " << s.group << " from " << s.value << (s.button == Large ? " large " : " single ")
+            << (s.direction == Up ? "up" : "down") << " " << s.why;
+}
+
 TEST(ColumnSteps, BreakPointLargeStepStopsAtBothEnds) {
-    EXPECT_EQ(Step(8, 95, Large, Up), 99) << "not 107";
-    EXPECT_EQ(Step(8, 5, Large, Down), 0);
-    EXPECT_EQ(Step(8, 40, Large, Up), 52);
-    EXPECT_EQ(Step(8, 40, Large, Down), 28);
-    EXPECT_EQ(Step(8, 99, Single, Up), 99);
-    EXPECT_EQ(Step(8, 0, Single, Down), 0);
+    ExpectSteps({{8, 95, Large, Up, 99, "not 107"}, {8, 5, Large, Down, 0}, {8, 40, Large, Up, 52},
+                 {8, 40, Large, Down, 28}, {8, 99, Single, Up, 99}, {8, 0, Single, Down, 0}});
 }
 
 TEST(ColumnSteps, DepthSingleStepWrapsButLargeStepStops) {
-    EXPECT_EQ(Step(9, 99, Single, Up), 0);
-    EXPECT_EQ(Step(9, 0, Single, Down), 99);
-    EXPECT_EQ(Step(9, 95, Large, Up), 99);
-    EXPECT_EQ(Step(9, 4, Large, Down), 0);
-    EXPECT_EQ(Step(9, 50, Large, Up), 60);
+    ExpectSteps({{9, 99, Single, Up, 0}, {9, 0, Single, Down, 99}, {9, 95, Large, Up, 99},
+                 {9, 4, Large, Down, 0}, {9, 50, Large, Up, 60}});
 }
 
 TEST(ColumnSteps, CurveWrapsBothWaysWithEitherButton) {
     for (StepButton b : {Large, Single}) {
-        EXPECT_EQ(Step(11, 3, b, Up), 0);
-        EXPECT_EQ(Step(11, 0, b, Down), 3);
-        EXPECT_EQ(Step(11, 1, b, Up), 2);
+        ExpectSteps({{11, 3, b, Up, 0}, {11, 0, b, Down, 3}, {11, 1, b, Up, 2}});
     }
 }
 
 TEST(ColumnSteps, SmallRangesStopAtTheirMaximum) {
-    EXPECT_EQ(Step(14, 3, Large, Up), 3) << "amplitude modulation sensitivity";
-    EXPECT_EQ(Step(13, 7, Single, Up), 7) << "rate scaling";
-    EXPECT_EQ(Step(15, 7, Large, Up), 7) << "key velocity sensitivity";
-    EXPECT_EQ(Step(15, 0, Single, Down), 0);
-    EXPECT_EQ(Step(13, 6, Large, Up), 7) << "the large button steps by 1 here";
+    ExpectSteps({{14, 3, Large, Up, 3, "amplitude modulation sensitivity"},
+                 {13, 7, Single, Up, 7, "rate scaling"}, {15, 7, Large, Up, 7, "key velocity sensitivity"},
+                 {15, 0, Single, Down, 0}, {13, 6, Large, Up, 7, "the large button steps by 1 here"}});
 }
 
 TEST(ColumnSteps, DetuneStopsAtPlusAndMinusSeven) {
-    EXPECT_EQ(Step(20, 7, Single, Up), 7);
-    EXPECT_EQ(Step(20, -7, Large, Down), -7);
-    EXPECT_EQ(Step(20, -1, Single, Up), 0);
-    EXPECT_EQ(Step(20, 0, Single, Up), 1);
+    ExpectSteps({{20, 7, Single, Up, 7}, {20, -7, Large, Down, -7}, {20, -1, Single, Up, 0},
+                 {20, 0, Single, Up, 1}});
 }
 
 TEST(ColumnSteps, FineStopsAt99WithoutCarry) {
     EXPECT_EQ(ColumnStepRuleFor(17).field, ColumnField::Fine);
-    EXPECT_EQ(Step(17, 95, Large, Up), 99);
-    EXPECT_EQ(Step(17, 3, Large, Down), 0);
-    EXPECT_EQ(Step(17, 0, Single, Up), 1);
+    ExpectSteps({{17, 95, Large, Up, 99}, {17, 3, Large, Down, 0}, {17, 0, Single, Up, 1}});
 }
 
 TEST(ColumnSteps, OutputLevelAndUnlistedGroupsStepByTenAndOneWithin0To99) {
-    EXPECT_EQ(Step(16, 95, Large, Up), 99);
-    EXPECT_EQ(Step(16, 50, Large, Down), 40);
-    EXPECT_EQ(Step(16, 0, Single, Down), 0);
+    ExpectSteps({{16, 95, Large, Up, 99}, {16, 50, Large, Down, 40}, {16, 0, Single, Down, 0}});
     EXPECT_EQ(&ColumnStepRuleFor(999), &ColumnStepRuleFor(16));
 }
 
@@ -76,41 +77,62 @@ TEST(ColumnSteps, OnlyDepthAndCurveHaveTwoRows) {
 }
 
 TEST(ColumnSteps, AValueOutsideItsRangeIsBroughtInsideBeforeTheStep) {
-    EXPECT_EQ(Step(11, 9, Single, Up), 0) << "9 reads as 3, then wraps";
-    EXPECT_EQ(Step(14, -4, Single, Up), 1);
+    ExpectSteps({{11, 9, Single, Up, 0, "9 reads as 3, then wraps"}, {14, -4, Single, Up, 1}});
+}
+
+struct EntryRead {
+    const char* text;
+    int min, max, expected;
+};
+
+void ExpectReads(std::initializer_list<EntryRead> reads) {
+    for (const EntryRead& r : reads)
+        EXPECT_EQ(ReadEntryNumber(r.text, r.min, r.max), r.expected)
+            << "\"" << r.text << "\" in " << r.min << ".." << r.max;
 }
 
 TEST(ReadEntryNumber, ReadsSignedNumbers) {
-    EXPECT_EQ(ReadEntryNumber("+7", -7, 7), 7);
-    EXPECT_EQ(ReadEntryNumber("-3", -7, 7), -3);
-    EXPECT_EQ(ReadEntryNumber("0", -7, 7), 0);
-    EXPECT_EQ(ReadEntryNumber(" 42", 0, 99), 42);
+    ExpectReads({{"+7", -7, 7, 7}, {"-3", -7, 7, -3}, {"0", -7, 7, 0}, {" 42", 0, 99, 42}});
 }
 
 TEST(ReadEntryNumber, TreatsAnythingElseAsTheNearestValidValue) {
-    EXPECT_EQ(ReadEntryNumber("", 1, 32), 1);
-    EXPECT_EQ(ReadEntryNumber("abc", 0, 99), 0);
-    EXPECT_EQ(ReadEntryNumber("250", 0, 99), 99);
-    EXPECT_EQ(ReadEntryNumber("-20", 1, 32), 1);
-    EXPECT_EQ(ReadEntryNumber("12x", 0, 99), 12);
-    EXPECT_EQ(ReadEntryNumber("99999999999999999999", 0, 99), 99);
+    ExpectReads({{"", 1, 32, 1},
+                 {"abc", 0, 99, 0},
+                 {"250", 0, 99, 99},
+                 {"-20", 1, 32, 1},
+                 {"12x", 0, 99, 12},
+                 {"99999999999999999999", 0, 99, 99}});
+}
+
+// One press of the value box's ten button (UpDown2) for a group.
+struct TenStep {
+    int group, value, min, max;
+    StepDirection direction;
+    int expected;
+    const char* why = "";
+};
+
+void ExpectTenSteps(std::initializer_list<TenStep> steps) {
+    for (const TenStep& s : steps)
+        EXPECT_EQ(StepValueBoxTen(s.group, s.value, s.min, s.max, s.direction), s.expected)
+            << "group " << s.group << " from " << s.value << (s.direction == Up ? " up " : " down ") << s.why;
 }
 
 TEST(ValueBoxTenButtons, WrapInsideZeroBasedRanges) {
-    EXPECT_EQ(StepValueBoxTen(137, 95, 0, 99, Up), 5);
-    EXPECT_EQ(StepValueBoxTen(137, 99, 0, 99, Up), 9);
-    EXPECT_EQ(StepValueBoxTen(137, 3, 0, 99, Down), 93);
-    EXPECT_EQ(StepValueBoxTen(138, 0, 0, 99, Down), 90) << "LFO delay 0 down";
-    EXPECT_EQ(StepValueBoxTen(139, 40, 0, 99, Up), 50);
+    ExpectTenSteps({{137, 95, 0, 99, Up, 5},
+                    {137, 99, 0, 99, Up, 9},
+                    {137, 3, 0, 99, Down, 93},
+                    {138, 0, 0, 99, Down, 90, "LFO delay 0 down"},
+                    {139, 40, 0, 99, Up, 50}});
 }
 
 TEST(ValueBoxTenButtons, StepTransposeByTwelveKeepingTheNote) {
-    EXPECT_EQ(StepValueBoxTen(144, 47, 0, 48, Up), 11);
-    EXPECT_EQ(StepValueBoxTen(144, 41, 0, 48, Up), 5);
-    EXPECT_EQ(StepValueBoxTen(144, 48, 0, 48, Up), 0);
-    EXPECT_EQ(StepValueBoxTen(144, 5, 0, 48, Down), 41);
-    EXPECT_EQ(StepValueBoxTen(144, 0, 0, 48, Down), 48);
-    EXPECT_EQ(StepValueBoxTen(144, 24, 0, 48, Down), 12);
+    ExpectTenSteps({{144, 47, 0, 48, Up, 11},
+                    {144, 41, 0, 48, Up, 5},
+                    {144, 48, 0, 48, Up, 0},
+                    {144, 5, 0, 48, Down, 41},
+                    {144, 0, 0, 48, Down, 48},
+                    {144, 24, 0, 48, Down, 12}});
 }
 
 TEST(ValueBoxTenButtons, KeepTheAlgorithmInsideOneTo32) {
@@ -121,42 +143,58 @@ TEST(ValueBoxTenButtons, KeepTheAlgorithmInsideOneTo32) {
             EXPECT_LE(r, 32) << v;
             EXPECT_EQ(r % 10, v % 10) << "keeps the place within the step, from " << v;
         }
-    EXPECT_EQ(StepValueBoxTen(134, 30, 1, 32, Up), 10);
-    EXPECT_EQ(StepValueBoxTen(134, 25, 1, 32, Up), 5);
-    EXPECT_EQ(StepValueBoxTen(134, 1, 1, 32, Down), 31);
-    EXPECT_EQ(StepValueBoxTen(134, 3, 1, 32, Down), 23);
+    ExpectTenSteps({{134, 30, 1, 32, Up, 10},
+                    {134, 25, 1, 32, Up, 5},
+                    {134, 1, 1, 32, Down, 31},
+                    {134, 3, 1, 32, Down, 23}});
 }
 
 TEST(ValueBoxSingleButtons, StopAtTheRange) {
-    EXPECT_EQ(StepValueBoxSingle(32, 1, 32, Up), 32);
-    EXPECT_EQ(StepValueBoxSingle(1, 1, 32, Down), 1);
-    EXPECT_EQ(StepValueBoxSingle(31, 1, 32, Up), 32);
-    EXPECT_EQ(StepValueBoxSingle(77, 1, 32, Down), 31) << "an out-of-range value reads as 32";
+    const struct {
+        int value, min, max;
+        StepDirection direction;
+        int expected;
+        const char* why;
+    } kSteps[] = {
+        {32, 1, 32, Up, 32, ""},
+        {1, 1, 32, Down, 1, ""},
+        {31, 1, 32, Up, 32, ""},
+        {77, 1, 32, Down, 31, "an out-of-range value reads as 32"},
+    };
+    for (const auto& s : kSteps)
+        EXPECT_EQ(StepValueBoxSingle(s.value, s.min, s.max, s.direction), s.expected)
+            << s.value << " " << s.why;
+}
+
+// A press that steps `value` by `step`, as the coarse and envelope buttons do.
+struct ByStep {
+    int value, step;
+    StepDirection direction;
+    int expected;
+};
+
+void ExpectBySteps(int (*stepper)(int, int, StepDirection), std::initializer_list<ByStep> steps) {
+    for (const ByStep& s : steps)
+        EXPECT_EQ(stepper(s.value, s.step, s.direction), s.expected)
+            << s.value << (s.direction == Up ? " + " : " - ") << s.step;
 }
 
 TEST(CoarseButtons, ClampToZeroAnd31) {
-    EXPECT_EQ(StepCoarse(25, 10, Up), 31);
-    EXPECT_EQ(StepCoarse(5, 10, Down), 0);
-    EXPECT_EQ(StepCoarse(31, 1, Up), 31);
-    EXPECT_EQ(StepCoarse(0, 1, Down), 0);
-    EXPECT_EQ(StepCoarse(12, 10, Up), 22);
+    ExpectBySteps(StepCoarse,
+                  {{25, 10, Up, 31}, {5, 10, Down, 0}, {31, 1, Up, 31}, {0, 1, Down, 0}, {12, 10, Up, 22}});
 }
 
 TEST(EnvelopeSteps, ClampAtZeroAnd99) {
-    EXPECT_EQ(StepEnvelopeValue(95, 10, Up), 99);
-    EXPECT_EQ(StepEnvelopeValue(40, 10, Up), 50);
-    EXPECT_EQ(StepEnvelopeValue(5, 10, Down), 0);
-    EXPECT_EQ(StepEnvelopeValue(99, 1, Up), 99);
-    EXPECT_EQ(StepEnvelopeValue(0, 1, Down), 0);
+    ExpectBySteps(StepEnvelopeValue,
+                  {{95, 10, Up, 99}, {40, 10, Up, 50}, {5, 10, Down, 0}, {99, 1, Up, 99}, {0, 1, Down, 0}});
 }
 
 TEST(PitchTenButtons, WrapKeepingTheUnits) {
-    EXPECT_EQ(StepPitchTen(0, Down), 90);
-    EXPECT_EQ(StepPitchTen(9, Down), 99);
-    EXPECT_EQ(StepPitchTen(5, Down), 95);
-    EXPECT_EQ(StepPitchTen(99, Up), 9);
-    EXPECT_EQ(StepPitchTen(95, Up), 5);
-    EXPECT_EQ(StepPitchTen(50, Up), 60);
+    const std::tuple<int, StepDirection, int> kSteps[] = {
+        {0, Down, 90}, {9, Down, 99}, {5, Down, 95}, {99, Up, 9}, {95, Up, 5}, {50, Up, 60},
+    };
+    for (const auto& [value, direction, expected] : kSteps)
+        EXPECT_EQ(StepPitchTen(value, direction), expected) << value << (direction == Up ? " up" : " down");
 }
 
 } // namespace

@@ -140,22 +140,6 @@ TEST_F(VirtualDx7Test, WithSysInfoAvailOffAProgramChangeSelectsButDoesNotAnswer)
     EXPECT_EQ(dx7.refusals(), 0);
 }
 
-TEST_F(VirtualDx7Test, ProgramAbove31IsRefused) {
-    programChange(32);
-    expectRefused(Dx7Refusal::ProgramNumber);
-    EXPECT_EQ(dx7.selectedProgram(), 0);
-}
-
-TEST_F(VirtualDx7Test, ThreeByteProgramChangeIsRefusedAsItReadsAsTwoOnTheWire) {
-    send({0xC0, 0x00, 0x00});
-    expectRefused(Dx7Refusal::WrongLength);
-}
-
-TEST_F(VirtualDx7Test, ProgramChangeOnChannel2IsRefused) {
-    send({0xC1, 0x00});
-    expectRefused(Dx7Refusal::WrongChannel);
-}
-
 // --- Channel messages and junk ----------------------------------------------
 
 TEST_F(VirtualDx7Test, NoteOnAndNoteOffAreCountedWithoutReply) {
@@ -168,27 +152,11 @@ TEST_F(VirtualDx7Test, NoteOnAndNoteOffAreCountedWithoutReply) {
     EXPECT_EQ(dx7.refusals(), 0);
 }
 
-TEST_F(VirtualDx7Test, DataByteWithBit7SetIsRefused) {
-    send({0x90, 0xD0, 0x64});
-    expectRefused(Dx7Refusal::DataByteHigh);
-    EXPECT_EQ(dx7.noteOns(), 0);
-}
-
-TEST_F(VirtualDx7Test, ShortNoteOnIsRefused) {
-    send({0x90, 0x50});
-    expectRefused(Dx7Refusal::WrongLength);
-}
-
 TEST_F(VirtualDx7Test, MessagesTheProgramNeverSendsAreRefusedAsUnknown) {
     send({0xB0, 0x07, 0x64});
     send({0xFE});
     send({0x50, 0x64});
     EXPECT_EQ(dx7.refusals(Dx7Refusal::Unknown), 3);
-}
-
-TEST_F(VirtualDx7Test, EmptyMessageIsRefused) {
-    send({});
-    expectRefused(Dx7Refusal::Empty);
 }
 
 TEST_F(VirtualDx7Test, LastRefusalNamesTheReasonAndTheBytes) {
@@ -223,55 +191,6 @@ TEST_F(VirtualDx7Test, SingleVoiceDumpFromAnotherToolLoads) {
     send(file);
     EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
     EXPECT_EQ(NameOf(dx7.editBuffer()), "GET FUNKY ");
-}
-
-TEST_F(VirtualDx7Test, SingleVoiceDumpWithWrongChecksumIsRefusedAndTheEditBufferKept) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump[kChecksumPos] ^= 0x01;
-    const Slot before = dx7.editBuffer();
-    send(dump);
-    expectRefused(Dx7Refusal::VoiceChecksum);
-    EXPECT_EQ(dx7.editBuffer(), before);
-}
-
-TEST_F(VirtualDx7Test, SingleVoiceDumpWithWrongByteCountIsRefused) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump[5] = 0x1A;
-    send(dump);
-    expectRefused(Dx7Refusal::VoiceHeader);
-}
-
-TEST_F(VirtualDx7Test, SingleVoiceDumpOneByteShortIsRefused) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump.erase(dump.begin() + 100);
-    send(dump);
-    expectRefused(Dx7Refusal::VoiceLength);
-}
-
-TEST_F(VirtualDx7Test, SingleVoiceDumpOnChannel3IsRefused) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump[2] = 0x02;
-    send(dump);
-    expectRefused(Dx7Refusal::WrongChannel);
-}
-
-TEST_F(VirtualDx7Test, SingleVoiceDumpWithAHighDataByteIsRefused) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump[kNamePos] = 0xC1;
-    send(dump);
-    expectRefused(Dx7Refusal::DataByteHigh);
-}
-
-TEST_F(VirtualDx7Test, SysExWithoutF7IsRefused) {
-    Bytes dump = VoiceDumpOf(Initial());
-    dump.pop_back();
-    send(dump);
-    expectRefused(Dx7Refusal::Unterminated);
-}
-
-TEST_F(VirtualDx7Test, SysExOfAnotherMakerIsRefused) {
-    send({0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7});
-    expectRefused(Dx7Refusal::NotYamaha);
 }
 
 TEST_F(VirtualDx7Test, FourOperatorBankIsRefusedAsUnknownSysEx) {
@@ -313,28 +232,6 @@ TEST_F(VirtualDx7Test, OperatorSwitchesAreParameter155) {
     EXPECT_EQ(dx7.refusals(), 0);
 }
 
-TEST_F(VirtualDx7Test, ParameterValueAboveItsRangeIsRefused) {
-    const Slot before = dx7.editBuffer();
-    send(ParameterChange(param::Algorithm, 32));
-    expectRefused(Dx7Refusal::ParameterValue);
-    EXPECT_EQ(dx7.editBuffer(), before);
-}
-
-TEST_F(VirtualDx7Test, ParameterNumberAbove155IsRefused) {
-    send(ParameterChange(156, 0));
-    expectRefused(Dx7Refusal::ParameterNumber);
-}
-
-TEST_F(VirtualDx7Test, FunctionParameterGroupIsRefused) {
-    send({0xF0, 0x43, 0x10, 0x08, 0x40, 0x00, 0xF7}); // group 2, parameter 64
-    expectRefused(Dx7Refusal::ParameterGroup);
-}
-
-TEST_F(VirtualDx7Test, ParameterChangeOfWrongLengthIsRefused) {
-    send({0xF0, 0x43, 0x10, 0x00, 0x05, 0xF7});
-    expectRefused(Dx7Refusal::ParameterLength);
-}
-
 TEST_F(VirtualDx7Test, ParameterChangesFromAnotherToolAreAllTaken) {
     const Bytes file = ReadFile("parameter-changes-only.syx");
     ASSERT_EQ(file.size(), 24u * 7);
@@ -374,28 +271,6 @@ TEST_F(VirtualDx7Test, BulkDumpWithMemoryProtectOnIsRefusedAndMemoryKept) {
     EXPECT_EQ(dx7.internalVoices(), before);
 }
 
-TEST_F(VirtualDx7Test, BulkDumpWithWrongChecksumIsRefused) {
-    const auto before = dx7.internalVoices();
-    send(ReadFile("bad-checksum.syx"));
-    expectRefused(Dx7Refusal::BankChecksum);
-    EXPECT_EQ(dx7.internalVoices(), before);
-}
-
-TEST_F(VirtualDx7Test, BulkDumpWithWrongByteCountIsRefused) {
-    send(ReadFile("bytecount-1000.syx"));
-    expectRefused(Dx7Refusal::BankHeader);
-}
-
-TEST_F(VirtualDx7Test, BulkDumpWithHighDataBytesIsRefused) {
-    send(ReadFile("bit7-bytes-and-f0-inside.syx"));
-    expectRefused(Dx7Refusal::DataByteHigh);
-}
-
-TEST_F(VirtualDx7Test, TruncatedBulkDumpIsRefused) {
-    send(ReadFile("truncated-4103.syx"));
-    expectRefused(Dx7Refusal::BankLength);
-}
-
 TEST_F(VirtualDx7Test, BulkDumpOfThePowerOnMemoryHoldsTheFactoryVoices) {
     const Bytes bank = dx7.bulkDump();
     ASSERT_EQ(bank.size(), kBulkMessageSize);
@@ -412,6 +287,79 @@ TEST_F(VirtualDx7Test, BulkDumpLeavesTheEditBufferUntilTheNextProgramChange) {
     send(BankOf(Initial()));
     EXPECT_EQ(dx7.editBuffer(), before);
 }
+
+// --- Refusals: counted by their reason, nothing answered, nothing changed ------
+
+struct Refused {
+    const char* name;
+    Dx7Refusal reason;
+    Bytes message;                   // sent as it stands, or
+    void (*spoil)(Bytes&) = nullptr; // a single-voice dump of our own voice so spoilt, or
+    const char* file = nullptr;      // a file of the test data
+};
+
+void PrintTo(const Refused& c, std::ostream* os) { *os << c.name; }
+
+class VirtualDx7RefusalTest : public VirtualDx7Test, public ::testing::WithParamInterface<Refused> {};
+
+TEST_P(VirtualDx7RefusalTest, IsRefusedAndChangesNothing) {
+    const Refused& c = GetParam();
+    Bytes message = c.message;
+    if (c.spoil) {
+        message = VoiceDumpOf(Initial());
+        c.spoil(message);
+    }
+    if (c.file) {
+        message = ReadFile(c.file);
+        ASSERT_FALSE(message.empty()) << "cannot read the test file " << c.file;
+    }
+    const Slot editBuffer = dx7.editBuffer();
+    const auto internal = dx7.internalVoices();
+    send(message);
+    expectRefused(c.reason);
+    EXPECT_EQ(dx7.editBuffer(), editBuffer);
+    EXPECT_EQ(dx7.internalVoices(), internal);
+    EXPECT_EQ(dx7.selectedProgram(), 0);
+    EXPECT_EQ(dx7.noteOns(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, VirtualDx7RefusalTest,
+    ::testing::Values(
+        // Program changes
+        Refused{"ProgramAbove31", Dx7Refusal::ProgramNumber, {0xC0, 32}},
+        Refused{"ThreeByteProgramChangeAsItReadsAsTwoOnTheWire", Dx7Refusal::WrongLength, {0xC0, 0x00, 0x00}},
+        Refused{"ProgramChangeOnChannel2", Dx7Refusal::WrongChannel, {0xC1, 0x00}},
+        // Channel messages and junk
+        Refused{"DataByteWithBit7Set", Dx7Refusal::DataByteHigh, {0x90, 0xD0, 0x64}},
+        Refused{"ShortNoteOn", Dx7Refusal::WrongLength, {0x90, 0x50}},
+        Refused{"EmptyMessage", Dx7Refusal::Empty, {}},
+        // Single-voice dumps
+        Refused{"VoiceDumpWithWrongChecksum", Dx7Refusal::VoiceChecksum, {},
+                [](Bytes& d) { d[kChecksumPos] ^= 0x01; }},
+        Refused{"VoiceDumpWithWrongByteCount", Dx7Refusal::VoiceHeader, {}, [](Bytes& d) { d[5] = 0x1A; }},
+        Refused{"VoiceDumpOneByteShort", Dx7Refusal::VoiceLength, {},
+                [](Bytes& d) { d.erase(d.begin() + 100); }},
+        Refused{"VoiceDumpOnChannel3", Dx7Refusal::WrongChannel, {}, [](Bytes& d) { d[2] = 0x02; }},
+        Refused{"VoiceDumpWithAHighDataByte", Dx7Refusal::DataByteHigh, {},
+                [](Bytes& d) { d[kNamePos] = 0xC1; }},
+        Refused{"SysExWithoutF7", Dx7Refusal::Unterminated, {}, [](Bytes& d) { d.pop_back(); }},
+        Refused{"SysExOfAnotherMaker", Dx7Refusal::NotYamaha, {0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7}},
+        // Parameter changes
+        Refused{"ParameterValueAboveItsRange", Dx7Refusal::ParameterValue,
+                ParameterChange(param::Algorithm, 32)},
+        Refused{"ParameterNumberAbove155", Dx7Refusal::ParameterNumber, ParameterChange(156, 0)},
+        Refused{"FunctionParameterGroup", Dx7Refusal::ParameterGroup, // group 2, parameter 64
+                {0xF0, 0x43, 0x10, 0x08, 0x40, 0x00, 0xF7}},
+        Refused{"ParameterChangeOfWrongLength", Dx7Refusal::ParameterLength,
+                {0xF0, 0x43, 0x10, 0x00, 0x05, 0xF7}},
+        // 32-voice bulk dumps
+        Refused{"BulkDumpWithWrongChecksum", Dx7Refusal::BankChecksum, {}, nullptr, "bad-checksum.syx"},
+        Refused{"BulkDumpWithWrongByteCount", Dx7Refusal::BankHeader, {}, nullptr, "bytecount-1000.syx"},
+        Refused{"BulkDumpWithHighDataBytes", Dx7Refusal::DataByteHigh, {}, nullptr,
+                "bit7-bytes-and-f0-inside.syx"},
+        Refused{"TruncatedBulkDump", Dx7Refusal::BankLength, {}, nullptr, "truncated-4103.syx"}),
+    [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
 
 // --- Fault switches -----------------------------------------------------------
 

@@ -36,24 +36,21 @@ VoiceRecord ImportedRecord(const VoiceTable& table, std::size_t n) {
 }
 
 TEST(BankKindOfName, UsesTheLastThreeCharactersInAnyCase) {
-    EXPECT_EQ(BankKindOfName("bank.v32"), BankKind::V32);
-    EXPECT_EQ(BankKindOfName("BANK.V32"), BankKind::V32);
-    EXPECT_EQ(BankKindOfName("dump.SyX"), BankKind::Syx);
-    EXPECT_EQ(BankKindOfName("dumpsyx"), BankKind::Syx) << "only the last three characters count";
-    EXPECT_EQ(BankKindOfName("x.Dx7"), BankKind::Dx7);
-    EXPECT_EQ(BankKindOfName("x.32"), BankKind::Dot32);
-    EXPECT_EQ(BankKindOfName("x.132"), BankKind::Other);
-    EXPECT_EQ(BankKindOfName("x.mid"), BankKind::Other);
-    EXPECT_EQ(BankKindOfName("ab"), BankKind::Other);
+    const std::pair<const char*, BankKind> kNames[] = {
+        {"bank.v32", BankKind::V32}, {"BANK.V32", BankKind::V32},
+        {"dump.SyX", BankKind::Syx}, {"dumpsyx", BankKind::Syx}, // only the last three characters count
+        {"x.Dx7", BankKind::Dx7},    {"x.32", BankKind::Dot32},
+        {"x.132", BankKind::Other},  {"x.mid", BankKind::Other}, {"ab", BankKind::Other},
+    };
+    for (const auto& [name, kind] : kNames) EXPECT_EQ(BankKindOfName(name), kind) << name;
 }
 
 TEST(VoiceKindOfName, TreatsMidInAnyCaseAsTheDumpAtTheEnd) {
-    EXPECT_EQ(VoiceKindOfName("song.mid"), VoiceKind::Mid);
-    EXPECT_EQ(VoiceKindOfName("song.Mid"), VoiceKind::Mid);
-    EXPECT_EQ(VoiceKindOfName("song.MID"), VoiceKind::Mid);
-    EXPECT_EQ(VoiceKindOfName("voice.v01"), VoiceKind::V01);
-    EXPECT_EQ(VoiceKindOfName("voice.bin"), VoiceKind::V01);
-    EXPECT_EQ(VoiceKindOfName("voice.syx"), VoiceKind::Syx);
+    const std::pair<const char*, VoiceKind> kNames[] = {
+        {"song.mid", VoiceKind::Mid},  {"song.Mid", VoiceKind::Mid},  {"song.MID", VoiceKind::Mid},
+        {"voice.v01", VoiceKind::V01}, {"voice.bin", VoiceKind::V01}, {"voice.syx", VoiceKind::Syx},
+    };
+    for (const auto& [name, kind] : kNames) EXPECT_EQ(VoiceKindOfName(name), kind) << name;
 }
 
 TEST(EncodeBankFile, WritesPositionsZeroTo160OfSlotsOneTo32InOrder) {

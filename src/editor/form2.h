@@ -6,6 +6,7 @@
 
 #include "common/window_ports.h"
 #include "editor/eg_graph.h"
+#include "editor/groups.h"
 #include "voice/voice.h"
 #include "voice/voice_layout.h"
 
@@ -106,58 +107,9 @@ inline constexpr const char* kNotACurve = "カーブとして読めない値が�
 inline constexpr const char* kNotAFrequency = "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
 
-// A rectangle in twips (1440 to the inch).
-struct TwipsBox {
-    int left = 0, top = 0, width = 0, height = 0;
-    bool operator==(const TwipsBox&) const = default;
-};
-
 struct UpDownState {
     int min = 0, max = 100, increment = 1;
     bool visible = true;
-};
-
-// How a group is edited in the Data Entry Zone.
-enum class GroupPanel { Envelope, PitchEnvelope, Algorithm, Value, OnOff, Columns, Oscillator };
-
-// One parameter group: its number, how it is edited, the range of its
-// values, the selection frame over the chart and what opens it.
-struct GroupInfo {
-    int group;
-    GroupPanel panel;
-    int min, max;              // range of one value, as the zone shows it
-    bool columnRange;          // the column buttons get the range
-    bool tenButtons;           // the value panel's +-10 buttons are shown
-    int leftField, rightField; // chart columns copied to Text42 / Text44 (0: none)
-    int count;                 // parameters sent by "変更"
-    TwipsBox frame;            // Shape1
-    std::array<const char*, 9> targets;
-};
-
-const std::vector<GroupInfo>& GroupTable();
-const GroupInfo* FindGroup(int group);
-// The group a click on a control opens ("Text37_3", "Label13_11", "Label30"), or -1.
-int GroupOfControl(std::string_view controlName);
-// The DX7 parameter number of item n sent by "変更" for a group.
-int GroupParameter(int group, int n);
-
-// The editor's integer copies; per-operator arrays are indexed 1..6 by
-// operator number.
-struct EditorValues {
-    using PerOp = std::array<std::int16_t, 7>;
-    PerOp breakPoint{}, leftCurve{}, rightCurve{}, oscMode{}, freqCoarse{}, freqFine{};
-    std::array<std::int16_t, 5> pegRate{}, pegLevel{}; // 1..4
-    std::int16_t algorithmNo = 1, feedback = 0, oscKeySync = 0;
-    std::int16_t lfoSpeed = 0, lfoDelay = 0, lfoPmd = 0, lfoAmd = 0, lfoSync = 0, lfoWave = 0;
-    std::string lfoWaveText;
-    std::int16_t pitchModSens = 0, transpose = 0;
-};
-
-// The Data Entry Zone's working values, indexed by entry column (operator - 1).
-struct EntryValues {
-    using PerColumn = std::array<std::int16_t, 8>;
-    PerColumn breakPoint{}, leftCurve{}, rightCurve{}, oscMode{}, coarse{}, fine{};
-    std::int16_t leftActive = 0, rightActive = 0;
 };
 
 // The windows the editor opens; the program object connects them.
@@ -244,7 +196,9 @@ public:
     int selectedGroup() const;
 
     // --- Group openings ---
+    // Opens the group of that number (SelectedGroup's); other numbers do nothing.
     void openGroup(int group);
+    void openGroup(Group id) { openGroup(GroupRow(id)); }
     // A click on any chart field or heading; unknown names do nothing.
     void controlClick(std::string_view controlName);
 
@@ -298,13 +252,31 @@ public:
     std::filesystem::path picturePath(const std::string& file) const;
 
 private:
+    // Every group opens and applies through these, reading its row.
+    void openGroup(const GroupInfo& g);
     void openValueGroup(const GroupInfo& g);
     void openColumnGroup(const GroupInfo& g);
     void openOscillatorGroup(const GroupInfo& g);
     void openEnvelopeGroup(const GroupInfo& g);
     void openPitchEnvelopeGroup(const GroupInfo& g);
     void openAlgorithmGroup(const GroupInfo& g);
-    void showFrame(const GroupInfo& g);
+    // Where item n of the group (in sending order) lives: its box in the
+    // zone, its chart field, its editor value and its entry value (if any).
+    std::string& zoneBox(const GroupInfo& g, int n);
+    std::string& chartField(const GroupInfo& g, int n);
+    std::int16_t* editorValue(const GroupInfo& g, int n);
+    std::int16_t* entryValue(const GroupInfo& g, int n);
+    // The zone's values of the open group in sending order, as the voice
+    // stores them; false (and a box) when a text cannot be applied.
+    bool readZone(const GroupInfo& g, std::vector<int>& items);
+    bool readOscillator(std::vector<int>& items);
+    // The chart fields and editor values show the group's values (as stored);
+    // after an apply the zone shows them too.
+    void showInChart(const GroupInfo& g, const std::vector<int>& items);
+    void showOscillatorInChart(const std::vector<int>& items);
+    void showInZone(const GroupInfo& g, const std::vector<int>& items);
+    // Writes the values into the EditBuffer and sends them, then the name.
+    void sendGroup(const GroupInfo& g, const std::vector<int>& items);
 
     void initialise();
     void endEditing();

@@ -14,24 +14,14 @@ namespace vox {
 
 namespace {
 
-constexpr int kAlgorithmGroup = 134;
-constexpr int kOscillatorGroup = 17;
-constexpr int kLfoWaveGroup = 142;
-constexpr int kTransposeGroup = 144;
-
 constexpr auto Up = StepDirection::Up;
 constexpr auto Down = StepDirection::Down;
 
 std::int16_t I16(int v) { return static_cast<std::int16_t>(v); }
 
-std::string ColumnText(ColumnDisplay display, int v) {
-    if (display == ColumnDisplay::Detune && v > 0) return "+" + PlainText(v);
-    return PlainText(v);
-}
-
 // One click of UpDown5 / UpDown6 on column j, by the rule of the open group.
-void StepColumn(Form2& f, int group, int j, StepButton button, StepDirection direction) {
-    const ColumnStepRule& rule = ColumnStepRuleFor(group);
+void StepColumn(Form2& f, int j, StepButton button, StepDirection direction) {
+    const GroupInfo& rule = ColumnStepRuleFor(f.selectedGroup());
     const auto c = static_cast<std::size_t>(j);
     auto step = [&](int v) { return StepColumnValue(rule, v, button, direction); };
     const bool left = !rule.twoRows || f.entry.leftActive == 1;
@@ -51,9 +41,9 @@ void StepColumn(Form2& f, int group, int j, StepButton button, StepDirection dir
         f.showEntryFrequency(j);
         break;
     case ColumnField::Text: {
-        const StepLimit& limit = button == StepButton::Large ? rule.largeLimit : rule.singleLimit;
         auto stepText = [&](std::string& text) {
-            text = ColumnText(rule.display, step(ReadEntryNumber(text, limit.min, limit.max)));
+            const int v = step(ReadEntryNumber(text, rule.min, rule.max));
+            text = ShownText(rule, v + rule.offset).value_or(PlainText(v));
         };
         if (left) stepText(f.text42[c]);
         if (right) stepText(f.text44[c]);
@@ -76,7 +66,7 @@ void StepEgColumn(Form2& f, int c, int step, StepDirection direction) {
 // --- Value panel ---------------------------------------------------------------
 
 void Form2::text40Change() {
-    if (selectedGroup() != kAlgorithmGroup) return;
+    if (selectedGroup() != static_cast<int>(Group::Algorithm)) return;
     const int x = LeadingInteger(text40).value_or(0);
     if (x > 0 && x < kAlgorithmCount + 1) picture3File = AlgorithmPictureName(x);
 }
@@ -84,11 +74,9 @@ void Form2::text40Change() {
 namespace {
 // Label31 follows the value box for the wave and transpose groups.
 void RefreshLabel31(Form2& f, int group, int v) {
-    if (group == kLfoWaveGroup) {
-        if (auto name = LfoWaveName(v)) f.label31 = *name;
-    } else if (group == kTransposeGroup) {
-        f.label31 = TransposeText(v);
-    }
+    const GroupInfo* g = FindGroup(group);
+    if (!g || !HasCaption(*g)) return;
+    if (auto text = ShownText(*g, v + g->offset)) f.label31 = *text;
 }
 
 void StepValueBox(Form2& f, bool ten, StepDirection direction) {
@@ -148,14 +136,14 @@ void Form2::label9Click() {
 
 // --- Operator columns ------------------------------------------------------------
 
-void Form2::upDown5Up(int column) { StepColumn(*this, selectedGroup(), column, StepButton::Large, Up); }
-void Form2::upDown5Down(int column) { StepColumn(*this, selectedGroup(), column, StepButton::Large, Down); }
-void Form2::upDown6Up(int column) { StepColumn(*this, selectedGroup(), column, StepButton::Single, Up); }
-void Form2::upDown6Down(int column) { StepColumn(*this, selectedGroup(), column, StepButton::Single, Down); }
+void Form2::upDown5Up(int column) { StepColumn(*this, column, StepButton::Large, Up); }
+void Form2::upDown5Down(int column) { StepColumn(*this, column, StepButton::Large, Down); }
+void Form2::upDown6Up(int column) { StepColumn(*this, column, StepButton::Single, Up); }
+void Form2::upDown6Down(int column) { StepColumn(*this, column, StepButton::Single, Down); }
 
 namespace {
 void StepCoarseOf(Form2& f, int column, int step, StepDirection direction) {
-    if (f.selectedGroup() != kOscillatorGroup) return;
+    if (f.selectedGroup() != static_cast<int>(Group::Oscillator)) return;
     auto& coarse = f.entry.coarse[static_cast<std::size_t>(column)];
     coarse = I16(StepCoarse(coarse, step, direction));
     f.showEntryFrequency(column);

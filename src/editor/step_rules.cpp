@@ -6,19 +6,19 @@
 
 namespace vox {
 
-const ColumnStepRule& ColumnStepRuleFor(int group) {
-    for (const ColumnStepRule& rule : kColumnStepRules)
-        if (rule.group == group) return rule;
-    return kDefaultColumnRule;
+const GroupInfo& ColumnStepRuleFor(int group) {
+    const GroupInfo* g = FindGroup(group);
+    if (g && (g->panel == GroupPanel::Columns || g->panel == GroupPanel::Oscillator)) return *g;
+    return GroupRow(Group::OutputLevel);
 }
 
-int StepColumnValue(const ColumnStepRule& rule, int value, StepButton button, StepDirection direction) {
+int StepColumnValue(const GroupInfo& rule, int value, StepButton button, StepDirection direction) {
     const bool large = button == StepButton::Large;
     const int step = large ? rule.largeStep : rule.singleStep;
-    const StepLimit& limit = large ? rule.largeLimit : rule.singleLimit;
-    int v = std::clamp(value, limit.min, limit.max) + (direction == StepDirection::Up ? step : -step);
-    if (v > limit.max) v = limit.wraps ? limit.min : limit.max;
-    if (v < limit.min) v = limit.wraps ? limit.max : limit.min;
+    const bool wraps = large ? rule.largeWraps : rule.singleWraps;
+    int v = std::clamp(value, rule.min, rule.max) + (direction == StepDirection::Up ? step : -step);
+    if (v > rule.max) v = wraps ? rule.min : rule.max;
+    if (v < rule.min) v = wraps ? rule.max : rule.min;
     return v;
 }
 
@@ -32,8 +32,8 @@ int StepValueBoxSingle(int value, int min, int max, StepDirection direction) {
 }
 
 int StepValueBoxTen(int group, int value, int min, int max, StepDirection direction) {
-    constexpr int kTransposeGroup = 144;
-    const int s = group == kTransposeGroup ? 12 : 10;
+    const GroupInfo* g = FindGroup(group);
+    const int s = g && g->tenStep ? g->tenStep : 10;
     int v = std::clamp(value, min, max);
     if (direction == StepDirection::Down) {
         v -= s;

@@ -3,6 +3,7 @@
 // forwards every user event to Form1 and redraws from its state.
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -17,6 +18,7 @@ namespace vox { class WrapButton; }
 class QComboBox;
 class QScrollBar;
 class QMenu;
+class QAction;
 
 namespace vox {
 
@@ -43,6 +45,10 @@ public:
 public slots:
     void refresh();
 
+public:
+    // How long the MIDI menu's audition holds its note (milliseconds).
+    static constexpr int kAuditionMs = 800;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +70,8 @@ private:
     WrapButton* command2_ = nullptr;
     WrapButton* cancelReceive_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
+    QAction* audition_ = nullptr;
+    QTimer auditionTimer_;
     bool refreshing_ = false;
 };
 

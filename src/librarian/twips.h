@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <vector>
 #include <QWidget>
 
 namespace vox {
@@ -32,26 +33,68 @@ inline void PlaceAt(QWidget* control, const TwipsRect& r) {
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QVBoxLayout>
 
 namespace vox {
 
 // A command button whose caption wraps onto a second line when it does not
-// fit on one, as the classic buttons do.
+// fit on one, as the classic buttons do. The break goes where the two lines
+// come out most even (at a blank, a bracket or between Japanese
+// characters), so no lone character ends up on a line of its own.
 class WrapButton : public QPushButton {
 public:
-    WrapButton(const QString& caption, QWidget* parent) : QPushButton(parent), label_(new QLabel(caption, this)) {
-        label_->setWordWrap(true);
+    WrapButton(const QString& caption, QWidget* parent)
+        : QPushButton(parent), caption_(caption), label_(new QLabel(caption, this)) {
         label_->setAlignment(Qt::AlignCenter);
         label_->setAttribute(Qt::WA_TransparentForMouseEvents);
         auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(2, 1, 2, 1);
+        layout->setContentsMargins(3, 1, 3, 1);
         layout->addWidget(label_);
     }
-    void setCaption(const QString& caption) { label_->setText(caption); }
-    QString caption() const { return label_->text(); }
+    void setCaption(const QString& caption) {
+        caption_ = caption;
+        wrap();
+    }
+    QString caption() const { return caption_; }
+    // The caption as shown, with the line break it got.
+    QString shownCaption() const { return label_->text(); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QPushButton::resizeEvent(e);
+        wrap();
+    }
+    void changeEvent(QEvent* e) override {
+        QPushButton::changeEvent(e);
+        if (e->type() == QEvent::FontChange) wrap();
+    }
 
 private:
+    static bool Wide(QChar c) { return c.unicode() >= 0x3000; }
+    void wrap() {
+        const QFontMetrics fm(label_->font());
+        const int room = width() - 6;
+        QString shown = caption_;
+        if (fm.horizontalAdvance(caption_) > room) {
+            int best = -1;
+            for (qsizetype i = 1; i < caption_.size(); ++i) {
+                const QChar before = caption_[i - 1], after = caption_[i];
+                if (!(before == ' ' || after == ' ' || after == '(' || Wide(before) || Wide(after))) continue;
+                const QString first = caption_.left(i).trimmed(), second = caption_.mid(i).trimmed();
+                if (first.size() < 2 || second.size() < 2) continue;
+                const int longer = std::max(fm.horizontalAdvance(first), fm.horizontalAdvance(second));
+                if (best < 0 || longer < best) {
+                    best = longer;
+                    shown = first + '\n' + second;
+                }
+            }
+        }
+        label_->setText(shown);
+    }
+
+    QString caption_;
     QLabel* label_;
 };
 
@@ -69,6 +112,9 @@ inline void PlaceLabel(QLabel* label, const TwipsRect& r) {
 class ColumnHeading : public QLabel {
 public:
     ColumnHeading(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+    // Centres (pixels from the heading's left) of the columns the groups of
+    // words name, in order; each group is then centred over its column.
+    void setCentres(std::vector<int> centres) { centres_ = std::move(centres); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -79,18 +125,24 @@ protected:
         while (length > 0 && t[length - 1] == ' ') --length;
         if (length == 0) return;
         qsizetype i = 0;
+        std::size_t group = 0;
         while (i < length) {
             while (i < length && t[i] == ' ') ++i;
             qsizetype end = i;
             while (end < length && !(t[end] == ' ' && (end + 1 >= length || t[end + 1] == ' '))) ++end;
             const QString words = t.mid(i, end - i);
+            const int wordsWidth = fontMetrics().horizontalAdvance(words);
             // The last words keep inside the heading, however wide the font.
-            const int x = std::min(static_cast<int>(width() * i / length),
-                                   width() - fontMetrics().horizontalAdvance(words));
+            int x = std::min(static_cast<int>(width() * i / length), width() - wordsWidth);
+            if (group < centres_.size()) x = std::clamp(centres_[group] - wordsWidth / 2, 0, width() - wordsWidth);
+            ++group;
             painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter, words);
             i = end;
         }
     }
+
+private:
+    std::vector<int> centres_;
 };
 
 // A label for a caption: a column heading when the caption is spaced out.

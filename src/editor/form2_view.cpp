@@ -3,6 +3,7 @@
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
+#include "editor/step_rules.h"
 #include "librarian/program.h"
 
 #include <QCloseEvent>
@@ -98,6 +99,8 @@ private:
 };
 
 namespace {
+
+constexpr int kTransposeGroup = 144; // its value box steps by an octave
 
 // "+10" on ▲ and "−10" on ▼ of a step pair.
 void StepTips(UpDownButtons* pair, int step) {
@@ -392,11 +395,9 @@ void Form2View::buildControls() {
 
     // Step buttons say what they add; the row numbers of the EG grid that
     // they select the row.
+    // (UpDown2, UpDown5 and UpDown6 step by the open group's rule: refresh.)
     StepTips(upDown1_, 1);
-    StepTips(upDown2_, 10);
     for (std::size_t j = 0; j < 6; ++j) {
-        StepTips(upDown5_[j], 10);
-        StepTips(upDown6_[j], 1);
         StepTips(upDown7_[j], 10);
         StepTips(upDown8_[j], 1);
     }
@@ -460,6 +461,14 @@ void Form2View::refresh() {
     text40_->setVisible(form_.text40Visible);
     SetCaption(label31_, Qs(form_.label31));
     label31_->setVisible(form_.label31Visible);
+    // The step the buttons of the open group take, as their tool tips.
+    const int group = program_.state.selectedGroup;
+    StepTips(upDown2_, group == kTransposeGroup ? 12 : 10);
+    const ColumnStepRule& rule = ColumnStepRuleFor(group);
+    for (std::size_t j = 0; j < 6; ++j) {
+        StepTips(upDown5_[j], rule.largeStep);
+        StepTips(upDown6_[j], rule.singleStep);
+    }
     upDown1_->setVisible(form_.upDown1.visible);
     upDown2_->setVisible(form_.upDown2.visible);
     option1_->setChecked(form_.option1);

@@ -115,7 +115,10 @@ void FileDialogView::refresh() {
     setWindowTitle(Qs(form_.caption));
     label1_->setText(Qs(form_.label1));
     for (int i = 0; i < 2; ++i) command1_[i]->setText(Qs(form_.command1[static_cast<std::size_t>(i)]));
+    // A folder longer than the box shows its end (the line edit keeps the
+    // cursor there) and the whole path as a tool tip.
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
+    text1_->setToolTip(text1_->text());
     if (text2_->text() != Qs(form_.text2)) text2_->setText(Qs(form_.text2));
 
     bool sameDrives = drive1_->count() == static_cast<int>(form_.drive1.items.size());

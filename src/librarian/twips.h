@@ -73,19 +73,35 @@ protected:
 
 private:
     static bool Wide(QChar c) { return c.unicode() >= 0x3000; }
+    // How good a break before position i reads: 0 before a bracket, 1 where
+    // Latin meets Japanese (a blank between them included), 2 at another
+    // blank, 3 between Japanese characters; -1 no break.
+    int breakClass(qsizetype i) const {
+        const QChar before = caption_[i - 1], after = caption_[i];
+        if (after == '(') return 0;
+        qsizetype l = i - 1, r = i;
+        while (l > 0 && caption_[l] == ' ') --l;
+        while (r + 1 < caption_.size() && caption_[r] == ' ') ++r;
+        if (Wide(caption_[l]) != Wide(caption_[r])) return 1;
+        if (before == ' ' || after == ' ') return 2;
+        if (Wide(before) && Wide(after)) return 3;
+        return -1;
+    }
     void wrap() {
         const QFontMetrics fm(label_->font());
         const int room = width() - 6;
         QString shown = caption_;
         if (fm.horizontalAdvance(caption_) > room) {
-            int best = -1;
+            int bestClass = 4, best = 0;
             for (qsizetype i = 1; i < caption_.size(); ++i) {
-                const QChar before = caption_[i - 1], after = caption_[i];
-                if (!(before == ' ' || after == ' ' || after == '(' || Wide(before) || Wide(after))) continue;
+                const int kind = breakClass(i);
+                if (kind < 0 || kind > bestClass) continue;
                 const QString first = caption_.left(i).trimmed(), second = caption_.mid(i).trimmed();
                 if (first.size() < 2 || second.size() < 2) continue;
                 const int longer = std::max(fm.horizontalAdvance(first), fm.horizontalAdvance(second));
-                if (best < 0 || longer < best) {
+                if (longer > room && bestClass < 4) continue; // a better-reading break already fits
+                if (kind < bestClass || longer < best) {
+                    bestClass = longer <= room ? kind : 4;
                     best = longer;
                     shown = first + '\n' + second;
                 }
@@ -97,13 +113,6 @@ private:
     QString caption_;
     QLabel* label_;
 };
-
-// Labels keep their place but grow to show their whole caption.
-inline void PlaceLabel(QLabel* label, const TwipsRect& r) {
-    PlaceAt(label, r);
-    const QSize hint = label->sizeHint();
-    if (hint.width() > label->width()) label->resize(hint.width(), label->height());
-}
 
 // A heading whose runs of blanks place the names of the columns below it,
 // as they did in the fixed-pitch font it was written for. Drawn in a

@@ -261,6 +261,9 @@ private slots:
             view->refresh();
             Show(*view);
             VERIFY_FITS(*view, view->objectName());
+            // A folder too long for its box still shows whole as a tool tip.
+            auto* text1 = view->findChild<QLineEdit*>("Text1");
+            QCOMPARE(text1->toolTip(), text1->text());
         }
         fs::remove_all(folder);
     }

@@ -1,6 +1,7 @@
 // The file dialogs' windows as a user sees and drives them.
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
+#include "files/file_dialogs_layout.h"
 #include "librarian/twips.h"
 #include "test_support.h"
 
@@ -81,6 +82,7 @@ private slots:
                 QVERIFY2(view.rect().contains(w->geometry()), name);
                 for (const QRect& other : rects) QVERIFY2(!other.intersects(w->geometry()), name);
                 rects.push_back(w->geometry());
+                QCOMPARE(w->geometry(), TwipsToRect(ControlRect(file_dialogs_layout::kControls, name), &view));
             }
         }
     }

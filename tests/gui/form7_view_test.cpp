@@ -1,6 +1,7 @@
 // The overwrite chooser and the MIDI monitor as a user sees them.
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
+#include "librarian/form7_layout.h"
 #include "librarian/twips.h"
 #include "scripted_dx7.h"
 
@@ -40,6 +41,12 @@ private slots:
         QCOMPARE(list1->count(), 32);
         QCOMPARE(list1->item(4)->text(), QString("  5. BANK 05   "));
         QVERIFY(list1->selectedItems().isEmpty());
+        // Every control stands at its table place.
+        for (const ControlRow& row : form7_layout::kControls) {
+            auto* w = view.findChild<QWidget*>(row.name);
+            QVERIFY2(w, row.name);
+            QCOMPARE(w->geometry(), TwipsToRect(row.at, w->parentWidget()));
+        }
     }
 
     void pickingTheFifthRowAndChangeWritesSlot5() {

@@ -4,10 +4,10 @@
 #include "app/null_ports.h"
 #include "app/qt_host.h"
 #include "program/program.h"
+#include "ui/control_layout.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFont>
 #include <QTimer>
 
 #include <atomic>
@@ -65,10 +65,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("VOXMERE");
-    // The layout was drawn for a 9-point Japanese UI font.
-    QFont font("Noto Sans CJK JP");
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    // The layout was drawn for a 9-point Japanese UI font; the controls
+    // take the font of their class (control_layout.h).
+    QApplication::setFont(vox::UiFont());
     vox::InstallJapaneseQtTexts();
 
     CommandLine commandLine;

@@ -4,6 +4,8 @@
 #include "editor/form2.h"
 #include "ui/twips.h"
 #include "voice/text.h"
+#include "editor/form2_layout.h"
+#include "editor/step_rules.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -99,45 +101,15 @@ private:
 
 namespace {
 
+constexpr int kTransposeGroup = 144; // its value box steps by an octave
+
+// "+10" on ▲ and "−10" on ▼ of a step pair.
+void StepTips(UpDownButtons* pair, int step) {
+    pair->up()->setToolTip(QString::fromUtf8(form2_view_text::kStepUpTip).arg(step));
+    pair->down()->setToolTip(QString::fromUtf8(form2_view_text::kStepDownTip).arg(step));
+}
+
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
-
-// The window's client area, in twips.
-constexpr int kClientWidth = 11520, kClientHeight = 10380;
-
-// Chart rows.
-constexpr int kRowTop = 2940, kRowPitch = 330, kRowHeight = 300; // twips
-// Heading lines above and below the rows.
-constexpr int kTop1 = 2565, kTop2 = 2745, kTopLine = 180;
-constexpr int kBottom[5] = {4920, 5085, 5250, 5415, 5580};
-constexpr int kBottomLine = 165;
-
-// Left edge and width of each chart column Text19..Text38 (twips).
-constexpr TwipsRect kChartColumns[20] = {
-    {1170, 0, 465, 0},  {1710, 0, 330, 0},  {2055, 0, 885, 0},  {3015, 0, 420, 0},  // 19..22
-    {3510, 0, 420, 0},  {4005, 0, 420, 0},  {4500, 0, 420, 0},  {4995, 0, 420, 0},  // 23..26
-    {5490, 0, 420, 0},  {5985, 0, 420, 0},  {6480, 0, 420, 0},  {6975, 0, 420, 0},  // 27..30
-    {7470, 0, 420, 0},  {7950, 0, 450, 0},  {8430, 0, 450, 0},  {8955, 0, 450, 0},  // 31..34
-    {9435, 0, 450, 0},  {9930, 0, 420, 0},  {10425, 0, 420, 0}, {10920, 0, 420, 0}, // 35..38
-};
-
-// The caption-less headings over the chart: Label13(index) and where they lie.
-struct Overlay {
-    const char* name;
-    TwipsRect at;
-};
-constexpr Overlay kChartOverlays[] = {
-    {"Label13_0", {675, kTop1, 450, 360}},     {"Label13_1", {1125, kTop1, 555, 360}},
-    {"Label13_2", {1665, 4920, 1305, 165}},    {"Label13_5", {2970, 4920, 495, 330}},
-    {"Label13_6", {3465, 4920, 3960, 165}},    {"Label13_7", {7425, 4920, 480, 330}},
-    {"Label13_8", {7905, 4920, 1005, 165}},    {"Label13_9", {8910, 4920, 975, 165}},
-    {"Label13_10", {9885, 4920, 495, 825}},    {"Label13_11", {10380, 4920, 495, 495}},
-    {"Label13_12", {10875, 4920, 540, 495}},
-};
-constexpr Overlay kGlobalOverlays[] = {
-    {"Label11", {3465, 495, 510, 405}},  {"Label57", {3960, 495, 495, 450}}, {"Label58", {4455, 495, 495, 450}},
-    {"Label59", {4950, 495, 495, 450}},  {"Label60", {5445, 495, 495, 450}}, {"Label61", {5940, 495, 495, 450}},
-    {"Label62", {6435, 495, 495, 450}},  {"Label12", {6930, 495, 3975, 450}}, {"Label63", {10890, 495, 510, 600}},
-};
 
 // Control characters of a stored name cannot be shown in a line edit: each
 // is drawn as its Unicode control picture and read back as itself.
@@ -204,12 +176,10 @@ Form2View::Form2View(Form2& form, FormContext program, QWidget* parent)
     : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(form2_text::kCaption));
-    setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));
+    setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this), TwipsToPixels(form2_layout::kClientHeight, this));
 
-    buildGlobals();
-    buildChart();
-    buildEntryZone();
-    buildCommands();
+    setFont(UiFont());
+    buildControls();
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
     choosePdfFile = [this](const QString& suggestion) {
@@ -220,31 +190,59 @@ Form2View::Form2View(Form2& form, FormContext program, QWidget* parent)
     refresh();
 }
 
-void Form2View::buildGlobals() {
+void Form2View::buildControls() {
     using namespace form2_text;
-    auto label = [&](const char* caption, TwipsRect r, QWidget* parent = nullptr) {
-        auto* l = MakeLabel(QString::fromUtf8(caption), parent ? parent : this);
-        PlaceLabel(l, r);
-        return l;
-    };
-    auto field = [&](const QString& name, TwipsRect r) {
-        auto* f = new ClickField(this);
-        f->setObjectName(name);
-        PlaceAt(f, r);
-        f->onClick = [this, name] {
-            form_.controlClick(name.toStdString());
+    const BuiltControls built =
+        BuildControls(form2_layout::kControls, this, [](const ControlRow& row, int index, QWidget* parent) -> QWidget* {
+            switch (row.kind) {
+            case ControlKind::Field: return new ClickField(parent);
+            case ControlKind::Entry: return new EntryField(parent);
+            case ControlKind::ClickLabel: {
+                const char* caption = ElementCaption(row, index);
+                return new ClickLabel(caption ? QString::fromUtf8(caption) : QString(), parent);
+            }
+            case ControlKind::UpDown: return new UpDownButtons(parent);
+            case ControlKind::Picture: return new PictureBox(parent);
+            case ControlKind::Graph: {
+                // Picture2_0 is the pitch EG; Picture2_k draws chart row k - 1 (operator 7 - k).
+                const int k = QString::fromUtf8(row.name).section('_', 1).toInt();
+                return k == 0 ? new EnvelopeGraphView(EnvelopeGraphView::Kind::Pitch, 0, parent)
+                              : new EnvelopeGraphView(EnvelopeGraphView::Kind::Operator, 7 - k, parent);
+            }
+            default: return nullptr;
+            }
+        });
+    auto name = [](const char* base, int index) { return QString("%1_%2").arg(base).arg(index); };
+
+    // Every chart field and caption-less heading opens its group.
+    for (auto* edit : findChildren<QLineEdit*>()) {
+        auto* field = dynamic_cast<ClickField*>(edit); // ClickField has no meta-object of its own
+        if (!field) continue;
+        const std::string control = field->objectName().toStdString();
+        field->onClick = [this, control] {
+            form_.controlClick(control);
             after();
         };
-        return f;
+    }
+    auto clickLabel = [&](const QString& control, std::function<void()> handler) {
+        auto* label = built.get<ClickLabel>(control);
+        label->onClick = [this, handler] {
+            handler();
+            after();
+        };
+        return label;
     };
+    for (const char* control : {"Label30", "Label11", "Label57", "Label58", "Label59", "Label60", "Label61", "Label62",
+                                "Label12", "Label63", "Label29", "Label13_0", "Label13_1", "Label13_2", "Label13_5",
+                                "Label13_6", "Label13_7", "Label13_8", "Label13_9", "Label13_10", "Label13_11",
+                                "Label13_12"}) {
+        const std::string target = control;
+        clickLabel(control, [this, target] { form_.controlClick(target); });
+    }
 
-    // Name and list number.
-    label34_ = new QLabel(this);
-    label34_->setObjectName("Label34");
-    PlaceAt(label34_, {120, 90, 600, 300});
-    text39_ = new QLineEdit(this);
-    text39_->setObjectName("Text39");
-    PlaceAt(text39_, {720, 60, 1800, 330});
+    // Name and list number, algorithm.
+    label34_ = built.get<QLabel>("Label34");
+    text39_ = built.get<QLineEdit>("Text39");
     connect(text39_, &QLineEdit::textEdited, this, [this](const QString& t) {
         // A character the instrument cannot store is refused as it is typed.
         if (!form_.text39Change(StoredName(t))) {
@@ -254,172 +252,33 @@ void Form2View::buildGlobals() {
         }
         after();
     });
-
-    // Algorithm.
-    auto* label30 = new ClickLabel(QString::fromUtf8(kHeadAlgorithm), this);
-    label30->setObjectName("Label30");
-    PlaceLabel(label30, {120, 500, 1200, 240});
-    label30->onClick = [this] {
-        form_.controlClick("Label30");
-        after();
-    };
-    text8_ = field("Text8", {1380, 480, 480, 300});
-    picture1_ = new PictureBox(this);
-    picture1_->setObjectName("Picture1");
-    PlaceAt(picture1_, {120, 840, 3240, 1620});
+    text8_ = built.get<ClickField>("Text8");
+    picture1_ = built.get<PictureBox>("Picture1");
     picture1_->onClick = [this] {
         form_.controlClick("Label30");
         after();
     };
-
-    // Feedback, LFO, pitch EG, transpose.
-    label(kHeadLfoPitchEg, {4005, 180, 6900, 180});
-    label(kHeadFeed, {3480, 540, 480, 180});
-    label(kHeadBack, {3480, 720, 480, 180});
-    label(kHeadLfoFields, {3990, 720, 2940, 180});
-    label(kHeadPegRateLevel, {6990, 540, 2320, 180}); // LEVEL over the first level box
-    label(kHeadPegNumbers, {6990, 720, 3900, 180});
-    label(kHeadKeyT, {10935, 540, 450, 180});
-    label(kHeadTrance, {10935, 720, 450, 180});
-    label(kHeadPose, {10935, 900, 450, 180});
-
-    globals_[1] = field("Text1", {3510, 1260, 420, 300});
-    for (int k = 0; k < 6; ++k) globals_[2 + k] = field(QString("Text%1").arg(2 + k), {3990 + k * 495, 1260, 450, 300});
-    for (int k = 0; k < 8; ++k) globals_[9 + k] = field(QString("Text%1").arg(9 + k), {6975 + k * 495, 1260, 420, 300});
-    globals_[17] = field("Text17", {10935, 1260, 420, 300});
-
-    for (const Overlay& o : kGlobalOverlays) {
-        auto* l = new ClickLabel(QString(), this);
-        l->setObjectName(o.name);
-        PlaceAt(l, o.at);
-        const std::string name = o.name;
-        l->onClick = [this, name] {
-            form_.controlClick(name);
-            after();
-        };
-    }
-}
-
-void Form2View::buildChart() {
-    using namespace form2_text;
-    auto label = [&](const char* caption, int left, int top, int height, int width = 300) {
-        auto* l = MakeLabel(QString::fromUtf8(caption), this);
-        PlaceLabel(l, {left, top, width, height});
-        return l;
-    };
-    auto field = [&](const QString& name, TwipsRect r) {
-        auto* f = new ClickField(this);
-        f->setObjectName(name);
-        PlaceAt(f, r);
-        f->onClick = [this, name] {
-            form_.controlClick(name.toStdString());
-            after();
-        };
-        return f;
-    };
-
-    // Headings above the rows.
-    label(kHeadAmp, 1140, kTop1, kTopLine);
-    label(kHeadChart, 1710, kTop1, kTopLine, 8640); // Oscillator .. Keybord Level Scaling
-    label(kHeadOperator, 120, kTop2, kTopLine);
-    label(kHeadPitch, 690, kTop2, kTopLine);
-    label(kHeadLitude, 1140, kTop2, kTopLine);
-    label(kHeadEg, 3480, kTop2, kTopLine, 3960);      // Text23..Text30
-    label(kHeadLr, 7920, kTop2, kTopLine, 1965);      // Text32..Text35
-    // Headings below the rows.
-    label(kHeadMod, 690, kBottom[0], kBottomLine);
-    label(kHeadSensitivity, 690, kBottom[1], kBottomLine);
-    label(kHeadFreq, 2250, kBottom[0], kBottomLine);
-    label(kHeadDe, 3015, kBottom[0], kBottomLine);
-    label(kHeadTune, 3015, kBottom[1], kBottomLine);
-    // As wide as puts LEVEL over the first level column.
-    label(kHeadRateLevel, 3600, kBottom[0], kBottomLine, 2300);
-    label(kHeadBreak, 7440, kBottom[0], kBottomLine);
-    label(kHeadPoint, 7440, kBottom[1], kBottomLine);
-    label(kHeadCurveDepth, 8000, kBottom[0], kBottomLine, 1900);
-    const char* rateScaling[5] = {kHeadKey, kHeadBord, kHeadRate, kHeadScal, kHeadIng};
-    for (int k = 0; k < 5; ++k) label(rateScaling[k], 9930, kBottom[k], kBottomLine);
-    const char* output[3] = {kHeadOut, kHeadPut, kHeadLevel};
-    const char* velocity[3] = {kHeadVelo, kHeadCity, kHeadSens};
-    for (int k = 0; k < 3; ++k) {
-        label(output[k], 10425, kBottom[k], kBottomLine);
-        label(velocity[k], 10920, kBottom[k], kBottomLine);
-    }
-
-    for (int i = 0; i < 6; ++i) {
-        auto* l = new QLabel(QString::fromUtf8(kLabel6[static_cast<std::size_t>(i)]), this);
-        l->setObjectName(QString("Label6_%1").arg(i));
-        l->setAlignment(Qt::AlignCenter);
-        PlaceAt(l, {240, kRowTop + i * kRowPitch, 360, kRowHeight});
-    }
-    globals_[18] = field("Text18", {720, kRowTop, 420, kRowHeight});
-    for (int c = 19; c <= 38; ++c) {
-        const TwipsRect col = kChartColumns[c - 19];
+    for (int k = 1; k <= 18; ++k)
+        if (k != 8) globals_[static_cast<std::size_t>(k)] = built.get<ClickField>(QString("Text%1").arg(k));
+    for (int c = 19; c <= 38; ++c)
         for (int i = 0; i < 6; ++i)
             rows_[static_cast<std::size_t>(c - 19)][static_cast<std::size_t>(i)] =
-                field(QString("Text%1_%2").arg(c).arg(i), {col.left, kRowTop + i * kRowPitch, col.width, kRowHeight});
-    }
-
-    auto* label29 = new ClickLabel(QString(), this);
-    label29->setObjectName("Label29");
-    PlaceAt(label29, {1710, kBottom[1], 1200, 200});
-    label29->onClick = [this] {
-        form_.controlClick("Label29");
-        after();
-    };
-    label29_ = label29;
-
-    for (const Overlay& o : kChartOverlays) {
-        auto* l = new ClickLabel(QString(), this);
-        l->setObjectName(o.name);
-        PlaceAt(l, o.at);
-        const std::string name = o.name;
-        l->onClick = [this, name] {
-            form_.controlClick(name);
-            after();
-        };
-    }
+                built.get<ClickField>(name(qPrintable(QString("Text%1").arg(c)), i));
+    for (int i = 0; i < 6; ++i) built.get<QLabel>(name("Label6", i))->setAlignment(Qt::AlignCenter);
+    label29_ = built.get<QLabel>("Label29");
 
     // The selection frame lies over the chart and lets clicks through.
-    shape1_ = new QFrame(this);
-    shape1_->setObjectName("Shape1");
-    shape1_->setFrameShape(QFrame::Box);
+    shape1_ = built.get<QFrame>("Shape1");
     shape1_->setLineWidth(2);
-    shape1_->setAttribute(Qt::WA_TransparentForMouseEvents);
     QPalette pal = shape1_->palette();
     pal.setColor(QPalette::WindowText, QColor(0, 0, 200));
     shape1_->setPalette(pal);
     shape1_->hide();
-}
 
-void Form2View::buildEntryZone() {
-    using namespace form2_text;
-    using namespace form2_view_text;
-    auto group = [](const QString& name, const char* title, QWidget* parent, TwipsRect r) {
-        auto* g = new QGroupBox(title ? QString::fromUtf8(title) : QString(), parent);
-        g->setObjectName(name);
-        PlaceAt(g, r);
-        return g;
-    };
-    auto label = [](const QString& name, const char* caption, QWidget* parent, TwipsRect r) {
-        auto* l = MakeLabel(QString::fromUtf8(caption), parent);
-        if (!name.isEmpty()) l->setObjectName(name);
-        PlaceLabel(l, r);
-        return l;
-    };
-    auto clickLabel = [this](const QString& name, const char* caption, QWidget* parent, TwipsRect r,
-                             std::function<void()> handler) {
-        auto* l = new ClickLabel(QString::fromUtf8(caption), parent);
-        l->setObjectName(name);
-        PlaceLabel(l, r);
-        l->onClick = [this, handler] {
-            handler();
-            after();
-        };
-        return l;
-    };
+    // --- The Data Entry Zone ---
     // Every step button runs its handler and redraws.
-    auto wire = [this](UpDownButtons* u, std::function<void()> up, std::function<void()> down) {
+    auto upDown = [&](const QString& control, std::function<void()> up, std::function<void()> down) {
+        auto* u = built.get<UpDownButtons>(control);
         connect(u->up(), &QToolButton::clicked, this, [this, up] {
             up();
             after();
@@ -428,202 +287,121 @@ void Form2View::buildEntryZone() {
             down();
             after();
         });
+        return u;
     };
-    auto wireOption = [this](QRadioButton* o, std::function<void()> handler) {
+    auto option = [&](const QString& control, std::function<void()> handler) {
+        auto* o = built.get<QRadioButton>(control);
         connect(o, &QRadioButton::clicked, this, [this, handler] {
             if (refreshing_) return;
             handler();
             after();
         });
+        return o;
     };
-    auto entryField = [](const QString& name, QWidget* parent, TwipsRect r) {
-        auto* f = new EntryField(parent);
-        f->setObjectName(name);
-        PlaceAt(f, r);
+    auto entry = [&](const QString& control, std::string& text) {
+        auto* f = built.get<EntryField>(control);
+        connect(f, &QLineEdit::textEdited, this, [this, &text](const QString& t) {
+            text = t.toStdString();
+            after();
+        });
         return f;
     };
-    auto upDown = [](const QString& name, QWidget* parent, TwipsRect r) {
-        auto* u = new UpDownButtons(parent);
-        u->setObjectName(name);
-        PlaceAt(u, r);
-        return u;
-    };
-    auto marker = [](const QString& name, QWidget* parent, TwipsRect r) {
-        auto* s = new QFrame(parent);
-        s->setObjectName(name);
-        s->setFrameShape(QFrame::Box);
-        s->setAttribute(Qt::WA_TransparentForMouseEvents);
-        PlaceAt(s, r);
-        return s;
-    };
 
-    frame1_ = group("Frame1", kFrame1, this, {60, 5820, 11400, 3840});
-    QWidget* z = frame1_;
+    frame1_ = built.get<QGroupBox>("Frame1");
+    frame2_ = built.get<QGroupBox>("Frame2");
+    frame3_ = built.get<QGroupBox>("Frame3");
+    frame4_ = built.get<QGroupBox>("Frame4");
+    frame5_ = built.get<QGroupBox>("Frame5");
+    frame7_ = built.get<QGroupBox>("Frame7");
+    frame8_ = built.get<QGroupBox>("Frame8");
+    frame10_ = built.get<QGroupBox>("Frame10");
+    for (int k = 0; k < 2; ++k) {
+        frame9_[static_cast<std::size_t>(k)] = built.get<QGroupBox>(name("Frame9", k));
+        shape5_[static_cast<std::size_t>(k)] = built.get<QFrame>(name("Shape5", k));
+    }
 
-    // Value panel and the ON/OFF panel share the left of the zone.
-    frame3_ = group("Frame3", nullptr, z, {120, 300, 2520, 1380});
-    text40_ = entryField("Text40", frame3_, {240, 360, 720, 330});
+    text40_ = built.get<EntryField>("Text40");
     connect(text40_, &QLineEdit::textEdited, this, [this](const QString& t) {
         form_.text40 = t.toStdString();
         form_.text40Change(); // the algorithm preview follows the typing
         after();
     });
-    label31_ = label("Label31", "", frame3_, {240, 360, 720, 330});
+    label31_ = built.get<QLabel>("Label31");
     label31_->setAlignment(Qt::AlignCenter);
     label31_->setFrameShape(QFrame::Panel);
-    upDown1_ = upDown("UpDown1", frame3_, {1080, 360, 420, 330});
-    upDown2_ = upDown("UpDown2", frame3_, {1620, 360, 420, 330});
-    wire(upDown1_, [this] { form_.upDown1Up(); }, [this] { form_.upDown1Down(); });
-    wire(upDown2_, [this] { form_.upDown2Up(); }, [this] { form_.upDown2Down(); });
+    upDown1_ = upDown("UpDown1", [this] { form_.upDown1Up(); }, [this] { form_.upDown1Down(); });
+    upDown2_ = upDown("UpDown2", [this] { form_.upDown2Up(); }, [this] { form_.upDown2Down(); });
+    option1_ = option("Option1", [this] { form_.option1Click(); });
+    option2_ = option("Option2", [this] { form_.option2Click(); });
+    option5_ = option("Option5", [this] { form_.option5Click(); });
+    option6_ = option("Option6", [this] { form_.option6Click(); });
+    picture3_ = built.get<PictureBox>("Picture3");
 
-    frame2_ = group("Frame2", nullptr, z, {120, 300, 2520, 1380});
-    option1_ = new QRadioButton(QString::fromUtf8(kOption1), frame2_);
-    option1_->setObjectName("Option1");
-    PlaceAt(option1_, {240, 300, 1500, 330});
-    option2_ = new QRadioButton(QString::fromUtf8(kOption2), frame2_);
-    option2_->setObjectName("Option2");
-    PlaceAt(option2_, {240, 720, 1500, 330});
-    wireOption(option1_, [this] { form_.option1Click(); });
-    wireOption(option2_, [this] { form_.option2Click(); });
-
-    frame7_ = group("Frame7", kFrame7, z, {120, 300, 2520, 900});
-    option5_ = new QRadioButton(QString::fromUtf8(kOption5), frame7_);
-    option5_->setObjectName("Option5");
-    PlaceAt(option5_, {240, 360, 900, 330});
-    option6_ = new QRadioButton(QString::fromUtf8(kOption6), frame7_);
-    option6_->setObjectName("Option6");
-    PlaceAt(option6_, {1260, 360, 900, 330});
-    wireOption(option5_, [this] { form_.option5Click(); });
-    wireOption(option6_, [this] { form_.option6Click(); });
-
-    picture3_ = new PictureBox(z);
-    picture3_->setObjectName("Picture3");
-    PlaceAt(picture3_, {2760, 300, 3240, 1620});
-
-    // Operator columns: column j is operator j + 1.
-    frame5_ = group("Frame5", nullptr, z, {2760, 180, 7000, 3060});
-    label("", kOperatorNo, frame5_, {120, 240, 1000, 200});
-    frame8_ = group("Frame8", kFrame8, frame5_, {1080, 1230, 5520, 600});
-    frame9_[0] = group("Frame9_0", kFrame9Fine, frame5_, {1080, 1860, 5520, 540});
-    frame9_[1] = group("Frame9_1", kFrame9Coarse, frame5_, {1080, 2430, 5520, 540});
-    shape5_[0] = marker("Shape5_0", frame5_, {560, 500, 380, 380});
-    shape5_[1] = marker("Shape5_1", frame5_, {560, 860, 380, 380});
-    label33_ = clickLabel("Label33", kLabel33, frame5_, {600, 540, 300, 300}, [this] { form_.label33Click(); });
-    label9_ = clickLabel("Label9", kLabel9, frame5_, {600, 900, 300, 300}, [this] { form_.label9Click(); });
+    label33_ = clickLabel("Label33", [this] { form_.label33Click(); });
+    label9_ = clickLabel("Label9", [this] { form_.label9Click(); });
     for (int j = 0; j < 6; ++j) {
         const auto uj = static_cast<std::size_t>(j);
-        const int x = 1200 + j * 900;
-        auto* number = label(QString("LabelColumn_%1").arg(j), kColumnNumbers[j], frame5_, {x, 240, 840, 200});
-        number->setAlignment(Qt::AlignCenter);
-        number->setFixedWidth(TwipsToPixels(840, frame5_));
-        text42_[uj] = entryField(QString("Text42_%1").arg(j), frame5_, {x, 540, 840, 300});
-        text44_[uj] = entryField(QString("Text44_%1").arg(j), frame5_, {x, 900, 840, 300});
-        connect(text42_[uj], &QLineEdit::textEdited, this, [this, uj](const QString& t) {
-            form_.text42[uj] = t.toStdString();
-            after();
-        });
-        connect(text44_[uj], &QLineEdit::textEdited, this, [this, uj](const QString& t) {
-            form_.text44[uj] = t.toStdString();
-            after();
-        });
-        frame6_[uj] = new QFrame(frame5_);
-        frame6_[uj]->setObjectName(QString("Frame6_%1").arg(j));
-        PlaceAt(frame6_[uj], {x, 1410, 840, 360});
-        option3_[uj] = new QRadioButton(QString::fromUtf8(kOption3), frame6_[uj]);
-        option3_[uj]->setObjectName(QString("Option3_%1").arg(j));
-        PlaceAt(option3_[uj], {0, 30, 420, 300});
-        option4_[uj] = new QRadioButton(QString::fromUtf8(kOption4), frame6_[uj]);
-        option4_[uj]->setObjectName(QString("Option4_%1").arg(j));
-        PlaceAt(option4_[uj], {420, 30, 420, 300});
-        upDown5_[uj] = upDown(QString("UpDown5_%1").arg(j), frame5_, {x, 2040, 400, 300});
-        upDown6_[uj] = upDown(QString("UpDown6_%1").arg(j), frame5_, {x + 440, 2040, 400, 300});
-        upDown7_[uj] = upDown(QString("UpDown7_%1").arg(j), frame5_, {x, 2610, 400, 300});
-        upDown8_[uj] = upDown(QString("UpDown8_%1").arg(j), frame5_, {x + 440, 2610, 400, 300});
-        wireOption(option3_[uj], [this, j] { form_.option3Click(j); });
-        wireOption(option4_[uj], [this, j] { form_.option4Click(j); });
-        wire(upDown5_[uj], [this, j] { form_.upDown5Up(j); }, [this, j] { form_.upDown5Down(j); });
-        wire(upDown6_[uj], [this, j] { form_.upDown6Up(j); }, [this, j] { form_.upDown6Down(j); });
-        wire(upDown7_[uj], [this, j] { form_.upDown7Up(j); }, [this, j] { form_.upDown7Down(j); });
-        wire(upDown8_[uj], [this, j] { form_.upDown8Up(j); }, [this, j] { form_.upDown8Down(j); });
+        built.get<QLabel>(name("LabelColumn", j))->setAlignment(Qt::AlignCenter);
+        text42_[uj] = entry(name("Text42", j), form_.text42[uj]);
+        text44_[uj] = entry(name("Text44", j), form_.text44[uj]);
+        frame6_[uj] = built.get<QFrame>(name("Frame6", j));
+        option3_[uj] = option(name("Option3", j), [this, j] { form_.option3Click(j); });
+        option4_[uj] = option(name("Option4", j), [this, j] { form_.option4Click(j); });
+        // Two options share a column 56 pixels wide: a narrow gap after the
+        // indicator keeps "R" clear of the "F" option beside it.
+        for (QRadioButton* o : {option3_[uj], option4_[uj]}) o->setStyleSheet("QRadioButton { spacing: 2px; }");
+        upDown5_[uj] = upDown(name("UpDown5", j), [this, j] { form_.upDown5Up(j); }, [this, j] { form_.upDown5Down(j); });
+        upDown6_[uj] = upDown(name("UpDown6", j), [this, j] { form_.upDown6Up(j); }, [this, j] { form_.upDown6Down(j); });
+        upDown7_[uj] = upDown(name("UpDown7", j), [this, j] { form_.upDown7Up(j); }, [this, j] { form_.upDown7Down(j); });
+        upDown8_[uj] = upDown(name("UpDown8", j), [this, j] { form_.upDown8Up(j); }, [this, j] { form_.upDown8Down(j); });
     }
 
-    // Operator EG grid: rows are chart rows (operator 6 - i), columns the
-    // rates 1..4 then the levels 1..4.
-    frame10_ = group("Frame10", nullptr, z, {120, 180, 4200, 3300});
-    label("", kEgRate, frame10_, {420, 150, 1700, 200});
-    label("", kEgLevel, frame10_, {2220, 150, 1700, 200});
-    for (int c = 0; c < 8; ++c) {
-        auto* n = label("", kEgColumnNumbers[c % 4], frame10_, {420 + c * 450, 360, 420, 200});
-        n->setFixedWidth(TwipsToPixels(420, frame10_));
-        n->setAlignment(Qt::AlignCenter);
-    }
     for (int i = 0; i < 6; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        shape3_[ui] = marker(QString("Shape3_%1").arg(i), frame10_, {30, 585 + i * 300, 360, 300});
-        label7_[ui] = clickLabel(QString("Label7_%1").arg(i), kLabel7[ui], frame10_, {60, 600 + i * 300, 300, 270},
-                                 [this, i] { form_.label7Click(i); });
-        for (int c = 0; c < 8; ++c) {
-            const auto box = static_cast<std::size_t>(c * 6 + i);
-            text43_[box] = entryField(QString("Text43_%1").arg(box), frame10_, {420 + c * 450, 600 + i * 300, 420, 280});
-            connect(text43_[box], &QLineEdit::textEdited, this, [this, box](const QString& t) {
-                form_.text43[box] = t.toStdString();
-                after();
-            });
-        }
+        shape3_[ui] = built.get<QFrame>(name("Shape3", i));
+        label7_[ui] = clickLabel(name("Label7", i), [this, i] { form_.label7Click(i); });
+        label7_[ui]->setToolTip(QString::fromUtf8(form2_view_text::kRowSelectTip));
     }
+    for (std::size_t box = 0; box < 48; ++box) text43_[box] = entry(name("Text43", static_cast<int>(box)), form_.text43[box]);
     for (int c = 0; c < 8; ++c) {
         const auto uc = static_cast<std::size_t>(c);
-        upDown9_[uc] = upDown(QString("UpDown9_%1").arg(c), frame10_, {420 + c * 450, 2460, 420, 300});
-        upDown10_[uc] = upDown(QString("UpDown10_%1").arg(c), frame10_, {420 + c * 450, 2800, 420, 300});
-        wire(upDown9_[uc], [this, c] { form_.upDown9Up(c); }, [this, c] { form_.upDown9Down(c); });
-        wire(upDown10_[uc], [this, c] { form_.upDown10Up(c); }, [this, c] { form_.upDown10Down(c); });
+        upDown9_[uc] = upDown(name("UpDown9", c), [this, c] { form_.upDown9Up(c); }, [this, c] { form_.upDown9Down(c); });
+        upDown10_[uc] =
+            upDown(name("UpDown10", c), [this, c] { form_.upDown10Up(c); }, [this, c] { form_.upDown10Down(c); });
     }
-
-    // Pitch EG boxes.
-    frame4_ = group("Frame4", nullptr, z, {120, 180, 4200, 1800});
-    label("", kEgRate, frame4_, {240, 150, 1800, 200});
-    label("", kEgLevel, frame4_, {2160, 150, 1800, 200});
     for (int n = 0; n < 8; ++n) {
         const auto un = static_cast<std::size_t>(n);
-        auto* number = label("", kEgColumnNumbers[n % 4], frame4_, {240 + n * 480, 360, 420, 200});
-        number->setFixedWidth(TwipsToPixels(420, frame4_));
-        number->setAlignment(Qt::AlignCenter);
-        text41_[un] = entryField(QString("Text41_%1").arg(n), frame4_, {240 + n * 480, 600, 420, 300});
-        connect(text41_[un], &QLineEdit::textEdited, this, [this, un](const QString& t) {
-            form_.text41[un] = t.toStdString();
-            after();
-        });
-        upDown4_[un] = upDown(QString("UpDown4_%1").arg(n), frame4_, {240 + n * 480, 960, 420, 300});
-        upDown3_[un] = upDown(QString("UpDown3_%1").arg(n), frame4_, {240 + n * 480, 1320, 420, 300});
-        wire(upDown3_[un], [this, n] { form_.upDown3Up(n); }, [this, n] { form_.upDown3Down(n); });
-        wire(upDown4_[un], [this, n] { form_.upDown4Up(n); }, [this, n] { form_.upDown4Down(n); });
+        text41_[un] = entry(name("Text41", n), form_.text41[un]);
+        upDown4_[un] = upDown(name("UpDown4", n), [this, n] { form_.upDown4Up(n); }, [this, n] { form_.upDown4Down(n); });
+        upDown3_[un] = upDown(name("UpDown3", n), [this, n] { form_.upDown3Up(n); }, [this, n] { form_.upDown3Down(n); });
     }
+    for (int k = 0; k < 7; ++k) picture2_[static_cast<std::size_t>(k)] = built.get<EnvelopeGraphView>(name("Picture2", k));
+    for (auto* label : frame10_->findChildren<QLabel*>()) if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
+    for (auto* label : frame4_->findChildren<QLabel*>()) if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
 
-    // Graphs: Picture2(0) the pitch EG, Picture2(i + 1) chart row i.
-    for (int k = 0; k < 7; ++k) {
-        auto* g = k == 0 ? new EnvelopeGraphView(EnvelopeGraphView::Kind::Pitch, 0, z)
-                         : new EnvelopeGraphView(EnvelopeGraphView::Kind::Operator, 7 - k, z);
-        g->setObjectName(QString("Picture2_%1").arg(k));
-        const int slot = k == 0 ? 0 : k - 1;
-        PlaceAt(g, {4440 + (slot % 3) * 2130, 180 + (slot / 3) * 1560, 2100, 1500});
-        picture2_[static_cast<std::size_t>(k)] = g;
-    }
-
-    auto* command1 = new QPushButton(QString::fromUtf8(kCommand1), z);
-    command1->setObjectName("Command1");
-    PlaceAt(command1, {10080, 3300, 1200, 420});
-    connect(command1, &QPushButton::clicked, this, [this] {
+    connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] {
         form_.command1Click();
         after();
     });
-}
 
-void Form2View::buildCommands() {
+    // Step buttons say what they add; the row numbers of the EG grid that
+    // they select the row.
+    // (UpDown2, UpDown5 and UpDown6 step by the open group's rule: refresh.)
+    StepTips(upDown1_, 1);
+    for (std::size_t j = 0; j < 6; ++j) {
+        StepTips(upDown7_[j], 10);
+        StepTips(upDown8_[j], 1);
+    }
+    for (std::size_t c = 0; c < 8; ++c) {
+        StepTips(upDown9_[c], 10);
+        StepTips(upDown10_[c], 1);
+        StepTips(upDown3_[c], 10);
+        StepTips(upDown4_[c], 1);
+    }
+
     for (int i = 0; i < 6; ++i) {
-        auto* b = new WrapButton(QString::fromUtf8(form2_text::kCommand2[static_cast<std::size_t>(i)]), this);
-        b->setObjectName(QString("Command2_%1").arg(i));
-        b->setToolTip(QString::fromUtf8(form2_text::kCommand2Tips[static_cast<std::size_t>(i)]));
-        PlaceAt(b, {60 + i * 1890, 9780, 1800, 480});
+        auto* b = built.get<WrapButton>(name("Command2", i));
+        b->setToolTip(QString::fromUtf8(kCommand2Tips[static_cast<std::size_t>(i)]));
         connect(b, &QPushButton::clicked, this, [this, i] {
             form_.command2Click(i);
             after();
@@ -674,6 +452,14 @@ void Form2View::refresh() {
     text40_->setVisible(form_.text40Visible);
     SetCaption(label31_, Qs(form_.label31));
     label31_->setVisible(form_.label31Visible);
+    // The step the buttons of the open group take, as their tool tips.
+    const int group = program_.state.selectedGroup;
+    StepTips(upDown2_, group == kTransposeGroup ? 12 : 10);
+    const ColumnStepRule& rule = ColumnStepRuleFor(group);
+    for (std::size_t j = 0; j < 6; ++j) {
+        StepTips(upDown5_[j], rule.largeStep);
+        StepTips(upDown6_[j], rule.singleStep);
+    }
     upDown1_->setVisible(form_.upDown1.visible);
     upDown2_->setVisible(form_.upDown2.visible);
     option1_->setChecked(form_.option1);

@@ -40,6 +40,10 @@ inline constexpr const char* kPdfFailed = "PDFファイル「%1」を保存で�
 inline constexpr const char* kPdfDialogTitle = "チャートをPDFファイルに保存";
 inline constexpr const char* kPdfFilter = "PDF (*.pdf)";
 inline constexpr const char* kPdfSuggestedName = "chart.pdf";
+// Tool tips: what a step button adds, and how the EG grid's rows are chosen.
+inline constexpr const char* kStepUpTip = "+%1";
+inline constexpr const char* kStepDownTip = "−%1";
+inline constexpr const char* kRowSelectTip = "クリックでこの行（オペレーター）を選択／解除します。選択した行が列のボタンで変わります";
 } // namespace form2_view_text
 
 // A picture file shown scaled into the box; a missing or unreadable file
@@ -87,10 +91,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildChart();
-    void buildGlobals();
-    void buildEntryZone();
-    void buildCommands();
+    void buildControls();
     void printChart();
     bool printImage(QPrinter& printer);
     void after(); // every forwarded event ends here

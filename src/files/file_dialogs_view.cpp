@@ -2,6 +2,7 @@
 
 #include "files/file_dialogs.h"
 #include "ui/twips.h"
+#include "files/file_dialogs_layout.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,16 +15,6 @@ namespace vox {
 namespace {
 
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
-
-// Client area and control places, in twips.
-constexpr int kClientWidth = 5415, kClientHeight = 4050;
-constexpr TwipsRect kLabel1{120, 120, 1335, 255};
-constexpr TwipsRect kText2{120, 405, 2535, 315};
-constexpr TwipsRect kFile1{120, 810, 2535, 2505};
-constexpr TwipsRect kText1{2790, 120, 2505, 315};
-constexpr TwipsRect kDir1{2790, 525, 2505, 2385};
-constexpr TwipsRect kDrive1{2790, 3000, 2505, 315};
-constexpr TwipsRect kCommand1[2]{{2790, 3480, 1170, 435}, {4125, 3480, 1170, 435}};
 
 void SyncList(QListWidget* list, const ListBoxState& state) {
     bool same = list->count() == static_cast<int>(state.items.size());
@@ -50,23 +41,20 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const 
     setWindowTitle(Qs(form.caption));
     // The window over every other one, as the classic dialogs are.
     setWindowModality(Qt::ApplicationModal);
-    setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));
+    setFont(UiFont());
+    setFixedSize(TwipsToPixels(file_dialogs_layout::kClientWidth, this),
+                 TwipsToPixels(file_dialogs_layout::kClientHeight, this));
+    const BuiltControls built = BuildControls(file_dialogs_layout::kControls, this);
 
-    label1_ = new QLabel(Qs(form.label1), this);
-    label1_->setObjectName("Label1");
-    PlaceAt(label1_, kLabel1);
+    label1_ = built.get<QLabel>("Label1");
 
-    text2_ = new QLineEdit(this);
-    text2_->setObjectName("Text2");
-    PlaceAt(text2_, kText2);
+    text2_ = built.get<QLineEdit>("Text2");
     connect(text2_, &QLineEdit::textEdited, this, [this](const QString& text) {
         form_.text2 = text.toStdString();
         after();
     });
 
-    file1_ = new QListWidget(this);
-    file1_->setObjectName("File1");
-    PlaceAt(file1_, kFile1);
+    file1_ = built.get<QListWidget>("File1");
     connect(file1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (refreshing_) return;
         form_.file1Click(file1_->row(item));
@@ -90,26 +78,20 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const 
         after();
     });
 
-    text1_ = new QLineEdit(this);
-    text1_->setObjectName("Text1");
-    PlaceAt(text1_, kText1);
+    text1_ = built.get<QLineEdit>("Text1");
     connect(text1_, &QLineEdit::textEdited, this, [this](const QString& text) {
         form_.text1 = text.toStdString();
         after();
     });
 
-    dir1_ = new QListWidget(this);
-    dir1_->setObjectName("Dir1");
-    PlaceAt(dir1_, kDir1);
+    dir1_ = built.get<QListWidget>("Dir1");
     connect(dir1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (refreshing_) return;
         form_.dir1Click(dir1_->row(item));
         after();
     });
 
-    drive1_ = new QComboBox(this);
-    drive1_->setObjectName("Drive1");
-    PlaceAt(drive1_, kDrive1);
+    drive1_ = built.get<QComboBox>("Drive1");
     connect(drive1_, &QComboBox::activated, this, [this](int index) {
         if (refreshing_) return;
         form_.drive1Change(index);
@@ -117,9 +99,7 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const 
     });
 
     for (int i = 0; i < 2; ++i) {
-        command1_[i] = new QPushButton(Qs(form.command1[static_cast<std::size_t>(i)]), this);
-        command1_[i]->setObjectName(QString("Command1_%1").arg(i));
-        PlaceAt(command1_[i], kCommand1[i]);
+        command1_[i] = built.get<QPushButton>(QString("Command1_%1").arg(i));
         connect(command1_[i], &QPushButton::clicked, this, [this, i] {
             form_.command1Click(i);
             after();
@@ -135,7 +115,10 @@ void FileDialogView::refresh() {
     setWindowTitle(Qs(form_.caption));
     label1_->setText(Qs(form_.label1));
     for (int i = 0; i < 2; ++i) command1_[i]->setText(Qs(form_.command1[static_cast<std::size_t>(i)]));
+    // A folder longer than the box shows its end (the line edit keeps the
+    // cursor there) and the whole path as a tool tip.
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
+    text1_->setToolTip(text1_->text());
     if (text2_->text() != Qs(form_.text2)) text2_->setText(Qs(form_.text2));
 
     bool sameDrives = drive1_->count() == static_cast<int>(form_.drive1.items.size());

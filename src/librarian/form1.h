@@ -58,6 +58,8 @@ inline constexpr const char* kMenuEnd = "END(&Q)";
 inline constexpr const char* kMenuHelp = "HELP(&H)";
 inline constexpr const char* kMenuHelpItem = "HELP";
 inline constexpr const char* kMenuVersion = "Ver情報";
+// The MIDI menu's audition: the audition button lies out of view.
+inline constexpr const char* kMenuAudition = "試聴（エディットエリアの音色）";
 
 inline constexpr const char* kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
 inline constexpr const char* kEditAreaEmpty = "エディットエリアに音色が選択されていません";
@@ -195,6 +197,11 @@ public:
     void command5Click();
     void command1MouseDown();
     void command1MouseUp();
+    // Audition from the MIDI menu: the edit-area voice goes to the DX7 again
+    // (it may have played another program since), then the audition note
+    // sounds until auditionEditAreaEnd.
+    void auditionEditArea();
+    void auditionEditAreaEnd();
 
     // --- The edit-area voice and what is unwritten ---
     // Program change to the current slot, then the edit-area voice (the

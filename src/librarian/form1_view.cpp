@@ -3,6 +3,7 @@
 #include "librarian/form1.h"
 #include "ui/twips.h"
 #include "voice/text.h"
+#include "librarian/form1_layout.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -18,18 +19,13 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QLayout>
 #include <QScrollBar>
 
 namespace vox {
 namespace {
 
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
-
-// The client area as laid out, and the canvas that also holds the
-// controls placed to its right.
-constexpr int kClientWidth = 6525, kClientHeight = 6195; // twips
-constexpr int kCanvasWidth = 13000;                     // twips
 
 // Text for a list entry: control characters of voice names would not show
 // in a list box, so each is drawn as its Unicode control picture; the
@@ -87,64 +83,37 @@ Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
     : QMainWindow(parent), program_(program), form_(form) {
     setObjectName("Form1");
     setWindowTitle(form1_text::kCaption);
+    setFont(UiFont());
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName("Form1Scroll");
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* canvas = new QWidget;
-    canvas->setObjectName("Form1Canvas");
-    scroll->setWidget(canvas);
-    setCentralWidget(scroll);
-    canvas->setFixedSize(TwipsToPixels(kCanvasWidth, this), TwipsToPixels(kClientHeight, this));
-    buildControls(canvas);
+    // A fixed client area, as the classic window: the controls placed to
+    // its right stay out of view.
+    auto* client = new QWidget;
+    client->setObjectName("Form1Client");
+    setCentralWidget(client);
+    client->setFixedSize(TwipsToPixels(form1_layout::kClientWidth, this),
+                         TwipsToPixels(form1_layout::kClientHeight, this));
+    buildControls(client);
     buildMenus();
-
-    // Opens at the classic client size; the window can be widened or
-    // scrolled to reach the controls placed to the right.
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    resize(TwipsToPixels(kClientWidth, this),
-           TwipsToPixels(kClientHeight, this) + menuBar()->sizeHint().height() +
-               scroll->horizontalScrollBar()->sizeHint().height());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     refresh();
 }
 
 void Form1View::buildControls(QWidget* c) {
-    auto button = [&](const char* name, const char* caption, TwipsRect r, void (Form1::*handler)()) {
-        auto* b = new WrapButton(QString::fromUtf8(caption), c);
-        b->setObjectName(name);
-        PlaceAt(b, r);
-        if (handler)
-            connect(b, &QPushButton::clicked, this, [this, handler] {
-                (form_.*handler)();
-                after();
-            });
+    const BuiltControls built = BuildControls(form1_layout::kControls, c);
+    auto button = [&](const char* name, void (Form1::*handler)()) {
+        auto* b = built.get<WrapButton>(name);
+        connect(b, &QPushButton::clicked, this, [this, handler] {
+            (form_.*handler)();
+            after();
+        });
         return b;
-    };
-    auto label = [&](const char* name, const char* caption, TwipsRect r) {
-        auto* l = new QLabel(QString::fromUtf8(caption), c);
-        l->setObjectName(name);
-        PlaceLabel(l, r);
-        return l;
-    };
-    auto list = [&](const char* name, TwipsRect r) {
-        auto* l = new QListWidget(c);
-        l->setObjectName(name);
-        PlaceAt(l, r);
-        return l;
     };
     using namespace form1_text;
 
-    label("Label1", kLabel1, {1770, 240, 1695, 225});
-    // Beside the classic labels: unwritten changes of the bank and the
-    // edit-area voice (empty when there are none).
-    bankMark_ = label("LabelBankChanged", "", {3500, 240, 2845, 225});
+    bankMark_ = built.get<QLabel>("LabelBankChanged");
     bankMark_->setToolTip(QString::fromUtf8(kBankChangedTip));
     MarkColour(bankMark_);
-    list3_ = list("List3", {1755, 495, 4590, 2940});
-    QFont mono("Noto Sans Mono CJK JP");
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(9);
-    list3_->setFont(mono); // entries are fixed-width columns
+    list3_ = built.get<QListWidget>("List3");
     // The selection, not the current row: a click on the row that is still
     // current after the selection was cleared must select it again.
     connect(list3_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -158,61 +127,40 @@ void Form1View::buildControls(QWidget* c) {
         after();
     });
 
-    button("Command4", kCommand4, {90, 510, 1530, 510}, &Form1::command4Click);
-    progressBar1_ = new QProgressBar(c);
-    progressBar1_->setObjectName("ProgressBar1");
-    progressBar1_->setTextVisible(false);
-    PlaceAt(progressBar1_, {105, 1050, 1485, 240});
-    // Shown above the receive button while a receive runs, so a silent or half-answering
-    // DX7 never leaves the user waiting.
-    cancelReceive_ = button("CommandCancelReceive", kCancelReceive, {105, 120, 1485, 360}, &Form1::cancelReceive);
-    button("Command8", kCommand8, {90, 1350, 1530, 510}, &Form1::command8Click);
-    progressBar2_ = new QProgressBar(c);
-    progressBar2_->setObjectName("ProgressBar2");
-    progressBar2_->setTextVisible(false);
-    PlaceAt(progressBar2_, {105, 1890, 1485, 240});
-    button("Command7", kCommand7, {90, 2205, 1560, 555}, &Form1::command7Click);
-    button("Command6", kCommand6, {75, 2865, 1590, 570}, &Form1::command6Click);
+    button("Command4", &Form1::command4Click);
+    progressBar1_ = built.get<QProgressBar>("ProgressBar1");
+    cancelReceive_ = button("CommandCancelReceive", &Form1::cancelReceive);
+    button("Command8", &Form1::command8Click);
+    progressBar2_ = built.get<QProgressBar>("ProgressBar2");
+    button("Command7", &Form1::command7Click);
+    button("Command6", &Form1::command6Click);
 
-    auto* shape1 = new QFrame(c);
-    shape1->setObjectName("Shape1");
-    shape1->setFrameShape(QFrame::Box);
-    PlaceAt(shape1, {1815, 3645, 4170, 2400});
-    label("Label1_2", kLabelEditArea, {2025, 3720, 1290, 255});
-    editAreaMark_ = label("LabelEditAreaChanged", "", {3400, 3720, 2520, 255});
+    editAreaMark_ = built.get<QLabel>("LabelEditAreaChanged");
     editAreaMark_->setToolTip(QString::fromUtf8(kEditAreaChangedTip));
     MarkColour(editAreaMark_);
-    button("Command11", kCommand11, {2040, 4050, 1560, 540}, &Form1::command11Click);
-    button("Command12", kCommand12, {3945, 4065, 1620, 540}, &Form1::command12Click);
-    button("Command13", kCommand13, {2040, 4695, 1590, 480}, &Form1::command13Click);
-    text2_ = new QLineEdit(c);
-    text2_->setObjectName("Text2");
+    button("Command11", &Form1::command11Click);
+    button("Command12", &Form1::command12Click);
+    button("Command13", &Form1::command13Click);
+    text2_ = built.get<QLineEdit>("Text2");
     text2_->setReadOnly(true);
-    PlaceAt(text2_, {3900, 4725, 1695, 375});
-    button("Command14", kCommand14, {120, 4785, 1545, 495}, &Form1::command14Click);
-    button("Command10", kCommand10, {2025, 5295, 1620, 540}, &Form1::command10Click);
-    button("Command9", kCommand9, {3945, 5265, 1650, 540}, &Form1::command9Click);
-    button("Command3", kCommand3, {105, 5460, 1545, 495}, &Form1::command3Click);
+    button("Command14", &Form1::command14Click);
+    button("Command10", &Form1::command10Click);
+    button("Command9", &Form1::command9Click);
+    button("Command3", &Form1::command3Click);
 
-    // Placed to the right of the client area, out of view at the initial size.
-    command1_ = button("Command1", kCommand1, {8250, 240, 4500, 480}, nullptr);
+    command1_ = built.get<WrapButton>("Command1");
     command1_->installEventFilter(this); // press and release of any mouse button
-    text1_ = new QLineEdit(c);
-    text1_->setObjectName("Text1");
-    PlaceAt(text1_, {8250, 840, 900, 330});
+    text1_ = built.get<QLineEdit>("Text1");
     connect(text1_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.text1 = t.toStdString(); });
-    button("Command5", kCommand5, {9300, 840, 1200, 330}, &Form1::command5Click);
-    command2_ = button("Command2", kCommand2Start, {10650, 840, 1200, 330}, &Form1::command2Click);
-    list1_ = list("List1", {8250, 1320, 4500, 1800});
-    list2_ = list("List2", {8250, 3240, 2160, 1500});
-    list4_ = list("List4", {10590, 3240, 2160, 1500});
-    auto* combo1 = new QComboBox(c);
-    combo1->setObjectName("Combo1");
-    combo1->addItems({"0", "1", "2"});
-    PlaceAt(combo1, {8250, 4860, 1000, 330});
-    auto* vscroll1 = new QScrollBar(Qt::Vertical, c);
-    vscroll1->setObjectName("VScroll1");
-    PlaceAt(vscroll1, {9400, 4860, 255, 1000});
+    button("Command5", &Form1::command5Click);
+    command2_ = button("Command2", &Form1::command2Click);
+    list1_ = built.get<QListWidget>("List1");
+    list2_ = built.get<QListWidget>("List2");
+    list4_ = built.get<QListWidget>("List4");
+    built.get<QComboBox>("Combo1")->addItems({"0", "1", "2"});
+    // Out of view: the keyboard does not wander there either.
+    for (QWidget* w : c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->x() >= TwipsToPixels(form1_layout::kOutOfViewLeft, c)) w->setFocusPolicy(Qt::NoFocus);
 }
 
 void Form1View::buildMenus() {
@@ -231,6 +179,25 @@ void Form1View::buildMenus() {
     QAction* ver = help->addAction(QString::fromUtf8(kMenuVersion));
     ver->setObjectName("mnu_ver");
     connect(ver, &QAction::triggered, this, [this] { form_.mnuVerClick(); });
+
+    // Audition of the edit-area voice, also by its key while the menu is
+    // closed: the audition button lies out of view.
+    audition_ = new QAction(QString::fromUtf8(kMenuAudition), this);
+    audition_->setObjectName("mnu_audition");
+    audition_->setShortcut(QKeySequence(Qt::Key_F5));
+    addAction(audition_);
+    connect(audition_, &QAction::triggered, this, [this] {
+        if (auditionTimer_.isActive()) return; // one note at a time
+        form_.auditionEditArea();
+        auditionTimer_.start();
+        after();
+    });
+    auditionTimer_.setSingleShot(true);
+    auditionTimer_.setInterval(kAuditionMs);
+    connect(&auditionTimer_, &QTimer::timeout, this, [this] {
+        form_.auditionEditAreaEnd();
+        after();
+    });
 
     QMenu* midi = menuBar()->addMenu("MIDI");
     midi->setObjectName("mnu_midiMenu");
@@ -266,6 +233,7 @@ void Form1View::fillMidiMenu(QMenu* menu) {
     addPorts("入力ポート", MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
              midiMenuModel_.chooseInput);
     menu->addSeparator();
+    menu->addAction(audition_);
     QAction* monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });

@@ -5,6 +5,7 @@
 #include "common/window_ports.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@ namespace vox { class WrapButton; }
 class QComboBox;
 class QScrollBar;
 class QMenu;
+class QAction;
 
 namespace vox {
 
@@ -48,6 +50,10 @@ public:
 public slots:
     void refresh();
 
+public:
+    // How long the MIDI menu's audition holds its note (milliseconds).
+    static constexpr int kAuditionMs = 800;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +75,8 @@ private:
     WrapButton* command2_ = nullptr;
     WrapButton* cancelReceive_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
+    QAction* audition_ = nullptr;
+    QTimer auditionTimer_;
     bool refreshing_ = false;
 };
 

@@ -3,15 +3,15 @@
 #include "librarian/form7.h"
 #include "ui/twips.h"
 #include "voice/text.h"
+#include "librarian/form7_layout.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace vox {
 namespace {
-
-constexpr int kClientWidth = 4080, kClientHeight = 4140; // twips
 
 // Control characters of voice names are drawn as their control pictures,
 // as in the SOUND LIST.
@@ -24,19 +24,11 @@ Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
     using namespace form7_text;
     setObjectName("Form7");
     setWindowTitle(QString::fromUtf8(kCaption));
-    setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));
+    setFont(UiFont());
+    setFixedSize(TwipsToPixels(form7_layout::kClientWidth, this), TwipsToPixels(form7_layout::kClientHeight, this));
 
-    auto* label1 = new QLabel(QString::fromUtf8(kLabel1), this);
-    label1->setObjectName("Label1");
-    PlaceLabel(label1, {180, 120, 2400, 255});
-
-    list1_ = new QListWidget(this);
-    list1_->setObjectName("List1");
-    QFont mono("Noto Sans Mono CJK JP");
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(9);
-    list1_->setFont(mono); // entries are fixed-width columns
-    PlaceAt(list1_, {180, 420, 3720, 3000});
+    const BuiltControls built = BuildControls(form7_layout::kControls, this);
+    list1_ = built.get<QListWidget>("List1");
     // The selection, not the current row: a list taking focus makes its
     // first row current without selecting it, and "no selection" writes
     // slot 0.
@@ -45,18 +37,11 @@ Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
         const auto items = list1_->selectedItems();
         form_.list1.selected = items.isEmpty() ? -1 : list1_->row(items.front());
     });
-
-    auto* command1 = new WrapButton(QString::fromUtf8(kCommand1), this);
-    command1->setObjectName("Command1");
-    PlaceAt(command1, {540, 3570, 1320, 420});
-    connect(command1, &QPushButton::clicked, this, [this] {
+    connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] {
         form_.command1Click();
         after();
     });
-    auto* command2 = new WrapButton(QString::fromUtf8(kCommand2), this);
-    command2->setObjectName("Command2");
-    PlaceAt(command2, {2220, 3570, 1320, 420});
-    connect(command2, &QPushButton::clicked, this, [this] {
+    connect(built.get<QPushButton>("Command2"), &QPushButton::clicked, this, [this] {
         form_.command2Click();
         after();
     });

@@ -95,6 +95,17 @@ void Form1::command1MouseUp() {
     text1 = SignedDecimal(next > kHighestProgram ? 0 : next);
 }
 
+void Form1::auditionEditArea() {
+    if (text2.empty()) {
+        ShowMessage(program_.host, form2_text::kNoVoiceSelected);
+        return;
+    }
+    sendEditArea();
+    SendShortMessage(program_.state, kNoteOn, kAuditionNote, kAuditionVelocity);
+}
+
+void Form1::auditionEditAreaEnd() { SendShortMessage(program_.state, kNoteOff, kAuditionNote, 0); }
+
 // Opening the editor on the edit-area voice, which the DX7 gets first:
 // after a bank load or receive the slot CurrentSlot names may hold another
 // voice, and finished edits live only in the EditBuffer.

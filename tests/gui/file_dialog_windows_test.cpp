@@ -2,6 +2,8 @@
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
 #include "ui/twips.h"
+#include "files/file_dialogs_layout.h"
+#include "ui/twips.h"
 #include "test_support.h"
 
 #include <QAbstractButton>
@@ -81,6 +83,7 @@ private slots:
                 QVERIFY2(view.rect().contains(w->geometry()), name);
                 for (const QRect& other : rects) QVERIFY2(!other.intersects(w->geometry()), name);
                 rects.push_back(w->geometry());
+                QCOMPARE(w->geometry(), TwipsToRect(ControlRect(file_dialogs_layout::kControls, name), &view));
             }
         }
     }

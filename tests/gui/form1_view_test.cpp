@@ -1,4 +1,5 @@
 // The main window as a user sees it: captions, places, menus.
+#include "librarian/form1_layout.h"
 #include "librarian/form1_view.h"
 #include "ui/twips.h"
 #include "scripted_dx7.h"
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QMenu>
 #include <QtTest>
 
 using namespace vox;
@@ -55,9 +58,20 @@ private slots:
             auto* w = view.findChild<QWidget*>(e.name);
             QVERIFY2(w, e.name);
             QCOMPARE(caption(w), QString::fromUtf8(e.caption));
+            // The table holds the place given for the control, and the
+            // control stands there.
+            const TwipsRect table = ControlRect(form1_layout::kControls, e.name);
+            QCOMPARE((std::array{table.left, table.top, table.width, table.height}),
+                     (std::array{e.at.left, e.at.top, e.at.width, e.at.height}));
             const QRect r = TwipsToRect(e.at, w->parentWidget());
             QCOMPARE(w->pos(), r.topLeft());
             QCOMPARE(w->height(), r.height());
+        }
+        // Every control of the table stands at its table place.
+        for (const ControlRow& row : form1_layout::kControls) {
+            auto* w = view.findChild<QWidget*>(row.name);
+            QVERIFY2(w, row.name);
+            QCOMPARE(w->geometry(), TwipsToRect(row.at, w->parentWidget()));
         }
         auto* list3 = view.findChild<QListWidget*>("List3");
         QVERIFY(list3);
@@ -83,15 +97,64 @@ private slots:
         QCOMPARE(QString::fromStdString(f.host.boxes[0].text), QString("VOXMERE Ver1.01"));
     }
 
-    void opensAtTheClassicSizeAndReachesTheHiddenControlsWhenWidened() {
+    void hasAFixedClientAreaWithTheOutOfViewControlsOutOfReach() {
+        // GIVEN the main window shown
         test::ProgramFixture f;
         Form1View view(f.program);
         view.show();
-        auto* command1 = view.findChild<QWidget*>("Command1");
-        QVERIFY(command1->visibleRegion().isEmpty()); // out of view at the initial size
-        view.resize(TwipsToPixels(13200, &view), view.height());
-        QCoreApplication::processEvents();
-        QVERIFY(!command1->visibleRegion().isEmpty());
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // THEN its client area is the classic one, with no scroll bar to widen it
+        QVERIFY(view.findChildren<QScrollArea*>().isEmpty());
+        QCOMPARE(view.centralWidget()->size(), QSize(TwipsToPixels(form1_layout::kClientWidth, &view),
+                                                     TwipsToPixels(form1_layout::kClientHeight, &view)));
+        QCOMPARE(view.minimumSize(), view.maximumSize());
+        // AND the controls placed to its right exist but cannot be seen or reached
+        for (const char* name : {"Command1", "Text1", "Command5", "Command2", "List1", "List2", "List4", "Combo1",
+                                 "VScroll1"}) {
+            auto* w = view.findChild<QWidget*>(name);
+            QVERIFY2(w, name);
+            QVERIFY2(w->visibleRegion().isEmpty(), name);
+            QCOMPARE(w->focusPolicy(), Qt::NoFocus);
+        }
+        // AND the receive logs are still filled by the form
+        f.program.form1.list1.add("MIDIIN OPEN");
+        view.refresh();
+        QCOMPARE(view.findChild<QListWidget*>("List1")->item(0)->text(), QString("MIDIIN OPEN"));
+    }
+
+    void theMidiMenuAuditionsTheEditAreaVoice() {
+        // GIVEN a voice in the edit area, taken from SOUND LIST entry 3
+        test::ProgramFixture f;
+        f.out.open();
+        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        f.program.form1.rebuildSoundList();
+        f.program.form1.list3.selected = 2;
+        f.program.form1.command11Click();
+        Form1View view(f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        auto* audition = view.findChild<QAction*>("mnu_audition");
+        QVERIFY(audition);
+        QCOMPARE(audition->text(), QString("試聴（エディットエリアの音色）"));
+        QCOMPARE(audition->shortcut(), QKeySequence(Qt::Key_F5));
+        // (the copy sent the voice as the DX7 gets it: program change 2, then the dump)
+        std::vector<std::vector<Byte>> played = f.out.sent;
+        QCOMPARE(played.size(), std::size_t{2});
+        QCOMPARE(played[0], (std::vector<Byte>{0xC0, 2, 0}));
+        f.out.sent.clear();
+        // WHEN its key is pressed
+        QTest::keyClick(&view, Qt::Key_F5);
+        // THEN the edit-area voice goes to the DX7 again and the audition note sounds...
+        played.push_back({0x90, 80, 100});
+        QCOMPARE(f.out.sent, played);
+        // ...and stops by itself
+        QTRY_COMPARE_WITH_TIMEOUT(f.out.sent.size(), std::size_t{4}, 3 * Form1View::kAuditionMs);
+        QCOMPARE(f.out.sent.back(), (std::vector<Byte>{0x80, 80, 0}));
+        // AND the MIDI menu offers the same item
+        QMenu* midi = view.findChild<QMenu*>("mnu_midiMenu");
+        QVERIFY(midi);
+        emit midi->aboutToShow();
+        QVERIFY(midi->actions().contains(audition));
     }
 
     void redrawsTheFormState() {

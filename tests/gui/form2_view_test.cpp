@@ -2,6 +2,7 @@
 // open groups, the name box, the close box and printing to a PDF file.
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
+#include "editor/form2_layout.h"
 #include "editor/form2_view.h"
 #include "ui/twips.h"
 #include "midi/midi_output.h"
@@ -211,6 +212,65 @@ private slots:
         text40->selectAll();
         QTest::keyClicks(text40, "17");
         QCOMPARE(e.form().picture3File, Form2::PictureFileName(17));
+    }
+
+    void everyControlStandsAtItsTablePlace() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        for (const ControlRow& row : form2_layout::kControls) {
+            if (*row.name == '\0' || std::string_view(row.name) == "Shape1") continue; // Shape1 moves with the group
+            for (int i = 0; i < ElementCount(row); ++i) {
+                const QString name = ElementName(row, i);
+                auto* w = view.findChild<QWidget*>(name);
+                QVERIFY2(w, qPrintable(name));
+                QCOMPARE(w->geometry(), TwipsToRect(ElementRect(row, i), w->parentWidget()));
+            }
+        }
+        // Arrays run as their indices say: row i of the chart is operator 6 - i,
+        // box c * 6 + i of the EG grid is column c of row i.
+        QCOMPARE(ControlRect(form2_layout::kControls, "Text37_5").top,
+                 ControlRect(form2_layout::kControls, "Text37_0").top + 5 * form2_layout::kRowPitch);
+        const TwipsRect box = ControlRect(form2_layout::kControls, "Text43_29"); // level 1, row 5
+        QCOMPARE(box.left, ControlRect(form2_layout::kControls, "Text43_24").left);
+        QCOMPARE(box.top, ControlRect(form2_layout::kControls, "Text43_5").top);
+        QCOMPARE(view.findChild<QWidget*>("Option3_2")->parentWidget()->objectName(), QString("Frame6_2"));
+    }
+
+    void stepButtonsSayTheirStepAndRowNumbersSayTheySelect() {
+        EditorFixture e;
+        Form2View view(e.f.program);
+        view.show();
+        auto tips = [&](const char* name) {
+            auto* pair = view.findChild<QWidget*>(name);
+            return pair->findChild<QWidget*>("down")->toolTip() + " " + pair->findChild<QWidget*>("up")->toolTip();
+        };
+        // GIVEN the break point group open THEN its column buttons step by 12 and 1
+        Click(view.findChild<QLineEdit*>("Text31_0"));
+        view.refresh();
+        QCOMPARE(tips("UpDown5_0"), QString("−12 +12"));
+        QCOMPARE(tips("UpDown6_5"), QString("−1 +1"));
+        // AND output level's by 10 and 1
+        Click(view.findChild<QLineEdit*>("Text37_0"));
+        view.refresh();
+        QCOMPARE(tips("UpDown5_3"), QString("−10 +10"));
+        // AND the value box's by 1 and 10, by 12 for transpose
+        QCOMPARE(tips("UpDown1"), QString("−1 +1"));
+        Click(view.findChild<QLineEdit*>("Text3"));
+        view.refresh();
+        QCOMPARE(tips("UpDown2"), QString("−10 +10"));
+        Click(view.findChild<QLineEdit*>("Text17"));
+        view.refresh();
+        QCOMPARE(tips("UpDown2"), QString("−12 +12"));
+        // AND the coarse, EG and pitch EG buttons by their fixed steps
+        QCOMPARE(tips("UpDown7_0"), QString("−10 +10"));
+        QCOMPARE(tips("UpDown8_0"), QString("−1 +1"));
+        QCOMPARE(tips("UpDown9_7"), QString("−10 +10"));
+        QCOMPARE(tips("UpDown10_7"), QString("−1 +1"));
+        QCOMPARE(tips("UpDown3_0"), QString("−10 +10"));
+        QCOMPARE(tips("UpDown4_0"), QString("−1 +1"));
+        // AND every row number of the EG grid says a click selects its row
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(view.findChild<QLabel*>(QString("Label7_%1").arg(i))->toolTip().contains("選択"));
     }
 
     void theNameBoxRefusesCharactersTheInstrumentCannotStore() {

@@ -3,6 +3,8 @@
 #include "librarian/midi_monitor_view.h"
 #include "midi/midi_output.h"
 #include "ui/twips.h"
+#include "librarian/form7_layout.h"
+#include "ui/twips.h"
 #include "scripted_dx7.h"
 
 #include <QLabel>
@@ -41,6 +43,12 @@ private slots:
         QCOMPARE(list1->count(), 32);
         QCOMPARE(list1->item(4)->text(), QString("  5. BANK 05   "));
         QVERIFY(list1->selectedItems().isEmpty());
+        // Every control stands at its table place.
+        for (const ControlRow& row : form7_layout::kControls) {
+            auto* w = view.findChild<QWidget*>(row.name);
+            QVERIFY2(w, row.name);
+            QCOMPARE(w->geometry(), TwipsToRect(row.at, w->parentWidget()));
+        }
     }
 
     void pickingTheFifthRowAndChangeWritesSlot5() {

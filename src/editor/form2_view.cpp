@@ -101,7 +101,6 @@ private:
 
 namespace {
 
-constexpr int kTransposeGroup = 144; // its value box steps by an octave
 
 // "+10" on ▲ and "−10" on ▼ of a step pair.
 void StepTips(UpDownButtons* pair, int step) {
@@ -454,8 +453,8 @@ void Form2View::refresh() {
     label31_->setVisible(form_.label31Visible);
     // The step the buttons of the open group take, as their tool tips.
     const int group = program_.state.selectedGroup;
-    StepTips(upDown2_, group == kTransposeGroup ? 12 : 10);
-    const ColumnStepRule& rule = ColumnStepRuleFor(group);
+    StepTips(upDown2_, group == static_cast<int>(Group::Transpose) ? 12 : 10); // an octave for transpose
+    const GroupInfo& rule = ColumnStepRuleFor(group);
     for (std::size_t j = 0; j < 6; ++j) {
         StepTips(upDown5_[j], rule.largeStep);
         StepTips(upDown6_[j], rule.singleStep);

@@ -97,7 +97,7 @@ void Form1::command1MouseUp() {
 
 void Form1::auditionEditArea() {
     if (text2.empty()) {
-        ShowMessage(program_.host, form2_text::kNoVoiceSelected);
+        ShowMessage(program_.host, form1_text::kNoVoiceSelected);
         return;
     }
     sendEditArea();

@@ -9,7 +9,7 @@ namespace {
 constexpr int kIdlePumpMs = 200;
 }
 
-AppWindows::AppWindows(Program& program, QtHost& host, MidiWiring* wiring)
+AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring)
     : form1(program), form3(program), form4(program), form5(program), form6(program), form7(program),
       monitor(program), form2(program) {
     host.registerWindow(WindowId::Form1, &form1);

@@ -18,9 +18,9 @@ class AppWindows {
 public:
     // Also lets the host pump the program's MIDI input: on each message-loop
     // pass, when input arrives and every 200 ms when idle.
-    AppWindows(Program& program, QtHost& host, MidiWiring* wiring);
-    AppWindows(const AppWindows&) = delete;
-    AppWindows& operator=(const AppWindows&) = delete;
+    AppWindows(Program &program, QtHost &host, MidiWiring *wiring);
+    AppWindows(const AppWindows &) = delete;
+    AppWindows &operator=(const AppWindows &) = delete;
 
     Form1View form1;
     Form3View form3;

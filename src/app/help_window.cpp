@@ -5,17 +5,17 @@
 
 namespace vox {
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
     setObjectName("HelpWindow");
     setWindowTitle("VOXMERE ヘルプ");
-    auto* layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     browser_->setOpenExternalLinks(false);
     resize(640, 560);
 }
 
-void HelpWindow::open(const std::filesystem::path& page, int topic) {
+void HelpWindow::open(const std::filesystem::path &page, int topic) {
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(page.string()));
     if (!std::filesystem::exists(page)) {
         browser_->setHtml(QString("<p>ヘルプファイル %1 が見つかりません。</p>")

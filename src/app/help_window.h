@@ -12,12 +12,12 @@ namespace vox {
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
-    void open(const std::filesystem::path& page, int topic);
-    QTextBrowser* browser() const { return browser_; }
+    explicit HelpWindow(QWidget *parent = nullptr);
+    void open(const std::filesystem::path &page, int topic);
+    QTextBrowser *browser() const { return browser_; }
 
 private:
-    QTextBrowser* browser_;
+    QTextBrowser *browser_;
 };
 
 } // namespace vox

@@ -26,7 +26,8 @@ struct CommandLine {
     QCommandLineParser parser;
     const QCommandLineOption out{"midi-out", "Output port: its name or a unique part of it.", "NAME"};
     const QCommandLineOption in{"midi-in", "Input port: its name or a unique part of it.", "NAME"};
-    const QCommandLineOption api{"midi-api", "RtMidi API: alsa or jack (default: the first that works).", "API"};
+    const QCommandLineOption api{"midi-api", "RtMidi API: alsa or jack (default: the first that works).",
+                                 "API"};
     const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
 
@@ -37,7 +38,7 @@ struct CommandLine {
     }
 };
 
-bool AsksForHelp(int argc, char** argv) {
+bool AsksForHelp(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
         if (arg == "--") return false;
@@ -48,7 +49,7 @@ bool AsksForHelp(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     // Listing and help need no display, so they come before the windows'
     // application: a terminal without X or Wayland must get them too.
     for (int i = 1; i < argc; ++i) {
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
     vox::InstallJapaneseQtTexts();
 
     CommandLine commandLine;
-    QCommandLineParser& parser = commandLine.parser;
+    QCommandLineParser &parser = commandLine.parser;
     parser.process(app);
 
     vox::ProgramState state;
@@ -88,11 +89,12 @@ int main(int argc, char** argv) {
     options.api = parser.value(commandLine.api).toStdString();
     options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
-    for (const auto& problem : wiring.problems) std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
+    for (const auto &problem : wiring.problems)
+        std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     vox::NullOutPort nullOut;
     vox::NullInPort nullIn;
-    state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort*>(&nullOut);
-    state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort*>(&nullIn);
+    state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort *>(&nullOut);
+    state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort *>(&nullIn);
     vox::Program program(state, host);
     vox::AppWindows windows(program, host, &wiring);
 

@@ -5,7 +5,7 @@
 
 namespace vox {
 
-MidiWiring WireMidiForQt(const MidiOptions& options, QtHost& host) {
+MidiWiring WireMidiForQt(const MidiOptions &options, QtHost &host) {
     return WireMidi(
         options, [&host] { return host.monotonicSeconds(); },
         [&host](double seconds) {
@@ -14,19 +14,19 @@ MidiWiring WireMidiForQt(const MidiOptions& options, QtHost& host) {
         });
 }
 
-void WakeHostOnInput(MidiInPort& in, QtHost& host) {
+void WakeHostOnInput(MidiInPort &in, QtHost &host) {
     // Called on the backend's thread: only post, never touch program state.
     in.setWakeUp([&host] { QMetaObject::invokeMethod(&host, "pump", Qt::QueuedConnection); });
 }
 
-MidiMenuModel MidiMenuFor(MidiWiring& wiring) {
+MidiMenuModel MidiMenuFor(MidiWiring &wiring) {
     return MidiMenuModel{
         [&wiring] { return wiring.outputNames(); },
         [&wiring] { return wiring.inputNames(); },
         [&wiring] { return wiring.currentOutput(); },
         [&wiring] { return wiring.currentInput(); },
-        [&wiring](const std::string& name) { return wiring.chooseOutput(name); },
-        [&wiring](const std::string& name) { return wiring.chooseInput(name); },
+        [&wiring](const std::string &name) { return wiring.chooseOutput(name); },
+        [&wiring](const std::string &name) { return wiring.chooseInput(name); },
     };
 }
 

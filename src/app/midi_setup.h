@@ -8,12 +8,12 @@
 
 namespace vox {
 
-MidiWiring WireMidiForQt(const MidiOptions& options, QtHost& host);
+MidiWiring WireMidiForQt(const MidiOptions &options, QtHost &host);
 
 // Queues a pass of the host's pump whenever the port has input.
-void WakeHostOnInput(MidiInPort& in, QtHost& host);
+void WakeHostOnInput(MidiInPort &in, QtHost &host);
 
 // What the main window's MIDI menu lists and does.
-MidiMenuModel MidiMenuFor(MidiWiring& wiring);
+MidiMenuModel MidiMenuFor(MidiWiring &wiring);
 
 } // namespace vox

@@ -21,7 +21,8 @@ namespace vox {
 bool InstallJapaneseQtTexts() {
     // Lives for the whole run, as the application does.
     static QTranslator qtbase;
-    if (!qtbase.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (!qtbase.load(QLocale(QLocale::Japanese), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return QCoreApplication::installTranslator(&qtbase);
 }
@@ -31,20 +32,20 @@ namespace {
 // Ends a local event loop when the watched window hides.
 class HideWatcher : public QObject {
 public:
-    HideWatcher(QWidget* w, QEventLoop& loop) : loop_(loop) { w->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* e) override {
+    HideWatcher(QWidget *w, QEventLoop &loop) : loop_(loop) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override {
         if (e->type() == QEvent::Hide) loop_.quit();
         return false;
     }
 
 private:
-    QEventLoop& loop_;
+    QEventLoop &loop_;
 };
 
-QString Qs(const std::string& s) { return QString::fromStdString(s); }
+QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // The boxes of the classic design end lines with CR alone.
-QString BoxText(const std::string& s) {
+QString BoxText(const std::string &s) {
     QString text = Qs(s);
     text.replace("\r\n", "\n");
     text.replace('\r', '\n');
@@ -57,17 +58,18 @@ QtHost::QtHost() { clock_.start(); }
 
 QtHost::~QtHost() = default;
 
-void QtHost::registerWindow(WindowId id, QWidget* w) { windows_[id] = w; }
+void QtHost::registerWindow(WindowId id, QWidget *w) { windows_[id] = w; }
 
-QWidget* QtHost::window(WindowId id) const {
+QWidget *QtHost::window(WindowId id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : it->second.data();
 }
 
-MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
+MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
     const QString title = box.title.empty() ? QApplication::applicationName() : Qs(box.title);
     if (autoAnswer_) {
-        std::fprintf(stderr, "BOX: %s: %s\n", title.toUtf8().constData(), BoxText(box.text).toUtf8().constData());
+        std::fprintf(stderr, "BOX: %s: %s\n", title.toUtf8().constData(),
+                     BoxText(box.text).toUtf8().constData());
         std::fflush(stderr);
         return box.buttons == MsgButtons::YesNo || box.buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
                                                                                           : MsgResult::Ok;
@@ -79,21 +81,36 @@ MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
     mb.setWindowTitle(title);
     mb.setText(BoxText(box.text));
     switch (box.icon) {
-    case MsgIcon::Information: mb.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Question: mb.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Critical: mb.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        mb.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        mb.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Question:
+        mb.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Critical:
+        mb.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::None:
+        break;
     }
-    QAbstractButton* help = nullptr;
+    QAbstractButton *help = nullptr;
     switch (box.buttons) {
-    case MsgButtons::Ok: mb.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::Ok:
+        mb.setStandardButtons(QMessageBox::Ok);
+        break;
     case MsgButtons::OkHelp:
         mb.setStandardButtons(QMessageBox::Ok);
         help = mb.addButton(QMessageBox::Help);
         break;
-    case MsgButtons::OkCancel: mb.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::OkCancel:
+        mb.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
@@ -108,14 +125,18 @@ MsgResult QtHost::messageBox(const MessageBoxSpec& box) {
         break;
     }
     switch (mb.standardButton(mb.clickedButton())) {
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
     case QMessageBox::NoButton:
         // Escape or the close box.
         return box.buttons == MsgButtons::Ok || box.buttons == MsgButtons::OkHelp ? MsgResult::Ok
                                                                                   : MsgResult::Cancel;
-    default: return MsgResult::Ok;
+    default:
+        return MsgResult::Ok;
     }
 }
 
@@ -157,19 +178,19 @@ void QtHost::idlePump() { pump(); }
 
 double QtHost::monotonicSeconds() { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
 
-std::filesystem::path QtHost::HelpPage(const std::filesystem::path& helpFile) {
+std::filesystem::path QtHost::HelpPage(const std::filesystem::path &helpFile) {
     std::string stem = helpFile.stem().string();
     std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::tolower(c); });
     return helpFile.parent_path() / (stem + ".html");
 }
 
-void QtHost::showHelp(const std::filesystem::path& helpFile, int topic) {
+void QtHost::showHelp(const std::filesystem::path &helpFile, int topic) {
     if (!help_) help_ = new HelpWindow();
     help_->open(HelpPage(helpFile), topic);
 }
 
 void QtHost::showWindow(WindowId id) {
-    if (QWidget* w = window(id)) {
+    if (QWidget *w = window(id)) {
         QMetaObject::invokeMethod(w, "refresh");
         w->show();
         w->raise();
@@ -178,7 +199,7 @@ void QtHost::showWindow(WindowId id) {
 }
 
 void QtHost::showWindowModal(WindowId id) {
-    QWidget* w = window(id);
+    QWidget *w = window(id);
     if (!w) return;
     QEventLoop loop;
     HideWatcher watcher(w, loop);
@@ -187,19 +208,19 @@ void QtHost::showWindowModal(WindowId id) {
 }
 
 void QtHost::closeWindow(WindowId id) {
-    if (QWidget* w = window(id)) w->hide();
+    if (QWidget *w = window(id)) w->hide();
 }
 
 void QtHost::setWindowEnabled(WindowId id, bool enabled) {
-    if (QWidget* w = window(id)) w->setEnabled(enabled);
+    if (QWidget *w = window(id)) w->setEnabled(enabled);
 }
 
 void QtHost::refreshWindow(WindowId id) {
-    if (QWidget* w = window(id)) QMetaObject::invokeMethod(w, "refresh");
+    if (QWidget *w = window(id)) QMetaObject::invokeMethod(w, "refresh");
 }
 
 void QtHost::refreshAll() {
-    for (auto& [id, w] : windows_)
+    for (auto &[id, w] : windows_)
         if (w && w->isVisible()) QMetaObject::invokeMethod(w.data(), "refresh");
 }
 

@@ -29,7 +29,7 @@ public:
     ~QtHost() override;
 
     // The window shown for a form; the widget must have a slot refresh().
-    void registerWindow(WindowId id, QWidget* window);
+    void registerWindow(WindowId id, QWidget *window);
     // Called from every message-loop pass and from the idle timer, e.g. to
     // handle MIDI input; returns true when the windows need redrawing.
     void setEventPump(std::function<bool()> pump) { pump_ = std::move(pump); }
@@ -40,10 +40,10 @@ public:
     // every box is answered with its default button and printed on stderr.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
 
-    MsgResult messageBox(const MessageBoxSpec& box) override;
+    MsgResult messageBox(const MessageBoxSpec &box) override;
     void processEvents() override;
     double monotonicSeconds() override;
-    void showHelp(const std::filesystem::path& helpFile, int topic) override;
+    void showHelp(const std::filesystem::path &helpFile, int topic) override;
     void showWindow(WindowId window) override;
     void showWindowModal(WindowId window) override;
     void closeWindow(WindowId window) override;
@@ -54,7 +54,7 @@ public:
 
     // The help page for a help file name: the .html page of the same name,
     // lower case, in the same folder.
-    static std::filesystem::path HelpPage(const std::filesystem::path& helpFile);
+    static std::filesystem::path HelpPage(const std::filesystem::path &helpFile);
 
 public slots:
     // Queued from the MIDI callback thread: handle waiting input.
@@ -64,14 +64,14 @@ private slots:
     void idlePump();
 
 private:
-    QWidget* window(WindowId id) const;
+    QWidget *window(WindowId id) const;
     bool runPump();
 
     std::map<WindowId, QPointer<QWidget>> windows_;
     std::function<bool()> pump_;
-    QTimer* idleTimer_ = nullptr;
+    QTimer *idleTimer_ = nullptr;
     QElapsedTimer clock_;
-    HelpWindow* help_ = nullptr;
+    HelpWindow *help_ = nullptr;
     bool autoAnswer_ = false;
     bool pumping_ = false;
     double lastRefresh_ = 0;

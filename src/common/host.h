@@ -16,8 +16,8 @@ struct MessageBoxSpec {
     std::string text;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    std::string title;               // empty: the application's default title
-    std::filesystem::path helpFile;  // used by the Help button
+    std::string title;              // empty: the application's default title
+    std::filesystem::path helpFile; // used by the Help button
     int helpTopic = 0;
 };
 
@@ -30,7 +30,7 @@ public:
 
     // Modal; returns the button pressed. The Help button opens its topic
     // and leaves the box open.
-    virtual MsgResult messageBox(const MessageBoxSpec& box) = 0;
+    virtual MsgResult messageBox(const MessageBoxSpec &box) = 0;
 
     // One pass of the message loop: handle what is waiting now, MIDI input
     // included, then return.
@@ -40,7 +40,7 @@ public:
     virtual double monotonicSeconds() = 0;
 
     // Topic 0 opens the contents.
-    virtual void showHelp(const std::filesystem::path& helpFile, int topic) = 0;
+    virtual void showHelp(const std::filesystem::path &helpFile, int topic) = 0;
 
     virtual void showWindow(WindowId window) = 0;
     // Shows the window and returns when it has closed.
@@ -59,7 +59,7 @@ public:
 };
 
 // Shorthand for the common box: the text, an OK button, the default title.
-inline MsgResult ShowMessage(Host& host, const std::string& text) {
+inline MsgResult ShowMessage(Host &host, const std::string &text) {
     MessageBoxSpec box;
     box.text = text;
     return host.messageBox(box);

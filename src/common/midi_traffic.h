@@ -31,12 +31,13 @@ public:
     // Monotonic seconds; without a clock every entry is stamped 0.
     std::function<double()> clock;
 
-    void add(MidiTrafficEntry::Direction direction, MidiTrafficEntry::Kind kind, std::span<const Byte> bytes = {}) {
+    void add(MidiTrafficEntry::Direction direction, MidiTrafficEntry::Kind kind,
+             std::span<const Byte> bytes = {}) {
         entries_.push_back({clock ? clock() : 0.0, direction, kind, {bytes.begin(), bytes.end()}});
         ++total_;
         if (entries_.size() > kKept) entries_.pop_front();
     }
-    const std::deque<MidiTrafficEntry>& entries() const { return entries_; }
+    const std::deque<MidiTrafficEntry> &entries() const { return entries_; }
     // Entries ever added, dropped ones included: entries()[i] is number
     // total() - entries().size() + i, so a viewer can tell what is new.
     std::uint64_t total() const { return total_; }

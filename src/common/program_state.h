@@ -20,17 +20,17 @@ class MidiInPort;
 // reach the VoiceTable only when all 32 are good, so a receive that is
 // cancelled, times out or loses a dump leaves the bank as it was.
 struct BankReceiveState {
-    std::int16_t recvMode = 0;  // 0 idle, 1 first pass, 2 retry pass
+    std::int16_t recvMode = 0; // 0 idle, 1 first pass, 2 retry pass
     std::int16_t recvSlot = 0;
     std::array<std::int16_t, 34> retrySlots{};
     std::int16_t retryCount = 0;
     std::int16_t retryIndex = 0;
     std::int16_t retryEnd = 0;
-    int storedThisRun = 0;           // voices taken this run, for the time-out message
-    double lastActivitySeconds = 0;  // monotonic time of the last request or dump
-    bool passRequested = false;      // every request of the running pass is out
-    int generation = 0;              // bumped by each start, restart and end
-    VoiceTable staging;              // slots 1..32 as received this run
+    int storedThisRun = 0;          // voices taken this run, for the time-out message
+    double lastActivitySeconds = 0; // monotonic time of the last request or dump
+    bool passRequested = false;     // every request of the running pass is out
+    int generation = 0;             // bumped by each start, restart and end
+    VoiceTable staging;             // slots 1..32 as received this run
 };
 
 struct ProgramState {
@@ -41,8 +41,8 @@ struct ProgramState {
 
     // The ports; never null once main() has wired them (a closed port
     // stands for "no handle").
-    MidiOutPort* midiOut = nullptr;
-    MidiInPort* midiIn = nullptr;
+    MidiOutPort *midiOut = nullptr;
+    MidiInPort *midiIn = nullptr;
     // What went out and came in, for the MIDI monitor.
     MidiTraffic midiTraffic;
 

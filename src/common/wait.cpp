@@ -2,7 +2,7 @@
 
 namespace vox {
 
-void WaitSeconds(Host& host, float seconds) {
+void WaitSeconds(Host &host, float seconds) {
     const double start = host.monotonicSeconds();
     for (;;) {
         const double now = host.monotonicSeconds();

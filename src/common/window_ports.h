@@ -13,18 +13,18 @@ namespace vox {
 
 // What a window's form reaches of the running program.
 struct FormContext {
-    ProgramState& state;
-    Host& host;
+    ProgramState &state;
+    Host &host;
 };
 
 // The main window as the other windows see it; Form1 implements it.
 class MainWindowPort {
 public:
     // The edit area (Text2): the list text of the voice the EditBuffer holds.
-    virtual const std::string& editAreaText() const = 0;
-    virtual void setEditAreaText(const std::string& text) = 0;
+    virtual const std::string &editAreaText() const = 0;
+    virtual void setEditAreaText(const std::string &text) = 0;
     // The SOUND LIST entries as shown.
-    virtual const std::vector<std::string>& soundListEntries() const = 0;
+    virtual const std::vector<std::string> &soundListEntries() const = 0;
     // Slots 1..32 of the VoiceTable changed: the SOUND LIST is built again.
     virtual void soundListChanged() = 0;
     // The receive logs (List1, List2, List4) are emptied.

@@ -43,7 +43,8 @@ Fixed4 RoundToDigits(Fixed4 v, std::int16_t n) {
     if (n >= 4) return v;
     if (n > 0) {
         Fixed4 a = 1;
-        for (int i = 0; i < n; ++i) a *= 10;
+        for (int i = 0; i < n; ++i)
+            a *= 10;
         if (v > LLONG_MAX / a || v < LLONG_MIN / a) return v;
         // v * a in ten-thousandths, plus one half, then the floor.
         const Fixed4 scaled = v * a + kFixed4One / 2;
@@ -73,7 +74,8 @@ std::string FloatText(double value) {
     std::string digits;
     for (std::size_t i = at; i < ePos; ++i)
         if (sci[i] != '.') digits.push_back(sci[i]);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     const int exponent = std::atoi(sci.c_str() + ePos + 1);
     if (exponent >= 0) {
         const auto intDigits = static_cast<std::size_t>(exponent) + 1;
@@ -89,13 +91,13 @@ std::string FloatText(double value) {
 }
 
 std::optional<std::string> CurveName(int curve) {
-    static constexpr std::array<const char*, 4> kNames{"-LIN", "-EXP", "+EXP", "+LIN"};
+    static constexpr std::array<const char *, 4> kNames{"-LIN", "-EXP", "+EXP", "+LIN"};
     if (curve < 0 || curve > 3) return std::nullopt;
     return kNames[static_cast<std::size_t>(curve)];
 }
 
 std::optional<std::string> LfoWaveName(int wave) {
-    static constexpr std::array<const char*, 6> kNames{" TRI", "SawD", "SawU", "SQUA", "SINE", " S&H"};
+    static constexpr std::array<const char *, 6> kNames{" TRI", "SawD", "SawU", "SQUA", "SINE", " S&H"};
     if (wave < 0 || wave > 5) return std::nullopt;
     return kNames[static_cast<std::size_t>(wave)];
 }
@@ -136,8 +138,10 @@ std::string FrequencyText(int mode, int coarse, int fine) {
 namespace {
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -154,8 +158,10 @@ std::optional<std::string> CanonicalDecimal(std::string_view text) {
     for (std::string_view part : {whole, fraction})
         for (char c : part)
             if (c < '0' || c > '9') return std::nullopt;
-    while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.remove_prefix(1);
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.remove_suffix(1);
     std::string out = whole.empty() ? "0" : std::string(whole);
     if (!fraction.empty()) out += "." + std::string(fraction);
     return out;
@@ -200,7 +206,8 @@ std::optional<int> BreakPointOfText(std::string_view text) {
 std::optional<int> CurveOfText(std::string_view text) {
     text = TrimBlanks(text);
     std::string upper;
-    for (char c : text) upper.push_back(Upper(c));
+    for (char c : text)
+        upper.push_back(Upper(c));
     for (int curve = 0; curve <= 3; ++curve)
         if (upper == *CurveName(curve)) return curve;
     return std::nullopt;

@@ -25,8 +25,8 @@ double FromFixed4(Fixed4 v);
 // rounds to a multiple of 10^|n|.
 Fixed4 RoundToDigits(Fixed4 v, std::int16_t n);
 
-inline constexpr std::array<const char*, 12> kNoteNames{"C",  "C#", "D",  "D#", "E",  "F",
-                                                        "F#", "G",  "G#", "A",  "A#", "B"};
+inline constexpr std::array<const char *, 12> kNoteNames{"C",  "C#", "D",  "D#", "E",  "F",
+                                                         "F#", "G",  "G#", "A",  "A#", "B"};
 
 // Decimal digits, "-" for negatives, no blank.
 std::string PlainText(int value);
@@ -37,8 +37,8 @@ inline std::string SignedPositionText(int value) { return SignedDecimal(value); 
 std::string FloatText(double value);
 
 // Out of range: no text, the field keeps what it shows.
-std::optional<std::string> CurveName(int curve);    // 0..3
-std::optional<std::string> LfoWaveName(int wave);   // 0..5, always 4 characters
+std::optional<std::string> CurveName(int curve);  // 0..3
+std::optional<std::string> LfoWaveName(int wave); // 0..5, always 4 characters
 
 std::string LfoSyncText(int sync);     // "ON" / "OFF"
 std::string OscSyncText(int sync);     // full-width "Ｏ　Ｎ" / "ＯＦＦ"

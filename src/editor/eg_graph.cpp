@@ -14,13 +14,15 @@ float OperatorY(int level) {
 // the axis and 0 at its bottom, where the captions "99", "50" and "0" are;
 // 49 steps lie above the centre and 50 below, so each half has its scale.
 float PitchY(int level) {
-    const double centre = kPitchGraphCentre.from.y, top = kPitchGraphAxis.from.y, bottom = kPitchGraphAxis.to.y;
+    const double centre = kPitchGraphCentre.from.y, top = kPitchGraphAxis.from.y,
+                 bottom = kPitchGraphAxis.to.y;
     if (level >= 50) return static_cast<float>(centre - (level - 50) / 49.0 * (centre - top));
     return static_cast<float>(centre + (50 - level) / 50.0 * (bottom - centre));
 }
 } // namespace
 
-std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4>& rates, const std::array<int, 4>& levels) {
+std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4> &rates,
+                                               const std::array<int, 4> &levels) {
     std::array<GraphPoint, 6> p{};
     p[0].x = 100;
     for (int k = 1; k <= 3; ++k) {
@@ -33,11 +35,13 @@ std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4>& rates, 
     p[5].y = OperatorY(levels[3]);
     p[0].y = p[5].y;
     std::array<GraphSegment, 5> segments{};
-    for (int k = 0; k < 5; ++k) segments[k] = {p[k], p[k + 1]};
+    for (int k = 0; k < 5; ++k)
+        segments[k] = {p[k], p[k + 1]};
     return segments;
 }
 
-std::array<GraphSegment, 4> PitchEgSegments(const std::array<int, 4>& rates, const std::array<int, 4>& levels) {
+std::array<GraphSegment, 4> PitchEgSegments(const std::array<int, 4> &rates,
+                                            const std::array<int, 4> &levels) {
     std::array<GraphPoint, 5> p{};
     p[0].x = 250;
     for (int k = 1; k <= 4; ++k) {
@@ -46,7 +50,8 @@ std::array<GraphSegment, 4> PitchEgSegments(const std::array<int, 4>& rates, con
     }
     p[0].y = p[4].y;
     std::array<GraphSegment, 4> segments{};
-    for (int k = 0; k < 4; ++k) segments[k] = {p[k], p[k + 1]};
+    for (int k = 0; k < 4; ++k)
+        segments[k] = {p[k], p[k + 1]};
     return segments;
 }
 

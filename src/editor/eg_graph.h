@@ -10,13 +10,13 @@ namespace vox {
 struct GraphPoint {
     float x = 0; // twips
     float y = 0; // twips
-    bool operator==(const GraphPoint&) const = default;
+    bool operator==(const GraphPoint &) const = default;
 };
 
 struct GraphSegment {
     GraphPoint from;
     GraphPoint to;
-    bool operator==(const GraphSegment&) const = default;
+    bool operator==(const GraphSegment &) const = default;
 };
 
 inline constexpr int kGraphWidthTwips = 2100;
@@ -31,9 +31,11 @@ inline constexpr GraphSegment kPitchGraphCentre{{243, 720}, {1943, 720}};
 
 // rates / levels: EG rates 1..4 and levels 1..4, each 0..99. Five segments:
 // attack, decay 1, decay 2, sustain (always 380 twips wide), release.
-std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4>& rates, const std::array<int, 4>& levels);
+std::array<GraphSegment, 5> OperatorEgSegments(const std::array<int, 4> &rates,
+                                               const std::array<int, 4> &levels);
 
 // Pitch EG rates 1..4 and levels 1..4; four segments, no sustain.
-std::array<GraphSegment, 4> PitchEgSegments(const std::array<int, 4>& rates, const std::array<int, 4>& levels);
+std::array<GraphSegment, 4> PitchEgSegments(const std::array<int, 4> &rates,
+                                            const std::array<int, 4> &levels);
 
 } // namespace vox

@@ -8,7 +8,7 @@ namespace vox {
 
 namespace {
 struct Caption {
-    const char* text;
+    const char *text;
     TwipsRect at;
     Qt::Alignment align;
 };
@@ -22,7 +22,8 @@ constexpr Caption kPitchCaptions[] = {
 };
 } // namespace
 
-EnvelopeGraphView::EnvelopeGraphView(Kind kind, int operatorNumber, QWidget* parent) : QWidget(parent), kind_(kind) {
+EnvelopeGraphView::EnvelopeGraphView(Kind kind, int operatorNumber, QWidget *parent)
+    : QWidget(parent), kind_(kind) {
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -32,15 +33,15 @@ EnvelopeGraphView::EnvelopeGraphView(Kind kind, int operatorNumber, QWidget* par
     QFont small = font();
     small.setPixelSize(9);
     if (kind_ == Kind::Operator) {
-        auto* number = new QLabel(QString::number(operatorNumber), this);
+        auto *number = new QLabel(QString::number(operatorNumber), this);
         number->setObjectName(QString("Label8_%1").arg(operatorNumber));
         number->setFont(small);
         number->setAlignment(Qt::AlignRight | Qt::AlignTop);
         PlaceAt(number, {1700, 30, 370, 200});
     } else {
         int k = 0;
-        for (const Caption& c : kPitchCaptions) {
-            auto* label = new QLabel(c.text, this);
+        for (const Caption &c : kPitchCaptions) {
+            auto *label = new QLabel(c.text, this);
             label->setObjectName(QString("Label65_%1").arg(k++));
             label->setFont(small);
             label->setAlignment(c.align);
@@ -54,13 +55,15 @@ void EnvelopeGraphView::setSegments(std::vector<GraphSegment> segments) {
     update();
 }
 
-void EnvelopeGraphView::paintEvent(QPaintEvent*) {
+void EnvelopeGraphView::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     // Twips to pixels of this widget, whatever its size on screen.
     painter.scale(width() / double(kGraphWidthTwips), height() / double(kGraphHeightTwips));
     QPen fixed(Qt::gray, 0);
     painter.setPen(fixed);
-    auto line = [&](const GraphSegment& s) { painter.drawLine(QPointF(s.from.x, s.from.y), QPointF(s.to.x, s.to.y)); };
+    auto line = [&](const GraphSegment &s) {
+        painter.drawLine(QPointF(s.from.x, s.from.y), QPointF(s.to.x, s.to.y));
+    };
     if (kind_ == Kind::Operator) {
         line(kOperatorGraphAxis);
         line(kOperatorGraphBase);
@@ -69,7 +72,8 @@ void EnvelopeGraphView::paintEvent(QPaintEvent*) {
         line(kPitchGraphCentre);
     }
     painter.setPen(QPen(Qt::blue, 0));
-    for (const GraphSegment& s : segments_) line(s);
+    for (const GraphSegment &s : segments_)
+        line(s);
 }
 
 } // namespace vox

@@ -17,13 +17,13 @@ public:
     enum class Kind { Operator, Pitch };
 
     // operatorNumber: the number shown at the top right (operator graphs).
-    EnvelopeGraphView(Kind kind, int operatorNumber, QWidget* parent = nullptr);
+    EnvelopeGraphView(Kind kind, int operatorNumber, QWidget *parent = nullptr);
 
     void setSegments(std::vector<GraphSegment> segments);
-    const std::vector<GraphSegment>& segments() const { return segments_; }
+    const std::vector<GraphSegment> &segments() const { return segments_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     Kind kind_;

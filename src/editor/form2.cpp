@@ -31,7 +31,7 @@ int Form2::selectedGroup() const { return program_.state.selectedGroup; }
 
 std::string Form2::PictureFileName(int algorithmNo) { return "alg" + std::to_string(algorithmNo) + ".jpg"; }
 
-std::filesystem::path Form2::picturePath(const std::string& file) const {
+std::filesystem::path Form2::picturePath(const std::string &file) const {
     return program_.state.programFolder.empty() ? std::filesystem::path(file)
                                                 : program_.state.programFolder / file;
 }
@@ -55,7 +55,7 @@ void Form2::resetEntryZone() {
 }
 
 void Form2::load() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     ++session_;
     frame1Visible = false;
     shape1Border = false;
@@ -66,24 +66,27 @@ void Form2::load() {
     // name included) lives only in the EditBuffer and the edit-area text.
     auto cps = CodePoints(mainWindow_.editAreaText());
     std::size_t first = 4;
-    while (first < cps.size() && cps[first] == U' ') ++first;
+    while (first < cps.size() && cps[first] == U' ')
+        ++first;
     // The name as the instrument is sent it: no character beyond 127.
-    for (std::size_t c = first; c < cps.size(); ++c) cps[c] = NameCode(cps[c]);
+    for (std::size_t c = first; c < cps.size(); ++c)
+        cps[c] = NameCode(cps[c]);
     text39 = Utf8Of(cps, first, cps.size());
     loadedName = text39;
     label34 = Utf8Of(cps, 0, 4);
 
     // The dump header and the positions after the parameters as the slot
     // holds them, as a copy of the whole slot would leave them.
-    Slot& voice = state.editBuffer;
-    const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
+    Slot &voice = state.editBuffer;
+    const Slot &slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
     std::copy(slot.begin(), slot.begin() + kParamBase, voice.begin());
     std::copy(slot.begin() + kChecksumPos, slot.end(), voice.begin() + kChecksumPos);
     opened_ = voice;
     open_ = true;
-    for (std::size_t n = 0; n < 12; ++n) noteNames[n] = kNoteNames[n];
+    for (std::size_t n = 0; n < 12; ++n)
+        noteNames[n] = kNoteNames[n];
     // Every parameter is shown by its group, read through the one rule.
-    for (const GroupInfo& g : kGroups) {
+    for (const GroupInfo &g : kGroups) {
         std::vector<int> items(static_cast<std::size_t>(g.count));
         for (int n = 0; n < g.count; ++n) {
             const int p = GroupParameter(g, n);
@@ -101,12 +104,12 @@ void Form2::controlClick(std::string_view controlName) {
 }
 
 void Form2::openGroup(int group) {
-    if (const GroupInfo* g = FindGroup(group)) openGroup(*g);
+    if (const GroupInfo *g = FindGroup(group)) openGroup(*g);
 }
 
 // The steps every group shares, in order; the panel's own values and
 // controls come from its opening below.
-void Form2::openGroup(const GroupInfo& g) {
+void Form2::openGroup(const GroupInfo &g) {
     program_.state.selectedGroup = I16(g.group);
     frame1Visible = true;
     frame3Visible = g.panel == GroupPanel::Value || g.panel == GroupPanel::Algorithm;
@@ -114,20 +117,32 @@ void Form2::openGroup(const GroupInfo& g) {
     label31Visible = HasCaption(g);
     resetEntryZone();
     switch (g.panel) {
-    case GroupPanel::Envelope: openEnvelopeGroup(g); break;
-    case GroupPanel::PitchEnvelope: openPitchEnvelopeGroup(g); break;
-    case GroupPanel::Algorithm: openAlgorithmGroup(g); break;
+    case GroupPanel::Envelope:
+        openEnvelopeGroup(g);
+        break;
+    case GroupPanel::PitchEnvelope:
+        openPitchEnvelopeGroup(g);
+        break;
+    case GroupPanel::Algorithm:
+        openAlgorithmGroup(g);
+        break;
     case GroupPanel::Value:
-    case GroupPanel::OnOff: openValueGroup(g); break;
-    case GroupPanel::Columns: openColumnGroup(g); break;
-    case GroupPanel::Oscillator: openOscillatorGroup(g); break;
+    case GroupPanel::OnOff:
+        openValueGroup(g);
+        break;
+    case GroupPanel::Columns:
+        openColumnGroup(g);
+        break;
+    case GroupPanel::Oscillator:
+        openOscillatorGroup(g);
+        break;
     }
     upDown2.visible = g.tenStep != 0;
     shape1Border = true;
     shape1 = g.frame;
 }
 
-void Form2::openValueGroup(const GroupInfo& g) {
+void Form2::openValueGroup(const GroupInfo &g) {
     text40 = PlainText(values.*g.value);
     if (HasCaption(g)) label31 = chartField(g, 0);
     text40Visible = !HasCaption(g);
@@ -137,16 +152,16 @@ void Form2::openValueGroup(const GroupInfo& g) {
     if (g.panel == GroupPanel::OnOff) option1 = values.*g.value == 1;
 }
 
-void Form2::openAlgorithmGroup(const GroupInfo& g) {
+void Form2::openAlgorithmGroup(const GroupInfo &g) {
     openValueGroup(g);
     picture3Visible = true;
     picture3File = PictureFileName(values.algorithmNo);
 }
 
-void Form2::openColumnGroup(const GroupInfo& g) {
+void Form2::openColumnGroup(const GroupInfo &g) {
     for (int n = 0; n < g.count; ++n) {
         zoneBox(g, n) = chartField(g, n);
-        if (std::int16_t* e = entryValue(g, n)) *e = *editorValue(g, n);
+        if (std::int16_t *e = entryValue(g, n)) *e = *editorValue(g, n);
     }
     for (std::size_t j = 0; j < 6 && g.rangeToButtons; ++j) {
         upDown5[j].min = upDown6[j].min = g.min;
@@ -162,7 +177,7 @@ void Form2::openColumnGroup(const GroupInfo& g) {
     shape5Border = {true, false};
 }
 
-void Form2::openOscillatorGroup(const GroupInfo& g) {
+void Form2::openOscillatorGroup(const GroupInfo &g) {
     frame5Visible = frame7Visible = frame8Visible = true;
     frame9Visible.fill(true);
     for (std::size_t i = 0; i < 6; ++i) {
@@ -177,19 +192,23 @@ void Form2::openOscillatorGroup(const GroupInfo& g) {
     text40 = PlainText(values.*g.value);
 }
 
-void Form2::openEnvelopeGroup(const GroupInfo& g) {
-    for (int n = 0; n < g.count; ++n) zoneBox(g, n) = chartField(g, n);
+void Form2::openEnvelopeGroup(const GroupInfo &g) {
+    for (int n = 0; n < g.count; ++n)
+        zoneBox(g, n) = chartField(g, n);
     egRowSelected.fill(0);
     shape3Border.fill(false);
     egRowSelected[5] = 1; // operator 1 alone
     shape3Border[5] = true;
-    for (int i = 0; i < 6; ++i) drawOperatorEgGraph(i);
-    for (std::size_t n = 1; n <= 6; ++n) picture2Visible[n] = true;
+    for (int i = 0; i < 6; ++i)
+        drawOperatorEgGraph(i);
+    for (std::size_t n = 1; n <= 6; ++n)
+        picture2Visible[n] = true;
     frame10Visible = true;
 }
 
-void Form2::openPitchEnvelopeGroup(const GroupInfo& g) {
-    for (int n = 0; n < g.count; ++n) zoneBox(g, n) = PlainText(*editorValue(g, n));
+void Form2::openPitchEnvelopeGroup(const GroupInfo &g) {
+    for (int n = 0; n < g.count; ++n)
+        zoneBox(g, n) = PlainText(*editorValue(g, n));
     frame4Visible = picture2Visible[0] = true;
     drawPitchEgGraph();
 }
@@ -200,45 +219,57 @@ void Form2::openPitchEnvelopeGroup(const GroupInfo& g) {
 // item's voice-data block b is chart row b and entry column 5 - b. The
 // oscillator's mode, coarse and fine share one frequency box and field per
 // column, which its first six items name; its own routines place the rest.
-std::string& Form2::zoneBox(const GroupInfo& g, int n) {
+std::string &Form2::zoneBox(const GroupInfo &g, int n) {
     const auto u = static_cast<std::size_t>(n);
     switch (g.panel) {
-    case GroupPanel::Envelope: return text43[(u % 8) * 6 + u / 8]; // grid column k, row block
-    case GroupPanel::PitchEnvelope: return text41[u];
+    case GroupPanel::Envelope:
+        return text43[(u % 8) * 6 + u / 8]; // grid column k, row block
+    case GroupPanel::PitchEnvelope:
+        return text41[u];
     case GroupPanel::Columns:
-    case GroupPanel::Oscillator: return (n < 6 ? text42 : text44)[5 - u % 6];
-    default: return text40;
+    case GroupPanel::Oscillator:
+        return (n < 6 ? text42 : text44)[5 - u % 6];
+    default:
+        return text40;
     }
 }
 
-std::string& Form2::chartField(const GroupInfo& g, int n) {
+std::string &Form2::chartField(const GroupInfo &g, int n) {
     const auto u = static_cast<std::size_t>(n);
     switch (g.panel) {
-    case GroupPanel::Envelope: return chart(g.leftField + n % 8)[u / 8];
-    case GroupPanel::PitchEnvelope: return text[static_cast<std::size_t>(g.leftField) + u];
+    case GroupPanel::Envelope:
+        return chart(g.leftField + n % 8)[u / 8];
+    case GroupPanel::PitchEnvelope:
+        return text[static_cast<std::size_t>(g.leftField) + u];
     case GroupPanel::Columns:
-    case GroupPanel::Oscillator: return chart(n < 6 ? g.leftField : g.rightField)[u % 6];
-    case GroupPanel::Algorithm: return text8;
-    default: return text[static_cast<std::size_t>(g.leftField)];
+    case GroupPanel::Oscillator:
+        return chart(n < 6 ? g.leftField : g.rightField)[u % 6];
+    case GroupPanel::Algorithm:
+        return text8;
+    default:
+        return text[static_cast<std::size_t>(g.leftField)];
     }
 }
 
-std::int16_t* Form2::editorValue(const GroupInfo& g, int n) {
+std::int16_t *Form2::editorValue(const GroupInfo &g, int n) {
     const auto op = static_cast<std::size_t>(6 - n % 6);
     switch (g.panel) {
-    case GroupPanel::PitchEnvelope: return n < 4 ? &values.pegRate[static_cast<std::size_t>(n + 1)]
-                                                 : &values.pegLevel[static_cast<std::size_t>(n - 3)];
+    case GroupPanel::PitchEnvelope:
+        return n < 4 ? &values.pegRate[static_cast<std::size_t>(n + 1)]
+                     : &values.pegLevel[static_cast<std::size_t>(n - 3)];
     case GroupPanel::Columns:
         if (g.field == ColumnField::BreakPoint) return &values.breakPoint[op];
         if (g.field == ColumnField::Curves) return n < 6 ? &values.leftCurve[op] : &values.rightCurve[op];
         return nullptr;
     case GroupPanel::Envelope:
-    case GroupPanel::Oscillator: return nullptr;
-    default: return &(values.*g.value);
+    case GroupPanel::Oscillator:
+        return nullptr;
+    default:
+        return &(values.*g.value);
     }
 }
 
-std::int16_t* Form2::entryValue(const GroupInfo& g, int n) {
+std::int16_t *Form2::entryValue(const GroupInfo &g, int n) {
     const auto column = static_cast<std::size_t>(5 - n % 6);
     if (g.panel != GroupPanel::Columns) return nullptr;
     if (g.field == ColumnField::BreakPoint) return &entry.breakPoint[column];
@@ -248,7 +279,7 @@ std::int16_t* Form2::entryValue(const GroupInfo& g, int n) {
 
 // --- Name box --------------------------------------------------------------
 
-bool Form2::text39Change(const std::string& proposed) {
+bool Form2::text39Change(const std::string &proposed) {
     // The instrument stores ten single-byte characters 32..127; a character
     // it cannot store is refused where it is typed. Characters the voice
     // already had (from a file) may stay.
@@ -267,7 +298,7 @@ bool Form2::text39Change(const std::string& proposed) {
 
 namespace {
 
-void SendParameter(ProgramState& state, Host& host, int p, int value) {
+void SendParameter(ProgramState &state, Host &host, int p, int value) {
     SendLongMessage(state, host, ParameterChangeMessage(p, value));
 }
 
@@ -278,21 +309,23 @@ namespace {
 // The zone's boxes are read in their own order (the grid column by column,
 // the operator columns left to right), so the first text refused is the
 // first one in the zone. The item in sending order read m-th:
-int ItemInZoneOrder(const GroupInfo& g, int m) {
+int ItemInZoneOrder(const GroupInfo &g, int m) {
     switch (g.panel) {
-    case GroupPanel::Envelope: return (m % 6) * 8 + m / 6;
+    case GroupPanel::Envelope:
+        return (m % 6) * 8 + m / 6;
     case GroupPanel::Columns: {
         const int rows = g.twoRows ? 2 : 1;
         return (m % rows) * 6 + 5 - m / rows;
     }
-    default: return m;
+    default:
+        return m;
     }
 }
 
 } // namespace
 
 void Form2::command1Click() {
-    const GroupInfo* g = FindGroup(selectedGroup());
+    const GroupInfo *g = FindGroup(selectedGroup());
     if (!frame1Visible || !g) return;
     // Every field is read before anything changes, so a field that cannot
     // be applied leaves the voice and the chart as they were.
@@ -303,15 +336,15 @@ void Form2::command1Click() {
     sendGroup(*g, items);
 }
 
-bool Form2::readZone(const GroupInfo& g, std::vector<int>& items) {
+bool Form2::readZone(const GroupInfo &g, std::vector<int> &items) {
     if (g.panel == GroupPanel::Oscillator) return readOscillator(items);
     for (int m = 0; m < g.count; ++m) {
         const int n = ItemInZoneOrder(g, m);
-        const std::string& s = zoneBox(g, n);
+        const std::string &s = zoneBox(g, n);
         // The break point and curve columns are read in the forms they
         // show, so a text typed over them is applied, not passed over.
         std::optional<int> v;
-        const char* refusal = form2_text::kNotANumber;
+        const char *refusal = form2_text::kNotANumber;
         if (g.display == Display::BreakPoint) {
             v = BreakPointOfText(s);
             refusal = form2_text::kNotABreakPoint;
@@ -330,7 +363,7 @@ bool Form2::readZone(const GroupInfo& g, std::vector<int>& items) {
     return true;
 }
 
-bool Form2::readOscillator(std::vector<int>& items) {
+bool Form2::readOscillator(std::vector<int> &items) {
     const auto sync = WholeInteger(text40, kFieldDigits);
     if (!sync) {
         ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + text40 + "」");
@@ -353,13 +386,13 @@ bool Form2::readOscillator(std::vector<int>& items) {
     return true;
 }
 
-void Form2::showInChart(const GroupInfo& g, const std::vector<int>& items) {
+void Form2::showInChart(const GroupInfo &g, const std::vector<int> &items) {
     if (g.panel == GroupPanel::Oscillator) return showOscillatorInChart(items);
     for (int n = 0; n < g.count; ++n) {
         const int v = items[static_cast<std::size_t>(n)];
         const auto shown = ShownText(g, v);
         if (shown) chartField(g, n) = *shown;
-        if (std::int16_t* e = editorValue(g, n)) *e = I16(v - g.offset);
+        if (std::int16_t *e = editorValue(g, n)) *e = I16(v - g.offset);
         if (g.display == Display::LfoWave && shown) values.lfoWaveText = *shown;
     }
     if (g.panel == GroupPanel::Algorithm) {
@@ -368,7 +401,7 @@ void Form2::showInChart(const GroupInfo& g, const std::vector<int>& items) {
     }
 }
 
-void Form2::showOscillatorInChart(const std::vector<int>& items) {
+void Form2::showOscillatorInChart(const std::vector<int> &items) {
     for (std::size_t b = 0; b < 6; ++b) {
         const std::size_t op = 6 - b; // chart row b
         values.oscMode[op] = I16(items[b]);
@@ -383,7 +416,7 @@ void Form2::showOscillatorInChart(const std::vector<int>& items) {
 
 // The zone shows what was applied, as the chart does; the value box keeps
 // the plain number.
-void Form2::showInZone(const GroupInfo& g, const std::vector<int>& items) {
+void Form2::showInZone(const GroupInfo &g, const std::vector<int> &items) {
     switch (g.panel) {
     case GroupPanel::Oscillator:
         for (std::size_t j = 0; j < 6; ++j) {
@@ -405,13 +438,13 @@ void Form2::showInZone(const GroupInfo& g, const std::vector<int>& items) {
     default:
         for (int n = 0; n < g.count; ++n) {
             zoneBox(g, n) = chartField(g, n);
-            if (std::int16_t* e = entryValue(g, n)) *e = I16(items[static_cast<std::size_t>(n)]);
+            if (std::int16_t *e = entryValue(g, n)) *e = I16(items[static_cast<std::size_t>(n)]);
         }
     }
 }
 
-void Form2::sendGroup(const GroupInfo& g, const std::vector<int>& items) {
-    ProgramState& state = program_.state;
+void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
+    ProgramState &state = program_.state;
     std::vector<std::pair<int, int>> messages;
     for (int n = 0; n < g.count; ++n) {
         const int p = GroupParameter(g, n);
@@ -423,7 +456,7 @@ void Form2::sendGroup(const GroupInfo& g, const std::vector<int>& items) {
     // handler that runs meanwhile cannot change what this click sends. A
     // cancel run there has sent the unedited voice: nothing more may follow.
     const unsigned session = session_;
-    for (const auto& [p, v] : messages) {
+    for (const auto &[p, v] : messages) {
         if (session_ != session) return;
         SendParameter(state, program_.host, p, v);
     }
@@ -431,7 +464,7 @@ void Form2::sendGroup(const GroupInfo& g, const std::vector<int>& items) {
 }
 
 bool Form2::sendName(unsigned session) {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     const auto cps = CodePoints(text39);
     std::array<int, kNameLength> codes{};
     for (std::size_t c = 0; c < kNameLength; ++c) {
@@ -449,17 +482,26 @@ bool Form2::sendName(unsigned session) {
 
 void Form2::command2Click(int index) {
     switch (index) {
-    case 0: initialise(); break;
-    case 1: endEditing(); break;
-    case 2: saveToFile(); break;
-    case 3: cancelEditing(); break;
+    case 0:
+        initialise();
+        break;
+    case 1:
+        endEditing();
+        break;
+    case 2:
+        saveToFile();
+        break;
+    case 3:
+        cancelEditing();
+        break;
     case 4:
         if (printWindow) printWindow();
         break;
     case 5:
         program_.host.showHelp(program_.state.programFolder / form2_text::kHelpFile, form2_text::kHelpTopic);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -468,7 +510,7 @@ void Form2::queryUnload(int reason) {
 }
 
 void Form2::initialise() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     const std::filesystem::path file = state.programFolder.empty()
                                            ? std::filesystem::path(form2_text::kInitFile)
                                            : state.programFolder / form2_text::kInitFile;
@@ -478,7 +520,7 @@ void Form2::initialise() {
         return;
     }
     std::array<Byte, kChecksumPos> bytes{}; // positions 0..160
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.gcount() < static_cast<std::streamsize>(bytes.size())) {
         ShowMessage(program_.host, form2_text::kInitShort);
         return;
@@ -492,7 +534,7 @@ void Form2::initialise() {
         box.title = form2_text::kInitQuestionTitle;
         if (program_.host.messageBox(box) != MsgResult::Yes) return;
     }
-    Slot& slot0 = state.voiceTable[0];
+    Slot &slot0 = state.voiceTable[0];
     std::copy(bytes.begin(), bytes.end(), slot0.begin());
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
@@ -504,7 +546,7 @@ void Form2::initialise() {
 }
 
 void Form2::endEditing() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     if (text39 != loadedName) {
         // The texts change once the name is in the EditBuffer and sent: a
         // cancel run while it is sending restores the old name, and the

@@ -21,90 +21,96 @@
 namespace vox {
 
 namespace form2_text {
-inline constexpr const char* kCaption = "EDIT MODE DATA　CHAT";
-inline constexpr const char* kFrame1 = "Data Entry Zone";
-inline constexpr const char* kCommand1 = "変更";
-inline constexpr std::array<const char*, 6> kCommand2{"初期化", "EDIT終了", "ﾌｧｲﾙ保存(1voice)",
+inline constexpr const char *kCaption = "EDIT MODE DATA　CHAT";
+inline constexpr const char *kFrame1 = "Data Entry Zone";
+inline constexpr const char *kCommand1 = "変更";
+inline constexpr std::array<const char *, 6> kCommand2{"初期化",   "EDIT終了",       "ﾌｧｲﾙ保存(1voice)",
                                                        "EDIT中止", " チャ－ト 印刷", "ＨＥＬＰ"};
-inline constexpr std::array<const char*, 6> kCommand2Tips{
-    "イニシャルデ-タ書き込み",       "ＤＸ７のメモリ－に書き込み", "ファイルに1音デ－タを書き込み",
+inline constexpr std::array<const char *, 6> kCommand2Tips{
+    "イニシャルデ-タ書き込み",    "ＤＸ７のメモリ－に書き込み", "ファイルに1音デ－タを書き込み",
     "ＤＸ７のメモリ－に書き込み", "ＤＸ７のメモリ－に書き込み", "ＤＸ７のメモリ－に書き込み"};
-inline constexpr std::array<const char*, 6> kLabel6{"６", "５", "４", "３", "２", "１"};
+inline constexpr std::array<const char *, 6> kLabel6{"６", "５", "４", "３", "２", "１"};
 
 // Headings of the operator chart.
-inline constexpr const char* kHeadChart = "Oscillator                                EG                           Keybord Level Scaling";
-inline constexpr const char* kHeadEg = " R1  R2   R3   R4   L1  L2   L3   L4  ";
-inline constexpr const char* kHeadRateLevel = "RATE                   LEVEL";
-inline constexpr const char* kHeadBreak = "Break";
-inline constexpr const char* kHeadPoint = "Point";
-inline constexpr const char* kHeadLr = " L     R       L       R";
-inline constexpr const char* kHeadCurveDepth = "CURVE    DEPTH";
-inline constexpr const char* kHeadKey = "Key-";
-inline constexpr const char* kHeadBord = "Bord";
-inline constexpr const char* kHeadRate = "Rate";
-inline constexpr const char* kHeadScal = "Scal-";
-inline constexpr const char* kHeadIng = "ing";
-inline constexpr const char* kHeadOut = "Out-";
-inline constexpr const char* kHeadPut = "Put";
-inline constexpr const char* kHeadLevel = "Level";
-inline constexpr const char* kHeadVelo = "Velo-";
-inline constexpr const char* kHeadCity = "city";
-inline constexpr const char* kHeadSens = "Sens";
-inline constexpr const char* kHeadAmp = " Amp";
-inline constexpr const char* kHeadLitude = "Litude";
-inline constexpr const char* kHeadMod = "MOD";
-inline constexpr const char* kHeadSensitivity = "Sensitivity";
-inline constexpr const char* kHeadFreq = "FREQ";
-inline constexpr const char* kHeadDe = "DE";
-inline constexpr const char* kHeadTune = "TUne";
-inline constexpr const char* kHeadOperator = "Operator";
+inline constexpr const char *kHeadChart =
+    "Oscillator                                EG                           Keybord Level Scaling";
+inline constexpr const char *kHeadEg = " R1  R2   R3   R4   L1  L2   L3   L4  ";
+inline constexpr const char *kHeadRateLevel = "RATE                   LEVEL";
+inline constexpr const char *kHeadBreak = "Break";
+inline constexpr const char *kHeadPoint = "Point";
+inline constexpr const char *kHeadLr = " L     R       L       R";
+inline constexpr const char *kHeadCurveDepth = "CURVE    DEPTH";
+inline constexpr const char *kHeadKey = "Key-";
+inline constexpr const char *kHeadBord = "Bord";
+inline constexpr const char *kHeadRate = "Rate";
+inline constexpr const char *kHeadScal = "Scal-";
+inline constexpr const char *kHeadIng = "ing";
+inline constexpr const char *kHeadOut = "Out-";
+inline constexpr const char *kHeadPut = "Put";
+inline constexpr const char *kHeadLevel = "Level";
+inline constexpr const char *kHeadVelo = "Velo-";
+inline constexpr const char *kHeadCity = "city";
+inline constexpr const char *kHeadSens = "Sens";
+inline constexpr const char *kHeadAmp = " Amp";
+inline constexpr const char *kHeadLitude = "Litude";
+inline constexpr const char *kHeadMod = "MOD";
+inline constexpr const char *kHeadSensitivity = "Sensitivity";
+inline constexpr const char *kHeadFreq = "FREQ";
+inline constexpr const char *kHeadDe = "DE";
+inline constexpr const char *kHeadTune = "TUne";
+inline constexpr const char *kHeadOperator = "Operator";
 // Headings of the global fields.
-inline constexpr const char* kHeadAlgorithm = "ALGORITHM";
-inline constexpr const char* kHeadFeed = " Feed";
-inline constexpr const char* kHeadBack = " Back";
-inline constexpr const char* kHeadLfoFields = " wave  SPD   DLY   PMD  AMD  Sync";
-inline constexpr const char* kHeadLfoPitchEg = "L F O                                      PITCH EG";
-inline constexpr const char* kHeadPegRateLevel = "RATE                    LEVEL";
-inline constexpr const char* kHeadPegNumbers = "１      2       3       4       1       2      3       4";
-inline constexpr const char* kHeadPitch = "Pitch";
-inline constexpr const char* kHeadKeyT = "KEY";
-inline constexpr const char* kHeadTrance = "Trance";
-inline constexpr const char* kHeadPose = "Pose";
+inline constexpr const char *kHeadAlgorithm = "ALGORITHM";
+inline constexpr const char *kHeadFeed = " Feed";
+inline constexpr const char *kHeadBack = " Back";
+inline constexpr const char *kHeadLfoFields = " wave  SPD   DLY   PMD  AMD  Sync";
+inline constexpr const char *kHeadLfoPitchEg = "L F O                                      PITCH EG";
+inline constexpr const char *kHeadPegRateLevel = "RATE                    LEVEL";
+inline constexpr const char *kHeadPegNumbers = "１      2       3       4       1       2      3       4";
+inline constexpr const char *kHeadPitch = "Pitch";
+inline constexpr const char *kHeadKeyT = "KEY";
+inline constexpr const char *kHeadTrance = "Trance";
+inline constexpr const char *kHeadPose = "Pose";
 // Data Entry Zone.
-inline constexpr const char* kOption1 = "ＯＮ";
-inline constexpr const char* kOption2 = "ＯＦＦ";
-inline constexpr const char* kOption3 = "R";
-inline constexpr const char* kOption4 = "F";
-inline constexpr const char* kOption5 = "ON";
-inline constexpr const char* kOption6 = "OFF";
-inline constexpr const char* kFrame7 = "SYNC";
-inline constexpr const char* kFrame8 = "Mode";
-inline constexpr const char* kFrame9Fine = "Fine";
-inline constexpr const char* kFrame9Coarse = "Coarse";
-inline constexpr const char* kLabel33 = "Ｌ";
-inline constexpr const char* kLabel9 = "Ｒ";
-inline constexpr const char* kOperatorNo = "Operator No";
-inline constexpr std::array<const char*, 6> kLabel7{" 6", " 5", " 4", " 3", " 2", " 1"};
-inline constexpr const char* kEgRate = "RATE";
-inline constexpr const char* kEgLevel = "LEVEL";
-inline constexpr std::array<const char*, 5> kLabel65{"99", "50", "0", "+4 OCT", "-4 OCT"};
+inline constexpr const char *kOption1 = "ＯＮ";
+inline constexpr const char *kOption2 = "ＯＦＦ";
+inline constexpr const char *kOption3 = "R";
+inline constexpr const char *kOption4 = "F";
+inline constexpr const char *kOption5 = "ON";
+inline constexpr const char *kOption6 = "OFF";
+inline constexpr const char *kFrame7 = "SYNC";
+inline constexpr const char *kFrame8 = "Mode";
+inline constexpr const char *kFrame9Fine = "Fine";
+inline constexpr const char *kFrame9Coarse = "Coarse";
+inline constexpr const char *kLabel33 = "Ｌ";
+inline constexpr const char *kLabel9 = "Ｒ";
+inline constexpr const char *kOperatorNo = "Operator No";
+inline constexpr std::array<const char *, 6> kLabel7{" 6", " 5", " 4", " 3", " 2", " 1"};
+inline constexpr const char *kEgRate = "RATE";
+inline constexpr const char *kEgLevel = "LEVEL";
+inline constexpr std::array<const char *, 5> kLabel65{"99", "50", "0", "+4 OCT", "-4 OCT"};
 
-inline constexpr const char* kInitFile = "INITdata.v01";
-inline constexpr const char* kHelpFile = "voxmere.hlp";
+inline constexpr const char *kInitFile = "INITdata.v01";
+inline constexpr const char *kHelpFile = "voxmere.hlp";
 inline constexpr int kHelpTopic = 8;
 // Boxes for cases the classic window did not handle.
-inline constexpr const char* kInitMissing = "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
-inline constexpr const char* kInitShort = "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
-inline constexpr const char* kNotANumber = "数値ではない値があるため変更できません：";
+inline constexpr const char *kInitMissing =
+    "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
+inline constexpr const char *kInitShort =
+    "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
+inline constexpr const char *kNotANumber = "数値ではない値があるため変更できません：";
 // 初期化 over edits that are in no list and no file.
-inline constexpr const char* kInitQuestion =
+inline constexpr const char *kInitQuestion =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
     "\r初期化すると変更は失われます。初期化しますか？";
-inline constexpr const char* kInitQuestionTitle = "初期化の確認";
+inline constexpr const char *kInitQuestionTitle = "初期化の確認";
 // Break point, curve and frequency columns take the forms they show.
-inline constexpr const char* kNotABreakPoint = "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
-inline constexpr const char* kNotACurve = "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
-inline constexpr const char* kNotAFrequency = "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
+inline constexpr const char *kNotABreakPoint =
+    "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
+inline constexpr const char *kNotACurve =
+    "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
+inline constexpr const char *kNotAFrequency =
+    "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
 
 struct UpDownState {
@@ -118,7 +124,7 @@ public:
     // Prepares the 1-voice save dialog over the editor, its name box holding
     // `voiceName`; the editor then shows it modal. Closing it leaves the main
     // window disabled.
-    virtual void prepareVoiceSave(const std::string& voiceName) = 0;
+    virtual void prepareVoiceSave(const std::string &voiceName) = 0;
 
 protected:
     ~EditorLinks() = default;
@@ -126,15 +132,15 @@ protected:
 
 class Form2 {
 public:
-    Form2(FormContext program, MainWindowPort& mainWindow, EditorLinks& windows)
+    Form2(FormContext program, MainWindowPort &mainWindow, EditorLinks &windows)
         : program_(program), mainWindow_(mainWindow), windows_(windows) {}
 
     // --- Chart ---
     // Text1..Text18 (index 0 unused) and Text19..Text38, six rows each.
     std::array<std::string, 19> text{};
     std::array<std::array<std::string, 6>, 20> rows{};
-    std::array<std::string, 6>& chart(int control) { return rows.at(static_cast<std::size_t>(control - 19)); }
-    const std::array<std::string, 6>& chart(int control) const {
+    std::array<std::string, 6> &chart(int control) { return rows.at(static_cast<std::size_t>(control - 19)); }
+    const std::array<std::string, 6> &chart(int control) const {
         return rows.at(static_cast<std::size_t>(control - 19));
     }
     std::string text8;        // algorithm number
@@ -170,9 +176,9 @@ public:
     std::array<UpDownState, 6> upDown5{}, upDown6{}, upDown7{}, upDown8{};
     std::array<std::string, 6> text42{}, text44{};
     std::array<bool, 6> text44Visible{};
-    bool option1 = false;          // ＯＮ selected (Option2 otherwise)
-    bool option5 = false;          // ON selected (Option6 otherwise)
-    std::array<bool, 6> option4{}; // F selected in column j (Option3 "R" otherwise)
+    bool option1 = false;                 // ＯＮ selected (Option2 otherwise)
+    bool option5 = false;                 // ON selected (Option6 otherwise)
+    std::array<bool, 6> option4{};        // F selected in column j (Option3 "R" otherwise)
     std::array<std::string, 48> text43{}; // EG grid, column c of row i at c * 6 + i
     std::array<std::int16_t, 8> egRowSelected{};
     std::array<bool, 6> shape3Border{};
@@ -240,7 +246,7 @@ public:
     void drawPitchEgGraph();
 
     // --- Name box: returns false when the text was refused ---
-    bool text39Change(const std::string& proposed);
+    bool text39Change(const std::string &proposed);
 
     // --- Commands ---
     void command1Click();          // 変更
@@ -249,34 +255,34 @@ public:
 
     // Algorithm picture file name for a number 1..32, and where it is read.
     static std::string PictureFileName(int algorithmNo);
-    std::filesystem::path picturePath(const std::string& file) const;
+    std::filesystem::path picturePath(const std::string &file) const;
 
 private:
     // Every group opens and applies through these, reading its row.
-    void openGroup(const GroupInfo& g);
-    void openValueGroup(const GroupInfo& g);
-    void openColumnGroup(const GroupInfo& g);
-    void openOscillatorGroup(const GroupInfo& g);
-    void openEnvelopeGroup(const GroupInfo& g);
-    void openPitchEnvelopeGroup(const GroupInfo& g);
-    void openAlgorithmGroup(const GroupInfo& g);
+    void openGroup(const GroupInfo &g);
+    void openValueGroup(const GroupInfo &g);
+    void openColumnGroup(const GroupInfo &g);
+    void openOscillatorGroup(const GroupInfo &g);
+    void openEnvelopeGroup(const GroupInfo &g);
+    void openPitchEnvelopeGroup(const GroupInfo &g);
+    void openAlgorithmGroup(const GroupInfo &g);
     // Where item n of the group (in sending order) lives: its box in the
     // zone, its chart field, its editor value and its entry value (if any).
-    std::string& zoneBox(const GroupInfo& g, int n);
-    std::string& chartField(const GroupInfo& g, int n);
-    std::int16_t* editorValue(const GroupInfo& g, int n);
-    std::int16_t* entryValue(const GroupInfo& g, int n);
+    std::string &zoneBox(const GroupInfo &g, int n);
+    std::string &chartField(const GroupInfo &g, int n);
+    std::int16_t *editorValue(const GroupInfo &g, int n);
+    std::int16_t *entryValue(const GroupInfo &g, int n);
     // The zone's values of the open group in sending order, as the voice
     // stores them; false (and a box) when a text cannot be applied.
-    bool readZone(const GroupInfo& g, std::vector<int>& items);
-    bool readOscillator(std::vector<int>& items);
+    bool readZone(const GroupInfo &g, std::vector<int> &items);
+    bool readOscillator(std::vector<int> &items);
     // The chart fields and editor values show the group's values (as stored);
     // after an apply the zone shows them too.
-    void showInChart(const GroupInfo& g, const std::vector<int>& items);
-    void showOscillatorInChart(const std::vector<int>& items);
-    void showInZone(const GroupInfo& g, const std::vector<int>& items);
+    void showInChart(const GroupInfo &g, const std::vector<int> &items);
+    void showOscillatorInChart(const std::vector<int> &items);
+    void showInZone(const GroupInfo &g, const std::vector<int> &items);
     // Writes the values into the EditBuffer and sends them, then the name.
-    void sendGroup(const GroupInfo& g, const std::vector<int>& items);
+    void sendGroup(const GroupInfo &g, const std::vector<int> &items);
 
     void initialise();
     void endEditing();
@@ -286,8 +292,8 @@ private:
     bool sendName(unsigned session);
 
     FormContext program_;
-    MainWindowPort& mainWindow_;
-    EditorLinks& windows_;
+    MainWindowPort &mainWindow_;
+    EditorLinks &windows_;
     // Counts loads and closes, so that a send loop notices when a handler
     // run in its message-loop pass has closed or reloaded the editor.
     unsigned session_ = 0;

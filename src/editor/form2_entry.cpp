@@ -20,8 +20,8 @@ constexpr auto Down = StepDirection::Down;
 std::int16_t I16(int v) { return static_cast<std::int16_t>(v); }
 
 // One click of UpDown5 / UpDown6 on column j, by the rule of the open group.
-void StepColumn(Form2& f, int j, StepButton button, StepDirection direction) {
-    const GroupInfo& rule = ColumnStepRuleFor(f.selectedGroup());
+void StepColumn(Form2 &f, int j, StepButton button, StepDirection direction) {
+    const GroupInfo &rule = ColumnStepRuleFor(f.selectedGroup());
     const auto c = static_cast<std::size_t>(j);
     auto step = [&](int v) { return StepColumnValue(rule, v, button, direction); };
     const bool left = !rule.twoRows || f.entry.leftActive == 1;
@@ -41,7 +41,7 @@ void StepColumn(Form2& f, int j, StepButton button, StepDirection direction) {
         f.showEntryFrequency(j);
         break;
     case ColumnField::Text: {
-        auto stepText = [&](std::string& text) {
+        auto stepText = [&](std::string &text) {
             const int v = step(ReadEntryNumber(text, rule.min, rule.max));
             text = ShownText(rule, v + rule.offset).value_or(PlainText(v));
         };
@@ -52,10 +52,10 @@ void StepColumn(Form2& f, int j, StepButton button, StepDirection direction) {
     }
 }
 
-void StepEgColumn(Form2& f, int c, int step, StepDirection direction) {
+void StepEgColumn(Form2 &f, int c, int step, StepDirection direction) {
     for (int i = 0; i < 6; ++i) {
         if (f.egRowSelected[static_cast<std::size_t>(i)] != 1) continue;
-        std::string& box = f.text43[static_cast<std::size_t>(c * 6 + i)];
+        std::string &box = f.text43[static_cast<std::size_t>(c * 6 + i)];
         box = PlainText(StepEnvelopeValue(ReadEntryNumber(box, 0, 99), step, direction));
         f.drawOperatorEgGraph(i);
     }
@@ -73,15 +73,15 @@ void Form2::text40Change() {
 
 namespace {
 // Label31 follows the value box for the wave and transpose groups.
-void RefreshLabel31(Form2& f, int group, int v) {
-    const GroupInfo* g = FindGroup(group);
+void RefreshLabel31(Form2 &f, int group, int v) {
+    const GroupInfo *g = FindGroup(group);
     if (!g || !HasCaption(*g)) return;
     if (auto text = ShownText(*g, v + g->offset)) f.label31 = *text;
 }
 
-void StepValueBox(Form2& f, bool ten, StepDirection direction) {
+void StepValueBox(Form2 &f, bool ten, StepDirection direction) {
     const int group = f.selectedGroup();
-    const UpDownState& buttons = ten ? f.upDown2 : f.upDown1;
+    const UpDownState &buttons = ten ? f.upDown2 : f.upDown1;
     const int v = ReadEntryNumber(f.text40, buttons.min, buttons.max);
     const int stepped = ten ? StepValueBoxTen(group, v, buttons.min, buttons.max, direction)
                             : StepValueBoxSingle(v, buttons.min, buttons.max, direction);
@@ -142,9 +142,9 @@ void Form2::upDown6Up(int column) { StepColumn(*this, column, StepButton::Single
 void Form2::upDown6Down(int column) { StepColumn(*this, column, StepButton::Single, Down); }
 
 namespace {
-void StepCoarseOf(Form2& f, int column, int step, StepDirection direction) {
+void StepCoarseOf(Form2 &f, int column, int step, StepDirection direction) {
     if (f.selectedGroup() != static_cast<int>(Group::Oscillator)) return;
-    auto& coarse = f.entry.coarse[static_cast<std::size_t>(column)];
+    auto &coarse = f.entry.coarse[static_cast<std::size_t>(column)];
     coarse = I16(StepCoarse(coarse, step, direction));
     f.showEntryFrequency(column);
 }
@@ -185,23 +185,23 @@ void Form2::upDown10Up(int c) { StepEgColumn(*this, c, 1, Up); }
 void Form2::upDown10Down(int c) { StepEgColumn(*this, c, 1, Down); }
 
 void Form2::upDown3Up(int n) {
-    std::string& box = text41[static_cast<std::size_t>(n)];
+    std::string &box = text41[static_cast<std::size_t>(n)];
     box = PlainText(StepPitchTen(ReadEntryNumber(box, 0, 99), Up));
     drawPitchEgGraph();
 }
 void Form2::upDown3Down(int n) {
-    std::string& box = text41[static_cast<std::size_t>(n)];
+    std::string &box = text41[static_cast<std::size_t>(n)];
     box = PlainText(StepPitchTen(ReadEntryNumber(box, 0, 99), Down));
     drawPitchEgGraph();
 }
 // The ±1 buttons step their bound box within 0..99, then the graph follows.
 void Form2::upDown4Up(int n) {
-    std::string& box = text41[static_cast<std::size_t>(n)];
+    std::string &box = text41[static_cast<std::size_t>(n)];
     box = PlainText(StepEnvelopeValue(ReadEntryNumber(box, 0, 99), 1, Up));
     drawPitchEgGraph();
 }
 void Form2::upDown4Down(int n) {
-    std::string& box = text41[static_cast<std::size_t>(n)];
+    std::string &box = text41[static_cast<std::size_t>(n)];
     box = PlainText(StepEnvelopeValue(ReadEntryNumber(box, 0, 99), 1, Down));
     drawPitchEgGraph();
 }
@@ -209,7 +209,8 @@ void Form2::upDown4Down(int n) {
 void Form2::drawOperatorEgGraph(int row) {
     std::array<int, 4> rates{}, levels{};
     for (int k = 0; k < 4; ++k) {
-        rates[static_cast<std::size_t>(k)] = ReadEntryNumber(text43[static_cast<std::size_t>(k * 6 + row)], 0, 99);
+        rates[static_cast<std::size_t>(k)] =
+            ReadEntryNumber(text43[static_cast<std::size_t>(k * 6 + row)], 0, 99);
         levels[static_cast<std::size_t>(k)] =
             ReadEntryNumber(text43[static_cast<std::size_t>((k + 4) * 6 + row)], 0, 99);
     }

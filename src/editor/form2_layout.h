@@ -18,13 +18,13 @@ inline constexpr int kTop1 = 2565, kTop2 = 2745, kTopLine = 180;
 inline constexpr int kB0 = 4920, kB1 = 5085, kB2 = 5250, kB3 = 5415, kB4 = 5580, kBottomLine = 165;
 
 // Column centres the spaced-out headings put their words over.
-inline constexpr int kChartCentres[] = {2325, 5453, 8678};                             // Oscillator, EG, KLS
+inline constexpr int kChartCentres[] = {2325, 5453, 8678};                            // Oscillator, EG, KLS
 inline constexpr int kEgCentres[] = {3720, 4215, 4710, 5205, 5700, 6195, 6690, 7185}; // Text23..Text30
 inline constexpr int kRateLevelCentres[] = {3720, 5700};
 inline constexpr int kLrCentres[] = {8175, 8655, 9180, 9660}; // Text32..Text35
 inline constexpr int kCurveDepthCentres[] = {8415, 9420};
 inline constexpr int kLfoPitchCentres[] = {5453, 8918};
-inline constexpr int kLfoFieldCentres[] = {4215, 4710, 5205, 5700, 6195, 6690}; // Text2..Text7
+inline constexpr int kLfoFieldCentres[] = {4215, 4710, 5205, 5700, 6195, 6690};          // Text2..Text7
 inline constexpr int kPegCentres[] = {7185, 7680, 8175, 8670, 9165, 9660, 10155, 10650}; // Text9..Text16
 inline constexpr int kPegRateLevelCentres[] = {7185, 9165};
 
@@ -166,7 +166,9 @@ inline constexpr ControlRow kControls[] = {
     Array({"Shape5", Shape, {560, 500, 380, 380}, "Frame5"}, 2, 0, 360),
     {"Label33", ClickLabel, {600, 540, 300, 300}, "Frame5", kLabel33},
     {"Label9", ClickLabel, {600, 900, 300, 300}, "Frame5", kLabel9},
-    Array(Captions({"LabelColumn", Heading, {1200, 240, 840, 200}, "Frame5"}, form2_view_text::kColumnNumbers), 6, 900, 0),
+    Array(
+        Captions({"LabelColumn", Heading, {1200, 240, 840, 200}, "Frame5"}, form2_view_text::kColumnNumbers),
+        6, 900, 0),
     Array({"Text42", Entry, {1200, 540, 840, 300}, "Frame5"}, 6, 900, 0),
     Array({"Text44", Entry, {1200, 900, 840, 300}, "Frame5"}, 6, 900, 0),
     Array({"Frame6", Panel, {1200, 1410, 840, 360}, "Frame5"}, 6, 900, 0),
@@ -181,7 +183,8 @@ inline constexpr ControlRow kControls[] = {
     {"Frame10", Frame, {120, 180, 4200, 3300}, "Frame1"},
     {"", Heading, {420, 150, 1770, 200}, "Frame10", kEgRate},
     {"", Heading, {2220, 150, 1770, 200}, "Frame10", kEgLevel},
-    Array(Captions({"", Heading, {420, 360, 420, 200}, "Frame10"}, form2_view_text::kEgColumnNumbers), 8, 450, 0),
+    Array(Captions({"", Heading, {420, 360, 420, 200}, "Frame10"}, form2_view_text::kEgColumnNumbers), 8, 450,
+          0),
     Array({"Shape3", Shape, {30, 585, 360, 300}, "Frame10"}, 6, 0, 300),
     Array(Captions({"Label7", ClickLabel, {60, 600, 300, 270}, "Frame10"}, kLabel7), 6, 0, 300),
     Grid({"Text43", Entry, {420, 600, 420, 280}, "Frame10"}, 6, 300, 8, 450),
@@ -191,7 +194,8 @@ inline constexpr ControlRow kControls[] = {
     {"Frame4", Frame, {120, 180, 4200, 1800}, "Frame1"},
     {"", Heading, {240, 150, 1800, 200}, "Frame4", kEgRate},
     {"", Heading, {2160, 150, 1800, 200}, "Frame4", kEgLevel},
-    Array(Captions({"", Heading, {240, 360, 420, 200}, "Frame4"}, form2_view_text::kEgColumnNumbers), 8, 480, 0),
+    Array(Captions({"", Heading, {240, 360, 420, 200}, "Frame4"}, form2_view_text::kEgColumnNumbers), 8, 480,
+          0),
     Array({"Text41", Entry, {240, 600, 420, 300}, "Frame4"}, 8, 480, 0),
     Array({"UpDown4", UpDown, {240, 960, 420, 300}, "Frame4"}, 8, 480, 0),
     Array({"UpDown3", UpDown, {240, 1320, 420, 300}, "Frame4"}, 8, 480, 0),

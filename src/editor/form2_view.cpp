@@ -2,10 +2,10 @@
 
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
-#include "ui/twips.h"
-#include "voice/text.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/twips.h"
+#include "voice/text.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -38,7 +38,7 @@ public:
     std::function<void()> onClick;
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override {
+    void mousePressEvent(QMouseEvent *e) override {
         if (e->button() == Qt::LeftButton && onClick) onClick();
     }
 };
@@ -46,7 +46,7 @@ protected:
 // A read-only chart field: a click selects its group.
 class ClickField : public Clickable<QLineEdit> {
 public:
-    explicit ClickField(QWidget* parent) : Clickable<QLineEdit>(parent) {
+    explicit ClickField(QWidget *parent) : Clickable<QLineEdit>(parent) {
         setReadOnly(true);
         setAlignment(Qt::AlignCenter);
         setFocusPolicy(Qt::NoFocus);
@@ -58,7 +58,7 @@ public:
 // A label that reacts to a click (the caption-less headings, Label30...).
 class ClickLabel : public Clickable<QLabel> {
 public:
-    ClickLabel(const QString& caption, QWidget* parent) : Clickable<QLabel>(caption, parent) {
+    ClickLabel(const QString &caption, QWidget *parent) : Clickable<QLabel>(caption, parent) {
         setCursor(Qt::PointingHandCursor);
     }
 };
@@ -66,7 +66,7 @@ public:
 // A box of the Data Entry Zone the user may also type into.
 class EntryField : public QLineEdit {
 public:
-    explicit EntryField(QWidget* parent) : QLineEdit(parent) {
+    explicit EntryField(QWidget *parent) : QLineEdit(parent) {
         setAlignment(Qt::AlignCenter);
         setTextMargins(0, 0, 0, 0);
     }
@@ -75,8 +75,8 @@ public:
 // An up-down pair: ▼ steps down, ▲ steps up.
 class UpDownButtons : public QWidget {
 public:
-    explicit UpDownButtons(QWidget* parent) : QWidget(parent) {
-        auto* layout = new QHBoxLayout(this);
+    explicit UpDownButtons(QWidget *parent) : QWidget(parent) {
+        auto *layout = new QHBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
         down_ = new QToolButton(this);
@@ -85,44 +85,43 @@ public:
         up_ = new QToolButton(this);
         up_->setObjectName("up");
         up_->setArrowType(Qt::UpArrow);
-        for (QToolButton* b : {down_, up_}) {
+        for (QToolButton *b : {down_, up_}) {
             b->setAutoRepeat(true);
             b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             layout->addWidget(b);
         }
     }
-    QToolButton* up() const { return up_; }
-    QToolButton* down() const { return down_; }
+    QToolButton *up() const { return up_; }
+    QToolButton *down() const { return down_; }
 
 private:
-    QToolButton* up_;
-    QToolButton* down_;
+    QToolButton *up_;
+    QToolButton *down_;
 };
 
 namespace {
 
-
 // "+10" on ▲ and "−10" on ▼ of a step pair.
-void StepTips(UpDownButtons* pair, int step) {
+void StepTips(UpDownButtons *pair, int step) {
     pair->up()->setToolTip(QString::fromUtf8(form2_view_text::kStepUpTip).arg(step));
     pair->down()->setToolTip(QString::fromUtf8(form2_view_text::kStepDownTip).arg(step));
 }
 
-QString Qs(const std::string& s) { return QString::fromStdString(s); }
+QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // Control characters of a stored name cannot be shown in a line edit: each
 // is drawn as its Unicode control picture and read back as itself.
-QString ShownName(const std::string& name) { return Qs(WithControlPictures(name)); }
-std::string StoredName(const QString& shown) { return WithoutControlPictures(shown.toStdString()); }
+QString ShownName(const std::string &name) { return Qs(WithControlPictures(name)); }
+std::string StoredName(const QString &shown) { return WithoutControlPictures(shown.toStdString()); }
 
-void SetText(QLineEdit* edit, const QString& text) {
+void SetText(QLineEdit *edit, const QString &text) {
     if (edit->text() != text) edit->setText(text);
 }
-void SetCaption(QLabel* label, const QString& text) {
+void SetCaption(QLabel *label, const QString &text) {
     if (label->text() != text) label->setText(text);
 }
 
-QString AlgorithmNumberOf(const std::string& file) {
+QString AlgorithmNumberOf(const std::string &file) {
     // "alg12.jpg" -> "12"
     QString name = Qs(file);
     if (name.startsWith("alg")) name = name.mid(3);
@@ -134,12 +133,12 @@ QString AlgorithmNumberOf(const std::string& file) {
 
 // --- Picture box -------------------------------------------------------------
 
-PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
+PictureBox::PictureBox(QWidget *parent) : QFrame(parent) {
     setFrameShape(QFrame::Box);
     setCursor(Qt::PointingHandCursor);
 }
 
-void PictureBox::showPicture(const QString& path, const QString& number) {
+void PictureBox::showPicture(const QString &path, const QString &number) {
     if (path != path_) {
         path_ = path;
         image_ = QImage();
@@ -149,7 +148,7 @@ void PictureBox::showPicture(const QString& path, const QString& number) {
     update();
 }
 
-void PictureBox::paintEvent(QPaintEvent* e) {
+void PictureBox::paintEvent(QPaintEvent *e) {
     QFrame::paintEvent(e);
     QPainter p(this);
     const QRect inner = contentsRect().adjusted(2, 2, -2, -2);
@@ -165,25 +164,26 @@ void PictureBox::paintEvent(QPaintEvent* e) {
     }
 }
 
-void PictureBox::mousePressEvent(QMouseEvent* e) {
+void PictureBox::mousePressEvent(QMouseEvent *e) {
     if (e->button() == Qt::LeftButton && onClick) onClick();
 }
 
 // --- The window ------------------------------------------------------------
 
-Form2View::Form2View(Form2& form, FormContext program, QWidget* parent)
+Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(form2_text::kCaption));
-    setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this), TwipsToPixels(form2_layout::kClientHeight, this));
+    setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this),
+                 TwipsToPixels(form2_layout::kClientHeight, this));
 
     setFont(UiFont());
     buildControls();
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
-    choosePdfFile = [this](const QString& suggestion) {
-        return QFileDialog::getSaveFileName(this, QString::fromUtf8(form2_view_text::kPdfDialogTitle), suggestion,
-                                            QString::fromUtf8(form2_view_text::kPdfFilter));
+    choosePdfFile = [this](const QString &suggestion) {
+        return QFileDialog::getSaveFileName(this, QString::fromUtf8(form2_view_text::kPdfDialogTitle),
+                                            suggestion, QString::fromUtf8(form2_view_text::kPdfFilter));
     };
     form_.printWindow = [this] { printChart(); };
     refresh();
@@ -191,31 +191,36 @@ Form2View::Form2View(Form2& form, FormContext program, QWidget* parent)
 
 void Form2View::buildControls() {
     using namespace form2_text;
-    const BuiltControls built =
-        BuildControls(form2_layout::kControls, this, [](const ControlRow& row, int index, QWidget* parent) -> QWidget* {
+    const BuiltControls built = BuildControls(
+        form2_layout::kControls, this, [](const ControlRow &row, int index, QWidget *parent) -> QWidget * {
             switch (row.kind) {
-            case ControlKind::Field: return new ClickField(parent);
-            case ControlKind::Entry: return new EntryField(parent);
+            case ControlKind::Field:
+                return new ClickField(parent);
+            case ControlKind::Entry:
+                return new EntryField(parent);
             case ControlKind::ClickLabel: {
-                const char* caption = ElementCaption(row, index);
+                const char *caption = ElementCaption(row, index);
                 return new ClickLabel(caption ? QString::fromUtf8(caption) : QString(), parent);
             }
-            case ControlKind::UpDown: return new UpDownButtons(parent);
-            case ControlKind::Picture: return new PictureBox(parent);
+            case ControlKind::UpDown:
+                return new UpDownButtons(parent);
+            case ControlKind::Picture:
+                return new PictureBox(parent);
             case ControlKind::Graph: {
                 // Picture2_0 is the pitch EG; Picture2_k draws chart row k - 1 (operator 7 - k).
                 const int k = QString::fromUtf8(row.name).section('_', 1).toInt();
                 return k == 0 ? new EnvelopeGraphView(EnvelopeGraphView::Kind::Pitch, 0, parent)
                               : new EnvelopeGraphView(EnvelopeGraphView::Kind::Operator, 7 - k, parent);
             }
-            default: return nullptr;
+            default:
+                return nullptr;
             }
         });
-    auto name = [](const char* base, int index) { return QString("%1_%2").arg(base).arg(index); };
+    auto name = [](const char *base, int index) { return QString("%1_%2").arg(base).arg(index); };
 
     // Every chart field and caption-less heading opens its group.
-    for (auto* edit : findChildren<QLineEdit*>()) {
-        auto* field = dynamic_cast<ClickField*>(edit); // ClickField has no meta-object of its own
+    for (auto *edit : findChildren<QLineEdit *>()) {
+        auto *field = dynamic_cast<ClickField *>(edit); // ClickField has no meta-object of its own
         if (!field) continue;
         const std::string control = field->objectName().toStdString();
         field->onClick = [this, control] {
@@ -223,18 +228,19 @@ void Form2View::buildControls() {
             after();
         };
     }
-    auto clickLabel = [&](const QString& control, std::function<void()> handler) {
-        auto* label = built.get<ClickLabel>(control);
+    auto clickLabel = [&](const QString &control, std::function<void()> handler) {
+        auto *label = built.get<ClickLabel>(control);
         label->onClick = [this, handler] {
             handler();
             after();
         };
         return label;
     };
-    for (const char* control : {"Label30", "Label11", "Label57", "Label58", "Label59", "Label60", "Label61", "Label62",
-                                "Label12", "Label63", "Label29", "Label13_0", "Label13_1", "Label13_2", "Label13_5",
-                                "Label13_6", "Label13_7", "Label13_8", "Label13_9", "Label13_10", "Label13_11",
-                                "Label13_12"}) {
+    for (const char *control :
+         {"Label30",   "Label11",    "Label57",    "Label58",   "Label59",   "Label60",
+          "Label61",   "Label62",    "Label12",    "Label63",   "Label29",   "Label13_0",
+          "Label13_1", "Label13_2",  "Label13_5",  "Label13_6", "Label13_7", "Label13_8",
+          "Label13_9", "Label13_10", "Label13_11", "Label13_12"}) {
         const std::string target = control;
         clickLabel(control, [this, target] { form_.controlClick(target); });
     }
@@ -242,7 +248,7 @@ void Form2View::buildControls() {
     // Name and list number, algorithm.
     label34_ = built.get<QLabel>("Label34");
     text39_ = built.get<QLineEdit>("Text39");
-    connect(text39_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    connect(text39_, &QLineEdit::textEdited, this, [this](const QString &t) {
         // A character the instrument cannot store is refused as it is typed.
         if (!form_.text39Change(StoredName(t))) {
             const int cursor = text39_->cursorPosition();
@@ -263,7 +269,8 @@ void Form2View::buildControls() {
         for (int i = 0; i < 6; ++i)
             rows_[static_cast<std::size_t>(c - 19)][static_cast<std::size_t>(i)] =
                 built.get<ClickField>(name(qPrintable(QString("Text%1").arg(c)), i));
-    for (int i = 0; i < 6; ++i) built.get<QLabel>(name("Label6", i))->setAlignment(Qt::AlignCenter);
+    for (int i = 0; i < 6; ++i)
+        built.get<QLabel>(name("Label6", i))->setAlignment(Qt::AlignCenter);
     label29_ = built.get<QLabel>("Label29");
 
     // The selection frame lies over the chart and lets clicks through.
@@ -276,8 +283,8 @@ void Form2View::buildControls() {
 
     // --- The Data Entry Zone ---
     // Every step button runs its handler and redraws.
-    auto upDown = [&](const QString& control, std::function<void()> up, std::function<void()> down) {
-        auto* u = built.get<UpDownButtons>(control);
+    auto upDown = [&](const QString &control, std::function<void()> up, std::function<void()> down) {
+        auto *u = built.get<UpDownButtons>(control);
         connect(u->up(), &QToolButton::clicked, this, [this, up] {
             up();
             after();
@@ -288,8 +295,8 @@ void Form2View::buildControls() {
         });
         return u;
     };
-    auto option = [&](const QString& control, std::function<void()> handler) {
-        auto* o = built.get<QRadioButton>(control);
+    auto option = [&](const QString &control, std::function<void()> handler) {
+        auto *o = built.get<QRadioButton>(control);
         connect(o, &QRadioButton::clicked, this, [this, handler] {
             if (refreshing_) return;
             handler();
@@ -297,9 +304,9 @@ void Form2View::buildControls() {
         });
         return o;
     };
-    auto entry = [&](const QString& control, std::string& text) {
-        auto* f = built.get<EntryField>(control);
-        connect(f, &QLineEdit::textEdited, this, [this, &text](const QString& t) {
+    auto entry = [&](const QString &control, std::string &text) {
+        auto *f = built.get<EntryField>(control);
+        connect(f, &QLineEdit::textEdited, this, [this, &text](const QString &t) {
             text = t.toStdString();
             after();
         });
@@ -320,7 +327,7 @@ void Form2View::buildControls() {
     }
 
     text40_ = built.get<EntryField>("Text40");
-    connect(text40_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    connect(text40_, &QLineEdit::textEdited, this, [this](const QString &t) {
         form_.text40 = t.toStdString();
         form_.text40Change(); // the algorithm preview follows the typing
         after();
@@ -328,8 +335,10 @@ void Form2View::buildControls() {
     label31_ = built.get<QLabel>("Label31");
     label31_->setAlignment(Qt::AlignCenter);
     label31_->setFrameShape(QFrame::Panel);
-    upDown1_ = upDown("UpDown1", [this] { form_.upDown1Up(); }, [this] { form_.upDown1Down(); });
-    upDown2_ = upDown("UpDown2", [this] { form_.upDown2Up(); }, [this] { form_.upDown2Down(); });
+    upDown1_ = upDown(
+        "UpDown1", [this] { form_.upDown1Up(); }, [this] { form_.upDown1Down(); });
+    upDown2_ = upDown(
+        "UpDown2", [this] { form_.upDown2Up(); }, [this] { form_.upDown2Down(); });
     option1_ = option("Option1", [this] { form_.option1Click(); });
     option2_ = option("Option2", [this] { form_.option2Click(); });
     option5_ = option("Option5", [this] { form_.option5Click(); });
@@ -348,11 +357,16 @@ void Form2View::buildControls() {
         option4_[uj] = option(name("Option4", j), [this, j] { form_.option4Click(j); });
         // Two options share a column 56 pixels wide: a narrow gap after the
         // indicator keeps "R" clear of the "F" option beside it.
-        for (QRadioButton* o : {option3_[uj], option4_[uj]}) o->setStyleSheet("QRadioButton { spacing: 2px; }");
-        upDown5_[uj] = upDown(name("UpDown5", j), [this, j] { form_.upDown5Up(j); }, [this, j] { form_.upDown5Down(j); });
-        upDown6_[uj] = upDown(name("UpDown6", j), [this, j] { form_.upDown6Up(j); }, [this, j] { form_.upDown6Down(j); });
-        upDown7_[uj] = upDown(name("UpDown7", j), [this, j] { form_.upDown7Up(j); }, [this, j] { form_.upDown7Down(j); });
-        upDown8_[uj] = upDown(name("UpDown8", j), [this, j] { form_.upDown8Up(j); }, [this, j] { form_.upDown8Down(j); });
+        for (QRadioButton *o : {option3_[uj], option4_[uj]})
+            o->setStyleSheet("QRadioButton { spacing: 2px; }");
+        upDown5_[uj] = upDown(
+            name("UpDown5", j), [this, j] { form_.upDown5Up(j); }, [this, j] { form_.upDown5Down(j); });
+        upDown6_[uj] = upDown(
+            name("UpDown6", j), [this, j] { form_.upDown6Up(j); }, [this, j] { form_.upDown6Down(j); });
+        upDown7_[uj] = upDown(
+            name("UpDown7", j), [this, j] { form_.upDown7Up(j); }, [this, j] { form_.upDown7Down(j); });
+        upDown8_[uj] = upDown(
+            name("UpDown8", j), [this, j] { form_.upDown8Up(j); }, [this, j] { form_.upDown8Down(j); });
     }
 
     for (int i = 0; i < 6; ++i) {
@@ -361,22 +375,29 @@ void Form2View::buildControls() {
         label7_[ui] = clickLabel(name("Label7", i), [this, i] { form_.label7Click(i); });
         label7_[ui]->setToolTip(QString::fromUtf8(form2_view_text::kRowSelectTip));
     }
-    for (std::size_t box = 0; box < 48; ++box) text43_[box] = entry(name("Text43", static_cast<int>(box)), form_.text43[box]);
+    for (std::size_t box = 0; box < 48; ++box)
+        text43_[box] = entry(name("Text43", static_cast<int>(box)), form_.text43[box]);
     for (int c = 0; c < 8; ++c) {
         const auto uc = static_cast<std::size_t>(c);
-        upDown9_[uc] = upDown(name("UpDown9", c), [this, c] { form_.upDown9Up(c); }, [this, c] { form_.upDown9Down(c); });
-        upDown10_[uc] =
-            upDown(name("UpDown10", c), [this, c] { form_.upDown10Up(c); }, [this, c] { form_.upDown10Down(c); });
+        upDown9_[uc] = upDown(
+            name("UpDown9", c), [this, c] { form_.upDown9Up(c); }, [this, c] { form_.upDown9Down(c); });
+        upDown10_[uc] = upDown(
+            name("UpDown10", c), [this, c] { form_.upDown10Up(c); }, [this, c] { form_.upDown10Down(c); });
     }
     for (int n = 0; n < 8; ++n) {
         const auto un = static_cast<std::size_t>(n);
         text41_[un] = entry(name("Text41", n), form_.text41[un]);
-        upDown4_[un] = upDown(name("UpDown4", n), [this, n] { form_.upDown4Up(n); }, [this, n] { form_.upDown4Down(n); });
-        upDown3_[un] = upDown(name("UpDown3", n), [this, n] { form_.upDown3Up(n); }, [this, n] { form_.upDown3Down(n); });
+        upDown4_[un] = upDown(
+            name("UpDown4", n), [this, n] { form_.upDown4Up(n); }, [this, n] { form_.upDown4Down(n); });
+        upDown3_[un] = upDown(
+            name("UpDown3", n), [this, n] { form_.upDown3Up(n); }, [this, n] { form_.upDown3Down(n); });
     }
-    for (int k = 0; k < 7; ++k) picture2_[static_cast<std::size_t>(k)] = built.get<EnvelopeGraphView>(name("Picture2", k));
-    for (auto* label : frame10_->findChildren<QLabel*>()) if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
-    for (auto* label : frame4_->findChildren<QLabel*>()) if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
+    for (int k = 0; k < 7; ++k)
+        picture2_[static_cast<std::size_t>(k)] = built.get<EnvelopeGraphView>(name("Picture2", k));
+    for (auto *label : frame10_->findChildren<QLabel *>())
+        if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
+    for (auto *label : frame4_->findChildren<QLabel *>())
+        if (label->text().size() == 1) label->setAlignment(Qt::AlignCenter);
 
     connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] {
         form_.command1Click();
@@ -399,7 +420,7 @@ void Form2View::buildControls() {
     }
 
     for (int i = 0; i < 6; ++i) {
-        auto* b = built.get<WrapButton>(name("Command2", i));
+        auto *b = built.get<WrapButton>(name("Command2", i));
         b->setToolTip(QString::fromUtf8(kCommand2Tips[static_cast<std::size_t>(i)]));
         connect(b, &QPushButton::clicked, this, [this, i] {
             form_.command2Click(i);
@@ -410,7 +431,7 @@ void Form2View::buildControls() {
 
 void Form2View::after() { program_.host.refreshAll(); }
 
-void Form2View::closeEvent(QCloseEvent* event) {
+void Form2View::closeEvent(QCloseEvent *event) {
     // The close box cancels the edit; the form hides the window itself.
     form_.queryUnload(0);
     event->accept();
@@ -424,7 +445,8 @@ void Form2View::refresh() {
             SetText(rows_[static_cast<std::size_t>(c - 19)][static_cast<std::size_t>(i)],
                     Qs(form_.chart(c)[static_cast<std::size_t>(i)]));
     for (int k = 1; k <= 18; ++k)
-        if (k != 8) SetText(globals_[static_cast<std::size_t>(k)], Qs(form_.text[static_cast<std::size_t>(k)]));
+        if (k != 8)
+            SetText(globals_[static_cast<std::size_t>(k)], Qs(form_.text[static_cast<std::size_t>(k)]));
     SetText(text8_, Qs(form_.text8));
     SetCaption(label29_, Qs(form_.label29));
     SetCaption(label34_, ShownName(form_.label34));
@@ -454,7 +476,7 @@ void Form2View::refresh() {
     // The step the buttons of the open group take, as their tool tips.
     const int group = program_.state.selectedGroup;
     StepTips(upDown2_, group == static_cast<int>(Group::Transpose) ? 12 : 10); // an octave for transpose
-    const GroupInfo& rule = ColumnStepRuleFor(group);
+    const GroupInfo &rule = ColumnStepRuleFor(group);
     for (std::size_t j = 0; j < 6; ++j) {
         StepTips(upDown5_[j], rule.largeStep);
         StepTips(upDown6_[j], rule.singleStep);
@@ -480,15 +502,19 @@ void Form2View::refresh() {
         upDown8_[uj]->setVisible(form_.upDown8[uj].visible);
         shape3_[uj]->setVisible(form_.shape3Border[uj]);
     }
-    for (std::size_t box = 0; box < 48; ++box) SetText(text43_[box], Qs(form_.text43[box]));
-    for (std::size_t n = 0; n < 8; ++n) SetText(text41_[n], Qs(form_.text41[n]));
+    for (std::size_t box = 0; box < 48; ++box)
+        SetText(text43_[box], Qs(form_.text43[box]));
+    for (std::size_t n = 0; n < 8; ++n)
+        SetText(text41_[n], Qs(form_.text41[n]));
     for (std::size_t k = 0; k < 7; ++k) {
         picture2_[k]->setVisible(form_.picture2Visible[k]);
-        if (picture2_[k]->segments() != form_.graphSegments[k]) picture2_[k]->setSegments(form_.graphSegments[k]);
+        if (picture2_[k]->segments() != form_.graphSegments[k])
+            picture2_[k]->setSegments(form_.graphSegments[k]);
     }
     picture3_->setVisible(form_.picture3Visible);
     if (form_.picture3Visible)
-        picture3_->showPicture(Qs(form_.picturePath(form_.picture3File).string()), AlgorithmNumberOf(form_.picture3File));
+        picture3_->showPicture(Qs(form_.picturePath(form_.picture3File).string()),
+                               AlgorithmNumberOf(form_.picture3File));
 
     shape1_->setVisible(form_.shape1Border);
     if (form_.shape1Border) {
@@ -500,7 +526,7 @@ void Form2View::refresh() {
 
 // --- Printing --------------------------------------------------------------
 
-bool Form2View::printImage(QPrinter& printer) {
+bool Form2View::printImage(QPrinter &printer) {
     const QPixmap image = grab();
     QPainter painter;
     if (!painter.begin(&printer)) return false;
@@ -510,7 +536,7 @@ bool Form2View::printImage(QPrinter& printer) {
     return painter.end();
 }
 
-bool Form2View::printToPdf(const QString& file) {
+bool Form2View::printToPdf(const QString &file) {
     const std::filesystem::path target = file.toStdString();
     std::filesystem::path temp = target;
     temp += ".tmp";
@@ -534,7 +560,7 @@ bool Form2View::printToPdf(const QString& file) {
 
 void Form2View::printChart() {
     using namespace form2_view_text;
-    Host& host = program_.host;
+    Host &host = program_.host;
     if (hasDefaultPrinter && hasDefaultPrinter()) {
         QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
         printer.setPageOrientation(QPageLayout::Landscape);
@@ -547,7 +573,8 @@ void Form2View::printChart() {
     ask.icon = MsgIcon::Question;
     if (host.messageBox(ask) != MsgResult::Yes) return;
     const std::filesystem::path suggestion = program_.state.programFolder / kPdfSuggestedName;
-    const QString file = choosePdfFile ? choosePdfFile(QString::fromStdString(suggestion.string())) : QString();
+    const QString file =
+        choosePdfFile ? choosePdfFile(QString::fromStdString(suggestion.string())) : QString();
     if (file.isEmpty()) return;
     if (!printToPdf(file)) ShowMessage(host, QString::fromUtf8(kPdfFailed).arg(file).toStdString());
 }

@@ -6,8 +6,8 @@ namespace vox {
 
 int GroupOfControl(std::string_view name) {
     auto lookup = [](std::string_view n) {
-        for (const auto& g : kGroups)
-            for (const char* t : g.targets)
+        for (const auto &g : kGroups)
+            for (const char *t : g.targets)
                 if (t && n == t) return g.group;
         return -1;
     };
@@ -25,16 +25,24 @@ int GroupOfControl(std::string_view name) {
     return lookup(base);
 }
 
-std::optional<std::string> ShownText(const GroupInfo& g, int stored) {
+std::optional<std::string> ShownText(const GroupInfo &g, int stored) {
     switch (g.display) {
-    case Display::Number: return PlainText(stored - g.offset);
-    case Display::BreakPoint: return BreakPointText(stored);
-    case Display::Curve: return CurveName(stored);
-    case Display::Detune: return DetuneText(stored);
-    case Display::LfoWave: return LfoWaveName(stored);
-    case Display::LfoSync: return LfoSyncText(stored);
-    case Display::Transpose: return TransposeText(stored);
-    case Display::Frequency: return std::nullopt;
+    case Display::Number:
+        return PlainText(stored - g.offset);
+    case Display::BreakPoint:
+        return BreakPointText(stored);
+    case Display::Curve:
+        return CurveName(stored);
+    case Display::Detune:
+        return DetuneText(stored);
+    case Display::LfoWave:
+        return LfoWaveName(stored);
+    case Display::LfoSync:
+        return LfoSyncText(stored);
+    case Display::Transpose:
+        return TransposeText(stored);
+    case Display::Frequency:
+        return std::nullopt;
     }
     return std::nullopt;
 }

@@ -6,13 +6,13 @@
 
 namespace vox {
 
-const GroupInfo& ColumnStepRuleFor(int group) {
-    const GroupInfo* g = FindGroup(group);
+const GroupInfo &ColumnStepRuleFor(int group) {
+    const GroupInfo *g = FindGroup(group);
     if (g && (g->panel == GroupPanel::Columns || g->panel == GroupPanel::Oscillator)) return *g;
     return GroupRow(Group::OutputLevel);
 }
 
-int StepColumnValue(const GroupInfo& rule, int value, StepButton button, StepDirection direction) {
+int StepColumnValue(const GroupInfo &rule, int value, StepButton button, StepDirection direction) {
     const bool large = button == StepButton::Large;
     const int step = large ? rule.largeStep : rule.singleStep;
     const bool wraps = large ? rule.largeWraps : rule.singleWraps;
@@ -32,7 +32,7 @@ int StepValueBoxSingle(int value, int min, int max, StepDirection direction) {
 }
 
 int StepValueBoxTen(int group, int value, int min, int max, StepDirection direction) {
-    const GroupInfo* g = FindGroup(group);
+    const GroupInfo *g = FindGroup(group);
     const int s = g && g->tenStep ? g->tenStep : 10;
     int v = std::clamp(value, min, max);
     if (direction == StepDirection::Down) {
@@ -47,7 +47,8 @@ int StepValueBoxTen(int group, int value, int min, int max, StepDirection direct
             v %= s;
             // A range starting above 0: the lowest value of the same place
             // within the step that lies inside it.
-            while (v < min) v += s;
+            while (v < min)
+                v += s;
         }
     }
     return std::clamp(v, min, max);

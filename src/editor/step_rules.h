@@ -10,15 +10,15 @@
 
 namespace vox {
 
-enum class StepButton { Large, Single };  // UpDown5 / UpDown6
+enum class StepButton { Large, Single }; // UpDown5 / UpDown6
 enum class StepDirection { Up, Down };
 
 // The row whose column buttons a group's steps follow: its own for the
 // operator-column groups and the oscillator, output level's otherwise.
-const GroupInfo& ColumnStepRuleFor(int group);
+const GroupInfo &ColumnStepRuleFor(int group);
 
 // value stepped by the button, then stopped at or wrapped past the limits.
-int StepColumnValue(const GroupInfo& rule, int value, StepButton button, StepDirection direction);
+int StepColumnValue(const GroupInfo &rule, int value, StepButton button, StepDirection direction);
 
 // Reads a box's number: optional blanks, a sign and digits; whatever follows
 // is ignored. A text that is not a number, or a number outside min..max,

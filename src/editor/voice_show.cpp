@@ -10,17 +10,18 @@ namespace vox {
 namespace {
 
 // Each value as the editor shows it and the instrument is sent it.
-int At(const Slot& s, int p) { return ParamValue(p, s[ParamPos(p)]); }
-int Op(const Slot& s, int op, OpParam k) { return At(s, OpParamNumber(op, k)); }
+int At(const Slot &s, int p) { return ParamValue(p, s[ParamPos(p)]); }
+int Op(const Slot &s, int op, OpParam k) { return At(s, OpParamNumber(op, k)); }
 std::string Curve(int c) { return CurveName(c).value_or(PlainText(c)); }
 std::string Wave(int w) { return LfoWaveName(w).value_or(PlainText(w)); }
-std::string Frequency(const Slot& s, int op) {
-    return FrequencyText(Op(s, op, OpParam::OscMode), Op(s, op, OpParam::FreqCoarse), Op(s, op, OpParam::FreqFine));
+std::string Frequency(const Slot &s, int op) {
+    return FrequencyText(Op(s, op, OpParam::OscMode), Op(s, op, OpParam::FreqCoarse),
+                         Op(s, op, OpParam::FreqFine));
 }
 
 } // namespace
 
-std::string ShowVoiceText(const Slot& s) {
+std::string ShowVoiceText(const Slot &s) {
     std::ostringstream out;
     std::array<Byte, kNameLength> name{};
     for (std::size_t c = 0; c < kNameLength; ++c)
@@ -32,28 +33,34 @@ std::string ShowVoiceText(const Slot& s) {
         << At(s, param::LfoDelay) << "  PMD " << At(s, param::LfoPmd) << "  AMD " << At(s, param::LfoAmd)
         << "  Sync " << LfoSyncText(At(s, param::LfoKeySync)) << "\n"
         << "PITCH EG  R";
-    for (int k = 0; k < 4; ++k) out << " " << At(s, param::PitchRate1 + k);
+    for (int k = 0; k < 4; ++k)
+        out << " " << At(s, param::PitchRate1 + k);
     out << "  L";
-    for (int k = 0; k < 4; ++k) out << " " << At(s, param::PitchLevel1 + k);
+    for (int k = 0; k < 4; ++k)
+        out << " " << At(s, param::PitchLevel1 + k);
     out << "  Pitch MOD " << At(s, param::PitchModSens) << "  KEY " << TransposeText(At(s, param::Transpose))
         << "\n"
-        << "OP AMS MODE FREQ DETUNE R1 R2 R3 R4 L1 L2 L3 L4 BREAK CURVE-L CURVE-R DEPTH-L DEPTH-R RATE OUT VELO\n";
+        << "OP AMS MODE FREQ DETUNE R1 R2 R3 R4 L1 L2 L3 L4 BREAK CURVE-L CURVE-R DEPTH-L DEPTH-R RATE OUT "
+           "VELO\n";
     for (int op = 6; op >= 1; --op) {
-        out << op << " " << Op(s, op, OpParam::AmpModSens) << " " << OscModeText(Op(s, op, OpParam::OscMode)) << " "
-            << Frequency(s, op) << " " << DetuneText(Op(s, op, OpParam::Detune));
-        for (int k = 0; k < 8; ++k) out << " " << Op(s, op, static_cast<OpParam>(k));
-        out << " " << BreakPointText(Op(s, op, OpParam::BreakPoint)) << " " << Curve(Op(s, op, OpParam::LeftCurve))
-            << " " << Curve(Op(s, op, OpParam::RightCurve)) << " " << Op(s, op, OpParam::LeftDepth) << " "
-            << Op(s, op, OpParam::RightDepth) << " " << Op(s, op, OpParam::RateScaling) << " "
-            << Op(s, op, OpParam::OutputLevel) << " " << Op(s, op, OpParam::KeyVelSens) << "\n";
+        out << op << " " << Op(s, op, OpParam::AmpModSens) << " " << OscModeText(Op(s, op, OpParam::OscMode))
+            << " " << Frequency(s, op) << " " << DetuneText(Op(s, op, OpParam::Detune));
+        for (int k = 0; k < 8; ++k)
+            out << " " << Op(s, op, static_cast<OpParam>(k));
+        out << " " << BreakPointText(Op(s, op, OpParam::BreakPoint)) << " "
+            << Curve(Op(s, op, OpParam::LeftCurve)) << " " << Curve(Op(s, op, OpParam::RightCurve)) << " "
+            << Op(s, op, OpParam::LeftDepth) << " " << Op(s, op, OpParam::RightDepth) << " "
+            << Op(s, op, OpParam::RateScaling) << " " << Op(s, op, OpParam::OutputLevel) << " "
+            << Op(s, op, OpParam::KeyVelSens) << "\n";
     }
     return out.str();
 }
 
-std::string ShowVoiceJson(const Slot& s) {
+std::string ShowVoiceJson(const Slot &s) {
     using nlohmann::json;
     json name = json::array();
-    for (Byte b : VoiceNameBytes(s)) name.push_back(b);
+    for (Byte b : VoiceNameBytes(s))
+        name.push_back(b);
     json rates = json::array(), levels = json::array();
     for (int k = 0; k < 4; ++k) {
         rates.push_back(At(s, param::PitchRate1 + k));

@@ -9,8 +9,8 @@
 namespace vox {
 
 // Global fields, then one line per operator from 6 down to 1, as the chart rows run.
-std::string ShowVoiceText(const Slot& slot);
+std::string ShowVoiceText(const Slot &slot);
 // name_bytes, algorithm (1..32), LFO, pitch EG, transpose and operators 1..6.
-std::string ShowVoiceJson(const Slot& slot);
+std::string ShowVoiceJson(const Slot &slot);
 
 } // namespace vox

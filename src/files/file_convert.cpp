@@ -6,7 +6,7 @@
 
 namespace vox {
 
-ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path& file) {
+ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file) {
     ReadResult<LoadedVoices> result;
     const std::string name = file.filename().string();
     const BankKind bankKind = BankKindOfName(name);
@@ -36,9 +36,9 @@ ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path& file) {
     return result;
 }
 
-OutputKind OutputKindOfName(const std::filesystem::path& file) {
+OutputKind OutputKindOfName(const std::filesystem::path &file) {
     std::string ending = file.extension().string();
-    for (char& c : ending)
+    for (char &c : ending)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (ending == ".v32") return OutputKind::V32;
     if (ending == ".v01") return OutputKind::V01;
@@ -46,7 +46,7 @@ OutputKind OutputKindOfName(const std::filesystem::path& file) {
     return OutputKind::Unknown;
 }
 
-Encoded EncodeFor(const LoadedVoices& input, OutputKind kind, std::optional<int> voice) {
+Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int> voice) {
     Encoded out;
     if (kind == OutputKind::Unknown) {
         out.error = "the output name must end in .v32, .v01 or .syx";
@@ -95,7 +95,7 @@ Encoded EncodeFor(const LoadedVoices& input, OutputKind kind, std::optional<int>
     return out;
 }
 
-ConvertResult ConvertVoiceFile(const std::filesystem::path& in, const std::filesystem::path& out,
+ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
                                std::optional<int> voice) {
     ConvertResult result;
     const OutputKind kind = OutputKindOfName(out);

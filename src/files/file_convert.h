@@ -21,11 +21,11 @@ struct LoadedVoices {
 // By the name's ending as the dialogs decide: a 32-voice load for names
 // ending V32, SYX, DX7 or .32, a 1-voice load for the others; a name
 // ending SYX that holds a single-voice dump is read as one voice.
-ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path& file);
+ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file);
 
 // What OUT's ending asks for: ".v32", ".v01", ".syx" (any case).
 enum class OutputKind { V32, V01, Syx, Unknown };
-OutputKind OutputKindOfName(const std::filesystem::path& file);
+OutputKind OutputKindOfName(const std::filesystem::path &file);
 
 struct ConvertResult {
     bool ok = false;
@@ -41,9 +41,9 @@ struct Encoded {
     std::string error; // empty on success
     int voices = 0;
 };
-Encoded EncodeFor(const LoadedVoices& input, OutputKind kind, std::optional<int> voice);
+Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int> voice);
 
-ConvertResult ConvertVoiceFile(const std::filesystem::path& in, const std::filesystem::path& out,
+ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
                                std::optional<int> voice);
 
 } // namespace vox

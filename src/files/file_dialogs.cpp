@@ -34,33 +34,34 @@ bool WildcardMatch(std::string_view name, std::string_view pattern) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
     return p == pattern.size();
 }
 
-bool Hidden(const fs::path& entry) {
+bool Hidden(const fs::path &entry) {
     const std::string name = entry.filename().string();
     return !name.empty() && name[0] == '.';
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
+bool LessNoCase(const std::string &a, const std::string &b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
-bool EndsWith(const std::string& text, std::string_view end) {
+bool EndsWith(const std::string &text, std::string_view end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The save dialogs keep a name that already ends in their ending, all
 // lower case or all upper case, and add it otherwise.
-std::string WithEnding(const std::string& name, std::string_view lower, std::string_view upper) {
+std::string WithEnding(const std::string &name, std::string_view lower, std::string_view upper) {
     return (EndsWith(name, lower) || EndsWith(name, upper)) ? name : name + std::string(lower);
 }
 
 // Any byte below 20h, and DEL: a file name cannot hold them, or they do
 // not show.
-bool HasControlCharacter(const std::string& name) {
+bool HasControlCharacter(const std::string &name) {
     return std::any_of(name.begin(), name.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
@@ -92,11 +93,12 @@ std::string ProposedFileName(std::string_view voiceName) {
     return name.substr(first, last - first + 1);
 }
 
-bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
+bool MatchesPattern(const std::string &fileName, const std::string &patterns) {
     std::size_t from = 0;
     while (from <= patterns.size()) {
         const std::size_t end = std::min(patterns.find(';', from), patterns.size());
-        if (end > from && WildcardMatch(fileName, std::string_view(patterns).substr(from, end - from))) return true;
+        if (end > from && WildcardMatch(fileName, std::string_view(patterns).substr(from, end - from)))
+            return true;
         from = end + 1;
     }
     return false;
@@ -104,8 +106,9 @@ bool MatchesPattern(const std::string& fileName, const std::string& patterns) {
 
 // --- The shared dialog ---------------------------------------------------
 
-FileDialogForm::FileDialogForm(FormContext program, MainWindowPort& mainWindow, const Setup& setup)
-    : volumeSource(ListVolumes), program_(program), mainWindow_(mainWindow), setup_(setup), window_(setup.window) {
+FileDialogForm::FileDialogForm(FormContext program, MainWindowPort &mainWindow, const Setup &setup)
+    : volumeSource(ListVolumes), program_(program), mainWindow_(mainWindow), setup_(setup),
+      window_(setup.window) {
     caption = setup.caption;
     command1 = {setup.action, kCancel};
     pattern = setup.pattern;
@@ -139,12 +142,13 @@ void FileDialogForm::open() {
     show();
 }
 
-void FileDialogForm::moveTo(const fs::path& wanted) {
+void FileDialogForm::moveTo(const fs::path &wanted) {
     std::error_code ec;
     fs::path folder = fs::absolute(wanted, ec).lexically_normal();
     if (folder.has_relative_path() && folder.filename().empty()) folder = folder.parent_path();
     // A folder that cannot be listed shows its nearest existing parent.
-    while (!fs::is_directory(folder, ec) && folder.has_relative_path()) folder = folder.parent_path();
+    while (!fs::is_directory(folder, ec) && folder.has_relative_path())
+        folder = folder.parent_path();
     listFolder_ = folder;
 
     dir1.clear();
@@ -153,7 +157,7 @@ void FileDialogForm::moveTo(const fs::path& wanted) {
     int depth = 0;
     dir1.add(walk.string());
     dir1Paths.push_back(walk.string());
-    for (const fs::path& part : folder.relative_path()) {
+    for (const fs::path &part : folder.relative_path()) {
         if (part.empty()) continue;
         walk /= part;
         ++depth;
@@ -174,12 +178,13 @@ void FileDialogForm::moveTo(const fs::path& wanted) {
     }
     std::sort(folders.begin(), folders.end(), LessNoCase);
     std::sort(files.begin(), files.end(), LessNoCase);
-    for (const std::string& name : folders) {
+    for (const std::string &name : folders) {
         dir1.add(std::string(static_cast<std::size_t>(2 * (depth + 1)), ' ') + name);
         dir1Paths.push_back((folder / name).string());
     }
     file1.clear();
-    for (std::string& name : files) file1.add(std::move(name));
+    for (std::string &name : files)
+        file1.add(std::move(name));
 
     drive1.selected = static_cast<int>(VolumeIndexOf(folder, volumes_));
 }
@@ -210,7 +215,8 @@ void FileDialogForm::file1Click(int index) {
 
 void FileDialogForm::file1DoubleClick(int index) {
     file1Click(index);
-    if (setup_.doubleClickActs && index >= 0 && index < static_cast<int>(file1.items.size())) command1Click(0);
+    if (setup_.doubleClickActs && index >= 0 && index < static_cast<int>(file1.items.size()))
+        command1Click(0);
 }
 
 void FileDialogForm::command1Click(int index) {
@@ -232,7 +238,7 @@ void FileDialogForm::finish() {
     program_.host.closeWindow(window_);
 }
 
-fs::path FileDialogForm::actionPath(const std::string& fileName) const { return fs::path(text1) / fileName; }
+fs::path FileDialogForm::actionPath(const std::string &fileName) const { return fs::path(text1) / fileName; }
 
 bool FileDialogForm::nameGiven() {
     if (!text2.empty()) return true;
@@ -248,7 +254,7 @@ bool FileDialogForm::nameUsable() {
     return false;
 }
 
-bool FileDialogForm::overwriteAllowed(const fs::path& file) {
+bool FileDialogForm::overwriteAllowed(const fs::path &file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return true;
     MessageBoxSpec box;
@@ -258,11 +264,11 @@ bool FileDialogForm::overwriteAllowed(const fs::path& file) {
     return program_.host.messageBox(box) == MsgResult::Yes;
 }
 
-void FileDialogForm::tell(const std::string& text) { ShowMessage(program_.host, text); }
+void FileDialogForm::tell(const std::string &text) { ShowMessage(program_.host, text); }
 
 // --- form3: save 32 voices -----------------------------------------------
 
-Form3::Form3(FormContext program, MainWindowPort& mainWindow)
+Form3::Form3(FormContext program, MainWindowPort &mainWindow)
     : FileDialogForm(program, mainWindow,
                      {WindowId::form3, kForm3Caption, kSave, kForm3Pattern, kBankFolder, false, false}) {}
 
@@ -281,7 +287,7 @@ bool Form3::action() {
 
 // --- Form4: load 32 voices -----------------------------------------------
 
-Form4::Form4(FormContext program, MainWindowPort& mainWindow)
+Form4::Form4(FormContext program, MainWindowPort &mainWindow)
     : FileDialogForm(program, mainWindow,
                      {WindowId::Form4, kForm4Caption, kLoad, kForm4Pattern, kBankFolder, true, true}) {}
 
@@ -303,18 +309,18 @@ bool Form4::action() {
 
 // --- Form5: save one voice -----------------------------------------------
 
-Form5::Form5(FormContext program, MainWindowPort& mainWindow)
+Form5::Form5(FormContext program, MainWindowPort &mainWindow)
     : FileDialogForm(program, mainWindow,
                      {WindowId::Form5, kForm5Caption, kSave, kForm5Pattern, kVoiceFolder, false, false}) {}
 
-void Form5::openFromMainWindow(const std::string& name) {
+void Form5::openFromMainWindow(const std::string &name) {
     prepare();
     fromEditor_ = false;
     text2 = ProposedFileName(name);
     show();
 }
 
-void Form5::openFromEditor(const std::string& voiceName) {
+void Form5::openFromEditor(const std::string &voiceName) {
     prepare();
     fromEditor_ = true;
     text2 = ProposedFileName(voiceName);
@@ -347,7 +353,7 @@ void Form5::finish() {
 
 // --- Form6: load one voice -----------------------------------------------
 
-Form6::Form6(FormContext program, MainWindowPort& mainWindow)
+Form6::Form6(FormContext program, MainWindowPort &mainWindow)
     : FileDialogForm(program, mainWindow,
                      {WindowId::Form6, kForm6Caption, kLoad, kForm6Pattern, kVoiceFolder, true, false}) {}
 
@@ -358,13 +364,14 @@ bool Form6::action() {
         tell(ReadErrorMessage(voice.error));
         return false;
     }
-    ProgramState& state = program_.state;
-    Slot& slot0 = state.voiceTable[0];
+    ProgramState &state = program_.state;
+    Slot &slot0 = state.voiceTable[0];
     StoreRecord(voice.value, slot0);
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
     mainWindow_.setEditAreaText(state.slotText[0]);
-    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
+    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos)
+        state.editBuffer[pos] = slot0[pos];
     mainWindow_.editAreaStored();
     mainWindow_.setEnabled(true);
     SendCurrentVoice(state, program_.host);

@@ -21,24 +21,24 @@
 namespace vox {
 
 namespace file_dialog_text {
-inline constexpr const char* kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
-inline constexpr const char* kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
-inline constexpr const char* kForm5Caption = "1 VOICE DATA 保存";
-inline constexpr const char* kForm6Caption = "1 VOICE DATA 読込";
-inline constexpr const char* kSave = "保存";
-inline constexpr const char* kLoad = "読込";
-inline constexpr const char* kCancel = "中止";
-inline constexpr const char* kLabel1 = "FILE NAME";
-inline constexpr const char* kForm3Pattern = "*.v32";
-inline constexpr const char* kForm4Pattern = "*.v32;*.syx;*.dx7;*.32";
-inline constexpr const char* kForm5Pattern = "*.v01";
-inline constexpr const char* kForm6Pattern = "*.v01;*.mid";
-inline constexpr const char* kBankFolder = "32voice";
-inline constexpr const char* kVoiceFolder = "1voice";
-inline constexpr const char* kEnterName = "ファイル名を入力してください";
-inline constexpr const char* kOverwrite = "同名のファイルが存在します上書きしますか？";
-inline constexpr const char* kOverwriteTitle = "確認";
-inline constexpr const char* kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
+inline constexpr const char *kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
+inline constexpr const char *kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
+inline constexpr const char *kForm5Caption = "1 VOICE DATA 保存";
+inline constexpr const char *kForm6Caption = "1 VOICE DATA 読込";
+inline constexpr const char *kSave = "保存";
+inline constexpr const char *kLoad = "読込";
+inline constexpr const char *kCancel = "中止";
+inline constexpr const char *kLabel1 = "FILE NAME";
+inline constexpr const char *kForm3Pattern = "*.v32";
+inline constexpr const char *kForm4Pattern = "*.v32;*.syx;*.dx7;*.32";
+inline constexpr const char *kForm5Pattern = "*.v01";
+inline constexpr const char *kForm6Pattern = "*.v01;*.mid";
+inline constexpr const char *kBankFolder = "32voice";
+inline constexpr const char *kVoiceFolder = "1voice";
+inline constexpr const char *kEnterName = "ファイル名を入力してください";
+inline constexpr const char *kOverwrite = "同名のファイルが存在します上書きしますか？";
+inline constexpr const char *kOverwriteTitle = "確認";
+inline constexpr const char *kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
 } // namespace file_dialog_text
 
 // The file name the 1-voice save proposes for a voice name: control
@@ -50,22 +50,22 @@ std::string ProposedFileName(std::string_view voiceName);
 
 // Whether a file name matches a pattern list such as "*.v32;*.syx"
 // (* and ?, ASCII letters compared without case).
-bool MatchesPattern(const std::string& fileName, const std::string& patterns);
+bool MatchesPattern(const std::string &fileName, const std::string &patterns);
 
 class FileDialogForm {
 public:
     virtual ~FileDialogForm() = default;
-    FileDialogForm(const FileDialogForm&) = delete;
-    FileDialogForm& operator=(const FileDialogForm&) = delete;
+    FileDialogForm(const FileDialogForm &) = delete;
+    FileDialogForm &operator=(const FileDialogForm &) = delete;
 
     // --- Controls ---
     std::string caption;
-    ListBoxState drive1;                 // the volumes
-    ListBoxState dir1;                   // folders above and directly below the list folder
-    std::vector<std::string> dir1Paths;  // the full folder path of each Dir1 entry
-    ListBoxState file1;                  // matching files of the list folder, bare names
-    std::string text1;                   // the folder the action uses
-    std::string text2;                   // the file name the action uses (editable)
+    ListBoxState drive1;                // the volumes
+    ListBoxState dir1;                  // folders above and directly below the list folder
+    std::vector<std::string> dir1Paths; // the full folder path of each Dir1 entry
+    ListBoxState file1;                 // matching files of the list folder, bare names
+    std::string text1;                  // the folder the action uses
+    std::string text2;                  // the file name the action uses (editable)
     std::string label1 = file_dialog_text::kLabel1;
     std::array<std::string, 2> command1;
     std::string pattern;
@@ -89,7 +89,7 @@ public:
     void queryClose();             // the close box or window menu: as "中止"
 
     // The folder Dir1 and File1 show.
-    const std::filesystem::path& listFolder() const { return listFolder_; }
+    const std::filesystem::path &listFolder() const { return listFolder_; }
     // ProgramFolder + the dialog's folder.
     std::filesystem::path defaultFolder() const;
     WindowId window() const { return window_; }
@@ -100,14 +100,14 @@ public:
 protected:
     struct Setup {
         WindowId window;
-        const char* caption;
-        const char* action;
-        const char* pattern;
-        const char* folder;
+        const char *caption;
+        const char *action;
+        const char *pattern;
+        const char *folder;
         bool doubleClickActs;
         bool disablesMainWhenShown;
     };
-    FileDialogForm(FormContext program, MainWindowPort& mainWindow, const Setup& setup);
+    FileDialogForm(FormContext program, MainWindowPort &mainWindow, const Setup &setup);
 
     // Runs the action; returns true when it succeeded (the dialog then
     // closes).
@@ -115,17 +115,17 @@ protected:
     // Enables the main window unless told not to, and closes the dialog.
     virtual void finish();
 
-    std::filesystem::path actionPath(const std::string& fileName) const;
-    bool nameGiven();                                  // the empty-name check, with its box
-    bool nameUsable();                                 // no control characters, or a box
-    bool overwriteAllowed(const std::filesystem::path& file); // the question, when the file exists
-    void tell(const std::string& text);
+    std::filesystem::path actionPath(const std::string &fileName) const;
+    bool nameGiven();                                         // the empty-name check, with its box
+    bool nameUsable();                                        // no control characters, or a box
+    bool overwriteAllowed(const std::filesystem::path &file); // the question, when the file exists
+    void tell(const std::string &text);
 
     FormContext program_;
-    MainWindowPort& mainWindow_;
+    MainWindowPort &mainWindow_;
 
 private:
-    void moveTo(const std::filesystem::path& folder);
+    void moveTo(const std::filesystem::path &folder);
 
     Setup setup_;
     WindowId window_;
@@ -136,7 +136,7 @@ private:
 // "32 ＶＯＩＣＥ　ＤＡＴＡ 保存": writes slots 1..32 to a .v32 file.
 class Form3 : public FileDialogForm {
 public:
-    Form3(FormContext program, MainWindowPort& mainWindow);
+    Form3(FormContext program, MainWindowPort &mainWindow);
 
 protected:
     bool action() override;
@@ -146,7 +146,7 @@ protected:
 // slots 1..32 and the SOUND LIST. Disables the main window when it opens.
 class Form4 : public FileDialogForm {
 public:
-    Form4(FormContext program, MainWindowPort& mainWindow);
+    Form4(FormContext program, MainWindowPort &mainWindow);
 
 protected:
     bool action() override;
@@ -155,10 +155,10 @@ protected:
 // "1 VOICE DATA 保存": writes the edit-area voice to a .v01 file.
 class Form5 : public FileDialogForm {
 public:
-    Form5(FormContext program, MainWindowPort& mainWindow);
+    Form5(FormContext program, MainWindowPort &mainWindow);
 
     // The main window's save (Command9) opens it with this.
-    void openFromMainWindow(const std::string& name);
+    void openFromMainWindow(const std::string &name);
 
     // The editor's save command: call this, then
     //     program.host.showWindowModal(WindowId::Form5);
@@ -166,7 +166,7 @@ public:
     // name box (so the user sees it before saving) and leaves the main
     // window disabled when the dialog closes, since the editor is still
     // open. It does not show the window itself.
-    void openFromEditor(const std::string& voiceName = {});
+    void openFromEditor(const std::string &voiceName = {});
     bool openedFromEditor() const { return fromEditor_; }
 
 protected:
@@ -181,7 +181,7 @@ private:
 // file) into slot 0 and the edit area, and sends it.
 class Form6 : public FileDialogForm {
 public:
-    Form6(FormContext program, MainWindowPort& mainWindow);
+    Form6(FormContext program, MainWindowPort &mainWindow);
 
 protected:
     bool action() override;

@@ -1,8 +1,8 @@
 #include "files/file_dialogs_view.h"
 
 #include "files/file_dialogs.h"
-#include "ui/twips.h"
 #include "files/file_dialogs_layout.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,15 +14,16 @@
 namespace vox {
 namespace {
 
-QString Qs(const std::string& s) { return QString::fromStdString(s); }
+QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
-void SyncList(QListWidget* list, const ListBoxState& state) {
+void SyncList(QListWidget *list, const ListBoxState &state) {
     bool same = list->count() == static_cast<int>(state.items.size());
     for (int i = 0; same && i < list->count(); ++i)
         same = list->item(i)->text() == Qs(state.items[static_cast<std::size_t>(i)]);
     if (!same) {
         list->clear();
-        for (const auto& item : state.items) list->addItem(Qs(item));
+        for (const auto &item : state.items)
+            list->addItem(Qs(item));
     }
     if (state.selected >= 0 && state.selected < list->count()) {
         list->setCurrentRow(state.selected);
@@ -35,7 +36,8 @@ void SyncList(QListWidget* list, const ListBoxState& state) {
 
 } // namespace
 
-FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const char* objectName, QWidget* parent)
+FileDialogView::FileDialogView(FormContext program, FileDialogForm &form, const char *objectName,
+                               QWidget *parent)
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     setObjectName(objectName);
     setWindowTitle(Qs(form.caption));
@@ -49,13 +51,13 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const 
     label1_ = built.get<QLabel>("Label1");
 
     text2_ = built.get<QLineEdit>("Text2");
-    connect(text2_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(text2_, &QLineEdit::textEdited, this, [this](const QString &text) {
         form_.text2 = text.toStdString();
         after();
     });
 
     file1_ = built.get<QListWidget>("File1");
-    connect(file1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    connect(file1_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         if (refreshing_) return;
         form_.file1Click(file1_->row(item));
         after();
@@ -72,20 +74,20 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm& form, const 
         form_.file1Click(row);
         after();
     });
-    connect(file1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    connect(file1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         if (refreshing_) return;
         form_.file1DoubleClick(file1_->row(item));
         after();
     });
 
     text1_ = built.get<QLineEdit>("Text1");
-    connect(text1_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(text1_, &QLineEdit::textEdited, this, [this](const QString &text) {
         form_.text1 = text.toStdString();
         after();
     });
 
     dir1_ = built.get<QListWidget>("Dir1");
-    connect(dir1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    connect(dir1_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         if (refreshing_) return;
         form_.dir1Click(dir1_->row(item));
         after();
@@ -114,7 +116,8 @@ void FileDialogView::refresh() {
     refreshing_ = true;
     setWindowTitle(Qs(form_.caption));
     label1_->setText(Qs(form_.label1));
-    for (int i = 0; i < 2; ++i) command1_[i]->setText(Qs(form_.command1[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < 2; ++i)
+        command1_[i]->setText(Qs(form_.command1[static_cast<std::size_t>(i)]));
     // A folder longer than the box shows its end (the line edit keeps the
     // cursor there) and the whole path as a tool tip.
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
@@ -126,7 +129,8 @@ void FileDialogView::refresh() {
         sameDrives = drive1_->itemText(i) == Qs(form_.drive1.items[static_cast<std::size_t>(i)]);
     if (!sameDrives) {
         drive1_->clear();
-        for (const auto& drive : form_.drive1.items) drive1_->addItem(Qs(drive));
+        for (const auto &drive : form_.drive1.items)
+            drive1_->addItem(Qs(drive));
     }
     drive1_->setCurrentIndex(form_.drive1.selected);
     SyncList(dir1_, form_.dir1);
@@ -134,7 +138,7 @@ void FileDialogView::refresh() {
     refreshing_ = false;
 }
 
-void FileDialogView::closeEvent(QCloseEvent* event) {
+void FileDialogView::closeEvent(QCloseEvent *event) {
     // The close box is "中止"; a close by the form itself (it hides the
     // window) does not come here.
     if (form_.isOpen) {
@@ -144,13 +148,13 @@ void FileDialogView::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-Form3View::Form3View(FileDialogForm& form, FormContext program, QWidget* parent)
+Form3View::Form3View(FileDialogForm &form, FormContext program, QWidget *parent)
     : FileDialogView(program, form, "form3", parent) {}
-Form4View::Form4View(FileDialogForm& form, FormContext program, QWidget* parent)
+Form4View::Form4View(FileDialogForm &form, FormContext program, QWidget *parent)
     : FileDialogView(program, form, "Form4", parent) {}
-Form5View::Form5View(FileDialogForm& form, FormContext program, QWidget* parent)
+Form5View::Form5View(FileDialogForm &form, FormContext program, QWidget *parent)
     : FileDialogView(program, form, "Form5", parent) {}
-Form6View::Form6View(FileDialogForm& form, FormContext program, QWidget* parent)
+Form6View::Form6View(FileDialogForm &form, FormContext program, QWidget *parent)
     : FileDialogView(program, form, "Form6", parent) {}
 
 } // namespace vox

@@ -5,7 +5,7 @@
 namespace vox {
 namespace {
 
-std::string Plural(std::size_t n, const char* word) {
+std::string Plural(std::size_t n, const char *word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
@@ -14,20 +14,24 @@ std::string DescribeStart(std::span<const Byte> bytes) {
     if (bytes.empty()) return "the file is empty";
     if (bytes.size() >= 4 && bytes[0] == kSysExStart && bytes[1] == kYamahaId) {
         const int sub = bytes[2] >> 4;
-        if (sub == 1) return "starts with a parameter-change message (" + HexBytes(bytes, " ", 4) + "), not voice data";
+        if (sub == 1)
+            return "starts with a parameter-change message (" + HexBytes(bytes, " ", 4) + "), not voice data";
         if (sub == 0)
             return "header " + HexBytes(bytes, " ", kStartShown) + ": format " + HexByte(bytes[3]) +
                    " is not DX7 voice data (00 single voice, 09 32-voice bank)";
-        return "header " + HexBytes(bytes, " ", kStartShown) + ": sub-status " + std::to_string(sub) + " is not a voice dump";
+        return "header " + HexBytes(bytes, " ", kStartShown) + ": sub-status " + std::to_string(sub) +
+               " is not a voice dump";
     }
     if (bytes[0] == kSysExStart)
-        return "System Exclusive of manufacturer " + HexByte(bytes.size() > 1 ? bytes[1] : 0) + ", not Yamaha (43)";
-    return "does not start with a DX7 System Exclusive header (first bytes " + HexBytes(bytes, " ", kStartShown) + ")";
+        return "System Exclusive of manufacturer " + HexByte(bytes.size() > 1 ? bytes[1] : 0) +
+               ", not Yamaha (43)";
+    return "does not start with a DX7 System Exclusive header (first bytes " +
+           HexBytes(bytes, " ", kStartShown) + ")";
 }
 
 // Bytes with bit 7 set in [from, to).
-void CheckBit7(std::span<const Byte> bytes, std::size_t from, std::size_t to, const char* where,
-               std::vector<std::string>& problems) {
+void CheckBit7(std::span<const Byte> bytes, std::size_t from, std::size_t to, const char *where,
+               std::vector<std::string> &problems) {
     to = std::min(to, bytes.size());
     std::size_t count = 0, first = 0;
     for (std::size_t i = from; i < to; ++i)
@@ -41,7 +45,7 @@ void CheckBit7(std::span<const Byte> bytes, std::size_t from, std::size_t to, co
 
 // Checksum byte at `at` over [from, at), then F7 at at + 1, then what follows.
 void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t at,
-                     std::vector<std::string>& problems) {
+                     std::vector<std::string> &problems) {
     const std::size_t length = bytes.size();
     if (length < at) return; // the data itself is cut short; said elsewhere
     if (length == at) {
@@ -54,13 +58,15 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
         return;
     }
     if (bytes[at] != expected)
-        problems.push_back("checksum " + HexByte(bytes[at]) + " is wrong (expected " + HexByte(expected) + ")");
+        problems.push_back("checksum " + HexByte(bytes[at]) + " is wrong (expected " + HexByte(expected) +
+                           ")");
     if (length == at + 1) {
         problems.push_back("the end byte F7 is missing");
         return;
     }
     if (bytes[at + 1] != kSysExEnd)
-        problems.push_back("no F7 at offset " + std::to_string(at + 1) + " (found " + HexByte(bytes[at + 1]) + ")");
+        problems.push_back("no F7 at offset " + std::to_string(at + 1) + " (found " + HexByte(bytes[at + 1]) +
+                           ")");
     const std::size_t end = at + 2;
     if (length > end) {
         const auto rest = bytes.subspan(end);
@@ -71,32 +77,34 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
     }
 }
 
-void CheckByteCount(std::span<const Byte> bytes, Byte high, Byte low, std::vector<std::string>& problems) {
+void CheckByteCount(std::span<const Byte> bytes, Byte high, Byte low, std::vector<std::string> &problems) {
     if (bytes.size() < 6) return;
     if (bytes[4] != high || bytes[5] != low)
-        problems.push_back("byte count " + HexByte(bytes[4]) + " " + HexByte(bytes[5]) + " (expected " + HexByte(high) + " " +
-                           HexByte(low) + ")");
+        problems.push_back("byte count " + HexByte(bytes[4]) + " " + HexByte(bytes[5]) + " (expected " +
+                           HexByte(high) + " " + HexByte(low) + ")");
 }
 
-void CheckLength(std::size_t length, std::size_t expected, std::vector<std::string>& problems) {
+void CheckLength(std::size_t length, std::size_t expected, std::vector<std::string> &problems) {
     if (length != expected)
-        problems.push_back("length " + std::to_string(length) + " bytes (expected " + std::to_string(expected) + ")");
+        problems.push_back("length " + std::to_string(length) + " bytes (expected " +
+                           std::to_string(expected) + ")");
 }
 
-void PackedVoices(std::span<const Byte> bytes, std::size_t offset, FileReport& report) {
+void PackedVoices(std::span<const Byte> bytes, std::size_t offset, FileReport &report) {
     for (std::size_t v = 0; v < kBankSlots; ++v) {
         const std::size_t at = offset + v * kPackedVoiceSize;
         if (at + kPackedVoiceSize > bytes.size()) break;
         InspectedVoice voice;
         voice.number = static_cast<int>(v + 1);
-        for (std::size_t i = 0; i < kNameLength; ++i) voice.nameBytes[i] = bytes[at + 118 + i];
+        for (std::size_t i = 0; i < kNameLength; ++i)
+            voice.nameBytes[i] = bytes[at + 118 + i];
         report.voices.push_back(voice);
     }
 }
 
 // Parameters out of range in the one voice at `offset`: a few are said;
 // so many that the bytes are no voice means nothing is listed.
-bool CheckVoiceValues(std::span<const Byte> bytes, std::size_t offset, std::vector<std::string>& problems) {
+bool CheckVoiceValues(std::span<const Byte> bytes, std::size_t offset, std::vector<std::string> &problems) {
     if (offset + kRecordSize > bytes.size()) return true;
     const std::size_t odd = RecordParametersOutOfRange(bytes.subspan(offset, kRecordSize));
     if (odd > kMaxOddParameters) {
@@ -107,15 +115,16 @@ bool CheckVoiceValues(std::span<const Byte> bytes, std::size_t offset, std::vect
     return true;
 }
 
-void RecordVoice(std::span<const Byte> bytes, std::size_t offset, int number, FileReport& report) {
+void RecordVoice(std::span<const Byte> bytes, std::size_t offset, int number, FileReport &report) {
     if (offset + kRecordSize > bytes.size()) return;
     InspectedVoice voice;
     voice.number = number;
-    for (std::size_t i = 0; i < kNameLength; ++i) voice.nameBytes[i] = bytes[offset + kNamePos + i];
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        voice.nameBytes[i] = bytes[offset + kNamePos + i];
     report.voices.push_back(voice);
 }
 
-FileKind KindOf(const std::filesystem::path& file, std::span<const Byte> bytes) {
+FileKind KindOf(const std::filesystem::path &file, std::span<const Byte> bytes) {
     const std::string name = file.filename().string();
     const std::string kind = NameKind(name);
     if (kind == "V32") return FileKind::V32;
@@ -125,15 +134,17 @@ FileKind KindOf(const std::filesystem::path& file, std::span<const Byte> bytes) 
     if (IsBulkDumpHeader(bytes)) return FileKind::BulkDump;
     if (IsSingleVoiceHeader(bytes)) return FileKind::SingleVoiceDump;
     const bool sysEx = !bytes.empty() && bytes[0] == kSysExStart;
-    if (!sysEx && (bytes.size() == kPackedBankSize || kind == "DX7" || kind == ".32")) return FileKind::HeaderlessBank;
+    if (!sysEx && (bytes.size() == kPackedBankSize || kind == "DX7" || kind == ".32"))
+        return FileKind::HeaderlessBank;
     if (kind == "MID") return FileKind::MidiFile;
     return FileKind::Unknown;
 }
 
-void InspectBulkDump(std::span<const Byte> bytes, FileReport& r) {
+void InspectBulkDump(std::span<const Byte> bytes, FileReport &r) {
     CheckByteCount(bytes, 0x20, 0x00, r.problems);
     if (bytes.size() < kBulkDumpDataEnd) {
-        const std::size_t complete = bytes.size() < kBulkDataPos ? 0 : (bytes.size() - kBulkDataPos) / kPackedVoiceSize;
+        const std::size_t complete =
+            bytes.size() < kBulkDataPos ? 0 : (bytes.size() - kBulkDataPos) / kPackedVoiceSize;
         r.problems.push_back("length " + std::to_string(bytes.size()) + " bytes: cut off, only " +
                              std::to_string(complete) + " of 32 voices complete (4104 expected)");
     }
@@ -142,16 +153,17 @@ void InspectBulkDump(std::span<const Byte> bytes, FileReport& r) {
     PackedVoices(bytes, kBulkDataPos, r);
 }
 
-void InspectSingleVoiceDump(std::span<const Byte> bytes, FileReport& r) {
+void InspectSingleVoiceDump(std::span<const Byte> bytes, FileReport &r) {
     CheckByteCount(bytes, 0x01, 0x1B, r.problems);
     if (bytes.size() < kChecksumPos)
-        r.problems.push_back("length " + std::to_string(bytes.size()) + " bytes: the voice is cut off (163 expected)");
+        r.problems.push_back("length " + std::to_string(bytes.size()) +
+                             " bytes: the voice is cut off (163 expected)");
     CheckMessageEnd(bytes, kParamBase, kChecksumPos, r.problems);
     CheckBit7(bytes, kParamBase, kChecksumPos, "voice data", r.problems);
     if (CheckVoiceValues(bytes, 0, r.problems)) RecordVoice(bytes, 0, 1, r);
 }
 
-void InspectV32(std::span<const Byte> bytes, FileReport& r) {
+void InspectV32(std::span<const Byte> bytes, FileReport &r) {
     CheckLength(bytes.size(), kBankFileSize, r.problems);
     std::size_t badHeaders = 0, firstBad = 0, bit7 = 0, firstBit7 = 0;
     for (std::size_t n = 0; n < kBankSlots && (n + 1) * kRecordSize <= bytes.size(); ++n) {
@@ -162,14 +174,15 @@ void InspectV32(std::span<const Byte> bytes, FileReport& r) {
         RecordVoice(bytes, n * kRecordSize, static_cast<int>(n + 1), r);
     }
     if (badHeaders)
-        r.problems.push_back(Plural(badHeaders, "record") + " without a single-voice dump header (first: voice " +
-                             std::to_string(firstBad) + ")");
+        r.problems.push_back(Plural(badHeaders, "record") +
+                             " without a single-voice dump header (first: voice " + std::to_string(firstBad) +
+                             ")");
     if (bit7)
         r.problems.push_back(Plural(bit7, "byte") + " of the voice data have bit 7 set (first at offset " +
                              std::to_string(firstBit7) + ")");
 }
 
-void InspectV01(std::span<const Byte> bytes, FileReport& r) {
+void InspectV01(std::span<const Byte> bytes, FileReport &r) {
     CheckLength(bytes.size(), kRecordSize, r.problems);
     const bool header = IsSingleVoiceHeader(bytes);
     if (bytes.size() >= kParamBase && !header)
@@ -180,23 +193,25 @@ void InspectV01(std::span<const Byte> bytes, FileReport& r) {
     if (values && DecodeVoice(bytes, VoiceKind::V01, r.file).ok()) RecordVoice(bytes, 0, 1, r);
 }
 
-void InspectHeaderless(std::span<const Byte> bytes, FileReport& r) {
+void InspectHeaderless(std::span<const Byte> bytes, FileReport &r) {
     CheckLength(bytes.size(), kPackedBankSize, r.problems);
     CheckBit7(bytes, 0, kPackedBankSize, "packed data", r.problems);
     const std::size_t odd = PackedVoicesOutOfRange(bytes, 0);
     if (odd > kMaxOddVoices) {
-        r.problems.push_back(Plural(odd, "voice") + " of 32 do not look like DX7 voices (values out of range)");
+        r.problems.push_back(Plural(odd, "voice") +
+                             " of 32 do not look like DX7 voices (values out of range)");
         return; // not packed voices: none to list
     }
     if (odd > 0) r.problems.push_back(Plural(odd, "voice") + " of 32 hold values out of range");
     PackedVoices(bytes, 0, r);
 }
 
-void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
+void InspectMidiFile(std::span<const Byte> bytes, FileReport &r) {
     const std::size_t length = bytes.size();
     if (length < 4 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' || bytes[3] != 'd')
         r.problems.push_back("no Standard MIDI File header (MThd)");
-    const bool dumpAtEnd = length >= kMidTailSize && IsSingleVoiceHeader(bytes.subspan(length - kMidTailSize));
+    const bool dumpAtEnd =
+        length >= kMidTailSize && IsSingleVoiceHeader(bytes.subspan(length - kMidTailSize));
     if (!dumpAtEnd && length >= kMidTailSize && bytes[length - kMidTailSize] == kSysExStart &&
         bytes[length - kMidTailSize + 1] == kYamahaId) {
         r.problems.push_back("the message 4 bytes before the end is no single-voice dump (" +
@@ -212,13 +227,15 @@ void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
         CheckBit7(bytes, at + kParamBase, at + kChecksumPos, "voice data", r.problems);
         if (CheckVoiceValues(bytes, at, r.problems)) RecordVoice(bytes, at, 1, r);
     } else {
-        r.problems.push_back("no single-voice dump ending 4 bytes before the end of the file, where it is read");
+        r.problems.push_back(
+            "no single-voice dump ending 4 bytes before the end of the file, where it is read");
     }
     // A bank inside a MIDI file: say so, since people expect it to load.
     for (std::size_t i = 1; i + 2 < length; ++i) {
         if (bytes[i] == kYamahaId && (bytes[i + 1] & 0xF0) == 0 && bytes[i + 2] == 0x09) {
             bool sysExBefore = false;
-            for (std::size_t back = 1; back <= 4 && back <= i; ++back) sysExBefore |= bytes[i - back] == kSysExStart;
+            for (std::size_t back = 1; back <= 4 && back <= i; ++back)
+                sysExBefore |= bytes[i - back] == kSysExStart;
             if (sysExBefore) {
                 r.problems.push_back("holds a 32-voice bulk dump at offset " + std::to_string(i) +
                                      ", which is not read from a MIDI file");
@@ -230,56 +247,76 @@ void InspectMidiFile(std::span<const Byte> bytes, FileReport& r) {
 
 } // namespace
 
-const char* FileKindName(FileKind kind) {
+const char *FileKindName(FileKind kind) {
     switch (kind) {
-    case FileKind::BulkDump: return "bulk dump";
-    case FileKind::SingleVoiceDump: return "single-voice dump";
-    case FileKind::V32: return "v32";
-    case FileKind::V01: return "v01";
-    case FileKind::HeaderlessBank: return "headerless bank";
-    case FileKind::MidiFile: return "MIDI file";
-    case FileKind::Unknown: break;
+    case FileKind::BulkDump:
+        return "bulk dump";
+    case FileKind::SingleVoiceDump:
+        return "single-voice dump";
+    case FileKind::V32:
+        return "v32";
+    case FileKind::V01:
+        return "v01";
+    case FileKind::HeaderlessBank:
+        return "headerless bank";
+    case FileKind::MidiFile:
+        return "MIDI file";
+    case FileKind::Unknown:
+        break;
     }
     return "unknown";
 }
 
-const char* LoadsAsName(LoadsAs loads) {
+const char *LoadsAsName(LoadsAs loads) {
     switch (loads) {
-    case LoadsAs::Bank: return "bank";
-    case LoadsAs::Voice: return "voice";
-    case LoadsAs::None: break;
+    case LoadsAs::Bank:
+        return "bank";
+    case LoadsAs::Voice:
+        return "voice";
+    case LoadsAs::None:
+        break;
     }
     return "none";
 }
 
-std::string ReadErrorEnglish(const ReadError& e) {
+std::string ReadErrorEnglish(const ReadError &e) {
     const std::string file = e.file.string();
     switch (e.failure) {
-    case ReadFailure::None: return {};
-    case ReadFailure::NotFound: return file + ": no such file";
-    case ReadFailure::CannotRead: return file + ": cannot be read";
+    case ReadFailure::None:
+        return {};
+    case ReadFailure::NotFound:
+        return file + ": no such file";
+    case ReadFailure::CannotRead:
+        return file + ": cannot be read";
     case ReadFailure::TooShort:
         return file + ": too short (" + std::to_string(e.length) + " bytes, " + std::to_string(e.needed) +
                " needed)";
-    case ReadFailure::TooLarge: return file + ": too large (" + std::to_string(e.length) + " bytes)";
+    case ReadFailure::TooLarge:
+        return file + ": too large (" + std::to_string(e.length) + " bytes)";
     case ReadFailure::NotBulkDump:
         return file + ": not a DX7 32-voice bulk dump (starts " + e.detail + ")";
-    case ReadFailure::UnknownKind: return file + ": no reader for this name (.v32 .syx .dx7 .32 .v01 .mid)";
-    case ReadFailure::NotDx7VoiceFile: return file + ": no DX7 single-voice dump at the end of the file";
+    case ReadFailure::UnknownKind:
+        return file + ": no reader for this name (.v32 .syx .dx7 .32 .v01 .mid)";
+    case ReadFailure::NotDx7VoiceFile:
+        return file + ": no DX7 single-voice dump at the end of the file";
     case ReadFailure::NotSingleVoice:
         return file + ": not a DX7 single-voice dump (starts " + e.detail + ")";
-    case ReadFailure::IsBank: return file + ": a 32-voice bank, not a single voice";
+    case ReadFailure::IsBank:
+        return file + ": a 32-voice bank, not a single voice";
     case ReadFailure::NotPackedBank:
-        return file + ": not 32 packed DX7 voices (" + std::to_string(e.count) + " of 32 voices out of range)";
+        return file + ": not 32 packed DX7 voices (" + std::to_string(e.count) +
+               " of 32 voices out of range)";
     case ReadFailure::BytesPastBank:
         return file + ": " + std::to_string(e.count) +
                " bytes more than 32 voices; where the voices start is unknown";
-    case ReadFailure::BulkDumpCutOff: return file + ": a bulk dump cut off (wrong checksum, no end byte F7)";
+    case ReadFailure::BulkDumpCutOff:
+        return file + ": a bulk dump cut off (wrong checksum, no end byte F7)";
     case ReadFailure::BulkDumpBadVoices:
         return file + ": a broken bulk dump (wrong checksum, " + std::to_string(e.count) +
                " of 32 voices out of range)";
     case ReadFailure::MessageInsideData:
-        return file + ": another message starts inside the voice data (at byte " + std::to_string(e.count) + ")";
+        return file + ": another message starts inside the voice data (at byte " + std::to_string(e.count) +
+               ")";
     case ReadFailure::VoiceOutOfRange:
         return file + ": not a DX7 voice (" + std::to_string(e.count) + " values out of range)";
     case ReadFailure::NotBankFile:
@@ -288,19 +325,33 @@ std::string ReadErrorEnglish(const ReadError& e) {
     return file;
 }
 
-FileReport InspectBytes(const std::filesystem::path& file, std::span<const Byte> bytes) {
+FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte> bytes) {
     FileReport r;
     r.file = file;
     r.readable = true;
     r.kind = KindOf(file, bytes);
     switch (r.kind) {
-    case FileKind::BulkDump: InspectBulkDump(bytes, r); break;
-    case FileKind::SingleVoiceDump: InspectSingleVoiceDump(bytes, r); break;
-    case FileKind::V32: InspectV32(bytes, r); break;
-    case FileKind::V01: InspectV01(bytes, r); break;
-    case FileKind::HeaderlessBank: InspectHeaderless(bytes, r); break;
-    case FileKind::MidiFile: InspectMidiFile(bytes, r); break;
-    case FileKind::Unknown: r.problems.push_back(DescribeStart(bytes)); break;
+    case FileKind::BulkDump:
+        InspectBulkDump(bytes, r);
+        break;
+    case FileKind::SingleVoiceDump:
+        InspectSingleVoiceDump(bytes, r);
+        break;
+    case FileKind::V32:
+        InspectV32(bytes, r);
+        break;
+    case FileKind::V01:
+        InspectV01(bytes, r);
+        break;
+    case FileKind::HeaderlessBank:
+        InspectHeaderless(bytes, r);
+        break;
+    case FileKind::MidiFile:
+        InspectMidiFile(bytes, r);
+        break;
+    case FileKind::Unknown:
+        r.problems.push_back(DescribeStart(bytes));
+        break;
     }
     // Whether the program takes it: exactly the loaders' own checks.
     const std::string name = file.filename().string();
@@ -312,7 +363,7 @@ FileReport InspectBytes(const std::filesystem::path& file, std::span<const Byte>
     return r;
 }
 
-FileReport InspectFile(const std::filesystem::path& file) {
+FileReport InspectFile(const std::filesystem::path &file) {
     auto content = ReadFileBytes(file);
     if (!content.ok()) {
         FileReport r;

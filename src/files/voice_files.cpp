@@ -19,18 +19,34 @@ namespace {
 
 // Fills %F (file), %L (length), %N (needed), %D (detail), %C (count) of a
 // message in one pass, so that a file name holding "%D" stays as it is.
-std::string Fill(const char* pattern, const std::filesystem::path& file, std::size_t length = 0,
-                 std::size_t needed = 0, const std::string& detail = {}, std::size_t count = 0) {
+std::string Fill(const char *pattern, const std::filesystem::path &file, std::size_t length = 0,
+                 std::size_t needed = 0, const std::string &detail = {}, std::size_t count = 0) {
     std::string text;
-    for (const char* c = pattern; *c; ++c) {
+    for (const char *c = pattern; *c; ++c) {
         if (c[0] == '%' && c[1] != 0) {
             switch (c[1]) {
-            case 'F': text += file.string(); ++c; continue;
-            case 'L': text += std::to_string(length); ++c; continue;
-            case 'N': text += std::to_string(needed); ++c; continue;
-            case 'C': text += std::to_string(count); ++c; continue;
-            case 'D': text += detail; ++c; continue;
-            default: break;
+            case 'F':
+                text += file.string();
+                ++c;
+                continue;
+            case 'L':
+                text += std::to_string(length);
+                ++c;
+                continue;
+            case 'N':
+                text += std::to_string(needed);
+                ++c;
+                continue;
+            case 'C':
+                text += std::to_string(count);
+                ++c;
+                continue;
+            case 'D':
+                text += detail;
+                ++c;
+                continue;
+            default:
+                break;
             }
         }
         text += *c;
@@ -38,13 +54,13 @@ std::string Fill(const char* pattern, const std::filesystem::path& file, std::si
     return text;
 }
 
-ReadError Failure(ReadFailure failure, const std::filesystem::path& file, std::size_t length,
+ReadError Failure(ReadFailure failure, const std::filesystem::path &file, std::size_t length,
                   std::size_t needed = 0, std::string detail = {}) {
     return ReadError{failure, file, length, needed, 0, std::move(detail)};
 }
 
-ReadError Counted(ReadFailure failure, const std::filesystem::path& file, std::size_t length, std::size_t count,
-                  std::string detail = {}) {
+ReadError Counted(ReadFailure failure, const std::filesystem::path &file, std::size_t length,
+                  std::size_t count, std::string detail = {}) {
     return ReadError{failure, file, length, 0, count, std::move(detail)};
 }
 
@@ -53,7 +69,7 @@ bool StartsWithSysEx(std::span<const Byte> bytes, Byte format) {
            bytes[3] == format;
 }
 
-std::filesystem::path TempPathFor(const std::filesystem::path& file) {
+std::filesystem::path TempPathFor(const std::filesystem::path &file) {
     // Beside the target, so the rename stays on one volume; hidden, and
     // unique to this process and save.
     static std::atomic<unsigned> counter{0};
@@ -71,7 +87,7 @@ std::filesystem::path TempPathFor(const std::filesystem::path& file) {
 
 std::string NameKind(std::string_view fileName) {
     std::string kind(fileName.size() > 3 ? fileName.substr(fileName.size() - 3) : fileName);
-    for (char& c : kind)
+    for (char &c : kind)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return kind;
 }
@@ -103,34 +119,51 @@ std::string SystemReason(std::error_code ec) {
     return ec.message();
 }
 
-std::string ReadErrorMessage(const ReadError& e) {
+std::string ReadErrorMessage(const ReadError &e) {
     switch (e.failure) {
-    case ReadFailure::None: return {};
-    case ReadFailure::NotFound: return Fill(file_text::kNotFound, e.file);
-    case ReadFailure::CannotRead: return Fill(file_text::kCannotRead, e.file, 0, 0, e.detail);
-    case ReadFailure::TooShort: return Fill(file_text::kTooShort, e.file, e.length, e.needed);
-    case ReadFailure::TooLarge: return Fill(file_text::kTooLarge, e.file, e.length);
-    case ReadFailure::NotBulkDump: return Fill(file_text::kNotBulkDump, e.file, 0, 0, e.detail);
-    case ReadFailure::UnknownKind: return Fill(file_text::kUnknownKind, e.file);
-    case ReadFailure::NotDx7VoiceFile: return file_text::kNotDx7VoiceFile;
-    case ReadFailure::NotSingleVoice: return Fill(file_text::kNotSingleVoice, e.file, 0, 0, e.detail);
-    case ReadFailure::IsBank: return Fill(file_text::kIsBank, e.file);
-    case ReadFailure::NotPackedBank: return Fill(file_text::kNotPackedBank, e.file, 0, 0, {}, e.count);
-    case ReadFailure::BytesPastBank: return Fill(file_text::kBytesPastBank, e.file, e.length, 0, {}, e.count);
-    case ReadFailure::BulkDumpCutOff: return Fill(file_text::kBulkDumpCutOff, e.file);
-    case ReadFailure::BulkDumpBadVoices: return Fill(file_text::kBulkDumpBadVoices, e.file, 0, 0, {}, e.count);
-    case ReadFailure::MessageInsideData: return Fill(file_text::kMessageInsideData, e.file, 0, 0, {}, e.count);
-    case ReadFailure::VoiceOutOfRange: return Fill(file_text::kVoiceOutOfRange, e.file, 0, 0, {}, e.count);
-    case ReadFailure::NotBankFile: return Fill(file_text::kNotBankFile, e.file, 0, 0, e.detail, e.count);
+    case ReadFailure::None:
+        return {};
+    case ReadFailure::NotFound:
+        return Fill(file_text::kNotFound, e.file);
+    case ReadFailure::CannotRead:
+        return Fill(file_text::kCannotRead, e.file, 0, 0, e.detail);
+    case ReadFailure::TooShort:
+        return Fill(file_text::kTooShort, e.file, e.length, e.needed);
+    case ReadFailure::TooLarge:
+        return Fill(file_text::kTooLarge, e.file, e.length);
+    case ReadFailure::NotBulkDump:
+        return Fill(file_text::kNotBulkDump, e.file, 0, 0, e.detail);
+    case ReadFailure::UnknownKind:
+        return Fill(file_text::kUnknownKind, e.file);
+    case ReadFailure::NotDx7VoiceFile:
+        return file_text::kNotDx7VoiceFile;
+    case ReadFailure::NotSingleVoice:
+        return Fill(file_text::kNotSingleVoice, e.file, 0, 0, e.detail);
+    case ReadFailure::IsBank:
+        return Fill(file_text::kIsBank, e.file);
+    case ReadFailure::NotPackedBank:
+        return Fill(file_text::kNotPackedBank, e.file, 0, 0, {}, e.count);
+    case ReadFailure::BytesPastBank:
+        return Fill(file_text::kBytesPastBank, e.file, e.length, 0, {}, e.count);
+    case ReadFailure::BulkDumpCutOff:
+        return Fill(file_text::kBulkDumpCutOff, e.file);
+    case ReadFailure::BulkDumpBadVoices:
+        return Fill(file_text::kBulkDumpBadVoices, e.file, 0, 0, {}, e.count);
+    case ReadFailure::MessageInsideData:
+        return Fill(file_text::kMessageInsideData, e.file, 0, 0, {}, e.count);
+    case ReadFailure::VoiceOutOfRange:
+        return Fill(file_text::kVoiceOutOfRange, e.file, 0, 0, {}, e.count);
+    case ReadFailure::NotBankFile:
+        return Fill(file_text::kNotBankFile, e.file, 0, 0, e.detail, e.count);
     }
     return {};
 }
 
-std::string WriteErrorMessage(const std::filesystem::path& file, const std::string& reason) {
+std::string WriteErrorMessage(const std::filesystem::path &file, const std::string &reason) {
     return Fill(file_text::kWriteFailed, file, 0, 0, reason);
 }
 
-ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path& file) {
+ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path &file) {
     ReadResult<std::vector<Byte>> result;
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
@@ -178,10 +211,12 @@ bool IsSingleVoiceHeader(std::span<const Byte> bytes) { return StartsWithSysEx(b
 
 VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed) {
     Slot slot{};
-    for (std::size_t i = 0; i < kVoiceHeader.size(); ++i) slot[i] = kVoiceHeader[i];
+    for (std::size_t i = 0; i < kVoiceHeader.size(); ++i)
+        slot[i] = kVoiceHeader[i];
     UnpackVoice(packed, slot);
     VoiceRecord record{};
-    for (std::size_t i = 0; i < kRecordSize; ++i) record[i] = slot[i];
+    for (std::size_t i = 0; i < kRecordSize; ++i)
+        record[i] = slot[i];
     return record;
 }
 
@@ -191,7 +226,8 @@ constexpr std::size_t kPackedNamePos = 118; // name characters 1..10 of a packed
 
 bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed) {
     PackedVoice seven{};
-    for (std::size_t i = 0; i < kPackedVoiceSize; ++i) seven[i] = packed[i] & 0x7F;
+    for (std::size_t i = 0; i < kPackedVoiceSize; ++i)
+        seven[i] = packed[i] & 0x7F;
     Slot slot{};
     UnpackVoice(seven, slot);
     for (int p = 0; p < param::Name1; ++p)
@@ -211,7 +247,8 @@ std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offs
     for (std::size_t v = 0; v < kBankSlots; ++v) {
         const std::size_t at = offset + v * kPackedVoiceSize;
         if (at + kPackedVoiceSize > bytes.size() ||
-            !LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(bytes.data() + at, kPackedVoiceSize)))
+            !LooksLikePackedVoice(
+                std::span<const Byte, kPackedVoiceSize>(bytes.data() + at, kPackedVoiceSize)))
             ++odd;
     }
     return odd;
@@ -248,7 +285,7 @@ std::size_t YamahaMessageIn(std::span<const Byte> bytes) {
 // is taken only when it ends where a dump ends and its voices look like
 // voices: a dump cut off and followed by other data would otherwise give
 // voices made of the next message's bytes.
-ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path& file) {
+ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path &file) {
     const std::size_t length = bytes.size();
     if (length < kBulkDumpDataEnd) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
     const auto data = bytes.subspan(kBulkDataPos, kPackedBankSize);
@@ -271,7 +308,7 @@ ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path
 // bytes); a whole voice's worth of bytes beyond the bank leaves open
 // whether something was put before it; and the voices must look like
 // voices.
-ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::path& file) {
+ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::path &file) {
     const std::size_t length = bytes.size();
     if (length > 0 && bytes[0] == kSysExStart)
         return Failure(ReadFailure::NotBulkDump, file, length, 0, HexBytes(bytes, " ", kStartShown));
@@ -290,7 +327,7 @@ ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::pa
 // System Exclusive message (a voice imported, received or loaded), or six
 // zero bytes (a slot never filled, with parameters in range). A record that
 // starts otherwise means the file is something else, or was shifted.
-ReadError CheckBankFile(std::span<const Byte> bytes, const std::filesystem::path& file) {
+ReadError CheckBankFile(std::span<const Byte> bytes, const std::filesystem::path &file) {
     const std::size_t length = bytes.size();
     if (length < kBankFileSize) return Failure(ReadFailure::TooShort, file, length, kBankFileSize);
     if (length - kBankFileSize >= kRecordSize)
@@ -306,7 +343,8 @@ ReadError CheckBankFile(std::span<const Byte> bytes, const std::filesystem::path
 // A record behind a single-voice header: voices from other tools hold the
 // odd value out of range, but other data behind a header that happens to
 // look like one (a bank, parameter changes) breaks dozens.
-ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem::path& file, std::size_t length) {
+ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem::path &file,
+                            std::size_t length) {
     const std::size_t odd = RecordParametersOutOfRange(record);
     if (odd > kMaxOddParameters) return Counted(ReadFailure::VoiceOutOfRange, file, length, odd);
     return {};
@@ -314,8 +352,8 @@ ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem:
 
 } // namespace
 
-ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file,
-                           std::size_t& offset) {
+ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
+                           std::size_t &offset) {
     const std::size_t length = bytes.size();
     switch (kind) {
     case BankKind::V32:
@@ -343,30 +381,33 @@ ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std
         }
         offset = 0;
         return CheckHeaderless(bytes, file);
-    case BankKind::Other: break;
+    case BankKind::Other:
+        break;
     }
     return Failure(ReadFailure::UnknownKind, file, length);
 }
 
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file) {
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
+                                   const std::filesystem::path &file) {
     ReadResult<BankRecords> result;
     std::size_t offset = 0;
     result.error = LocatePackedBank(bytes, kind, file, offset);
     if (!result.ok()) return result;
     if (kind == BankKind::V32) {
         for (std::size_t v = 0; v < kBankSlots; ++v)
-            for (std::size_t i = 0; i < kRecordSize; ++i) result.value[v][i] = bytes[v * kRecordSize + i];
+            for (std::size_t i = 0; i < kRecordSize; ++i)
+                result.value[v][i] = bytes[v * kRecordSize + i];
         return result;
     }
     // The checksum, the end byte and anything after them (a second dump)
     // are not read.
     for (std::size_t v = 0; v < kBankSlots; ++v)
-        result.value[v] = RecordFromPacked(
-            std::span<const Byte, kPackedVoiceSize>(bytes.data() + offset + v * kPackedVoiceSize, kPackedVoiceSize));
+        result.value[v] = RecordFromPacked(std::span<const Byte, kPackedVoiceSize>(
+            bytes.data() + offset + v * kPackedVoiceSize, kPackedVoiceSize));
     return result;
 }
 
-ReadResult<BankRecords> ReadBankFile(const std::filesystem::path& file, BankKind kind) {
+ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind) {
     ReadResult<BankRecords> result;
     if (kind == BankKind::Other) {
         // Known before the file is opened: there is no reader for it.
@@ -381,8 +422,8 @@ ReadResult<BankRecords> ReadBankFile(const std::filesystem::path& file, BankKind
     return DecodeBank(content.value, kind, file);
 }
 
-ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file,
-                            std::size_t& offset) {
+ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
+                            std::size_t &offset) {
     const std::size_t length = bytes.size();
     offset = 0;
     if (kind == VoiceKind::Mid) {
@@ -390,7 +431,8 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
         offset = length - kMidTailSize;
         // F0 43 alone is also the start of a bank or a parameter change,
         // whose bytes are no voice: the dump must be a single-voice dump.
-        if (!IsSingleVoiceHeader(bytes.subspan(offset))) return Failure(ReadFailure::NotDx7VoiceFile, file, length);
+        if (!IsSingleVoiceHeader(bytes.subspan(offset)))
+            return Failure(ReadFailure::NotDx7VoiceFile, file, length);
         return CheckVoiceContent(bytes.subspan(offset, kRecordSize), file, length);
     }
     if (length < kRecordSize) return Failure(ReadFailure::TooShort, file, length, kRecordSize);
@@ -406,16 +448,18 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
     return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexBytes(bytes, " ", kStartShown));
 }
 
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file) {
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
+                                    const std::filesystem::path &file) {
     ReadResult<VoiceRecord> result;
     std::size_t offset = 0;
     result.error = LocateVoiceRecord(bytes, kind, file, offset);
     if (!result.ok()) return result;
-    for (std::size_t i = 0; i < kRecordSize; ++i) result.value[i] = bytes[offset + i];
+    for (std::size_t i = 0; i < kRecordSize; ++i)
+        result.value[i] = bytes[offset + i];
     return result;
 }
 
-ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path& file, VoiceKind kind) {
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind) {
     auto content = ReadFileBytes(file);
     if (!content.ok()) {
         ReadResult<VoiceRecord> result;
@@ -425,15 +469,17 @@ ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path& file, VoiceKi
     return DecodeVoice(content.value, kind, file);
 }
 
-void StoreRecord(const VoiceRecord& record, std::span<Byte, kSlotSize> slot) {
-    for (std::size_t i = 0; i < kRecordSize; ++i) slot[i] = record[i];
+void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot) {
+    for (std::size_t i = 0; i < kRecordSize; ++i)
+        slot[i] = record[i];
 }
 
-void StoreBank(const BankRecords& bank, VoiceTable& table) {
-    for (std::size_t n = 1; n <= kBankSlots; ++n) StoreRecord(bank[n - 1], table[n]);
+void StoreBank(const BankRecords &bank, VoiceTable &table) {
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        StoreRecord(bank[n - 1], table[n]);
 }
 
-std::vector<Byte> EncodeBankFile(const VoiceTable& table) {
+std::vector<Byte> EncodeBankFile(const VoiceTable &table) {
     std::vector<Byte> bytes;
     bytes.reserve(kBankFileSize);
     for (std::size_t n = 1; n <= kBankSlots; ++n)
@@ -445,7 +491,7 @@ std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot) {
     return std::vector<Byte>(slot.begin(), slot.begin() + kRecordSize);
 }
 
-WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<const Byte> bytes) {
+WriteResult WriteFileReplacing(const std::filesystem::path &file, std::span<const Byte> bytes) {
     WriteResult result;
     std::error_code ec;
     if (file.native().find('\0') != std::filesystem::path::string_type::npos) {
@@ -461,7 +507,7 @@ WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<cons
         return result;
     }
     const std::filesystem::path temp = TempPathFor(file);
-    std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+    std::FILE *out = std::fopen(temp.string().c_str(), "wb");
     if (!out) {
         result.error = std::error_code(errno, std::generic_category());
         result.reason = SystemReason(result.error);

@@ -18,47 +18,51 @@ namespace vox {
 
 // Texts of the boxes raised for files; each names the file and the problem.
 namespace file_text {
-inline constexpr const char* kNotFound = "ファイル「%F」が見つかりません";
-inline constexpr const char* kCannotRead = "ファイル「%F」を読み込めません（%D）";
-inline constexpr const char* kTooShort = "ファイル「%F」が短すぎます（%L バイトしかありません。%N バイト必要です）";
-inline constexpr const char* kTooLarge = "ファイル「%F」は大きすぎます（%L バイト）";
-inline constexpr const char* kNotBulkDump =
+inline constexpr const char *kNotFound = "ファイル「%F」が見つかりません";
+inline constexpr const char *kCannotRead = "ファイル「%F」を読み込めません（%D）";
+inline constexpr const char *kTooShort =
+    "ファイル「%F」が短すぎます（%L バイトしかありません。%N バイト必要です）";
+inline constexpr const char *kTooLarge = "ファイル「%F」は大きすぎます（%L バイト）";
+inline constexpr const char *kNotBulkDump =
     "ファイル「%F」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが %D です）";
-inline constexpr const char* kUnknownKind =
-    "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが .v32 .syx .dx7 .32 のファイルを選んでください）";
-inline constexpr const char* kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
-inline constexpr const char* kNotSingleVoice =
+inline constexpr const char *kUnknownKind = "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが "
+                                            ".v32 .syx .dx7 .32 のファイルを選んでください）";
+inline constexpr const char *kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
+inline constexpr const char *kNotSingleVoice =
     "ファイル「%F」はＤＸ７の1音色データではありません（先頭のバイトが %D です）";
-inline constexpr const char* kIsBank =
+inline constexpr const char *kIsBank =
     "ファイル「%F」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）";
-inline constexpr const char* kNotPackedBank =
+inline constexpr const char *kNotPackedBank =
     "ファイル「%F」はＤＸ７の32音色データではありません（32音色のうち %C 音色の値が範囲を外れています）";
-inline constexpr const char* kBytesPastBank =
-    "ファイル「%F」は32音色のデータより %C バイト長く、音色がどこから始まるか分かりません（%L バイトあります）";
-inline constexpr const char* kBulkDumpCutOff =
-    "ファイル「%F」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 がありません）";
-inline constexpr const char* kBulkDumpBadVoices =
-    "ファイル「%F」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち %C 音色の値が範囲を外れています）";
-inline constexpr const char* kMessageInsideData =
+inline constexpr const char *kBytesPastBank =
+    "ファイル「%F」は32音色のデータより %C バイト長く、音色がどこから始まるか分かりません（%L "
+    "バイトあります）";
+inline constexpr const char *kBulkDumpCutOff =
+    "ファイル「%F」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 "
+    "がありません）";
+inline constexpr const char *kBulkDumpBadVoices =
+    "ファイル「%F」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち %C "
+    "音色の値が範囲を外れています）";
+inline constexpr const char *kMessageInsideData =
     "ファイル「%F」は %C バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません";
-inline constexpr const char* kVoiceOutOfRange =
+inline constexpr const char *kVoiceOutOfRange =
     "ファイル「%F」はＤＸ７の1音色データではありません（音色の値のうち %C 個が範囲を外れています）";
-inline constexpr const char* kNotBankFile =
+inline constexpr const char *kNotBankFile =
     "ファイル「%F」は32音色ファイルではありません（%C 番目の音色の先頭のバイトが %D です）";
-inline constexpr const char* kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
+inline constexpr const char *kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
 // System reasons.
-inline constexpr const char* kNoSuchFile = "ファイルがありません";
-inline constexpr const char* kAccessDenied = "アクセスが拒否されました";
-inline constexpr const char* kIsFolder = "フォルダです";
-inline constexpr const char* kNoSpace = "ディスクの空きがありません";
-inline constexpr const char* kFileTooLarge = "ファイルの大きさの上限を超えました";
-inline constexpr const char* kReadOnly = "書き込みできない場所です";
-inline constexpr const char* kNoFolder = "保存先のフォルダがありません";
-inline constexpr const char* kBadName = "ファイル名に使えない文字が含まれています";
+inline constexpr const char *kNoSuchFile = "ファイルがありません";
+inline constexpr const char *kAccessDenied = "アクセスが拒否されました";
+inline constexpr const char *kIsFolder = "フォルダです";
+inline constexpr const char *kNoSpace = "ディスクの空きがありません";
+inline constexpr const char *kFileTooLarge = "ファイルの大きさの上限を超えました";
+inline constexpr const char *kReadOnly = "書き込みできない場所です";
+inline constexpr const char *kNoFolder = "保存先のフォルダがありません";
+inline constexpr const char *kBadName = "ファイル名に使えない文字が含まれています";
 } // namespace file_text
 
-inline constexpr std::size_t kRecordSize = 161;                         // slot positions 0..160
-inline constexpr std::size_t kBankFileSize = kRecordSize * kBankSlots;  // 5152 bytes
+inline constexpr std::size_t kRecordSize = 161;                                 // slot positions 0..160
+inline constexpr std::size_t kBankFileSize = kRecordSize * kBankSlots;          // 5152 bytes
 inline constexpr std::size_t kBulkDumpDataEnd = kBulkDataPos + kPackedBankSize; // 4102
 inline constexpr std::size_t kMidTailSize = 167; // the dump's first 161 bytes + checksum, F7, 4 more
 inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024; // bytes; no voice file comes near it
@@ -87,18 +91,19 @@ enum class ReadFailure {
     CannotRead,
     TooShort,
     TooLarge,
-    NotBulkDump,      // a SYX name without a DX7 32-voice bulk dump header
-    UnknownKind,      // a 32-voice load of a name it has no reader for
-    NotDx7VoiceFile,  // MID: no F0 43 where the dump must start
-    NotSingleVoice,   // a 1-voice load of a System Exclusive file that is no single-voice dump
-    IsBank,           // a 1-voice load of a 32-voice bank
-    NotPackedBank,    // headerless data whose voices do not look like voices (count: how many)
-    BytesPastBank,    // headerless data or a .v32 with a voice's worth or more after it (count: bytes)
-    BulkDumpCutOff,   // a bulk dump with a wrong checksum, not ending as a dump ends
-    BulkDumpBadVoices,// a bulk dump with a wrong checksum whose voices do not look like voices (count)
-    MessageInsideData,// headerless data or a dump with a wrong checksum with F0 inside (count: its place, from 1)
-    VoiceOutOfRange,  // one voice with more parameters out of range than a voice holds (count)
-    NotBankFile,      // a .v32 record that starts as no slot does (count: the record, detail: its bytes)
+    NotBulkDump,       // a SYX name without a DX7 32-voice bulk dump header
+    UnknownKind,       // a 32-voice load of a name it has no reader for
+    NotDx7VoiceFile,   // MID: no F0 43 where the dump must start
+    NotSingleVoice,    // a 1-voice load of a System Exclusive file that is no single-voice dump
+    IsBank,            // a 1-voice load of a 32-voice bank
+    NotPackedBank,     // headerless data whose voices do not look like voices (count: how many)
+    BytesPastBank,     // headerless data or a .v32 with a voice's worth or more after it (count: bytes)
+    BulkDumpCutOff,    // a bulk dump with a wrong checksum, not ending as a dump ends
+    BulkDumpBadVoices, // a bulk dump with a wrong checksum whose voices do not look like voices (count)
+    MessageInsideData, // headerless data or a dump with a wrong checksum with F0 inside (count: its place,
+                       // from 1)
+    VoiceOutOfRange,   // one voice with more parameters out of range than a voice holds (count)
+    NotBankFile,       // a .v32 record that starts as no slot does (count: the record, detail: its bytes)
 };
 
 struct ReadError {
@@ -111,7 +116,7 @@ struct ReadError {
 };
 
 // The Japanese text for a box.
-std::string ReadErrorMessage(const ReadError& error);
+std::string ReadErrorMessage(const ReadError &error);
 
 template <class T> struct ReadResult {
     T value{};
@@ -120,7 +125,7 @@ template <class T> struct ReadResult {
 };
 
 // The whole file, at most kMaxFileSize bytes.
-ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path& file);
+ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path &file);
 
 // A DX7 32-voice bulk dump header: F0 43, sub-status 0 on any channel,
 // format 09. The byte count is not looked at (many files say 10 00).
@@ -160,41 +165,43 @@ VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed);
 
 // Where the packed data of a bank file starts, or the reason it has none.
 // Sets `offset` on success.
-ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file,
-                           std::size_t& offset);
+ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
+                           std::size_t &offset);
 
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path& file);
-ReadResult<BankRecords> ReadBankFile(const std::filesystem::path& file, BankKind kind);
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
+                                   const std::filesystem::path &file);
+ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind);
 
 // Where the 161-byte record of a 1-voice load starts, or the reason.
-ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file,
-                            std::size_t& offset);
+ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
+                            std::size_t &offset);
 
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path& file);
-ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path& file, VoiceKind kind);
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
+                                    const std::filesystem::path &file);
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind);
 
 // Positions 0..160 of the slot; 161..163 keep what they hold.
-void StoreRecord(const VoiceRecord& record, std::span<Byte, kSlotSize> slot);
+void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot);
 // Slots 1..32.
-void StoreBank(const BankRecords& bank, VoiceTable& table);
+void StoreBank(const BankRecords &bank, VoiceTable &table);
 
 // 5152 bytes: slots 1..32, positions 0..160 each, as they stand.
-std::vector<Byte> EncodeBankFile(const VoiceTable& table);
+std::vector<Byte> EncodeBankFile(const VoiceTable &table);
 // 161 bytes: positions 0..160 as they stand.
 std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot);
 
 struct WriteResult {
     bool ok = false;
-    std::string reason;     // Japanese, for the box
-    std::error_code error;  // the system's own reason
+    std::string reason;    // Japanese, for the box
+    std::error_code error; // the system's own reason
 };
 
 // Writes the bytes to a temporary file beside the target and renames it
 // over the target once complete: a failed or interrupted save leaves the
 // old file as it was and no temporary file behind.
-WriteResult WriteFileReplacing(const std::filesystem::path& file, std::span<const Byte> bytes);
+WriteResult WriteFileReplacing(const std::filesystem::path &file, std::span<const Byte> bytes);
 
-std::string WriteErrorMessage(const std::filesystem::path& file, const std::string& reason);
+std::string WriteErrorMessage(const std::filesystem::path &file, const std::string &reason);
 
 // Japanese text for a system error.
 std::string SystemReason(std::error_code ec);

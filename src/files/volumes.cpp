@@ -31,11 +31,12 @@ bool Under(std::string_view path, std::string_view folder) {
                               path[folder.size()] == '/');
 }
 
-bool Offered(const std::string& point, const std::string& type) {
+bool Offered(const std::string &point, const std::string &type) {
     static constexpr std::array<std::string_view, 24> kKernel{
-        "proc",     "sysfs",   "devtmpfs",   "devpts",     "cgroup",   "cgroup2",   "mqueue",  "debugfs",
-        "tracefs",  "securityfs", "pstore",  "bpf",        "configfs", "fusectl",   "hugetlbfs", "autofs",
-        "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs",   "squashfs", "overlay_internal", "ramfs", "selinuxfs"};
+        "proc",     "sysfs",    "devtmpfs",  "devpts",           "cgroup",      "cgroup2",
+        "mqueue",   "debugfs",  "tracefs",   "securityfs",       "pstore",      "bpf",
+        "configfs", "fusectl",  "hugetlbfs", "autofs",           "binfmt_misc", "rpc_pipefs",
+        "nsfs",     "efivarfs", "squashfs",  "overlay_internal", "ramfs",       "selinuxfs"};
     if (std::find(kKernel.begin(), kKernel.end(), type) != kKernel.end()) return false;
     if (point == "/") return true;
     if (Under(point, "/proc") || Under(point, "/sys") || Under(point, "/dev")) return false;
@@ -78,7 +79,7 @@ std::vector<std::string> ListVolumes() {
 #endif
 }
 
-std::size_t VolumeIndexOf(const std::filesystem::path& folder, const std::vector<std::string>& volumes) {
+std::size_t VolumeIndexOf(const std::filesystem::path &folder, const std::vector<std::string> &volumes) {
     const std::string path = folder.generic_string();
     std::size_t best = 0, bestLength = 0;
     for (std::size_t i = 0; i < volumes.size(); ++i) {

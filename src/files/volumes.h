@@ -21,6 +21,6 @@ std::vector<std::string> ListVolumes();
 
 // The index of the volume that holds the folder (the longest volume path
 // that is a whole-component prefix of it), or 0 (the root) when none is.
-std::size_t VolumeIndexOf(const std::filesystem::path& folder, const std::vector<std::string>& volumes);
+std::size_t VolumeIndexOf(const std::filesystem::path &folder, const std::vector<std::string> &volumes);
 
 } // namespace vox

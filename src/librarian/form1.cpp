@@ -21,7 +21,7 @@ namespace {
 
 // Reads up to 161 bytes of a 1-voice file into positions 0..160 of a slot;
 // positions past the end of the file keep what they hold.
-void ReadInitialVoice(const std::filesystem::path& file, Slot& slot) {
+void ReadInitialVoice(const std::filesystem::path &file, Slot &slot) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         std::ofstream create(file, std::ios::binary); // created empty, as before
@@ -38,8 +38,8 @@ void ReadInitialVoice(const std::filesystem::path& file, Slot& slot) {
 } // namespace
 
 void Form1::load() {
-    ProgramState& state = program_.state;
-    Host& host = program_.host;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
 
     progressBar1.visible = false;
     progressBar2.visible = false;
@@ -70,12 +70,13 @@ void Form1::load() {
         host.messageBox(hint);
     }
 
-    Slot& slot0 = state.voiceTable[0];
+    Slot &slot0 = state.voiceTable[0];
     ReadInitialVoice(state.programFolder / form1_text::kInitFile, slot0);
     state.slotText[0] = " 0. " + VoiceName(slot0);
     state.currentSlot = 0;
     text2 = state.slotText[0];
-    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos) state.editBuffer[pos] = slot0[pos];
+    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos)
+        state.editBuffer[pos] = slot0[pos];
     editAreaStored();
 
     SendCurrentVoice(state, host);

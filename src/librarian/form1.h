@@ -17,9 +17,9 @@ namespace vox {
 class Form7;
 
 namespace form1_text {
-inline constexpr const char* kCaption = "ＶＯＸＭＥＲＥ Ver1.0";
-inline constexpr const char* kGuideTitle = "最初に設定してください";
-inline constexpr const char* kGuideLines[8] = {
+inline constexpr const char *kCaption = "ＶＯＸＭＥＲＥ Ver1.0";
+inline constexpr const char *kGuideTitle = "最初に設定してください";
+inline constexpr const char *kGuideLines[8] = {
     "最初に確認してください (このメッセ-ジは常に表示されます)",
     "１．ＰＣのｍｉｄｉ出力先を外部にしてください(標準は内部音源になっている)",
     "　(コントロ－ルパネルのサウンドとオ－ディオデバイスで実施)",
@@ -29,114 +29,115 @@ inline constexpr const char* kGuideLines[8] = {
     "　(DX7の電源を入れた直後は｢ＯＮ｣に戻っています)　",
     "４．上の操作後は必ず「ＰＬＡＹ ＭＯＤＥ(INTERNAL)に戻してください",
 };
-inline constexpr const char* kVersionText = "VOXMERE Ver1.01";
-inline constexpr const char* kVersionTitle = "Ver情報";
-inline constexpr const char* kInitFile = "INITdata.v01";
-inline constexpr const char* kHelpFileUpper = "VOXMERE.HLP"; // named by the start-up boxes
-inline constexpr const char* kHelpFileLower = "voxmere.hlp"; // named by the menu and HELP button
+inline constexpr const char *kVersionText = "VOXMERE Ver1.01";
+inline constexpr const char *kVersionTitle = "Ver情報";
+inline constexpr const char *kInitFile = "INITdata.v01";
+inline constexpr const char *kHelpFileUpper = "VOXMERE.HLP"; // named by the start-up boxes
+inline constexpr const char *kHelpFileLower = "voxmere.hlp"; // named by the menu and HELP button
 
-inline constexpr const char* kLabel1 = "SOUND　LIST";
-inline constexpr const char* kLabelEditArea = "エディットエリア";
-inline constexpr const char* kCommand1 = "音を鳴らす（コマンドボタンを押している間は鳴り続けます）";
-inline constexpr const char* kCommand2Start = "開始";
-inline constexpr const char* kCommand2Stop = "停止";
-inline constexpr const char* kCommand2StopByReceive = "停止 ";
-inline constexpr const char* kCommand3 = "End";
-inline constexpr const char* kCommand4 = "DX7から読込(32VOICE)";
-inline constexpr const char* kCommand5 = "F2 OPEN";
-inline constexpr const char* kCommand6 = "ﾌｧｲﾙ保存(32VOICE)";
-inline constexpr const char* kCommand7 = "ﾌｧｲﾙ読込(32VOICE)";
-inline constexpr const char* kCommand8 = "DX7へ転送(32VOICE)";
-inline constexpr const char* kCommand9 = "ﾌｧｲﾙ保存(1VOICE)";
-inline constexpr const char* kCommand10 = "ﾌｧｲﾙ読込(1VOICE)";
-inline constexpr const char* kCommand11 = "SOUND LISTから読込";
-inline constexpr const char* kCommand12 = "SOUND LIST へ  書込";
-inline constexpr const char* kCommand13 = "EDIT　MODEへ";
-inline constexpr const char* kCommand14 = "ＨＥＬＰ";
-inline constexpr const char* kMenuFile = "FILE(&F)";
-inline constexpr const char* kMenuEnd = "END(&Q)";
-inline constexpr const char* kMenuHelp = "HELP(&H)";
-inline constexpr const char* kMenuHelpItem = "HELP";
-inline constexpr const char* kMenuVersion = "Ver情報";
+inline constexpr const char *kLabel1 = "SOUND　LIST";
+inline constexpr const char *kLabelEditArea = "エディットエリア";
+inline constexpr const char *kCommand1 = "音を鳴らす（コマンドボタンを押している間は鳴り続けます）";
+inline constexpr const char *kCommand2Start = "開始";
+inline constexpr const char *kCommand2Stop = "停止";
+inline constexpr const char *kCommand2StopByReceive = "停止 ";
+inline constexpr const char *kCommand3 = "End";
+inline constexpr const char *kCommand4 = "DX7から読込(32VOICE)";
+inline constexpr const char *kCommand5 = "F2 OPEN";
+inline constexpr const char *kCommand6 = "ﾌｧｲﾙ保存(32VOICE)";
+inline constexpr const char *kCommand7 = "ﾌｧｲﾙ読込(32VOICE)";
+inline constexpr const char *kCommand8 = "DX7へ転送(32VOICE)";
+inline constexpr const char *kCommand9 = "ﾌｧｲﾙ保存(1VOICE)";
+inline constexpr const char *kCommand10 = "ﾌｧｲﾙ読込(1VOICE)";
+inline constexpr const char *kCommand11 = "SOUND LISTから読込";
+inline constexpr const char *kCommand12 = "SOUND LIST へ  書込";
+inline constexpr const char *kCommand13 = "EDIT　MODEへ";
+inline constexpr const char *kCommand14 = "ＨＥＬＰ";
+inline constexpr const char *kMenuFile = "FILE(&F)";
+inline constexpr const char *kMenuEnd = "END(&Q)";
+inline constexpr const char *kMenuHelp = "HELP(&H)";
+inline constexpr const char *kMenuHelpItem = "HELP";
+inline constexpr const char *kMenuVersion = "Ver情報";
 // The MIDI menu's audition: the audition button lies out of view.
-inline constexpr const char* kMenuAudition = "試聴（エディットエリアの音色）";
+inline constexpr const char *kMenuAudition = "試聴（エディットエリアの音色）";
 
-inline constexpr const char* kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
-inline constexpr const char* kEditAreaEmpty = "エディットエリアに音色が選択されていません";
+inline constexpr const char *kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
+inline constexpr const char *kEditAreaEmpty = "エディットエリアに音色が選択されていません";
 // The chooser with no bank to write into: a write would fill the list with
 // 32 blank voices that could be saved or sent over the DX7's memory.
-inline constexpr const char* kChooserNoBank =
+inline constexpr const char *kChooserNoBank =
     "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
 // Marks beside the edit area and the SOUND LIST, and their tool tips.
-inline constexpr const char* kEditAreaChangedMark = "＊変更あり（未書込）";
-inline constexpr const char* kEditAreaChangedTip =
+inline constexpr const char *kEditAreaChangedMark = "＊変更あり（未書込）";
+inline constexpr const char *kEditAreaChangedTip =
     "エディットエリアの音色は、SOUND LIST への書込またはファイル保存の後に変更されています";
-inline constexpr const char* kBankChangedMark = "＊変更あり（未保存）";
-inline constexpr const char* kBankChangedTip =
+inline constexpr const char *kBankChangedMark = "＊変更あり（未保存）";
+inline constexpr const char *kBankChangedTip =
     "SOUND LIST は、読込・ファイル保存・DX7への転送の後に変更されています";
-inline constexpr const char* kEditAreaEntryTip = "エディットエリアにある音色";
+inline constexpr const char *kEditAreaEntryTip = "エディットエリアにある音色";
 // The close box while another window of the program is open.
-inline constexpr const char* kCloseVoiceChanged =
+inline constexpr const char *kCloseVoiceChanged =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。";
-inline constexpr const char* kCloseBankChanged =
+inline constexpr const char *kCloseBankChanged =
     "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
-inline constexpr const char* kCloseQuestion = "終了すると変更は失われます。終了しますか？";
-inline constexpr const char* kCloseTitle = "終了の確認";
+inline constexpr const char *kCloseQuestion = "終了すると変更は失われます。終了しますか？";
+inline constexpr const char *kCloseTitle = "終了の確認";
 
-inline constexpr const char* kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
-inline constexpr const char* kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
-inline constexpr const char* kOpenError = "ERR";
-inline constexpr const char* kCloseError = "クローズエラー";
-inline constexpr const char* kLogOpen = "MIDIIN OPEN";
-inline constexpr const char* kLogShort = "ShortMsg受信 : ";
-inline constexpr const char* kLogLong = "LongMsg 受信 : ";
-inline constexpr const char* kLogLongError = "LongMsg Err";
+inline constexpr const char *kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
+inline constexpr const char *kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
+inline constexpr const char *kOpenError = "ERR";
+inline constexpr const char *kCloseError = "クローズエラー";
+inline constexpr const char *kLogOpen = "MIDIIN OPEN";
+inline constexpr const char *kLogShort = "ShortMsg受信 : ";
+inline constexpr const char *kLogLong = "LongMsg 受信 : ";
+inline constexpr const char *kLogLongError = "LongMsg Err";
 
-inline constexpr const char* kNo32Voices = "No 32voice data";
+inline constexpr const char *kNo32Voices = "No 32voice data";
 // Raised by the file buttons before a dialog opens.
-inline constexpr const char* kNo32VoiceData = "No 32voice data";
-inline constexpr const char* kSelectSaveData = "保存デ-タを選択してください";
+inline constexpr const char *kNo32VoiceData = "No 32voice data";
+inline constexpr const char *kSelectSaveData = "保存デ-タを選択してください";
 // EDIT　MODEへ with nothing in the edit area.
-inline constexpr const char* kNoVoiceSelected = "エディットエリアに音色が選択されていません";
-inline constexpr const char* kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
-inline constexpr const char* kTransmitConfirmTitle = "デ－タ変更確認";
-inline constexpr const char* kTransmitDone = "転送完了";
-inline constexpr const char* kTransmitNoPort =
+inline constexpr const char *kNoVoiceSelected = "エディットエリアに音色が選択されていません";
+inline constexpr const char *kTransmitConfirm =
+    "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
+inline constexpr const char *kTransmitConfirmTitle = "デ－タ変更確認";
+inline constexpr const char *kTransmitDone = "転送完了";
+inline constexpr const char *kTransmitNoPort =
     "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
     "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
 
 // Start-up without a working port: after the error boxes, how to get one.
-inline constexpr const char* kPortHintTitle = "ＭＩＤＩポートの選び方";
-inline constexpr const char* kPortHint =
+inline constexpr const char *kPortHintTitle = "ＭＩＤＩポートの選び方";
+inline constexpr const char *kPortHint =
     "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
     "--midi-out と --midi-in にポート名を付けて起動してください。"
     "使えるポートは voxmere --list-ports で一覧できます。\n\n"
     "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
 
 // The MIDI menu: a chosen port that did not open.
-inline constexpr const char* kOutPortFailedBefore = "MIDI出力ポート「";
-inline constexpr const char* kInPortFailedBefore = "MIDI入力ポート「";
-inline constexpr const char* kPortFailedAfter = "」を開けませんでした。";
-inline constexpr const char* kPortKeptBefore = "これまでどおり「";
-inline constexpr const char* kPortKeptAfter = "」を使います。";
-inline constexpr const char* kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
-inline constexpr const char* kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
+inline constexpr const char *kOutPortFailedBefore = "MIDI出力ポート「";
+inline constexpr const char *kInPortFailedBefore = "MIDI入力ポート「";
+inline constexpr const char *kPortFailedAfter = "」を開けませんでした。";
+inline constexpr const char *kPortKeptBefore = "これまでどおり「";
+inline constexpr const char *kPortKeptAfter = "」を使います。";
+inline constexpr const char *kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
+inline constexpr const char *kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
 
 // Ending a receive that did not complete.
-inline constexpr const char* kCancelReceive = "受信中止";
-inline constexpr const char* kReceiveCancelled = "ＤＸ７からの受信を中止しました。";
-inline constexpr const char* kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
-inline constexpr const char* kReceivedCountBefore = "受信できた音色は ";
-inline constexpr const char* kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
+inline constexpr const char *kCancelReceive = "受信中止";
+inline constexpr const char *kReceiveCancelled = "ＤＸ７からの受信を中止しました。";
+inline constexpr const char *kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
+inline constexpr const char *kReceivedCountBefore = "受信できた音色は ";
+inline constexpr const char *kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
 } // namespace form1_text
 
 // The SOUND LIST entry of slot n (1..32): the number right-aligned in
 // three places, ". ", then the ten name characters untrimmed.
-std::string SoundListEntryText(int n, const Slot& slot);
+std::string SoundListEntryText(int n, const Slot &slot);
 
 // The audition program number a Text1 text stands for: its leading whole
 // number, 0 when it has none, the nearest of 0..127 when out of range.
-int AuditionProgram(const std::string& text);
+int AuditionProgram(const std::string &text);
 
 // The start-up guide: line 0, then each further line after two CRs.
 std::string StartupGuideText();
@@ -153,7 +154,7 @@ public:
     // The file dialogs, each shown as it opens.
     virtual void openBankSave() = 0;
     virtual void openBankLoad() = 0;
-    virtual void openVoiceSave(const std::string& proposedName) = 0;
+    virtual void openVoiceSave(const std::string &proposedName) = 0;
     virtual void openVoiceLoad() = 0;
 
 protected:
@@ -163,13 +164,13 @@ protected:
 class Form1 : public MainWindowPort {
 public:
     // `chooser` is the overwrite-position chooser this window opens.
-    Form1(FormContext program, MainWindowLinks& windows, Form7& chooser)
+    Form1(FormContext program, MainWindowLinks &windows, Form7 &chooser)
         : program_(program), windows_(windows), chooser_(chooser) {}
 
     // --- Controls ---
     ListBoxState list1, list2, list3, list4;
-    std::string text1 = "1";  // audition program number
-    std::string text2;        // the edit area
+    std::string text1 = "1"; // audition program number
+    std::string text2;       // the edit area
     std::string command2Caption = form1_text::kCommand2Start;
     // Hidden from the start, so they never show behind the start-up boxes.
     ProgressBarState progressBar1{.visible = false}, progressBar2{.visible = false};
@@ -177,9 +178,9 @@ public:
 
     // --- Start-up, help, end ---
     void load();
-    void command3Click();   // End
-    void mnuFileClick();    // END(&Q)
-    void command14Click();  // ＨＥＬＰ
+    void command3Click();  // End
+    void mnuFileClick();   // END(&Q)
+    void command14Click(); // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
     // The close box: closes the output and returns true when the window
@@ -227,9 +228,9 @@ public:
     std::string bankMark() const;
 
     // --- As the other windows see it ---
-    const std::string& editAreaText() const override { return text2; }
-    void setEditAreaText(const std::string& text) override { text2 = text; }
-    const std::vector<std::string>& soundListEntries() const override { return list3.items; }
+    const std::string &editAreaText() const override { return text2; }
+    void setEditAreaText(const std::string &text) override { text2 = text; }
+    const std::vector<std::string> &soundListEntries() const override { return list3.items; }
     void soundListChanged() override { rebuildSoundList(); }
     // The one place the main window is enabled or disabled.
     void setEnabled(bool enable) override;
@@ -239,7 +240,7 @@ public:
     void command2Click();
     void command4Click();
     void command8Click();
-    void receiveMidiEvent(const MidiInEvent& event);
+    void receiveMidiEvent(const MidiInEvent &event);
     // Offered while a receive runs: ends it, says how many voices came.
     bool cancelReceiveVisible() const;
     void cancelReceive();
@@ -248,7 +249,8 @@ public:
     void checkReceiveTimeout();
     // The MIDI menu: the user chose port `name`; `opened` says whether it
     // opened, `inUse` is the port connected now ("" for none).
-    void midiPortChosen(MidiDirection direction, const std::string& name, bool opened, const std::string& inUse);
+    void midiPortChosen(MidiDirection direction, const std::string &name, bool opened,
+                        const std::string &inUse);
 
     ReceiveHook receiveHook;
 
@@ -259,11 +261,11 @@ public:
     void command10Click(); // load 1
 
 private:
-    void stopReceive(const char* reason);
+    void stopReceive(const char *reason);
 
     FormContext program_;
-    MainWindowLinks& windows_;
-    Form7& chooser_;
+    MainWindowLinks &windows_;
+    Form7 &chooser_;
     // The SOUND LIST as it stood before a receive emptied it: put back when
     // the receive ends without all 32 voices.
     ListBoxState list3BeforeReceive_;

@@ -9,9 +9,10 @@ namespace {
 
 // The text from its fifth character on (characters, not bytes: a name
 // may hold characters of more than one byte).
-std::string FromFifthCharacter(const std::string& text) {
+std::string FromFifthCharacter(const std::string &text) {
     std::size_t at = 0;
-    for (int skipped = 0; skipped < 4; ++skipped) at += Utf8Length(text, at);
+    for (int skipped = 0; skipped < 4; ++skipped)
+        at += Utf8Length(text, at);
     return text.substr(at);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's controls and where they lie (twips).
 
-#include "ui/control_layout.h"
 #include "librarian/form1.h"
+#include "ui/control_layout.h"
 
 namespace vox::form1_layout {
 

@@ -13,11 +13,11 @@ namespace vox {
 
 namespace {
 inline constexpr float kRequestGapSeconds = 0.5f;
-inline constexpr const char* kActiveSensing = "FE0000";
+inline constexpr const char *kActiveSensing = "FE0000";
 } // namespace
 
 void Form1::startInputAtLoad() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     list1.clear();
     if (OpenMidiIn(state.midiIn, receiveHook)) {
         StartMidiIn(state.midiIn);
@@ -35,8 +35,8 @@ void Form1::startInputAtLoad() {
 }
 
 void Form1::command2Click() {
-    ProgramState& state = program_.state;
-    Host& host = program_.host;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
     if (command2Caption == form1_text::kCommand2Start) {
         list1.clear();
         if (OpenMidiIn(state.midiIn, receiveHook)) {
@@ -48,14 +48,16 @@ void Form1::command2Click() {
         if (!CloseMidiIn(state.midiIn, receiveHook)) ShowMessage(host, form1_text::kCloseError);
         return;
     }
-    if (CloseMidiIn(state.midiIn, receiveHook)) command2Caption = form1_text::kCommand2Start;
-    else ShowMessage(host, form1_text::kCloseError);
+    if (CloseMidiIn(state.midiIn, receiveHook))
+        command2Caption = form1_text::kCommand2Start;
+    else
+        ShowMessage(host, form1_text::kCloseError);
 }
 
 void Form1::command4Click() {
-    ProgramState& state = program_.state;
-    Host& host = program_.host;
-    BankReceiveState& receive = state.receive;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
+    BankReceiveState &receive = state.receive;
 
     if (receive.recvMode != 0) {
         // Starting over: stop the running run's request loop, and let dumps
@@ -100,8 +102,8 @@ void Form1::command4Click() {
 }
 
 void Form1::command8Click() {
-    ProgramState& state = program_.state;
-    Host& host = program_.host;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
     if (list3.items.size() != kBankSlots) {
         ShowMessage(host, form1_text::kNo32Voices);
         return;
@@ -125,7 +127,8 @@ void Form1::command8Click() {
     // Each voice as the editor shows it and a single dump would carry it,
     // so a byte outside its range is not packed into another value.
     VoiceTable asShown = state.voiceTable;
-    for (std::size_t n = 1; n <= kBankSlots; ++n) asShown[n] = VoiceAsSent(asShown[n]);
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        asShown[n] = VoiceAsSent(asShown[n]);
     const BulkMessage bulk = BuildBulkMessage(asShown);
     progressBar2.value = 1;
     // The port may have been closed while the confirmation was up.
@@ -141,9 +144,10 @@ void Form1::command8Click() {
     ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
 }
 
-void Form1::midiPortChosen(MidiDirection direction, const std::string& name, bool opened, const std::string& inUse) {
+void Form1::midiPortChosen(MidiDirection direction, const std::string &name, bool opened,
+                           const std::string &inUse) {
     if (opened) return;
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     const bool output = direction == MidiDirection::Out;
     std::string text = (output ? form1_text::kOutPortFailedBefore : form1_text::kInPortFailedBefore) + name +
                        form1_text::kPortFailedAfter;
@@ -162,12 +166,14 @@ void Form1::midiPortChosen(MidiDirection direction, const std::string& name, boo
     program_.host.messageBox(box);
 }
 
-void Form1::receiveMidiEvent(const MidiInEvent& event) {
+void Form1::receiveMidiEvent(const MidiInEvent &event) {
     // Without the hook the window's own procedure gets the input, unseen.
     if (!receiveHook.installed) return;
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     switch (event.kind) {
-    case MidiInEvent::Kind::Opened: list1.add(form1_text::kLogOpen); break;
+    case MidiInEvent::Kind::Opened:
+        list1.add(form1_text::kLogOpen);
+        break;
     case MidiInEvent::Kind::Short: {
         const Byte bytes[3] = {event.status, event.data1, event.data2};
         const std::string text = HexText(bytes, 2);
@@ -177,7 +183,8 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
     case MidiInEvent::Kind::LongData: {
         Slot buffer{};
         const std::size_t recorded = std::min(event.bytes.size(), kImageSize);
-        std::copy(event.bytes.begin(), event.bytes.begin() + static_cast<std::ptrdiff_t>(recorded), buffer.begin());
+        std::copy(event.bytes.begin(), event.bytes.begin() + static_cast<std::ptrdiff_t>(recorded),
+                  buffer.begin());
         ArmInputBuffer(state.midiIn); // the port has a buffer while the rest runs
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
@@ -185,7 +192,8 @@ void Form1::receiveMidiEvent(const MidiInEvent& event) {
             const StoreResult stored =
                 StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
             list4.add(stored.trace);
-            for (const std::string& line : stored.brokenLines) list2.add(line);
+            for (const std::string &line : stored.brokenLines)
+                list2.add(line);
             if (stored.outcome == StoreOutcome::Complete) {
                 list3EmptiedByReceive_ = false;
                 rebuildSoundList();
@@ -213,8 +221,8 @@ void Form1::checkReceiveTimeout() {
         stopReceive(form1_text::kReceiveTimedOut);
 }
 
-void Form1::stopReceive(const char* reason) {
-    BankReceiveState& receive = program_.state.receive;
+void Form1::stopReceive(const char *reason) {
+    BankReceiveState &receive = program_.state.receive;
     const int arrived = receive.storedThisRun;
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);

@@ -1,17 +1,18 @@
 #include "librarian/form1_view.h"
 
 #include "librarian/form1.h"
+#include "librarian/form1_layout.h"
 #include "ui/twips.h"
 #include "voice/text.h"
-#include "librarian/form1_layout.h"
 
 #include <QActionGroup>
-#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -19,26 +20,26 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QLayout>
 #include <QScrollBar>
 
 namespace vox {
 namespace {
 
-QString Qs(const std::string& s) { return QString::fromStdString(s); }
+QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // Text for a list entry: control characters of voice names would not show
 // in a list box, so each is drawn as its Unicode control picture; the
 // entry keeps its 15 characters.
-QString ListText(const std::string& entry) { return Qs(WithControlPictures(entry)); }
+QString ListText(const std::string &entry) { return Qs(WithControlPictures(entry)); }
 
-void SyncList(QListWidget* list, const ListBoxState& state) {
+void SyncList(QListWidget *list, const ListBoxState &state) {
     bool same = list->count() == static_cast<int>(state.items.size());
     for (int i = 0; same && i < list->count(); ++i)
         same = list->item(i)->text() == ListText(state.items[static_cast<std::size_t>(i)]);
     if (!same) {
         list->clear();
-        for (const auto& item : state.items) list->addItem(ListText(item));
+        for (const auto &item : state.items)
+            list->addItem(ListText(item));
     }
     if (state.selected >= 0 && state.selected < list->count())
         list->setCurrentRow(state.selected);
@@ -49,9 +50,9 @@ void SyncList(QListWidget* list, const ListBoxState& state) {
 
 // The entry whose voice is in the edit area: bold on a tinted ground, so
 // it shows whether or not it is selected. The entry texts stay as they are.
-void MarkEntry(QListWidget* list, int entry) {
+void MarkEntry(QListWidget *list, int entry) {
     for (int i = 0; i < list->count(); ++i) {
-        QListWidgetItem* item = list->item(i);
+        QListWidgetItem *item = list->item(i);
         const bool marked = i == entry;
         QFont font = item->font();
         if (font.bold() != marked) {
@@ -64,14 +65,14 @@ void MarkEntry(QListWidget* list, int entry) {
 }
 
 // Dark red while the window is usable; greyed with it when disabled.
-void MarkColour(QLabel* label) {
+void MarkColour(QLabel *label) {
     QPalette palette = label->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::WindowText, QColor(176, 0, 0));
     label->setPalette(palette);
 }
 
-void SyncProgress(QProgressBar* bar, const ProgressBarState& state) {
+void SyncProgress(QProgressBar *bar, const ProgressBarState &state) {
     bar->setVisible(state.visible);
     bar->setRange(0, state.max);
     bar->setValue(std::clamp(state.value, 0, state.max));
@@ -79,7 +80,7 @@ void SyncProgress(QProgressBar* bar, const ProgressBarState& state) {
 
 } // namespace
 
-Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
+Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     : QMainWindow(parent), program_(program), form_(form) {
     setObjectName("Form1");
     setWindowTitle(form1_text::kCaption);
@@ -87,7 +88,7 @@ Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
 
     // A fixed client area, as the classic window: the controls placed to
     // its right stay out of view.
-    auto* client = new QWidget;
+    auto *client = new QWidget;
     client->setObjectName("Form1Client");
     setCentralWidget(client);
     client->setFixedSize(TwipsToPixels(form1_layout::kClientWidth, this),
@@ -98,10 +99,10 @@ Form1View::Form1View(Form1& form, FormContext program, QWidget* parent)
     refresh();
 }
 
-void Form1View::buildControls(QWidget* c) {
+void Form1View::buildControls(QWidget *c) {
     const BuiltControls built = BuildControls(form1_layout::kControls, c);
-    auto button = [&](const char* name, void (Form1::*handler)()) {
-        auto* b = built.get<WrapButton>(name);
+    auto button = [&](const char *name, void (Form1::*handler)()) {
+        auto *b = built.get<WrapButton>(name);
         connect(b, &QPushButton::clicked, this, [this, handler] {
             (form_.*handler)();
             after();
@@ -151,7 +152,8 @@ void Form1View::buildControls(QWidget* c) {
     command1_ = built.get<WrapButton>("Command1");
     command1_->installEventFilter(this); // press and release of any mouse button
     text1_ = built.get<QLineEdit>("Text1");
-    connect(text1_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.text1 = t.toStdString(); });
+    connect(text1_, &QLineEdit::textEdited, this,
+            [this](const QString &t) { form_.text1 = t.toStdString(); });
     button("Command5", &Form1::command5Click);
     command2_ = button("Command2", &Form1::command2Click);
     list1_ = built.get<QListWidget>("List1");
@@ -159,24 +161,24 @@ void Form1View::buildControls(QWidget* c) {
     list4_ = built.get<QListWidget>("List4");
     built.get<QComboBox>("Combo1")->addItems({"0", "1", "2"});
     // Out of view: the keyboard does not wander there either.
-    for (QWidget* w : c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget *w : c->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (w->x() >= TwipsToPixels(form1_layout::kOutOfViewLeft, c)) w->setFocusPolicy(Qt::NoFocus);
 }
 
 void Form1View::buildMenus() {
     using namespace form1_text;
-    QMenu* file = menuBar()->addMenu(QString::fromUtf8(kMenuFile));
+    QMenu *file = menuBar()->addMenu(QString::fromUtf8(kMenuFile));
     file->setObjectName("mnu_fileMenu");
-    QAction* end = file->addAction(QString::fromUtf8(kMenuEnd));
+    QAction *end = file->addAction(QString::fromUtf8(kMenuEnd));
     end->setObjectName("mnu_file");
     connect(end, &QAction::triggered, this, [this] { form_.mnuFileClick(); });
 
-    QMenu* help = menuBar()->addMenu(QString::fromUtf8(kMenuHelp));
+    QMenu *help = menuBar()->addMenu(QString::fromUtf8(kMenuHelp));
     help->setObjectName("mnu_helpMenu");
-    QAction* helpItem = help->addAction(QString::fromUtf8(kMenuHelpItem));
+    QAction *helpItem = help->addAction(QString::fromUtf8(kMenuHelpItem));
     helpItem->setObjectName("mnu_help");
     connect(helpItem, &QAction::triggered, this, [this] { form_.mnuHelpClick(); });
-    QAction* ver = help->addAction(QString::fromUtf8(kMenuVersion));
+    QAction *ver = help->addAction(QString::fromUtf8(kMenuVersion));
     ver->setObjectName("mnu_ver");
     connect(ver, &QAction::triggered, this, [this] { form_.mnuVerClick(); });
 
@@ -199,25 +201,25 @@ void Form1View::buildMenus() {
         after();
     });
 
-    QMenu* midi = menuBar()->addMenu("MIDI");
+    QMenu *midi = menuBar()->addMenu("MIDI");
     midi->setObjectName("mnu_midiMenu");
     connect(midi, &QMenu::aboutToShow, this, [this, midi] { fillMidiMenu(midi); });
 }
 
-void Form1View::fillMidiMenu(QMenu* menu) {
+void Form1View::fillMidiMenu(QMenu *menu) {
     menu->clear();
-    auto addPorts = [&](const QString& title, MidiDirection direction,
-                        const std::function<std::vector<std::string>()>& list,
-                        const std::function<std::string()>& current,
-                        const std::function<bool(const std::string&)>& choose) {
-        QMenu* sub = menu->addMenu(title);
+    auto addPorts = [&](const QString &title, MidiDirection direction,
+                        const std::function<std::vector<std::string>()> &list,
+                        const std::function<std::string()> &current,
+                        const std::function<bool(const std::string &)> &choose) {
+        QMenu *sub = menu->addMenu(title);
         sub->setObjectName(direction == MidiDirection::Out ? "mnu_midiOutMenu" : "mnu_midiInMenu");
-        auto* group = new QActionGroup(sub);
+        auto *group = new QActionGroup(sub);
         const std::vector<std::string> names = list ? list() : std::vector<std::string>{};
         const std::string now = current ? current() : std::string{};
         if (names.empty()) sub->addAction("(ポートがありません)")->setEnabled(false);
-        for (const auto& name : names) {
-            QAction* a = sub->addAction(Qs(name));
+        for (const auto &name : names) {
+            QAction *a = sub->addAction(Qs(name));
             a->setCheckable(true);
             a->setChecked(name == now);
             group->addAction(a);
@@ -234,12 +236,12 @@ void Form1View::fillMidiMenu(QMenu* menu) {
              midiMenuModel_.chooseInput);
     menu->addSeparator();
     menu->addAction(audition_);
-    QAction* monitor = menu->addAction("MIDIモニター");
+    QAction *monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });
 }
 
-bool Form1View::eventFilter(QObject* watched, QEvent* event) {
+bool Form1View::eventFilter(QObject *watched, QEvent *event) {
     if (watched == command1_ && command1_->isEnabled()) {
         // A second press in quick succession comes as a double-click.
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
@@ -253,7 +255,7 @@ bool Form1View::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void Form1View::closeEvent(QCloseEvent* event) {
+void Form1View::closeEvent(QCloseEvent *event) {
     if (!form_.queryClose()) {
         event->ignore();
         return;

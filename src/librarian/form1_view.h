@@ -16,7 +16,9 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-namespace vox { class WrapButton; }
+namespace vox {
+class WrapButton;
+}
 class QComboBox;
 class QScrollBar;
 class QMenu;
@@ -33,8 +35,8 @@ struct MidiMenuModel {
     std::function<std::string()> currentOutput;
     std::function<std::string()> currentInput;
     // Re-wire to the port of that name; false when it did not open.
-    std::function<bool(const std::string&)> chooseOutput;
-    std::function<bool(const std::string&)> chooseInput;
+    std::function<bool(const std::string &)> chooseOutput;
+    std::function<bool(const std::string &)> chooseInput;
 };
 
 class Form1View : public QMainWindow {
@@ -42,9 +44,9 @@ class Form1View : public QMainWindow {
 public:
     // Over the running program: anything holding form1, state and host.
     template <class Owner>
-    explicit Form1View(Owner& program, QWidget* parent = nullptr)
+    explicit Form1View(Owner &program, QWidget *parent = nullptr)
         : Form1View(program.form1, {program.state, program.host}, parent) {}
-    Form1View(Form1& form, FormContext program, QWidget* parent = nullptr);
+    Form1View(Form1 &form, FormContext program, QWidget *parent = nullptr);
     void setMidiMenu(MidiMenuModel model) { midiMenuModel_ = std::move(model); }
 
 public slots:
@@ -55,27 +57,27 @@ public:
     static constexpr int kAuditionMs = 800;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls(QWidget* canvas);
+    void buildControls(QWidget *canvas);
     void buildMenus();
-    void fillMidiMenu(QMenu* menu);
+    void fillMidiMenu(QMenu *menu);
     void after(); // every forwarded event ends here
 
     FormContext program_;
-    Form1& form_;
+    Form1 &form_;
     MidiMenuModel midiMenuModel_;
 
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr, *list4_ = nullptr;
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
     QLabel *editAreaMark_ = nullptr, *bankMark_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    WrapButton* command2_ = nullptr;
-    WrapButton* cancelReceive_ = nullptr;
+    QPushButton *command1_ = nullptr;
+    WrapButton *command2_ = nullptr;
+    WrapButton *cancelReceive_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
-    QAction* audition_ = nullptr;
+    QAction *audition_ = nullptr;
     QTimer auditionTimer_;
     bool refreshing_ = false;
 };

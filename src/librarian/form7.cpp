@@ -7,20 +7,21 @@
 namespace vox {
 
 void Form7::open() {
-    const std::vector<std::string>& entries = mainWindow_.soundListEntries();
+    const std::vector<std::string> &entries = mainWindow_.soundListEntries();
     list1.clear();
     // A SOUND LIST shorter than 32 entries gives a shorter choice.
     const std::size_t n = std::min(entries.size(), kBankSlots);
-    for (std::size_t i = 0; i < n; ++i) list1.add(entries[i]);
+    for (std::size_t i = 0; i < n; ++i)
+        list1.add(entries[i]);
     open_ = true;
 }
 
 void Form7::command1Click() {
     if (!open_) return;
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     const int selected = list1.selected;
     const int p = selected >= 0 && selected < static_cast<int>(list1.items.size()) ? selected + 1 : 0;
-    Slot& slot = state.voiceTable[static_cast<std::size_t>(p)];
+    Slot &slot = state.voiceTable[static_cast<std::size_t>(p)];
     // Only the parameters: the slot's header and checksum bytes stay.
     std::copy(state.editBuffer.begin() + kParamBase, state.editBuffer.begin() + kParamBase + kParamCount,
               slot.begin() + kParamBase);

@@ -8,22 +8,22 @@
 namespace vox {
 
 namespace form7_text {
-inline constexpr const char* kCaption = "SOUND LIST 変更";
-inline constexpr const char* kLabel1 = "音色上書き位置";
-inline constexpr const char* kCommand1 = "変更";
-inline constexpr const char* kCommand2 = "中止";
+inline constexpr const char *kCaption = "SOUND LIST 変更";
+inline constexpr const char *kLabel1 = "音色上書き位置";
+inline constexpr const char *kCommand1 = "変更";
+inline constexpr const char *kCommand2 = "中止";
 } // namespace form7_text
 
 class Form7 {
 public:
-    Form7(FormContext program, MainWindowPort& mainWindow) : program_(program), mainWindow_(mainWindow) {}
+    Form7(FormContext program, MainWindowPort &mainWindow) : program_(program), mainWindow_(mainWindow) {}
 
     ListBoxState list1; // index i stands for slot i + 1
 
     // Fresh each time: the SOUND LIST's texts, nothing selected.
     void open();
-    void command1Click();  // 変更: write and close
-    void command2Click();  // 中止: close without writing
+    void command1Click(); // 変更: write and close
+    void command2Click(); // 中止: close without writing
     // The close box or window menu: as 中止. A close the form itself asked
     // for does nothing more.
     void queryUnload();
@@ -33,7 +33,7 @@ private:
     void closeForm();
 
     FormContext program_;
-    MainWindowPort& mainWindow_;
+    MainWindowPort &mainWindow_;
     bool open_ = false;
 };
 

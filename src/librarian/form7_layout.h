@@ -1,8 +1,8 @@
 #pragma once
 // The overwrite chooser's controls and where they lie (twips).
 
-#include "ui/control_layout.h"
 #include "librarian/form7.h"
+#include "ui/control_layout.h"
 
 namespace vox::form7_layout {
 

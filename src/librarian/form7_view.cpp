@@ -1,9 +1,9 @@
 #include "librarian/form7_view.h"
 
 #include "librarian/form7.h"
+#include "librarian/form7_layout.h"
 #include "ui/twips.h"
 #include "voice/text.h"
-#include "librarian/form7_layout.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -15,17 +15,18 @@ namespace {
 
 // Control characters of voice names are drawn as their control pictures,
 // as in the SOUND LIST.
-QString EntryText(const std::string& entry) { return QString::fromStdString(WithControlPictures(entry)); }
+QString EntryText(const std::string &entry) { return QString::fromStdString(WithControlPictures(entry)); }
 
 } // namespace
 
-Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
+Form7View::Form7View(Form7 &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     using namespace form7_text;
     setObjectName("Form7");
     setWindowTitle(QString::fromUtf8(kCaption));
     setFont(UiFont());
-    setFixedSize(TwipsToPixels(form7_layout::kClientWidth, this), TwipsToPixels(form7_layout::kClientHeight, this));
+    setFixedSize(TwipsToPixels(form7_layout::kClientWidth, this),
+                 TwipsToPixels(form7_layout::kClientHeight, this));
 
     const BuiltControls built = BuildControls(form7_layout::kControls, this);
     list1_ = built.get<QListWidget>("List1");
@@ -48,7 +49,7 @@ Form7View::Form7View(Form7& form, FormContext program, QWidget* parent)
     refresh();
 }
 
-void Form7View::closeEvent(QCloseEvent* event) {
+void Form7View::closeEvent(QCloseEvent *event) {
     // The close box acts as 中止; a close the form asked for finds it
     // already closed and does nothing more.
     form_.queryUnload();
@@ -60,13 +61,14 @@ void Form7View::after() { program_.host.refreshAll(); }
 
 void Form7View::refresh() {
     refreshing_ = true;
-    const ListBoxState& state = form_.list1;
+    const ListBoxState &state = form_.list1;
     bool same = list1_->count() == static_cast<int>(state.items.size());
     for (int i = 0; same && i < list1_->count(); ++i)
         same = list1_->item(i)->text() == EntryText(state.items[static_cast<std::size_t>(i)]);
     if (!same) {
         list1_->clear();
-        for (const auto& item : state.items) list1_->addItem(EntryText(item));
+        for (const auto &item : state.items)
+            list1_->addItem(EntryText(item));
     }
     list1_->setCurrentRow(state.selected >= 0 && state.selected < list1_->count() ? state.selected : -1);
     if (state.selected < 0) list1_->clearSelection();

@@ -17,22 +17,22 @@ class Form7View : public QWidget {
 public:
     // Over the running program: anything holding form7, state and host.
     template <class Owner>
-    explicit Form7View(Owner& program, QWidget* parent = nullptr)
+    explicit Form7View(Owner &program, QWidget *parent = nullptr)
         : Form7View(program.form7, {program.state, program.host}, parent) {}
-    Form7View(Form7& form, FormContext program, QWidget* parent = nullptr);
+    Form7View(Form7 &form, FormContext program, QWidget *parent = nullptr);
 
 public slots:
     void refresh();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void after();
 
     FormContext program_;
-    Form7& form_;
-    QListWidget* list1_ = nullptr;
+    Form7 &form_;
+    QListWidget *list1_ = nullptr;
     bool refreshing_ = false;
 };
 

@@ -17,7 +17,7 @@ namespace {
 
 // The log only grows; new lines are appended, and the view follows the
 // end unless the user has scrolled up to read.
-void SyncLog(QListWidget* list, const ListBoxState& state) {
+void SyncLog(QListWidget *list, const ListBoxState &state) {
     const int want = static_cast<int>(state.items.size());
     auto same = [&](int i) {
         return list->item(i)->text() == QString::fromStdString(state.items[static_cast<std::size_t>(i)]);
@@ -34,7 +34,7 @@ void SyncLog(QListWidget* list, const ListBoxState& state) {
 
 } // namespace
 
-MidiMonitorView::MidiMonitorView(const Form1& form1, const MidiTraffic& traffic, QWidget* parent)
+MidiMonitorView::MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic, QWidget *parent)
     : QWidget(parent, Qt::Window), form1_(form1), traffic_(traffic) {
     using namespace midi_monitor_text;
     setObjectName("MidiMonitor");
@@ -42,11 +42,11 @@ MidiMonitorView::MidiMonitorView(const Form1& form1, const MidiTraffic& traffic,
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSize(9);
 
-    auto* grid = new QGridLayout(this);
-    auto list = [&](const char* name, const char* title, int row, int column, int columnSpan) {
-        auto* label = new QLabel(QString::fromUtf8(title), this);
+    auto *grid = new QGridLayout(this);
+    auto list = [&](const char *name, const char *title, int row, int column, int columnSpan) {
+        auto *label = new QLabel(QString::fromUtf8(title), this);
         label->setObjectName(QString(name) + "Label");
-        auto* l = new QListWidget(this);
+        auto *l = new QListWidget(this);
         l->setObjectName(name);
         l->setFont(mono);
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -66,20 +66,22 @@ MidiMonitorView::MidiMonitorView(const Form1& form1, const MidiTraffic& traffic,
 // New messages are appended; lines the log has dropped go from the top.
 // The view follows the end unless the user has picked a line to read.
 void MidiMonitorView::syncMessages() {
-    const MidiTraffic& traffic = traffic_;
+    const MidiTraffic &traffic = traffic_;
     const std::uint64_t total = traffic.total();
     if (total == messagesShown_) return;
     const bool atEnd = list1_->currentRow() < 0 || list1_->currentRow() == list1_->count() - 1;
     const std::uint64_t first = total - traffic.entries().size();
     for (std::uint64_t n = std::max(messagesShown_, first); n < total; ++n)
-        list1_->addItem(QString::fromStdString(MonitorLine(traffic.entries()[static_cast<std::size_t>(n - first)])));
+        list1_->addItem(
+            QString::fromStdString(MonitorLine(traffic.entries()[static_cast<std::size_t>(n - first)])));
     messagesShown_ = total;
-    while (list1_->count() > static_cast<int>(MidiTraffic::kKept)) delete list1_->takeItem(0);
+    while (list1_->count() > static_cast<int>(MidiTraffic::kKept))
+        delete list1_->takeItem(0);
     if (atEnd) list1_->scrollToBottom();
 }
 
 void MidiMonitorView::refresh() {
-    const Form1& form1 = form1_;
+    const Form1 &form1 = form1_;
     syncMessages();
     SyncLog(list2_, form1.list2);
     SyncLog(list4_, form1.list4);

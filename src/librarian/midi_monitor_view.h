@@ -17,12 +17,12 @@ class Form1;
 struct MidiTraffic;
 
 namespace midi_monitor_text {
-inline constexpr const char* kCaption = "MIDIモニター";
+inline constexpr const char *kCaption = "MIDIモニター";
 // The pane that showed the raw receive log List1 now shows the decoded
 // messages of both directions; it keeps its name and place.
-inline constexpr const char* kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
-inline constexpr const char* kList2 = "受信できなかった音色と終了 (List2)";
-inline constexpr const char* kList4 = "格納した音色 (List4)";
+inline constexpr const char *kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
+inline constexpr const char *kList2 = "受信できなかった音色と終了 (List2)";
+inline constexpr const char *kList4 = "格納した音色 (List4)";
 } // namespace midi_monitor_text
 
 class MidiMonitorView : public QWidget {
@@ -30,9 +30,9 @@ class MidiMonitorView : public QWidget {
 public:
     // Over the running program: anything holding form1.
     template <class Owner>
-    explicit MidiMonitorView(Owner& program, QWidget* parent = nullptr)
+    explicit MidiMonitorView(Owner &program, QWidget *parent = nullptr)
         : MidiMonitorView(std::as_const(program.form1), std::as_const(program.state.midiTraffic), parent) {}
-    MidiMonitorView(const Form1& form1, const MidiTraffic& traffic, QWidget* parent = nullptr);
+    MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic, QWidget *parent = nullptr);
 
 public slots:
     void refresh();
@@ -40,8 +40,8 @@ public slots:
 private:
     void syncMessages();
 
-    const Form1& form1_;
-    const MidiTraffic& traffic_;
+    const Form1 &form1_;
+    const MidiTraffic &traffic_;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list4_ = nullptr;
     std::uint64_t messagesShown_ = 0; // entries of the MIDI traffic log added to list1_
 };

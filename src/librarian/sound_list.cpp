@@ -15,26 +15,26 @@ inline constexpr Byte kAuditionNote = 80;
 inline constexpr Byte kAuditionVelocity = 100;
 inline constexpr int kHighestProgram = 127;
 
-std::array<Byte, kParamCount> ParamsOf(const Slot& slot) {
+std::array<Byte, kParamCount> ParamsOf(const Slot &slot) {
     std::array<Byte, kParamCount> params{};
     std::copy(slot.begin() + kParamBase, slot.begin() + kParamBase + kParamCount, params.begin());
     return params;
 }
 } // namespace
 
-std::string SoundListEntryText(int n, const Slot& slot) {
+std::string SoundListEntryText(int n, const Slot &slot) {
     std::string text = SignedDecimal(n);
     if (n < 10) text = " " + text;
     return text + ". " + VoiceName(slot);
 }
 
-int AuditionProgram(const std::string& text) {
+int AuditionProgram(const std::string &text) {
     const int value = LeadingInteger(text).value_or(0);
     return value < 0 ? 0 : std::min(value, kHighestProgram);
 }
 
 void Form1::rebuildSoundList() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     list3.clear();
     for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
         const auto index = static_cast<std::size_t>(n);
@@ -50,16 +50,17 @@ void Form1::clearReceiveLogs() {
 }
 
 void Form1::command11Click() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     const int selected = list3.selected;
-    if (selected < 0 || selected >= static_cast<int>(list3.items.size()) || selected >= static_cast<int>(kBankSlots)) {
+    if (selected < 0 || selected >= static_cast<int>(list3.items.size()) ||
+        selected >= static_cast<int>(kBankSlots)) {
         ShowMessage(program_.host, form1_text::kNoSelection);
         return;
     }
     state.currentSlot = static_cast<std::int16_t>(selected + 1);
     text2 = list3.items[static_cast<std::size_t>(selected)];
     list3.selected = -1;
-    const Slot& slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
+    const Slot &slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
     std::copy(slot.begin(), slot.begin() + kChecksumPos + 1, state.editBuffer.begin());
     editAreaFromEntry();
     SendCurrentVoice(state, program_.host);
@@ -82,7 +83,7 @@ void Form1::command12Click() {
 }
 
 void Form1::command1MouseDown() {
-    ProgramState& state = program_.state;
+    ProgramState &state = program_.state;
     SendShortMessage(state, kProgramChange, static_cast<Byte>(AuditionProgram(text1)), 0);
     SendShortMessage(state, kNoteOn, kAuditionNote, kAuditionVelocity);
 }
@@ -127,9 +128,7 @@ void Form1::command5Click() {
 
 // --- The edit-area voice and what is unwritten -----------------------------
 
-void Form1::sendEditArea() {
-    SendCurrentVoice(program_.state, program_.host, program_.state.editBuffer);
-}
+void Form1::sendEditArea() { SendCurrentVoice(program_.state, program_.host, program_.state.editBuffer); }
 
 void Form1::editAreaStored() { editAreaStored_ = ParamsOf(program_.state.editBuffer); }
 
@@ -139,7 +138,8 @@ void Form1::editAreaFromEntry() {
 }
 
 void Form1::bankStored() {
-    for (std::size_t n = 1; n <= kBankSlots; ++n) bankStored_[n - 1] = ParamsOf(program_.state.voiceTable[n]);
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        bankStored_[n - 1] = ParamsOf(program_.state.voiceTable[n]);
 }
 
 bool Form1::editAreaChanged() const {

@@ -16,7 +16,7 @@ bool IsCompleteVoiceDump(std::span<const Byte> bytes) {
     return bytes[kEndPos] == kSysExEnd;
 }
 
-void BeginReceive(BankReceiveState& receive, double now) {
+void BeginReceive(BankReceiveState &receive, double now) {
     const int generation = receive.generation + 1;
     receive = BankReceiveState{};
     receive.generation = generation;
@@ -25,20 +25,20 @@ void BeginReceive(BankReceiveState& receive, double now) {
     receive.lastActivitySeconds = now;
 }
 
-void EndReceive(BankReceiveState& receive) {
+void EndReceive(BankReceiveState &receive) {
     receive.recvMode = 0;
     receive.passRequested = false;
 }
 
-bool ReceiveTimedOut(const BankReceiveState& receive, double now) {
+bool ReceiveTimedOut(const BankReceiveState &receive, double now) {
     return receive.recvMode != 0 && receive.passRequested &&
            now - receive.lastActivitySeconds >= kReceiveTimeoutSeconds;
 }
 
-StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotSize> buffer, std::size_t recorded,
-                               double now) {
+StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotSize> buffer,
+                               std::size_t recorded, double now) {
     StoreResult result;
-    BankReceiveState& r = state.receive;
+    BankReceiveState &r = state.receive;
     r.lastActivitySeconds = now;
     auto at = [&r](int index) { return r.retrySlots[static_cast<std::size_t>(std::clamp(index, 0, 33))]; };
 
@@ -48,7 +48,7 @@ StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotS
     const bool good = target >= 1 && target <= static_cast<int>(kBankSlots) &&
                       IsCompleteVoiceDump(buffer.first(std::min(recorded, kImageSize)));
     if (good) {
-        Slot& slot = r.staging[static_cast<std::size_t>(target)];
+        Slot &slot = r.staging[static_cast<std::size_t>(target)];
         std::copy(buffer.begin(), buffer.begin() + kImageSize, slot.begin());
         ++r.storedThisRun;
     }
@@ -64,10 +64,13 @@ StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotS
         result.brokenLines.push_back(SignedDecimal(target) + SignedDecimal(number));
     }
 
-    if (r.recvMode == 1) ++r.recvSlot;
-    else ++r.retryIndex;
+    if (r.recvMode == 1)
+        ++r.recvSlot;
+    else
+        ++r.retryIndex;
 
-    const bool complete = (r.recvMode == 1 && r.recvSlot >= 33) || (r.recvMode == 2 && r.retryIndex == r.retryEnd);
+    const bool complete =
+        (r.recvMode == 1 && r.recvSlot >= 33) || (r.recvMode == 2 && r.retryIndex == r.retryEnd);
     if (!complete) return result;
 
     if (r.retryCount > 0) {
@@ -86,24 +89,26 @@ StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotS
     return result;
 }
 
-void AppendStoreLines(const StoreResult& result, BankReceiveLists lists) {
+void AppendStoreLines(const StoreResult &result, BankReceiveLists lists) {
     lists.list4.add(result.trace);
-    for (const std::string& line : result.brokenLines) lists.list2.add(line);
+    for (const std::string &line : result.brokenLines)
+        lists.list2.add(line);
 }
 
-StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
+StoreOutcome StoreReceivedVoice(ProgramState &state, BankReceiveLists lists,
                                 std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now) {
     const StoreResult result = StoreReceivedVoice(state, buffer, recorded, now);
     AppendStoreLines(result, lists);
     return result.outcome;
 }
 
-void RequestRetries(ProgramState& state, double now) {
-    BankReceiveState& r = state.receive;
+void RequestRetries(ProgramState &state, double now) {
+    BankReceiveState &r = state.receive;
     r.retryEnd = static_cast<std::int16_t>(r.retryCount + 1);
     r.recvMode = 2;
     for (int i = 1; i <= r.retryCount; ++i)
-        SendShortMessage(state, kProgramChange, static_cast<Byte>(r.retrySlots[static_cast<std::size_t>(i)] - 1), 0);
+        SendShortMessage(state, kProgramChange,
+                         static_cast<Byte>(r.retrySlots[static_cast<std::size_t>(i)] - 1), 0);
     r.retryCount = 0;
     r.passRequested = true;
     r.lastActivitySeconds = now;

@@ -19,13 +19,13 @@ inline constexpr double kReceiveTimeoutSeconds = 3.0;
 bool IsCompleteVoiceDump(std::span<const Byte> bytes);
 
 // Clears every counter of an earlier run and starts the first pass.
-void BeginReceive(BankReceiveState& receive, double now);
+void BeginReceive(BankReceiveState &receive, double now);
 
 // Back to idle; a dump that arrives afterwards is only logged. A click
 // handler still sending requests stops only when `generation` changes.
-void EndReceive(BankReceiveState& receive);
+void EndReceive(BankReceiveState &receive);
 
-bool ReceiveTimedOut(const BankReceiveState& receive, double now);
+bool ReceiveTimedOut(const BankReceiveState &receive, double now);
 
 enum class StoreOutcome {
     PassOn,       // the pass goes on
@@ -36,32 +36,32 @@ enum class StoreOutcome {
 // What storing one buffer did, and the log lines it makes.
 struct StoreResult {
     StoreOutcome outcome = StoreOutcome::PassOn;
-    std::string trace;                     // the trace line of this dump (List4)
-    std::vector<std::string> brokenLines;  // a broken voice, then the end marker, in order (List2)
+    std::string trace;                    // the trace line of this dump (List4)
+    std::vector<std::string> brokenLines; // a broken voice, then the end marker, in order (List2)
 };
 
 // Stores one returned buffer by arrival order. `recorded` is the number of
 // bytes that arrived; only a complete dump is taken into its slot of the
 // staging table. When the last awaited voice is good, slots 1..32 of the
 // staging table are copied into the VoiceTable at once.
-StoreResult StoreReceivedVoice(ProgramState& state, std::span<const Byte, kSlotSize> buffer, std::size_t recorded,
-                               double now);
+StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotSize> buffer,
+                               std::size_t recorded, double now);
 
 // Two log lists to write a StoreResult into.
 struct BankReceiveLists {
-    ListBoxState& list2; // broken voices and the end marker
-    ListBoxState& list4; // one trace line per stored dump
+    ListBoxState &list2; // broken voices and the end marker
+    ListBoxState &list4; // one trace line per stored dump
 };
 
 // Appends the result's lines: the trace line to list4, the others to list2.
-void AppendStoreLines(const StoreResult& result, BankReceiveLists lists);
+void AppendStoreLines(const StoreResult &result, BankReceiveLists lists);
 
 // Stores one buffer and appends its lines to `lists`.
-StoreOutcome StoreReceivedVoice(ProgramState& state, BankReceiveLists lists,
+StoreOutcome StoreReceivedVoice(ProgramState &state, BankReceiveLists lists,
                                 std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now);
 
 // Sends, back to back, a program change for every broken slot and starts
 // a retry pass.
-void RequestRetries(ProgramState& state, double now);
+void RequestRetries(ProgramState &state, double now);
 
 } // namespace vox

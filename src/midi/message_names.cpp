@@ -45,9 +45,11 @@ std::string ShownNameByte(Byte b) {
 
 std::string VoiceNameOf(std::span<const Byte> dump) {
     std::size_t end = kNamePos + kNameLength;
-    while (end > kNamePos && dump[end - 1] == ' ') --end;
+    while (end > kNamePos && dump[end - 1] == ' ')
+        --end;
     std::string name;
-    for (std::size_t i = kNamePos; i < end; ++i) name += ShownNameByte(dump[i]);
+    for (std::size_t i = kNamePos; i < end; ++i)
+        name += ShownNameByte(dump[i]);
     return name;
 }
 
@@ -65,8 +67,9 @@ std::string Extra(std::size_t have, std::size_t want) {
 }
 
 std::string ChannelMessageName(std::span<const Byte> m) {
-    static constexpr const char* kKinds[] = {"Note off",       "Note on",          "Key pressure", "Control change",
-                                             "Program change", "Channel pressure", "Pitch bend"};
+    static constexpr const char *kKinds[] = {"Note off",       "Note on",        "Key pressure",
+                                             "Control change", "Program change", "Channel pressure",
+                                             "Pitch bend"};
     const Byte status = m[0];
     const std::string kind = kKinds[(status >> 4) - 8];
     const std::size_t want = static_cast<std::size_t>(ShortMessageLength(status));
@@ -75,10 +78,21 @@ std::string ChannelMessageName(std::span<const Byte> m) {
         if (m[i] & 0x80) return kind + ChannelSuffix(status) + " (broken data byte)";
     std::string name = kind;
     switch (status >> 4) {
-    case 0x8: case 0x9: name += " " + Num(m[1]) + " velocity " + Num(m[2]); break;
-    case 0xA: case 0xB: name += " " + Num(m[1]) + " = " + Num(m[2]); break;
-    case 0xC: case 0xD: name += " " + Num(m[1]); break;
-    default: name += " " + Num((m[2] << 7 | m[1]) - 8192); break;
+    case 0x8:
+    case 0x9:
+        name += " " + Num(m[1]) + " velocity " + Num(m[2]);
+        break;
+    case 0xA:
+    case 0xB:
+        name += " " + Num(m[1]) + " = " + Num(m[2]);
+        break;
+    case 0xC:
+    case 0xD:
+        name += " " + Num(m[1]);
+        break;
+    default:
+        name += " " + Num((m[2] << 7 | m[1]) - 8192);
+        break;
     }
     return name + ChannelSuffix(status) + Extra(m.size(), want);
 }
@@ -87,17 +101,38 @@ std::string SystemMessageName(std::span<const Byte> m) {
     const Byte status = m[0];
     std::string kind;
     switch (status) {
-    case 0xF1: kind = "MTC quarter frame"; break;
-    case 0xF2: kind = "Song position"; break;
-    case 0xF3: kind = "Song select"; break;
-    case 0xF6: kind = "Tune request"; break;
-    case 0xF8: kind = "Timing clock"; break;
-    case 0xFA: kind = "Start"; break;
-    case 0xFB: kind = "Continue"; break;
-    case 0xFC: kind = "Stop"; break;
-    case 0xFE: kind = "Active sensing"; break;
-    case 0xFF: kind = "System reset"; break;
-    default: return "Unknown bytes";
+    case 0xF1:
+        kind = "MTC quarter frame";
+        break;
+    case 0xF2:
+        kind = "Song position";
+        break;
+    case 0xF3:
+        kind = "Song select";
+        break;
+    case 0xF6:
+        kind = "Tune request";
+        break;
+    case 0xF8:
+        kind = "Timing clock";
+        break;
+    case 0xFA:
+        kind = "Start";
+        break;
+    case 0xFB:
+        kind = "Continue";
+        break;
+    case 0xFC:
+        kind = "Stop";
+        break;
+    case 0xFE:
+        kind = "Active sensing";
+        break;
+    case 0xFF:
+        kind = "System reset";
+        break;
+    default:
+        return "Unknown bytes";
     }
     const std::size_t want = static_cast<std::size_t>(ShortMessageLength(status));
     if (m.size() < want) return kind + " (cut short)";
@@ -110,7 +145,7 @@ std::string SystemMessageName(std::span<const Byte> m) {
 
 // A single-voice or 32-voice dump: checked for its length, its end byte
 // and its checksum, which is what tells a good dump from a broken one.
-std::string DumpName(std::span<const Byte> m, const std::string& kind, std::size_t want) {
+std::string DumpName(std::span<const Byte> m, const std::string &kind, std::size_t want) {
     if (m.size() < want) return kind + CutShort(m.size(), want);
     if (m.size() > want) return kind + ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
     if (m[want - 1] != kSysExEnd) return kind + ", no end byte";
@@ -131,7 +166,8 @@ std::string YamahaName(std::span<const Byte> m) {
         if (m.size() < 4) return "Voice dump" + channel + " (cut short)";
         if (m[3] == kVoiceFormat) return DumpName(m, "Voice dump" + channel, kImageSize);
         if (m[3] == kBankFormat) return DumpName(m, "32-voice bulk dump" + channel, kBulkMessageSize);
-        return "Yamaha dump, format " + Num(m[3]) + channel + " (" + Num(static_cast<int>(m.size())) + " bytes)";
+        return "Yamaha dump, format " + Num(m[3]) + channel + " (" + Num(static_cast<int>(m.size())) +
+               " bytes)";
     }
     if (sub == 1) {
         const std::string kind = "Parameter change";
@@ -164,8 +200,9 @@ std::string SysExName(std::span<const Byte> m) {
     return name;
 }
 
-std::size_t Characters(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+std::size_t Characters(const std::string &text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 } // namespace
@@ -176,10 +213,21 @@ int ShortMessageLength(Byte status) {
     if (status < 0xE0) return 2;
     if (status < 0xF0) return 3;
     switch (status) {
-    case 0xF1: case 0xF3: return 2;
-    case 0xF2: return 3;
-    case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE: case 0xFF: return 1;
-    default: return 0;
+    case 0xF1:
+    case 0xF3:
+        return 2;
+    case 0xF2:
+        return 3;
+    case 0xF6:
+    case 0xF8:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+    case 0xFE:
+    case 0xFF:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -193,21 +241,23 @@ std::string MessageName(std::span<const Byte> bytes) {
 }
 
 std::string VoiceParameterName(int p) {
-    static constexpr const char* kOperator[kOperatorBlockParams] = {
-        "EG rate 1",    "EG rate 2",    "EG rate 3",         "EG rate 4",    "EG level 1",  "EG level 2",
-        "EG level 3",   "EG level 4",   "break point",       "left depth",   "right depth", "left curve",
-        "right curve",  "rate scaling", "amp mod sens",      "key velocity sens", "output level",
-        "osc mode",     "freq coarse",  "freq fine",         "detune"};
-    static constexpr const char* kGlobal[] = {"Algorithm",    "Feedback",     "Osc key sync", "LFO speed",
-                                              "LFO delay",    "LFO PM depth", "LFO AM depth", "LFO key sync",
-                                              "LFO wave",     "Pitch mod sens", "Transpose"};
+    static constexpr const char *kOperator[kOperatorBlockParams] = {
+        "EG rate 1",   "EG rate 2",    "EG rate 3",    "EG rate 4",         "EG level 1",   "EG level 2",
+        "EG level 3",  "EG level 4",   "break point",  "left depth",        "right depth",  "left curve",
+        "right curve", "rate scaling", "amp mod sens", "key velocity sens", "output level", "osc mode",
+        "freq coarse", "freq fine",    "detune"};
+    static constexpr const char *kGlobal[] = {"Algorithm", "Feedback",       "Osc key sync", "LFO speed",
+                                              "LFO delay", "LFO PM depth",   "LFO AM depth", "LFO key sync",
+                                              "LFO wave",  "Pitch mod sens", "Transpose"};
     if (p < 0) return "";
     if (p < param::PitchRate1)
-        return "OP" + Num(kOperatorCount - p / kOperatorBlockParams) + " " + kOperator[p % kOperatorBlockParams];
+        return "OP" + Num(kOperatorCount - p / kOperatorBlockParams) + " " +
+               kOperator[p % kOperatorBlockParams];
     if (p < param::PitchLevel1) return "Pitch EG rate " + Num(p - param::PitchRate1 + 1);
     if (p < param::Algorithm) return "Pitch EG level " + Num(p - param::PitchLevel1 + 1);
     if (p < param::Name1) return kGlobal[p - param::Algorithm];
-    if (p < param::Name1 + static_cast<int>(kNameLength)) return "Name character " + Num(p - param::Name1 + 1);
+    if (p < param::Name1 + static_cast<int>(kNameLength))
+        return "Name character " + Num(p - param::Name1 + 1);
     if (p == param::Name1 + static_cast<int>(kNameLength)) return "Operator on/off";
     return "";
 }
@@ -225,34 +275,42 @@ std::string MonitorHex(std::span<const Byte> bytes) {
 std::string MonitorTime(double seconds) {
     const long long ms = std::llround(std::max(seconds, 0.0) * 1000.0);
     char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60,
+                  ms / 1000 % 60, ms % 1000);
     return text;
 }
 
-std::string MonitorLine(const MidiTrafficEntry& entry) {
+std::string MonitorLine(const MidiTrafficEntry &entry) {
     std::string name;
     switch (entry.kind) {
-    case Kind::InputOpened: name = "Input port opened"; break;
-    case Kind::ReceiveError: name = "System Exclusive receive error"; break;
-    case Kind::Message: name = MessageName(entry.bytes); break;
+    case Kind::InputOpened:
+        name = "Input port opened";
+        break;
+    case Kind::ReceiveError:
+        name = "System Exclusive receive error";
+        break;
+    case Kind::Message:
+        name = MessageName(entry.bytes);
+        break;
     }
-    std::string line = MonitorTime(entry.seconds) + "  " + (entry.direction == Dir::In ? kMonitorIn : kMonitorOut) +
-                       "  " + name;
+    std::string line = MonitorTime(entry.seconds) + "  " +
+                       (entry.direction == Dir::In ? kMonitorIn : kMonitorOut) + "  " + name;
     const std::string hex = MonitorHex(entry.bytes);
     if (hex.empty()) return line;
     line.append(kNameColumn - std::min(kNameColumn, Characters(name)), ' ');
     return line + "  " + hex;
 }
 
-void LogSentShort(MidiTraffic& traffic, std::span<const Byte, 3> bytes) {
+void LogSentShort(MidiTraffic &traffic, std::span<const Byte, 3> bytes) {
     const int length = ShortMessageLength(bytes[0]);
     traffic.add(Dir::Out, Kind::Message, bytes.first(length == 0 ? 3 : static_cast<std::size_t>(length)));
 }
 
-void LogReceived(MidiTraffic& traffic, const MidiInEvent& event) {
+void LogReceived(MidiTraffic &traffic, const MidiInEvent &event) {
     switch (event.kind) {
-    case MidiInEvent::Kind::Opened: traffic.add(Dir::In, Kind::InputOpened); break;
+    case MidiInEvent::Kind::Opened:
+        traffic.add(Dir::In, Kind::InputOpened);
+        break;
     case MidiInEvent::Kind::Short: {
         if (event.status == 0xFE) break;
         const Byte bytes[3] = {event.status, event.data1, event.data2};
@@ -262,8 +320,12 @@ void LogReceived(MidiTraffic& traffic, const MidiInEvent& event) {
         traffic.add(Dir::In, Kind::Message, std::span<const Byte>(bytes).first(length == 0 ? 3 : length));
         break;
     }
-    case MidiInEvent::Kind::LongData: traffic.add(Dir::In, Kind::Message, event.bytes); break;
-    case MidiInEvent::Kind::LongError: traffic.add(Dir::In, Kind::ReceiveError); break;
+    case MidiInEvent::Kind::LongData:
+        traffic.add(Dir::In, Kind::Message, event.bytes);
+        break;
+    case MidiInEvent::Kind::LongError:
+        traffic.add(Dir::In, Kind::ReceiveError);
+        break;
     }
 }
 

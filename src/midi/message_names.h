@@ -31,15 +31,15 @@ std::string MonitorHex(std::span<const Byte> bytes);
 std::string MonitorTime(double seconds);
 
 // One line of the monitor: time, direction, name, hex.
-std::string MonitorLine(const MidiTrafficEntry& entry);
+std::string MonitorLine(const MidiTrafficEntry &entry);
 
-inline constexpr const char* kMonitorIn = "受信";
-inline constexpr const char* kMonitorOut = "送信";
+inline constexpr const char *kMonitorIn = "受信";
+inline constexpr const char *kMonitorOut = "送信";
 
 // A sent channel message as it left (status and data bytes, 1 to 3).
-void LogSentShort(MidiTraffic& traffic, std::span<const Byte, 3> bytes);
+void LogSentShort(MidiTraffic &traffic, std::span<const Byte, 3> bytes);
 // What the input gave the program. Active sensing is left out, as the
 // receive log leaves it out: it would bury everything else.
-void LogReceived(MidiTraffic& traffic, const MidiInEvent& event);
+void LogReceived(MidiTraffic &traffic, const MidiInEvent &event);
 
 } // namespace vox

@@ -2,25 +2,25 @@
 
 namespace vox {
 
-bool OpenMidiIn(MidiInPort* port, ReceiveHook& hook) {
+bool OpenMidiIn(MidiInPort *port, ReceiveHook &hook) {
     if (!port || port->isOpen()) return false;
     // Installing on top of itself would make the procedure call itself.
     if (!hook.installed) hook.installed = true;
     return port->open();
 }
 
-bool ArmInputBuffer(MidiInPort* port) {
+bool ArmInputBuffer(MidiInPort *port) {
     if (!port) return false;
     if (!port->prepareBuffer()) return false;
     return port->addBuffer();
 }
 
-bool StartMidiIn(MidiInPort* port) {
+bool StartMidiIn(MidiInPort *port) {
     if (!ArmInputBuffer(port)) return false;
     return port->start();
 }
 
-bool CloseMidiIn(MidiInPort* port, ReceiveHook& hook) {
+bool CloseMidiIn(MidiInPort *port, ReceiveHook &hook) {
     if (!port || !port->isOpen()) return false;
     const bool reset = port->reset();
     const bool stop = port->stop();

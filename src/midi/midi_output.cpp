@@ -7,19 +7,19 @@
 
 namespace vox {
 
-void OpenMidiOut(ProgramState& state, Host& host) {
+void OpenMidiOut(ProgramState &state, Host &host) {
     if (!state.midiOut) return;
     state.midiOut->close();
     if (!state.midiOut->open()) ShowMessage(host, kMidiOutOpenFailed);
 }
 
-void CloseMidiOut(ProgramState& state) {
+void CloseMidiOut(ProgramState &state) {
     if (state.midiOut) state.midiOut->close();
 }
 
-bool MidiOutIsOpen(const ProgramState& state) { return state.midiOut && state.midiOut->isOpen(); }
+bool MidiOutIsOpen(const ProgramState &state) { return state.midiOut && state.midiOut->isOpen(); }
 
-void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2) {
+void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
     if (!MidiOutIsOpen(state)) return;
     const Byte bytes[3] = {status, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F)};
@@ -27,7 +27,7 @@ void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2) 
     LogSentShort(state.midiTraffic, bytes);
 }
 
-void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message) {
+void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message) {
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
     if (MidiOutIsOpen(state)) {
@@ -45,11 +45,11 @@ Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
     return sent;
 }
 
-void SendCurrentVoice(ProgramState& state, Host& host) {
+void SendCurrentVoice(ProgramState &state, Host &host) {
     SendCurrentVoice(state, host, state.voiceTable[static_cast<std::size_t>(state.currentSlot)]);
 }
 
-void SendCurrentVoice(ProgramState& state, Host& host, std::span<const Byte, kSlotSize> voice) {
+void SendCurrentVoice(ProgramState &state, Host &host, std::span<const Byte, kSlotSize> voice) {
     const int s = state.currentSlot;
     const Byte program = (s >= 1 && s <= 32) ? static_cast<Byte>(s - 1) : 0;
     SendShortMessage(state, kProgramChange, program, 0);

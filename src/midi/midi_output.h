@@ -9,20 +9,20 @@
 
 namespace vox {
 
-inline constexpr const char* kMidiOutOpenFailed = "MIDI out デバイスオープンに失敗しました";
+inline constexpr const char *kMidiOutOpenFailed = "MIDI out デバイスオープンに失敗しました";
 
 // Closes whatever is open, opens the output; reports a failure in a box
 // and carries on without output.
-void OpenMidiOut(ProgramState& state, Host& host);
-void CloseMidiOut(ProgramState& state);
+void OpenMidiOut(ProgramState &state, Host &host);
+void CloseMidiOut(ProgramState &state);
 // True when sends reach a port; without one every send is dropped.
-bool MidiOutIsOpen(const ProgramState& state);
+bool MidiOutIsOpen(const ProgramState &state);
 
-void SendShortMessage(ProgramState& state, Byte status, Byte data1, Byte data2);
+void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2);
 
 // Sends one complete System Exclusive message, then runs one pass of the
 // message loop, in which input and other handlers may run.
-void SendLongMessage(ProgramState& state, Host& host, std::span<const Byte> message);
+void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message);
 
 // A voice as the instrument is sent it: every parameter read as the editor
 // shows it (ParamValue). The slot itself keeps its bytes.
@@ -30,9 +30,9 @@ Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot);
 
 // Program change to the current slot (0 for slot 0), then its dump, with
 // the values the editor shows.
-void SendCurrentVoice(ProgramState& state, Host& host);
+void SendCurrentVoice(ProgramState &state, Host &host);
 // The same program change, then the dump of `voice` (the edit area's).
-void SendCurrentVoice(ProgramState& state, Host& host, std::span<const Byte, kSlotSize> voice);
+void SendCurrentVoice(ProgramState &state, Host &host, std::span<const Byte, kSlotSize> voice);
 
 inline constexpr Byte kProgramChange = 0xC0;
 inline constexpr Byte kNoteOn = 0x90;

@@ -128,7 +128,8 @@ std::optional<MidiInEvent> MidiInPort::poll() {
         MidiInEvent event;
         // Longer than a channel message: a System Exclusive message, even
         // one whose first byte was lost or corrupted on the way.
-        const bool sysEx = !raw.error && (raw.longData || raw.bytes.front() == kSysExStart || raw.bytes.size() > 3);
+        const bool sysEx =
+            !raw.error && (raw.longData || raw.bytes.front() == kSysExStart || raw.bytes.size() > 3);
         if (raw.error || sysEx) {
             // Long messages need the armed buffer; without one they are lost.
             if (!armed_) continue;

@@ -18,7 +18,7 @@ namespace vox {
 class MidiOutPort {
 public:
     virtual ~MidiOutPort() = default;
-    virtual bool open() = 0;  // true when the port is usable
+    virtual bool open() = 0; // true when the port is usable
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual void sendShort(Byte status, Byte data1, Byte data2) = 0;
@@ -31,7 +31,7 @@ struct MidiInEvent {
     enum class Kind { Opened, Short, LongData, LongError };
     Kind kind = Kind::Short;
     Byte status = 0, data1 = 0, data2 = 0; // Short
-    std::vector<Byte> bytes;                // LongData: the bytes recorded
+    std::vector<Byte> bytes;               // LongData: the bytes recorded
 };
 
 // Size of the one receive buffer: a single-voice dump. A longer System
@@ -92,7 +92,7 @@ private:
     };
     mutable std::mutex mutex_;
     std::deque<Raw> raw_;
-    std::deque<MidiInEvent> pending_;  // events ready before raw_ (Opened)
+    std::deque<MidiInEvent> pending_; // events ready before raw_ (Opened)
     std::function<void()> wakeUp_;
     bool open_ = false;
     bool started_ = false;

@@ -9,8 +9,8 @@ namespace {
 
 // The port to connect: the exact name or a unique part of it. "" when
 // nothing was asked (the backend then takes its default).
-std::string Resolve(const std::vector<std::string>& names, const std::string& wanted, const char* what,
-                    std::vector<std::string>& problems) {
+std::string Resolve(const std::vector<std::string> &names, const std::string &wanted, const char *what,
+                    std::vector<std::string> &problems) {
     if (wanted.empty()) return {};
     if (const auto i = MatchPortName(names, wanted)) return names[*i];
     problems.push_back(std::string(what) + " port \"" + wanted + "\" not found or not unique");
@@ -19,7 +19,7 @@ std::string Resolve(const std::vector<std::string>& names, const std::string& wa
 
 } // namespace
 
-MidiWiring WireMidi(const MidiOptions& options, Clock clock, std::function<void(double)> wakeAfter) {
+MidiWiring WireMidi(const MidiOptions &options, Clock clock, std::function<void(double)> wakeAfter) {
     MidiWiring w;
     if (options.virtualDx7) {
         w.dx7 = std::make_unique<VirtualDx7>();
@@ -30,8 +30,10 @@ MidiWiring WireMidi(const MidiOptions& options, Clock clock, std::function<void(
         return w;
     }
     if (!options.api.empty()) {
-        if (MidiApiWorks(options.api)) w.api = options.api;
-        else w.problems.push_back("MIDI API \"" + options.api + "\" does not work here");
+        if (MidiApiWorks(options.api))
+            w.api = options.api;
+        else
+            w.problems.push_back("MIDI API \"" + options.api + "\" does not work here");
     } else {
         w.api = FirstWorkingMidiApi();
     }
@@ -55,7 +57,7 @@ std::vector<std::string> MidiWiring::inputNames() const {
 
 std::string MidiWiring::currentOutput() const {
     if (!out || !out->isOpen()) return {};
-    if (const auto* rt = dynamic_cast<const RtMidiOutPort*>(out.get())) return rt->connected();
+    if (const auto *rt = dynamic_cast<const RtMidiOutPort *>(out.get())) return rt->connected();
     return out->name();
 }
 
@@ -63,12 +65,12 @@ std::string MidiWiring::currentInput() const {
     // An input that lost its connection on a failed re-wire still counts
     // as open for the receive window; only a connected port is current.
     if (!in || !in->isOpen()) return {};
-    if (const auto* rt = dynamic_cast<const RtMidiInPort*>(in.get())) return rt->connected();
+    if (const auto *rt = dynamic_cast<const RtMidiInPort *>(in.get())) return rt->connected();
     return in->name();
 }
 
-bool MidiWiring::chooseOutput(const std::string& name) {
-    auto* rt = dynamic_cast<RtMidiOutPort*>(out.get());
+bool MidiWiring::chooseOutput(const std::string &name) {
+    auto *rt = dynamic_cast<RtMidiOutPort *>(out.get());
     if (!rt) return out && name == out->name();
     const std::string before = currentOutput();
     if (rt->retarget(name)) return true;
@@ -76,8 +78,8 @@ bool MidiWiring::chooseOutput(const std::string& name) {
     return false;
 }
 
-bool MidiWiring::chooseInput(const std::string& name) {
-    auto* rt = dynamic_cast<RtMidiInPort*>(in.get());
+bool MidiWiring::chooseInput(const std::string &name) {
+    auto *rt = dynamic_cast<RtMidiInPort *>(in.get());
     if (!rt) return in && name == in->name();
     const std::string before = currentInput();
     if (rt->retarget(name)) return true;
@@ -87,15 +89,17 @@ bool MidiWiring::chooseInput(const std::string& name) {
 
 std::string ListPortsText() {
     std::ostringstream text;
-    for (const auto& api : CompiledMidiApis()) {
+    for (const auto &api : CompiledMidiApis()) {
         if (!MidiApiWorks(api)) {
             text << api << ": not available\n";
             continue;
         }
         text << api << ":\n  outputs:\n";
-        for (const auto& name : ListMidiOutputs(api)) text << "    " << name << "\n";
+        for (const auto &name : ListMidiOutputs(api))
+            text << "    " << name << "\n";
         text << "  inputs:\n";
-        for (const auto& name : ListMidiInputs(api)) text << "    " << name << "\n";
+        for (const auto &name : ListMidiInputs(api))
+            text << "    " << name << "\n";
     }
     text << "virtual: " << kVirtualDx7PortName << " (--virtual-dx7)\n";
     return text.str();

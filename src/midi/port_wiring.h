@@ -24,7 +24,7 @@ struct MidiWiring {
     std::unique_ptr<VirtualDx7> dx7; // the in-process instrument, when asked
     std::unique_ptr<MidiOutPort> out;
     std::unique_ptr<MidiInPort> in;
-    std::string api;                 // the RtMidi API in use, "" for none
+    std::string api;                   // the RtMidi API in use, "" for none
     std::vector<std::string> problems; // what the user asked for and could not get
 
     // The ports a user may choose: never the program's own.
@@ -35,13 +35,13 @@ struct MidiWiring {
     std::string currentInput() const;
     // Re-wire to the port of that name; false when it did not open. The
     // port connected before is then connected again where it can be.
-    bool chooseOutput(const std::string& name);
-    bool chooseInput(const std::string& name);
+    bool chooseOutput(const std::string &name);
+    bool chooseInput(const std::string &name);
 };
 
 // clock: monotonic seconds for the virtual DX7's delays; wakeAfter: asked to
 // poll the input after that many seconds when a reply is held back.
-MidiWiring WireMidi(const MidiOptions& options, Clock clock, std::function<void(double)> wakeAfter);
+MidiWiring WireMidi(const MidiOptions &options, Clock clock, std::function<void(double)> wakeAfter);
 
 // The text printed by --list-ports: every compiled API, whether it works,
 // and its output and input ports.

@@ -25,15 +25,17 @@ struct RtMidiErrors {
 
 namespace {
 
-constexpr const char* kOutClient = "voxmere-out";
-constexpr const char* kInClient = "voxmere-in";
+constexpr const char *kOutClient = "voxmere-out";
+constexpr const char *kInClient = "voxmere-in";
 // ALSA's loopback client, lower case with its separator.
-constexpr const char* kMidiThroughClient = "midi through:";
+constexpr const char *kMidiThroughClient = "midi through:";
 
-void OnRtMidiError(RtMidiError::Type type, const std::string& text, void* user) {
-    auto* sink = static_cast<RtMidiErrors*>(user);
-    if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) sink->warned = true;
-    else sink->failed = true;
+void OnRtMidiError(RtMidiError::Type type, const std::string &text, void *user) {
+    auto *sink = static_cast<RtMidiErrors *>(user);
+    if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
+        sink->warned = true;
+    else
+        sink->failed = true;
     sink->text = text;
 }
 
@@ -56,11 +58,11 @@ public:
             ::close(saved_);
         }
     }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
+    QuietStderr(const QuietStderr &) = delete;
+    QuietStderr &operator=(const QuietStderr &) = delete;
 
 private:
-    static std::mutex& Mutex() {
+    static std::mutex &Mutex() {
         static std::mutex m;
         return m;
     }
@@ -68,7 +70,7 @@ private:
     int saved_ = -1;
 };
 
-std::optional<RtMidi::Api> ApiByName(const std::string& name) {
+std::optional<RtMidi::Api> ApiByName(const std::string &name) {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
     for (RtMidi::Api api : apis)
@@ -78,7 +80,7 @@ std::optional<RtMidi::Api> ApiByName(const std::string& name) {
 
 // A client on the API, or null when RtMidi cannot be set up there.
 template <class Client>
-std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clientName, RtMidiErrors& errors) {
+std::unique_ptr<Client> MakeClient(const std::string &apiName, const char *clientName, RtMidiErrors &errors) {
     // Never let a JACK client start a server of its own.
     setenv("JACK_NO_START_SERVER", "1", 0);
     const auto api = ApiByName(apiName);
@@ -87,7 +89,7 @@ std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clien
     std::unique_ptr<Client> client;
     try {
         client = std::make_unique<Client>(*api, clientName);
-    } catch (const RtMidiError& e) {
+    } catch (const RtMidiError &e) {
         errors.text = e.getMessage();
         return nullptr;
     }
@@ -99,23 +101,24 @@ std::unique_ptr<Client> MakeClient(const std::string& apiName, const char* clien
     return client;
 }
 
-template <class Client>
-std::vector<std::string> PortNames(Client& client) {
+template <class Client> std::vector<std::string> PortNames(Client &client) {
     std::vector<std::string> names;
     const unsigned n = client.getPortCount();
-    for (unsigned i = 0; i < n; ++i) names.push_back(client.getPortName(i));
+    for (unsigned i = 0; i < n; ++i)
+        names.push_back(client.getPortName(i));
     return names;
 }
 
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
 // Opens the port of that name (or the default) on the client; the name
 // connected, or "" when nothing opened.
 template <class Client>
-std::string OpenNamed(Client& client, RtMidiErrors& errors, const std::string& target, const char* ourPort) {
+std::string OpenNamed(Client &client, RtMidiErrors &errors, const std::string &target, const char *ourPort) {
     const auto names = PortNames(client);
     std::optional<std::size_t> index;
     if (target.empty()) {
@@ -134,8 +137,7 @@ std::string OpenNamed(Client& client, RtMidiErrors& errors, const std::string& t
 
 // Opens a virtual port of that name on the client; false when RtMidi
 // reports a failure.
-template <class Client>
-bool OpenVirtual(Client& client, RtMidiErrors& errors, const std::string& portName) {
+template <class Client> bool OpenVirtual(Client &client, RtMidiErrors &errors, const std::string &portName) {
     QuietStderr quiet;
     errors = RtMidiErrors{};
     client.openVirtualPort(portName);
@@ -153,30 +155,30 @@ std::vector<std::string> CompiledMidiApis() {
     return names;
 }
 
-bool MidiApiWorks(const std::string& api) {
+bool MidiApiWorks(const std::string &api) {
     RtMidiErrors errors;
     return MakeClient<RtMidiOut>(api, kOutClient, errors) != nullptr;
 }
 
 std::string FirstWorkingMidiApi() {
-    for (const auto& api : CompiledMidiApis())
+    for (const auto &api : CompiledMidiApis())
         if (MidiApiWorks(api)) return api;
     return {};
 }
 
-std::vector<std::string> ListMidiOutputs(const std::string& api) {
+std::vector<std::string> ListMidiOutputs(const std::string &api) {
     RtMidiErrors errors;
     auto client = MakeClient<RtMidiOut>(api, kOutClient, errors);
     return client ? PortNames(*client) : std::vector<std::string>{};
 }
 
-std::vector<std::string> ListMidiInputs(const std::string& api) {
+std::vector<std::string> ListMidiInputs(const std::string &api) {
     RtMidiErrors errors;
     auto client = MakeClient<RtMidiIn>(api, kInClient, errors);
     return client ? PortNames(*client) : std::vector<std::string>{};
 }
 
-std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, const std::string& wanted) {
+std::optional<std::size_t> MatchPortName(const std::vector<std::string> &names, const std::string &wanted) {
     if (wanted.empty()) return std::nullopt;
     for (std::size_t i = 0; i < names.size(); ++i)
         if (names[i] == wanted) return i;
@@ -190,7 +192,7 @@ std::optional<std::size_t> MatchPortName(const std::vector<std::string>& names, 
     return found;
 }
 
-std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& names) {
+std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string> &names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string name = Lower(names[i]);
         if (name.find(kOwnPortMark) == std::string::npos && !name.starts_with(kMidiThroughClient)) return i;
@@ -198,7 +200,7 @@ std::optional<std::size_t> DefaultOutputPort(const std::vector<std::string>& nam
     return std::nullopt;
 }
 
-bool IsOwnPort(const std::string& name) {
+bool IsOwnPort(const std::string &name) {
     const std::string client = Lower(name.substr(0, name.find(':')));
     for (const std::string own : {kOutClient, kInClient}) {
         if (client == own) return true;
@@ -255,7 +257,7 @@ void RtMidiOutPort::sendSysEx(std::span<const Byte> message) {
 
 std::string RtMidiOutPort::name() const { return connected_.empty() ? target_ : connected_; }
 
-bool RtMidiOutPort::retarget(const std::string& target) {
+bool RtMidiOutPort::retarget(const std::string &target) {
     target_ = target;
     return open();
 }
@@ -290,20 +292,22 @@ void RtMidiInPort::closePort() {
     connected_.clear();
 }
 
-bool RtMidiInPort::retarget(const std::string& target) {
+bool RtMidiInPort::retarget(const std::string &target) {
     target_ = target;
     if (!isOpen()) return true; // taken at the next open
     rt_.reset();
     return connect();
 }
 
-void RtMidiInPort::OnMessage(double, std::vector<unsigned char>* message, void* self) {
+void RtMidiInPort::OnMessage(double, std::vector<unsigned char> *message, void *self) {
     if (!message || message->empty()) return;
-    auto* port = static_cast<RtMidiInPort*>(self);
+    auto *port = static_cast<RtMidiInPort *>(self);
     // Anything longer than a channel message is a long buffer, whatever its
     // first byte, as the input driver returns it.
-    if (message->size() > 3 || message->front() == kSysExStart) port->receiveLong(*message);
-    else port->receive(*message);
+    if (message->size() > 3 || message->front() == kSysExStart)
+        port->receiveLong(*message);
+    else
+        port->receive(*message);
 }
 
 // --- Virtual ports ---------------------------------------------------------
@@ -313,10 +317,10 @@ RtMidiVirtualPorts::RtMidiVirtualPorts()
 
 RtMidiVirtualPorts::~RtMidiVirtualPorts() { close(); }
 
-bool RtMidiVirtualPorts::open(const std::string& api, const Names& names, Handler handler, std::string& why) {
+bool RtMidiVirtualPorts::open(const std::string &api, const Names &names, Handler handler, std::string &why) {
     close();
     handler_ = std::move(handler);
-    auto fail = [&](const RtMidiErrors& errors) {
+    auto fail = [&](const RtMidiErrors &errors) {
         why = errors.text.empty() ? "RtMidi cannot be set up on " + api : errors.text;
         close();
         return false;
@@ -347,8 +351,8 @@ void RtMidiVirtualPorts::close() {
     out_.reset();
 }
 
-void RtMidiVirtualPorts::OnMessage(double, std::vector<unsigned char>* message, void* self) {
-    auto* ports = static_cast<RtMidiVirtualPorts*>(self);
+void RtMidiVirtualPorts::OnMessage(double, std::vector<unsigned char> *message, void *self) {
+    auto *ports = static_cast<RtMidiVirtualPorts *>(self);
     if (message && !message->empty() && ports->handler_) ports->handler_(*message);
 }
 

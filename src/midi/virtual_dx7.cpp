@@ -13,13 +13,13 @@ constexpr Byte kChannelMask = 0x0F;
 constexpr Byte kNoteOffStatus = 0x80;
 constexpr Byte kNoteOnStatus = 0x90;
 constexpr Byte kProgramStatus = 0xC0;
-constexpr Byte kDumpSubStatus = 0x00;     // byte 2 of a dump: 0000nnnn
+constexpr Byte kDumpSubStatus = 0x00; // byte 2 of a dump: 0000nnnn
 constexpr Byte kVoiceFormat = 0x00;
 constexpr Byte kBankFormat = 0x09;
 constexpr int kLastProgram = static_cast<int>(kBankSlots) - 1;
 constexpr int kOperatorSwitchMax = 0x3F;
 
-void FillVoiceImage(Slot& slot) {
+void FillVoiceImage(Slot &slot) {
     std::copy(kVoiceHeader.begin(), kVoiceHeader.end(), slot.begin());
     slot[kChecksumPos] = VoiceChecksum(slot);
     slot[kEndPos] = kSysExEnd;
@@ -29,39 +29,67 @@ void FillVoiceImage(Slot& slot) {
 
 std::size_t ChannelMessageLength(Byte status) {
     switch (status & kStatusMask) {
-    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0: return 3;
-    case 0xC0: case 0xD0: return 2;
-    default: return 0;
+    case 0x80:
+    case 0x90:
+    case 0xA0:
+    case 0xB0:
+    case 0xE0:
+        return 3;
+    case 0xC0:
+    case 0xD0:
+        return 2;
+    default:
+        return 0;
     }
 }
 
-const char* Dx7RefusalName(Dx7Refusal reason) {
+const char *Dx7RefusalName(Dx7Refusal reason) {
     switch (reason) {
-    case Dx7Refusal::Empty: return "empty message";
-    case Dx7Refusal::DataByteHigh: return "data byte with bit 7 set";
-    case Dx7Refusal::WrongLength: return "channel message of wrong length";
-    case Dx7Refusal::WrongChannel: return "not MIDI channel 1";
-    case Dx7Refusal::Unknown: return "message not taken by this instrument";
-    case Dx7Refusal::NotYamaha: return "System Exclusive of another maker";
-    case Dx7Refusal::Unterminated: return "System Exclusive without F7";
-    case Dx7Refusal::UnknownSysEx: return "unknown Yamaha System Exclusive";
-    case Dx7Refusal::VoiceLength: return "single-voice dump not 163 bytes";
-    case Dx7Refusal::VoiceHeader: return "single-voice dump header wrong";
-    case Dx7Refusal::VoiceChecksum: return "single-voice dump checksum wrong";
-    case Dx7Refusal::BankLength: return "bulk dump not 4104 bytes";
-    case Dx7Refusal::BankHeader: return "bulk dump header wrong";
-    case Dx7Refusal::BankChecksum: return "bulk dump checksum wrong";
-    case Dx7Refusal::MemoryProtected: return "bulk dump refused: MEMORY PROTECT INTERNAL is on";
-    case Dx7Refusal::ParameterGroup: return "parameter change not of a voice parameter";
-    case Dx7Refusal::ParameterNumber: return "parameter number above 155";
-    case Dx7Refusal::ParameterValue: return "parameter value out of range";
-    case Dx7Refusal::ParameterLength: return "parameter change not 7 bytes";
-    case Dx7Refusal::ProgramNumber: return "program number above 31";
+    case Dx7Refusal::Empty:
+        return "empty message";
+    case Dx7Refusal::DataByteHigh:
+        return "data byte with bit 7 set";
+    case Dx7Refusal::WrongLength:
+        return "channel message of wrong length";
+    case Dx7Refusal::WrongChannel:
+        return "not MIDI channel 1";
+    case Dx7Refusal::Unknown:
+        return "message not taken by this instrument";
+    case Dx7Refusal::NotYamaha:
+        return "System Exclusive of another maker";
+    case Dx7Refusal::Unterminated:
+        return "System Exclusive without F7";
+    case Dx7Refusal::UnknownSysEx:
+        return "unknown Yamaha System Exclusive";
+    case Dx7Refusal::VoiceLength:
+        return "single-voice dump not 163 bytes";
+    case Dx7Refusal::VoiceHeader:
+        return "single-voice dump header wrong";
+    case Dx7Refusal::VoiceChecksum:
+        return "single-voice dump checksum wrong";
+    case Dx7Refusal::BankLength:
+        return "bulk dump not 4104 bytes";
+    case Dx7Refusal::BankHeader:
+        return "bulk dump header wrong";
+    case Dx7Refusal::BankChecksum:
+        return "bulk dump checksum wrong";
+    case Dx7Refusal::MemoryProtected:
+        return "bulk dump refused: MEMORY PROTECT INTERNAL is on";
+    case Dx7Refusal::ParameterGroup:
+        return "parameter change not of a voice parameter";
+    case Dx7Refusal::ParameterNumber:
+        return "parameter number above 155";
+    case Dx7Refusal::ParameterValue:
+        return "parameter value out of range";
+    case Dx7Refusal::ParameterLength:
+        return "parameter change not 7 bytes";
+    case Dx7Refusal::ProgramNumber:
+        return "program number above 31";
     }
     return "?";
 }
 
-std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry) {
+std::string LogLine(double seconds, const VirtualDx7::LogEntry &entry) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%.6f", seconds);
     std::string line = stamp;
@@ -77,7 +105,7 @@ std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry) {
 std::array<Slot, kBankSlots> VirtualDx7FactoryVoices() {
     std::array<Slot, kBankSlots> voices{};
     for (std::size_t v = 0; v < kBankSlots; ++v) {
-        Slot& slot = voices[v];
+        Slot &slot = voices[v];
         const int n = static_cast<int>(v);
         // Each value a different step through its range, so that no two
         // voices share a byte pattern and every value stays in range.
@@ -91,7 +119,8 @@ std::array<Slot, kBankSlots> VirtualDx7FactoryVoices() {
         slot[ParamPos(OpParamNumber(1, OpParam::OutputLevel))] = static_cast<Byte>(80 + n % 19);
         char name[kNameLength + 1];
         std::snprintf(name, sizeof name, "VOX %2d    ", n + 1);
-        for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+        for (std::size_t i = 0; i < kNameLength; ++i)
+            slot[kNamePos + i] = static_cast<Byte>(name[i]);
         FillVoiceImage(slot);
     }
     return voices;
@@ -102,8 +131,9 @@ VirtualDx7::VirtualDx7() : internal_(VirtualDx7FactoryVoices()) { edit_ = intern
 void VirtualDx7::setInternalVoices(std::span<const Byte, kPackedBankSize> packed) {
     for (std::size_t v = 0; v < kBankSlots; ++v) {
         Slot slot{};
-        UnpackVoice(std::span<const Byte, kPackedVoiceSize>(packed.subspan(v * kPackedVoiceSize, kPackedVoiceSize)),
-                    slot);
+        UnpackVoice(
+            std::span<const Byte, kPackedVoiceSize>(packed.subspan(v * kPackedVoiceSize, kPackedVoiceSize)),
+            slot);
         FillVoiceImage(slot);
         internal_[v] = slot;
     }
@@ -111,7 +141,8 @@ void VirtualDx7::setInternalVoices(std::span<const Byte, kPackedBankSize> packed
 
 std::vector<Byte> VirtualDx7::bulkDump() const {
     VoiceTable table;
-    for (std::size_t v = 0; v < kBankSlots; ++v) table[v + 1] = internal_[v];
+    for (std::size_t v = 0; v < kBankSlots; ++v)
+        table[v + 1] = internal_[v];
     const BulkMessage message = BuildBulkMessage(table);
     return {message.begin(), message.end()};
 }
@@ -154,7 +185,10 @@ void VirtualDx7::channelMessage(std::span<const Byte> message) {
     switch (status & kStatusMask) {
     case kNoteOnStatus:
         accept(message);
-        if (message[2] == 0) ++noteOffs_; else ++noteOns_;
+        if (message[2] == 0)
+            ++noteOffs_;
+        else
+            ++noteOns_;
         return;
     case kNoteOffStatus:
         accept(message);
@@ -178,7 +212,8 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     if (message.size() < 3 || message[1] != kYamahaId) return refuse(message, Dx7Refusal::NotYamaha);
     if (message.size() < 4) return refuse(message, Dx7Refusal::UnknownSysEx);
     const Byte sub = message[2] & kStatusMask;
-    if (sub != kDumpSubStatus && sub != kParameterChangeSubStatus) return refuse(message, Dx7Refusal::UnknownSysEx);
+    if (sub != kDumpSubStatus && sub != kParameterChangeSubStatus)
+        return refuse(message, Dx7Refusal::UnknownSysEx);
     if ((message[2] & kChannelMask) != 0) return refuse(message, Dx7Refusal::WrongChannel);
     if (sub == kParameterChangeSubStatus) return parameterChange(message);
     if (message[3] == kVoiceFormat) return voiceDump(message);

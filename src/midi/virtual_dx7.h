@@ -23,28 +23,28 @@ namespace vox {
 // Why a message was not taken. Values are stable: the sim's log prints them.
 enum class Dx7Refusal : int {
     Empty = 0,
-    DataByteHigh = 1,        // a byte after the status has bit 7 set
-    WrongLength = 2,         // a channel message with too few or too many bytes
-    WrongChannel = 3,        // not channel 1
-    Unknown = 4,             // a status the program never sends
-    NotYamaha = 5,           // System Exclusive of another maker
-    Unterminated = 6,        // System Exclusive without its final F7
-    UnknownSysEx = 7,        // a Yamaha message of a kind not handled
-    VoiceLength = 8,         // single-voice dump not 163 bytes
-    VoiceHeader = 9,         // single-voice dump header or byte count wrong
+    DataByteHigh = 1, // a byte after the status has bit 7 set
+    WrongLength = 2,  // a channel message with too few or too many bytes
+    WrongChannel = 3, // not channel 1
+    Unknown = 4,      // a status the program never sends
+    NotYamaha = 5,    // System Exclusive of another maker
+    Unterminated = 6, // System Exclusive without its final F7
+    UnknownSysEx = 7, // a Yamaha message of a kind not handled
+    VoiceLength = 8,  // single-voice dump not 163 bytes
+    VoiceHeader = 9,  // single-voice dump header or byte count wrong
     VoiceChecksum = 10,
-    BankLength = 11,         // bulk dump not 4104 bytes
+    BankLength = 11, // bulk dump not 4104 bytes
     BankHeader = 12,
     BankChecksum = 13,
-    MemoryProtected = 14,    // bulk dump while MEMORY PROTECT INTERNAL is on
-    ParameterGroup = 15,     // not a voice parameter (function parameters etc.)
-    ParameterNumber = 16,    // above 155
-    ParameterValue = 17,     // above the parameter's range
-    ParameterLength = 18,    // parameter change not 7 bytes
-    ProgramNumber = 19,      // program change above 31
+    MemoryProtected = 14, // bulk dump while MEMORY PROTECT INTERNAL is on
+    ParameterGroup = 15,  // not a voice parameter (function parameters etc.)
+    ParameterNumber = 16, // above 155
+    ParameterValue = 17,  // above the parameter's range
+    ParameterLength = 18, // parameter change not 7 bytes
+    ProgramNumber = 19,   // program change above 31
 };
 inline constexpr int kDx7RefusalKinds = 20;
-const char* Dx7RefusalName(Dx7Refusal reason);
+const char *Dx7RefusalName(Dx7Refusal reason);
 
 // Parameter 155, the operator on/off switches (bit 5 = operator 1), lives
 // outside the voice image.
@@ -55,16 +55,16 @@ inline constexpr std::size_t kChannelMessageMax = 3;
 // Program numbers are those of the program change (0..31); -1 is off.
 struct Dx7DumpFault {
     int program = -1;
-    bool once = false;   // only the first dump answering that program
+    bool once = false; // only the first dump answering that program
     bool spent = false;
     bool applies(int p) const { return program == p && !(once && spent); }
 };
 
 struct Dx7Faults {
-    Dx7DumpFault breakFirstByte;    // the dump's first byte is not F0
-    Dx7DumpFault dropDump;          // no dump at all
-    Dx7DumpFault corruptChecksum;   // the dump's checksum is off by one
-    int replyDelayMs = 0;           // every reply, for the transport to honour
+    Dx7DumpFault breakFirstByte;  // the dump's first byte is not F0
+    Dx7DumpFault dropDump;        // no dump at all
+    Dx7DumpFault corruptChecksum; // the dump's checksum is off by one
+    int replyDelayMs = 0;         // every reply, for the transport to honour
 };
 
 class VirtualDx7 {
@@ -81,7 +81,7 @@ public:
         bool refused = false;
         Dx7Refusal reason = Dx7Refusal::Empty;
     };
-    using LogObserver = std::function<void(const LogEntry&)>;
+    using LogObserver = std::function<void(const LogEntry &)>;
 
     VirtualDx7();
 
@@ -98,10 +98,10 @@ public:
     Dx7Faults faults;
 
     // What tests and the sim read.
-    const Voice& internalVoice(int program) const { return internal_.at(static_cast<std::size_t>(program)); }
-    const std::array<Voice, kBankSlots>& internalVoices() const { return internal_; }
+    const Voice &internalVoice(int program) const { return internal_.at(static_cast<std::size_t>(program)); }
+    const std::array<Voice, kBankSlots> &internalVoices() const { return internal_; }
     void setInternalVoices(std::span<const Byte, kPackedBankSize> packed);
-    const Voice& editBuffer() const { return edit_; }
+    const Voice &editBuffer() const { return edit_; }
     int selectedProgram() const { return selected_; }
     Byte operatorSwitches() const { return opSwitches_; }
     // The 4104-byte bulk dump of the internal memory.
@@ -117,11 +117,11 @@ public:
     int refusals() const { return refusalTotal_; }
     int refusals(Dx7Refusal reason) const { return refusalCount_.at(static_cast<std::size_t>(reason)); }
     // "" when nothing was refused, else the reason and the message in hex.
-    const std::string& lastRefusal() const { return lastRefusal_; }
+    const std::string &lastRefusal() const { return lastRefusal_; }
 
     // Every message in and out, oldest first; the oldest go past kLogLimit.
     static constexpr std::size_t kLogLimit = 4096;
-    const std::vector<LogEntry>& log() const { return log_; }
+    const std::vector<LogEntry> &log() const { return log_; }
 
 private:
     void refuse(std::span<const Byte> message, Dx7Refusal reason);
@@ -160,6 +160,6 @@ std::array<Slot, kBankSlots> VirtualDx7FactoryVoices();
 
 // One line of the sim's log: seconds with microseconds, IN or OUT, the
 // bytes in hex, and for a refused message "REFUSED" and the reason.
-std::string LogLine(double seconds, const VirtualDx7::LogEntry& entry);
+std::string LogLine(double seconds, const VirtualDx7::LogEntry &entry);
 
 } // namespace vox

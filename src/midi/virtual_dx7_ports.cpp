@@ -15,7 +15,7 @@ void VirtualDx7OutPort::sendSysEx(std::span<const Byte> message) {
     if (open_) dx7_.receive(message, clock_());
 }
 
-VirtualDx7InPort::VirtualDx7InPort(VirtualDx7& dx7, Clock clock) : dx7_(dx7), clock_(std::move(clock)) {
+VirtualDx7InPort::VirtualDx7InPort(VirtualDx7 &dx7, Clock clock) : dx7_(dx7), clock_(std::move(clock)) {
     dx7_.setSink([this](std::vector<Byte> bytes, double due) { reply(std::move(bytes), due); });
 }
 
@@ -39,10 +39,12 @@ void VirtualDx7InPort::reply(std::vector<Byte> bytes, double due) {
     if (wakeAfter_) wakeAfter_(due - now);
 }
 
-void VirtualDx7InPort::deliver(const std::vector<Byte>& bytes) {
+void VirtualDx7InPort::deliver(const std::vector<Byte> &bytes) {
     // The instrument's answer is always a long buffer, even when broken.
-    if (bytes.size() > 3 || (!bytes.empty() && bytes.front() == kSysExStart)) receiveLong(bytes);
-    else receive(bytes);
+    if (bytes.size() > 3 || (!bytes.empty() && bytes.front() == kSysExStart))
+        receiveLong(bytes);
+    else
+        receive(bytes);
 }
 
 void VirtualDx7InPort::beforePoll() {
@@ -51,11 +53,13 @@ void VirtualDx7InPort::beforePoll() {
         std::lock_guard lock(mutex_);
         const double now = clock_();
         // Stable: replies keep their order when due together.
-        auto split = std::stable_partition(held_.begin(), held_.end(), [now](const Held& h) { return h.due <= now; });
+        auto split =
+            std::stable_partition(held_.begin(), held_.end(), [now](const Held &h) { return h.due <= now; });
         due.assign(std::make_move_iterator(held_.begin()), std::make_move_iterator(split));
         held_.erase(held_.begin(), split);
     }
-    for (const Held& h : due) deliver(h.bytes);
+    for (const Held &h : due)
+        deliver(h.bytes);
 }
 
 void VirtualDx7InPort::closePort() {

@@ -13,13 +13,13 @@
 
 namespace vox {
 
-inline constexpr const char* kVirtualDx7PortName = "VOXMERE virtual DX7";
+inline constexpr const char *kVirtualDx7PortName = "VOXMERE virtual DX7";
 
 using Clock = std::function<double()>; // monotonic seconds
 
 class VirtualDx7OutPort : public MidiOutPort {
 public:
-    VirtualDx7OutPort(VirtualDx7& dx7, Clock clock) : dx7_(dx7), clock_(std::move(clock)) {}
+    VirtualDx7OutPort(VirtualDx7 &dx7, Clock clock) : dx7_(dx7), clock_(std::move(clock)) {}
     bool open() override { return open_ = true; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
@@ -29,7 +29,7 @@ public:
     std::string name() const override { return kVirtualDx7PortName; }
 
 private:
-    VirtualDx7& dx7_;
+    VirtualDx7 &dx7_;
     Clock clock_;
     bool open_ = false;
 };
@@ -37,7 +37,7 @@ private:
 class VirtualDx7InPort : public MidiInPort {
 public:
     // Installs itself as the model's reply sink.
-    VirtualDx7InPort(VirtualDx7& dx7, Clock clock);
+    VirtualDx7InPort(VirtualDx7 &dx7, Clock clock);
     ~VirtualDx7InPort() override;
 
     // Called with the delay (seconds) whenever a reply is held back, so the
@@ -58,9 +58,9 @@ private:
         double due;
     };
     void reply(std::vector<Byte> bytes, double due);
-    void deliver(const std::vector<Byte>& bytes);
+    void deliver(const std::vector<Byte> &bytes);
 
-    VirtualDx7& dx7_;
+    VirtualDx7 &dx7_;
     Clock clock_;
     std::function<void(double)> wakeAfter_;
     mutable std::mutex mutex_;

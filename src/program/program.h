@@ -14,12 +14,12 @@
 namespace vox {
 
 struct Program final : private MainWindowLinks, private EditorLinks {
-    Program(ProgramState& state, Host& host);
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    Program(ProgramState &state, Host &host);
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
-    ProgramState& state;
-    Host& host;
+    ProgramState &state;
+    Host &host;
 
     Form1 form1;
     Form2 form2;
@@ -41,10 +41,10 @@ private:
     bool editorNameEdited() const override { return form2.nameEdited(); }
     void openBankSave() override { form3.open(); }
     void openBankLoad() override { form4.open(); }
-    void openVoiceSave(const std::string& proposedName) override { form5.openFromMainWindow(proposedName); }
+    void openVoiceSave(const std::string &proposedName) override { form5.openFromMainWindow(proposedName); }
     void openVoiceLoad() override { form6.open(); }
     // EditorLinks
-    void prepareVoiceSave(const std::string& voiceName) override { form5.openFromEditor(voiceName); }
+    void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
 };
 
 } // namespace vox

@@ -20,45 +20,45 @@ class QWidget;
 namespace vox {
 
 enum class ControlKind {
-    Command,     // command button whose caption may wrap (WrapButton)
-    Button,      // plain push button
-    Label,       // caption; spaced-out captions become column headings
-    Heading,     // a chart heading: a Label in the headings' font
-    ClickLabel,  // caption or caption-less heading that reports a click
-    Option,      // option (radio) button
-    TextBox,     // editable text box
-    Field,       // read-only chart field that reports a click
-    Entry,       // text box of the editor's Data Entry Zone
-    List,        // list box
-    EntryList,   // list box of 15-character voice entries (fixed pitch)
-    Combo,       // drop-down list
-    Frame,       // frame with a caption (group box)
-    Panel,       // frame without a border or caption, a container only
-    Shape,       // rectangle outline that lets clicks through
+    Command,    // command button whose caption may wrap (WrapButton)
+    Button,     // plain push button
+    Label,      // caption; spaced-out captions become column headings
+    Heading,    // a chart heading: a Label in the headings' font
+    ClickLabel, // caption or caption-less heading that reports a click
+    Option,     // option (radio) button
+    TextBox,    // editable text box
+    Field,      // read-only chart field that reports a click
+    Entry,      // text box of the editor's Data Entry Zone
+    List,       // list box
+    EntryList,  // list box of 15-character voice entries (fixed pitch)
+    Combo,      // drop-down list
+    Frame,      // frame with a caption (group box)
+    Panel,      // frame without a border or caption, a container only
+    Shape,      // rectangle outline that lets clicks through
     ProgressBar,
     ScrollBar,
-    UpDown,      // pair of step buttons
-    Picture,     // picture box
-    Graph,       // envelope graph
+    UpDown,  // pair of step buttons
+    Picture, // picture box
+    Graph,   // envelope graph
 };
 
 // One control, or a control array named name_0, name_1 ...: element i lies
 // dx, dy twips on from element i - 1. An array of arrays (outer > 1) numbers
 // its elements o * count + i, outer step odx, ody.
 struct ControlRow {
-    const char* name;           // objectName; "" for a caption nobody addresses
+    const char *name; // objectName; "" for a caption nobody addresses
     ControlKind kind;
-    TwipsRect at;               // element 0, inside its parent
-    const char* parent = "";    // "" the window; "Name_#" the element of the same index
-    const char* caption = nullptr;
-    const char* const* captions = nullptr; // one per element (index modulo captionCount)
+    TwipsRect at;            // element 0, inside its parent
+    const char *parent = ""; // "" the window; "Name_#" the element of the same index
+    const char *caption = nullptr;
+    const char *const *captions = nullptr; // one per element (index modulo captionCount)
     int captionCount = 0;
-    int count = 0;              // 0: a single control
+    int count = 0; // 0: a single control
     int dx = 0, dy = 0;
     int outer = 1, odx = 0, ody = 0;
     // A spaced-out heading: the centre (twips, in the parent) of the column
     // each group of words names.
-    const int* anchors = nullptr;
+    const int *anchors = nullptr;
     int anchorCount = 0;
 };
 
@@ -78,12 +78,13 @@ constexpr ControlRow Grid(ControlRow row, int count, int dy, int outer, int odx)
     row.odx = odx;
     return row;
 }
-template <std::size_t N> constexpr ControlRow Captions(ControlRow row, const std::array<const char*, N>& captions) {
+template <std::size_t N>
+constexpr ControlRow Captions(ControlRow row, const std::array<const char *, N> &captions) {
     row.captions = captions.data();
     row.captionCount = static_cast<int>(N);
     return row;
 }
-template <std::size_t N> constexpr ControlRow Captions(ControlRow row, const char* const (&captions)[N]) {
+template <std::size_t N> constexpr ControlRow Captions(ControlRow row, const char *const (&captions)[N]) {
     row.captions = captions;
     row.captionCount = static_cast<int>(N);
     return row;
@@ -95,26 +96,26 @@ template <std::size_t N> constexpr ControlRow Anchors(ControlRow row, const int 
 }
 
 // Elements a row makes (1 for a single control).
-constexpr int ElementCount(const ControlRow& row) { return row.count == 0 ? 1 : row.count * row.outer; }
+constexpr int ElementCount(const ControlRow &row) { return row.count == 0 ? 1 : row.count * row.outer; }
 
 // Twips rectangle of element `index` of a row.
-constexpr TwipsRect ElementRect(const ControlRow& row, int index) {
+constexpr TwipsRect ElementRect(const ControlRow &row, int index) {
     const int count = row.count == 0 ? 1 : row.count;
     const int i = index % count, o = index / count;
     return {row.at.left + i * row.dx + o * row.odx, row.at.top + i * row.dy + o * row.ody, row.at.width,
             row.at.height};
 }
 
-constexpr const char* ElementCaption(const ControlRow& row, int index) {
+constexpr const char *ElementCaption(const ControlRow &row, int index) {
     if (row.captions && row.captionCount > 0) return row.captions[index % row.captionCount];
     return row.caption;
 }
 
-QString ElementName(const ControlRow& row, int index);
+QString ElementName(const ControlRow &row, int index);
 
 // The row that makes the control of that objectName, with the element's
 // index; nullptr when no row does.
-const ControlRow* FindControl(ControlTable table, std::string_view name, int* index = nullptr);
+const ControlRow *FindControl(ControlTable table, std::string_view name, int *index = nullptr);
 
 // The twips rectangle of the control of that objectName; a test that asks
 // for a control the table lacks fails on the zero rectangle.
@@ -135,25 +136,25 @@ QFont UiFont();
 // "#row.element" so every control can be reached).
 class BuiltControls {
 public:
-    QWidget* operator[](const QString& name) const { return controls_.value(name); }
-    template <class T> T* get(const QString& name) const {
-        auto* widget = dynamic_cast<T*>(controls_.value(name));
+    QWidget *operator[](const QString &name) const { return controls_.value(name); }
+    template <class T> T *get(const QString &name) const {
+        auto *widget = dynamic_cast<T *>(controls_.value(name));
         Q_ASSERT_X(widget, "BuiltControls::get", qPrintable(name));
         return widget;
     }
-    void insert(const QString& name, QWidget* widget) { controls_.insert(name, widget); }
+    void insert(const QString &name, QWidget *widget) { controls_.insert(name, widget); }
 
 private:
-    QHash<QString, QWidget*> controls_;
+    QHash<QString, QWidget *> controls_;
 };
 
 // Makes the kinds the builder does not know (Field, Entry, UpDown, Picture,
 // Graph, ClickLabel): a bare widget of the right class under parent.
-using CustomControlMaker = std::function<QWidget*(const ControlRow& row, int index, QWidget* parent)>;
+using CustomControlMaker = std::function<QWidget *(const ControlRow &row, int index, QWidget *parent)>;
 
 // Builds every control of the table under window, in table order, each with
 // its objectName, caption, class font and place. Parents come before their
 // children in a table.
-BuiltControls BuildControls(ControlTable table, QWidget* window, const CustomControlMaker& custom = {});
+BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomControlMaker &custom = {});
 
 } // namespace vox

@@ -15,14 +15,14 @@
 
 namespace vox {
 
-QString ElementName(const ControlRow& row, int index) {
+QString ElementName(const ControlRow &row, int index) {
     const QString name = QString::fromUtf8(row.name);
     return row.count == 0 ? name : QString("%1_%2").arg(name).arg(index);
 }
 
-const ControlRow* FindControl(ControlTable table, std::string_view name, int* index) {
+const ControlRow *FindControl(ControlTable table, std::string_view name, int *index) {
     const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    for (const ControlRow& row : table) {
+    for (const ControlRow &row : table) {
         if (*row.name == '\0') continue;
         for (int i = 0; i < ElementCount(row); ++i)
             if (ElementName(row, i) == wanted) {
@@ -35,7 +35,7 @@ const ControlRow* FindControl(ControlTable table, std::string_view name, int* in
 
 TwipsRect ControlRect(ControlTable table, std::string_view name) {
     int index = 0;
-    const ControlRow* row = FindControl(table, name, &index);
+    const ControlRow *row = FindControl(table, name, &index);
     return row ? ElementRect(*row, index) : TwipsRect{0, 0, 0, 0};
 }
 
@@ -49,11 +49,11 @@ namespace {
 // the editor's Latin headings and value fields, in lines 11 to 12 pixels
 // apart and boxes 28 pixels wide, take DejaVu Sans Condensed: a 10-pixel
 // line and narrow letters ("SQUA", "C# 4" fit a chart field).
-constexpr const char* kUiFamily = "Noto Sans CJK JP";
-constexpr const char* kFixedFamily = "Noto Sans Mono CJK JP";
-constexpr const char* kCondensedFamily = "DejaVu Sans Condensed";
+constexpr const char *kUiFamily = "Noto Sans CJK JP";
+constexpr const char *kFixedFamily = "Noto Sans Mono CJK JP";
+constexpr const char *kCondensedFamily = "DejaVu Sans Condensed";
 
-QFont Font(const char* family, double points, QFont::StyleHint hint = QFont::SansSerif) {
+QFont Font(const char *family, double points, QFont::StyleHint hint = QFont::SansSerif) {
     QFont font(QString::fromUtf8(family));
     font.setStyleHint(hint);
     font.setPointSizeF(points);
@@ -66,15 +66,24 @@ QFont UiFont() { return Font(kUiFamily, 8.25); }
 
 QFont ControlFont(FontClass font) {
     switch (font) {
-    case FontClass::Button: return Font(kUiFamily, 8.25);
-    case FontClass::Label: return Font(kUiFamily, 7.5);
-    case FontClass::Heading: return Font(kCondensedFamily, 7);
-    case FontClass::Option: return Font(kUiFamily, 8.25);
-    case FontClass::Text: return Font(kUiFamily, 7.5);
-    case FontClass::Value: return Font(kCondensedFamily, 7);
-    case FontClass::List: return Font(kUiFamily, 8.25);
-    case FontClass::FixedList: return Font(kFixedFamily, 9, QFont::Monospace);
-    case FontClass::FrameCaption: return Font(kCondensedFamily, 7);
+    case FontClass::Button:
+        return Font(kUiFamily, 8.25);
+    case FontClass::Label:
+        return Font(kUiFamily, 7.5);
+    case FontClass::Heading:
+        return Font(kCondensedFamily, 7);
+    case FontClass::Option:
+        return Font(kUiFamily, 8.25);
+    case FontClass::Text:
+        return Font(kUiFamily, 7.5);
+    case FontClass::Value:
+        return Font(kCondensedFamily, 7);
+    case FontClass::List:
+        return Font(kUiFamily, 8.25);
+    case FontClass::FixedList:
+        return Font(kFixedFamily, 9, QFont::Monospace);
+    case FontClass::FrameCaption:
+        return Font(kCondensedFamily, 7);
     }
     return UiFont();
 }
@@ -83,17 +92,26 @@ FontClass FontClassOf(ControlKind kind) {
     switch (kind) {
     case ControlKind::Command:
     case ControlKind::Button:
-    case ControlKind::UpDown: return FontClass::Button;
-    case ControlKind::Label: return FontClass::Label;
+    case ControlKind::UpDown:
+        return FontClass::Button;
+    case ControlKind::Label:
+        return FontClass::Label;
     case ControlKind::Heading:
-    case ControlKind::ClickLabel: return FontClass::Heading;
+    case ControlKind::ClickLabel:
+        return FontClass::Heading;
     case ControlKind::Field:
-    case ControlKind::Entry: return FontClass::Value;
-    case ControlKind::Option: return FontClass::Option;
-    case ControlKind::List: return FontClass::List;
-    case ControlKind::EntryList: return FontClass::FixedList;
-    case ControlKind::Frame: return FontClass::FrameCaption;
-    default: return FontClass::Text;
+    case ControlKind::Entry:
+        return FontClass::Value;
+    case ControlKind::Option:
+        return FontClass::Option;
+    case ControlKind::List:
+        return FontClass::List;
+    case ControlKind::EntryList:
+        return FontClass::FixedList;
+    case ControlKind::Frame:
+        return FontClass::FrameCaption;
+    default:
+        return FontClass::Text;
     }
 }
 
@@ -101,61 +119,73 @@ FontClass FontClassOf(ControlKind kind) {
 
 namespace {
 
-QWidget* MakeStandard(const ControlRow& row, const QString& caption, QWidget* parent) {
+QWidget *MakeStandard(const ControlRow &row, const QString &caption, QWidget *parent) {
     switch (row.kind) {
-    case ControlKind::Command: return new WrapButton(caption, parent);
-    case ControlKind::Button: return new QPushButton(caption, parent);
+    case ControlKind::Command:
+        return new WrapButton(caption, parent);
+    case ControlKind::Button:
+        return new QPushButton(caption, parent);
     case ControlKind::Label:
-    case ControlKind::Heading: return MakeLabel(caption, parent);
-    case ControlKind::Option: return new QRadioButton(caption, parent);
-    case ControlKind::TextBox: return new QLineEdit(parent);
+    case ControlKind::Heading:
+        return MakeLabel(caption, parent);
+    case ControlKind::Option:
+        return new QRadioButton(caption, parent);
+    case ControlKind::TextBox:
+        return new QLineEdit(parent);
     case ControlKind::List:
-    case ControlKind::EntryList: return new QListWidget(parent);
-    case ControlKind::Combo: return new QComboBox(parent);
-    case ControlKind::Frame: return new QGroupBox(caption, parent);
-    case ControlKind::Panel: return new QFrame(parent);
+    case ControlKind::EntryList:
+        return new QListWidget(parent);
+    case ControlKind::Combo:
+        return new QComboBox(parent);
+    case ControlKind::Frame:
+        return new QGroupBox(caption, parent);
+    case ControlKind::Panel:
+        return new QFrame(parent);
     case ControlKind::Shape: {
-        auto* shape = new QFrame(parent);
+        auto *shape = new QFrame(parent);
         shape->setFrameShape(QFrame::Box);
         shape->setAttribute(Qt::WA_TransparentForMouseEvents);
         return shape;
     }
     case ControlKind::ProgressBar: {
-        auto* bar = new QProgressBar(parent);
+        auto *bar = new QProgressBar(parent);
         bar->setTextVisible(false);
         return bar;
     }
-    case ControlKind::ScrollBar: return new QScrollBar(Qt::Vertical, parent);
-    default: return nullptr;
+    case ControlKind::ScrollBar:
+        return new QScrollBar(Qt::Vertical, parent);
+    default:
+        return nullptr;
     }
 }
 
-void ApplyAnchors(QWidget* widget, const ControlRow& row, int index) {
-    auto* heading = dynamic_cast<ColumnHeading*>(widget);
+void ApplyAnchors(QWidget *widget, const ControlRow &row, int index) {
+    auto *heading = dynamic_cast<ColumnHeading *>(widget);
     if (!heading || !row.anchors) return;
     std::vector<int> centres;
     const int left = ElementRect(row, index).left;
-    for (int k = 0; k < row.anchorCount; ++k) centres.push_back(TwipsToPixels(row.anchors[k] - left, widget));
+    for (int k = 0; k < row.anchorCount; ++k)
+        centres.push_back(TwipsToPixels(row.anchors[k] - left, widget));
     heading->setCentres(std::move(centres));
 }
 
 } // namespace
 
-BuiltControls BuildControls(ControlTable table, QWidget* window, const CustomControlMaker& custom) {
+BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomControlMaker &custom) {
     BuiltControls built;
     int rowNumber = 0;
-    for (const ControlRow& row : table) {
+    for (const ControlRow &row : table) {
         for (int i = 0; i < ElementCount(row); ++i) {
-            QWidget* parent = window;
+            QWidget *parent = window;
             if (*row.parent != '\0') {
                 QString parentName = QString::fromUtf8(row.parent);
                 if (parentName.endsWith("_#")) parentName = parentName.chopped(1) + QString::number(i);
                 parent = built[parentName];
                 Q_ASSERT_X(parent, "BuildControls", qPrintable(parentName));
             }
-            const char* text = ElementCaption(row, i);
+            const char *text = ElementCaption(row, i);
             const QString caption = text ? QString::fromUtf8(text) : QString();
-            QWidget* widget = MakeStandard(row, caption, parent);
+            QWidget *widget = MakeStandard(row, caption, parent);
             if (!widget && custom) widget = custom(row, i, parent);
             Q_ASSERT_X(widget, "BuildControls", row.name);
             if (!widget) continue;

@@ -4,9 +4,9 @@
 
 #include <QRect>
 
+#include <QWidget>
 #include <algorithm>
 #include <vector>
-#include <QWidget>
 
 namespace vox {
 
@@ -14,27 +14,27 @@ struct TwipsRect {
     int left, top, width, height;
 };
 
-inline int TwipsToPixels(int twips, const QWidget* w) {
+inline int TwipsToPixels(int twips, const QWidget *w) {
     const int dpi = w ? w->logicalDpiX() : 96;
     return (twips * dpi + 720) / 1440;
 }
 
-inline QRect TwipsToRect(const TwipsRect& r, const QWidget* w) {
+inline QRect TwipsToRect(const TwipsRect &r, const QWidget *w) {
     return QRect(TwipsToPixels(r.left, w), TwipsToPixels(r.top, w), TwipsToPixels(r.width, w),
                  TwipsToPixels(r.height, w));
 }
 
-inline void PlaceAt(QWidget* control, const TwipsRect& r) {
+inline void PlaceAt(QWidget *control, const TwipsRect &r) {
     control->setGeometry(TwipsToRect(r, control->parentWidget()));
 }
 
 } // namespace vox
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QEvent>
-#include <QFontMetrics>
 #include <QVBoxLayout>
 
 namespace vox {
@@ -45,15 +45,15 @@ namespace vox {
 // characters), so no lone character ends up on a line of its own.
 class WrapButton : public QPushButton {
 public:
-    WrapButton(const QString& caption, QWidget* parent)
+    WrapButton(const QString &caption, QWidget *parent)
         : QPushButton(parent), caption_(caption), label_(new QLabel(caption, this)) {
         label_->setAlignment(Qt::AlignCenter);
         label_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        auto* layout = new QVBoxLayout(this);
+        auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(3, 1, 3, 1);
         layout->addWidget(label_);
     }
-    void setCaption(const QString& caption) {
+    void setCaption(const QString &caption) {
         caption_ = caption;
         wrap();
     }
@@ -62,11 +62,11 @@ public:
     QString shownCaption() const { return label_->text(); }
 
 protected:
-    void resizeEvent(QResizeEvent* e) override {
+    void resizeEvent(QResizeEvent *e) override {
         QPushButton::resizeEvent(e);
         wrap();
     }
-    void changeEvent(QEvent* e) override {
+    void changeEvent(QEvent *e) override {
         QPushButton::changeEvent(e);
         if (e->type() == QEvent::FontChange) wrap();
     }
@@ -80,8 +80,10 @@ private:
         const QChar before = caption_[i - 1], after = caption_[i];
         if (after == '(') return 0;
         qsizetype l = i - 1, r = i;
-        while (l > 0 && caption_[l] == ' ') --l;
-        while (r + 1 < caption_.size() && caption_[r] == ' ') ++r;
+        while (l > 0 && caption_[l] == ' ')
+            --l;
+        while (r + 1 < caption_.size() && caption_[r] == ' ')
+            ++r;
         if (Wide(caption_[l]) != Wide(caption_[r])) return 1;
         if (before == ' ' || after == ' ') return 2;
         if (Wide(before) && Wide(after)) return 3;
@@ -111,7 +113,7 @@ private:
     }
 
     QString caption_;
-    QLabel* label_;
+    QLabel *label_;
 };
 
 // A heading whose runs of blanks place the names of the columns below it,
@@ -120,30 +122,34 @@ private:
 // words is drawn where its first character falls along the heading's width.
 class ColumnHeading : public QLabel {
 public:
-    ColumnHeading(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+    ColumnHeading(const QString &caption, QWidget *parent) : QLabel(caption, parent) {}
     // Centres (pixels from the heading's left) of the columns the groups of
     // words name, in order; each group is then centred over its column.
     void setCentres(std::vector<int> centres) { centres_ = std::move(centres); }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setPen(palette().color(QPalette::WindowText));
         const QString t = text();
         qsizetype length = t.size();
-        while (length > 0 && t[length - 1] == ' ') --length;
+        while (length > 0 && t[length - 1] == ' ')
+            --length;
         if (length == 0) return;
         qsizetype i = 0;
         std::size_t group = 0;
         while (i < length) {
-            while (i < length && t[i] == ' ') ++i;
+            while (i < length && t[i] == ' ')
+                ++i;
             qsizetype end = i;
-            while (end < length && !(t[end] == ' ' && (end + 1 >= length || t[end + 1] == ' '))) ++end;
+            while (end < length && !(t[end] == ' ' && (end + 1 >= length || t[end + 1] == ' ')))
+                ++end;
             const QString words = t.mid(i, end - i);
             const int wordsWidth = fontMetrics().horizontalAdvance(words);
             // The last words keep inside the heading, however wide the font.
             int x = std::min(static_cast<int>(width() * i / length), width() - wordsWidth);
-            if (group < centres_.size()) x = std::clamp(centres_[group] - wordsWidth / 2, 0, width() - wordsWidth);
+            if (group < centres_.size())
+                x = std::clamp(centres_[group] - wordsWidth / 2, 0, width() - wordsWidth);
             ++group;
             painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter, words);
             i = end;
@@ -155,7 +161,7 @@ private:
 };
 
 // A label for a caption: a column heading when the caption is spaced out.
-inline QLabel* MakeLabel(const QString& caption, QWidget* parent) {
+inline QLabel *MakeLabel(const QString &caption, QWidget *parent) {
     return caption.contains("  ") ? new ColumnHeading(caption, parent) : new QLabel(caption, parent);
 }
 

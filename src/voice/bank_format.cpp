@@ -51,13 +51,13 @@ PackedByte CommonLayout(std::size_t offset) {
     if (offset == 111) return {{{param::Feedback, 0, 3}, {param::OscKeySync, 3, 1}}, 2};
     if (offset == 116)
         return {{{param::LfoKeySync, 0, 1}, {param::LfoWave, 1, 3}, {param::PitchModSens, 4, 3}}, 3};
-    int p = offset <= 110 ? static_cast<int>(offset) + 24
-          : offset <= 115 ? static_cast<int>(offset) + 25
-                          : static_cast<int>(offset) + 27;
+    int p = offset <= 110   ? static_cast<int>(offset) + 24
+            : offset <= 115 ? static_cast<int>(offset) + 25
+                            : static_cast<int>(offset) + 27;
     return {{{p, 0, 7}}, 1};
 }
 
-PackedByte LayoutAt(std::size_t offset, int& paramBase) {
+PackedByte LayoutAt(std::size_t offset, int &paramBase) {
     if (offset < kCommonStart) {
         paramBase = kOperatorBlockParams * static_cast<int>(offset / 17);
         return kOperatorLayout[offset % 17];
@@ -66,7 +66,7 @@ PackedByte LayoutAt(std::size_t offset, int& paramBase) {
     return CommonLayout(offset);
 }
 
-bool IsWholeByte(const PackedByte& layout) { return layout.count == 1 && layout.fields[0].bits == 7; }
+bool IsWholeByte(const PackedByte &layout) { return layout.count == 1 && layout.fields[0].bits == 7; }
 
 } // namespace
 
@@ -77,7 +77,7 @@ PackedVoice PackVoice(std::span<const Byte, kSlotSize> slot) {
         const PackedByte layout = LayoutAt(offset, base);
         unsigned byte = 0;
         for (int f = 0; f < layout.count; ++f) {
-            const Field& field = layout.fields[f];
+            const Field &field = layout.fields[f];
             const unsigned mask = (1u << field.bits) - 1;
             byte |= (slot[ParamPos(base + field.param)] & mask) << field.shift;
         }
@@ -97,7 +97,7 @@ void UnpackVoice(std::span<const Byte, kPackedVoiceSize> packed, std::span<Byte,
             continue;
         }
         for (int f = 0; f < layout.count; ++f) {
-            const Field& field = layout.fields[f];
+            const Field &field = layout.fields[f];
             const unsigned mask = (1u << field.bits) - 1;
             slot[ParamPos(base + field.param)] = static_cast<Byte>((b >> field.shift) & mask);
         }

@@ -25,6 +25,6 @@ ParameterChange ParameterChangeMessage(int parameter, int value);
 VoiceDump BuildVoiceDump(std::span<const Byte, kSlotSize> slot);
 
 // Header, slots 1..32 packed, checksum over the 4096 data bytes, F7.
-BulkMessage BuildBulkMessage(const VoiceTable& table);
+BulkMessage BuildBulkMessage(const VoiceTable &table);
 
 } // namespace vox

@@ -17,7 +17,8 @@ bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0
 
 std::optional<int> LeadingInteger(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i >= text.size() || !IsDigit(text[i])) return std::nullopt;
@@ -31,8 +32,10 @@ std::optional<int> LeadingInteger(std::string_view text) {
 
 std::optional<int> WholeInteger(std::string_view text, std::size_t maxDigits) {
     std::size_t i = 0, end = text.size();
-    while (i < end && IsBlank(text[i])) ++i;
-    while (end > i && IsBlank(text[end - 1])) --end;
+    while (i < end && IsBlank(text[i]))
+        ++i;
+    while (end > i && IsBlank(text[end - 1]))
+        --end;
     bool negative = false;
     if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i == end || end - i > maxDigits || end - i > kIntDigits) return std::nullopt;
@@ -44,7 +47,9 @@ std::optional<int> WholeInteger(std::string_view text, std::size_t maxDigits) {
     return negative ? -value : value;
 }
 
-std::string SignedDecimal(int value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
+std::string SignedDecimal(int value) {
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
 
 std::string HexByte(Byte b) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -78,14 +83,15 @@ std::vector<char32_t> CodePoints(std::string_view text) {
         const std::size_t length = Utf8Length(text, i);
         const auto lead = static_cast<unsigned char>(text[i]);
         char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        for (std::size_t k = 1; k < length; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         out.push_back(c);
         i += length;
     }
     return out;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void AppendUtf8(std::string &out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -103,9 +109,10 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-std::string Utf8Of(const std::vector<char32_t>& codePoints, std::size_t from, std::size_t to) {
+std::string Utf8Of(const std::vector<char32_t> &codePoints, std::size_t from, std::size_t to) {
     std::string out;
-    for (std::size_t i = from; i < std::min(to, codePoints.size()); ++i) AppendUtf8(out, codePoints[i]);
+    for (std::size_t i = from; i < std::min(to, codePoints.size()); ++i)
+        AppendUtf8(out, codePoints[i]);
     return out;
 }
 
@@ -114,8 +121,10 @@ std::string WithControlPictures(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
-        if (b < kControlCount) AppendUtf8(out, kControlPictures + b);
-        else out += c;
+        if (b < kControlCount)
+            AppendUtf8(out, kControlPictures + b);
+        else
+            out += c;
     }
     return out;
 }

@@ -51,9 +51,10 @@ std::size_t Utf8Length(std::string_view text, std::size_t at);
 std::vector<char32_t> CodePoints(std::string_view text);
 
 // Appends one code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t c);
+void AppendUtf8(std::string &out, char32_t c);
 // Code points [from, to) as UTF-8 (to beyond the end: up to the end).
-std::string Utf8Of(const std::vector<char32_t>& codePoints, std::size_t from = 0, std::size_t to = std::string::npos);
+std::string Utf8Of(const std::vector<char32_t> &codePoints, std::size_t from = 0,
+                   std::size_t to = std::string::npos);
 
 // --- Control pictures ------------------------------------------------------
 

@@ -6,7 +6,8 @@ namespace vox {
 
 Byte ChecksumOf(std::span<const Byte> data) {
     unsigned sum = 0;
-    for (Byte b : data) sum = (sum + b) & 0x7F;
+    for (Byte b : data)
+        sum = (sum + b) & 0x7F;
     return static_cast<Byte>((128 - sum) & 0x7F);
 }
 
@@ -16,7 +17,8 @@ Byte VoiceChecksum(std::span<const Byte, kSlotSize> slot) {
 
 std::array<Byte, kNameLength> VoiceNameBytes(std::span<const Byte, kSlotSize> slot) {
     std::array<Byte, kNameLength> name{};
-    for (std::size_t i = 0; i < kNameLength; ++i) name[i] = slot[kNamePos + i];
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        name[i] = slot[kNamePos + i];
     return name;
 }
 
@@ -28,7 +30,8 @@ std::string NameByteToUtf8(Byte b) {
 
 std::string NameBytesToUtf8(std::span<const Byte> bytes) {
     std::string out;
-    for (Byte b : bytes) out += NameByteToUtf8(b);
+    for (Byte b : bytes)
+        out += NameByteToUtf8(b);
     return out;
 }
 

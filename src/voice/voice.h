@@ -13,8 +13,8 @@ using Slot = std::array<Byte, kSlotSize>;
 
 struct VoiceTable {
     std::array<Slot, kSlotCount> all{}; // not "slots": a Qt keyword
-    Slot& operator[](std::size_t slot) { return all.at(slot); }
-    const Slot& operator[](std::size_t slot) const { return all.at(slot); }
+    Slot &operator[](std::size_t slot) { return all.at(slot); }
+    const Slot &operator[](std::size_t slot) const { return all.at(slot); }
 };
 
 // The DX7 rule: low 7 bits of the two's complement of the 7-bit running sum.

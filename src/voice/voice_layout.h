@@ -18,10 +18,10 @@ inline constexpr std::size_t kParamBase = 6;    // position of parameter 0
 inline constexpr std::size_t kParamCount = 155; // voice parameters 0..154
 inline constexpr std::size_t kChecksumPos = 161;
 inline constexpr std::size_t kEndPos = 162;
-inline constexpr std::size_t kNamePos = 151;    // name characters 1..10
+inline constexpr std::size_t kNamePos = 151; // name characters 1..10
 inline constexpr std::size_t kNameLength = 10;
-inline constexpr std::size_t kSlotCount = 34;   // slots 0..33
-inline constexpr std::size_t kBankSlots = 32;   // slots 1..32 are the bank
+inline constexpr std::size_t kSlotCount = 34; // slots 0..33
+inline constexpr std::size_t kBankSlots = 32; // slots 1..32 are the bank
 
 inline constexpr Byte kSysExStart = 0xF0;
 inline constexpr Byte kSysExEnd = 0xF7;
@@ -38,12 +38,27 @@ inline constexpr int kOperatorBlockParams = 21;
 
 // Offsets k within an operator block of 21 parameters.
 enum class OpParam : int {
-    Rate1 = 0, Rate2 = 1, Rate3 = 2, Rate4 = 3,
-    Level1 = 4, Level2 = 5, Level3 = 6, Level4 = 7,
-    BreakPoint = 8, LeftDepth = 9, RightDepth = 10,
-    LeftCurve = 11, RightCurve = 12, RateScaling = 13,
-    AmpModSens = 14, KeyVelSens = 15, OutputLevel = 16,
-    OscMode = 17, FreqCoarse = 18, FreqFine = 19, Detune = 20,
+    Rate1 = 0,
+    Rate2 = 1,
+    Rate3 = 2,
+    Rate4 = 3,
+    Level1 = 4,
+    Level2 = 5,
+    Level3 = 6,
+    Level4 = 7,
+    BreakPoint = 8,
+    LeftDepth = 9,
+    RightDepth = 10,
+    LeftCurve = 11,
+    RightCurve = 12,
+    RateScaling = 13,
+    AmpModSens = 14,
+    KeyVelSens = 15,
+    OutputLevel = 16,
+    OscMode = 17,
+    FreqCoarse = 18,
+    FreqFine = 19,
+    Detune = 20,
 };
 
 // Block b holds operator 6 - b.
@@ -76,21 +91,38 @@ inline constexpr int Name1 = 145; // name characters 145..154
 constexpr int ParamMax(int p) {
     if (p < 126) {
         switch (static_cast<OpParam>(p % kOperatorBlockParams)) {
-        case OpParam::LeftCurve: case OpParam::RightCurve: case OpParam::AmpModSens: return 3;
-        case OpParam::RateScaling: case OpParam::KeyVelSens: return 7;
-        case OpParam::OscMode: return 1;
-        case OpParam::FreqCoarse: return 31;
-        case OpParam::Detune: return 14;
-        default: return 99;
+        case OpParam::LeftCurve:
+        case OpParam::RightCurve:
+        case OpParam::AmpModSens:
+            return 3;
+        case OpParam::RateScaling:
+        case OpParam::KeyVelSens:
+            return 7;
+        case OpParam::OscMode:
+            return 1;
+        case OpParam::FreqCoarse:
+            return 31;
+        case OpParam::Detune:
+            return 14;
+        default:
+            return 99;
         }
     }
     switch (p) {
-    case param::Algorithm: return 31;
-    case param::Feedback: case param::PitchModSens: return 7;
-    case param::OscKeySync: case param::LfoKeySync: return 1;
-    case param::LfoWave: return 5;
-    case param::Transpose: return 48;
-    default: return p >= param::Name1 ? 127 : 99;
+    case param::Algorithm:
+        return 31;
+    case param::Feedback:
+    case param::PitchModSens:
+        return 7;
+    case param::OscKeySync:
+    case param::LfoKeySync:
+        return 1;
+    case param::LfoWave:
+        return 5;
+    case param::Transpose:
+        return 48;
+    default:
+        return p >= param::Name1 ? 127 : 99;
     }
 }
 

@@ -27,7 +27,7 @@ private:
     bool opened_ = false;
 };
 
-void BM_EditorApplyOperatorEg(benchmark::State& state) {
+void BM_EditorApplyOperatorEg(benchmark::State &state) {
     test::ProgramFixture f;
     CountingOutPort port;
     port.open();
@@ -38,17 +38,18 @@ void BM_EditorApplyOperatorEg(benchmark::State& state) {
     f.state.slotText[1] = "  1. INIT VOICE";
     f.program.form1.text2 = f.state.slotText[1];
     f.state.editBuffer = f.state.voiceTable[1];
-    Form2& form = f.program.form2;
+    Form2 &form = f.program.form2;
     form.load();
     form.openGroup(0);
     const int perClick = FindGroup(0)->count;
-    for (auto _ : state) form.command1Click();
+    for (auto _ : state)
+        form.command1Click();
     if (port.messages != perClick * static_cast<std::int64_t>(state.iterations()))
         state.SkipWithError("変更 did not send one message per parameter");
     state.SetItemsProcessed(port.messages);
     state.counters["messages_per_click"] = perClick;
-    state.counters["time_per_message"] =
-        benchmark::Counter(static_cast<double>(port.messages), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["time_per_message"] = benchmark::Counter(
+        static_cast<double>(port.messages), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_EditorApplyOperatorEg);
 

@@ -11,13 +11,13 @@
 namespace vox {
 namespace {
 
-std::vector<Byte> TestFile(const char* name) {
+std::vector<Byte> TestFile(const char *name) {
     const auto r = ReadFileBytes(std::filesystem::path(VOXMERE_TESTDATA) / name);
     if (!r.ok()) throw std::runtime_error(std::string("missing test file ") + name);
     return r.value;
 }
 
-void DecodeBankBench(benchmark::State& state, const std::vector<Byte>& bytes, BankKind kind) {
+void DecodeBankBench(benchmark::State &state, const std::vector<Byte> &bytes, BankKind kind) {
     for (auto _ : state) {
         auto r = DecodeBank(bytes, kind, "bench");
         if (!r.ok()) {
@@ -29,7 +29,8 @@ void DecodeBankBench(benchmark::State& state, const std::vector<Byte>& bytes, Ba
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 
-void DecodeVoiceBench(benchmark::State& state, const std::vector<Byte>& bytes, VoiceKind kind, bool expectOk) {
+void DecodeVoiceBench(benchmark::State &state, const std::vector<Byte> &bytes, VoiceKind kind,
+                      bool expectOk) {
     for (auto _ : state) {
         auto r = DecodeVoice(bytes, kind, "bench");
         if (r.ok() != expectOk) {
@@ -40,20 +41,22 @@ void DecodeVoiceBench(benchmark::State& state, const std::vector<Byte>& bytes, V
     }
 }
 
-void BM_DecodeBank_BulkDumpSyx(benchmark::State& s) { DecodeBankBench(s, TestFile("rom1a.syx"), BankKind::Syx); }
+void BM_DecodeBank_BulkDumpSyx(benchmark::State &s) {
+    DecodeBankBench(s, TestFile("rom1a.syx"), BankKind::Syx);
+}
 BENCHMARK(BM_DecodeBank_BulkDumpSyx);
 
-void BM_DecodeBank_HeaderlessSyx(benchmark::State& s) {
+void BM_DecodeBank_HeaderlessSyx(benchmark::State &s) {
     DecodeBankBench(s, TestFile("headerless-4096.syx"), BankKind::Syx);
 }
 BENCHMARK(BM_DecodeBank_HeaderlessSyx);
 
-void BM_DecodeBank_HeaderlessDx7(benchmark::State& s) {
+void BM_DecodeBank_HeaderlessDx7(benchmark::State &s) {
     DecodeBankBench(s, TestFile("headerless-4096.syx"), BankKind::Dx7);
 }
 BENCHMARK(BM_DecodeBank_HeaderlessDx7);
 
-void BM_DecodeBank_V32(benchmark::State& s) {
+void BM_DecodeBank_V32(benchmark::State &s) {
     // The program's own .v32 of the factory bank.
     const auto syx = DecodeBank(TestFile("rom1a.syx"), BankKind::Syx, "rom1a.syx");
     VoiceTable table;
@@ -62,26 +65,26 @@ void BM_DecodeBank_V32(benchmark::State& s) {
 }
 BENCHMARK(BM_DecodeBank_V32);
 
-void BM_DecodeVoice_V01(benchmark::State& s) {
+void BM_DecodeVoice_V01(benchmark::State &s) {
     const Slot voice = InitialVoice();
     DecodeVoiceBench(s, EncodeVoiceFile(voice), VoiceKind::V01, true);
 }
 BENCHMARK(BM_DecodeVoice_V01);
 
-void BM_DecodeVoice_SingleVoiceSyx(benchmark::State& s) {
+void BM_DecodeVoice_SingleVoiceSyx(benchmark::State &s) {
     DecodeVoiceBench(s, TestFile("single-voice.syx"), VoiceKind::Syx, true);
 }
 BENCHMARK(BM_DecodeVoice_SingleVoiceSyx);
 
 // The MIDI file holds no single-voice dump: this is the cost of finding
 // that out and refusing it.
-void BM_DecodeVoice_MidRefused(benchmark::State& s) {
+void BM_DecodeVoice_MidRefused(benchmark::State &s) {
     DecodeVoiceBench(s, TestFile("rom1a-bank-in-smf.mid"), VoiceKind::Mid, false);
 }
 BENCHMARK(BM_DecodeVoice_MidRefused);
 
 // From disk, as the 32-voice load does it (the file is in the page cache).
-void BM_ReadBankFile_BulkDumpSyx(benchmark::State& state) {
+void BM_ReadBankFile_BulkDumpSyx(benchmark::State &state) {
     const auto file = std::filesystem::path(VOXMERE_TESTDATA) / "rom1a.syx";
     for (auto _ : state) {
         auto r = ReadBankFile(file, BankKind::Syx);

@@ -7,13 +7,14 @@
 namespace vox {
 namespace {
 
-void BM_PackVoice(benchmark::State& state) {
+void BM_PackVoice(benchmark::State &state) {
     const Slot voice = InitialVoice();
-    for (auto _ : state) benchmark::DoNotOptimize(PackVoice(voice));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PackVoice(voice));
 }
 BENCHMARK(BM_PackVoice);
 
-void BM_UnpackVoice(benchmark::State& state) {
+void BM_UnpackVoice(benchmark::State &state) {
     const PackedVoice packed = PackVoice(InitialVoice());
     Slot slot{};
     for (auto _ : state) {
@@ -23,10 +24,12 @@ void BM_UnpackVoice(benchmark::State& state) {
 }
 BENCHMARK(BM_UnpackVoice);
 
-void BM_BuildBulkMessage(benchmark::State& state) {
+void BM_BuildBulkMessage(benchmark::State &state) {
     VoiceTable table;
-    for (std::size_t v = 1; v <= 32; ++v) table[v] = InitialVoice();
-    for (auto _ : state) benchmark::DoNotOptimize(BuildBulkMessage(table));
+    for (std::size_t v = 1; v <= 32; ++v)
+        table[v] = InitialVoice();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BuildBulkMessage(table));
 }
 BENCHMARK(BM_BuildBulkMessage);
 

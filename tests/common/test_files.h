@@ -17,13 +17,13 @@ namespace vox::test {
 
 // A file that cannot be opened throws, so the test fails with the file's
 // name instead of indexing an empty vector.
-inline std::string ReadFileText(const std::filesystem::path& file) {
+inline std::string ReadFileText(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read the test file " + file.string());
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::vector<std::uint8_t> ReadFileContents(const std::filesystem::path& file) {
+inline std::vector<std::uint8_t> ReadFileContents(const std::filesystem::path &file) {
     const std::string text = ReadFileText(file);
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
@@ -32,21 +32,23 @@ inline std::vector<std::uint8_t> ReadFileContents(const std::filesystem::path& f
 // and call, removed with everything in it when the object goes.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& prefix) {
-        std::string pattern = (std::filesystem::temp_directory_path() / ("voxmere-" + prefix + "-XXXXXX")).string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder from " + pattern);
+    explicit ScratchFolder(const std::string &prefix) {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / ("voxmere-" + prefix + "-XXXXXX")).string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a scratch folder from " + pattern);
         path_ = pattern;
     }
     ~ScratchFolder() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    operator const std::filesystem::path&() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    const std::filesystem::path &path() const { return path_; }
+    operator const std::filesystem::path &() const { return path_; }
+    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;

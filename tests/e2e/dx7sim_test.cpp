@@ -7,7 +7,7 @@
 namespace vox::e2e {
 namespace {
 
-Byte DumpChecksum(const Bytes& dump) {
+Byte DumpChecksum(const Bytes &dump) {
     return ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount));
 }
 
@@ -21,11 +21,17 @@ protected:
     void startSim(std::vector<std::string> options) {
         const std::string problem = jack.start(dir);
         ASSERT_EQ(problem, "");
-        std::vector<std::string> argv{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(),
-                                      "--dump-bank", (dir / "bank.syx").string()};
+        std::vector<std::string> argv{SimPath(),
+                                      "--midi-api",
+                                      "jack",
+                                      "--log",
+                                      (dir / "sim.log").string(),
+                                      "--dump-bank",
+                                      (dir / "bank.syx").string()};
         argv.insert(argv.end(), options.begin(), options.end());
         ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jack.env()));
-        ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+        ASSERT_TRUE(
+            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
             << ReadText(dir / "sim.err");
         client = std::make_unique<JackClient>();
         ASSERT_TRUE(client->connect("voxmere-dx7sim in", "voxmere-dx7sim out"));
@@ -68,7 +74,8 @@ TEST_F(Dx7SimOverJack, LogShowsTheMessageInAndTheReplyOut) {
 TEST_F(Dx7SimOverJack, BulkDumpOverwritesTheMemoryWrittenAtExit) {
     ASSERT_NO_FATAL_FAILURE(startSim({}));
     VoiceTable table;
-    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
+    for (std::size_t s = 1; s <= kBankSlots; ++s)
+        table[s] = InitialVoice();
     const BulkMessage bank = BuildBulkMessage(table);
     client->send(Bytes(bank.begin(), bank.end()));
     // The sim answers the next program change with the new voice, so the
@@ -79,7 +86,8 @@ TEST_F(Dx7SimOverJack, BulkDumpOverwritesTheMemoryWrittenAtExit) {
     EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "INIT VOICE");
     ASSERT_EQ(stopSim(), 0);
     EXPECT_EQ(ReadBytes(dir / "bank.syx"), Bytes(bank.begin(), bank.end()));
-    for (const auto& line : log()) EXPECT_FALSE(line.refused);
+    for (const auto &line : log())
+        EXPECT_FALSE(line.refused);
 }
 
 TEST_F(Dx7SimOverJack, BankFileIsWhatTheSimStartsFrom) {
@@ -148,7 +156,8 @@ TEST_F(Dx7SimOverJack, SysInfoOffSwitchLeavesProgramChangesUnanswered) {
 TEST_F(Dx7SimOverJack, MemoryProtectSwitchRefusesABulkDumpAndSaysSoInTheLog) {
     ASSERT_NO_FATAL_FAILURE(startSim({"--memory-protect"}));
     VoiceTable table;
-    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = InitialVoice();
+    for (std::size_t s = 1; s <= kBankSlots; ++s)
+        table[s] = InitialVoice();
     const BulkMessage bank = BuildBulkMessage(table);
     client->send(Bytes(bank.begin(), bank.end()));
     client->send({0xC0, 0x00});

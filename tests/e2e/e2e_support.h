@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+extern char **environ;
 
 namespace vox::e2e {
 
@@ -36,7 +36,7 @@ using Bytes = std::vector<unsigned char>;
 using namespace std::chrono_literals;
 
 // Waits until ready() holds, polling every 20 ms; false after `limit`.
-inline bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+inline bool WaitFor(const std::function<bool()> &ready, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         if (ready()) return true;
@@ -45,7 +45,7 @@ inline bool WaitFor(const std::function<bool()>& ready, std::chrono::millisecond
     return ready();
 }
 
-inline std::string ReadText(const std::filesystem::path& file) {
+inline std::string ReadText(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -53,7 +53,7 @@ inline std::string ReadText(const std::filesystem::path& file) {
 }
 
 // For files that must be there: a missing one fails the test by name.
-inline Bytes ReadBytes(const std::filesystem::path& file) { return test::ReadFileContents(file); }
+inline Bytes ReadBytes(const std::filesystem::path &file) { return test::ReadFileContents(file); }
 
 // A temporary folder, removed with everything in it.
 class TempDir : public test::ScratchFolder {
@@ -66,26 +66,28 @@ public:
 class Process {
 public:
     Process() = default;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
     ~Process() { stop(3s); }
 
     // extraEnv: "NAME=value" entries added to (or overriding) ours.
-    bool start(const std::vector<std::string>& argv, const std::filesystem::path& out,
-               const std::filesystem::path& err, const std::vector<std::string>& extraEnv = {}) {
+    bool start(const std::vector<std::string> &argv, const std::filesystem::path &out,
+               const std::filesystem::path &err, const std::vector<std::string> &extraEnv = {}) {
         std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
+        for (char **e = environ; *e; ++e) {
             const std::string entry = *e;
             bool overridden = false;
-            for (const auto& x : extraEnv)
+            for (const auto &x : extraEnv)
                 if (entry.substr(0, entry.find('=') + 1) == x.substr(0, x.find('=') + 1)) overridden = true;
             if (!overridden) env.push_back(entry);
         }
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        std::vector<char*> args, envp;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        std::vector<char *> args, envp;
+        for (const auto &a : argv)
+            args.push_back(const_cast<char *>(a.c_str()));
         args.push_back(nullptr);
-        for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+        for (const auto &e : env)
+            envp.push_back(const_cast<char *>(e.c_str()));
         envp.push_back(nullptr);
 
         // fork/exec rather than posix_spawn: the child asks to be ended
@@ -155,15 +157,15 @@ inline std::string UniqueServerName() {
     return "voxmere-e2e-" + std::to_string(getpid()) + "-" + std::to_string(count++);
 }
 
-inline constexpr const char* kJackd = "/usr/bin/jackd";
-inline constexpr const char* kJackWait = "/usr/bin/jack_wait";
+inline constexpr const char *kJackd = "/usr/bin/jackd";
+inline constexpr const char *kJackWait = "/usr/bin/jack_wait";
 
 // A JACK server on the dummy driver, under a name of its own; this process
 // and its children talk to it through JACK_DEFAULT_SERVER.
 class JackServer {
 public:
     // Empty when the server is up, else what went wrong.
-    std::string start(const TempDir& dir) {
+    std::string start(const TempDir &dir) {
         if (access(kJackd, X_OK) != 0) return std::string(kJackd) + " is missing: install jackd2";
         // JACK takes only a few servers at once: while other runs hold
         // them all, try again under a new name, for 20 s at most.
@@ -176,12 +178,14 @@ public:
         } while (std::chrono::steady_clock::now() < end);
         return problem;
     }
-    const std::string& name() const { return name_; }
-    std::vector<std::string> env() const { return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"}; }
+    const std::string &name() const { return name_; }
+    std::vector<std::string> env() const {
+        return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"};
+    }
     ~JackServer() { jackd_.stop(3s); }
 
 private:
-    std::string tryStart(const TempDir& dir) {
+    std::string tryStart(const TempDir &dir) {
         jackd_.stop(3s);
         name_ = UniqueServerName();
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
@@ -190,7 +194,8 @@ private:
                           dir / "jackd.err"))
             return "jackd did not start";
         Process waiter;
-        if (!waiter.start({kJackWait, "-s", name_, "-w", "-t", "10"}, dir / "jack_wait.out", dir / "jack_wait.err"))
+        if (!waiter.start({kJackWait, "-s", name_, "-w", "-t", "10"}, dir / "jack_wait.out",
+                          dir / "jack_wait.err"))
             return "jack_wait did not start";
         const auto code = waiter.wait(12s);
         if (!code || *code != 0 || !jackd_.running())
@@ -202,10 +207,9 @@ private:
     Process jackd_;
 };
 
-inline void IgnoreRtError(RtMidiError::Type, const std::string&, void*) {}
+inline void IgnoreRtError(RtMidiError::Type, const std::string &, void *) {}
 
-template <class Rt>
-std::optional<unsigned> FindPort(Rt& rt, const std::string& part) {
+template <class Rt> std::optional<unsigned> FindPort(Rt &rt, const std::string &part) {
     const unsigned n = rt.getPortCount();
     for (unsigned i = 0; i < n; ++i)
         if (rt.getPortName(i).find(part) != std::string::npos) return i;
@@ -223,7 +227,7 @@ public:
     }
     // Connects to the first ports whose names hold these parts, waiting
     // for them to appear.
-    bool connect(const std::string& sendTo, const std::string& listenTo) {
+    bool connect(const std::string &sendTo, const std::string &listenTo) {
         std::optional<unsigned> o, i;
         WaitFor([&] { return (o = FindPort(out_, sendTo)) && (i = FindPort(in_, listenTo)); }, 10s);
         if (!o || !i) return false;
@@ -235,10 +239,12 @@ public:
     // The next message received within `limit`.
     std::optional<Bytes> next(std::chrono::milliseconds limit) {
         Bytes message;
-        WaitFor([&] {
-            in_.getMessage(&message);
-            return !message.empty();
-        }, limit);
+        WaitFor(
+            [&] {
+                in_.getMessage(&message);
+                return !message.empty();
+            },
+            limit);
         if (message.empty()) return std::nullopt;
         return message;
     }
@@ -256,7 +262,7 @@ struct LogLine {
     bool refused = false;
 };
 
-inline std::vector<LogLine> ParseLog(const std::string& text) {
+inline std::vector<LogLine> ParseLog(const std::string &text) {
     std::vector<LogLine> lines;
     std::istringstream in(text);
     std::string line;

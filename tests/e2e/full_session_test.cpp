@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 struct OffscreenApp {
     int argc = 1;
     char name[18] = "full_session_test";
-    char* argv[2] = {name, nullptr};
+    char *argv[2] = {name, nullptr};
     std::unique_ptr<QApplication> app;
     OffscreenApp() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -41,7 +41,7 @@ struct OffscreenApp {
 };
 
 // Runs the event loop until ready() holds or `limit` passes.
-bool PumpUntil(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+bool PumpUntil(const std::function<bool()> &ready, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!ready() && std::chrono::steady_clock::now() < end) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -50,21 +50,21 @@ bool PumpUntil(const std::function<bool()>& ready, std::chrono::milliseconds lim
     return ready();
 }
 
-template <class W = QWidget> W* Find(QWidget& window, const char* name) {
-    W* w = window.findChild<W*>(name);
+template <class W = QWidget> W *Find(QWidget &window, const char *name) {
+    W *w = window.findChild<W *>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;
 }
 
-void Press(QWidget& window, const char* name) {
-    auto* b = Find<QAbstractButton>(window, name);
+void Press(QWidget &window, const char *name) {
+    auto *b = Find<QAbstractButton>(window, name);
     ASSERT_TRUE(b);
     ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name << " cannot be pressed";
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-void Type(QWidget& window, const char* name, const QString& text) {
-    auto* field = Find<QLineEdit>(window, name);
+void Type(QWidget &window, const char *name, const QString &text) {
+    auto *field = Find<QLineEdit>(window, name);
     ASSERT_TRUE(field);
     field->setFocus();
     field->selectAll();
@@ -72,32 +72,32 @@ void Type(QWidget& window, const char* name, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-void ClickRow(QWidget& window, const char* list, int row) {
-    auto* l = Find<QListWidget>(window, list);
+void ClickRow(QWidget &window, const char *list, int row) {
+    auto *l = Find<QListWidget>(window, list);
     ASSERT_TRUE(l);
     ASSERT_LT(row, l->count()) << list;
     l->scrollToItem(l->item(row));
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(row)).center());
 }
 
-void CopyFolder(const fs::path& from, const fs::path& to) {
+void CopyFolder(const fs::path &from, const fs::path &to) {
     fs::create_directories(to);
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-Bytes Params(const Bytes& slotBytes) {
+Bytes Params(const Bytes &slotBytes) {
     return Bytes(slotBytes.begin() + kParamBase, slotBytes.begin() + kParamBase + kParamCount);
 }
 
-bool IsParameterChange(const Bytes& m) {
+bool IsParameterChange(const Bytes &m) {
     return m.size() == 7 && m[0] == 0xF0 && m[1] == 0x43 && m[2] == 0x10 && m[6] == 0xF7;
 }
 
-int ParameterOf(const Bytes& m) { return (m[3] & 0x03) * 128 + m[4]; }
+int ParameterOf(const Bytes &m) { return (m[3] & 0x03) * 128 + m[4]; }
 
 constexpr int kOp1OutputLevel = 5 * kOperatorBlockParams + 16; // operator 1 is the sixth block
 constexpr int kPicked = 12, kWritten = 5;
-const char* const kNewName = "SESSION 05";
+const char *const kNewName = "SESSION 05";
 
 // The sim on a JACK server of the test's own, and the program as main()
 // builds it, with its windows, on a program folder of its own.
@@ -115,13 +115,15 @@ protected:
     std::unique_ptr<Program> program;
     std::unique_ptr<AppWindows> windows;
 
-    void start(const std::vector<std::string>& faults = {}) {
+    void start(const std::vector<std::string> &faults = {}) {
         ASSERT_EQ(jack.start(dir), "");
-        std::vector<std::string> args{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string(),
-                                      "--dump-bank", simBank.string()};
+        std::vector<std::string> args{
+            SimPath(),     "--midi-api",    "jack", "--log", (dir / "sim.log").string(),
+            "--dump-bank", simBank.string()};
         args.insert(args.end(), faults.begin(), faults.end());
         ASSERT_TRUE(sim.start(args, dir / "sim.out", dir / "sim.err", jack.env()));
-        ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+        ASSERT_TRUE(
+            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
             << ReadText(dir / "sim.err");
 
         CopyFolder(ProgramDir(), folder);
@@ -153,7 +155,8 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return program->form1.list3.items.size() == kBankSlots; }, 40s))
             << "SOUND LIST has " << program->form1.list3.items.size() << " entries";
         host.refreshAll();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf("bank receive over JACK: %.2f s\n", seconds);
         return seconds;
     }
@@ -187,7 +190,8 @@ TEST_F(ProgramOverJack, ALostDumpEndsTheReceiveWithoutFillingTheSoundList) {
     Press(windows->form1, "Command4");
     // THEN 3 s after the last request the receive gives up, and the SOUND
     // LIST stays empty rather than showing voices in the wrong slots
-    EXPECT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 60s)) << "a busy machine may stretch the 16 s of requests";
+    EXPECT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 60s))
+        << "a busy machine may stretch the 16 s of requests";
     PumpUntil([] { return false; }, 500ms);
     EXPECT_TRUE(program->form1.list3.items.empty());
 }
@@ -195,9 +199,9 @@ TEST_F(ProgramOverJack, ALostDumpEndsTheReceiveWithoutFillingTheSoundList) {
 TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     start();
     if (HasFatalFailure()) return;
-    Program& prog = *program;
-    AppWindows& win = *windows;
-    Form1View& main = win.form1;
+    Program &prog = *program;
+    AppWindows &win = *windows;
+    Form1View &main = win.form1;
 
     // Receive the bank: 32 program changes, one dump each.
     receiveBank();
@@ -211,7 +215,7 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     host.refreshAll();
     EXPECT_EQ(Find<QLineEdit>(main, "Text2")->text().toStdString(), entry12);
     Press(main, "Command13");
-    Form2View& editor = win.form2;
+    Form2View &editor = win.form2;
     ASSERT_TRUE(PumpUntil([&] { return editor.isVisible(); }, 5s));
     EXPECT_FALSE(main.isEnabled()) << "the main window waits while the editor is open";
 
@@ -219,7 +223,7 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     QTest::mouseClick(Find(editor, "Text37_5"), Qt::LeftButton, {}, QPoint(3, 3));
     host.refreshAll();
     const int before = Find<QLineEdit>(editor, "Text42_0")->text().toInt();
-    QTest::mouseClick(Find(editor, "UpDown6_0")->findChild<QWidget*>("up"), Qt::LeftButton);
+    QTest::mouseClick(Find(editor, "UpDown6_0")->findChild<QWidget *>("up"), Qt::LeftButton);
     host.refreshAll();
     ASSERT_LT(before, 99);
     ASSERT_EQ(Find<QLineEdit>(editor, "Text42_0")->text().toInt(), before + 1);
@@ -289,7 +293,8 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     // the new name.
     Bytes expected = Params(Bytes(received12.begin(), received12.end()));
     expected[kOp1OutputLevel] = static_cast<Byte>(before + 1);
-    for (std::size_t c = 0; c < kNameLength; ++c) expected[param::Name1 + c] = static_cast<Byte>(kNewName[c]);
+    for (std::size_t c = 0; c < kNameLength; ++c)
+        expected[param::Name1 + c] = static_cast<Byte>(kNewName[c]);
     ASSERT_EQ(before, received12[ParamPos(kOp1OutputLevel)]);
 
     // THEN the instrument holds the bank with the voice at position 5.
@@ -298,15 +303,16 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     const BulkMessage bulk = BuildBulkMessage(savedTable);
     EXPECT_TRUE(std::equal(bulk.begin(), bulk.end(), dumped.begin())) << "the sim holds what was transmitted";
     Slot atFive{};
-    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(dumped.data() + kBulkDataPos + (kWritten - 1) * kPackedVoiceSize,
-                                                        kPackedVoiceSize),
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(
+                    dumped.data() + kBulkDataPos + (kWritten - 1) * kPackedVoiceSize, kPackedVoiceSize),
                 atFive);
     EXPECT_EQ(Params(Bytes(atFive.begin(), atFive.end())), expected);
     Slot atTwelve{};
-    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(dumped.data() + kBulkDataPos + (kPicked - 1) * kPackedVoiceSize,
-                                                        kPackedVoiceSize),
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(
+                    dumped.data() + kBulkDataPos + (kPicked - 1) * kPackedVoiceSize, kPackedVoiceSize),
                 atTwelve);
-    EXPECT_EQ(Params(Bytes(atTwelve.begin(), atTwelve.end())), Params(Bytes(received12.begin(), received12.end())))
+    EXPECT_EQ(Params(Bytes(atTwelve.begin(), atTwelve.end())),
+              Params(Bytes(received12.begin(), received12.end())))
         << "entry 12 itself is unchanged";
 
     // THEN the files hold it, byte for byte.
@@ -324,11 +330,11 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     // THEN the sim refused nothing and saw the session in order.
     const auto lines = ParseLog(ReadText(dir / "sim.log"));
     std::vector<Bytes> in;
-    for (const auto& line : lines) {
+    for (const auto &line : lines) {
         EXPECT_FALSE(line.refused) << "refused: " << ReadText(dir / "sim.log");
         if (line.direction == "IN") in.push_back(line.bytes);
     }
-    auto findFrom = [&](std::size_t from, const std::function<bool(const Bytes&)>& match) {
+    auto findFrom = [&](std::size_t from, const std::function<bool(const Bytes &)> &match) {
         for (std::size_t i = from; i < in.size(); ++i)
             if (match(in[i])) return i;
         return in.size();
@@ -340,7 +346,7 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     // The receive: program changes 0..31 in order.
     std::size_t at = 2;
     for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
-        at = findFrom(at, [&](const Bytes& m) { return m == Bytes{0xC0, static_cast<Byte>(g)}; });
+        at = findFrom(at, [&](const Bytes &m) { return m == Bytes{0xC0, static_cast<Byte>(g)}; });
         ASSERT_LT(at, in.size()) << "program change " << g;
         ++at;
     }
@@ -348,29 +354,29 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     const std::size_t firstChange = findFrom(at, IsParameterChange);
     ASSERT_LT(firstChange + 16, in.size());
     for (int n = 0; n < 6; ++n) {
-        const Bytes& m = in[firstChange + static_cast<std::size_t>(n)];
+        const Bytes &m = in[firstChange + static_cast<std::size_t>(n)];
         ASSERT_TRUE(IsParameterChange(m));
         EXPECT_EQ(ParameterOf(m), n * kOperatorBlockParams + 16);
         EXPECT_EQ(m[5], expected[static_cast<std::size_t>(ParameterOf(m))]);
     }
     for (int c = 0; c < 10; ++c) {
-        const Bytes& m = in[firstChange + 6 + static_cast<std::size_t>(c)];
+        const Bytes &m = in[firstChange + 6 + static_cast<std::size_t>(c)];
         ASSERT_TRUE(IsParameterChange(m));
         EXPECT_EQ(ParameterOf(m), param::Name1 + c);
         EXPECT_EQ(m[5], static_cast<Byte>(kNewName[c]));
     }
     // Writing to position 5 selects program 4 and sends the voice.
-    at = findFrom(firstChange, [](const Bytes& m) { return m == Bytes{0xC0, 0x04}; });
+    at = findFrom(firstChange, [](const Bytes &m) { return m == Bytes{0xC0, 0x04}; });
     ASSERT_LT(at + 1, in.size());
     EXPECT_EQ(Params(in[at + 1]), expected);
     // The transmit: the bulk dump, then programs 1 and 0.
-    at = findFrom(at, [](const Bytes& m) { return m.size() == kBulkMessageSize; });
+    at = findFrom(at, [](const Bytes &m) { return m.size() == kBulkMessageSize; });
     ASSERT_LT(at + 2, in.size());
     EXPECT_TRUE(std::equal(bulk.begin(), bulk.end(), in[at].begin()));
     EXPECT_EQ(in[at + 1], (Bytes{0xC0, 0x01}));
     EXPECT_EQ(in[at + 2], (Bytes{0xC0, 0x00}));
     // The reloaded .v01 is sent as the voice of program 0.
-    const std::size_t last = findFrom(at + 3, [](const Bytes& m) { return m.size() == kImageSize; });
+    const std::size_t last = findFrom(at + 3, [](const Bytes &m) { return m.size() == kImageSize; });
     ASSERT_LT(last, in.size());
     EXPECT_EQ(Params(in[last]), expected);
     EXPECT_EQ(in[last - 1], (Bytes{0xC0, 0x00}));

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+extern char **environ;
 
 namespace vox::e2e_ports {
 namespace {
@@ -41,8 +41,9 @@ public:
         name_ = "voxmere-ports-" + std::to_string(getpid()) + "-" + std::to_string(++count_);
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r", "48000"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
+        std::vector<char *> argv;
+        for (auto &a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -75,7 +76,7 @@ private:
 // can send.
 class FakeDevice {
 public:
-    explicit FakeDevice(const std::string& client)
+    explicit FakeDevice(const std::string &client)
         : in_(RtMidi::UNIX_JACK, client + "-in"), out_(RtMidi::UNIX_JACK, client + "-out") {
         in_.ignoreTypes(false, true, true);
         in_.setCallback(&FakeDevice::OnMessage, this);
@@ -89,14 +90,15 @@ public:
     // Waits until n messages have come (or 3 s went by).
     std::vector<std::vector<Byte>> waitFor(std::size_t n) {
         const auto deadline = std::chrono::steady_clock::now() + 3s;
-        while (received().size() < n && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+        while (received().size() < n && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
         return received();
     }
-    void send(const std::vector<Byte>& m) { out_.sendMessage(&m); }
+    void send(const std::vector<Byte> &m) { out_.sendMessage(&m); }
 
 private:
-    static void OnMessage(double, std::vector<unsigned char>* m, void* self) {
-        auto* d = static_cast<FakeDevice*>(self);
+    static void OnMessage(double, std::vector<unsigned char> *m, void *self) {
+        auto *d = static_cast<FakeDevice *>(self);
         std::lock_guard lock(d->mutex_);
         d->got_.emplace_back(m->begin(), m->end());
     }
@@ -113,7 +115,7 @@ std::vector<Byte> Dump(Byte fill) {
     return m;
 }
 
-std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n, std::chrono::milliseconds limit = 3000ms) {
+std::vector<MidiInEvent> PollFor(MidiInPort &in, std::size_t n, std::chrono::milliseconds limit = 3000ms) {
     std::vector<MidiInEvent> events;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (events.size() < n && std::chrono::steady_clock::now() < deadline) {
@@ -128,12 +130,13 @@ std::vector<MidiInEvent> PollFor(MidiInPort& in, std::size_t n, std::chrono::mil
 
 // The program's ports wired over JACK to the ports named (or named in part);
 // an empty name leaves that side to the default.
-MidiWiring WireOverJack(const std::string& out, const std::string& in = "") {
+MidiWiring WireOverJack(const std::string &out, const std::string &in = "") {
     MidiOptions options;
     options.api = "jack";
     options.out = out;
     options.in = in;
-    return WireMidi(options, [] { return 0.0; }, nullptr);
+    return WireMidi(
+        options, [] { return 0.0; }, nullptr);
 }
 
 class PortsOverJack : public ::testing::Test {

@@ -15,8 +15,8 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     JackServer jack;
     ASSERT_EQ(jack.start(dir), "");
     Process sim;
-    ASSERT_TRUE(sim.start({SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()}, dir / "sim.out",
-                          dir / "sim.err", jack.env()));
+    ASSERT_TRUE(sim.start({SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()},
+                          dir / "sim.out", dir / "sim.err", jack.env()));
     ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
         << ReadText(dir / "sim.err");
 
@@ -29,12 +29,13 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     std::vector<std::string> env = jack.env();
     env.push_back("QT_QPA_PLATFORM=offscreen");
     env.push_back("VOXMERE_AUTO_ANSWER=1");
-    ASSERT_TRUE(voxmere.start({program.string(), "--midi-api", "jack", "--midi-out", "dx7sim", "--midi-in", "dx7sim"},
-                              dir / "voxmere.out", dir / "voxmere.err", env));
+    ASSERT_TRUE(
+        voxmere.start({program.string(), "--midi-api", "jack", "--midi-out", "dx7sim", "--midi-in", "dx7sim"},
+                      dir / "voxmere.out", dir / "voxmere.err", env));
 
     // WHEN the program has started: the sim has seen the dump (20 s at most).
     auto dumpSeen = [&] {
-        for (const auto& line : ParseLog(ReadText(dir / "sim.log")))
+        for (const auto &line : ParseLog(ReadText(dir / "sim.log")))
             if (line.direction == "IN" && line.bytes.size() == kImageSize) return true;
         return false;
     };
@@ -42,7 +43,8 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     const bool stillRunning = voxmere.running();
     const auto code = voxmere.stop(5s);
     sim.stop(5s);
-    ASSERT_TRUE(seen) << "sim log:\n" << ReadText(dir / "sim.log") << "\nvoxmere stderr:\n"
+    ASSERT_TRUE(seen) << "sim log:\n"
+                      << ReadText(dir / "sim.log") << "\nvoxmere stderr:\n"
                       << ReadText(dir / "voxmere.err");
     EXPECT_TRUE(stillRunning) << ReadText(dir / "voxmere.err");
     EXPECT_EQ(code, 0) << "SIGTERM ends the program cleanly";
@@ -51,20 +53,21 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     // INITdata.v01 with its checksum, and nothing was refused.
     const auto lines = ParseLog(ReadText(dir / "sim.log"));
     std::vector<Bytes> received;
-    for (const auto& line : lines) {
+    for (const auto &line : lines) {
         EXPECT_FALSE(line.refused) << ReadText(dir / "sim.log");
         if (line.direction == "IN") received.push_back(line.bytes);
     }
     ASSERT_GE(received.size(), 2u);
     EXPECT_EQ(received[0], (Bytes{0xC0, 0x00}));
-    const Bytes& dump = received[1];
+    const Bytes &dump = received[1];
     ASSERT_EQ(dump.size(), kImageSize);
     EXPECT_EQ(Bytes(dump.begin(), dump.begin() + kInitFileSize), init);
     EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
     EXPECT_EQ(dump[kEndPos], 0xF7);
     // The start-up guide was answered (and shown on stderr by the auto answer).
     EXPECT_NE(ReadText(dir / "voxmere.err").find("BOX:"), std::string::npos);
-    EXPECT_EQ(ReadText(dir / "voxmere.err").find("MIDI out デバイスオープンに失敗しました"), std::string::npos);
+    EXPECT_EQ(ReadText(dir / "voxmere.err").find("MIDI out デバイスオープンに失敗しました"),
+              std::string::npos);
 }
 
 } // namespace

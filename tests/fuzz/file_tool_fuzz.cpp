@@ -21,7 +21,7 @@ using namespace vox;
 
 using fuzz::Check;
 
-constexpr std::array<const char*, 7> kEndings{".syx", ".v32", ".v01", ".mid", ".dx7", ".32", ".bin"};
+constexpr std::array<const char *, 7> kEndings{".syx", ".v32", ".v01", ".mid", ".dx7", ".32", ".bin"};
 
 // One folder per process, so parallel fuzzing jobs do not share files;
 // removed when the run ends.
@@ -37,18 +37,19 @@ struct TempFolder {
     }
 };
 
-const std::filesystem::path& Folder() {
+const std::filesystem::path &Folder() {
     static const TempFolder folder;
     return folder.path;
 }
 
-void CheckReport(const FileReport& r, std::span<const Byte> bytes, const std::string& ending) {
+void CheckReport(const FileReport &r, std::span<const Byte> bytes, const std::string &ending) {
     Check(r.readable, "bytes in hand reported unreadable");
     Check(!r.valid || r.problems.empty(), "valid with problems");
     Check(r.kind != FileKind::Unknown || !r.problems.empty(), "unknown kind without a problem");
-    for (const auto& p : r.problems) Check(!p.empty(), "empty problem sentence");
+    for (const auto &p : r.problems)
+        Check(!p.empty(), "empty problem sentence");
     int last = 0;
-    for (const auto& v : r.voices) {
+    for (const auto &v : r.voices) {
         Check(v.number > last && v.number <= static_cast<int>(kBankSlots), "voice numbers out of order");
         last = v.number;
     }
@@ -68,15 +69,16 @@ void CheckReport(const FileReport& r, std::span<const Byte> bytes, const std::st
     }
 }
 
-void CheckDumpFrame(const std::vector<Byte>& b, std::size_t size, const std::array<Byte, 6>& header) {
+void CheckDumpFrame(const std::vector<Byte> &b, std::size_t size, const std::array<Byte, 6> &header) {
     Check(b.size() == size, "dump length");
     Check(std::equal(header.begin(), header.end(), b.begin()), "dump header");
     Check(b.back() == kSysExEnd, "dump does not end F7");
-    for (std::size_t i = 1; i + 1 < b.size(); ++i) Check(b[i] <= 0x7F, "dump data byte above 7F");
+    for (std::size_t i = 1; i + 1 < b.size(); ++i)
+        Check(b[i] <= 0x7F, "dump data byte above 7F");
     Check(b[size - 2] == ChecksumOf(std::span<const Byte>(b.data() + 6, size - 8)), "dump checksum");
 }
 
-void CheckEncoded(const LoadedVoices& in, OutputKind kind, std::optional<int> voice) {
+void CheckEncoded(const LoadedVoices &in, OutputKind kind, std::optional<int> voice) {
     const Encoded e = EncodeFor(in, kind, voice);
     const bool picksOne = voice.has_value();
     const int count = in.isBank ? static_cast<int>(kBankSlots) : 1;
@@ -89,7 +91,8 @@ void CheckEncoded(const LoadedVoices& in, OutputKind kind, std::optional<int> vo
     Check(refused == !e.error.empty(), "EncodeFor refused what it can write, or wrote what it cannot");
     if (refused) return;
     Check(e.voices == (bank ? 32 : 1), "voice count");
-    const VoiceRecord& one = !in.isBank ? in.voice : in.bank[static_cast<std::size_t>(picksOne ? *voice - 1 : 0)];
+    const VoiceRecord &one =
+        !in.isBank ? in.voice : in.bank[static_cast<std::size_t>(picksOne ? *voice - 1 : 0)];
     switch (kind) {
     case OutputKind::V32: {
         Check(e.bytes.size() == kBankFileSize, ".v32 length");
@@ -98,7 +101,8 @@ void CheckEncoded(const LoadedVoices& in, OutputKind kind, std::optional<int> vo
         break;
     }
     case OutputKind::V01:
-        Check(e.bytes.size() == kRecordSize && std::equal(one.begin(), one.end(), e.bytes.begin()), ".v01 bytes");
+        Check(e.bytes.size() == kRecordSize && std::equal(one.begin(), one.end(), e.bytes.begin()),
+              ".v01 bytes");
         break;
     case OutputKind::Syx:
         if (bank) {
@@ -110,13 +114,15 @@ void CheckEncoded(const LoadedVoices& in, OutputKind kind, std::optional<int> vo
             Check(DecodeVoice(e.bytes, VoiceKind::Syx, "x.syx").ok(), "own single dump refused");
         }
         break;
-    case OutputKind::Unknown: Check(false, "unknown kind encoded"); break;
+    case OutputKind::Unknown:
+        Check(false, "unknown kind encoded");
+        break;
     }
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0) return 0;
     const std::string ending = kEndings[data[0] % kEndings.size()];
     const Byte pick = data[0] / kEndings.size(); // --voice for the convert, 0: none
@@ -125,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path file = Folder() / ("input" + ending);
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         Check(static_cast<bool>(out), "temp file write");
     }
 

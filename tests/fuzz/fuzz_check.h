@@ -5,7 +5,7 @@
 
 namespace vox::fuzz {
 
-inline void Check(bool ok, const char* what) {
+inline void Check(bool ok, const char *what) {
     if (!ok) {
         std::fprintf(stderr, "invariant broken: %s\n", what);
         __builtin_trap();

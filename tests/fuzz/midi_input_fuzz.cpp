@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace vox;
     test::ProgramFixture f;
     f.out.open();
     f.program.form1.startInputAtLoad(); // opens the port with the receive hook
-    f.program.form1.command4Click(); // a bank receive, answered by the fuzz input below
+    f.program.form1.command4Click();    // a bank receive, answered by the fuzz input below
     std::size_t i = 0;
     while (i < size) {
         // First byte: length of the next message (0..255); then the message.
@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         i += take;
         f.host.processEvents();
     }
-    for (int k = 0; k < 400; ++k) f.host.processEvents(); // let any time-out run
+    for (int k = 0; k < 400; ++k)
+        f.host.processEvents(); // let any time-out run
     return 0;
 }

@@ -17,7 +17,8 @@ using fuzz::Check;
 
 // A refusal always names a reason; an acceptance never carries one. The
 // reader's locating half refuses exactly what the reader refuses.
-template <class T> void CheckResultShape(const ReadResult<T>& r, const ReadError& located, const char* disagree) {
+template <class T>
+void CheckResultShape(const ReadResult<T> &r, const ReadError &located, const char *disagree) {
     Check(located.failure == r.error.failure, disagree);
     if (r.ok()) {
         Check(r.error.detail.empty() && r.error.needed == 0 && r.error.count == 0,
@@ -33,7 +34,8 @@ template <class T> void CheckResultShape(const ReadResult<T>& r, const ReadError
 void CheckBank(std::span<const Byte> bytes, BankKind kind) {
     const auto r = DecodeBank(bytes, kind, "fuzz");
     std::size_t offset = 99999;
-    CheckResultShape(r, LocatePackedBank(bytes, kind, "fuzz", offset), "LocatePackedBank and DecodeBank disagree");
+    CheckResultShape(r, LocatePackedBank(bytes, kind, "fuzz", offset),
+                     "LocatePackedBank and DecodeBank disagree");
     if (!r.ok()) return;
     Check(kind != BankKind::Other, "a bank read under a name without a reader");
     const std::size_t need = kind == BankKind::V32 ? kBankFileSize : kPackedBankSize;
@@ -48,7 +50,7 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
         // An imported packed voice gets the single-voice header, and its
         // parameters unpack to what packing them again gives back.
         for (std::size_t v = 0; v < kBankSlots; ++v) {
-            const VoiceRecord& rec = r.value[v];
+            const VoiceRecord &rec = r.value[v];
             Check(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), rec.begin()), "imported voice header");
             Slot slot{};
             std::copy(rec.begin(), rec.end(), slot.begin());
@@ -66,7 +68,8 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
         }
     } else {
         for (std::size_t v = 0; v < kBankSlots; ++v)
-            Check(std::equal(r.value[v].begin(), r.value[v].end(), bytes.begin() + static_cast<long>(v * kRecordSize)),
+            Check(std::equal(r.value[v].begin(), r.value[v].end(),
+                             bytes.begin() + static_cast<long>(v * kRecordSize)),
                   ".v32 record is not the file's bytes");
     }
     // Saved as .v32 and read again: the same records.
@@ -80,28 +83,33 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
     // Sent as a bulk dump: every data byte 7-bit, the checksum right.
     const BulkMessage dump = BuildBulkMessage(table);
     Check(dump[0] == kSysExStart && dump[kBulkMessageSize - 1] == kSysExEnd, "bulk dump frame");
-    for (std::size_t i = 1; i + 1 < kBulkMessageSize; ++i) Check(dump[i] <= 0x7F, "bulk dump byte with bit 7");
+    for (std::size_t i = 1; i + 1 < kBulkMessageSize; ++i)
+        Check(dump[i] <= 0x7F, "bulk dump byte with bit 7");
     Check(dump[kBulkChecksumPos] ==
               ChecksumOf(std::span<const Byte>(dump.data() + kBulkDataPos, kPackedBankSize)),
           "bulk dump checksum");
-    const auto reread = DecodeBank(std::span<const Byte>(dump.data(), dump.size()), BankKind::Syx, "again.syx");
+    const auto reread =
+        DecodeBank(std::span<const Byte>(dump.data(), dump.size()), BankKind::Syx, "again.syx");
     Check(reread.ok(), "own bulk dump refused");
 }
 
 void CheckVoice(std::span<const Byte> bytes, VoiceKind kind) {
     const auto r = DecodeVoice(bytes, kind, "fuzz");
     std::size_t offset = 99999;
-    CheckResultShape(r, LocateVoiceRecord(bytes, kind, "fuzz", offset), "LocateVoiceRecord and DecodeVoice disagree");
+    CheckResultShape(r, LocateVoiceRecord(bytes, kind, "fuzz", offset),
+                     "LocateVoiceRecord and DecodeVoice disagree");
     if (!r.ok()) return;
     Check(offset + kRecordSize <= bytes.size(), "voice located past the end of the bytes");
     Check(std::equal(r.value.begin(), r.value.end(), bytes.begin() + static_cast<long>(offset)),
           "voice record is not the file's bytes");
-    if (kind == VoiceKind::Syx) Check(IsSingleVoiceHeader(bytes), "a .syx voice without a single-voice header");
+    if (kind == VoiceKind::Syx)
+        Check(IsSingleVoiceHeader(bytes), "a .syx voice without a single-voice header");
     if (kind == VoiceKind::Mid)
         Check(IsSingleVoiceHeader(bytes.subspan(offset)), "a MID voice without a single-voice header");
     if (kind == VoiceKind::V01)
-        Check(IsSingleVoiceHeader(bytes) || (std::all_of(bytes.begin(), bytes.begin() + 6, [](Byte b) { return b == 0; }) &&
-                                             RecordParametersInRange(bytes)),
+        Check(IsSingleVoiceHeader(bytes) ||
+                  (std::all_of(bytes.begin(), bytes.begin() + 6, [](Byte b) { return b == 0; }) &&
+                   RecordParametersInRange(bytes)),
               "a 1-voice file without a single-voice header or the zero header of an empty slot");
     if (kind != VoiceKind::Mid) Check(!IsBulkDumpHeader(bytes), "a bank read as one voice");
     Slot slot{};
@@ -113,10 +121,11 @@ void CheckVoice(std::span<const Byte> bytes, VoiceKind kind) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::span<const Byte> bytes(data, size);
     for (BankKind k : {BankKind::V32, BankKind::Syx, BankKind::Dx7, BankKind::Dot32, BankKind::Other})
         CheckBank(bytes, k);
-    for (VoiceKind k : {VoiceKind::V01, VoiceKind::Mid, VoiceKind::Syx}) CheckVoice(bytes, k);
+    for (VoiceKind k : {VoiceKind::V01, VoiceKind::Mid, VoiceKind::Syx})
+        CheckVoice(bytes, k);
     return 0;
 }

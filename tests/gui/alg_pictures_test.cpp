@@ -13,11 +13,12 @@ class AlgPicturesTest : public QObject {
     Q_OBJECT
 
     static QImage Load(int n) {
-        return QImage(QString::fromStdString((std::filesystem::path(VOXMERE_PROGRAM_DIR) / AlgorithmPictureName(n)).string()));
+        return QImage(QString::fromStdString(
+            (std::filesystem::path(VOXMERE_PROGRAM_DIR) / AlgorithmPictureName(n)).string()));
     }
 
     // Dark runs along one pixel row: each box border crossed gives one.
-    static int DarkRuns(const QImage& img, int y) {
+    static int DarkRuns(const QImage &img, int y) {
         int runs = 0;
         bool dark = false;
         for (int x = 0; x < img.width(); ++x) {
@@ -38,7 +39,8 @@ private slots:
             QVERIFY(qGray(img.pixel(149, 109)) > 240);
             int dark = 0;
             for (int y = 0; y < img.height(); ++y)
-                for (int x = 0; x < img.width(); ++x) dark += qGray(img.pixel(x, y)) < 110 ? 1 : 0;
+                for (int x = 0; x < img.width(); ++x)
+                    dark += qGray(img.pixel(x, y)) < 110 ? 1 : 0;
             QVERIFY2(dark > 300, qPrintable(QString("alg%1.jpg has only %2 dark pixels").arg(n).arg(dark)));
         }
     }

@@ -5,11 +5,11 @@
 #include "editor/form2_view.h"
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
-#include "ui/control_layout.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
+#include "ui/control_layout.h"
 #include "voice/init_voice.h"
 
 #include <QComboBox>
@@ -33,27 +33,28 @@ namespace fs = std::filesystem;
 namespace {
 
 // One control whose text does not fit, for the failure message.
-QString Misfit(QWidget* w, const QString& text, const QString& why) {
+QString Misfit(QWidget *w, const QString &text, const QString &why) {
     return QString("%1 (%2) \"%3\": %4").arg(w->objectName(), w->metaObject()->className(), text, why);
 }
 
-bool ShownToTheUser(QWidget* w) { return w->isVisible() && !w->visibleRegion().isEmpty(); }
+bool ShownToTheUser(QWidget *w) { return w->isVisible() && !w->visibleRegion().isEmpty(); }
 
 // The room a label has for its caption, and whether the caption is there.
-void CheckLabel(QLabel* label, QStringList& misfits) {
+void CheckLabel(QLabel *label, QStringList &misfits) {
     const QString text = label->text();
     if (text.trimmed().isEmpty()) return;
     const QFontMetrics fm(label->font());
     const QRect room = label->contentsRect();
-    const int need = fm.horizontalAdvance(dynamic_cast<ColumnHeading*>(label) ? text.simplified() : text);
+    const int need = fm.horizontalAdvance(dynamic_cast<ColumnHeading *>(label) ? text.simplified() : text);
     if (need > room.width())
         misfits << Misfit(label, text, QString("needs %1 px, has %2").arg(need).arg(room.width()));
     if (fm.height() > room.height() + 1)
-        misfits << Misfit(label, text, QString("line %1 px high, has %2").arg(fm.height()).arg(room.height()));
+        misfits << Misfit(label, text,
+                          QString("line %1 px high, has %2").arg(fm.height()).arg(room.height()));
 }
 
-void CheckWrapButton(WrapButton* button, QStringList& misfits) {
-    auto* label = button->findChild<QLabel*>();
+void CheckWrapButton(WrapButton *button, QStringList &misfits) {
+    auto *label = button->findChild<QLabel *>();
     const QString text = button->caption();
     QStyleOptionButton option;
     option.initFrom(button);
@@ -63,42 +64,53 @@ void CheckWrapButton(WrapButton* button, QStringList& misfits) {
     const QStringList lines = button->shownCaption().split('\n');
     if (QString(lines.join("")).remove(' ') != QString(text).remove(' '))
         misfits << Misfit(button, text, "shows \"" + button->shownCaption() + "\"");
-    for (const QString& line : lines) {
+    for (const QString &line : lines) {
         if (fm.horizontalAdvance(line) > room.width())
-            misfits << Misfit(button, text, QString("line \"%1\" wider than %2 px").arg(line).arg(room.width()));
+            misfits << Misfit(button, text,
+                              QString("line \"%1\" wider than %2 px").arg(line).arg(room.width()));
         if (lines.size() > 1 && line.trimmed().size() < 2)
             misfits << Misfit(button, text, QString("wraps a lone \"%1\"").arg(line));
     }
     const int need = static_cast<int>(lines.size()) * fm.lineSpacing();
     if (need > room.height() + 2)
-        misfits << Misfit(button, text,
-                          QString("%1 lines need %2 px, has %3").arg(lines.size()).arg(need).arg(room.height()));
+        misfits << Misfit(
+            button, text,
+            QString("%1 lines need %2 px, has %3").arg(lines.size()).arg(need).arg(room.height()));
 }
 
-void CheckPushButton(QPushButton* button, QStringList& misfits) {
+void CheckPushButton(QPushButton *button, QStringList &misfits) {
     QStyleOptionButton option;
     option.initFrom(button);
     const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     const QSize need = QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text());
     if (need.width() > room.width() || need.height() > room.height())
         misfits << Misfit(button, button->text(),
-                          QString("needs %1x%2, has %3x%4").arg(need.width()).arg(need.height()).arg(room.width()).arg(room.height()));
+                          QString("needs %1x%2, has %3x%4")
+                              .arg(need.width())
+                              .arg(need.height())
+                              .arg(room.width())
+                              .arg(room.height()));
 }
 
-void CheckOption(QRadioButton* option, QStringList& misfits) {
+void CheckOption(QRadioButton *option, QStringList &misfits) {
     // The indicator, its spacing and the caption: what the button asks for.
     const QSize need = option->sizeHint();
     if (need.width() > option->width() || QFontMetrics(option->font()).height() > option->height())
         misfits << Misfit(option, option->text(),
-                          QString("needs %1x%2, has %3x%4").arg(need.width()).arg(need.height()).arg(option->width()).arg(option->height()));
+                          QString("needs %1x%2, has %3x%4")
+                              .arg(need.width())
+                              .arg(need.height())
+                              .arg(option->width())
+                              .arg(option->height()));
 }
 
-void CheckLineEdit(QLineEdit* edit, QStringList& misfits) {
+void CheckLineEdit(QLineEdit *edit, QStringList &misfits) {
     const QString text = edit->text();
     if (text.isEmpty()) return;
     QStyleOptionFrame option;
     option.initFrom(edit);
-    option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
     QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
     room = room.marginsRemoved(edit->textMargins());
     room.adjust(2, 1, -2, -1); // the line edit's own margin around its text
@@ -107,69 +119,80 @@ void CheckLineEdit(QLineEdit* edit, QStringList& misfits) {
     if (need > room.width())
         misfits << Misfit(edit, text, QString("needs %1 px, has %2").arg(need).arg(room.width()));
     if (fm.ascent() + fm.descent() > room.height() + 1)
-        misfits << Misfit(edit, text, QString("line %1 px high, has %2").arg(fm.ascent() + fm.descent()).arg(room.height()));
+        misfits << Misfit(
+            edit, text,
+            QString("line %1 px high, has %2").arg(fm.ascent() + fm.descent()).arg(room.height()));
 }
 
-void CheckList(QListWidget* list, QStringList& misfits) {
+void CheckList(QListWidget *list, QStringList &misfits) {
     for (int i = 0; i < list->count(); ++i) {
         const QString text = list->item(i)->text();
-        const int need = QFontMetrics(list->item(i)->font()).horizontalAdvance(text) + 2 * list->spacing() + 4;
+        const int need =
+            QFontMetrics(list->item(i)->font()).horizontalAdvance(text) + 2 * list->spacing() + 4;
         if (need > list->viewport()->width())
-            misfits << Misfit(list, text, QString("needs %1 px, has %2").arg(need).arg(list->viewport()->width()));
+            misfits << Misfit(list, text,
+                              QString("needs %1 px, has %2").arg(need).arg(list->viewport()->width()));
     }
 }
 
 // A frame's caption: it fits the frame, and no other control of the same
 // parent lies over it.
-void CheckGroupBox(QGroupBox* box, QStringList& misfits) {
+void CheckGroupBox(QGroupBox *box, QStringList &misfits) {
     if (box->title().isEmpty()) return;
     QStyleOptionGroupBox option;
     option.initFrom(box);
     option.text = box->title();
     option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
     option.textAlignment = box->alignment();
-    const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+    const QRect label =
+        box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
     const int need = QFontMetrics(box->font()).horizontalAdvance(box->title());
     if (need > label.width() || label.right() > box->width())
         misfits << Misfit(box, box->title(), QString("needs %1 px, has %2").arg(need).arg(label.width()));
     const QRect onParent = label.translated(box->pos());
-    for (QObject* o : box->parentWidget()->children()) {
-        auto* sibling = qobject_cast<QWidget*>(o);
+    for (QObject *o : box->parentWidget()->children()) {
+        auto *sibling = qobject_cast<QWidget *>(o);
         if (!sibling || sibling == box || !sibling->isVisible()) continue;
         if (sibling->testAttribute(Qt::WA_TransparentForMouseEvents)) continue;
-        if (auto* l = qobject_cast<QLabel*>(sibling); l && l->text().isEmpty()) continue; // caption-less target
+        if (auto *l = qobject_cast<QLabel *>(sibling); l && l->text().isEmpty())
+            continue; // caption-less target
         if (sibling->geometry().intersects(onParent))
             misfits << Misfit(box, box->title(), QString("caption lies under %1").arg(sibling->objectName()));
     }
 }
 
 // Every control the user can see in the window, checked by its class.
-QStringList Misfits(QWidget& window) {
+QStringList Misfits(QWidget &window) {
     QStringList misfits;
-    for (QWidget* w : window.findChildren<QWidget*>()) {
+    for (QWidget *w : window.findChildren<QWidget *>()) {
         if (!ShownToTheUser(w)) continue;
-        if (auto* b = dynamic_cast<WrapButton*>(w)) CheckWrapButton(b, misfits);
-        else if (auto* l = qobject_cast<QLabel*>(w)) {
-            if (!dynamic_cast<WrapButton*>(l->parentWidget())) CheckLabel(l, misfits);
-        } else if (auto* p = qobject_cast<QPushButton*>(w)) CheckPushButton(p, misfits);
-        else if (auto* r = qobject_cast<QRadioButton*>(w)) CheckOption(r, misfits);
-        else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            if (!qobject_cast<QComboBox*>(e->parentWidget())) CheckLineEdit(e, misfits);
-        } else if (auto* list = qobject_cast<QListWidget*>(w)) CheckList(list, misfits);
-        else if (auto* g = qobject_cast<QGroupBox*>(w)) CheckGroupBox(g, misfits);
+        if (auto *b = dynamic_cast<WrapButton *>(w))
+            CheckWrapButton(b, misfits);
+        else if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (!dynamic_cast<WrapButton *>(l->parentWidget())) CheckLabel(l, misfits);
+        } else if (auto *p = qobject_cast<QPushButton *>(w))
+            CheckPushButton(p, misfits);
+        else if (auto *r = qobject_cast<QRadioButton *>(w))
+            CheckOption(r, misfits);
+        else if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            if (!qobject_cast<QComboBox *>(e->parentWidget())) CheckLineEdit(e, misfits);
+        } else if (auto *list = qobject_cast<QListWidget *>(w))
+            CheckList(list, misfits);
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            CheckGroupBox(g, misfits);
     }
     return misfits;
 }
 
-void Show(QWidget& window) {
+void Show(QWidget &window) {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 }
 
-#define VERIFY_FITS(window, state)                                                                               \
-    do {                                                                                                         \
-        const QStringList misfits = Misfits(window);                                                             \
-        QVERIFY2(misfits.isEmpty(), qPrintable(QString(state) + ":\n" + misfits.join('\n')));                    \
+#define VERIFY_FITS(window, state)                                                                           \
+    do {                                                                                                     \
+        const QStringList misfits = Misfits(window);                                                         \
+        QVERIFY2(misfits.isEmpty(), qPrintable(QString(state) + ":\n" + misfits.join('\n')));                \
     } while (false)
 
 // A voice whose texts are the widest the chart shows: sharps in the break
@@ -177,7 +200,8 @@ void Show(QWidget& window) {
 Slot WideVoice() {
     Slot voice = InitialVoice();
     for (int op = 1; op <= 6; ++op) {
-        voice[ParamPos(OpParamNumber(op, OpParam::BreakPoint))] = static_cast<Byte>(40 + 2 * op); // "C# 3" ...
+        voice[ParamPos(OpParamNumber(op, OpParam::BreakPoint))] =
+            static_cast<Byte>(40 + 2 * op); // "C# 3" ...
         voice[ParamPos(OpParamNumber(op, OpParam::OscMode))] = op % 2;
         voice[ParamPos(OpParamNumber(op, OpParam::FreqCoarse))] = 31;
         voice[ParamPos(OpParamNumber(op, OpParam::FreqFine))] = 99;
@@ -185,8 +209,9 @@ Slot WideVoice() {
     }
     voice[ParamPos(param::LfoWave)] = 3;    // "SQUA"
     voice[ParamPos(param::Transpose)] = 25; // "C# 3"
-    const char* name = "BRASS   1 ";
-    for (std::size_t i = 0; i < kNameLength; ++i) voice[kNamePos + i] = static_cast<Byte>(name[i]);
+    const char *name = "BRASS   1 ";
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        voice[kNamePos + i] = static_cast<Byte>(name[i]);
     return voice;
 }
 
@@ -200,7 +225,8 @@ private slots:
 
     void theMainWindowsCaptionsFit() {
         test::ProgramFixture f;
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
         f.program.form1.rebuildSoundList();
         f.program.form1.text2 = f.program.form1.list3.items[31];
         Form1View view(f.program);
@@ -226,8 +252,8 @@ private slots:
         Show(view);
         VERIFY_FITS(view, "editor");
         // Each panel of the Data Entry Zone, opened by a click on its group.
-        for (const char* target : {"Text23_0", "Text9", "Label30", "Text1", "Text2", "Text7", "Text17", "Text31_0",
-                                   "Text34_0", "Text32_0", "Text21_0", "Text22_0", "Text37_0"}) {
+        for (const char *target : {"Text23_0", "Text9", "Label30", "Text1", "Text2", "Text7", "Text17",
+                                   "Text31_0", "Text34_0", "Text32_0", "Text21_0", "Text22_0", "Text37_0"}) {
             f.program.form2.controlClick(target);
             view.refresh();
             VERIFY_FITS(view, QString("editor, group of %1").arg(target));
@@ -236,17 +262,19 @@ private slots:
 
     void theFileDialogsCaptionsPathsAndNamesFit() {
         test::ProgramFixture f;
-        const fs::path folder = fs::temp_directory_path() / ("voxmere-fit-" + std::to_string(QCoreApplication::applicationPid()));
+        const fs::path folder =
+            fs::temp_directory_path() / ("voxmere-fit-" + std::to_string(QCoreApplication::applicationPid()));
         fs::remove_all(folder);
         fs::create_directories(folder / "32voice");
         fs::create_directories(folder / "1voice");
-        for (const char* name : {"32voice/FACTORY ROM1A.v32", "32voice/my strings bank.syx", "1voice/BRASS 1 warm.v01"})
+        for (const char *name :
+             {"32voice/FACTORY ROM1A.v32", "32voice/my strings bank.syx", "1voice/BRASS 1 warm.v01"})
             std::ofstream(folder / name) << "x";
         f.state.programFolder = folder;
-        for (FileDialogForm* d : {static_cast<FileDialogForm*>(&f.program.form3),
-                                  static_cast<FileDialogForm*>(&f.program.form4),
-                                  static_cast<FileDialogForm*>(&f.program.form5),
-                                  static_cast<FileDialogForm*>(&f.program.form6)})
+        for (FileDialogForm *d : {static_cast<FileDialogForm *>(&f.program.form3),
+                                  static_cast<FileDialogForm *>(&f.program.form4),
+                                  static_cast<FileDialogForm *>(&f.program.form5),
+                                  static_cast<FileDialogForm *>(&f.program.form6)})
             d->volumeSource = [] { return std::vector<std::string>{"/"}; };
         Form3View form3(f.program);
         Form4View form4(f.program);
@@ -256,13 +284,14 @@ private slots:
         f.program.form4.open();
         f.program.form5.openFromMainWindow(" BRASS   1 ");
         f.program.form6.open();
-        for (FileDialogView* view : {static_cast<FileDialogView*>(&form3), static_cast<FileDialogView*>(&form4),
-                                     static_cast<FileDialogView*>(&form5), static_cast<FileDialogView*>(&form6)}) {
+        for (FileDialogView *view :
+             {static_cast<FileDialogView *>(&form3), static_cast<FileDialogView *>(&form4),
+              static_cast<FileDialogView *>(&form5), static_cast<FileDialogView *>(&form6)}) {
             view->refresh();
             Show(*view);
             VERIFY_FITS(*view, view->objectName());
             // A folder too long for its box still shows whole as a tool tip.
-            auto* text1 = view->findChild<QLineEdit*>("Text1");
+            auto *text1 = view->findChild<QLineEdit *>("Text1");
             QCOMPARE(text1->toolTip(), text1->text());
         }
         fs::remove_all(folder);
@@ -270,7 +299,8 @@ private slots:
 
     void theOverwriteChoosersCaptionsFit() {
         test::ProgramFixture f;
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
         f.program.form1.rebuildSoundList();
         f.program.form1.text2 = f.program.form1.list3.items[0];
         f.program.form1.command12Click();

@@ -1,10 +1,9 @@
 // The file dialogs' windows as a user sees and drives them.
 #include "files/file_dialogs.h"
-#include "files/file_dialogs_view.h"
-#include "ui/twips.h"
 #include "files/file_dialogs_layout.h"
-#include "ui/twips.h"
+#include "files/file_dialogs_view.h"
 #include "test_support.h"
+#include "ui/twips.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,28 +26,29 @@ struct Fixture {
     test::ProgramFixture f;
     fs::path folder;
     Fixture() {
-        folder = fs::temp_directory_path() / ("voxmere-dialog-view-" + std::to_string(QCoreApplication::applicationPid()));
+        folder = fs::temp_directory_path() /
+                 ("voxmere-dialog-view-" + std::to_string(QCoreApplication::applicationPid()));
         fs::remove_all(folder);
         fs::create_directories(folder / "32voice");
         fs::create_directories(folder / "1voice");
         f.state.programFolder = folder;
-        for (FileDialogForm* d : {static_cast<FileDialogForm*>(&f.program.form3),
-                                  static_cast<FileDialogForm*>(&f.program.form4),
-                                  static_cast<FileDialogForm*>(&f.program.form5),
-                                  static_cast<FileDialogForm*>(&f.program.form6)})
+        for (FileDialogForm *d : {static_cast<FileDialogForm *>(&f.program.form3),
+                                  static_cast<FileDialogForm *>(&f.program.form4),
+                                  static_cast<FileDialogForm *>(&f.program.form5),
+                                  static_cast<FileDialogForm *>(&f.program.form6)})
             d->volumeSource = [] { return std::vector<std::string>{"/"}; };
     }
     ~Fixture() { fs::remove_all(folder); }
-    void write(const fs::path& file, std::size_t bytes) {
+    void write(const fs::path &file, std::size_t bytes) {
         std::ofstream out(file, std::ios::binary);
         out << std::string(bytes, '\x01');
     }
 };
 
-QString Caption(QWidget* w) {
-    if (auto* b = dynamic_cast<WrapButton*>(w)) return b->caption();
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+QString Caption(QWidget *w) {
+    if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
+    if (auto *b = qobject_cast<QAbstractButton *>(w)) return b->text();
+    if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
     return {};
 }
 
@@ -63,27 +63,30 @@ private slots:
         std::unique_ptr<FileDialogView> views[] = {
             std::make_unique<Form3View>(x.f.program), std::make_unique<Form4View>(x.f.program),
             std::make_unique<Form5View>(x.f.program), std::make_unique<Form6View>(x.f.program)};
-        const char* names[] = {"form3", "Form4", "Form5", "Form6"};
-        const char* titles[] = {"32 ＶＯＩＣＥ　ＤＡＴＡ 保存", "32 ＶＯＩＣＥ ＤＡＴＡ 読込", "1 VOICE DATA 保存",
-                                "1 VOICE DATA 読込"};
-        const char* actions[] = {"保存", "読込", "保存", "読込"};
+        const char *names[] = {"form3", "Form4", "Form5", "Form6"};
+        const char *titles[] = {"32 ＶＯＩＣＥ　ＤＡＴＡ 保存", "32 ＶＯＩＣＥ ＤＡＴＡ 読込",
+                                "1 VOICE DATA 保存", "1 VOICE DATA 読込"};
+        const char *actions[] = {"保存", "読込", "保存", "読込"};
         for (int i = 0; i < 4; ++i) {
-            FileDialogView& view = *views[i];
+            FileDialogView &view = *views[i];
             QCOMPARE(view.objectName(), QString(names[i]));
             QCOMPARE(view.windowTitle(), QString::fromUtf8(titles[i]));
-            QCOMPARE(Caption(view.findChild<QWidget*>("Command1_0")), QString::fromUtf8(actions[i]));
-            QCOMPARE(Caption(view.findChild<QWidget*>("Command1_1")), QString("中止"));
-            QCOMPARE(Caption(view.findChild<QWidget*>("Label1")), QString("FILE NAME"));
+            QCOMPARE(Caption(view.findChild<QWidget *>("Command1_0")), QString::fromUtf8(actions[i]));
+            QCOMPARE(Caption(view.findChild<QWidget *>("Command1_1")), QString("中止"));
+            QCOMPARE(Caption(view.findChild<QWidget *>("Label1")), QString("FILE NAME"));
             // Every control inside the window, none over another.
-            const char* controls[] = {"Label1", "Text2", "Text1", "Dir1", "File1", "Drive1", "Command1_0", "Command1_1"};
+            const char *controls[] = {"Label1", "Text2",  "Text1",      "Dir1",
+                                      "File1",  "Drive1", "Command1_0", "Command1_1"};
             std::vector<QRect> rects;
-            for (const char* name : controls) {
-                auto* w = view.findChild<QWidget*>(name);
+            for (const char *name : controls) {
+                auto *w = view.findChild<QWidget *>(name);
                 QVERIFY2(w, name);
                 QVERIFY2(view.rect().contains(w->geometry()), name);
-                for (const QRect& other : rects) QVERIFY2(!other.intersects(w->geometry()), name);
+                for (const QRect &other : rects)
+                    QVERIFY2(!other.intersects(w->geometry()), name);
                 rects.push_back(w->geometry());
-                QCOMPARE(w->geometry(), TwipsToRect(ControlRect(file_dialogs_layout::kControls, name), &view));
+                QCOMPARE(w->geometry(),
+                         TwipsToRect(ControlRect(file_dialogs_layout::kControls, name), &view));
             }
         }
     }
@@ -95,29 +98,30 @@ private slots:
         Form4View view(x.f.program);
         x.f.program.form4.open();
         view.refresh();
-        auto* file1 = view.findChild<QListWidget*>("File1");
+        auto *file1 = view.findChild<QListWidget *>("File1");
         QCOMPARE(file1->count(), 1);
         QCOMPARE(file1->item(0)->text(), QString("bank.v32"));
-        QCOMPARE(view.findChild<QLineEdit*>("Text1")->text(),
+        QCOMPARE(view.findChild<QLineEdit *>("Text1")->text(),
                  QString::fromStdString((x.folder / "32voice").string()));
-        QCOMPARE(view.findChild<QComboBox*>("Drive1")->currentText(), QString("/"));
+        QCOMPARE(view.findChild<QComboBox *>("Drive1")->currentText(), QString("/"));
 
         emit file1->itemClicked(file1->item(0));
         QCOMPARE(x.f.program.form4.text2, std::string("bank.v32"));
         view.refresh();
-        QCOMPARE(view.findChild<QLineEdit*>("Text2")->text(), QString("bank.v32"));
+        QCOMPARE(view.findChild<QLineEdit *>("Text2")->text(), QString("bank.v32"));
         QVERIFY(x.f.host.refreshAllCount > 0);
     }
 
     void arrowKeysInTheFileListFillTheNameBoxAsAClickDoes() {
         // GIVEN the 1-voice load dialog over a folder of three voices
         Fixture x;
-        for (const char* name : {"a.v01", "b.v01", "c.v01"}) x.write(x.folder / "1voice" / name, 161);
+        for (const char *name : {"a.v01", "b.v01", "c.v01"})
+            x.write(x.folder / "1voice" / name, 161);
         Form6View view(x.f.program);
         x.f.program.form6.open();
         view.refresh();
-        auto* file1 = view.findChild<QListWidget*>("File1");
-        auto* text2 = view.findChild<QLineEdit*>("Text2");
+        auto *file1 = view.findChild<QListWidget *>("File1");
+        auto *text2 = view.findChild<QLineEdit *>("Text2");
         QCOMPARE(file1->count(), 3);
         file1->setFocus();
 
@@ -147,12 +151,13 @@ private slots:
     void typingAfterAKeyMoveKeepsWhatTheUserTyped() {
         // GIVEN a name chosen with the keyboard
         Fixture x;
-        for (const char* name : {"a.v01", "b.v01"}) x.write(x.folder / "1voice" / name, 161);
+        for (const char *name : {"a.v01", "b.v01"})
+            x.write(x.folder / "1voice" / name, 161);
         Form5View view(x.f.program);
         x.f.program.form5.open();
         view.refresh();
-        auto* file1 = view.findChild<QListWidget*>("File1");
-        auto* text2 = view.findChild<QLineEdit*>("Text2");
+        auto *file1 = view.findChild<QListWidget *>("File1");
+        auto *text2 = view.findChild<QLineEdit *>("Text2");
         emit file1->itemClicked(file1->item(0));
         view.refresh();
         QTest::keyClick(file1, Qt::Key_Down);
@@ -174,14 +179,15 @@ private slots:
     void tabbingThroughTheFileListKeepsTheProposedName() {
         // GIVEN the 1-voice save dialog proposing a name, over a folder of voices
         Fixture x;
-        for (const char* name : {"a.v01", "b.v01"}) x.write(x.folder / "1voice" / name, 161);
+        for (const char *name : {"a.v01", "b.v01"})
+            x.write(x.folder / "1voice" / name, 161);
         Form5View view(x.f.program);
         x.f.program.form5.openFromMainWindow(" STRINGS 1 ");
         view.refresh();
         view.show();
         QVERIFY(QTest::qWaitForWindowActive(&view));
-        auto* text2 = view.findChild<QLineEdit*>("Text2");
-        auto* file1 = view.findChild<QListWidget*>("File1");
+        auto *text2 = view.findChild<QLineEdit *>("Text2");
+        auto *file1 = view.findChild<QListWidget *>("File1");
         QCOMPARE(text2->text(), QString("STRINGS 1"));
         text2->setFocus(Qt::OtherFocusReason);
         QTRY_VERIFY(text2->hasFocus());
@@ -204,9 +210,9 @@ private slots:
         Form5View view(x.f.program);
         x.f.program.form5.open();
         view.refresh();
-        QTest::keyClicks(view.findChild<QLineEdit*>("Text2"), "lead");
+        QTest::keyClicks(view.findChild<QLineEdit *>("Text2"), "lead");
         QCOMPARE(x.f.program.form5.text2, std::string("lead"));
-        QTest::mouseClick(view.findChild<QWidget*>("Command1_0"), Qt::LeftButton);
+        QTest::mouseClick(view.findChild<QWidget *>("Command1_0"), Qt::LeftButton);
         QVERIFY(fs::exists(x.folder / "1voice" / "lead.v01"));
         QCOMPARE(x.f.host.closed, std::vector<WindowId>{WindowId::Form5});
     }

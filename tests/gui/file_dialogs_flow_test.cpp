@@ -26,7 +26,7 @@ const fs::path kTestData = VOXMERE_TESTDATA;
 
 // Qt Test does not catch exceptions: a missing test file must fail the
 // test by name here, not abort the whole run.
-bool CopyTestFile(const char* name, const fs::path& to) {
+bool CopyTestFile(const char *name, const fs::path &to) {
     std::error_code ec;
     fs::copy_file(kTestData / name, to, ec);
     if (ec) qWarning("cannot copy the test file %s: %s", (kTestData / name).c_str(), ec.message().c_str());
@@ -48,7 +48,8 @@ struct Wired {
     Form6View form6{program};
 
     Wired() {
-        folder = fs::temp_directory_path() / ("voxmere-dialog-flow-" + std::to_string(QCoreApplication::applicationPid()));
+        folder = fs::temp_directory_path() /
+                 ("voxmere-dialog-flow-" + std::to_string(QCoreApplication::applicationPid()));
         fs::remove_all(folder);
         fs::create_directories(folder / "32voice");
         fs::create_directories(folder / "1voice");
@@ -62,22 +63,21 @@ struct Wired {
         host.registerWindow(WindowId::Form4, &form4);
         host.registerWindow(WindowId::Form5, &form5);
         host.registerWindow(WindowId::Form6, &form6);
-        for (FileDialogForm* d : {static_cast<FileDialogForm*>(&program.form3),
-                                  static_cast<FileDialogForm*>(&program.form4),
-                                  static_cast<FileDialogForm*>(&program.form5),
-                                  static_cast<FileDialogForm*>(&program.form6)})
+        for (FileDialogForm *d :
+             {static_cast<FileDialogForm *>(&program.form3), static_cast<FileDialogForm *>(&program.form4),
+              static_cast<FileDialogForm *>(&program.form5), static_cast<FileDialogForm *>(&program.form6)})
             d->volumeSource = [] { return std::vector<std::string>{"/"}; };
         form1.show();
     }
     ~Wired() { fs::remove_all(folder); }
 
-    void click(QWidget* window, const char* name) {
-        auto* button = window->findChild<QPushButton*>(name);
+    void click(QWidget *window, const char *name) {
+        auto *button = window->findChild<QPushButton *>(name);
         QVERIFY2(button, name);
         button->click();
     }
-    QListWidgetItem* fileItem(QWidget* dialog, const QString& name) {
-        auto* list = dialog->findChild<QListWidget*>("File1");
+    QListWidgetItem *fileItem(QWidget *dialog, const QString &name) {
+        auto *list = dialog->findChild<QListWidget *>("File1");
         const auto found = list->findItems(name, Qt::MatchExactly);
         return found.isEmpty() ? nullptr : found.front();
     }
@@ -96,13 +96,13 @@ private slots:
         QVERIFY(w.form4.isVisible());
         QVERIFY(!w.form1.isEnabled());
 
-        QListWidgetItem* item = w.fileItem(&w.form4, "rom1a.syx");
+        QListWidgetItem *item = w.fileItem(&w.form4, "rom1a.syx");
         QVERIFY(item);
-        emit w.form4.findChild<QListWidget*>("File1")->itemDoubleClicked(item);
+        emit w.form4.findChild<QListWidget *>("File1")->itemDoubleClicked(item);
 
         QVERIFY(!w.form4.isVisible());
         QVERIFY(w.form1.isEnabled());
-        auto* list3 = w.form1.findChild<QListWidget*>("List3");
+        auto *list3 = w.form1.findChild<QListWidget *>("List3");
         QCOMPARE(list3->count(), 32);
         QCOMPARE(list3->item(0)->text(), QString("  1. BRASS   1 "));
         QCOMPARE(list3->item(3)->text(), QString("  4. STRINGS 1 "));
@@ -113,12 +113,12 @@ private slots:
         Wired w;
         QVERIFY(CopyTestFile("truncated-520.syx", w.folder / "32voice" / "truncated-520.syx"));
         w.click(&w.form1, "Command7");
-        QListWidgetItem* item = w.fileItem(&w.form4, "truncated-520.syx");
+        QListWidgetItem *item = w.fileItem(&w.form4, "truncated-520.syx");
         QVERIFY(item);
-        emit w.form4.findChild<QListWidget*>("File1")->itemDoubleClicked(item);
+        emit w.form4.findChild<QListWidget *>("File1")->itemDoubleClicked(item);
         QVERIFY(w.form4.isVisible());
         QVERIFY(!w.form1.isEnabled());
-        QCOMPARE(w.form1.findChild<QListWidget*>("List3")->count(), 0);
+        QCOMPARE(w.form1.findChild<QListWidget *>("List3")->count(), 0);
     }
 
     void voiceLoadThenSaveFromTheMainWindowKeepsTheVoice() {
@@ -126,19 +126,20 @@ private slots:
         QVERIFY(CopyTestFile("single-voice.syx", w.folder / "1voice" / "funky.v01"));
         w.click(&w.form1, "Command10");
         QVERIFY(w.form6.isVisible());
-        QListWidgetItem* item = w.fileItem(&w.form6, "funky.v01");
+        QListWidgetItem *item = w.fileItem(&w.form6, "funky.v01");
         QVERIFY(item);
-        emit w.form6.findChild<QListWidget*>("File1")->itemClicked(item);
+        emit w.form6.findChild<QListWidget *>("File1")->itemClicked(item);
         w.click(&w.form6, "Command1_0");
 
         QVERIFY(!w.form6.isVisible());
-        QCOMPARE(w.form1.findChild<QLineEdit*>("Text2")->text(), QString(" 0. GET FUNKY "));
+        QCOMPARE(w.form1.findChild<QLineEdit *>("Text2")->text(), QString(" 0. GET FUNKY "));
         QCOMPARE(w.out.sent.size(), std::size_t{2});
         QCOMPARE(w.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
 
         w.click(&w.form1, "Command9");
         QVERIFY(w.form5.isVisible());
-        QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("GET FUNKY")); // blanks around a name trimmed
+        QCOMPARE(w.form5.findChild<QLineEdit *>("Text2")->text(),
+                 QString("GET FUNKY")); // blanks around a name trimmed
         w.click(&w.form5, "Command1_0");
         QVERIFY(!w.form5.isVisible());
         QVERIFY(w.form1.isEnabled());
@@ -154,12 +155,13 @@ private slots:
 
     void editorSaveShowsTheVoiceSaveModallyAndReturnsWhenItCloses() {
         Wired w;
-        for (std::size_t pos = 0; pos < kSlotSize; ++pos) w.state.editBuffer[pos] = static_cast<Byte>(pos & 0x7F);
+        for (std::size_t pos = 0; pos < kSlotSize; ++pos)
+            w.state.editBuffer[pos] = static_cast<Byte>(pos & 0x7F);
         w.program.form5.openFromEditor("EDITED    ");
         bool shownWhileWaiting = false;
         QTimer::singleShot(0, &w.form5, [&] {
             shownWhileWaiting = w.form5.isVisible();
-            QCOMPARE(w.form5.findChild<QLineEdit*>("Text2")->text(), QString("EDITED"));
+            QCOMPARE(w.form5.findChild<QLineEdit *>("Text2")->text(), QString("EDITED"));
             w.click(&w.form5, "Command1_0");
         });
         w.host.showWindowModal(WindowId::Form5);
@@ -169,7 +171,8 @@ private slots:
         std::ifstream saved(w.folder / "1voice" / "EDITED.v01", std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
         QCOMPARE(bytes.size(), std::size_t{161});
-        for (std::size_t pos = 0; pos < 161; ++pos) QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);
+        for (std::size_t pos = 0; pos < 161; ++pos)
+            QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);
     }
 
     void closeBoxOfTheVoiceLoadEnablesTheMainWindowAndLoadsNothing() {
@@ -180,7 +183,7 @@ private slots:
         QVERIFY(!w.form6.isVisible());
         QVERIFY(w.form1.isEnabled());
         QVERIFY(w.out.sent.empty());
-        QCOMPARE(w.form1.findChild<QLineEdit*>("Text2")->text(), QString());
+        QCOMPARE(w.form1.findChild<QLineEdit *>("Text2")->text(), QString());
     }
 };
 

@@ -1,18 +1,18 @@
 // The main window as a user sees it: captions, places, menus.
 #include "librarian/form1_layout.h"
 #include "librarian/form1_view.h"
-#include "ui/twips.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QMenu>
 #include <QtTest>
 
 using namespace vox;
@@ -20,9 +20,9 @@ using namespace vox;
 class Form1ViewTest : public QObject {
     Q_OBJECT
 
-    QString caption(QWidget* w) {
-        if (auto* b = dynamic_cast<WrapButton*>(w)) return b->caption();
-        if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    QString caption(QWidget *w) {
+        if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
+        if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
         return {};
     }
 
@@ -32,8 +32,8 @@ private slots:
         Form1View view(f.program);
         QCOMPARE(view.windowTitle(), QString("ＶＯＸＭＥＲＥ Ver1.0"));
         struct Expect {
-            const char* name;
-            const char* caption;
+            const char *name;
+            const char *caption;
             TwipsRect at;
         };
         const Expect expected[] = {
@@ -54,8 +54,8 @@ private slots:
             {"Command5", "F2 OPEN", {9300, 840, 1200, 330}},
             {"Command2", "開始", {10650, 840, 1200, 330}},
         };
-        for (const auto& e : expected) {
-            auto* w = view.findChild<QWidget*>(e.name);
+        for (const auto &e : expected) {
+            auto *w = view.findChild<QWidget *>(e.name);
             QVERIFY2(w, e.name);
             QCOMPARE(caption(w), QString::fromUtf8(e.caption));
             // The table holds the place given for the control, and the
@@ -68,16 +68,16 @@ private slots:
             QCOMPARE(w->height(), r.height());
         }
         // Every control of the table stands at its table place.
-        for (const ControlRow& row : form1_layout::kControls) {
-            auto* w = view.findChild<QWidget*>(row.name);
+        for (const ControlRow &row : form1_layout::kControls) {
+            auto *w = view.findChild<QWidget *>(row.name);
             QVERIFY2(w, row.name);
             QCOMPARE(w->geometry(), TwipsToRect(row.at, w->parentWidget()));
         }
-        auto* list3 = view.findChild<QListWidget*>("List3");
+        auto *list3 = view.findChild<QListWidget *>("List3");
         QVERIFY(list3);
         QCOMPARE(list3->geometry(), TwipsToRect({1755, 495, 4590, 2940}, list3->parentWidget()));
-        for (const char* name : {"List1", "List2", "List4", "Text1", "Combo1", "VScroll1"}) {
-            auto* w = view.findChild<QWidget*>(name);
+        for (const char *name : {"List1", "List2", "List4", "Text1", "Combo1", "VScroll1"}) {
+            auto *w = view.findChild<QWidget *>(name);
             QVERIFY2(w, name);
             QVERIFY2(w->x() >= TwipsToPixels(8250, w->parentWidget()), name);
         }
@@ -87,12 +87,13 @@ private slots:
         test::ProgramFixture f;
         Form1View view(f.program);
         QStringList titles;
-        for (QAction* a : view.menuBar()->actions()) titles << a->text();
+        for (QAction *a : view.menuBar()->actions())
+            titles << a->text();
         QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI"}));
-        QCOMPARE(view.findChild<QAction*>("mnu_file")->text(), QString("END(&Q)"));
-        QCOMPARE(view.findChild<QAction*>("mnu_help")->text(), QString("HELP"));
-        QCOMPARE(view.findChild<QAction*>("mnu_ver")->text(), QString("Ver情報"));
-        view.findChild<QAction*>("mnu_ver")->trigger();
+        QCOMPARE(view.findChild<QAction *>("mnu_file")->text(), QString("END(&Q)"));
+        QCOMPARE(view.findChild<QAction *>("mnu_help")->text(), QString("HELP"));
+        QCOMPARE(view.findChild<QAction *>("mnu_ver")->text(), QString("Ver情報"));
+        view.findChild<QAction *>("mnu_ver")->trigger();
         QCOMPARE(f.host.boxes.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(f.host.boxes[0].text), QString("VOXMERE Ver1.01"));
     }
@@ -104,14 +105,14 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         // THEN its client area is the classic one, with no scroll bar to widen it
-        QVERIFY(view.findChildren<QScrollArea*>().isEmpty());
+        QVERIFY(view.findChildren<QScrollArea *>().isEmpty());
         QCOMPARE(view.centralWidget()->size(), QSize(TwipsToPixels(form1_layout::kClientWidth, &view),
                                                      TwipsToPixels(form1_layout::kClientHeight, &view)));
         QCOMPARE(view.minimumSize(), view.maximumSize());
         // AND the controls placed to its right exist but cannot be seen or reached
-        for (const char* name : {"Command1", "Text1", "Command5", "Command2", "List1", "List2", "List4", "Combo1",
-                                 "VScroll1"}) {
-            auto* w = view.findChild<QWidget*>(name);
+        for (const char *name :
+             {"Command1", "Text1", "Command5", "Command2", "List1", "List2", "List4", "Combo1", "VScroll1"}) {
+            auto *w = view.findChild<QWidget *>(name);
             QVERIFY2(w, name);
             QVERIFY2(w->visibleRegion().isEmpty(), name);
             QCOMPARE(w->focusPolicy(), Qt::NoFocus);
@@ -119,21 +120,22 @@ private slots:
         // AND the receive logs are still filled by the form
         f.program.form1.list1.add("MIDIIN OPEN");
         view.refresh();
-        QCOMPARE(view.findChild<QListWidget*>("List1")->item(0)->text(), QString("MIDIIN OPEN"));
+        QCOMPARE(view.findChild<QListWidget *>("List1")->item(0)->text(), QString("MIDIIN OPEN"));
     }
 
     void theMidiMenuAuditionsTheEditAreaVoice() {
         // GIVEN a voice in the edit area, taken from SOUND LIST entry 3
         test::ProgramFixture f;
         f.out.open();
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
         f.program.form1.rebuildSoundList();
         f.program.form1.list3.selected = 2;
         f.program.form1.command11Click();
         Form1View view(f.program);
         view.show();
         QVERIFY(QTest::qWaitForWindowActive(&view));
-        auto* audition = view.findChild<QAction*>("mnu_audition");
+        auto *audition = view.findChild<QAction *>("mnu_audition");
         QVERIFY(audition);
         QCOMPARE(audition->text(), QString("試聴（エディットエリアの音色）"));
         QCOMPARE(audition->shortcut(), QKeySequence(Qt::Key_F5));
@@ -151,7 +153,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.out.sent.size(), std::size_t{4}, 3 * Form1View::kAuditionMs);
         QCOMPARE(f.out.sent.back(), (std::vector<Byte>{0x80, 80, 0}));
         // AND the MIDI menu offers the same item
-        QMenu* midi = view.findChild<QMenu*>("mnu_midiMenu");
+        QMenu *midi = view.findChild<QMenu *>("mnu_midiMenu");
         QVERIFY(midi);
         emit midi->aboutToShow();
         QVERIFY(midi->actions().contains(audition));
@@ -164,20 +166,23 @@ private slots:
         f.program.form1.list3.add(" 1. BRASS   1 ");
         f.program.form1.command2Caption = "停止";
         view.refresh();
-        QCOMPARE(view.findChild<QLineEdit*>("Text2")->text(), QString(" 0. INIT VOICE"));
-        QCOMPARE(view.findChild<QListWidget*>("List3")->count(), 1);
-        QCOMPARE(dynamic_cast<WrapButton*>(view.findChild<QWidget*>("Command2"))->caption(), QString("停止"));
+        QCOMPARE(view.findChild<QLineEdit *>("Text2")->text(), QString(" 0. INIT VOICE"));
+        QCOMPARE(view.findChild<QListWidget *>("List3")->count(), 1);
+        QCOMPARE(dynamic_cast<WrapButton *>(view.findChild<QWidget *>("Command2"))->caption(),
+                 QString("停止"));
     }
 
     void aClickSelectsTheRowAgainAfterTheSelectionWasCleared() {
         test::ProgramFixture f;
         Form1View view(f.program);
         view.show();
-        for (int n = 1; n <= 3; ++n) f.program.form1.list3.add(" " + std::to_string(n) + ". VOICE     ");
+        for (int n = 1; n <= 3; ++n)
+            f.program.form1.list3.add(" " + std::to_string(n) + ". VOICE     ");
         view.refresh();
-        auto* list3 = view.findChild<QListWidget*>("List3");
+        auto *list3 = view.findChild<QListWidget *>("List3");
         auto clickRow = [&](int row) {
-            QTest::mouseClick(list3->viewport(), Qt::LeftButton, {}, list3->visualItemRect(list3->item(row)).center());
+            QTest::mouseClick(list3->viewport(), Qt::LeftButton, {},
+                              list3->visualItemRect(list3->item(row)).center());
         };
         clickRow(1);
         QCOMPARE(f.program.form1.list3.selected, 1);
@@ -194,7 +199,7 @@ private slots:
         test::ProgramFixture f;
         Form1View view(f.program);
         view.show();
-        auto* cancel = view.findChild<WrapButton*>("CommandCancelReceive");
+        auto *cancel = view.findChild<WrapButton *>("CommandCancelReceive");
         QVERIFY(cancel);
         QVERIFY(!cancel->isVisible());
         f.state.receive.recvMode = 1;
@@ -206,7 +211,8 @@ private slots:
         view.refresh();
         QVERIFY(!cancel->isVisible());
         QVERIFY(!f.host.boxes.empty());
-        QVERIFY(QString::fromStdString(f.host.boxes.back().text).startsWith("ＤＸ７からの受信を中止しました。"));
+        QVERIFY(
+            QString::fromStdString(f.host.boxes.back().text).startsWith("ＤＸ７からの受信を中止しました。"));
     }
 
     void progressBarsAreHiddenBehindTheStartUpBoxes() {
@@ -217,8 +223,8 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         // THEN neither progress bar shows
-        auto* bar1 = view.findChild<QWidget*>("ProgressBar1");
-        auto* bar2 = view.findChild<QWidget*>("ProgressBar2");
+        auto *bar1 = view.findChild<QWidget *>("ProgressBar1");
+        auto *bar2 = view.findChild<QWidget *>("ProgressBar2");
         QVERIFY(bar1 && bar2);
         QVERIFY(!bar1->isVisible());
         QVERIFY(!bar2->isVisible());
@@ -236,7 +242,7 @@ private slots:
         f.out.open();
         Form1View view(f.program);
         view.show();
-        auto* command1 = view.findChild<QPushButton*>("Command1");
+        auto *command1 = view.findChild<QPushButton *>("Command1");
         QVERIFY(command1);
         const QPoint at = command1->rect().center();
         auto send = [&](QEvent::Type type) {
@@ -260,20 +266,22 @@ private slots:
         f.out.open();
         Form1View view(f.program);
         view.show();
-        Form1& form1 = f.program.form1;
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+        Form1 &form1 = f.program.form1;
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
         form1.rebuildSoundList();
         form1.bankStored();
         form1.text2 = " 0. INIT VOICE";
         form1.editAreaStored();
         view.refresh();
-        auto* list3 = view.findChild<QListWidget*>("List3");
-        auto* voiceMark = view.findChild<QLabel*>("LabelEditAreaChanged");
-        auto* bankMark = view.findChild<QLabel*>("LabelBankChanged");
+        auto *list3 = view.findChild<QListWidget *>("List3");
+        auto *voiceMark = view.findChild<QLabel *>("LabelEditAreaChanged");
+        auto *bankMark = view.findChild<QLabel *>("LabelBankChanged");
         QVERIFY(voiceMark && bankMark);
         QCOMPARE(voiceMark->text(), QString());
         QCOMPARE(bankMark->text(), QString());
-        for (int i = 0; i < list3->count(); ++i) QVERIFY(!list3->item(i)->font().bold());
+        for (int i = 0; i < list3->count(); ++i)
+            QVERIFY(!list3->item(i)->font().bold());
 
         // GIVEN entry 4 taken into the edit area THEN it is marked, its text kept
         form1.list3.selected = 3;
@@ -304,7 +312,7 @@ private slots:
         f.out.open();
         Form1View view(f.program);
         view.show();
-        Form1& form1 = f.program.form1;
+        Form1 &form1 = f.program.form1;
         form1.text2 = " 0. INIT VOICE";
         form1.editAreaStored();
         form1.command5Click();

@@ -1,11 +1,10 @@
 // The overwrite chooser and the MIDI monitor as a user sees them.
+#include "librarian/form7_layout.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
 #include "midi/midi_output.h"
-#include "ui/twips.h"
-#include "librarian/form7_layout.h"
-#include "ui/twips.h"
 #include "scripted_dx7.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -21,7 +20,8 @@ class Form7ViewTest : public QObject {
         test::ProgramFixture f;
         Setup() {
             f.out.open();
-            for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
+            for (int n = 1; n <= 32; ++n)
+                f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
             f.program.form1.rebuildSoundList();
             f.program.form1.text2 = "  1. BANK 01   ";
             const char name[] = "NEW VOICE ";
@@ -36,16 +36,18 @@ private slots:
         Setup s;
         Form7View view(s.f.program);
         QCOMPARE(view.windowTitle(), QString("SOUND LIST 変更"));
-        QCOMPARE(view.findChild<QLabel*>("Label1")->text(), QString("音色上書き位置"));
-        QCOMPARE(static_cast<WrapButton*>(view.findChild<QPushButton*>("Command1"))->caption(), QString("変更"));
-        QCOMPARE(static_cast<WrapButton*>(view.findChild<QPushButton*>("Command2"))->caption(), QString("中止"));
-        auto* list1 = view.findChild<QListWidget*>("List1");
+        QCOMPARE(view.findChild<QLabel *>("Label1")->text(), QString("音色上書き位置"));
+        QCOMPARE(static_cast<WrapButton *>(view.findChild<QPushButton *>("Command1"))->caption(),
+                 QString("変更"));
+        QCOMPARE(static_cast<WrapButton *>(view.findChild<QPushButton *>("Command2"))->caption(),
+                 QString("中止"));
+        auto *list1 = view.findChild<QListWidget *>("List1");
         QCOMPARE(list1->count(), 32);
         QCOMPARE(list1->item(4)->text(), QString("  5. BANK 05   "));
         QVERIFY(list1->selectedItems().isEmpty());
         // Every control stands at its table place.
-        for (const ControlRow& row : form7_layout::kControls) {
-            auto* w = view.findChild<QWidget*>(row.name);
+        for (const ControlRow &row : form7_layout::kControls) {
+            auto *w = view.findChild<QWidget *>(row.name);
             QVERIFY2(w, row.name);
             QCOMPARE(w->geometry(), TwipsToRect(row.at, w->parentWidget()));
         }
@@ -54,8 +56,8 @@ private slots:
     void pickingTheFifthRowAndChangeWritesSlot5() {
         Setup s;
         Form7View view(s.f.program);
-        view.findChild<QListWidget*>("List1")->setCurrentRow(4);
-        view.findChild<QPushButton*>("Command1")->click();
+        view.findChild<QListWidget *>("List1")->setCurrentRow(4);
+        view.findChild<QPushButton *>("Command1")->click();
         QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[4]), QString("  5. NEW VOICE "));
         QCOMPARE(s.f.state.currentSlot, std::int16_t{5});
         QVERIFY(s.f.host.enabled.at(WindowId::Form1));
@@ -67,11 +69,11 @@ private slots:
         Form7View view(s.f.program);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* list1 = view.findChild<QListWidget*>("List1");
+        auto *list1 = view.findChild<QListWidget *>("List1");
         list1->setFocus();
         QApplication::processEvents();
         QCOMPARE(s.f.program.form7.list1.selected, -1);
-        view.findChild<QPushButton*>("Command1")->click();
+        view.findChild<QPushButton *>("Command1")->click();
         QCOMPARE(s.f.state.currentSlot, std::int16_t{0}); // slot 0, not the first row
         QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[0]), QString("  1. BANK 01   "));
     }
@@ -81,7 +83,7 @@ private slots:
         const VoiceTable before = s.f.state.voiceTable;
         Form7View view(s.f.program);
         view.show();
-        view.findChild<QListWidget*>("List1")->setCurrentRow(4);
+        view.findChild<QListWidget *>("List1")->setCurrentRow(4);
         view.close();
         QVERIFY(s.f.state.voiceTable.all == before.all);
         QVERIFY(s.f.out.sent.empty());
@@ -100,7 +102,7 @@ private slots:
         SendShortMessage(f.state, kProgramChange, 5, 0);
         f.program.form1.list2.add("10");
         monitor.refresh();
-        auto* list1 = monitor.findChild<QListWidget*>("List1");
+        auto *list1 = monitor.findChild<QListWidget *>("List1");
         QCOMPARE(list1->count(), 3);
         QVERIFY2(list1->item(0)->text().startsWith("00:01:15.510  受信  Input port opened"),
                  qPrintable(list1->item(0)->text()));
@@ -111,8 +113,8 @@ private slots:
         QVERIFY(list1->item(2)->text().endsWith("  C0 05"));
         // The main window's receive log is filled as before.
         QCOMPARE(f.program.form1.list1.items.back(), std::string("ShortMsg受信 : 903C64"));
-        QCOMPARE(monitor.findChild<QListWidget*>("List2")->item(0)->text(), QString("10"));
-        QCOMPARE(monitor.findChild<QListWidget*>("List4")->count(), 0);
+        QCOMPARE(monitor.findChild<QListWidget *>("List2")->item(0)->text(), QString("10"));
+        QCOMPARE(monitor.findChild<QListWidget *>("List4")->count(), 0);
         // Clearing the receive log leaves the messages in the monitor; new
         // ones are added once each.
         f.program.form1.list1.clear();
@@ -132,7 +134,7 @@ private slots:
         for (std::size_t i = 0; i < MidiTraffic::kKept + 2; ++i)
             SendShortMessage(f.state, kProgramChange, static_cast<Byte>(i % 100), 0);
         monitor.refresh();
-        auto* list1 = monitor.findChild<QListWidget*>("List1");
+        auto *list1 = monitor.findChild<QListWidget *>("List1");
         QCOMPARE(list1->count(), static_cast<int>(MidiTraffic::kKept));
         QVERIFY(list1->item(0)->text().contains("Program change 2 "));
     }

@@ -43,7 +43,8 @@ class MidiSetupTest : public QObject {
         }
         std::size_t longBuffers() const {
             std::size_t n = 0;
-            for (const auto& e : events) n += e.kind == MidiInEvent::Kind::LongData;
+            for (const auto &e : events)
+                n += e.kind == MidiInEvent::Kind::LongData;
             return n;
         }
     };
@@ -87,16 +88,16 @@ private slots:
 
     // The MIDI menu of the main window, opened as a user opens it: its
     // submenu for one direction, filled afresh.
-    static QMenu* OpenPortMenu(Form1View& view, const char* objectName) {
-        auto* midi = view.findChild<QMenu*>("mnu_midiMenu");
+    static QMenu *OpenPortMenu(Form1View &view, const char *objectName) {
+        auto *midi = view.findChild<QMenu *>("mnu_midiMenu");
         if (!midi) return nullptr;
         emit midi->aboutToShow();
-        for (QAction* a : midi->actions())
+        for (QAction *a : midi->actions())
             if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
         return nullptr;
     }
-    static QAction* Item(QMenu* menu, const QString& text) {
-        for (QAction* a : menu->actions())
+    static QAction *Item(QMenu *menu, const QString &text) {
+        for (QAction *a : menu->actions())
             if (a->text() == text) return a;
         return nullptr;
     }
@@ -112,13 +113,13 @@ private slots:
         model.inputs = [] { return std::vector<std::string>{}; };
         model.currentOutput = [&] { return connected; };
         model.currentInput = [] { return std::string{}; };
-        model.chooseOutput = [&](const std::string& name) {
+        model.chooseOutput = [&](const std::string &name) {
             asked.push_back(name);
             return name != "Synth B";
         };
-        model.chooseInput = [](const std::string&) { return false; };
+        model.chooseInput = [](const std::string &) { return false; };
         view.setMidiMenu(model);
-        QMenu* out = OpenPortMenu(view, "mnu_midiOutMenu");
+        QMenu *out = OpenPortMenu(view, "mnu_midiOutMenu");
         QVERIFY(out);
         QVERIFY(Item(out, "Synth A")->isChecked());
         // WHEN the user picks "Synth B"
@@ -126,8 +127,9 @@ private slots:
         // THEN one box names it and the port still in use
         QCOMPARE(asked, std::vector<std::string>{"Synth B"});
         QCOMPARE(f.host.boxes.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(f.host.boxes[0].text),
-                 QString("MIDI出力ポート「Synth B」を開けませんでした。これまでどおり「Synth A」を使います。"));
+        QCOMPARE(
+            QString::fromStdString(f.host.boxes[0].text),
+            QString("MIDI出力ポート「Synth B」を開けませんでした。これまでどおり「Synth A」を使います。"));
         // ... and the menu, opened again, ticks "Synth A", not "Synth B"
         out = OpenPortMenu(view, "mnu_midiOutMenu");
         QVERIFY(Item(out, "Synth A")->isChecked());
@@ -143,17 +145,19 @@ private slots:
         model.inputs = [] { return std::vector<std::string>{}; };
         model.currentOutput = [&] { return connected; };
         model.currentInput = [] { return std::string{}; };
-        model.chooseOutput = [&](const std::string&) {
+        model.chooseOutput = [&](const std::string &) {
             connected.clear(); // the old port could not be reconnected either
             return false;
         };
-        model.chooseInput = [](const std::string&) { return false; };
+        model.chooseInput = [](const std::string &) { return false; };
         view.setMidiMenu(model);
         Item(OpenPortMenu(view, "mnu_midiOutMenu"), "Synth B")->trigger();
         QCOMPARE(QString::fromStdString(f.host.boxes.at(0).text),
-                 QString("MIDI出力ポート「Synth B」を開けませんでした。MIDI出力は閉じています。DX7には何も送られません。"));
-        QMenu* out = OpenPortMenu(view, "mnu_midiOutMenu");
-        for (QAction* a : out->actions()) QVERIFY2(!a->isChecked(), qPrintable(a->text()));
+                 QString("MIDI出力ポート「Synth "
+                         "B」を開けませんでした。MIDI出力は閉じています。DX7には何も送られません。"));
+        QMenu *out = OpenPortMenu(view, "mnu_midiOutMenu");
+        for (QAction *a : out->actions())
+            QVERIFY2(!a->isChecked(), qPrintable(a->text()));
     }
 
     void aChosenPortThatOpensRaisesNoBox() {
@@ -165,8 +169,8 @@ private slots:
         model.inputs = [] { return std::vector<std::string>{"Keys", "DX7 out"}; };
         model.currentOutput = [] { return std::string{}; };
         model.currentInput = [&] { return connected; };
-        model.chooseOutput = [](const std::string&) { return false; };
-        model.chooseInput = [&](const std::string& name) {
+        model.chooseOutput = [](const std::string &) { return false; };
+        model.chooseInput = [&](const std::string &name) {
             connected = name;
             return true;
         };

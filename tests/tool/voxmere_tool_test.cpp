@@ -23,23 +23,25 @@ struct ToolResult {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& file) { return vox::test::ReadFileText(file); }
+std::string Slurp(const fs::path &file) { return vox::test::ReadFileText(file); }
 
-std::string Quote(const std::string& s) {
+std::string Quote(const std::string &s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
 class ToolTest : public ::testing::Test {
 protected:
-    ToolTest() {
-    }
+    ToolTest() {}
 
-    ToolResult run(const std::vector<std::string>& args) {
+    ToolResult run(const std::vector<std::string> &args) {
         std::string command = Quote(VOXMERE_TOOL);
-        for (const auto& a : args) command += " " + Quote(a);
-        command += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string()) + " </dev/null";
+        for (const auto &a : args)
+            command += " " + Quote(a);
+        command += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string()) +
+                   " </dev/null";
         ToolResult r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -48,7 +50,7 @@ protected:
         return r;
     }
 
-    static std::string Data(const std::string& name) { return (fs::path(VOXMERE_TESTDATA) / name).string(); }
+    static std::string Data(const std::string &name) { return (fs::path(VOXMERE_TESTDATA) / name).string(); }
 
     vox::test::ScratchFolder scratch{"tool"};
     fs::path folder = scratch.path();
@@ -56,9 +58,9 @@ protected:
 
 // What each shared file is, from what its README line says of it.
 struct Expected {
-    const char* kind;
+    const char *kind;
     bool valid;
-    const char* loadsAs;
+    const char *loadsAs;
     std::size_t voices;
 };
 
@@ -82,8 +84,9 @@ const std::map<std::string, Expected> kTestData{
 
 TEST_F(ToolTest, InfoJsonDescribesEveryFileOfTheSharedTestData) {
     std::vector<std::string> args{"info", "--json"};
-    for (const auto& entry : fs::directory_iterator(VOXMERE_TESTDATA))
-        if (entry.is_regular_file() && entry.path().filename() != "README.md") args.push_back(entry.path().string());
+    for (const auto &entry : fs::directory_iterator(VOXMERE_TESTDATA))
+        if (entry.is_regular_file() && entry.path().filename() != "README.md")
+            args.push_back(entry.path().string());
     ASSERT_EQ(args.size(), 2 + kTestData.size()) << "a new shared file needs its expected line here";
 
     const ToolResult r = run(args);
@@ -92,22 +95,25 @@ TEST_F(ToolTest, InfoJsonDescribesEveryFileOfTheSharedTestData) {
     const auto report = nlohmann::json::parse(r.out);
     ASSERT_TRUE(report.is_array());
     ASSERT_EQ(report.size(), kTestData.size());
-    for (const auto& file : report) {
+    for (const auto &file : report) {
         const std::string name = fs::path(file.at("file").get<std::string>()).filename().string();
         SCOPED_TRACE(name);
-        const Expected& e = kTestData.at(name);
+        const Expected &e = kTestData.at(name);
         EXPECT_EQ(file.at("kind"), e.kind);
         EXPECT_EQ(file.at("valid"), e.valid);
         EXPECT_EQ(file.at("loads_as"), e.loadsAs);
         ASSERT_TRUE(file.at("problems").is_array());
-        EXPECT_EQ(file.at("problems").empty(), e.valid) << "a file is valid exactly when no problem was found";
-        for (const auto& p : file.at("problems")) EXPECT_TRUE(p.is_string());
+        EXPECT_EQ(file.at("problems").empty(), e.valid)
+            << "a file is valid exactly when no problem was found";
+        for (const auto &p : file.at("problems"))
+            EXPECT_TRUE(p.is_string());
         ASSERT_EQ(file.at("voices").size(), e.voices);
         int number = 0;
-        for (const auto& voice : file.at("voices")) {
+        for (const auto &voice : file.at("voices")) {
             EXPECT_EQ(voice.at("number"), ++number);
             ASSERT_EQ(voice.at("name_bytes").size(), 10u);
-            for (const auto& b : voice.at("name_bytes")) EXPECT_TRUE(b.is_number_unsigned() && b.get<int>() < 256);
+            for (const auto &b : voice.at("name_bytes"))
+                EXPECT_TRUE(b.is_number_unsigned() && b.get<int>() < 256);
         }
     }
 }
@@ -124,13 +130,15 @@ TEST_F(ToolTest, InfoJsonGivesTheNameBytesAsStored) {
     const std::string packed = Slurp(Data("control-chars-in-names.syx"));
     const std::string second = packed.substr(6 + 128 + 118, 10);
     std::vector<int> secondBytes;
-    for (char c : second) secondBytes.push_back(static_cast<unsigned char>(c));
+    for (char c : second)
+        secondBytes.push_back(static_cast<unsigned char>(c));
     EXPECT_EQ(report[1].at("voices")[1].at("name_bytes").get<std::vector<int>>(), secondBytes);
 }
 
 TEST_F(ToolTest, InfoNamesEachProblem) {
     const ToolResult r = run({"info", "--json", Data("bad-checksum.syx"), Data("bytecount-1000.syx"),
-                       Data("bit7-bytes-and-f0-inside.syx"), Data("truncated-520.syx"), Data("two-banks-in-one-file.syx")});
+                              Data("bit7-bytes-and-f0-inside.syx"), Data("truncated-520.syx"),
+                              Data("two-banks-in-one-file.syx")});
     ASSERT_EQ(r.status, 0);
     const auto report = nlohmann::json::parse(r.out);
     auto problems = [&](std::size_t i) { return report[i].at("problems").dump(); };
@@ -207,20 +215,23 @@ TEST_F(ToolTest, ShowJsonAgreesWithTheBytesConvertWrites) {
     ASSERT_EQ(run({"convert", "--voice", "1", Data("rom1a.syx"), v01}).status, 0);
     const std::string bytes = Slurp(v01);
     ASSERT_EQ(bytes.size(), 161u);
-    auto at = [&](int parameter) { return static_cast<unsigned char>(bytes[static_cast<std::size_t>(6 + parameter)]); };
+    auto at = [&](int parameter) {
+        return static_cast<unsigned char>(bytes[static_cast<std::size_t>(6 + parameter)]);
+    };
 
     const ToolResult r = run({"show", "--json", Data("rom1a.syx")});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto j = nlohmann::json::parse(r.out);
     std::string name;
-    for (int b : j["name_bytes"]) name.push_back(static_cast<char>(b));
+    for (int b : j["name_bytes"])
+        name.push_back(static_cast<char>(b));
     EXPECT_EQ(name, "BRASS   1 ");
     EXPECT_EQ(j["algorithm"], at(134) + 1);
     EXPECT_EQ(j["feedback"], at(135));
     EXPECT_EQ(j["lfo_speed"], at(137));
     ASSERT_EQ(j["operators"].size(), 6u);
     for (int op = 1; op <= 6; ++op) {
-        const auto& o = j["operators"][static_cast<std::size_t>(op - 1)];
+        const auto &o = j["operators"][static_cast<std::size_t>(op - 1)];
         const int base = (6 - op) * 21; // operator 6 is stored first
         EXPECT_EQ(o["operator"], op);
         EXPECT_EQ(o["output_level"], at(base + 16)) << "operator " << op;
@@ -228,7 +239,7 @@ TEST_F(ToolTest, ShowJsonAgreesWithTheBytesConvertWrites) {
         EXPECT_EQ(o["levels"][3], at(base + 7)) << "operator " << op;
         EXPECT_EQ(o["left_depth"], at(base + 9)) << "operator " << op;
     }
-    for (const char* key : {"osc_key_sync", "lfo_wave", "lfo_sync", "transpose", "pitch_eg"})
+    for (const char *key : {"osc_key_sync", "lfo_wave", "lfo_sync", "transpose", "pitch_eg"})
         EXPECT_TRUE(j.contains(key)) << key;
 }
 

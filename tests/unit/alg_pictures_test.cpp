@@ -13,7 +13,7 @@
 namespace vox {
 namespace {
 
-std::vector<unsigned char> ReadAll(const std::filesystem::path& file) {
+std::vector<unsigned char> ReadAll(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -33,10 +33,11 @@ std::vector<FactLine> ReadFactSheet() {
         std::smatch m;
         if (!std::regex_match(line, m, head)) continue;
         const int n = std::stoi(m[1]);
-        FactLine& f = facts.at(static_cast<std::size_t>(n - 1));
+        FactLine &f = facts.at(static_cast<std::size_t>(n - 1));
         const std::string rest = m[2];
         const std::regex mod(R"((\d)>(\d))");
-        for (auto it = std::sregex_iterator(rest.begin(), rest.end(), mod); it != std::sregex_iterator(); ++it)
+        for (auto it = std::sregex_iterator(rest.begin(), rest.end(), mod); it != std::sregex_iterator();
+             ++it)
             f.mods.insert({std::stoi((*it)[1]), std::stoi((*it)[2])});
         const auto c = rest.find("carriers ");
         const auto semi = rest.find(';', c);
@@ -46,7 +47,8 @@ std::vector<FactLine> ReadFactSheet() {
         } else {
             std::stringstream ss(carriers);
             std::string item;
-            while (std::getline(ss, item, ',')) f.carriers.insert(std::stoi(item));
+            while (std::getline(ss, item, ','))
+                f.carriers.insert(std::stoi(item));
         }
         std::smatch fb;
         const std::string fbText = rest.substr(rest.find("fb "));
@@ -64,11 +66,12 @@ TEST(AlgorithmTable, AgreesWithTheSharedFactSheet) {
     const std::vector<FactLine> facts = ReadFactSheet();
     int checked = 0;
     for (int n = 1; n <= 32; ++n) {
-        const FactLine& f = facts[static_cast<std::size_t>(n - 1)];
+        const FactLine &f = facts[static_cast<std::size_t>(n - 1)];
         ASSERT_FALSE(f.carriers.empty()) << "fact sheet line " << n << " missing";
-        const AlgorithmInfo& a = AlgorithmOf(n);
+        const AlgorithmInfo &a = AlgorithmOf(n);
         std::set<std::pair<int, int>> mods;
-        for (const Modulation& m : a.mods()) mods.insert({m.from, m.to});
+        for (const Modulation &m : a.mods())
+            mods.insert({m.from, m.to});
         EXPECT_EQ(mods, f.mods) << "algorithm " << n;
         std::set<int> carriers;
         for (int op = 1; op <= 6; ++op)
@@ -83,7 +86,7 @@ TEST(AlgorithmTable, AgreesWithTheSharedFactSheet) {
 
 TEST(AlgorithmTable, OnlyAlgorithmsFourAndSixLoopAcrossOperators) {
     for (int n = 1; n <= 32; ++n) {
-        const AlgorithmInfo& a = AlgorithmOf(n);
+        const AlgorithmInfo &a = AlgorithmOf(n);
         if (n == 4 || n == 6) {
             EXPECT_EQ(a.feedbackTo, 6) << n;
             EXPECT_EQ(a.feedbackFrom, n == 4 ? 4 : 5);
@@ -102,13 +105,13 @@ TEST(AlgorithmTable, NumbersOutsideTheRangeFallToTheNearestEnd) {
 
 TEST(AlgorithmLayout, PutsCarriersOnTheBottomRowAndModulatorsAboveTheirTargets) {
     for (int n = 1; n <= 32; ++n) {
-        const AlgorithmInfo& a = AlgorithmOf(n);
+        const AlgorithmInfo &a = AlgorithmOf(n);
         const AlgorithmLayout l = LayoutAlgorithm(n);
         for (int op = 1; op <= 6; ++op) {
-            const OperatorPlace& p = l.places[static_cast<std::size_t>(op - 1)];
+            const OperatorPlace &p = l.places[static_cast<std::size_t>(op - 1)];
             EXPECT_EQ(p.row == 0, a.isCarrier(op)) << "algorithm " << n << " op " << op;
         }
-        for (const Modulation& m : a.mods())
+        for (const Modulation &m : a.mods())
             EXPECT_EQ(l.places[m.from - 1u].row, l.places[m.to - 1u].row + 1)
                 << "algorithm " << n << ": " << int(m.from) << " one row above " << int(m.to);
     }
@@ -133,7 +136,8 @@ TEST(AlgorithmLayout, CentresASharedModulatorOverItsTargets) {
     const AlgorithmLayout l19 = LayoutAlgorithm(19); // 6 feeds 4 and 5
     EXPECT_DOUBLE_EQ(l19.places[5].column, (l19.places[3].column + l19.places[4].column) / 2);
     const AlgorithmLayout l32 = LayoutAlgorithm(32);
-    for (int op = 1; op <= 6; ++op) EXPECT_DOUBLE_EQ(l32.places[op - 1u].column, op - 1) << "left to right";
+    for (int op = 1; op <= 6; ++op)
+        EXPECT_DOUBLE_EQ(l32.places[op - 1u].column, op - 1) << "left to right";
     EXPECT_EQ(l32.rows, 1);
     EXPECT_EQ(LayoutAlgorithm(1).rows, 4);
 }

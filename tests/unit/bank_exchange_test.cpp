@@ -15,7 +15,7 @@ const std::string kCountTail = " 音色です。SOUND LIST には読み込まれ
 struct BankReceive : ::testing::Test {
     ProgramFixture f;
     ScriptedDx7 dx7;
-    Form1& form1 = f.program.form1;
+    Form1 &form1 = f.program.form1;
 
     void SetUp() override {
         f.out.open();
@@ -25,17 +25,18 @@ struct BankReceive : ::testing::Test {
     void idle(double seconds) {
         const double end = f.host.clock + seconds;
         const std::size_t boxes = f.host.boxes.size();
-        while (f.host.clock < end && f.host.boxes.size() == boxes) f.host.processEvents();
+        while (f.host.clock < end && f.host.boxes.size() == boxes)
+            f.host.processEvents();
     }
     std::vector<std::vector<Byte>> programChanges() const {
         std::vector<std::vector<Byte>> pcs;
-        for (const auto& m : f.out.sent)
+        for (const auto &m : f.out.sent)
             if (m.size() == 3 && m[0] == kProgramChange) pcs.push_back(m);
         return pcs;
     }
     bool slotMatches(int n) const {
-        const Slot& s = f.state.voiceTable[static_cast<std::size_t>(n)];
-        const Slot& b = dx7.bank[static_cast<std::size_t>(n)];
+        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &b = dx7.bank[static_cast<std::size_t>(n)];
         return std::equal(s.begin(), s.begin() + kImageSize, b.begin());
     }
 };
@@ -49,7 +50,8 @@ TEST_F(BankReceive, CleanReceiveFillsTheSoundListWithTheInstrumentsBank) {
     EXPECT_EQ(form1.list3.items[4], "  5. BANK 05   ");
     EXPECT_EQ(form1.list3.items[16], " 17. BANK 17   ");
     EXPECT_EQ(f.state.receive.recvMode, 0);
-    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     EXPECT_EQ(f.state.slotText[32], " 32. BANK 32   ");
     EXPECT_FALSE(form1.progressBar1.visible);
     EXPECT_TRUE(f.host.boxes.empty());
@@ -65,7 +67,8 @@ TEST_F(BankReceive, ADumpWaitingFromBeforeTheReceiveIsNotTakenAsVoice1) {
     form1.command4Click();
     // THEN every slot holds the voice of its own program
     ASSERT_EQ(form1.list3.items.size(), 32u);
-    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     EXPECT_EQ(form1.list3.items[0], "  1. BANK 01   ");
 }
 
@@ -74,8 +77,10 @@ TEST_F(BankReceive, CleanReceiveSendsProgramChangesHalfASecondApart) {
     dx7.onRequest = [&](int) { at.push_back(f.host.clock); };
     form1.command4Click();
     ASSERT_EQ(dx7.requests.size(), 32u);
-    for (int g = 0; g < 32; ++g) EXPECT_EQ(dx7.requests[static_cast<std::size_t>(g)], g);
-    for (std::size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 0.5 - 1e-9);
+    for (int g = 0; g < 32; ++g)
+        EXPECT_EQ(dx7.requests[static_cast<std::size_t>(g)], g);
+    for (std::size_t i = 1; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], 0.5 - 1e-9);
 }
 
 TEST_F(BankReceive, StoredDumpsLeaveOneTraceLineEach) {
@@ -184,7 +189,8 @@ TEST_F(BankReceive, LateDumpAfterTheTimeOutIsOnlyLogged) {
     const Slot late = MakeBankVoice(7);
     f.in.receive(std::span<const Byte>(late.data(), kImageSize));
     f.host.processEvents();
-    EXPECT_EQ(form1.list1.items.back(), " 0LongMsg 受信 : " + Hex(std::span<const Byte>(late.data(), kImageSize)));
+    EXPECT_EQ(form1.list1.items.back(),
+              " 0LongMsg 受信 : " + Hex(std::span<const Byte>(late.data(), kImageSize)));
     EXPECT_EQ(form1.list4.items.size(), traces);
     EXPECT_EQ(f.state.voiceTable[32], slot32);
     EXPECT_TRUE(form1.list3.items.empty());
@@ -244,11 +250,13 @@ TEST_F(BankReceive, SecondCommand4RestartsCleanly) {
     form1.command4Click();
     // The old run's eleven requests, then the new run's 32 and nothing more.
     ASSERT_EQ(dx7.requests.size(), 43u);
-    for (int g = 0; g < 32; ++g) EXPECT_EQ(dx7.requests[static_cast<std::size_t>(11 + g)], g);
+    for (int g = 0; g < 32; ++g)
+        EXPECT_EQ(dx7.requests[static_cast<std::size_t>(11 + g)], g);
     EXPECT_EQ(form1.list2.items, Lines{"10"}); // the old run's broken slot 3 is gone
     EXPECT_EQ(form1.list4.items.size(), 32u);
     ASSERT_EQ(form1.list3.items.size(), 32u);
-    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     EXPECT_EQ(f.state.receive.recvMode, 0);
     EXPECT_FALSE(form1.progressBar1.visible);
 }
@@ -271,7 +279,8 @@ struct BankReceiveOverALoadedBank : BankReceive {
     void SetUp() override {
         BankReceive::SetUp();
         // GIVEN a bank whose voices differ from the instrument's ("BANK 41"..)
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
         form1.rebuildSoundList();
         // ... voice 7 in the edit area, edited since it was taken
         form1.list3.selected = 6;
@@ -283,7 +292,7 @@ struct BankReceiveOverALoadedBank : BankReceive {
         f.out.sent.clear();
     }
     Snapshot snapshot() const {
-        return Snapshot{f.state.voiceTable, f.state.slotText, form1.list3.items, form1.list3.selected,
+        return Snapshot{f.state.voiceTable, f.state.slotText,   form1.list3.items,  form1.list3.selected,
                         form1.text2,        f.state.editBuffer, f.state.currentSlot};
     }
     void expectAllAsBefore() const {
@@ -319,7 +328,8 @@ TEST_F(BankReceiveOverALoadedBank, WhileVoicesArriveTheBankStillHoldsItsOwnVoice
     ASSERT_EQ(slotsAtVoice20.size(), before.table.all.size());
     for (std::size_t n = 0; n < slotsAtVoice20.size(); ++n)
         EXPECT_EQ(slotsAtVoice20[n], before.table.all[n]) << "slot " << n;
-    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << "slot " << n;
 }
 
 TEST_F(BankReceiveOverALoadedBank, CancelLeavesBankListAndEditAreaAsTheyWere) {
@@ -342,7 +352,7 @@ TEST_F(BankReceiveOverALoadedBank, CancelLeavesBankListAndEditAreaAsTheyWere) {
     // ... and the old bank is still what a transmit sends
     form1.command8Click();
     ASSERT_FALSE(f.out.sent.empty());
-    const auto& bulk = f.out.sent[f.out.sent.size() - 3];
+    const auto &bulk = f.out.sent[f.out.sent.size() - 3];
     ASSERT_EQ(bulk.size(), kBulkMessageSize);
     EXPECT_EQ(std::string(bulk.begin() + 6 + 118, bulk.begin() + 6 + 128), "BANK 41   ");
 }
@@ -416,7 +426,8 @@ TEST_F(BankReceiveOverALoadedBank, GoodReceiveReplacesTheWholeBankAndList) {
     form1.command4Click();
     // THEN the log is the usual one and every slot and entry is the instrument's
     EXPECT_EQ(form1.list2.items, (Lines{" 3 3", " 30 30", "exit 2", "10"}));
-    for (int n = 1; n <= 32; ++n) EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     ASSERT_EQ(form1.list3.items.size(), 32u);
     for (int n = 1; n <= 32; ++n) {
         const std::string entry = SoundListEntryText(n, dx7.bank[static_cast<std::size_t>(n)]);
@@ -434,7 +445,8 @@ TEST_F(BankReceiveOverALoadedBank, GoodReceiveReplacesTheWholeBankAndList) {
 struct BankTransmit : BankReceive {
     void SetUp() override {
         f.out.open();
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
         form1.rebuildSoundList();
     }
 };
@@ -443,9 +455,10 @@ TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
     const VoiceTable before = f.state.voiceTable;
     form1.command8Click();
     ASSERT_EQ(f.out.sent.size(), 3u);
-    const auto& bulk = f.out.sent[0];
+    const auto &bulk = f.out.sent[0];
     ASSERT_EQ(bulk.size(), 4104u);
-    EXPECT_EQ(std::vector<Byte>(bulk.begin(), bulk.begin() + 6), (std::vector<Byte>{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}));
+    EXPECT_EQ(std::vector<Byte>(bulk.begin(), bulk.begin() + 6),
+              (std::vector<Byte>{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}));
     EXPECT_EQ(bulk.back(), 0xF7);
     // Voice 2's packed name lands at its place in the bank.
     EXPECT_EQ(std::string(bulk.begin() + 6 + 128 + 118, bulk.begin() + 6 + 128 + 128), "BANK 02   ");
@@ -465,7 +478,7 @@ TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
 TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem) {
     // GIVEN voice 3 with an oscillator-mode byte of 2 (the editor shows F)
     // and an LFO speed of 143 (shown 15)
-    Slot& odd = f.state.voiceTable[3];
+    Slot &odd = f.state.voiceTable[3];
     odd[ParamPos(BlockParamNumber(0, OpParam::OscMode))] = 2;
     odd[ParamPos(param::LfoSpeed)] = 143;
     const VoiceTable before = f.state.voiceTable;
@@ -473,10 +486,11 @@ TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem)
     form1.command8Click();
     // THEN voice 3 unpacks from the wire to the values shown, and the bank keeps its bytes
     ASSERT_EQ(f.out.sent.size(), 3u);
-    const auto& bulk = f.out.sent[0];
+    const auto &bulk = f.out.sent[0];
     Slot unpacked{};
-    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(bulk.data() + 6 + 2 * kPackedVoiceSize, kPackedVoiceSize),
-                unpacked);
+    UnpackVoice(
+        std::span<const Byte, kPackedVoiceSize>(bulk.data() + 6 + 2 * kPackedVoiceSize, kPackedVoiceSize),
+        unpacked);
     EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 1);
     EXPECT_EQ(unpacked[ParamPos(param::LfoSpeed)], 15);
     EXPECT_EQ(f.state.voiceTable.all, before.all);
@@ -505,7 +519,7 @@ TEST_F(BankTransmit, CancelOnTheConfirmationSendsNothing) {
 }
 
 const std::string kTransmitNoPort = "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
-                                   "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
+                                    "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
 
 TEST_F(BankTransmit, WithNoOutputPortSaysTheBankWasNotSentAndSendsNothing) {
     // GIVEN a full SOUND LIST and no output port open
@@ -521,8 +535,8 @@ TEST_F(BankTransmit, WithNoOutputPortSaysTheBankWasNotSentAndSendsNothing) {
 TEST_F(BankTransmit, WithTheOutputClosedDuringTheConfirmationSaysTheBankWasNotSent) {
     // GIVEN the output port goes away while the confirmation is up
     struct ClosingHost : TestHost {
-        RecordingOutPort* out = nullptr;
-        MsgResult messageBox(const MessageBoxSpec& box) override {
+        RecordingOutPort *out = nullptr;
+        MsgResult messageBox(const MessageBoxSpec &box) override {
             if (box.buttons == MsgButtons::OkCancel) out->close();
             return TestHost::messageBox(box);
         }

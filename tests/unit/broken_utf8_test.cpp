@@ -12,7 +12,7 @@ namespace vox {
 namespace {
 
 struct BrokenName {
-    const char* label;
+    const char *label;
     std::string voiceName;
     std::string proposed;
 };
@@ -28,14 +28,14 @@ TEST_P(ProposedFileNameOfBrokenText, LeavesOutStrayBytesOnly) {
     EXPECT_EQ(Utf8Of(CodePoints(proposed)), proposed) << "the proposal is not valid UTF-8";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, ProposedFileNameOfBrokenText,
-    ::testing::Values(BrokenName{"LeadCutAtTheEnd", "PIANO\xE3\x81", "PIANO"},
-                      BrokenName{"LeadBeforeALetter", "\xC3ZAP", "ZAP"},
-                      BrokenName{"ContinuationAlone", "BASS\x80 1", "BASS 1"},
-                      BrokenName{"GoodCharacterAfterAStrayByte", "\xE3\xC3\x89T\xC3\x89", "\xC3\x89T\xC3\x89"},
-                      BrokenName{"NeverInUtf8", "\xFF\xFEORGAN", "ORGAN"}),
-    [](const ::testing::TestParamInfo<BrokenName>& info) { return info.param.label; });
+INSTANTIATE_TEST_SUITE_P(Names, ProposedFileNameOfBrokenText,
+                         ::testing::Values(BrokenName{"LeadCutAtTheEnd", "PIANO\xE3\x81", "PIANO"},
+                                           BrokenName{"LeadBeforeALetter", "\xC3ZAP", "ZAP"},
+                                           BrokenName{"ContinuationAlone", "BASS\x80 1", "BASS 1"},
+                                           BrokenName{"GoodCharacterAfterAStrayByte", "\xE3\xC3\x89T\xC3\x89",
+                                                      "\xC3\x89T\xC3\x89"},
+                                           BrokenName{"NeverInUtf8", "\xFF\xFEORGAN", "ORGAN"}),
+                         [](const ::testing::TestParamInfo<BrokenName> &info) { return info.param.label; });
 
 } // namespace
 } // namespace vox

@@ -10,16 +10,17 @@ using namespace vox;
 
 namespace {
 
-const char* kNotes[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+const char *kNotes[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
 } // namespace
 
 TEST(BreakPointTexts, GivenTheWorkedValuesThenTheyShowTheirNotes) {
-    const std::pair<int, const char*> kWorked[] = {
-        {0, "A-1"}, {1, "A#-1"}, {2, "B-1"}, {3, "C 0"},  {12, "A 0"},
+    const std::pair<int, const char *> kWorked[] = {
+        {0, "A-1"},  {1, "A#-1"}, {2, "B-1"},  {3, "C 0"},  {12, "A 0"},
         {14, "B 0"}, {15, "C 1"}, {39, "C 3"}, {99, "C 8"},
     };
-    for (const auto& [value, text] : kWorked) EXPECT_EQ(BreakPointText(value), text) << value;
+    for (const auto &[value, text] : kWorked)
+        EXPECT_EQ(BreakPointText(value), text) << value;
 }
 
 TEST(BreakPointTexts, GivenEveryValueThenEachNoteAppearsOnceAndOctavesRise) {
@@ -34,17 +35,19 @@ TEST(BreakPointTexts, GivenEveryValueThenEachNoteAppearsOnceAndOctavesRise) {
 }
 
 TEST(TransposeTexts, GivenTheWholeRangeThenNoteAndOctaveFollowTheValue) {
-    const std::pair<int, const char*> kWorked[] = {
+    const std::pair<int, const char *> kWorked[] = {
         {0, "C 1"}, {11, "B 1"}, {12, "C 2"}, {13, "C# 2"}, {24, "C 3"}, {48, "C 5"},
     };
-    for (const auto& [value, text] : kWorked) EXPECT_EQ(TransposeText(value), text) << value;
+    for (const auto &[value, text] : kWorked)
+        EXPECT_EQ(TransposeText(value), text) << value;
     for (int t = 0; t <= 48; ++t)
         EXPECT_EQ(TransposeText(t), std::string(kNotes[t % 12]) + " " + std::to_string(t / 12 + 1)) << t;
 }
 
 TEST(DetuneTexts, GivenTheWholeRangeThenCentreSevenShowsZeroAndSignsAround) {
-    const std::pair<int, const char*> kWorked[] = {{0, "-7"}, {6, "-1"}, {7, "0"}, {8, "+1"}, {14, "+7"}};
-    for (const auto& [value, text] : kWorked) EXPECT_EQ(DetuneText(value), text) << value;
+    const std::pair<int, const char *> kWorked[] = {{0, "-7"}, {6, "-1"}, {7, "0"}, {8, "+1"}, {14, "+7"}};
+    for (const auto &[value, text] : kWorked)
+        EXPECT_EQ(DetuneText(value), text) << value;
     for (int d = 0; d <= 14; ++d) {
         const std::string t = DetuneText(d);
         EXPECT_EQ(std::stoi(t), d - 7) << d;
@@ -64,9 +67,10 @@ TEST(SwitchTexts, GivenOneThenOnAndAnythingElseOff) {
 }
 
 TEST(NamedValues, GivenRangeValuesThenFourCharacterNamesAndOutsideNone) {
-    const char* curves[] = {"-LIN", "-EXP", "+EXP", "+LIN"};
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(CurveName(c), curves[c]);
-    const char* waves[] = {" TRI", "SawD", "SawU", "SQUA", "SINE", " S&H"};
+    const char *curves[] = {"-LIN", "-EXP", "+EXP", "+LIN"};
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(CurveName(c), curves[c]);
+    const char *waves[] = {" TRI", "SawD", "SawU", "SQUA", "SINE", " S&H"};
     for (int w = 0; w < 6; ++w) {
         EXPECT_EQ(LfoWaveName(w), waves[w]);
         EXPECT_EQ(LfoWaveName(w)->size(), 4u);
@@ -83,13 +87,13 @@ TEST(Rounding, GivenTheWorkedValuesThenHalfRoundsUpwards) {
         std::int16_t digits;
         Fixed4 rounded;
     } kWorked[] = {
-        {10235, 3, 10240},          // 1.0235 -> 1.024
-        {-10235, 3, -10230},        // -1.0235 -> -1.023
-        {12345678, -2, 12000000},   // 1234.5678 -> 1200
-        {12345678, 0, 12350000},    // to a whole number
+        {10235, 3, 10240},        // 1.0235 -> 1.024
+        {-10235, 3, -10230},      // -1.0235 -> -1.023
+        {12345678, -2, 12000000}, // 1234.5678 -> 1200
+        {12345678, 0, 12350000},  // to a whole number
         {10234, 3, 10230},
     };
-    for (const auto& w : kWorked)
+    for (const auto &w : kWorked)
         EXPECT_EQ(RoundToDigits(w.value, w.digits), w.rounded) << w.value << " to " << w.digits << " digits";
 }
 
@@ -97,29 +101,40 @@ TEST(FixedPoint, GivenValuesThenTheNearestTenThousandth) {
     const std::pair<double, Fixed4> kWorked[] = {
         {1.0, 10000}, {1.0235, 10235}, {-1.0235, -10235}, {0.00004, 0}, {0.00006, 1},
     };
-    for (const auto& [value, fixed] : kWorked) EXPECT_EQ(ToFixed4(value), fixed) << value;
+    for (const auto &[value, fixed] : kWorked)
+        EXPECT_EQ(ToFixed4(value), fixed) << value;
     EXPECT_DOUBLE_EQ(FromFixed4(97720), 9.772);
 }
 
 TEST(FrequencyTexts, GivenTheWorkedValuesThenRatioAndFixedTextsMatch) {
     const struct {
         int mode, coarse, fine;
-        const char* text;
+        const char *text;
     } kWorked[] = {
         // fixed
-        {1, 0, 0, "1"}, {1, 1, 0, "10"}, {1, 2, 0, "100"}, {1, 2, 1, "102.3"},
-        {1, 0, 1, "1.023"}, {1, 0, 99, "9.772"}, {1, 3, 99, "9772"},
+        {1, 0, 0, "1"},
+        {1, 1, 0, "10"},
+        {1, 2, 0, "100"},
+        {1, 2, 1, "102.3"},
+        {1, 0, 1, "1.023"},
+        {1, 0, 99, "9.772"},
+        {1, 3, 99, "9772"},
         // ratio
-        {0, 1, 0, "1"}, {0, 0, 0, "0.5"}, {0, 0, 50, "0.75"}, {0, 3, 7, "3.21"}, {0, 31, 99, "61.69"},
+        {0, 1, 0, "1"},
+        {0, 0, 0, "0.5"},
+        {0, 0, 50, "0.75"},
+        {0, 3, 7, "3.21"},
+        {0, 31, 99, "61.69"},
     };
-    for (const auto& w : kWorked)
+    for (const auto &w : kWorked)
         EXPECT_EQ(FrequencyText(w.mode, w.coarse, w.fine), w.text) << w.mode << w.coarse << ' ' << w.fine;
 }
 
 TEST(FrequencyTexts, GivenFixedModeThenOnlyTheLowTwoCoarseBitsCount) {
     for (int fine = 0; fine <= 99; ++fine)
         for (int coarse = 0; coarse <= 31; ++coarse)
-            EXPECT_EQ(FrequencyText(1, coarse, fine), FrequencyText(1, coarse & 3, fine)) << coarse << " " << fine;
+            EXPECT_EQ(FrequencyText(1, coarse, fine), FrequencyText(1, coarse & 3, fine))
+                << coarse << " " << fine;
 }
 
 TEST(FrequencyTexts, GivenEveryFixedValueThenFourDecimalsThenThreeTimesAPowerOfTen) {
@@ -153,10 +168,14 @@ TEST(FrequencyTexts, GivenEveryRatioThenTheTextIsTheShortFormOfTheRatio) {
 }
 
 TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
-    const std::pair<double, const char*> kWorked[] = {
-        {1.0, "1"}, {0.5, "0.5"}, {0.1 + 0.2, "0.3"}, {-2.25, "-2.25"},
+    const std::pair<double, const char *> kWorked[] = {
+        {1.0, "1"},
+        {0.5, "0.5"},
+        {0.1 + 0.2, "0.3"},
+        {-2.25, "-2.25"},
     };
-    for (const auto& [value, text] : kWorked) EXPECT_EQ(FloatText(value), text) << value;
+    for (const auto &[value, text] : kWorked)
+        EXPECT_EQ(FloatText(value), text) << value;
     EXPECT_EQ(SignedPositionText(3), " 3");
     EXPECT_EQ(SignedPositionText(-1), "-1");
 }
@@ -164,17 +183,20 @@ TEST(FloatTexts, GivenValuesThenTheShortestTextWithAPoint) {
 // --- Typed texts read back ----------------------------------------------------
 
 TEST(TypedTexts, GivenEveryBreakPointTextThenItReadsBackAsItsValue) {
-    for (int b = 0; b <= 99; ++b) EXPECT_EQ(BreakPointOfText(BreakPointText(b)), b) << BreakPointText(b);
-    const std::pair<const char*, int> kTyped[] = {{"c3", 39}, {" a#-1 ", 1}, {"C8", 99}};
-    for (const auto& [typed, value] : kTyped) EXPECT_EQ(BreakPointOfText(typed), value) << typed;
-    for (const char* bad : {"", "C#8", "D 8", "C-1", "B#2", "E#2", "H1", "C", "C 10", "C -0", "39", "C 3 x"})
+    for (int b = 0; b <= 99; ++b)
+        EXPECT_EQ(BreakPointOfText(BreakPointText(b)), b) << BreakPointText(b);
+    const std::pair<const char *, int> kTyped[] = {{"c3", 39}, {" a#-1 ", 1}, {"C8", 99}};
+    for (const auto &[typed, value] : kTyped)
+        EXPECT_EQ(BreakPointOfText(typed), value) << typed;
+    for (const char *bad : {"", "C#8", "D 8", "C-1", "B#2", "E#2", "H1", "C", "C 10", "C -0", "39", "C 3 x"})
         EXPECT_EQ(BreakPointOfText(bad), std::nullopt) << bad;
 }
 
 TEST(TypedTexts, GivenEveryCurveNameThenItReadsBackAndOtherTextsDoNot) {
-    for (int c = 0; c <= 3; ++c) EXPECT_EQ(CurveOfText(*CurveName(c)), c);
+    for (int c = 0; c <= 3; ++c)
+        EXPECT_EQ(CurveOfText(*CurveName(c)), c);
     EXPECT_EQ(CurveOfText(" +exp "), 2);
-    for (const char* bad : {"", "LIN", "+LIN+", "1", "- LIN"})
+    for (const char *bad : {"", "LIN", "+LIN+", "1", "- LIN"})
         EXPECT_EQ(CurveOfText(bad), std::nullopt) << bad;
 }
 
@@ -207,6 +229,6 @@ TEST(TypedTexts, GivenAmbiguousFrequenciesThenTheLowestFineThenTheCurrentCoarseW
     EXPECT_EQ(ten->coarse, 9);
     EXPECT_EQ(ten->fine, 0);
     EXPECT_EQ(FrequencyOfText(".5", 0, 1, 0)->coarse, 0);
-    for (const char* bad : {"", ".", "-1", "1e2", "7.777", "1,5", "62", "0.49"})
+    for (const char *bad : {"", ".", "-1", "1e2", "7.777", "1,5", "62", "0.49"})
         EXPECT_EQ(FrequencyOfText(bad, 0, 1, 0).has_value(), false) << bad;
 }

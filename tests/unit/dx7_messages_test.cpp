@@ -25,7 +25,7 @@ class ParameterChangeOf : public ::testing::TestWithParam<ParameterCase> {};
 // F0 43 10, the number's top bits, its low seven bits, the value, F7, and
 // the instrument sets that parameter of its edit buffer.
 TEST_P(ParameterChangeOf, CarriesTheNumberAndValueTheInstrumentTakes) {
-    const ParameterCase& c = GetParam();
+    const ParameterCase &c = GetParam();
     const ParameterChange message = ParameterChangeMessage(c.parameter, c.value);
     EXPECT_EQ(Bytes(message.begin(), message.end()), c.message);
 
@@ -33,8 +33,10 @@ TEST_P(ParameterChangeOf, CarriesTheNumberAndValueTheInstrumentTakes) {
     dx7.receive(message);
     EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
     EXPECT_EQ(dx7.parameterChanges(), 1);
-    if (c.parameter == kOperatorSwitchParam) EXPECT_EQ(dx7.operatorSwitches(), c.value);
-    else EXPECT_EQ(dx7.editBuffer()[ParamPos(c.parameter)], c.value);
+    if (c.parameter == kOperatorSwitchParam)
+        EXPECT_EQ(dx7.operatorSwitches(), c.value);
+    else
+        EXPECT_EQ(dx7.editBuffer()[ParamPos(c.parameter)], c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,7 +53,8 @@ TEST(ParameterChange, NeverPutsBit7OnTheWire) {
     // GIVEN a value the editor never sends WHEN built THEN every data byte
     // stays 7-bit, so the message cannot end early on the wire.
     const ParameterChange message = ParameterChangeMessage(155, 0xFF);
-    for (std::size_t i = 1; i + 1 < message.size(); ++i) EXPECT_LT(message[i], 0x80) << "byte " << i;
+    for (std::size_t i = 1; i + 1 < message.size(); ++i)
+        EXPECT_LT(message[i], 0x80) << "byte " << i;
 }
 
 TEST(VoiceDump, OfTheInitialVoiceIsTakenAndAnsweredAsBuilt) {

@@ -23,23 +23,24 @@ using Bytes = std::vector<Byte>;
 using Lines = std::vector<std::string>;
 
 Bytes Change(int p, int v) {
-    return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v), 0xF7};
+    return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v),
+            0xF7};
 }
 
 // The single-voice dump the DX7 is sent for a voice.
-Bytes DumpOf(const Slot& voice) {
+Bytes DumpOf(const Slot &voice) {
     const auto dump = BuildVoiceDump(VoiceAsSent(voice));
     return Bytes(dump.begin(), dump.end());
 }
 
-std::string NameIn(const Bytes& dump) { return std::string(dump.begin() + 151, dump.begin() + 161); }
+std::string NameIn(const Bytes &dump) { return std::string(dump.begin() + 151, dump.begin() + 161); }
 
 Slot WithParam(Slot s, int p, int v) {
     s[ParamPos(p)] = static_cast<Byte>(v);
     return s;
 }
 
-bool SameParams(const Slot& a, const Slot& b) {
+bool SameParams(const Slot &a, const Slot &b) {
     return std::equal(a.begin() + kParamBase, a.begin() + kParamBase + kParamCount, b.begin() + kParamBase);
 }
 
@@ -48,26 +49,27 @@ bool SameParams(const Slot& a, const Slot& b) {
 class EditArea : public ::testing::Test {
 protected:
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
-    Form2& editor = f.program.form2;
-    Form7& chooser = f.program.form7;
+    Form1 &form1 = f.program.form1;
+    Form2 &editor = f.program.form2;
+    Form7 &chooser = f.program.form7;
     fs::path folder;
 
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("voxmere-editarea-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder =
+            fs::temp_directory_path() / ("voxmere-editarea-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder / "32voice");
         fs::create_directories(folder / "1voice");
         {
             const Slot init = InitialVoice();
             std::ofstream file(folder / "INITdata.v01", std::ios::binary);
-            file.write(reinterpret_cast<const char*>(init.data()), 161);
+            file.write(reinterpret_cast<const char *>(init.data()), 161);
         }
         f.state.programFolder = folder;
         f.out.open();
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
         form1.rebuildSoundList();
         form1.bankStored();
         // The initial voice in the edit area, as start-up leaves it.
@@ -80,7 +82,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    const Slot& slot(int n) const { return f.state.voiceTable[static_cast<std::size_t>(n)]; }
+    const Slot &slot(int n) const { return f.state.voiceTable[static_cast<std::size_t>(n)]; }
 
     void pick(int n) {
         form1.list3.selected = n - 1;
@@ -105,7 +107,7 @@ protected:
     MessageBoxSpec lastBox() const { return f.host.boxes.empty() ? MessageBoxSpec{} : f.host.boxes.back(); }
     // A save as the user makes it: the main window's command opens the
     // dialog, a name is typed, OK.
-    void saveThrough(void (Form1::*command)(), FileDialogForm& dialog, const std::string& name) {
+    void saveThrough(void (Form1::*command)(), FileDialogForm &dialog, const std::string &name) {
         dialog.volumeSource = [] { return Lines{"/"}; };
         (form1.*command)();
         dialog.text2 = name;
@@ -251,11 +253,12 @@ TEST_F(EditArea, ABankLoadLeavesTheEditAreaVoiceAndTheEditorOpensOnIt) {
     EXPECT_EQ(form1.editAreaEntry(), 4);
     // and a bank file of other voices
     VoiceTable other;
-    for (std::size_t n = 1; n <= 32; ++n) other[n] = MakeBankVoice(static_cast<int>(n) + 40);
+    for (std::size_t n = 1; n <= 32; ++n)
+        other[n] = MakeBankVoice(static_cast<int>(n) + 40);
     {
         const auto bytes = EncodeBankFile(other);
         std::ofstream file(folder / "32voice" / "other.v32", std::ios::binary);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     // WHEN the bank is loaded
     f.program.form4.volumeSource = [] { return Lines{"/"}; };
@@ -286,7 +289,8 @@ TEST_F(EditArea, AReceiveLeavesTheEditAreaVoiceAndMarksTheNewBankUnchanged) {
     // GIVEN entry 5 in the edit area and a DX7 holding other voices
     pick(5);
     ScriptedDx7 dx7;
-    for (int n = 1; n <= 32; ++n) dx7.bank[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
+    for (int n = 1; n <= 32; ++n)
+        dx7.bank[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
     dx7.attach(f);
     // WHEN the bank is received in full
     form1.command4Click();
@@ -323,7 +327,8 @@ TEST_F(EditArea, ChooserWithNothingSelectedShowsTheWrittenVoicesName) {
     EXPECT_EQ(f.state.slotText[0], " 0. NEW ONE   ");
     EXPECT_EQ(form1.text2, " 0. NEW ONE   ");
     EXPECT_EQ(f.state.currentSlot, 0);
-    for (std::size_t n = 1; n <= 32; ++n) EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
+    for (std::size_t n = 1; n <= 32; ++n)
+        EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
     EXPECT_EQ(NameIn(f.out.sent[1]), "NEW ONE   ");
@@ -492,7 +497,8 @@ TEST_F(EditArea, CloseBoxOverTheEditorWithEditsAsksAndNoKeepsTheProgram) {
     // THEN the program stays, the output open
     EXPECT_FALSE(closes);
     ASSERT_EQ(f.host.boxes.size(), 1u);
-    EXPECT_EQ(lastBox().text, std::string(form1_text::kCloseVoiceChanged) + "\r" + form1_text::kCloseQuestion);
+    EXPECT_EQ(lastBox().text,
+              std::string(form1_text::kCloseVoiceChanged) + "\r" + form1_text::kCloseQuestion);
     EXPECT_EQ(lastBox().buttons, MsgButtons::YesNo);
     EXPECT_EQ(lastBox().title, form1_text::kCloseTitle);
     EXPECT_TRUE(f.out.isOpen());
@@ -521,8 +527,8 @@ TEST_F(EditArea, CloseBoxOverTheChooserNamesTheChangedBankAndVoice) {
     f.host.answers = {MsgResult::No};
     // WHEN the close box is answered No THEN the box names both
     EXPECT_FALSE(form1.queryClose());
-    EXPECT_EQ(lastBox().text, std::string(form1_text::kCloseVoiceChanged) + "\r" + form1_text::kCloseBankChanged +
-                                  "\r" + form1_text::kCloseQuestion);
+    EXPECT_EQ(lastBox().text, std::string(form1_text::kCloseVoiceChanged) + "\r" +
+                                  form1_text::kCloseBankChanged + "\r" + form1_text::kCloseQuestion);
     EXPECT_TRUE(chooser.isOpen());
 }
 

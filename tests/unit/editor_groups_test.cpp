@@ -23,13 +23,13 @@ namespace {
 
 // The DX7's voice parameter numbers as its MIDI data format lists them:
 // 21 parameters per operator, operator 6 first (0..125), then the globals.
-constexpr const char* kOperatorNames[21] = {"EG R1", "EG R2", "EG R3", "EG R4", "EG L1", "EG L2", "EG L3",
+constexpr const char *kOperatorNames[21] = {"EG R1", "EG R2", "EG R3", "EG R4", "EG L1", "EG L2", "EG L3",
                                             "EG L4", "BP",    "LD",    "RD",    "LC",    "RC",    "RS",
                                             "AMS",   "KVS",   "OL",    "MODE",  "FC",    "FF",    "DET"};
-constexpr const char* kGlobalNames[19] = {"PEG R1",   "PEG R2",       "PEG R3",    "PEG R4",    "PEG L1",
-                                          "PEG L2",   "PEG L3",       "PEG L4",    "ALGORITHM", "FEEDBACK",
-                                          "OSC SYNC", "LFO SPEED",    "LFO DELAY", "LFO PMD",   "LFO AMD",
-                                          "LFO SYNC", "LFO WAVE",     "LFO PMS",   "TRANSPOSE"};
+constexpr const char *kGlobalNames[19] = {"PEG R1",   "PEG R2",    "PEG R3",    "PEG R4",    "PEG L1",
+                                          "PEG L2",   "PEG L3",    "PEG L4",    "ALGORITHM", "FEEDBACK",
+                                          "OSC SYNC", "LFO SPEED", "LFO DELAY", "LFO PMD",   "LFO AMD",
+                                          "LFO SYNC", "LFO WAVE",  "LFO PMS",   "TRANSPOSE"};
 
 std::string PublishedName(int p) {
     if (p >= 0 && p < 126) return "OP" + std::to_string(6 - p / 21) + " " + kOperatorNames[p % 21];
@@ -38,17 +38,19 @@ std::string PublishedName(int p) {
 }
 
 // "OP6 x", "OP5 x" .. "OP1 x" for each name in turn.
-std::vector<std::string> EachOperator(std::initializer_list<const char*> names) {
+std::vector<std::string> EachOperator(std::initializer_list<const char *> names) {
     std::vector<std::string> out;
-    for (const char* name : names)
-        for (int op = 6; op >= 1; --op) out.push_back("OP" + std::to_string(op) + " " + name);
+    for (const char *name : names)
+        for (int op = 6; op >= 1; --op)
+            out.push_back("OP" + std::to_string(op) + " " + name);
     return out;
 }
 // Every name of operator 6, then of operator 5 .. operator 1.
-std::vector<std::string> OperatorByOperator(std::initializer_list<const char*> names) {
+std::vector<std::string> OperatorByOperator(std::initializer_list<const char *> names) {
     std::vector<std::string> out;
     for (int op = 6; op >= 1; --op)
-        for (const char* name : names) out.push_back("OP" + std::to_string(op) + " " + name);
+        for (const char *name : names)
+            out.push_back("OP" + std::to_string(op) + " " + name);
     return out;
 }
 
@@ -73,7 +75,7 @@ Slot SpreadVoice() {
 class EditorGroupsTest : public ::testing::Test {
 protected:
     test::ProgramFixture f;
-    Form2& form = f.program.form2;
+    Form2 &form = f.program.form2;
     Slot voice = SpreadVoice();
 
     void SetUp() override {
@@ -91,23 +93,23 @@ protected:
 // What one group does, written from the instrument's numbering and the
 // editor's own texts, not from the group table.
 struct Expectation {
-    std::vector<std::string> sent;       // parameter names, in sending order
-    std::string stepped;                 // the parameter the one step changes
-    std::function<void(Form2&)> step;    // one click in the zone
-    std::function<std::string(Form2&)> shown; // where the chart shows it
-    std::string text;                    // its text after the apply
+    std::vector<std::string> sent;             // parameter names, in sending order
+    std::string stepped;                       // the parameter the one step changes
+    std::function<void(Form2 &)> step;         // one click in the zone
+    std::function<std::string(Form2 &)> shown; // where the chart shows it
+    std::string text;                          // its text after the apply
 };
 
 std::map<int, Expectation> Expectations() {
-    auto columnUp = [](Form2& f) { f.upDown6Up(0); }; // operator 1's column, single step
-    auto valueUp = [](Form2& f) { f.upDown1Up(); };
-    auto row = [](int control) { return [control](Form2& f) { return f.chart(control)[5]; }; }; // operator 1
-    auto global = [](std::size_t n) { return [n](Form2& f) { return f.text[n]; }; };
+    auto columnUp = [](Form2 &f) { f.upDown6Up(0); }; // operator 1's column, single step
+    auto valueUp = [](Form2 &f) { f.upDown1Up(); };
+    auto row = [](int control) { return [control](Form2 &f) { return f.chart(control)[5]; }; }; // operator 1
+    auto global = [](std::size_t n) { return [n](Form2 &f) { return f.text[n]; }; };
     const std::vector<std::string> none;
     return {
         {0,
          {OperatorByOperator({"EG R1", "EG R2", "EG R3", "EG R4", "EG L1", "EG L2", "EG L3", "EG L4"}),
-          "OP1 EG R1", [](Form2& f) { f.upDown10Up(0); }, row(23), "13"}},
+          "OP1 EG R1", [](Form2 &f) { f.upDown10Up(0); }, row(23), "13"}},
         {8, {EachOperator({"BP"}), "OP1 BP", columnUp, row(31), "A# 0"}},
         {9, {EachOperator({"LD", "RD"}), "OP1 LD", columnUp, row(34), "13"}},
         {11, {EachOperator({"LC", "RC"}), "OP1 LC", columnUp, row(32), "-EXP"}},
@@ -115,23 +117,27 @@ std::map<int, Expectation> Expectations() {
         {14, {EachOperator({"AMS"}), "OP1 AMS", columnUp, row(19), "1"}},
         {15, {EachOperator({"KVS"}), "OP1 KVS", columnUp, row(38), "2"}},
         {16, {EachOperator({"OL"}), "OP1 OL", columnUp, row(37), "13"}},
-        {17, {[] {
-                  auto names = EachOperator({"MODE", "FC", "FF"});
-                  names.push_back("OSC SYNC");
-                  return names;
-              }(),
-              "OP1 FF", columnUp, row(21), "4.52"}},
+        {17,
+         {[] {
+              auto names = EachOperator({"MODE", "FC", "FF"});
+              names.push_back("OSC SYNC");
+              return names;
+          }(),
+          "OP1 FF", columnUp, row(21), "4.52"}},
         {20, {EachOperator({"DET"}), "OP1 DET", columnUp, row(22), "-5"}},
         {126,
-         {{"PEG R1", "PEG R2", "PEG R3", "PEG R4", "PEG L1", "PEG L2", "PEG L3", "PEG L4"}, "PEG R1",
-          [](Form2& f) { f.upDown4Up(0); }, global(9), "50"}},
-        {134, {{"ALGORITHM"}, "ALGORITHM", valueUp, [](Form2& f) { return f.text8; }, "17"}},
+         {{"PEG R1", "PEG R2", "PEG R3", "PEG R4", "PEG L1", "PEG L2", "PEG L3", "PEG L4"},
+          "PEG R1",
+          [](Form2 &f) { f.upDown4Up(0); },
+          global(9),
+          "50"}},
+        {134, {{"ALGORITHM"}, "ALGORITHM", valueUp, [](Form2 &f) { return f.text8; }, "17"}},
         {135, {{"FEEDBACK"}, "FEEDBACK", valueUp, global(1), "4"}},
         {137, {{"LFO SPEED"}, "LFO SPEED", valueUp, global(3), "50"}},
         {138, {{"LFO DELAY"}, "LFO DELAY", valueUp, global(4), "50"}},
         {139, {{"LFO PMD"}, "LFO PMD", valueUp, global(5), "50"}},
         {140, {{"LFO AMD"}, "LFO AMD", valueUp, global(6), "50"}},
-        {141, {{"LFO SYNC"}, "LFO SYNC", [](Form2& f) { f.option1Click(); }, global(7), "ON"}},
+        {141, {{"LFO SYNC"}, "LFO SYNC", [](Form2 &f) { f.option1Click(); }, global(7), "ON"}},
         {142, {{"LFO WAVE"}, "LFO WAVE", valueUp, global(2), "SQUA"}},
         {143, {{"LFO PMS"}, "LFO PMS", valueUp, global(18), "4"}},
         {144, {{"TRANSPOSE"}, "TRANSPOSE", valueUp, global(17), "C# 3"}},
@@ -147,12 +153,12 @@ std::map<int, Expectation> Expectations() {
 TEST_F(EditorGroupsTest, EveryGroupOpensStepsAndAppliesThroughItsRow) {
     const auto expectations = Expectations();
     std::set<int> groupsSeen;
-    for (const GroupInfo& g : GroupTable()) {
+    for (const GroupInfo &g : GroupTable()) {
         SCOPED_TRACE("group " + std::to_string(g.group));
         const auto e = expectations.find(g.group);
         ASSERT_NE(e, expectations.end()) << "a group nobody expects";
         groupsSeen.insert(g.group);
-        const Expectation& x = e->second;
+        const Expectation &x = e->second;
 
         form.controlClick(g.targets[0]);
         ASSERT_EQ(form.selectedGroup(), g.group);
@@ -164,7 +170,7 @@ TEST_F(EditorGroupsTest, EveryGroupOpensStepsAndAppliesThroughItsRow) {
 
         ASSERT_EQ(f.out.sent.size(), x.sent.size());
         for (std::size_t n = 0; n < x.sent.size(); ++n) {
-            const Bytes& m = f.out.sent[n];
+            const Bytes &m = f.out.sent[n];
             ASSERT_EQ(m.size(), 7u);
             const int p = m[3] * 128 + m[4];
             EXPECT_EQ(PublishedName(p), x.sent[n]) << "message " << n;
@@ -187,14 +193,15 @@ TEST_F(EditorGroupsTest, EveryGroupOpensStepsAndAppliesThroughItsRow) {
 // 145..154, goes with every apply).
 TEST(EditorGroupTable, EveryVoiceParameterBelongsToExactlyOneGroup) {
     std::map<int, int> owner;
-    for (const GroupInfo& g : GroupTable()) {
+    for (const GroupInfo &g : GroupTable()) {
         for (int n = 0; n < g.count; ++n) {
             const int p = GroupParameter(g.group, n);
             EXPECT_TRUE(owner.emplace(p, g.group).second)
                 << PublishedName(p) << " in group " << g.group << " and " << owner[p];
         }
     }
-    for (int p = 0; p < param::Name1; ++p) EXPECT_TRUE(owner.count(p)) << PublishedName(p) << " in no group";
+    for (int p = 0; p < param::Name1; ++p)
+        EXPECT_TRUE(owner.count(p)) << PublishedName(p) << " in no group";
     EXPECT_EQ(owner.size(), static_cast<std::size_t>(param::Name1));
 }
 

@@ -1,9 +1,9 @@
 // The file dialogs as the user drives them: saving and loading banks and
 // voices, the name rules, the questions, and the real files of other tools.
+#include "file_test_support.h"
 #include "files/file_dialogs.h"
 #include "files/voice_files.h"
 #include "midi/midi_output.h"
-#include "file_test_support.h"
 #include "voice/bank_format.h"
 
 #include <gtest/gtest.h>
@@ -26,22 +26,23 @@ using Bytes = std::vector<Byte>;
 
 const fs::path kTestData = VOXMERE_TESTDATA;
 
-Bytes ReadBytes(const fs::path& file) { return test::ReadFileContents(file); }
+Bytes ReadBytes(const fs::path &file) { return test::ReadFileContents(file); }
 
-void WriteBytes(const fs::path& file, const Bytes& bytes) {
+void WriteBytes(const fs::path &file, const Bytes &bytes) {
     std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<std::string> FilesIn(const fs::path& folder) {
+std::vector<std::string> FilesIn(const fs::path &folder) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto &e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 // The list text as the main window shows it: "  5. " or " 17. ", the name.
-std::string EntryText(int n, const Slot& slot) {
+std::string EntryText(int n, const Slot &slot) {
     char number[8];
     std::snprintf(number, sizeof number, "%3d. ", n);
     return number + VoiceName(slot);
@@ -55,7 +56,7 @@ struct Snapshot {
     std::array<std::string, 33> slotText;
     std::vector<std::string> list1, list2, list3, list4;
     std::string text2;
-    bool operator==(const Snapshot&) const = default;
+    bool operator==(const Snapshot &) const = default;
 };
 
 class FileDialogsTest : public ::testing::Test {
@@ -65,10 +66,11 @@ protected:
         fs::create_directories(folder / "1voice");
         f.state.programFolder = folder;
         f.out.open(); // as after start-up
-        for (FileDialogForm* d : dialogs()) d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+        for (FileDialogForm *d : dialogs())
+            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
     }
 
-    std::array<FileDialogForm*, 4> dialogs() {
+    std::array<FileDialogForm *, 4> dialogs() {
         return {&f.program.form3, &f.program.form4, &f.program.form5, &f.program.form6};
     }
     fs::path bankFolder() const { return folder / "32voice"; }
@@ -87,7 +89,8 @@ protected:
     // A SOUND LIST of 32 entries, as after a receive.
     void fillSoundList() {
         f.program.form1.list3.clear();
-        for (int n = 1; n <= 32; ++n) f.program.form1.list3.add(EntryText(n, f.state.voiceTable[static_cast<std::size_t>(n)]));
+        for (int n = 1; n <= 32; ++n)
+            f.program.form1.list3.add(EntryText(n, f.state.voiceTable[static_cast<std::size_t>(n)]));
     }
     void fillMonitorLists() {
         f.program.form1.list1.add("F0 43 00 00");
@@ -95,11 +98,14 @@ protected:
         f.program.form1.list4.add("ok");
     }
     Snapshot snapshot() const {
-        const Form1& m = f.program.form1;
-        return {f.state.voiceTable.all, f.state.editBuffer, f.state.currentSlot, f.state.slotText,
-                m.list1.items,     m.list2.items,      m.list3.items,       m.list4.items, m.text2};
+        const Form1 &m = f.program.form1;
+        return {f.state.voiceTable.all, f.state.editBuffer, f.state.currentSlot,
+                f.state.slotText,       m.list1.items,      m.list2.items,
+                m.list3.items,          m.list4.items,      m.text2};
     }
-    void copyTestFile(const std::string& name, const fs::path& to) { fs::copy_file(kTestData / name, to / name); }
+    void copyTestFile(const std::string &name, const fs::path &to) {
+        fs::copy_file(kTestData / name, to / name);
+    }
 
     // The dialog's box texts since the last call.
     std::vector<std::string> takeBoxes() {
@@ -110,7 +116,7 @@ protected:
 
     // A file refused: one box, naming the file where `named`; nothing
     // changed, nothing sent, the dialog still open.
-    void expectRefused(const FileDialogForm& dialog, const std::string& name, const Snapshot& before,
+    void expectRefused(const FileDialogForm &dialog, const std::string &name, const Snapshot &before,
                        bool named = true) {
         SCOPED_TRACE(name);
         const auto boxes = takeBoxes();
@@ -132,10 +138,10 @@ protected:
 
 TEST_F(FileDialogsTest, EachDialogOpensInItsDefaultFolderWithItsCaptionPatternAndButtons) {
     struct Expect {
-        FileDialogForm* dialog;
-        const char* caption;
-        const char* pattern;
-        const char* action;
+        FileDialogForm *dialog;
+        const char *caption;
+        const char *pattern;
+        const char *action;
         fs::path folder;
     } expected[] = {
         {&f.program.form3, "32 ＶＯＩＣＥ　ＤＡＴＡ 保存", "*.v32", "保存", bankFolder()},
@@ -143,7 +149,7 @@ TEST_F(FileDialogsTest, EachDialogOpensInItsDefaultFolderWithItsCaptionPatternAn
         {&f.program.form5, "1 VOICE DATA 保存", "*.v01", "保存", voiceFolder()},
         {&f.program.form6, "1 VOICE DATA 読込", "*.v01;*.mid", "読込", voiceFolder()},
     };
-    for (auto& e : expected) {
+    for (auto &e : expected) {
         e.dialog->text2 = "left over";
         e.dialog->open();
         EXPECT_EQ(e.dialog->caption, e.caption);
@@ -169,10 +175,10 @@ TEST_F(FileDialogsTest, LoadDialogOpenedFromTheMainWindowDisablesItAndIsShown) {
 
 TEST_F(FileDialogsTest, FileListShowsOnlyMatchingFilesAndAFolderClickMovesIntoIt) {
     fs::create_directories(bankFolder() / "old");
-    for (const char* name : {"a.v32", "B.SYX", "c.dx7", "d.32", "e.txt", "f.v01"})
+    for (const char *name : {"a.v32", "B.SYX", "c.dx7", "d.32", "e.txt", "f.v01"})
         WriteBytes(bankFolder() / "old" / name, {1});
     f.program.form4.open();
-    const auto& entries = f.program.form4.dir1Paths;
+    const auto &entries = f.program.form4.dir1Paths;
     const auto at = std::find(entries.begin(), entries.end(), (bankFolder() / "old").string());
     ASSERT_NE(at, entries.end());
 
@@ -239,12 +245,16 @@ TEST(ProposedFileName, LeavesOutWhatNoFileNameCanHold) {
     EXPECT_EQ(ProposedFileName("..HIDDEN"), "HIDDEN") << "a leading dot hides a file from the list";
     EXPECT_EQ(ProposedFileName(std::string(10, '\0')), "");
     EXPECT_EQ(ProposedFileName("  ..  "), "");
-    EXPECT_EQ(ProposedFileName("\xC3\x89" "CHO\xC2\x85"), "\xC3\x89" "CHO") << "Latin-1 letters stay, U+0085 goes";
+    EXPECT_EQ(ProposedFileName("\xC3\x89"
+                               "CHO\xC2\x85"),
+              "\xC3\x89"
+              "CHO")
+        << "Latin-1 letters stay, U+0085 goes";
     EXPECT_EQ(ProposedFileName("ＰＩＡＮＯ"), "ＰＩＡＮＯ");
 }
 
 struct NastyName {
-    const char* label;
+    const char *label;
     std::string editArea; // the main window's edit-area text
     std::string proposed;
 };
@@ -258,7 +268,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         {"control characters", " 0. \x18\x01STRINGS\x7F", "STRINGS"},
         {"a leading dot", " 0. .HIDDEN   ", "HIDDEN"},
     };
-    for (const NastyName& nasty : cases) {
+    for (const NastyName &nasty : cases) {
         SCOPED_TRACE(nasty.label);
         // GIVEN a voice in the edit area whose name no file name can hold as it is
         const Slot voice = test::DistinctVoice(12);
@@ -278,12 +288,13 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         // AND the load dialog lists it and loads it back
         f.state.editBuffer.fill(0);
         f.program.form1.command10Click();
-        const auto& listed = f.program.form6.file1.items;
+        const auto &listed = f.program.form6.file1.items;
         const auto at = std::find(listed.begin(), listed.end(), written);
         ASSERT_NE(at, listed.end()) << written << " is not in the file list";
         f.program.form6.file1DoubleClick(static_cast<int>(at - listed.begin()));
         ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
-        for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.editBuffer[pos], voice[pos]) << pos;
+        for (std::size_t pos = 0; pos <= 160; ++pos)
+            ASSERT_EQ(f.state.editBuffer[pos], voice[pos]) << pos;
         fs::remove(voiceFolder() / written);
     }
 }
@@ -306,15 +317,16 @@ TEST_F(FileDialogsTest, TheEditorsSaveProposesACleanNameToo) {
 TEST_F(FileDialogsTest, SaveRefusesANameWithControlCharactersAndWritesNothing) {
     // GIVEN a name box holding a NUL, which the system would cut the name at
     fillBank();
-    for (FileDialogForm* dialog : {static_cast<FileDialogForm*>(&f.program.form3),
-                                   static_cast<FileDialogForm*>(&f.program.form5)}) {
+    for (FileDialogForm *dialog :
+         {static_cast<FileDialogForm *>(&f.program.form3), static_cast<FileDialogForm *>(&f.program.form5)}) {
         WriteBytes(dialog->defaultFolder() / "AB", Bytes(3, 1)); // what a cut name would hit
         dialog->open();
         dialog->text2 = std::string("AB\0CD", 5);
         // WHEN the user presses save
         dialog->command1Click(0);
         // THEN the box says why, no question is asked, nothing is written
-        EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル名に使えない文字（制御文字）が含まれています"});
+        EXPECT_EQ(takeBoxes(),
+                  std::vector<std::string>{"ファイル名に使えない文字（制御文字）が含まれています"});
         EXPECT_EQ(FilesIn(dialog->defaultFolder()), std::vector<std::string>{"AB"}) << dialog->caption;
         EXPECT_EQ(ReadBytes(dialog->defaultFolder() / "AB"), Bytes(3, 1));
         EXPECT_TRUE(dialog->isOpen);
@@ -325,7 +337,7 @@ TEST_F(FileDialogsTest, SaveRefusesANameWithControlCharactersAndWritesNothing) {
 
 TEST_F(FileDialogsTest, EmptyNameBoxStopsEveryActionAndTheDialogStaysOpen) {
     fillBank();
-    for (FileDialogForm* d : dialogs()) {
+    for (FileDialogForm *d : dialogs()) {
         d->open();
         f.host.closed.clear();
         d->command1Click(0);
@@ -359,11 +371,11 @@ TEST_F(FileDialogsTest, CancelAndTheCloseBoxEnableTheMainWindowAndChangeNothing)
 // --- Saving --------------------------------------------------------------------
 
 struct NameCase {
-    const char* typed;
-    const char* written;
+    const char *typed;
+    const char *written;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << c.typed << "\" -> \"" << c.written << '"'; }
+void PrintTo(const NameCase &c, std::ostream *os) { *os << '"' << c.typed << "\" -> \"" << c.written << '"'; }
 
 class BankSaveNameTest : public FileDialogsTest, public ::testing::WithParamInterface<NameCase> {};
 
@@ -378,7 +390,8 @@ TEST_P(BankSaveNameTest, BankSaveAddsTheEndingUnlessAllLowerOrAllUpper) {
 
 INSTANTIATE_TEST_SUITE_P(Names, BankSaveNameTest,
                          ::testing::Values(NameCase{"bank", "bank.v32"}, NameCase{"bank.v32", "bank.v32"},
-                                           NameCase{"bank.V32", "bank.V32"}, NameCase{"bank.v3", "bank.v3.v32"},
+                                           NameCase{"bank.V32", "bank.V32"},
+                                           NameCase{"bank.v3", "bank.v3.v32"},
                                            NameCase{"bank.syx", "bank.syx.v32"}));
 
 class VoiceSaveNameTest : public FileDialogsTest, public ::testing::WithParamInterface<NameCase> {};
@@ -392,7 +405,8 @@ TEST_P(VoiceSaveNameTest, VoiceSaveAddsTheEndingUnlessAllLowerOrAllUpper) {
 
 INSTANTIATE_TEST_SUITE_P(Names, VoiceSaveNameTest,
                          ::testing::Values(NameCase{"piano", "piano.v01"}, NameCase{"piano.v01", "piano.v01"},
-                                           NameCase{"piano.V01", "piano.V01"}, NameCase{" PIANO", " PIANO.v01"},
+                                           NameCase{"piano.V01", "piano.V01"},
+                                           NameCase{" PIANO", " PIANO.v01"},
                                            NameCase{"piano.v1", "piano.v1.v01"}));
 
 TEST_F(FileDialogsTest, BankSaveWritesSlotsOneToThirtyTwoAsTheyStand) {
@@ -419,7 +433,8 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
     f.program.form3.text2 = "round";
     f.program.form3.command1Click(0);
 
-    for (std::size_t n = 1; n <= 32; ++n) f.state.voiceTable[n].fill(0);
+    for (std::size_t n = 1; n <= 32; ++n)
+        f.state.voiceTable[n].fill(0);
     f.program.form4.open();
     f.program.form4.text2 = "round.v32";
     f.program.form4.command1Click(0);
@@ -456,7 +471,8 @@ TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
     f.program.form6.text2 = "mine.v01";
     f.program.form6.command1Click(0);
 
-    for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.editBuffer[pos], saved[pos]) << pos;
+    for (std::size_t pos = 0; pos <= 160; ++pos)
+        ASSERT_EQ(f.state.editBuffer[pos], saved[pos]) << pos;
     EXPECT_EQ(f.program.form1.text2, " 0. MY VOICE 1");
     EXPECT_EQ(f.state.slotText[0], " 0. MY VOICE 1");
     EXPECT_EQ(f.state.currentSlot, 0);
@@ -569,7 +585,8 @@ TEST_F(FileDialogsTest, FailedVoiceSaveKeepsTheOldFileAndSaysSo) {
 // --- Loading banks -----------------------------------------------------------
 
 TEST_F(FileDialogsTest, BankLoadLeavesTheEditAreaAndClearsTheMonitorLists) {
-    for (std::size_t pos = 0; pos < kSlotSize; ++pos) f.state.voiceTable[0][pos] = static_cast<Byte>(pos);
+    for (std::size_t pos = 0; pos < kSlotSize; ++pos)
+        f.state.voiceTable[0][pos] = static_cast<Byte>(pos);
     f.state.editBuffer = f.state.voiceTable[0];
     f.state.currentSlot = 4;
     f.program.form1.text2 = "  4. SOMETHING ";
@@ -619,13 +636,14 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
     WriteBytes(bankFolder() / "b.Dx7", Bytes(dump.begin() + 6, dump.begin() + 6 + 4096));
     WriteBytes(bankFolder() / "c.32", Bytes(dump.begin() + 6, dump.begin() + 6 + 4096));
     std::vector<VoiceTable> tables;
-    for (const char* name : {"A.SyX", "b.Dx7", "c.32"}) {
+    for (const char *name : {"A.SyX", "b.Dx7", "c.32"}) {
         f.program.form4.open();
         f.program.form4.text2 = name;
         f.program.form4.command1Click(0);
         ASSERT_TRUE(f.host.boxes.empty()) << name << ": " << f.host.boxes[0].text;
         tables.push_back(f.state.voiceTable);
-        for (std::size_t n = 1; n <= 32; ++n) f.state.voiceTable[n].fill(0);
+        for (std::size_t n = 1; n <= 32; ++n)
+            f.state.voiceTable[n].fill(0);
     }
     for (std::size_t n = 1; n <= 32; ++n) {
         EXPECT_EQ(tables[0][n], tables[1][n]) << n;
@@ -638,9 +656,11 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
 
 Bytes MidFile(std::size_t size, std::size_t dumpAt) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<Byte>(i & 0x7F);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<Byte>(i & 0x7F);
     const auto dump = BuildVoiceDump(test::DistinctVoice(21));
-    for (std::size_t i = 0; i < dump.size() && dumpAt + i < size; ++i) bytes[dumpAt + i] = dump[i];
+    for (std::size_t i = 0; i < dump.size() && dumpAt + i < size; ++i)
+        bytes[dumpAt + i] = dump[i];
     return bytes;
 }
 
@@ -668,7 +688,7 @@ TEST_F(FileDialogsTest, MidFileHasItsVoiceReadFrom167BytesBeforeTheEnd) {
 }
 
 TEST_F(FileDialogsTest, MidNameIsMatchedInAnyCase) {
-    for (const char* name : {"a.MID", "b.Mid", "c.mId"}) {
+    for (const char *name : {"a.MID", "b.Mid", "c.mId"}) {
         WriteBytes(voiceFolder() / name, MidFile(200, 33));
         f.program.form6.open();
         f.program.form6.text2 = name;
@@ -703,7 +723,8 @@ TEST_F(FileDialogsTest, AnyOtherVoiceNameIsReadFromOffsetZero) {
     f.program.form6.open();
     f.program.form6.text2 = "plain.bin";
     f.program.form6.command1Click(0);
-    for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.voiceTable[0][pos], file[pos]) << pos;
+    for (std::size_t pos = 0; pos <= 160; ++pos)
+        ASSERT_EQ(f.state.voiceTable[0][pos], file[pos]) << pos;
 }
 
 // --- Files that cannot be read -------------------------------------------------
@@ -718,12 +739,12 @@ TEST_F(FileDialogsTest, MissingOrShortFilesAreRefusedNamingTheFile) {
     fillMonitorLists();
     const Snapshot before = snapshot();
     struct Case {
-        FileDialogForm* dialog;
-        const char* name;
+        FileDialogForm *dialog;
+        const char *name;
     } cases[] = {{&f.program.form4, "nothere.v32"}, {&f.program.form4, "short.v32"},
                  {&f.program.form4, "short.dx7"},   {&f.program.form6, "nothere.v01"},
                  {&f.program.form6, "short.v01"},   {&f.program.form6, "short.mid"}};
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         c.dialog->open();
         c.dialog->text2 = c.name;
         c.dialog->command1Click(0);
@@ -734,7 +755,7 @@ TEST_F(FileDialogsTest, MissingOrShortFilesAreRefusedNamingTheFile) {
 // --- The real files of other tools ------------------------------------------------
 
 struct RealFile {
-    const char* name;
+    const char *name;
     bool bankLoads;          // through the 32-voice load
     std::size_t packedStart; // where its packed voices start
     bool voiceLoads;         // through the 1-voice load
@@ -758,12 +779,12 @@ const RealFile kRealFiles[] = {
     {"text-file-named.v01", false, 0, false},
 };
 
-void PrintTo(const RealFile& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const RealFile &r, std::ostream *os) { *os << r.name; }
 
 class RealFileTest : public FileDialogsTest, public ::testing::WithParamInterface<RealFile> {};
 
 TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
-    const RealFile& real = GetParam();
+    const RealFile &real = GetParam();
     copyTestFile(real.name, bankFolder());
     fillBank();
     fillSoundList();
@@ -780,23 +801,24 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     const Bytes file = ReadBytes(kTestData / real.name);
     for (std::size_t n = 1; n <= 32; ++n) {
-        const Slot& slot = f.state.voiceTable[n];
+        const Slot &slot = f.state.voiceTable[n];
         const std::size_t at = real.packedStart + (n - 1) * 128;
         EXPECT_TRUE(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), slot.begin())) << n;
         Slot expected = slot;
         UnpackVoice(std::span<const Byte, 128>(file.data() + at, 128), expected);
         EXPECT_EQ(slot, expected) << "voice " << n;
         // Name bytes are whole bytes: copied as they stand, bit 7 too.
-        EXPECT_TRUE(std::equal(file.begin() + static_cast<long>(at + 118), file.begin() + static_cast<long>(at + 128),
-                               slot.begin() + kNamePos))
+        EXPECT_TRUE(std::equal(file.begin() + static_cast<long>(at + 118),
+                               file.begin() + static_cast<long>(at + 128), slot.begin() + kNamePos))
             << n;
-        EXPECT_EQ(slot[kChecksumPos], before.table[n][kChecksumPos]) << "the checksum position is not written";
+        EXPECT_EQ(slot[kChecksumPos], before.table[n][kChecksumPos])
+            << "the checksum position is not written";
         EXPECT_EQ(f.program.form1.list3.items[n - 1], EntryText(static_cast<int>(n), slot));
     }
 }
 
 TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
-    const RealFile& real = GetParam();
+    const RealFile &real = GetParam();
     copyTestFile(real.name, voiceFolder());
     f.program.form1.text2 = "  7. SEVEN     ";
     f.state.currentSlot = 7;
@@ -812,16 +834,17 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     }
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     const Bytes file = ReadBytes(kTestData / real.name);
-    for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.editBuffer[pos], file[pos]) << pos;
+    for (std::size_t pos = 0; pos <= 160; ++pos)
+        ASSERT_EQ(f.state.editBuffer[pos], file[pos]) << pos;
     EXPECT_EQ(f.state.currentSlot, 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[1], file) << "the clean dump goes out as it came in";
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedTestData, RealFileTest, ::testing::ValuesIn(kRealFiles),
-                         [](const ::testing::TestParamInfo<RealFile>& info) {
+                         [](const ::testing::TestParamInfo<RealFile> &info) {
                              std::string name = info.param.name;
-                             for (char& c : name)
+                             for (char &c : name)
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name;
                          });
@@ -831,7 +854,7 @@ TEST_F(FileDialogsTest, RealBankShowsItsNamesInTheSoundList) {
     f.program.form4.open();
     f.program.form4.text2 = "rom1a.syx";
     f.program.form4.command1Click(0);
-    const auto& items = f.program.form1.list3.items;
+    const auto &items = f.program.form1.list3.items;
     ASSERT_EQ(items.size(), 32u);
     EXPECT_EQ(items[0], "  1. BRASS   1 ");
     EXPECT_EQ(items[1], "  2. BRASS   2 ");

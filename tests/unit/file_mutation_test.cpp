@@ -21,7 +21,7 @@ using Bytes = std::vector<Byte>;
 
 // Every reader the program has, whatever a file's name says.
 struct Reader {
-    const char* name;
+    const char *name;
     bool bank;
     BankKind bankKind;
     VoiceKind voiceKind;
@@ -41,18 +41,19 @@ const Reader kReaders[] = {
 // different voice.)
 using Voices = std::vector<std::array<Byte, kParamCount>>;
 
-std::array<Byte, kParamCount> Parameters(const VoiceRecord& record) {
+std::array<Byte, kParamCount> Parameters(const VoiceRecord &record) {
     std::array<Byte, kParamCount> p{};
     std::copy(record.begin() + kParamBase, record.end(), p.begin());
     return p;
 }
 
-std::optional<Voices> Read(const Reader& reader, std::span<const Byte> bytes) {
+std::optional<Voices> Read(const Reader &reader, std::span<const Byte> bytes) {
     Voices voices;
     if (reader.bank) {
         const auto bank = DecodeBank(bytes, reader.bankKind, "mutated");
         if (!bank.ok()) return std::nullopt;
-        for (const VoiceRecord& record : bank.value) voices.push_back(Parameters(record));
+        for (const VoiceRecord &record : bank.value)
+            voices.push_back(Parameters(record));
     } else {
         const auto voice = DecodeVoice(bytes, reader.voiceKind, "mutated");
         if (!voice.ok()) return std::nullopt;
@@ -68,7 +69,7 @@ struct Source {
 };
 
 // 32 records of the program's own 32-voice file, from the factory bank.
-Bytes OwnBankFile(const Bytes& bulkDump) {
+Bytes OwnBankFile(const Bytes &bulkDump) {
     const auto bank = DecodeBank(bulkDump, BankKind::Syx, "rom1a.syx");
     VoiceTable table;
     StoreBank(bank.value, table);
@@ -78,7 +79,7 @@ Bytes OwnBankFile(const Bytes& bulkDump) {
 class FileMutationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(VOXMERE_TESTDATA)) {
+        for (const auto &entry : fs::directory_iterator(VOXMERE_TESTDATA)) {
             if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
             const Bytes bytes = test::ReadBytes(entry.path());
             ASSERT_FALSE(bytes.empty()) << "cannot read the test file " << entry.path();
@@ -96,22 +97,23 @@ protected:
         sources.push_back({"own.v32", OwnBankFile(rom1a), true});
         sources.push_back({"own.v01", Bytes(single.begin(), single.begin() + kRecordSize), true});
         sources.push_back({"empty-slot.v01", Bytes(kRecordSize, 0), true});
-        sources.push_back({"rom1a.dx7", Bytes(rom1a.begin() + kBulkDataPos, rom1a.begin() + kBulkDumpDataEnd), false});
+        sources.push_back(
+            {"rom1a.dx7", Bytes(rom1a.begin() + kBulkDataPos, rom1a.begin() + kBulkDumpDataEnd), false});
     }
 
     // Every reader refuses the mutated file, or gives voices one of the
     // files it was made from holds: a bank read must be a bank that some
     // reader reads from one of them, voice for voice in order; a voice
     // read must be one of the voices some reader finds in one of them.
-    void check(const std::string& what, const Bytes& mutated, std::initializer_list<const Source*> from) {
+    void check(const std::string &what, const Bytes &mutated, std::initializer_list<const Source *> from) {
         ++reads;
-        for (const Reader& reader : kReaders) {
+        for (const Reader &reader : kReaders) {
             const auto got = Read(reader, mutated);
             if (!got) continue;
             ++accepted;
             bool held = false;
-            for (const Source* source : from)
-                for (const Reader& other : kReaders) {
+            for (const Source *source : from)
+                for (const Reader &other : kReaders) {
                     const auto had = Read(other, source->bytes);
                     if (!had) continue;
                     if (reader.bank)
@@ -126,7 +128,8 @@ protected:
 
     void expectNoneWrong() {
         std::ostringstream list;
-        for (const auto& f : failures) list << "\n  " << f;
+        for (const auto &f : failures)
+            list << "\n  " << f;
         EXPECT_EQ(wrong, 0u) << "reads that gave voices the file does not hold (first ones):" << list.str();
         EXPECT_GT(reads, 0u);
     }
@@ -137,7 +140,7 @@ protected:
 };
 
 TEST_F(FileMutationTest, EveryTruncationIsRefusedOrKeepsTheVoices) {
-    for (const Source& source : sources)
+    for (const Source &source : sources)
         for (std::size_t length = 0; length < source.bytes.size(); ++length)
             check(source.name + " cut to " + std::to_string(length) + " bytes",
                   Bytes(source.bytes.begin(), source.bytes.begin() + static_cast<long>(length)), {&source});
@@ -146,14 +149,16 @@ TEST_F(FileMutationTest, EveryTruncationIsRefusedOrKeepsTheVoices) {
 }
 
 TEST_F(FileMutationTest, EveryHeaderBitFlipIsRefusedOrKeepsTheVoices) {
-    for (const Source& source : sources) {
+    for (const Source &source : sources) {
         if (!source.headed) continue;
         // The six header bytes; in a 32-voice file those of every record;
         // in a dump also its checksum and end byte.
         std::vector<std::size_t> at;
         const bool records = source.name.ends_with(".v32");
-        for (std::size_t start = 0; start < source.bytes.size(); start += records ? kRecordSize : source.bytes.size())
-            for (std::size_t i = 0; i < kParamBase && start + i < source.bytes.size(); ++i) at.push_back(start + i);
+        for (std::size_t start = 0; start < source.bytes.size();
+             start += records ? kRecordSize : source.bytes.size())
+            for (std::size_t i = 0; i < kParamBase && start + i < source.bytes.size(); ++i)
+                at.push_back(start + i);
         if (IsBulkDumpHeader(source.bytes)) at.insert(at.end(), {kBulkChecksumPos, kBulkChecksumPos + 1});
         if (IsSingleVoiceHeader(source.bytes)) at.insert(at.end(), {kChecksumPos, kEndPos});
         for (std::size_t pos : at) {
@@ -161,7 +166,8 @@ TEST_F(FileMutationTest, EveryHeaderBitFlipIsRefusedOrKeepsTheVoices) {
             for (int bit = 0; bit < 8; ++bit) {
                 Bytes flipped = source.bytes;
                 flipped[pos] ^= static_cast<Byte>(1 << bit);
-                check(source.name + " with bit " + std::to_string(bit) + " of byte " + std::to_string(pos) + " flipped",
+                check(source.name + " with bit " + std::to_string(bit) + " of byte " + std::to_string(pos) +
+                          " flipped",
                       flipped, {&source});
             }
         }
@@ -171,8 +177,8 @@ TEST_F(FileMutationTest, EveryHeaderBitFlipIsRefusedOrKeepsTheVoices) {
 }
 
 TEST_F(FileMutationTest, EveryJoinOfTwoFilesIsRefusedOrGivesTheVoicesOfOne) {
-    for (const Source& first : sources)
-        for (const Source& second : sources) {
+    for (const Source &first : sources)
+        for (const Source &second : sources) {
             Bytes joined = first.bytes;
             joined.insert(joined.end(), second.bytes.begin(), second.bytes.end());
             check(first.name + " followed by " + second.name, joined, {&first, &second});
@@ -195,10 +201,18 @@ Bytes Garbage(int kind, std::size_t length) {
             seed = seed * 1664525u + 1013904223u;
             bytes.push_back(static_cast<Byte>(seed >> 24));
             break;
-        case 1: bytes.push_back(static_cast<Byte>(text[i % text.size()])); break;
-        case 2: bytes.push_back(0xFF); break;
-        case 3: bytes.push_back(change[i % change.size()]); break;
-        default: bytes.push_back(identity[i % identity.size()]); break;
+        case 1:
+            bytes.push_back(static_cast<Byte>(text[i % text.size()]));
+            break;
+        case 2:
+            bytes.push_back(0xFF);
+            break;
+        case 3:
+            bytes.push_back(change[i % change.size()]);
+            break;
+        default:
+            bytes.push_back(identity[i % identity.size()]);
+            break;
         }
     }
     return bytes;
@@ -208,9 +222,11 @@ TEST_F(FileMutationTest, GarbageInFrontIsRefusedOrKeepsTheVoices) {
     // Every length up to one record and more, then whole voices and
     // records, where a shifted reader would line up again.
     std::vector<std::size_t> lengths;
-    for (std::size_t n = 1; n <= 2 * kRecordSize + 1; ++n) lengths.push_back(n);
-    for (std::size_t n : {255u, 256u, 383u, 384u, 385u, 482u, 483u, 484u, 512u, 4096u, 5152u}) lengths.push_back(n);
-    for (const Source& source : sources)
+    for (std::size_t n = 1; n <= 2 * kRecordSize + 1; ++n)
+        lengths.push_back(n);
+    for (std::size_t n : {255u, 256u, 383u, 384u, 385u, 482u, 483u, 484u, 512u, 4096u, 5152u})
+        lengths.push_back(n);
+    for (const Source &source : sources)
         for (int kind = 0; kind < 5; ++kind)
             for (std::size_t length : lengths) {
                 Bytes bytes = Garbage(kind, length);

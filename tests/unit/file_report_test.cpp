@@ -17,18 +17,18 @@ using test::ReadBytes;
 using test::TestData;
 using test::WriteBytes;
 
-std::string Name(const InspectedVoice& voice) {
+std::string Name(const InspectedVoice &voice) {
     return std::string(voice.nameBytes.begin(), voice.nameBytes.end());
 }
 
-bool HasProblem(const FileReport& r, const std::string& part) {
+bool HasProblem(const FileReport &r, const std::string &part) {
     return std::any_of(r.problems.begin(), r.problems.end(),
-                       [&](const std::string& p) { return p.find(part) != std::string::npos; });
+                       [&](const std::string &p) { return p.find(part) != std::string::npos; });
 }
 
 // Names as the packed bytes of a bulk dump hold them, read straight from
 // the file: offset 6 + 128 (v - 1) + 118.
-std::string PackedName(const std::vector<Byte>& file, std::size_t start, int v) {
+std::string PackedName(const std::vector<Byte> &file, std::size_t start, int v) {
     const std::size_t at = start + 128 * static_cast<std::size_t>(v - 1) + 118;
     return std::string(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at + 10));
 }
@@ -77,7 +77,8 @@ TEST(InspectFile, KeepsControlCharactersOfNames) {
     bool control = false;
     for (int v = 1; v <= 32; ++v) {
         EXPECT_EQ(Name(r.voices[static_cast<std::size_t>(v - 1)]), PackedName(bytes, 6, v));
-        for (Byte b : r.voices[static_cast<std::size_t>(v - 1)].nameBytes) control |= b < 0x20;
+        for (Byte b : r.voices[static_cast<std::size_t>(v - 1)].nameBytes)
+            control |= b < 0x20;
     }
     EXPECT_TRUE(control);
 }
@@ -99,29 +100,30 @@ TEST(InspectFile, ReportsASecondDumpAfterTheFirst) {
     EXPECT_EQ(r.problems, std::vector<std::string>{"another dump follows at offset 4104 (not read)"});
     EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
     ASSERT_EQ(r.voices.size(), 32u);
-    for (std::size_t v = 0; v < 32; ++v) EXPECT_EQ(r.voices[v].nameBytes, one.voices[v].nameBytes);
+    for (std::size_t v = 0; v < 32; ++v)
+        EXPECT_EQ(r.voices[v].nameBytes, one.voices[v].nameBytes);
 }
 
 // --- Files with a fault: what the report says of each --------------------------
 
 struct FaultyFile {
-    const char* name;
-    const char* file;
+    const char *name;
+    const char *file;
     FileKind kind;
     LoadsAs loadsAs;
     std::vector<std::string> problems; // each found in one of the report's problems
     bool onlyThese;                    // and the report says nothing else
     std::size_t voices;
-    const char* firstName = nullptr;   // of the first voice listed
-    const char* notSaid = nullptr;     // in none of the problems
+    const char *firstName = nullptr; // of the first voice listed
+    const char *notSaid = nullptr;   // in none of the problems
 };
 
-void PrintTo(const FaultyFile& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultyFile &c, std::ostream *os) { *os << c.name; }
 
 class InspectFaultyFile : public ::testing::TestWithParam<FaultyFile> {};
 
 TEST_P(InspectFaultyFile, ReportsTheFaultAndWhetherTheFileLoads) {
-    const FaultyFile& c = GetParam();
+    const FaultyFile &c = GetParam();
     const FileReport r = InspectFile(TestData(c.file));
     EXPECT_EQ(r.kind, c.kind);
     EXPECT_FALSE(r.valid);
@@ -129,7 +131,8 @@ TEST_P(InspectFaultyFile, ReportsTheFaultAndWhetherTheFileLoads) {
     if (c.onlyThese) {
         EXPECT_EQ(r.problems, c.problems);
     }
-    for (const std::string& part : c.problems) EXPECT_TRUE(HasProblem(r, part)) << part;
+    for (const std::string &part : c.problems)
+        EXPECT_TRUE(HasProblem(r, part)) << part;
     if (c.notSaid) {
         EXPECT_FALSE(HasProblem(r, c.notSaid)) << c.notSaid;
     }
@@ -139,38 +142,88 @@ TEST_P(InspectFaultyFile, ReportsTheFaultAndWhetherTheFileLoads) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SharedTestData, InspectFaultyFile,
-    ::testing::Values(
-        // A MIDI file: the bank in it is named but not read.
-        FaultyFile{"MidiFileHoldingABank", "rom1a-bank-in-smf.mid", FileKind::MidiFile, LoadsAs::None,
-                   {"no single-voice dump", "holds a 32-voice bulk dump"}, false, 0},
-        // Its checksum is right: the bytes with bit 7 are the only fault.
-        FaultyFile{"Bit7BytesCounted", "bit7-bytes-and-f0-inside.syx", FileKind::BulkDump, LoadsAs::Bank,
-                   {"158 bytes of the packed data have bit 7 set"}, false, 32, nullptr, "checksum"},
-        FaultyFile{"ByteCount1000", "bytecount-1000.syx", FileKind::BulkDump, LoadsAs::Bank,
-                   {"byte count 10 00 (expected 20 00)"}, true, 32},
-        // The data is complete: it loads.
-        FaultyFile{"MissingChecksum", "truncated-4103.syx", FileKind::BulkDump, LoadsAs::Bank,
-                   {"the checksum is missing (F7 at offset 4102)"}, true, 32},
-        FaultyFile{"CutOffWithFourCompleteVoices", "truncated-520.syx", FileKind::BulkDump, LoadsAs::None,
-                   {"only 4 of 32 voices complete"}, false, 4},
-        FaultyFile{"FourOperatorBankRefused", "four-operator-bank-not-dx7.syx", FileKind::Unknown,
-                   LoadsAs::None, {"format 04 is not DX7 voice data"}, false, 0},
-        FaultyFile{"ParameterChangesRefused", "parameter-changes-only.syx", FileKind::Unknown, LoadsAs::None,
-                   {"parameter-change message"}, false, 0},
-        // A bulk dump cut off, not a headerless bank.
-        FaultyFile{"BulkDumpCutAt4096NotLoaded", "bulk-cut-at-4096.syx", FileKind::BulkDump, LoadsAs::None,
-                   {"length 4096 bytes: cut off, only 31 of 32 voices complete"}, false, 31, "BRASS   1 "},
-        // Text is listed as no voice.
-        FaultyFile{"TextFileNamedV01", "text-file-named.v01", FileKind::V01, LoadsAs::None,
-                   {"no single-voice dump header (54 68 69 73 20 69)"}, false, 0}),
-    [](const ::testing::TestParamInfo<FaultyFile>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(SharedTestData, InspectFaultyFile,
+                         ::testing::Values(
+                             // A MIDI file: the bank in it is named but not read.
+                             FaultyFile{"MidiFileHoldingABank",
+                                        "rom1a-bank-in-smf.mid",
+                                        FileKind::MidiFile,
+                                        LoadsAs::None,
+                                        {"no single-voice dump", "holds a 32-voice bulk dump"},
+                                        false,
+                                        0},
+                             // Its checksum is right: the bytes with bit 7 are the only fault.
+                             FaultyFile{"Bit7BytesCounted",
+                                        "bit7-bytes-and-f0-inside.syx",
+                                        FileKind::BulkDump,
+                                        LoadsAs::Bank,
+                                        {"158 bytes of the packed data have bit 7 set"},
+                                        false,
+                                        32,
+                                        nullptr,
+                                        "checksum"},
+                             FaultyFile{"ByteCount1000",
+                                        "bytecount-1000.syx",
+                                        FileKind::BulkDump,
+                                        LoadsAs::Bank,
+                                        {"byte count 10 00 (expected 20 00)"},
+                                        true,
+                                        32},
+                             // The data is complete: it loads.
+                             FaultyFile{"MissingChecksum",
+                                        "truncated-4103.syx",
+                                        FileKind::BulkDump,
+                                        LoadsAs::Bank,
+                                        {"the checksum is missing (F7 at offset 4102)"},
+                                        true,
+                                        32},
+                             FaultyFile{"CutOffWithFourCompleteVoices",
+                                        "truncated-520.syx",
+                                        FileKind::BulkDump,
+                                        LoadsAs::None,
+                                        {"only 4 of 32 voices complete"},
+                                        false,
+                                        4},
+                             FaultyFile{"FourOperatorBankRefused",
+                                        "four-operator-bank-not-dx7.syx",
+                                        FileKind::Unknown,
+                                        LoadsAs::None,
+                                        {"format 04 is not DX7 voice data"},
+                                        false,
+                                        0},
+                             FaultyFile{"ParameterChangesRefused",
+                                        "parameter-changes-only.syx",
+                                        FileKind::Unknown,
+                                        LoadsAs::None,
+                                        {"parameter-change message"},
+                                        false,
+                                        0},
+                             // A bulk dump cut off, not a headerless bank.
+                             FaultyFile{"BulkDumpCutAt4096NotLoaded",
+                                        "bulk-cut-at-4096.syx",
+                                        FileKind::BulkDump,
+                                        LoadsAs::None,
+                                        {"length 4096 bytes: cut off, only 31 of 32 voices complete"},
+                                        false,
+                                        31,
+                                        "BRASS   1 "},
+                             // Text is listed as no voice.
+                             FaultyFile{"TextFileNamedV01",
+                                        "text-file-named.v01",
+                                        FileKind::V01,
+                                        LoadsAs::None,
+                                        {"no single-voice dump header (54 68 69 73 20 69)"},
+                                        false,
+                                        0}),
+                         [](const ::testing::TestParamInfo<FaultyFile> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(InspectBytes, ReportsHeaderlessDataThatHoldsNoVoices) {
     std::vector<Byte> text(4096);
     const std::string line = "Not a bank at all. ";
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<Byte>(line[i % line.size()]);
     const FileReport r = InspectBytes("notes.dx7", text);
     EXPECT_EQ(r.kind, FileKind::HeaderlessBank);
     EXPECT_FALSE(r.valid);
@@ -188,7 +241,8 @@ TEST(InspectFile, ReportsAFileItCannotRead) {
 
 TEST(InspectBytes, ReportsAV32FileOfTheWrongLength) {
     VoiceTable table;
-    for (int n = 1; n <= 32; ++n) table[static_cast<std::size_t>(n)] = test::DistinctVoice(n);
+    for (int n = 1; n <= 32; ++n)
+        table[static_cast<std::size_t>(n)] = test::DistinctVoice(n);
     std::vector<Byte> bytes = EncodeBankFile(table);
     EXPECT_TRUE(InspectBytes("b.v32", bytes).valid);
     bytes.resize(161 * 3);
@@ -209,7 +263,8 @@ TEST_F(ConvertTest, TurnsTheFactoryBankIntoAV32AndBackIntoTheSameBulkDump) {
     const std::vector<Byte> bank = ReadBytes(v32);
     ASSERT_EQ(bank.size(), 5152u);
     for (std::size_t n = 0; n < 32; ++n)
-        for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(bank[n * 161 + i], kVoiceHeader[i]) << "import header";
+        for (std::size_t i = 0; i < 6; ++i)
+            EXPECT_EQ(bank[n * 161 + i], kVoiceHeader[i]) << "import header";
     const ConvertResult back = ConvertVoiceFile(v32, syx, std::nullopt);
     ASSERT_TRUE(back.ok) << back.message;
     EXPECT_EQ(back.message, "wrote " + syx.string() + ": 32 voices, 4104 bytes");
@@ -232,7 +287,8 @@ TEST_F(ConvertTest, WritesOnlySevenBitDataFromBytesWithBit7Set) {
     ASSERT_TRUE(ConvertVoiceFile(TestData("bit7-bytes-and-f0-inside.syx"), out, std::nullopt).ok);
     const std::vector<Byte> dump = ReadBytes(out);
     ASSERT_EQ(dump.size(), 4104u);
-    for (std::size_t i = 1; i < 4103; ++i) ASSERT_LT(dump[i], 0x80) << i;
+    for (std::size_t i = 1; i < 4103; ++i)
+        ASSERT_LT(dump[i], 0x80) << i;
     EXPECT_EQ(dump[4102], ChecksumOf(std::span<const Byte>(dump).subspan(6, 4096)));
 }
 
@@ -246,9 +302,11 @@ TEST_F(ConvertTest, TurnsASingleVoiceDumpIntoAV01OfItsFirst161Bytes) {
 TEST_F(ConvertTest, RefusesWhatItCannotDoAndWritesNothing) {
     const auto out = folder / "out.v01";
     EXPECT_EQ(ConvertVoiceFile(TestData("rom1a.syx"), out, std::nullopt).message,
-              TestData("rom1a.syx").string() + ": the input is a bank of 32 voices: choose one with --voice N");
+              TestData("rom1a.syx").string() +
+                  ": the input is a bank of 32 voices: choose one with --voice N");
     EXPECT_EQ(ConvertVoiceFile(TestData("single-voice.syx"), folder / "b.v32", std::nullopt).message,
-              TestData("single-voice.syx").string() + ": a 32-voice file needs a bank, and the input is one voice");
+              TestData("single-voice.syx").string() +
+                  ": a 32-voice file needs a bank, and the input is one voice");
     EXPECT_EQ(ConvertVoiceFile(TestData("single-voice.syx"), out, 2).message,
               TestData("single-voice.syx").string() + ": --voice 2 is out of range: the input holds 1 voice");
     EXPECT_EQ(ConvertVoiceFile(TestData("rom1a.syx"), folder / "x.txt", 1).message,

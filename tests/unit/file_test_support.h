@@ -13,14 +13,14 @@
 
 namespace vox::test {
 
-inline std::vector<Byte> ReadBytes(const std::filesystem::path& file) { return ReadFileContents(file); }
+inline std::vector<Byte> ReadBytes(const std::filesystem::path &file) { return ReadFileContents(file); }
 
-inline void WriteBytes(const std::filesystem::path& file, const std::vector<Byte>& bytes) {
+inline void WriteBytes(const std::filesystem::path &file, const std::vector<Byte> &bytes) {
     std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::filesystem::path TestData(const std::string& name) {
+inline std::filesystem::path TestData(const std::string &name) {
     return std::filesystem::path(VOXMERE_TESTDATA) / name;
 }
 
@@ -30,11 +30,13 @@ inline std::filesystem::path TestData(const std::string& name) {
 inline Slot DistinctVoice(int n) {
     Slot slot{};
     const Byte header[6] = {0xF0, 0x43, static_cast<Byte>(n % 16), 0x00, 0x01, 0x1B};
-    for (std::size_t i = 0; i < 6; ++i) slot[i] = header[i];
+    for (std::size_t i = 0; i < 6; ++i)
+        slot[i] = header[i];
     for (int p = 0; p < param::Name1; ++p)
         slot[ParamPos(p)] = static_cast<Byte>((n * 7 + p * 3) % (ParamMax(p) + 1));
     const std::string name = "VOICE " + std::string(n < 10 ? "0" : "") + std::to_string(n) + "  ";
-    for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        slot[kNamePos + i] = static_cast<Byte>(name[i]);
     slot[kChecksumPos] = 0x11;
     slot[kEndPos] = 0x22;
     return slot;
@@ -49,12 +51,12 @@ struct MemorySnapshot {
     std::vector<std::string> list1, list2, list3, list4;
     std::string text2;
 
-    explicit MemorySnapshot(const Program& p)
+    explicit MemorySnapshot(const Program &p)
         : table(p.state.voiceTable), editBuffer(p.state.editBuffer), currentSlot(p.state.currentSlot),
           slotText(p.state.slotText), list1(p.form1.list1.items), list2(p.form1.list2.items),
           list3(p.form1.list3.items), list4(p.form1.list4.items), text2(p.form1.text2) {}
 
-    bool operator==(const MemorySnapshot& o) const {
+    bool operator==(const MemorySnapshot &o) const {
         return table.all == o.table.all && editBuffer == o.editBuffer && currentSlot == o.currentSlot &&
                slotText == o.slotText && list1 == o.list1 && list2 == o.list2 && list3 == o.list3 &&
                list4 == o.list4 && text2 == o.text2;
@@ -72,14 +74,15 @@ protected:
         f.state.programFolder = folder;
         f.out.open();
     }
-    Program& program() { return f.program; }
+    Program &program() { return f.program; }
     std::filesystem::path bankFolder() const { return folder / "32voice"; }
     std::filesystem::path voiceFolder() const { return folder / "1voice"; }
 
     // Slots 1..32 distinct, the SOUND LIST built from them, slot 7 in the
     // edit area, a line in each monitor list.
     void fillMemory() {
-        for (int n = 0; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = DistinctVoice(n);
+        for (int n = 0; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = DistinctVoice(n);
         for (int n = 1; n <= 32; ++n) {
             f.state.slotText[static_cast<std::size_t>(n)] = "entry " + std::to_string(n);
             f.program.form1.list3.add(f.state.slotText[static_cast<std::size_t>(n)]);

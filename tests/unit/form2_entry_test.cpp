@@ -20,7 +20,7 @@ constexpr auto Single = StepButton::Single;
 class Form2EntryTest : public ::testing::Test {
 protected:
     test::ProgramFixture f;
-    Form2& form = f.program.form2;
+    Form2 &form = f.program.form2;
     Slot voice = InitialVoice();
 
     void SetUp() override { f.out.open(); }
@@ -51,12 +51,12 @@ protected:
         StepButton button;
         StepDirection direction;
         int column;
-        const char* shows;
-        const char* beside = nullptr;
-        const char* why = "";
+        const char *shows;
+        const char *beside = nullptr;
+        const char *why = "";
     };
     void ExpectPresses(std::initializer_list<Press> presses) {
-        for (const Press& p : presses) {
+        for (const Press &p : presses) {
             const bool up = p.direction == Up, large = p.button == Large;
             const int c = p.column;
             if (c == kValueBox && large) {
@@ -207,7 +207,7 @@ TEST_F(Form2EntryTest, SwitchingAColumnToFixedShowsTheFixedFrequency) {
     EXPECT_EQ(T42(0), "10");
     EXPECT_EQ(form.entry.oscMode[0], 1);
     EXPECT_TRUE(form.option4[0]);
-        form.option3Click(0);
+    form.option3Click(0);
     EXPECT_EQ(T42(0), "1");
 }
 
@@ -254,13 +254,15 @@ TEST_F(Form2EntryTest, AlgorithmPreviewFollowsTheValueBoxButTheChartWaitsForå¤‰æ
     LoadAndOpen(134);
     EXPECT_EQ(form.text40, "5");
     EXPECT_EQ(form.picture3File, "alg5.jpg");
-    for (int k = 0; k < 30; ++k) form.upDown1Up();
+    for (int k = 0; k < 30; ++k)
+        form.upDown1Up();
     EXPECT_EQ(form.text40, "32");
     EXPECT_EQ(form.picture3File, "alg32.jpg");
     EXPECT_EQ(form.text8, "5");
     EXPECT_EQ(form.picture1File, "alg5.jpg");
     EXPECT_TRUE(f.out.sent.empty());
-    for (int k = 0; k < 40; ++k) form.upDown1Down();
+    for (int k = 0; k < 40; ++k)
+        form.upDown1Down();
     EXPECT_EQ(form.text40, "1");
     EXPECT_EQ(form.picture3File, "alg1.jpg");
 }
@@ -317,9 +319,10 @@ TEST_F(Form2EntryTest, OperatorEgStepChangesOnlyOperatorOneAndRedrawsOnlyItsGrap
         }
     }
     ASSERT_EQ(form.graphSegments[6].size(), 5u);
-    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.x, 103.8f); // rate 1 still 99
+    EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.x, 103.8f);                  // rate 1 still 99
     EXPECT_FLOAT_EQ(form.graphSegments[6][0].to.y, 1392 - 41 / 99.0 * 1344); // level 41
-    for (std::size_t g = 0; g < 6; ++g) EXPECT_EQ(form.graphSegments[g], graphsBefore[g]) << g;
+    for (std::size_t g = 0; g < 6; ++g)
+        EXPECT_EQ(form.graphSegments[g], graphsBefore[g]) << g;
 }
 
 TEST_F(Form2EntryTest, EgColumnButtonsStepEverySelectedRowAndClamp) {
@@ -358,14 +361,16 @@ TEST_F(Form2EntryTest, WithNoRowSelectedTheColumnButtonsChangeNothing) {
 TEST_F(Form2EntryTest, OpeningTheEgGroupDrawsAllSixGraphs) {
     SetOp(6, OpParam::Level4, 50);
     LoadAndOpen(0);
-    for (std::size_t g = 1; g <= 6; ++g) ASSERT_EQ(form.graphSegments[g].size(), 5u) << g;
-    EXPECT_FLOAT_EQ(form.graphSegments[1][0].from.y, 1392 - 50 / 99.0 * 1344) << "operator 6 starts from its level 4";
+    for (std::size_t g = 1; g <= 6; ++g)
+        ASSERT_EQ(form.graphSegments[g].size(), 5u) << g;
+    EXPECT_FLOAT_EQ(form.graphSegments[1][0].from.y, 1392 - 50 / 99.0 * 1344)
+        << "operator 6 starts from its level 4";
     EXPECT_FLOAT_EQ(form.graphSegments[6][0].from.y, 1392) << "level 0 on the base line";
 }
 
 TEST_F(Form2EntryTest, OperatorGraphWithAllRates99StartsAt100AndEnds395Point2Later) {
     LoadAndOpen(0);
-    const auto& g = form.graphSegments[6];
+    const auto &g = form.graphSegments[6];
     ASSERT_EQ(g.size(), 5u);
     EXPECT_FLOAT_EQ(g[0].from.x, 100);
     EXPECT_NEAR(g[4].to.x, 100 + 380 + 4 * 3.8, 1e-3);
@@ -376,7 +381,7 @@ TEST_F(Form2EntryTest, ARateOfZeroWidensItsSegmentTo380Twips) {
     form.text43[5] = "1";
     form.upDown10Down(0);
     EXPECT_EQ(form.text43[5], "0");
-    const GraphSegment& attack = form.graphSegments[6][0];
+    const GraphSegment &attack = form.graphSegments[6][0];
     EXPECT_FLOAT_EQ(attack.to.x - attack.from.x, 380);
 }
 
@@ -393,17 +398,18 @@ TEST_F(Form2EntryTest, PitchTenButtonsWrapAndTheGraphFollows) {
     form.text41[2] = "99";
     form.upDown4Up(2);
     EXPECT_EQ(form.text41[2], "99");
-    const GraphSegment& first = form.graphSegments[0][0];
+    const GraphSegment &first = form.graphSegments[0][0];
     EXPECT_FLOAT_EQ(first.to.x - first.from.x, (100 - 90) / 400.0f * 1750);
 }
 
 TEST_F(Form2EntryTest, PitchLevelsAll50DrawAFlatLineOnTheCentreLine) {
     LoadAndOpen(126);
-    for (std::size_t n = 4; n < 8; ++n) form.text41[n] = "50";
+    for (std::size_t n = 4; n < 8; ++n)
+        form.text41[n] = "50";
     form.upDown4Down(0);
-    const auto& g = form.graphSegments[0];
+    const auto &g = form.graphSegments[0];
     ASSERT_EQ(g.size(), 4u);
-    for (const GraphSegment& seg : g) {
+    for (const GraphSegment &seg : g) {
         EXPECT_FLOAT_EQ(seg.from.y, kPitchGraphCentre.from.y);
         EXPECT_FLOAT_EQ(seg.to.y, 720);
     }

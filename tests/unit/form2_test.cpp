@@ -17,7 +17,7 @@ namespace {
 class Form2Test : public ::testing::Test {
 protected:
     test::ProgramFixture f;
-    Form2& form = f.program.form2;
+    Form2 &form = f.program.form2;
     test::ScratchFolder scratch{"form2"};
     std::filesystem::path folder = scratch.path();
 
@@ -28,7 +28,7 @@ protected:
 
     // Puts a voice into a slot and the edit area, as the main window leaves
     // them, and loads the editor.
-    void LoadVoice(int slot, const Slot& voice, const std::string& listText) {
+    void LoadVoice(int slot, const Slot &voice, const std::string &listText) {
         f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
         f.state.currentSlot = static_cast<std::int16_t>(slot);
         f.state.slotText[static_cast<std::size_t>(slot)] = listText;
@@ -47,7 +47,8 @@ protected:
 };
 
 Bytes Change(int p, int v) {
-    return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v), 0xF7};
+    return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v),
+            0xF7};
 }
 
 // --- Loading ---------------------------------------------------------------
@@ -68,13 +69,13 @@ TEST_F(Form2Test, LoadShowsOperatorSixInTheTopRowAndOperatorOneAtTheBottom) {
     const struct {
         int field;
         std::size_t row;
-        const char* text;
+        const char *text;
     } kShown[] = {
-        {37, 0, "99"}, {37, 5, "0"},     {22, 0, "+3"}, {22, 5, "0"},  {31, 5, "C 1"},
-        {31, 0, "C 3"}, {32, 5, "+LIN"}, {20, 5, "F"},  {20, 0, "R"},  {21, 5, "102.3"},
-        {21, 0, "1"},  {23, 0, "99"},    {30, 0, "0"},
+        {37, 0, "99"},  {37, 5, "0"},    {22, 0, "+3"}, {22, 5, "0"}, {31, 5, "C 1"},
+        {31, 0, "C 3"}, {32, 5, "+LIN"}, {20, 5, "F"},  {20, 0, "R"}, {21, 5, "102.3"},
+        {21, 0, "1"},   {23, 0, "99"},   {30, 0, "0"},
     };
-    for (const auto& s : kShown)
+    for (const auto &s : kShown)
         EXPECT_EQ(form.chart(s.field)[s.row], s.text) << "field " << s.field << " row " << s.row;
 }
 
@@ -84,10 +85,11 @@ TEST_F(Form2Test, LoadShowsTheGlobalFieldsThroughTheirTexts) {
     v = WithParam(v, param::Feedback, 6);
     LoadInit();
     LoadVoice(5, v, "  5. INIT VOICE");
-    const std::pair<std::size_t, const char*> kShown[] = {
+    const std::pair<std::size_t, const char *> kShown[] = {
         {1, "6"}, {2, " S&H"}, {3, "35"}, {7, "ON"}, {9, "99"}, {13, "50"}, {17, "C 3"}, {18, "3"},
     };
-    for (const auto& [box, text] : kShown) EXPECT_EQ(form.text[box], text) << "Text" << box;
+    for (const auto &[box, text] : kShown)
+        EXPECT_EQ(form.text[box], text) << "Text" << box;
     EXPECT_EQ(form.label29, "Ｏ　Ｎ");
 }
 
@@ -143,26 +145,26 @@ TEST_F(Form2Test, LoadShowsTheEditAreaVoiceWithTheSlotsHeaderNotTheSlotsParamete
 TEST_F(Form2Test, EveryClickTargetOpensItsGroupUnderItsSelectionFrame) {
     LoadInit();
     struct Expect {
-        const char* control;
+        const char *control;
         int group;
         TwipsBox frame;
     };
     const Expect expected[] = {
-        {"Text23_2", 0, {3465, 2520, 3975, 3030}},  {"Text24_0", 0, {3465, 2520, 3975, 3030}},
-        {"Label13_6", 0, {3465, 2520, 3975, 3030}}, {"Text31_4", 8, {7425, 2520, 510, 2445}},
-        {"Text35_1", 9, {8910, 2535, 1020, 2445}},  {"Label13_8", 11, {7905, 2535, 1020, 2445}},
-        {"Text36_0", 13, {9885, 2550, 540, 3000}},  {"Text19_5", 14, {1125, 2520, 555, 2445}},
+        {"Text23_2", 0, {3465, 2520, 3975, 3030}},    {"Text24_0", 0, {3465, 2520, 3975, 3030}},
+        {"Label13_6", 0, {3465, 2520, 3975, 3030}},   {"Text31_4", 8, {7425, 2520, 510, 2445}},
+        {"Text35_1", 9, {8910, 2535, 1020, 2445}},    {"Label13_8", 11, {7905, 2535, 1020, 2445}},
+        {"Text36_0", 13, {9885, 2550, 540, 3000}},    {"Text19_5", 14, {1125, 2520, 555, 2445}},
         {"Label13_12", 15, {10875, 2550, 540, 2490}}, {"Text37_3", 16, {10380, 2550, 540, 2490}},
-        {"Label29", 17, {1665, 2565, 1320, 2400}},  {"Text21_0", 17, {1665, 2565, 1320, 2400}},
-        {"Label13_5", 20, {2970, 2520, 510, 2445}}, {"Text16", 126, {6930, 495, 3975, 1995}},
-        {"Label12", 126, {6930, 495, 3975, 1995}},  {"Text8", 134, {45, 450, 3390, 2085}},
-        {"Label11", 135, {3465, 495, 510, 1995}},   {"Label58", 137, {4455, 495, 510, 1680}},
-        {"Text4", 138, {4950, 495, 510, 1680}},     {"Text5", 139, {5445, 495, 510, 1680}},
-        {"Label61", 140, {5940, 495, 510, 1680}},   {"Text7", 141, {6435, 495, 510, 1680}},
-        {"Label57", 142, {3960, 495, 510, 1680}},   {"Label13_0", 143, {675, 2520, 510, 2445}},
+        {"Label29", 17, {1665, 2565, 1320, 2400}},    {"Text21_0", 17, {1665, 2565, 1320, 2400}},
+        {"Label13_5", 20, {2970, 2520, 510, 2445}},   {"Text16", 126, {6930, 495, 3975, 1995}},
+        {"Label12", 126, {6930, 495, 3975, 1995}},    {"Text8", 134, {45, 450, 3390, 2085}},
+        {"Label11", 135, {3465, 495, 510, 1995}},     {"Label58", 137, {4455, 495, 510, 1680}},
+        {"Text4", 138, {4950, 495, 510, 1680}},       {"Text5", 139, {5445, 495, 510, 1680}},
+        {"Label61", 140, {5940, 495, 510, 1680}},     {"Text7", 141, {6435, 495, 510, 1680}},
+        {"Label57", 142, {3960, 495, 510, 1680}},     {"Label13_0", 143, {675, 2520, 510, 2445}},
         {"Text17", 144, {10890, 495, 510, 1995}},
     };
-    for (const auto& e : expected) {
+    for (const auto &e : expected) {
         f.state.selectedGroup = -1;
         form.shape1Border = false;
         form.frame1Visible = false;
@@ -177,7 +179,7 @@ TEST_F(Form2Test, EveryClickTargetOpensItsGroupUnderItsSelectionFrame) {
 TEST_F(Form2Test, ClicksOutsideTheTargetsChangeNothing) {
     LoadInit();
     f.state.selectedGroup = 16;
-    for (const char* name : {"Label13_3", "Text39", "Label34", "Text40", "Text2_1", "Text190_0"}) {
+    for (const char *name : {"Label13_3", "Text39", "Label34", "Text40", "Text2_1", "Text190_0"}) {
         form.controlClick(name);
         EXPECT_EQ(f.state.selectedGroup, 16) << name;
         EXPECT_FALSE(form.frame1Visible) << name;
@@ -189,7 +191,7 @@ TEST_F(Form2Test, AnyRowOfOutputLevelOpensTheColumnsInOperatorOrder) {
     v[ParamPos(BlockParamNumber(0, OpParam::OutputLevel))] = 66; // operator 6
     v[ParamPos(BlockParamNumber(5, OpParam::OutputLevel))] = 11; // operator 1
     LoadVoice(5, v, "  5. X");
-    for (const char* name : {"Text37_0", "Text37_5"}) {
+    for (const char *name : {"Text37_0", "Text37_5"}) {
         form.controlClick(name);
         EXPECT_EQ(form.text42[0], "11") << name;
         EXPECT_EQ(form.text42[5], "66") << name;
@@ -246,7 +248,8 @@ TEST_F(Form2Test, LfoSyncOffOpensTheOnOffPanelWithOffSelected) {
 TEST_F(Form2Test, CurveOpensBothRowsWithTheLeftRowActive) {
     LoadInit();
     form.controlClick("Text33_2");
-    for (int j = 0; j < 6; ++j) EXPECT_TRUE(form.text44Visible[j]);
+    for (int j = 0; j < 6; ++j)
+        EXPECT_TRUE(form.text44Visible[j]);
     EXPECT_EQ(form.text42[0], "-LIN");
     EXPECT_TRUE(form.label9Visible);
     EXPECT_TRUE(form.label33Visible);
@@ -283,15 +286,18 @@ TEST_F(Form2Test, OperatorEgOpensTheGridWithOnlyOperatorOneSelected) {
     EXPECT_EQ(form.text43[29], "42"); // column 4 (level 1) of row 5
     EXPECT_EQ(form.text43[0], "99");
     EXPECT_EQ(form.egRowSelected[5], 1);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(form.egRowSelected[i], 0);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(form.egRowSelected[i], 0);
     EXPECT_TRUE(form.shape3Border[5]);
     EXPECT_TRUE(form.frame10Visible);
     EXPECT_FALSE(form.picture2Visible[0]);
-    for (int n = 1; n <= 6; ++n) EXPECT_TRUE(form.picture2Visible[n]);
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_TRUE(form.picture2Visible[n]);
 }
 
 TEST_F(Form2Test, PitchEgAndAlgorithmOpenTheirPanels) {
-    LoadVoice(5, WithParam(WithParam(InitialVoice(), param::Algorithm, 4), param::PitchLevel1 + 2, 61), "  5. X");
+    LoadVoice(5, WithParam(WithParam(InitialVoice(), param::Algorithm, 4), param::PitchLevel1 + 2, 61),
+              "  5. X");
     form.controlClick("Text9");
     EXPECT_TRUE(form.frame4Visible);
     EXPECT_TRUE(form.picture2Visible[0]);
@@ -312,18 +318,18 @@ TEST_F(Form2Test, PitchEgAndAlgorithmOpenTheirPanels) {
 
 TEST_F(Form2Test, EachSingleValueGroupOpensWithItsValueRangeAndButtons) {
     struct Expect {
-        const char* control;
+        const char *control;
         int parameter, stored, max;
         bool tenButtons;
-        const char* caption; // Label31, when shown
+        const char *caption; // Label31, when shown
     };
     const Expect expected[] = {
-        {"Text1", 135, 5, 7, false, nullptr},   {"Text3", 137, 41, 99, true, nullptr},
-        {"Text4", 138, 42, 99, true, nullptr},  {"Text5", 139, 43, 99, true, nullptr},
-        {"Text6", 140, 44, 99, true, nullptr},  {"Text18", 143, 6, 7, false, nullptr},
-        {"Text2", 142, 1, 5, false, "SawD"},    {"Text17", 144, 13, 48, true, "C# 2"},
+        {"Text1", 135, 5, 7, false, nullptr},  {"Text3", 137, 41, 99, true, nullptr},
+        {"Text4", 138, 42, 99, true, nullptr}, {"Text5", 139, 43, 99, true, nullptr},
+        {"Text6", 140, 44, 99, true, nullptr}, {"Text18", 143, 6, 7, false, nullptr},
+        {"Text2", 142, 1, 5, false, "SawD"},   {"Text17", 144, 13, 48, true, "C# 2"},
     };
-    for (const auto& e : expected) {
+    for (const auto &e : expected) {
         LoadVoice(5, WithParam(InitialVoice(), e.parameter, e.stored), "  5. X");
         form.controlClick(e.control);
         EXPECT_EQ(f.state.selectedGroup, e.parameter) << e.control;
@@ -336,18 +342,20 @@ TEST_F(Form2Test, EachSingleValueGroupOpensWithItsValueRangeAndButtons) {
         EXPECT_FALSE(form.frame2Visible) << e.control;
         EXPECT_EQ(form.label31Visible, e.caption != nullptr) << e.control;
         EXPECT_EQ(form.text40Visible, e.caption == nullptr) << e.control;
-        if (e.caption) { EXPECT_EQ(form.label31, e.caption) << e.control; }
+        if (e.caption) {
+            EXPECT_EQ(form.label31, e.caption) << e.control;
+        }
     }
 }
 
 TEST_F(Form2Test, EachColumnGroupGivesItsRangeToTheColumnButtons) {
     struct Expect {
-        const char* control;
+        const char *control;
         int min, max;
     };
-    const Expect expected[] = {{"Text31_0", 0, 99}, {"Text36_0", 0, 7}, {"Text19_0", 0, 3},
+    const Expect expected[] = {{"Text31_0", 0, 99}, {"Text36_0", 0, 7},  {"Text19_0", 0, 3},
                                {"Text38_0", 0, 7},  {"Text37_0", 0, 99}, {"Text22_0", -7, 7}};
-    for (const auto& e : expected) {
+    for (const auto &e : expected) {
         LoadInit();
         form.controlClick(e.control);
         for (int j = 0; j < 6; ++j) {
@@ -388,7 +396,8 @@ TEST_F(Form2Test, OpeningAnotherGroupHidesThePanelsOfTheLastOne) {
 TEST_F(Form2Test, ApplyingPitchEgSendsEightChangesAcrossTheParameterGroups) {
     LoadInit();
     form.controlClick("Label12");
-    for (int n = 0; n < 8; ++n) form.text41[static_cast<std::size_t>(n)] = std::to_string(10 + n);
+    for (int n = 0; n < 8; ++n)
+        form.text41[static_cast<std::size_t>(n)] = std::to_string(10 + n);
     form.command1Click();
     const std::vector<Bytes> expected{
         {0xF0, 0x43, 0x10, 0x00, 0x7E, 10, 0xF7}, {0xF0, 0x43, 0x10, 0x00, 0x7F, 11, 0xF7},
@@ -397,7 +406,8 @@ TEST_F(Form2Test, ApplyingPitchEgSendsEightChangesAcrossTheParameterGroups) {
         {0xF0, 0x43, 0x10, 0x01, 0x04, 16, 0xF7}, {0xF0, 0x43, 0x10, 0x01, 0x05, 17, 0xF7},
     };
     EXPECT_EQ(f.out.sent, expected);
-    for (int n = 0; n < 8; ++n) EXPECT_EQ(f.state.editBuffer[132 + static_cast<std::size_t>(n)], 10 + n);
+    for (int n = 0; n < 8; ++n)
+        EXPECT_EQ(f.state.editBuffer[132 + static_cast<std::size_t>(n)], 10 + n);
     EXPECT_EQ(form.text[9], "10");
     EXPECT_EQ(form.text[16], "17");
     EXPECT_EQ(f.state.voiceTable[5], InitialVoice()); // the slot is never written
@@ -408,16 +418,16 @@ TEST_F(Form2Test, ApplyingTheOscillatorSendsModesCoarsesFinesThenKeySync) {
     form.controlClick("Text21_0");
     form.entry.oscMode[0] = 1; // operator 1 fixed
     form.entry.coarse[0] = 3;
-    form.entry.fine[5] = 40;   // operator 6
+    form.entry.fine[5] = 40;    // operator 6
     form.showEntryFrequency(0); // as the mode and step buttons show them
     form.showEntryFrequency(5);
     form.text40 = "0";
     form.command1Click();
     ASSERT_EQ(f.out.sent.size(), 19u);
-    EXPECT_EQ(f.out.sent[0], Change(17, 0));      // block 0 = operator 6 mode
-    EXPECT_EQ(f.out.sent[5], Change(122, 1));     // block 5 = operator 1 mode
-    EXPECT_EQ(f.out.sent[11], Change(123, 3));    // operator 1 coarse
-    EXPECT_EQ(f.out.sent[12], Change(19, 40));    // operator 6 fine
+    EXPECT_EQ(f.out.sent[0], Change(17, 0));   // block 0 = operator 6 mode
+    EXPECT_EQ(f.out.sent[5], Change(122, 1));  // block 5 = operator 1 mode
+    EXPECT_EQ(f.out.sent[11], Change(123, 3)); // operator 1 coarse
+    EXPECT_EQ(f.out.sent[12], Change(19, 40)); // operator 6 fine
     EXPECT_EQ(f.out.sent[18], (Bytes{0xF0, 0x43, 0x10, 0x01, 0x08, 0x00, 0xF7}));
     EXPECT_EQ(form.chart(20)[5], "F");
     EXPECT_EQ(form.chart(21)[5], "1000");
@@ -461,61 +471,76 @@ struct TypedApply {
     struct Shown {
         int field;
         std::size_t row;
-        const char* text;
+        const char *text;
     };
     struct Stored {
         std::size_t pos; // in the edit buffer
         int value;
     };
-    const char* name;
-    const char* control;
-    void (*type)(Form2&);
+    const char *name;
+    const char *control;
+    void (*type)(Form2 &);
     std::size_t count;
     std::vector<Sent> sent;
     std::vector<Shown> shown;
     std::vector<Stored> stored;
 };
 
-void PrintTo(const TypedApply& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TypedApply &c, std::ostream *os) { *os << c.name; }
 
 class Form2TypedApplyTest : public Form2Test, public ::testing::WithParamInterface<TypedApply> {};
 
 } // namespace
 
 TEST_P(Form2TypedApplyTest, ApplyingSendsTheTypedValuesAndShowsThem) {
-    const TypedApply& c = GetParam();
+    const TypedApply &c = GetParam();
     LoadInit();
     form.controlClick(c.control);
     c.type(form);
     form.command1Click();
     ASSERT_EQ(f.out.sent.size(), c.count);
-    for (const auto& s : c.sent) EXPECT_EQ(f.out.sent[s.at], Change(s.param, s.value)) << "message " << s.at;
-    for (const auto& s : c.shown)
+    for (const auto &s : c.sent)
+        EXPECT_EQ(f.out.sent[s.at], Change(s.param, s.value)) << "message " << s.at;
+    for (const auto &s : c.shown)
         EXPECT_EQ(form.chart(s.field)[s.row], s.text) << "field " << s.field << " row " << s.row;
-    for (const auto& s : c.stored) EXPECT_EQ(f.state.editBuffer[s.pos], s.value) << "byte " << s.pos;
+    for (const auto &s : c.stored)
+        EXPECT_EQ(f.state.editBuffer[s.pos], s.value) << "byte " << s.pos;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Groups, Form2TypedApplyTest,
     ::testing::Values(
         // +3 on operator 1 is parameter 125 value 10; operator 6 sends its stored 7 first.
-        TypedApply{"DetunePlusThreeOnOperatorOne", "Text22_5", [](Form2& m) { m.text42[0] = "+3"; }, 6,
-                   {{5, 125, 10}, {0, 20, 7}}, {{22, 5, "+3"}}, {{131, 10}}},
+        TypedApply{"DetunePlusThreeOnOperatorOne",
+                   "Text22_5",
+                   [](Form2 &m) { m.text42[0] = "+3"; },
+                   6,
+                   {{5, 125, 10}, {0, 20, 7}},
+                   {{22, 5, "+3"}},
+                   {{131, 10}}},
         // Left then right, per block.
-        TypedApply{"DepthLeftThenRight", "Text34_0",
-                   [](Form2& m) {
+        TypedApply{"DepthLeftThenRight",
+                   "Text34_0",
+                   [](Form2 &m) {
                        m.text42[5] = "12"; // operator 6 left
                        m.text44[0] = "34"; // operator 1 right
                    },
-                   12, {{0, 9, 12}, {11, 115, 34}}, {{34, 0, "12"}, {35, 5, "34"}}, {}},
+                   12,
+                   {{0, 9, 12}, {11, 115, 34}},
+                   {{34, 0, "12"}, {35, 5, "34"}},
+                   {}},
         // Row after row.
-        TypedApply{"OperatorEgRowAfterRow", "Text25_1",
-                   [](Form2& m) {
+        TypedApply{"OperatorEgRowAfterRow",
+                   "Text25_1",
+                   [](Form2 &m) {
                        m.text43[1] = "12"; // row 1 rate 1
                        m.text43[47] = "5"; // row 5 level 4
                    },
-                   48, {{8, 21, 12}, {47, 112, 5}}, {{23, 1, "12"}, {30, 5, "5"}}, {}}),
-    [](const ::testing::TestParamInfo<TypedApply>& info) { return std::string(info.param.name); });
+                   48,
+                   {{8, 21, 12}, {47, 112, 5}},
+                   {{23, 1, "12"}, {30, 5, "5"}},
+                   {}}),
+    [](const ::testing::TestParamInfo<TypedApply> &info) { return std::string(info.param.name); });
 
 TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
     LoadInit();
@@ -547,18 +572,20 @@ TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
 
 TEST_F(Form2Test, ApplyingAColumnGroupSendsOneChangePerOperatorFromSixToOne) {
     struct Expect {
-        const char* control;
+        const char *control;
         int offset;
     };
-    for (const auto& e : {Expect{"Text36_0", 13}, Expect{"Text19_0", 14}, Expect{"Text38_0", 15},
-                          Expect{"Text37_0", 16}}) {
+    for (const auto &e :
+         {Expect{"Text36_0", 13}, Expect{"Text19_0", 14}, Expect{"Text38_0", 15}, Expect{"Text37_0", 16}}) {
         LoadInit();
         form.controlClick(e.control);
-        for (int j = 0; j < 6; ++j) form.text42[static_cast<std::size_t>(j)] = std::to_string(j % 4);
+        for (int j = 0; j < 6; ++j)
+            form.text42[static_cast<std::size_t>(j)] = std::to_string(j % 4);
         form.command1Click();
         ASSERT_EQ(f.out.sent.size(), 6u) << e.control;
         for (int b = 0; b < 6; ++b) // block b is operator 6 - b, column 5 - b
-            EXPECT_EQ(f.out.sent[static_cast<std::size_t>(b)], Change(b * 21 + e.offset, (5 - b) % 4)) << e.control;
+            EXPECT_EQ(f.out.sent[static_cast<std::size_t>(b)], Change(b * 21 + e.offset, (5 - b) % 4))
+                << e.control;
     }
 }
 
@@ -619,20 +646,20 @@ TEST_F(Form2Test, AValueOutsideItsRangeIsClampedBeforeItIsSent) {
 namespace {
 
 struct NotANumber {
-    const char* name;
-    void (*open)(Form2&);
-    std::string& (*box)(Form2&);
-    const char* typed;
+    const char *name;
+    void (*open)(Form2 &);
+    std::string &(*box)(Form2 &);
+    const char *typed;
 };
 
-void PrintTo(const NotANumber& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NotANumber &c, std::ostream *os) { *os << c.name; }
 
 class Form2NotANumberTest : public Form2Test, public ::testing::WithParamInterface<NotANumber> {};
 
 } // namespace
 
 TEST_P(Form2NotANumberTest, IsReportedAndNothingChanges) {
-    const NotANumber& c = GetParam();
+    const NotANumber &c = GetParam();
     LoadInit();
     c.open(form);
     c.box(form) = c.typed;
@@ -652,14 +679,13 @@ TEST_P(Form2NotANumberTest, IsReportedAndNothingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, Form2NotANumberTest,
-    ::testing::Values(
-        NotANumber{"LettersInTheValueBox", [](Form2& m) { m.controlClick("Text1"); },
-                   [](Form2& m) -> std::string& { return m.text40; }, "x7"},
-        NotANumber{"EmptiedValueBox", [](Form2& m) { m.controlClick("Label30"); },
-                   [](Form2& m) -> std::string& { return m.text40; }, ""},
-        NotANumber{"EmptiedEnvelopeBox", [](Form2& m) { m.openGroup(0); },
-                   [](Form2& m) -> std::string& { return m.text43[7]; }, ""}),
-    [](const ::testing::TestParamInfo<NotANumber>& info) { return std::string(info.param.name); });
+    ::testing::Values(NotANumber{"LettersInTheValueBox", [](Form2 &m) { m.controlClick("Text1"); },
+                                 [](Form2 &m) -> std::string & { return m.text40; }, "x7"},
+                      NotANumber{"EmptiedValueBox", [](Form2 &m) { m.controlClick("Label30"); },
+                                 [](Form2 &m) -> std::string & { return m.text40; }, ""},
+                      NotANumber{"EmptiedEnvelopeBox", [](Form2 &m) { m.openGroup(0); },
+                                 [](Form2 &m) -> std::string & { return m.text43[7]; }, ""}),
+    [](const ::testing::TestParamInfo<NotANumber> &info) { return std::string(info.param.name); });
 
 TEST_F(Form2Test, ApplyBeforeAnyGroupIsOpenSendsNothing) {
     LoadInit();
@@ -758,10 +784,11 @@ TEST_F(Form2Test, TheCloseBoxCancelsAndOtherCloseReasonsDoNothing) {
 
 TEST_F(Form2Test, InitialiseLoadsTheInitialVoiceIntoSlotZeroAndStaysOpen) {
     Slot init = InitialVoice();
-    for (std::size_t c = 0; c < 10; ++c) init[kNamePos + c] = static_cast<Byte>("FRESH INIT"[c]);
+    for (std::size_t c = 0; c < 10; ++c)
+        init[kNamePos + c] = static_cast<Byte>("FRESH INIT"[c]);
     {
         std::ofstream file(folder / "INITdata.v01", std::ios::binary);
-        file.write(reinterpret_cast<const char*>(init.data()), 161);
+        file.write(reinterpret_cast<const char *>(init.data()), 161);
     }
     LoadVoice(5, WithParam(InitialVoice(), param::Feedback, 5), "  5. OTHER");
     form.command2Click(0);

@@ -30,11 +30,11 @@ Bytes Change(int p, int v) {
 class Form2ValuesTest : public ::testing::Test {
 protected:
     test::ProgramFixture f;
-    Form2& form = f.program.form2;
+    Form2 &form = f.program.form2;
 
     void SetUp() override { f.out.open(); }
 
-    void Load(const Slot& voice, int slot = 7) {
+    void Load(const Slot &voice, int slot = 7) {
         f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
         f.state.currentSlot = static_cast<std::int16_t>(slot);
         f.state.slotText[static_cast<std::size_t>(slot)] = SoundListEntryText(slot, voice);
@@ -48,7 +48,7 @@ protected:
     // The (parameter, value) pairs of the parameter changes sent so far.
     std::vector<std::pair<int, int>> SentChanges() const {
         std::vector<std::pair<int, int>> changes;
-        for (const auto& m : f.out.sent) {
+        for (const auto &m : f.out.sent) {
             if (m.size() != 7 || m[0] != 0xF0 || m[2] != 0x10) {
                 ADD_FAILURE() << "not a parameter change";
                 continue;
@@ -94,7 +94,7 @@ protected:
 
     // The text the chart must show for value v of parameter p, with the
     // values of the whole voice (for the frequency) in `all`.
-    static std::string Expected(int p, int v, const std::map<int, int>& all) {
+    static std::string Expected(int p, int v, const std::map<int, int> &all) {
         if (p < 126) {
             const int k = p % kOperatorBlockParams, base = p - k;
             switch (static_cast<OpParam>(k)) {
@@ -134,10 +134,11 @@ protected:
     // opens THEN every value sent is the stored byte read through the one
     // rule, the chart showed exactly that value before and after, the zone
     // opened on it, and the edit buffer holds what was sent.
-    void ApplyEveryGroupAndCompare(const Slot& voice, const std::string& what) {
+    void ApplyEveryGroupAndCompare(const Slot &voice, const std::string &what) {
         std::map<int, int> all;
-        for (int p = 0; p < param::Name1; ++p) all[p] = ParamValue(p, voice[ParamPos(p)]);
-        for (const GroupInfo& g : GroupTable()) {
+        for (int p = 0; p < param::Name1; ++p)
+            all[p] = ParamValue(p, voice[ParamPos(p)]);
+        for (const GroupInfo &g : GroupTable()) {
             SCOPED_TRACE(what + ", group " + std::to_string(g.group));
             form.openGroup(g.group);
             const auto chartBefore = form.rows;
@@ -167,7 +168,7 @@ protected:
             EXPECT_TRUE(f.host.boxes.empty()) << (f.host.boxes.empty() ? "" : f.host.boxes.back().text);
             const auto changes = SentChanges();
             EXPECT_EQ(changes.size(), static_cast<std::size_t>(g.count));
-            for (const auto& [p, v] : changes) {
+            for (const auto &[p, v] : changes) {
                 EXPECT_EQ(v, all.at(p)) << "parameter " << p << " stored " << int(voice[ParamPos(p)]);
                 EXPECT_EQ(ChartText(p), Expected(p, v, all)) << "parameter " << p;
                 EXPECT_EQ(f.state.editBuffer[ParamPos(p)], v) << "parameter " << p;
@@ -187,9 +188,9 @@ protected:
     }
 
     // Every voice of a bank loaded in turn, each applied group by group.
-    void ApplyEveryVoiceAndCompare(const std::vector<Slot>& voices, const std::string& name) {
+    void ApplyEveryVoiceAndCompare(const std::vector<Slot> &voices, const std::string &name) {
         int n = 0;
-        for (const Slot& voice : voices) {
+        for (const Slot &voice : voices) {
             Load(voice, ++n);
             ApplyEveryGroupAndCompare(voice, name + " voice " + std::to_string(n));
         }
@@ -199,11 +200,12 @@ protected:
 // A voice with one kind of out-of-range byte in every parameter.
 Slot EveryByte(Byte (*of)(int p)) {
     Slot v = InitialVoice();
-    for (int p = 0; p < param::Name1; ++p) v[ParamPos(p)] = of(p);
+    for (int p = 0; p < param::Name1; ++p)
+        v[ParamPos(p)] = of(p);
     return v;
 }
 
-Bytes ReadTestFile(const std::string& name) {
+Bytes ReadTestFile(const std::string &name) {
     const auto file = std::filesystem::path(VOXMERE_TESTDATA) / name;
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
@@ -211,7 +213,7 @@ Bytes ReadTestFile(const std::string& name) {
 }
 
 // The 32 voices of a clean bulk dump, unpacked as the bank import does.
-std::vector<Slot> BankVoices(const Bytes& bulk) {
+std::vector<Slot> BankVoices(const Bytes &bulk) {
     std::vector<Slot> voices;
     for (std::size_t n = 0; n < kBankSlots; ++n) {
         Slot slot{};
@@ -225,7 +227,7 @@ std::vector<Slot> BankVoices(const Bytes& bulk) {
 }
 
 // The 32 voices of a bank in the test data, or none and a failure naming the file.
-std::vector<Slot> TestBankVoices(const std::string& name) {
+std::vector<Slot> TestBankVoices(const std::string &name) {
     const Bytes bulk = ReadTestFile(name);
     if (bulk.size() != kBulkMessageSize) {
         ADD_FAILURE() << "cannot read the test file " << name << " (" << bulk.size() << " bytes)";
@@ -271,8 +273,9 @@ TEST_F(Form2ValuesTest, GivenEachVoiceOfARealBankWithBit7BytesThenWhatIsShownIsW
     const std::vector<Slot> voices = TestBankVoices(name);
     ASSERT_EQ(voices.size(), kBankSlots);
     int bit7 = 0;
-    for (const Slot& voice : voices)
-        for (int p = 0; p < param::Name1; ++p) bit7 += voice[ParamPos(p)] > 0x7F;
+    for (const Slot &voice : voices)
+        for (int p = 0; p < param::Name1; ++p)
+            bit7 += voice[ParamPos(p)] > 0x7F;
     ASSERT_GT(bit7, 100) << name << " should hold parameter bytes with bit 7 set";
     ApplyEveryVoiceAndCompare(voices, name);
 }
@@ -293,7 +296,7 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
     f.out.sent.clear();
     SendCurrentVoice(f.state, f.host);
     ASSERT_EQ(f.out.sent.size(), 2u);
-    const Bytes& dump = f.out.sent[1];
+    const Bytes &dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), kImageSize);
     for (int p = 0; p < static_cast<int>(kParamCount); ++p)
         EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, voice[ParamPos(p)])) << "parameter " << p;
@@ -332,25 +335,25 @@ TEST_F(Form2ValuesTest, GivenNameBytesWithBit7ThenTheNameBoxShowsTheNameTheDx7Ge
 namespace {
 
 struct OddByte {
-    const char* name;
+    const char *name;
     int param;
     Byte stored;
     std::size_t box; // form.text index of the parameter's chart box
-    const char* control;
-    const char* shown; // in the chart box, before and after the apply
-    const char* zone;  // in the value box
+    const char *control;
+    const char *shown; // in the chart box, before and after the apply
+    const char *zone;  // in the value box
     int sent;
     std::optional<bool> onOption; // the ON option button, for a switch
 };
 
-void PrintTo(const OddByte& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OddByte &c, std::ostream *os) { *os << c.name; }
 
 class Form2OddByteTest : public Form2ValuesTest, public ::testing::WithParamInterface<OddByte> {};
 
 } // namespace
 
 TEST_P(Form2OddByteTest, GivenAnOddByteThenTheChartTheZoneAndTheChangeAllSayTheSameValue) {
-    const OddByte& c = GetParam();
+    const OddByte &c = GetParam();
     Slot voice = InitialVoice();
     voice[ParamPos(c.param)] = c.stored;
     Load(voice);
@@ -373,7 +376,7 @@ INSTANTIATE_TEST_SUITE_P(
         OddByte{"LfoSpeed143Is15", param::LfoSpeed, 143, 3, "Text3", "15", "15", 15, std::nullopt},
         // a switch byte above 1 is ON
         OddByte{"LfoSyncByte2IsOn", param::LfoKeySync, 2, 7, "Text7", "ON", "1", 1, true}),
-    [](const ::testing::TestParamInfo<OddByte>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<OddByte> &info) { return std::string(info.param.name); });
 
 // --- Switch and mode bytes outside 0..1 ---------------------------------------
 
@@ -512,24 +515,24 @@ TEST_F(Form2ValuesTest, GivenANumberTypedAboveItsRangeThenTheZoneShowsTheValueSe
 namespace {
 
 struct RefusedTexts {
-    const char* name;
-    const char* column;   // the chart column clicked to open the group
-    bool rightRow;        // typed into the lower (right curve) row of boxes
+    const char *name;
+    const char *column; // the chart column clicked to open the group
+    bool rightRow;      // typed into the lower (right curve) row of boxes
     std::size_t operatorBox;
-    std::vector<const char*> typed;
-    const char* message;
+    std::vector<const char *> typed;
+    const char *message;
 };
 
-void PrintTo(const RefusedTexts& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RefusedTexts &c, std::ostream *os) { *os << c.name; }
 
 class Form2RefusedTextTest : public Form2ValuesTest, public ::testing::WithParamInterface<RefusedTexts> {};
 
 } // namespace
 
 TEST_P(Form2RefusedTextTest, GivenATextThatNamesNoValueThenTheApplyIsRefusedAndNothingChanges) {
-    const RefusedTexts& c = GetParam();
+    const RefusedTexts &c = GetParam();
     Load(InitialVoice());
-    for (const char* typed : c.typed) {
+    for (const char *typed : c.typed) {
         SCOPED_TRACE(typed);
         form.controlClick(c.column);
         (c.rightRow ? form.text44 : form.text42)[c.operatorBox] = typed;
@@ -547,10 +550,18 @@ TEST_P(Form2RefusedTextTest, GivenATextThatNamesNoValueThenTheApplyIsRefusedAndN
 
 INSTANTIATE_TEST_SUITE_P(
     Columns, Form2RefusedTextTest,
-    ::testing::Values(
-        RefusedTexts{"BreakPoint", "Text31", false, 3, {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"},
-                     form2_text::kNotABreakPoint},
-        RefusedTexts{"RightCurve", "Text33", true, 4, {"EXP", "+LOG", "2", ""}, form2_text::kNotACurve},
-        RefusedTexts{"Frequency", "Text21", false, 2, {"7.777", "-1", "abc", "", "100000", "1e2"},
-                     form2_text::kNotAFrequency}),
-    [](const ::testing::TestParamInfo<RefusedTexts>& info) { return std::string(info.param.name); });
+    ::testing::Values(RefusedTexts{"BreakPoint",
+                                   "Text31",
+                                   false,
+                                   3,
+                                   {"C#8", "H 2", "39", "C-1", "E#3", "", "C 3x"},
+                                   form2_text::kNotABreakPoint},
+                      RefusedTexts{
+                          "RightCurve", "Text33", true, 4, {"EXP", "+LOG", "2", ""}, form2_text::kNotACurve},
+                      RefusedTexts{"Frequency",
+                                   "Text21",
+                                   false,
+                                   2,
+                                   {"7.777", "-1", "abc", "", "100000", "1e2"},
+                                   form2_text::kNotAFrequency}),
+    [](const ::testing::TestParamInfo<RefusedTexts> &info) { return std::string(info.param.name); });

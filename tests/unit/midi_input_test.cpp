@@ -26,7 +26,7 @@ TEST(SignedDecimal, PutsABlankInTheSignPlace) {
 
 struct MidiInput : ::testing::Test {
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
+    Form1 &form1 = f.program.form1;
     void SetUp() override { f.state.programFolder = "/prog"; }
     void feed(std::vector<Byte> m) {
         f.in.receive(m);
@@ -48,7 +48,7 @@ TEST_F(MidiInput, StartAtLoadWithoutADeviceShowsTheErrorWithHelpTopic10) {
     f.in.openResult = false;
     form1.startInputAtLoad();
     ASSERT_EQ(f.host.boxes.size(), 1u);
-    const MessageBoxSpec& box = f.host.boxes[0];
+    const MessageBoxSpec &box = f.host.boxes[0];
     EXPECT_EQ(box.text, "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？");
     EXPECT_EQ(box.title, "ＭＩＤＩ接続と設定の確認");
     EXPECT_EQ(box.buttons, MsgButtons::OkHelp);
@@ -130,7 +130,7 @@ TEST_F(MidiInput, DumpWhileIdleIsLoggedWithModeZeroAndChangesNoSlot) {
     const Slot voice = MakeBankVoice(4);
     feed(std::vector<Byte>(voice.begin(), voice.begin() + kImageSize));
     ASSERT_EQ(form1.list1.items.size(), 2u);
-    const std::string& line = form1.list1.items[1];
+    const std::string &line = form1.list1.items[1];
     EXPECT_EQ(line, " 0LongMsg 受信 : " + Hex(std::span<const Byte>(voice.data(), kImageSize)));
     EXPECT_TRUE(line.starts_with(" 0LongMsg 受信 : F0430000011B")) << line;
     EXPECT_EQ(f.state.voiceTable.all, before.all);

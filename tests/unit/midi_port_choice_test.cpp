@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 
 struct MidiPortChoice : ::testing::Test {
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
+    Form1 &form1 = f.program.form1;
 };
 
 TEST_F(MidiPortChoice, APortThatOpenedIsNotReported) {
@@ -35,7 +35,8 @@ TEST_F(MidiPortChoice, OutputThatFailedWithThePreviousOneKeptNamesBoth) {
 TEST_F(MidiPortChoice, OutputThatFailedWithNothingOpenSaysTheOutputIsClosed) {
     form1.midiPortChosen(MidiDirection::Out, "Synth Port B", false, "");
     EXPECT_EQ(f.host.boxTexts(),
-              Lines{"MIDI出力ポート「Synth Port B」を開けませんでした。MIDI出力は閉じています。DX7には何も送られません。"});
+              Lines{"MIDI出力ポート「Synth Port "
+                    "B」を開けませんでした。MIDI出力は閉じています。DX7には何も送られません。"});
 }
 
 TEST_F(MidiPortChoice, InputThatFailedWithNothingConnectedIsClosedSoStartOpensItAgain) {
@@ -45,8 +46,8 @@ TEST_F(MidiPortChoice, InputThatFailedWithNothingConnectedIsClosedSoStartOpensIt
     // WHEN another input was chosen, did not open, and nothing is connected
     form1.midiPortChosen(MidiDirection::In, "Keyboard", false, "");
     // THEN the box says so, the port is closed and the button offers 開始
-    EXPECT_EQ(f.host.boxTexts(),
-              Lines{"MIDI入力ポート「Keyboard」を開けませんでした。MIDI入力は閉じています。DX7からは何も受信できません。"});
+    EXPECT_EQ(f.host.boxTexts(), Lines{"MIDI入力ポート「Keyboard」を開けませんでした。MIDI入力は閉じています"
+                                       "。DX7からは何も受信できません。"});
     EXPECT_FALSE(f.in.isOpen());
     EXPECT_EQ(form1.command2Caption, "開始");
     // ... and 開始 opens it again without a close error
@@ -59,7 +60,8 @@ TEST_F(MidiPortChoice, InputThatFailedWithNothingConnectedIsClosedSoStartOpensIt
 TEST_F(MidiPortChoice, InputThatFailedWithThePreviousOneKeptLeavesItRunning) {
     form1.startInputAtLoad();
     form1.midiPortChosen(MidiDirection::In, "Keyboard", false, "DX7 In");
-    EXPECT_EQ(f.host.boxTexts(), Lines{"MIDI入力ポート「Keyboard」を開けませんでした。これまでどおり「DX7 In」を使います。"});
+    EXPECT_EQ(f.host.boxTexts(),
+              Lines{"MIDI入力ポート「Keyboard」を開けませんでした。これまでどおり「DX7 In」を使います。"});
     EXPECT_TRUE(f.in.isOpen());
     EXPECT_EQ(form1.command2Caption, "停止");
 }

@@ -7,17 +7,15 @@
 
 // RtMidi's JACK backend does not free its ring buffer when no JACK server
 // answers (as on the build machines); that leak is RtMidi's, not ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:jack_ringbuffer_create\n"; }
+extern "C" const char *__lsan_default_suppressions() { return "leak:jack_ringbuffer_create\n"; }
 
 namespace vox {
 namespace {
 
-const std::vector<std::string> kJackInputs = {
-    "system:midi_playback_1", "voxmere-dx7sim-in:midi-in", "voxmere-in:in", "Synth Port A", "synth port B"};
+const std::vector<std::string> kJackInputs = {"system:midi_playback_1", "voxmere-dx7sim-in:midi-in",
+                                              "voxmere-in:in", "Synth Port A", "synth port B"};
 
-TEST(MatchPortName, ExactNameIsTaken) {
-    EXPECT_EQ(MatchPortName(kJackInputs, "voxmere-in:in"), 2u);
-}
+TEST(MatchPortName, ExactNameIsTaken) { EXPECT_EQ(MatchPortName(kJackInputs, "voxmere-in:in"), 2u); }
 
 TEST(MatchPortName, UniquePartIsTakenWhateverItsCase) {
     EXPECT_EQ(MatchPortName(kJackInputs, "DX7SIM"), 1u);
@@ -53,7 +51,8 @@ TEST(DefaultOutputPort, IsNoneWhenOnlyOurPortsExist) {
 
 TEST(DefaultOutputPort, SkipsAlsasMidiThroughForOutputAndInputAlike) {
     // GIVEN ALSA's loopback listed first, as on a fresh Linux system
-    const std::vector<std::string> names = {"Midi Through:Midi Through Port-0 14:0", "DX7 USB:DX7 USB MIDI 1 20:0"};
+    const std::vector<std::string> names = {"Midi Through:Midi Through Port-0 14:0",
+                                            "DX7 USB:DX7 USB MIDI 1 20:0"};
     // THEN the default is the interface, not the port that echoes our own messages
     EXPECT_EQ(DefaultOutputPort(names), 1u);
     EXPECT_EQ(DefaultOutputPort({"Midi Through:Midi Through Port-0 14:0"}), std::nullopt);
@@ -79,8 +78,8 @@ TEST(OwnPorts, OtherPortsAreNotOursEvenTheSimulators) {
 TEST(OwnPorts, AreLeftOutOfTheChoicesInTheirOrder) {
     const std::vector<std::string> names = {"Midi Through:Midi Through Port-0 14:0", "voxmere-in:in 130:0",
                                             "DX7 USB:DX7 USB MIDI 1 20:0", "voxmere-out:out 129:0"};
-    EXPECT_EQ(WithoutOwnPorts(names),
-              (std::vector<std::string>{"Midi Through:Midi Through Port-0 14:0", "DX7 USB:DX7 USB MIDI 1 20:0"}));
+    EXPECT_EQ(WithoutOwnPorts(names), (std::vector<std::string>{"Midi Through:Midi Through Port-0 14:0",
+                                                                "DX7 USB:DX7 USB MIDI 1 20:0"}));
 }
 
 TEST(RtMidiPorts, BothLinuxApisAreCompiledIn) {
@@ -104,7 +103,7 @@ TEST(RtMidiPorts, UnknownApiNeitherWorksNorOpens) {
 
 TEST(RtMidiPorts, OutputOfAMissingPortDoesNotOpen) {
     // GIVEN a port name no API has WHEN it is opened on every compiled API THEN it fails quietly
-    for (const auto& api : CompiledMidiApis()) {
+    for (const auto &api : CompiledMidiApis()) {
         RtMidiOutPort out(api, "no such port 4f1e");
         EXPECT_FALSE(out.open()) << api;
         EXPECT_EQ(out.name(), "no such port 4f1e");
@@ -116,7 +115,8 @@ TEST(PortWiring, UnknownApiIsReportedAndLeavesNoPorts) {
     MidiOptions options;
     options.api = "nosuchapi";
     // WHEN the ports are wired
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireMidi(
+        options, [] { return 0.0; }, nullptr);
     // THEN nothing is wired and the problem names the API
     EXPECT_FALSE(w.out);
     EXPECT_FALSE(w.in);
@@ -129,7 +129,8 @@ TEST(PortWiring, VirtualDx7IsTheOnlyPortOfferedAndTheCurrentOneOnceOpen) {
     // GIVEN --virtual-dx7
     MidiOptions options;
     options.virtualDx7 = true;
-    MidiWiring w = WireMidi(options, [] { return 0.0; }, nullptr);
+    MidiWiring w = WireMidi(
+        options, [] { return 0.0; }, nullptr);
     ASSERT_TRUE(w.out && w.in && w.dx7);
     // WHEN the output opens THEN the menu offers and ticks the virtual DX7
     EXPECT_EQ(w.currentOutput(), "");
@@ -157,7 +158,8 @@ TEST(PortWiring, FailedChoiceOnAnApiThatDoesNotWorkLeavesNothingCurrent) {
 
 TEST(PortWiring, ListingNamesEveryCompiledApiAndTheVirtualDx7) {
     const std::string text = ListPortsText();
-    for (const auto& api : CompiledMidiApis()) EXPECT_NE(text.find(api + ":"), std::string::npos) << api;
+    for (const auto &api : CompiledMidiApis())
+        EXPECT_NE(text.find(api + ":"), std::string::npos) << api;
     EXPECT_NE(text.find("--virtual-dx7"), std::string::npos);
 }
 

@@ -16,10 +16,12 @@ namespace vox::test {
 // A recognisable voice for slot n: name "BANK nn", parameters derived from n.
 inline Slot MakeBankVoice(int n) {
     Slot slot{};
-    for (int p = 0; p < 145; ++p) slot[ParamPos(p)] = static_cast<Byte>((p * 3 + n) % 32);
+    for (int p = 0; p < 145; ++p)
+        slot[ParamPos(p)] = static_cast<Byte>((p * 3 + n) % 32);
     char name[11];
     std::snprintf(name, sizeof name, "BANK %02d   ", n);
-    for (std::size_t i = 0; i < kNameLength; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        slot[kNamePos + i] = static_cast<Byte>(name[i]);
     const auto dump = BuildVoiceDump(slot);
     std::copy(dump.begin(), dump.end(), slot.begin());
     return slot;
@@ -30,16 +32,17 @@ struct ScriptedDx7 {
     std::set<int> brokenOnce;    // voice numbers answered once with a wrong first byte
     std::set<int> foreignOnce;   // ... once with another maker's header
     std::set<int> badChecksumOnce;
-    std::set<int> lostOnce;      // voice numbers whose first answer never comes
+    std::set<int> lostOnce; // voice numbers whose first answer never comes
     bool silent = false;
-    std::vector<int> requests;   // program numbers asked for, in order
+    std::vector<int> requests; // program numbers asked for, in order
     std::function<void(int)> onRequest;
 
     ScriptedDx7() {
-        for (int n = 1; n <= 32; ++n) bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
     }
 
-    void attach(ProgramFixture& f) {
+    void attach(ProgramFixture &f) {
         f.out.onSend = [this, &f](std::span<const Byte> m) {
             if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
             const int voice = m[1] + 1;

@@ -14,7 +14,8 @@ using Bytes = std::vector<Byte>;
 
 Slot Named(const char (&name)[11]) {
     Slot s{};
-    for (std::size_t i = 0; i < kNameLength; ++i) s[kNamePos + i] = static_cast<Byte>(name[i]);
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        s[kNamePos + i] = static_cast<Byte>(name[i]);
     return s;
 }
 
@@ -37,11 +38,12 @@ TEST(SoundListEntryText, NameBytesBelow20hAreKeptAsTheirCharacters) {
 
 struct SoundList : ::testing::Test {
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
-    Form7& form7 = f.program.form7;
+    Form1 &form1 = f.program.form1;
+    Form7 &form7 = f.program.form7;
     void SetUp() override {
         f.out.open();
-        for (int n = 1; n <= 32; ++n) f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
         form1.rebuildSoundList();
     }
     // The slot's dump as the instrument is sent it (values read into their ranges).
@@ -66,7 +68,7 @@ TEST_F(SoundList, CopyOfEntry12SetsSlotTextBufferAndSendsTheVoice) {
     EXPECT_EQ(f.state.currentSlot, 12);
     EXPECT_EQ(form1.text2, " 12. BANK 12   ");
     EXPECT_EQ(form1.list3.selected, -1);
-    const Slot& slot = f.state.voiceTable[12];
+    const Slot &slot = f.state.voiceTable[12];
     EXPECT_TRUE(std::equal(slot.begin(), slot.begin() + 162, f.state.editBuffer.begin()));
     EXPECT_EQ(f.state.editBuffer[kEndPos], 0x55); // position 162 is not copied
     ASSERT_EQ(f.out.sent.size(), 2u);
@@ -120,9 +122,9 @@ TEST_F(SoundList, AuditionCountsUpOnEveryPress) {
 }
 
 struct AuditionCase {
-    const char* text;
+    const char *text;
     Byte program;
-    const char* after;
+    const char *after;
 };
 class AuditionText : public SoundList, public ::testing::WithParamInterface<AuditionCase> {};
 
@@ -150,8 +152,10 @@ struct Chooser : SoundList {
         form1.text2 = "  1. BANK 01   ";
         f.state.editBuffer = MakeBankVoice(50);
         const char name[] = "EDITED    ";
-        for (std::size_t i = 0; i < kNameLength; ++i) f.state.editBuffer[kNamePos + i] = static_cast<Byte>(name[i]);
-        for (std::size_t i = 0; i < 6; ++i) f.state.editBuffer[i] = static_cast<Byte>(0x11 * (i + 1));
+        for (std::size_t i = 0; i < kNameLength; ++i)
+            f.state.editBuffer[kNamePos + i] = static_cast<Byte>(name[i]);
+        for (std::size_t i = 0; i < 6; ++i)
+            f.state.editBuffer[i] = static_cast<Byte>(0x11 * (i + 1));
         f.state.slotText[0] = " 0. INIT VOICE";
     }
     void open() {
@@ -172,7 +176,7 @@ TEST_F(Chooser, WritingPosition5UpdatesSlotListEditAreaAndSends) {
     open();
     form7.list1.selected = 4;
     form7.command1Click();
-    const Slot& slot = f.state.voiceTable[5];
+    const Slot &slot = f.state.voiceTable[5];
     EXPECT_TRUE(std::equal(slot.begin() + 6, slot.begin() + 161, f.state.editBuffer.begin() + 6));
     EXPECT_EQ(Bytes(slot.begin(), slot.begin() + 6), (Bytes{0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}));
     EXPECT_EQ(form1.list3.items[4], "  5. EDITED    ");
@@ -191,7 +195,8 @@ TEST_F(Chooser, WritingWithNoSelectionWritesSlot0Only) {
     const VoiceTable before = f.state.voiceTable;
     open();
     form7.command1Click();
-    for (std::size_t n = 1; n <= 32; ++n) EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
+    for (std::size_t n = 1; n <= 32; ++n)
+        EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
     EXPECT_TRUE(std::equal(f.state.voiceTable[0].begin() + 6, f.state.voiceTable[0].begin() + 161,
                            f.state.editBuffer.begin() + 6));
     // the edit area names the voice slot 0 now holds

@@ -14,16 +14,12 @@ using test::ProgramFixture;
 
 class StartupTest : public ::testing::Test {
 protected:
-    StartupTest() {
-        f.state.programFolder = folder;
-    }
-    ~StartupTest() override {
-        std::filesystem::current_path(std::filesystem::temp_directory_path());
-    }
+    StartupTest() { f.state.programFolder = folder; }
+    ~StartupTest() override { std::filesystem::current_path(std::filesystem::temp_directory_path()); }
     void writeInitFile(std::size_t bytes) {
         const Slot init = InitialVoice();
         std::ofstream out(folder / "INITdata.v01", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(init.data()), static_cast<std::streamsize>(bytes));
+        out.write(reinterpret_cast<const char *>(init.data()), static_cast<std::streamsize>(bytes));
     }
 
     test::ScratchFolder scratch{"startup"};
@@ -36,14 +32,15 @@ TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
     f.program.form1.load();
 
     ASSERT_EQ(f.host.boxes.size(), 1u) << "with MIDI working only the guide is shown";
-    const MessageBoxSpec& guide = f.host.boxes[0];
+    const MessageBoxSpec &guide = f.host.boxes[0];
     EXPECT_EQ(guide.title, "最初に設定してください");
     EXPECT_EQ(guide.buttons, MsgButtons::OkHelp);
     EXPECT_EQ(guide.icon, MsgIcon::Exclamation);
     EXPECT_EQ(guide.helpTopic, 7);
     EXPECT_EQ(guide.helpFile.filename(), "VOXMERE.HLP");
     EXPECT_EQ(guide.text.rfind("最初に確認してください (このメッセ-ジは常に表示されます)\r\r１．", 0), 0u);
-    EXPECT_NE(guide.text.find("\r\r　(DX7の電源を入れた直後は｢ＯＮ｣に戻っています)　\r\r４．"), std::string::npos);
+    EXPECT_NE(guide.text.find("\r\r　(DX7の電源を入れた直後は｢ＯＮ｣に戻っています)　\r\r４．"),
+              std::string::npos);
     EXPECT_EQ(guide.text.find('\n'), std::string::npos) << "lines are joined by CRs only";
 
     EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE");
@@ -51,7 +48,8 @@ TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
     EXPECT_EQ(f.state.currentSlot, 0);
     EXPECT_FALSE(f.program.form1.progressBar1.visible);
     EXPECT_FALSE(f.program.form1.progressBar2.visible);
-    for (std::size_t i = 0; i <= 161; ++i) EXPECT_EQ(f.state.editBuffer[i], f.state.voiceTable[0][i]) << i;
+    for (std::size_t i = 0; i <= 161; ++i)
+        EXPECT_EQ(f.state.editBuffer[i], f.state.voiceTable[0][i]) << i;
 
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
@@ -69,12 +67,12 @@ const std::string kPortHint =
     "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
 
 struct PortsAtStart {
-    const char* name;
+    const char *name;
     bool outOpens, inOpens;
     std::vector<std::pair<std::string, MsgButtons>> boxesAfterGuide;
 };
 
-void PrintTo(const PortsAtStart& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PortsAtStart &c, std::ostream *os) { *os << c.name; }
 
 class StartupPortsTest : public StartupTest, public ::testing::WithParamInterface<PortsAtStart> {};
 
@@ -83,7 +81,7 @@ class StartupPortsTest : public StartupTest, public ::testing::WithParamInterfac
 // one; start-up goes on with the initial voice loaded and shown, and sent
 // where the output is open (a closed port sends nothing).
 TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
-    const PortsAtStart& c = GetParam();
+    const PortsAtStart &c = GetParam();
     writeInitFile(161);
     f.out.openResult = c.outOpens;
     f.in.openResult = c.inOpens;
@@ -92,7 +90,7 @@ TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
     ASSERT_EQ(texts.size(), 1 + c.boxesAfterGuide.size());
     EXPECT_EQ(f.host.boxes[0].title, "最初に設定してください");
     for (std::size_t i = 0; i < c.boxesAfterGuide.size(); ++i) {
-        const auto& [text, buttons] = c.boxesAfterGuide[i];
+        const auto &[text, buttons] = c.boxesAfterGuide[i];
         EXPECT_EQ(texts[i + 1], text) << "box " << i + 1;
         EXPECT_EQ(f.host.boxes[i + 1].buttons, buttons) << "box " << i + 1;
         if (text == kPortHint) {
@@ -109,9 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PortsAtStart{"NoOutput", false, true, {{kOutError, MsgButtons::Ok}, {kPortHint, MsgButtons::Ok}}},
         PortsAtStart{"NoInput", true, false, {{kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}},
-        PortsAtStart{"NoPortAtAll", false, false,
-                     {{kOutError, MsgButtons::Ok}, {kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}}),
-    [](const ::testing::TestParamInfo<PortsAtStart>& info) { return std::string(info.param.name); });
+        PortsAtStart{
+            "NoPortAtAll",
+            false,
+            false,
+            {{kOutError, MsgButtons::Ok}, {kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}}),
+    [](const ::testing::TestParamInfo<PortsAtStart> &info) { return std::string(info.param.name); });
 
 TEST_F(StartupTest, ProgressBarsAreHiddenBeforeTheStartUpBoxesShow) {
     // GIVEN a main window not yet loaded THEN its progress bars are already
@@ -151,7 +152,8 @@ TEST_F(StartupTest, ReadsExactly161BytesOfALongerInitialVoiceFile) {
     // THEN positions 0..160 come from the file and the checksum position
     // keeps its zero, in slot 0 and in the edit area
     const Slot init = InitialVoice();
-    for (std::size_t pos = 0; pos <= 160; ++pos) ASSERT_EQ(f.state.voiceTable[0][pos], init[pos]) << pos;
+    for (std::size_t pos = 0; pos <= 160; ++pos)
+        ASSERT_EQ(f.state.voiceTable[0][pos], init[pos]) << pos;
     EXPECT_EQ(f.state.voiceTable[0][161], 0x00) << "byte 161 of the file is not read";
     EXPECT_EQ(f.state.editBuffer[161], 0x00);
     ASSERT_EQ(f.out.sent.size(), 2u);
@@ -187,20 +189,23 @@ protected:
 };
 
 TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
-    Slot& slot = f.state.voiceTable[32];
-    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p) slot[p] = static_cast<Byte>(p % 100);
+    Slot &slot = f.state.voiceTable[32];
+    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p)
+        slot[p] = static_cast<Byte>(p % 100);
     f.state.currentSlot = 32;
     SendCurrentVoice(f.state, f.host);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x1F, 0x00}));
-    const auto& dump = f.out.sent[1];
+    const auto &dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), 163u);
-    EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6), (std::vector<Byte>{0xF0, 0x43, 0, 0, 1, 0x1B}));
+    EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6),
+              (std::vector<Byte>{0xF0, 0x43, 0, 0, 1, 0x1B}));
     // Each value as the editor shows it: read into the parameter's range.
     for (int p = 0; p < static_cast<int>(kParamCount); ++p)
         EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, slot[ParamPos(p)])) << p;
     unsigned sum = 0;
-    for (std::size_t p = kParamBase; p <= 161; ++p) sum += dump[p];
+    for (std::size_t p = kParamBase; p <= 161; ++p)
+        sum += dump[p];
     EXPECT_EQ(sum % 128, 0u);
     EXPECT_EQ(dump[162], 0xF7);
     EXPECT_EQ(f.host.passes, 1) << "one message-loop pass inside the long send";
@@ -216,7 +221,7 @@ TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
 }
 
 TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
-    Slot& slot = f.state.voiceTable[3];
+    Slot &slot = f.state.voiceTable[3];
     slot[ParamPos(0)] = 1; // checksum 7Fh
     slot[0] = 0x00;
     slot[5] = 0x00;
@@ -224,7 +229,7 @@ TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
     slot[kEndPos] = 0x00;
     f.state.currentSlot = 3;
     SendCurrentVoice(f.state, f.host);
-    const auto& dump = f.out.sent[1];
+    const auto &dump = f.out.sent[1];
     EXPECT_EQ(dump[0], 0xF0);
     EXPECT_EQ(dump[5], 0x1B);
     EXPECT_EQ(dump[161], 0x7F);
@@ -232,12 +237,13 @@ TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
 }
 
 TEST_F(SendCurrentVoiceTest, NeverSendsADataByteWithBitSeven) {
-    Slot& slot = f.state.voiceTable[4];
+    Slot &slot = f.state.voiceTable[4];
     slot[ParamPos(param::Name1)] = 0xC1; // files from other tools hold such bytes
     f.state.currentSlot = 4;
     SendCurrentVoice(f.state, f.host);
-    const auto& dump = f.out.sent[1];
-    for (std::size_t i = 1; i < 162; ++i) EXPECT_LT(dump[i], 0x80) << i;
+    const auto &dump = f.out.sent[1];
+    for (std::size_t i = 1; i < 162; ++i)
+        EXPECT_LT(dump[i], 0x80) << i;
     EXPECT_EQ(dump[kNamePos], 0x41);
     EXPECT_EQ(dump[161], ChecksumOf(std::span<const Byte>(dump).subspan(6, 155)));
 }

@@ -23,24 +23,31 @@ struct ColumnStep {
     StepButton button;
     StepDirection direction;
     int expected;
-    const char* why = "";
+    const char *why = "";
 };
 
 void ExpectSteps(std::initializer_list<ColumnStep> steps) {
-    for (const ColumnStep& s : steps)
+    for (const ColumnStep &s : steps)
         EXPECT_EQ(Step(s.group, s.value, s.button, s.direction), s.expected)
             << "group " << s.group << " from " << s.value << (s.button == Large ? " large " : " single ")
             << (s.direction == Up ? "up" : "down") << " " << s.why;
 }
 
 TEST(ColumnSteps, BreakPointLargeStepStopsAtBothEnds) {
-    ExpectSteps({{8, 95, Large, Up, 99, "not 107"}, {8, 5, Large, Down, 0}, {8, 40, Large, Up, 52},
-                 {8, 40, Large, Down, 28}, {8, 99, Single, Up, 99}, {8, 0, Single, Down, 0}});
+    ExpectSteps({{8, 95, Large, Up, 99, "not 107"},
+                 {8, 5, Large, Down, 0},
+                 {8, 40, Large, Up, 52},
+                 {8, 40, Large, Down, 28},
+                 {8, 99, Single, Up, 99},
+                 {8, 0, Single, Down, 0}});
 }
 
 TEST(ColumnSteps, DepthSingleStepWrapsButLargeStepStops) {
-    ExpectSteps({{9, 99, Single, Up, 0}, {9, 0, Single, Down, 99}, {9, 95, Large, Up, 99},
-                 {9, 4, Large, Down, 0}, {9, 50, Large, Up, 60}});
+    ExpectSteps({{9, 99, Single, Up, 0},
+                 {9, 0, Single, Down, 99},
+                 {9, 95, Large, Up, 99},
+                 {9, 4, Large, Down, 0},
+                 {9, 50, Large, Up, 60}});
 }
 
 TEST(ColumnSteps, CurveWrapsBothWaysWithEitherButton) {
@@ -51,13 +58,15 @@ TEST(ColumnSteps, CurveWrapsBothWaysWithEitherButton) {
 
 TEST(ColumnSteps, SmallRangesStopAtTheirMaximum) {
     ExpectSteps({{14, 3, Large, Up, 3, "amplitude modulation sensitivity"},
-                 {13, 7, Single, Up, 7, "rate scaling"}, {15, 7, Large, Up, 7, "key velocity sensitivity"},
-                 {15, 0, Single, Down, 0}, {13, 6, Large, Up, 7, "the large button steps by 1 here"}});
+                 {13, 7, Single, Up, 7, "rate scaling"},
+                 {15, 7, Large, Up, 7, "key velocity sensitivity"},
+                 {15, 0, Single, Down, 0},
+                 {13, 6, Large, Up, 7, "the large button steps by 1 here"}});
 }
 
 TEST(ColumnSteps, DetuneStopsAtPlusAndMinusSeven) {
-    ExpectSteps({{20, 7, Single, Up, 7}, {20, -7, Large, Down, -7}, {20, -1, Single, Up, 0},
-                 {20, 0, Single, Up, 1}});
+    ExpectSteps(
+        {{20, 7, Single, Up, 7}, {20, -7, Large, Down, -7}, {20, -1, Single, Up, 0}, {20, 0, Single, Up, 1}});
 }
 
 TEST(ColumnSteps, FineStopsAt99WithoutCarry) {
@@ -71,7 +80,8 @@ TEST(ColumnSteps, OutputLevelAndUnlistedGroupsStepByTenAndOneWithin0To99) {
 }
 
 TEST(ColumnSteps, OnlyDepthAndCurveHaveTwoRows) {
-    for (int g : {8, 13, 14, 15, 16, 17, 20}) EXPECT_FALSE(ColumnStepRuleFor(g).twoRows) << g;
+    for (int g : {8, 13, 14, 15, 16, 17, 20})
+        EXPECT_FALSE(ColumnStepRuleFor(g).twoRows) << g;
     EXPECT_TRUE(ColumnStepRuleFor(9).twoRows);
     EXPECT_TRUE(ColumnStepRuleFor(11).twoRows);
 }
@@ -81,12 +91,12 @@ TEST(ColumnSteps, AValueOutsideItsRangeIsBroughtInsideBeforeTheStep) {
 }
 
 struct EntryRead {
-    const char* text;
+    const char *text;
     int min, max, expected;
 };
 
 void ExpectReads(std::initializer_list<EntryRead> reads) {
-    for (const EntryRead& r : reads)
+    for (const EntryRead &r : reads)
         EXPECT_EQ(ReadEntryNumber(r.text, r.min, r.max), r.expected)
             << "\"" << r.text << "\" in " << r.min << ".." << r.max;
 }
@@ -109,11 +119,11 @@ struct TenStep {
     int group, value, min, max;
     StepDirection direction;
     int expected;
-    const char* why = "";
+    const char *why = "";
 };
 
 void ExpectTenSteps(std::initializer_list<TenStep> steps) {
-    for (const TenStep& s : steps)
+    for (const TenStep &s : steps)
         EXPECT_EQ(StepValueBoxTen(s.group, s.value, s.min, s.max, s.direction), s.expected)
             << "group " << s.group << " from " << s.value << (s.direction == Up ? " up " : " down ") << s.why;
 }
@@ -154,14 +164,14 @@ TEST(ValueBoxSingleButtons, StopAtTheRange) {
         int value, min, max;
         StepDirection direction;
         int expected;
-        const char* why;
+        const char *why;
     } kSteps[] = {
         {32, 1, 32, Up, 32, ""},
         {1, 1, 32, Down, 1, ""},
         {31, 1, 32, Up, 32, ""},
         {77, 1, 32, Down, 31, "an out-of-range value reads as 32"},
     };
-    for (const auto& s : kSteps)
+    for (const auto &s : kSteps)
         EXPECT_EQ(StepValueBoxSingle(s.value, s.min, s.max, s.direction), s.expected)
             << s.value << " " << s.why;
 }
@@ -174,7 +184,7 @@ struct ByStep {
 };
 
 void ExpectBySteps(int (*stepper)(int, int, StepDirection), std::initializer_list<ByStep> steps) {
-    for (const ByStep& s : steps)
+    for (const ByStep &s : steps)
         EXPECT_EQ(stepper(s.value, s.step, s.direction), s.expected)
             << s.value << (s.direction == Up ? " + " : " - ") << s.step;
 }
@@ -193,7 +203,7 @@ TEST(PitchTenButtons, WrapKeepingTheUnits) {
     const std::tuple<int, StepDirection, int> kSteps[] = {
         {0, Down, 90}, {9, Down, 99}, {5, Down, 95}, {99, Up, 9}, {95, Up, 5}, {50, Up, 60},
     };
-    for (const auto& [value, direction, expected] : kSteps)
+    for (const auto &[value, direction, expected] : kSteps)
         EXPECT_EQ(StepPitchTen(value, direction), expected) << value << (direction == Up ? " up" : " down");
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // Doubles for the host and the ports, shared by the unit and view tests.
 
+#include "../common/test_files.h"
 #include "common/host.h"
 #include "common/program_state.h"
-#include "program/program.h"
 #include "midi/midi_port.h"
-#include "../common/test_files.h"
+#include "program/program.h"
 
 #include <deque>
 #include <filesystem>
@@ -30,15 +30,18 @@ public:
     double tick = 0.01;
     int passes = 0;
     bool ended = false;
-    std::function<void()> onProcessEvents;        // e.g. Program::pumpMidiInput
-    std::function<void(WindowId)> onShowModal;    // plays the modal window
+    std::function<void()> onProcessEvents;     // e.g. Program::pumpMidiInput
+    std::function<void(WindowId)> onShowModal; // plays the modal window
 
-    MsgResult messageBox(const MessageBoxSpec& box) override {
+    MsgResult messageBox(const MessageBoxSpec &box) override {
         boxes.push_back(box);
         if (answers.empty()) {
             switch (box.buttons) {
-            case MsgButtons::YesNo: case MsgButtons::YesNoCancel: return MsgResult::Yes;
-            default: return MsgResult::Ok;
+            case MsgButtons::YesNo:
+            case MsgButtons::YesNoCancel:
+                return MsgResult::Yes;
+            default:
+                return MsgResult::Ok;
             }
         }
         MsgResult r = answers.front();
@@ -51,7 +54,9 @@ public:
         if (onProcessEvents) onProcessEvents();
     }
     double monotonicSeconds() override { return clock; }
-    void showHelp(const std::filesystem::path& file, int topic) override { helpShown.emplace_back(file, topic); }
+    void showHelp(const std::filesystem::path &file, int topic) override {
+        helpShown.emplace_back(file, topic);
+    }
     void showWindow(WindowId w) override { shown.push_back(w); }
     void showWindowModal(WindowId w) override {
         shown.push_back(w);
@@ -66,7 +71,8 @@ public:
 
     std::vector<std::string> boxTexts() const {
         std::vector<std::string> texts;
-        for (const auto& b : boxes) texts.push_back(b.text);
+        for (const auto &b : boxes)
+            texts.push_back(b.text);
         return texts;
     }
 };

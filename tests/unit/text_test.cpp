@@ -16,7 +16,7 @@ namespace {
 // --- LeadingInteger ----------------------------------------------------------
 
 struct LeadingCase {
-    const char* text;
+    const char *text;
     std::optional<int> value;
 };
 
@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- WholeInteger ------------------------------------------------------------
 
 struct WholeCase {
-    const char* text;
+    const char *text;
     std::size_t maxDigits;
     std::optional<int> value;
 };
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct SignedCase {
     int value;
-    const char* text;
+    const char *text;
 };
 
 class SignedDecimalOf : public ::testing::TestWithParam<SignedCase> {};
@@ -103,9 +103,9 @@ TEST(HexByte, WritesEveryByteAsTwoUpperCaseDigits) {
 
 struct HexCase {
     std::vector<Byte> bytes;
-    const char* separator;
+    const char *separator;
     std::size_t limit;
-    const char* text;
+    const char *text;
 };
 
 class HexBytesOf : public ::testing::TestWithParam<HexCase> {};
@@ -113,7 +113,7 @@ class HexBytesOf : public ::testing::TestWithParam<HexCase> {};
 // GIVEN bytes WHEN written in hex THEN the first `limit` of them appear,
 // two digits each, with the separator between them only.
 TEST_P(HexBytesOf, JoinsTheFirstBytesWithTheSeparator) {
-    const HexCase& c = GetParam();
+    const HexCase &c = GetParam();
     EXPECT_EQ(HexBytes(c.bytes, c.separator, c.limit), c.text);
 }
 
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- UTF-8 -----------------------------------------------------------------------
 
 struct Utf8Case {
-    const char* name;
+    const char *name;
     std::string text;
     std::vector<char32_t> codePoints;
 };
@@ -140,7 +140,7 @@ class Utf8Walk : public ::testing::TestWithParam<Utf8Case> {};
 // GIVEN UTF-8 text, valid or not WHEN walked THEN each character is one code
 // point, a stray byte one of its own, and no byte is lost or read past the end.
 TEST_P(Utf8Walk, SplitsTheTextIntoCharacters) {
-    const Utf8Case& c = GetParam();
+    const Utf8Case &c = GetParam();
     EXPECT_EQ(CodePoints(c.text), c.codePoints);
     std::size_t bytes = 0, characters = 0;
     for (std::size_t at = 0; at < c.text.size(); ++characters) {
@@ -157,7 +157,8 @@ TEST_P(Utf8Walk, SplitsTheTextIntoCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Utf8Walk,
-    ::testing::Values(Utf8Case{"Empty", "", {}}, Utf8Case{"Ascii", "E.PIANO 1", {'E', '.', 'P', 'I', 'A', 'N', 'O', ' ', '1'}},
+    ::testing::Values(Utf8Case{"Empty", "", {}},
+                      Utf8Case{"Ascii", "E.PIANO 1", {'E', '.', 'P', 'I', 'A', 'N', 'O', ' ', '1'}},
                       Utf8Case{"TwoBytes", "\xC3\xA9", {0xE9}},
                       Utf8Case{"ThreeBytes", "\xE3\x81\x82\xE2\x90\x80", {0x3042, 0x2400}},
                       Utf8Case{"FourBytes", "\xF0\x9F\x8E\xB9", {0x1F3B9}},
@@ -166,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf8Case{"LeadWithoutContinuation", "\xC3z", {0xC3, 'z'}},
                       Utf8Case{"ByteNeverInUtf8", "\xFF\xF8", {0xFF, 0xF8}},
                       Utf8Case{"NulInside", std::string("A\0B", 3), {'A', 0, 'B'}}),
-    [](const ::testing::TestParamInfo<Utf8Case>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Utf8Case> &info) { return info.param.name; });
 
 TEST(Utf8Of, WritesBackWhatCodePointsRead) {
     // GIVEN valid text of one to four bytes a character
@@ -202,7 +203,7 @@ TEST(ControlPictures, EveryControlCharacterHasItsPictureAndComesBack) {
 }
 
 struct PictureCase {
-    const char* name;
+    const char *name;
     std::string stored;
     std::string shown;
 };
@@ -219,13 +220,15 @@ TEST_P(ControlPicturesOf, ChangeOnlyControlCharacters) {
 INSTANTIATE_TEST_SUITE_P(
     Names, ControlPicturesOf,
     ::testing::Values(PictureCase{"Plain", "E.PIANO 1 ", "E.PIANO 1 "},
-                      PictureCase{"NulInside", std::string("AB\0CD", 5), "AB\xE2\x90\x80" "CD"},
+                      PictureCase{"NulInside", std::string("AB\0CD", 5),
+                                  "AB\xE2\x90\x80"
+                                  "CD"},
                       PictureCase{"TabAndEscape", "\tX\x1B", "\xE2\x90\x89X\xE2\x90\x9B"},
                       // DEL and the pictures past U+241F are not control characters here.
                       PictureCase{"DelStays", "A\x7F", "A\x7F"},
                       PictureCase{"Latin1Stays", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
                       PictureCase{"Empty", "", ""}),
-    [](const ::testing::TestParamInfo<PictureCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<PictureCase> &info) { return info.param.name; });
 
 TEST(ControlPictures, OtherPicturesAndBrokenTextAreReadBackAsTheyAre) {
     // U+2421 (DEL's picture) and U+2424 were never made from a stored byte.

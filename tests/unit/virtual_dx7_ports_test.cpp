@@ -39,7 +39,8 @@ protected:
 
     std::vector<MidiInEvent> drain() {
         std::vector<MidiInEvent> events;
-        while (auto e = in.poll()) events.push_back(std::move(*e));
+        while (auto e = in.poll())
+            events.push_back(std::move(*e));
         return events;
     }
 };
@@ -51,13 +52,15 @@ TEST_F(InProcessDx7, ProgramChangeIsAnsweredByTheSelectedVoiceAsLongData) {
     const auto events = drain();
     ASSERT_EQ(events.size(), 1u);
     ASSERT_EQ(events[0].kind, MidiInEvent::Kind::LongData);
-    const std::vector<Byte>& dump = events[0].bytes;
+    const std::vector<Byte> &dump = events[0].bytes;
     ASSERT_EQ(dump.size(), kImageSize);
-    EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6), std::vector<Byte>(kVoiceHeader.begin(), kVoiceHeader.end()));
+    EXPECT_EQ(std::vector<Byte>(dump.begin(), dump.begin() + 6),
+              std::vector<Byte>(kVoiceHeader.begin(), kVoiceHeader.end()));
     EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
     EXPECT_EQ(dump[kEndPos], kSysExEnd);
-    const Slot& voice = dx7.internalVoice(5);
-    EXPECT_TRUE(std::equal(dump.begin() + kParamBase, dump.begin() + kChecksumPos, voice.begin() + kParamBase));
+    const Slot &voice = dx7.internalVoice(5);
+    EXPECT_TRUE(
+        std::equal(dump.begin() + kParamBase, dump.begin() + kChecksumPos, voice.begin() + kParamBase));
     EXPECT_EQ(dx7.refusals(), 0);
 }
 
@@ -117,8 +120,10 @@ TEST_F(InProcessDx7, DelayedRepliesKeepTheirOrder) {
     auto second = in.poll();
     // THEN voice 4 comes before voice 5
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(VoiceName(dx7.internalVoice(3)), NameBytesToUtf8(std::span<const Byte>(first->bytes).subspan(kNamePos, kNameLength)));
-    EXPECT_EQ(VoiceName(dx7.internalVoice(4)), NameBytesToUtf8(std::span<const Byte>(second->bytes).subspan(kNamePos, kNameLength)));
+    EXPECT_EQ(VoiceName(dx7.internalVoice(3)),
+              NameBytesToUtf8(std::span<const Byte>(first->bytes).subspan(kNamePos, kNameLength)));
+    EXPECT_EQ(VoiceName(dx7.internalVoice(4)),
+              NameBytesToUtf8(std::span<const Byte>(second->bytes).subspan(kNamePos, kNameLength)));
 }
 
 TEST_F(InProcessDx7, DumpWithABrokenFirstByteStillComesBackAsLongData) {
@@ -206,7 +211,8 @@ TEST(InProcessProgram, StartUpSendsTheInitialVoiceWithoutARefusal) {
     test::ProgramFixture f;
     MidiOptions options;
     options.virtualDx7 = true;
-    MidiWiring wiring = WireMidi(options, [&f] { return f.host.clock; }, nullptr);
+    MidiWiring wiring = WireMidi(
+        options, [&f] { return f.host.clock; }, nullptr);
     ASSERT_TRUE(wiring.dx7 && wiring.out && wiring.in);
     f.state.midiOut = wiring.out.get();
     f.state.midiIn = wiring.in.get();

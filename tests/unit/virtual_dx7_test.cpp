@@ -1,7 +1,7 @@
 // The virtual DX7: every reply, every refusal, every fault switch.
+#include "../common/test_files.h"
 #include "midi/midi_output.h"
 #include "midi/virtual_dx7.h"
-#include "../common/test_files.h"
 #include "voice/bank_format.h"
 #include "voice/init_voice.h"
 
@@ -28,17 +28,19 @@ protected:
     std::vector<Reply> replies;
 
     void SetUp() override {
-        dx7.setSink([this](std::vector<Byte> bytes, double due) { replies.push_back({std::move(bytes), due}); });
+        dx7.setSink([this](std::vector<Byte> bytes, double due) {
+            replies.push_back({std::move(bytes), due});
+        });
     }
-    void send(const Bytes& message, double now = 0.0) { dx7.receive(message, now); }
+    void send(const Bytes &message, double now = 0.0) { dx7.receive(message, now); }
     void programChange(int n, double now = 0.0) { send({0xC0, static_cast<Byte>(n)}, now); }
 
-    static Bytes VoiceDumpOf(const Slot& slot) {
+    static Bytes VoiceDumpOf(const Slot &slot) {
         const auto dump = BuildVoiceDump(slot);
         return {dump.begin(), dump.end()};
     }
-    static Bytes Image(const Slot& slot) { return {slot.begin(), slot.begin() + kImageSize}; }
-    static std::string NameOf(const Slot& slot) { return VoiceName(slot); }
+    static Bytes Image(const Slot &slot) { return {slot.begin(), slot.begin() + kImageSize}; }
+    static std::string NameOf(const Slot &slot) { return VoiceName(slot); }
     // A voice of our own, different from every factory voice.
     static Slot Initial() {
         Slot s = InitialVoice();
@@ -53,16 +55,24 @@ protected:
     }
 };
 
-Bytes ReadFile(const std::string& name) { return test::ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / name); }
-
-Bytes ParameterChange(int number, int value) {
-    return {0xF0, 0x43, 0x10, static_cast<Byte>(number >> 7), static_cast<Byte>(number & 0x7F),
-            static_cast<Byte>(value), 0xF7};
+Bytes ReadFile(const std::string &name) {
+    return test::ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / name);
 }
 
-Bytes BankOf(const Slot& voice) {
+Bytes ParameterChange(int number, int value) {
+    return {0xF0,
+            0x43,
+            0x10,
+            static_cast<Byte>(number >> 7),
+            static_cast<Byte>(number & 0x7F),
+            static_cast<Byte>(value),
+            0xF7};
+}
+
+Bytes BankOf(const Slot &voice) {
     VoiceTable table;
-    for (std::size_t s = 1; s <= kBankSlots; ++s) table[s] = voice;
+    for (std::size_t s = 1; s <= kBankSlots; ++s)
+        table[s] = voice;
     const BulkMessage m = BuildBulkMessage(table);
     return {m.begin(), m.end()};
 }
@@ -74,7 +84,7 @@ TEST(VirtualDx7Factory, ThirtyTwoVoicesHaveDistinctNamesAlgorithmsAndBytes) {
     std::set<std::string> names;
     std::set<int> algorithms;
     std::set<Bytes> images;
-    for (const Slot& v : voices) {
+    for (const Slot &v : voices) {
         names.insert(VoiceName(v));
         algorithms.insert(v[ParamPos(param::Algorithm)]);
         images.insert(Bytes(v.begin() + kParamBase, v.begin() + kChecksumPos));
@@ -87,8 +97,9 @@ TEST(VirtualDx7Factory, ThirtyTwoVoicesHaveDistinctNamesAlgorithmsAndBytes) {
 }
 
 TEST(VirtualDx7Factory, EveryValueIsInRangeAndEveryChecksumRight) {
-    for (const Slot& v : VirtualDx7FactoryVoices()) {
-        for (int p = 0; p < param::Name1; ++p) EXPECT_LE(v[ParamPos(p)], ParamMax(p)) << "parameter " << p;
+    for (const Slot &v : VirtualDx7FactoryVoices()) {
+        for (int p = 0; p < param::Name1; ++p)
+            EXPECT_LE(v[ParamPos(p)], ParamMax(p)) << "parameter " << p;
         EXPECT_EQ(v[kChecksumPos], VoiceChecksum(v));
         EXPECT_TRUE(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), v.begin()));
     }
@@ -107,7 +118,7 @@ TEST_F(VirtualDx7Test, StartsWithSysInfoAvailOnProtectOffAndNothingCounted) {
 TEST_F(VirtualDx7Test, ProgramChangeAnswersWithTheSingleVoiceDumpOfThatVoice) {
     programChange(4);
     ASSERT_EQ(replies.size(), 1u);
-    const Bytes& dump = replies[0].bytes;
+    const Bytes &dump = replies[0].bytes;
     ASSERT_EQ(dump.size(), kImageSize);
     EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 6), Bytes(kVoiceHeader.begin(), kVoiceHeader.end()));
     EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
@@ -125,10 +136,12 @@ TEST_F(VirtualDx7Test, ProgramChangeSelectsTheVoiceIntoTheEditBuffer) {
 }
 
 TEST_F(VirtualDx7Test, EachOfTheThirtyTwoProgramsAnswersWithADifferentVoice) {
-    for (int n = 0; n < 32; ++n) programChange(n);
+    for (int n = 0; n < 32; ++n)
+        programChange(n);
     ASSERT_EQ(replies.size(), 32u);
     std::set<Bytes> distinct;
-    for (const Reply& r : replies) distinct.insert(r.bytes);
+    for (const Reply &r : replies)
+        distinct.insert(r.bytes);
     EXPECT_EQ(distinct.size(), 32u);
 }
 
@@ -236,7 +249,8 @@ TEST_F(VirtualDx7Test, ParameterChangesFromAnotherToolAreAllTaken) {
     const Bytes file = ReadFile("parameter-changes-only.syx");
     ASSERT_EQ(file.size(), 24u * 7);
     for (std::size_t at = 0; at < file.size(); at += 7)
-        send(Bytes(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + 7)));
+        send(Bytes(file.begin() + static_cast<std::ptrdiff_t>(at),
+                   file.begin() + static_cast<std::ptrdiff_t>(at + 7)));
     EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
     EXPECT_EQ(dx7.parameterChanges(), 24);
     EXPECT_EQ(dx7.editBuffer()[ParamPos(file[4])], file[5]); // the first message's parameter
@@ -248,7 +262,8 @@ TEST_F(VirtualDx7Test, BulkDumpOverwritesAllThirtyTwoInternalVoices) {
     send(BankOf(Initial()));
     EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
     EXPECT_EQ(dx7.bankDumpsLoaded(), 1);
-    for (int n = 0; n < 32; ++n) EXPECT_EQ(NameOf(dx7.internalVoice(n)), "INIT VOICE");
+    for (int n = 0; n < 32; ++n)
+        EXPECT_EQ(NameOf(dx7.internalVoice(n)), "INIT VOICE");
     programChange(17);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].bytes, VoiceDumpOf(Initial()));
@@ -274,7 +289,8 @@ TEST_F(VirtualDx7Test, BulkDumpWithMemoryProtectOnIsRefusedAndMemoryKept) {
 TEST_F(VirtualDx7Test, BulkDumpOfThePowerOnMemoryHoldsTheFactoryVoices) {
     const Bytes bank = dx7.bulkDump();
     ASSERT_EQ(bank.size(), kBulkMessageSize);
-    EXPECT_EQ(bank[kBulkChecksumPos], ChecksumOf(std::span<const Byte>(bank).subspan(kBulkDataPos, kPackedBankSize)));
+    EXPECT_EQ(bank[kBulkChecksumPos],
+              ChecksumOf(std::span<const Byte>(bank).subspan(kBulkDataPos, kPackedBankSize)));
     VirtualDx7 other;
     other.receive(BankOf(Initial()));
     other.receive(bank);
@@ -291,19 +307,19 @@ TEST_F(VirtualDx7Test, BulkDumpLeavesTheEditBufferUntilTheNextProgramChange) {
 // --- Refusals: counted by their reason, nothing answered, nothing changed ------
 
 struct Refused {
-    const char* name;
+    const char *name;
     Dx7Refusal reason;
-    Bytes message;                   // sent as it stands, or
-    void (*spoil)(Bytes&) = nullptr; // a single-voice dump of our own voice so spoilt, or
-    const char* file = nullptr;      // a file of the test data
+    Bytes message;                    // sent as it stands, or
+    void (*spoil)(Bytes &) = nullptr; // a single-voice dump of our own voice so spoilt, or
+    const char *file = nullptr;       // a file of the test data
 };
 
-void PrintTo(const Refused& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Refused &c, std::ostream *os) { *os << c.name; }
 
 class VirtualDx7RefusalTest : public VirtualDx7Test, public ::testing::WithParamInterface<Refused> {};
 
 TEST_P(VirtualDx7RefusalTest, IsRefusedAndChangesNothing) {
-    const Refused& c = GetParam();
+    const Refused &c = GetParam();
     Bytes message = c.message;
     if (c.spoil) {
         message = VoiceDumpOf(Initial());
@@ -335,31 +351,38 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ShortNoteOn", Dx7Refusal::WrongLength, {0x90, 0x50}},
         Refused{"EmptyMessage", Dx7Refusal::Empty, {}},
         // Single-voice dumps
-        Refused{"VoiceDumpWithWrongChecksum", Dx7Refusal::VoiceChecksum, {},
-                [](Bytes& d) { d[kChecksumPos] ^= 0x01; }},
-        Refused{"VoiceDumpWithWrongByteCount", Dx7Refusal::VoiceHeader, {}, [](Bytes& d) { d[5] = 0x1A; }},
-        Refused{"VoiceDumpOneByteShort", Dx7Refusal::VoiceLength, {},
-                [](Bytes& d) { d.erase(d.begin() + 100); }},
-        Refused{"VoiceDumpOnChannel3", Dx7Refusal::WrongChannel, {}, [](Bytes& d) { d[2] = 0x02; }},
-        Refused{"VoiceDumpWithAHighDataByte", Dx7Refusal::DataByteHigh, {},
-                [](Bytes& d) { d[kNamePos] = 0xC1; }},
-        Refused{"SysExWithoutF7", Dx7Refusal::Unterminated, {}, [](Bytes& d) { d.pop_back(); }},
+        Refused{"VoiceDumpWithWrongChecksum",
+                Dx7Refusal::VoiceChecksum,
+                {},
+                [](Bytes &d) { d[kChecksumPos] ^= 0x01; }},
+        Refused{"VoiceDumpWithWrongByteCount", Dx7Refusal::VoiceHeader, {}, [](Bytes &d) { d[5] = 0x1A; }},
+        Refused{
+            "VoiceDumpOneByteShort", Dx7Refusal::VoiceLength, {}, [](Bytes &d) { d.erase(d.begin() + 100); }},
+        Refused{"VoiceDumpOnChannel3", Dx7Refusal::WrongChannel, {}, [](Bytes &d) { d[2] = 0x02; }},
+        Refused{
+            "VoiceDumpWithAHighDataByte", Dx7Refusal::DataByteHigh, {}, [](Bytes &d) { d[kNamePos] = 0xC1; }},
+        Refused{"SysExWithoutF7", Dx7Refusal::Unterminated, {}, [](Bytes &d) { d.pop_back(); }},
         Refused{"SysExOfAnotherMaker", Dx7Refusal::NotYamaha, {0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7}},
         // Parameter changes
         Refused{"ParameterValueAboveItsRange", Dx7Refusal::ParameterValue,
                 ParameterChange(param::Algorithm, 32)},
         Refused{"ParameterNumberAbove155", Dx7Refusal::ParameterNumber, ParameterChange(156, 0)},
-        Refused{"FunctionParameterGroup", Dx7Refusal::ParameterGroup, // group 2, parameter 64
+        Refused{"FunctionParameterGroup",
+                Dx7Refusal::ParameterGroup, // group 2, parameter 64
                 {0xF0, 0x43, 0x10, 0x08, 0x40, 0x00, 0xF7}},
-        Refused{"ParameterChangeOfWrongLength", Dx7Refusal::ParameterLength,
+        Refused{"ParameterChangeOfWrongLength",
+                Dx7Refusal::ParameterLength,
                 {0xF0, 0x43, 0x10, 0x00, 0x05, 0xF7}},
         // 32-voice bulk dumps
         Refused{"BulkDumpWithWrongChecksum", Dx7Refusal::BankChecksum, {}, nullptr, "bad-checksum.syx"},
         Refused{"BulkDumpWithWrongByteCount", Dx7Refusal::BankHeader, {}, nullptr, "bytecount-1000.syx"},
-        Refused{"BulkDumpWithHighDataBytes", Dx7Refusal::DataByteHigh, {}, nullptr,
+        Refused{"BulkDumpWithHighDataBytes",
+                Dx7Refusal::DataByteHigh,
+                {},
+                nullptr,
                 "bit7-bytes-and-f0-inside.syx"},
         Refused{"TruncatedBulkDump", Dx7Refusal::BankLength, {}, nullptr, "truncated-4103.syx"}),
-    [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Refused> &info) { return std::string(info.param.name); });
 
 // --- Fault switches -----------------------------------------------------------
 
@@ -398,7 +421,8 @@ TEST_F(VirtualDx7Test, DropOnceLosesOnlyTheFirstAnswer) {
 
 TEST_F(VirtualDx7Test, DropAlwaysNeverAnswersThatProgram) {
     dx7.faults.dropDump.program = 7;
-    for (int i = 0; i < 3; ++i) programChange(7);
+    for (int i = 0; i < 3; ++i)
+        programChange(7);
     programChange(8);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].bytes, Image(dx7.internalVoice(8)));
@@ -408,7 +432,7 @@ TEST_F(VirtualDx7Test, CorruptChecksumMakesTheAnswerFailItsCheck) {
     dx7.faults.corruptChecksum.program = 0;
     programChange(0);
     ASSERT_EQ(replies.size(), 1u);
-    const Bytes& dump = replies[0].bytes;
+    const Bytes &dump = replies[0].bytes;
     EXPECT_EQ(dump[0], 0xF0);
     EXPECT_NE(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount)));
     EXPECT_EQ(Bytes(dump.begin(), dump.begin() + kChecksumPos),
@@ -435,7 +459,7 @@ TEST_F(VirtualDx7Test, WithoutDelayAReplyIsDueAtOnce) {
 
 TEST_F(VirtualDx7Test, LogHoldsEveryMessageInAndOutInOrder) {
     std::vector<VirtualDx7::Direction> seen;
-    dx7.setLogObserver([&seen](const VirtualDx7::LogEntry& e) { seen.push_back(e.direction); });
+    dx7.setLogObserver([&seen](const VirtualDx7::LogEntry &e) { seen.push_back(e.direction); });
     programChange(0);
     send({0x90, 0x50, 0x64});
     ASSERT_EQ(dx7.log().size(), 3u);
@@ -443,7 +467,8 @@ TEST_F(VirtualDx7Test, LogHoldsEveryMessageInAndOutInOrder) {
     EXPECT_EQ(dx7.log()[1].direction, VirtualDx7::Direction::Out);
     EXPECT_EQ(dx7.log()[1].bytes.size(), kImageSize);
     EXPECT_EQ(dx7.log()[2].bytes, (Bytes{0x90, 0x50, 0x64}));
-    EXPECT_EQ(seen, (std::vector{VirtualDx7::Direction::In, VirtualDx7::Direction::Out, VirtualDx7::Direction::In}));
+    EXPECT_EQ(seen, (std::vector{VirtualDx7::Direction::In, VirtualDx7::Direction::Out,
+                                 VirtualDx7::Direction::In}));
 }
 
 // --- Bank files and log lines of the sim ------------------------------------
@@ -464,10 +489,12 @@ TEST(ReadBankImageOfAFile, HeaderlessBankIsTakenAsItIs) {
 
 TEST(ReadBankImageOfAFile, BrokenFilesAreRefusedWithTheReason) {
     EXPECT_EQ(ReadBankImage(ReadFile("bad-checksum.syx")).error, "bulk dump checksum wrong");
-    EXPECT_EQ(ReadBankImage(ReadFile("truncated-4103.syx")).error, "not a bank: 4103 bytes, not 4104 or 4096");
+    EXPECT_EQ(ReadBankImage(ReadFile("truncated-4103.syx")).error,
+              "not a bank: 4103 bytes, not 4104 or 4096");
     EXPECT_EQ(ReadBankImage(ReadFile("bytecount-1000.syx")).error,
               "not a 32-voice bulk dump: header F0 43 00 09 10 00");
-    EXPECT_EQ(ReadBankImage(ReadFile("bit7-bytes-and-f0-inside.syx")).error, "bank data bytes with bit 7 set");
+    EXPECT_EQ(ReadBankImage(ReadFile("bit7-bytes-and-f0-inside.syx")).error,
+              "bank data bytes with bit 7 set");
     EXPECT_TRUE(ReadBankImage(ReadFile("bad-checksum.syx")).packed.empty());
 }
 
@@ -489,7 +516,8 @@ TEST(SimLogLine, StampDirectionAndHexBytes) {
 }
 
 TEST(SimLogLine, RefusedMessageCarriesTheReason) {
-    const VirtualDx7::LogEntry e{VirtualDx7::Direction::In, {0xC0, 0x00, 0x00}, true, Dx7Refusal::WrongLength};
+    const VirtualDx7::LogEntry e{
+        VirtualDx7::Direction::In, {0xC0, 0x00, 0x00}, true, Dx7Refusal::WrongLength};
     EXPECT_EQ(LogLine(2, e), "2.000000 IN  C0 00 00 REFUSED channel message of wrong length");
 }
 

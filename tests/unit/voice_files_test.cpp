@@ -15,42 +15,47 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-std::vector<Byte> BulkDumpOf(const VoiceTable& table) {
+std::vector<Byte> BulkDumpOf(const VoiceTable &table) {
     const BulkMessage message = BuildBulkMessage(table);
     return std::vector<Byte>(message.begin(), message.end());
 }
 
 VoiceTable DistinctBank() {
     VoiceTable table;
-    for (int n = 1; n <= 32; ++n) table[static_cast<std::size_t>(n)] = test::DistinctVoice(n);
+    for (int n = 1; n <= 32; ++n)
+        table[static_cast<std::size_t>(n)] = test::DistinctVoice(n);
     return table;
 }
 
 // The record an import makes of slot n of `table`: the import header,
 // then the parameters.
-VoiceRecord ImportedRecord(const VoiceTable& table, std::size_t n) {
+VoiceRecord ImportedRecord(const VoiceTable &table, std::size_t n) {
     VoiceRecord record{};
-    for (std::size_t i = 0; i < 6; ++i) record[i] = kVoiceHeader[i];
-    for (std::size_t i = kParamBase; i < kRecordSize; ++i) record[i] = table[n][i];
+    for (std::size_t i = 0; i < 6; ++i)
+        record[i] = kVoiceHeader[i];
+    for (std::size_t i = kParamBase; i < kRecordSize; ++i)
+        record[i] = table[n][i];
     return record;
 }
 
 TEST(BankKindOfName, UsesTheLastThreeCharactersInAnyCase) {
-    const std::pair<const char*, BankKind> kNames[] = {
-        {"bank.v32", BankKind::V32}, {"BANK.V32", BankKind::V32},
-        {"dump.SyX", BankKind::Syx}, {"dumpsyx", BankKind::Syx}, // only the last three characters count
-        {"x.Dx7", BankKind::Dx7},    {"x.32", BankKind::Dot32},
-        {"x.132", BankKind::Other},  {"x.mid", BankKind::Other}, {"ab", BankKind::Other},
+    const std::pair<const char *, BankKind> kNames[] = {
+        {"bank.v32", BankKind::V32}, {"BANK.V32", BankKind::V32}, {"dump.SyX", BankKind::Syx},
+        {"dumpsyx", BankKind::Syx}, // only the last three characters count
+        {"x.Dx7", BankKind::Dx7},    {"x.32", BankKind::Dot32},   {"x.132", BankKind::Other},
+        {"x.mid", BankKind::Other},  {"ab", BankKind::Other},
     };
-    for (const auto& [name, kind] : kNames) EXPECT_EQ(BankKindOfName(name), kind) << name;
+    for (const auto &[name, kind] : kNames)
+        EXPECT_EQ(BankKindOfName(name), kind) << name;
 }
 
 TEST(VoiceKindOfName, TreatsMidInAnyCaseAsTheDumpAtTheEnd) {
-    const std::pair<const char*, VoiceKind> kNames[] = {
+    const std::pair<const char *, VoiceKind> kNames[] = {
         {"song.mid", VoiceKind::Mid},  {"song.Mid", VoiceKind::Mid},  {"song.MID", VoiceKind::Mid},
         {"voice.v01", VoiceKind::V01}, {"voice.bin", VoiceKind::V01}, {"voice.syx", VoiceKind::Syx},
     };
-    for (const auto& [name, kind] : kNames) EXPECT_EQ(VoiceKindOfName(name), kind) << name;
+    for (const auto &[name, kind] : kNames)
+        EXPECT_EQ(VoiceKindOfName(name), kind) << name;
 }
 
 TEST(EncodeBankFile, WritesPositionsZeroTo160OfSlotsOneTo32InOrder) {
@@ -58,7 +63,8 @@ TEST(EncodeBankFile, WritesPositionsZeroTo160OfSlotsOneTo32InOrder) {
     const std::vector<Byte> bytes = EncodeBankFile(table);
     ASSERT_EQ(bytes.size(), 5152u);
     for (std::size_t n = 1; n <= 32; ++n)
-        for (std::size_t i = 0; i < 161; ++i) ASSERT_EQ(bytes[(n - 1) * 161 + i], table[n][i]) << n << ":" << i;
+        for (std::size_t i = 0; i < 161; ++i)
+            ASSERT_EQ(bytes[(n - 1) * 161 + i], table[n][i]) << n << ":" << i;
 }
 
 TEST(DecodeBank, ReadsAV32FileBackByteForByte) {
@@ -66,7 +72,8 @@ TEST(DecodeBank, ReadsAV32FileBackByteForByte) {
     const auto bank = DecodeBank(EncodeBankFile(table), BankKind::V32, "b.v32");
     ASSERT_TRUE(bank.ok());
     for (std::size_t n = 1; n <= 32; ++n)
-        for (std::size_t i = 0; i < 161; ++i) ASSERT_EQ(bank.value[n - 1][i], table[n][i]);
+        for (std::size_t i = 0; i < 161; ++i)
+            ASSERT_EQ(bank.value[n - 1][i], table[n][i]);
 }
 
 TEST(DecodeBank, RefusesAV32FileShorterThan5152Bytes) {
@@ -82,14 +89,15 @@ TEST(DecodeBank, UnpacksABulkDumpWithTheImportHeader) {
     const VoiceTable table = DistinctBank();
     const auto bank = DecodeBank(BulkDumpOf(table), BankKind::Syx, "b.syx");
     ASSERT_TRUE(bank.ok());
-    for (std::size_t n = 1; n <= 32; ++n) EXPECT_EQ(bank.value[n - 1], ImportedRecord(table, n)) << n;
+    for (std::size_t n = 1; n <= 32; ++n)
+        EXPECT_EQ(bank.value[n - 1], ImportedRecord(table, n)) << n;
 }
 
 TEST(DecodeBank, AcceptsAnyChannelAByteCountOf1000AWrongChecksumAndASecondDump) {
     const VoiceTable table = DistinctBank();
     std::vector<Byte> bytes = BulkDumpOf(table);
-    bytes[2] = 0x05;  // channel 6
-    bytes[4] = 0x10;  // byte count 10 00
+    bytes[2] = 0x05;     // channel 6
+    bytes[4] = 0x10;     // byte count 10 00
     bytes[4102] ^= 0x33; // wrong checksum
     std::vector<Byte> second = BulkDumpOf(VoiceTable{});
     bytes.insert(bytes.end(), second.begin(), second.end());
@@ -128,7 +136,8 @@ TEST(DecodeBank, RefusesASyxFileWhoseHeaderIsNoDx7BulkDump) {
     auto bank = DecodeBank(bytes, BankKind::Syx, "/f/four.syx");
     EXPECT_EQ(bank.error.failure, ReadFailure::NotBulkDump);
     EXPECT_EQ(ReadErrorMessage(bank.error),
-              "ファイル「/f/four.syx」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが F0 43 00 04 20 00 です）");
+              "ファイル「/f/four.syx」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが F0 43 00 04 "
+              "20 00 です）");
     bytes[3] = 0x09;
     bytes[2] = 0x10; // a parameter change, not a dump
     EXPECT_EQ(DecodeBank(bytes, BankKind::Syx, "p.syx").error.failure, ReadFailure::NotBulkDump);
@@ -171,7 +180,7 @@ TEST(DecodeBank, ReadsAWholeBulkDumpNamedDx7PastItsHeader) {
 
 // --- Headerless data and broken dumps: only voices load ------------------------
 
-std::vector<Byte> PackedOf(const VoiceTable& table) {
+std::vector<Byte> PackedOf(const VoiceTable &table) {
     const std::vector<Byte> dump = BulkDumpOf(table);
     return std::vector<Byte>(dump.begin() + 6, dump.begin() + 4102);
 }
@@ -221,7 +230,8 @@ TEST(ReadBankFile, RefusesTheRealBulkDumpCutAt4096NamingIt) {
     const auto bank = ReadBankFile(file, BankKindOfName(file.filename().string()));
     EXPECT_EQ(bank.error.failure, ReadFailure::TooShort);
     EXPECT_EQ(ReadErrorMessage(bank.error),
-              "ファイル「" + file.string() + "」が短すぎます（4096 バイトしかありません。4102 バイト必要です）");
+              "ファイル「" + file.string() +
+                  "」が短すぎます（4096 バイトしかありません。4102 バイト必要です）");
 }
 
 TEST(ReadBankFile, ReadsTheRealHeaderlessBankExactlyUnderEveryBankName) {
@@ -243,7 +253,8 @@ TEST(DecodeBank, RefusesHeaderlessDataThatHoldsNoVoices) {
     // message that is not a bank
     std::vector<Byte> text(4096);
     const std::string line = "A DX7 bank is not this text. ";
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<Byte>(line[i % line.size()]);
     const std::vector<Byte> packed = PackedOf(DistinctBank());
     std::vector<Byte> shifted(packed.begin() + 6, packed.end());
     shifted.insert(shifted.end(), packed.begin(), packed.begin() + 6);
@@ -254,7 +265,8 @@ TEST(DecodeBank, RefusesHeaderlessDataThatHoldsNoVoices) {
         const auto refused = DecodeBank(text, kind, "/b/text.dx7");
         EXPECT_EQ(refused.error.failure, ReadFailure::NotPackedBank);
         EXPECT_EQ(ReadErrorMessage(refused.error),
-                  "ファイル「/b/text.dx7」はＤＸ７の32音色データではありません（32音色のうち 32 音色の値が範囲を外れています）");
+                  "ファイル「/b/text.dx7」はＤＸ７の32音色データではありません（32音色のうち 32 "
+                  "音色の値が範囲を外れています）");
         EXPECT_EQ(DecodeBank(shifted, kind, "s").error.failure, ReadFailure::NotPackedBank);
         EXPECT_EQ(DecodeBank(other, kind, "o").error.failure, ReadFailure::NotBulkDump);
     }
@@ -263,7 +275,8 @@ TEST(DecodeBank, RefusesHeaderlessDataThatHoldsNoVoices) {
 TEST(DecodeBank, TakesAHeaderlessBankWithAFewOddVoicesButNotMore) {
     // GIVEN a headerless bank in which some voices hold values out of range
     std::vector<Byte> packed = PackedOf(DistinctBank());
-    for (std::size_t v = 0; v < kMaxOddVoices; ++v) packed[128 * v + 110] = 0x7F; // algorithm 128
+    for (std::size_t v = 0; v < kMaxOddVoices; ++v)
+        packed[128 * v + 110] = 0x7F; // algorithm 128
     // WHEN it is read THEN a few odd voices are taken as they are
     const auto bank = DecodeBank(packed, BankKind::Dx7, "b.dx7");
     ASSERT_TRUE(bank.ok()) << ReadErrorMessage(bank.error);
@@ -284,7 +297,8 @@ TEST(DecodeBank, RefusesHeaderlessDataWithAWholeVoiceOrMoreBehindIt) {
     const auto refused = DecodeBank(packed, BankKind::Dot32, "/b/long.32");
     EXPECT_EQ(refused.error.failure, ReadFailure::BytesPastBank);
     EXPECT_EQ(ReadErrorMessage(refused.error),
-              "ファイル「/b/long.32」は32音色のデータより 128 バイト長く、音色がどこから始まるか分かりません（4224 バイトあります）");
+              "ファイル「/b/long.32」は32音色のデータより 128 "
+              "バイト長く、音色がどこから始まるか分かりません（4224 バイトあります）");
 }
 
 TEST(DecodeBank, TakesAWrongChecksumOnlyFromADumpThatEndsAsADumpAndHoldsVoices) {
@@ -296,21 +310,27 @@ TEST(DecodeBank, TakesAWrongChecksumOnlyFromADumpThatEndsAsADumpAndHoldsVoices) 
     const auto refused = DecodeBank(cut, BankKind::Syx, "/b/cut.syx");
     EXPECT_EQ(refused.error.failure, ReadFailure::MessageInsideData);
     EXPECT_EQ(ReadErrorMessage(refused.error),
-              "ファイル「/b/cut.syx」は 3001 バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません");
+              "ファイル「/b/cut.syx」は 3001 "
+              "バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません");
     // GIVEN a dump cut off and followed by other bytes
     std::vector<Byte> text(dump.begin(), dump.begin() + 3000);
-    for (int i = 0; i < 1200; ++i) text.push_back(static_cast<Byte>("voices "[i % 7]));
+    for (int i = 0; i < 1200; ++i)
+        text.push_back(static_cast<Byte>("voices "[i % 7]));
     const auto noEnd = DecodeBank(text, BankKind::Syx, "/b/text.syx");
     EXPECT_EQ(noEnd.error.failure, ReadFailure::BulkDumpCutOff);
-    EXPECT_EQ(ReadErrorMessage(noEnd.error),
-              "ファイル「/b/text.syx」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 がありません）");
+    EXPECT_EQ(
+        ReadErrorMessage(noEnd.error),
+        "ファイル「/b/text.syx」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 "
+        "がありません）");
     // GIVEN a dump that ends as a dump, with a wrong checksum and no voices
     std::vector<Byte> garbage = dump;
-    for (std::size_t i = 6; i < 4102; ++i) garbage[i] = static_cast<Byte>(0x70 + i % 16);
+    for (std::size_t i = 6; i < 4102; ++i)
+        garbage[i] = static_cast<Byte>(0x70 + i % 16);
     const auto broken = DecodeBank(garbage, BankKind::Syx, "/b/g.syx");
     EXPECT_EQ(broken.error.failure, ReadFailure::BulkDumpBadVoices);
     EXPECT_EQ(ReadErrorMessage(broken.error),
-              "ファイル「/b/g.syx」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち 32 音色の値が範囲を外れています）");
+              "ファイル「/b/g.syx」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち 32 "
+              "音色の値が範囲を外れています）");
     // AND the same bytes with their right checksum load as they are
     garbage[4102] = ChecksumOf(std::span<const Byte>(garbage).subspan(6, 4096));
     EXPECT_TRUE(DecodeBank(garbage, BankKind::Syx, "g.syx").ok());
@@ -325,14 +345,16 @@ TEST(DecodeBank, RefusesAV32WhoseRecordsDoNotStartAsTheProgramLeavesASlot) {
     // GIVEN a text file of 5152 bytes named .v32
     std::vector<Byte> text(5152);
     const std::string line = "Thirty-two voices? No. ";
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<Byte>(line[i % line.size()]);
     const auto refused = DecodeBank(text, BankKind::V32, "/b/t.v32");
     EXPECT_EQ(refused.error.failure, ReadFailure::NotBankFile);
-    EXPECT_EQ(ReadErrorMessage(refused.error),
-              "ファイル「/b/t.v32」は32音色ファイルではありません（1 番目の音色の先頭のバイトが 54 68 69 72 74 79 です）");
+    EXPECT_EQ(ReadErrorMessage(refused.error), "ファイル「/b/t.v32」は32音色ファイルではありません（1 "
+                                               "番目の音色の先頭のバイトが 54 68 69 72 74 79 です）");
     // GIVEN the program's own file with slots never filled (zero headers)
     VoiceTable table = DistinctBank();
-    for (std::size_t i = 0; i < 6; ++i) table[5][i] = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+        table[5][i] = 0;
     table[6].fill(0);
     const std::vector<Byte> own = EncodeBankFile(table);
     EXPECT_TRUE(DecodeBank(own, BankKind::V32, "own.v32").ok());
@@ -362,7 +384,8 @@ TEST(DecodeVoice, TakesTheFirst161BytesOfAFileWithASingleVoiceHeader) {
     const auto voice = DecodeVoice(bytes, VoiceKind::V01, "v.v01");
     // THEN its first 161 bytes are taken as they stand
     ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
-    for (std::size_t i = 0; i < 161; ++i) EXPECT_EQ(voice.value[i], bytes[i]) << i;
+    for (std::size_t i = 0; i < 161; ++i)
+        EXPECT_EQ(voice.value[i], bytes[i]) << i;
 }
 
 TEST(DecodeVoice, TakesTheFileTheProgramWritesForAVoiceFromAnEmptySlot) {
@@ -373,7 +396,7 @@ TEST(DecodeVoice, TakesTheFileTheProgramWritesForAVoiceFromAnEmptySlot) {
     const Slot init = test::DistinctVoice(9);
     std::copy(init.begin() + kParamBase, init.begin() + kRecordSize, edited.begin() + kParamBase);
     // WHEN each is read as a 1-voice file THEN it loads as it is
-    for (const auto& bytes : {empty, edited}) {
+    for (const auto &bytes : {empty, edited}) {
         const auto voice = DecodeVoice(bytes, VoiceKind::V01, "empty.v01");
         ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
         EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), voice.value.begin()));
@@ -387,7 +410,8 @@ TEST(DecodeVoice, RefusesA1VoiceFileWithoutTheSingleVoiceHeaderNamingIt) {
     // GIVEN files of 161 bytes and more that are no voice
     std::vector<Byte> text(300);
     const std::string line = "Dear diary, today I bought a DX7. ";
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<Byte>(line[i % line.size()]);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<Byte>(line[i % line.size()]);
     std::vector<Byte> change(161, 0x20);
     const Byte parameterChange[] = {0xF0, 0x43, 0x10, 0x19, 0x4D, 0x00, 0xF7};
     std::copy(std::begin(parameterChange), std::end(parameterChange), change.begin());
@@ -398,7 +422,8 @@ TEST(DecodeVoice, RefusesA1VoiceFileWithoutTheSingleVoiceHeaderNamingIt) {
     const auto refused = DecodeVoice(text, VoiceKind::V01, "/v/diary.v01");
     EXPECT_EQ(refused.error.failure, ReadFailure::NotSingleVoice);
     EXPECT_EQ(ReadErrorMessage(refused.error),
-              "ファイル「/v/diary.v01」はＤＸ７の1音色データではありません（先頭のバイトが 44 65 61 72 20 64 です）");
+              "ファイル「/v/diary.v01」はＤＸ７の1音色データではありません（先頭のバイトが 44 65 61 72 20 64 "
+              "です）");
     EXPECT_EQ(DecodeVoice(change, VoiceKind::V01, "c.v01").error.failure, ReadFailure::NotSingleVoice);
     EXPECT_EQ(DecodeVoice(midiFile, VoiceKind::V01, "m.v01").error.failure, ReadFailure::NotSingleVoice);
 }
@@ -416,7 +441,8 @@ TEST(DecodeVoice, RefusesOtherDataBehindASingleVoiceHeader) {
     for (VoiceKind kind : {VoiceKind::V01, VoiceKind::Syx}) {
         const auto refused = DecodeVoice(changes, kind, "/v/p.syx");
         EXPECT_EQ(refused.error.failure, ReadFailure::VoiceOutOfRange);
-        EXPECT_NE(ReadErrorMessage(refused.error).find("ファイル「/v/p.syx」はＤＸ７の1音色データではありません（音色の値のうち "),
+        EXPECT_NE(ReadErrorMessage(refused.error)
+                      .find("ファイル「/v/p.syx」はＤＸ７の1音色データではありません（音色の値のうち "),
                   std::string::npos)
             << ReadErrorMessage(refused.error);
         EXPECT_EQ(DecodeVoice(bank, kind, "b").error.failure, ReadFailure::VoiceOutOfRange);
@@ -424,10 +450,12 @@ TEST(DecodeVoice, RefusesOtherDataBehindASingleVoiceHeader) {
     // AND a voice with a few values out of range, as other tools make
     // them, still loads as it is
     Slot odd = test::DistinctVoice(2);
-    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p) odd[ParamPos(p * 9)] = 0x7F;
+    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p)
+        odd[ParamPos(p * 9)] = 0x7F;
     const auto dump = BuildVoiceDump(odd);
     std::vector<Byte> bytes(dump.begin(), dump.end());
-    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p) bytes[ParamPos(p * 9)] = 0x7F;
+    for (int p = 0; p < static_cast<int>(kMaxOddParameters); ++p)
+        bytes[ParamPos(p * 9)] = 0x7F;
     const auto voice = DecodeVoice(bytes, VoiceKind::Syx, "odd.syx");
     ASSERT_TRUE(voice.ok()) << ReadErrorMessage(voice.error);
     EXPECT_EQ(voice.value[ParamPos(0)], 0x7F);
@@ -438,8 +466,9 @@ TEST(ReadVoiceFile, RefusesTheTextFileNamedV01WithAMessageNamingIt) {
     ASSERT_EQ(test::ReadBytes(file).size(), 200u) << "cannot read the test file " << file;
     const auto voice = ReadVoiceFile(file, VoiceKindOfName(file.filename().string()));
     EXPECT_EQ(voice.error.failure, ReadFailure::NotSingleVoice);
-    EXPECT_EQ(ReadErrorMessage(voice.error), "ファイル「" + file.string() +
-                                                 "」はＤＸ７の1音色データではありません（先頭のバイトが 54 68 69 73 20 69 です）");
+    EXPECT_EQ(ReadErrorMessage(voice.error),
+              "ファイル「" + file.string() +
+                  "」はＤＸ７の1音色データではありません（先頭のバイトが 54 68 69 73 20 69 です）");
 }
 
 TEST(DecodeVoice, RefusesA1VoiceFileShorterThan161Bytes) {
@@ -464,14 +493,16 @@ TEST(DecodeVoice, ReadsASingleVoiceDumpNamedSyxAndRefusesOtherMessages) {
     dump[2] = 0x10; // parameter change
     const auto refused = DecodeVoice(dump, VoiceKind::Syx, "/p/v.syx");
     EXPECT_EQ(refused.error.failure, ReadFailure::NotSingleVoice);
-    EXPECT_EQ(ReadErrorMessage(refused.error),
-              "ファイル「/p/v.syx」はＤＸ７の1音色データではありません（先頭のバイトが F0 43 10 00 01 1B です）");
+    EXPECT_EQ(
+        ReadErrorMessage(refused.error),
+        "ファイル「/p/v.syx」はＤＸ７の1音色データではありません（先頭のバイトが F0 43 10 00 01 1B です）");
 }
 
 // A 200-byte MIDI file whose single-voice dump starts at offset 33.
 std::vector<Byte> MidFile(Byte at33, Byte at34) {
     std::vector<Byte> bytes(200);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<Byte>((i * 5) & 0x7F);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<Byte>((i * 5) & 0x7F);
     const auto dump = BuildVoiceDump(test::DistinctVoice(7));
     std::copy(dump.begin(), dump.end(), bytes.begin() + 33);
     bytes[33] = at33;
@@ -483,11 +514,12 @@ TEST(DecodeVoice, ReadsBytes33To193OfA200ByteMidFileWithF043At33) {
     const std::vector<Byte> bytes = MidFile(0xF0, 0x43);
     const auto voice = DecodeVoice(bytes, VoiceKind::Mid, "s.mid");
     ASSERT_TRUE(voice.ok());
-    for (std::size_t i = 0; i < 161; ++i) EXPECT_EQ(voice.value[i], bytes[33 + i]) << i;
+    for (std::size_t i = 0; i < 161; ++i)
+        EXPECT_EQ(voice.value[i], bytes[33 + i]) << i;
 }
 
 TEST(DecodeVoice, RefusesAMidFileWithoutF043At33WithTheFixedMessage) {
-    for (const auto& bytes : {MidFile(0xF1, 0x43), MidFile(0xF0, 0x42), MidFile(0x00, 0x00)}) {
+    for (const auto &bytes : {MidFile(0xF1, 0x43), MidFile(0xF0, 0x42), MidFile(0x00, 0x00)}) {
         const auto voice = DecodeVoice(bytes, VoiceKind::Mid, "s.mid");
         EXPECT_EQ(voice.error.failure, ReadFailure::NotDx7VoiceFile);
         EXPECT_EQ(ReadErrorMessage(voice.error), "このファイルはＤＸ７の音色ファイルではありません");
@@ -502,7 +534,7 @@ TEST(DecodeVoice, RefusesAMidFileWhoseDumpAtTheEndIsNoSingleVoice) {
     std::vector<Byte> change = MidFile(0xF0, 0x43);
     change[35] = 0x10;
     // WHEN each is read as a MID file THEN the fixed message refuses it
-    for (const auto& bytes : {bank, change}) {
+    for (const auto &bytes : {bank, change}) {
         const auto voice = DecodeVoice(bytes, VoiceKind::Mid, "s.mid");
         EXPECT_EQ(voice.error.failure, ReadFailure::NotDx7VoiceFile);
         EXPECT_EQ(ReadErrorMessage(voice.error), "このファイルはＤＸ７の音色ファイルではありません");
@@ -529,7 +561,8 @@ TEST(ReadBankFile, NamesAMissingFile) {
 TEST(ReadBankFile, RefusesANameItHasNoReaderFor) {
     const auto bank = ReadBankFile("/any/song.mid", BankKind::Other);
     EXPECT_EQ(bank.error.failure, ReadFailure::UnknownKind);
-    EXPECT_NE(ReadErrorMessage(bank.error).find("「/any/song.mid」は読み込めない種類のファイルです"), std::string::npos);
+    EXPECT_NE(ReadErrorMessage(bank.error).find("「/any/song.mid」は読み込めない種類のファイルです"),
+              std::string::npos);
 }
 
 class WriteFileReplacingTest : public test::FileFixture {};
@@ -562,7 +595,8 @@ TEST_F(WriteFileReplacingTest, KeepsTheOldFileWhenTheWriteFails) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.reason, "ファイルの大きさの上限を超えました");
     EXPECT_EQ(ReadBytes(file), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 1)
+        << "no temporary file left";
 }
 
 TEST_F(WriteFileReplacingTest, ReportsAMissingFolder) {
@@ -570,7 +604,8 @@ TEST_F(WriteFileReplacingTest, ReportsAMissingFolder) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.reason, "保存先のフォルダがありません");
     EXPECT_EQ(WriteErrorMessage(folder / "gone" / "a.v01", result.reason),
-              "ファイル「" + (folder / "gone" / "a.v01").string() + "」に保存できませんでした（保存先のフォルダがありません）");
+              "ファイル「" + (folder / "gone" / "a.v01").string() +
+                  "」に保存できませんでした（保存先のフォルダがありません）");
 }
 
 TEST_F(WriteFileReplacingTest, RefusesANameWithANulRatherThanWriteAnotherFile) {
@@ -578,7 +613,8 @@ TEST_F(WriteFileReplacingTest, RefusesANameWithANulRatherThanWriteAnotherFile) {
     const WriteResult result = WriteFileReplacing(file, std::vector<Byte>(5152, 0));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.reason, "ファイル名に使えない文字が含まれています");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 0) << "no file \"AB\" written";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bankFolder()), {}), 0)
+        << "no file \"AB\" written";
 }
 
 TEST_F(WriteFileReplacingTest, ReportsATargetThatIsAFolderAndLeavesIt) {

@@ -35,14 +35,14 @@ TEST(ShowVoiceJson, GivenAVoiceThenFieldsCarryTheChartTextsInOperatorOrder) {
     EXPECT_EQ(j["name_bytes"][0], 'I');
     EXPECT_EQ(j["name_bytes"].size(), 10u);
     ASSERT_EQ(j["operators"].size(), 6u);
-    const auto& op1 = j["operators"][0];
+    const auto &op1 = j["operators"][0];
     EXPECT_EQ(op1["operator"], 1);
     EXPECT_EQ(op1["mode"], "F");
     EXPECT_EQ(op1["frequency"], "102.3");
     EXPECT_EQ(op1["detune"], "+3");
     EXPECT_EQ(op1["break_point"], "C 3");
     EXPECT_EQ(op1["output_level"], 99);
-    const auto& op6 = j["operators"][5];
+    const auto &op6 = j["operators"][5];
     EXPECT_EQ(op6["operator"], 6);
     EXPECT_EQ(op6["right_curve"], "+EXP");
     EXPECT_EQ(op6["output_level"], 77);
@@ -73,7 +73,7 @@ TEST(ShowVoice, GivenBytesOutsideTheirRangesThenTheyShowAsTheEditorShowsAndSends
     EXPECT_EQ(j["lfo_speed"], 15);
     EXPECT_EQ(j["transpose"], "C 5");
     EXPECT_EQ(j["lfo_sync"], "ON");
-    const auto& op1 = j["operators"][0];
+    const auto &op1 = j["operators"][0];
     EXPECT_EQ(op1["mode"], "F");
     EXPECT_EQ(op1["left_curve"], "+LIN"); // 0x85 is 5 on the wire, above 3
     EXPECT_EQ(op1["output_level"], 99);

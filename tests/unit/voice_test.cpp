@@ -11,7 +11,7 @@
 namespace vox {
 namespace {
 
-Slot RandomInRangeVoice(std::mt19937& rng) {
+Slot RandomInRangeVoice(std::mt19937 &rng) {
     Slot slot{};
     for (int p = 0; p < static_cast<int>(kParamCount); ++p)
         slot[ParamPos(p)] = static_cast<Byte>(std::uniform_int_distribution<int>(0, ParamMax(p))(rng));
@@ -42,14 +42,16 @@ TEST(VoiceChecksum, ReadsOnlyPositionsSixTo160) {
 TEST(VoiceName, KeepsEveryByteUntrimmed) {
     Slot slot{};
     EXPECT_EQ(VoiceName(slot), std::string(10, '\0')) << "an empty slot names ten NULs";
-    const char* name = "AB\0D  EFG ";
-    for (std::size_t i = 0; i < 10; ++i) slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    const char *name = "AB\0D  EFG ";
+    for (std::size_t i = 0; i < 10; ++i)
+        slot[kNamePos + i] = static_cast<Byte>(name[i]);
     EXPECT_EQ(VoiceName(slot), std::string(name, 10));
 }
 
 TEST(VoiceName, ReadsHighBytesAsLatin1) {
     Slot slot{};
-    for (std::size_t i = 0; i < 10; ++i) slot[kNamePos + i] = 'A';
+    for (std::size_t i = 0; i < 10; ++i)
+        slot[kNamePos + i] = 'A';
     slot[kNamePos] = 0xE9;
     EXPECT_EQ(VoiceName(slot), std::string("\xC3\xA9") + "AAAAAAAAA");
 }
@@ -129,9 +131,11 @@ TEST(UnpackVoice, ExtractsFieldsAndKeepsWholeBytesUnmasked) {
 
 TEST(PackVoice, MasksOutOfRangeFieldsToSevenBitBytes) {
     Slot voice{};
-    for (int p = 0; p < static_cast<int>(kParamCount); ++p) voice[ParamPos(p)] = 0xFF;
+    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
+        voice[ParamPos(p)] = 0xFF;
     const PackedVoice packed = PackVoice(voice);
-    for (std::size_t i = 0; i < packed.size(); ++i) EXPECT_LE(packed[i], 0x7F) << "offset " << i;
+    for (std::size_t i = 0; i < packed.size(); ++i)
+        EXPECT_LE(packed[i], 0x7F) << "offset " << i;
     EXPECT_EQ(packed[12], 0x7F) << "detune keeps its 4 bits, rate scaling its 3";
     EXPECT_EQ(packed[15], 0x3F) << "coarse keeps 5 bits, mode 1";
 }
@@ -144,8 +148,9 @@ TEST(BuildBulkMessage, LaysOutHeaderVoicesChecksumAndEnd) {
     EXPECT_EQ(all0[4103], 0xF7);
 
     std::mt19937 rng(3);
-    for (std::size_t v = 1; v <= 32; ++v) table[v] = RandomInRangeVoice(rng);
-    table[0][ParamPos(0)] = 55;  // slot 0 and 33 are not in the bank
+    for (std::size_t v = 1; v <= 32; ++v)
+        table[v] = RandomInRangeVoice(rng);
+    table[0][ParamPos(0)] = 55; // slot 0 and 33 are not in the bank
     table[33][ParamPos(0)] = 66;
     const BulkMessage message = BuildBulkMessage(table);
     const std::array<Byte, 6> header{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00};
@@ -155,7 +160,8 @@ TEST(BuildBulkMessage, LaysOutHeaderVoicesChecksumAndEnd) {
         EXPECT_TRUE(std::equal(packed.begin(), packed.end(), message.begin() + 6 + 128 * (v - 1))) << v;
     }
     unsigned sum = 0;
-    for (std::size_t i = 6; i < 4102; ++i) sum += message[i];
+    for (std::size_t i = 6; i < 4102; ++i)
+        sum += message[i];
     EXPECT_EQ((sum + message[4102]) % 128, 0u) << "data plus checksum sums to 0 mod 128";
     EXPECT_EQ(message[4103], 0xF7);
 }
@@ -170,8 +176,10 @@ TEST(InitialVoice, IsTheUsualInitVoice) {
         EXPECT_EQ(v[ParamPos(OpParamNumber(op, OpParam::Rate1))], 99);
         EXPECT_EQ(v[ParamPos(OpParamNumber(op, OpParam::Level4))], 0);
     }
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(v[ParamPos(param::PitchLevel1 + i)], 50);
-    for (int p = 0; p < 145; ++p) EXPECT_LE(v[ParamPos(p)], ParamMax(p)) << p;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(v[ParamPos(param::PitchLevel1 + i)], 50);
+    for (int p = 0; p < 145; ++p)
+        EXPECT_LE(v[ParamPos(p)], ParamMax(p)) << p;
 }
 
 TEST(InitialVoice, IsWrittenAsA161ByteFileIntoTheProgramFolder) {
@@ -180,7 +188,8 @@ TEST(InitialVoice, IsWrittenAsA161ByteFileIntoTheProgramFolder) {
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     ASSERT_EQ(bytes.size(), 161u);
     const Slot v = InitialVoice();
-    for (std::size_t i = 0; i < 161; ++i) EXPECT_EQ(static_cast<Byte>(bytes[i]), v[i]) << i;
+    for (std::size_t i = 0; i < 161; ++i)
+        EXPECT_EQ(static_cast<Byte>(bytes[i]), v[i]) << i;
 }
 
 } // namespace

@@ -7,25 +7,25 @@
 namespace vox {
 namespace {
 
-constexpr const char* kMounts =
-    "proc /proc proc rw,relatime 0 0\n"
-    "sysfs /sys sysfs rw,relatime 0 0\n"
-    "/dev/sdb1 /media/user/USB\\040STICK vfat rw 0 0\n"
-    "devtmpfs /dev devtmpfs rw 0 0\n"
-    "tmpfs /dev/shm tmpfs rw 0 0\n"
-    "/dev/sda2 /home ext4 rw 0 0\n"
-    "/dev/sda1 / ext4 rw 0 0\n"
-    "tmpfs /run tmpfs rw 0 0\n"
-    "/dev/sdc1 /run/media/user/CARD exfat rw 0 0\n"
-    "tmpfs /tmp tmpfs rw 0 0\n"
-    "tmpfs /mnt/scratch tmpfs rw 0 0\n"
-    "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-    "/dev/sda2 /home ext4 rw 0 0\n"
-    "broken line\n";
+constexpr const char *kMounts = "proc /proc proc rw,relatime 0 0\n"
+                                "sysfs /sys sysfs rw,relatime 0 0\n"
+                                "/dev/sdb1 /media/user/USB\\040STICK vfat rw 0 0\n"
+                                "devtmpfs /dev devtmpfs rw 0 0\n"
+                                "tmpfs /dev/shm tmpfs rw 0 0\n"
+                                "/dev/sda2 /home ext4 rw 0 0\n"
+                                "/dev/sda1 / ext4 rw 0 0\n"
+                                "tmpfs /run tmpfs rw 0 0\n"
+                                "/dev/sdc1 /run/media/user/CARD exfat rw 0 0\n"
+                                "tmpfs /tmp tmpfs rw 0 0\n"
+                                "tmpfs /mnt/scratch tmpfs rw 0 0\n"
+                                "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                                "/dev/sda2 /home ext4 rw 0 0\n"
+                                "broken line\n";
 
 TEST(ParseMountTable, OffersTheRootFirstThenRealVolumesInOrder) {
     const std::vector<std::string> volumes = ParseMountTable(kMounts);
-    const std::vector<std::string> expected{"/", "/home", "/media/user/USB STICK", "/run/media/user/CARD", "/tmp"};
+    const std::vector<std::string> expected{"/", "/home", "/media/user/USB STICK", "/run/media/user/CARD",
+                                            "/tmp"};
     EXPECT_EQ(volumes, expected);
 }
 

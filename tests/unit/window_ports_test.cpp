@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 
 struct StoreLines : ::testing::Test {
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
+    Form1 &form1 = f.program.form1;
     void SetUp() override { BeginReceive(f.state.receive, 0); }
     StoreResult store(int voice, std::size_t recorded = kImageSize) {
         const Slot buffer = MakeBankVoice(voice);
@@ -40,7 +40,8 @@ TEST_F(StoreLines, BrokenDumpReturnsItsTraceAndBrokenLineAndWritesNoList) {
 
 TEST_F(StoreLines, LastDumpOfAPassWithABrokenVoiceReturnsBrokenLineThenExit) {
     // GIVEN voices 1..31 stored, voice 31 broken
-    for (int n = 1; n <= 30; ++n) ASSERT_TRUE(store(n).brokenLines.empty()) << n;
+    for (int n = 1; n <= 30; ++n)
+        ASSERT_TRUE(store(n).brokenLines.empty()) << n;
     ASSERT_EQ(store(31, 10).brokenLines, Lines{" 31 31"});
     // WHEN the 32nd arrives whole
     f.out.open();
@@ -55,7 +56,8 @@ TEST_F(StoreLines, LastDumpOfAPassWithABrokenVoiceReturnsBrokenLineThenExit) {
 
 TEST_F(StoreLines, LastGoodDumpCompletesTheBankWithTheTenMarker) {
     // GIVEN voices 1..31 stored whole
-    for (int n = 1; n <= 31; ++n) ASSERT_EQ(store(n).outcome, StoreOutcome::PassOn) << n;
+    for (int n = 1; n <= 31; ++n)
+        ASSERT_EQ(store(n).outcome, StoreOutcome::PassOn) << n;
     // WHEN the 32nd arrives whole
     const StoreResult r = store(32);
     // THEN the bank is complete, its only list line the marker "10"
@@ -67,7 +69,7 @@ TEST_F(StoreLines, LastGoodDumpCompletesTheBankWithTheTenMarker) {
 
 TEST(MainWindowPortTest, EnablingGoesToTheFormAndTheWindowTogether) {
     ProgramFixture f;
-    MainWindowPort& port = f.program.form1;
+    MainWindowPort &port = f.program.form1;
     // WHEN another window disables, then enables, the main window
     port.setEnabled(false);
     // THEN the form's flag and the host's window follow each time
@@ -80,12 +82,12 @@ TEST(MainWindowPortTest, EnablingGoesToTheFormAndTheWindowTogether) {
 
 TEST(MainWindowPortTest, ClearingTheReceiveLogsKeepsTheSoundList) {
     ProgramFixture f;
-    Form1& form1 = f.program.form1;
+    Form1 &form1 = f.program.form1;
     form1.rebuildSoundList();
     form1.list1.add("MIDIIN OPEN");
     form1.list2.add(" 3 3");
     form1.list4.add(" 1 0 0 0");
-    MainWindowPort& port = form1;
+    MainWindowPort &port = form1;
     // WHEN a window clears the receive logs
     port.clearReceiveLogs();
     // THEN List1, List2 and List4 are empty and the SOUND LIST stays
@@ -97,7 +99,7 @@ TEST(MainWindowPortTest, ClearingTheReceiveLogsKeepsTheSoundList) {
 
 TEST(MainWindowPortTest, EditAreaTextIsTheMainWindowsText2) {
     ProgramFixture f;
-    MainWindowPort& port = f.program.form1;
+    MainWindowPort &port = f.program.form1;
     port.setEditAreaText("  5. BANK 05   ");
     EXPECT_EQ(f.program.form1.text2, "  5. BANK 05   ");
     EXPECT_EQ(port.editAreaText(), "  5. BANK 05   ");

@@ -24,13 +24,13 @@ constexpr int kHeight = 110;
 constexpr double kBoxWidth = 17;
 constexpr double kBoxHeight = 14;
 constexpr double kLeftMargin = 4;
-constexpr double kRightMargin = 9;  // room for a loop right of the last box
-constexpr double kTopCentre = 17;   // centre of the highest possible row
+constexpr double kRightMargin = 9; // room for a loop right of the last box
+constexpr double kTopCentre = 17;  // centre of the highest possible row
 constexpr double kBottomCentre = 84;
 constexpr double kOutputLineY = 101;
 constexpr double kMaxColumnSpacing = 36;
 constexpr double kMaxRowSpacing = 28;
-constexpr double kLoopGap = 5;      // loop distance from a box, pixels
+constexpr double kLoopGap = 5; // loop distance from a box, pixels
 
 struct Geometry {
     std::array<QPointF, vox::kOperatorCount> centre; // index op - 1
@@ -46,18 +46,18 @@ Geometry Place(int number) {
     const double left = kLeftMargin + (kWidth - kLeftMargin - kRightMargin - used) / 2;
     Geometry g;
     for (int op = 1; op <= vox::kOperatorCount; ++op) {
-        const vox::OperatorPlace& p = layout.places[static_cast<std::size_t>(op - 1)];
+        const vox::OperatorPlace &p = layout.places[static_cast<std::size_t>(op - 1)];
         g.centre[static_cast<std::size_t>(op - 1)] =
             QPointF(left + (p.column + 0.5) * columnSpacing, kBottomCentre - p.row * rowSpacing);
     }
     return g;
 }
 
-QPointF Top(const QPointF& c) { return {c.x(), c.y() - kBoxHeight / 2}; }
-QPointF Bottom(const QPointF& c) { return {c.x(), c.y() + kBoxHeight / 2}; }
+QPointF Top(const QPointF &c) { return {c.x(), c.y() - kBoxHeight / 2}; }
+QPointF Bottom(const QPointF &c) { return {c.x(), c.y() + kBoxHeight / 2}; }
 
 QImage Draw(int number) {
-    const vox::AlgorithmInfo& a = vox::AlgorithmOf(number);
+    const vox::AlgorithmInfo &a = vox::AlgorithmOf(number);
     const Geometry g = Place(number);
     auto at = [&](int op) { return g.centre[static_cast<std::size_t>(op - 1)]; };
 
@@ -68,7 +68,8 @@ QImage Draw(int number) {
     painter.setPen(QPen(Qt::black, 1.2));
     painter.setBrush(Qt::NoBrush);
 
-    for (const vox::Modulation& m : a.mods()) painter.drawLine(Bottom(at(m.from)), Top(at(m.to)));
+    for (const vox::Modulation &m : a.mods())
+        painter.drawLine(Bottom(at(m.from)), Top(at(m.to)));
 
     // Output line under the carriers.
     double outLeft = kWidth, outRight = 0;
@@ -113,7 +114,7 @@ QImage Draw(int number) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char *argv[]) {
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: make-alg-pictures FOLDER\n");

@@ -22,12 +22,12 @@ namespace {
 using namespace vox;
 using Steady = std::chrono::steady_clock;
 
-constexpr const char* kInClient = "voxmere-dx7sim-in";
-constexpr const char* kOutClient = "voxmere-dx7sim-out";
-constexpr const char* kInPort = "voxmere-dx7sim in";
-constexpr const char* kOutPort = "voxmere-dx7sim out";
+constexpr const char *kInClient = "voxmere-dx7sim-in";
+constexpr const char *kOutClient = "voxmere-dx7sim-out";
+constexpr const char *kInPort = "voxmere-dx7sim in";
+constexpr const char *kOutPort = "voxmere-dx7sim out";
 
-constexpr const char* kHelpFooter = R"(
+constexpr const char *kHelpFooter = R"(
 Ports: the sim opens two virtual ports,
   "voxmere-dx7sim in"  (client voxmere-dx7sim-in)   - send to it what you would send to the DX7
   "voxmere-dx7sim out" (client voxmere-dx7sim-out)  - its replies come out here
@@ -48,8 +48,8 @@ extern "C" void OnStopSignal(int) { g_stop = true; }
 // RtMidi input thread and the reply thread both come here.
 class Sim {
 public:
-    Sim(std::ofstream* log) : log_(log), start_(Steady::now()) {
-        dx7.setLogObserver([this](const VirtualDx7::LogEntry& e) {
+    Sim(std::ofstream *log) : log_(log), start_(Steady::now()) {
+        dx7.setLogObserver([this](const VirtualDx7::LogEntry &e) {
             if (e.direction == VirtualDx7::Direction::In) writeLog(e);
         });
         dx7.setSink([this](std::vector<Byte> bytes, double due) { queueReply(std::move(bytes), due); });
@@ -65,7 +65,7 @@ public:
     }
 
     // Runs on its own thread: sends each reply when it is due.
-    void sendReplies(RtMidiVirtualPorts& ports) {
+    void sendReplies(RtMidiVirtualPorts &ports) {
         std::unique_lock lock(mutex_);
         while (!g_stop) {
             if (queue_.empty()) {
@@ -96,7 +96,8 @@ public:
                      "%d parameter changes, %d note on, %d note off, %d refused\n",
                      dx7.programChanges(), dx7.repliesSent(), dx7.voiceDumpsLoaded(), dx7.bankDumpsLoaded(),
                      dx7.parameterChanges(), dx7.noteOns(), dx7.noteOffs(), dx7.refusals());
-        if (dx7.refusals()) std::fprintf(stderr, "voxmere-dx7sim: last refused: %s\n", dx7.lastRefusal().c_str());
+        if (dx7.refusals())
+            std::fprintf(stderr, "voxmere-dx7sim: last refused: %s\n", dx7.lastRefusal().c_str());
     }
 
 private:
@@ -110,13 +111,13 @@ private:
         wake_.notify_all();
     }
 
-    void writeLog(const VirtualDx7::LogEntry& entry) {
+    void writeLog(const VirtualDx7::LogEntry &entry) {
         if (!log_) return;
         *log_ << LogLine(seconds(), entry) << '\n';
         log_->flush(); // the tests read it while we run
     }
 
-    std::ofstream* log_;
+    std::ofstream *log_;
     Steady::time_point start_;
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -125,27 +126,36 @@ private:
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     CLI::App app{"voxmere-dx7sim: a virtual DX7 on MIDI ports (JACK or ALSA) for VOXMERE"};
     app.footer(kHelpFooter);
     std::string apiName, bankFile, dumpBankFile, logFile;
-    int breakFirst = -1, breakFirstOnce = -1, dropDump = -1, dropDumpOnce = -1, corrupt = -1, corruptOnce = -1;
+    int breakFirst = -1, breakFirstOnce = -1, dropDump = -1, dropDumpOnce = -1, corrupt = -1,
+        corruptOnce = -1;
     int delayMs = 0;
     bool sysInfoOff = false, protect = false;
     app.add_option("--midi-api", apiName, "alsa or jack (default: the first that works, JACK before ALSA)")
         ->check(CLI::IsMember({"alsa", "jack"}));
-    app.add_option("--bank", bankFile, "start from this bank: a 4104-byte bulk dump or 4096 bytes without header")
+    app.add_option("--bank", bankFile,
+                   "start from this bank: a 4104-byte bulk dump or 4096 bytes without header")
         ->check(CLI::ExistingFile);
-    app.add_option("--dump-bank", dumpBankFile, "write the internal memory as a 4104-byte bulk dump here at exit");
+    app.add_option("--dump-bank", dumpBankFile,
+                   "write the internal memory as a 4104-byte bulk dump here at exit");
     app.add_option("--log", logFile, "one line per message received and sent: seconds, IN/OUT, bytes in hex");
     const auto program = CLI::Range(0, 31);
-    app.add_option("--break-first-byte", breakFirst, "the dump answering program N starts with 00, not F0")->check(program);
-    app.add_option("--break-first-byte-once", breakFirstOnce, "the same, for its first answer only")->check(program);
+    app.add_option("--break-first-byte", breakFirst, "the dump answering program N starts with 00, not F0")
+        ->check(program);
+    app.add_option("--break-first-byte-once", breakFirstOnce, "the same, for its first answer only")
+        ->check(program);
     app.add_option("--drop-dump", dropDump, "never answer program N")->check(program);
-    app.add_option("--drop-dump-once", dropDumpOnce, "do not answer program N the first time")->check(program);
-    app.add_option("--corrupt-checksum", corrupt, "the dump answering program N has a wrong checksum")->check(program);
-    app.add_option("--corrupt-checksum-once", corruptOnce, "the same, for its first answer only")->check(program);
-    app.add_option("--delay", delayMs, "send every reply this many milliseconds late")->check(CLI::Range(0, 60000));
+    app.add_option("--drop-dump-once", dropDumpOnce, "do not answer program N the first time")
+        ->check(program);
+    app.add_option("--corrupt-checksum", corrupt, "the dump answering program N has a wrong checksum")
+        ->check(program);
+    app.add_option("--corrupt-checksum-once", corruptOnce, "the same, for its first answer only")
+        ->check(program);
+    app.add_option("--delay", delayMs, "send every reply this many milliseconds late")
+        ->check(CLI::Range(0, 60000));
     app.add_flag("--sys-info-off", sysInfoOff, "SYS INFO AVAIL off: program changes are not answered");
     app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk dumps are refused");
     CLI11_PARSE(app, argc, argv);
@@ -159,7 +169,7 @@ int main(int argc, char** argv) {
         }
     }
     Sim sim(logFile.empty() ? nullptr : &log);
-    VirtualDx7& dx7 = sim.dx7;
+    VirtualDx7 &dx7 = sim.dx7;
     if (!bankFile.empty()) {
         const auto bytes = ReadFileBytes(bankFile);
         const BankImage image = bytes.ok() ? ReadBankImage(bytes.value) : BankImage{{}, "cannot read it"};
@@ -169,9 +179,11 @@ int main(int argc, char** argv) {
         }
         dx7.setInternalVoices(std::span<const Byte, kPackedBankSize>(image.packed.data(), kPackedBankSize));
     }
-    auto fault = [](Dx7DumpFault& f, int always, int once) {
-        if (always >= 0) f = {always, false, false};
-        else if (once >= 0) f = {once, true, false};
+    auto fault = [](Dx7DumpFault &f, int always, int once) {
+        if (always >= 0)
+            f = {always, false, false};
+        else if (once >= 0)
+            f = {once, true, false};
     };
     fault(dx7.faults.breakFirstByte, breakFirst, breakFirstOnce);
     fault(dx7.faults.dropDump, dropDump, dropDumpOnce);
@@ -189,12 +201,15 @@ int main(int argc, char** argv) {
     RtMidiVirtualPorts ports;
     const RtMidiVirtualPorts::Names names{kOutClient, kOutPort, kInClient, kInPort};
     std::vector<std::string> apis;
-    if (!apiName.empty()) apis.push_back(apiName);
-    else apis = {"jack", "alsa"};
+    if (!apiName.empty())
+        apis.push_back(apiName);
+    else
+        apis = {"jack", "alsa"};
     std::string problems, openedApi;
-    for (const std::string& api : apis) {
+    for (const std::string &api : apis) {
         std::string why;
-        if (ports.open(api, names, [&sim](std::span<const Byte> message) { sim.received(message); }, why)) {
+        if (ports.open(
+                api, names, [&sim](std::span<const Byte> message) { sim.received(message); }, why)) {
             openedApi = api;
             break;
         }
@@ -208,7 +223,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::thread replies([&] { sim.sendReplies(ports); });
-    while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!g_stop)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ports.stopInput();
     replies.join();
     ports.close();

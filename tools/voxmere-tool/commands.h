@@ -14,15 +14,15 @@ namespace voxtool {
 // What a subcommand reports back: the exit status, and where it writes.
 struct ToolRun {
     int status = 0;
-    std::ostream& out = std::cout;
-    std::ostream& err = std::cerr;
+    std::ostream &out = std::cout;
+    std::ostream &err = std::cerr;
 };
 
-using AddCommand = void (*)(CLI::App& app, ToolRun& run);
+using AddCommand = void (*)(CLI::App &app, ToolRun &run);
 
-void AddInfoCommand(CLI::App& app, ToolRun& run);    // info_command.cpp
-void AddConvertCommand(CLI::App& app, ToolRun& run); // convert_command.cpp
-void AddShowCommand(CLI::App& app, ToolRun& run);    // show_command.cpp
+void AddInfoCommand(CLI::App &app, ToolRun &run);    // info_command.cpp
+void AddConvertCommand(CLI::App &app, ToolRun &run); // convert_command.cpp
+void AddShowCommand(CLI::App &app, ToolRun &run);    // show_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
     AddInfoCommand,

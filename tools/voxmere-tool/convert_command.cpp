@@ -17,15 +17,15 @@ struct ConvertOptions {
 
 } // namespace
 
-void AddConvertCommand(CLI::App& app, ToolRun& run) {
+void AddConvertCommand(CLI::App &app, ToolRun &run) {
     auto options = std::make_shared<ConvertOptions>();
-    CLI::App* convert = app.add_subcommand(
+    CLI::App *convert = app.add_subcommand(
         "convert", "Convert IN to the kind named by OUT's ending: .v32, .v01 or .syx "
                    "(a 4104-byte bulk dump for a bank, a 163-byte single-voice dump for one voice)");
     convert->add_option("IN", options->in, "a .v32, .syx, .dx7, .32, .v01 or .mid file")->required();
     convert->add_option("OUT", options->out, "the file to write (replaced if it exists)")->required();
-    CLI::Option* voice =
-        convert->add_option("--voice", options->voice, "pick voice N (1..32) of a bank")->check(CLI::Range(1, 32));
+    CLI::Option *voice = convert->add_option("--voice", options->voice, "pick voice N (1..32) of a bank")
+                             ->check(CLI::Range(1, 32));
     convert->callback([options, voice, &run] {
         std::optional<int> pick;
         if (voice->count() > 0) pick = options->voice;

@@ -19,7 +19,7 @@ struct ShowOptions {
 
 // A file record is positions 0..160 of a slot; the rest of the slot (the
 // checksum and F7) plays no part in showing it.
-vox::Slot SlotOf(const vox::VoiceRecord& record) {
+vox::Slot SlotOf(const vox::VoiceRecord &record) {
     vox::Slot slot{};
     std::copy(record.begin(), record.end(), slot.begin());
     return slot;
@@ -27,12 +27,12 @@ vox::Slot SlotOf(const vox::VoiceRecord& record) {
 
 } // namespace
 
-void AddShowCommand(CLI::App& app, ToolRun& run) {
+void AddShowCommand(CLI::App &app, ToolRun &run) {
     auto options = std::make_shared<ShowOptions>();
-    CLI::App* show = app.add_subcommand("show", "Show one voice as the editor's chart shows it");
+    CLI::App *show = app.add_subcommand("show", "Show one voice as the editor's chart shows it");
     show->add_option("FILE", options->file, "a .v32, .syx, .dx7, .32, .v01 or .mid file")->required();
-    CLI::Option* voice =
-        show->add_option("--voice", options->voice, "voice N (1..32) of a bank; default 1")->check(CLI::Range(1, 32));
+    CLI::Option *voice = show->add_option("--voice", options->voice, "voice N (1..32) of a bank; default 1")
+                             ->check(CLI::Range(1, 32));
     show->add_flag("--json", options->json, "one JSON object");
     show->callback([options, voice, &run] {
         const auto input = vox::ReadAnyVoiceFile(options->file);
@@ -47,7 +47,7 @@ void AddShowCommand(CLI::App& app, ToolRun& run) {
             run.status = 1;
             return;
         }
-        const vox::VoiceRecord& record = input.value.isBank
+        const vox::VoiceRecord &record = input.value.isBank
                                              ? input.value.bank[static_cast<std::size_t>(options->voice - 1)]
                                              : input.value.voice;
         const vox::Slot slot = SlotOf(record);

@@ -1,6 +1,7 @@
 #include "app/qt_host.h"
 
 #include "app/help_window.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -41,8 +42,6 @@ public:
 private:
     QEventLoop &loop_;
 };
-
-QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // The boxes of the classic design end lines with CR alone.
 QString BoxText(const std::string &s) {

@@ -4,6 +4,7 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
 
@@ -106,8 +107,6 @@ void StepTips(UpDownButtons *pair, int step) {
     pair->up()->setToolTip(QString::fromUtf8(form2_view_text::kStepUpTip).arg(step));
     pair->down()->setToolTip(QString::fromUtf8(form2_view_text::kStepDownTip).arg(step));
 }
-
-QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // Control characters of a stored name cannot be shown in a line edit: each
 // is drawn as its Unicode control picture and read back as itself.

@@ -2,6 +2,7 @@
 
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_layout.h"
+#include "ui/qt_text.h"
 #include "ui/twips.h"
 
 #include <QCloseEvent>
@@ -13,8 +14,6 @@
 
 namespace vox {
 namespace {
-
-QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 void SyncList(QListWidget *list, const ListBoxState &state) {
     bool same = list->count() == static_cast<int>(state.items.size());

@@ -2,6 +2,7 @@
 
 #include "librarian/form1.h"
 #include "librarian/form1_layout.h"
+#include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
 
@@ -24,8 +25,6 @@
 
 namespace vox {
 namespace {
-
-QString Qs(const std::string &s) { return QString::fromStdString(s); }
 
 // Text for a list entry: control characters of voice names would not show
 // in a list box, so each is drawn as its Unicode control picture; the

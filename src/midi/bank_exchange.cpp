@@ -89,19 +89,6 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
     return result;
 }
 
-void AppendStoreLines(const StoreResult &result, BankReceiveLists lists) {
-    lists.list4.add(result.trace);
-    for (const std::string &line : result.brokenLines)
-        lists.list2.add(line);
-}
-
-StoreOutcome StoreReceivedVoice(ProgramState &state, BankReceiveLists lists,
-                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now) {
-    const StoreResult result = StoreReceivedVoice(state, buffer, recorded, now);
-    AppendStoreLines(result, lists);
-    return result.outcome;
-}
-
 void RequestRetries(ProgramState &state, double now) {
     BankReceiveState &r = state.receive;
     r.retryEnd = static_cast<std::int16_t>(r.retryCount + 1);

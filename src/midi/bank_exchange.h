@@ -47,19 +47,6 @@ struct StoreResult {
 StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotSize> buffer,
                                std::size_t recorded, double now);
 
-// Two log lists to write a StoreResult into.
-struct BankReceiveLists {
-    ListBoxState &list2; // broken voices and the end marker
-    ListBoxState &list4; // one trace line per stored dump
-};
-
-// Appends the result's lines: the trace line to list4, the others to list2.
-void AppendStoreLines(const StoreResult &result, BankReceiveLists lists);
-
-// Stores one buffer and appends its lines to `lists`.
-StoreOutcome StoreReceivedVoice(ProgramState &state, BankReceiveLists lists,
-                                std::span<const Byte, kSlotSize> buffer, std::size_t recorded, double now);
-
 // Sends, back to back, a program change for every broken slot and starts
 // a retry pass.
 void RequestRetries(ProgramState &state, double now);

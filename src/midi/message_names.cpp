@@ -1,5 +1,6 @@
 #include "midi/message_names.h"
 
+#include "voice/text.h"
 #include "voice/voice.h"
 
 #include <algorithm>
@@ -26,19 +27,13 @@ constexpr int kFunctionGroup = 2;
 
 std::string Num(int n) { return std::to_string(n); }
 
-std::string HexByte(Byte b) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(b));
-    return text;
-}
-
 // A name byte the list can show: control bytes become their control
 // pictures instead of breaking the line.
 std::string ShownNameByte(Byte b) {
     if (b < 0x20 || b == 0x7F) {
-        const unsigned c = b == 0x7F ? 0x2421 : 0x2400u + b;
-        return {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (c & 0x3F))};
+        std::string picture;
+        AppendUtf8(picture, b == 0x7F ? char32_t{0x2421} : char32_t{0x2400u + b});
+        return picture;
     }
     return NameByteToUtf8(b);
 }
@@ -262,16 +257,6 @@ std::string VoiceParameterName(int p) {
     return "";
 }
 
-std::string MonitorHex(std::span<const Byte> bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (Byte b : bytes) {
-        if (!text.empty()) text += ' ';
-        text += HexByte(b);
-    }
-    return text;
-}
-
 std::string MonitorTime(double seconds) {
     const long long ms = std::llround(std::max(seconds, 0.0) * 1000.0);
     char text[32];
@@ -295,7 +280,7 @@ std::string MonitorLine(const MidiTrafficEntry &entry) {
     }
     std::string line = MonitorTime(entry.seconds) + "  " +
                        (entry.direction == Dir::In ? kMonitorIn : kMonitorOut) + "  " + name;
-    const std::string hex = MonitorHex(entry.bytes);
+    const std::string hex = HexBytes(entry.bytes);
     if (hex.empty()) return line;
     line.append(kNameColumn - std::min(kNameColumn, Characters(name)), ' ');
     return line + "  " + hex;

@@ -23,10 +23,6 @@ std::string MessageName(std::span<const Byte> bytes);
 // The name of DX7 voice parameter p (0..155), empty beyond.
 std::string VoiceParameterName(int p);
 
-// The bytes as upper-case hex pairs, one blank between them; a long message
-// shows its head and its end, and its length.
-std::string MonitorHex(std::span<const Byte> bytes);
-
 // Seconds of the monitor's clock as "HH:MM:SS.mmm".
 std::string MonitorTime(double seconds);
 

@@ -147,8 +147,8 @@ TEST_F(BankReceive, TruncatedDumpCountsAsBroken) {
     Slot buffer{};
     const Slot voice = MakeBankVoice(1);
     std::copy(voice.begin(), voice.begin() + 100, buffer.begin());
-    StoreReceivedVoice(f.state, BankReceiveLists{form1.list2, form1.list4}, buffer, 100, 0);
-    EXPECT_EQ(form1.list2.items, Lines{" 1 1"});
+    const StoreResult stored = StoreReceivedVoice(f.state, buffer, 100, 0);
+    EXPECT_EQ(stored.brokenLines, Lines{" 1 1"});
     EXPECT_EQ(f.state.voiceTable[1], Slot{});
 }
 
@@ -156,8 +156,8 @@ TEST_F(BankReceive, BufferNotBeginningWithF0CountsAsBroken) {
     BeginReceive(f.state.receive, 0);
     Slot buffer = MakeBankVoice(1);
     buffer[0] = 0x00;
-    StoreReceivedVoice(f.state, BankReceiveLists{form1.list2, form1.list4}, buffer, kImageSize, 0);
-    EXPECT_EQ(form1.list2.items, Lines{" 1 1"});
+    const StoreResult stored = StoreReceivedVoice(f.state, buffer, kImageSize, 0);
+    EXPECT_EQ(stored.brokenLines, Lines{" 1 1"});
     EXPECT_EQ(f.state.voiceTable[1], Slot{});
     EXPECT_EQ(f.state.receive.recvSlot, 2);
 }

@@ -92,12 +92,9 @@ inline constexpr const char *kLogShort = "ShortMsg受信 : ";
 inline constexpr const char *kLogLong = "LongMsg 受信 : ";
 inline constexpr const char *kLogLongError = "LongMsg Err";
 
+// No bank in the SOUND LIST: raised by the transmit and by the file buttons.
 inline constexpr const char *kNo32Voices = "No 32voice data";
-// Raised by the file buttons before a dialog opens.
-inline constexpr const char *kNo32VoiceData = "No 32voice data";
 inline constexpr const char *kSelectSaveData = "保存デ-タを選択してください";
-// EDIT　MODEへ with nothing in the edit area.
-inline constexpr const char *kNoVoiceSelected = "エディットエリアに音色が選択されていません";
 inline constexpr const char *kTransmitConfirm =
     "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
 inline constexpr const char *kTransmitConfirmTitle = "デ－タ変更確認";

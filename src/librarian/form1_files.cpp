@@ -20,7 +20,7 @@ std::string FromFifthCharacter(const std::string &text) {
 
 void Form1::command6Click() {
     if (list3.items.size() != kBankSlots) {
-        ShowMessage(program_.host, form1_text::kNo32VoiceData);
+        ShowMessage(program_.host, form1_text::kNo32Voices);
         return;
     }
     setEnabled(false);

@@ -98,7 +98,7 @@ void Form1::command1MouseUp() {
 
 void Form1::auditionEditArea() {
     if (text2.empty()) {
-        ShowMessage(program_.host, form1_text::kNoVoiceSelected);
+        ShowMessage(program_.host, form1_text::kEditAreaEmpty);
         return;
     }
     sendEditArea();
@@ -112,7 +112,7 @@ void Form1::auditionEditAreaEnd() { SendShortMessage(program_.state, kNoteOff, k
 // voice, and finished edits live only in the EditBuffer.
 void Form1::command13Click() {
     if (text2.empty()) {
-        ShowMessage(program_.host, form1_text::kNoVoiceSelected);
+        ShowMessage(program_.host, form1_text::kEditAreaEmpty);
         return;
     }
     sendEditArea();

@@ -13,6 +13,8 @@ corpus=build-fuzz/corpus
 for t in $targets; do
   mkdir -p "$corpus/$t"
   cp tests/data/*.syx tests/data/*.mid "$corpus/$t/" 2>/dev/null || true
+  # Inputs that once failed are run first, every time.
+  cp tests/fuzz/regressions/"$t"/* "$corpus/$t/" 2>/dev/null || true
   if [ "$t" = file_tool_fuzz ]; then
     # Its first byte picks the name's ending: each real file under every ending.
     for f in tests/data/*.syx tests/data/*.mid; do

@@ -89,9 +89,10 @@ void CheckVoiceDump(const std::vector<Byte> &m) {
 
 // A number as a person types it: blanks around, an optional sign, digits.
 std::optional<int> PlainNumber(const std::string &t) {
-    const auto first = t.find_first_not_of(' ');
+    // Blanks are spaces and tabs: a value pasted from a table may bring a tab.
+    const auto first = t.find_first_not_of(" \t");
     if (first == std::string::npos) return std::nullopt;
-    const std::string s = t.substr(first, t.find_last_not_of(' ') - first + 1);
+    const std::string s = t.substr(first, t.find_last_not_of(" \t") - first + 1);
     const std::size_t digits = (s[0] == '+' || s[0] == '-') ? 1 : 0;
     if (s.size() == digits || s.size() - digits > 5) return std::nullopt;
     if (s.find_first_not_of("0123456789", digits) != std::string::npos) return std::nullopt;

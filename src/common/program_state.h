@@ -33,6 +33,20 @@ struct BankReceiveState {
     VoiceTable staging;             // slots 1..32 as received this run
 };
 
+// How a bank is asked of the instrument: one program change every half
+// second, stored by arrival (the default), or one request at a time, each
+// answer checked and asked again when it is missing or broken.
+enum class ReceiveMode { Standard, Fast };
+
+// Settings of the exchange with the instrument. The defaults are what the
+// program does with no settings file; the app remembers them between runs.
+struct ExchangeSettings {
+    ReceiveMode receiveMode = ReceiveMode::Standard;
+    int sysExPauseMs = 0;            // pause after every System Exclusive message sent
+    double fastTimeoutSeconds = 1.0; // fast receive: wait this long for an answer
+    int fastRetries = 3;             // fast receive: ask again this often before giving up
+};
+
 struct ProgramState {
     VoiceTable voiceTable;
     Slot editBuffer{};
@@ -47,6 +61,7 @@ struct ProgramState {
     MidiTraffic midiTraffic;
 
     BankReceiveState receive;
+    ExchangeSettings exchange;
 
     std::filesystem::path programFolder;
     std::int16_t selectedGroup = 0;

@@ -1,0 +1,224 @@
+// The pause between System Exclusive messages, over real JACK ports into
+// voxmere-dx7sim on the cable with a small input buffer that drops what
+// overflows: with a pause that fits nothing is lost, with none the sim
+// drops messages, so the test can fail.
+//
+// The buffer is 64 bytes, the packet size of a full-speed USB endpoint: a
+// cheap USB-MIDI interface takes the host's bytes into about that much and
+// loses what comes faster than its 31,250-baud output carries away.
+#include "e2e_support.h"
+
+#include "editor/form2.h"
+#include "midi/midi_output.h"
+#include "midi/rtmidi_ports.h"
+#include "program/program.h"
+#include "test_support.h"
+#include "voice/dx7_messages.h"
+#include "voice/init_voice.h"
+
+#include <cstdio>
+
+namespace vox::e2e {
+namespace {
+
+constexpr const char *kInputLimit = "64";
+constexpr double kByteSeconds = 0.00032;
+
+// The program's host on the real clock: a pass of the message loop has
+// nothing to do here but let the other threads run.
+class RealClockHost : public test::TestHost {
+public:
+    void processEvents() override {
+        ++passes;
+        std::this_thread::yield();
+    }
+    double monotonicSeconds() override {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
+};
+
+std::size_t Count(const std::vector<LogLine> &lines, const std::string &direction) {
+    return static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [&](const LogLine &l) { return l.direction == direction; }));
+}
+
+// GIVEN a JACK server of our own, the sim on the cable with a 64-byte input
+// buffer, and the program's output connected to it.
+class PacedSendsOverJack : public ::testing::Test {
+protected:
+    TempDir dir;
+    JackServer jack;
+    Process sim;
+    ProgramState state;
+    RealClockHost host;
+    test::TestInPort in;
+    std::unique_ptr<RtMidiOutPort> out;
+    std::unique_ptr<Program> program;
+
+    void start(std::vector<std::string> simOptions) {
+        ASSERT_EQ(jack.start(dir), "");
+        std::vector<std::string> argv{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()};
+        argv.insert(argv.end(), simOptions.begin(), simOptions.end());
+        ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jack.env()));
+        ASSERT_TRUE(
+            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+            << ReadText(dir / "sim.err");
+        const auto outputs = ListMidiOutputs("jack");
+        const auto index = MatchPortName(outputs, "dx7sim in");
+        ASSERT_TRUE(index) << "no port of the sim among " << outputs.size();
+        out = std::make_unique<RtMidiOutPort>("jack", outputs[*index]);
+        ASSERT_TRUE(out->open());
+        state.midiOut = out.get();
+        state.midiIn = &in;
+        program = std::make_unique<Program>(state, host);
+    }
+
+    std::vector<LogLine> log() { return ParseLog(ReadText(dir / "sim.log")); }
+
+    // Waits until the sim has taken or dropped `count` messages and no more
+    // come for half a second; what it logged.
+    std::vector<LogLine> settled(std::size_t count, std::chrono::milliseconds limit) {
+        std::size_t seen = 0;
+        auto last = std::chrono::steady_clock::now();
+        WaitFor(
+            [&] {
+                const auto lines = log();
+                const std::size_t now = Count(lines, "IN") + Count(lines, "DROP");
+                if (now != seen) {
+                    seen = now;
+                    last = std::chrono::steady_clock::now();
+                }
+                return seen >= count && std::chrono::steady_clock::now() - last > 500ms;
+            },
+            limit);
+        return log();
+    }
+
+    // The 1,000 parameter changes of the test: operator 6's rates and
+    // levels, every value in range, no two neighbours alike.
+    static std::vector<Bytes> ThousandChanges() {
+        std::vector<Bytes> changes;
+        for (int i = 0; i < 1000; ++i) {
+            const auto m = ParameterChangeMessage(i % 8, i % 100);
+            changes.emplace_back(m.begin(), m.end());
+        }
+        return changes;
+    }
+    void sendAll(const std::vector<Bytes> &messages) {
+        for (const Bytes &m : messages)
+            SendLongMessage(state, host, m);
+    }
+};
+
+TEST_F(PacedSendsOverJack, AThousandParameterChangesPacedToTheCableAllArrive) {
+    ASSERT_NO_FATAL_FAILURE(start({"--cable", "--input-limit", kInputLimit}));
+    // WHEN 1,000 parameter changes go out 3 ms apart (each takes 2.24 ms on
+    // the cable)
+    state.exchange.sysExPauseMs = 3;
+    const auto changes = ThousandChanges();
+    const auto started = std::chrono::steady_clock::now();
+    sendAll(changes);
+    const double sending = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // THEN the sim takes every one, in order, and drops none
+    const auto lines = settled(changes.size(), 30s);
+    std::vector<Bytes> taken;
+    for (const auto &line : lines) {
+        EXPECT_EQ(line.direction, "IN") << "a message dropped or refused";
+        EXPECT_FALSE(line.refused);
+        if (line.direction == "IN") taken.push_back(line.bytes);
+    }
+    EXPECT_EQ(taken, changes);
+    // 1,000 pauses of 3 ms, and time for a busy machine
+    EXPECT_GE(sending, 999 * 0.003);
+    EXPECT_LT(sending, 30.0);
+    std::printf("1000 parameter changes, pause 3 ms: sent in %.3f s, cable time %.3f s\n", sending,
+                1000 * 7 * kByteSeconds);
+}
+
+TEST_F(PacedSendsOverJack, AThousandParameterChangesWithoutAPauseOverflowTheBuffer) {
+    ASSERT_NO_FATAL_FAILURE(start({"--cable", "--input-limit", kInputLimit}));
+    // WHEN the same 1,000 go out back to back (the default)
+    ASSERT_EQ(state.exchange.sysExPauseMs, 0);
+    const auto changes = ThousandChanges();
+    sendAll(changes);
+    // THEN every one reaches the sim, and it drops what overflows its buffer
+    const auto lines = settled(changes.size(), 30s);
+    const std::size_t taken = Count(lines, "IN"), dropped = Count(lines, "DROP");
+    EXPECT_EQ(taken + dropped, changes.size());
+    EXPECT_GT(dropped, 0u);
+    EXPECT_LT(taken, changes.size());
+    std::printf("1000 parameter changes, no pause: %zu taken, %zu dropped\n", taken, dropped);
+}
+
+// 変更 of the operator EG group: 48 parameter changes through the editor.
+class ApplyOverJack : public PacedSendsOverJack {
+protected:
+    // The editor on an initial voice with the operator EG group open and
+    // 48 new values typed; the seconds 変更 then takes until the sim has
+    // taken or dropped all 48.
+    double applyOperatorEg() {
+        Form2 &form2 = program->form2;
+        state.voiceTable[5] = InitialVoice();
+        state.currentSlot = 5;
+        state.slotText[5] = "  5. INIT VOICE";
+        state.editBuffer = InitialVoice();
+        program->form1.text2 = "  5. INIT VOICE";
+        program->form1.editAreaStored();
+        form2.load();
+        form2.controlClick("Text24_3");
+        EXPECT_EQ(state.selectedGroup, 0);
+        for (std::size_t n = 0; n < 48; ++n)
+            form2.text43[n] = std::to_string(10 + n);
+        const auto started = std::chrono::steady_clock::now();
+        form2.command1Click();
+        const double sent = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        // Looked at every millisecond, so the figure is that close.
+        const auto limit = started + 10s;
+        while (std::chrono::steady_clock::now() < limit) {
+            const auto lines = log();
+            if (Count(lines, "IN") + Count(lines, "DROP") >= 48) break;
+            std::this_thread::sleep_for(1ms);
+        }
+        const double done = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const auto lines = log();
+        std::printf("apply operator EG, pause %d ms: sent in %.1f ms, taken by the sim after %.1f ms "
+                    "(%zu taken, %zu dropped; cable time %.1f ms)\n",
+                    state.exchange.sysExPauseMs, sent * 1000, done * 1000, Count(lines, "IN"),
+                    Count(lines, "DROP"), 48 * 7 * kByteSeconds * 1000);
+        return done;
+    }
+};
+
+TEST_F(ApplyOverJack, OperatorEgWithAPauseArrivesWholeOnASmallBuffer) {
+    ASSERT_NO_FATAL_FAILURE(start({"--cable", "--input-limit", kInputLimit}));
+    state.exchange.sysExPauseMs = 3;
+    const double seconds = applyOperatorEg();
+    const auto lines = log();
+    EXPECT_EQ(Count(lines, "IN"), 48u);
+    EXPECT_EQ(Count(lines, "DROP"), 0u);
+    // No faster than the cable and its 47 pauses; generous for a busy machine
+    EXPECT_GE(seconds, 47 * 0.003);
+    EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(ApplyOverJack, OperatorEgWithoutAPauseLosesMessagesOnASmallBuffer) {
+    ASSERT_NO_FATAL_FAILURE(start({"--cable", "--input-limit", kInputLimit}));
+    applyOperatorEg();
+    const auto lines = log();
+    EXPECT_EQ(Count(lines, "IN") + Count(lines, "DROP"), 48u);
+    EXPECT_GT(Count(lines, "DROP"), 0u);
+}
+
+TEST_F(ApplyOverJack, OperatorEgWithoutAPauseTakesTheCablesTimeOnABufferThatHoldsAll) {
+    ASSERT_NO_FATAL_FAILURE(start({"--cable"}));
+    const double seconds = applyOperatorEg();
+    const auto lines = log();
+    ASSERT_EQ(Count(lines, "IN"), 48u);
+    // The last change is taken once all 336 bytes have crossed the cable.
+    EXPECT_GE(lines.back().seconds - lines.front().seconds, 47 * 7 * kByteSeconds - 1e-4);
+    EXPECT_GE(seconds, 48 * 7 * kByteSeconds);
+    EXPECT_LT(seconds, 5.0);
+}
+
+} // namespace
+} // namespace vox::e2e

@@ -196,6 +196,20 @@ TEST_F(ProgramOverJack, ALostDumpEndsTheReceiveWithoutFillingTheSoundList) {
     EXPECT_TRUE(program->form1.list3.items.empty());
 }
 
+TEST_F(ProgramOverJack, StandardReceiveOnTheCableFillsTheSoundListInItsHalfSecondSteps) {
+    // GIVEN a sim whose every byte takes its time on the cable
+    start({"--cable"});
+    if (HasFatalFailure()) return;
+    // WHEN the bank is received the standard way
+    const double seconds = receiveBank();
+    // THEN every slot holds its own voice; the 32 requests half a second
+    // apart set the pace, not the 32 x 163 bytes (1.67 s) of the cable
+    expectTheSimsNames();
+    EXPECT_EQ(state.receive.recvMode, 0);
+    EXPECT_GE(seconds, 31 * 0.5);
+    EXPECT_LT(seconds, 40.0);
+}
+
 TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     start();
     if (HasFatalFailure()) return;

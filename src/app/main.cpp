@@ -3,6 +3,7 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
+#include "app/settings.h"
 #include "program/program.h"
 #include "ui/control_layout.h"
 
@@ -30,11 +31,14 @@ struct CommandLine {
                                  "API"};
     const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
+    const QCommandLineOption receive{
+        "receive", "Bank receive: standard (32 requests 0.5 s apart) or fast (one at a time, each checked).",
+        "MODE"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, listPorts});
+        parser.addOptions({out, in, api, virtualDx7, listPorts, receive});
     }
 };
 
@@ -77,6 +81,16 @@ int main(int argc, char **argv) {
 
     vox::ProgramState state;
     state.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    // What the user chose in earlier runs; an option on the command line
+    // overrides it for this run only.
+    vox::SettingsStore settings;
+    const vox::RememberedSettings remembered = settings.load();
+    state.exchange = remembered.exchange;
+    if (parser.isSet(commandLine.receive) &&
+        !vox::ApplyReceiveOption(parser.value(commandLine.receive).toStdString(), state.exchange)) {
+        std::fputs("voxmere: --receive takes standard or fast\n", stderr);
+        return 2;
+    }
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);
@@ -88,6 +102,7 @@ int main(int argc, char **argv) {
     options.in = parser.value(commandLine.in).toStdString();
     options.api = parser.value(commandLine.api).toStdString();
     options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
+    options = vox::WithRememberedPorts(options, remembered, vox::RtMidiPortDirectory());
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
     for (const auto &problem : wiring.problems)
         std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
@@ -96,7 +111,7 @@ int main(int argc, char **argv) {
     state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort *>(&nullOut);
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort *>(&nullIn);
     vox::Program program(state, host);
-    vox::AppWindows windows(program, host, &wiring);
+    vox::AppWindows windows(program, host, &wiring, &settings);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

@@ -31,14 +31,11 @@ struct CommandLine {
                                  "API"};
     const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
-    const QCommandLineOption receive{
-        "receive", "Bank receive: standard (32 requests 0.5 s apart) or fast (one at a time, each checked).",
-        "MODE"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, listPorts, receive});
+        parser.addOptions({out, in, api, virtualDx7, listPorts});
     }
 };
 
@@ -79,18 +76,14 @@ int main(int argc, char **argv) {
     QCommandLineParser &parser = commandLine.parser;
     parser.process(app);
 
-    vox::ProgramState state;
-    state.programFolder = QCoreApplication::applicationDirPath().toStdString();
     // What the user chose in earlier runs; an option on the command line
-    // overrides it for this run only.
+    // overrides it for this run only, so the options are applied after it.
     vox::SettingsStore settings;
     const vox::RememberedSettings remembered = settings.load();
+
+    vox::ProgramState state;
     state.exchange = remembered.exchange;
-    if (parser.isSet(commandLine.receive) &&
-        !vox::ApplyReceiveOption(parser.value(commandLine.receive).toStdString(), state.exchange)) {
-        std::fputs("voxmere: --receive takes standard or fast\n", stderr);
-        return 2;
-    }
+    state.programFolder = QCoreApplication::applicationDirPath().toStdString();
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);

@@ -60,12 +60,6 @@ std::optional<ReceiveMode> ReceiveModeNamed(std::string_view name) {
 
 const char *ReceiveModeName(ReceiveMode mode) { return mode == ReceiveMode::Fast ? "fast" : "standard"; }
 
-bool ApplyReceiveOption(std::string_view mode, ExchangeSettings &exchange) {
-    const auto named = ReceiveModeNamed(mode);
-    if (named) exchange.receiveMode = *named;
-    return named.has_value();
-}
-
 SettingsStore::SettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                             kSettingsOrganization, kSettingsApplication)) {}

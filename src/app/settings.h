@@ -36,12 +36,9 @@ struct RememberedSettings {
     ExchangeSettings exchange;
 };
 
-// "standard" / "fast", as stored and as --receive takes them.
+// "standard" / "fast", as the file keeps them.
 std::optional<ReceiveMode> ReceiveModeNamed(std::string_view name);
 const char *ReceiveModeName(ReceiveMode mode);
-// --receive MODE on the command line: sets the receive for this run; false,
-// and nothing set, for a word that names no mode.
-bool ApplyReceiveOption(std::string_view mode, ExchangeSettings &exchange);
 
 class SettingsStore {
 public:

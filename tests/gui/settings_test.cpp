@@ -308,26 +308,12 @@ private slots:
         QCOMPARE(FindRememberedPort({"UM-ONE 24:0"}, ""), std::nullopt);
     }
 
-    void receiveModesHaveTheNamesTheFileAndTheCommandLineUse() {
+    void receiveModesHaveTheNamesTheFileUses() {
         QCOMPARE(ReceiveModeNamed("fast"), std::optional<ReceiveMode>(ReceiveMode::Fast));
         QCOMPARE(ReceiveModeNamed("standard"), std::optional<ReceiveMode>(ReceiveMode::Standard));
         QCOMPARE(ReceiveModeNamed("Fast"), std::nullopt);
         QCOMPARE(QString(ReceiveModeName(ReceiveMode::Fast)), QString("fast"));
         QCOMPARE(QString(ReceiveModeName(ReceiveMode::Standard)), QString("standard"));
-    }
-
-    void theReceiveOptionOverridesTheKeptModeAndAnyOtherWordIsRefused() {
-        // GIVEN fast receive kept, with a pause
-        ExchangeSettings exchange{ReceiveMode::Fast, 20, 1.0, 3};
-        // WHEN the command line says standard
-        QVERIFY(ApplyReceiveOption("standard", exchange));
-        // THEN this run receives standard, the rest as kept
-        QVERIFY(Same(exchange, ExchangeSettings{ReceiveMode::Standard, 20, 1.0, 3}));
-        QVERIFY(ApplyReceiveOption("fast", exchange));
-        QCOMPARE(exchange.receiveMode, ReceiveMode::Fast);
-        QVERIFY(!ApplyReceiveOption("quick", exchange));
-        QVERIFY(!ApplyReceiveOption("", exchange));
-        QCOMPARE(exchange.receiveMode, ReceiveMode::Fast);
     }
 
     // --- The windows keep what the user chose --------------------------

@@ -8,17 +8,21 @@
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
+#include "librarian/midi_settings_view.h"
 
 namespace vox {
 
 struct Program;
 struct MidiWiring;
+class SettingsStore;
 
 class AppWindows {
 public:
     // Also lets the host pump the program's MIDI input: on each message-loop
-    // pass, when input arrives and every 200 ms when idle.
-    AppWindows(Program &program, QtHost &host, MidiWiring *wiring);
+    // pass, when input arrives and every 200 ms when idle. With `settings`,
+    // the ports chosen in the MIDI menu and what "MIDI設定…" applies are kept
+    // there for the next run.
+    AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings = nullptr);
     AppWindows(const AppWindows &) = delete;
     AppWindows &operator=(const AppWindows &) = delete;
 
@@ -29,6 +33,7 @@ public:
     Form6View form6;
     Form7View form7;
     MidiMonitorView monitor;
+    MidiSettingsView midiSettings;
     Form2View form2;
 };
 

@@ -3,6 +3,7 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/qt_host.h"
+#include "app/settings.h"
 #include "program/program.h"
 #include "ui/control_layout.h"
 
@@ -75,7 +76,13 @@ int main(int argc, char **argv) {
     QCommandLineParser &parser = commandLine.parser;
     parser.process(app);
 
+    // What the user chose in earlier runs; an option on the command line
+    // overrides it for this run only, so the options are applied after it.
+    vox::SettingsStore settings;
+    const vox::RememberedSettings remembered = settings.load();
+
     vox::ProgramState state;
+    state.exchange = remembered.exchange;
     state.programFolder = QCoreApplication::applicationDirPath().toStdString();
 
     vox::QtHost host;
@@ -88,6 +95,7 @@ int main(int argc, char **argv) {
     options.in = parser.value(commandLine.in).toStdString();
     options.api = parser.value(commandLine.api).toStdString();
     options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
+    options = vox::WithRememberedPorts(options, remembered, vox::RtMidiPortDirectory());
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
     for (const auto &problem : wiring.problems)
         std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
@@ -96,7 +104,7 @@ int main(int argc, char **argv) {
     state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort *>(&nullOut);
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort *>(&nullIn);
     vox::Program program(state, host);
-    vox::AppWindows windows(program, host, &wiring);
+    vox::AppWindows windows(program, host, &wiring, &settings);
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

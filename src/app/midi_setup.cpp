@@ -19,14 +19,20 @@ void WakeHostOnInput(MidiInPort &in, QtHost &host) {
     in.setWakeUp([&host] { QMetaObject::invokeMethod(&host, "pump", Qt::QueuedConnection); });
 }
 
-MidiMenuModel MidiMenuFor(MidiWiring &wiring) {
+MidiMenuModel MidiMenuFor(MidiWiring &wiring, PortChosen chosen) {
+    auto choose = [&wiring, chosen](MidiDirection direction, const std::string &name) {
+        const bool opened =
+            direction == MidiDirection::Out ? wiring.chooseOutput(name) : wiring.chooseInput(name);
+        if (opened && chosen && !wiring.dx7 && !wiring.api.empty()) chosen(direction, wiring.api, name);
+        return opened;
+    };
     return MidiMenuModel{
         [&wiring] { return wiring.outputNames(); },
         [&wiring] { return wiring.inputNames(); },
         [&wiring] { return wiring.currentOutput(); },
         [&wiring] { return wiring.currentInput(); },
-        [&wiring](const std::string &name) { return wiring.chooseOutput(name); },
-        [&wiring](const std::string &name) { return wiring.chooseInput(name); },
+        [choose](const std::string &name) { return choose(MidiDirection::Out, name); },
+        [choose](const std::string &name) { return choose(MidiDirection::In, name); },
     };
 }
 

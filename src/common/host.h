@@ -22,7 +22,7 @@ struct MessageBoxSpec {
 };
 
 // Windows of the program, named as the forms are.
-enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor };
+enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor, MidiSettings };
 
 class Host {
 public:

@@ -101,6 +101,11 @@ void Form1::mnuVerClick() {
     program_.host.messageBox(box);
 }
 
+void Form1::mnuMidiSettingsClick() {
+    setEnabled(false);
+    windows_.openMidiSettings();
+}
+
 bool Form1::queryClose() {
     // The classic window could not be closed while disabled; here the close
     // box still works, so edits the open window holds would vanish unasked.

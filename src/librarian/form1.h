@@ -153,6 +153,8 @@ public:
     virtual void openBankLoad() = 0;
     virtual void openVoiceSave(const std::string &proposedName) = 0;
     virtual void openVoiceLoad() = 0;
+    // The MIDI settings window, shown as it opens.
+    virtual void openMidiSettings() = 0;
 
 protected:
     ~MainWindowLinks() = default;
@@ -180,6 +182,7 @@ public:
     void command14Click(); // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
+    void mnuMidiSettingsClick(); // MIDI設定…
     // The close box: closes the output and returns true when the window
     // may close. While another window is open (the main window disabled)
     // and edits are unwritten, it asks first; No keeps the program running.

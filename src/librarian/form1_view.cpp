@@ -2,6 +2,7 @@
 
 #include "librarian/form1.h"
 #include "librarian/form1_layout.h"
+#include "librarian/midi_settings.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
@@ -238,6 +239,12 @@ void Form1View::fillMidiMenu(QMenu *menu) {
     QAction *monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });
+    QAction *settings = menu->addAction(QString::fromUtf8(midi_settings_text::kMenuItem));
+    settings->setObjectName("mnu_midiSettings");
+    connect(settings, &QAction::triggered, this, [this] {
+        form_.mnuMidiSettingsClick();
+        after();
+    });
 }
 
 bool Form1View::eventFilter(QObject *watched, QEvent *event) {

@@ -10,6 +10,7 @@
 #include "files/file_dialogs.h"
 #include "librarian/form1.h"
 #include "librarian/form7.h"
+#include "librarian/midi_settings.h"
 
 namespace vox {
 
@@ -28,6 +29,7 @@ struct Program final : private MainWindowLinks, private EditorLinks {
     Form5 form5;
     Form6 form6;
     Form7 form7;
+    MidiSettingsForm midiSettings;
 
     // Handles every MIDI input event waiting now and ends a receive the
     // DX7 stopped answering; the hosts call it from their message-loop pass
@@ -43,6 +45,7 @@ private:
     void openBankLoad() override { form4.open(); }
     void openVoiceSave(const std::string &proposedName) override { form5.openFromMainWindow(proposedName); }
     void openVoiceLoad() override { form6.open(); }
+    void openMidiSettings() override { midiSettings.open(); }
     // EditorLinks
     void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
 };

@@ -7,6 +7,7 @@
 #include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
+#include "librarian/midi_settings_view.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
 #include "ui/control_layout.h"
@@ -317,6 +318,18 @@ private slots:
         Form7View view(f.program);
         Show(view);
         VERIFY_FITS(view, "Form7");
+    }
+
+    void theMidiSettingsWindowsCaptionsFit() {
+        test::ProgramFixture f;
+        f.state.exchange = {ReceiveMode::Fast, 500, 0.25, 10}; // the widest values
+        f.program.form1.mnuMidiSettingsClick();
+        MidiSettingsView view(f.program);
+        Show(view);
+        VERIFY_FITS(view, "MIDI settings, fast");
+        f.program.midiSettings.option1Click();
+        view.refresh();
+        VERIFY_FITS(view, "MIDI settings, standard");
     }
 };
 

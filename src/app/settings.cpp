@@ -1,0 +1,176 @@
+#include "app/settings.h"
+
+#include "librarian/midi_settings.h"
+#include "midi/rtmidi_ports.h"
+
+#include <QSettings>
+
+#include <cmath>
+#include <cstdio>
+#include <regex>
+
+namespace vox {
+namespace {
+
+// Keys of the settings file.
+constexpr const char *kOutputApiKey = "ports/outputApi";
+constexpr const char *kOutputKey = "ports/output";
+constexpr const char *kInputApiKey = "ports/inputApi";
+constexpr const char *kInputKey = "ports/input";
+constexpr const char *kReceiveModeKey = "exchange/receiveMode";
+constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
+constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
+constexpr const char *kFastRetriesKey = "exchange/fastRetries";
+
+std::string Text(const QSettings &s, const char *key) {
+    const QVariant v = s.value(key);
+    // A list or anything else a hand-edited line may have become is no name.
+    return v.typeId() == QMetaType::QString ? v.toString().toStdString() : std::string{};
+}
+
+std::optional<int> WholeNumber(const QSettings &s, const char *key, int min, int max) {
+    if (!s.contains(key)) return std::nullopt;
+    bool ok = false;
+    const int value = s.value(key).toString().trimmed().toInt(&ok);
+    if (!ok || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+std::optional<double> Seconds(const QSettings &s, const char *key, double min, double max) {
+    if (!s.contains(key)) return std::nullopt;
+    bool ok = false;
+    const double value = s.value(key).toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+// The name without ALSA's " client:port" numbers at its end.
+std::string WithoutAlsaNumbers(const std::string &name) {
+    static const std::regex numbers(R"( \d+:\d+$)");
+    return std::regex_replace(name, numbers, "");
+}
+
+} // namespace
+
+std::optional<ReceiveMode> ReceiveModeNamed(std::string_view name) {
+    if (name == "standard") return ReceiveMode::Standard;
+    if (name == "fast") return ReceiveMode::Fast;
+    return std::nullopt;
+}
+
+const char *ReceiveModeName(ReceiveMode mode) { return mode == ReceiveMode::Fast ? "fast" : "standard"; }
+
+SettingsStore::SettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            kSettingsOrganization, kSettingsApplication)) {}
+
+SettingsStore::SettingsStore(const QString &file)
+    : settings_(std::make_unique<QSettings>(file, QSettings::IniFormat)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::fileName() const { return settings_->fileName(); }
+
+RememberedSettings SettingsStore::load() const {
+    RememberedSettings r;
+    const QSettings &s = *settings_;
+    if (s.status() != QSettings::NoError) return r;
+    r.output = {Text(s, kOutputApiKey), Text(s, kOutputKey)};
+    r.input = {Text(s, kInputApiKey), Text(s, kInputKey)};
+    if (const auto mode = ReceiveModeNamed(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
+    if (const auto pause = WholeNumber(s, kSysExPauseKey, 0, kMaxSysExPauseMs))
+        r.exchange.sysExPauseMs = *pause;
+    if (const auto timeout = Seconds(s, kFastTimeoutKey, kMinFastTimeoutSeconds, kMaxFastTimeoutSeconds))
+        r.exchange.fastTimeoutSeconds = *timeout;
+    if (const auto retries = WholeNumber(s, kFastRetriesKey, 0, kMaxFastRetries))
+        r.exchange.fastRetries = *retries;
+    return r;
+}
+
+void SettingsStore::storeOutput(const RememberedPort &port) {
+    settings_->setValue(kOutputApiKey, QString::fromStdString(port.api));
+    settings_->setValue(kOutputKey, QString::fromStdString(port.name));
+    write();
+}
+
+void SettingsStore::storeInput(const RememberedPort &port) {
+    settings_->setValue(kInputApiKey, QString::fromStdString(port.api));
+    settings_->setValue(kInputKey, QString::fromStdString(port.name));
+    write();
+}
+
+void SettingsStore::storeExchange(const ExchangeSettings &before, const ExchangeSettings &after) {
+    QSettings &s = *settings_;
+    if (after.receiveMode != before.receiveMode)
+        s.setValue(kReceiveModeKey, ReceiveModeName(after.receiveMode));
+    if (after.sysExPauseMs != before.sysExPauseMs) s.setValue(kSysExPauseKey, after.sysExPauseMs);
+    if (after.fastTimeoutSeconds != before.fastTimeoutSeconds)
+        s.setValue(kFastTimeoutKey, QString::fromStdString(SecondsText(after.fastTimeoutSeconds)));
+    if (after.fastRetries != before.fastRetries) s.setValue(kFastRetriesKey, after.fastRetries);
+    write();
+}
+
+void SettingsStore::write() {
+    settings_->sync();
+    // The choice holds for this run either way; only the next run forgets it.
+    if (settings_->status() != QSettings::NoError)
+        std::fprintf(stderr, "voxmere: settings not saved to %s\n", qPrintable(settings_->fileName()));
+}
+
+PortDirectory RtMidiPortDirectory() {
+    return PortDirectory{
+        [] { return FirstWorkingMidiApi(); },
+        [](const std::string &api) { return MidiApiWorks(api); },
+        [](const std::string &api) { return WithoutOwnPorts(ListMidiOutputs(api)); },
+        [](const std::string &api) { return WithoutOwnPorts(ListMidiInputs(api)); },
+    };
+}
+
+std::optional<std::string> FindRememberedPort(const std::vector<std::string> &names,
+                                              const std::string &name) {
+    if (name.empty()) return std::nullopt;
+    for (const auto &n : names)
+        if (n == name) return n;
+    const std::string bare = WithoutAlsaNumbers(name);
+    std::optional<std::string> found;
+    for (const auto &n : names)
+        if (WithoutAlsaNumbers(n) == bare) {
+            if (found) return std::nullopt; // two alike: neither is surely the one
+            found = n;
+        }
+    return found;
+}
+
+MidiOptions WithRememberedPorts(MidiOptions options, const RememberedSettings &remembered,
+                                const PortDirectory &ports) {
+    const bool outOpen = options.out.empty() && !remembered.output.name.empty();
+    const bool inOpen = options.in.empty() && !remembered.input.name.empty();
+    if (options.virtualDx7 || (!outOpen && !inOpen)) return options;
+    std::string api = options.api;
+    if (!api.empty()) {
+        if (!ports.apiWorks(api)) return options; // the wiring reports it
+    } else if (!options.out.empty() || !options.in.empty()) {
+        // A port named without an API is looked for on the first API that
+        // works, as always; a remembered port of that API may join it.
+        api = ports.firstWorkingApi();
+    } else {
+        // The API of a remembered port, when it works here; else none is
+        // named and the first that works is taken, as with no settings.
+        for (const RememberedPort *port : {&remembered.output, &remembered.input})
+            if (!port->name.empty() && !port->api.empty() && ports.apiWorks(port->api)) {
+                api = port->api;
+                break;
+            }
+        if (api.empty()) return options;
+        options.api = api;
+    }
+    if (outOpen && remembered.output.api == api)
+        if (const auto name = FindRememberedPort(ports.outputs(api), remembered.output.name))
+            options.out = *name;
+    if (inOpen && remembered.input.api == api)
+        if (const auto name = FindRememberedPort(ports.inputs(api), remembered.input.name))
+            options.in = *name;
+    return options;
+}
+
+} // namespace vox

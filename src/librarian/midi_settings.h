@@ -1,0 +1,94 @@
+#pragma once
+// "MIDI設定": how the program exchanges data with the DX7. The receive's
+// method, the pause after each System Exclusive message, and the fast
+// receive's wait for an answer and its re-requests. OK applies them to the
+// running program; the app then remembers them for the next run.
+
+#include "common/window_ports.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vox {
+
+namespace midi_settings_text {
+inline constexpr const char *kMenuItem = "MIDI設定…";
+inline constexpr const char *kCaption = "MIDI設定";
+inline constexpr const char *kFrame1 = "受信の方式";
+inline constexpr const char *kOption1 = "標準（0.5秒ごとに32回要求）";
+inline constexpr const char *kOption2 = "高速（1音色ずつ確かめて受信）";
+inline constexpr const char *kLabel3 = "応答待ち";
+inline constexpr const char *kLabel4 = "秒（0.2〜10）";
+inline constexpr const char *kLabel5 = "再要求の回数";
+inline constexpr const char *kLabel6 = "回（0〜10）";
+inline constexpr const char *kLabel1 = "SysEx間の待ち";
+inline constexpr const char *kLabel2 = "ms（0〜500）";
+inline constexpr const char *kLabel7 = "DX7への送信で取りこぼしがあるときに増やします";
+inline constexpr const char *kCommand1 = "OK";
+inline constexpr const char *kCommand2 = "キャンセル";
+// An entry OK cannot take: the box names the field and what it accepts.
+inline constexpr const char *kPauseInvalid =
+    "SysEx間の待ちには 0 から 500 までの整数（ms）を入力してください。";
+inline constexpr const char *kTimeoutInvalid = "応答待ちには 0.2 から 10 までの数（秒）を入力してください。";
+inline constexpr const char *kRetriesInvalid = "再要求の回数には 0 から 10 までの整数を入力してください。";
+inline constexpr const char *kInvalidTitle = "MIDI設定の確認";
+} // namespace midi_settings_text
+
+// What the settings may hold; a remembered value outside these is not used.
+inline constexpr int kMaxSysExPauseMs = 500;
+inline constexpr double kMinFastTimeoutSeconds = 0.2;
+inline constexpr double kMaxFastTimeoutSeconds = 10.0;
+inline constexpr int kMaxFastRetries = 10;
+
+// The entries read as numbers: blanks around them and full-width digits
+// (as a Japanese input method types them) are taken; nullopt for anything
+// else or a value outside the range.
+std::optional<int> ReadWholeNumber(std::string_view text, int min, int max);
+std::optional<double> ReadSeconds(std::string_view text, double min, double max);
+// Seconds as the entry shows them: the shortest text that reads back the same.
+std::string SecondsText(double seconds);
+
+class MidiSettingsForm {
+public:
+    MidiSettingsForm(FormContext program, MainWindowPort &mainWindow)
+        : program_(program), mainWindow_(mainWindow) {}
+
+    // --- Controls ---
+    bool option1 = true;  // 標準
+    bool option2 = false; // 高速
+    std::string text1;    // SysEx間の待ち (ms)
+    std::string text2;    // 応答待ち (seconds)
+    std::string text3;    // 再要求の回数
+
+    // Told the settings as they stood when the window opened and as OK
+    // left them, so the caller can keep what the user changed.
+    std::function<void(const ExchangeSettings &before, const ExchangeSettings &after)> applied;
+
+    // Fresh each time: the controls show the settings in use now; shows
+    // the window.
+    void open();
+    void option1Click();
+    void option2Click();
+    // The fast receive's entries mean something only with 高速 chosen.
+    bool fastEntriesEnabled() const { return option2; }
+    // OK: an entry out of range raises a box naming it and the window stays
+    // open with nothing changed; otherwise applies and closes.
+    void command1Click();
+    void command2Click(); // キャンセル: closes, nothing changed
+    // The close box: as キャンセル.
+    void queryUnload();
+    bool isOpen() const { return open_; }
+
+private:
+    void refuse(const char *text);
+    void closeForm();
+
+    FormContext program_;
+    MainWindowPort &mainWindow_;
+    ExchangeSettings shown_; // as the window opened
+    bool open_ = false;
+};
+
+} // namespace vox

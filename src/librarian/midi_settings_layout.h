@@ -1,0 +1,34 @@
+#pragma once
+// The MIDI settings window's controls and where they lie (twips).
+
+#include "librarian/midi_settings.h"
+#include "ui/control_layout.h"
+
+namespace vox::midi_settings_layout {
+
+inline constexpr int kClientWidth = 5160, kClientHeight = 4020;
+
+using enum ControlKind;
+using namespace midi_settings_text;
+
+inline constexpr ControlRow kControls[] = {
+    // The receive's method, with the fast receive's own entries under it.
+    {"Frame1", Frame, {120, 60, 4920, 2100}, "", kFrame1},
+    {"Option1", Option, {240, 300, 4440, 330}, "Frame1", kOption1},
+    {"Option2", Option, {240, 660, 4440, 330}, "Frame1", kOption2},
+    {"Label3", Label, {600, 1095, 1560, 255}, "Frame1", kLabel3},
+    {"Text2", TextBox, {2220, 1050, 900, 345}, "Frame1"},
+    {"Label4", Label, {3240, 1095, 1560, 255}, "Frame1", kLabel4},
+    {"Label5", Label, {600, 1575, 1560, 255}, "Frame1", kLabel5},
+    {"Text3", TextBox, {2220, 1530, 900, 345}, "Frame1"},
+    {"Label6", Label, {3240, 1575, 1560, 255}, "Frame1", kLabel6},
+    // The pause after each System Exclusive message sent.
+    {"Label1", Label, {240, 2415, 2040, 255}, "", kLabel1},
+    {"Text1", TextBox, {2340, 2370, 900, 345}},
+    {"Label2", Label, {3360, 2415, 1620, 255}, "", kLabel2},
+    {"Label7", Label, {240, 2790, 4800, 255}, "", kLabel7},
+    {"Command1", Command, {2160, 3360, 1320, 420}, "", kCommand1},
+    {"Command2", Command, {3660, 3360, 1320, 420}, "", kCommand2},
+};
+
+} // namespace vox::midi_settings_layout

@@ -1,0 +1,80 @@
+#include "librarian/midi_settings_view.h"
+
+#include "librarian/midi_settings.h"
+#include "librarian/midi_settings_layout.h"
+#include "ui/qt_text.h"
+#include "ui/twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace vox {
+
+MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
+    setObjectName("MidiSettings");
+    setWindowTitle(QString::fromUtf8(midi_settings_text::kCaption));
+    setFont(UiFont());
+    setFixedSize(TwipsToPixels(midi_settings_layout::kClientWidth, this),
+                 TwipsToPixels(midi_settings_layout::kClientHeight, this));
+
+    const BuiltControls built = BuildControls(midi_settings_layout::kControls, this);
+    option1_ = built.get<QRadioButton>("Option1");
+    option2_ = built.get<QRadioButton>("Option2");
+    connect(option1_, &QRadioButton::clicked, this, [this] {
+        form_.option1Click();
+        after();
+    });
+    connect(option2_, &QRadioButton::clicked, this, [this] {
+        form_.option2Click();
+        after();
+    });
+    auto entry = [&](const char *name, std::string MidiSettingsForm::*text) {
+        auto *edit = built.get<QLineEdit>(name);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, text](const QString &t) { form_.*text = t.toStdString(); });
+        return edit;
+    };
+    text1_ = entry("Text1", &MidiSettingsForm::text1);
+    text2_ = entry("Text2", &MidiSettingsForm::text2);
+    text3_ = entry("Text3", &MidiSettingsForm::text3);
+    int n = 0;
+    for (const char *name : {"Label3", "Text2", "Label4", "Label5", "Text3", "Label6"})
+        fastEntries_[n++] = built[name];
+    auto *ok = built.get<QPushButton>("Command1");
+    ok->setDefault(true); // Enter in an entry means OK
+    connect(ok, &QPushButton::clicked, this, [this] {
+        form_.command1Click();
+        after();
+    });
+    connect(built.get<QPushButton>("Command2"), &QPushButton::clicked, this, [this] {
+        form_.command2Click();
+        after();
+    });
+    refresh();
+}
+
+void MidiSettingsView::closeEvent(QCloseEvent *event) {
+    // The close box acts as キャンセル; a close the form asked for finds it
+    // already closed and does nothing more.
+    form_.queryUnload();
+    event->accept();
+    after();
+}
+
+void MidiSettingsView::after() { program_.host.refreshAll(); }
+
+void MidiSettingsView::refresh() {
+    option1_->setChecked(form_.option1);
+    option2_->setChecked(form_.option2);
+    for (auto [edit, text] :
+         {std::pair{text1_, &form_.text1}, std::pair{text2_, &form_.text2}, std::pair{text3_, &form_.text3}})
+        if (edit->text() != Qs(*text)) edit->setText(Qs(*text));
+    for (QWidget *w : fastEntries_)
+        w->setEnabled(form_.fastEntriesEnabled());
+}
+
+} // namespace vox

@@ -130,6 +130,33 @@ TEST(ReadBulkDump, SingleVoiceDumpsParameterChangesAndOtherMakersAreNoCandidates
     EXPECT_FALSE(IsBankDumpCandidate(Bytes{0xF0, 0x43, 0x00, 0x06, 0x08, 0x60, 0x00, 0xF7}));
 }
 
+// Dumps as they are found in the wild, each sent as one message.
+struct DumpFile {
+    const char *name;
+    BulkDumpStatus status;
+    std::size_t cutAt;
+};
+
+TEST(ReadBulkDump, DumpsFoundInTheWildAreJudgedByWhatTheyHold) {
+    const DumpFile files[] = {
+        {"rom1a.syx", BulkDumpStatus::Good, 0},
+        {"bytecount-1000.syx", BulkDumpStatus::Good, 0},
+        {"bad-checksum.syx", BulkDumpStatus::BadChecksum, 0},
+        {"four-operator-bank-not-dx7.syx", BulkDumpStatus::NotDx7Bank, 0},
+        {"truncated-4103.syx", BulkDumpStatus::CutOff, 4102},
+        {"truncated-520.syx", BulkDumpStatus::CutOff, 520},
+        {"bulk-cut-at-4096.syx", BulkDumpStatus::CutOff, 4096},
+    };
+    for (const DumpFile &file : files) {
+        const Bytes bytes = ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / file.name);
+        ASSERT_FALSE(bytes.empty()) << file.name;
+        EXPECT_TRUE(IsBankDumpCandidate(bytes)) << file.name;
+        const BulkDump read = ReadBulkDump(bytes);
+        EXPECT_EQ(read.status, file.status) << file.name;
+        EXPECT_EQ(read.cutAt, file.cutAt) << file.name;
+    }
+}
+
 // --- The input layer hands the whole message on ------------------------------
 
 TEST(WholeMessages, ABufferedBulkDumpKeepsItsBufferViewAndComesWhole) {

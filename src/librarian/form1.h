@@ -126,6 +126,25 @@ inline constexpr const char *kReceiveCancelled = "ＤＸ７からの受信を中
 inline constexpr const char *kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
 inline constexpr const char *kReceivedCountBefore = "受信できた音色は ";
 inline constexpr const char *kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
+
+// The instrument's own bulk dump (MIDI TRANSMIT), arriving while no receive runs.
+inline constexpr const char *kBulkTitle = "DX7からの32音色";
+inline constexpr const char *kBulkQuestion =
+    "DX7から32音色のバルクダンプを受信しました。この32音色を SOUND LIST に読込みますか？";
+inline constexpr const char *kBulkUnsaved =
+    "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。読込むとその変更は失われます。";
+inline constexpr const char *kBulkChecksumBefore = "このバルクダンプはチェックサムが合いません（受信 ";
+inline constexpr const char *kBulkChecksumMiddle = "h、計算 ";
+inline constexpr const char *kBulkChecksumAfter = "h）。データが壊れているおそれがあります。";
+inline constexpr const char *kBulkRefused = "DX7から受信したバルクダンプを SOUND LIST に読込めません。";
+inline constexpr const char *kBulkNotDx7Before = "DX7の32音色データではありません（フォーマット ";
+inline constexpr const char *kBulkNotDx7After = "h）。";
+inline constexpr const char *kBulkFourOperatorAfter = "h、4オペレータ機の32音色データ）。";
+inline constexpr const char *kBulkCutOffBefore = "途中で切れています（4104バイトのうち ";
+inline constexpr const char *kBulkCutOffAfter = " バイトしか届いていません）。";
+inline constexpr const char *kBulkTooLongBefore = "長さが違います（";
+inline constexpr const char *kBulkTooLongAfter = " バイト。32音色のバルクダンプは4104バイトです）。";
+inline constexpr const char *kBulkListUnchanged = "SOUND LIST は変更していません。";
 } // namespace form1_text
 
 // The SOUND LIST entry of slot n (1..32): the number right-aligned in
@@ -262,6 +281,9 @@ public:
 
 private:
     void stopReceive(const char *reason);
+    // A bank dump the instrument sent on its own while no receive runs: read
+    // it, and put it into the SOUND LIST if the user says so.
+    void offerBulkDump(std::span<const Byte> message);
 
     FormContext program_;
     MainWindowLinks &windows_;
@@ -270,6 +292,8 @@ private:
     // the receive ends without all 32 voices.
     ListBoxState list3BeforeReceive_;
     bool list3EmptiedByReceive_ = false;
+    // The bulk dump question is up; a second dump meanwhile is only logged.
+    bool bulkOfferOpen_ = false;
     // Voice parameters (positions 6..160) as last stored, to tell changes.
     std::array<Byte, kParamCount> editAreaStored_{};
     std::array<Byte, kParamCount> editAreaEntryVoice_{};

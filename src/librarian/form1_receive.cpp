@@ -181,6 +181,12 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         break;
     }
     case MidiInEvent::Kind::LongData: {
+        // Only a message longer than the buffer comes without one.
+        if (!event.buffered) {
+            if (state.receive.recvMode == 0) offerBulkDump(event.whole);
+            break;
+        }
+        const bool idle = state.receive.recvMode == 0;
         Slot buffer{};
         const std::size_t recorded = std::min(event.bytes.size(), kImageSize);
         std::copy(event.bytes.begin(), event.bytes.begin() + static_cast<std::ptrdiff_t>(recorded),
@@ -200,6 +206,7 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
                 bankStored(); // the edit area keeps its voice; the new bank is unchanged
             }
         }
+        if (idle) offerBulkDump(event.whole);
         break;
     }
     case MidiInEvent::Kind::LongError:

@@ -2,6 +2,8 @@
 
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
+#include "voice/bank_format.h"
+#include "voice/dx7_messages.h"
 
 #include <algorithm>
 
@@ -83,8 +85,7 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
     result.brokenLines.push_back(std::to_string(r.retryCount + 10));
     EndReceive(r);
     // Every slot of the bank now holds a good dump of this run.
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
-        std::copy(r.staging[n].begin(), r.staging[n].begin() + kImageSize, state.voiceTable[n].begin());
+    TakeStagedBank(state);
     result.outcome = StoreOutcome::Complete;
     return result;
 }
@@ -99,6 +100,22 @@ void RequestRetries(ProgramState &state, double now) {
     r.retryCount = 0;
     r.passRequested = true;
     r.lastActivitySeconds = now;
+}
+
+void TakeStagedBank(ProgramState &state) {
+    const VoiceTable &staging = state.receive.staging;
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        std::copy(staging[n].begin(), staging[n].begin() + kImageSize, state.voiceTable[n].begin());
+}
+
+void StageBulkDump(BankReceiveState &receive, std::span<const Byte> packed) {
+    if (packed.size() != kPackedBankSize) return;
+    for (std::size_t n = 1; n <= kBankSlots; ++n) {
+        Slot voice{};
+        UnpackVoice(packed.subspan((n - 1) * kPackedVoiceSize).first<kPackedVoiceSize>(), voice);
+        const VoiceDump dump = BuildVoiceDump(voice);
+        std::copy(dump.begin(), dump.end(), receive.staging[n].begin());
+    }
 }
 
 } // namespace vox

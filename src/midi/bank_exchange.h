@@ -51,4 +51,13 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
 // a retry pass.
 void RequestRetries(ProgramState &state, double now);
 
+// The last step of every receive: slots 1..32 of the staging table, each a
+// complete single-voice image, copied into the VoiceTable.
+void TakeStagedBank(ProgramState &state);
+
+// The instrument's own 32-voice bulk dump (4096 packed bytes, as
+// ReadBulkDump gives them) into staging slots 1..32, each voice as the
+// single-voice dump the instrument would send of it.
+void StageBulkDump(BankReceiveState &receive, std::span<const Byte> packed);
+
 } // namespace vox

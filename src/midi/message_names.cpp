@@ -306,7 +306,12 @@ void LogReceived(MidiTraffic &traffic, const MidiInEvent &event) {
         break;
     }
     case MidiInEvent::Kind::LongData:
-        traffic.add(Dir::In, Kind::Message, event.bytes);
+        // The buffer's view, also of a message that came without a buffer.
+        traffic.add(
+            Dir::In, Kind::Message,
+            event.buffered
+                ? std::span<const Byte>(event.bytes)
+                : std::span<const Byte>(event.whole).first(std::min(event.whole.size(), kInputBufferSize)));
         break;
     case MidiInEvent::Kind::LongError:
         traffic.add(Dir::In, Kind::ReceiveError);

@@ -131,8 +131,17 @@ std::optional<MidiInEvent> MidiInPort::poll() {
         const bool sysEx =
             !raw.error && (raw.longData || raw.bytes.front() == kSysExStart || raw.bytes.size() > 3);
         if (raw.error || sysEx) {
-            // Long messages need the armed buffer; without one they are lost.
-            if (!armed_) continue;
+            // Long messages need the armed buffer; without one they are lost,
+            // except one no buffer could hold: that is the instrument's bulk
+            // dump, sent when the user chose, and the buffer's view of it
+            // would be only its first piece anyway.
+            if (!armed_) {
+                if (raw.error || raw.bytes.size() <= kInputBufferSize) continue;
+                event.kind = MidiInEvent::Kind::LongData;
+                event.buffered = false;
+                event.whole = std::move(raw.bytes);
+                return event;
+            }
             armed_ = false;
             if (raw.error) {
                 event.kind = MidiInEvent::Kind::LongError;
@@ -140,6 +149,7 @@ std::optional<MidiInEvent> MidiInPort::poll() {
                 event.kind = MidiInEvent::Kind::LongData;
                 const std::size_t n = std::min(raw.bytes.size(), kInputBufferSize);
                 event.bytes.assign(raw.bytes.begin(), raw.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+                event.whole = std::move(raw.bytes);
             }
             return event;
         }

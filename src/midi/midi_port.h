@@ -32,6 +32,12 @@ struct MidiInEvent {
     Kind kind = Kind::Short;
     Byte status = 0, data1 = 0, data2 = 0; // Short
     std::vector<Byte> bytes;               // LongData: the bytes recorded
+    // LongData: the whole message as it arrived, for the path that takes the
+    // instrument's 4104-byte bulk dump; `bytes` is the buffer's view of it.
+    std::vector<Byte> whole{};
+    // LongData: false when no buffer was armed; `bytes` is then empty and
+    // only `whole` carries the message.
+    bool buffered = true;
 };
 
 // Size of the one receive buffer: a single-voice dump. A longer System
@@ -42,7 +48,9 @@ inline constexpr std::size_t kInputBufferSize = 163;
 // any thread with one complete message; the GUI thread takes events with
 // poll() when its event loop runs. A System Exclusive message is delivered
 // only while a buffer is armed, and delivering it disarms the buffer until
-// addBuffer() is called again, as the input driver does.
+// addBuffer() is called again, as the input driver does. A message longer
+// than the buffer is the exception: it still comes, unbuffered, so that a
+// bulk dump is never lost to the moment it arrived in.
 class MidiInPort {
 public:
     virtual ~MidiInPort() = default;

@@ -32,9 +32,11 @@ public:
     bool ended = false;
     std::function<void()> onProcessEvents;     // e.g. Program::pumpMidiInput
     std::function<void(WindowId)> onShowModal; // plays the modal window
+    std::function<void()> whileBoxIsUp;        // what happens in a box's own loop
 
     MsgResult messageBox(const MessageBoxSpec &box) override {
         boxes.push_back(box);
+        if (whileBoxIsUp) whileBoxIsUp();
         if (answers.empty()) {
             switch (box.buttons) {
             case MsgButtons::YesNo:

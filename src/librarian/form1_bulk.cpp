@@ -1,0 +1,78 @@
+// The main window's side of the instrument's own 32-voice bulk dump: the
+// user sends it from the DX7 (function mode, MIDI TRANSMIT) whenever they
+// like, and the SOUND LIST takes it through the receive's staging table.
+#include "librarian/form1.h"
+
+#include "midi/bank_exchange.h"
+#include "voice/bank_format.h"
+#include "voice/text.h"
+
+namespace vox {
+
+namespace {
+
+std::string Hex(Byte b) { return HexBytes(std::span<const Byte>(&b, 1)); }
+
+constexpr Byte kFourOperatorBank = 0x04;
+
+// Why the dump cannot be taken, in the user's words.
+std::string RefusalReason(const BulkDump &dump) {
+    using namespace form1_text;
+    switch (dump.status) {
+    case BulkDumpStatus::NotDx7Bank:
+        return kBulkNotDx7Before + Hex(dump.format) +
+               (dump.format == kFourOperatorBank ? kBulkFourOperatorAfter : kBulkNotDx7After);
+    case BulkDumpStatus::CutOff:
+        return kBulkCutOffBefore + std::to_string(dump.cutAt) + kBulkCutOffAfter;
+    case BulkDumpStatus::TooLong:
+        return kBulkTooLongBefore + std::to_string(dump.length) + kBulkTooLongAfter;
+    case BulkDumpStatus::Good:
+    case BulkDumpStatus::BadChecksum:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void Form1::offerBulkDump(std::span<const Byte> message) {
+    // Single-voice dumps and the instrument's other messages are only logged.
+    if (!IsBankDumpCandidate(message) || bulkOfferOpen_) return;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
+    const BulkDump dump = ReadBulkDump(message);
+    const bool takeable = dump.status == BulkDumpStatus::Good || dump.status == BulkDumpStatus::BadChecksum;
+
+    MessageBoxSpec box;
+    box.title = form1_text::kBulkTitle;
+    if (!takeable) {
+        box.text = std::string(form1_text::kBulkRefused) + "\r" + RefusalReason(dump) + "\r" +
+                   form1_text::kBulkListUnchanged;
+        box.icon = MsgIcon::Exclamation;
+        host.messageBox(box);
+        return;
+    }
+    if (dump.status == BulkDumpStatus::BadChecksum)
+        box.text += form1_text::kBulkChecksumBefore + Hex(dump.checksum) + form1_text::kBulkChecksumMiddle +
+                    Hex(dump.computed) + form1_text::kBulkChecksumAfter + "\r";
+    if (bankChanged()) box.text += std::string(form1_text::kBulkUnsaved) + "\r";
+    box.text += form1_text::kBulkQuestion;
+    box.buttons = MsgButtons::YesNo;
+    box.icon = dump.status == BulkDumpStatus::Good ? MsgIcon::Question : MsgIcon::Exclamation;
+    // Input keeps being handled while the box is up (the box runs its own
+    // message loop); a second dump then must not raise a second box.
+    bulkOfferOpen_ = true;
+    const MsgResult answer = host.messageBox(box);
+    bulkOfferOpen_ = false;
+    if (answer != MsgResult::Yes) return;
+
+    // As a completed receive: staged, taken whole, listed, and the new bank
+    // stands as stored; the edit area keeps its voice.
+    StageBulkDump(state.receive, dump.packed);
+    TakeStagedBank(state);
+    list3EmptiedByReceive_ = false;
+    rebuildSoundList();
+    bankStored();
+}
+
+} // namespace vox

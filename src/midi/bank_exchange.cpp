@@ -81,12 +81,16 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
         return result;
     }
     result.brokenLines.push_back(std::to_string(r.retryCount + 10));
-    EndReceive(r);
-    // Every slot of the bank now holds a good dump of this run.
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
-        std::copy(r.staging[n].begin(), r.staging[n].begin() + kImageSize, state.voiceTable[n].begin());
+    CommitStagedBank(state);
     result.outcome = StoreOutcome::Complete;
     return result;
+}
+
+void CommitStagedBank(ProgramState &state) {
+    BankReceiveState &r = state.receive;
+    EndReceive(r);
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        std::copy(r.staging[n].begin(), r.staging[n].begin() + kImageSize, state.voiceTable[n].begin());
 }
 
 void RequestRetries(ProgramState &state, double now) {

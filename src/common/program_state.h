@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace vox {
@@ -62,6 +63,7 @@ struct ProgramState {
 
     BankReceiveState receive;
     ExchangeSettings exchange;
+    std::optional<double> lastSysExSentSeconds; // host clock; the pause is counted from it
 
     std::filesystem::path programFolder;
     std::int16_t selectedGroup = 0;

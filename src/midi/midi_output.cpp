@@ -19,6 +19,22 @@ void CloseMidiOut(ProgramState &state) {
 
 bool MidiOutIsOpen(const ProgramState &state) { return state.midiOut && state.midiOut->isOpen(); }
 
+namespace {
+
+// Some instruments and interfaces lose System Exclusive messages sent back
+// to back. With a pause set, the next one waits until that much time has
+// passed since the last one went out; time spent on other work meanwhile
+// counts, so the wait is never longer than needed. Window events run while
+// it waits, as in every wait of the program.
+void PauseAfterLastSysEx(ProgramState &state, Host &host) {
+    // Read afresh each pass: a handler run meanwhile may have sent one.
+    while (state.exchange.sysExPauseMs > 0 && state.lastSysExSentSeconds &&
+           host.monotonicSeconds() < *state.lastSysExSentSeconds + state.exchange.sysExPauseMs / 1000.0)
+        host.processEvents();
+}
+
+} // namespace
+
 void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
     if (!MidiOutIsOpen(state)) return;
@@ -31,7 +47,9 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
     if (MidiOutIsOpen(state)) {
+        PauseAfterLastSysEx(state, host);
         state.midiOut->sendSysEx(message);
+        state.lastSysExSentSeconds = host.monotonicSeconds();
         state.midiTraffic.add(MidiTrafficEntry::Direction::Out, MidiTrafficEntry::Kind::Message, message);
     }
     host.processEvents();

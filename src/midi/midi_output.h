@@ -21,7 +21,9 @@ bool MidiOutIsOpen(const ProgramState &state);
 void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2);
 
 // Sends one complete System Exclusive message, then runs one pass of the
-// message loop, in which input and other handlers may run.
+// message loop, in which input and other handlers may run. Every System
+// Exclusive message of the program goes out here, so that the pause set in
+// state.exchange.sysExPauseMs (0: none) lies between any two of them.
 void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message);
 
 // A voice as the instrument is sent it: every parameter read as the editor

@@ -171,6 +171,123 @@ TEST_F(Dx7SimOverJack, MemoryProtectSwitchRefusesABulkDumpAndSaysSoInTheLog) {
     EXPECT_NE(ReadText(dir / "sim.log").find("MEMORY PROTECT"), std::string::npos);
 }
 
+// --- Timing on the cable -----------------------------------------------------
+
+// One byte on a 31,250-baud MIDI cable.
+constexpr double kByteSeconds = 0.00032;
+
+Bytes ParameterChange(int number, int value) {
+    return {0xF0, 0x43, 0x10, static_cast<Byte>(number >> 7), static_cast<Byte>(number & 0x7F),
+            static_cast<Byte>(value), 0xF7};
+}
+
+std::vector<LogLine> LinesOf(const std::vector<LogLine> &lines, const std::string &direction) {
+    std::vector<LogLine> kept;
+    for (const auto &line : lines)
+        if (line.direction == direction) kept.push_back(line);
+    return kept;
+}
+
+TEST_F(Dx7SimOverJack, CableMakesEveryByteInAndOutTakeItsTime) {
+    ASSERT_NO_FATAL_FAILURE(startSim({"--cable"}));
+    VoiceTable table;
+    for (std::size_t s = 1; s <= kBankSlots; ++s)
+        table[s] = InitialVoice();
+    const BulkMessage bank = BuildBulkMessage(table);
+    // WHEN a bulk dump and a program change go out back to back
+    const auto sent = std::chrono::steady_clock::now();
+    client->send(Bytes(bank.begin(), bank.end()));
+    client->send({0xC0, 0x1F});
+    const auto dump = client->next(10s);
+    const auto took = std::chrono::steady_clock::now() - sent;
+    // THEN the answer, of the new voice, comes only once all those bytes
+    // have crossed the cable: 4104 + 2 in, 163 out.
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(std::string(dump->begin() + kNamePos, dump->begin() + kNamePos + kNameLength), "INIT VOICE");
+    const double cable = (kBulkMessageSize + 2 + kImageSize) * kByteSeconds;
+    EXPECT_GE(std::chrono::duration<double>(took).count(), cable);
+    EXPECT_LT(took, 6s);
+    ASSERT_EQ(stopSim(), 0);
+    // AND the log stamps each message when its last byte is in or out.
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].bytes.size(), kBulkMessageSize);
+    EXPECT_EQ(lines[1].bytes, (Bytes{0xC0, 0x1F}));
+    EXPECT_EQ(lines[2].direction, "OUT");
+    EXPECT_GE(lines[1].seconds - lines[0].seconds, 2 * kByteSeconds - 1e-4);
+    EXPECT_GE(lines[2].seconds - lines[1].seconds, kImageSize * kByteSeconds - 1e-4);
+}
+
+TEST_F(Dx7SimOverJack, SendBankAfterTransmitsTheMemoryAsOneBulkDumpAndAgainOnSignal) {
+    const std::string rom = std::string(VOXMERE_TESTDATA) + "/rom1a.syx";
+    const Bytes memory = ReadBytes(rom);
+    ASSERT_EQ(memory.size(), kBulkMessageSize);
+    ASSERT_NO_FATAL_FAILURE(startSim({"--cable", "--bank", rom, "--send-bank-after", "0.3"}));
+    // WHEN the time has come
+    const auto first = client->next(5s);
+    // THEN the whole memory arrives as one message: F0 43 00 09 20 00 ... F7
+    ASSERT_TRUE(first);
+    ASSERT_EQ(first->size(), kBulkMessageSize);
+    EXPECT_EQ(Bytes(first->begin(), first->begin() + 6), (Bytes{0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}));
+    EXPECT_EQ(first->back(), 0xF7);
+    EXPECT_EQ(*first, memory);
+    // AND only once
+    EXPECT_FALSE(client->next(500ms));
+    // WHEN the sim is signalled, as MIDI TRANSMIT pressed again
+    ASSERT_TRUE(sim.signal(SIGUSR1));
+    const auto second = client->next(5s);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, memory);
+    ASSERT_EQ(stopSim(), 0);
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 2u);
+    for (const auto &line : lines) {
+        EXPECT_EQ(line.direction, "OUT");
+        EXPECT_EQ(line.bytes.size(), kBulkMessageSize);
+    }
+    // The first dump's last byte is out 1.31 s after its first left.
+    EXPECT_GE(lines[0].seconds, 0.3 + kBulkMessageSize * kByteSeconds - 1e-3);
+}
+
+TEST_F(Dx7SimOverJack, InputLimitDropsWhatOverflowsAndLogsEachDrop) {
+    ASSERT_NO_FATAL_FAILURE(startSim({"--input-limit", "32"}));
+    // WHEN 20 parameter changes (140 bytes) arrive at once
+    for (int p = 0; p < 20; ++p)
+        client->send(ParameterChange(p, 50));
+    // AND, once the buffer has drained, a program change asks for the edit buffer's voice
+    std::this_thread::sleep_for(300ms);
+    client->send({0xC0, 0x00});
+    ASSERT_TRUE(client->next(5s));
+    ASSERT_EQ(stopSim(), 0);
+    // THEN what the buffer held was taken, the rest is logged, one line per drop
+    const auto lines = log();
+    const auto taken = LinesOf(lines, "IN");
+    const auto dropped = LinesOf(lines, "DROP");
+    EXPECT_GE(dropped.size(), 1u);
+    EXPECT_GE(taken.size(), 1u + 32 / 7);
+    EXPECT_EQ(taken.size() - 1 + dropped.size(), 20u);
+    for (const auto &line : dropped)
+        EXPECT_EQ(line.bytes.size(), 7u);
+    EXPECT_NE(ReadText(dir / "sim.err").find(std::to_string(dropped.size()) + " messages dropped"),
+              std::string::npos);
+}
+
+TEST_F(Dx7SimOverJack, InputLimitTakesEverythingSentNoFasterThanTheCable) {
+    ASSERT_NO_FATAL_FAILURE(startSim({"--input-limit", "32"}));
+    // WHEN 20 parameter changes come 8 ms apart (each takes 2.24 ms on the cable)
+    for (int p = 0; p < 20; ++p) {
+        client->send(ParameterChange(p, 50));
+        std::this_thread::sleep_for(8ms);
+    }
+    client->send({0xC0, 0x00});
+    ASSERT_TRUE(client->next(5s));
+    ASSERT_EQ(stopSim(), 0);
+    // THEN all are taken, none dropped
+    const auto lines = log();
+    EXPECT_EQ(LinesOf(lines, "IN").size(), 21u);
+    EXPECT_TRUE(LinesOf(lines, "DROP").empty());
+}
+
 TEST(Dx7SimProgram, RefusesABrokenBankFileNamingIt) {
     TempDir dir;
     Process sim;
@@ -190,6 +307,16 @@ TEST(Dx7SimProgram, HelpSaysHowToConnect) {
     const std::string help = ReadText(dir / "out");
     EXPECT_NE(help.find("voxmere --midi-api jack --midi-out dx7sim --midi-in dx7sim"), std::string::npos);
     EXPECT_NE(help.find("--drop-dump-once"), std::string::npos);
+}
+
+TEST(Dx7SimProgram, HelpSaysHowToTimeItAndTransmitTheBank) {
+    TempDir dir;
+    Process sim;
+    ASSERT_TRUE(sim.start({SimPath(), "--help"}, dir / "out", dir / "err"));
+    ASSERT_EQ(sim.wait(10s), 0);
+    const std::string help = ReadText(dir / "out");
+    for (const char *text : {"--cable", "--input-limit", "--send-bank-after", "kill -USR1", "DROP"})
+        EXPECT_NE(help.find(text), std::string::npos) << text;
 }
 
 } // namespace

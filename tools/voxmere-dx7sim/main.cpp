@@ -39,16 +39,39 @@ On ALSA use aconnect; "aconnect -l" lists the ports.
 Program numbers of the fault switches are those of the program change, 0..31
 (0 answers for internal voice 1). Stop it with Ctrl+C or SIGTERM; --dump-bank is
 written then.
+Timing: with --cable every byte in and out takes 0.32 ms, as on a 31,250-baud
+cable: a message is taken when its last byte has arrived, and a reply reaches the
+port when its last byte is through, after whatever went out before it. The log's
+time stamp of an IN line is when the message was taken, of an OUT line when its
+last byte reached the port. --input-limit N gives the instrument an input buffer
+of N bytes, emptied at cable speed: a message that does not fit whole in what is
+free is lost and logged as "<seconds> DROP <bytes>".
+MIDI TRANSMIT: --send-bank-after S sends the internal memory as one 4104-byte
+bulk dump S seconds after start; SIGUSR1 sends it again at any time:
+  kill -USR1 <pid of voxmere-dx7sim>
 )";
+
+// One byte on the MIDI cable: 31,250 baud, ten bits a byte (start, eight
+// data, stop).
+constexpr double kCableByteSeconds = 10.0 / 31250.0;
 
 std::atomic<bool> g_stop{false};
 extern "C" void OnStopSignal(int) { g_stop = true; }
+// MIDI TRANSMIT pressed from outside: one bulk dump per signal.
+std::atomic<int> g_bankRequests{0};
+extern "C" void OnSendBankSignal(int) { ++g_bankRequests; }
+
+// How the sim's MIDI lines behave in time.
+struct Timing {
+    bool cable = false;   // every byte takes kCableByteSeconds, each way
+    int inputLimit = 0;   // bytes the input buffer holds; 0: no limit
+};
 
 // The instrument and everything that touches it, behind one lock: the
 // RtMidi input thread and the reply thread both come here.
 class Sim {
 public:
-    Sim(std::ofstream *log) : log_(log), start_(Steady::now()) {
+    Sim(std::ofstream *log, Timing timing) : log_(log), timing_(timing), start_(Steady::now()) {
         dx7.setLogObserver([this](const VirtualDx7::LogEntry &e) {
             if (e.direction == VirtualDx7::Direction::In) writeLog(e);
         });
@@ -59,22 +82,66 @@ public:
 
     double seconds() const { return std::chrono::duration<double>(Steady::now() - start_).count(); }
 
+    // On RtMidi's thread, with the whole message as the host handed it over.
     void received(std::span<const Byte> message) {
         std::lock_guard lock(mutex_);
-        dx7.receive(message, seconds());
+        if (!timing_.cable) {
+            dx7.receive(message, seconds());
+            return;
+        }
+        // The bytes queue up behind those still on the input line and are
+        // taken when the last of them is in. What waits is in the buffer.
+        const double now = seconds();
+        const double bytes = static_cast<double>(message.size());
+        if (timing_.inputLimit > 0) {
+            const double held = std::max(0.0, inputFree_ - now) / kCableByteSeconds;
+            if (held + bytes > timing_.inputLimit + 1e-6) {
+                ++drops_;
+                writeLine(now, " DROP " + HexBytes(message));
+                return;
+            }
+        }
+        inputFree_ = std::max(now, inputFree_) + bytes * kCableByteSeconds;
+        incoming_.push_back(Pending{{message.begin(), message.end()}, inputFree_});
+        wake_.notify_all();
     }
 
-    // Runs on its own thread: sends each reply when it is due.
-    void sendReplies(RtMidiVirtualPorts &ports) {
+    // MIDI TRANSMIT: the internal memory as one bulk dump, after whatever
+    // is already on its way out.
+    void sendBank() {
+        std::lock_guard lock(mutex_);
+        ++banksSent_;
+        queueReply(dx7.bulkDump(), seconds());
+    }
+
+    // Runs on its own thread: takes each message when it has arrived and
+    // sends each reply when it is due, in the order of their times.
+    void run(RtMidiVirtualPorts &ports) {
         std::unique_lock lock(mutex_);
         while (!g_stop) {
-            if (queue_.empty()) {
+            Pending *next = nullptr;
+            bool in = false;
+            if (!incoming_.empty()) {
+                next = &incoming_.front();
+                in = true;
+            }
+            if (!queue_.empty() && (!next || queue_.front().due < next->due)) {
+                next = &queue_.front();
+                in = false;
+            }
+            if (!next) {
                 wake_.wait_for(lock, std::chrono::milliseconds(50));
                 continue;
             }
-            const double wait = queue_.front().due - seconds();
+            const double wait = next->due - seconds();
             if (wait > 0) {
                 wake_.wait_for(lock, std::chrono::duration<double>(std::min(wait, 0.05)));
+                continue;
+            }
+            if (in) {
+                const Pending message = std::move(incoming_.front());
+                incoming_.pop_front();
+                dx7.receive(message.bytes, seconds());
                 continue;
             }
             Pending reply = std::move(queue_.front());
@@ -98,6 +165,10 @@ public:
                      dx7.parameterChanges(), dx7.noteOns(), dx7.noteOffs(), dx7.refusals());
         if (dx7.refusals())
             std::fprintf(stderr, "voxmere-dx7sim: last refused: %s\n", dx7.lastRefusal().c_str());
+        if (banksSent_) std::fprintf(stderr, "voxmere-dx7sim: %d bulk dumps sent\n", banksSent_);
+        if (timing_.inputLimit > 0)
+            std::fprintf(stderr, "voxmere-dx7sim: %d messages dropped (input buffer of %d bytes)\n", drops_,
+                         timing_.inputLimit);
     }
 
 private:
@@ -106,7 +177,13 @@ private:
         double due;
     };
 
+    // Under the lock. On the cable a reply starts when it is due and the
+    // line is free, and reaches the port when its last byte is through.
     void queueReply(std::vector<Byte> bytes, double due) {
+        if (timing_.cable) {
+            outputFree_ = std::max(due, outputFree_) + static_cast<double>(bytes.size()) * kCableByteSeconds;
+            due = outputFree_;
+        }
         queue_.push_back(Pending{std::move(bytes), due});
         wake_.notify_all();
     }
@@ -117,11 +194,25 @@ private:
         log_->flush(); // the tests read it while we run
     }
 
+    void writeLine(double when, const std::string &rest) {
+        if (!log_) return;
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%.6f", when);
+        *log_ << stamp << rest << '\n';
+        log_->flush();
+    }
+
     std::ofstream *log_;
+    Timing timing_;
     Steady::time_point start_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Pending> queue_;
+    std::deque<Pending> queue_;    // replies, by the time they are due
+    std::deque<Pending> incoming_; // messages on the input line, by arrival of their last byte
+    double inputFree_ = 0.0;       // when the input line has carried everything queued
+    double outputFree_ = 0.0;      // when the output line has
+    int drops_ = 0;
+    int banksSent_ = 0;
 };
 
 } // namespace
@@ -134,6 +225,8 @@ int main(int argc, char **argv) {
         corruptOnce = -1;
     int delayMs = 0;
     bool sysInfoOff = false, protect = false;
+    Timing timing;
+    double sendBankAfter = -1;
     app.add_option("--midi-api", apiName, "alsa or jack (default: the first that works, JACK before ALSA)")
         ->check(CLI::IsMember({"alsa", "jack"}));
     app.add_option("--bank", bankFile,
@@ -158,7 +251,18 @@ int main(int argc, char **argv) {
         ->check(CLI::Range(0, 60000));
     app.add_flag("--sys-info-off", sysInfoOff, "SYS INFO AVAIL off: program changes are not answered");
     app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk dumps are refused");
+    app.add_flag("--cable", timing.cable,
+                 "every byte in and out takes 0.32 ms, as on a 31,250-baud MIDI cable");
+    app.add_option("--input-limit", timing.inputLimit,
+                   "an input buffer of N bytes emptied at cable speed; what does not fit is dropped and "
+                   "logged (implies --cable)")
+        ->check(CLI::Range(1, 1 << 20));
+    app.add_option("--send-bank-after", sendBankAfter,
+                   "send the internal memory as a 4104-byte bulk dump SECONDS after start, as MIDI "
+                   "TRANSMIT does (SIGUSR1 sends it again)")
+        ->check(CLI::Range(0.0, 86400.0));
     CLI11_PARSE(app, argc, argv);
+    if (timing.inputLimit > 0) timing.cable = true;
 
     std::ofstream log;
     if (!logFile.empty()) {
@@ -168,7 +272,7 @@ int main(int argc, char **argv) {
             return 2;
         }
     }
-    Sim sim(logFile.empty() ? nullptr : &log);
+    Sim sim(logFile.empty() ? nullptr : &log, timing);
     VirtualDx7 &dx7 = sim.dx7;
     if (!bankFile.empty()) {
         const auto bytes = ReadFileBytes(bankFile);
@@ -197,6 +301,10 @@ int main(int argc, char **argv) {
     sigemptyset(&stop.sa_mask);
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
+    struct sigaction transmit {};
+    transmit.sa_handler = OnSendBankSignal;
+    sigemptyset(&transmit.sa_mask);
+    sigaction(SIGUSR1, &transmit, nullptr);
 
     RtMidiVirtualPorts ports;
     const RtMidiVirtualPorts::Names names{kOutClient, kOutPort, kInClient, kInPort};
@@ -222,9 +330,20 @@ int main(int argc, char **argv) {
     std::printf("voxmere-dx7sim: ready on %s: \"%s\" and \"%s\"\n", openedApi.c_str(), kInPort, kOutPort);
     std::fflush(stdout);
 
-    std::thread replies([&] { sim.sendReplies(ports); });
-    while (!g_stop)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread replies([&] { sim.run(ports); });
+    const Steady::time_point ready = Steady::now();
+    bool bankSentOnTime = sendBankAfter < 0;
+    int bankRequestsServed = 0;
+    while (!g_stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(bankSentOnTime ? 20 : 2));
+        if (!bankSentOnTime &&
+            std::chrono::duration<double>(Steady::now() - ready).count() >= sendBankAfter) {
+            bankSentOnTime = true;
+            sim.sendBank();
+        }
+        for (; bankRequestsServed < g_bankRequests; ++bankRequestsServed)
+            sim.sendBank();
+    }
     ports.stopInput();
     replies.join();
     ports.close();

@@ -1,0 +1,164 @@
+// The pause between System Exclusive messages, on the fake clock: every
+// parameter change, voice dump and bulk dump keeps it; with none set the
+// program sends exactly as before.
+#include "editor/form2.h"
+#include "librarian/form1.h"
+#include "midi/midi_output.h"
+#include "test_support.h"
+#include "voice/init_voice.h"
+
+#include <gtest/gtest.h>
+
+namespace vox::test {
+namespace {
+
+using Bytes = std::vector<Byte>;
+
+// A tick of 1/1024 s keeps the fake clock's sums exact.
+constexpr double kTick = 1.0 / 1024;
+constexpr int kOperatorEgMessages = 48;
+
+struct PacedSends : ::testing::Test {
+    ProgramFixture f;
+    Form2 &form2 = f.program.form2;
+    Form1 &form1 = f.program.form1;
+    ScratchFolder scratch{"paced"};
+    // Every message sent and the fake clock when it went out.
+    std::vector<Bytes> sent;
+    std::vector<double> at;
+
+    void SetUp() override {
+        f.host.tick = kTick;
+        f.out.open();
+        f.state.programFolder = scratch.path();
+        f.out.onSend = [this](std::span<const Byte> m) {
+            sent.emplace_back(m.begin(), m.end());
+            at.push_back(f.host.clock);
+        };
+    }
+
+    // The editor on an initial voice in slot 5, the operator EG group open
+    // with all 48 boxes holding a value.
+    void OpenOperatorEg() {
+        f.state.voiceTable[5] = InitialVoice();
+        f.state.currentSlot = 5;
+        f.state.slotText[5] = "  5. INIT VOICE";
+        f.state.editBuffer = InitialVoice();
+        form1.text2 = "  5. INIT VOICE";
+        form1.editAreaStored();
+        form2.load();
+        form2.controlClick("Text24_3");
+        ASSERT_EQ(f.state.selectedGroup, 0);
+        for (std::size_t n = 0; n < 48; ++n)
+            form2.text43[n] = std::to_string(10 + n);
+        sent.clear();
+        at.clear();
+    }
+
+    std::vector<double> sysExTimes() const {
+        std::vector<double> times;
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            if (sent[i].front() == kSysExStart) times.push_back(at[i]);
+        return times;
+    }
+};
+
+TEST_F(PacedSends, WithNoPauseTheOperatorEgGroupGoesOutOnePassApartAsBefore) {
+    // GIVEN no pause (the default)
+    ASSERT_EQ(f.state.exchange.sysExPauseMs, 0);
+    ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+    const int passes = f.host.passes;
+    // WHEN 変更 is pressed
+    form2.command1Click();
+    // THEN 48 parameter changes, each followed by one message-loop pass and
+    // no waiting at all
+    ASSERT_EQ(sent.size(), static_cast<std::size_t>(kOperatorEgMessages));
+    EXPECT_EQ(f.host.passes - passes, kOperatorEgMessages);
+    for (std::size_t i = 1; i < at.size(); ++i)
+        EXPECT_EQ(at[i] - at[i - 1], kTick) << "message " << i;
+}
+
+TEST_F(PacedSends, ThePauseLiesBetweenEveryTwoParameterChangesAndTheBytesStayTheSame) {
+    // GIVEN the bytes 変更 sends without a pause
+    ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+    form2.command1Click();
+    const std::vector<Bytes> unpaced = sent;
+    ASSERT_EQ(unpaced.size(), static_cast<std::size_t>(kOperatorEgMessages));
+    // WHEN the same is sent with a pause of 3 ms
+    f.state.exchange.sysExPauseMs = 3;
+    ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+    form2.command1Click();
+    // THEN the same 48 messages, at least 3 ms apart and no more than one
+    // pass longer than that
+    EXPECT_EQ(sent, unpaced);
+    ASSERT_EQ(at.size(), static_cast<std::size_t>(kOperatorEgMessages));
+    for (std::size_t i = 1; i < at.size(); ++i) {
+        EXPECT_GE(at[i] - at[i - 1], 0.003) << "message " << i;
+        EXPECT_LT(at[i] - at[i - 1], 0.003 + 2 * kTick) << "message " << i;
+    }
+}
+
+TEST_F(PacedSends, TimeSpentElsewhereCountsTowardsThePause) {
+    // GIVEN a pause of 50 ms and a parameter change just sent
+    f.state.exchange.sysExPauseMs = 50;
+    SendLongMessage(f.state, f.host, ParameterChangeMessage(0, 1));
+    // WHEN 62.5 ms (exact on the fake clock) pass before the next
+    f.host.clock += 0.0625;
+    const int passes = f.host.passes;
+    SendLongMessage(f.state, f.host, ParameterChangeMessage(0, 2));
+    // THEN it goes out at once: only the pass after the send runs
+    EXPECT_EQ(f.host.passes - passes, 1);
+    ASSERT_EQ(at.size(), 2u);
+    EXPECT_EQ(at[1] - at[0], 0.0625 + kTick);
+}
+
+TEST_F(PacedSends, VoiceDumpBulkDumpAndParameterChangesAllKeepThePause) {
+    // GIVEN a pause of 50 ms and 32 voices in the list
+    f.state.exchange.sysExPauseMs = 50;
+    ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+    for (std::size_t s = 1; s <= kBankSlots; ++s)
+        f.state.voiceTable[s] = InitialVoice();
+    form1.list3.items.assign(kBankSlots, " 1. INIT VOICE");
+    // WHEN a voice dump, the bulk dump (confirmed) and the operator EG
+    // group go out one after the other
+    SendCurrentVoice(f.state, f.host);
+    f.host.answers.push_back(MsgResult::Ok);
+    form1.command8Click();
+    form2.command1Click();
+    // THEN every two System Exclusive messages lie 50 ms apart
+    std::vector<std::size_t> sizes;
+    for (const Bytes &m : sent)
+        if (m.front() == kSysExStart) sizes.push_back(m.size());
+    ASSERT_EQ(sizes.size(), 2u + kOperatorEgMessages);
+    EXPECT_EQ(sizes[0], kImageSize);
+    EXPECT_EQ(sizes[1], kBulkMessageSize);
+    EXPECT_EQ(sizes[2], kParameterChangeSize);
+    const auto times = sysExTimes();
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], 0.050) << "System Exclusive message " << i;
+    // AND the program changes after the bulk dump are not held back: the
+    // pause lies between System Exclusive messages only
+    std::size_t bulk = 0;
+    while (sent[bulk].size() != kBulkMessageSize)
+        ++bulk;
+    ASSERT_LT(bulk + 2, sent.size());
+    EXPECT_EQ(sent[bulk + 1], (Bytes{kProgramChange, 1, 0}));
+    EXPECT_EQ(at[bulk + 1], at[bulk] + kTick);
+    EXPECT_EQ(at[bulk + 2], at[bulk + 1]);
+}
+
+TEST_F(PacedSends, WithoutAnOpenPortNothingWaits) {
+    // GIVEN a long pause and no output
+    f.state.exchange.sysExPauseMs = 1000;
+    f.out.close();
+    const int passes = f.host.passes;
+    // WHEN three parameter changes are "sent"
+    for (int v = 0; v < 3; ++v)
+        SendLongMessage(f.state, f.host, ParameterChangeMessage(0, v));
+    // THEN each costs its one pass, as before, and nothing goes out
+    EXPECT_EQ(f.host.passes - passes, 3);
+    EXPECT_TRUE(sent.empty());
+}
+
+} // namespace
+} // namespace vox::test

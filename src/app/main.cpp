@@ -4,6 +4,7 @@
 #include "app/null_ports.h"
 #include "app/qt_host.h"
 #include "app/settings.h"
+#include "midi/fast_receive.h"
 #include "program/program.h"
 #include "ui/control_layout.h"
 
@@ -31,11 +32,15 @@ struct CommandLine {
                                  "API"};
     const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
+    const QCommandLineOption receive{"receive",
+                                     "Bank receive: standard (a request every half second) or fast "
+                                     "(one request at a time, each answer checked).",
+                                     "MODE"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, listPorts});
+        parser.addOptions({out, in, api, virtualDx7, listPorts, receive});
     }
 };
 
@@ -84,6 +89,15 @@ int main(int argc, char **argv) {
     vox::ProgramState state;
     state.exchange = remembered.exchange;
     state.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    if (parser.isSet(commandLine.receive)) {
+        const std::string mode = parser.value(commandLine.receive).toStdString();
+        const auto parsed = vox::ParseReceiveMode(mode);
+        if (!parsed) {
+            std::fprintf(stderr, "voxmere: --receive must be fast or standard, not '%s'\n", mode.c_str());
+            return 2;
+        }
+        state.exchange.receiveMode = *parsed;
+    }
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);

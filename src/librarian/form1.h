@@ -5,6 +5,7 @@
 
 #include "common/controls.h"
 #include "common/window_ports.h"
+#include "midi/fast_receive.h"
 #include "midi/midi_input.h"
 #include "midi/midi_port.h"
 #include "voice/voice.h"
@@ -145,6 +146,17 @@ inline constexpr const char *kBulkCutOffAfter = " バイトしか届いていま
 inline constexpr const char *kBulkTooLongBefore = "長さが違います（";
 inline constexpr const char *kBulkTooLongAfter = " バイト。32音色のバルクダンプは4104バイトです）。";
 inline constexpr const char *kBulkListUnchanged = "SOUND LIST は変更していません。";
+// The fast receive: its progress, an instrument that never answers, and
+// voices that did not come after every retry.
+inline constexpr const char *kFastProgressAfter = "/32";
+inline constexpr const char *kFastSilentBefore = "ＤＸ７から応答がありません。MIDI出力「";
+inline constexpr const char *kFastSilentMiddle = "」とMIDI入力「";
+inline constexpr const char *kFastSilentAfter =
+    "」がDX7につながっているか、DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」になっているかを"
+    "確認してください（DX7の電源を入れた直後は「SYS INFO UNAVAIL」です）。";
+inline constexpr const char *kFastNoPort = "（なし）";
+inline constexpr const char *kFastMissingBefore = "音色 ";
+inline constexpr const char *kFastMissingAfter = " を受け取れませんでした。";
 } // namespace form1_text
 
 // The SOUND LIST entry of slot n (1..32): the number right-aligned in
@@ -192,6 +204,7 @@ public:
     std::string command2Caption = form1_text::kCommand2Start;
     // Hidden from the start, so they never show behind the start-up boxes.
     ProgressBarState progressBar1{.visible = false}, progressBar2{.visible = false};
+    std::string progressBar1Text; // on the bar when not empty: the fast receive's "n/32"
     bool enabled = true;
 
     // --- Start-up, help, end ---
@@ -284,6 +297,12 @@ private:
     // A bank dump the instrument sent on its own while no receive runs: read
     // it, and put it into the SOUND LIST if the user says so.
     void offerBulkDump(std::span<const Byte> message);
+    // The fast receive, driven by the input and the message-loop passes.
+    void startFastReceive();
+    void fastReceiveAnswer(std::span<const Byte> message);
+    void fastReceiveTick();
+    void fastReceiveStep(const FastResult &step);
+    FastReceive fastReceive_;
 
     FormContext program_;
     MainWindowLinks &windows_;

@@ -83,8 +83,13 @@ void Form1::command4Click() {
     list3.clear();
 
     BeginReceive(receive, host.monotonicSeconds());
+    if (state.exchange.receiveMode == ReceiveMode::Fast) {
+        startFastReceive();
+        return;
+    }
     const int run = receive.generation;
     progressBar1.visible = true;
+    progressBar1Text.clear();
     progressBar1.max = static_cast<int>(kBankSlots) - 1;
     for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
         progressBar1.value = g;
@@ -194,6 +199,7 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         ArmInputBuffer(state.midiIn); // the port has a buffer while the rest runs
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
+        if (state.receive.recvMode == kFastRecvMode) fastReceiveAnswer(event.bytes);
         if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
             const StoreResult stored =
                 StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
@@ -226,6 +232,7 @@ void Form1::cancelReceive() {
 void Form1::checkReceiveTimeout() {
     if (ReceiveTimedOut(program_.state.receive, program_.host.monotonicSeconds()))
         stopReceive(form1_text::kReceiveTimedOut);
+    fastReceiveTick();
 }
 
 void Form1::stopReceive(const char *reason) {
@@ -234,6 +241,7 @@ void Form1::stopReceive(const char *reason) {
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);
     progressBar1.visible = false;
+    progressBar1Text.clear();
     // The bank was not touched; the list shows it again, unless something
     // else (a bank load, the chooser) has filled the list meanwhile.
     if (list3EmptiedByReceive_ && list3.items.empty()) list3 = list3BeforeReceive_;

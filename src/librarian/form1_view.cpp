@@ -285,6 +285,8 @@ void Form1View::refresh() {
     bankMark_->setText(Qs(form_.bankMark()));
     command2_->setCaption(Qs(form_.command2Caption));
     SyncProgress(progressBar1_, form_.progressBar1);
+    progressBar1_->setTextVisible(!form_.progressBar1Text.empty());
+    progressBar1_->setFormat(QString::fromStdString(form_.progressBar1Text));
     SyncProgress(progressBar2_, form_.progressBar2);
     cancelReceive_->setVisible(form_.cancelReceiveVisible());
     cancelReceive_->raise();

@@ -83,11 +83,15 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
         return result;
     }
     result.brokenLines.push_back(std::to_string(r.retryCount + 10));
-    EndReceive(r);
     // Every slot of the bank now holds a good dump of this run.
-    TakeStagedBank(state);
+    CommitStagedBank(state);
     result.outcome = StoreOutcome::Complete;
     return result;
+}
+
+void CommitStagedBank(ProgramState &state) {
+    EndReceive(state.receive);
+    TakeStagedBank(state);
 }
 
 void RequestRetries(ProgramState &state, double now) {

@@ -47,6 +47,10 @@ struct StoreResult {
 StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotSize> buffer,
                                std::size_t recorded, double now);
 
+// Ends the receive and copies slots 1..32 of the staging table into the
+// VoiceTable at once: every slot now holds a good dump of this run.
+void CommitStagedBank(ProgramState &state);
+
 // Sends, back to back, a program change for every broken slot and starts
 // a retry pass.
 void RequestRetries(ProgramState &state, double now);

@@ -1,0 +1,421 @@
+// The fast bank receive against an instrument whose answers take time on the
+// wire, on the fake clock: one request at a time, each answer checked, a
+// missing or broken one asked again, a late one never stored a slot off.
+#include "librarian/form1.h"
+#include "midi/fast_receive.h"
+#include "scripted_dx7.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+namespace vox::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Requests = std::vector<int>;
+const std::string kCountTail = " 音色です。SOUND LIST には読み込まれていません。";
+
+// Requests 0..31 in order, with `extra` inserted after the given positions.
+Requests InOrder(std::map<int, int> repeats = {}) {
+    Requests r;
+    for (int g = 0; g < 32; ++g) {
+        r.push_back(g);
+        for (int i = 0; i < repeats[g]; ++i)
+            r.push_back(g);
+    }
+    return r;
+}
+
+// An instrument whose answers reach the program `wireSeconds` after the
+// request, in the order asked (as MIDI keeps it). Each voice's answers can
+// be scripted one by one; unscripted answers are good.
+struct TimedDx7 {
+    enum class Answer { Good, Lost, Broken, Late };
+    std::array<Slot, 33> bank{};              // index = voice number 1..32
+    std::map<int, std::deque<Answer>> script; // voice number -> its next answers
+    double wireSeconds = 0.02;
+    double lateSeconds = 1.3; // how long after its request a late answer comes
+    bool silent = false;
+    Requests requests;           // program numbers asked for, in order
+    std::vector<double> askedAt; // clock time of each request
+    std::vector<double> answeredAt;
+    std::function<void(int)> onRequest;
+
+    struct InFlight {
+        double due;
+        std::vector<Byte> bytes;
+    };
+    std::deque<InFlight> wire;
+
+    TimedDx7() {
+        for (int n = 1; n <= 32; ++n)
+            bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+    }
+
+    void attach(ProgramFixture &f) {
+        f.out.onSend = [this, &f](std::span<const Byte> m) {
+            if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
+            requests.push_back(m[1]);
+            askedAt.push_back(f.host.clock);
+            if (onRequest) onRequest(m[1]);
+            const int voice = m[1] + 1;
+            Answer answer = Answer::Good;
+            if (auto it = script.find(voice); it != script.end() && !it->second.empty()) {
+                answer = it->second.front();
+                it->second.pop_front();
+            }
+            if (silent || answer == Answer::Lost) return;
+            std::vector<Byte> dump(bank[static_cast<std::size_t>(voice)].begin(),
+                                   bank[static_cast<std::size_t>(voice)].begin() + kImageSize);
+            if (answer == Answer::Broken) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
+            double due = f.host.clock + (answer == Answer::Late ? lateSeconds : wireSeconds);
+            if (!wire.empty()) due = std::max(due, wire.back().due); // one cable, one order
+            wire.push_back(InFlight{due, std::move(dump)});
+        };
+        f.host.onProcessEvents = [this, &f] {
+            deliver(f);
+            f.program.pumpMidiInput();
+        };
+    }
+    void deliver(ProgramFixture &f) {
+        while (!wire.empty() && wire.front().due <= f.host.clock) {
+            f.in.receive(wire.front().bytes);
+            answeredAt.push_back(f.host.clock);
+            wire.pop_front();
+        }
+    }
+};
+
+struct FastReceive : ::testing::Test {
+    ProgramFixture f;
+    TimedDx7 dx7;
+    Form1 &form1 = f.program.form1;
+    double startedAt = 0;
+
+    void SetUp() override {
+        f.out.open();
+        dx7.attach(f);
+        f.state.exchange.receiveMode = ReceiveMode::Fast;
+    }
+    // Command4, then message-loop passes until the receive ends or `seconds` pass.
+    void receive(double seconds = 30) {
+        startedAt = f.host.clock;
+        form1.command4Click();
+        idleWhile([&] { return f.state.receive.recvMode != 0; }, seconds);
+    }
+    void idleWhile(const std::function<bool()> &more, double seconds) {
+        const double end = f.host.clock + seconds;
+        while (more() && f.host.clock < end)
+            f.host.processEvents();
+    }
+    bool slotMatches(int n) const {
+        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &b = dx7.bank[static_cast<std::size_t>(n)];
+        return std::equal(s.begin(), s.begin() + kImageSize, b.begin());
+    }
+    void expectTheInstrumentsBank() const {
+        ASSERT_EQ(form1.list3.items.size(), 32u);
+        for (int n = 1; n <= 32; ++n) {
+            EXPECT_TRUE(slotMatches(n)) << "slot " << n;
+            EXPECT_EQ(form1.list3.items[static_cast<std::size_t>(n - 1)], SoundListEntryText(n, dx7.bank[n]));
+        }
+        EXPECT_EQ(f.state.receive.recvMode, 0);
+        EXPECT_FALSE(form1.progressBar1.visible);
+        EXPECT_TRUE(f.host.boxes.empty()) << f.host.boxes.front().text;
+    }
+    std::size_t programChangesSent() const {
+        return static_cast<std::size_t>(
+            std::count_if(f.out.sent.begin(), f.out.sent.end(),
+                          [](const auto &m) { return m.size() == 3 && m[0] == kProgramChange; }));
+    }
+};
+
+TEST_F(FastReceive, CleanReceiveAsksForEachVoiceOnceTheOneBeforeIsStored) {
+    // GIVEN an instrument answering every request; each request records
+    // how many voices were stored when it went out
+    std::vector<int> storedWhenAsked;
+    dx7.onRequest = [&](int) { storedWhenAsked.push_back(f.state.receive.storedThisRun); };
+    // WHEN Command4 is clicked
+    startedAt = f.host.clock;
+    form1.command4Click();
+    // THEN it returns at once, one request out, the window free
+    EXPECT_EQ(dx7.requests, Requests{0});
+    EXPECT_EQ(f.state.receive.recvMode, kFastRecvMode);
+    EXPECT_TRUE(form1.cancelReceiveVisible());
+    EXPECT_EQ(form1.progressBar1Text, "0/32");
+    Lines progress;
+    idleWhile(
+        [&] {
+            if (progress.empty() || progress.back() != form1.progressBar1Text)
+                progress.push_back(form1.progressBar1Text);
+            return f.state.receive.recvMode != 0;
+        },
+        30);
+    // ... the 32 program changes went out in order, nothing else
+    EXPECT_EQ(dx7.requests, InOrder());
+    EXPECT_EQ(f.out.sent.size(), 32u);
+    // ... each only after the answer before it was stored, in the same pass
+    for (int g = 0; g < 32; ++g)
+        EXPECT_EQ(storedWhenAsked[static_cast<std::size_t>(g)], g) << "request " << g;
+    for (std::size_t g = 1; g < dx7.askedAt.size(); ++g)
+        EXPECT_DOUBLE_EQ(dx7.askedAt[g], dx7.answeredAt[g - 1]) << "request " << g;
+    // ... the bar counted the voices, "1/32" up to "31/32", and is gone
+    ASSERT_GE(progress.size(), 32u);
+    for (int n = 0; n < 32; ++n)
+        EXPECT_EQ(progress[static_cast<std::size_t>(n)], std::to_string(n) + "/32");
+    EXPECT_EQ(form1.progressBar1Text, "");
+    // ... and the bank and SOUND LIST are the instrument's
+    expectTheInstrumentsBank();
+    EXPECT_EQ(form1.list2.items, Lines{"10"});
+    ASSERT_EQ(form1.list4.items.size(), 32u);
+    EXPECT_EQ(form1.list4.items[4], " 5 0 0 0");
+    // ... each answer logged as received during the fast receive
+    EXPECT_EQ(std::count_if(
+                  form1.list1.items.begin(), form1.list1.items.end(),
+                  [](const std::string &line) { return line.starts_with(" 3LongMsg 受信 : F0430000011B"); }),
+              32);
+    EXPECT_FALSE(form1.bankChanged());
+    // ... in 32 round trips of the wire, not 32 half seconds
+    EXPECT_LT(f.host.clock - startedAt, 32 * (dx7.wireSeconds + 2 * f.host.tick));
+}
+
+TEST_F(FastReceive, LostAnswerIsAskedForAgainAfterTheTimeOut) {
+    // GIVEN the first answer for voice 7 lost on the way
+    dx7.script[7] = {TimedDx7::Answer::Lost};
+    receive();
+    // THEN program 6 alone was asked again, one time-out after the first request
+    EXPECT_EQ(dx7.requests, InOrder({{6, 1}}));
+    const double waited = dx7.askedAt[7] - dx7.askedAt[6];
+    EXPECT_GE(waited, 1.0);
+    EXPECT_LT(waited, 1.0 + 2 * f.host.tick);
+    // ... and the bank is right, voice 7 noted as asked again
+    expectTheInstrumentsBank();
+    EXPECT_EQ(form1.list2.items, (Lines{" 7 7", "10"}));
+    EXPECT_EQ(form1.list4.items[6], " 7 0 1 7");
+}
+
+TEST_F(FastReceive, BrokenAnswerIsAskedForAgainAtOnce) {
+    // GIVEN voice 12 answered once with a bad checksum
+    dx7.script[12] = {TimedDx7::Answer::Broken};
+    receive();
+    // THEN program 11 was asked again as soon as the broken answer came
+    EXPECT_EQ(dx7.requests, InOrder({{11, 1}}));
+    EXPECT_DOUBLE_EQ(dx7.askedAt[12], dx7.answeredAt[11]);
+    expectTheInstrumentsBank();
+    EXPECT_EQ(form1.list2.items, (Lines{" 12 12", "10"}));
+}
+
+TEST_F(FastReceive, OneLostAndOneBrokenAnswerCostOneRequestEach) {
+    dx7.script[5] = {TimedDx7::Answer::Lost};
+    dx7.script[20] = {TimedDx7::Answer::Broken};
+    receive();
+    EXPECT_EQ(dx7.requests, InOrder({{4, 1}, {19, 1}}));
+    expectTheInstrumentsBank();
+    EXPECT_EQ(form1.list2.items, (Lines{" 5 5", " 20 20", "10"}));
+}
+
+TEST_F(FastReceive, LateAnswerIsStoredForItsOwnVoiceAndItsEchoIsNotTakenForTheNext) {
+    // GIVEN voice 9's first answer arriving after the time-out, when voice 9
+    // has been asked again (whose answer then follows the late one)
+    dx7.script[9] = {TimedDx7::Answer::Late};
+    receive();
+    // THEN voice 9 was asked twice, no other voice again
+    EXPECT_EQ(dx7.requests, InOrder({{8, 1}}));
+    // ... 33 answers came, and no slot holds a neighbour's voice
+    EXPECT_EQ(dx7.answeredAt.size(), 33u);
+    expectTheInstrumentsBank();
+    EXPECT_EQ(form1.list4.items.size(), 32u);
+}
+
+TEST_F(FastReceive, LateAnswerBeforeAnIdenticalVoiceCostsATimeOutNotASlot) {
+    // GIVEN voices 9 and 10 the same (an INIT VOICE twice, say) and voice 9's
+    // first answer late: the answer after it cannot be told from voice 10
+    dx7.bank[10] = dx7.bank[9];
+    dx7.script[9] = {TimedDx7::Answer::Late};
+    receive();
+    // THEN every slot is right and the receive completes
+    expectTheInstrumentsBank();
+    EXPECT_EQ(f.state.receive.storedThisRun, 32);
+}
+
+TEST_F(FastReceive, LostAnswerBeforeAnIdenticalVoiceAsksForThatVoiceAgain) {
+    // GIVEN voices 9 and 10 the same and voice 9's first answer lost: voice
+    // 10's answer might be a late copy of voice 9's
+    dx7.bank[10] = dx7.bank[9];
+    dx7.script[9] = {TimedDx7::Answer::Lost};
+    receive();
+    // THEN voice 10 is asked again after a time-out, and the bank is right
+    EXPECT_EQ(dx7.requests, InOrder({{8, 1}, {9, 1}}));
+    expectTheInstrumentsBank();
+}
+
+TEST_F(FastReceive, StandardModeStillAsksHalfASecondApartInsideCommand4) {
+    // GIVEN the standard mode
+    f.state.exchange.receiveMode = ReceiveMode::Standard;
+    dx7.wireSeconds = 0; // the standard receive waits inside Command4
+    form1.command4Click();
+    // THEN Command4 asked for every voice half a second apart, as always
+    ASSERT_EQ(dx7.requests, InOrder());
+    EXPECT_GE(dx7.askedAt[31] - dx7.askedAt[0], 31 * 0.5 - 1e-9);
+    EXPECT_EQ(form1.progressBar1Text, "");
+}
+
+TEST(ReceiveModeText, NamesStandardAndFastOnly) {
+    EXPECT_EQ(ParseReceiveMode("standard"), ReceiveMode::Standard);
+    EXPECT_EQ(ParseReceiveMode("fast"), ReceiveMode::Fast);
+    EXPECT_EQ(ParseReceiveMode("Fast"), std::nullopt);
+    EXPECT_EQ(ParseReceiveMode(""), std::nullopt);
+    EXPECT_EQ(ParseReceiveMode("quick"), std::nullopt);
+}
+
+TEST(VoiceNumbers, ListsSinglesAndRanges) {
+    EXPECT_EQ(VoiceNumberList({5}), "5");
+    EXPECT_EQ(VoiceNumberList({5, 17}), "5, 17");
+    EXPECT_EQ(VoiceNumberList({5, 6}), "5, 6");
+    EXPECT_EQ(VoiceNumberList({3, 4, 5, 9, 30, 31, 32}), "3〜5, 9, 30〜32");
+}
+
+// A receive that does not complete changes nothing the user had.
+struct FastReceiveOverALoadedBank : FastReceive {
+    struct Snapshot {
+        VoiceTable table;
+        std::array<std::string, 33> slotText;
+        Lines list3;
+        std::string text2;
+        Slot editBuffer{};
+        std::int16_t currentSlot = 0;
+    };
+    Snapshot before;
+
+    void SetUp() override {
+        FastReceive::SetUp();
+        // GIVEN a bank unlike the instrument's, voice 7 in the edit area, edited
+        for (int n = 1; n <= 32; ++n)
+            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
+        form1.rebuildSoundList();
+        form1.list3.selected = 6;
+        form1.command11Click();
+        f.state.editBuffer[ParamPos(0)] ^= 0x05;
+        before = snapshot();
+        f.out.sent.clear();
+        dx7.requests.clear();
+        dx7.askedAt.clear();
+    }
+    Snapshot snapshot() const {
+        return Snapshot{f.state.voiceTable, f.state.slotText,   form1.list3.items,
+                        form1.text2,        f.state.editBuffer, f.state.currentSlot};
+    }
+    void expectAllAsBefore() const {
+        const Snapshot now = snapshot();
+        for (std::size_t n = 0; n < now.table.all.size(); ++n)
+            EXPECT_EQ(now.table.all[n], before.table.all[n]) << "slot " << n;
+        for (std::size_t n = 0; n < now.slotText.size(); ++n)
+            EXPECT_EQ(now.slotText[n], before.slotText[n]) << "SlotText " << n;
+        EXPECT_EQ(now.list3, before.list3);
+        EXPECT_EQ(now.text2, before.text2);
+        EXPECT_EQ(now.editBuffer, before.editBuffer);
+        EXPECT_EQ(now.currentSlot, before.currentSlot);
+        EXPECT_EQ(f.state.receive.recvMode, 0);
+        EXPECT_FALSE(form1.cancelReceiveVisible());
+        EXPECT_FALSE(form1.progressBar1.visible);
+        EXPECT_EQ(form1.progressBar1Text, "");
+    }
+};
+
+TEST_F(FastReceiveOverALoadedBank, SilentInstrumentIsReportedAfterTheFirstRequestNamingThePorts) {
+    // GIVEN an instrument that never answers (SYS INFO UNAVAIL)
+    dx7.silent = true;
+    receive(10);
+    // THEN one request went out, and one time-out later a box names both
+    // ports and SYS INFO AVAIL
+    EXPECT_EQ(dx7.requests, Requests{0});
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text,
+              "ＤＸ７から応答がありません。MIDI出力「recording」とMIDI入力「test-in」がDX7に"
+              "つながっているか、DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」になっているかを"
+              "確認してください（DX7の電源を入れた直後は「SYS INFO UNAVAIL」です）。"
+              "受信できた音色は 0" +
+                  kCountTail);
+    const double waited = f.host.clock - dx7.askedAt[0];
+    EXPECT_GE(waited, 1.0);
+    EXPECT_LT(waited, 2.0);
+    // ... and the bank, list and edit area are as they were
+    expectAllAsBefore();
+    // ... nothing more is asked afterwards
+    idleWhile([] { return true; }, 5);
+    EXPECT_EQ(dx7.requests, Requests{0});
+    EXPECT_EQ(f.host.boxes.size(), 1u);
+}
+
+TEST_F(FastReceiveOverALoadedBank, VoicesStillBrokenAfterThreeRetriesAreNamedAndTheBankKept) {
+    // GIVEN voices 5 and 17 answering broken every time
+    using A = TimedDx7::Answer;
+    dx7.script[5] = {A::Broken, A::Broken, A::Broken, A::Broken, A::Broken};
+    dx7.script[17] = {A::Broken, A::Broken, A::Broken, A::Broken, A::Broken};
+    receive();
+    // THEN each was asked for four times, the rest once, in order
+    EXPECT_EQ(dx7.requests, InOrder({{4, 3}, {16, 3}}));
+    // ... and the box names them; nothing reached the bank
+    EXPECT_EQ(f.host.boxTexts(),
+              Lines{"音色 5, 17 を受け取れませんでした。受信できた音色は 30" + kCountTail});
+    expectAllAsBefore();
+    EXPECT_EQ(form1.list2.items,
+              (Lines{" 5 5", " 5 5", " 5 5", " 5 5", " 17 17", " 17 17", " 17 17", " 17 17"}));
+}
+
+TEST_F(FastReceiveOverALoadedBank, InstrumentThatStopsAnsweringEndsTheReceiveAfterItsRetries) {
+    // GIVEN a shorter time-out, one retry, and the instrument falling silent at voice 3
+    f.state.exchange.fastTimeoutSeconds = 0.5;
+    f.state.exchange.fastRetries = 1;
+    dx7.onRequest = [&](int g) { dx7.silent = g >= 2; };
+    receive();
+    // THEN voice 3 was asked twice, half a second apart, and no voice after it
+    EXPECT_EQ(dx7.requests, (Requests{0, 1, 2, 2}));
+    EXPECT_GE(dx7.askedAt[3] - dx7.askedAt[2], 0.5);
+    EXPECT_LT(dx7.askedAt[3] - dx7.askedAt[2], 0.5 + 2 * f.host.tick);
+    EXPECT_EQ(f.host.boxTexts(), Lines{"音色 3〜32 を受け取れませんでした。受信できた音色は 2" + kCountTail});
+    expectAllAsBefore();
+}
+
+TEST_F(FastReceiveOverALoadedBank, CancelStopsTheRequestsAndKeepsTheBank) {
+    // GIVEN the user cancels once ten voices are stored
+    bool cancelled = false;
+    f.host.onProcessEvents = [&] {
+        dx7.deliver(f);
+        f.program.pumpMidiInput();
+        if (!cancelled && f.state.receive.storedThisRun == 10) {
+            cancelled = true;
+            EXPECT_TRUE(form1.cancelReceiveVisible());
+            form1.cancelReceive();
+        }
+    };
+    receive();
+    // THEN the eleventh request was the last, the box says ten came
+    EXPECT_EQ(dx7.requests.size(), 11u);
+    EXPECT_EQ(f.host.boxTexts(), Lines{"ＤＸ７からの受信を中止しました。受信できた音色は 10" + kCountTail});
+    // ... the eleventh answer, arriving after, is only logged
+    idleWhile([] { return true; }, 5);
+    EXPECT_EQ(dx7.requests.size(), 11u);
+    EXPECT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(form1.list4.items.size(), 10u);
+    EXPECT_EQ(form1.list1.items.back().substr(0, 2), " 0");
+    expectAllAsBefore();
+}
+
+TEST_F(FastReceiveOverALoadedBank, SecondCommand4StartsOverAndCompletes) {
+    // GIVEN Command4 clicked again while voice 6 is awaited
+    bool restarted = false;
+    dx7.onRequest = [&](int g) { restarted = restarted || g == 5; };
+    form1.command4Click();
+    idleWhile([&] { return !restarted; }, 5);
+    receive();
+    // THEN the second run asked for all 32 from the start and got them right
+    const Requests second(dx7.requests.end() - 32, dx7.requests.end());
+    EXPECT_EQ(second, InOrder());
+    expectTheInstrumentsBank();
+}
+
+} // namespace
+} // namespace vox::test

@@ -174,11 +174,13 @@ private slots:
 
     void eachValueOutOfRangeOrUnreadableTakesItsDefaultAndTheOthersStay() {
         test::ScratchFolder folder("settings");
-        const fs::path file = folder / "voxmere.conf";
         struct Case {
             const char *lines;
             ExchangeSettings expected;
         };
+        // A file of its own for each case: Qt keeps files it has read and
+        // takes one rewritten at once with the same size for unchanged.
+        int n = 0;
         for (const Case &c : {
                  Case{"receiveMode=banana\nsysExPauseMs=20\n", {ReceiveMode::Standard, 20, 1.0, 3}},
                  Case{"receiveMode=fast\nsysExPauseMs=501\n", {ReceiveMode::Fast, 0, 1.0, 3}},
@@ -188,9 +190,15 @@ private slots:
                  Case{"fastTimeoutSeconds=nan\nfastRetries=2, 3\n", {ReceiveMode::Standard, 0, 1.0, 3}},
                  Case{"fastTimeoutSeconds=inf\nsysExPauseMs=500\n", {ReceiveMode::Standard, 500, 1.0, 3}},
              }) {
+            const fs::path file = folder / ("voxmere-" + std::to_string(++n) + ".conf");
             Write(file, std::string("[exchange]\n") + c.lines);
             const ExchangeSettings got = SettingsStore(Path(file)).load().exchange;
-            QVERIFY2(Same(got, c.expected), c.lines);
+            const std::string what = std::string(c.lines) + "read: mode " +
+                                     std::to_string(static_cast<int>(got.receiveMode)) + ", pause " +
+                                     std::to_string(got.sysExPauseMs) + ", time-out " +
+                                     std::to_string(got.fastTimeoutSeconds) + ", retries " +
+                                     std::to_string(got.fastRetries);
+            QVERIFY2(Same(got, c.expected), what.c_str());
         }
     }
 

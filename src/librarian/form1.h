@@ -146,6 +146,9 @@ inline constexpr const char *kBulkCutOffAfter = " バイトしか届いていま
 inline constexpr const char *kBulkTooLongBefore = "長さが違います（";
 inline constexpr const char *kBulkTooLongAfter = " バイト。32音色のバルクダンプは4104バイトです）。";
 inline constexpr const char *kBulkListUnchanged = "SOUND LIST は変更していません。";
+inline constexpr const char *kBulkWindowOpen =
+    "DX7から32音色のバルクダンプを受信しましたが、ほかの窓が開いているため SOUND LIST に読込みませんでした。"
+    "その窓を閉じてから、DX7でもう一度 MIDI TRANSMIT を行ってください。";
 // The fast receive: its progress, an instrument that never answers, and
 // voices that did not come after every retry.
 inline constexpr const char *kFastProgressAfter = "/32";

@@ -40,6 +40,16 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     if (!IsBankDumpCandidate(message) || bulkOfferOpen_) return;
     ProgramState &state = program_.state;
     Host &host = program_.host;
+    // The editor, a file window or the chooser works on the list as it is
+    // now; the bank must not change under it.
+    if (!enabled) {
+        MessageBoxSpec box;
+        box.title = form1_text::kBulkTitle;
+        box.text = form1_text::kBulkWindowOpen;
+        box.icon = MsgIcon::Exclamation;
+        host.messageBox(box);
+        return;
+    }
     const BulkDump dump = ReadBulkDump(message);
     const bool takeable = dump.status == BulkDumpStatus::Good || dump.status == BulkDumpStatus::BadChecksum;
 

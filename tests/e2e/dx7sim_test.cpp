@@ -177,8 +177,13 @@ TEST_F(Dx7SimOverJack, MemoryProtectSwitchRefusesABulkDumpAndSaysSoInTheLog) {
 constexpr double kByteSeconds = 0.00032;
 
 Bytes ParameterChange(int number, int value) {
-    return {0xF0, 0x43, 0x10, static_cast<Byte>(number >> 7), static_cast<Byte>(number & 0x7F),
-            static_cast<Byte>(value), 0xF7};
+    return {0xF0,
+            0x43,
+            0x10,
+            static_cast<Byte>(number >> 7),
+            static_cast<Byte>(number & 0x7F),
+            static_cast<Byte>(value),
+            0xF7};
 }
 
 std::vector<LogLine> LinesOf(const std::vector<LogLine> &lines, const std::string &direction) {

@@ -193,11 +193,10 @@ private slots:
             const fs::path file = folder / ("voxmere-" + std::to_string(++n) + ".conf");
             Write(file, std::string("[exchange]\n") + c.lines);
             const ExchangeSettings got = SettingsStore(Path(file)).load().exchange;
-            const std::string what = std::string(c.lines) + "read: mode " +
-                                     std::to_string(static_cast<int>(got.receiveMode)) + ", pause " +
-                                     std::to_string(got.sysExPauseMs) + ", time-out " +
-                                     std::to_string(got.fastTimeoutSeconds) + ", retries " +
-                                     std::to_string(got.fastRetries);
+            const std::string what =
+                std::string(c.lines) + "read: mode " + std::to_string(static_cast<int>(got.receiveMode)) +
+                ", pause " + std::to_string(got.sysExPauseMs) + ", time-out " +
+                std::to_string(got.fastTimeoutSeconds) + ", retries " + std::to_string(got.fastRetries);
             QVERIFY2(Same(got, c.expected), what.c_str());
         }
     }

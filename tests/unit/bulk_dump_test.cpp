@@ -315,6 +315,31 @@ TEST_F(BulkDumpOffer, DeclinedNothingChanges) {
     EXPECT_EQ(form1.list3.items, listBefore);
 }
 
+TEST_F(BulkDumpOffer, WhileAnotherWindowHoldsTheMainWindowTheDumpIsNotTakenAndTheUserIsToldWhy) {
+    // GIVEN a list holding another bank, and the editor (or a file window,
+    // or the chooser) open, which disables the main window
+    fillListWithOtherVoices();
+    const VoiceTable before = f.state.voiceTable;
+    const Lines listBefore = form1.list3.items;
+    form1.setEnabled(false);
+    f.host.answers = {MsgResult::Ok, MsgResult::Yes};
+    // WHEN the instrument sends its bank
+    arrive(InstrumentDump(dx7));
+    // THEN no question is asked: one box says why, and list and bank stay
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::Ok);
+    EXPECT_NE(f.host.boxes[0].text.find("ほかの窓が開いている"), std::string::npos);
+    EXPECT_NE(f.host.boxes[0].text.find("MIDI TRANSMIT"), std::string::npos);
+    EXPECT_EQ(f.state.voiceTable.all, before.all);
+    EXPECT_EQ(form1.list3.items, listBefore);
+    // AND once the window is back, the same dump is offered as usual
+    form1.setEnabled(true);
+    arrive(InstrumentDump(dx7));
+    ASSERT_EQ(f.host.boxes.size(), 2u);
+    EXPECT_EQ(f.host.boxes[1].text, kQuestion);
+    expectInstrumentBank();
+}
+
 TEST_F(BulkDumpOffer, RefusedAFourOperatorBankIsNamedAndTheListIsUnchanged) {
     fillListWithOtherVoices();
     const VoiceTable before = f.state.voiceTable;

@@ -63,8 +63,8 @@ extern "C" void OnSendBankSignal(int) { ++g_bankRequests; }
 
 // How the sim's MIDI lines behave in time.
 struct Timing {
-    bool cable = false;   // every byte takes kCableByteSeconds, each way
-    int inputLimit = 0;   // bytes the input buffer holds; 0: no limit
+    bool cable = false; // every byte takes kCableByteSeconds, each way
+    int inputLimit = 0; // bytes the input buffer holds; 0: no limit
 };
 
 // The instrument and everything that touches it, behind one lock: the

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "librarian/midi_settings.h"
+#include "midi/fast_receive.h"
 #include "midi/rtmidi_ports.h"
 
 #include <QSettings>
@@ -52,14 +53,6 @@ std::string WithoutAlsaNumbers(const std::string &name) {
 
 } // namespace
 
-std::optional<ReceiveMode> ReceiveModeNamed(std::string_view name) {
-    if (name == "standard") return ReceiveMode::Standard;
-    if (name == "fast") return ReceiveMode::Fast;
-    return std::nullopt;
-}
-
-const char *ReceiveModeName(ReceiveMode mode) { return mode == ReceiveMode::Fast ? "fast" : "standard"; }
-
 SettingsStore::SettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                             kSettingsOrganization, kSettingsApplication)) {}
@@ -77,7 +70,7 @@ RememberedSettings SettingsStore::load() const {
     if (s.status() != QSettings::NoError) return r;
     r.output = {Text(s, kOutputApiKey), Text(s, kOutputKey)};
     r.input = {Text(s, kInputApiKey), Text(s, kInputKey)};
-    if (const auto mode = ReceiveModeNamed(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
+    if (const auto mode = ParseReceiveMode(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
     if (const auto pause = WholeNumber(s, kSysExPauseKey, 0, kMaxSysExPauseMs))
         r.exchange.sysExPauseMs = *pause;
     if (const auto timeout = Seconds(s, kFastTimeoutKey, kMinFastTimeoutSeconds, kMaxFastTimeoutSeconds))

@@ -36,10 +36,6 @@ struct RememberedSettings {
     ExchangeSettings exchange;
 };
 
-// "standard" / "fast", as the file keeps them.
-std::optional<ReceiveMode> ReceiveModeNamed(std::string_view name);
-const char *ReceiveModeName(ReceiveMode mode);
-
 class SettingsStore {
 public:
     // The user's configuration folder.

@@ -155,6 +155,8 @@ std::optional<ReceiveMode> ParseReceiveMode(std::string_view text) {
     return std::nullopt;
 }
 
+const char *ReceiveModeName(ReceiveMode mode) { return mode == ReceiveMode::Fast ? "fast" : "standard"; }
+
 std::string VoiceNumberList(const std::vector<int> &voices) {
     std::string text;
     for (std::size_t i = 0; i < voices.size();) {

@@ -84,8 +84,10 @@ private:
     std::vector<int> missing_;
 };
 
-// The receive mode as the command line writes it: "standard" or "fast".
+// The receive mode as the command line and the settings file write it:
+// "standard" or "fast".
 std::optional<ReceiveMode> ParseReceiveMode(std::string_view text);
+const char *ReceiveModeName(ReceiveMode mode);
 
 // "5, 17" or "5〜32": the voice numbers, runs of three or more as a range.
 std::string VoiceNumberList(const std::vector<int> &voices);

@@ -4,6 +4,7 @@
 // and a broken dump cost one request each. The seconds are printed for the
 // benchmarks; the bounds asserted are generous, for a busy machine.
 #include "e2e_support.h"
+#include "offscreen_app.h"
 
 #include "app/app_windows.h"
 #include "app/midi_setup.h"
@@ -21,17 +22,6 @@ namespace vox::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct OffscreenApp {
-    int argc = 1;
-    char name[18] = "fast_receive_test";
-    char *argv[2] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-    OffscreenApp() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-};
 
 // Runs the application's own event loop (so input wakes the program as it
 // does in use) until ready() holds or `limit` passes.

@@ -3,6 +3,7 @@
 // the program (its real windows, offscreen, boxes answered yes) fills the
 // SOUND LIST with it.
 #include "e2e_support.h"
+#include "offscreen_app.h"
 
 #include "app/app_windows.h"
 #include "app/midi_setup.h"
@@ -26,26 +27,6 @@ using Clock = std::chrono::steady_clock;
 // One byte on a 31,250-baud MIDI cable, and the dump's own time on it.
 constexpr double kByteSeconds = 0.00032;
 constexpr double kDumpCableSeconds = kBulkMessageSize * kByteSeconds; // 1.313 s
-
-struct OffscreenApp {
-    int argc = 1;
-    char name[24] = "front_panel_dump_test";
-    char *argv[2] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-    OffscreenApp() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-};
-
-bool PumpUntil(const std::function<bool()> &ready, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!ready() && Clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(1ms);
-    }
-    return ready();
-}
 
 double SecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();

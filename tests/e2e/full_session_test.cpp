@@ -5,6 +5,7 @@
 // instrument ends up holding, what it was sent and the files are checked
 // byte for byte.
 #include "e2e_support.h"
+#include "offscreen_app.h"
 
 #include "app/app_windows.h"
 #include "app/midi_setup.h"
@@ -26,29 +27,6 @@ namespace vox::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The application lives as long as the test, so it goes after every
-// window and before the process's static objects.
-struct OffscreenApp {
-    int argc = 1;
-    char name[18] = "full_session_test";
-    char *argv[2] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-    OffscreenApp() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-};
-
-// Runs the event loop until ready() holds or `limit` passes.
-bool PumpUntil(const std::function<bool()> &ready, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!ready() && std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(5ms);
-    }
-    return ready();
-}
 
 template <class W = QWidget> W *Find(QWidget &window, const char *name) {
     W *w = window.findChild<W *>(name);

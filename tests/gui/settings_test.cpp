@@ -5,6 +5,7 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/settings.h"
+#include "midi/fast_receive.h"
 #include "program/program.h"
 #include "test_support.h"
 
@@ -316,9 +317,9 @@ private slots:
     }
 
     void receiveModesHaveTheNamesTheFileUses() {
-        QCOMPARE(ReceiveModeNamed("fast"), std::optional<ReceiveMode>(ReceiveMode::Fast));
-        QCOMPARE(ReceiveModeNamed("standard"), std::optional<ReceiveMode>(ReceiveMode::Standard));
-        QCOMPARE(ReceiveModeNamed("Fast"), std::nullopt);
+        QCOMPARE(ParseReceiveMode("fast"), std::optional<ReceiveMode>(ReceiveMode::Fast));
+        QCOMPARE(ParseReceiveMode("standard"), std::optional<ReceiveMode>(ReceiveMode::Standard));
+        QCOMPARE(ParseReceiveMode("Fast"), std::nullopt);
         QCOMPARE(QString(ReceiveModeName(ReceiveMode::Fast)), QString("fast"));
         QCOMPARE(QString(ReceiveModeName(ReceiveMode::Standard)), QString("standard"));
     }

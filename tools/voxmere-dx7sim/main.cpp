@@ -14,6 +14,7 @@
 #include <deque>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -42,7 +43,7 @@ written then.
 Timing: with --cable every byte in and out takes 0.32 ms, as on a 31,250-baud
 cable: a message is taken when its last byte has arrived, and a reply reaches the
 port when its last byte is through, after whatever went out before it. The log's
-time stamp of an IN line is when the message was taken, of an OUT line when its
+time stamp of an IN line is when its last byte had arrived, of an OUT line when its
 last byte reached the port. --input-limit N gives the instrument an input buffer
 of N bytes, emptied at cable speed: a message that does not fit whole in what is
 free is lost and logged as "<seconds> DROP <bytes>".
@@ -141,13 +142,19 @@ public:
             if (in) {
                 const Pending message = std::move(incoming_.front());
                 incoming_.pop_front();
-                dx7.receive(message.bytes, seconds());
+                // The instrument and the log go by the cable's time, not by
+                // when this thread woke up, so stamps keep the bytes' spacing.
+                cableTime_ = message.due;
+                dx7.receive(message.bytes, message.due);
+                cableTime_.reset();
                 continue;
             }
             Pending reply = std::move(queue_.front());
             queue_.pop_front();
             ports.send(reply.bytes);
+            if (timing_.cable) cableTime_ = reply.due;
             writeLog(VirtualDx7::LogEntry{VirtualDx7::Direction::Out, reply.bytes, false, Dx7Refusal::Empty});
+            cableTime_.reset();
         }
     }
 
@@ -190,7 +197,7 @@ private:
 
     void writeLog(const VirtualDx7::LogEntry &entry) {
         if (!log_) return;
-        *log_ << LogLine(seconds(), entry) << '\n';
+        *log_ << LogLine(cableTime_.value_or(seconds()), entry) << '\n';
         log_->flush(); // the tests read it while we run
     }
 
@@ -207,10 +214,11 @@ private:
     Steady::time_point start_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Pending> queue_;    // replies, by the time they are due
-    std::deque<Pending> incoming_; // messages on the input line, by arrival of their last byte
-    double inputFree_ = 0.0;       // when the input line has carried everything queued
-    double outputFree_ = 0.0;      // when the output line has
+    std::deque<Pending> queue_;       // replies, by the time they are due
+    std::deque<Pending> incoming_;    // messages on the input line, by arrival of their last byte
+    std::optional<double> cableTime_; // with --cable: the time of the message being handled
+    double inputFree_ = 0.0;          // when the input line has carried everything queued
+    double outputFree_ = 0.0;         // when the output line has
     int drops_ = 0;
     int banksSent_ = 0;
 };

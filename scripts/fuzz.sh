@@ -13,7 +13,8 @@ corpus=build-fuzz/corpus
 for t in $targets; do
   mkdir -p "$corpus/$t"
   cp tests/data/*.syx tests/data/*.mid "$corpus/$t/" 2>/dev/null || true
-  # Inputs that once failed are run first, every time.
+  # Kept inputs are run first, every time: ones that once failed, and
+  # seeds that reach what the voice files alone do not (a bank dump offered).
   cp tests/fuzz/regressions/"$t"/* "$corpus/$t/" 2>/dev/null || true
   if [ "$t" = file_tool_fuzz ]; then
     # Its first byte picks the name's ending: each real file under every ending.

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n librtmidi-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libcli11-dev
+  nlohmann-json3-dev libcli11-dev libsqlite3-dev
   fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra
   jackd2 xvfb xauth
   clang libclang-rt-14-dev clang-format

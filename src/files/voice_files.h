@@ -6,6 +6,7 @@
 // here touches the program's state, so a refused file changes nothing.
 
 #include "voice/voice.h"
+#include "voice/voice_scan.h" // VoiceRecord, BankRecords
 
 #include <filesystem>
 #include <span>
@@ -61,15 +62,10 @@ inline constexpr const char *kNoFolder = "保存先のフォルダがありま�
 inline constexpr const char *kBadName = "ファイル名に使えない文字が含まれています";
 } // namespace file_text
 
-inline constexpr std::size_t kRecordSize = 161;                                 // slot positions 0..160
 inline constexpr std::size_t kBankFileSize = kRecordSize * kBankSlots;          // 5152 bytes
 inline constexpr std::size_t kBulkDumpDataEnd = kBulkDataPos + kPackedBankSize; // 4102
 inline constexpr std::size_t kMidTailSize = 167; // the dump's first 161 bytes + checksum, F7, 4 more
 inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024; // bytes; no voice file comes near it
-
-// One voice as files store it: positions 0..160 of a slot.
-using VoiceRecord = std::array<Byte, kRecordSize>;
-using BankRecords = std::array<VoiceRecord, kBankSlots>;
 
 // How the 32-voice load reads a file: the last three characters of its
 // name, upper-cased.

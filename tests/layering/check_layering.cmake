@@ -1,5 +1,5 @@
 # The folders of src/ depend downwards only:
-#   voice <- common <- midi <- ui <- windows (librarian, editor, files) <- program <- app
+#   voice <- common <- midi, synth <- ui <- windows (librarian, editor, files, library) <- program <- app
 # A file may include its own folder and any folder of a lower layer. The
 # three window folders are one layer and do not include each other; what
 # they share lives below them. Fails listing every include that breaks this.
@@ -15,10 +15,12 @@ endif()
 set(layer_voice 0)
 set(layer_common 1)
 set(layer_midi 2)
+set(layer_synth 2)
 set(layer_ui 3)
 set(layer_librarian 4)
 set(layer_editor 4)
 set(layer_files 4)
+set(layer_library 4)
 set(layer_program 5)
 set(layer_app 6)
 

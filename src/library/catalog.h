@@ -1,0 +1,141 @@
+#pragma once
+// The voice catalogue: every voice in the folders the user chose, kept in
+// an SQLite database, found by name or by parameters, grouped by sound.
+// Plain C++ over the SQLite C library, no Qt: the library window, the
+// command line and the tests share it.
+//
+// One Catalog is one database connection and is used from one thread at a
+// time; the window indexes on a worker thread with a Catalog of its own on
+// the same database file and reads results on the GUI thread with another.
+
+#include "voice/voice_scan.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vox {
+
+// One voice of the catalogue, as a search result.
+struct CatalogVoice {
+    std::int64_t id = 0;                      // the database's row id
+    std::filesystem::path file;               // as found under a folder
+    int bank = 1;                             // 1-based within the file
+    int voice = 1;                            // 1-based within the bank (1 for a single voice)
+    bool singleVoice = false;                 // from a single-voice dump or a 1-voice file
+    std::array<Byte, kNameLength> nameBytes{}; // as stored
+    std::string name;                         // the ten characters as UTF-8
+    int algorithm = 1;                        // 1..32
+    int feedback = 0;                         // 0..7
+    int carriers = 1;                         // 1..6, from the algorithm table
+    SoundBody body{};                         // the fingerprint of the sound
+};
+
+// The fingerprint as text: 236 lower-case hex digits of the sound body.
+std::string FingerprintHex(const SoundBody &body);
+
+enum class CatalogSort : std::uint8_t { Name = 0, File = 1, Algorithm = 2 };
+
+// Every filter set is applied; an unset filter lets every voice through.
+struct CatalogQuery {
+    std::string name;                 // substring of the name, case-insensitive (ASCII); "" = any
+    std::optional<int> algorithm;     // 1..32
+    std::optional<int> feedback;      // 0..7
+    std::optional<int> carriers;      // 1..6
+    CatalogSort sort = CatalogSort::Name;
+    bool descending = false;
+    std::size_t limit = 0; // 0 = no limit
+};
+
+// A file that gave no voice, and why.
+struct RefusedFile {
+    std::filesystem::path file;
+    ScanReason reason = ScanReason::None;
+    std::size_t count = 0;
+};
+
+struct IndexProgress {
+    std::size_t filesDone = 0;
+    std::size_t filesTotal = 0;
+};
+
+struct IndexReport {
+    bool cancelled = false;
+    std::string error;            // "" unless the database failed (English)
+    std::size_t files = 0;        // files holding voices, after the run
+    std::size_t banks = 0;        // banks, after the run
+    std::size_t voices = 0;       // voices, after the run
+    std::size_t filesRead = 0;    // files read this run (new or changed)
+    std::size_t filesUnchanged = 0;
+    std::size_t filesRemoved = 0; // gone since the last run, dropped
+    std::vector<RefusedFile> refused;
+};
+
+// Voices that sound the same: equal sound bodies.
+struct DuplicateGroup {
+    SoundBody body{};
+    std::vector<CatalogVoice> voices; // two or more
+};
+
+// Two voices whose parameters lie within the threshold of each other.
+struct NearDuplicate {
+    CatalogVoice a, b;
+    int distance = 0;
+};
+
+class Catalog {
+public:
+    // Opens (creating if needed) the database at `file`. On failure returns
+    // nullptr and sets `error` (English).
+    static std::unique_ptr<Catalog> Open(const std::filesystem::path &file, std::string &error);
+    ~Catalog();
+    Catalog(const Catalog &) = delete;
+    Catalog &operator=(const Catalog &) = delete;
+
+    // The folders indexed, in the order added.
+    std::vector<std::filesystem::path> folders() const;
+    bool addFolder(const std::filesystem::path &folder);    // false if already there
+    bool removeFolder(const std::filesystem::path &folder); // drops its voices too
+
+    // Walks every folder: reads new files and files whose size or
+    // modification time changed, drops files that are gone. `progress` is
+    // called now and then on the calling thread; `cancel` stops the run
+    // between files, leaving the catalogue as it was before the run.
+    IndexReport index(const std::function<void(const IndexProgress &)> &progress = {},
+                      const std::atomic<bool> *cancel = nullptr);
+
+    std::vector<CatalogVoice> search(const CatalogQuery &query) const;
+    std::size_t voiceCount() const;
+
+    // Groups of two or more voices with equal sound bodies, largest first.
+    std::vector<DuplicateGroup> duplicates() const;
+    // Pairs of voices with different bodies whose distance is at most
+    // `threshold` (see NearDistance).
+    std::vector<NearDuplicate> nearDuplicates(int threshold) const;
+
+    // The stored voice (header and 155 parameters) of a result.
+    std::optional<VoiceRecord> record(std::int64_t id) const;
+    // The 32 voices of the bank a result belongs to, from the catalogue;
+    // nullopt for a single voice.
+    std::optional<BankRecords> bank(std::int64_t id) const;
+
+    // The refusals of the last run that read those files.
+    std::vector<RefusedFile> refusedFiles() const;
+
+private:
+    Catalog();
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The parameter distance of near-duplicates: the sum over the 145 sound
+// parameters (name excluded) of |a - b|, each parameter's difference taken
+// after masking to its width.
+int NearDistance(const SoundBody &a, const SoundBody &b);
+
+} // namespace vox

@@ -1,0 +1,113 @@
+#pragma once
+// Every DX7 voice a file holds, wherever it stands: 32-voice bulk dumps and
+// single-voice dumps on any channel, among other messages (parameter
+// changes, the supplement dumps of later models, performance data), inside
+// the System Exclusive events of a Standard MIDI File, and data without a
+// header behind a content test. The readers of the windows, the command
+// line and the library all see a file through this one scan, so a file
+// loads the same everywhere. Bytes in, voices or reasons out: no file
+// system, no program state.
+
+#include "voice/voice.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vox {
+
+// One voice as files store it: slot positions 0..160 (the single-voice
+// header, then the 155 parameters).
+inline constexpr std::size_t kRecordSize = 161;
+using VoiceRecord = std::array<Byte, kRecordSize>;
+using BankRecords = std::array<VoiceRecord, kBankSlots>;
+
+// Where a group of voices came from.
+enum class VoiceSource : std::uint8_t {
+    BulkDump = 0,        // F0 43 0n 09: 32 packed voices
+    SingleVoiceDump = 1, // F0 43 0n 00: one voice, its header kept
+    PackedData = 2,      // 32 packed voices with no header (a 4096-byte run)
+    UnpackedData = 3,    // 32 unpacked 155-byte voices with no header
+    V32File = 4,         // the program's own 32-voice file, 32 records of 161 bytes
+    V01File = 5,         // the program's own 1-voice file, one record
+};
+
+// A bank (32 voices) or a single voice found in the file.
+struct FoundVoices {
+    VoiceSource source = VoiceSource::BulkDump;
+    std::size_t offset = 0;         // bytes from the file's start to the message or the data
+    std::size_t length = 0;         // bytes of the message or the data
+    bool inMidiFile = false;        // taken from a System Exclusive event of a Standard MIDI File
+    bool checksumGood = true;       // dumps: whether the checksum agrees; others true
+    std::vector<VoiceRecord> voices; // 32 for a bank, 1 for a single voice; packed voices get
+                                     // the import header F0 43 00 00 01 1B
+    bool isBank() const { return voices.size() == kBankSlots; }
+};
+
+// Why a message or a stretch of the file gave no voice, or why the whole
+// file gives none. Stored nowhere; the numbers only keep the order stable.
+enum class ScanReason : std::uint8_t {
+    None = 0,
+    Empty = 1,               // no bytes
+    TooLarge = 2,            // more bytes than any voice file holds
+    NotVoiceData = 3,        // nothing that looks like voice data (text, foreign bytes)
+    FourOperatorBank = 4,    // a bank of a four-operator instrument
+    FourOperatorVoice = 5,   // a single voice of a four-operator instrument
+    PerformanceOnly = 6,     // performance data, no voices
+    SupplementOnly = 7,      // supplement data of a later model (AMEM, ACED), no voices
+    ParameterChangesOnly = 8, // parameter changes, no voices
+    OtherMakerOnly = 9,      // System Exclusive of another maker only
+    CutOff = 10,             // a dump that breaks off: `count` whole voices came before the cut
+    BrokenDump = 11,         // a dump whose checksum fails and whose voices do not look like voices
+    MidiFileWithoutVoices = 12, // a Standard MIDI File with no voice message
+    ShiftedData = 13,        // headerless data that does not start where a voice starts
+};
+
+// A message or stretch that was looked at and gave no voice.
+struct SkippedPart {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    ScanReason reason = ScanReason::None;
+    std::size_t count = 0; // CutOff: whole voices before the cut
+};
+
+struct VoiceScan {
+    std::vector<FoundVoices> found;   // in file order
+    std::vector<SkippedPart> skipped; // in file order
+    bool midiFile = false;            // the file is a Standard MIDI File
+    // When nothing was found: why (the most telling of the skipped parts,
+    // or the file as a whole). None when found is not empty.
+    ScanReason refusal = ScanReason::None;
+    std::size_t refusalCount = 0; // as SkippedPart::count
+
+    std::size_t bankCount() const;
+    std::size_t singleVoiceCount() const;
+    // The n-th bank (0-based) among `found`, or nullptr.
+    const FoundVoices *bank(std::size_t n) const;
+    // The n-th single voice (0-based) among `found`, or nullptr.
+    const FoundVoices *singleVoice(std::size_t n) const;
+};
+
+// The scan of a whole file. `fileName` is used only for its ending: a name
+// ending V32 or V01 (any case) is read as the program's own file of that
+// kind first; any other name is scanned for messages, then for data
+// without a header.
+VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName);
+
+// The reason as a phrase without the file's name, for a message that
+// names the file: English for the command line ("holds a bank of a
+// four-operator instrument", "cut off after voice 4"), Japanese for the
+// windows ("4オペレーター機のバンクです").
+std::string ScanReasonEnglish(ScanReason reason, std::size_t count);
+std::string ScanReasonJapanese(ScanReason reason, std::size_t count);
+
+// The packed body of a voice that decides its sound: packed offsets
+// 0..117, every field masked to its width, the name (118..127) left out.
+// Two voices with equal bodies sound the same.
+inline constexpr std::size_t kSoundBodySize = 118;
+using SoundBody = std::array<Byte, kSoundBodySize>;
+SoundBody SoundBodyOf(const VoiceRecord &record);
+
+} // namespace vox

@@ -1,7 +1,7 @@
 // The Data Entry Zone's step buttons, option buttons, selectors and the
 // envelope graphs. They change only the zone; 変更 applies what they set.
 
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 #include "editor/display_conversions.h"
 #include "editor/eg_graph.h"
 #include "editor/form2.h"

@@ -1,6 +1,6 @@
 // The algorithm pictures as the editor loads them: decodable, the size the
 // editor shows, white paper with dark drawing, one box per operator.
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 
 #include <QImage>
 #include <QtTest>

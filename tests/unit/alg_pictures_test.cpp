@@ -1,5 +1,5 @@
 // GIVEN the built program folder THEN it holds the 32 algorithm pictures.
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 
 #include <gtest/gtest.h>
 

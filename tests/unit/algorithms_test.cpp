@@ -1,5 +1,5 @@
 // GIVEN / WHEN / THEN tests of the algorithm table and its drawing layout.
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 
 #include "../common/test_files.h"
 

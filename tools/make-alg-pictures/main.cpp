@@ -4,7 +4,7 @@
 //
 // usage: make-alg-pictures FOLDER
 
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 
 #include <QFont>
 #include <QGuiApplication>

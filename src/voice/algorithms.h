@@ -1,7 +1,7 @@
 #pragma once
 // The 32 operator connections of the instrument, and where each operator
 // sits in the picture drawn of it. No Qt here: the picture tool and the
-// editor both read this table.
+// editor both read this table, and so do the catalogue and the sound.
 
 #include "voice/voice_layout.h"
 

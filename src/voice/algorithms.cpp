@@ -1,4 +1,4 @@
-#include "editor/algorithms.h"
+#include "voice/algorithms.h"
 
 #include <algorithm>
 #include <vector>

@@ -678,15 +678,23 @@ bool ReadHeaderless(std::span<const Byte> b, VoiceScan &out) {
 // Whether the bytes hold packed voices from a place other than their
 // start: a bank with something cut from its front or put before it.
 bool LooksShifted(std::span<const Byte> b) {
-    if (b.size() < kPackedBankSize - kPackedVoiceSize || b.size() > 2 * kPackedBankSize) return false;
+    // A bank with less than a voice's worth cut off or put before it.
+    if (b.size() <= kPackedBankSize - kPackedVoiceSize || b.size() >= kPackedBankSize + kPackedVoiceSize)
+        return false;
     for (std::size_t shift = 1; shift < kPackedVoiceSize; ++shift) {
+        const std::size_t voices = (b.size() - shift) / kPackedVoiceSize;
         std::size_t good = 0;
-        for (std::size_t at = shift; at + kPackedVoiceSize <= b.size() && good < kShiftedVoicesShown;
-             at += kPackedVoiceSize)
-            good +=
-                LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(b.data() + at, kPackedVoiceSize))
-                    ? 1
-                    : 0;
+        std::size_t bad = 0;
+        // Stop at the first shift that shows enough, and give a shift up
+        // as soon as it cannot.
+        for (std::size_t v = 0;
+             v < voices && good < kShiftedVoicesShown && voices - bad >= kShiftedVoicesShown; ++v) {
+            const Byte *at = b.data() + shift + v * kPackedVoiceSize;
+            if (LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(at, kPackedVoiceSize)))
+                ++good;
+            else if (++bad == 2 && good == 0)
+                break; // neither of the first two: no bank starts here
+        }
         if (good >= kShiftedVoicesShown) return true;
     }
     return false;

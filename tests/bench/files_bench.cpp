@@ -2,6 +2,7 @@
 // bytes of real files (read once, outside the timing).
 #include "files/voice_files.h"
 #include "voice/init_voice.h"
+#include "voice/voice_scan.h"
 
 #include <benchmark/benchmark.h>
 
@@ -96,6 +97,57 @@ void BM_ReadBankFile_BulkDumpSyx(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_ReadBankFile_BulkDumpSyx);
+
+// The scan of every voice a file holds (voice/voice_scan), as the library
+// runs it on each of thousands of files.
+void ScanBench(benchmark::State &state, const std::vector<Byte> &bytes, const char *name,
+               std::size_t voices) {
+    for (auto _ : state) {
+        auto scan = ScanVoiceFile(bytes, name);
+        std::size_t found = 0;
+        for (const FoundVoices &f : scan.found)
+            found += f.voices.size();
+        if (found != voices) {
+            state.SkipWithError("the scan found other voices than expected");
+            break;
+        }
+        benchmark::DoNotOptimize(scan);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+constexpr std::size_t kOneMiB = 1024 * 1024;
+
+void BM_ScanVoiceFile_Rom1a(benchmark::State &s) { ScanBench(s, TestFile("rom1a.syx"), "rom1a.syx", 32); }
+BENCHMARK(BM_ScanVoiceFile_Rom1a);
+
+void BM_ScanVoiceFile_BankInMidiFile(benchmark::State &s) {
+    ScanBench(s, TestFile("rom1a-bank-in-smf.mid"), "rom1a-bank-in-smf.mid", 32);
+}
+BENCHMARK(BM_ScanVoiceFile_BankInMidiFile);
+
+// 1 MiB of bulk dumps one after the other: 255 whole banks, the last cut.
+void BM_ScanVoiceFile_OneMiBOfBanks(benchmark::State &s) {
+    const auto dump = TestFile("rom1a.syx");
+    std::vector<Byte> bytes;
+    while (bytes.size() < kOneMiB)
+        bytes.insert(bytes.end(), dump.begin(), dump.end());
+    bytes.resize(kOneMiB);
+    ScanBench(s, bytes, "big.syx", (kOneMiB / dump.size()) * 32);
+}
+BENCHMARK(BM_ScanVoiceFile_OneMiBOfBanks);
+
+// 1 MiB of pseudo-random bytes: about 4,000 F0 bytes, none a voice.
+void BM_ScanVoiceFile_OneMiBOfNoise(benchmark::State &s) {
+    std::vector<Byte> bytes(kOneMiB);
+    std::uint32_t seed = 1;
+    for (Byte &b : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        b = static_cast<Byte>(seed >> 24);
+    }
+    ScanBench(s, bytes, "noise.syx", 0);
+}
+BENCHMARK(BM_ScanVoiceFile_OneMiBOfNoise);
 
 } // namespace
 } // namespace vox

@@ -91,12 +91,10 @@ CREATE TABLE voices(
 CREATE INDEX voices_by_file ON voices(file);
 )sql";
 
-// Files larger than this are not read: no voice file comes near it, and a
-// stray recording in a folder must not be loaded into memory whole.
-constexpr std::uintmax_t kLargestFileRead = 64u << 20;
-
 // --- SQLite in small pieces ---------------------------------------------
 
+// Bound texts and blobs are not copied (SQLITE_STATIC): every caller
+// binds values that live until the statement has run.
 class Statement {
 public:
     Statement() = default;
@@ -116,11 +114,11 @@ public:
         return *this;
     }
     Statement &bind(int i, const std::string &text) {
-        sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         return *this;
     }
     Statement &bindBlob(int i, const void *data, std::size_t size) {
-        sqlite3_bind_blob(stmt_, i, data, static_cast<int>(size), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(stmt_, i, data, static_cast<int>(size), SQLITE_STATIC);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -307,6 +305,7 @@ struct Cache {
     std::vector<Row> rows;
     std::vector<SoundBody> bodies;                   // beside rows
     std::array<std::vector<std::uint32_t>, 3> order; // per CatalogSort, built when first asked
+    std::array<std::vector<std::uint32_t>, 3> rank;  // the position of each row in `order`
 };
 
 } // namespace
@@ -357,8 +356,11 @@ const Cache &Catalog::Impl::ensureCache() const {
     Statement voices(db,
                      "SELECT id, file, bank, voice, single, name_bytes, algorithm, feedback, carriers, body "
                      "FROM voices ORDER BY id");
+    auto file = fileIndex.end();
     while (voices.step() == SQLITE_ROW) {
-        const auto file = fileIndex.find(voices.integer(1));
+        // Rows come file by file; look the file up only when it changes.
+        if (file == fileIndex.end() || file->first != voices.integer(1))
+            file = fileIndex.find(voices.integer(1));
         const auto name = voices.blob(5);
         const auto body = voices.blob(9);
         if (file == fileIndex.end() || name.size() != kNameLength || body.size() != kSoundBodySize) continue;
@@ -372,9 +374,14 @@ const Cache &Catalog::Impl::ensureCache() const {
         r.algorithm = static_cast<std::uint8_t>(voices.integer(6));
         r.feedback = static_cast<std::uint8_t>(voices.integer(7));
         r.carriers = static_cast<std::uint8_t>(voices.integer(8));
-        const std::string lower = AsciiLower(NameBytesToUtf8(r.nameBytes));
-        r.lowerLength = static_cast<std::uint8_t>(std::min(lower.size(), r.lower.size()));
-        std::copy_n(lower.begin(), r.lowerLength, r.lower.begin());
+        for (Byte b : r.nameBytes) {
+            if (b < 0x80) {
+                r.lower[r.lowerLength++] = static_cast<char>(AsciiLower(b));
+            } else { // ISO-8859-1 as UTF-8, as NameBytesToUtf8 writes it
+                r.lower[r.lowerLength++] = static_cast<char>(0xC0 | (b >> 6));
+                r.lower[r.lowerLength++] = static_cast<char>(0x80 | (b & 0x3F));
+            }
+        }
         c.rows.push_back(r);
         SoundBody b{};
         std::copy(body.begin(), body.end(), b.begin());
@@ -404,20 +411,39 @@ const std::vector<std::uint32_t> &Catalog::Impl::orderOf(CatalogSort sort) const
     if (order.size() == cache->rows.size()) return order;
     order.resize(cache->rows.size());
     std::iota(order.begin(), order.end(), 0u);
+    std::vector<std::uint32_t> &rank = cache->rank[static_cast<std::size_t>(sort)];
     switch (sort) {
     case CatalogSort::Name:
-        std::sort(order.begin(), order.end(), [this](auto a, auto b) { return nameLess(a, b); });
+    case CatalogSort::Algorithm: {
+        // Sorted on a key of the algorithm (when asked for) and the first
+        // seven bytes of the lowered name, held beside the row number, so
+        // that most comparisons touch neither the rows nor the names.
+        struct Keyed {
+            std::uint64_t key;
+            std::uint32_t row;
+        };
+        std::vector<Keyed> keyed(order.size());
+        for (std::uint32_t i = 0; i < keyed.size(); ++i) {
+            const Row &r = cache->rows[i];
+            std::uint64_t key = sort == CatalogSort::Algorithm ? r.algorithm : 0;
+            for (std::size_t b = 0; b < 7; ++b)
+                key = (key << 8) | (b < r.lowerLength ? static_cast<Byte>(r.lower[b]) : 0);
+            keyed[i] = {key, i};
+        }
+        std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
+            return a.key != b.key ? a.key < b.key : nameLess(a.row, b.row);
+        });
+        for (std::size_t i = 0; i < keyed.size(); ++i)
+            order[i] = keyed[i].row;
         break;
+    }
     case CatalogSort::File:
         std::sort(order.begin(), order.end(), [this](auto a, auto b) { return fileLess(a, b); });
         break;
-    case CatalogSort::Algorithm:
-        std::sort(order.begin(), order.end(), [this](auto a, auto b) {
-            const int x = cache->rows[a].algorithm, y = cache->rows[b].algorithm;
-            return x != y ? x < y : nameLess(a, b);
-        });
-        break;
     }
+    rank.resize(order.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        rank[order[i]] = i;
     return order;
 }
 
@@ -450,8 +476,9 @@ bool Catalog::Impl::dropFile(std::int64_t fileId) {
 }
 
 std::int64_t Catalog::Impl::folderId(const fs::path &folder) const {
+    const std::string path = NormalFolder(folder).string();
     Statement s(db, "SELECT id FROM folders WHERE path = ?");
-    s.bind(1, NormalFolder(folder).string());
+    s.bind(1, path);
     return s.step() == SQLITE_ROW ? s.integer(0) : 0;
 }
 
@@ -470,8 +497,9 @@ std::unique_ptr<Catalog> Catalog::Open(const fs::path &file, std::string &error)
         return nullptr;
     };
     if (fs::is_directory(file)) return fail("cannot open the catalogue " + name + ": it is a folder");
-    if (sqlite3_open_v2(name.c_str(), &impl.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_open_v2(name.c_str(), &impl.db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
         return fail(impl.error("cannot open the catalogue " + name));
     sqlite3_busy_timeout(impl.db, 10000);
 
@@ -651,7 +679,9 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
         }
 
         VoiceScan scan;
-        if (f.stat.size > kLargestFileRead) {
+        if (f.stat.size > kMaxScanSize) {
+            // Refused by its size alone: a stray recording in a folder is
+            // not read into memory only to be refused.
             scan.refusal = ScanReason::TooLarge;
         } else if (!ReadWholeFile(f.path, bytes)) {
             // Unreadable now (permissions, gone mid-run): not in the catalogue.
@@ -777,20 +807,30 @@ std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query) const {
         const std::string_view name(r.lower.data(), r.lowerLength);
         return name.find(needle) != std::string_view::npos;
     };
-    std::vector<CatalogVoice> out;
-    const std::size_t limit = query.limit == 0 ? c.rows.size() : query.limit;
-    const auto take = [&](std::uint32_t i) {
-        if (!matches(c.rows[i])) return true;
-        out.push_back(impl_->voiceOf(i));
-        return out.size() < limit;
-    };
-    if (query.descending) {
-        for (auto it = order.rbegin(); it != order.rend() && take(*it); ++it) {
-        }
+    // Filter in storage order (one pass through memory), then put what
+    // passed in the order asked for: by its rank when few passed, by
+    // walking the order when many did.
+    std::vector<std::uint32_t> passed;
+    for (std::uint32_t i = 0; i < c.rows.size(); ++i)
+        if (matches(c.rows[i])) passed.push_back(i);
+    if (passed.size() * 8 < c.rows.size()) {
+        const std::vector<std::uint32_t> &rank = c.rank[static_cast<std::size_t>(query.sort)];
+        std::sort(passed.begin(), passed.end(), [&](auto a, auto b) { return rank[a] < rank[b]; });
     } else {
-        for (auto it = order.begin(); it != order.end() && take(*it); ++it) {
-        }
+        std::vector<bool> keep(c.rows.size());
+        for (std::uint32_t i : passed)
+            keep[i] = true;
+        passed.clear();
+        for (std::uint32_t i : order)
+            if (keep[i]) passed.push_back(i);
     }
+    if (query.descending) std::reverse(passed.begin(), passed.end());
+    if (query.limit != 0 && passed.size() > query.limit) passed.resize(query.limit);
+
+    std::vector<CatalogVoice> out;
+    out.reserve(passed.size());
+    for (std::uint32_t i : passed)
+        out.push_back(impl_->voiceOf(i));
     return out;
 }
 

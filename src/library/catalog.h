@@ -105,8 +105,10 @@ public:
 
     // Walks every folder: reads new files and files whose size or
     // modification time changed, drops files that are gone. `progress` is
-    // called now and then on the calling thread; `cancel` stops the run
-    // between files, leaving the catalogue as it was before the run.
+    // called on the calling thread before the first file and after each
+    // file; `cancel` stops the run between files, leaving the catalogue as
+    // it was before the run. A run that another connection's run holds up
+    // waits for it (up to 10 s, then fails with `error`).
     IndexReport index(const std::function<void(const IndexProgress &)> &progress = {},
                       const std::atomic<bool> *cancel = nullptr);
 

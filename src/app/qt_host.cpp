@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -29,6 +30,12 @@ bool InstallJapaneseQtTexts() {
 }
 
 namespace {
+
+// The buttons of a list choice.
+namespace choice_text {
+constexpr const char *kChoose = "選択";
+constexpr const char *kCancel = "中止";
+} // namespace choice_text
 
 // Ends a local event loop when the watched window hides.
 class HideWatcher : public QObject {
@@ -137,6 +144,36 @@ MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
     default:
         return MsgResult::Ok;
     }
+}
+
+std::optional<int> QtHost::chooseItem(const std::string &title, const std::string &text,
+                                      const std::vector<std::string> &items) {
+    if (items.empty()) return std::nullopt;
+    const QString caption = title.empty() ? QApplication::applicationName() : Qs(title);
+    if (autoAnswer_) {
+        std::fprintf(stderr, "CHOICE: %s: %s: %s\n", caption.toUtf8().constData(),
+                     BoxText(text).toUtf8().constData(), items.front().c_str());
+        std::fflush(stderr);
+        return 0;
+    }
+    refreshAll();
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(BoxText(text));
+    QStringList list;
+    for (const std::string &item : items)
+        list << Qs(item);
+    dialog.setComboBoxItems(list);
+    dialog.setComboBoxEditable(false);
+    // Every choice in sight at once: a file rarely holds more than a few.
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setTextValue(list.front());
+    dialog.setOkButtonText(Qs(choice_text::kChoose));
+    dialog.setCancelButtonText(Qs(choice_text::kCancel));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int index = static_cast<int>(list.indexOf(dialog.textValue()));
+    if (index < 0) return std::nullopt;
+    return index;
 }
 
 void QtHost::processEvents() {

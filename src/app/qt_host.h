@@ -37,10 +37,13 @@ public:
     // is shown and a silent instrument's time-out fires without any event.
     void startIdlePump(int intervalMs);
     // With automatic answers (VOXMERE_AUTO_ANSWER=1, for end-to-end tests)
-    // every box is answered with its default button and printed on stderr.
+    // every box is answered with its default button, every list choice
+    // with its first item, and each is printed on stderr.
     void setAutoAnswer(bool on) { autoAnswer_ = on; }
 
     MsgResult messageBox(const MessageBoxSpec &box) override;
+    std::optional<int> chooseItem(const std::string &title, const std::string &text,
+                                  const std::vector<std::string> &items) override;
     void processEvents() override;
     double monotonicSeconds() override;
     void showHelp(const std::filesystem::path &helpFile, int topic) override;

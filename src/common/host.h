@@ -4,7 +4,9 @@
 // fake clock, so behaviour runs without a display.
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vox {
 
@@ -31,6 +33,17 @@ public:
     // Modal; returns the button pressed. The Help button opens its topic
     // and leaves the box open.
     virtual MsgResult messageBox(const MessageBoxSpec &box) = 0;
+
+    // Modal; the user picks one of `items` (a bank of a file that holds
+    // several). Returns its index, or nothing when the user cancels. A
+    // host that cannot ask cancels, so nothing changes without a choice.
+    virtual std::optional<int> chooseItem(const std::string &title, const std::string &text,
+                                          const std::vector<std::string> &items) {
+        (void)title;
+        (void)text;
+        (void)items;
+        return std::nullopt;
+    }
 
     // One pass of the message loop: handle what is waiting now, MIDI input
     // included, then return.

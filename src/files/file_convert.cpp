@@ -6,40 +6,45 @@
 
 namespace vox {
 
-ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file) {
+ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file,
+                                          std::optional<std::size_t> bank) {
     ReadResult<LoadedVoices> result;
+    const auto content = ReadFileBytes(file);
+    if (!content.ok()) {
+        result.error = content.error;
+        return result;
+    }
     const std::string name = file.filename().string();
+    const VoiceScan scan = ScanVoiceFile(content.value, name);
+    result.value.read = true;
+    result.value.banks = scan.bankCount();
+    result.value.singleVoices = scan.singleVoiceCount();
     const BankKind bankKind = BankKindOfName(name);
-    if (bankKind != BankKind::Other) {
-        auto bank = ReadBankFile(file, bankKind);
-        if (bank.ok()) {
+    const bool hasBank = scan.bankCount() > 0, hasVoice = scan.singleVoiceCount() > 0;
+    // Nothing found: the reason the load the name suggests gives.
+    const bool asBank = bank.has_value() || (hasBank && (!hasVoice || bankKind != BankKind::Other)) ||
+                        (!hasBank && !hasVoice && bankKind != BankKind::Other);
+    if (asBank) {
+        auto read = DecodeBank(content.value, bankKind, file, bank.value_or(0));
+        result.error = read.error;
+        if (read.ok()) {
             result.value.isBank = true;
-            result.value.bank = bank.value;
-            return result;
+            result.value.bank = read.value;
         }
-        const bool voiceKind = bankKind == BankKind::Syx || bankKind == BankKind::Mid;
-        if (voiceKind && (bank.error.failure == ReadFailure::NotBulkDump ||
-                          bank.error.failure == ReadFailure::IsSingleVoice || bankKind == BankKind::Mid)) {
-            auto voice = ReadVoiceFile(file, VoiceKindOfName(name));
-            if (bankKind == BankKind::Mid && !voice.ok()) {
-                result.error = voice.error;
-                return result;
-            }
-            if (voice.ok()) {
-                result.value.voice = voice.value;
-                return result;
-            }
-        }
-        result.error = bank.error;
         return result;
     }
-    auto voice = ReadVoiceFile(file, VoiceKindOfName(name));
-    if (!voice.ok()) {
-        result.error = voice.error;
-        return result;
-    }
-    result.value.voice = voice.value;
+    auto read = DecodeVoice(content.value, VoiceKindOfName(name), file, 0);
+    result.error = read.error;
+    if (read.ok()) result.value.voice = read.value;
     return result;
+}
+
+std::string BankNumberError(const LoadedVoices &read, int bank) {
+    if (!read.read || (bank >= 1 && static_cast<std::size_t>(bank) <= read.banks)) return {};
+    const std::string holds = read.banks == 0   ? "the file holds no bank"
+                              : read.banks == 1 ? "the file holds 1 bank"
+                                                : "the file holds " + std::to_string(read.banks) + " banks";
+    return "--bank " + std::to_string(bank) + " is out of range: " + holds;
 }
 
 OutputKind OutputKindOfName(const std::filesystem::path &file) {
@@ -102,14 +107,22 @@ Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int>
 }
 
 ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
-                               std::optional<int> voice) {
+                               std::optional<int> voice, std::optional<int> bank) {
     ConvertResult result;
     const OutputKind kind = OutputKindOfName(out);
     if (kind == OutputKind::Unknown) {
         result.message = out.string() + ": the output name must end in .v32, .v01 or .syx";
         return result;
     }
-    const auto input = ReadAnyVoiceFile(in);
+    std::optional<std::size_t> pick;
+    if (bank && *bank >= 1) pick = static_cast<std::size_t>(*bank - 1);
+    const auto input = ReadAnyVoiceFile(in, pick);
+    if (bank) {
+        if (const std::string error = BankNumberError(input.value, *bank); !error.empty()) {
+            result.message = in.string() + ": " + error;
+            return result;
+        }
+    }
     if (!input.ok()) {
         result.message = ReadErrorEnglish(input.error);
         return result;

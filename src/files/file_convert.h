@@ -16,12 +16,22 @@ struct LoadedVoices {
     bool isBank = false;
     BankRecords bank{};  // when isBank
     VoiceRecord voice{}; // otherwise
+    // What the file holds, set whenever it could be read (also on failure).
+    bool read = false;
+    std::size_t banks = 0;
+    std::size_t singleVoices = 0;
 };
 
-// By the name's ending as the dialogs decide: a 32-voice load for names
-// ending V32, SYX, DX7 or .32, a 1-voice load for the others; a name
-// ending SYX that holds a single-voice dump is read as one voice.
-ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file);
+// A bank when the file holds one (the 32-voice load's reading), else a
+// single voice (the 1-voice load's); a file holding both is read by its
+// name's ending: a bank for V32, SYX, DX7 and .32. `bank` (0-based) picks
+// one of several banks, and asks for a bank whatever the file holds.
+ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file,
+                                          std::optional<std::size_t> bank = std::nullopt);
+
+// Why --bank N (1-based) names no bank of what was read, in English
+// ("--bank 3 is out of range: the file holds 2 banks"); empty when it does.
+std::string BankNumberError(const LoadedVoices &read, int bank);
 
 // What OUT's ending asks for: ".v32", ".v01", ".syx" (any case).
 enum class OutputKind { V32, V01, Syx, Unknown };
@@ -43,7 +53,8 @@ struct Encoded {
 };
 Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int> voice);
 
+// `bank` (1-based) picks one of the banks of a file that holds several.
 ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
-                               std::optional<int> voice);
+                               std::optional<int> voice, std::optional<int> bank = std::nullopt);
 
 } // namespace vox

@@ -4,9 +4,12 @@
 #include "files/volumes.h"
 #include "midi/midi_output.h"
 #include "voice/text.h"
+#include "voice/voice_scan.h"
 
 #include <algorithm>
 #include <cctype>
+#include <map>
+#include <optional>
 #include <system_error>
 
 namespace vox {
@@ -64,6 +67,56 @@ std::string WithEnding(const std::string &name, std::string_view lower, std::str
 bool HasControlCharacter(const std::string &name) {
     return std::any_of(name.begin(), name.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// Fills the %-codes of a text in one pass, so that a file name holding
+// "%C" stays as it is.
+std::string Fill(const char *pattern, const std::map<char, std::string> &values) {
+    std::string text;
+    for (const char *c = pattern; *c; ++c) {
+        if (c[0] == '%' && c[1] != 0) {
+            if (const auto it = values.find(c[1]); it != values.end()) {
+                text += it->second;
+                ++c;
+                continue;
+            }
+        }
+        text += *c;
+    }
+    return text;
+}
+
+std::string NameOf(const VoiceRecord &record) {
+    return NameBytesToUtf8(std::span<const Byte>(record).subspan(kNamePos, kNameLength));
+}
+
+// Each bank or single voice of the file, by its number, where it starts
+// and its (first) voice's name: enough to tell them apart.
+std::vector<std::string> ChoiceItems(const VoiceScan &scan, bool banks) {
+    std::vector<std::string> items;
+    const std::size_t count = banks ? scan.bankCount() : scan.singleVoiceCount();
+    for (std::size_t n = 0; n < count; ++n) {
+        const FoundVoices *found = banks ? scan.bank(n) : scan.singleVoice(n);
+        if (!found || found->voices.empty()) break;
+        items.push_back(Fill(banks ? kBankItem : kVoiceItem, {{'N', std::to_string(n + 1)},
+                                                              {'O', std::to_string(found->offset)},
+                                                              {'V', NameOf(found->voices.front())}}));
+    }
+    return items;
+}
+
+// Asks which bank (or single voice) to load when the file holds more than
+// one; 0 when it holds one or none (the reader then says what is wrong).
+// Nothing when the user cancels.
+std::optional<std::size_t> Pick(Host &host, const VoiceScan &scan, bool banks, const fs::path &file) {
+    const std::vector<std::string> items = ChoiceItems(scan, banks);
+    if (items.size() < 2) return 0;
+    const std::string text =
+        Fill(banks ? kChooseBank : kChooseVoice, {{'F', file.string()}, {'C', std::to_string(items.size())}});
+    const std::optional<int> chosen =
+        host.chooseItem(banks ? kChooseBankTitle : kChooseVoiceTitle, text, items);
+    if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= items.size()) return std::nullopt;
+    return static_cast<std::size_t>(*chosen);
 }
 
 } // namespace
@@ -294,8 +347,29 @@ Form4::Form4(FormContext program, MainWindowPort &mainWindow)
 bool Form4::action() {
     if (!nameGiven()) return false;
     const fs::path file = actionPath(text2);
-    // Read and check everything first: a refused file changes nothing.
-    const auto bank = ReadBankFile(file, BankKindOfName(text2));
+    const BankKind kind = BankKindOfName(text2);
+    if (kind == BankKind::Other) {
+        // No reader for the name: said before the file is opened.
+        tell(ReadErrorMessage(ReadBankFile(file, kind).error));
+        return false;
+    }
+    // Read, check and choose everything first: a refused file or a choice
+    // cancelled changes nothing.
+    const auto content = ReadFileBytes(file);
+    if (!content.ok()) {
+        tell(ReadErrorMessage(content.error));
+        return false;
+    }
+    std::size_t chosen = 0;
+    // The program's own file is one bank at one place; the other kinds are
+    // read through the scan, which numbers the banks as the reader does.
+    if (kind != BankKind::V32) {
+        const auto pick = Pick(program_.host, ScanVoiceFile(content.value, {}), true, file);
+        if (!pick) return false;
+        chosen = *pick;
+    }
+    // A file of single voices only is refused with the button that takes it.
+    const auto bank = DecodeBank(content.value, kind, file, chosen);
     if (!bank.ok()) {
         tell(ReadErrorMessage(bank.error));
         return false;
@@ -359,7 +433,27 @@ Form6::Form6(FormContext program, MainWindowPort &mainWindow)
 
 bool Form6::action() {
     if (!nameGiven()) return false;
-    const auto voice = ReadVoiceFile(actionPath(text2), VoiceKindOfName(text2));
+    const fs::path file = actionPath(text2);
+    const auto content = ReadFileBytes(file);
+    if (!content.ok()) {
+        tell(ReadErrorMessage(content.error));
+        return false;
+    }
+    const VoiceKind kind = VoiceKindOfName(text2);
+    std::size_t chosen = 0;
+    // A 1-voice file is one voice; the reader takes the voices of other
+    // files from the scan (of a MID name, only when it is a Standard MIDI
+    // File), numbered as here.
+    if (kind != VoiceKind::V01) {
+        const VoiceScan scan = ScanVoiceFile(content.value, {});
+        if (kind != VoiceKind::Mid || scan.midiFile) {
+            const auto pick = Pick(program_.host, scan, false, file);
+            if (!pick) return false;
+            chosen = *pick;
+        }
+    }
+    // A bank is refused with the button that takes it.
+    const auto voice = DecodeVoice(content.value, kind, file, chosen);
     if (!voice.ok()) {
         tell(ReadErrorMessage(voice.error));
         return false;

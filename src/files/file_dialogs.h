@@ -30,15 +30,24 @@ inline constexpr const char *kLoad = "読込";
 inline constexpr const char *kCancel = "中止";
 inline constexpr const char *kLabel1 = "FILE NAME";
 inline constexpr const char *kForm3Pattern = "*.v32";
-inline constexpr const char *kForm4Pattern = "*.v32;*.syx;*.dx7;*.32";
+inline constexpr const char *kForm4Pattern = "*.v32;*.syx;*.dx7;*.32;*.mid";
 inline constexpr const char *kForm5Pattern = "*.v01";
-inline constexpr const char *kForm6Pattern = "*.v01;*.mid";
+inline constexpr const char *kForm6Pattern = "*.v01;*.mid;*.syx";
 inline constexpr const char *kBankFolder = "32voice";
 inline constexpr const char *kVoiceFolder = "1voice";
 inline constexpr const char *kEnterName = "ファイル名を入力してください";
 inline constexpr const char *kOverwrite = "同名のファイルが存在します上書きしますか？";
 inline constexpr const char *kOverwriteTitle = "確認";
 inline constexpr const char *kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
+// A file that holds several banks, or several single voices: which one.
+inline constexpr const char *kChooseBankTitle = "バンクの選択";
+inline constexpr const char *kChooseBank =
+    "ファイル「%F」には32音色のバンクが %C 個あります。読み込むバンクを選んでください";
+inline constexpr const char *kBankItem = "バンク %N（先頭から %O バイトの位置、1 音色目「%V」）";
+inline constexpr const char *kChooseVoiceTitle = "音色の選択";
+inline constexpr const char *kChooseVoice =
+    "ファイル「%F」には1音色のデータが %C 個あります。読み込む音色を選んでください";
+inline constexpr const char *kVoiceItem = "音色 %N（先頭から %O バイトの位置「%V」）";
 } // namespace file_dialog_text
 
 // The file name the 1-voice save proposes for a voice name: control
@@ -143,7 +152,8 @@ protected:
 };
 
 // "32 ＶＯＩＣＥ ＤＡＴＡ 読込": reads a .v32 file or a packed bank into
-// slots 1..32 and the SOUND LIST. Disables the main window when it opens.
+// slots 1..32 and the SOUND LIST. A file that holds several banks asks
+// which one. Disables the main window when it opens.
 class Form4 : public FileDialogForm {
 public:
     Form4(FormContext program, MainWindowPort &mainWindow);
@@ -177,8 +187,9 @@ private:
     bool fromEditor_ = false;
 };
 
-// "1 VOICE DATA 読込": reads a .v01 file (or the dump at the end of a MID
-// file) into slot 0 and the edit area, and sends it.
+// "1 VOICE DATA 読込": reads a .v01 file, or a single-voice dump from a
+// MID or SYX file (asking which when there are several), into slot 0 and
+// the edit area, and sends it.
 class Form6 : public FileDialogForm {
 public:
     Form6(FormContext program, MainWindowPort &mainWindow);

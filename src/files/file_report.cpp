@@ -44,7 +44,19 @@ void CheckBit7(std::span<const Byte> bytes, std::size_t from, std::size_t to, co
 }
 
 // Checksum byte at `at` over [from, at), then F7 at at + 1, then what follows.
-void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t at,
+// What the scan makes of the dump at `offset`: "bank 2", "single voice 2",
+// or empty when it took nothing there.
+std::string FoundAt(const VoiceScan &scan, std::size_t offset) {
+    std::size_t banks = 0, singles = 0;
+    for (const FoundVoices &found : scan.found) {
+        const bool bank = found.isBank();
+        const std::size_t number = bank ? ++banks : ++singles;
+        if (found.offset == offset) return (bank ? "bank " : "single voice ") + std::to_string(number);
+    }
+    return {};
+}
+
+void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t at, const VoiceScan &scan,
                      std::vector<std::string> &problems) {
     const std::size_t length = bytes.size();
     if (length < at) return; // the data itself is cut short; said elsewhere
@@ -70,10 +82,14 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
     const std::size_t end = at + 2;
     if (length > end) {
         const auto rest = bytes.subspan(end);
-        if (IsBulkDumpHeader(rest) || IsSingleVoiceHeader(rest))
-            problems.push_back("another dump follows at offset " + std::to_string(end) + " (not read)");
-        else
+        if (IsBulkDumpHeader(rest) || IsSingleVoiceHeader(rest)) {
+            // The loads read it too, when chosen.
+            const std::string found = FoundAt(scan, end);
+            problems.push_back("another dump follows at offset " + std::to_string(end) +
+                               (found.empty() ? " (not read)" : " (" + found + ")"));
+        } else {
             problems.push_back(Plural(length - end, "byte") + " after the end of the dump (not read)");
+        }
     }
 }
 
@@ -124,6 +140,86 @@ void RecordVoice(std::span<const Byte> bytes, std::size_t offset, int number, Fi
     report.voices.push_back(voice);
 }
 
+const char *SourceName(VoiceSource source) {
+    switch (source) {
+    case VoiceSource::BulkDump:
+        return "bulk dump";
+    case VoiceSource::SingleVoiceDump:
+        return "single-voice dump";
+    case VoiceSource::PackedData:
+        return "headerless packed bank";
+    case VoiceSource::UnpackedData:
+        return "headerless unpacked bank";
+    case VoiceSource::V32File:
+        return "v32";
+    case VoiceSource::V01File:
+        return "v01";
+    }
+    return "voice data";
+}
+
+// What the scan, which every load reads through, finds in the file.
+void ReportScan(const VoiceScan &scan, FileReport &r) {
+    int banks = 0, singles = 0;
+    for (const FoundVoices &found : scan.found) {
+        if (found.voices.empty()) continue;
+        FoundReport f;
+        f.isBank = found.isBank();
+        f.number = f.isBank ? ++banks : ++singles;
+        f.kind = SourceName(found.source);
+        f.offset = found.offset;
+        f.length = found.length;
+        f.voices = found.voices.size();
+        f.inMidiFile = found.inMidiFile;
+        f.hasChecksum = found.source == VoiceSource::BulkDump || found.source == VoiceSource::SingleVoiceDump;
+        f.checksumGood = found.checksumGood;
+        for (std::size_t i = 0; i < kNameLength; ++i)
+            f.firstName[i] = found.voices.front()[kNamePos + i];
+        r.found.push_back(f);
+    }
+    r.banks = static_cast<std::size_t>(banks);
+    r.singleVoices = static_cast<std::size_t>(singles);
+    for (const SkippedPart &part : scan.skipped)
+        r.skipped.push_back({part.offset, part.length, ScanReasonEnglish(part.reason, part.count)});
+    if (r.found.empty() && scan.refusal != ScanReason::None)
+        r.refusal = ScanReasonEnglish(scan.refusal, scan.refusalCount);
+}
+
+FileKind KindOfSource(VoiceSource source) {
+    switch (source) {
+    case VoiceSource::BulkDump:
+        return FileKind::BulkDump;
+    case VoiceSource::SingleVoiceDump:
+        return FileKind::SingleVoiceDump;
+    case VoiceSource::PackedData:
+    case VoiceSource::UnpackedData:
+        return FileKind::HeaderlessBank;
+    case VoiceSource::V32File:
+        return FileKind::V32;
+    case VoiceSource::V01File:
+        return FileKind::V01;
+    }
+    return FileKind::Unknown;
+}
+
+// A file whose voice data does not start it (other messages first, a
+// MIDI file): the voices are those of its first bank or single voice,
+// the only faults those of the messages themselves.
+void InspectFoundVoices(const VoiceScan &scan, FileReport &r) {
+    const FoundVoices &first = scan.found.front();
+    for (std::size_t v = 0; v < first.voices.size(); ++v) {
+        InspectedVoice voice;
+        voice.number = static_cast<int>(v + 1);
+        for (std::size_t i = 0; i < kNameLength; ++i)
+            voice.nameBytes[i] = first.voices[v][kNamePos + i];
+        r.voices.push_back(voice);
+    }
+    for (const FoundVoices &found : scan.found)
+        if (!found.checksumGood)
+            r.problems.push_back("the checksum of the " + std::string(SourceName(found.source)) +
+                                 " at offset " + std::to_string(found.offset) + " is wrong");
+}
+
 FileKind KindOf(const std::filesystem::path &file, std::span<const Byte> bytes) {
     const std::string name = file.filename().string();
     const std::string kind = NameKind(name);
@@ -140,7 +236,7 @@ FileKind KindOf(const std::filesystem::path &file, std::span<const Byte> bytes) 
     return FileKind::Unknown;
 }
 
-void InspectBulkDump(std::span<const Byte> bytes, FileReport &r) {
+void InspectBulkDump(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
     CheckByteCount(bytes, 0x20, 0x00, r.problems);
     if (bytes.size() < kBulkDumpDataEnd) {
         const std::size_t complete =
@@ -148,17 +244,17 @@ void InspectBulkDump(std::span<const Byte> bytes, FileReport &r) {
         r.problems.push_back("length " + std::to_string(bytes.size()) + " bytes: cut off, only " +
                              std::to_string(complete) + " of 32 voices complete (4104 expected)");
     }
-    CheckMessageEnd(bytes, kBulkDataPos, kBulkDumpDataEnd, r.problems);
+    CheckMessageEnd(bytes, kBulkDataPos, kBulkDumpDataEnd, scan, r.problems);
     CheckBit7(bytes, kBulkDataPos, kBulkDumpDataEnd, "packed data", r.problems);
     PackedVoices(bytes, kBulkDataPos, r);
 }
 
-void InspectSingleVoiceDump(std::span<const Byte> bytes, FileReport &r) {
+void InspectSingleVoiceDump(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
     CheckByteCount(bytes, 0x01, 0x1B, r.problems);
     if (bytes.size() < kChecksumPos)
         r.problems.push_back("length " + std::to_string(bytes.size()) +
                              " bytes: the voice is cut off (163 expected)");
-    CheckMessageEnd(bytes, kParamBase, kChecksumPos, r.problems);
+    CheckMessageEnd(bytes, kParamBase, kChecksumPos, scan, r.problems);
     CheckBit7(bytes, kParamBase, kChecksumPos, "voice data", r.problems);
     if (CheckVoiceValues(bytes, 0, r.problems)) RecordVoice(bytes, 0, 1, r);
 }
@@ -206,43 +302,16 @@ void InspectHeaderless(std::span<const Byte> bytes, FileReport &r) {
     PackedVoices(bytes, 0, r);
 }
 
-void InspectMidiFile(std::span<const Byte> bytes, FileReport &r) {
-    const std::size_t length = bytes.size();
-    if (length < 4 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' || bytes[3] != 'd')
+void InspectMidiFile(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
+    if (bytes.size() < 4 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' || bytes[3] != 'd')
         r.problems.push_back("no Standard MIDI File header (MThd)");
-    const bool dumpAtEnd =
-        length >= kMidTailSize && IsSingleVoiceHeader(bytes.subspan(length - kMidTailSize));
-    if (!dumpAtEnd && length >= kMidTailSize && bytes[length - kMidTailSize] == kSysExStart &&
-        bytes[length - kMidTailSize + 1] == kYamahaId) {
-        r.problems.push_back("the message 4 bytes before the end is no single-voice dump (" +
-                             HexBytes(bytes.subspan(length - kMidTailSize), " ", kStartShown) + ")");
-    } else if (dumpAtEnd) {
-        const std::size_t at = length - kMidTailSize;
-        const auto dump = bytes.subspan(at, kImageSize);
-        CheckByteCount(dump, 0x01, 0x1B, r.problems);
-        const Byte expected = ChecksumOf(dump.subspan(kParamBase, kParamCount));
-        if (dump[kChecksumPos] != expected)
-            r.problems.push_back("checksum " + HexByte(dump[kChecksumPos]) + " is wrong (expected " +
-                                 HexByte(expected) + ")");
-        CheckBit7(bytes, at + kParamBase, at + kChecksumPos, "voice data", r.problems);
-        if (CheckVoiceValues(bytes, at, r.problems)) RecordVoice(bytes, at, 1, r);
-    } else {
-        r.problems.push_back(
-            "no single-voice dump ending 4 bytes before the end of the file, where it is read");
+    if (scan.found.empty()) {
+        r.problems.push_back(scan.refusal != ScanReason::None
+                                 ? ScanReasonEnglish(scan.refusal, scan.refusalCount)
+                                 : std::string("no DX7 voice message in the file"));
+        return;
     }
-    // A bank inside a MIDI file: say so, since people expect it to load.
-    for (std::size_t i = 1; i + 2 < length; ++i) {
-        if (bytes[i] == kYamahaId && (bytes[i + 1] & 0xF0) == 0 && bytes[i + 2] == 0x09) {
-            bool sysExBefore = false;
-            for (std::size_t back = 1; back <= 4 && back <= i; ++back)
-                sysExBefore |= bytes[i - back] == kSysExStart;
-            if (sysExBefore) {
-                r.problems.push_back("holds a 32-voice bulk dump at offset " + std::to_string(i) +
-                                     ", which is not read from a MIDI file");
-                break;
-            }
-        }
-    }
+    InspectFoundVoices(scan, r);
 }
 
 } // namespace
@@ -340,12 +409,14 @@ FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte>
     r.file = file;
     r.readable = true;
     r.kind = KindOf(file, bytes);
+    const std::string name = file.filename().string();
+    const VoiceScan scan = ScanVoiceFile(bytes, name);
     switch (r.kind) {
     case FileKind::BulkDump:
-        InspectBulkDump(bytes, r);
+        InspectBulkDump(bytes, scan, r);
         break;
     case FileKind::SingleVoiceDump:
-        InspectSingleVoiceDump(bytes, r);
+        InspectSingleVoiceDump(bytes, scan, r);
         break;
     case FileKind::V32:
         InspectV32(bytes, r);
@@ -357,18 +428,24 @@ FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte>
         InspectHeaderless(bytes, r);
         break;
     case FileKind::MidiFile:
-        InspectMidiFile(bytes, r);
+        InspectMidiFile(bytes, scan, r);
         break;
     case FileKind::Unknown:
-        r.problems.push_back(DescribeStart(bytes));
+        // Voice data after other messages is described as what it is.
+        if (!scan.found.empty()) {
+            r.kind = KindOfSource(scan.found.front().source);
+            InspectFoundVoices(scan, r);
+        } else {
+            r.problems.push_back(DescribeStart(bytes));
+        }
         break;
     }
     // Whether the program takes it: exactly the loaders' own checks.
-    const std::string name = file.filename().string();
     if (DecodeBank(bytes, BankKindOfName(name), file).ok())
         r.loadsAs = LoadsAs::Bank;
     else if (DecodeVoice(bytes, VoiceKindOfName(name), file).ok())
         r.loadsAs = LoadsAs::Voice;
+    ReportScan(scan, r);
     r.valid = r.problems.empty() && r.kind != FileKind::Unknown;
     return r;
 }

@@ -28,6 +28,29 @@ struct InspectedVoice {
     std::array<Byte, kNameLength> nameBytes{};
 };
 
+// A bank or a single voice the scan found in the file, numbered as the
+// loads and --bank number them.
+struct FoundReport {
+    bool isBank = false;
+    int number = 0;           // 1-based, among the file's banks or among its single voices
+    std::string kind;         // "bulk dump", "single-voice dump", "headerless packed bank",
+                              // "headerless unpacked bank", "v32", "v01"
+    std::size_t offset = 0;   // bytes from the file's start
+    std::size_t length = 0;   // bytes of the message or the data
+    std::size_t voices = 0;   // 32 or 1
+    bool inMidiFile = false;  // in a System Exclusive event of a Standard MIDI File
+    bool hasChecksum = false; // dumps carry one
+    bool checksumGood = true;
+    std::array<Byte, kNameLength> firstName{}; // of its first voice
+};
+
+// A message or stretch the scan looked at that gave no voice.
+struct SkippedReport {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string reason; // "parameter changes, no voices", "cut off after voice 4" …
+};
+
 struct FileReport {
     std::filesystem::path file;
     FileKind kind = FileKind::Unknown;
@@ -36,6 +59,12 @@ struct FileReport {
     LoadsAs loadsAs = LoadsAs::None;
     std::vector<std::string> problems;  // one sentence each
     std::vector<InspectedVoice> voices; // every complete voice found
+    // Every voice message of the file, in file order, and what was passed over.
+    std::vector<FoundReport> found;
+    std::vector<SkippedReport> skipped;
+    std::size_t banks = 0;        // banks among `found`
+    std::size_t singleVoices = 0; // single voices among `found`
+    std::string refusal;          // why the file gives no voice, when it gives none
 };
 
 FileReport InspectFile(const std::filesystem::path &file);

@@ -29,7 +29,7 @@ inline constexpr const char *kTooLarge = "ファイル「%F」は大きすぎま
 inline constexpr const char *kNotBulkDump =
     "ファイル「%F」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが %D です）";
 inline constexpr const char *kUnknownKind = "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが "
-                                            ".v32 .syx .dx7 .32 のファイルを選んでください）";
+                                            ".v32 .syx .dx7 .32 .mid のファイルを選んでください）";
 inline constexpr const char *kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
 inline constexpr const char *kNotSingleVoice =
     "ファイル「%F」はＤＸ７の1音色データではありません（先頭のバイトが %D です）";

@@ -68,7 +68,7 @@ const std::map<std::string, Expected> kTestData{
     {"rom1a.syx", {"bulk dump", true, "bank", 32}},
     {"single-voice.syx", {"single-voice dump", true, "voice", 1}},
     {"headerless-4096.syx", {"headerless bank", true, "bank", 32}},
-    {"rom1a-bank-in-smf.mid", {"MIDI file", false, "none", 0}},
+    {"rom1a-bank-in-smf.mid", {"MIDI file", true, "bank", 32}},
     {"control-chars-in-names.syx", {"bulk dump", true, "bank", 32}},
     {"bit7-bytes-and-f0-inside.syx", {"bulk dump", false, "bank", 32}},
     {"bytecount-1000.syx", {"bulk dump", false, "bank", 32}},
@@ -80,6 +80,9 @@ const std::map<std::string, Expected> kTestData{
     {"parameter-changes-only.syx", {"unknown", false, "none", 0}},
     {"bulk-cut-at-4096.syx", {"bulk dump", false, "none", 31}},
     {"text-file-named.v01", {"v01", false, "none", 0}},
+    {"supplement-then-bank.syx", {"bulk dump", true, "bank", 32}},
+    {"unpacked-32x155.syx", {"headerless bank", true, "bank", 32}},
+    {"two-different-banks.syx", {"bulk dump", false, "bank", 32}},
 };
 
 TEST_F(ToolTest, InfoJsonDescribesEveryFileOfTheSharedTestData) {
@@ -261,6 +264,122 @@ TEST_F(ToolTest, ShowPicksAVoiceAndPrintsTheChartRowsFromOperatorSix) {
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.out.empty());
     EXPECT_NE(r.err.find("too short"), std::string::npos) << r.err;
+}
+
+// --- Every voice message of a file, and --bank ----------------------------------
+
+TEST_F(ToolTest, InfoListsEveryVoiceMessageWithItsOffsetAndWhatItSkipped) {
+    // GIVEN a parameter change and a supplement dump ahead of a bank
+    const std::string file = Data("supplement-then-bank.syx");
+    // WHEN info reads it as text
+    ToolResult r = run({"info", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // THEN it names the bank, its offset, its size and its checksum, and
+    // each message it passed over with the reason
+    EXPECT_NE(r.out.find("\n  bank 1: bulk dump at offset 1135, 4104 bytes, 32 voices, checksum good, first "
+                         "\"BRASS   1 \"\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\n  skipped: offset 0, 7 bytes: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n  skipped: offset 7, 1128 bytes: "), std::string::npos) << r.out;
+    // AND the JSON says the same
+    r = run({"info", "--json", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto report = nlohmann::json::parse(r.out).at(0);
+    EXPECT_EQ(report.at("banks"), 1);
+    EXPECT_EQ(report.at("single_voices"), 0);
+    ASSERT_EQ(report.at("found").size(), 1u);
+    const auto &bank = report.at("found")[0];
+    EXPECT_EQ(bank.at("bank"), 1);
+    EXPECT_EQ(bank.at("kind"), "bulk dump");
+    EXPECT_EQ(bank.at("offset"), 1135);
+    EXPECT_EQ(bank.at("length"), 4104);
+    EXPECT_EQ(bank.at("voices"), 32);
+    EXPECT_EQ(bank.at("checksum"), "good");
+    EXPECT_EQ(bank.at("in_midi_file"), false);
+    EXPECT_EQ(bank.at("first_name"), "BRASS   1 ");
+    ASSERT_EQ(report.at("skipped").size(), 2u);
+    EXPECT_EQ(report.at("skipped")[0].at("offset"), 0);
+    EXPECT_EQ(report.at("skipped")[0].at("length"), 7);
+    EXPECT_EQ(report.at("skipped")[1].at("offset"), 7);
+    for (const auto &skipped : report.at("skipped"))
+        EXPECT_FALSE(skipped.at("reason").get<std::string>().empty());
+    EXPECT_TRUE(report.at("refusal").is_null());
+}
+
+TEST_F(ToolTest, InfoNumbersEachBankOfAFileThatHoldsSeveral) {
+    const ToolResult r =
+        run({"info", "--json", Data("two-different-banks.syx"), Data("rom1a-bank-in-smf.mid")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto report = nlohmann::json::parse(r.out);
+    const auto &two = report.at(0);
+    EXPECT_EQ(two.at("banks"), 2);
+    ASSERT_EQ(two.at("found").size(), 2u);
+    EXPECT_EQ(two.at("found")[0].at("offset"), 0);
+    EXPECT_EQ(two.at("found")[0].at("first_name"), "BRASS   1 ");
+    EXPECT_EQ(two.at("found")[1].at("bank"), 2);
+    EXPECT_EQ(two.at("found")[1].at("offset"), 4104);
+    EXPECT_EQ(two.at("found")[1].at("first_name"), "SECOND 01 ");
+    // The bank of a MIDI file is found inside its System Exclusive event.
+    const auto &mid = report.at(1);
+    EXPECT_EQ(mid.at("banks"), 1);
+    ASSERT_EQ(mid.at("found").size(), 1u);
+    EXPECT_EQ(mid.at("found")[0].at("in_midi_file"), true);
+    EXPECT_EQ(mid.at("found")[0].at("first_name"), "BRASS   1 ");
+    EXPECT_EQ(mid.at("loads_as"), "bank");
+}
+
+TEST_F(ToolTest, InfoSaysWhyAFileGivesNoVoice) {
+    const ToolResult r = run({"info", Data("four-operator-bank-not-dx7.syx")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n  refused: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("four-operator"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("  bank 1:"), std::string::npos) << r.out;
+}
+
+TEST_F(ToolTest, ConvertAndShowPickABankWithTheBankOption) {
+    // GIVEN a file of two banks, the second "SECOND 01".."SECOND 32"
+    const std::string two = Data("two-different-banks.syx");
+    const std::string v32 = (folder / "second.v32").string();
+    // WHEN convert takes --bank 2
+    ToolResult r = run({"convert", "--bank", "2", two, v32});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + v32 + ": 32 voices, 5152 bytes\n");
+    // THEN the file holds the second bank
+    const std::string bytes = Slurp(v32);
+    ASSERT_EQ(bytes.size(), 5152u);
+    EXPECT_EQ(bytes.substr(151, 10), "SECOND 01 ");
+    EXPECT_EQ(bytes.substr(31 * 161 + 151, 10), "SECOND 32 ");
+    // AND without --bank the first bank is read
+    ASSERT_EQ(run({"convert", two, v32}).status, 0);
+    EXPECT_EQ(Slurp(v32).substr(151, 10), "BRASS   1 ");
+    // AND show takes it with --voice
+    r = run({"show", "--bank", "2", "--voice", "32", "--json", two});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto shown = nlohmann::json::parse(r.out);
+    std::string name;
+    for (int b : shown.at("name_bytes"))
+        name.push_back(static_cast<char>(b));
+    EXPECT_EQ(name, "SECOND 32 ");
+}
+
+TEST_F(ToolTest, ABankNumberTheFileDoesNotHoldSaysHowManyItHolds) {
+    const std::string out = (folder / "x.v32").string();
+    ToolResult r = run({"convert", "--bank", "3", Data("two-different-banks.syx"), out});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.err, "voxmere-tool convert: " + Data("two-different-banks.syx") +
+                         ": --bank 3 is out of range: the file holds 2 banks\n");
+    r = run({"show", "--bank", "2", Data("rom1a.syx")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err, "voxmere-tool show: " + Data("rom1a.syx") +
+                         ": --bank 2 is out of range: the file holds 1 bank\n");
+    r = run({"show", "--bank", "1", Data("single-voice.syx")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("the file holds no bank"), std::string::npos) << r.err;
+    r = run({"convert", "--bank", "0", Data("rom1a.syx"), out});
+    EXPECT_NE(r.status, 0) << "banks count from 1";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the captured out and err";
 }
 
 TEST_F(ToolTest, HelpListsTheSubcommands) {

@@ -145,9 +145,10 @@ TEST_F(FileDialogsTest, EachDialogOpensInItsDefaultFolderWithItsCaptionPatternAn
         fs::path folder;
     } expected[] = {
         {&f.program.form3, "32 ＶＯＩＣＥ　ＤＡＴＡ 保存", "*.v32", "保存", bankFolder()},
-        {&f.program.form4, "32 ＶＯＩＣＥ ＤＡＴＡ 読込", "*.v32;*.syx;*.dx7;*.32", "読込", bankFolder()},
+        {&f.program.form4, "32 ＶＯＩＣＥ ＤＡＴＡ 読込", "*.v32;*.syx;*.dx7;*.32;*.mid", "読込",
+         bankFolder()},
         {&f.program.form5, "1 VOICE DATA 保存", "*.v01", "保存", voiceFolder()},
-        {&f.program.form6, "1 VOICE DATA 読込", "*.v01;*.mid", "読込", voiceFolder()},
+        {&f.program.form6, "1 VOICE DATA 読込", "*.v01;*.mid;*.syx", "読込", voiceFolder()},
     };
     for (auto &e : expected) {
         e.dialog->text2 = "left over";
@@ -792,6 +793,7 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
     const Snapshot before = snapshot();
     f.program.form1.command7Click();
     f.program.form4.text2 = real.name;
+    f.host.choiceAnswers.push_back(0); // a file of several banks asks: the first
     f.program.form4.command1Click(0);
 
     if (!real.bankLoads) {

@@ -97,11 +97,97 @@ TEST(InspectFile, ReportsAWrongChecksum) {
 TEST(InspectFile, ReportsASecondDumpAfterTheFirst) {
     const FileReport r = InspectFile(TestData("two-banks-in-one-file.syx"));
     const FileReport one = InspectFile(TestData("rom1a.syx"));
-    EXPECT_EQ(r.problems, std::vector<std::string>{"another dump follows at offset 4104 (not read)"});
+    // The second dump is read too, as the second bank.
+    EXPECT_EQ(r.problems, std::vector<std::string>{"another dump follows at offset 4104 (bank 2)"});
     EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
     ASSERT_EQ(r.voices.size(), 32u);
     for (std::size_t v = 0; v < 32; ++v)
         EXPECT_EQ(r.voices[v].nameBytes, one.voices[v].nameBytes);
+}
+
+// --- Every voice message of a file, with its offset ----------------------------------
+
+TEST(InspectFile, ListsTheBankOfAMidiFileAndTheMessagesAroundIt) {
+    // GIVEN a Standard MIDI File with a parameter change, a bank and another parameter change
+    const FileReport r = InspectFile(TestData("rom1a-bank-in-smf.mid"));
+    const FileReport rom = InspectFile(TestData("rom1a.syx"));
+    // THEN it loads as a bank, the bank's voices are listed, nothing is wrong
+    EXPECT_EQ(r.kind, FileKind::MidiFile);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    EXPECT_TRUE(r.valid) << (r.problems.empty() ? "" : r.problems[0]);
+    ASSERT_EQ(r.voices.size(), 32u);
+    for (std::size_t v = 0; v < 32; ++v)
+        EXPECT_EQ(r.voices[v].nameBytes, rom.voices[v].nameBytes) << v;
+    // AND the bank is found inside its event, the parameter changes passed over
+    ASSERT_EQ(r.found.size(), 1u);
+    EXPECT_TRUE(r.found[0].isBank);
+    EXPECT_EQ(r.found[0].number, 1);
+    EXPECT_EQ(r.found[0].kind, "bulk dump");
+    EXPECT_TRUE(r.found[0].inMidiFile);
+    EXPECT_TRUE(r.found[0].checksumGood);
+    EXPECT_EQ(r.found[0].voices, 32u);
+    const std::vector<Byte> bytes = ReadBytes(TestData("rom1a-bank-in-smf.mid"));
+    ASSERT_LT(r.found[0].offset + 4, bytes.size());
+    // The event: F0, its length as a variable-length number (two bytes
+    // here), then the dump's bytes from 43 on.
+    EXPECT_EQ(bytes[r.found[0].offset], 0xF0) << "the offset is where the event starts";
+    EXPECT_EQ(std::vector<Byte>(bytes.begin() + static_cast<long>(r.found[0].offset) + 3,
+                                bytes.begin() + static_cast<long>(r.found[0].offset) + 6),
+              (std::vector<Byte>{0x43, 0x00, 0x09}));
+    EXPECT_EQ(r.banks, 1u);
+    EXPECT_EQ(r.singleVoices, 0u);
+    ASSERT_EQ(r.skipped.size(), 2u);
+    for (const SkippedReport &skipped : r.skipped) {
+        EXPECT_EQ(skipped.length, 7u);
+        EXPECT_EQ(bytes[skipped.offset], 0xF0);
+        EXPECT_EQ(skipped.reason, ScanReasonEnglish(ScanReason::ParameterChangesOnly, 0));
+    }
+    EXPECT_TRUE(r.refusal.empty());
+}
+
+TEST(InspectFile, DescribesABankAfterOtherMessagesAsTheBankItIs) {
+    // GIVEN a parameter change and a supplement dump ahead of the factory bank
+    const FileReport r = InspectFile(TestData("supplement-then-bank.syx"));
+    EXPECT_EQ(r.kind, FileKind::BulkDump);
+    EXPECT_TRUE(r.valid);
+    EXPECT_EQ(r.loadsAs, LoadsAs::Bank);
+    ASSERT_EQ(r.voices.size(), 32u);
+    EXPECT_EQ(Name(r.voices[0]), "BRASS   1 ");
+    ASSERT_EQ(r.found.size(), 1u);
+    EXPECT_EQ(r.found[0].offset, 1135u);
+    EXPECT_EQ(r.found[0].length, 4104u);
+    EXPECT_EQ(std::string(r.found[0].firstName.begin(), r.found[0].firstName.end()), "BRASS   1 ");
+    ASSERT_EQ(r.skipped.size(), 2u);
+    EXPECT_EQ(r.skipped[0].offset, 0u);
+    EXPECT_EQ(r.skipped[0].length, 7u);
+    EXPECT_EQ(r.skipped[1].offset, 7u);
+    EXPECT_EQ(r.skipped[1].length, 1128u);
+    EXPECT_EQ(r.skipped[1].reason, ScanReasonEnglish(ScanReason::SupplementOnly, 0));
+}
+
+TEST(InspectFile, NumbersEveryBankOfAFileAndEverySingleVoice) {
+    const FileReport two = InspectFile(TestData("two-different-banks.syx"));
+    ASSERT_EQ(two.found.size(), 2u);
+    EXPECT_EQ(two.banks, 2u);
+    EXPECT_EQ(two.found[1].number, 2);
+    EXPECT_EQ(two.found[1].offset, 4104u);
+    EXPECT_EQ(std::string(two.found[1].firstName.begin(), two.found[1].firstName.end()), "SECOND 01 ");
+    const FileReport one = InspectFile(TestData("single-voice.syx"));
+    ASSERT_EQ(one.found.size(), 1u);
+    EXPECT_FALSE(one.found[0].isBank);
+    EXPECT_EQ(one.found[0].kind, "single-voice dump");
+    EXPECT_EQ(one.found[0].length, 163u);
+    EXPECT_EQ(one.singleVoices, 1u);
+    EXPECT_EQ(one.banks, 0u);
+}
+
+TEST(InspectFile, SaysWhyAFileGivesNoVoice) {
+    const FileReport r = InspectFile(TestData("four-operator-bank-not-dx7.syx"));
+    EXPECT_TRUE(r.found.empty());
+    EXPECT_EQ(r.refusal, ScanReasonEnglish(ScanReason::FourOperatorBank, 0));
+    EXPECT_EQ(r.loadsAs, LoadsAs::None);
+    const FileReport cut = InspectFile(TestData("truncated-520.syx"));
+    EXPECT_EQ(cut.refusal, ScanReasonEnglish(ScanReason::CutOff, 4));
 }
 
 // --- Files with a fault: what the report says of each --------------------------
@@ -144,14 +230,6 @@ TEST_P(InspectFaultyFile, ReportsTheFaultAndWhetherTheFileLoads) {
 
 INSTANTIATE_TEST_SUITE_P(SharedTestData, InspectFaultyFile,
                          ::testing::Values(
-                             // A MIDI file: the bank in it is named but not read.
-                             FaultyFile{"MidiFileHoldingABank",
-                                        "rom1a-bank-in-smf.mid",
-                                        FileKind::MidiFile,
-                                        LoadsAs::Bank, // the bank of its System Exclusive event
-                                        {"no single-voice dump", "holds a 32-voice bulk dump"},
-                                        false,
-                                        0},
                              // Its checksum is right: the bytes with bit 7 are the only fault.
                              FaultyFile{"Bit7BytesCounted",
                                         "bit7-bytes-and-f0-inside.syx",
@@ -297,6 +375,25 @@ TEST_F(ConvertTest, TurnsASingleVoiceDumpIntoAV01OfItsFirst161Bytes) {
     ASSERT_TRUE(ConvertVoiceFile(TestData("single-voice.syx"), out, std::nullopt).ok);
     const std::vector<Byte> in = ReadBytes(TestData("single-voice.syx"));
     EXPECT_EQ(ReadBytes(out), std::vector<Byte>(in.begin(), in.begin() + 161));
+}
+
+TEST_F(ConvertTest, PicksABankOfAFileThatHoldsSeveral) {
+    // GIVEN the factory bank followed by a second bank "SECOND 01".."SECOND 32"
+    const auto in = TestData("two-different-banks.syx");
+    const std::vector<Byte> file = ReadBytes(in);
+    // WHEN the second bank is converted to a bulk dump
+    const auto out = folder / "second.syx";
+    const ConvertResult r = ConvertVoiceFile(in, out, std::nullopt, 2);
+    ASSERT_TRUE(r.ok) << r.message;
+    // THEN it is the second dump of the file, byte for byte
+    EXPECT_EQ(ReadBytes(out), std::vector<Byte>(file.begin() + 4104, file.end()));
+    // AND a bank the file does not hold says how many it holds, and writes nothing
+    EXPECT_EQ(ConvertVoiceFile(in, folder / "x.v32", std::nullopt, 3).message,
+              in.string() + ": --bank 3 is out of range: the file holds 2 banks");
+    EXPECT_EQ(ConvertVoiceFile(TestData("single-voice.syx"), folder / "x.v01", std::nullopt, 1).message,
+              TestData("single-voice.syx").string() + ": --bank 1 is out of range: the file holds no bank");
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.v32"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.v01"));
 }
 
 TEST_F(ConvertTest, RefusesWhatItCannotDoAndWritesNothing) {

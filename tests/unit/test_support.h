@@ -11,17 +11,28 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace vox::test {
 
+// A list choice as the host was asked it.
+struct ChoiceAsked {
+    std::string title, text;
+    std::vector<std::string> items;
+};
+
 // Answers message boxes from a script (OK / the first button when the
-// script is empty), records everything, and runs a fake clock that each
+// script is empty) and list choices from another (cancel when it is
+// empty), records everything, and runs a fake clock that each
 // message-loop pass advances by `tick` seconds.
 class TestHost : public Host {
 public:
     std::vector<MessageBoxSpec> boxes;
     std::deque<MsgResult> answers;
+    std::vector<ChoiceAsked> choices;
+    std::deque<std::optional<int>> choiceAnswers;
     std::vector<std::pair<std::filesystem::path, int>> helpShown;
     std::vector<WindowId> shown, closed;
     std::map<WindowId, bool> enabled;
@@ -48,6 +59,14 @@ public:
         }
         MsgResult r = answers.front();
         answers.pop_front();
+        return r;
+    }
+    std::optional<int> chooseItem(const std::string &title, const std::string &text,
+                                  const std::vector<std::string> &items) override {
+        choices.push_back({title, text, items});
+        if (choiceAnswers.empty()) return std::nullopt;
+        const std::optional<int> r = choiceAnswers.front();
+        choiceAnswers.pop_front();
         return r;
     }
     void processEvents() override {

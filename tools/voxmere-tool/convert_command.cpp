@@ -1,5 +1,5 @@
-// convert IN OUT [--voice N]: read any kind the program reads, write the
-// kind OUT's ending names.
+// convert IN OUT [--voice N] [--bank N]: read any kind the program reads,
+// write the kind OUT's ending names.
 #include "commands.h"
 
 #include "files/file_convert.h"
@@ -13,6 +13,7 @@ namespace {
 struct ConvertOptions {
     std::string in, out;
     int voice = 0;
+    int bank = 1;
 };
 
 } // namespace
@@ -26,10 +27,15 @@ void AddConvertCommand(CLI::App &app, ToolRun &run) {
     convert->add_option("OUT", options->out, "the file to write (replaced if it exists)")->required();
     CLI::Option *voice = convert->add_option("--voice", options->voice, "pick voice N (1..32) of a bank")
                              ->check(CLI::Range(1, 32));
-    convert->callback([options, voice, &run] {
-        std::optional<int> pick;
+    CLI::Option *bank = convert
+                            ->add_option("--bank", options->bank,
+                                         "pick bank N (from 1) of a file that holds several; default 1")
+                            ->check(CLI::PositiveNumber);
+    convert->callback([options, voice, bank, &run] {
+        std::optional<int> pick, pickBank;
         if (voice->count() > 0) pick = options->voice;
-        const vox::ConvertResult result = vox::ConvertVoiceFile(options->in, options->out, pick);
+        if (bank->count() > 0) pickBank = options->bank;
+        const vox::ConvertResult result = vox::ConvertVoiceFile(options->in, options->out, pick, pickBank);
         if (!result.ok) {
             run.err << "voxmere-tool convert: " << result.message << '\n';
             run.status = 1;

@@ -1,4 +1,5 @@
-// info [--json] FILE...: kind, validity, problems and voice names of files.
+// info [--json] FILE...: kind, validity, problems and voice names of files,
+// and every voice message found in each, with its offset.
 #include "commands.h"
 
 #include "files/file_report.h"
@@ -30,19 +31,64 @@ std::string Printable(const std::array<vox::Byte, vox::kNameLength> &bytes) {
     return text;
 }
 
+nlohmann::ordered_json NameBytes(const std::array<vox::Byte, vox::kNameLength> &name) {
+    nlohmann::ordered_json bytes = nlohmann::ordered_json::array();
+    for (vox::Byte b : name)
+        bytes.push_back(b);
+    return bytes;
+}
+
+nlohmann::ordered_json FoundJson(const vox::FileReport &report) {
+    nlohmann::ordered_json found = nlohmann::ordered_json::array();
+    for (const auto &f : report.found) {
+        nlohmann::ordered_json entry;
+        entry[f.isBank ? "bank" : "single_voice"] = f.number;
+        entry["kind"] = f.kind;
+        entry["offset"] = f.offset;
+        entry["length"] = f.length;
+        entry["voices"] = f.voices;
+        entry["in_midi_file"] = f.inMidiFile;
+        entry["checksum"] = f.hasChecksum ? (f.checksumGood ? "good" : "bad") : "none";
+        entry["first_name"] = vox::NameBytesToUtf8(f.firstName);
+        entry["first_name_bytes"] = NameBytes(f.firstName);
+        found.push_back(entry);
+    }
+    return found;
+}
+
+nlohmann::ordered_json SkippedJson(const vox::FileReport &report) {
+    nlohmann::ordered_json skipped = nlohmann::ordered_json::array();
+    for (const auto &s : report.skipped)
+        skipped.push_back({{"offset", s.offset}, {"length", s.length}, {"reason", s.reason}});
+    return skipped;
+}
+
 nlohmann::ordered_json ToJson(const vox::FileReport &report) {
     nlohmann::ordered_json voices = nlohmann::ordered_json::array();
-    for (const auto &voice : report.voices) {
-        nlohmann::ordered_json bytes = nlohmann::ordered_json::array();
-        for (vox::Byte b : voice.nameBytes)
-            bytes.push_back(b);
+    for (const auto &voice : report.voices)
         voices.push_back({{"number", voice.number},
-                          {"name_bytes", bytes},
+                          {"name_bytes", NameBytes(voice.nameBytes)},
                           {"name", vox::NameBytesToUtf8(voice.nameBytes)}});
-    }
-    return {{"file", report.file.string()}, {"kind", vox::FileKindName(report.kind)},
-            {"valid", report.valid},        {"loads_as", vox::LoadsAsName(report.loadsAs)},
-            {"problems", report.problems},  {"voices", voices}};
+    nlohmann::ordered_json json = {
+        {"file", report.file.string()}, {"kind", vox::FileKindName(report.kind)},
+        {"valid", report.valid},        {"loads_as", vox::LoadsAsName(report.loadsAs)},
+        {"problems", report.problems},  {"voices", voices}};
+    json["banks"] = report.banks;
+    json["single_voices"] = report.singleVoices;
+    json["found"] = FoundJson(report);
+    json["skipped"] = SkippedJson(report);
+    json["refusal"] =
+        report.refusal.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(report.refusal);
+    return json;
+}
+
+// "  bank 2: bulk dump at offset 4104, 4104 bytes, 32 voices, checksum good, first "SECOND 32 "".
+void PrintFound(const vox::FoundReport &f, std::ostream &out) {
+    out << "  " << (f.isBank ? "bank " : "voice ") << f.number << ": " << f.kind << " at offset " << f.offset;
+    if (f.inMidiFile) out << " (in a MIDI file event)";
+    out << ", " << f.length << " bytes, " << f.voices << (f.voices == 1 ? " voice" : " voices");
+    if (f.hasChecksum) out << ", checksum " << (f.checksumGood ? "good" : "bad");
+    out << (f.isBank ? ", first \"" : ", \"") << Printable(f.firstName) << "\"\n";
 }
 
 void PrintText(const vox::FileReport &report, std::ostream &out) {
@@ -56,6 +102,12 @@ void PrintText(const vox::FileReport &report, std::ostream &out) {
         std::snprintf(number, sizeof number, "%4d", voice.number);
         out << number << " \"" << Printable(voice.nameBytes) << "\"\n";
     }
+    for (const auto &found : report.found)
+        PrintFound(found, out);
+    for (const auto &skipped : report.skipped)
+        out << "  skipped: offset " << skipped.offset << ", " << skipped.length
+            << " bytes: " << skipped.reason << '\n';
+    if (!report.refusal.empty()) out << "  refused: " << report.refusal << '\n';
 }
 
 } // namespace
@@ -63,7 +115,8 @@ void PrintText(const vox::FileReport &report, std::ostream &out) {
 void AddInfoCommand(CLI::App &app, ToolRun &run) {
     auto options = std::make_shared<InfoOptions>();
     CLI::App *info = app.add_subcommand(
-        "info", "Show each file's kind, whether it is valid, the problems found and its voice names");
+        "info", "Show each file's kind, whether it is valid, the problems found, its voice names, "
+                "and every voice message in it with its offset (banks numbered as --bank numbers them)");
     info->add_option("FILE", options->files, "voice files of any kind")->required();
     info->add_flag("--json", options->json, "one JSON array with an object per file");
     info->callback([options, &run] {

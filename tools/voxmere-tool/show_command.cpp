@@ -1,4 +1,5 @@
-// show [--json] FILE [--voice N]: one voice as the editor's chart shows it.
+// show [--json] FILE [--voice N] [--bank N]: one voice as the editor's chart
+// shows it.
 #include "commands.h"
 
 #include "editor/voice_show.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace voxtool {
 namespace {
@@ -14,6 +16,7 @@ namespace {
 struct ShowOptions {
     std::string file;
     int voice = 1;
+    int bank = 1;
     bool json = false;
 };
 
@@ -33,9 +36,21 @@ void AddShowCommand(CLI::App &app, ToolRun &run) {
     show->add_option("FILE", options->file, "a .v32, .syx, .dx7, .32, .v01 or .mid file")->required();
     CLI::Option *voice = show->add_option("--voice", options->voice, "voice N (1..32) of a bank; default 1")
                              ->check(CLI::Range(1, 32));
+    CLI::Option *bank =
+        show->add_option("--bank", options->bank, "bank N (from 1) of a file that holds several; default 1")
+            ->check(CLI::PositiveNumber);
     show->add_flag("--json", options->json, "one JSON object");
-    show->callback([options, voice, &run] {
-        const auto input = vox::ReadAnyVoiceFile(options->file);
+    show->callback([options, voice, bank, &run] {
+        std::optional<std::size_t> pick;
+        if (bank->count() > 0) pick = static_cast<std::size_t>(options->bank - 1);
+        const auto input = vox::ReadAnyVoiceFile(options->file, pick);
+        if (bank->count() > 0) {
+            if (const std::string error = vox::BankNumberError(input.value, options->bank); !error.empty()) {
+                run.err << "voxmere-tool show: " << options->file << ": " << error << '\n';
+                run.status = 1;
+                return;
+            }
+        }
         if (!input.ok()) {
             run.err << "voxmere-tool show: " << vox::ReadErrorEnglish(input.error) << '\n';
             run.status = 1;

@@ -1,0 +1,365 @@
+// The two load dialogs on files as collections hold them: banks inside
+// MIDI files and after other messages, several banks in one file (the
+// user picks one, or cancels and nothing changes), single voices in .syx
+// files, and the message that says which button takes a file.
+#include "file_test_support.h"
+#include "files/file_dialogs.h"
+#include "files/voice_files.h"
+#include "midi/midi_output.h"
+#include "voice/bank_format.h"
+#include "voice/dx7_messages.h"
+#include "voice/voice_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace vox {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<Byte>;
+using test::MemorySnapshot;
+using test::ReadBytes;
+using test::TestData;
+using test::WriteBytes;
+
+// The slot a packed voice of the file becomes: the import header, then
+// the unpacked parameters.
+Slot ImportedSlot(const Bytes &file, std::size_t packedAt, const Slot &before) {
+    Slot slot = before;
+    std::copy(kVoiceHeader.begin(), kVoiceHeader.end(), slot.begin());
+    UnpackVoice(std::span<const Byte, kPackedVoiceSize>(file.data() + packedAt, kPackedVoiceSize), slot);
+    return slot;
+}
+
+std::string Entry(int n, const Slot &slot) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%3d. ", n);
+    return number + VoiceName(slot);
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes DumpOf(const Slot &voice) {
+    const auto dump = BuildVoiceDump(voice);
+    return Bytes(dump.begin(), dump.end());
+}
+
+const Bytes kParameterChange{0xF0, 0x43, 0x10, 0x19, 0x4D, 0x00, 0xF7};
+
+class LoadsTest : public test::FileFixture {
+protected:
+    LoadsTest() {
+        for (FileDialogForm *d : {static_cast<FileDialogForm *>(&f.program.form4),
+                                  static_cast<FileDialogForm *>(&f.program.form6)})
+            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+    }
+
+    void copyTestFile(const std::string &name, const fs::path &to) {
+        std::error_code ec;
+        fs::copy_file(TestData(name), to / name, ec);
+        ASSERT_FALSE(ec) << "cannot copy the test file " << TestData(name) << ": " << ec.message();
+    }
+
+    // Opens the dialog from the main window and double-clicks the file in
+    // its list, as the user does; false when the list does not show it.
+    bool doubleClick(FileDialogForm &dialog, const std::string &name) {
+        if (&dialog == &f.program.form4)
+            f.program.form1.command7Click();
+        else
+            f.program.form1.command10Click();
+        const auto &items = dialog.file1.items;
+        const auto at = std::find(items.begin(), items.end(), name);
+        if (at == items.end()) return false;
+        dialog.file1DoubleClick(static_cast<int>(at - items.begin()));
+        return true;
+    }
+
+    std::vector<std::string> takeBoxes() {
+        auto texts = f.host.boxTexts();
+        f.host.boxes.clear();
+        return texts;
+    }
+
+    // A load that took nothing: nothing in memory changed, nothing was
+    // sent, the dialog is still open over the disabled main window.
+    void expectNothingChanged(const FileDialogForm &dialog, const MemorySnapshot &before) {
+        EXPECT_TRUE(MemorySnapshot(f.program) == before) << "memory changed";
+        EXPECT_TRUE(f.out.sent.empty()) << "something was sent";
+        EXPECT_TRUE(dialog.isOpen);
+        EXPECT_FALSE(f.program.form1.enabled);
+    }
+
+    // Slots 1..32 hold the bank whose packed data starts at `packedAt` of
+    // the file, and the SOUND LIST shows them.
+    void expectBank(const Bytes &file, std::size_t packedAt, const MemorySnapshot &before) {
+        for (std::size_t n = 1; n <= kBankSlots; ++n) {
+            const Slot expected = ImportedSlot(file, packedAt + (n - 1) * kPackedVoiceSize, before.table[n]);
+            ASSERT_EQ(f.state.voiceTable[n], expected) << "voice " << n;
+            ASSERT_EQ(f.program.form1.list3.items.at(n - 1), Entry(static_cast<int>(n), expected));
+        }
+        EXPECT_FALSE(f.program.form4.isOpen);
+        EXPECT_TRUE(f.program.form1.enabled);
+        EXPECT_TRUE(f.out.sent.empty()) << "a bank load sends nothing";
+    }
+};
+
+// --- What the lists show --------------------------------------------------------
+
+TEST_F(LoadsTest, TheBankLoadListsMidiFilesTooAndTheVoiceLoadListsSyxFilesToo) {
+    // GIVEN both folders holding one file of every ending
+    for (const fs::path &folder : {bankFolder(), voiceFolder()})
+        for (const char *name : {"a.v32", "b.SYX", "c.dx7", "d.32", "e.mid", "f.V01", "g.txt"})
+            WriteBytes(folder / name, {1});
+    // WHEN the user opens each load
+    f.program.form1.command7Click();
+    const auto bankList = f.program.form4.file1.items;
+    f.program.form4.command1Click(1);
+    f.program.form1.command10Click();
+    const auto voiceList = f.program.form6.file1.items;
+    // THEN the bank load keeps its endings and adds .mid; the voice load
+    // keeps .v01 and .mid and adds .syx
+    EXPECT_EQ(f.program.form4.pattern, "*.v32;*.syx;*.dx7;*.32;*.mid");
+    EXPECT_EQ(bankList, (std::vector<std::string>{"a.v32", "b.SYX", "c.dx7", "d.32", "e.mid"}));
+    EXPECT_EQ(f.program.form6.pattern, "*.v01;*.mid;*.syx");
+    EXPECT_EQ(voiceList, (std::vector<std::string>{"b.SYX", "e.mid", "f.V01"}));
+}
+
+// --- The 32-voice load ----------------------------------------------------------
+
+TEST_F(LoadsTest, ABankInsideAMidiFileLoadsThroughTheBankLoad) {
+    // GIVEN a Standard MIDI File whose System Exclusive event holds the factory bank
+    fillMemory();
+    copyTestFile("rom1a-bank-in-smf.mid", bankFolder());
+    const MemorySnapshot before(f.program);
+    // WHEN the user double-clicks it in the 32-voice load
+    ASSERT_TRUE(doubleClick(f.program.form4, "rom1a-bank-in-smf.mid"));
+    // THEN the SOUND LIST holds the bank, without a question
+    ASSERT_EQ(takeBoxes(), std::vector<std::string>{});
+    EXPECT_TRUE(f.host.choices.empty()) << "one bank: nothing to choose";
+    expectBank(ReadBytes(TestData("rom1a.syx")), kBulkDataPos, before);
+    EXPECT_EQ(f.program.form1.list3.items[0], "  1. BRASS   1 ");
+}
+
+TEST_F(LoadsTest, ABankAfterOtherMessagesLoadsWithoutAQuestion) {
+    // GIVEN a parameter change and a supplement dump ahead of the bank
+    fillMemory();
+    copyTestFile("supplement-then-bank.syx", bankFolder());
+    const MemorySnapshot before(f.program);
+    ASSERT_TRUE(doubleClick(f.program.form4, "supplement-then-bank.syx"));
+    ASSERT_EQ(takeBoxes(), std::vector<std::string>{});
+    EXPECT_TRUE(f.host.choices.empty());
+    expectBank(ReadBytes(TestData("supplement-then-bank.syx")), 1135 + kBulkDataPos, before);
+}
+
+TEST_F(LoadsTest, AFileOfTwoBanksAsksWhichAndLoadsTheChosenSecond) {
+    // GIVEN a file holding the factory bank, then a second bank "SECOND 01".."SECOND 32"
+    fillMemory();
+    copyTestFile("two-different-banks.syx", bankFolder());
+    const MemorySnapshot before(f.program);
+    const fs::path file = bankFolder() / "two-different-banks.syx";
+    // WHEN the user loads it and picks the second bank
+    f.host.choiceAnswers.push_back(1);
+    ASSERT_TRUE(doubleClick(f.program.form4, "two-different-banks.syx"));
+    // THEN one question named the file and offered each bank by its place
+    // and first voice
+    ASSERT_EQ(f.host.choices.size(), 1u);
+    const test::ChoiceAsked &asked = f.host.choices[0];
+    EXPECT_EQ(asked.title, "バンクの選択");
+    EXPECT_EQ(asked.text, "ファイル「" + file.string() +
+                              "」には32音色のバンクが 2 個あります。読み込むバンクを選んでください");
+    EXPECT_EQ(asked.items,
+              (std::vector<std::string>{"バンク 1（先頭から 0 バイトの位置、1 音色目「BRASS   1 」）",
+                                        "バンク 2（先頭から 4104 バイトの位置、1 音色目「SECOND 01 」）"}));
+    // AND the second bank is in the SOUND LIST, no box, the dialog closed
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+    expectBank(ReadBytes(file), 4104 + kBulkDataPos, before);
+    EXPECT_EQ(f.program.form1.list3.items[0], "  1. SECOND 01 ");
+    EXPECT_EQ(f.program.form1.list3.items[31], " 32. SECOND 32 ");
+}
+
+TEST_F(LoadsTest, CancellingTheBankChoiceChangesNothingAndTheDialogStaysOpen) {
+    // GIVEN a file of two banks and a main window holding a bank and a voice
+    fillMemory();
+    copyTestFile("two-different-banks.syx", bankFolder());
+    const MemorySnapshot before(f.program);
+    // WHEN the user cancels the question
+    f.host.choiceAnswers.push_back(std::nullopt);
+    ASSERT_TRUE(doubleClick(f.program.form4, "two-different-banks.syx"));
+    // THEN nothing changed, no box came, the dialog waits for another choice
+    EXPECT_EQ(f.host.choices.size(), 1u);
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+    expectNothingChanged(f.program.form4, before);
+    // AND a second try that picks the first bank loads it
+    f.host.choiceAnswers.push_back(0);
+    f.program.form4.command1Click(0);
+    EXPECT_EQ(f.host.choices.size(), 2u);
+    expectBank(ReadBytes(TestData("two-different-banks.syx")), kBulkDataPos, before);
+    EXPECT_EQ(f.program.form1.list3.items[0], "  1. BRASS   1 ");
+}
+
+TEST_F(LoadsTest, AHostThatCannotAskCancels) {
+    // GIVEN a host without a scripted answer, as a host that cannot ask
+    fillMemory();
+    copyTestFile("two-different-banks.syx", bankFolder());
+    const MemorySnapshot before(f.program);
+    ASSERT_TRUE(doubleClick(f.program.form4, "two-different-banks.syx"));
+    EXPECT_EQ(f.host.choices.size(), 1u);
+    expectNothingChanged(f.program.form4, before);
+    // AND the seam's own default, which every host inherits, is no choice
+    struct Silent : test::TestHost {
+        std::optional<int> chooseItem(const std::string &t, const std::string &x,
+                                      const std::vector<std::string> &i) override {
+            return Host::chooseItem(t, x, i);
+        }
+    } silent;
+    EXPECT_EQ(silent.chooseItem("t", "x", {"a", "b"}), std::nullopt);
+}
+
+TEST_F(LoadsTest, TheBankLoadGivenSingleVoicesSaysTheOtherButtonTakesThem) {
+    // GIVEN a single-voice dump
+    fillMemory();
+    copyTestFile("single-voice.syx", bankFolder());
+    const MemorySnapshot before(f.program);
+    ASSERT_TRUE(doubleClick(f.program.form4, "single-voice.syx"));
+    // THEN the box names the file and the 1-voice load
+    const fs::path file = bankFolder() / "single-voice.syx";
+    EXPECT_EQ(takeBoxes(),
+              std::vector<std::string>{"ファイル「" + file.string() +
+                                       "」は1音色のデータです（ﾌｧｲﾙ読込(1VOICE)で読み込んでください）"});
+    expectNothingChanged(f.program.form4, before);
+}
+
+TEST_F(LoadsTest, ARefusalNamesTheFileAndSaysWhatItHoldsInstead) {
+    // GIVEN files that hold no DX7 voice, each for its own reason
+    fillMemory();
+    const struct {
+        const char *name;
+        ScanReason reason;
+    } cases[] = {{"four-operator-bank-not-dx7.syx", ScanReason::FourOperatorBank},
+                 {"parameter-changes-only.syx", ScanReason::ParameterChangesOnly}};
+    for (const auto &c : cases)
+        copyTestFile(c.name, bankFolder());
+    const MemorySnapshot before(f.program);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        // WHEN the user loads it
+        ASSERT_TRUE(doubleClick(f.program.form4, c.name));
+        // THEN one box names the file and the reason, and nothing changed
+        const std::string reason = ScanReasonJapanese(c.reason, 0);
+        ASSERT_FALSE(reason.empty());
+        EXPECT_EQ(takeBoxes(), std::vector<std::string>{"ファイル「" + (bankFolder() / c.name).string() +
+                                                        "」は" + reason});
+        EXPECT_TRUE(f.host.choices.empty());
+        expectNothingChanged(f.program.form4, before);
+        f.program.form4.command1Click(1);
+    }
+}
+
+// --- The 1-voice load -----------------------------------------------------------
+
+TEST_F(LoadsTest, ASingleVoiceDumpInASyxFileLoadsThroughTheVoiceLoad) {
+    // GIVEN a clean single-voice dump named .syx in the voice folder
+    fillMemory();
+    copyTestFile("single-voice.syx", voiceFolder());
+    const Bytes file = ReadBytes(TestData("single-voice.syx"));
+    // WHEN the user double-clicks it in the 1-voice load
+    ASSERT_TRUE(doubleClick(f.program.form6, "single-voice.syx"));
+    // THEN the edit area holds it and the instrument got it
+    ASSERT_EQ(takeBoxes(), std::vector<std::string>{});
+    EXPECT_TRUE(f.host.choices.empty());
+    for (std::size_t pos = 0; pos < kRecordSize; ++pos) {
+        ASSERT_EQ(f.state.editBuffer[pos], file[pos]) << pos;
+        ASSERT_EQ(f.state.voiceTable[0][pos], file[pos]) << pos;
+    }
+    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_EQ(f.program.form1.text2, " 0. " + std::string(file.begin() + 151, file.begin() + 161));
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0x00, 0x00}));
+    EXPECT_EQ(f.out.sent[1], file);
+    EXPECT_FALSE(f.program.form6.isOpen);
+}
+
+TEST_F(LoadsTest, SeveralSingleVoicesInASyxFileAskWhichOne) {
+    // GIVEN a parameter change, then two single-voice dumps
+    fillMemory();
+    const Slot first = test::DistinctVoice(5), second = test::DistinctVoice(9);
+    const Bytes file = Concat({kParameterChange, DumpOf(first), DumpOf(second)});
+    WriteBytes(voiceFolder() / "two voices.syx", file);
+    const MemorySnapshot before(f.program);
+    // WHEN the user cancels the question
+    ASSERT_TRUE(doubleClick(f.program.form6, "two voices.syx"));
+    // THEN it offered both by place and name, and nothing changed
+    ASSERT_EQ(f.host.choices.size(), 1u);
+    EXPECT_EQ(f.host.choices[0].title, "音色の選択");
+    EXPECT_EQ(f.host.choices[0].text, "ファイル「" + (voiceFolder() / "two voices.syx").string() +
+                                          "」には1音色のデータが 2 個あります。読み込む音色を選んでください");
+    EXPECT_EQ(f.host.choices[0].items,
+              (std::vector<std::string>{"音色 1（先頭から 7 バイトの位置「VOICE 05  」）",
+                                        "音色 2（先頭から 170 バイトの位置「VOICE 09  」）"}));
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+    expectNothingChanged(f.program.form6, before);
+    // WHEN the user tries again and picks the second
+    f.host.choiceAnswers.push_back(1);
+    f.program.form6.command1Click(0);
+    // THEN the second dump, as the file holds it, is in the edit area and
+    // went to the instrument
+    EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
+    const Bytes secondDump = DumpOf(second);
+    for (std::size_t pos = 0; pos < kRecordSize; ++pos)
+        ASSERT_EQ(f.state.editBuffer[pos], file[170 + pos]) << pos;
+    ASSERT_TRUE(std::equal(secondDump.begin(), secondDump.end(), file.begin() + 170));
+    EXPECT_EQ(f.program.form1.text2, " 0. VOICE 09  ");
+    ASSERT_EQ(f.out.sent.size(), 2u);
+    EXPECT_EQ(f.out.sent[1], secondDump);
+    EXPECT_FALSE(f.program.form6.isOpen);
+}
+
+TEST_F(LoadsTest, TheVoiceLoadGivenABankSaysTheOtherButtonTakesIt) {
+    // GIVEN banks as a bulk dump and inside a MIDI file
+    fillMemory();
+    copyTestFile("rom1a.syx", voiceFolder());
+    copyTestFile("rom1a-bank-in-smf.mid", voiceFolder());
+    const MemorySnapshot before(f.program);
+    for (const char *name : {"rom1a.syx", "rom1a-bank-in-smf.mid"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(doubleClick(f.program.form6, name));
+        // THEN the box names the file and the 32-voice load
+        EXPECT_EQ(takeBoxes(), std::vector<std::string>{
+                                   "ファイル「" + (voiceFolder() / name).string() +
+                                   "」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）"});
+        expectNothingChanged(f.program.form6, before);
+        f.program.form6.command1Click(1);
+    }
+}
+
+// --- Help --------------------------------------------------------------------
+
+TEST(LoadsHelp, ThePageSaysWhichFilesEachLoadTakes) {
+    // GIVEN the help page of the program folder
+    const fs::path file = fs::path(VOXMERE_PROGRAM_DIR) / "voxmere.html";
+    std::ifstream in(file, std::ios::binary);
+    ASSERT_TRUE(in) << "cannot read " << file;
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // THEN its section on loading names both buttons, their endings, MIDI
+    // files, banks without a header, the choice among banks and --bank
+    const std::size_t at = page.find("<a name=\"loads\">");
+    ASSERT_NE(at, std::string::npos) << "no section \"loads\" in " << file;
+    const std::string section = page.substr(at, page.find("<h2>", at) - at);
+    for (const char *words :
+         {"ﾌｧｲﾙ読込(32VOICE)", "ﾌｧｲﾙ読込(1VOICE)", ".v32 .syx .dx7 .32 .mid", ".v01 .mid .syx",
+          "スタンダード MIDI ファイル", "ヘッダのないバンク", "4960", "中止", "--bank"})
+        EXPECT_NE(section.find(words), std::string::npos) << words;
+    EXPECT_NE(page.find("href=\"#loads\""), std::string::npos) << "the contents lead there";
+}
+
+} // namespace
+} // namespace vox

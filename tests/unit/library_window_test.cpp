@@ -369,21 +369,26 @@ TEST_F(LibraryWindow, SameSoundGroupsShowTheVoicesWithTheirNamesAndFiles) {
 TEST_F(LibraryWindow, NearVoicesAreThoseWithinTheThresholdTheUserSets) {
     openIndexed();
     form.option3Click();
-    // WHEN the threshold is 1: A's voices n and n + 1 differ in algorithm,
-    // feedback and one level; B's neighbours differ by 1 in the level and 1
-    // in feedback, so none is within 1
-    form.text2Change("1");
+    // GIVEN A's voices each on an algorithm of its own (never near), and B's
+    // on algorithm 5 with output levels 42..72 and feedback n % 8: voices n
+    // and n + 8 differ by 8 level steps only, neighbours also by a step of
+    // feedback (which weighs 14)
+    // WHEN the threshold is 7: no pair
+    form.text2Change("7");
     form.command5Click();
     form.waitForRun();
     EXPECT_TRUE(form.groups.empty());
-    // WHEN it is 2: B's neighbours whose feedback steps by one (not 7 to 0)
-    form.text2Change("2");
+    EXPECT_EQ(form.label6, "近い音の組 0 組");
+    // WHEN it is 8: the 23 pairs B n, B n + 8 (n = 2..24; B's voice 1 is HORNS)
+    form.text2Change("8");
     form.command5Click();
     form.waitForRun();
-    EXPECT_FALSE(form.groups.empty());
+    ASSERT_EQ(form.groups.size(), 23u);
     for (const VoiceGroup &g : form.groups) {
-        EXPECT_EQ(g.heading, "距離 2");
-        EXPECT_EQ(g.voices.size(), 2u);
+        EXPECT_EQ(g.heading, "距離 8");
+        ASSERT_EQ(g.voices.size(), 2u);
+        EXPECT_EQ(g.voices[0].file.filename(), "bank-b.syx");
+        EXPECT_EQ(std::abs(g.voices[0].voice - g.voices[1].voice), 8);
     }
     // WHEN it is not a number in range: a box, no run
     f.host.boxes.clear();

@@ -17,8 +17,14 @@ ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file) {
             result.value.bank = bank.value;
             return result;
         }
-        if (bankKind == BankKind::Syx && bank.error.failure == ReadFailure::NotBulkDump) {
-            auto voice = ReadVoiceFile(file, VoiceKind::Syx);
+        const bool voiceKind = bankKind == BankKind::Syx || bankKind == BankKind::Mid;
+        if (voiceKind && (bank.error.failure == ReadFailure::NotBulkDump ||
+                          bank.error.failure == ReadFailure::IsSingleVoice || bankKind == BankKind::Mid)) {
+            auto voice = ReadVoiceFile(file, VoiceKindOfName(name));
+            if (bankKind == BankKind::Mid && !voice.ok()) {
+                result.error = voice.error;
+                return result;
+            }
             if (voice.ok()) {
                 result.value.voice = voice.value;
                 return result;

@@ -321,6 +321,16 @@ std::string ReadErrorEnglish(const ReadError &e) {
         return file + ": not a DX7 voice (" + std::to_string(e.count) + " values out of range)";
     case ReadFailure::NotBankFile:
         return file + ": not a 32-voice file (voice " + std::to_string(e.count) + " starts " + e.detail + ")";
+    case ReadFailure::ScanRefused:
+        return file + ": " + ScanReasonEnglish(e.reason, e.count);
+    case ReadFailure::NoSuchBank:
+        return file + ": no bank " + std::to_string(e.count) + " (the file holds " + std::to_string(e.needed) +
+               ")";
+    case ReadFailure::NoSuchVoice:
+        return file + ": no single voice " + std::to_string(e.count) + " (the file holds " +
+               std::to_string(e.needed) + ")";
+    case ReadFailure::IsSingleVoice:
+        return file + ": single voices, not a 32-voice bank";
     }
     return file;
 }

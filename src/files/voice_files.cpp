@@ -17,10 +17,12 @@
 namespace vox {
 namespace {
 
-// Fills %F (file), %L (length), %N (needed), %D (detail), %C (count) of a
-// message in one pass, so that a file name holding "%D" stays as it is.
+// Fills %F (file), %L (length), %N (needed), %D (detail), %C (count), %R
+// (reason) of a message in one pass, so that a file name holding "%D"
+// stays as it is.
 std::string Fill(const char *pattern, const std::filesystem::path &file, std::size_t length = 0,
-                 std::size_t needed = 0, const std::string &detail = {}, std::size_t count = 0) {
+                 std::size_t needed = 0, const std::string &detail = {}, std::size_t count = 0,
+                 const std::string &reason = {}) {
     std::string text;
     for (const char *c = pattern; *c; ++c) {
         if (c[0] == '%' && c[1] != 0) {
@@ -43,6 +45,10 @@ std::string Fill(const char *pattern, const std::filesystem::path &file, std::si
                 continue;
             case 'D':
                 text += detail;
+                ++c;
+                continue;
+            case 'R':
+                text += reason;
                 ++c;
                 continue;
             default:
@@ -98,6 +104,7 @@ BankKind BankKindOfName(std::string_view fileName) {
     if (kind == "SYX") return BankKind::Syx;
     if (kind == "DX7") return BankKind::Dx7;
     if (kind == ".32") return BankKind::Dot32;
+    if (kind == "MID") return BankKind::Mid;
     return BankKind::Other;
 }
 
@@ -155,6 +162,14 @@ std::string ReadErrorMessage(const ReadError &e) {
         return Fill(file_text::kVoiceOutOfRange, e.file, 0, 0, {}, e.count);
     case ReadFailure::NotBankFile:
         return Fill(file_text::kNotBankFile, e.file, 0, 0, e.detail, e.count);
+    case ReadFailure::ScanRefused:
+        return Fill(file_text::kScanRefused, e.file, 0, 0, {}, 0, ScanReasonJapanese(e.reason, e.count));
+    case ReadFailure::NoSuchBank:
+        return Fill(file_text::kNoSuchBank, e.file, 0, e.needed, {}, e.count);
+    case ReadFailure::NoSuchVoice:
+        return Fill(file_text::kNoSuchVoice, e.file, 0, e.needed, {}, e.count);
+    case ReadFailure::IsSingleVoice:
+        return Fill(file_text::kIsSingleVoice, e.file);
     }
     return {};
 }
@@ -209,59 +224,6 @@ bool IsBulkDumpHeader(std::span<const Byte> bytes) { return StartsWithSysEx(byte
 
 bool IsSingleVoiceHeader(std::span<const Byte> bytes) { return StartsWithSysEx(bytes, 0x00); }
 
-VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed) {
-    Slot slot{};
-    for (std::size_t i = 0; i < kVoiceHeader.size(); ++i)
-        slot[i] = kVoiceHeader[i];
-    UnpackVoice(packed, slot);
-    VoiceRecord record{};
-    for (std::size_t i = 0; i < kRecordSize; ++i)
-        record[i] = slot[i];
-    return record;
-}
-
-namespace {
-constexpr std::size_t kPackedNamePos = 118; // name characters 1..10 of a packed voice
-} // namespace
-
-bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed) {
-    PackedVoice seven{};
-    for (std::size_t i = 0; i < kPackedVoiceSize; ++i)
-        seven[i] = packed[i] & 0x7F;
-    Slot slot{};
-    UnpackVoice(seven, slot);
-    for (int p = 0; p < param::Name1; ++p)
-        if (slot[ParamPos(p)] > ParamMax(p)) return false;
-    // Name bytes as stored: other tools put characters above 7Fh there.
-    bool named = false;
-    for (std::size_t i = 0; i < kNameLength; ++i) {
-        const Byte c = packed[kPackedNamePos + i];
-        if (c != 0 && c < 0x20) return false;
-        named |= c != 0;
-    }
-    return named;
-}
-
-std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset) {
-    std::size_t odd = 0;
-    for (std::size_t v = 0; v < kBankSlots; ++v) {
-        const std::size_t at = offset + v * kPackedVoiceSize;
-        if (at + kPackedVoiceSize > bytes.size() ||
-            !LooksLikePackedVoice(
-                std::span<const Byte, kPackedVoiceSize>(bytes.data() + at, kPackedVoiceSize)))
-            ++odd;
-    }
-    return odd;
-}
-
-std::size_t RecordParametersOutOfRange(std::span<const Byte> record) {
-    std::size_t odd = 0;
-    for (int p = 0; p < param::Name1; ++p)
-        if (ParamPos(p) >= record.size() || (record[ParamPos(p)] & 0x7F) > ParamMax(p)) ++odd;
-    return odd;
-}
-
-bool RecordParametersInRange(std::span<const Byte> record) { return RecordParametersOutOfRange(record) == 0; }
 
 namespace {
 
@@ -350,6 +312,41 @@ ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem:
     return {};
 }
 
+ReadError ScanRefusal(ScanReason reason, std::size_t count, const std::filesystem::path &file,
+                      std::size_t length) {
+    ReadError e = Counted(ReadFailure::ScanRefused, file, length, count);
+    e.reason = reason;
+    return e;
+}
+
+// Reasons that say more than today's messages about a file's first bytes:
+// what the file holds instead of voices.
+bool SaysWhatTheFileHolds(ScanReason reason) {
+    switch (reason) {
+    case ScanReason::FourOperatorBank:
+    case ScanReason::FourOperatorVoice:
+    case ScanReason::PerformanceOnly:
+    case ScanReason::SupplementOnly:
+    case ScanReason::ParameterChangesOnly:
+    case ScanReason::MidiFileWithoutVoices:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The refusal of a file whose scan gave nothing to take, given the reader's
+// own refusal of it: the reader's text where it covers the case (a dump
+// cut short, shifted data, text), the scan's where that says what the file
+// holds instead.
+ReadError Refusal(const VoiceScan &scan, const ReadError &located, const std::filesystem::path &file,
+                  std::size_t length) {
+    const bool dumpBroken = scan.refusal == ScanReason::CutOff || scan.refusal == ScanReason::BrokenDump;
+    if (SaysWhatTheFileHolds(scan.refusal) || (dumpBroken && located.failure == ReadFailure::NotBulkDump))
+        return ScanRefusal(scan.refusal, scan.refusalCount, file, length);
+    return located;
+}
+
 } // namespace
 
 ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
@@ -381,33 +378,63 @@ ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std
         }
         offset = 0;
         return CheckHeaderless(bytes, file);
+    case BankKind::Mid:
+        // Read only through the scan: nothing stands at a fixed place.
+        return ScanRefusal(ScanReason::MidiFileWithoutVoices, 0, file, length);
     case BankKind::Other:
         break;
     }
     return Failure(ReadFailure::UnknownKind, file, length);
 }
 
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
-                                   const std::filesystem::path &file) {
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
+                                   std::size_t bank) {
     ReadResult<BankRecords> result;
+    const std::size_t length = bytes.size();
     std::size_t offset = 0;
-    result.error = LocatePackedBank(bytes, kind, file, offset);
-    if (!result.ok()) return result;
-    if (kind == BankKind::V32) {
+    const ReadError located = LocatePackedBank(bytes, kind, file, offset);
+    if (kind == BankKind::V32 || kind == BankKind::Other) {
+        // The program's own file is one bank at one place.
+        result.error = located;
+        if (result.ok() && bank > 0) result.error = Counted(ReadFailure::NoSuchBank, file, length, bank + 1);
+        if (result.ok() && bank > 0) result.error.needed = 1;
+        if (!result.ok()) return result;
         for (std::size_t v = 0; v < kBankSlots; ++v)
             for (std::size_t i = 0; i < kRecordSize; ++i)
                 result.value[v][i] = bytes[v * kRecordSize + i];
         return result;
     }
-    // The checksum, the end byte and anything after them (a second dump)
-    // are not read.
-    for (std::size_t v = 0; v < kBankSlots; ++v)
-        result.value[v] = RecordFromPacked(std::span<const Byte, kPackedVoiceSize>(
-            bytes.data() + offset + v * kPackedVoiceSize, kPackedVoiceSize));
+    // The name has said what to read; the scan is not to read it as the
+    // program's own file again.
+    const VoiceScan scan = ScanVoiceFile(bytes, {});
+    if (const FoundVoices *found = scan.bank(bank)) {
+        std::copy(found->voices.begin(), found->voices.end(), result.value.begin());
+        return result;
+    }
+    if (bank == 0 && located.failure == ReadFailure::None && scan.bankCount() == 0) {
+        // Read as before the scan: a dump at the start or packed data from
+        // offset 0 that the scan does not take as it stands (a few bytes
+        // more behind a headerless bank). The checksum, the end byte and
+        // anything after them are not read.
+        for (std::size_t v = 0; v < kBankSlots; ++v)
+            result.value[v] = RecordFromPacked(std::span<const Byte, kPackedVoiceSize>(
+                bytes.data() + offset + v * kPackedVoiceSize, kPackedVoiceSize));
+        return result;
+    }
+    if (scan.bankCount() > 0 || located.failure == ReadFailure::None) {
+        result.error = Counted(ReadFailure::NoSuchBank, file, length, bank + 1);
+        result.error.needed = std::max<std::size_t>(scan.bankCount(), 1);
+    } else if (scan.singleVoiceCount() > 0) {
+        result.error = Failure(ReadFailure::IsSingleVoice, file, length);
+    } else if (kind == BankKind::Mid) {
+        result.error = ScanRefusal(scan.refusal, scan.refusalCount, file, length);
+    } else {
+        result.error = Refusal(scan, located, file, length);
+    }
     return result;
 }
 
-ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind) {
+ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind, std::size_t bank) {
     ReadResult<BankRecords> result;
     if (kind == BankKind::Other) {
         // Known before the file is opened: there is no reader for it.
@@ -419,7 +446,18 @@ ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind
         result.error = content.error;
         return result;
     }
-    return DecodeBank(content.value, kind, file);
+    return DecodeBank(content.value, kind, file, bank);
+}
+
+ReadResult<VoiceScan> ScanFile(const std::filesystem::path &file) {
+    ReadResult<VoiceScan> result;
+    auto content = ReadFileBytes(file);
+    if (!content.ok()) {
+        result.error = content.error;
+        return result;
+    }
+    result.value = ScanVoiceFile(content.value, file.filename().string());
+    return result;
 }
 
 ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
@@ -448,25 +486,61 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
     return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexBytes(bytes, " ", kStartShown));
 }
 
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
-                                    const std::filesystem::path &file) {
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
+                                    std::size_t voice) {
     ReadResult<VoiceRecord> result;
+    const std::size_t length = bytes.size();
     std::size_t offset = 0;
-    result.error = LocateVoiceRecord(bytes, kind, file, offset);
-    if (!result.ok()) return result;
-    for (std::size_t i = 0; i < kRecordSize; ++i)
-        result.value[i] = bytes[offset + i];
+    const ReadError located = LocateVoiceRecord(bytes, kind, file, offset);
+    const auto take = [&](std::size_t at) {
+        for (std::size_t i = 0; i < kRecordSize; ++i)
+            result.value[i] = bytes[at + i];
+    };
+    // A 1-voice file, and the dump at the end of a MID file, first.
+    if (kind == VoiceKind::V01 || (kind == VoiceKind::Mid && voice == 0 && located.failure == ReadFailure::None)) {
+        result.error = located;
+        if (result.ok() && voice > 0) {
+            result.error = Counted(ReadFailure::NoSuchVoice, file, length, voice + 1);
+            result.error.needed = 1;
+        }
+        if (result.ok()) take(offset);
+        return result;
+    }
+    const VoiceScan scan = ScanVoiceFile(bytes, {});
+    // A MID name falls back to the events of a Standard MIDI File only;
+    // other bytes under it keep the fixed rule.
+    const bool scanned = kind != VoiceKind::Mid || scan.midiFile;
+    if (const FoundVoices *found = scanned ? scan.singleVoice(voice) : nullptr) {
+        result.value = found->voices.front();
+        return result;
+    }
+    if (kind == VoiceKind::Syx && voice == 0 && located.failure == ReadFailure::None &&
+        scan.singleVoiceCount() == 0) {
+        // A dump at the start that the scan does not take whole (no end byte).
+        take(offset);
+        return result;
+    }
+    if (scanned && scan.singleVoiceCount() > 0) {
+        result.error = Counted(ReadFailure::NoSuchVoice, file, length, voice + 1);
+        result.error.needed = scan.singleVoiceCount();
+    } else if (scanned && scan.bankCount() > 0) {
+        result.error = Failure(ReadFailure::IsBank, file, length);
+    } else if (kind == VoiceKind::Mid) {
+        result.error = located; // the fixed text of the MID reader
+    } else {
+        result.error = Refusal(scan, located, file, length);
+    }
     return result;
 }
 
-ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind) {
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind, std::size_t voice) {
     auto content = ReadFileBytes(file);
     if (!content.ok()) {
         ReadResult<VoiceRecord> result;
         result.error = content.error;
         return result;
     }
-    return DecodeVoice(content.value, kind, file);
+    return DecodeVoice(content.value, kind, file, voice);
 }
 
 void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot) {

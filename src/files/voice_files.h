@@ -1,9 +1,11 @@
 #pragma once
-// Voice files on disk: the 32-voice file (.v32), the packed-bank imports
-// (names ending SYX, DX7, .32), the 1-voice file (.v01) and the
-// single-voice dump at the end of a MIDI file (MID). Readers check length
-// and structure first and return either the voices or the reason; nothing
-// here touches the program's state, so a refused file changes nothing.
+// Voice files on disk: the 32-voice file (.v32), the bank imports (names
+// ending SYX, DX7, .32 and MID: every bank the scan of voice/voice_scan
+// finds), the 1-voice file (.v01), the single-voice dump at the end of a
+// MIDI file (MID) and single-voice dumps anywhere in a SYX file. Readers
+// check length and structure first and return either the voices or the
+// reason; nothing here touches the program's state, so a refused file
+// changes nothing.
 
 #include "voice/voice.h"
 #include "voice/voice_scan.h" // VoiceRecord, BankRecords
@@ -50,6 +52,14 @@ inline constexpr const char *kVoiceOutOfRange =
     "ファイル「%F」はＤＸ７の1音色データではありません（音色の値のうち %C 個が範囲を外れています）";
 inline constexpr const char *kNotBankFile =
     "ファイル「%F」は32音色ファイルではありません（%C 番目の音色の先頭のバイトが %D です）";
+// A file that gives no voice: the scan's reason, a phrase without the
+// file's name (ScanReasonJapanese), put in as %R.
+inline constexpr const char *kScanRefused = "ファイル「%F」は%R";
+inline constexpr const char *kNoSuchBank = "ファイル「%F」には %C 番目のバンクがありません（バンクは %N 個です）";
+inline constexpr const char *kNoSuchVoice =
+    "ファイル「%F」には %C 番目の1音色データがありません（1音色データは %N 個です）";
+inline constexpr const char *kIsSingleVoice =
+    "ファイル「%F」は1音色のデータです（ﾌｧｲﾙ読込(1VOICE)で読み込んでください）";
 inline constexpr const char *kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
 // System reasons.
 inline constexpr const char *kNoSuchFile = "ファイルがありません";
@@ -68,8 +78,8 @@ inline constexpr std::size_t kMidTailSize = 167; // the dump's first 161 bytes +
 inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024; // bytes; no voice file comes near it
 
 // How the 32-voice load reads a file: the last three characters of its
-// name, upper-cased.
-enum class BankKind { V32, Syx, Dx7, Dot32, Other };
+// name, upper-cased. Mid: the banks in a MIDI file's System Exclusive events.
+enum class BankKind { V32, Syx, Dx7, Dot32, Mid, Other };
 BankKind BankKindOfName(std::string_view fileName);
 
 // How the 1-voice load reads a file. Names ending MID hold the dump at
@@ -100,6 +110,10 @@ enum class ReadFailure {
                        // from 1)
     VoiceOutOfRange,   // one voice with more parameters out of range than a voice holds (count)
     NotBankFile,       // a .v32 record that starts as no slot does (count: the record, detail: its bytes)
+    ScanRefused,       // no voice in the file: `reason` and `count` say why
+    NoSuchBank,        // a bank chosen past the banks found (count: the one chosen, from 1; needed: how many)
+    NoSuchVoice,       // a single voice chosen past those found (count: from 1; needed: how many)
+    IsSingleVoice,     // a 32-voice load of a file that holds single voices only
 };
 
 struct ReadError {
@@ -109,6 +123,7 @@ struct ReadError {
     std::size_t needed = 0; // bytes its kind needs
     std::size_t count = 0;  // voices, bytes or record number, as the failure says
     std::string detail;     // the first bytes found, or the system's reason
+    ScanReason reason = ScanReason::None; // ScanRefused: why the file gives no voice
 };
 
 // The Japanese text for a box.
@@ -129,52 +144,42 @@ bool IsBulkDumpHeader(std::span<const Byte> bytes);
 // A DX7 single-voice dump header: F0 43, sub-status 0 on any channel, format 00.
 bool IsSingleVoiceHeader(std::span<const Byte> bytes);
 
-// Whether 128 bytes look like one packed DX7 voice. Bit 7 of every
-// parameter byte is ignored (the instrument's data bytes have seven bits,
-// and banks from other tools often carry a stray bit 7); each field is
-// taken with the mask the unpacking uses; then every parameter must lie
-// within its range, and every name byte must be 0 or a character code
-// (20h and above), not all of them 0.
-bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed);
-// How many of the 32 packed voices from `offset` do not look like voices.
-std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset);
-// At most this many voices of a headerless bank may look wrong: real banks
-// hold the odd broken voice, while data read from the wrong offset fails
-// in most of its voices.
-inline constexpr std::size_t kMaxOddVoices = 8;
-// How many of the 145 parameters of a record (name bytes not counted) lie
-// outside their ranges, bit 7 ignored.
-std::size_t RecordParametersOutOfRange(std::span<const Byte> record);
-bool RecordParametersInRange(std::span<const Byte> record);
-// At most this many parameters of one voice may lie outside their ranges:
-// voices from other tools hold a few, while other data read as a voice
-// (a bank, messages, text) breaks dozens.
-inline constexpr std::size_t kMaxOddParameters = 16;
+// The content tests (LooksLikePackedVoice, PackedVoicesOutOfRange,
+// RecordParametersOutOfRange, kMaxOddVoices, kMaxOddParameters) and
+// RecordFromPacked live in voice/voice_scan.h.
 
 // Messages show a file's start as up to its first six bytes in hex
 // ("F0 43 10 00 …", HexBytes).
 inline constexpr std::size_t kStartShown = 6;
-
-// A packed voice as a record: the import header F0 43 00 00 01 1B, then
-// the unpacked parameters.
-VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed);
 
 // Where the packed data of a bank file starts, or the reason it has none.
 // Sets `offset` on success.
 ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
                            std::size_t &offset);
 
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
-                                   const std::filesystem::path &file);
-ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind);
+// `bank`: which of the banks the file holds, from 0 in file order. A .v32
+// is one bank. The other names take every bank the scan finds; where it
+// finds none, the bytes are read as before (a dump at the start, packed
+// data from offset 0) so a file loaded before still loads.
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
+                                   std::size_t bank = 0);
+ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind, std::size_t bank = 0);
+
+// What a file holds, for a load to ask before it reads: its banks and
+// single voices (VoiceScan::bankCount, singleVoiceCount) or why none. The
+// error is set only when the file cannot be read.
+ReadResult<VoiceScan> ScanFile(const std::filesystem::path &file);
 
 // Where the 161-byte record of a 1-voice load starts, or the reason.
 ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
                             std::size_t &offset);
 
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
-                                    const std::filesystem::path &file);
-ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind);
+// `voice`: which single voice, from 0 in file order. SYX takes a
+// single-voice dump wherever it stands in the file; MID takes the dump at
+// its end first (voice 0), then the single-voice dumps of its events.
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
+                                    std::size_t voice = 0);
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind, std::size_t voice = 0);
 
 // Positions 0..160 of the slot; 161..163 keep what they hold.
 void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot);

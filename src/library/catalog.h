@@ -73,7 +73,8 @@ struct IndexReport {
     std::size_t filesRead = 0;    // files read this run (new or changed)
     std::size_t filesUnchanged = 0;
     std::size_t filesRemoved = 0; // gone since the last run, dropped
-    std::vector<RefusedFile> refused;
+    std::vector<RefusedFile> refused; // every file under the folders that gives no voice, after the run
+    std::vector<std::filesystem::path> missingFolders; // folders not found this run (their files dropped)
 };
 
 // Voices that sound the same: equal sound bodies.
@@ -104,8 +105,10 @@ public:
 
     // Walks every folder: reads new files and files whose size or
     // modification time changed, drops files that are gone. `progress` is
-    // called now and then on the calling thread; `cancel` stops the run
-    // between files, leaving the catalogue as it was before the run.
+    // called on the calling thread before the first file and after each
+    // file; `cancel` stops the run between files, leaving the catalogue as
+    // it was before the run. A run that another connection's run holds up
+    // waits for it (up to 10 s, then fails with `error`).
     IndexReport index(const std::function<void(const IndexProgress &)> &progress = {},
                       const std::atomic<bool> *cancel = nullptr);
 
@@ -115,7 +118,9 @@ public:
     // Groups of two or more voices with equal sound bodies, largest first.
     std::vector<DuplicateGroup> duplicates() const;
     // Pairs of voices with different bodies whose distance is at most
-    // `threshold` (see NearDistance).
+    // `threshold` (see NearDistance), closest first. Each sound body is
+    // represented by one voice (the first in file order); its equals are
+    // in duplicates().
     std::vector<NearDuplicate> nearDuplicates(int threshold) const;
 
     // The stored voice (header and 155 parameters) of a result.
@@ -133,9 +138,19 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// The parameter distance of near-duplicates: the sum over the 145 sound
-// parameters (name excluded) of |a - b|, each parameter's difference taken
-// after masking to its width.
+// The parameter distance of near-duplicates, a weighted L1 distance over
+// the 145 sound parameters (name excluded), each read as the instrument
+// reads it (ParamValue). A step of a parameter weighs 99 / its range,
+// rounded, so that sweeping any one parameter over its whole range costs
+// about 99: a step of a rate, level, depth, output level or fine frequency
+// weighs 1, of transpose 2, of coarse frequency 3, of detune 7, of rate
+// scaling, key velocity, feedback or pitch sensitivity 14, of a curve or
+// amplitude sensitivity 33, of oscillator mode or either key sync 99. The
+// LFO wave is a choice, not a scale: any change weighs 99. Voices on
+// different algorithms are never near: their distance is kNearApart, more
+// than any threshold. A threshold of 10 thus allows, say, ten steps of
+// levels and rates, or one step of detune and three of levels.
+inline constexpr int kNearApart = 1 << 20;
 int NearDistance(const SoundBody &a, const SoundBody &b);
 
 } // namespace vox

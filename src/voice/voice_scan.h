@@ -90,6 +90,59 @@ struct VoiceScan {
     const FoundVoices *singleVoice(std::size_t n) const;
 };
 
+// --- Content tests for data that no header vouches for -------------------
+
+// Whether 128 bytes look like one packed DX7 voice. Bit 7 of every
+// parameter byte is ignored (the instrument's data bytes have seven bits,
+// and banks from other tools often carry a stray bit 7); each field is
+// taken with the mask the unpacking uses; then every parameter must lie
+// within its range, and every name byte must be 0 or a character code
+// (20h and above), not all of them 0.
+bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed);
+// How many of the 32 packed voices from `offset` do not look like voices.
+std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset);
+// At most this many voices of a headerless bank may look wrong: real banks
+// hold the odd broken voice, while data read from the wrong offset fails
+// in most of its voices.
+inline constexpr std::size_t kMaxOddVoices = 8;
+// How many of the 145 parameters of a record (name bytes not counted) lie
+// outside their ranges, bit 7 ignored.
+std::size_t RecordParametersOutOfRange(std::span<const Byte> record);
+bool RecordParametersInRange(std::span<const Byte> record);
+// At most this many parameters of one voice may lie outside their ranges:
+// voices from other tools hold a few, while other data read as a voice
+// (a bank, messages, text) breaks dozens.
+inline constexpr std::size_t kMaxOddParameters = 16;
+
+// A packed voice as a record: the import header F0 43 00 00 01 1B, then
+// the unpacked parameters.
+VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed);
+
+// --- The scan ----------------------------------------------------------------
+
+// Format numbers (byte 3) of the maker's dumps (F0 43 0n ff hh ll ... sum F7).
+namespace dump_format {
+inline constexpr Byte kSingleVoice = 0x00;     // DX7 voice, 155 bytes
+inline constexpr Byte kPerformance = 0x01;     // a performance (later models)
+inline constexpr Byte kPerformances = 0x02;    // a bank of performances
+inline constexpr Byte kFourOpVoice = 0x03;     // a voice of a four-operator instrument
+inline constexpr Byte kFourOpBank = 0x04;      // 32 voices of a four-operator instrument
+inline constexpr Byte kSupplementOne = 0x05;   // "ACED": one voice's supplement of a later model
+inline constexpr Byte kSupplementBank = 0x06;  // "AMEM": 32 voices' supplement of a later model
+inline constexpr Byte kBank = 0x09;            // DX7 bank, 32 packed voices
+inline constexpr Byte kUniversal = 0x7E;       // a named block ("LM  8973PM" ...)
+} // namespace dump_format
+
+// Sub-status (byte 2, high nibble) of the maker's dumps; parameter
+// changes carry kParameterChangeSubStatus (voice/dx7_messages.h).
+inline constexpr Byte kDumpSubStatus = 0x00;
+
+inline constexpr std::size_t kSingleDumpSize = 163; // F0 43 0n 00 01 1B, 155 bytes, sum, F7
+inline constexpr std::size_t kUnpackedVoiceSize = 155;
+inline constexpr std::size_t kUnpackedBankSize = kUnpackedVoiceSize * kBankSlots; // 4960
+// Files larger than this are no voice files; the scan refuses them whole.
+inline constexpr std::size_t kMaxScanSize = 16 * 1024 * 1024;
+
 // The scan of a whole file. `fileName` is used only for its ending: a name
 // ending V32 or V01 (any case) is read as the program's own file of that
 // kind first; any other name is scanned for messages, then for data

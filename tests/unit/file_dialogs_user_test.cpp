@@ -765,7 +765,7 @@ const RealFile kRealFiles[] = {
     {"rom1a.syx", true, 6, false},
     {"single-voice.syx", false, 0, true},
     {"headerless-4096.syx", true, 0, false},
-    {"rom1a-bank-in-smf.mid", false, 0, false},
+    {"rom1a-bank-in-smf.mid", true, 55, false}, // the bank of its System Exclusive event
     {"control-chars-in-names.syx", true, 6, false},
     {"bit7-bytes-and-f0-inside.syx", true, 6, false},
     {"bytecount-1000.syx", true, 6, false},

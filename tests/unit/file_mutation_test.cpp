@@ -6,6 +6,7 @@
 #include "file_test_support.h"
 #include "files/voice_files.h"
 #include "voice/bank_format.h"
+#include "voice/voice_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,7 @@ const Reader kReaders[] = {
     {"32-voice load, .syx", true, BankKind::Syx, VoiceKind::V01},
     {"32-voice load, .dx7", true, BankKind::Dx7, VoiceKind::V01},
     {"32-voice load, .32", true, BankKind::Dot32, VoiceKind::V01},
+    {"32-voice load, .mid", true, BankKind::Mid, VoiceKind::V01},
     {"1-voice load, .v01", false, BankKind::Other, VoiceKind::V01},
     {"1-voice load, .mid", false, BankKind::Other, VoiceKind::Mid},
     {"1-voice load, .syx", false, BankKind::Other, VoiceKind::Syx},
@@ -47,10 +49,10 @@ std::array<Byte, kParamCount> Parameters(const VoiceRecord &record) {
     return p;
 }
 
-std::optional<Voices> Read(const Reader &reader, std::span<const Byte> bytes) {
+std::optional<Voices> Read(const Reader &reader, std::span<const Byte> bytes, std::size_t bankNumber = 0) {
     Voices voices;
     if (reader.bank) {
-        const auto bank = DecodeBank(bytes, reader.bankKind, "mutated");
+        const auto bank = DecodeBank(bytes, reader.bankKind, "mutated", bankNumber);
         if (!bank.ok()) return std::nullopt;
         for (const VoiceRecord &record : bank.value)
             voices.push_back(Parameters(record));
@@ -113,14 +115,17 @@ protected:
             ++accepted;
             bool held = false;
             for (const Source *source : from)
-                for (const Reader &other : kReaders) {
-                    const auto had = Read(other, source->bytes);
-                    if (!had) continue;
-                    if (reader.bank)
-                        held |= other.bank && *had == *got;
-                    else
-                        held |= std::find(had->begin(), had->end(), got->front()) != had->end();
-                }
+                for (const Reader &other : kReaders)
+                    // Every bank a file offers, not only its first.
+                    for (std::size_t bank = 0; bank < 4; ++bank) {
+                        const auto had = Read(other, source->bytes, bank);
+                        if (!had) break;
+                        if (reader.bank)
+                            held |= other.bank && *had == *got;
+                        else
+                            held |= std::find(had->begin(), had->end(), got->front()) != had->end();
+                        if (!other.bank) break;
+                    }
             if (!held && failures.size() < 20) failures.push_back(what + " through the " + reader.name);
             if (!held) ++wrong;
         }
@@ -236,6 +241,213 @@ TEST_F(FileMutationTest, GarbageInFrontIsRefusedOrKeepsTheVoices) {
                       bytes, {&source});
             }
     expectNoneWrong();
+}
+
+
+Bytes Cat(const Bytes &a, const Bytes &b) {
+    Bytes all = a;
+    all.insert(all.end(), b.begin(), b.end());
+    return all;
+}
+
+// --- The scan of every voice a file holds, on the same kinds of damage -------------
+
+// The voices the test files hold, decoded without the scan: the bank of
+// rom1a.syx, the renamed reversed bank that follows it in
+// two-different-banks.syx, and the voice of single-voice.syx. Parameters
+// only: headers are the import header or the file's own.
+class ScanMutationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rom1a = test::ReadBytes(test::TestData("rom1a.syx"));
+        ASSERT_EQ(rom1a.size(), kBulkMessageSize) << "cannot read the test file rom1a.syx";
+        const Bytes two = test::ReadBytes(test::TestData("two-different-banks.syx"));
+        ASSERT_EQ(two.size(), 2 * kBulkMessageSize) << "cannot read the test file two-different-banks.syx";
+        single = test::ReadBytes(test::TestData("single-voice.syx"));
+        ASSERT_EQ(single.size(), kImageSize) << "cannot read the test file single-voice.syx";
+        second = Bytes(two.begin() + kBulkMessageSize, two.end());
+        banks.push_back(BankOf(rom1a));
+        banks.push_back(BankOf(second));
+        VoiceRecord record{};
+        std::copy(single.begin(), single.begin() + kRecordSize, record.begin());
+        singles.push_back(Parameters(record));
+        for (const Voices &bank : banks)
+            singles.insert(singles.end(), bank.begin(), bank.end());
+    }
+
+    static Voices BankOf(const Bytes &dump) {
+        const BankImage image = ReadBankImage(dump);
+        EXPECT_EQ(image.error, "") << "a test bank that is no clean bulk dump";
+        Voices voices;
+        for (std::size_t v = 0; v < kBankSlots && image.packed.size() == kPackedBankSize; ++v) {
+            Slot slot{};
+            UnpackVoice(std::span<const Byte, kPackedVoiceSize>(image.packed.data() + v * kPackedVoiceSize,
+                                                                kPackedVoiceSize),
+                        slot);
+            VoiceRecord record{};
+            std::copy(slot.begin(), slot.begin() + kRecordSize, record.begin());
+            voices.push_back(Parameters(record));
+        }
+        return voices;
+    }
+
+    // Every bank the scan finds is one of the known banks, every single
+    // voice one of the known voices; returns how many groups it found.
+    std::size_t check(const std::string &what, const Bytes &bytes, const char *name = "mutated.syx") {
+        ++reads;
+        const VoiceScan scan = ScanVoiceFile(bytes, name);
+        for (const FoundVoices &f : scan.found) {
+            Voices got;
+            for (const VoiceRecord &r : f.voices)
+                got.push_back(Parameters(r));
+            const bool held = f.isBank() ? std::find(banks.begin(), banks.end(), got) != banks.end()
+                                         : std::find(singles.begin(), singles.end(), got.front()) != singles.end();
+            if (!held) {
+                ++wrong;
+                if (failures.size() < 20)
+                    failures.push_back(what + ": voices at offset " + std::to_string(f.offset) +
+                                       " that the files do not hold");
+            }
+        }
+        return scan.found.size();
+    }
+
+    void expectNoneWrong() {
+        std::ostringstream list;
+        for (const auto &f : failures)
+            list << "\n  " << f;
+        EXPECT_EQ(wrong, 0u) << "scans that gave voices the bytes do not hold (first ones):" << list.str();
+        EXPECT_GT(reads, 0u);
+    }
+
+    Bytes rom1a, second, single;
+    std::vector<Voices> banks;
+    Voices singles;
+    std::size_t reads = 0, wrong = 0;
+    std::vector<std::string> failures;
+};
+
+TEST_F(ScanMutationTest, ADumpCutAtAVoiceBoundaryIsRefusedNamingTheVoicesBeforeTheCut) {
+    // GIVEN rom1a.syx cut at each voice boundary and one byte either side
+    for (std::size_t k = 0; k <= kBankSlots; ++k)
+        for (int d : {-1, 0, 1}) {
+            const long at = static_cast<long>(kBulkDataPos + k * kPackedVoiceSize) + d;
+            if (at < 1 || at >= static_cast<long>(kBulkChecksumPos)) continue;
+            const Bytes cut(rom1a.begin(), rom1a.begin() + at);
+            // WHEN it is scanned THEN nothing is taken and the cut is named
+            const VoiceScan scan = ScanVoiceFile(cut, "cut.syx");
+            EXPECT_TRUE(scan.found.empty()) << "cut at " << at;
+            if (at >= static_cast<long>(kBulkDataPos)) {
+                EXPECT_EQ(scan.refusal, ScanReason::CutOff) << "cut at " << at;
+                EXPECT_EQ(scan.refusalCount, (static_cast<std::size_t>(at) - kBulkDataPos) / kPackedVoiceSize)
+                    << "cut at " << at;
+            }
+            // AND a whole bank after it is found whole
+            EXPECT_EQ(check("cut at " + std::to_string(at) + " then rom1a", Cat(cut, rom1a)), 1u);
+        }
+    expectNoneWrong();
+}
+
+TEST_F(ScanMutationTest, EveryTruncationAtRandomPointsKeepsOnlyWholeVoices) {
+    std::uint32_t seed = 7;
+    const Bytes sources[] = {rom1a, Cat(rom1a, second), single};
+    for (const Bytes &source : sources)
+        for (int n = 0; n < 300; ++n) {
+            seed = seed * 1664525u + 1013904223u;
+            const std::size_t length = seed % source.size();
+            const Bytes cut(source.begin(), source.begin() + static_cast<long>(length));
+            check("cut to " + std::to_string(length), cut);
+            check("cut to " + std::to_string(length) + " as .dx7", cut, "cut.dx7");
+            check("cut to " + std::to_string(length) + " as .mid", cut, "cut.mid");
+        }
+    expectNoneWrong();
+}
+
+TEST_F(ScanMutationTest, HeaderBitFlipsNeverGiveOtherVoices) {
+    std::vector<std::size_t> places{0, 1, 2, 3, 4, 5, kBulkChecksumPos, kBulkChecksumPos + 1};
+    std::size_t taken = 0;
+    for (const Bytes *source : {&rom1a, &second})
+        for (std::size_t pos : places)
+            for (int bit = 0; bit < 8; ++bit) {
+                Bytes flipped = *source;
+                flipped[pos] ^= static_cast<Byte>(1 << bit);
+                taken += check("bit " + std::to_string(bit) + " of byte " + std::to_string(pos), flipped);
+            }
+    for (std::size_t pos : {0u, 1u, 2u, 3u, 4u, 5u, 161u, 162u})
+        for (int bit = 0; bit < 8; ++bit) {
+            Bytes flipped = single;
+            flipped[pos] ^= static_cast<Byte>(1 << bit);
+            taken += check("single voice, bit " + std::to_string(bit) + " of byte " + std::to_string(pos), flipped);
+        }
+    expectNoneWrong();
+    EXPECT_GT(taken, 0u) << "a flipped channel bit or checksum still gives the voices";
+}
+
+TEST_F(ScanMutationTest, JoinsGiveEveryWholeMessageOfBoth) {
+    const std::vector<std::pair<std::string, Bytes>> parts{
+        {"rom1a", rom1a}, {"second", second}, {"single", single},
+        {"cut520", Bytes(rom1a.begin(), rom1a.begin() + 520)},
+        {"supplement-then-bank", test::ReadBytes(test::TestData("supplement-then-bank.syx"))},
+        {"four-op", test::ReadBytes(test::TestData("four-operator-bank-not-dx7.syx"))},
+        {"changes", test::ReadBytes(test::TestData("parameter-changes-only.syx"))}};
+    for (const auto &[firstName, first] : parts)
+        for (const auto &[secondName, next] : parts) {
+            const Bytes joined = Cat(first, next);
+            const std::size_t wholeFirst = ScanVoiceFile(first, "a.syx").found.size();
+            const std::size_t wholeSecond = ScanVoiceFile(next, "b.syx").found.size();
+            const std::size_t found = check(firstName + " + " + secondName, joined);
+            // The cut dump can only lose the first part, never the second's.
+            EXPECT_GE(found, wholeSecond) << firstName << " + " << secondName;
+            if (firstName != "cut520") {
+                EXPECT_EQ(found, wholeFirst + wholeSecond) << firstName << " + " << secondName;
+            }
+        }
+    expectNoneWrong();
+}
+
+TEST_F(ScanMutationTest, GarbageBeforeAndAfterLeavesTheDumpsWhereTheyStand) {
+    for (int kind = 0; kind < 5; ++kind)
+        for (std::size_t length = 1; length <= 300; length += (length < 140 ? 1 : 37)) {
+            const Bytes garbage = Garbage(kind, length);
+            for (const Bytes *source : {&rom1a, &single}) {
+                const Bytes before = Cat(garbage, *source);
+                const Bytes after = Cat(*source, garbage);
+                const std::string what = "garbage kind " + std::to_string(kind) + " of " + std::to_string(length);
+                check(what + " before", before);
+                check(what + " after", after);
+                // Garbage that ends as a message ends (F7) or holds no
+                // status byte leaves the dump after it whole.
+                if (kind == 1 || kind == 3 || kind == 4) {
+                    const VoiceScan scan = ScanVoiceFile(before, "g.syx");
+                    EXPECT_EQ(scan.found.size(), 1u) << what;
+                }
+                const VoiceScan scan = ScanVoiceFile(after, "g.syx");
+                ASSERT_FALSE(scan.found.empty()) << what << " after";
+                EXPECT_EQ(scan.found[0].offset, 0u) << what << " after";
+            }
+        }
+    expectNoneWrong();
+}
+
+TEST_F(ScanMutationTest, NothingIsEverTakenFromShiftedBytes) {
+    const Bytes packed(rom1a.begin() + kBulkDataPos, rom1a.begin() + kBulkChecksumPos);
+    Bytes unpacked = test::ReadBytes(test::TestData("unpacked-32x155.syx"));
+    ASSERT_EQ(unpacked.size(), kUnpackedBankSize) << "cannot read the test file unpacked-32x155.syx";
+    for (std::size_t shift = 1; shift < kPackedVoiceSize; ++shift) {
+        // Packed data with its start cut off, padded, or rotated
+        const Bytes cut(packed.begin() + static_cast<long>(shift), packed.end());
+        Bytes padded = cut;
+        padded.resize(kPackedBankSize, 0);
+        Bytes rotated = cut;
+        rotated.insert(rotated.end(), packed.begin(), packed.begin() + static_cast<long>(shift));
+        for (const Bytes *b : std::initializer_list<const Bytes *>{&cut, &padded, &rotated})
+            for (const char *name : {"s.syx", "s.dx7", "s.32", "s.mid"})
+                EXPECT_TRUE(ScanVoiceFile(*b, name).found.empty()) << "packed data shifted by " << shift;
+        // Unpacked voices shifted the same way
+        Bytes u(unpacked.begin() + static_cast<long>(shift), unpacked.end());
+        u.resize(kUnpackedBankSize, 0);
+        EXPECT_TRUE(ScanVoiceFile(u, "u.syx").found.empty()) << "unpacked data shifted by " << shift;
+    }
 }
 
 } // namespace

@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(SharedTestData, InspectFaultyFile,
                              FaultyFile{"MidiFileHoldingABank",
                                         "rom1a-bank-in-smf.mid",
                                         FileKind::MidiFile,
-                                        LoadsAs::None,
+                                        LoadsAs::Bank, // the bank of its System Exclusive event
                                         {"no single-voice dump", "holds a 32-voice bulk dump"},
                                         false,
                                         0},

@@ -43,7 +43,7 @@ TEST(BankKindOfName, UsesTheLastThreeCharactersInAnyCase) {
         {"bank.v32", BankKind::V32}, {"BANK.V32", BankKind::V32}, {"dump.SyX", BankKind::Syx},
         {"dumpsyx", BankKind::Syx}, // only the last three characters count
         {"x.Dx7", BankKind::Dx7},    {"x.32", BankKind::Dot32},   {"x.132", BankKind::Other},
-        {"x.mid", BankKind::Other},  {"ab", BankKind::Other},
+        {"x.mid", BankKind::Mid},    {"X.MiD", BankKind::Mid},    {"ab", BankKind::Other},
     };
     for (const auto &[name, kind] : kNames)
         EXPECT_EQ(BankKindOfName(name), kind) << name;
@@ -134,10 +134,9 @@ TEST(DecodeBank, RefusesASyxFileWhoseHeaderIsNoDx7BulkDump) {
     std::vector<Byte> bytes = BulkDumpOf(DistinctBank());
     bytes[3] = 0x04; // a four-operator instrument's bank
     auto bank = DecodeBank(bytes, BankKind::Syx, "/f/four.syx");
-    EXPECT_EQ(bank.error.failure, ReadFailure::NotBulkDump);
-    EXPECT_EQ(ReadErrorMessage(bank.error),
-              "ファイル「/f/four.syx」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが F0 43 00 04 "
-              "20 00 です）");
+    EXPECT_EQ(bank.error.failure, ReadFailure::ScanRefused);
+    EXPECT_EQ(bank.error.reason, ScanReason::FourOperatorBank);
+    EXPECT_EQ(ReadErrorMessage(bank.error), "ファイル「/f/four.syx」は4オペレーター機のバンクです");
     bytes[3] = 0x09;
     bytes[2] = 0x10; // a parameter change, not a dump
     EXPECT_EQ(DecodeBank(bytes, BankKind::Syx, "p.syx").error.failure, ReadFailure::NotBulkDump);
@@ -303,9 +302,19 @@ TEST(DecodeBank, RefusesHeaderlessDataWithAWholeVoiceOrMoreBehindIt) {
 
 TEST(DecodeBank, TakesAWrongChecksumOnlyFromADumpThatEndsAsADumpAndHoldsVoices) {
     const std::vector<Byte> dump = BulkDumpOf(DistinctBank());
-    // GIVEN a dump cut off and followed by another dump
+    // GIVEN a dump cut off and followed by another whole dump
     std::vector<Byte> cut(dump.begin(), dump.begin() + 3000);
     cut.insert(cut.end(), dump.begin(), dump.end());
+    // THEN the whole dump is taken, never the cut one's bytes
+    const auto second = DecodeBank(cut, BankKind::Syx, "/b/cut.syx");
+    ASSERT_TRUE(second.ok()) << ReadErrorMessage(second.error);
+    EXPECT_EQ(second.value[0], ImportedRecord(DistinctBank(), 1));
+    EXPECT_EQ(second.value[31], ImportedRecord(DistinctBank(), 32));
+    // GIVEN a dump cut off and followed by a parameter change and other bytes
+    cut.resize(3000);
+    const std::vector<Byte> change{0xF0, 0x43, 0x10, 0x19, 0x4D, 0x00, 0xF7};
+    cut.insert(cut.end(), change.begin(), change.end());
+    cut.resize(4104, 0x20);
     // THEN it is refused: its last voices would be the next message's bytes
     const auto refused = DecodeBank(cut, BankKind::Syx, "/b/cut.syx");
     EXPECT_EQ(refused.error.failure, ReadFailure::MessageInsideData);

@@ -23,11 +23,17 @@ using AddCommand = void (*)(CLI::App &app, ToolRun &run);
 void AddInfoCommand(CLI::App &app, ToolRun &run);    // info_command.cpp
 void AddConvertCommand(CLI::App &app, ToolRun &run); // convert_command.cpp
 void AddShowCommand(CLI::App &app, ToolRun &run);    // show_command.cpp
+void AddIndexCommand(CLI::App &app, ToolRun &run);   // index_command.cpp
+void AddSearchCommand(CLI::App &app, ToolRun &run);  // search_command.cpp
+void AddDupesCommand(CLI::App &app, ToolRun &run);   // dupes_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
     AddInfoCommand,
     AddConvertCommand,
     AddShowCommand,
+    AddIndexCommand,
+    AddSearchCommand,
+    AddDupesCommand,
 };
 
 } // namespace voxtool

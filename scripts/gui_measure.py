@@ -4,7 +4,10 @@
 Start-up: wall time from exec to the start-up guide's box line on stderr
 (VOXMERE_AUTO_ANSWER=1 prints "BOX: title: text" where the box opens).
 Memory: VmRSS two seconds after the guide, with the editor opened by
-VOXMERE_BENCH_OPEN_EDITOR=1, and without it for comparison.
+VOXMERE_BENCH_OPEN_EDITOR=1, and without it for comparison. With
+LIBRARY_DATA_HOME set (an XDG data folder whose voxmere/library.sqlite holds
+an indexed collection), also with the library window open on it
+(VOXMERE_BENCH_OPEN_LIBRARY=1), five seconds after the guide.
 """
 import os
 import signal
@@ -17,11 +20,15 @@ import time
 GUIDE = "BOX: 最初に設定してください"
 
 
-def start(program, open_editor):
+def start(program, open_editor, library_home=None):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VOXMERE_AUTO_ANSWER="1")
     env.pop("VOXMERE_BENCH_OPEN_EDITOR", None)
+    env.pop("VOXMERE_BENCH_OPEN_LIBRARY", None)
     if open_editor:
         env["VOXMERE_BENCH_OPEN_EDITOR"] = "1"
+    if library_home:
+        env["XDG_DATA_HOME"] = library_home
+        env["VOXMERE_BENCH_OPEN_LIBRARY"] = "1"
     t0 = time.monotonic()
     proc = subprocess.Popen([program, "--virtual-dx7"], env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -92,6 +99,19 @@ def main():
             sys.exit("unexpected box: %s" % boxes[0].strip())
         print("resident memory %s: %.1f MiB (VmRSS %d kB)" %
               ("with the editor open" if open_editor else "main window only", kib / 1024.0, kib))
+    library_home = os.environ.get("LIBRARY_DATA_HOME")
+    if library_home:
+        proc, _ = start(program, False, library_home)
+        _, lines = wait_for_guide(proc)
+        time.sleep(5.0)
+        boxes = [l for l in lines if l.startswith("BOX: ") and not l.startswith(GUIDE)]
+        if proc.poll() is not None:
+            sys.exit("the program ended early (status %s)" % proc.returncode)
+        kib = rss_kib(proc.pid)
+        stop(proc)
+        if boxes:
+            sys.exit("unexpected box: %s" % boxes[0].strip())
+        print("resident memory with the library window open: %.1f MiB (VmRSS %d kB)" % (kib / 1024.0, kib))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include "app/settings.h"
 #include "program/program.h"
 
+#include <QStandardPaths>
+
 namespace vox {
 
 namespace {
@@ -12,7 +14,7 @@ constexpr int kIdlePumpMs = 200;
 
 AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings)
     : form1(program), form3(program), form4(program), form5(program), form6(program), form7(program),
-      monitor(program), midiSettings(program), form2(program) {
+      monitor(program), midiSettings(program), form2(program), library(program) {
     host.registerWindow(WindowId::Form1, &form1);
     host.registerWindow(WindowId::form3, &form3);
     host.registerWindow(WindowId::Form4, &form4);
@@ -22,6 +24,8 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
     host.registerWindow(WindowId::MidiMonitor, &monitor);
     host.registerWindow(WindowId::MidiSettings, &midiSettings);
     host.registerWindow(WindowId::Form2, &form2);
+    host.registerWindow(WindowId::Library, &library);
+    if (program.library.catalogFile().empty()) program.library.setCatalogFile(LibraryDatabaseFile());
     PortChosen remember;
     if (settings) {
         remember = [settings](MidiDirection direction, const std::string &api, const std::string &name) {
@@ -40,6 +44,11 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
     if (program.state.midiIn) WakeHostOnInput(*program.state.midiIn, host);
     host.setEventPump([&program] { return program.pumpMidiInput(); });
     host.startIdlePump(kIdlePumpMs);
+}
+
+std::filesystem::path LibraryDatabaseFile() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return (data + "/voxmere/library.sqlite").toStdString();
 }
 
 } // namespace vox

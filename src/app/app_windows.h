@@ -9,6 +9,7 @@
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
 #include "librarian/midi_settings_view.h"
+#include "library/library_window_view.h"
 
 namespace vox {
 
@@ -35,6 +36,12 @@ public:
     MidiMonitorView monitor;
     MidiSettingsView midiSettings;
     Form2View form2;
+    LibraryWindowView library;
 };
+
+// The voice catalogue's file: "voxmere/library.sqlite" in the user's data
+// folder (XDG_DATA_HOME, by default ~/.local/share), beside the settings'
+// "voxmere" folder in the configuration folder.
+std::filesystem::path LibraryDatabaseFile();
 
 } // namespace vox

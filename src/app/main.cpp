@@ -137,6 +137,9 @@ int main(int argc, char **argv) {
         // editor on the edit area's voice, as EDIT MODE does, so the memory
         // with the editor open can be measured without a click.
         if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_EDITOR") == 1) program.form1.command13Click();
+        // Likewise VOXMERE_BENCH_OPEN_LIBRARY=1 opens the library window, as
+        // its menu item does, on the catalogue of the user's data folder.
+        if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_LIBRARY") == 1) program.form1.mnuLibraryClick();
         host.refreshAll();
     });
     return QApplication::exec();

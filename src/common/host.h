@@ -24,7 +24,7 @@ struct MessageBoxSpec {
 };
 
 // Windows of the program, named as the forms are.
-enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor, MidiSettings };
+enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor, MidiSettings, Library };
 
 class Host {
 public:

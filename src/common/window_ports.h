@@ -47,4 +47,23 @@ protected:
     ~MainWindowPort() = default;
 };
 
+// What the library window needs of the main window beyond MainWindowPort.
+// The library window stays open beside the main window, so it asks before
+// it changes the edit area or the SOUND LIST.
+class LibraryPort {
+public:
+    // Another window holds the main window (the editor, a file window, the
+    // chooser; the main window is disabled): the edit area and the SOUND
+    // LIST must not change under it.
+    virtual bool mainWindowHeld() const = 0;
+    // A full SOUND LIST that changed since it was last loaded, saved or sent.
+    virtual bool soundListUnsaved() const = 0;
+    // The overwrite-position chooser over the edit-area voice, opened as the
+    // main window's "SOUND LIST へ  書込" opens it.
+    virtual void openOverwriteChooser() = 0;
+
+protected:
+    ~LibraryPort() = default;
+};
+
 } // namespace vox

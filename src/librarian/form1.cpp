@@ -106,6 +106,9 @@ void Form1::mnuMidiSettingsClick() {
     windows_.openMidiSettings();
 }
 
+// A companion window: the user goes on editing while it is open.
+void Form1::mnuLibraryClick() { windows_.openLibrary(); }
+
 bool Form1::queryClose() {
     // The classic window could not be closed while disabled; here the close
     // box still works, so edits the open window holds would vanish unasked.

@@ -61,6 +61,9 @@ inline constexpr const char *kMenuHelpItem = "HELP";
 inline constexpr const char *kMenuVersion = "Ver情報";
 // The MIDI menu's audition: the audition button lies out of view.
 inline constexpr const char *kMenuAudition = "試聴（エディットエリアの音色）";
+// The voice library, a window beside the main window.
+inline constexpr const char *kMenuLibrary = "ライブラリ";
+inline constexpr const char *kMenuLibraryItem = "音色ライブラリ…";
 
 inline constexpr const char *kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
 inline constexpr const char *kEditAreaEmpty = "エディットエリアに音色が選択されていません";
@@ -189,6 +192,8 @@ public:
     virtual void openVoiceLoad() = 0;
     // The MIDI settings window, shown as it opens.
     virtual void openMidiSettings() = 0;
+    // The voice library, shown beside the main window, which stays enabled.
+    virtual void openLibrary() = 0;
 
 protected:
     ~MainWindowLinks() = default;
@@ -218,6 +223,7 @@ public:
     void mnuHelpClick();
     void mnuVerClick();
     void mnuMidiSettingsClick(); // MIDI設定…
+    void mnuLibraryClick();      // 音色ライブラリ…
     // The close box: closes the output and returns true when the window
     // may close. While another window is open (the main window disabled)
     // and edits are unwritten, it asks first; No keeps the program running.

@@ -204,6 +204,15 @@ void Form1View::buildMenus() {
     QMenu *midi = menuBar()->addMenu("MIDI");
     midi->setObjectName("mnu_midiMenu");
     connect(midi, &QMenu::aboutToShow, this, [this, midi] { fillMidiMenu(midi); });
+
+    QMenu *library = menuBar()->addMenu(QString::fromUtf8(kMenuLibrary));
+    library->setObjectName("mnu_libraryMenu");
+    QAction *libraryItem = library->addAction(QString::fromUtf8(kMenuLibraryItem));
+    libraryItem->setObjectName("mnu_library");
+    connect(libraryItem, &QAction::triggered, this, [this] {
+        form_.mnuLibraryClick();
+        after();
+    });
 }
 
 void Form1View::fillMidiMenu(QMenu *menu) {

@@ -606,6 +606,12 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
                      it(folder, fs::directory_options::skip_permission_denied, ec),
                  end;
                  !ec && it != end; it.increment(ec)) {
+                // A large tree takes a while to walk; a cancel then ends the
+                // run before anything was written.
+                if (cancel && cancel->load(std::memory_order_relaxed)) {
+                    report.cancelled = true;
+                    return report;
+                }
                 if (it->is_directory(ec)) continue;
                 const std::optional<FileStat> st = StatRegularFile(it->path());
                 if (st) here.push_back({it->path(), folderId, *st});

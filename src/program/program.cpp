@@ -8,7 +8,7 @@ namespace vox {
 Program::Program(ProgramState &s, Host &h)
     : state(s), host(h), form1({s, h}, *this, form7), form2({s, h}, form1, *this), form3({s, h}, form1),
       form4({s, h}, form1), form5({s, h}, form1), form6({s, h}, form1), form7({s, h}, form1),
-      midiSettings({s, h}, form1) {
+      midiSettings({s, h}, form1), library({s, h}, form1, *this) {
     state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
 }
 

@@ -11,10 +11,11 @@
 #include "librarian/form1.h"
 #include "librarian/form7.h"
 #include "librarian/midi_settings.h"
+#include "library/library_window.h"
 
 namespace vox {
 
-struct Program final : private MainWindowLinks, private EditorLinks {
+struct Program final : private MainWindowLinks, private EditorLinks, private LibraryPort {
     Program(ProgramState &state, Host &host);
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -30,6 +31,7 @@ struct Program final : private MainWindowLinks, private EditorLinks {
     Form6 form6;
     Form7 form7;
     MidiSettingsForm midiSettings;
+    LibraryWindowForm library;
 
     // Handles every MIDI input event waiting now and ends a receive the
     // DX7 stopped answering; the hosts call it from their message-loop pass
@@ -46,6 +48,11 @@ private:
     void openVoiceSave(const std::string &proposedName) override { form5.openFromMainWindow(proposedName); }
     void openVoiceLoad() override { form6.open(); }
     void openMidiSettings() override { midiSettings.open(); }
+    void openLibrary() override { library.open(); }
+    // LibraryPort
+    bool mainWindowHeld() const override { return !form1.enabled; }
+    bool soundListUnsaved() const override { return form1.bankChanged(); }
+    void openOverwriteChooser() override { form1.command12Click(); }
     // EditorLinks
     void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
 };

@@ -8,6 +8,8 @@
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_settings_view.h"
+#include "library/library_window_view.h"
+#include "library_collection.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
 #include "ui/control_layout.h"
@@ -330,6 +332,26 @@ private slots:
         f.program.midiSettings.option1Click();
         view.refresh();
         VERIFY_FITS(view, "MIDI settings, standard");
+    }
+
+    void theLibraryWindowsCaptionsFit() {
+        test::ProgramFixture f;
+        test::ScratchFolder data{"libwin-fit"};
+        test::Collection collection;
+        LibraryWindowForm &form = f.program.library;
+        form.setCatalogFile(data / "library.sqlite");
+        form.chooseFolder = [&] { return std::optional<std::string>(collection.folder.path().string()); };
+        f.program.form1.mnuLibraryClick();
+        form.command1Click();
+        form.waitForRun();
+        LibraryWindowView view(f.program);
+        Show(view);
+        VERIFY_FITS(view, "library, results after an index");
+        form.option2Click();
+        form.command5Click();
+        form.waitForRun();
+        view.refresh();
+        VERIFY_FITS(view, "library, same-sound groups");
     }
 };
 

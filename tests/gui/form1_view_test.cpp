@@ -89,7 +89,7 @@ private slots:
         QStringList titles;
         for (QAction *a : view.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI"}));
+        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI", "ライブラリ"}));
         QCOMPARE(view.findChild<QAction *>("mnu_file")->text(), QString("END(&Q)"));
         QCOMPARE(view.findChild<QAction *>("mnu_help")->text(), QString("HELP"));
         QCOMPARE(view.findChild<QAction *>("mnu_ver")->text(), QString("Ver情報"));

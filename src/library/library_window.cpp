@@ -1,0 +1,542 @@
+#include "library/library_window.h"
+
+#include "midi/midi_output.h"
+
+#include <algorithm>
+#include <exception>
+#include <system_error>
+
+namespace vox {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace library_text;
+
+std::string Count(std::size_t n) { return std::to_string(n); }
+
+// A whole number typed into an entry (blanks around it taken), within range.
+std::optional<int> WholeNumber(const std::string &text, int min, int max) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    const auto last = text.find_last_not_of(' ');
+    const std::string digits = text.substr(first, last - first + 1);
+    if (digits.size() > 6 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int value = std::stoi(digits);
+    if (value < min || value > max) return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+LibraryWindowForm::~LibraryWindowForm() {
+    if (!run_) return;
+    run_->cancel = true;
+    if (run_->thread.joinable()) run_->thread.join();
+}
+
+// --- Opening and the catalogue ---------------------------------------------
+
+void LibraryWindowForm::open() {
+    if (!open_) {
+        open_ = true;
+        if (ensureCatalog()) {
+            refillFolders();
+            search();
+        }
+        showStatus();
+    }
+    program_.host.showWindow(WindowId::Library);
+}
+
+bool LibraryWindowForm::ensureCatalog() {
+    if (catalog_) return true;
+    std::string error;
+    if (catalogFile_.empty()) {
+        error = "no database file";
+    } else {
+        std::error_code ec;
+        fs::create_directories(catalogFile_.parent_path(), ec);
+        catalog_ = Catalog::Open(catalogFile_, error);
+    }
+    if (!catalog_) {
+        tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + error + kOpenFailedAfter);
+        return false;
+    }
+    return true;
+}
+
+void LibraryWindowForm::refillFolders() {
+    const int keep = list1.selected;
+    list1.clear();
+    if (!catalog_) return;
+    for (const fs::path &folder : catalog_->folders())
+        list1.add(folder.string());
+    if (keep >= 0 && keep < static_cast<int>(list1.items.size())) list1.selected = keep;
+}
+
+void LibraryWindowForm::search() {
+    // The worker writes the database while it indexes; the results are read
+    // again when it is done.
+    if (indexing()) return;
+    results.clear();
+    selected = -1;
+    ++resultsVersion;
+    endStepping();
+    if (!catalog_) return;
+    CatalogQuery query;
+    query.name = text1;
+    if (combo1 > 0) query.algorithm = combo1;
+    if (combo2 > 0) query.feedback = combo2 - 1;
+    if (combo3 > 0) query.carriers = combo3;
+    query.sort = sort;
+    query.descending = descending;
+    query.limit = kLibraryResultLimit;
+    results = catalog_->search(query);
+    voiceCount_ = catalog_->voiceCount();
+}
+
+void LibraryWindowForm::showStatus() {
+    if (!run_) label6 = runStatus_;
+    std::string counts = kStatusVoicesBefore + Count(voiceCount_) + kStatusVoicesAfter;
+    if (shown == 0) {
+        counts += kStatusShownBefore + Count(results.size()) + kStatusShownAfter;
+        if (results.size() >= kLibraryResultLimit)
+            counts += kStatusLimitBefore + Count(kLibraryResultLimit) + kStatusLimitAfter;
+    }
+    label7 = counts;
+}
+
+void LibraryWindowForm::tell(const std::string &text, MsgIcon icon) {
+    MessageBoxSpec box;
+    box.text = text;
+    box.title = kTitle;
+    box.icon = icon;
+    program_.host.messageBox(box);
+}
+
+// --- Folders and index runs ------------------------------------------------
+
+void LibraryWindowForm::command1Click() {
+    if (busy()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    if (!ensureCatalog() || !chooseFolder) return;
+    const std::optional<std::string> folder = chooseFolder();
+    if (!folder || folder->empty()) return;
+    if (!catalog_->addFolder(*folder)) {
+        tell(kFolderKnownBefore + *folder + kFolderKnownAfter, MsgIcon::Information);
+        return;
+    }
+    refillFolders();
+    list1.selected = static_cast<int>(list1.items.size()) - 1;
+    startRun(RunKind::Index);
+}
+
+void LibraryWindowForm::command2Click() {
+    if (busy()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    if (!catalog_ || list1.selected < 0 || list1.selected >= static_cast<int>(list1.items.size())) {
+        tell(kNoFolderSelected, MsgIcon::Information);
+        return;
+    }
+    const std::string folder = list1.items[static_cast<std::size_t>(list1.selected)];
+    MessageBoxSpec box;
+    box.text = kRemoveBefore + folder + kRemoveAfter;
+    box.title = kRemoveTitle;
+    box.buttons = MsgButtons::YesNo;
+    box.icon = MsgIcon::Question;
+    if (program_.host.messageBox(box) != MsgResult::Yes) return;
+    catalog_->removeFolder(folder);
+    list1.selected = -1;
+    refillFolders();
+    runStatus_.clear();
+    search();
+    groups.clear();
+    ++groupsVersion;
+    showStatus();
+}
+
+void LibraryWindowForm::command3Click() {
+    if (busy()) return;
+    if (!ensureCatalog()) return;
+    startRun(RunKind::Index);
+}
+
+void LibraryWindowForm::command4Click() {
+    if (indexing()) run_->cancel = true;
+}
+
+void LibraryWindowForm::requestCancel() {
+    if (run_) run_->cancel = true;
+}
+
+void LibraryWindowForm::list1Click(int index) {
+    list1.selected = index >= 0 && index < static_cast<int>(list1.items.size()) ? index : -1;
+}
+
+void LibraryWindowForm::startRun(RunKind kind, int threshold) {
+    auto run = std::make_unique<Run>();
+    run->kind = kind;
+    Run *r = run.get();
+    run_ = std::move(run);
+    progressBar1 = {.visible = true, .value = 0, .max = 0}; // busy until the total is known
+    label6 = kind == RunKind::Index ? std::string(kIndexing) : std::string(kSearching);
+    if (kind != RunKind::Index) {
+        groups.clear();
+        ++groupsVersion;
+    }
+    r->thread = std::thread([r, file = catalogFile_, threshold, hook = workerProgress] {
+        // Nothing of the program is touched here: the worker has its own
+        // connection and hands its results over through the Run.
+        try {
+            std::string error;
+            const std::unique_ptr<Catalog> catalog = Catalog::Open(file, error);
+            if (!catalog) {
+                r->error = error;
+            } else if (r->kind == RunKind::Index) {
+                r->report = catalog->index(
+                    [r, &hook](const IndexProgress &p) {
+                        r->filesTotal = p.filesTotal;
+                        r->filesDone = p.filesDone;
+                        if (hook) hook(p);
+                    },
+                    &r->cancel);
+                r->error = r->report.error;
+            } else if (r->kind == RunKind::Same) {
+                for (DuplicateGroup &group : catalog->duplicates())
+                    r->groups.push_back({kSameGroupBefore + Count(group.voices.size()) + kSameGroupAfter,
+                                         std::move(group.voices)});
+            } else {
+                for (NearDuplicate &pair : catalog->nearDuplicates(threshold)) {
+                    if (r->groups.size() >= kLibraryResultLimit) break;
+                    r->groups.push_back({kNearPairBefore + std::to_string(pair.distance),
+                                         {std::move(pair.a), std::move(pair.b)}});
+                }
+            }
+        } catch (const std::exception &e) {
+            r->error = e.what();
+        }
+        r->done.store(true, std::memory_order_release);
+    });
+}
+
+bool LibraryWindowForm::pollRun() {
+    if (!run_) return false;
+    if (run_->done.load(std::memory_order_acquire)) {
+        takeRun();
+        return true;
+    }
+    if (run_->kind != RunKind::Index) return false;
+    const auto total = run_->filesTotal.load();
+    const auto done = run_->filesDone.load();
+    const ProgressBarState now{
+        .visible = true, .value = static_cast<int>(std::min(done, total)), .max = static_cast<int>(total)};
+    std::string text = kIndexing + Count(done) + " / " + Count(total) + kIndexingFiles;
+    if (now.value == progressBar1.value && now.max == progressBar1.max && text == label6) return false;
+    progressBar1 = now;
+    label6 = std::move(text);
+    return true;
+}
+
+void LibraryWindowForm::waitForRun() {
+    if (run_) takeRun();
+}
+
+void LibraryWindowForm::takeRun() {
+    if (run_->thread.joinable()) run_->thread.join();
+    const std::unique_ptr<Run> run = std::move(run_);
+    progressBar1 = {.visible = false};
+    if (run->kind == RunKind::Index) {
+        const IndexReport &report = run->report;
+        if (!run->error.empty()) {
+            runStatus_.clear();
+            tell(kIndexFailedBefore + catalogFile_.string() + kIndexFailedMiddle + run->error +
+                 kIndexFailedAfter);
+        } else if (report.cancelled) {
+            runStatus_ = kIndexCancelled;
+        } else {
+            runStatus_ = kIndexDoneBefore + Count(report.files) + kIndexDoneBanks + Count(report.banks) +
+                         kIndexDoneVoices + Count(report.voices) + kIndexDoneRead + Count(report.filesRead) +
+                         kIndexDoneUnchanged + Count(report.filesUnchanged) + kIndexDoneRemoved +
+                         Count(report.filesRemoved);
+            if (!report.refused.empty()) runStatus_ += kIndexDoneRefused + Count(report.refused.size());
+            runStatus_ += kIndexDoneAfter;
+        }
+        refillFolders();
+        search();
+        groups.clear();
+        ++groupsVersion;
+    } else {
+        groups = std::move(run->groups);
+        ++groupsVersion;
+        groupSelected = groupVoiceSelected = -1;
+        runStatus_ = (run->kind == RunKind::Same ? kSameGroupsBefore : kNearPairsBefore) +
+                     Count(groups.size()) + kGroupsAfter;
+        if (!run->error.empty())
+            tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + run->error +
+                 kOpenFailedAfter);
+    }
+    showStatus();
+}
+
+// --- Search ------------------------------------------------------------------
+
+void LibraryWindowForm::text1Change(const std::string &text) {
+    text1 = text;
+    search();
+    showStatus();
+}
+
+void LibraryWindowForm::combo1Click(int index) {
+    combo1 = std::clamp(index, 0, 32);
+    search();
+    showStatus();
+}
+
+void LibraryWindowForm::combo2Click(int index) {
+    combo2 = std::clamp(index, 0, 8);
+    search();
+    showStatus();
+}
+
+void LibraryWindowForm::combo3Click(int index) {
+    combo3 = std::clamp(index, 0, 6);
+    search();
+    showStatus();
+}
+
+void LibraryWindowForm::headingClick(int column) {
+    CatalogSort by;
+    switch (column) {
+    case 0:
+        by = CatalogSort::Name;
+        break;
+    case 1:
+        by = CatalogSort::File;
+        break;
+    case 4:
+        by = CatalogSort::Algorithm;
+        break;
+    default:
+        return; // bank and voice numbers sort with their file
+    }
+    descending = by == sort ? !descending : false;
+    sort = by;
+    search();
+    showStatus();
+}
+
+// --- Duplicates --------------------------------------------------------------
+
+void LibraryWindowForm::option1Click() {
+    shown = 0;
+    showStatus();
+}
+
+void LibraryWindowForm::option2Click() {
+    if (shown != 1) {
+        groups.clear();
+        ++groupsVersion;
+    }
+    shown = 1;
+    endStepping();
+    showStatus();
+}
+
+void LibraryWindowForm::option3Click() {
+    if (shown != 2) {
+        groups.clear();
+        ++groupsVersion;
+    }
+    shown = 2;
+    endStepping();
+    showStatus();
+}
+
+void LibraryWindowForm::command5Click() {
+    if (busy()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    if (!ensureCatalog()) return;
+    if (shown == 2) {
+        const std::optional<int> threshold = WholeNumber(text2, 0, kMaxNearThreshold);
+        if (!threshold) {
+            tell(kThresholdInvalid);
+            return;
+        }
+        startRun(RunKind::Near, *threshold);
+        return;
+    }
+    shown = 1;
+    startRun(RunKind::Same);
+}
+
+// --- Sending and loading -----------------------------------------------------
+
+const CatalogVoice *LibraryWindowForm::chosenVoice() const {
+    if (shown == 0)
+        return selected >= 0 && selected < static_cast<int>(results.size())
+                   ? &results[static_cast<std::size_t>(selected)]
+                   : nullptr;
+    if (groupSelected < 0 || groupSelected >= static_cast<int>(groups.size())) return nullptr;
+    const auto &voices = groups[static_cast<std::size_t>(groupSelected)].voices;
+    return groupVoiceSelected >= 0 && groupVoiceSelected < static_cast<int>(voices.size())
+               ? &voices[static_cast<std::size_t>(groupVoiceSelected)]
+               : nullptr;
+}
+
+void LibraryWindowForm::resultClick(int row) {
+    selected = row >= 0 && row < static_cast<int>(results.size()) ? row : -1;
+    if (stepping_ && selected >= 0) placeVoice(results[static_cast<std::size_t>(selected)]);
+}
+
+void LibraryWindowForm::resultActivate(int row) {
+    selected = row >= 0 && row < static_cast<int>(results.size()) ? row : -1;
+    if (selected < 0) return;
+    stepping_ = placeVoice(results[static_cast<std::size_t>(selected)]);
+}
+
+void LibraryWindowForm::groupVoiceClick(int group, int voice) {
+    groupSelected = group;
+    groupVoiceSelected = voice;
+    const CatalogVoice *v = chosenVoice();
+    if (!v) groupSelected = groupVoiceSelected = -1;
+    if (stepping_ && v) placeVoice(*v);
+}
+
+void LibraryWindowForm::groupVoiceActivate(int group, int voice) {
+    groupSelected = group;
+    groupVoiceSelected = voice;
+    const CatalogVoice *v = chosenVoice();
+    if (!v) {
+        groupSelected = groupVoiceSelected = -1;
+        return;
+    }
+    stepping_ = placeVoice(*v);
+}
+
+bool LibraryWindowForm::mayChangeMainWindow() {
+    if (!links_.mainWindowHeld()) return true;
+    tell(kMainWindowHeld);
+    endStepping();
+    return false;
+}
+
+bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
+    if (!mayChangeMainWindow() || !catalog_) return false;
+    // Asked once: the placed voice stands as stored, so stepping on asks
+    // again only when the user edited the voice in between.
+    if (mainWindow_.editAreaChanged()) {
+        MessageBoxSpec box;
+        box.text = kReplaceBefore + voice.name + kReplaceAfter;
+        box.title = kReplaceTitle;
+        box.buttons = MsgButtons::YesNo;
+        box.icon = MsgIcon::Question;
+        if (program_.host.messageBox(box) != MsgResult::Yes) {
+            endStepping();
+            return false;
+        }
+    }
+    const std::optional<VoiceRecord> record = catalog_->record(voice.id);
+    if (!record) {
+        tell(kVoiceGone);
+        endStepping();
+        return false;
+    }
+    // As a 1-voice load: slot 0, its text, the edit area and the
+    // EditBuffer, then program change 0 and the voice.
+    ProgramState &state = program_.state;
+    Slot &slot0 = state.voiceTable[0];
+    std::copy(record->begin(), record->end(), slot0.begin());
+    state.slotText[0] = " 0. " + VoiceName(slot0);
+    state.currentSlot = 0;
+    mainWindow_.setEditAreaText(state.slotText[0]);
+    std::copy(slot0.begin(), slot0.begin() + kChecksumPos + 1, state.editBuffer.begin());
+    mainWindow_.editAreaStored();
+    SendCurrentVoice(state, program_.host);
+    return true;
+}
+
+void LibraryWindowForm::command6Click() {
+    const CatalogVoice *voice = chosenVoice();
+    if (!voice) {
+        tell(kNoVoiceSelected, MsgIcon::Information);
+        return;
+    }
+    placeVoice(*voice);
+}
+
+void LibraryWindowForm::command7Click() {
+    const CatalogVoice *voice = chosenVoice();
+    if (!voice) {
+        tell(kNoVoiceSelected, MsgIcon::Information);
+        return;
+    }
+    if (!mayChangeMainWindow() || !catalog_) return;
+    if (voice->singleVoice) {
+        tell(kSingleBefore + voice->name + kSingleMiddle + voice->file.string() + kSingleAfter,
+             MsgIcon::Information);
+        return;
+    }
+    const std::optional<BankRecords> bank = catalog_->bank(voice->id);
+    if (!bank) {
+        tell(kVoiceGone);
+        return;
+    }
+    if (links_.soundListUnsaved()) {
+        MessageBoxSpec box;
+        box.text = std::string(kBankUnsaved) + "\r" + kBankQuestionBefore + voice->file.string() +
+                   kBankQuestionMiddle + std::to_string(voice->bank) + kBankQuestionAfter;
+        box.title = kBankTitle;
+        box.buttons = MsgButtons::YesNo;
+        box.icon = MsgIcon::Exclamation;
+        if (program_.host.messageBox(box) != MsgResult::Yes) return;
+    }
+    // As the 32-voice load: the receive logs emptied, slots 1..32 positions
+    // 0..160, the list rebuilt and standing as stored; nothing is sent.
+    mainWindow_.clearReceiveLogs();
+    VoiceTable &table = program_.state.voiceTable;
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        std::copy((*bank)[n - 1].begin(), (*bank)[n - 1].end(), table[n].begin());
+    mainWindow_.soundListChanged();
+    mainWindow_.bankStored();
+}
+
+void LibraryWindowForm::command8Click() {
+    const CatalogVoice *voice = chosenVoice();
+    if (!voice) {
+        tell(kNoVoiceSelected, MsgIcon::Information);
+        return;
+    }
+    if (!mayChangeMainWindow()) return;
+    // The chooser writes the edit-area voice: refuse before the edit area
+    // changes when there is no list to write into.
+    if (mainWindow_.soundListEntries().size() != kBankSlots) {
+        tell(kChooserNoBank);
+        return;
+    }
+    if (!placeVoice(*voice)) return;
+    endStepping(); // the main window is held until the chooser closes
+    links_.openOverwriteChooser();
+}
+
+void LibraryWindowForm::queryUnload() {
+    if (!open_ && !run_) return; // a close the form itself asked for
+    if (run_) {
+        // Between files the index stops and leaves the catalogue as it was.
+        run_->cancel = true;
+        takeRun();
+    }
+    endStepping();
+    open_ = false;
+    program_.host.closeWindow(WindowId::Library);
+}
+
+} // namespace vox

@@ -1,0 +1,259 @@
+#pragma once
+// "音色ライブラリ": every voice of the folders the user chose, found by name
+// or by parameters, grouped by sound, and put into the edit area (heard at
+// once) or, bank by bank, into the SOUND LIST. A companion window: the main
+// window stays usable while it is open.
+//
+// Indexing and the search for duplicates run on a worker thread with a
+// Catalog of their own on the same database file; the window's own Catalog
+// is read on the GUI thread only between runs.
+
+#include "common/controls.h"
+#include "common/window_ports.h"
+#include "library/catalog.h"
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vox {
+
+namespace library_text {
+inline constexpr const char *kCaption = "音色ライブラリ";
+inline constexpr const char *kFrame1 = "索引するフォルダ";
+inline constexpr const char *kCommand1 = "追加…";
+inline constexpr const char *kCommand2 = "削除";
+inline constexpr const char *kCommand3 = "再索引";
+inline constexpr const char *kCommand4 = "中止";
+inline constexpr const char *kLabel1 = "名前";
+inline constexpr const char *kLabel2 = "アルゴリズム";
+inline constexpr const char *kLabel3 = "フィードバック";
+inline constexpr const char *kLabel4 = "キャリア数";
+inline constexpr const char *kAny = "すべて";
+inline constexpr const char *kOption1 = "検索結果";
+inline constexpr const char *kOption2 = "同じ音";
+inline constexpr const char *kOption3 = "近い音";
+inline constexpr const char *kLabel5 = "しきい値";
+inline constexpr const char *kCommand5 = "重複を探す";
+inline constexpr const char *kCommand6 = "エディットエリアへ読込";
+inline constexpr const char *kCommand7 = "バンクを SOUND LIST に読込";
+inline constexpr const char *kCommand8 = "SOUND LIST へ書込…";
+inline constexpr const char *kChooseFolderTitle = "ライブラリに加えるフォルダ";
+// The result table's and the duplicates view's column headings.
+inline constexpr const char *kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
+
+// The status line.
+inline constexpr const char *kStatusVoicesBefore = "登録 ";
+inline constexpr const char *kStatusVoicesAfter = " 音色";
+inline constexpr const char *kStatusShownBefore = "　該当 ";
+inline constexpr const char *kStatusShownAfter = " 件";
+inline constexpr const char *kStatusLimitBefore = "（先頭 ";
+inline constexpr const char *kStatusLimitAfter = " 件を表示）";
+inline constexpr const char *kIndexing = "索引を作成しています… ";
+inline constexpr const char *kIndexingFiles = " ファイル";
+inline constexpr const char *kIndexDoneBefore = "索引完了: ファイル ";
+inline constexpr const char *kIndexDoneBanks = "、バンク ";
+inline constexpr const char *kIndexDoneVoices = "、音色 ";
+inline constexpr const char *kIndexDoneRead = "（読込 ";
+inline constexpr const char *kIndexDoneUnchanged = "、変更なし ";
+inline constexpr const char *kIndexDoneRemoved = "、削除 ";
+inline constexpr const char *kIndexDoneRefused = "、音色のないファイル ";
+inline constexpr const char *kIndexDoneAfter = "）";
+inline constexpr const char *kIndexCancelled = "索引の作成を中止しました。ライブラリは変更していません。";
+inline constexpr const char *kSearching = "重複を探しています…";
+inline constexpr const char *kSameGroupsBefore = "同じ音の組 ";
+inline constexpr const char *kNearPairsBefore = "近い音の組 ";
+inline constexpr const char *kGroupsAfter = " 組";
+inline constexpr const char *kSameGroupBefore = "同じ音 ";
+inline constexpr const char *kSameGroupAfter = " 音色";
+inline constexpr const char *kNearPairBefore = "距離 ";
+
+// Boxes.
+inline constexpr const char *kTitle = "音色ライブラリ";
+inline constexpr const char *kOpenFailedBefore = "ライブラリのデータベース「";
+inline constexpr const char *kOpenFailedMiddle = "」を開けませんでした（";
+inline constexpr const char *kOpenFailedAfter = "）。";
+inline constexpr const char *kIndexFailedBefore = "ライブラリのデータベース「";
+inline constexpr const char *kIndexFailedMiddle = "」に索引を書込めませんでした（";
+inline constexpr const char *kIndexFailedAfter = "）。ライブラリは変更していません。";
+inline constexpr const char *kFolderKnownBefore = "フォルダ「";
+inline constexpr const char *kFolderKnownAfter = "」はすでに登録されています。";
+inline constexpr const char *kNoFolderSelected = "削除するフォルダを選んでください。";
+inline constexpr const char *kRemoveBefore = "フォルダ「";
+inline constexpr const char *kRemoveAfter =
+    "」とその音色をライブラリから外しますか？（フォルダのファイルは削除しません）";
+inline constexpr const char *kRemoveTitle = "フォルダの削除";
+inline constexpr const char *kNoVoiceSelected = "ライブラリの音色を選んでください。";
+inline constexpr const char *kVoiceGone =
+    "選んだ音色はライブラリにもうありません。再索引してから、もう一度選んでください。";
+inline constexpr const char *kMainWindowHeld =
+    "ほかの窓（エディタ、ファイルの窓、SOUND LIST 変更）が開いているため、エディットエリアと SOUND LIST "
+    "は変更できません。その窓を閉じてから、もう一度実行してください。";
+inline constexpr const char *kReplaceBefore =
+    "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
+    "ライブラリの音色「";
+inline constexpr const char *kReplaceAfter = "」に置き換えますか？";
+inline constexpr const char *kReplaceTitle = "エディットエリアの置換え";
+inline constexpr const char *kSingleBefore = "「";
+inline constexpr const char *kSingleMiddle = "」は1音色のデータ（";
+inline constexpr const char *kSingleAfter = "）で、32音色のバンクに入っていません。";
+inline constexpr const char *kBankUnsaved =
+    "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。読込むとその変更は失われます。";
+inline constexpr const char *kBankQuestionBefore = "「";
+inline constexpr const char *kBankQuestionMiddle = "」のバンク ";
+inline constexpr const char *kBankQuestionAfter = " を SOUND LIST に読込みますか？";
+inline constexpr const char *kBankTitle = "SOUND LIST への読込";
+inline constexpr const char *kChooserNoBank =
+    "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
+inline constexpr const char *kThresholdInvalid = "しきい値には 0 から 1000 までの整数を入力してください。";
+inline constexpr const char *kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
+} // namespace library_text
+
+// What the result table shows at most; the status line says when more match.
+inline constexpr std::size_t kLibraryResultLimit = 10000;
+inline constexpr int kMaxNearThreshold = 1000;
+
+// A group of the duplicates view: voices that sound the same, or a pair of
+// near voices.
+struct VoiceGroup {
+    std::string heading;
+    std::vector<CatalogVoice> voices;
+};
+
+class LibraryWindowForm {
+public:
+    LibraryWindowForm(FormContext program, MainWindowPort &mainWindow, LibraryPort &links)
+        : program_(program), mainWindow_(mainWindow), links_(links) {}
+    ~LibraryWindowForm(); // cancels a run and waits for its thread
+    LibraryWindowForm(const LibraryWindowForm &) = delete;
+    LibraryWindowForm &operator=(const LibraryWindowForm &) = delete;
+
+    // The database file; the app puts it in the user's data folder.
+    void setCatalogFile(const std::filesystem::path &file) { catalogFile_ = file; }
+    const std::filesystem::path &catalogFile() const { return catalogFile_; }
+    // Asks the user for a folder (the view's folder dialog); nullopt when
+    // the user cancelled.
+    std::function<std::optional<std::string>()> chooseFolder;
+
+    // --- Controls ---
+    ListBoxState list1;       // the folders
+    std::string text1;        // the name searched for
+    int combo1 = 0;           // algorithm: 0 any, n algorithm n
+    int combo2 = 0;           // feedback: 0 any, n feedback n - 1
+    int combo3 = 0;           // carriers: 0 any, n that many
+    int shown = 0;            // 0 results (Option1), 1 same sound (Option2), 2 near (Option3)
+    std::string text2 = "20"; // the near-duplicate threshold
+    std::vector<CatalogVoice> results;
+    int selected = -1; // row of `results`
+    CatalogSort sort = CatalogSort::Name;
+    bool descending = false;
+    std::vector<VoiceGroup> groups;
+    int groupSelected = -1, groupVoiceSelected = -1; // voice of a group; -1 none
+    ProgressBarState progressBar1{.visible = false};
+    std::string label6; // the status line: what the last run did, or the running one's progress
+    std::string label7; // the counts: voices in the library, results shown
+    // Bumped whenever `results` or `groups` is filled anew, so the view
+    // rebuilds its table only then and keeps the selection otherwise.
+    int resultsVersion = 0, groupsVersion = 0;
+    bool isOpen() const { return open_; }
+    // A run (index or duplicates) is going on: the folder commands wait.
+    bool busy() const { return run_ != nullptr; }
+    bool indexing() const { return run_ && run_->kind == RunKind::Index; }
+    // The step-through: once a voice went into the edit area by
+    // double-click or Enter, each newly selected result goes there too.
+    bool steppingThrough() const { return stepping_; }
+
+    // --- Events ---
+    // Opens the catalogue if need be, fills the window; shows it.
+    void open();
+    void command1Click(); // 追加…: a folder, then an index run
+    void command2Click(); // 削除: the selected folder, after asking
+    void command3Click(); // 再索引
+    void command4Click(); // 中止: the running index
+    void list1Click(int index);
+    // The search as the user types and picks.
+    void text1Change(const std::string &text);
+    void combo1Click(int index);
+    void combo2Click(int index);
+    void combo3Click(int index);
+    // A click on a column heading: name, file and algorithm sort; a second
+    // click on the same one turns the order round.
+    void headingClick(int column);
+    void option1Click();
+    void option2Click();
+    void option3Click();
+    void text2Change(const std::string &text) { text2 = text; }
+    void command5Click(); // 重複を探す
+    // The result table: selection, and double-click or Enter.
+    void resultClick(int row);
+    void resultActivate(int row);
+    // The duplicates view, alike for a voice of a group.
+    void groupVoiceClick(int group, int voice);
+    void groupVoiceActivate(int group, int voice);
+    void command6Click(); // エディットエリアへ読込: the chosen voice
+    void command7Click(); // バンクを SOUND LIST に読込
+    void command8Click(); // SOUND LIST へ書込…
+    // The close box: ends a run cleanly (the catalogue stays as it was) and
+    // closes.
+    void queryUnload();
+
+    // Takes a finished run's results and the progress of a running one; the
+    // view calls it from a timer. True when anything shown changed.
+    bool pollRun();
+    // Blocks until the run ends, then takes it (tests, and the close).
+    void waitForRun();
+    // The cancel flag of the running index, for tests that must stop a run
+    // from its worker; set only, never read here.
+    void requestCancel();
+    // Told on the worker thread after each progress step (tests only).
+    std::function<void(const IndexProgress &)> workerProgress;
+
+    // The voice the commands act on: the selected result, or the selected
+    // voice of the duplicates view; nullptr when none.
+    const CatalogVoice *chosenVoice() const;
+
+private:
+    enum class RunKind { Index, Same, Near };
+    struct Run {
+        RunKind kind = RunKind::Index;
+        std::thread thread;
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> done{false};
+        std::atomic<std::size_t> filesDone{0}, filesTotal{0};
+        // Written by the worker before `done`, read after it.
+        IndexReport report;
+        std::vector<VoiceGroup> groups;
+        std::string error;
+    };
+
+    bool ensureCatalog();
+    void startRun(RunKind kind, int threshold = 0);
+    void takeRun();
+    void refillFolders();
+    void search();
+    void showStatus();
+    void tell(const std::string &text, MsgIcon icon = MsgIcon::Exclamation);
+    bool mayChangeMainWindow();
+    // The voice into the edit area and out to the instrument, as a 1-voice
+    // load does; false when the user kept the edit area or it failed.
+    bool placeVoice(const CatalogVoice &voice);
+    void endStepping() { stepping_ = false; }
+
+    FormContext program_;
+    MainWindowPort &mainWindow_;
+    LibraryPort &links_;
+    std::filesystem::path catalogFile_;
+    std::unique_ptr<Catalog> catalog_;
+    std::unique_ptr<Run> run_;
+    std::size_t voiceCount_ = 0;
+    std::string runStatus_; // what the last run said, kept before the counts
+    bool open_ = false;
+    bool stepping_ = false;
+};
+
+} // namespace vox

@@ -1,0 +1,51 @@
+#pragma once
+// The library window's controls and where they lie (twips). The result
+// table and the duplicates view are made by the view inside their panels.
+
+#include "library/library_window.h"
+#include "ui/control_layout.h"
+
+namespace vox::library_layout {
+
+inline constexpr int kClientWidth = 12600, kClientHeight = 9180;
+
+using enum ControlKind;
+using namespace library_text;
+
+inline constexpr ControlRow kControls[] = {
+    // The folders indexed.
+    {"Frame1", Frame, {120, 60, 12360, 1560}, "", kFrame1},
+    {"List1", List, {120, 300, 10020, 1140}, "Frame1"},
+    {"Command1", Command, {10260, 300, 1980, 360}, "Frame1", kCommand1},
+    {"Command2", Command, {10260, 690, 1980, 360}, "Frame1", kCommand2},
+    {"Command3", Command, {10260, 1080, 1980, 360}, "Frame1", kCommand3},
+    // The search: the name as typed, and the parameter filters.
+    {"Label1", Label, {120, 1785, 540, 255}, "", kLabel1},
+    {"Text1", TextBox, {660, 1740, 3300, 345}},
+    {"Label2", Label, {4140, 1785, 1200, 255}, "", kLabel2},
+    {"Combo1", Combo, {5340, 1740, 1080, 345}},
+    {"Label3", Label, {6600, 1785, 1380, 255}, "", kLabel3},
+    {"Combo2", Combo, {7980, 1740, 1080, 345}},
+    {"Label4", Label, {9240, 1785, 1140, 255}, "", kLabel4},
+    {"Combo3", Combo, {10380, 1740, 1080, 345}},
+    // What the panel below shows.
+    {"Option1", Option, {120, 2220, 1500, 300}, "", kOption1},
+    {"Option2", Option, {1740, 2220, 1320, 300}, "", kOption2},
+    {"Option3", Option, {3180, 2220, 1320, 300}, "", kOption3},
+    {"Label5", Label, {4620, 2250, 900, 255}, "", kLabel5},
+    {"Text2", TextBox, {5520, 2205, 720, 345}},
+    {"Command5", Command, {6420, 2190, 1800, 360}, "", kCommand5},
+    {"Panel1", Panel, {120, 2640, 12360, 5100}}, // the result table
+    {"Panel2", Panel, {120, 2640, 12360, 5100}}, // the duplicates view
+    // What to do with the chosen voice.
+    {"Command6", Command, {120, 7860, 2880, 405}, "", kCommand6},
+    {"Command7", Command, {3120, 7860, 3360, 405}, "", kCommand7},
+    {"Command8", Command, {6600, 7860, 2640, 405}, "", kCommand8},
+    // The counts, a run's progress with its cancel button, the last run.
+    {"Label7", Label, {120, 8415, 5880, 255}},
+    {"ProgressBar1", ProgressBar, {6120, 8400, 4920, 285}},
+    {"Command4", Command, {11160, 8362, 1320, 360}, "", kCommand4},
+    {"Label6", Label, {120, 8790, 12360, 255}},
+};
+
+} // namespace vox::library_layout

@@ -1,0 +1,366 @@
+#include "library/library_window_view.h"
+
+#include "library/library_window.h"
+#include "library/library_window_layout.h"
+#include "ui/qt_text.h"
+#include "ui/twips.h"
+
+#include <QAbstractTableModel>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vox {
+
+namespace {
+
+constexpr int kColumnCount = 5;
+
+QString FileName(const CatalogVoice &v) { return QString::fromStdString(v.file.filename().string()); }
+
+QString Cell(const CatalogVoice &v, int column) {
+    switch (column) {
+    case 0:
+        return Qs(v.name);
+    case 1:
+        return FileName(v);
+    case 2:
+        return QString::number(v.bank);
+    case 3:
+        return QString::number(v.voice);
+    default:
+        return QString::number(v.algorithm);
+    }
+}
+
+QStringList Headings() {
+    QStringList headings;
+    for (const char *h : library_text::kColumns)
+        headings << QString::fromUtf8(h);
+    return headings;
+}
+
+} // namespace
+
+// The form's results as a table, read straight from the form.
+class LibraryResultModel : public QAbstractTableModel {
+public:
+    LibraryResultModel(const LibraryWindowForm &form, QObject *parent)
+        : QAbstractTableModel(parent), form_(form), headings_(Headings()) {}
+
+    int rowCount(const QModelIndex &parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_);
+    }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : kColumnCount; }
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.results.size()) return {};
+        const CatalogVoice &v = form_.results[static_cast<std::size_t>(index.row())];
+        if (role == Qt::DisplayRole) return Cell(v, index.column());
+        if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v.file.string());
+        if (role == Qt::TextAlignmentRole && index.column() >= 2)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < kColumnCount)
+            return headings_[section];
+        return {};
+    }
+    // The form filled its results anew.
+    void reload() {
+        beginResetModel();
+        rows_ = form_.results.size();
+        endResetModel();
+    }
+
+private:
+    const LibraryWindowForm &form_;
+    QStringList headings_;
+    std::size_t rows_ = 0;
+};
+
+LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent)
+    : QWidget(parent, Qt::Window), program_(program), form_(form) {
+    using namespace library_text;
+    setObjectName("Library");
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setFont(UiFont());
+    setFixedSize(TwipsToPixels(library_layout::kClientWidth, this),
+                 TwipsToPixels(library_layout::kClientHeight, this));
+
+    const BuiltControls built = BuildControls(library_layout::kControls, this);
+    auto click = [this](QPushButton *button, void (LibraryWindowForm::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            (form_.*handler)();
+            after();
+        });
+    };
+    list1_ = built.get<QListWidget>("List1");
+    connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (refreshing_) return;
+        form_.list1Click(row);
+    });
+    int n = 0;
+    for (auto [name, handler] : {std::pair{"Command1", &LibraryWindowForm::command1Click},
+                                 std::pair{"Command2", &LibraryWindowForm::command2Click},
+                                 std::pair{"Command3", &LibraryWindowForm::command3Click}}) {
+        folderCommands_[n] = built.get<QPushButton>(name);
+        click(folderCommands_[n++], handler);
+    }
+    command4_ = built.get<QPushButton>("Command4");
+    click(command4_, &LibraryWindowForm::command4Click);
+    command5_ = built.get<QPushButton>("Command5");
+    click(command5_, &LibraryWindowForm::command5Click);
+    click(built.get<QPushButton>("Command6"), &LibraryWindowForm::command6Click);
+    click(built.get<QPushButton>("Command7"), &LibraryWindowForm::command7Click);
+    click(built.get<QPushButton>("Command8"), &LibraryWindowForm::command8Click);
+
+    text1_ = built.get<QLineEdit>("Text1");
+    connect(text1_, &QLineEdit::textEdited, this, [this](const QString &t) {
+        form_.text1Change(t.toStdString());
+        after();
+    });
+    text2_ = built.get<QLineEdit>("Text2");
+    connect(text2_, &QLineEdit::textEdited, this,
+            [this](const QString &t) { form_.text2Change(t.toStdString()); });
+
+    const char *const combos[3] = {"Combo1", "Combo2", "Combo3"};
+    void (LibraryWindowForm::*const comboClicks[3])(int) = {
+        &LibraryWindowForm::combo1Click, &LibraryWindowForm::combo2Click, &LibraryWindowForm::combo3Click};
+    const int firsts[3] = {1, 0, 1}, lasts[3] = {32, 7, 6};
+    for (int i = 0; i < 3; ++i) {
+        QComboBox *combo = combos_[i] = built.get<QComboBox>(combos[i]);
+        combo->addItem(QString::fromUtf8(kAny));
+        for (int v = firsts[i]; v <= lasts[i]; ++v)
+            combo->addItem(QString::number(v));
+        combo->setMaxVisibleItems(12);
+        connect(combo, &QComboBox::activated, this, [this, handler = comboClicks[i]](int index) {
+            (form_.*handler)(index);
+            after();
+        });
+    }
+    const char *const options[3] = {"Option1", "Option2", "Option3"};
+    void (LibraryWindowForm::*const optionClicks[3])() = {
+        &LibraryWindowForm::option1Click, &LibraryWindowForm::option2Click, &LibraryWindowForm::option3Click};
+    for (int i = 0; i < 3; ++i) {
+        options_[i] = built.get<QRadioButton>(options[i]);
+        connect(options_[i], &QRadioButton::clicked, this, [this, handler = optionClicks[i]] {
+            (form_.*handler)();
+            after();
+        });
+    }
+
+    // The result table, sorted by the catalogue: a click on a heading asks
+    // the form.
+    panel1_ = built["Panel1"];
+    table_ = new QTableView(panel1_);
+    table_->setObjectName("Table1");
+    model_ = new LibraryResultModel(form_, this);
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(table_->font()).height() + 4);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *header = table_->horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    const int widths[kColumnCount] = {150, 430, 60, 60, 90}; // pixels at 96 dpi
+    for (int c = 0; c < kColumnCount; ++c)
+        table_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this));
+    header->setStretchLastSection(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        form_.headingClick(column);
+        after();
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (refreshing_) return;
+                form_.resultClick(current.isValid() ? current.row() : -1);
+                after();
+            });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        form_.resultActivate(index.row());
+        after();
+    });
+    table_->installEventFilter(this);
+    auto *layout1 = new QVBoxLayout(panel1_);
+    layout1->setContentsMargins(0, 0, 0, 0);
+    layout1->addWidget(table_);
+
+    // The duplicates view: a group heading, its voices under it.
+    panel2_ = built["Panel2"];
+    tree_ = new QTreeWidget(panel2_);
+    tree_->setObjectName("Tree1");
+    tree_->setColumnCount(kColumnCount);
+    tree_->setHeaderLabels(Headings());
+    for (int c = 0; c < kColumnCount; ++c)
+        tree_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this) + (c == 0 ? 40 : 0));
+    tree_->setUniformRowHeights(true);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
+        if (!refreshing_) groupEvent(false);
+    });
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { groupEvent(true); });
+    tree_->installEventFilter(this);
+    auto *layout2 = new QVBoxLayout(panel2_);
+    layout2->setContentsMargins(0, 0, 0, 0);
+    layout2->addWidget(tree_);
+
+    progress_ = built.get<QProgressBar>("ProgressBar1");
+    label6_ = built.get<QLabel>("Label6");
+    label7_ = built.get<QLabel>("Label7");
+
+    form_.chooseFolder = [this]() -> std::optional<std::string> {
+        const QString folder =
+            QFileDialog::getExistingDirectory(this, QString::fromUtf8(kChooseFolderTitle), QDir::homePath());
+        if (folder.isEmpty()) return std::nullopt;
+        return folder.toStdString();
+    };
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        if (form_.pollRun()) after();
+    });
+    refresh();
+}
+
+void LibraryWindowView::groupEvent(bool activate) {
+    QTreeWidgetItem *item = tree_->currentItem();
+    int group = -1, voice = -1;
+    if (item && item->parent()) {
+        group = tree_->indexOfTopLevelItem(item->parent());
+        voice = item->parent()->indexOfChild(item);
+    }
+    if (activate)
+        form_.groupVoiceActivate(group, voice);
+    else
+        form_.groupVoiceClick(group, voice);
+    after();
+}
+
+bool LibraryWindowView::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == table_) {
+                const QModelIndex current = table_->currentIndex();
+                if (current.isValid()) {
+                    form_.resultActivate(current.row());
+                    after();
+                }
+                return true;
+            }
+            if (watched == tree_) {
+                groupEvent(true);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LibraryWindowView::closeEvent(QCloseEvent *event) {
+    // A running index is cancelled and waited for; a close the form asked
+    // for finds it already closed and does nothing more.
+    form_.queryUnload();
+    event->accept();
+    after();
+}
+
+void LibraryWindowView::after() { program_.host.refreshAll(); }
+
+void LibraryWindowView::fillGroups() {
+    tree_->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(static_cast<qsizetype>(form_.groups.size()));
+    for (const VoiceGroup &group : form_.groups) {
+        auto *top = new QTreeWidgetItem(QStringList{Qs(group.heading)});
+        for (const CatalogVoice &v : group.voices) {
+            QStringList cells;
+            for (int c = 0; c < kColumnCount; ++c)
+                cells << Cell(v, c);
+            auto *child = new QTreeWidgetItem(top, cells);
+            child->setToolTip(1, QString::fromStdString(v.file.string()));
+            for (int c = 2; c < kColumnCount; ++c)
+                child->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        items << top;
+    }
+    tree_->addTopLevelItems(items);
+    tree_->expandAll();
+    for (QTreeWidgetItem *top : items)
+        top->setFirstColumnSpanned(true);
+}
+
+void LibraryWindowView::refresh() {
+    refreshing_ = true;
+    // Folders.
+    QStringList folders;
+    for (const auto &f : form_.list1.items)
+        folders << Qs(f);
+    bool same = list1_->count() == folders.size();
+    for (int i = 0; same && i < folders.size(); ++i)
+        same = list1_->item(i)->text() == folders[i];
+    if (!same) {
+        list1_->clear();
+        list1_->addItems(folders);
+    }
+    if (list1_->currentRow() != form_.list1.selected) list1_->setCurrentRow(form_.list1.selected);
+
+    // Search and filters.
+    if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
+    if (text2_->text() != Qs(form_.text2)) text2_->setText(Qs(form_.text2));
+    const int comboValues[3] = {form_.combo1, form_.combo2, form_.combo3};
+    for (int i = 0; i < 3; ++i)
+        if (combos_[i]->currentIndex() != comboValues[i]) combos_[i]->setCurrentIndex(comboValues[i]);
+    for (int i = 0; i < 3; ++i)
+        options_[i]->setChecked(form_.shown == i);
+
+    // The table and the duplicates view.
+    if (resultsShown_ != form_.resultsVersion) {
+        resultsShown_ = form_.resultsVersion;
+        model_->reload();
+    }
+    const int column = form_.sort == CatalogSort::Name ? 0 : form_.sort == CatalogSort::File ? 1 : 4;
+    table_->horizontalHeader()->setSortIndicator(column,
+                                                 form_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    if (form_.selected >= 0 && table_->currentIndex().row() != form_.selected)
+        table_->setCurrentIndex(model_->index(form_.selected, 0));
+    if (groupsShown_ != form_.groupsVersion) {
+        groupsShown_ = form_.groupsVersion;
+        fillGroups();
+    }
+    panel1_->setVisible(form_.shown == 0);
+    panel2_->setVisible(form_.shown != 0);
+
+    // Runs.
+    const bool busy = form_.busy();
+    for (QPushButton *b : folderCommands_)
+        b->setEnabled(!busy);
+    command5_->setEnabled(!busy);
+    command4_->setVisible(form_.indexing());
+    progress_->setVisible(form_.progressBar1.visible);
+    progress_->setMaximum(form_.progressBar1.max);
+    progress_->setValue(form_.progressBar1.value);
+    label6_->setText(Qs(form_.label6));
+    label7_->setText(Qs(form_.label7));
+    if (busy && !poll_.isActive()) poll_.start();
+    if (!busy && poll_.isActive()) poll_.stop();
+    refreshing_ = false;
+}
+
+} // namespace vox

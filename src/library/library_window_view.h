@@ -1,0 +1,69 @@
+#pragma once
+// The library window's Qt view: forwards the user's events to
+// LibraryWindowForm and redraws from its state. The result table reads the
+// form's results through a small model, so a large result costs no widget
+// per cell; a timer takes a running index's progress from the form.
+
+#include "common/window_ports.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTreeWidget;
+
+namespace vox {
+
+class LibraryWindowForm;
+class LibraryResultModel;
+
+class LibraryWindowView : public QWidget {
+    Q_OBJECT
+public:
+    // Over the running program: anything holding library, state and host.
+    template <class Owner>
+    explicit LibraryWindowView(Owner &program, QWidget *parent = nullptr)
+        : LibraryWindowView(program.library, {program.state, program.host}, parent) {}
+    LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent = nullptr);
+
+    // How often a running index's progress is taken (milliseconds).
+    static constexpr int kPollMs = 100;
+
+public slots:
+    void refresh();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void after();
+    void fillGroups();
+    void groupEvent(bool activate);
+
+    FormContext program_;
+    LibraryWindowForm &form_;
+    LibraryResultModel *model_ = nullptr;
+    QListWidget *list1_ = nullptr;
+    QLineEdit *text1_ = nullptr, *text2_ = nullptr;
+    QComboBox *combos_[3] = {};
+    QRadioButton *options_[3] = {};
+    QWidget *panel1_ = nullptr, *panel2_ = nullptr;
+    QTableView *table_ = nullptr;
+    QTreeWidget *tree_ = nullptr;
+    QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr;
+    QProgressBar *progress_ = nullptr;
+    QLabel *label6_ = nullptr, *label7_ = nullptr;
+    QTimer poll_;
+    int resultsShown_ = -1, groupsShown_ = -1;
+    bool refreshing_ = false;
+};
+
+} // namespace vox

@@ -1,0 +1,510 @@
+// "音色ライブラリ": the window's behaviour over a small collection whose
+// voices the test made, with the real catalogue in a scratch folder.
+#include "library/library_window.h"
+#include "library_collection.h"
+#include "midi/midi_output.h"
+#include "test_support.h"
+#include "voice/dx7_messages.h"
+#include "voice/init_voice.h"
+#include "voice/voice_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace vox::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct LibraryWindow : ::testing::Test {
+    ProgramFixture f;
+    ScratchFolder dataHome{"libwin-data"};
+    Collection collection;
+    LibraryWindowForm &form = f.program.library;
+    Form1 &form1 = f.program.form1;
+
+    void SetUp() override {
+        f.out.open();
+        form.setCatalogFile(dataHome / "voxmere" / "library.sqlite");
+        form.chooseFolder = [this] { return std::optional<std::string>(collection.folder.path().string()); };
+    }
+    // The window opened from the menu, the collection's folder added and
+    // indexed.
+    void openIndexed() {
+        form1.mnuLibraryClick();
+        form.command1Click();
+        form.waitForRun();
+        ASSERT_EQ(form.results.size(), 64u) << form.label6;
+    }
+    int row(const std::string &name) const {
+        for (std::size_t i = 0; i < form.results.size(); ++i)
+            if (form.results[i].name == Padded(name)) return static_cast<int>(i);
+        ADD_FAILURE() << "no result named " << name;
+        return -1;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> n;
+        for (const auto &v : form.results)
+            n.push_back(v.name);
+        return n;
+    }
+    // What sending the voice puts on the wire: program change 0, then its
+    // single-voice dump.
+    static std::vector<std::vector<Byte>> SentFor(const Slot &voice) {
+        const VoiceDump dump = BuildVoiceDump(voice);
+        return {{kProgramChange, 0, 0}, std::vector<Byte>(dump.begin(), dump.end())};
+    }
+    // An edit-area voice with changes not yet stored.
+    void changeEditArea() {
+        form1.text2 = " 0. INIT VOICE";
+        form1.editAreaStored();
+        f.state.editBuffer[ParamPos(param::Feedback)] ^= 1;
+        ASSERT_TRUE(form1.editAreaChanged());
+    }
+    void loadListWithBankB() {
+        form.resultClick(row("VOICE B07"));
+        form.command7Click();
+        ASSERT_EQ(form1.list3.items.size(), kBankSlots);
+    }
+};
+
+// --- Opening, folders, search ---------------------------------------------
+
+TEST_F(LibraryWindow, OpensBesideTheMainWindowWhichStaysEnabled) {
+    // WHEN the user picks 音色ライブラリ… in the menu ライブラリ
+    form1.mnuLibraryClick();
+    // THEN the window shows, empty, and the main window is not disabled
+    EXPECT_TRUE(form.isOpen());
+    EXPECT_EQ(f.host.shown, std::vector<WindowId>{WindowId::Library});
+    EXPECT_TRUE(form1.enabled);
+    EXPECT_EQ(f.host.enabled.count(WindowId::Form1), 0u);
+    EXPECT_TRUE(form.results.empty());
+    EXPECT_EQ(form.label7, "登録 0 音色　該当 0 件");
+    EXPECT_TRUE(std::filesystem::exists(dataHome / "voxmere" / "library.sqlite"));
+}
+
+TEST_F(LibraryWindow, AddingAFolderIndexesItAndListsEveryVoiceByName) {
+    // WHEN the collection's folder is added
+    openIndexed();
+    // THEN the folder is listed, every voice found, sorted by name, and the
+    // status line gives the counts
+    EXPECT_EQ(form.list1.items, std::vector<std::string>{collection.folder.path().string()});
+    EXPECT_EQ(form.results.front().name, Padded("BRASS 1"));
+    EXPECT_EQ(form.label7, "登録 64 音色　該当 64 件");
+    EXPECT_NE(form.label6.find("索引完了: ファイル 2、バンク 2、音色 64"), std::string::npos) << form.label6;
+    EXPECT_FALSE(form.progressBar1.visible);
+}
+
+TEST_F(LibraryWindow, TheSearchNarrowsAsTheNameIsTyped) {
+    openIndexed();
+    // WHEN "b", "br", "bra" are typed one after the other
+    form.text1Change("b");
+    // THEN each step narrows: "b" is in B's 31 "VOICE B.." and both
+    // brasses, whatever the case of the letters
+    EXPECT_EQ(form.results.size(), 33u);
+    form.text1Change("br");
+    EXPECT_EQ(names(), (std::vector<std::string>{Padded("BRASS 1"), Padded("brass 2")}));
+    form.text1Change("bra");
+    EXPECT_EQ(form.results.size(), 2u);
+    EXPECT_EQ(form.label7, "登録 64 音色　該当 2 件");
+    form.text1Change("brass 2");
+    EXPECT_EQ(names(), std::vector<std::string>{Padded("brass 2")});
+    // AND emptying the field shows every voice again
+    form.text1Change("");
+    EXPECT_EQ(form.results.size(), 64u);
+}
+
+TEST_F(LibraryWindow, TheFiltersCombineWithEachOtherAndWithTheName) {
+    openIndexed();
+    // WHEN algorithm 5 is chosen: A's voice 5 and B's but HORNS
+    form.combo1Click(5);
+    EXPECT_EQ(form.results.size(), 32u);
+    for (const auto &v : form.results)
+        EXPECT_EQ(v.algorithm, 5) << v.name;
+    // AND feedback 5 (entry 6 of the list): A's voice 5 and B's voices 5, 13, 21, 29
+    form.combo2Click(6);
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{Padded("VOICE A04"), Padded("VOICE B05"), Padded("VOICE B13"),
+                                        Padded("VOICE B21"), Padded("VOICE B29")}));
+    // AND the name "b2"
+    form.text1Change("b2");
+    EXPECT_EQ(names(), (std::vector<std::string>{Padded("VOICE B21"), Padded("VOICE B29")}));
+    // AND the carrier count of algorithm 5 (three carriers), then another
+    form.combo3Click(3);
+    EXPECT_EQ(form.results.size(), 2u);
+    form.combo3Click(1);
+    EXPECT_TRUE(form.results.empty());
+    // WHEN every filter is back at すべて, only the name is left
+    form.combo1Click(0);
+    form.combo2Click(0);
+    form.combo3Click(0);
+    EXPECT_EQ(form.results.size(), 10u); // VOICE B20 .. VOICE B29
+}
+
+TEST_F(LibraryWindow, TheNameFileAndAlgorithmHeadingsSortAndASecondClickTurnsTheOrder) {
+    openIndexed();
+    form.text1Change("voice a0");
+    // WHEN the algorithm heading is clicked, then again
+    form.headingClick(4);
+    EXPECT_EQ(form.results.front().algorithm, 4); // VOICE A03
+    EXPECT_EQ(form.results.back().algorithm, 10); // VOICE A09
+    form.headingClick(4);
+    EXPECT_EQ(form.results.front().algorithm, 10);
+    // WHEN the name heading is clicked: back to names, A-Z
+    form.headingClick(0);
+    EXPECT_EQ(form.results.front().name, Padded("VOICE A03"));
+    // WHEN the file heading is clicked over every voice: bank A's file first
+    form.text1Change("");
+    form.headingClick(1);
+    EXPECT_EQ(form.results.front().file.filename(), "bank-a.syx");
+    EXPECT_EQ(form.results.back().file.filename(), "bank-b.syx");
+}
+
+// --- Sending a voice --------------------------------------------------------
+
+TEST_F(LibraryWindow, DoubleClickPutsTheVoiceIntoTheEditAreaAndSendsIt) {
+    openIndexed();
+    f.out.sent.clear();
+    // WHEN "brass 2" is double-clicked
+    form.resultActivate(row("brass 2"));
+    // THEN program change 0 and the voice's single-voice dump go out, slot 0
+    // and the edit area hold it as a 1-voice load leaves them
+    const Slot &voice = collection.a[3];
+    EXPECT_EQ(f.out.sent, SentFor(voice));
+    EXPECT_EQ(form1.text2, " 0. brass 2   ");
+    EXPECT_EQ(f.state.slotText[0], " 0. brass 2   ");
+    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.state.voiceTable[0].begin()));
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.state.editBuffer.begin()));
+    EXPECT_FALSE(form1.editAreaChanged());
+    EXPECT_TRUE(f.host.boxes.empty());
+}
+
+TEST_F(LibraryWindow, EnterThenArrowKeysSendEachVoiceTheSelectionReaches) {
+    openIndexed();
+    form.text1Change("voice b0");
+    f.out.sent.clear();
+    // WHEN a result is only selected: nothing is sent
+    form.resultClick(0);
+    EXPECT_TRUE(f.out.sent.empty());
+    // WHEN Enter is pressed on it, then the selection steps on twice
+    form.resultActivate(0);
+    EXPECT_TRUE(form.steppingThrough());
+    form.resultClick(1);
+    form.resultClick(2);
+    // THEN each of the three voices went out in turn
+    std::vector<std::vector<Byte>> expected;
+    for (int n : {2, 3, 4})
+        for (auto &m : SentFor(collection.b[static_cast<std::size_t>(n)]))
+            expected.push_back(m);
+    EXPECT_EQ(f.out.sent, expected);
+    EXPECT_EQ(form1.text2, " 0. VOICE B04 ");
+    // AND a new search ends the stepping: selecting sends nothing more
+    form.text1Change("voice b1");
+    f.out.sent.clear();
+    form.resultClick(1);
+    EXPECT_TRUE(f.out.sent.empty());
+}
+
+TEST_F(LibraryWindow, ChangedEditAreaIsAskedAboutOnceAndNoKeepsIt) {
+    openIndexed();
+    changeEditArea();
+    const Slot before = f.state.editBuffer;
+    f.out.sent.clear();
+    // WHEN a voice is double-clicked and the user answers No
+    f.host.answers = {MsgResult::No};
+    form.resultActivate(row("E.PIANO 1"));
+    // THEN the box named the voice, nothing was sent, the edit area is as it was
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::YesNo);
+    EXPECT_NE(f.host.boxes[0].text.find("「E.PIANO 1 」に置き換えますか？"), std::string::npos);
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_FALSE(form.steppingThrough());
+    // WHEN double-clicked again and answered Yes, then stepped on twice
+    f.host.answers = {MsgResult::Yes};
+    form.resultActivate(0);
+    form.resultClick(1);
+    form.resultClick(2);
+    // THEN only that one question was asked, and three voices went out
+    EXPECT_EQ(f.host.boxes.size(), 2u);
+    EXPECT_EQ(f.out.sent.size(), 6u);
+}
+
+TEST_F(LibraryWindow, NothingChangesWhileAnotherWindowHoldsTheMainWindow) {
+    openIndexed();
+    form1.text2 = " 0. INIT VOICE";
+    form1.command5Click(); // the editor is open
+    f.out.sent.clear();
+    const Slot before = f.state.editBuffer;
+    // WHEN a voice is double-clicked, and a bank is asked for
+    form.resultActivate(row("BRASS 1"));
+    form.command7Click();
+    // THEN both are refused with the reason, and nothing changed or went out
+    ASSERT_EQ(f.host.boxes.size(), 2u);
+    EXPECT_EQ(f.host.boxes[0].text, library_text::kMainWindowHeld);
+    EXPECT_EQ(f.host.boxes[1].text, library_text::kMainWindowHeld);
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_TRUE(form1.list3.items.empty());
+}
+
+// --- Banks into the SOUND LIST -------------------------------------------------
+
+TEST_F(LibraryWindow, BankLoadFillsTheSoundListAsThe32VoiceLoadDoes) {
+    openIndexed();
+    form1.list1.add("log");
+    f.out.sent.clear();
+    // WHEN a voice of bank B is chosen and its bank loaded into an unchanged list
+    loadListWithBankB();
+    // THEN no question, slots 1..32 hold bank B, the list shows it as stored,
+    // the logs are empty and nothing is sent
+    EXPECT_TRUE(f.host.boxes.empty());
+    for (std::size_t n = 1; n <= kBankSlots; ++n)
+        EXPECT_TRUE(std::equal(collection.b[n].begin(), collection.b[n].begin() + kRecordSize,
+                               f.state.voiceTable[n].begin()))
+            << n;
+    EXPECT_EQ(form1.list3.items[0], "  1. HORNS     ");
+    EXPECT_EQ(form1.list3.items[31], " 32. VOICE B32 ");
+    EXPECT_FALSE(form1.bankChanged());
+    EXPECT_TRUE(form1.list1.items.empty());
+    EXPECT_TRUE(f.out.sent.empty());
+}
+
+TEST_F(LibraryWindow, BankLoadAsksWhenTheListHasChangesAndNoChangesNothing) {
+    openIndexed();
+    loadListWithBankB();
+    f.state.voiceTable[7][ParamPos(param::Feedback)] ^= 1;
+    form1.rebuildSoundList();
+    ASSERT_TRUE(form1.bankChanged());
+    const VoiceTable before = f.state.voiceTable;
+    const auto entries = form1.list3.items;
+    // WHEN bank A is asked for and the user answers No
+    f.host.answers = {MsgResult::No};
+    form.resultClick(row("E.PIANO 1"));
+    form.command7Click();
+    // THEN the box said what would be lost and named the file and bank;
+    // nothing changed
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::YesNo);
+    EXPECT_NE(f.host.boxes[0].text.find(library_text::kBankUnsaved), std::string::npos);
+    EXPECT_NE(f.host.boxes[0].text.find((collection.folder / "bank-a.syx").string() + "」のバンク 1 を"),
+              std::string::npos)
+        << f.host.boxes[0].text;
+    EXPECT_EQ(f.state.voiceTable.all, before.all);
+    EXPECT_EQ(form1.list3.items, entries);
+    // WHEN asked again and answered Yes: bank A replaces the list
+    f.host.answers = {MsgResult::Yes};
+    form.command7Click();
+    EXPECT_EQ(form1.list3.items[0], "  1. E.PIANO 1 ");
+    EXPECT_FALSE(form1.bankChanged());
+}
+
+TEST_F(LibraryWindow, WriteGoesThroughTheChooserIntoThePositionPicked) {
+    openIndexed();
+    loadListWithBankB();
+    f.out.sent.clear();
+    // WHEN "brass 2" is to be written and the chooser opens
+    form.resultClick(row("brass 2"));
+    form.command8Click();
+    // THEN the voice went into the edit area and out, and the chooser holds
+    // the main window
+    EXPECT_EQ(f.out.sent, SentFor(collection.a[3]));
+    EXPECT_TRUE(f.program.form7.isOpen());
+    EXPECT_EQ(f.host.shown.back(), WindowId::Form7);
+    EXPECT_FALSE(form1.enabled);
+    // WHEN position 5 is picked and 変更 pressed
+    f.out.sent.clear();
+    f.program.form7.list1.selected = 4;
+    f.program.form7.command1Click();
+    // THEN slot 5 holds the voice and the list shows it; the DX7 got it as
+    // program 5
+    EXPECT_TRUE(SameParams(f.state.voiceTable[5], collection.a[3]));
+    EXPECT_EQ(form1.list3.items[4], "  5. brass 2   ");
+    EXPECT_EQ(f.out.sent.front(), (std::vector<Byte>{kProgramChange, 4, 0}));
+    EXPECT_TRUE(form1.enabled);
+}
+
+TEST_F(LibraryWindow, WriteWithNoBankInTheListIsRefusedBeforeTheEditAreaChanges) {
+    openIndexed();
+    const Slot before = f.state.editBuffer;
+    form.resultClick(row("brass 2"));
+    form.command8Click();
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, library_text::kChooserNoBank);
+    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_FALSE(f.program.form7.isOpen());
+}
+
+// --- Duplicates ---------------------------------------------------------------
+
+TEST_F(LibraryWindow, SameSoundGroupsShowTheVoicesWithTheirNamesAndFiles) {
+    openIndexed();
+    // WHEN 同じ音 is chosen and the search run
+    form.option2Click();
+    form.command5Click();
+    form.waitForRun();
+    // THEN one group: A's "BRASS 1" and B's "HORNS"
+    ASSERT_EQ(form.groups.size(), 1u);
+    const VoiceGroup &group = form.groups[0];
+    EXPECT_EQ(group.heading, "同じ音 2 音色");
+    ASSERT_EQ(group.voices.size(), 2u);
+    std::vector<std::string> found;
+    for (const auto &v : group.voices)
+        found.push_back(v.file.filename().string() + " " + v.name);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"bank-a.syx BRASS 1   ", "bank-b.syx HORNS     "}));
+    EXPECT_EQ(form.label6, "同じ音の組 1 組");
+    // AND a voice of the group can be sent
+    f.out.sent.clear();
+    form.groupVoiceActivate(0, 1);
+    EXPECT_EQ(f.out.sent.size(), 2u);
+}
+
+TEST_F(LibraryWindow, NearVoicesAreThoseWithinTheThresholdTheUserSets) {
+    openIndexed();
+    form.option3Click();
+    // GIVEN A's voices each on an algorithm of its own (never near), and B's
+    // on algorithm 5 with output levels 42..72 and feedback n % 8: voices n
+    // and n + 8 differ by 8 level steps only, neighbours also by a step of
+    // feedback (which weighs 14)
+    // WHEN the threshold is 7: no pair
+    form.text2Change("7");
+    form.command5Click();
+    form.waitForRun();
+    EXPECT_TRUE(form.groups.empty());
+    EXPECT_EQ(form.label6, "近い音の組 0 組");
+    // WHEN it is 8: the 23 pairs B n, B n + 8 (n = 2..24; B's voice 1 is HORNS)
+    form.text2Change("8");
+    form.command5Click();
+    form.waitForRun();
+    ASSERT_EQ(form.groups.size(), 23u);
+    for (const VoiceGroup &g : form.groups) {
+        EXPECT_EQ(g.heading, "距離 8");
+        ASSERT_EQ(g.voices.size(), 2u);
+        EXPECT_EQ(g.voices[0].file.filename(), "bank-b.syx");
+        EXPECT_EQ(std::abs(g.voices[0].voice - g.voices[1].voice), 8);
+    }
+    // WHEN it is not a number in range: a box, no run
+    f.host.boxes.clear();
+    form.text2Change("abc");
+    form.command5Click();
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_EQ(f.host.boxes[0].text, library_text::kThresholdInvalid);
+    EXPECT_FALSE(form.busy());
+}
+
+// --- Index runs -----------------------------------------------------------------
+
+TEST_F(LibraryWindow, CancelledIndexLeavesTheLibraryAsItWas) {
+    form1.mnuLibraryClick();
+    // GIVEN a run held in its first progress step
+    std::atomic<bool> entered{false}, release{false};
+    form.workerProgress = [&](const IndexProgress &) {
+        entered = true;
+        for (int i = 0; i < 2000 && !release; ++i)
+            std::this_thread::sleep_for(1ms);
+    };
+    form.command1Click();
+    ASSERT_TRUE(form.indexing());
+    for (int i = 0; i < 2000 && !entered; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(entered);
+    // WHEN 中止 is pressed
+    form.command4Click();
+    release = true;
+    form.waitForRun();
+    // THEN the run says so and the library holds no voice
+    EXPECT_EQ(form.label6, library_text::kIndexCancelled);
+    EXPECT_TRUE(form.results.empty());
+    EXPECT_EQ(form.label7, "登録 0 音色　該当 0 件");
+    // AND a new run reads everything
+    form.workerProgress = {};
+    form.command3Click();
+    form.waitForRun();
+    EXPECT_EQ(form.results.size(), 64u);
+}
+
+TEST_F(LibraryWindow, ClosingDuringAnIndexCancelsItCleanly) {
+    form1.mnuLibraryClick();
+    std::atomic<bool> entered{false}, closing{false};
+    form.workerProgress = [&](const IndexProgress &) {
+        entered = true;
+        for (int i = 0; i < 2000 && !closing; ++i)
+            std::this_thread::sleep_for(1ms);
+    };
+    form.command1Click();
+    for (int i = 0; i < 2000 && !entered; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(entered);
+    // WHEN the window is closed while the worker is inside the run
+    closing = true;
+    form.queryUnload();
+    // THEN the run is over, the window closed, and the library unchanged
+    EXPECT_FALSE(form.busy());
+    EXPECT_FALSE(form.isOpen());
+    EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Library});
+    form.workerProgress = {};
+    form.open();
+    EXPECT_TRUE(form.results.empty());
+}
+
+TEST_F(LibraryWindow, ProgressIsTakenFromTheRunWhilePolled) {
+    form1.mnuLibraryClick();
+    std::atomic<bool> entered{false}, release{false};
+    form.workerProgress = [&](const IndexProgress &) {
+        entered = true;
+        for (int i = 0; i < 2000 && !release; ++i)
+            std::this_thread::sleep_for(1ms);
+    };
+    form.command1Click();
+    for (int i = 0; i < 2000 && !entered; ++i)
+        std::this_thread::sleep_for(1ms);
+    // WHEN the view polls while the worker is held
+    form.pollRun();
+    // THEN the bar and the line show files done of the total
+    EXPECT_TRUE(form.progressBar1.visible);
+    EXPECT_EQ(form.progressBar1.max, 2);
+    EXPECT_NE(form.label6.find(" / 2 ファイル"), std::string::npos) << form.label6;
+    release = true;
+    form.workerProgress = {};
+    for (int i = 0; i < 5000 && form.busy(); ++i) {
+        form.pollRun();
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_FALSE(form.busy());
+    EXPECT_FALSE(form.progressBar1.visible);
+    EXPECT_EQ(form.results.size(), 64u);
+}
+
+TEST_F(LibraryWindow, RemovingAFolderAsksAndDropsItsVoices) {
+    openIndexed();
+    form.list1Click(0);
+    f.host.answers = {MsgResult::No};
+    form.command2Click();
+    EXPECT_EQ(form.results.size(), 64u);
+    f.host.answers = {MsgResult::Yes};
+    form.command2Click();
+    ASSERT_EQ(f.host.boxes.size(), 2u);
+    EXPECT_NE(f.host.boxes[1].text.find(collection.folder.path().string()), std::string::npos);
+    EXPECT_TRUE(form.list1.items.empty());
+    EXPECT_TRUE(form.results.empty());
+}
+
+TEST_F(LibraryWindow, ADatabaseThatCannotBeOpenedIsNamedInTheBox) {
+    // GIVEN a database path under a file, so its folder cannot be made
+    std::ofstream(dataHome / "file") << "x";
+    form.setCatalogFile(dataHome / "file" / "library.sqlite");
+    form1.mnuLibraryClick();
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_NE(f.host.boxes[0].text.find((dataHome / "file" / "library.sqlite").string()), std::string::npos);
+    EXPECT_TRUE(form.isOpen());
+}
+
+} // namespace
+} // namespace vox::test

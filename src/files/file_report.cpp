@@ -393,8 +393,8 @@ std::string ReadErrorEnglish(const ReadError &e) {
     case ReadFailure::ScanRefused:
         return file + ": " + ScanReasonEnglish(e.reason, e.count);
     case ReadFailure::NoSuchBank:
-        return file + ": no bank " + std::to_string(e.count) + " (the file holds " + std::to_string(e.needed) +
-               ")";
+        return file + ": no bank " + std::to_string(e.count) + " (the file holds " +
+               std::to_string(e.needed) + ")";
     case ReadFailure::NoSuchVoice:
         return file + ": no single voice " + std::to_string(e.count) + " (the file holds " +
                std::to_string(e.needed) + ")";

@@ -224,7 +224,6 @@ bool IsBulkDumpHeader(std::span<const Byte> bytes) { return StartsWithSysEx(byte
 
 bool IsSingleVoiceHeader(std::span<const Byte> bytes) { return StartsWithSysEx(bytes, 0x00); }
 
-
 namespace {
 
 bool ZeroHeader(std::span<const Byte> bytes) {
@@ -387,8 +386,8 @@ ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std
     return Failure(ReadFailure::UnknownKind, file, length);
 }
 
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
-                                   std::size_t bank) {
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
+                                   const std::filesystem::path &file, std::size_t bank) {
     ReadResult<BankRecords> result;
     const std::size_t length = bytes.size();
     std::size_t offset = 0;
@@ -486,8 +485,8 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
     return Failure(ReadFailure::NotSingleVoice, file, length, 0, HexBytes(bytes, " ", kStartShown));
 }
 
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
-                                    std::size_t voice) {
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
+                                    const std::filesystem::path &file, std::size_t voice) {
     ReadResult<VoiceRecord> result;
     const std::size_t length = bytes.size();
     std::size_t offset = 0;
@@ -496,8 +495,8 @@ ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
         for (std::size_t i = 0; i < kRecordSize; ++i)
             result.value[i] = bytes[at + i];
     };
-    // A 1-voice file, and the dump at the end of a MID file, first.
-    if (kind == VoiceKind::V01 || (kind == VoiceKind::Mid && voice == 0 && located.failure == ReadFailure::None)) {
+    // A 1-voice file first.
+    if (kind == VoiceKind::V01) {
         result.error = located;
         if (result.ok() && voice > 0) {
             result.error = Counted(ReadFailure::NoSuchVoice, file, length, voice + 1);
@@ -510,6 +509,13 @@ ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
     // A MID name falls back to the events of a Standard MIDI File only;
     // other bytes under it keep the fixed rule.
     const bool scanned = kind != VoiceKind::Mid || scan.midiFile;
+    // The dump at the end of a MID file, unless the user chose the first of
+    // several voices of a MIDI file: the end holds the last of them.
+    if (kind == VoiceKind::Mid && voice == 0 && located.failure == ReadFailure::None &&
+        !(scanned && scan.singleVoiceCount() > 1)) {
+        take(offset);
+        return result;
+    }
     if (const FoundVoices *found = scanned ? scan.singleVoice(voice) : nullptr) {
         result.value = found->voices.front();
         return result;

@@ -55,7 +55,8 @@ inline constexpr const char *kNotBankFile =
 // A file that gives no voice: the scan's reason, a phrase without the
 // file's name (ScanReasonJapanese), put in as %R.
 inline constexpr const char *kScanRefused = "ファイル「%F」は%R";
-inline constexpr const char *kNoSuchBank = "ファイル「%F」には %C 番目のバンクがありません（バンクは %N 個です）";
+inline constexpr const char *kNoSuchBank =
+    "ファイル「%F」には %C 番目のバンクがありません（バンクは %N 個です）";
 inline constexpr const char *kNoSuchVoice =
     "ファイル「%F」には %C 番目の1音色データがありません（1音色データは %N 個です）";
 inline constexpr const char *kIsSingleVoice =
@@ -119,10 +120,10 @@ enum class ReadFailure {
 struct ReadError {
     ReadFailure failure = ReadFailure::None;
     std::filesystem::path file;
-    std::size_t length = 0; // bytes in the file
-    std::size_t needed = 0; // bytes its kind needs
-    std::size_t count = 0;  // voices, bytes or record number, as the failure says
-    std::string detail;     // the first bytes found, or the system's reason
+    std::size_t length = 0;               // bytes in the file
+    std::size_t needed = 0;               // bytes its kind needs
+    std::size_t count = 0;                // voices, bytes or record number, as the failure says
+    std::string detail;                   // the first bytes found, or the system's reason
     ScanReason reason = ScanReason::None; // ScanRefused: why the file gives no voice
 };
 
@@ -161,8 +162,8 @@ ReadError LocatePackedBank(std::span<const Byte> bytes, BankKind kind, const std
 // is one bank. The other names take every bank the scan finds; where it
 // finds none, the bytes are read as before (a dump at the start, packed
 // data from offset 0) so a file loaded before still loads.
-ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind, const std::filesystem::path &file,
-                                   std::size_t bank = 0);
+ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
+                                   const std::filesystem::path &file, std::size_t bank = 0);
 ReadResult<BankRecords> ReadBankFile(const std::filesystem::path &file, BankKind kind, std::size_t bank = 0);
 
 // What a file holds, for a load to ask before it reads: its banks and
@@ -177,9 +178,10 @@ ReadError LocateVoiceRecord(std::span<const Byte> bytes, VoiceKind kind, const s
 // `voice`: which single voice, from 0 in file order. SYX takes a
 // single-voice dump wherever it stands in the file; MID takes the dump at
 // its end first (voice 0), then the single-voice dumps of its events.
-ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind, const std::filesystem::path &file,
-                                    std::size_t voice = 0);
-ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind, std::size_t voice = 0);
+ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
+                                    const std::filesystem::path &file, std::size_t voice = 0);
+ReadResult<VoiceRecord> ReadVoiceFile(const std::filesystem::path &file, VoiceKind kind,
+                                      std::size_t voice = 0);
 
 // Positions 0..160 of the slot; 161..163 keep what they hold.
 void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot);

@@ -23,17 +23,17 @@ namespace vox {
 
 // One voice of the catalogue, as a search result.
 struct CatalogVoice {
-    std::int64_t id = 0;                      // the database's row id
-    std::filesystem::path file;               // as found under a folder
-    int bank = 1;                             // 1-based within the file
-    int voice = 1;                            // 1-based within the bank (1 for a single voice)
-    bool singleVoice = false;                 // from a single-voice dump or a 1-voice file
+    std::int64_t id = 0;                       // the database's row id
+    std::filesystem::path file;                // as found under a folder
+    int bank = 1;                              // 1-based within the file
+    int voice = 1;                             // 1-based within the bank (1 for a single voice)
+    bool singleVoice = false;                  // from a single-voice dump or a 1-voice file
     std::array<Byte, kNameLength> nameBytes{}; // as stored
-    std::string name;                         // the ten characters as UTF-8
-    int algorithm = 1;                        // 1..32
-    int feedback = 0;                         // 0..7
-    int carriers = 1;                         // 1..6, from the algorithm table
-    SoundBody body{};                         // the fingerprint of the sound
+    std::string name;                          // the ten characters as UTF-8
+    int algorithm = 1;                         // 1..32
+    int feedback = 0;                          // 0..7
+    int carriers = 1;                          // 1..6, from the algorithm table
+    SoundBody body{};                          // the fingerprint of the sound
 };
 
 // The fingerprint as text: 236 lower-case hex digits of the sound body.
@@ -43,10 +43,10 @@ enum class CatalogSort : std::uint8_t { Name = 0, File = 1, Algorithm = 2 };
 
 // Every filter set is applied; an unset filter lets every voice through.
 struct CatalogQuery {
-    std::string name;                 // substring of the name, case-insensitive (ASCII); "" = any
-    std::optional<int> algorithm;     // 1..32
-    std::optional<int> feedback;      // 0..7
-    std::optional<int> carriers;      // 1..6
+    std::string name;             // substring of the name, case-insensitive (ASCII); "" = any
+    std::optional<int> algorithm; // 1..32
+    std::optional<int> feedback;  // 0..7
+    std::optional<int> carriers;  // 1..6
     CatalogSort sort = CatalogSort::Name;
     bool descending = false;
     std::size_t limit = 0; // 0 = no limit
@@ -66,13 +66,13 @@ struct IndexProgress {
 
 struct IndexReport {
     bool cancelled = false;
-    std::string error;            // "" unless the database failed (English)
-    std::size_t files = 0;        // files holding voices, after the run
-    std::size_t banks = 0;        // banks, after the run
-    std::size_t voices = 0;       // voices, after the run
-    std::size_t filesRead = 0;    // files read this run (new or changed)
+    std::string error;         // "" unless the database failed (English)
+    std::size_t files = 0;     // files holding voices, after the run
+    std::size_t banks = 0;     // banks, after the run
+    std::size_t voices = 0;    // voices, after the run
+    std::size_t filesRead = 0; // files read this run (new or changed)
     std::size_t filesUnchanged = 0;
-    std::size_t filesRemoved = 0; // gone since the last run, dropped
+    std::size_t filesRemoved = 0;     // gone since the last run, dropped
     std::vector<RefusedFile> refused; // every file under the folders that gives no voice, after the run
     std::vector<std::filesystem::path> missingFolders; // folders not found this run (their files dropped)
 };

@@ -209,14 +209,23 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
                     &r->cancel);
                 r->error = r->report.error;
             } else if (r->kind == RunKind::Same) {
-                for (DuplicateGroup &group : catalog->duplicates())
+                // The view holds an item per voice shown: no more voices than
+                // the result table's rows, the largest groups first.
+                std::vector<DuplicateGroup> found = catalog->duplicates();
+                r->groupsFound = found.size();
+                std::size_t voicesShown = 0;
+                for (DuplicateGroup &group : found) {
+                    voicesShown += group.voices.size();
+                    if (!r->groups.empty() && voicesShown > kLibraryResultLimit) break;
                     r->groups.push_back({kSameGroupBefore + Count(group.voices.size()) + kSameGroupAfter,
                                          std::move(group.voices)});
+                }
             } else {
-                for (NearDuplicate &pair : catalog->nearDuplicates(threshold)) {
-                    if (r->groups.size() >= kLibraryResultLimit) break;
-                    r->groups.push_back({kNearPairBefore + std::to_string(pair.distance),
-                                         {std::move(pair.a), std::move(pair.b)}});
+                const std::vector<NearDuplicate> found = catalog->nearDuplicates(threshold);
+                r->groupsFound = found.size();
+                for (const NearDuplicate &pair : found) {
+                    if (r->groups.size() * 2 >= kLibraryResultLimit) break;
+                    r->groups.push_back({kNearPairBefore + std::to_string(pair.distance), {pair.a, pair.b}});
                 }
             }
         } catch (const std::exception &e) {
@@ -277,7 +286,9 @@ void LibraryWindowForm::takeRun() {
         ++groupsVersion;
         groupSelected = groupVoiceSelected = -1;
         runStatus_ = (run->kind == RunKind::Same ? kSameGroupsBefore : kNearPairsBefore) +
-                     Count(groups.size()) + kGroupsAfter;
+                     Count(run->groupsFound) + kGroupsAfter;
+        if (groups.size() < run->groupsFound)
+            runStatus_ += kStatusLimitBefore + Count(groups.size()) + kGroupsLimitAfter;
         if (!run->error.empty())
             tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + run->error +
                  kOpenFailedAfter);

@@ -69,6 +69,7 @@ inline constexpr const char *kSearching = "重複を探しています…";
 inline constexpr const char *kSameGroupsBefore = "同じ音の組 ";
 inline constexpr const char *kNearPairsBefore = "近い音の組 ";
 inline constexpr const char *kGroupsAfter = " 組";
+inline constexpr const char *kGroupsLimitAfter = " 組を表示）";
 inline constexpr const char *kSameGroupBefore = "同じ音 ";
 inline constexpr const char *kSameGroupAfter = " 音色";
 inline constexpr const char *kNearPairBefore = "距離 ";
@@ -228,6 +229,7 @@ private:
         // Written by the worker before `done`, read after it.
         IndexReport report;
         std::vector<VoiceGroup> groups;
+        std::size_t groupsFound = 0; // groups may hold only the first of them
         std::string error;
     };
 

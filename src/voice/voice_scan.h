@@ -37,10 +37,10 @@ enum class VoiceSource : std::uint8_t {
 // A bank (32 voices) or a single voice found in the file.
 struct FoundVoices {
     VoiceSource source = VoiceSource::BulkDump;
-    std::size_t offset = 0;         // bytes from the file's start to the message or the data
-    std::size_t length = 0;         // bytes of the message or the data
-    bool inMidiFile = false;        // taken from a System Exclusive event of a Standard MIDI File
-    bool checksumGood = true;       // dumps: whether the checksum agrees; others true
+    std::size_t offset = 0;          // bytes from the file's start to the message or the data
+    std::size_t length = 0;          // bytes of the message or the data
+    bool inMidiFile = false;         // taken from a System Exclusive event of a Standard MIDI File
+    bool checksumGood = true;        // dumps: whether the checksum agrees; others true
     std::vector<VoiceRecord> voices; // 32 for a bank, 1 for a single voice; packed voices get
                                      // the import header F0 43 00 00 01 1B
     bool isBank() const { return voices.size() == kBankSlots; }
@@ -50,19 +50,19 @@ struct FoundVoices {
 // file gives none. Stored nowhere; the numbers only keep the order stable.
 enum class ScanReason : std::uint8_t {
     None = 0,
-    Empty = 1,               // no bytes
-    TooLarge = 2,            // more bytes than any voice file holds
-    NotVoiceData = 3,        // nothing that looks like voice data (text, foreign bytes)
-    FourOperatorBank = 4,    // a bank of a four-operator instrument
-    FourOperatorVoice = 5,   // a single voice of a four-operator instrument
-    PerformanceOnly = 6,     // performance data, no voices
-    SupplementOnly = 7,      // supplement data of a later model (AMEM, ACED), no voices
-    ParameterChangesOnly = 8, // parameter changes, no voices
-    OtherMakerOnly = 9,      // System Exclusive of another maker only
-    CutOff = 10,             // a dump that breaks off: `count` whole voices came before the cut
-    BrokenDump = 11,         // a dump whose checksum fails and whose voices do not look like voices
+    Empty = 1,                  // no bytes
+    TooLarge = 2,               // more bytes than any voice file holds
+    NotVoiceData = 3,           // nothing that looks like voice data (text, foreign bytes)
+    FourOperatorBank = 4,       // a bank of a four-operator instrument
+    FourOperatorVoice = 5,      // a single voice of a four-operator instrument
+    PerformanceOnly = 6,        // performance data, no voices
+    SupplementOnly = 7,         // supplement data of a later model (AMEM, ACED), no voices
+    ParameterChangesOnly = 8,   // parameter changes, no voices
+    OtherMakerOnly = 9,         // System Exclusive of another maker only
+    CutOff = 10,                // a dump that breaks off: `count` whole voices came before the cut
+    BrokenDump = 11,            // a dump whose checksum fails and whose voices do not look like voices
     MidiFileWithoutVoices = 12, // a Standard MIDI File with no voice message
-    ShiftedData = 13,        // headerless data that does not start where a voice starts
+    ShiftedData = 13,           // headerless data that does not start where a voice starts
 };
 
 // A message or stretch that was looked at and gave no voice.
@@ -122,15 +122,15 @@ VoiceRecord RecordFromPacked(std::span<const Byte, kPackedVoiceSize> packed);
 
 // Format numbers (byte 3) of the maker's dumps (F0 43 0n ff hh ll ... sum F7).
 namespace dump_format {
-inline constexpr Byte kSingleVoice = 0x00;     // DX7 voice, 155 bytes
-inline constexpr Byte kPerformance = 0x01;     // a performance (later models)
-inline constexpr Byte kPerformances = 0x02;    // a bank of performances
-inline constexpr Byte kFourOpVoice = 0x03;     // a voice of a four-operator instrument
-inline constexpr Byte kFourOpBank = 0x04;      // 32 voices of a four-operator instrument
-inline constexpr Byte kSupplementOne = 0x05;   // "ACED": one voice's supplement of a later model
-inline constexpr Byte kSupplementBank = 0x06;  // "AMEM": 32 voices' supplement of a later model
-inline constexpr Byte kBank = 0x09;            // DX7 bank, 32 packed voices
-inline constexpr Byte kUniversal = 0x7E;       // a named block ("LM  8973PM" ...)
+inline constexpr Byte kSingleVoice = 0x00;    // DX7 voice, 155 bytes
+inline constexpr Byte kPerformance = 0x01;    // a performance (later models)
+inline constexpr Byte kPerformances = 0x02;   // a bank of performances
+inline constexpr Byte kFourOpVoice = 0x03;    // a voice of a four-operator instrument
+inline constexpr Byte kFourOpBank = 0x04;     // 32 voices of a four-operator instrument
+inline constexpr Byte kSupplementOne = 0x05;  // "ACED": one voice's supplement of a later model
+inline constexpr Byte kSupplementBank = 0x06; // "AMEM": 32 voices' supplement of a later model
+inline constexpr Byte kBank = 0x09;           // DX7 bank, 32 packed voices
+inline constexpr Byte kUniversal = 0x7E;      // a named block ("LM  8973PM" ...)
 } // namespace dump_format
 
 // Sub-status (byte 2, high nibble) of the maker's dumps; parameter

@@ -8,9 +8,9 @@
 #include "voice/bank_format.h"
 
 #include <algorithm>
-#include <string_view>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -47,7 +47,8 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
     std::size_t end = 0;
     for (const FoundVoices &f : scan.found) {
         Check(f.voices.size() == kBankSlots || f.voices.size() == 1, "neither a bank nor a single voice");
-        Check(f.offset < bytes.size() && f.length <= bytes.size() - f.offset, "found voices outside the bytes");
+        Check(f.offset < bytes.size() && f.length <= bytes.size() - f.offset,
+              "found voices outside the bytes");
         Check(f.offset >= end, "found voices out of order or overlapping");
         end = f.inMidiFile ? f.offset + 1 : f.offset + f.length;
         Check(!f.inMidiFile || bytes[f.offset] == kSysExStart, "a MIDI file's message not at its F0");
@@ -73,7 +74,8 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
             Check(f.voices.size() == 1, "a single-voice dump with more voices");
             if (f.inMidiFile) break;
             Check(IsSingleVoiceHeader(bytes.subspan(f.offset)), "a voice taken from no single-voice header");
-            Check(std::equal(f.voices[0].begin(), f.voices[0].end(), bytes.begin() + static_cast<long>(f.offset)),
+            Check(std::equal(f.voices[0].begin(), f.voices[0].end(),
+                             bytes.begin() + static_cast<long>(f.offset)),
                   "a single voice that is not the dump's bytes");
             Check(f.checksumGood || RecordParametersOutOfRange(f.voices[0]) <= kMaxOddParameters,
                   "a single voice with a wrong checksum that is no voice");
@@ -82,10 +84,12 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
             Check(f.isBank() && f.offset % kPackedBankSize == 0 && bytes.size() % kPackedBankSize == 0,
                   "headerless banks not in whole banks from the start");
             Check(bytes[0] != kSysExStart, "a System Exclusive message read as headerless data");
-            Check(PackedVoicesOutOfRange(bytes, f.offset) <= kMaxOddVoices, "headerless data that holds no voices");
+            Check(PackedVoicesOutOfRange(bytes, f.offset) <= kMaxOddVoices,
+                  "headerless data that holds no voices");
             break;
         case VoiceSource::UnpackedData:
-            Check(f.isBank() && bytes.size() == kUnpackedBankSize && f.offset == 0, "unpacked data not 4960 bytes");
+            Check(f.isBank() && bytes.size() == kUnpackedBankSize && f.offset == 0,
+                  "unpacked data not 4960 bytes");
             break;
         case VoiceSource::V32File:
             Check(f.isBank() && f.offset == 0 && bytes.size() >= kBankFileSize, "a 32-voice file too short");
@@ -97,7 +101,8 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
     }
     for (const SkippedPart &p : scan.skipped) {
         Check(p.reason != ScanReason::None, "a skipped part without a reason");
-        Check(p.offset <= bytes.size() && p.length <= bytes.size() - p.offset, "a skipped part outside the bytes");
+        Check(p.offset <= bytes.size() && p.length <= bytes.size() - p.offset,
+              "a skipped part outside the bytes");
         Check(p.reason != ScanReason::CutOff || p.count <= kBankSlots, "cut off after more than 32 voices");
     }
 }

@@ -260,7 +260,6 @@ TEST_F(FileMutationTest, GarbageInFrontIsRefusedOrKeepsTheVoices) {
     expectNoneWrong();
 }
 
-
 Bytes Cat(const Bytes &a, const Bytes &b) {
     Bytes all = a;
     all.insert(all.end(), b.begin(), b.end());
@@ -317,8 +316,9 @@ protected:
             Voices got;
             for (const VoiceRecord &r : f.voices)
                 got.push_back(Parameters(r));
-            const bool held = f.isBank() ? std::find(banks.begin(), banks.end(), got) != banks.end()
-                                         : std::find(singles.begin(), singles.end(), got.front()) != singles.end();
+            const bool held = f.isBank()
+                                  ? std::find(banks.begin(), banks.end(), got) != banks.end()
+                                  : std::find(singles.begin(), singles.end(), got.front()) != singles.end();
             if (!held) {
                 ++wrong;
                 if (failures.size() < 20)
@@ -394,7 +394,8 @@ TEST_F(ScanMutationTest, HeaderBitFlipsNeverGiveOtherVoices) {
         for (int bit = 0; bit < 8; ++bit) {
             Bytes flipped = single;
             flipped[pos] ^= static_cast<Byte>(1 << bit);
-            taken += check("single voice, bit " + std::to_string(bit) + " of byte " + std::to_string(pos), flipped);
+            taken += check("single voice, bit " + std::to_string(bit) + " of byte " + std::to_string(pos),
+                           flipped);
         }
     expectNoneWrong();
     EXPECT_GT(taken, 0u) << "a flipped channel bit or checksum still gives the voices";
@@ -402,7 +403,9 @@ TEST_F(ScanMutationTest, HeaderBitFlipsNeverGiveOtherVoices) {
 
 TEST_F(ScanMutationTest, JoinsGiveEveryWholeMessageOfBoth) {
     const std::vector<std::pair<std::string, Bytes>> parts{
-        {"rom1a", rom1a}, {"second", second}, {"single", single},
+        {"rom1a", rom1a},
+        {"second", second},
+        {"single", single},
         {"cut520", Bytes(rom1a.begin(), rom1a.begin() + 520)},
         {"supplement-then-bank", test::ReadBytes(test::TestData("supplement-then-bank.syx"))},
         {"four-op", test::ReadBytes(test::TestData("four-operator-bank-not-dx7.syx"))},
@@ -429,7 +432,8 @@ TEST_F(ScanMutationTest, GarbageBeforeAndAfterLeavesTheDumpsWhereTheyStand) {
             for (const Bytes *source : {&rom1a, &single}) {
                 const Bytes before = Cat(garbage, *source);
                 const Bytes after = Cat(*source, garbage);
-                const std::string what = "garbage kind " + std::to_string(kind) + " of " + std::to_string(length);
+                const std::string what =
+                    "garbage kind " + std::to_string(kind) + " of " + std::to_string(length);
                 check(what + " before", before);
                 check(what + " after", after);
                 // Garbage that ends as a message ends (F7) or holds no

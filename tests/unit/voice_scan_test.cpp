@@ -2,6 +2,7 @@
 // holds: the real test files, messages at any offset, Standard MIDI Files,
 // data without a header, and the reasons a file gives no voice.
 #include "file_test_support.h"
+#include "files/voice_files.h"
 #include "voice/bank_format.h"
 #include "voice/dx7_messages.h"
 #include "voice/voice_scan.h"
@@ -382,6 +383,27 @@ TEST(ScanVoiceFile, ReadsSystemExclusiveEventsSplitIntoPacketsAmongRunningStatus
     EXPECT_TRUE(SameParameters(scan.singleVoice(0)->voices[0], rom1a[2]));
     EXPECT_EQ(file[scan.singleVoice(0)->offset], kSysExStart);
     EXPECT_LT(scan.bank(0)->offset, scan.singleVoice(0)->offset);
+}
+
+TEST(DecodeVoice, TheFirstOfSeveralVoicesInAMidiFileIsTheFirstNotTheOneAtTheEnd) {
+    const auto rom1a = Rom1aVoices();
+    // GIVEN a MIDI file whose track holds voices 1 and 2 as single-voice
+    // dumps, the second ending four bytes before the file does
+    Bytes track;
+    for (int v : {0, 1}) {
+        const Bytes dump = SingleDump(rom1a[static_cast<std::size_t>(v)], 0);
+        track = Cat({track, {0x00, 0xF0}, Vlq(dump.size() - 1), Bytes(dump.begin() + 1, dump.end())});
+    }
+    track = Cat({track, {0x00, 0xFF, 0x2F, 0x00}});
+    const Bytes file = MidiFile(track);
+    // WHEN the 1-voice load is given the first and the second voice
+    const auto first = DecodeVoice(file, VoiceKind::Mid, "two.mid", 0);
+    const auto second = DecodeVoice(file, VoiceKind::Mid, "two.mid", 1);
+    // THEN each is the voice chosen
+    ASSERT_TRUE(first.ok());
+    ASSERT_TRUE(second.ok());
+    EXPECT_TRUE(SameParameters(first.value, rom1a[0]));
+    EXPECT_TRUE(SameParameters(second.value, rom1a[1]));
 }
 
 TEST(ScanVoiceFile, NamesAMidiFileWithoutVoices) {

@@ -28,12 +28,7 @@ void AddSearchCommand(CLI::App &app, ToolRun &run);  // search_command.cpp
 void AddDupesCommand(CLI::App &app, ToolRun &run);   // dupes_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
-    AddInfoCommand,
-    AddConvertCommand,
-    AddShowCommand,
-    AddIndexCommand,
-    AddSearchCommand,
-    AddDupesCommand,
+    AddInfoCommand, AddConvertCommand, AddShowCommand, AddIndexCommand, AddSearchCommand, AddDupesCommand,
 };
 
 } // namespace voxtool

@@ -63,9 +63,11 @@ void CheckReport(const FileReport &r, std::span<const Byte> bytes, const std::st
         if (r.kind == FileKind::V32 || (r.kind == FileKind::BulkDump && ending == ".syx") ||
             (r.kind == FileKind::HeaderlessBank && (ending == ".dx7" || ending == ".32" || ending == ".syx")))
             Check(r.loadsAs == LoadsAs::Bank, "valid bank that does not load");
-        if (r.kind == FileKind::V01 || (r.kind == FileKind::SingleVoiceDump && ending == ".syx") ||
-            (r.kind == FileKind::MidiFile && ending == ".mid"))
+        if (r.kind == FileKind::V01 || (r.kind == FileKind::SingleVoiceDump && ending == ".syx"))
             Check(r.loadsAs == LoadsAs::Voice, "valid voice that does not load");
+        // A MIDI file holds a bank or a voice.
+        if (r.kind == FileKind::MidiFile && ending == ".mid")
+            Check(r.loadsAs != LoadsAs::None, "valid MIDI file that does not load");
     }
 }
 

@@ -801,7 +801,7 @@ std::vector<RefusedFile> Catalog::refusedFiles() const {
 
 // --- Searching -----------------------------------------------------------
 
-std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query) const {
+std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query, std::size_t *matched) const {
     const Cache &c = impl_->ensureCache();
     const std::vector<std::uint32_t> &order = impl_->orderOf(query.sort);
     const std::string needle = AsciiLower(query.name);
@@ -831,6 +831,7 @@ std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query) const {
             if (keep[i]) passed.push_back(i);
     }
     if (query.descending) std::reverse(passed.begin(), passed.end());
+    if (matched) *matched = passed.size();
     if (query.limit != 0 && passed.size() > query.limit) passed.resize(query.limit);
 
     std::vector<CatalogVoice> out;

@@ -112,7 +112,8 @@ public:
     IndexReport index(const std::function<void(const IndexProgress &)> &progress = {},
                       const std::atomic<bool> *cancel = nullptr);
 
-    std::vector<CatalogVoice> search(const CatalogQuery &query) const;
+    // `matched`, when given, gets how many voices passed before the limit.
+    std::vector<CatalogVoice> search(const CatalogQuery &query, std::size_t *matched = nullptr) const;
     std::size_t voiceCount() const;
 
     // Groups of two or more voices with equal sound bodies, largest first.

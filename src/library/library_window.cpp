@@ -82,6 +82,7 @@ void LibraryWindowForm::search() {
     // again when it is done.
     if (indexing()) return;
     results.clear();
+    matched_ = 0;
     selected = -1;
     ++resultsVersion;
     endStepping();
@@ -94,7 +95,7 @@ void LibraryWindowForm::search() {
     query.sort = sort;
     query.descending = descending;
     query.limit = kLibraryResultLimit;
-    results = catalog_->search(query);
+    results = catalog_->search(query, &matched_);
     voiceCount_ = catalog_->voiceCount();
 }
 
@@ -102,8 +103,8 @@ void LibraryWindowForm::showStatus() {
     if (!run_) label6 = runStatus_;
     std::string counts = kStatusVoicesBefore + Count(voiceCount_) + kStatusVoicesAfter;
     if (shown == 0) {
-        counts += kStatusShownBefore + Count(results.size()) + kStatusShownAfter;
-        if (results.size() >= kLibraryResultLimit)
+        counts += kStatusShownBefore + Count(matched_) + kStatusShownAfter;
+        if (matched_ > results.size())
             counts += kStatusLimitBefore + Count(kLibraryResultLimit) + kStatusLimitAfter;
     }
     label7 = counts;

@@ -209,8 +209,12 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     tree_->setObjectName("Tree1");
     tree_->setColumnCount(kColumnCount);
     tree_->setHeaderLabels(Headings());
+    // The first column also holds the groups' indentation; the file column
+    // gives it up so that every column fits beside the scroll bar.
+    constexpr int kIndentPixels = 40;
     for (int c = 0; c < kColumnCount; ++c)
-        tree_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this) + (c == 0 ? 40 : 0));
+        tree_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this) +
+                                     (c == 0 ? kIndentPixels : c == 1 ? -2 * kIndentPixels : 0));
     tree_->setUniformRowHeights(true);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
         if (!refreshing_) groupEvent(false);

@@ -374,6 +374,22 @@ TEST_F(CatalogTest, NameSearchFindsSubstringsWhateverTheCase) {
     EXPECT_EQ(catalog->search(q)[0].name, "Renamed 01");
 }
 
+TEST_F(CatalogTest, ALimitKeepsTheFirstInOrderAndStillCountsEveryMatch) {
+    CatalogQuery all;
+    const auto every = catalog->search(all);
+    ASSERT_GT(every.size(), 5u);
+    // WHEN the same search keeps only five
+    CatalogQuery five;
+    five.limit = 5;
+    std::size_t matched = 0;
+    const auto first = catalog->search(five, &matched);
+    // THEN they are the first five of the whole order, and the count is whole
+    ASSERT_EQ(first.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(first[i].id, every[i].id);
+    EXPECT_EQ(matched, every.size());
+}
+
 TEST_F(CatalogTest, ParameterFiltersCombineWithTheName) {
     CatalogQuery q;
     q.algorithm = 18;

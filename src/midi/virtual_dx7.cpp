@@ -162,6 +162,7 @@ void VirtualDx7::refuse(std::span<const Byte> message, Dx7Refusal reason) {
 
 void VirtualDx7::accept(std::span<const Byte> message) {
     record(LogEntry{Direction::In, {message.begin(), message.end()}, false, Dx7Refusal::Empty});
+    if (accepted_) accepted_(message);
 }
 
 void VirtualDx7::receive(std::span<const Byte> message, double nowSeconds) {

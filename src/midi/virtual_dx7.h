@@ -82,6 +82,9 @@ public:
         Dx7Refusal reason = Dx7Refusal::Empty;
     };
     using LogObserver = std::function<void(const LogEntry &)>;
+    // Every message taken, as taken: the sound engine plays what the
+    // instrument takes and nothing it refuses.
+    using AcceptedSink = std::function<void(std::span<const Byte>)>;
 
     VirtualDx7();
 
@@ -91,6 +94,7 @@ public:
 
     void setSink(ReplySink sink) { sink_ = std::move(sink); }
     void setLogObserver(LogObserver observer) { observer_ = std::move(observer); }
+    void setAcceptedSink(AcceptedSink sink) { accepted_ = std::move(sink); }
 
     // Switches.
     bool sysInfoAvail = true;
@@ -147,6 +151,7 @@ private:
     std::vector<LogEntry> log_;
     ReplySink sink_;
     LogObserver observer_;
+    AcceptedSink accepted_;
 };
 
 // Bytes a channel message of this status takes (C0 n is two); 0 for the

@@ -1,0 +1,61 @@
+#pragma once
+// The six-operator FM engine the virtual DX7 plays with: one voice (the 155
+// parameters of a single-voice image, as the instrument reads them through
+// ParamValue) sounding on up to 16 notes at once. No Qt, no clock, no
+// thread: the owner calls render() from the audio callback and the other
+// members between renders, on the same thread. Nothing here allocates or
+// locks after construction, so every member is safe on an audio thread.
+
+#include "voice/voice_layout.h"
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+namespace vox {
+
+inline constexpr int kPolyphony = 16;
+inline constexpr double kDefaultSampleRate = 48000.0;
+
+// The voice parameters 0..154 (the single-voice image from kParamBase on).
+using VoiceParams = std::array<Byte, kParamCount>;
+
+class FmEngine {
+public:
+    explicit FmEngine(double sampleRate = kDefaultSampleRate);
+    ~FmEngine();
+    FmEngine(const FmEngine &) = delete;
+    FmEngine &operator=(const FmEngine &) = delete;
+
+    // A new rate sounds from the next render on; sounding notes stop.
+    void setSampleRate(double sampleRate);
+    double sampleRate() const;
+
+    // The voice every note plays. Sounding notes take the new values at
+    // once, as the instrument's edit buffer does (no note is cut).
+    void setVoice(std::span<const Byte, kParamCount> params);
+    // One parameter 0..154, or 155 = the operator on/off switches (bit 5 =
+    // operator 1 ... bit 0 = operator 6). Values out of range are taken as
+    // ParamValue takes them.
+    void setParameter(int parameter, int value);
+    const VoiceParams &voice() const;
+    Byte operatorSwitches() const;
+
+    // MIDI note 0..127, velocity 1..127. A 17th note takes the voice of
+    // the note that has sounded longest.
+    void noteOn(int note, int velocity);
+    void noteOff(int note);
+    void allNotesOff(); // releases every note
+    void allSoundOff(); // silences at once
+    int soundingNotes() const;
+
+    // Writes `frames` mono samples in -1..1 (the mix of 16 full-level notes
+    // is scaled so that it never clips). Overwrites, does not add.
+    void render(float *out, std::size_t frames);
+
+private:
+    struct State;
+    State *state_; // owned; fixed size, allocated once here
+};
+
+} // namespace vox

@@ -26,14 +26,14 @@ MidiMenuModel MidiMenuFor(MidiWiring &wiring, PortChosen chosen) {
         if (opened && chosen && !wiring.dx7 && !wiring.api.empty()) chosen(direction, wiring.api, name);
         return opened;
     };
-    return MidiMenuModel{
-        [&wiring] { return wiring.outputNames(); },
-        [&wiring] { return wiring.inputNames(); },
-        [&wiring] { return wiring.currentOutput(); },
-        [&wiring] { return wiring.currentInput(); },
-        [choose](const std::string &name) { return choose(MidiDirection::Out, name); },
-        [choose](const std::string &name) { return choose(MidiDirection::In, name); },
-    };
+    MidiMenuModel model;
+    model.outputs = [&wiring] { return wiring.outputNames(); };
+    model.inputs = [&wiring] { return wiring.inputNames(); };
+    model.currentOutput = [&wiring] { return wiring.currentOutput(); };
+    model.currentInput = [&wiring] { return wiring.currentInput(); };
+    model.chooseOutput = [choose](const std::string &name) { return choose(MidiDirection::Out, name); };
+    model.chooseInput = [choose](const std::string &name) { return choose(MidiDirection::In, name); };
+    return model;
 }
 
 } // namespace vox

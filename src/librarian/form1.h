@@ -61,6 +61,11 @@ inline constexpr const char *kMenuHelpItem = "HELP";
 inline constexpr const char *kMenuVersion = "Ver情報";
 // The MIDI menu's audition: the audition button lies out of view.
 inline constexpr const char *kMenuAudition = "試聴（エディットエリアの音色）";
+// Where the built-in instrument sounds, and the MIDI keyboard that plays.
+inline constexpr const char *kMenuAudioOutput = "オーディオ出力（仮想DX7の音）";
+inline constexpr const char *kMenuNoteInput = "鍵盤入力（MIDIキーボード）";
+inline constexpr const char *kAudioOutputFailed = "オーディオ出力「%1」を開けませんでした。";
+inline constexpr const char *kNoteInputFailed = "MIDIキーボード「%1」を開けませんでした。";
 // The voice library, a window beside the main window.
 inline constexpr const char *kMenuLibrary = "ライブラリ";
 inline constexpr const char *kMenuLibraryItem = "音色ライブラリ…";

@@ -243,6 +243,35 @@ void Form1View::fillMidiMenu(QMenu *menu) {
              midiMenuModel_.chooseOutput);
     addPorts("入力ポート", MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
              midiMenuModel_.chooseInput);
+    auto addChoices = [&](const char *title, const char *objectName, const char *failed,
+                          const MidiMenuModel::Choices &choices) {
+        if (!choices.list) return;
+        QMenu *sub = menu->addMenu(QString::fromUtf8(title));
+        sub->setObjectName(objectName);
+        auto *group = new QActionGroup(sub);
+        const std::vector<std::string> names = choices.list();
+        const std::string now = choices.current ? choices.current() : std::string{};
+        if (names.empty()) sub->addAction("(ありません)")->setEnabled(false);
+        for (const auto &name : names) {
+            QAction *a = sub->addAction(Qs(name));
+            a->setCheckable(true);
+            a->setChecked(name == now);
+            group->addAction(a);
+            connect(a, &QAction::triggered, this, [this, choices, name, failed] {
+                if (!(choices.choose && choices.choose(name))) {
+                    MessageBoxSpec box;
+                    box.text = QString::fromUtf8(failed).arg(Qs(name)).toStdString();
+                    box.icon = MsgIcon::Exclamation;
+                    program_.host.messageBox(box);
+                }
+                after();
+            });
+        }
+    };
+    addChoices(form1_text::kMenuAudioOutput, "mnu_audioOutMenu", form1_text::kAudioOutputFailed,
+               midiMenuModel_.audioOutput);
+    addChoices(form1_text::kMenuNoteInput, "mnu_noteInMenu", form1_text::kNoteInputFailed,
+               midiMenuModel_.noteInput);
     menu->addSeparator();
     menu->addAction(audition_);
     QAction *monitor = menu->addAction("MIDIモニター");

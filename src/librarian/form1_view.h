@@ -37,6 +37,17 @@ struct MidiMenuModel {
     // Re-wire to the port of that name; false when it did not open.
     std::function<bool(const std::string &)> chooseOutput;
     std::function<bool(const std::string &)> chooseInput;
+
+    // Beside the DX7's ports, each shown only when its list is set: where
+    // the built-in instrument's sound goes, and a MIDI keyboard whose notes
+    // are played on the DX7. Names as the lists give them.
+    struct Choices {
+        std::function<std::vector<std::string>()> list;
+        std::function<std::string()> current;
+        std::function<bool(const std::string &)> choose; // false: it did not open
+    };
+    Choices audioOutput;
+    Choices noteInput;
 };
 
 class Form1View : public QMainWindow {

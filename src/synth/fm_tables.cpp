@@ -19,8 +19,10 @@ double GainOfSteps(double steps) {
 // Levels 20..99 are 0.75 dB apart (the instrument's output level is
 // documented as logarithmic, about 0.75 dB a step in its upper range).
 // Below 20 the scale falls at twice that rate, 1.5 dB a step, so that level
-// 1 lies near -89 dB, just above the silence floor, and 0 is off: a choice,
-// as no step table of the lowest levels is published.
+// 1 lies near -88 dB, just above the silence floor: a choice, as no step
+// table of the lowest levels is published. Level 0 is off: the DX7 II
+// Reference Manual ("EG") says an operator whose EG level is 0 produces no
+// signal once that level is reached.
 double LevelSteps(int level) {
     level = Clamp(level, 0, 99);
     if (level >= 20) return level;
@@ -73,29 +75,34 @@ double EnvelopeSeconds(double rate, int from, int to) {
     return (a - b) / speed;
 }
 
-// Chosen: rate scaling 7 adds 28 rate steps (16 times faster) at the top
-// of the 88-key range (note 108) over the bottom (note 21), in proportion
-// to the scaling and the distance in notes; below note 21 nothing.
+// The owner's manual (DX7 Operation Manual, "Keyboard Rate Scaling") says
+// the scaling changes the rates for each group of 3 keys and barely touches
+// the low notes. Chosen: each group of 3 keys above A-1 (note 21) adds
+// scaling/7 of a rate, so scaling 7 adds 29 rates (about 18 times faster)
+// at the top of the 88 keys.
 double RateScalingOffset(int scaling, int note) {
     scaling = Clamp(scaling, 0, 7);
-    const int above = Clamp(note, 21, 108) - 21;
-    return 28.0 * scaling / 7.0 * above / 87.0;
+    const int group = (Clamp(note, 21, 108) - 21) / 3;
+    return scaling * group / 7.0;
 }
 
 // The data format: break point 0 = A-1, 99 = C8, with C3 = MIDI note 60,
 // so A-1 is MIDI note 21 and each step is a semitone.
 int BreakPointNote(int breakPoint) { return Clamp(breakPoint, 0, 99) + 21; }
 
-// No published table of the curves: chosen. LIN: at depth 99 the level
-// changes 16 steps (12 dB) for each octave from the break point. EXP: at
-// depth 99 the change is 8·(2^(octaves) - 1) steps: 6 dB one octave away,
-// 90 dB four octaves away. Curves 0..3 = -LIN, -EXP, +EXP, +LIN.
+// The owner's manual (DX7 Operation Manual, "Keyboard Level Scaling"): a
+// linear curve at depth 99 changes the level 22 dB per octave; depths in
+// between are taken in proportion. No figure is published for the
+// exponential curves. Chosen: at depth 99 they change 8·(2^octaves - 1)
+// steps, 6 dB one octave from the break point, 90 dB four octaves away:
+// gentle near the break point, steeper than the linear curve beyond 2.4
+// octaves. Curves 0..3 = -LIN, -EXP, +EXP, +LIN.
 double KeyScalingSteps(int curve, int depth, int semitones) {
     curve = Clamp(curve, 0, 3);
     const double d = Clamp(depth, 0, 99) / 99.0;
     const double octaves = std::abs(semitones) / 12.0;
     const bool exponential = curve == 1 || curve == 2;
-    const double steps = exponential ? d * 8.0 * (std::exp2(octaves) - 1.0) : d * 16.0 * octaves;
+    const double steps = exponential ? d * 8.0 * (std::exp2(octaves) - 1.0) : d * (22.0 / kStepDb) * octaves;
     return curve <= 1 ? -steps : steps;
 }
 
@@ -107,10 +114,13 @@ double VelocitySteps(int sensitivity, int velocity) {
     return 48.0 * sensitivity / 7.0 * (127 - velocity) / 126.0;
 }
 
-// Chosen: an exponential from 0.062 Hz at speed 0 to 47.2 Hz at speed 99.
+// No DX7 table is published. Chosen: an exponential from 0.06 Hz (a
+// 16-second cycle) at speed 0 to 50 Hz at 99; the top is the figure the
+// owner's manual of its sibling, the TX81Z, gives for the same 0..99 speed
+// ("at a setting of 99 the LFO will make about 50 cycles every second").
 double LfoHz(int speed) {
     speed = Clamp(speed, 0, 99);
-    constexpr double kLow = 0.062, kHigh = 47.2;
+    constexpr double kLow = 0.06, kHigh = 50.0;
     return kLow * std::pow(kHigh / kLow, speed / 99.0);
 }
 

@@ -108,8 +108,8 @@ struct FmEngine::State {
     void startNote(Note &n, int note, int velocity);
     void releaseNote(Note &n);
     void updateBlock(Note &n, double lfoValue, double lfoPitch, int frames);
-    void renderNote(Note &n, float *out, int frames);
-    void renderNoteLoop(Note &n, float *out, int frames);
+    void renderBatch(Note *const *batch, int count, float *out, int frames);
+    void renderBatchLoop(Note *const *batch, int count, float *out, int frames);
     double lfoStep(int frames);
 };
 
@@ -296,114 +296,164 @@ inline std::uint32_t PhaseOffset(float input) {
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(input));
 }
 
-// The operators run from 6 down to 1: every modulation in the table goes
-// from a higher number to a lower one, so a modulator's block is ready
-// before the operators it feeds, and each operator runs a whole block in
-// one tight loop. Only an operator with feedback on itself needs its own
-// samples one by one; a feedback loop through several operators (4 -> 6,
-// 5 -> 6) runs all of them sample by sample in renderNoteLoop.
-void FmEngine::State::renderNote(Note &n, float *out, int frames) {
+// The notes are rendered a few at a time. The operators run from 6 down to
+// 1: every modulation in the table goes from a higher number to a lower one,
+// so a modulator's block is ready before the operators it feeds, and each
+// operator runs a whole block in one tight loop. An operator with feedback
+// on itself depends on its own last samples; its loop steps the notes of
+// the batch side by side, so the processor overlaps their chains. A loop
+// through several operators (4 -> 6, 5 -> 6) runs all six sample by sample
+// in renderBatchLoop.
+constexpr int kBatch = 4;
+
+void FmEngine::State::renderBatch(Note *const *batch, int count, float *out, int frames) {
     if (fbFrom != fbTo && fbScale != 0) {
-        renderNoteLoop(n, out, frames);
+        renderBatchLoop(batch, count, out, frames);
         return;
     }
-    alignas(16) float input[kOperatorCount][kBlock] = {};
-    alignas(16) float y[kBlock];
+    alignas(16) float input[kBatch][kOperatorCount][kBlock];
+    alignas(16) float y[kBatch][kBlock];
     alignas(16) float sum[kBlock] = {};
+    for (int j = 0; j < count; ++j)
+        for (int i = 0; i < kOperatorCount; ++i)
+            std::fill_n(input[j][i], frames, 0.0f);
     const float perFrame = 1.0f / static_cast<float>(frames);
-    bool any = false;
     for (int i = kOperatorCount - 1; i >= 0; --i) {
-        Operator &o = n.ops[i];
-        const std::uint32_t inc = o.inc;
-        std::uint32_t phase = o.phase;
-        if (o.gain == 0 && o.nextGain == 0) {
-            // Silent: the oscillator keeps running, nothing is heard or fed on.
-            o.phase = phase + inc * static_cast<std::uint32_t>(frames);
-            if (i == fbFrom) n.fb[0] = n.fb[1] = 0;
-            continue;
-        }
-        float gain = o.gain;
-        const float step = (o.nextGain - o.gain) * perFrame;
-        const float *in = input[i];
+        bool sounding[kBatch] = {};
         if (i == fbTo && fbScale != 0) {
+            // Side by side: the feedback chains of up to kBatch notes.
+            std::uint32_t phase[kBatch], inc[kBatch];
+            float gain[kBatch], step[kBatch], fb0[kBatch], fb1[kBatch];
+            const float *in[kBatch];
+            float *dst[kBatch];
+            int live = 0;
+            Note *liveNotes[kBatch];
+            for (int j = 0; j < count; ++j) {
+                Operator &o = batch[j]->ops[i];
+                if (o.gain == 0 && o.nextGain == 0) {
+                    o.phase += o.inc * static_cast<std::uint32_t>(frames);
+                    batch[j]->fb[0] = batch[j]->fb[1] = 0;
+                    continue;
+                }
+                sounding[j] = true;
+                phase[live] = o.phase;
+                inc[live] = o.inc;
+                gain[live] = o.gain;
+                step[live] = (o.nextGain - o.gain) * perFrame;
+                fb0[live] = batch[j]->fb[0];
+                fb1[live] = batch[j]->fb[1];
+                in[live] = input[j][i];
+                dst[live] = y[j];
+                liveNotes[live++] = batch[j];
+            }
             const float fbs = fbScale;
-            float fb0 = n.fb[0], fb1 = n.fb[1];
             for (int f = 0; f < frames; ++f) {
-                phase += inc;
-                gain += step;
-                const float v = Sine(phase + PhaseOffset(in[f] * kModScale + (fb0 + fb1) * fbs)) * gain;
-                fb1 = fb0;
-                fb0 = v;
-                y[f] = v;
+                for (int k = 0; k < live; ++k) {
+                    phase[k] += inc[k];
+                    gain[k] += step[k];
+                    const float v =
+                        Sine(phase[k] + PhaseOffset(in[k][f] * kModScale + (fb0[k] + fb1[k]) * fbs)) *
+                        gain[k];
+                    fb1[k] = fb0[k];
+                    fb0[k] = v;
+                    dst[k][f] = v;
+                }
             }
-            n.fb[0] = fb0;
-            n.fb[1] = fb1;
+            for (int k = 0; k < live; ++k) {
+                liveNotes[k]->ops[i].phase = phase[k];
+                liveNotes[k]->fb[0] = fb0[k];
+                liveNotes[k]->fb[1] = fb1[k];
+            }
         } else {
-            for (int f = 0; f < frames; ++f) {
-                phase += inc;
-                gain += step;
-                y[f] = Sine(phase + PhaseOffset(in[f] * kModScale)) * gain;
+            for (int j = 0; j < count; ++j) {
+                Operator &o = batch[j]->ops[i];
+                if (o.gain == 0 && o.nextGain == 0) {
+                    // Silent: the oscillator keeps running, nothing is heard or fed on.
+                    o.phase += o.inc * static_cast<std::uint32_t>(frames);
+                    continue;
+                }
+                sounding[j] = true;
+                const std::uint32_t inc = o.inc;
+                std::uint32_t phase = o.phase;
+                float gain = o.gain;
+                const float step = (o.nextGain - o.gain) * perFrame;
+                const float *in = input[j][i];
+                float *out1 = y[j];
+                for (int f = 0; f < frames; ++f) {
+                    phase += inc;
+                    gain += step;
+                    out1[f] = Sine(phase + PhaseOffset(in[f] * kModScale)) * gain;
+                }
+                o.phase = phase;
             }
         }
-        o.phase = phase;
-        for (int t = 0; t < targetCount[i]; ++t) {
-            float *dst = input[targets[i][t]];
-            for (int f = 0; f < frames; ++f)
-                dst[f] += y[f];
-        }
-        if (carrier[i]) {
-            any = true;
-            for (int f = 0; f < frames; ++f)
-                sum[f] += y[f];
+        for (int j = 0; j < count; ++j) {
+            if (!sounding[j]) continue;
+            const float *src = y[j];
+            for (int t = 0; t < targetCount[i]; ++t) {
+                float *d = input[j][targets[i][t]];
+                for (int f = 0; f < frames; ++f)
+                    d[f] += src[f];
+            }
+            if (carrier[i])
+                for (int f = 0; f < frames; ++f)
+                    sum[f] += src[f];
         }
     }
-    for (Operator &o : n.ops)
-        o.gain = o.nextGain;
-    if (!any) return;
+    for (int j = 0; j < count; ++j)
+        for (Operator &o : batch[j]->ops)
+            o.gain = o.nextGain;
     const float scale = carrierScale;
     for (int f = 0; f < frames; ++f)
         out[f] += sum[f] * scale;
 }
 
-void FmEngine::State::renderNoteLoop(Note &n, float *out, int frames) {
-    float gain[kOperatorCount], step[kOperatorCount];
-    std::uint32_t phase[kOperatorCount], inc[kOperatorCount];
+void FmEngine::State::renderBatchLoop(Note *const *batch, int count, float *out, int frames) {
+    float gain[kBatch][kOperatorCount], step[kBatch][kOperatorCount], fb[kBatch][2];
+    std::uint32_t phase[kBatch][kOperatorCount], inc[kBatch][kOperatorCount];
     const float perFrame = 1.0f / static_cast<float>(frames);
-    for (int i = 0; i < kOperatorCount; ++i) {
-        const Operator &o = n.ops[i];
-        gain[i] = o.gain;
-        step[i] = (o.nextGain - o.gain) * perFrame;
-        phase[i] = o.phase;
-        inc[i] = o.inc;
+    for (int j = 0; j < count; ++j) {
+        for (int i = 0; i < kOperatorCount; ++i) {
+            const Operator &o = batch[j]->ops[i];
+            gain[j][i] = o.gain;
+            step[j][i] = (o.nextGain - o.gain) * perFrame;
+            phase[j][i] = o.phase;
+            inc[j][i] = o.inc;
+        }
+        fb[j][0] = batch[j]->fb[0];
+        fb[j][1] = batch[j]->fb[1];
     }
     const int from = fbFrom, to = fbTo;
     const float fbs = fbScale;
-    float fb0 = n.fb[0], fb1 = n.fb[1];
     const float scale = carrierScale;
     for (int f = 0; f < frames; ++f) {
-        float mod[kOperatorCount] = {0, 0, 0, 0, 0, 0};
         float sum = 0;
-        for (int i = kOperatorCount - 1; i >= 0; --i) {
-            float input = mod[i] * kModScale;
-            if (i == to) input += (fb0 + fb1) * fbs;
-            phase[i] += inc[i];
-            gain[i] += step[i];
-            const float v = Sine(phase[i] + PhaseOffset(input)) * gain[i];
-            if (i == from) {
-                fb1 = fb0;
-                fb0 = v;
+        for (int j = 0; j < count; ++j) {
+            float mod[kOperatorCount] = {0, 0, 0, 0, 0, 0};
+            for (int i = kOperatorCount - 1; i >= 0; --i) {
+                float input = mod[i] * kModScale;
+                if (i == to) input += (fb[j][0] + fb[j][1]) * fbs;
+                phase[j][i] += inc[j][i];
+                gain[j][i] += step[j][i];
+                const float v = Sine(phase[j][i] + PhaseOffset(input)) * gain[j][i];
+                if (i == from) {
+                    fb[j][1] = fb[j][0];
+                    fb[j][0] = v;
+                }
+                for (int t = 0; t < targetCount[i]; ++t)
+                    mod[targets[i][t]] += v;
+                if (carrier[i]) sum += v;
             }
-            for (int t = 0; t < targetCount[i]; ++t)
-                mod[targets[i][t]] += v;
-            if (carrier[i]) sum += v;
         }
         out[f] += sum * scale;
     }
-    n.fb[0] = fb0;
-    n.fb[1] = fb1;
-    for (int i = 0; i < kOperatorCount; ++i) {
-        n.ops[i].gain = n.ops[i].nextGain;
-        n.ops[i].phase = phase[i];
+    for (int j = 0; j < count; ++j) {
+        batch[j]->fb[0] = fb[j][0];
+        batch[j]->fb[1] = fb[j][1];
+        for (int i = 0; i < kOperatorCount; ++i) {
+            batch[j]->ops[i].gain = batch[j]->ops[i].nextGain;
+            batch[j]->ops[i].phase = phase[j][i];
+        }
     }
 }
 
@@ -508,11 +558,18 @@ void FmEngine::render(float *out, std::size_t frames) {
         const double lfo = s.lfoStep(block);
         const double pitch =
             lfo * s.lfoFade * fm::PitchModOctaves(s.P(param::PitchModSens)) * s.P(param::LfoPmd) / 99.0;
+        Note *batch[kBatch];
+        int count = 0;
         for (Note &n : s.notes) {
             if (!n.active) continue;
-            s.updateBlock(n, lfo, pitch, block);
-            s.renderNote(n, out, block);
+            s.updateBlock(n, lfo, pitch, block); // may end the note: this block still fades it
+            batch[count++] = &n;
+            if (count == kBatch) {
+                s.renderBatch(batch, count, out, block);
+                count = 0;
+            }
         }
+        if (count > 0) s.renderBatch(batch, count, out, block);
         // The scaling keeps the mix within -1..1; this only catches the
         // rounding of the gain ramps.
         for (int f = 0; f < block; ++f)

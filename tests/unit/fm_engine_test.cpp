@@ -593,3 +593,29 @@ TEST(FmEngineAlgorithms,
             << "algorithm " << alg << " against " << other;
     }
 }
+
+TEST(FmEngineAlgorithms, GivenSixNotesWithFeedback_WhenTheyPlayTogether_ThenTheMixIsTheSumOfEachNoteAlone) {
+    for (int alg : {1, 4, 32}) {
+        const VoiceParams v = RoutingVoice(alg, 85, 6);
+        const int notes[] = {48, 52, 55, 60, 64, 67};
+        FmEngine together(kRate);
+        together.setVoice(v);
+        for (int note : notes)
+            together.noteOn(note, 127);
+        const std::vector<float> mix = Render(together, 4800);
+        std::vector<double> sum(mix.size(), 0.0);
+        for (int note : notes) {
+            FmEngine alone(kRate);
+            alone.setVoice(v);
+            alone.noteOn(note, 127);
+            const std::vector<float> x = Render(alone, 4800);
+            for (std::size_t n = 0; n < x.size(); ++n)
+                sum[n] += x[n];
+        }
+        double worst = 0;
+        for (std::size_t n = 0; n < mix.size(); ++n)
+            worst = std::max(worst, std::abs(mix[n] - sum[n]));
+        EXPECT_LT(worst, 1e-5) << "algorithm " << alg;
+        EXPECT_GT(Peak(mix), 0.05) << "algorithm " << alg;
+    }
+}

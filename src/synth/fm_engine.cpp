@@ -58,15 +58,17 @@ struct Note {
     float fb[2] = {0, 0};
 };
 
-float gSine[kSineSize + 1];
-bool gSineReady = false;
-
-void BuildSine() {
-    if (gSineReady) return;
-    for (int i = 0; i <= kSineSize; ++i)
-        gSine[i] = static_cast<float>(std::sin(2.0 * fm::kPi * i / kSineSize));
-    gSineReady = true;
-}
+// One sine cycle and a guard point, filled before main() runs, so no engine
+// on any thread ever writes it.
+struct SineTable {
+    float v[kSineSize + 1];
+    SineTable() {
+        for (int i = 0; i <= kSineSize; ++i)
+            v[i] = static_cast<float>(std::sin(2.0 * fm::kPi * i / kSineSize));
+    }
+};
+const SineTable gSineTable;
+const float *const gSine = gSineTable.v;
 
 inline float Sine(std::uint32_t phase) {
     const std::uint32_t i = phase >> kFracBits;
@@ -458,7 +460,6 @@ void FmEngine::State::renderBatchLoop(Note *const *batch, int count, float *out,
 }
 
 FmEngine::FmEngine(double sampleRate) : state_(new State) {
-    BuildSine();
     state_->rate = sampleRate > 0 ? sampleRate : kDefaultSampleRate;
     const Slot init = InitialVoice();
     std::copy_n(init.begin() + static_cast<std::ptrdiff_t>(kParamBase), kParamCount, state_->params.begin());
@@ -485,7 +486,8 @@ void FmEngine::setParameter(int parameter, int value) {
     if (parameter == 155) {
         state_->switches = static_cast<Byte>(value & 0x3F);
     } else if (parameter >= 0 && parameter < static_cast<int>(kParamCount)) {
-        state_->params[static_cast<std::size_t>(parameter)] = static_cast<Byte>(std::clamp(value, 0, 127));
+        // Kept as the byte the instrument would be sent; read through ParamValue.
+        state_->params[static_cast<std::size_t>(parameter)] = static_cast<Byte>(value & 0xFF);
     } else {
         return;
     }

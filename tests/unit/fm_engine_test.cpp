@@ -444,6 +444,29 @@ TEST(FmEngineLive, GivenASoundingNote_WhenAParameterChanges_ThenTheNextBlockSoun
     EXPECT_GT(Peak(Render(engine, 64), 32), full * 0.9);
 }
 
+TEST(FmEngineLive, GivenOscillatorKeySync_WhenANoteIsPlayedAgain_ThenItStartsAtTheSamePhaseOnlyWithSync) {
+    for (int sync : {1, 0}) {
+        VoiceParams v = OneCarrier();
+        Set(v, param::OscKeySync, sync);
+        SetOp(v, 1, OpParam::Level4, 99); // full from the first sample, nothing to wait for
+        FmEngine engine(kRate);
+        engine.setVoice(v);
+        engine.noteOn(69, 127);
+        const std::vector<float> first = Render(engine, 1000);
+        engine.noteOn(69, 127); // the same note again: same slot, restarted
+        const std::vector<float> again = Render(engine, 1000);
+        // From the second block on: a new note fades in over its first block,
+        // a restarted one carries on at the level it had.
+        double worst = 0;
+        for (std::size_t n = 64; n < first.size(); ++n)
+            worst = std::max(worst, static_cast<double>(std::abs(first[n] - again[n])));
+        if (sync == 1)
+            EXPECT_LT(worst, 1e-6);
+        else
+            EXPECT_GT(worst, Peak(first) * 0.1); // the oscillator ran on
+    }
+}
+
 TEST(FmEngineLive, GivenSixteenHeldNotes_WhenASeventeenthPlays_ThenItTakesTheOldestNote) {
     FmEngine engine(kRate);
     engine.setVoice(OneCarrier());

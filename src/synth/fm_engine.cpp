@@ -15,6 +15,8 @@ namespace {
 // Envelopes, the pitch envelope and the LFO move once per block; gains are
 // interpolated across it and pitch steps at its edge (0.67 ms at 48 kHz).
 constexpr int kBlock = 32;
+// Notes rendered side by side (see renderBatch).
+constexpr int kBatch = 4;
 
 constexpr int kSineBits = 11;
 constexpr int kSineSize = 1 << kSineBits;
@@ -111,7 +113,8 @@ struct FmEngine::State {
     void releaseNote(Note &n);
     void updateBlock(Note &n, double lfoValue, double lfoPitch, int frames);
     void renderBatch(Note *const *batch, int count, float *out, int frames);
-    void renderBatchLoop(Note *const *batch, int count, float *out, int frames);
+    void renderLoopOperators(Note *const *batch, int count, int lowest,
+                             float (*input)[kOperatorCount][kBlock], float *sum, int frames);
     double lfoStep(int frames);
 };
 
@@ -304,23 +307,23 @@ inline std::uint32_t PhaseOffset(float input) {
 // operator runs a whole block in one tight loop. An operator with feedback
 // on itself depends on its own last samples; its loop steps the notes of
 // the batch side by side, so the processor overlaps their chains. A loop
-// through several operators (4 -> 6, 5 -> 6) runs all six sample by sample
-// in renderBatchLoop.
-constexpr int kBatch = 4;
-
+// through several operators (4 -> 6, 5 -> 6) runs those operators sample
+// by sample in renderLoopOperators, the rest block-wise.
 void FmEngine::State::renderBatch(Note *const *batch, int count, float *out, int frames) {
-    if (fbFrom != fbTo && fbScale != 0) {
-        renderBatchLoop(batch, count, out, frames);
-        return;
-    }
     alignas(16) float input[kBatch][kOperatorCount][kBlock];
     alignas(16) float y[kBatch][kBlock];
     alignas(16) float sum[kBlock] = {};
     for (int j = 0; j < count; ++j)
         for (int i = 0; i < kOperatorCount; ++i)
             std::fill_n(input[j][i], frames, 0.0f);
+    int top = kOperatorCount - 1; // the first operator run block-wise
+    if (fbFrom != fbTo && fbScale != 0) {
+        const int lowest = std::min(fbFrom, fbTo);
+        renderLoopOperators(batch, count, lowest, input, sum, frames);
+        top = lowest - 1;
+    }
     const float perFrame = 1.0f / static_cast<float>(frames);
-    for (int i = kOperatorCount - 1; i >= 0; --i) {
+    for (int i = top; i >= 0; --i) {
         bool sounding[kBatch] = {};
         if (i == fbTo && fbScale != 0) {
             // Side by side: the feedback chains of up to kBatch notes.
@@ -410,12 +413,16 @@ void FmEngine::State::renderBatch(Note *const *batch, int count, float *out, int
         out[f] += sum[f] * scale;
 }
 
-void FmEngine::State::renderBatchLoop(Note *const *batch, int count, float *out, int frames) {
+// Operators `lowest`..6 (index) sample by sample, the notes side by side:
+// they form the loop, each sample of each needing the one before. Their
+// outputs go into the inputs of the operators they feed and into the sum.
+void FmEngine::State::renderLoopOperators(Note *const *batch, int count, int lowest,
+                                          float (*input)[kOperatorCount][kBlock], float *sum, int frames) {
     float gain[kBatch][kOperatorCount], step[kBatch][kOperatorCount], fb[kBatch][2];
     std::uint32_t phase[kBatch][kOperatorCount], inc[kBatch][kOperatorCount];
     const float perFrame = 1.0f / static_cast<float>(frames);
     for (int j = 0; j < count; ++j) {
-        for (int i = 0; i < kOperatorCount; ++i) {
+        for (int i = lowest; i < kOperatorCount; ++i) {
             const Operator &o = batch[j]->ops[i];
             gain[j][i] = o.gain;
             step[j][i] = (o.nextGain - o.gain) * perFrame;
@@ -427,32 +434,28 @@ void FmEngine::State::renderBatchLoop(Note *const *batch, int count, float *out,
     }
     const int from = fbFrom, to = fbTo;
     const float fbs = fbScale;
-    const float scale = carrierScale;
     for (int f = 0; f < frames; ++f) {
-        float sum = 0;
         for (int j = 0; j < count; ++j) {
-            float mod[kOperatorCount] = {0, 0, 0, 0, 0, 0};
-            for (int i = kOperatorCount - 1; i >= 0; --i) {
-                float input = mod[i] * kModScale;
-                if (i == to) input += (fb[j][0] + fb[j][1]) * fbs;
+            for (int i = kOperatorCount - 1; i >= lowest; --i) {
+                float in = input[j][i][f] * kModScale;
+                if (i == to) in += (fb[j][0] + fb[j][1]) * fbs;
                 phase[j][i] += inc[j][i];
                 gain[j][i] += step[j][i];
-                const float v = Sine(phase[j][i] + PhaseOffset(input)) * gain[j][i];
+                const float v = Sine(phase[j][i] + PhaseOffset(in)) * gain[j][i];
                 if (i == from) {
                     fb[j][1] = fb[j][0];
                     fb[j][0] = v;
                 }
                 for (int t = 0; t < targetCount[i]; ++t)
-                    mod[targets[i][t]] += v;
-                if (carrier[i]) sum += v;
+                    input[j][targets[i][t]][f] += v;
+                if (carrier[i]) sum[f] += v;
             }
         }
-        out[f] += sum * scale;
     }
     for (int j = 0; j < count; ++j) {
         batch[j]->fb[0] = fb[j][0];
         batch[j]->fb[1] = fb[j][1];
-        for (int i = 0; i < kOperatorCount; ++i) {
+        for (int i = lowest; i < kOperatorCount; ++i) {
             batch[j]->ops[i].gain = batch[j]->ops[i].nextGain;
             batch[j]->ops[i].phase = phase[j][i];
         }

@@ -30,6 +30,8 @@ const double kEnvelopeFloor = fm::LevelSteps(0);
 
 // Operator state index i = operator number - 1.
 enum Stage : std::uint8_t { kToL1, kToL2, kToL3, kSustain, kRelease, kDone };
+// The rate and level (0..3) a stage moves with.
+constexpr int Segment(Stage s) { return s <= kToL3 ? s : s == kSustain ? 2 : 3; }
 
 struct Operator {
     std::uint32_t phase = 0;
@@ -242,13 +244,14 @@ double FmEngine::State::lfoStep(int frames) {
 void FmEngine::State::updateBlock(Note &n, double lfoValue, double lfoPitch, int frames) {
     const double dt = frames / rate;
     // The pitch envelope moves linearly in octaves.
-    if (n.pitchStage != kSustain && n.pitchStage != kDone) {
-        const int s = n.pitchStage == kRelease ? 3 : n.pitchStage;
-        const double target = fm::PitchEgOctaves(P(param::PitchLevel1 + s));
-        const double step = fm::PitchEgOctavesPerSecond(P(param::PitchRate1 + s)) * dt;
+    {
+        const int seg = Segment(n.pitchStage);
+        const double target = fm::PitchEgOctaves(P(param::PitchLevel1 + seg));
+        const double step = fm::PitchEgOctavesPerSecond(P(param::PitchRate1 + seg)) * dt;
         if (std::abs(target - n.pitch) <= step) {
             n.pitch = target;
-            n.pitchStage = n.pitchStage == kRelease ? kDone : static_cast<Stage>(n.pitchStage + 1);
+            if (n.pitchStage != kSustain && n.pitchStage != kDone)
+                n.pitchStage = n.pitchStage == kRelease ? kDone : static_cast<Stage>(n.pitchStage + 1);
         } else {
             n.pitch += target > n.pitch ? step : -step;
         }
@@ -258,24 +261,25 @@ void FmEngine::State::updateBlock(Note &n, double lfoValue, double lfoPitch, int
     bool audible = false;
     for (int i = 0; i < kOperatorCount; ++i) {
         Operator &o = n.ops[i];
-        if (o.stage != kSustain && o.stage != kDone) {
-            const int s = o.stage == kRelease ? 3 : o.stage;
-            const double target = o.targets[s];
+        // Sustain holds L3 and the end holds L4; if either is edited while
+        // the note sounds, the level moves to the new value at that rate.
+        const int seg = Segment(o.stage);
+        const double target = o.targets[seg];
+        if (o.level != target) {
             bool reached;
             if (target > o.level) {
                 // Attack: the distance to a knee above the top shrinks exponentially.
                 const double top = 99.0 + fm::kAttackKnee;
-                o.level = top - (top - o.level) * std::exp(-o.speed[s] * dt / fm::kAttackKnee);
+                o.level = top - (top - o.level) * std::exp(-o.speed[seg] * dt / fm::kAttackKnee);
                 reached = o.level >= target;
             } else {
-                o.level -= o.speed[s] * dt;
+                o.level -= o.speed[seg] * dt;
                 reached = o.level <= target;
             }
-            if (reached) {
-                o.level = target;
-                o.stage = o.stage == kRelease ? kDone : static_cast<Stage>(o.stage + 1);
-            }
+            if (reached) o.level = target;
         }
+        if (o.level == target && o.stage != kSustain && o.stage != kDone)
+            o.stage = o.stage == kRelease ? kDone : static_cast<Stage>(o.stage + 1);
         const double hz = o.fixed ? o.baseHz : o.baseHz * pitchFactor;
         o.inc = static_cast<std::uint32_t>(std::min(hz / rate, 0.49) * kPhaseUnit);
         o.nextGain = 0;

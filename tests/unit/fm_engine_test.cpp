@@ -442,6 +442,10 @@ TEST(FmEngineLive, GivenASoundingNote_WhenAParameterChanges_ThenTheNextBlockSoun
     EXPECT_EQ(Peak(Render(engine, 64), 32), 0.0);
     engine.setParameter(155, 0x3F);
     EXPECT_GT(Peak(Render(engine, 64), 32), full * 0.9);
+
+    // The sustain level while the key is held: the level moves there at rate 3 (99: about 1 ms).
+    engine.setParameter(OpParamNumber(1, OpParam::Level3), 70);
+    EXPECT_NEAR(Db(Peak(Render(engine, 192), 96) / full), -29 * fm::kStepDb, 0.2);
 }
 
 TEST(FmEngineLive, GivenOscillatorKeySync_WhenANoteIsPlayedAgain_ThenItStartsAtTheSamePhaseOnlyWithSync) {

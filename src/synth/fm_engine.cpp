@@ -28,7 +28,6 @@ constexpr double kPhaseUnit = 4294967296.0;
 
 const double kEnvelopeFloor = fm::LevelSteps(0);
 
-// Operator state index i = operator number - 1.
 enum Stage : std::uint8_t { kToL1, kToL2, kToL3, kSustain, kRelease, kDone };
 // The rate and level (0..3) a stage moves with.
 constexpr int Segment(Stage s) { return s <= kToL3 ? s : s == kSustain ? 2 : 3; }
@@ -56,7 +55,7 @@ struct Note {
     int note = 60;
     int velocity = 100;
     std::uint64_t age = 0;
-    Operator ops[kOperatorCount];
+    Operator ops[kOperatorCount]; // index = operator number - 1
     Stage pitchStage = kDone;
     double pitch = 0; // octaves
     float fb[2] = {0, 0};

@@ -48,11 +48,10 @@ double FeedbackIndex(int feedback) {
     return 1.5 * kPi * std::exp2(feedback - 7);
 }
 
-// No rate-to-time table is published in the manuals. Chosen: a full-range
-// decay (level 99 to 0, 119 steps, about 89 dB) takes 4.5 ms at effective
-// rate 99 and twice as long for every 7 rates below, so rate 50 takes about
-// 0.6 s and rate 0 about 80 s, the span players describe (a few
-// milliseconds for the fastest click, over a minute for the slowest swell).
+// The manuals publish no rate-to-time table. Chosen: a full-range decay
+// (level 99 to 0, 119 steps, about 89 dB) takes 4.5 ms at effective rate 99
+// and twice as long for every 7 rates below, so rate 50 takes about 0.6 s
+// and rate 0 about 80 s: from a click to a swell of more than a minute.
 namespace {
 constexpr double kFullRangeSteps = 119.0;    // LevelSteps(99) - LevelSteps(0)
 constexpr double kFastestFullDecay = 0.0045; // seconds at effective rate 99
@@ -94,9 +93,9 @@ int BreakPointNote(int breakPoint) { return Clamp(breakPoint, 0, 99) + 21; }
 // linear curve at depth 99 changes the level 22 dB per octave; depths in
 // between are taken in proportion. No figure is published for the
 // exponential curves. Chosen: at depth 99 they change 8·(2^octaves - 1)
-// steps, 6 dB one octave from the break point, 90 dB four octaves away:
-// gentle near the break point, steeper than the linear curve beyond 2.4
-// octaves. Curves 0..3 = -LIN, -EXP, +EXP, +LIN.
+// steps: 6 dB one octave from the break point, 42 dB three octaves away,
+// 90 dB four away; gentle near the break point, as steep as the linear
+// curve about four octaves out. Curves 0..3 = -LIN, -EXP, +EXP, +LIN.
 double KeyScalingSteps(int curve, int depth, int semitones) {
     curve = Clamp(curve, 0, 3);
     const double d = Clamp(depth, 0, 99) / 99.0;
@@ -114,7 +113,7 @@ double VelocitySteps(int sensitivity, int velocity) {
     return 48.0 * sensitivity / 7.0 * (127 - velocity) / 126.0;
 }
 
-// No DX7 table is published. Chosen: an exponential from 0.06 Hz (a
+// The DX7's manuals publish no speed table. Chosen: an exponential from 0.06 Hz (a
 // 16-second cycle) at speed 0 to 50 Hz at 99; the top is the figure the
 // owner's manual of its sibling, the TX81Z, gives for the same 0..99 speed
 // ("at a setting of 99 the LFO will make about 50 cycles every second").

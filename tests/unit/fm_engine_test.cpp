@@ -383,6 +383,27 @@ TEST(FmEngineLfo, GivenLfoSpeeds_WhenATremoloPlays_ThenItsPeriodFollowsTheSpeedT
         EXPECT_GT(fm::LfoHz(speed), fm::LfoHz(speed - 1));
 }
 
+TEST(FmEngineLfo, GivenAmplitudeModulationSensitivity_WhenTheLfoSwings_ThenTheTremoloDepthFollowsItsTable) {
+    for (int ams = 0; ams <= 3; ++ams) {
+        VoiceParams v = FixedCarrier();
+        SetOp(v, 1, OpParam::AmpModSens, ams);
+        Set(v, param::LfoAmd, 99);
+        Set(v, param::LfoSpeed, 60);
+        Set(v, param::LfoWave, 0); // triangle
+        FmEngine engine(kRate);
+        engine.setVoice(v);
+        engine.noteOn(60, 127);
+        const auto env = PeakEnvelope(RenderSeconds(engine, 2.0 / fm::LfoHz(60) + 0.05), kMs);
+        double low = 1e9, high = 0;
+        for (std::size_t i = 20; i < env.size(); ++i) {
+            low = std::min(low, env[i]);
+            high = std::max(high, env[i]);
+        }
+        EXPECT_NEAR(Db(high / low), fm::AmpModSteps(ams) * fm::kStepDb, 0.5) << "sensitivity " << ams;
+    }
+    EXPECT_EQ(fm::AmpModSteps(0), 0.0);
+}
+
 TEST(FmEngineLfo,
      GivenPitchModulationAndADelay_WhenANotePlays_ThenVibratoStartsAfterTheDelayAtTheSensitivityDepth) {
     VoiceParams v = OneCarrier();

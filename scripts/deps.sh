@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libsqlite3-dev
   fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra
-  jackd2 xvfb xauth
+  jackd2 libjack-jackd2-dev xvfb xauth
   clang libclang-rt-14-dev clang-format
 )
 

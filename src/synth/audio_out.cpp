@@ -1,5 +1,6 @@
 #include "synth/audio_out.h"
 
+#include <alsa/asoundlib.h>
 #include <rtaudio/RtAudio.h>
 
 #include <algorithm>
@@ -15,7 +16,17 @@ constexpr const char *kClientName = "voxmere";
 // the scratch buffer is allocated once at open, never on the audio thread.
 constexpr std::size_t kScratchFrames = 4096;
 
+// ALSA's library prints every failed probe (a machine without a sound card
+// gets eight lines for "default"); the program says once itself what it
+// could not open.
+void QuietAlsa(const char *, int, const char *, int, const char *, ...) {}
+
 std::vector<RtAudio::Api> CompiledApis() {
+    static const bool quiet = [] {
+        snd_lib_error_set_handler(&QuietAlsa);
+        return true;
+    }();
+    (void)quiet;
     std::vector<RtAudio::Api> apis;
     RtAudio::getCompiledApi(apis);
     // Only the APIs this program offers; RtAudio's dummy API sounds nothing.

@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-translations-l10n librtmidi-dev librtaudio-dev libsndfile1-dev libfftw3-dev
+  qt6-base-dev qt6-translations-l10n librtmidi-dev librtaudio-dev libasound2-dev libsndfile1-dev libfftw3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libsqlite3-dev
   fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra
-  jackd2 xvfb xauth
+  jackd2 libjack-jackd2-dev xvfb xauth
   clang libclang-rt-14-dev clang-format
 )
 

@@ -2,6 +2,7 @@
 
 #include "app/midi_setup.h"
 #include "app/settings.h"
+#include "app/sound_setup.h"
 #include "program/program.h"
 
 #include <QStandardPaths>
@@ -12,7 +13,8 @@ namespace {
 constexpr int kIdlePumpMs = 200;
 }
 
-AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings)
+AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings,
+                       SoundWiring *sound)
     : form1(program), form3(program), form4(program), form5(program), form6(program), form7(program),
       monitor(program), midiSettings(program), form2(program), library(program) {
     host.registerWindow(WindowId::Form1, &form1);
@@ -39,7 +41,15 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
             settings->storeExchange(before, after);
         };
     }
-    if (wiring) form1.setMidiMenu(MidiMenuFor(*wiring, remember));
+    if (wiring) {
+        MidiMenuModel menu = MidiMenuFor(*wiring, remember);
+        if (sound)
+            menu.audioOutput =
+                AudioOutputChoices(*sound, [settings](const std::string &api, const std::string &device) {
+                    if (settings) settings->storeAudioOutput({api, device});
+                });
+        form1.setMidiMenu(std::move(menu));
+    }
 
     if (program.state.midiIn) WakeHostOnInput(*program.state.midiIn, host);
     host.setEventPump([&program] { return program.pumpMidiInput(); });

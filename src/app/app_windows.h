@@ -16,14 +16,17 @@ namespace vox {
 struct Program;
 struct MidiWiring;
 class SettingsStore;
+class SoundWiring;
 
 class AppWindows {
 public:
     // Also lets the host pump the program's MIDI input: on each message-loop
     // pass, when input arrives and every 200 ms when idle. With `settings`,
     // the ports chosen in the MIDI menu and what "MIDI設定…" applies are kept
-    // there for the next run.
-    AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings = nullptr);
+    // there for the next run. With `sound` (the virtual DX7's), the MIDI
+    // menu offers its audio outputs too.
+    AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings = nullptr,
+               SoundWiring *sound = nullptr);
     AppWindows(const AppWindows &) = delete;
     AppWindows &operator=(const AppWindows &) = delete;
 

@@ -4,6 +4,7 @@
 #include "app/null_ports.h"
 #include "app/qt_host.h"
 #include "app/settings.h"
+#include "app/sound_setup.h"
 #include "midi/fast_receive.h"
 #include "program/program.h"
 #include "ui/control_layout.h"
@@ -31,6 +32,12 @@ struct CommandLine {
     const QCommandLineOption api{"midi-api", "RtMidi API: alsa or jack (default: the first that works).",
                                  "API"};
     const QCommandLineOption virtualDx7{"virtual-dx7", "Use the built-in virtual DX7 instead of MIDI ports."};
+    const QCommandLineOption audioApi{"audio-api",
+                                      "The virtual DX7's audio API: alsa, pulse or jack (default: the first "
+                                      "that has an output).",
+                                      "API"};
+    const QCommandLineOption audioOut{
+        "audio-out", "The virtual DX7's audio output device: its name or a unique part of it.", "NAME"};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
     const QCommandLineOption receive{"receive",
                                      "Bank receive: standard (a request every half second) or fast "
@@ -40,7 +47,7 @@ struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, listPorts, receive});
+        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive});
     }
 };
 
@@ -117,8 +124,27 @@ int main(int argc, char **argv) {
     vox::NullInPort nullIn;
     state.midiOut = wiring.out ? wiring.out.get() : static_cast<vox::MidiOutPort *>(&nullOut);
     state.midiIn = wiring.in ? wiring.in.get() : static_cast<vox::MidiInPort *>(&nullIn);
+    // The virtual DX7 sounds through the audio output; none is no error:
+    // it says so once and stays silent.
+    std::unique_ptr<vox::SoundWiring> sound;
+    if (wiring.dx7) {
+        vox::AudioOptions audio;
+        audio.api = parser.value(commandLine.audioApi).toStdString();
+        audio.device = parser.value(commandLine.audioOut).toStdString();
+        // The output chosen in an earlier run, unless the command line names
+        // one; gone since, the default output plays instead.
+        const bool useRemembered =
+            audio.api.empty() && audio.device.empty() && !remembered.audioOutput.name.empty();
+        if (useRemembered) {
+            audio.api = remembered.audioOutput.api;
+            audio.device = remembered.audioOutput.name;
+        }
+        sound = std::make_unique<vox::SoundWiring>(*wiring.dx7, audio, useRemembered);
+        for (const auto &problem : sound->problems())
+            std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
+    }
     vox::Program program(state, host);
-    vox::AppWindows windows(program, host, &wiring, &settings);
+    vox::AppWindows windows(program, host, &wiring, &settings, sound.get());
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

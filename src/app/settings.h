@@ -1,6 +1,7 @@
 #pragma once
 // What the program keeps for the user between runs: the MIDI ports chosen
-// in the MIDI menu (by name and RtMidi API) and the exchange settings of
+// in the MIDI menu (by name and RtMidi API), the virtual DX7's audio output
+// (by device name and RtAudio API) and the exchange settings of
 // "MIDI設定…". They live where Qt desktop programs keep settings, through
 // QSettings: on Linux $XDG_CONFIG_HOME/voxmere/voxmere.conf
 // (~/.config/voxmere/voxmere.conf when it is unset). With no file the
@@ -33,6 +34,9 @@ struct RememberedPort {
 
 struct RememberedSettings {
     RememberedPort output, input;
+    // The virtual DX7's audio output: the audio API ("alsa", "pulse",
+    // "jack") and the device's name.
+    RememberedPort audioOutput;
     ExchangeSettings exchange;
 };
 
@@ -53,6 +57,7 @@ public:
     // A port the user chose in the MIDI menu.
     void storeOutput(const RememberedPort &port);
     void storeInput(const RememberedPort &port);
+    void storeAudioOutput(const RememberedPort &port);
     // What OK applied: only the values that differ from `before` (as the
     // window showed them), so a value the command line set for this run
     // and the user left alone is not written back.

@@ -9,7 +9,10 @@
 #include "synth/command_queue.h"
 #include "synth/fm_engine.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,14 @@ struct AudioOptions {
 // Compiled APIs by their short names, and the output devices of one.
 std::vector<std::string> AudioApiNames();
 std::vector<std::string> AudioOutputNames(const std::string &api);
+
+// One period of the audio callback's work, apart from RtAudio so that a
+// test can run it on a thread of its own: every queued command, then
+// `frames` frames of `channels` interleaved channels (mono copied to each),
+// rendered through `scratch` when there is more than one channel. Neither
+// allocates nor locks.
+void RenderPeriod(SynthCommandQueue &queue, FmEngine &engine, float *out, std::size_t frames,
+                  unsigned channels, std::span<float> scratch);
 
 class AudioOut {
 public:
@@ -43,6 +54,9 @@ public:
     std::string device() const;
     unsigned sampleRate() const;
     unsigned periodFrames() const;
+    unsigned channels() const;
+    // Periods the callback has rendered since open (any thread).
+    std::uint64_t periodsRendered() const;
 
     // Program thread: queued for the next period. False when the queue was
     // full (the command is dropped) or nothing is open.

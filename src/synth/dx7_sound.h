@@ -47,8 +47,17 @@ public:
 
     const VoiceParams &editBuffer() const { return edit_; }
     const VoiceParams &internalVoice(int program) const { return internal_.at(static_cast<std::size_t>(program)); }
+    Byte operatorSwitches() const { return switches_; }
 
 private:
+    bool channelMessage(std::span<const Byte> message);
+    bool sysEx(std::span<const Byte> message);
+    bool voiceDump(std::span<const Byte> message);
+    bool bankDump(std::span<const Byte> message);
+    bool parameterChange(std::span<const Byte> message);
+    void sendVoice(); // the edit buffer and switches as SetVoice
+    void send(const SynthCommand &command);
+
     CommandSink sink_;
     std::array<VoiceParams, 32> internal_{};
     VoiceParams edit_{};

@@ -39,7 +39,14 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
             settings->storeExchange(before, after);
         };
     }
-    if (wiring) form1.setMidiMenu(MidiMenuFor(*wiring, remember));
+    if (wiring) {
+        MidiMenuModel menu = MidiMenuFor(*wiring, remember);
+        noteInput = std::make_unique<NoteInputSetup>(program.state, host, *wiring);
+        menu.noteInput = noteInput->menu([settings](const std::string &api, const std::string &name) {
+            if (settings) settings->storeNoteInput({api, name});
+        });
+        form1.setMidiMenu(std::move(menu));
+    }
 
     if (program.state.midiIn) WakeHostOnInput(*program.state.midiIn, host);
     host.setEventPump([&program] { return program.pumpMidiInput(); });

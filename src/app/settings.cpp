@@ -18,6 +18,8 @@ constexpr const char *kOutputApiKey = "ports/outputApi";
 constexpr const char *kOutputKey = "ports/output";
 constexpr const char *kInputApiKey = "ports/inputApi";
 constexpr const char *kInputKey = "ports/input";
+constexpr const char *kNoteInputApiKey = "ports/noteInputApi";
+constexpr const char *kNoteInputKey = "ports/noteInput";
 constexpr const char *kReceiveModeKey = "exchange/receiveMode";
 constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
 constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
@@ -70,6 +72,7 @@ RememberedSettings SettingsStore::load() const {
     if (s.status() != QSettings::NoError) return r;
     r.output = {Text(s, kOutputApiKey), Text(s, kOutputKey)};
     r.input = {Text(s, kInputApiKey), Text(s, kInputKey)};
+    r.noteInput = {Text(s, kNoteInputApiKey), Text(s, kNoteInputKey)};
     if (const auto mode = ParseReceiveMode(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
     if (const auto pause = WholeNumber(s, kSysExPauseKey, 0, kMaxSysExPauseMs))
         r.exchange.sysExPauseMs = *pause;
@@ -89,6 +92,12 @@ void SettingsStore::storeOutput(const RememberedPort &port) {
 void SettingsStore::storeInput(const RememberedPort &port) {
     settings_->setValue(kInputApiKey, QString::fromStdString(port.api));
     settings_->setValue(kInputKey, QString::fromStdString(port.name));
+    write();
+}
+
+void SettingsStore::storeNoteInput(const RememberedPort &port) {
+    settings_->setValue(kNoteInputApiKey, QString::fromStdString(port.api));
+    settings_->setValue(kNoteInputKey, QString::fromStdString(port.name));
     write();
 }
 

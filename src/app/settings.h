@@ -33,6 +33,7 @@ struct RememberedPort {
 
 struct RememberedSettings {
     RememberedPort output, input;
+    RememberedPort noteInput; // the MIDI keyboard; no name: none
     ExchangeSettings exchange;
 };
 
@@ -53,6 +54,8 @@ public:
     // A port the user chose in the MIDI menu.
     void storeOutput(const RememberedPort &port);
     void storeInput(const RememberedPort &port);
+    // The MIDI keyboard chosen; a port without a name: none.
+    void storeNoteInput(const RememberedPort &port);
     // What OK applied: only the values that differ from `before` (as the
     // window showed them), so a value the command line set for this run
     // and the user left alone is not written back.

@@ -48,6 +48,10 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
                 AudioOutputChoices(*sound, [settings](const std::string &api, const std::string &device) {
                     if (settings) settings->storeAudioOutput({api, device});
                 });
+        noteInput = std::make_unique<NoteInputSetup>(program.state, host, *wiring);
+        menu.noteInput = noteInput->menu([settings](const std::string &api, const std::string &name) {
+            if (settings) settings->storeNoteInput({api, name});
+        });
         form1.setMidiMenu(std::move(menu));
     }
 

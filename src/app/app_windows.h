@@ -2,6 +2,7 @@
 // Every window of the program, built over one Program and registered with
 // the host: main() and the whole-program tests share this wiring.
 
+#include "app/midi_setup.h"
 #include "app/qt_host.h"
 #include "editor/form2_view.h"
 #include "files/file_dialogs_view.h"
@@ -40,6 +41,8 @@ public:
     MidiSettingsView midiSettings;
     Form2View form2;
     LibraryWindowView library;
+    // The MIDI keyboard of the MIDI menu; null without a wiring.
+    std::unique_ptr<NoteInputSetup> noteInput;
 };
 
 // The voice catalogue's file: "voxmere/library.sqlite" in the user's data

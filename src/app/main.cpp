@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/sound_setup.h"
 #include "midi/fast_receive.h"
+#include "midi/rtmidi_ports.h"
 #include "program/program.h"
 #include "ui/control_layout.h"
 
@@ -43,11 +44,15 @@ struct CommandLine {
                                      "Bank receive: standard (a request every half second) or fast "
                                      "(one request at a time, each answer checked).",
                                      "MODE"};
+    const QCommandLineOption noteIn{"note-in",
+                                    "MIDI keyboard: an input port (its name or a unique part of it) whose "
+                                    "notes, on any channel, are played on the DX7 on channel 1.",
+                                    "NAME"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive});
+        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn});
     }
 };
 
@@ -145,6 +150,21 @@ int main(int argc, char **argv) {
     }
     vox::Program program(state, host);
     vox::AppWindows windows(program, host, &wiring, &settings, sound.get());
+    // The MIDI keyboard: the one named for this run, else the one chosen
+    // last time when it is still there.
+    if (parser.isSet(commandLine.noteIn)) {
+        const std::string wanted = parser.value(commandLine.noteIn).toStdString();
+        const std::vector<std::string> names = windows.noteInput->names();
+        const auto match = vox::MatchPortName(names, wanted);
+        if (!match || !windows.noteInput->input().choose(names[*match]))
+            std::fprintf(stderr, "voxmere: note input port \"%s\" not found, not unique or not opened\n",
+                         wanted.c_str());
+    } else if (!remembered.noteInput.name.empty()) {
+        if (remembered.noteInput.api == windows.noteInput->api())
+            if (const auto name =
+                    vox::FindRememberedPort(windows.noteInput->names(), remembered.noteInput.name))
+                windows.noteInput->input().choose(*name);
+    }
 
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

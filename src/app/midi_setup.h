@@ -5,7 +5,13 @@
 #include "app/qt_host.h"
 #include "librarian/form1.h"
 #include "librarian/form1_view.h"
+#include "midi/note_input.h"
 #include "midi/port_wiring.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace vox {
 
@@ -21,5 +27,30 @@ using PortChosen =
 // What the main window's MIDI menu lists and does; `chosen` hears of each
 // real port chosen (never the built-in instrument).
 MidiMenuModel MidiMenuFor(MidiWiring &wiring, PortChosen chosen = {});
+
+// The MIDI keyboard: an input of its own beside the DX7's, listened to on
+// the DX7's RtMidi API, or with the virtual DX7 on the first that works.
+// "なし" in the menu listens to none.
+inline constexpr const char *kNoNoteInput = "なし";
+
+class NoteInputSetup {
+public:
+    // Wakes the host's event loop when the keyboard plays; the notes are
+    // sent from there, on the GUI thread.
+    NoteInputSetup(ProgramState &state, QtHost &host, const MidiWiring &wiring);
+
+    // The inputs a keyboard may be: neither one of ours nor the DX7's.
+    std::vector<std::string> names();
+    const std::string &api();
+    NoteInput &input() { return input_; }
+    // The menu's entries: "なし", then names(); `chosen` hears of each
+    // choice that took (with "" for "なし").
+    MidiMenuModel::Choices menu(std::function<void(const std::string &api, const std::string &name)> chosen);
+
+private:
+    const MidiWiring &wiring_;
+    std::optional<std::string> api_;
+    NoteInput input_;
+};
 
 } // namespace vox

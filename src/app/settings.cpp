@@ -20,6 +20,8 @@ constexpr const char *kInputApiKey = "ports/inputApi";
 constexpr const char *kInputKey = "ports/input";
 constexpr const char *kAudioApiKey = "audio/api";
 constexpr const char *kAudioOutputKey = "audio/output";
+constexpr const char *kNoteInputApiKey = "ports/noteInputApi";
+constexpr const char *kNoteInputKey = "ports/noteInput";
 constexpr const char *kReceiveModeKey = "exchange/receiveMode";
 constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
 constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
@@ -73,6 +75,7 @@ RememberedSettings SettingsStore::load() const {
     r.output = {Text(s, kOutputApiKey), Text(s, kOutputKey)};
     r.input = {Text(s, kInputApiKey), Text(s, kInputKey)};
     r.audioOutput = {Text(s, kAudioApiKey), Text(s, kAudioOutputKey)};
+    r.noteInput = {Text(s, kNoteInputApiKey), Text(s, kNoteInputKey)};
     if (const auto mode = ParseReceiveMode(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
     if (const auto pause = WholeNumber(s, kSysExPauseKey, 0, kMaxSysExPauseMs))
         r.exchange.sysExPauseMs = *pause;
@@ -98,6 +101,12 @@ void SettingsStore::storeInput(const RememberedPort &port) {
 void SettingsStore::storeAudioOutput(const RememberedPort &port) {
     settings_->setValue(kAudioApiKey, QString::fromStdString(port.api));
     settings_->setValue(kAudioOutputKey, QString::fromStdString(port.name));
+    write();
+}
+
+void SettingsStore::storeNoteInput(const RememberedPort &port) {
+    settings_->setValue(kNoteInputApiKey, QString::fromStdString(port.api));
+    settings_->setValue(kNoteInputKey, QString::fromStdString(port.name));
     write();
 }
 

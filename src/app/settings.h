@@ -37,6 +37,7 @@ struct RememberedSettings {
     // The virtual DX7's audio output: the audio API ("alsa", "pulse",
     // "jack") and the device's name.
     RememberedPort audioOutput;
+    RememberedPort noteInput; // the MIDI keyboard; no name: none
     ExchangeSettings exchange;
 };
 
@@ -58,6 +59,8 @@ public:
     void storeOutput(const RememberedPort &port);
     void storeInput(const RememberedPort &port);
     void storeAudioOutput(const RememberedPort &port);
+    // The MIDI keyboard chosen; a port without a name: none.
+    void storeNoteInput(const RememberedPort &port);
     // What OK applied: only the values that differ from `before` (as the
     // window showed them), so a value the command line set for this run
     // and the user left alone is not written back.

@@ -9,7 +9,8 @@
 
 namespace vox::form2_layout {
 
-inline constexpr int kClientWidth = 11520, kClientHeight = 10380;
+// The keyboard that plays the voice lies below the command row.
+inline constexpr int kClientWidth = 11520, kClientHeight = 11580;
 
 // Chart rows.
 inline constexpr int kRowTop = 2940, kRowPitch = 330, kRowHeight = 300;
@@ -212,6 +213,9 @@ inline constexpr ControlRow kControls[] = {
 
     // --- Command row ---
     Array(Captions({"Command2", Command, {60, 9780, 1800, 480}, ""}, kCommand2), 6, 1890, 0),
+
+    // --- The keyboard (the view puts it in the panel) ---
+    {"KeyboardPanel", Panel, {60, 10380, 11400, 1080}},
 };
 
 } // namespace vox::form2_layout

@@ -4,6 +4,7 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <filesystem>
 #include <system_error>
@@ -426,12 +428,21 @@ void Form2View::buildControls() {
             after();
         });
     }
+
+    // The keyboard plays the voice being edited.
+    QWidget *keyboardPanel = built["KeyboardPanel"];
+    keyboard_ = new KeyboardView(program_.state, keyboardPanel);
+    auto *keyboardLayout = new QVBoxLayout(keyboardPanel);
+    keyboardLayout->setContentsMargins(0, 0, 0, 0);
+    keyboardLayout->addWidget(keyboard_);
 }
 
 void Form2View::after() { program_.host.refreshAll(); }
 
 void Form2View::closeEvent(QCloseEvent *event) {
     // The close box cancels the edit; the form hides the window itself.
+    // Held notes stop first, on the voice they were played with.
+    keyboard_->releaseAll();
     form_.queryUnload(0);
     event->accept();
     program_.host.refreshAll();
@@ -526,7 +537,8 @@ void Form2View::refresh() {
 // --- Printing --------------------------------------------------------------
 
 bool Form2View::printImage(QPrinter &printer) {
-    const QPixmap image = grab();
+    // The chart without the keyboard below it, which is no part of the voice.
+    const QPixmap image = grab(QRect(0, 0, width(), keyboard_->parentWidget()->geometry().top()));
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const QRect page = painter.viewport();

@@ -29,6 +29,7 @@ class ClickField;
 class EntryField;
 class EnvelopeGraphView;
 class UpDownButtons;
+class KeyboardView;
 
 namespace form2_view_text {
 // Texts of the view itself: the zone's column numbers and the print path.
@@ -135,6 +136,7 @@ private:
     std::array<UpDownButtons *, 8> upDown3_{}, upDown4_{};
     std::array<EnvelopeGraphView *, 7> picture2_{};
     PictureBox *picture3_ = nullptr;
+    KeyboardView *keyboard_ = nullptr;
 };
 
 } // namespace vox

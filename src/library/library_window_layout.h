@@ -7,7 +7,8 @@
 
 namespace vox::library_layout {
 
-inline constexpr int kClientWidth = 12600, kClientHeight = 9180;
+// The keyboard that plays the chosen voice lies below the status lines.
+inline constexpr int kClientWidth = 12600, kClientHeight = 10380;
 
 using enum ControlKind;
 using namespace library_text;
@@ -46,6 +47,8 @@ inline constexpr ControlRow kControls[] = {
     {"ProgressBar1", ProgressBar, {6120, 8400, 4920, 285}},
     {"Command4", Command, {11160, 8362, 1320, 360}, "", kCommand4},
     {"Label6", Label, {120, 8790, 12360, 255}},
+    // The keyboard (the view puts it in the panel).
+    {"KeyboardPanel", Panel, {120, 9180, 12360, 1080}},
 };
 
 } // namespace vox::library_layout

@@ -2,6 +2,7 @@
 
 #include "library/library_window.h"
 #include "library/library_window_layout.h"
+#include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 
@@ -228,6 +229,13 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     progress_ = built.get<QProgressBar>("ProgressBar1");
     label6_ = built.get<QLabel>("Label6");
     label7_ = built.get<QLabel>("Label7");
+
+    // The keyboard plays the voice the DX7 holds, such as one sent from here.
+    QWidget *keyboardPanel = built["KeyboardPanel"];
+    keyboard_ = new KeyboardView(program_.state, keyboardPanel);
+    auto *keyboardLayout = new QVBoxLayout(keyboardPanel);
+    keyboardLayout->setContentsMargins(0, 0, 0, 0);
+    keyboardLayout->addWidget(keyboard_);
 
     form_.chooseFolder = [this]() -> std::optional<std::string> {
         const QString folder =

@@ -23,6 +23,7 @@ namespace vox {
 
 class LibraryWindowForm;
 class LibraryResultModel;
+class KeyboardView;
 
 class LibraryWindowView : public QWidget {
     Q_OBJECT
@@ -61,6 +62,7 @@ private:
     QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QLabel *label6_ = nullptr, *label7_ = nullptr;
+    KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
     int resultsShown_ = -1, groupsShown_ = -1;
     bool refreshing_ = false;

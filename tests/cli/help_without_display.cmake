@@ -14,7 +14,7 @@ execute_process(COMMAND ${PROGRAM} --help
 if(NOT code STREQUAL "0")
   message(FATAL_ERROR "voxmere --help exited with ${code}\nstdout:\n${out}\nstderr:\n${err}")
 endif()
-foreach(option --midi-out --midi-in --midi-api --virtual-dx7 --audio-api --audio-out --list-ports --help)
+foreach(option --midi-out --midi-in --midi-api --virtual-dx7 --audio-api --audio-out --list-ports --note-in --help)
   string(FIND "${out}" "${option}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "voxmere --help does not name ${option}\nstdout:\n${out}\nstderr:\n${err}")

@@ -134,6 +134,22 @@ private slots:
         QVERIFY2(text.find("fastTimeoutSeconds=1.5") != std::string::npos, text.c_str());
     }
 
+    void theMidiKeyboardChosenComesBackAndNoneIsKeptAsNoName() {
+        test::ScratchFolder folder("settings");
+        const fs::path file = folder / "voxmere.conf";
+        // GIVEN a run in which the user chose a MIDI keyboard
+        SettingsStore(Path(file)).storeNoteInput({"alsa", "Keystation 49:Keystation 49 MIDI 1 20:0"});
+        // WHEN the next run loads it, THEN it is there beside the DX7's ports
+        RememberedSettings r = SettingsStore(Path(file)).load();
+        QCOMPARE(r.noteInput.api, std::string("alsa"));
+        QCOMPARE(r.noteInput.name, std::string("Keystation 49:Keystation 49 MIDI 1 20:0"));
+        QVERIFY(r.input.name.empty());
+        // WHEN the user then chose "なし", THEN the next run listens to none
+        SettingsStore(Path(file)).storeNoteInput({"alsa", ""});
+        r = SettingsStore(Path(file)).load();
+        QVERIFY(r.noteInput.name.empty());
+    }
+
     void onlyWhatTheUserChangedIsWrittenSoACommandLineValueIsNotKept() {
         test::ScratchFolder folder("settings");
         const fs::path file = folder / "voxmere.conf";

@@ -1,0 +1,61 @@
+#include "midi/note_player.h"
+
+#include "midi/midi_output.h"
+
+namespace vox {
+
+namespace {
+bool IsNote(int note) { return note >= 0 && note <= 127; }
+} // namespace
+
+void NotePlayer::press(int note, int velocity) {
+    if (!IsNote(note)) return;
+    auto &presses = presses_[static_cast<std::size_t>(note)];
+    if (presses++ > 0) return;
+    // Velocity 0 would be a note off: the softest note on is 1.
+    const Byte v = static_cast<Byte>(velocity < 1 ? 1 : velocity > 127 ? 127 : velocity);
+    SendShortMessage(state_, kNoteOn, static_cast<Byte>(note), v);
+}
+
+void NotePlayer::release(int note) {
+    if (!IsNote(note)) return;
+    auto &presses = presses_[static_cast<std::size_t>(note)];
+    if (presses == 0 || --presses > 0) return;
+    SendShortMessage(state_, kNoteOff, static_cast<Byte>(note), 0);
+}
+
+void NotePlayer::releaseAll() {
+    for (std::size_t note = 0; note < presses_.size(); ++note) {
+        if (presses_[note] == 0) continue;
+        presses_[note] = 0;
+        SendShortMessage(state_, kNoteOff, static_cast<Byte>(note), 0);
+    }
+}
+
+bool NotePlayer::isHeld(int note) const {
+    return IsNote(note) && presses_[static_cast<std::size_t>(note)] > 0;
+}
+
+std::vector<int> NotePlayer::held() const {
+    std::vector<int> notes;
+    for (std::size_t note = 0; note < presses_.size(); ++note)
+        if (presses_[note] > 0) notes.push_back(static_cast<int>(note));
+    return notes;
+}
+
+bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message) {
+    if (message.size() < 3) return false;
+    const Byte kind = message[0] & 0xF0;
+    const int note = message[1] & 0x7F, velocity = message[2] & 0x7F;
+    if (kind == kNoteOn && velocity > 0) {
+        player.press(note, velocity);
+        return true;
+    }
+    if (kind == kNoteOff || kind == kNoteOn) {
+        player.release(note);
+        return true;
+    }
+    return false;
+}
+
+} // namespace vox

@@ -1,0 +1,53 @@
+#pragma once
+// Notes the user plays on the program's own keyboards (the on-screen
+// keyboard, the computer keyboard's letter rows, a MIDI keyboard): note on
+// and off on MIDI channel 1 through the program's output, the path the
+// audition takes, so the instrument and the virtual DX7 both play them.
+// What is held is remembered, so that everything can be let go at once
+// when a window closes or loses focus: a note left on would sound on.
+
+#include "common/program_state.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace vox {
+
+// The touch of the on-screen keyboard and the letter rows, which have no
+// velocity of their own: 100 is a firm touch that still leaves the voices'
+// velocity sensitivity some room above it.
+inline constexpr int kPlayVelocity = 100;
+
+class NotePlayer {
+public:
+    explicit NotePlayer(ProgramState &state) : state_(state) {}
+    ~NotePlayer() { releaseAll(); }
+    NotePlayer(const NotePlayer &) = delete;
+    NotePlayer &operator=(const NotePlayer &) = delete;
+
+    // Note 0..127 (others are ignored). A note pressed again while held
+    // (two keys of one pitch) sounds once and stops at its last release.
+    void press(int note, int velocity = kPlayVelocity);
+    void release(int note);
+    // Note off for every held note.
+    void releaseAll();
+
+    bool isHeld(int note) const;
+    std::vector<int> held() const; // ascending
+
+private:
+    ProgramState &state_;
+    std::array<std::uint8_t, 128> presses_{};
+};
+
+// A note message from a MIDI keyboard, on any channel, played through the
+// player on channel 1: note on, note off, and note on with velocity 0 (a
+// note off by running status). Anything else is not the keyboard's to send
+// to the instrument (its program changes would change the voice under the
+// editor) and is dropped. True when the message was a note.
+bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message);
+
+} // namespace vox

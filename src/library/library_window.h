@@ -254,7 +254,7 @@ private:
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;
     std::size_t matched_ = 0; // voices the last search found, beyond those kept in `results`
-    std::string runStatus_; // what the last run said, kept before the counts
+    std::string runStatus_;   // what the last run said, kept before the counts
     bool open_ = false;
     bool stepping_ = false;
 };

@@ -214,8 +214,9 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     // gives it up so that every column fits beside the scroll bar.
     constexpr int kIndentPixels = 40;
     for (int c = 0; c < kColumnCount; ++c)
-        tree_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this) +
-                                     (c == 0 ? kIndentPixels : c == 1 ? -2 * kIndentPixels : 0));
+        tree_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this) + (c == 0   ? kIndentPixels
+                                                                        : c == 1 ? -2 * kIndentPixels
+                                                                                 : 0));
     tree_->setUniformRowHeights(true);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
         if (!refreshing_) groupEvent(false);

@@ -46,7 +46,9 @@ public:
     bool receive(std::span<const Byte> message);
 
     const VoiceParams &editBuffer() const { return edit_; }
-    const VoiceParams &internalVoice(int program) const { return internal_.at(static_cast<std::size_t>(program)); }
+    const VoiceParams &internalVoice(int program) const {
+        return internal_.at(static_cast<std::size_t>(program));
+    }
     Byte operatorSwitches() const { return switches_; }
 
 private:

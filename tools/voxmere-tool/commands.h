@@ -29,8 +29,8 @@ void AddDupesCommand(CLI::App &app, ToolRun &run);   // dupes_command.cpp
 void AddRenderCommand(CLI::App &app, ToolRun &run);  // render_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
-    AddInfoCommand, AddConvertCommand, AddShowCommand, AddIndexCommand, AddSearchCommand, AddDupesCommand,
-    AddRenderCommand,
+    AddInfoCommand,   AddConvertCommand, AddShowCommand,   AddIndexCommand,
+    AddSearchCommand, AddDupesCommand,   AddRenderCommand,
 };
 
 } // namespace voxtool

@@ -121,6 +121,22 @@ MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
         mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    if (box.defaultButton) {
+        switch (*box.defaultButton) {
+        case MsgResult::Ok:
+            mb.setDefaultButton(QMessageBox::Ok);
+            break;
+        case MsgResult::Cancel:
+            mb.setDefaultButton(QMessageBox::Cancel);
+            break;
+        case MsgResult::Yes:
+            mb.setDefaultButton(QMessageBox::Yes);
+            break;
+        case MsgResult::No:
+            mb.setDefaultButton(QMessageBox::No);
+            break;
+        }
+    }
     for (;;) {
         mb.exec();
         // The Help button opens its topic and leaves the box up.

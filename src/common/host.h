@@ -21,6 +21,8 @@ struct MessageBoxSpec {
     std::string title;              // empty: the application's default title
     std::filesystem::path helpFile; // used by the Help button
     int helpTopic = 0;
+    // The button Return presses; none: the host's own (the first).
+    std::optional<MsgResult> defaultButton;
 };
 
 // Windows of the program, named as the forms are.

@@ -1,6 +1,8 @@
 #pragma once
-// What every window reads and writes directly. One instance lives for the
-// whole run, owned by main(); forms hold a reference.
+// The program-wide state below the windows: the ports, the exchange with
+// the instrument and its settings, the program folder. The bank and the
+// edit area are the workspace's (src/workspace/). One instance lives for
+// the whole run, owned by main(); forms hold a reference.
 
 #include "common/midi_traffic.h"
 #include "voice/voice.h"
@@ -30,6 +32,7 @@ struct BankReceiveState {
     int storedThisRun = 0;          // voices taken this run, for the time-out message
     double lastActivitySeconds = 0; // monotonic time of the last request or dump
     bool passRequested = false;     // every request of the running pass is out
+    int requested = 0;              // first pass: program changes sent so far
     int generation = 0;             // bumped by each start, restart and end
     VoiceTable staging;             // slots 1..32 as received this run
 };
@@ -49,11 +52,6 @@ struct ExchangeSettings {
 };
 
 struct ProgramState {
-    VoiceTable voiceTable;
-    Slot editBuffer{};
-    std::int16_t currentSlot = 0;
-    std::array<std::string, 33> slotText;
-
     // The ports; never null once main() has wired them (a closed port
     // stands for "no handle").
     MidiOutPort *midiOut = nullptr;
@@ -64,9 +62,17 @@ struct ProgramState {
     BankReceiveState receive;
     ExchangeSettings exchange;
     std::optional<double> lastSysExSentSeconds; // host clock; the pause is counted from it
+    // A bank transmit is sending; with a receive running it makes a transfer.
+    bool transmitting = false;
 
     std::filesystem::path programFolder;
     std::int16_t selectedGroup = 0;
 };
+
+// While a bank receive or transmit runs it is the only sender to the
+// instrument and the only taker of its answers.
+inline bool TransferRunning(const ProgramState &state) {
+    return state.receive.recvMode != 0 || state.transmitting;
+}
 
 } // namespace vox

@@ -2,6 +2,7 @@
 
 #include "editor/display_conversions.h"
 #include "midi/midi_output.h"
+#include "workspace/unwritten.h"
 #include "voice/dx7_messages.h"
 #include "voice/text.h"
 
@@ -64,7 +65,8 @@ void Form2::load() {
     // The edit area, not the slot CurrentSlot names: after a bank load or
     // receive that slot may hold another voice, and an ended edit (a new
     // name included) lives only in the EditBuffer and the edit-area text.
-    auto cps = CodePoints(mainWindow_.editAreaText());
+    const Workspace &workspace = program_.workspace;
+    auto cps = CodePoints(workspace.editAreaText());
     std::size_t first = 4;
     while (first < cps.size() && cps[first] == U' ')
         ++first;
@@ -75,12 +77,7 @@ void Form2::load() {
     loadedName = text39;
     label34 = Utf8Of(cps, 0, 4);
 
-    // The dump header and the positions after the parameters as the slot
-    // holds them, as a copy of the whole slot would leave them.
-    Slot &voice = state.editBuffer;
-    const Slot &slot = state.voiceTable[static_cast<std::size_t>(state.currentSlot)];
-    std::copy(slot.begin(), slot.begin() + kParamBase, voice.begin());
-    std::copy(slot.begin() + kChecksumPos, slot.end(), voice.begin() + kChecksumPos);
+    const Slot &voice = workspace.editBuffer();
     opened_ = voice;
     open_ = true;
     for (std::size_t n = 0; n < 12; ++n)
@@ -283,8 +280,8 @@ bool Form2::text39Change(const std::string &proposed) {
     // The instrument stores ten single-byte characters 32..127; a character
     // it cannot store is refused where it is typed. Characters the voice
     // already had (from a file) may stay.
+    // Any length is taken; the first ten characters are what is sent.
     const auto cps = CodePoints(proposed);
-    if (cps.size() > kNameLength) return false;
     const auto current = CodePoints(text39);
     for (char32_t c : cps) {
         if (c >= 32 && c <= 127) continue;
@@ -449,7 +446,7 @@ void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
     for (int n = 0; n < g.count; ++n) {
         const int p = GroupParameter(g, n);
         const int v = std::clamp(items[static_cast<std::size_t>(n)], 0, ParamMax(p));
-        state.editBuffer[ParamPos(p)] = static_cast<Byte>(v);
+        program_.workspace.setParameter(p, static_cast<Byte>(v));
         messages.emplace_back(p, v);
     }
     // Each send passes through the message loop; the list is local, so a
@@ -467,10 +464,12 @@ bool Form2::sendName(unsigned session) {
     ProgramState &state = program_.state;
     const auto cps = CodePoints(text39);
     std::array<int, kNameLength> codes{};
+    std::array<Byte, kNameLength> name{};
     for (std::size_t c = 0; c < kNameLength; ++c) {
         codes[c] = c < cps.size() ? static_cast<int>(NameCode(cps[c])) : 32;
-        state.editBuffer[kNamePos + c] = static_cast<Byte>(codes[c]);
+        name[c] = static_cast<Byte>(codes[c]);
     }
+    program_.workspace.setName(name);
     for (std::size_t c = 0; c < kNameLength; ++c) {
         if (session_ != session) return false;
         SendParameter(state, program_.host, param::Name1 + static_cast<int>(c), codes[c]);
@@ -526,36 +525,24 @@ void Form2::initialise() {
         return;
     }
     // The initial voice replaces every edit: ask unless they are stored.
-    if (mainWindow_.editAreaChanged() || nameEdited()) {
+    if (mainWindow_.editAreaUnwritten()) {
         MessageBoxSpec box;
         box.text = form2_text::kInitQuestion;
         box.buttons = MsgButtons::YesNo;
         box.icon = MsgIcon::Question;
         box.title = form2_text::kInitQuestionTitle;
+        box.defaultButton = MsgResult::No;
         if (program_.host.messageBox(box) != MsgResult::Yes) return;
     }
-    Slot &slot0 = state.voiceTable[0];
-    std::copy(bytes.begin(), bytes.end(), slot0.begin());
-    state.slotText[0] = " 0. " + VoiceName(slot0);
-    state.currentSlot = 0;
-    mainWindow_.setEditAreaText(state.slotText[0]);
-    state.editBuffer = slot0;
-    mainWindow_.editAreaStored();
-    SendCurrentVoice(state, program_.host);
+    program_.workspace.placeVoice(bytes);
+    SendEditArea(state, program_.host, program_.workspace);
     load();
 }
 
 void Form2::endEditing() {
-    ProgramState &state = program_.state;
-    if (text39 != loadedName) {
-        // The texts change once the name is in the EditBuffer and sent: a
-        // cancel run while it is sending restores the old name, and the
-        // edit area must keep naming the voice it holds.
-        const std::string named = label34 + text39;
-        if (!sendName(session_)) return; // closed meanwhile by another handler
-        state.slotText.at(static_cast<std::size_t>(state.currentSlot)) = named;
-        mainWindow_.setEditAreaText(named);
-    }
+    // The edit area names what the EditBuffer holds, so it shows the new
+    // name once it is there and sent.
+    if (text39 != loadedName && !sendName(session_)) return; // closed meanwhile by another handler
     ++session_;
     open_ = false;
     mainWindow_.setEnabled(true);
@@ -577,8 +564,8 @@ void Form2::cancelEditing() {
     open_ = false;
     // Every edit of this session goes, from the EditBuffer as well as from
     // the DX7, so a later write or save cannot store what was cancelled.
-    program_.state.editBuffer = opened_;
-    mainWindow_.sendEditArea();
+    program_.workspace.restoreEditBuffer(opened_);
+    SendEditArea(program_.state, program_.host, program_.workspace);
     mainWindow_.setEnabled(true);
     program_.host.closeWindow(WindowId::Form2);
 }

@@ -3,7 +3,7 @@
 // their twips positions, forwards every user event to Form2 and redraws
 // from its state.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QFrame>
 #include <QImage>

@@ -3,6 +3,7 @@
 #include "files/voice_files.h"
 #include "files/volumes.h"
 #include "midi/midi_output.h"
+#include "workspace/unwritten.h"
 #include "voice/text.h"
 #include "voice/voice_scan.h"
 
@@ -329,12 +330,12 @@ bool Form3::action() {
     if (!nameGiven() || !nameUsable()) return false;
     const fs::path file = actionPath(WithEnding(text2, ".v32", ".V32"));
     if (!overwriteAllowed(file)) return false;
-    const WriteResult written = WriteFileReplacing(file, EncodeBankFile(program_.state.voiceTable));
+    const WriteResult written = WriteFileReplacing(file, EncodeBankFile(program_.workspace.voiceTable()));
     if (!written.ok) {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
-    mainWindow_.bankStored();
+    program_.workspace.markBankStored();
     return true;
 }
 
@@ -374,10 +375,9 @@ bool Form4::action() {
         tell(ReadErrorMessage(bank.error));
         return false;
     }
+    if (!MayDiscard(program_.host, program_.workspace, Replaces::Bank)) return false;
     mainWindow_.clearReceiveLogs();
-    StoreBank(bank.value, program_.state.voiceTable);
-    mainWindow_.soundListChanged();
-    mainWindow_.bankStored();
+    program_.workspace.replaceBank(bank.value);
     return true;
 }
 
@@ -404,12 +404,12 @@ bool Form5::action() {
     if (!nameGiven() || !nameUsable()) return false;
     const fs::path file = actionPath(WithEnding(text2, ".v01", ".V01"));
     if (!overwriteAllowed(file)) return false;
-    const WriteResult written = WriteFileReplacing(file, EncodeVoiceFile(program_.state.editBuffer));
+    const WriteResult written = WriteFileReplacing(file, EncodeVoiceFile(program_.workspace.editBuffer()));
     if (!written.ok) {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
-    mainWindow_.editAreaStored();
+    program_.workspace.markEditAreaStored();
     return true;
 }
 
@@ -458,17 +458,10 @@ bool Form6::action() {
         tell(ReadErrorMessage(voice.error));
         return false;
     }
-    ProgramState &state = program_.state;
-    Slot &slot0 = state.voiceTable[0];
-    StoreRecord(voice.value, slot0);
-    state.slotText[0] = " 0. " + VoiceName(slot0);
-    state.currentSlot = 0;
-    mainWindow_.setEditAreaText(state.slotText[0]);
-    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos)
-        state.editBuffer[pos] = slot0[pos];
-    mainWindow_.editAreaStored();
+    if (!MayDiscard(program_.host, program_.workspace, Replaces::EditArea)) return false;
+    program_.workspace.placeVoice(voice.value);
     mainWindow_.setEnabled(true);
-    SendCurrentVoice(state, program_.host);
+    SendEditArea(program_.state, program_.host, program_.workspace);
     return true;
 }
 

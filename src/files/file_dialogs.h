@@ -9,7 +9,7 @@
 
 #include "common/controls.h"
 #include "common/host.h"
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <array>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // positions, every user event forwarded to the form, then a redraw of
 // every open window from the forms' state.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QWidget>
 

@@ -19,20 +19,22 @@ std::string StartupGuideText() {
 
 namespace {
 
-// Reads up to 161 bytes of a 1-voice file into positions 0..160 of a slot;
-// positions past the end of the file keep what they hold.
-void ReadInitialVoice(const std::filesystem::path &file, Slot &slot) {
+// Reads up to 161 bytes of a 1-voice file: positions 0..160 of slot 0.
+// Positions past the end of the file keep what slot 0 holds.
+std::vector<Byte> ReadInitialVoice(const std::filesystem::path &file, const Slot &slot0) {
+    std::vector<Byte> image(slot0.begin(), slot0.begin() + kChecksumPos);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         std::ofstream create(file, std::ios::binary); // created empty, as before
-        return;
+        return image;
     }
     std::ifstream in(file, std::ios::binary);
     for (std::size_t pos = 0; pos < kChecksumPos && in; ++pos) { // 161 bytes: positions 0..160
         const int c = in.get();
         if (c == std::char_traits<char>::eof()) break;
-        slot[pos] = static_cast<Byte>(c);
+        image[pos] = static_cast<Byte>(c);
     }
+    return image;
 }
 
 } // namespace
@@ -70,19 +72,17 @@ void Form1::load() {
         host.messageBox(hint);
     }
 
-    Slot &slot0 = state.voiceTable[0];
-    ReadInitialVoice(state.programFolder / form1_text::kInitFile, slot0);
-    state.slotText[0] = " 0. " + VoiceName(slot0);
-    state.currentSlot = 0;
-    text2 = state.slotText[0];
-    for (std::size_t pos = 0; pos <= kChecksumPos; ++pos)
-        state.editBuffer[pos] = slot0[pos];
-    editAreaStored();
-
-    SendCurrentVoice(state, host);
+    Workspace &workspace = program_.workspace;
+    workspace.placeVoice(ReadInitialVoice(state.programFolder / form1_text::kInitFile, workspace.slot(0)));
+    sendEditArea();
 }
 
-void Form1::command3Click() { program_.host.endProgram(); }
+void Form1::command3Click() {
+    if (!MayDiscard(program_.host, program_.workspace, Replaces::Both, windows_.editorNameEdited(),
+                    {form1_text::kCloseQuestion, form1_text::kCloseTitle}))
+        return;
+    program_.host.endProgram();
+}
 
 void Form1::mnuFileClick() { command3Click(); }
 
@@ -110,21 +110,9 @@ void Form1::mnuMidiSettingsClick() {
 void Form1::mnuLibraryClick() { windows_.openLibrary(); }
 
 bool Form1::queryClose() {
-    // The classic window could not be closed while disabled; here the close
-    // box still works, so edits the open window holds would vanish unasked.
-    if (!enabled) {
-        std::string what;
-        if (editAreaChanged() || windows_.editorNameEdited()) what += form1_text::kCloseVoiceChanged;
-        if (bankChanged()) what += std::string(what.empty() ? "" : "\r") + form1_text::kCloseBankChanged;
-        if (!what.empty()) {
-            MessageBoxSpec box;
-            box.text = what + "\r" + form1_text::kCloseQuestion;
-            box.buttons = MsgButtons::YesNo;
-            box.icon = MsgIcon::Question;
-            box.title = form1_text::kCloseTitle;
-            if (program_.host.messageBox(box) != MsgResult::Yes) return false;
-        }
-    }
+    if (!MayDiscard(program_.host, program_.workspace, Replaces::Both, windows_.editorNameEdited(),
+                    {form1_text::kCloseQuestion, form1_text::kCloseTitle}))
+        return false;
     CloseMidiOut(program_.state);
     return true;
 }

@@ -4,7 +4,8 @@
 // (start-up here, sound list, receive, bank exchange).
 
 #include "common/controls.h"
-#include "common/window_ports.h"
+#include "workspace/unwritten.h"
+#include "workspace/window_ports.h"
 #include "midi/fast_receive.h"
 #include "midi/midi_input.h"
 #include "midi/midi_port.h"
@@ -84,13 +85,11 @@ inline constexpr const char *kBankChangedMark = "＊変更あり（未保存）"
 inline constexpr const char *kBankChangedTip =
     "SOUND LIST は、読込・ファイル保存・DX7への転送の後に変更されています";
 inline constexpr const char *kEditAreaEntryTip = "エディットエリアにある音色";
-// The close box while another window of the program is open.
-inline constexpr const char *kCloseVoiceChanged =
-    "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。";
-inline constexpr const char *kCloseBankChanged =
-    "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
-inline constexpr const char *kCloseQuestion = "終了すると変更は失われます。終了しますか？";
-inline constexpr const char *kCloseTitle = "終了の確認";
+// Ending the program with work not written.
+inline constexpr const char *kCloseVoiceChanged = unwritten_text::kVoice;
+inline constexpr const char *kCloseBankChanged = unwritten_text::kBank;
+inline constexpr const char *kCloseQuestion = unwritten_text::kQuitQuestion;
+inline constexpr const char *kCloseTitle = unwritten_text::kQuitTitle;
 
 inline constexpr const char *kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
 inline constexpr const char *kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
@@ -170,10 +169,6 @@ inline constexpr const char *kFastMissingBefore = "音色 ";
 inline constexpr const char *kFastMissingAfter = " を受け取れませんでした。";
 } // namespace form1_text
 
-// The SOUND LIST entry of slot n (1..32): the number right-aligned in
-// three places, ". ", then the ten name characters untrimmed.
-std::string SoundListEntryText(int n, const Slot &slot);
-
 // The audition program number a Text1 text stands for: its leading whole
 // number, 0 when it has none, the nearest of 0..127 when out of range.
 int AuditionProgram(const std::string &text);
@@ -211,9 +206,14 @@ public:
         : program_(program), windows_(windows), chooser_(chooser) {}
 
     // --- Controls ---
-    ListBoxState list1, list2, list3, list4;
+    ListBoxState list1, list2, list4;
+    // The SOUND LIST: the bank's entries, none while a receive runs.
+    ListBoxState list3() const;
+    void list3Select(int index); // -1: none
+    int list3Selected() const;
     std::string text1 = "1"; // audition program number
-    std::string text2;       // the edit area
+    // The edit area.
+    std::string text2() const { return program_.workspace.editAreaText(); }
     std::string command2Caption = form1_text::kCommand2Start;
     // Hidden from the start, so they never show behind the start-up boxes.
     ProgressBarState progressBar1{.visible = false}, progressBar2{.visible = false};
@@ -230,12 +230,11 @@ public:
     void mnuMidiSettingsClick(); // MIDI設定…
     void mnuLibraryClick();      // 音色ライブラリ…
     // The close box: closes the output and returns true when the window
-    // may close. While another window is open (the main window disabled)
-    // and edits are unwritten, it asks first; No keeps the program running.
+    // may close. With edits unwritten it asks first; No keeps the program
+    // running.
     bool queryClose();
 
     // --- Sound list, edit area, audition ---
-    void rebuildSoundList();
     void clearReceiveLogs() override; // List1, List2, List4
     void command11Click();
     void list3DoubleClick();
@@ -254,30 +253,23 @@ public:
     // Program change to the current slot, then the edit-area voice (the
     // EditBuffer) as a single-voice dump: what the edit area shows is what
     // the DX7 holds.
-    void sendEditArea() override;
-    // The edit-area voice now stands as stored: placed from the list or a
-    // file, saved, or written into the list.
-    void editAreaStored() override;
-    // The edit-area voice was just taken from (or written into) SOUND LIST
-    // entry CurrentSlot; it is marked there while the entry still holds it.
-    void editAreaFromEntry() override;
-    // The SOUND LIST now stands as stored: loaded, saved, received or sent.
-    void bankStored() override;
-    // The voice changed since editAreaStored (name included).
-    bool editAreaChanged() const override;
-    // A full SOUND LIST that changed since bankStored.
-    bool bankChanged() const;
+    void sendEditArea();
+    // The voice changed since it was placed, written or saved (name included).
+    bool editAreaChanged() const { return program_.workspace.editAreaChanged(); }
+    // A full SOUND LIST that changed since it was loaded, saved or sent.
+    bool bankChanged() const { return program_.workspace.bankChanged(); }
     // The list index of the entry the edit-area voice came from, -1 none.
     int editAreaEntry() const;
     // The marks the window shows; empty when nothing changed.
     std::string editAreaMark() const;
     std::string bankMark() const;
+    // A bank receive or transmit owns the port: the commands that would
+    // send to the instrument are greyed.
+    bool transferRunning() const { return TransferRunning(program_.state); }
 
     // --- As the other windows see it ---
-    const std::string &editAreaText() const override { return text2; }
-    void setEditAreaText(const std::string &text) override { text2 = text; }
-    const std::vector<std::string> &soundListEntries() const override { return list3.items; }
-    void soundListChanged() override { rebuildSoundList(); }
+    std::vector<std::string> soundListEntries() const override { return list3().items; }
+    bool editAreaUnwritten() const override;
     // The one place the main window is enabled or disabled.
     void setEnabled(bool enable) override;
 
@@ -308,6 +300,12 @@ public:
 
 private:
     void stopReceive(const char *reason);
+    // A transfer that selected voices on the instrument ended: the edit-area
+    // voice goes to it again, so what it holds is what the edit area shows.
+    void transferEnded();
+    // Whether a whole message is one the running receive may take as an
+    // answer: anything but the instrument's other typed messages.
+    static bool ReceiveAnswer(std::span<const Byte> message);
     // A bank dump the instrument sent on its own while no receive runs: read
     // it, and put it into the SOUND LIST if the user says so.
     void offerBulkDump(std::span<const Byte> message);
@@ -321,16 +319,14 @@ private:
     FormContext program_;
     MainWindowLinks &windows_;
     Form7 &chooser_;
-    // The SOUND LIST as it stood before a receive emptied it: put back when
-    // the receive ends without all 32 voices.
-    ListBoxState list3BeforeReceive_;
-    bool list3EmptiedByReceive_ = false;
+    // The SOUND LIST selection, and the bank it was made in: a bank
+    // replaced or written clears it, as the list is built anew.
+    int list3Selected_ = -1;
+    int list3SelectedIn_ = 0;
     // The bulk dump question is up; a second dump meanwhile is only logged.
     bool bulkOfferOpen_ = false;
-    // Voice parameters (positions 6..160) as last stored, to tell changes.
-    std::array<Byte, kParamCount> editAreaStored_{};
-    std::array<Byte, kParamCount> editAreaEntryVoice_{};
-    std::array<std::array<Byte, kParamCount>, kBankSlots> bankStored_{};
+    // The audition note sounds (its note-off is owed).
+    bool auditionSounding_ = false;
 };
 
 } // namespace vox

@@ -38,6 +38,8 @@ std::string RefusalReason(const BulkDump &dump) {
 void Form1::offerBulkDump(std::span<const Byte> message) {
     // Single-voice dumps and the instrument's other messages are only logged.
     if (!IsBankDumpCandidate(message) || bulkOfferOpen_) return;
+    // A transfer owns the port: what it did not ask for is only logged.
+    if (TransferRunning(program_.state)) return;
     ProgramState &state = program_.state;
     Host &host = program_.host;
     // The editor, a file window or the chooser works on the list as it is
@@ -68,6 +70,8 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     if (bankChanged()) box.text += std::string(form1_text::kBulkUnsaved) + "\r";
     box.text += form1_text::kBulkQuestion;
     box.buttons = MsgButtons::YesNo;
+    // Return keeps the list: the dump came unasked, and may replace work.
+    box.defaultButton = MsgResult::No;
     box.icon = dump.status == BulkDumpStatus::Good ? MsgIcon::Question : MsgIcon::Exclamation;
     // Input keeps being handled while the box is up (the box runs its own
     // message loop); a second dump then must not raise a second box.
@@ -76,13 +80,12 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     bulkOfferOpen_ = false;
     if (answer != MsgResult::Yes) return;
 
-    // As a completed receive: staged, taken whole, listed, and the new bank
-    // stands as stored; the edit area keeps its voice.
+    // A transfer may have started while the question was up.
+    if (TransferRunning(state) || !enabled) return;
+    // As a completed receive: staged, taken whole, and the new bank stands
+    // as stored; the edit area keeps its voice.
     StageBulkDump(state.receive, dump.packed);
-    TakeStagedBank(state);
-    list3EmptiedByReceive_ = false;
-    rebuildSoundList();
-    bankStored();
+    program_.workspace.replaceBank(state.receive.staging);
 }
 
 } // namespace vox

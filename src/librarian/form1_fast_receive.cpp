@@ -43,9 +43,9 @@ void Form1::fastReceiveStep(const FastResult &step) {
     case FastOutcome::Complete:
         progressBar1.visible = false;
         progressBar1Text.clear();
-        list3EmptiedByReceive_ = false;
-        rebuildSoundList();
-        bankStored(); // the edit area keeps its voice; the new bank is unchanged
+        // The edit area keeps its voice; the new bank stands as stored.
+        program_.workspace.replaceBank(state.receive.staging);
+        transferEnded();
         return;
     case FastOutcome::Silent: {
         const std::string out = PortName(state.midiOut ? state.midiOut->name() : std::string());

@@ -19,7 +19,7 @@ std::string FromFifthCharacter(const std::string &text) {
 } // namespace
 
 void Form1::command6Click() {
-    if (list3.items.size() != kBankSlots) {
+    if (list3().items.size() != kBankSlots) {
         ShowMessage(program_.host, form1_text::kNo32Voices);
         return;
     }
@@ -28,20 +28,23 @@ void Form1::command6Click() {
 }
 
 void Form1::command7Click() {
+    if (!PortFree(program_.state, program_.host)) return;
     setEnabled(false);
     windows_.openBankLoad();
 }
 
 void Form1::command9Click() {
-    if (text2.empty()) {
+    const std::string editArea = text2();
+    if (editArea.empty()) {
         ShowMessage(program_.host, form1_text::kSelectSaveData);
         return;
     }
     setEnabled(false);
-    windows_.openVoiceSave(FromFifthCharacter(text2));
+    windows_.openVoiceSave(FromFifthCharacter(editArea));
 }
 
 void Form1::command10Click() {
+    if (!PortFree(program_.state, program_.host)) return;
     setEnabled(false);
     windows_.openVoiceLoad();
 }

@@ -6,6 +6,7 @@
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
+#include "voice/dx7_decode.h"
 
 #include <algorithm>
 
@@ -59,6 +60,12 @@ void Form1::command4Click() {
     Host &host = program_.host;
     BankReceiveState &receive = state.receive;
 
+    if (state.transmitting) {
+        PortFree(state, host);
+        return;
+    }
+    // The receive replaces the bank: asked before the first request goes out.
+    if (receive.recvMode == 0 && !MayDiscard(host, program_.workspace, Replaces::Bank)) return;
     if (receive.recvMode != 0) {
         // Starting over: stop the running run's request loop, and let dumps
         // it asked for drain (logged only) before the new first pass.
@@ -67,6 +74,9 @@ void Form1::command4Click() {
         WaitSeconds(host, kRequestGapSeconds);
     }
 
+    // The logs start with this receive; an input opened here logs its
+    // "MIDIIN OPEN" as their first line.
+    clearReceiveLogs();
     if (OpenMidiIn(state.midiIn, receiveHook)) {
         StartMidiIn(state.midiIn);
         command2Caption = form1_text::kCommand2StopByReceive;
@@ -75,12 +85,7 @@ void Form1::command4Click() {
     // (the answer to an earlier program change) must be handled, and only
     // logged, before the receive starts, or every slot would be one off.
     host.processEvents();
-    // A restart finds the list emptied by the run it replaces; the list to
-    // put back is still the one from before that run.
-    if (!list3EmptiedByReceive_ || !list3.items.empty()) list3BeforeReceive_ = list3;
-    list3EmptiedByReceive_ = true;
-    clearReceiveLogs();
-    list3.clear();
+    list3Select(-1);
 
     BeginReceive(receive, host.monotonicSeconds());
     if (state.exchange.receiveMode == ReceiveMode::Fast) {
@@ -93,6 +98,7 @@ void Form1::command4Click() {
     progressBar1.max = static_cast<int>(kBankSlots) - 1;
     for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
         progressBar1.value = g;
+        receive.requested = g + 1;
         SendShortMessage(state, kProgramChange, static_cast<Byte>(g), 0);
         if (receive.generation != run) return;
         if (receive.recvMode != 0) {
@@ -109,10 +115,11 @@ void Form1::command4Click() {
 void Form1::command8Click() {
     ProgramState &state = program_.state;
     Host &host = program_.host;
-    if (list3.items.size() != kBankSlots) {
+    if (list3().items.size() != kBankSlots) {
         ShowMessage(host, form1_text::kNo32Voices);
         return;
     }
+    if (!PortFree(state, host)) return;
     // Without an output the bulk dump would go nowhere; never ask to
     // overwrite the DX7's memory, nor say it was done.
     if (!MidiOutIsOpen(state)) {
@@ -126,26 +133,28 @@ void Form1::command8Click() {
     confirm.title = form1_text::kTransmitConfirmTitle;
     if (host.messageBox(confirm) != MsgResult::Ok) return;
 
+    // A receive may have started while the confirmation was up.
+    if (!PortFree(state, host)) return;
+
+    state.transmitting = true;
     progressBar2.visible = true;
     progressBar2.max = 4;
     progressBar2.value = 0;
-    // Each voice as the editor shows it and a single dump would carry it,
-    // so a byte outside its range is not packed into another value.
-    VoiceTable asShown = state.voiceTable;
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
-        asShown[n] = VoiceAsSent(asShown[n]);
-    const BulkMessage bulk = BuildBulkMessage(asShown);
+    // The bank as it stands, each byte as the packed format carries it.
+    const BulkMessage bulk = BuildBulkMessage(program_.workspace.voiceTable());
     progressBar2.value = 1;
     // The port may have been closed while the confirmation was up.
     const bool sent = MidiOutIsOpen(state);
     SendLongMessage(state, host, bulk);
-    if (sent) bankStored();
+    if (sent) program_.workspace.markBankStored();
     progressBar2.value = 2;
     SendShortMessage(state, kProgramChange, 1, 0);
     progressBar2.value = 3;
     SendShortMessage(state, kProgramChange, 0, 0);
     progressBar2.value = 4;
     progressBar2.visible = false;
+    state.transmitting = false;
+    transferEnded();
     ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
 }
 
@@ -191,6 +200,11 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
             if (state.receive.recvMode == 0) offerBulkDump(event.whole);
             break;
         }
+        const std::span<const Byte> whole = event.whole.empty() ? std::span<const Byte>(event.bytes)
+                                                                : std::span<const Byte>(event.whole);
+        // The instrument's other messages (a parameter change, a bank, a
+        // request) are logged and never taken as a voice of the receive.
+        const bool answer = ReceiveAnswer(whole);
         const bool idle = state.receive.recvMode == 0;
         Slot buffer{};
         const std::size_t recorded = std::min(event.bytes.size(), kImageSize);
@@ -199,17 +213,17 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         ArmInputBuffer(state.midiIn); // the port has a buffer while the rest runs
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
-        if (state.receive.recvMode == kFastRecvMode) fastReceiveAnswer(event.bytes);
-        if (state.receive.recvMode == 1 || state.receive.recvMode == 2) {
+        if (answer && state.receive.recvMode == kFastRecvMode) fastReceiveAnswer(event.bytes);
+        if (answer && (state.receive.recvMode == 1 || state.receive.recvMode == 2)) {
             const StoreResult stored =
                 StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
-            list4.add(stored.trace);
+            if (stored.outcome != StoreOutcome::Unasked) list4.add(stored.trace);
             for (const std::string &line : stored.brokenLines)
                 list2.add(line);
             if (stored.outcome == StoreOutcome::Complete) {
-                list3EmptiedByReceive_ = false;
-                rebuildSoundList();
-                bankStored(); // the edit area keeps its voice; the new bank is unchanged
+                // The edit area keeps its voice; the new bank stands as stored.
+                program_.workspace.replaceBank(state.receive.staging);
+                transferEnded();
             }
         }
         if (idle) offerBulkDump(event.whole);
@@ -220,6 +234,25 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         ArmInputBuffer(state.midiIn);
         break;
     }
+}
+
+bool Form1::ReceiveAnswer(std::span<const Byte> message) {
+    switch (DecodeDx7(message).kind) {
+    case Dx7Kind::ParameterChange:
+    case Dx7Kind::FunctionParameter:
+    case Dx7Kind::BulkDump:
+    case Dx7Kind::OtherDump:
+    case Dx7Kind::DumpRequest:
+        return false;
+    case Dx7Kind::VoiceDump:
+    case Dx7Kind::Other: // a dump broken so badly that nothing is left to name
+        return true;
+    }
+    return true;
+}
+
+void Form1::transferEnded() {
+    if (program_.workspace.hasEditVoice()) sendEditArea();
 }
 
 bool Form1::cancelReceiveVisible() const { return program_.state.receive.recvMode != 0; }
@@ -242,10 +275,8 @@ void Form1::stopReceive(const char *reason) {
     EndReceive(receive);
     progressBar1.visible = false;
     progressBar1Text.clear();
-    // The bank was not touched; the list shows it again, unless something
-    // else (a bank load, the chooser) has filled the list meanwhile.
-    if (list3EmptiedByReceive_ && list3.items.empty()) list3 = list3BeforeReceive_;
-    list3EmptiedByReceive_ = false;
+    // The bank was not touched; the list shows it again.
+    transferEnded();
     MessageBoxSpec box;
     box.text = std::string(reason) + form1_text::kReceivedCountBefore + std::to_string(arrived) +
                form1_text::kReceivedCountAfter;

@@ -110,6 +110,10 @@ void Form1View::buildControls(QWidget *c) {
         return b;
     };
     using namespace form1_text;
+    // Commands that send to the instrument or change the bank: greyed while
+    // a receive or transmit owns the port.
+    for (const char *name : {"Command1", "Command5", "Command7", "Command8", "Command10", "Command12", "Command13"})
+        portUsers_.push_back(built.get<QWidget>(name));
 
     bankMark_ = built.get<QLabel>("LabelBankChanged");
     bankMark_->setToolTip(QString::fromUtf8(kBankChangedTip));
@@ -120,10 +124,10 @@ void Form1View::buildControls(QWidget *c) {
     connect(list3_, &QListWidget::itemSelectionChanged, this, [this] {
         if (refreshing_) return;
         const auto items = list3_->selectedItems();
-        form_.list3.selected = items.isEmpty() ? -1 : list3_->row(items.front());
+        form_.list3Select(items.isEmpty() ? -1 : list3_->row(items.front()));
     });
     connect(list3_, &QListWidget::itemDoubleClicked, this, [this] {
-        form_.list3.selected = list3_->currentRow();
+        form_.list3Select(list3_->currentRow());
         form_.list3DoubleClick();
         after();
     });
@@ -314,11 +318,11 @@ void Form1View::refresh() {
     refreshing_ = true;
     SyncList(list1_, form_.list1);
     SyncList(list2_, form_.list2);
-    SyncList(list3_, form_.list3);
+    SyncList(list3_, form_.list3());
     MarkEntry(list3_, form_.editAreaEntry());
     SyncList(list4_, form_.list4);
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
-    if (text2_->text() != ListText(form_.text2)) text2_->setText(ListText(form_.text2));
+    if (text2_->text() != ListText(form_.text2())) text2_->setText(ListText(form_.text2()));
     editAreaMark_->setText(Qs(form_.editAreaMark()));
     bankMark_->setText(Qs(form_.bankMark()));
     command2_->setCaption(Qs(form_.command2Caption));
@@ -326,6 +330,10 @@ void Form1View::refresh() {
     progressBar1_->setTextVisible(!form_.progressBar1Text.empty());
     progressBar1_->setFormat(QString::fromStdString(form_.progressBar1Text));
     SyncProgress(progressBar2_, form_.progressBar2);
+    const bool portFree = !form_.transferRunning();
+    for (QWidget *w : portUsers_)
+        w->setEnabled(portFree);
+    audition_->setEnabled(portFree);
     cancelReceive_->setVisible(form_.cancelReceiveVisible());
     cancelReceive_->raise();
     refreshing_ = false;

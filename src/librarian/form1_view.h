@@ -2,7 +2,7 @@
 // The main window's Qt view: builds the controls at their twips positions,
 // forwards every user event to Form1 and redraws from its state.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -89,6 +89,7 @@ private:
     WrapButton *cancelReceive_ = nullptr;
     QProgressBar *progressBar1_ = nullptr, *progressBar2_ = nullptr;
     QAction *audition_ = nullptr;
+    std::vector<QWidget *> portUsers_;
     QTimer auditionTimer_;
     bool refreshing_ = false;
 };

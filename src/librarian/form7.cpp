@@ -1,6 +1,6 @@
 #include "librarian/form7.h"
 
-#include "midi/midi_output.h"
+#include "workspace/unwritten.h"
 
 #include <algorithm>
 
@@ -13,29 +13,25 @@ void Form7::open() {
     const std::size_t n = std::min(entries.size(), kBankSlots);
     for (std::size_t i = 0; i < n; ++i)
         list1.add(entries[i]);
+    const int entry = program_.workspace.editAreaEntry();
+    list1.selected = entry >= 1 && entry <= static_cast<int>(n) ? entry - 1 : -1;
     open_ = true;
 }
 
 void Form7::command1Click() {
     if (!open_) return;
-    ProgramState &state = program_.state;
     const int selected = list1.selected;
-    const int p = selected >= 0 && selected < static_cast<int>(list1.items.size()) ? selected + 1 : 0;
-    Slot &slot = state.voiceTable[static_cast<std::size_t>(p)];
-    // Only the parameters: the slot's header and checksum bytes stay.
-    std::copy(state.editBuffer.begin() + kParamBase, state.editBuffer.begin() + kParamBase + kParamCount,
-              slot.begin() + kParamBase);
-    mainWindow_.soundListChanged();
-    // Slot 0 has no list entry to rebuild its text; without this the edit
-    // area would name the voice slot 0 held before.
-    if (p == 0) state.slotText[0] = " 0. " + VoiceName(slot);
-    mainWindow_.setEditAreaText(state.slotText[static_cast<std::size_t>(p)]);
-    state.currentSlot = static_cast<std::int16_t>(p);
-    // Written into the list, the voice is stored (the bank now shows as
-    // changed); slot 0 is in no list and no file, so it still counts as
-    // unwritten.
-    if (p != 0) mainWindow_.editAreaFromEntry();
-    SendCurrentVoice(state, program_.host);
+    // Without a position the voice would go into slot 0, which is in no
+    // list: nothing would be written though the chooser closed.
+    if (selected < 0 || selected >= static_cast<int>(list1.items.size())) {
+        ShowMessage(program_.host, form7_text::kNoPosition);
+        return;
+    }
+    if (!PortFree(program_.state, program_.host)) return;
+    // Only the parameters: the slot's header and checksum bytes stay. The
+    // voice now stands as written; the bank shows as changed.
+    program_.workspace.writeEditArea(selected + 1);
+    SendEditArea(program_.state, program_.host, program_.workspace);
     closeForm();
 }
 

@@ -3,7 +3,7 @@
 // voice into the chosen SOUND LIST position.
 
 #include "common/controls.h"
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 namespace vox {
 
@@ -12,6 +12,8 @@ inline constexpr const char *kCaption = "SOUND LIST 変更";
 inline constexpr const char *kLabel1 = "音色上書き位置";
 inline constexpr const char *kCommand1 = "変更";
 inline constexpr const char *kCommand2 = "中止";
+// 変更 with no position chosen: nothing is written, the chooser stays.
+inline constexpr const char *kNoPosition = "上書きする位置を選んでください。";
 } // namespace form7_text
 
 class Form7 {
@@ -20,9 +22,10 @@ public:
 
     ListBoxState list1; // index i stands for slot i + 1
 
-    // Fresh each time: the SOUND LIST's texts, nothing selected.
+    // Fresh each time: the SOUND LIST's texts, the entry the edit-area
+    // voice came from selected (none when it came from elsewhere).
     void open();
-    void command1Click(); // 変更: write and close
+    void command1Click(); // 変更: write and close; with nothing chosen, ask for a position
     void command2Click(); // 中止: close without writing
     // The close box or window menu: as 中止. A close the form itself asked
     // for does nothing more.

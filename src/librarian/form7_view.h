@@ -2,7 +2,7 @@
 // The overwrite chooser's Qt view: forwards the user's events to Form7 and
 // redraws from its state.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QWidget>
 

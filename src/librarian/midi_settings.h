@@ -4,7 +4,7 @@
 // receive's wait for an answer and its re-requests. OK applies them to the
 // running program; the app then remembers them for the next run.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <functional>
 #include <optional>

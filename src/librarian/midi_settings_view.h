@@ -2,7 +2,7 @@
 // The MIDI settings window's Qt view: forwards the user's events to
 // MidiSettingsForm and redraws from its state.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QWidget>
 

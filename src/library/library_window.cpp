@@ -1,6 +1,7 @@
 #include "library/library_window.h"
 
 #include "midi/midi_output.h"
+#include "workspace/unwritten.h"
 
 #include <algorithm>
 #include <exception>
@@ -435,22 +436,30 @@ void LibraryWindowForm::groupVoiceActivate(int group, int voice) {
 }
 
 bool LibraryWindowForm::mayChangeMainWindow() {
-    if (!links_.mainWindowHeld()) return true;
-    tell(kMainWindowHeld);
-    endStepping();
-    return false;
+    if (links_.mainWindowHeld()) {
+        tell(kMainWindowHeld);
+        endStepping();
+        return false;
+    }
+    // A bank receive or transmit owns the port and will replace the bank.
+    if (!PortFree(program_.state, program_.host)) {
+        endStepping();
+        return false;
+    }
+    return true;
 }
 
 bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
     if (!mayChangeMainWindow() || !catalog_) return false;
     // Asked once: the placed voice stands as stored, so stepping on asks
     // again only when the user edited the voice in between.
-    if (mainWindow_.editAreaChanged()) {
+    if (mainWindow_.editAreaUnwritten()) {
         MessageBoxSpec box;
         box.text = kReplaceBefore + voice.name + kReplaceAfter;
         box.title = kReplaceTitle;
         box.buttons = MsgButtons::YesNo;
         box.icon = MsgIcon::Question;
+        box.defaultButton = MsgResult::No;
         if (program_.host.messageBox(box) != MsgResult::Yes) {
             endStepping();
             return false;
@@ -462,17 +471,10 @@ bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
         endStepping();
         return false;
     }
-    // As a 1-voice load: slot 0, its text, the edit area and the
-    // EditBuffer, then program change 0 and the voice.
-    ProgramState &state = program_.state;
-    Slot &slot0 = state.voiceTable[0];
-    std::copy(record->begin(), record->end(), slot0.begin());
-    state.slotText[0] = " 0. " + VoiceName(slot0);
-    state.currentSlot = 0;
-    mainWindow_.setEditAreaText(state.slotText[0]);
-    std::copy(slot0.begin(), slot0.begin() + kChecksumPos + 1, state.editBuffer.begin());
-    mainWindow_.editAreaStored();
-    SendCurrentVoice(state, program_.host);
+    // As a 1-voice load: slot 0 and the edit area, then program change 0
+    // and the voice.
+    program_.workspace.placeVoice(*record);
+    SendEditArea(program_.state, program_.host, program_.workspace);
     return true;
 }
 
@@ -509,16 +511,13 @@ void LibraryWindowForm::command7Click() {
         box.title = kBankTitle;
         box.buttons = MsgButtons::YesNo;
         box.icon = MsgIcon::Exclamation;
+        box.defaultButton = MsgResult::No;
         if (program_.host.messageBox(box) != MsgResult::Yes) return;
     }
     // As the 32-voice load: the receive logs emptied, slots 1..32 positions
-    // 0..160, the list rebuilt and standing as stored; nothing is sent.
+    // 0..160, standing as stored; nothing is sent.
     mainWindow_.clearReceiveLogs();
-    VoiceTable &table = program_.state.voiceTable;
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
-        std::copy((*bank)[n - 1].begin(), (*bank)[n - 1].end(), table[n].begin());
-    mainWindow_.soundListChanged();
-    mainWindow_.bankStored();
+    program_.workspace.replaceBank(*bank);
 }
 
 void LibraryWindowForm::command8Click() {

@@ -9,7 +9,7 @@
 // is read on the GUI thread only between runs.
 
 #include "common/controls.h"
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 #include "library/catalog.h"
 
 #include <atomic>

@@ -4,7 +4,7 @@
 // form's results through a small model, so a large result costs no widget
 // per cell; a timer takes a running index's progress from the form.
 
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -44,6 +44,12 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
     r.lastActivitySeconds = now;
     auto at = [&r](int index) { return r.retrySlots[static_cast<std::size_t>(std::clamp(index, 0, 33))]; };
 
+    // Answers come in the order of the requests; one more than was asked
+    // for belongs to none of them, and storing it would shift every voice.
+    if (r.recvMode == 1 && r.recvSlot > r.requested) {
+        result.outcome = StoreOutcome::Unasked;
+        return result;
+    }
     const int target = r.recvMode == 1 ? r.recvSlot : at(r.retryIndex);
     // A slot outside the bank would only come from a corrupted count; such a
     // delivery is treated as broken rather than written anywhere.
@@ -89,10 +95,7 @@ StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotS
     return result;
 }
 
-void CommitStagedBank(ProgramState &state) {
-    EndReceive(state.receive);
-    TakeStagedBank(state);
-}
+void CommitStagedBank(ProgramState &state) { EndReceive(state.receive); }
 
 void RequestRetries(ProgramState &state, double now) {
     BankReceiveState &r = state.receive;
@@ -104,12 +107,6 @@ void RequestRetries(ProgramState &state, double now) {
     r.retryCount = 0;
     r.passRequested = true;
     r.lastActivitySeconds = now;
-}
-
-void TakeStagedBank(ProgramState &state) {
-    const VoiceTable &staging = state.receive.staging;
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
-        std::copy(staging[n].begin(), staging[n].begin() + kImageSize, state.voiceTable[n].begin());
 }
 
 void StageBulkDump(BankReceiveState &receive, std::span<const Byte> packed) {

@@ -29,6 +29,7 @@ bool ReceiveTimedOut(const BankReceiveState &receive, double now);
 
 enum class StoreOutcome {
     PassOn,       // the pass goes on
+    Unasked,      // no request was waiting for it: logged, nothing stored
     RetryStarted, // the broken voices were requested again
     Complete,     // all 32 are in the bank; the SOUND LIST may be filled
 };
@@ -42,22 +43,20 @@ struct StoreResult {
 
 // Stores one returned buffer by arrival order. `recorded` is the number of
 // bytes that arrived; only a complete dump is taken into its slot of the
-// staging table. When the last awaited voice is good, slots 1..32 of the
-// staging table are copied into the VoiceTable at once.
+// staging table. An answer beyond the requests sent so far was asked by
+// nobody: it is not stored and moves nothing (outcome Unasked). When the
+// last awaited voice is good the receive ends with outcome Complete, and
+// the caller takes the staging table into the bank.
 StoreResult StoreReceivedVoice(ProgramState &state, std::span<const Byte, kSlotSize> buffer,
                                std::size_t recorded, double now);
 
-// Ends the receive and copies slots 1..32 of the staging table into the
-// VoiceTable at once: every slot now holds a good dump of this run.
+// Ends the receive: every slot of the staging table now holds a good dump
+// of this run, for the caller to take into the bank whole.
 void CommitStagedBank(ProgramState &state);
 
 // Sends, back to back, a program change for every broken slot and starts
 // a retry pass.
 void RequestRetries(ProgramState &state, double now);
-
-// The last step of every receive: slots 1..32 of the staging table, each a
-// complete single-voice image, copied into the VoiceTable.
-void TakeStagedBank(ProgramState &state);
 
 // The instrument's own 32-voice bulk dump (4096 packed bytes, as
 // ReadBulkDump gives them) into staging slots 1..32, each voice as the

@@ -63,12 +63,7 @@ Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
     return sent;
 }
 
-void SendCurrentVoice(ProgramState &state, Host &host) {
-    SendCurrentVoice(state, host, state.voiceTable[static_cast<std::size_t>(state.currentSlot)]);
-}
-
-void SendCurrentVoice(ProgramState &state, Host &host, std::span<const Byte, kSlotSize> voice) {
-    const int s = state.currentSlot;
+void SendCurrentVoice(ProgramState &state, Host &host, int s, std::span<const Byte, kSlotSize> voice) {
     const Byte program = (s >= 1 && s <= 32) ? static_cast<Byte>(s - 1) : 0;
     SendShortMessage(state, kProgramChange, program, 0);
     // The editor shows a byte outside its range as the nearest value it can

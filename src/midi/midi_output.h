@@ -30,11 +30,9 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
 // shows it (ParamValue). The slot itself keeps its bytes.
 Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot);
 
-// Program change to the current slot (0 for slot 0), then its dump, with
-// the values the editor shows.
-void SendCurrentVoice(ProgramState &state, Host &host);
-// The same program change, then the dump of `voice` (the edit area's).
-void SendCurrentVoice(ProgramState &state, Host &host, std::span<const Byte, kSlotSize> voice);
+// Program change to slot `slot` (program 0 for slot 0), then the dump of
+// `voice` (the edit area's).
+void SendCurrentVoice(ProgramState &state, Host &host, int slot, std::span<const Byte, kSlotSize> voice);
 
 inline constexpr Byte kProgramChange = 0xC0;
 inline constexpr Byte kNoteOn = 0x90;

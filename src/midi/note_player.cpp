@@ -10,6 +10,8 @@ bool IsNote(int note) { return note >= 0 && note <= 127; }
 
 void NotePlayer::press(int note, int velocity) {
     if (!IsNote(note)) return;
+    // A bank receive or transmit is the only sender while it runs.
+    if (TransferRunning(state_)) return;
     auto &presses = presses_[static_cast<std::size_t>(note)];
     if (presses++ > 0) return;
     // Velocity 0 would be a note off: the softest note on is 1.

@@ -6,9 +6,9 @@
 namespace vox {
 
 Program::Program(ProgramState &s, Host &h)
-    : state(s), host(h), form1({s, h}, *this, form7), form2({s, h}, form1, *this), form3({s, h}, form1),
-      form4({s, h}, form1), form5({s, h}, form1), form6({s, h}, form1), form7({s, h}, form1),
-      midiSettings({s, h}, form1), library({s, h}, form1, *this) {
+    : state(s), host(h), form1(context(), *this, form7), form2(context(), form1, *this),
+      form3(context(), form1), form4(context(), form1), form5(context(), form1), form6(context(), form1),
+      form7(context(), form1), midiSettings(context(), form1), library(context(), form1, *this) {
     state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
 }
 

@@ -22,6 +22,8 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
 
     ProgramState &state;
     Host &host;
+    // The bank and the edit area: built before the forms that reach it.
+    Workspace workspace;
 
     Form1 form1;
     Form2 form2;
@@ -40,6 +42,7 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
     bool pumpMidiInput();
 
 private:
+    FormContext context() { return {state, workspace, host}; }
     // MainWindowLinks
     void openEditor() override { form2.load(); }
     bool editorNameEdited() const override { return form2.nameEdited(); }

@@ -1,5 +1,5 @@
 # The folders of src/ depend downwards only:
-#   voice <- common <- midi, synth <- ui <- windows (librarian, editor, files, library) <- program <- app
+#   voice <- common <- midi, synth <- workspace, ui <- windows (librarian, editor, files, library) <- program <- app
 # A file may include its own folder and any folder of a lower layer. The
 # three window folders are one layer and do not include each other; what
 # they share lives below them. Fails listing every include that breaks this.
@@ -16,6 +16,7 @@ set(layer_voice 0)
 set(layer_common 1)
 set(layer_midi 2)
 set(layer_synth 2)
+set(layer_workspace 3)
 set(layer_ui 3)
 set(layer_librarian 4)
 set(layer_editor 4)

@@ -1,6 +1,6 @@
 // The narrow ports between the windows: the bank receive's returned log
 // lines, and the main window as the other windows reach it.
-#include "common/window_ports.h"
+#include "workspace/window_ports.h"
 #include "librarian/form1.h"
 #include "midi/bank_exchange.h"
 #include "scripted_dx7.h"

@@ -5,6 +5,7 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
+#include "workspace/workspace.h"
 
 #include <string>
 #include <vector>
@@ -14,34 +15,22 @@ namespace vox {
 // What a window's form reaches of the running program.
 struct FormContext {
     ProgramState &state;
+    Workspace &workspace;
     Host &host;
 };
 
 // The main window as the other windows see it; Form1 implements it.
 class MainWindowPort {
 public:
-    // The edit area (Text2): the list text of the voice the EditBuffer holds.
-    virtual const std::string &editAreaText() const = 0;
-    virtual void setEditAreaText(const std::string &text) = 0;
-    // The SOUND LIST entries as shown.
-    virtual const std::vector<std::string> &soundListEntries() const = 0;
-    // Slots 1..32 of the VoiceTable changed: the SOUND LIST is built again.
-    virtual void soundListChanged() = 0;
     // The receive logs (List1, List2, List4) are emptied.
     virtual void clearReceiveLogs() = 0;
     // Enables or disables the main window: its form's flag and the window.
     virtual void setEnabled(bool enabled) = 0;
-
-    // The edit-area voice now stands as stored (placed from a file, saved).
-    virtual void editAreaStored() = 0;
-    // The edit-area voice was just written into SOUND LIST entry CurrentSlot.
-    virtual void editAreaFromEntry() = 0;
-    // The SOUND LIST now stands as stored (loaded or saved).
-    virtual void bankStored() = 0;
-    // The edit-area voice changed since it was last stored.
-    virtual bool editAreaChanged() const = 0;
-    // Sends the edit-area voice to the DX7, after a program change.
-    virtual void sendEditArea() = 0;
+    // The SOUND LIST entries as shown: none while a receive runs.
+    virtual std::vector<std::string> soundListEntries() const = 0;
+    // The edit-area voice or the name the open editor holds changed since
+    // it was last placed, written or saved.
+    virtual bool editAreaUnwritten() const = 0;
 
 protected:
     ~MainWindowPort() = default;

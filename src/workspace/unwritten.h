@@ -1,0 +1,49 @@
+#pragma once
+// The one rule for work not yet written: an action that would discard it
+// asks once, with the answer that keeps it as the default; with nothing
+// unwritten it goes on at once.
+
+#include "common/host.h"
+#include "common/program_state.h"
+#include "workspace/workspace.h"
+
+#include <string>
+
+namespace vox {
+
+namespace unwritten_text {
+inline constexpr const char *kVoice =
+    "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。";
+inline constexpr const char *kBank = "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
+inline constexpr const char *kQuitQuestion = "終了すると変更は失われます。終了しますか？";
+inline constexpr const char *kQuitTitle = "終了の確認";
+inline constexpr const char *kReplaceQuestion = "続けるとその変更は失われます。続けますか？";
+inline constexpr const char *kReplaceTitle = "変更の確認";
+// A command the running transfer holds off.
+inline constexpr const char *kTransferRunning =
+    "DX7との32音色のやりとりが終わるまでお待ちください（受信は「受信中止」で止められます）。";
+} // namespace unwritten_text
+
+// What an action replaces.
+enum class Replaces { EditArea = 1, Bank = 2, Both = 3 };
+
+struct DiscardQuestion {
+    const char *question = unwritten_text::kReplaceQuestion;
+    const char *title = unwritten_text::kReplaceTitle;
+};
+
+// True when the action may go on: nothing it replaces is unwritten, or the
+// user answered Yes. `editorName` counts a name the open editor holds and
+// has not applied as unwritten edit-area work.
+bool MayDiscard(Host &host, const Workspace &workspace, Replaces what, bool editorName = false,
+                DiscardQuestion ask = {});
+
+// Program change to CurrentSlot (0 for slot 0), then the edit-area voice
+// as a single-voice dump: what the edit area shows is what the DX7 holds.
+void SendEditArea(ProgramState &state, Host &host, const Workspace &workspace);
+
+// Refuses a command while a transfer owns the port, saying why; true when
+// the command may go on.
+bool PortFree(const ProgramState &state, Host &host);
+
+} // namespace vox

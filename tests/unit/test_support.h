@@ -131,6 +131,25 @@ protected:
     void closePort() override {}
 };
 
+// Slots 1..32 as `voice(n)` gives them, taken as a loaded bank.
+template <class VoiceOf> void SeedBank(Workspace &ws, VoiceOf voice) {
+    VoiceTable table = ws.voiceTable();
+    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n)
+        table[static_cast<std::size_t>(n)] = voice(n);
+    ws.replaceBank(table);
+}
+
+// The edit area naming slot `slot` and holding `voice` (edited when it
+// differs from what the slot holds).
+inline void SeedEditArea(Workspace &ws, int slot, const Slot &voice) {
+    if (slot == 0) {
+        const Slot slot0 = ws.slot(0);
+        ws.placeVoice(slot0);
+    } else
+        ws.placeEntry(slot);
+    ws.restoreEditBuffer(voice);
+}
+
 // A whole program on doubles.
 struct ProgramFixture {
     ProgramState state;
@@ -138,6 +157,7 @@ struct ProgramFixture {
     RecordingOutPort out;
     TestInPort in;
     Program program{state, host};
+    Workspace &ws = program.workspace;
 
     ProgramFixture() {
         state.midiOut = &out;

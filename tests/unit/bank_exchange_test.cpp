@@ -35,7 +35,7 @@ struct BankReceive : ::testing::Test {
         return pcs;
     }
     bool slotMatches(int n) const {
-        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &s = f.ws.voiceTable()[static_cast<std::size_t>(n)];
         const Slot &b = dx7.bank[static_cast<std::size_t>(n)];
         return std::equal(s.begin(), s.begin() + kImageSize, b.begin());
     }
@@ -46,13 +46,13 @@ TEST_F(BankReceive, CleanReceiveFillsTheSoundListWithTheInstrumentsBank) {
     form1.command4Click();
     // THEN the end marker alone, 32 entries, idle again, every slot taken
     EXPECT_EQ(form1.list2.items, Lines{"10"});
-    ASSERT_EQ(form1.list3.items.size(), 32u);
-    EXPECT_EQ(form1.list3.items[4], "  5. BANK 05   ");
-    EXPECT_EQ(form1.list3.items[16], " 17. BANK 17   ");
+    ASSERT_EQ(form1.list3().items.size(), 32u);
+    EXPECT_EQ(form1.list3().items[4], "  5. BANK 05   ");
+    EXPECT_EQ(form1.list3().items[16], " 17. BANK 17   ");
     EXPECT_EQ(f.state.receive.recvMode, 0);
     for (int n = 1; n <= 32; ++n)
         EXPECT_TRUE(slotMatches(n)) << "slot " << n;
-    EXPECT_EQ(f.state.slotText[32], " 32. BANK 32   ");
+    EXPECT_EQ(f.ws.slotText(32), " 32. BANK 32   ");
     EXPECT_FALSE(form1.progressBar1.visible);
     EXPECT_TRUE(f.host.boxes.empty());
     EXPECT_EQ(form1.command2Caption, "停止 ");
@@ -66,10 +66,10 @@ TEST_F(BankReceive, ADumpWaitingFromBeforeTheReceiveIsNotTakenAsVoice1) {
     f.in.receive(std::span<const Byte>(stale.data(), kImageSize));
     form1.command4Click();
     // THEN every slot holds the voice of its own program
-    ASSERT_EQ(form1.list3.items.size(), 32u);
+    ASSERT_EQ(form1.list3().items.size(), 32u);
     for (int n = 1; n <= 32; ++n)
         EXPECT_TRUE(slotMatches(n)) << "slot " << n;
-    EXPECT_EQ(form1.list3.items[0], "  1. BANK 01   ");
+    EXPECT_EQ(form1.list3().items[0], "  1. BANK 01   ");
 }
 
 TEST_F(BankReceive, CleanReceiveSendsProgramChangesHalfASecondApart) {
@@ -108,13 +108,13 @@ TEST_F(BankReceive, BrokenDumpsForSlots5And9AreRequestedAgainBackToBack) {
     EXPECT_EQ(form1.list4.items[33], " 33 0 0 9");
     EXPECT_TRUE(slotMatches(5));
     EXPECT_TRUE(slotMatches(9));
-    EXPECT_EQ(form1.list3.items.size(), 32u);
+    EXPECT_EQ(form1.list3().items.size(), 32u);
     EXPECT_EQ(f.state.receive.recvMode, 0);
 }
 
 TEST_F(BankReceive, BrokenDumpNeverEntersTheBank) {
     // GIVEN slot 5 holding a voice and the instrument never answering the retry
-    f.state.voiceTable[5] = MakeBankVoice(77);
+    SeedBank(f.ws, [](int n) { return n == 5 ? MakeBankVoice(77) : Slot{}; });
     dx7.brokenOnce = {5};
     dx7.onRequest = [&](int g) {
         if (dx7.requests.size() > 32 && g == 4) dx7.silent = true;
@@ -122,8 +122,8 @@ TEST_F(BankReceive, BrokenDumpNeverEntersTheBank) {
     form1.command4Click();
     idle(5);
     // THEN slot 5 still holds its old voice, not the broken bytes
-    EXPECT_EQ(f.state.voiceTable[5], MakeBankVoice(77));
-    EXPECT_EQ(form1.list3.items.size(), 0u);
+    EXPECT_EQ(f.ws.voiceTable()[5], MakeBankVoice(77));
+    EXPECT_EQ(form1.list3().items[4], "  5. BANK 77   ");
 }
 
 TEST_F(BankReceive, DumpWithAnotherMakersHeaderCountsAsBroken) {
@@ -138,7 +138,7 @@ TEST_F(BankReceive, DumpWithABadChecksumCountsAsBroken) {
     form1.command4Click();
     EXPECT_EQ(form1.list2.items, (Lines{" 3 3", "exit 1", "10"}));
     EXPECT_TRUE(slotMatches(3));
-    EXPECT_EQ(form1.list3.items[2], "  3. BANK 03   ");
+    EXPECT_EQ(form1.list3().items[2], "  3. BANK 03   ");
 }
 
 TEST_F(BankReceive, TruncatedDumpCountsAsBroken) {
@@ -149,7 +149,7 @@ TEST_F(BankReceive, TruncatedDumpCountsAsBroken) {
     std::copy(voice.begin(), voice.begin() + 100, buffer.begin());
     const StoreResult stored = StoreReceivedVoice(f.state, buffer, 100, 0);
     EXPECT_EQ(stored.brokenLines, Lines{" 1 1"});
-    EXPECT_EQ(f.state.voiceTable[1], Slot{});
+    EXPECT_EQ(f.ws.voiceTable()[1], Slot{});
 }
 
 TEST_F(BankReceive, BufferNotBeginningWithF0CountsAsBroken) {
@@ -158,7 +158,7 @@ TEST_F(BankReceive, BufferNotBeginningWithF0CountsAsBroken) {
     buffer[0] = 0x00;
     const StoreResult stored = StoreReceivedVoice(f.state, buffer, kImageSize, 0);
     EXPECT_EQ(stored.brokenLines, Lines{" 1 1"});
-    EXPECT_EQ(f.state.voiceTable[1], Slot{});
+    EXPECT_EQ(f.ws.voiceTable()[1], Slot{});
     EXPECT_EQ(f.state.receive.recvSlot, 2);
 }
 
@@ -176,7 +176,7 @@ TEST_F(BankReceive, LostDumpEndsAfterThreeSecondsWithAMessage) {
     EXPECT_GE(waited, 3.0);
     EXPECT_LT(waited, 3.0 + 2 * f.host.tick);
     EXPECT_EQ(f.state.receive.recvMode, 0);
-    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_TRUE(form1.list3().items.empty());
     EXPECT_FALSE(form1.cancelReceiveVisible());
 }
 
@@ -184,7 +184,7 @@ TEST_F(BankReceive, LateDumpAfterTheTimeOutIsOnlyLogged) {
     dx7.lostOnce = {7};
     form1.command4Click();
     idle(10);
-    const Slot slot32 = f.state.voiceTable[32];
+    const Slot slot32 = f.ws.voiceTable()[32];
     const std::size_t traces = form1.list4.items.size();
     const Slot late = MakeBankVoice(7);
     f.in.receive(std::span<const Byte>(late.data(), kImageSize));
@@ -192,8 +192,8 @@ TEST_F(BankReceive, LateDumpAfterTheTimeOutIsOnlyLogged) {
     EXPECT_EQ(form1.list1.items.back(),
               " 0LongMsg 受信 : " + Hex(std::span<const Byte>(late.data(), kImageSize)));
     EXPECT_EQ(form1.list4.items.size(), traces);
-    EXPECT_EQ(f.state.voiceTable[32], slot32);
-    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_EQ(f.ws.voiceTable()[32], slot32);
+    EXPECT_TRUE(form1.list3().items.empty());
     EXPECT_EQ(f.host.boxes.size(), 1u);
 }
 
@@ -206,7 +206,7 @@ TEST_F(BankReceive, SilentInstrumentTimesOutWithNoVoices) {
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text,
               "ＤＸ７から３秒間応答がないため、受信を終了しました。受信できた音色は 0" + kCountTail);
-    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_TRUE(form1.list3().items.empty());
     EXPECT_EQ(f.state.receive.recvMode, 0);
 }
 
@@ -231,7 +231,7 @@ TEST_F(BankReceive, CancelStopsTheRequestsAndSaysHowManyArrived) {
     EXPECT_EQ(f.host.boxes[0].text, "ＤＸ７からの受信を中止しました。受信できた音色は 11" + kCountTail);
     EXPECT_EQ(f.state.receive.recvMode, 0);
     EXPECT_FALSE(form1.progressBar1.visible);
-    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_TRUE(form1.list3().items.empty());
     idle(5);
     EXPECT_EQ(f.host.boxes.size(), 1u); // no time-out after a cancel
 }
@@ -254,7 +254,7 @@ TEST_F(BankReceive, SecondCommand4RestartsCleanly) {
         EXPECT_EQ(dx7.requests[static_cast<std::size_t>(11 + g)], g);
     EXPECT_EQ(form1.list2.items, Lines{"10"}); // the old run's broken slot 3 is gone
     EXPECT_EQ(form1.list4.items.size(), 32u);
-    ASSERT_EQ(form1.list3.items.size(), 32u);
+    ASSERT_EQ(form1.list3().items.size(), 32u);
     for (int n = 1; n <= 32; ++n)
         EXPECT_TRUE(slotMatches(n)) << "slot " << n;
     EXPECT_EQ(f.state.receive.recvMode, 0);
@@ -279,21 +279,27 @@ struct BankReceiveOverALoadedBank : BankReceive {
     void SetUp() override {
         BankReceive::SetUp();
         // GIVEN a bank whose voices differ from the instrument's ("BANK 41"..)
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
-        form1.rebuildSoundList();
+        SeedBank(f.ws, [](int n) { return MakeBankVoice(n + 40); });
         // ... voice 7 in the edit area, edited since it was taken
-        form1.list3.selected = 6;
+        form1.list3Select(6);
         form1.command11Click();
-        f.state.editBuffer[ParamPos(0)] ^= 0x05;
+        Slot edited = f.ws.editBuffer();
+        edited[ParamPos(0)] ^= 0x05;
+        f.ws.restoreEditBuffer(edited);
         // ... and entry 3 selected in the list
-        form1.list3.selected = 2;
+        form1.list3Select(2);
         before = snapshot();
         f.out.sent.clear();
     }
+    std::array<std::string, 33> slotTexts() const {
+        std::array<std::string, 33> texts;
+        for (int n = 0; n <= 32; ++n)
+            texts[static_cast<std::size_t>(n)] = f.ws.slotText(n);
+        return texts;
+    }
     Snapshot snapshot() const {
-        return Snapshot{f.state.voiceTable, f.state.slotText,   form1.list3.items,  form1.list3.selected,
-                        form1.text2,        f.state.editBuffer, f.state.currentSlot};
+        return Snapshot{f.ws.voiceTable(), f.state.slotText,   form1.list3().items,  form1.list3Selected(),
+                        form1.text2(),        f.ws.editBuffer(), f.ws.currentSlot()};
     }
     void expectAllAsBefore() const {
         const Snapshot now = snapshot();
@@ -321,7 +327,7 @@ TEST_F(BankReceiveOverALoadedBank, WhileVoicesArriveTheBankStillHoldsItsOwnVoice
     // GIVEN a receive under way WHEN the twentieth voice has arrived
     std::vector<Slot> slotsAtVoice20;
     dx7.onRequest = [&](int g) {
-        if (g == 20) slotsAtVoice20.assign(f.state.voiceTable.all.begin(), f.state.voiceTable.all.end());
+        if (g == 20) slotsAtVoice20.assign(f.ws.voiceTable().all.begin(), f.ws.voiceTable().all.end());
     };
     form1.command4Click();
     // THEN no slot had changed yet; at the end all 32 are the instrument's
@@ -362,7 +368,7 @@ TEST_F(BankReceiveOverALoadedBank, TimeOutLeavesBankListAndEditAreaAsTheyWere) {
     dx7.onRequest = [&](int g) { dx7.silent = g >= 20; };
     // WHEN the receive runs and the program idles past the time-out
     form1.command4Click();
-    EXPECT_EQ(form1.list3.items.size(), 0u); // emptied while it runs
+    EXPECT_EQ(form1.list3().items.size(), 0u); // emptied while it runs
     idle(10);
     // THEN the time-out box, and everything as it was
     ASSERT_EQ(f.host.boxTexts(),
@@ -428,31 +434,29 @@ TEST_F(BankReceiveOverALoadedBank, GoodReceiveReplacesTheWholeBankAndList) {
     EXPECT_EQ(form1.list2.items, (Lines{" 3 3", " 30 30", "exit 2", "10"}));
     for (int n = 1; n <= 32; ++n)
         EXPECT_TRUE(slotMatches(n)) << "slot " << n;
-    ASSERT_EQ(form1.list3.items.size(), 32u);
+    ASSERT_EQ(form1.list3().items.size(), 32u);
     for (int n = 1; n <= 32; ++n) {
         const std::string entry = SoundListEntryText(n, dx7.bank[static_cast<std::size_t>(n)]);
-        EXPECT_EQ(form1.list3.items[static_cast<std::size_t>(n - 1)], entry);
-        EXPECT_EQ(f.state.slotText[static_cast<std::size_t>(n)], entry);
+        EXPECT_EQ(form1.list3().items[static_cast<std::size_t>(n - 1)], entry);
+        EXPECT_EQ(f.ws.slotText(static_cast<std::size_t>(n)), entry);
     }
-    EXPECT_EQ(f.state.voiceTable[0], before.table.all[0]);
-    EXPECT_EQ(f.state.voiceTable[33], before.table.all[33]);
+    EXPECT_EQ(f.ws.voiceTable()[0], before.table.all[0]);
+    EXPECT_EQ(f.ws.voiceTable()[33], before.table.all[33]);
     EXPECT_TRUE(f.host.boxes.empty());
     // ... and a later cancel of nothing puts nothing back
     form1.cancelReceive();
-    EXPECT_EQ(form1.list3.items.size(), 32u);
+    EXPECT_EQ(form1.list3().items.size(), 32u);
 }
 
 struct BankTransmit : BankReceive {
     void SetUp() override {
         f.out.open();
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
-        form1.rebuildSoundList();
+        SeedBank(f.ws, MakeBankVoice);
     }
 };
 
 TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
-    const VoiceTable before = f.state.voiceTable;
+    const VoiceTable before = f.ws.voiceTable();
     form1.command8Click();
     ASSERT_EQ(f.out.sent.size(), 3u);
     const auto &bulk = f.out.sent[0];
@@ -472,42 +476,48 @@ TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
     EXPECT_EQ(f.host.boxes[1].text, "転送完了");
     EXPECT_FALSE(form1.progressBar2.visible);
     EXPECT_EQ(form1.progressBar2.value, 4);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
 }
 
-TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem) {
-    // GIVEN voice 3 with an oscillator-mode byte of 2 (the editor shows F)
-    // and an LFO speed of 143 (shown 15)
-    Slot &odd = f.state.voiceTable[3];
-    odd[ParamPos(BlockParamNumber(0, OpParam::OscMode))] = 2;
-    odd[ParamPos(param::LfoSpeed)] = 143;
-    const VoiceTable before = f.state.voiceTable;
+TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsThePackedFormatCarriesThem) {
+    // GIVEN voice 3 with an oscillator-mode byte of 2 (one bit wide in the
+    // packed format) and an LFO speed of 143 (a seven-bit byte there)
+    SeedBank(f.ws, [](int n) {
+        Slot voice = MakeBankVoice(n);
+        if (n == 3) {
+            voice[ParamPos(BlockParamNumber(0, OpParam::OscMode))] = 2;
+            voice[ParamPos(param::LfoSpeed)] = 143;
+        }
+        return voice;
+    });
+    const VoiceTable before = f.ws.voiceTable();
     // WHEN the bank is transmitted
     form1.command8Click();
-    // THEN voice 3 unpacks from the wire to the values shown, and the bank keeps its bytes
+    // THEN voice 3 unpacks from the wire to the bits the fields hold, and the bank keeps its bytes
     ASSERT_EQ(f.out.sent.size(), 3u);
     const auto &bulk = f.out.sent[0];
     Slot unpacked{};
     UnpackVoice(
         std::span<const Byte, kPackedVoiceSize>(bulk.data() + 6 + 2 * kPackedVoiceSize, kPackedVoiceSize),
         unpacked);
-    EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 1);
+    EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 0);
     EXPECT_EQ(unpacked[ParamPos(param::LfoSpeed)], 15);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
 }
 
-TEST_F(BankTransmit, ListOf31SaysNo32VoiceDataAndSendsNothing) {
-    form1.list3.items.pop_back();
+TEST_F(BankTransmit, ListEmptiedByARunningReceiveSaysNo32VoiceDataAndSendsNothing) {
+    f.state.receive.recvMode = 1;
     form1.command8Click();
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_EQ(f.host.boxTexts(), Lines{"No 32voice data"});
 }
 
-TEST_F(BankTransmit, EmptyListSaysNo32VoiceData) {
-    form1.list3.clear();
-    form1.command8Click();
-    EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(f.host.boxTexts(), Lines{"No 32voice data"});
+TEST(BankTransmitWithoutABank, SaysNo32VoiceData) {
+    ProgramFixture g;
+    g.out.open();
+    g.program.form1.command8Click();
+    EXPECT_TRUE(g.out.sent.empty());
+    EXPECT_EQ(g.host.boxTexts(), Lines{"No 32voice data"});
 }
 
 TEST_F(BankTransmit, CancelOnTheConfirmationSendsNothing) {
@@ -550,7 +560,7 @@ TEST_F(BankTransmit, WithTheOutputClosedDuringTheConfirmationSaysTheBankWasNotSe
     state.midiIn = &in;
     Program program(state, host);
     out.open();
-    program.form1.rebuildSoundList();
+    SeedBank(program.workspace, [](int) { return Slot{}; });
     // WHEN the user answers OK
     program.form1.command8Click();
     // THEN the last box says nothing was sent, and nothing was

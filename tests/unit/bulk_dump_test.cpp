@@ -222,30 +222,27 @@ struct BulkDumpOffer : ::testing::Test {
     }
     // A bank in the list that is not the instrument's, as after a file load.
     void fillListWithOtherVoices() {
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
-        form1.rebuildSoundList();
-        form1.bankStored();
+        SeedBank(f.ws, MakeBankVoice);
     }
     bool slotIsInstrumentVoice(int n) const {
-        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &s = f.ws.voiceTable()[static_cast<std::size_t>(n)];
         const Slot &v = dx7.internalVoice(n - 1);
         return std::equal(s.begin(), s.begin() + kImageSize, v.begin());
     }
     void expectInstrumentBank() const {
         for (int n = 1; n <= 32; ++n)
             EXPECT_TRUE(slotIsInstrumentVoice(n)) << "slot " << n;
-        ASSERT_EQ(form1.list3.items.size(), 32u);
+        ASSERT_EQ(form1.list3().items.size(), 32u);
         for (int n = 1; n <= 32; ++n)
-            EXPECT_EQ(form1.list3.items[static_cast<std::size_t>(n - 1)],
+            EXPECT_EQ(form1.list3().items[static_cast<std::size_t>(n - 1)],
                       SoundListEntryText(n, dx7.internalVoice(n - 1)));
     }
 };
 
 TEST_F(BulkDumpOffer, AcceptedTheDumpFillsTheListAndBankWithItsVoicesByteForByte) {
     // GIVEN an empty list and an edit-area voice
-    const Slot editBefore = f.state.editBuffer;
-    const std::string text2Before = form1.text2;
+    const Slot editBefore = f.ws.editBuffer();
+    const std::string text2Before = form1.text2();
     f.host.answers = {MsgResult::Yes};
     // WHEN the instrument sends its bank and the user says yes
     arrive(InstrumentDump(dx7));
@@ -257,11 +254,11 @@ TEST_F(BulkDumpOffer, AcceptedTheDumpFillsTheListAndBankWithItsVoicesByteForByte
     EXPECT_EQ(f.host.boxes[0].icon, MsgIcon::Question);
     // AND the list and slots 1..32 hold the instrument's voices
     expectInstrumentBank();
-    EXPECT_EQ(f.state.slotText[1], SoundListEntryText(1, dx7.internalVoice(0)));
+    EXPECT_EQ(f.ws.slotText(1), SoundListEntryText(1, dx7.internalVoice(0)));
     // AND the new bank stands as stored; the edit area keeps its voice
     EXPECT_EQ(form1.bankMark(), "");
-    EXPECT_EQ(f.state.editBuffer, editBefore);
-    EXPECT_EQ(form1.text2, text2Before);
+    EXPECT_EQ(f.ws.editBuffer(), editBefore);
+    EXPECT_EQ(form1.text2(), text2Before);
     // AND the receive log keeps its 163-byte view of the message
     ASSERT_EQ(form1.list1.items.size(), 2u);
     const Bytes dump = InstrumentDump(dx7);
@@ -303,24 +300,24 @@ TEST_F(BulkDumpOffer, ABadChecksumIsSaidInTheQuestionAndTheDumpMayStillBeTaken) 
 TEST_F(BulkDumpOffer, DeclinedNothingChanges) {
     // GIVEN a list holding another bank
     fillListWithOtherVoices();
-    const VoiceTable before = f.state.voiceTable;
-    const Lines listBefore = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const Lines listBefore = form1.list3().items;
     f.host.answers = {MsgResult::No};
     // WHEN the dump arrives and the user says no
     arrive(InstrumentDump(dx7));
     // THEN the question was asked and list and bank are as they were
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text, kQuestion);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, listBefore);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, listBefore);
 }
 
 TEST_F(BulkDumpOffer, WhileAnotherWindowHoldsTheMainWindowTheDumpIsNotTakenAndTheUserIsToldWhy) {
     // GIVEN a list holding another bank, and the editor (or a file window,
     // or the chooser) open, which disables the main window
     fillListWithOtherVoices();
-    const VoiceTable before = f.state.voiceTable;
-    const Lines listBefore = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const Lines listBefore = form1.list3().items;
     form1.setEnabled(false);
     f.host.answers = {MsgResult::Ok, MsgResult::Yes};
     // WHEN the instrument sends its bank
@@ -330,8 +327,8 @@ TEST_F(BulkDumpOffer, WhileAnotherWindowHoldsTheMainWindowTheDumpIsNotTakenAndTh
     EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::Ok);
     EXPECT_NE(f.host.boxes[0].text.find("ほかの窓が開いている"), std::string::npos);
     EXPECT_NE(f.host.boxes[0].text.find("MIDI TRANSMIT"), std::string::npos);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, listBefore);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, listBefore);
     // AND once the window is back, the same dump is offered as usual
     form1.setEnabled(true);
     arrive(InstrumentDump(dx7));
@@ -342,8 +339,8 @@ TEST_F(BulkDumpOffer, WhileAnotherWindowHoldsTheMainWindowTheDumpIsNotTakenAndTh
 
 TEST_F(BulkDumpOffer, RefusedAFourOperatorBankIsNamedAndTheListIsUnchanged) {
     fillListWithOtherVoices();
-    const VoiceTable before = f.state.voiceTable;
-    const Lines listBefore = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const Lines listBefore = form1.list3().items;
     Bytes dump = WithChecksum(InstrumentDump(dx7));
     dump[3] = 0x04;
     arrive(dump);
@@ -354,14 +351,14 @@ TEST_F(BulkDumpOffer, RefusedAFourOperatorBankIsNamedAndTheListIsUnchanged) {
                   kUnchanged);
     EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(f.host.boxes[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, listBefore);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, listBefore);
 }
 
 TEST_F(BulkDumpOffer, RefusedATruncatedDumpSaysHowMuchCameAndTheListIsUnchanged) {
     fillListWithOtherVoices();
-    const VoiceTable before = f.state.voiceTable;
-    const Lines listBefore = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const Lines listBefore = form1.list3().items;
     const Bytes dump = InstrumentDump(dx7);
     Bytes cut(dump.begin(), dump.begin() + 2500);
     cut.push_back(0xF7);
@@ -370,15 +367,15 @@ TEST_F(BulkDumpOffer, RefusedATruncatedDumpSaysHowMuchCameAndTheListIsUnchanged)
     EXPECT_EQ(f.host.boxes[0].text,
               kRefused + "\r途中で切れています（4104バイトのうち 2500 バイトしか届いていません）。\r" +
                   kUnchanged);
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, listBefore);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, listBefore);
 }
 
 TEST_F(BulkDumpOffer, TheQuestionSaysSoWhenTheListHoldsUnsavedChanges) {
     // GIVEN a stored bank, then one voice of the list changed (as by the chooser)
     fillListWithOtherVoices();
-    f.state.voiceTable[7] = MakeBankVoice(40);
-    form1.rebuildSoundList();
+    SeedEditArea(f.ws, 7, MakeBankVoice(40));
+    f.ws.writeEditArea(7);
     ASSERT_NE(form1.bankMark(), "");
     f.host.answers = {MsgResult::No};
     // WHEN the dump arrives
@@ -387,7 +384,9 @@ TEST_F(BulkDumpOffer, TheQuestionSaysSoWhenTheListHoldsUnsavedChanges) {
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text, kUnsaved + "\r" + kQuestion);
     // AND after no, the changed voice is still there
-    EXPECT_EQ(f.state.voiceTable[7], MakeBankVoice(40));
+    const Slot written = MakeBankVoice(40);
+    EXPECT_TRUE(std::equal(written.begin() + kParamBase, written.begin() + kChecksumPos,
+                           f.ws.slot(7).begin() + kParamBase));
 }
 
 TEST_F(BulkDumpOffer, AStoredListIsReplacedWithoutTheWarning) {
@@ -431,7 +430,7 @@ TEST_F(BulkDumpOffer, ADumpDuringARunningReceiveIsOnlyLoggedAndTheReceiveEndsWit
     EXPECT_EQ(f.state.receive.recvMode, 0);
     // AND the bank is the receive's, none of the dump's voices
     for (int n = 1; n <= 32; ++n) {
-        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &s = f.ws.voiceTable()[static_cast<std::size_t>(n)];
         EXPECT_TRUE(
             std::equal(s.begin(), s.begin() + kImageSize, scripted.bank[static_cast<std::size_t>(n)].begin()))
             << "slot " << n;

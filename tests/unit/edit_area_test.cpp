@@ -68,24 +68,16 @@ protected:
         }
         f.state.programFolder = folder;
         f.out.open();
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
-        form1.rebuildSoundList();
-        form1.bankStored();
+        SeedBank(f.ws, MakeBankVoice);
         // The initial voice in the edit area, as start-up leaves it.
-        f.state.voiceTable[0] = InitialVoice();
-        f.state.slotText[0] = " 0. INIT VOICE";
-        f.state.currentSlot = 0;
-        form1.text2 = f.state.slotText[0];
-        f.state.editBuffer = f.state.voiceTable[0];
-        form1.editAreaStored();
+        f.ws.placeVoice(InitialVoice());
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    const Slot &slot(int n) const { return f.state.voiceTable[static_cast<std::size_t>(n)]; }
+    const Slot &slot(int n) const { return f.ws.voiceTable()[static_cast<std::size_t>(n)]; }
 
     void pick(int n) {
-        form1.list3.selected = n - 1;
+        form1.list3Select(n - 1);
         form1.command11Click();
         f.out.sent.clear();
     }
@@ -123,7 +115,7 @@ TEST_F(EditArea, CancelThenWriteStoresTheUneditedVoice) {
     const Slot original = slot(5);
     openEditor();
     applyFeedback(7);
-    ASSERT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 7);
+    ASSERT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 7);
     f.out.sent.clear();
     // WHEN the edit is cancelled
     editor.command2Click(3);
@@ -131,8 +123,8 @@ TEST_F(EditArea, CancelThenWriteStoresTheUneditedVoice) {
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 4, 0}));
     EXPECT_EQ(f.out.sent[1], DumpOf(original));
-    EXPECT_EQ(f.state.editBuffer, original);
-    EXPECT_EQ(form1.text2, "  5. BANK 05   ");
+    EXPECT_EQ(f.ws.editBuffer(), original);
+    EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
     EXPECT_EQ(form1.editAreaMark(), "");
     // WHEN the edit area is then written into position 9
     f.out.sent.clear();
@@ -156,7 +148,7 @@ TEST_F(EditArea, CancelAfterAnEarlierEndedEditGoesBackToThatEdit) {
     // WHEN the second session is cancelled with the close box
     editor.queryUnload(0);
     // THEN the edit area and the DX7 hold the first edit, not the slot
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 7);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 7);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[1][ParamPos(param::Feedback)], 7);
     EXPECT_EQ(slot(5), MakeBankVoice(5));
@@ -179,7 +171,7 @@ TEST_F(EditArea, EndThenReopenKeepsTheFinishedEdits) {
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 4, 0}));
     EXPECT_EQ(f.out.sent[1], DumpOf(WithParam(MakeBankVoice(5), param::Feedback, 7)));
     EXPECT_EQ(editor.text[1], "7");
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 7);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 7);
     // and the slot keeps its voice until the edit area is written
     EXPECT_EQ(slot(5), MakeBankVoice(5));
 }
@@ -197,8 +189,8 @@ TEST_F(EditArea, RenameEndReopenCarriesTheNameInTheBytesAndToTheDx7) {
     EXPECT_EQ(f.out.sent[3], Change(148, 'D'));
     EXPECT_EQ(f.out.sent[4], Change(149, ' '));
     EXPECT_EQ(f.out.sent[9], Change(154, ' '));
-    EXPECT_EQ(VoiceName(f.state.editBuffer), "LEAD      ");
-    EXPECT_EQ(form1.text2, "  5.LEAD");
+    EXPECT_EQ(VoiceName(f.ws.editBuffer()), "LEAD      ");
+    EXPECT_EQ(form1.text2(), "  5.LEAD");
     f.out.sent.clear();
     // WHEN EDIT MODE is pressed again
     openEditor();
@@ -207,15 +199,15 @@ TEST_F(EditArea, RenameEndReopenCarriesTheNameInTheBytesAndToTheDx7) {
     EXPECT_EQ(NameIn(f.out.sent[1]), "LEAD      ");
     EXPECT_EQ(editor.text39, "LEAD");
     EXPECT_EQ(editor.label34, "  5.");
-    EXPECT_EQ(VoiceName(f.state.editBuffer), "LEAD      ");
+    EXPECT_EQ(VoiceName(f.ws.editBuffer()), "LEAD      ");
     // WHEN the editor ends unchanged and the voice is written into 5
     editor.command2Click(1);
     f.out.sent.clear();
     writeTo(5);
     // THEN the list, the slot and the edit area carry the name
     EXPECT_EQ(VoiceName(slot(5)), "LEAD      ");
-    EXPECT_EQ(form1.list3.items[4], "  5. LEAD      ");
-    EXPECT_EQ(form1.text2, "  5. LEAD      ");
+    EXPECT_EQ(form1.list3().items[4], "  5. LEAD      ");
+    EXPECT_EQ(form1.text2(), "  5. LEAD      ");
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(NameIn(f.out.sent[1]), "LEAD      ");
 }
@@ -235,8 +227,8 @@ TEST_F(EditArea, ACancelWhileTheEndSendsTheNameKeepsTheOldNameEverywhere) {
     editor.command2Click(1);
     // THEN the voice, its text and the DX7's last dump all keep the old name
     ASSERT_TRUE(cancelled);
-    EXPECT_EQ(VoiceName(f.state.editBuffer), "BANK 05   ");
-    EXPECT_EQ(form1.text2, "  5. BANK 05   ");
+    EXPECT_EQ(VoiceName(f.ws.editBuffer()), "BANK 05   ");
+    EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
     ASSERT_EQ(f.out.sent.size(), 5u);
     EXPECT_EQ(NameIn(f.out.sent[4]), "BANK 05   ");
 }
@@ -249,7 +241,7 @@ TEST_F(EditArea, ABankLoadLeavesTheEditAreaVoiceAndTheEditorOpensOnIt) {
     openEditor();
     applyFeedback(7);
     editor.command2Click(1);
-    const Slot editVoice = f.state.editBuffer;
+    const Slot editVoice = f.ws.editBuffer();
     EXPECT_EQ(form1.editAreaEntry(), 4);
     // and a bank file of other voices
     VoiceTable other;
@@ -268,9 +260,9 @@ TEST_F(EditArea, ABankLoadLeavesTheEditAreaVoiceAndTheEditorOpensOnIt) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     ASSERT_EQ(VoiceName(slot(5)), "BANK 45   ");
     // THEN the edit area keeps its voice and its text; entry 5 is no longer it
-    EXPECT_EQ(form1.text2, "  5. BANK 05   ");
-    EXPECT_EQ(f.state.currentSlot, 5);
-    EXPECT_EQ(f.state.editBuffer, editVoice);
+    EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
+    EXPECT_EQ(f.ws.currentSlot(), 5);
+    EXPECT_EQ(f.ws.editBuffer(), editVoice);
     EXPECT_EQ(form1.editAreaEntry(), -1);
     EXPECT_EQ(form1.bankMark(), "");
     EXPECT_EQ(form1.editAreaMark(), form1_text::kEditAreaChangedMark);
@@ -282,7 +274,7 @@ TEST_F(EditArea, ABankLoadLeavesTheEditAreaVoiceAndTheEditorOpensOnIt) {
     EXPECT_EQ(editor.text[1], "7");
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[1], DumpOf(editVoice));
-    EXPECT_TRUE(SameParams(f.state.editBuffer, editVoice));
+    EXPECT_TRUE(SameParams(f.ws.editBuffer(), editVoice));
 }
 
 TEST_F(EditArea, AReceiveLeavesTheEditAreaVoiceAndMarksTheNewBankUnchanged) {
@@ -294,11 +286,11 @@ TEST_F(EditArea, AReceiveLeavesTheEditAreaVoiceAndMarksTheNewBankUnchanged) {
     dx7.attach(f);
     // WHEN the bank is received in full
     form1.command4Click();
-    ASSERT_EQ(form1.list3.items.size(), 32u);
-    ASSERT_EQ(form1.list3.items[4], "  5. BANK 45   ");
+    ASSERT_EQ(form1.list3().items.size(), 32u);
+    ASSERT_EQ(form1.list3().items[4], "  5. BANK 45   ");
     // THEN the edit area still holds and names entry 5's old voice
-    EXPECT_EQ(form1.text2, "  5. BANK 05   ");
-    EXPECT_TRUE(SameParams(f.state.editBuffer, MakeBankVoice(5)));
+    EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
+    EXPECT_TRUE(SameParams(f.ws.editBuffer(), MakeBankVoice(5)));
     EXPECT_EQ(form1.editAreaEntry(), -1);
     EXPECT_EQ(form1.bankMark(), "");
     f.out.onSend = nullptr;
@@ -318,17 +310,17 @@ TEST_F(EditArea, ChooserWithNothingSelectedShowsTheWrittenVoicesName) {
     openEditor();
     ASSERT_TRUE(editor.text39Change("NEW ONE"));
     editor.command2Click(1);
-    const VoiceTable before = f.state.voiceTable;
+    const VoiceTable before = f.ws.voiceTable();
     f.out.sent.clear();
     // WHEN 変更 is pressed with no entry selected
     writeTo(0);
     // THEN slot 0 holds the voice, the edit area names it, slots 1..32 stay
-    EXPECT_TRUE(SameParams(slot(0), f.state.editBuffer));
-    EXPECT_EQ(f.state.slotText[0], " 0. NEW ONE   ");
-    EXPECT_EQ(form1.text2, " 0. NEW ONE   ");
-    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_TRUE(SameParams(slot(0), f.ws.editBuffer()));
+    EXPECT_EQ(f.ws.slotText(0), " 0. NEW ONE   ");
+    EXPECT_EQ(form1.text2(), " 0. NEW ONE   ");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     for (std::size_t n = 1; n <= 32; ++n)
-        EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
+        EXPECT_EQ(f.ws.voiceTable()[n], before[n]) << n;
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
     EXPECT_EQ(NameIn(f.out.sent[1]), "NEW ONE   ");
@@ -338,31 +330,33 @@ TEST_F(EditArea, ChooserWithNothingSelectedShowsTheWrittenVoicesName) {
     EXPECT_EQ(editor.text39, "NEW ONE   ");
 }
 
-TEST_F(EditArea, ChooserOnAnEmptySoundListIsRefusedAndNoBlankBankAppears) {
+TEST(EditAreaWithoutABank, ChooserIsRefusedAndNoBlankBankAppears) {
     // GIVEN the SOUND LIST empty, as at start-up, and a voice in the edit area
-    form1.list3.clear();
+    ProgramFixture g;
+    Form1 &main = g.program.form1;
+    g.out.open();
+    g.ws.placeVoice(InitialVoice());
     // WHEN 書込 is pressed
-    form1.command12Click();
+    main.command12Click();
     // THEN the chooser does not open, and the list stays empty
-    EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
-    EXPECT_TRUE(f.host.shown.empty());
-    EXPECT_FALSE(chooser.isOpen());
-    EXPECT_TRUE(form1.enabled);
-    EXPECT_TRUE(form1.list3.items.empty());
-    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_EQ(g.host.boxTexts(), Lines{form1_text::kChooserNoBank});
+    EXPECT_TRUE(g.host.shown.empty());
+    EXPECT_FALSE(g.program.form7.isOpen());
+    EXPECT_TRUE(main.enabled);
+    EXPECT_TRUE(main.list3().items.empty());
+    EXPECT_TRUE(g.out.sent.empty());
     // so the bank can still be neither saved nor transmitted
-    f.host.boxes.clear();
-    form1.command8Click();
-    EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kNo32Voices});
-    EXPECT_TRUE(f.out.sent.empty());
+    g.host.boxes.clear();
+    main.command8Click();
+    EXPECT_EQ(g.host.boxTexts(), Lines{form1_text::kNo32Voices});
+    EXPECT_TRUE(g.out.sent.empty());
 }
 
-TEST_F(EditArea, ChooserOnAShortSoundListIsRefused) {
-    form1.list3.items.resize(3);
+TEST_F(EditArea, ChooserWhileAReceiveEmptiesTheListIsRefused) {
+    f.state.receive.recvMode = 1;
     form1.command12Click();
     EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
     EXPECT_TRUE(f.host.shown.empty());
-    EXPECT_EQ(form1.list3.items.size(), 3u);
 }
 
 // --- Marks ------------------------------------------------------------------
@@ -424,8 +418,8 @@ TEST_F(EditArea, InitialiseOverUnwrittenEditsAsksAndNoKeepsEverything) {
     pick(5);
     openEditor();
     applyFeedback(7);
-    const Slot editVoice = f.state.editBuffer;
-    const VoiceTable table = f.state.voiceTable;
+    const Slot editVoice = f.ws.editBuffer();
+    const VoiceTable table = f.ws.voiceTable();
     f.out.sent.clear();
     f.host.answers = {MsgResult::No};
     // WHEN 初期化 is answered No
@@ -435,10 +429,10 @@ TEST_F(EditArea, InitialiseOverUnwrittenEditsAsksAndNoKeepsEverything) {
     EXPECT_EQ(lastBox().text, form2_text::kInitQuestion);
     EXPECT_EQ(lastBox().buttons, MsgButtons::YesNo);
     EXPECT_EQ(lastBox().title, form2_text::kInitQuestionTitle);
-    EXPECT_EQ(f.state.editBuffer, editVoice);
-    EXPECT_EQ(f.state.voiceTable.all, table.all);
-    EXPECT_EQ(f.state.currentSlot, 5);
-    EXPECT_EQ(form1.text2, "  5. BANK 05   ");
+    EXPECT_EQ(f.ws.editBuffer(), editVoice);
+    EXPECT_EQ(f.ws.voiceTable().all, table.all);
+    EXPECT_EQ(f.ws.currentSlot(), 5);
+    EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
     EXPECT_EQ(editor.text[1], "7");
     EXPECT_TRUE(f.out.sent.empty());
 }
@@ -451,10 +445,10 @@ TEST_F(EditArea, InitialiseOverUnwrittenEditsAnsweredYesLoadsTheInitialVoice) {
     f.host.answers = {MsgResult::Yes};
     editor.command2Click(0);
     ASSERT_EQ(f.host.boxes.size(), 1u);
-    EXPECT_EQ(f.state.currentSlot, 0);
-    EXPECT_EQ(form1.text2, " 0. INIT VOICE");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
+    EXPECT_EQ(form1.text2(), " 0. INIT VOICE");
     EXPECT_EQ(editor.text39, "INIT VOICE");
-    EXPECT_TRUE(SameParams(f.state.editBuffer, InitialVoice()));
+    EXPECT_TRUE(SameParams(f.ws.editBuffer(), InitialVoice()));
     EXPECT_EQ(form1.editAreaMark(), "");
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
@@ -462,7 +456,7 @@ TEST_F(EditArea, InitialiseOverUnwrittenEditsAnsweredYesLoadsTheInitialVoice) {
     // and a cancel now keeps the initial voice
     f.out.sent.clear();
     editor.command2Click(3);
-    EXPECT_TRUE(SameParams(f.state.editBuffer, InitialVoice()));
+    EXPECT_TRUE(SameParams(f.ws.editBuffer(), InitialVoice()));
     EXPECT_EQ(f.out.sent[1], DumpOf(InitialVoice()));
 }
 
@@ -481,7 +475,7 @@ TEST_F(EditArea, InitialiseWithNothingUnwrittenAsksNothing) {
     openEditor();
     editor.command2Click(0);
     EXPECT_TRUE(f.host.boxes.empty());
-    EXPECT_EQ(form1.text2, " 0. INIT VOICE");
+    EXPECT_EQ(form1.text2(), " 0. INIT VOICE");
 }
 
 // --- The main window's close box while another window is open ---------------------

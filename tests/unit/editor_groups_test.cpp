@@ -80,11 +80,11 @@ protected:
 
     void SetUp() override {
         f.out.open();
-        f.state.voiceTable[4] = voice;
-        f.state.currentSlot = 4;
-        f.state.slotText[4] = "  4. SPREAD";
-        f.state.editBuffer = voice;
-        f.program.form1.text2 = f.state.slotText[4];
+        f.ws.voiceTable()[4] = voice;
+        f.ws.currentSlot() = 4;
+        f.ws.slotText(4) = "  4. SPREAD";
+        f.ws.editBuffer() = voice;
+        f.program.form1.text2() = f.ws.slotText(4);
         form.load();
         f.out.sent.clear();
     }
@@ -177,11 +177,11 @@ TEST_F(EditorGroupsTest, EveryGroupOpensStepsAndAppliesThroughItsRow) {
             const int before = voice[ParamPos(p)];
             const int expected = x.sent[n] == x.stepped ? before + 1 : before;
             EXPECT_EQ(m, Change(p, expected)) << x.sent[n];
-            EXPECT_EQ(f.state.editBuffer[ParamPos(p)], expected) << x.sent[n];
+            EXPECT_EQ(f.ws.editBuffer()[ParamPos(p)], expected) << x.sent[n];
         }
         EXPECT_EQ(x.shown(form), x.text);
         // The next group starts from the voice as loaded.
-        f.state.editBuffer = voice;
+        f.ws.editBuffer() = voice;
         form.load();
         f.out.sent.clear();
     }

@@ -111,15 +111,15 @@ struct FastReceive : ::testing::Test {
             f.host.processEvents();
     }
     bool slotMatches(int n) const {
-        const Slot &s = f.state.voiceTable[static_cast<std::size_t>(n)];
+        const Slot &s = f.ws.voiceTable()[static_cast<std::size_t>(n)];
         const Slot &b = dx7.bank[static_cast<std::size_t>(n)];
         return std::equal(s.begin(), s.begin() + kImageSize, b.begin());
     }
     void expectTheInstrumentsBank() const {
-        ASSERT_EQ(form1.list3.items.size(), 32u);
+        ASSERT_EQ(form1.list3().items.size(), 32u);
         for (int n = 1; n <= 32; ++n) {
             EXPECT_TRUE(slotMatches(n)) << "slot " << n;
-            EXPECT_EQ(form1.list3.items[static_cast<std::size_t>(n - 1)], SoundListEntryText(n, dx7.bank[n]));
+            EXPECT_EQ(form1.list3().items[static_cast<std::size_t>(n - 1)], SoundListEntryText(n, dx7.bank[n]));
         }
         EXPECT_EQ(f.state.receive.recvMode, 0);
         EXPECT_FALSE(form1.progressBar1.visible);
@@ -293,19 +293,19 @@ struct FastReceiveOverALoadedBank : FastReceive {
         FastReceive::SetUp();
         // GIVEN a bank unlike the instrument's, voice 7 in the edit area, edited
         for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
+            f.ws.voiceTable()[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
         form1.rebuildSoundList();
-        form1.list3.selected = 6;
+        form1.list3Select(6);
         form1.command11Click();
-        f.state.editBuffer[ParamPos(0)] ^= 0x05;
+        f.ws.editBuffer()[ParamPos(0)] ^= 0x05;
         before = snapshot();
         f.out.sent.clear();
         dx7.requests.clear();
         dx7.askedAt.clear();
     }
     Snapshot snapshot() const {
-        return Snapshot{f.state.voiceTable, f.state.slotText,   form1.list3.items,
-                        form1.text2,        f.state.editBuffer, f.state.currentSlot};
+        return Snapshot{f.ws.voiceTable(), f.state.slotText,   form1.list3().items,
+                        form1.text2(),        f.ws.editBuffer(), f.ws.currentSlot()};
     }
     void expectAllAsBefore() const {
         const Snapshot now = snapshot();

@@ -82,15 +82,15 @@ protected:
     void fillBank() {
         for (std::size_t n = 1; n <= 32; ++n) {
             for (std::size_t pos = 0; pos < kSlotSize; ++pos)
-                f.state.voiceTable[n][pos] = static_cast<Byte>(n * 37 + pos * 11);
-            f.state.voiceTable[n][0] = kSysExStart;
+                f.ws.voiceTable()[n][pos] = static_cast<Byte>(n * 37 + pos * 11);
+            f.ws.voiceTable()[n][0] = kSysExStart;
         }
     }
     // A SOUND LIST of 32 entries, as after a receive.
     void fillSoundList() {
         f.program.form1.list3.clear();
         for (int n = 1; n <= 32; ++n)
-            f.program.form1.list3.add(EntryText(n, f.state.voiceTable[static_cast<std::size_t>(n)]));
+            f.program.form1.list3.add(EntryText(n, f.ws.voiceTable()[static_cast<std::size_t>(n)]));
     }
     void fillMonitorLists() {
         f.program.form1.list1.add("F0 43 00 00");
@@ -99,9 +99,9 @@ protected:
     }
     Snapshot snapshot() const {
         const Form1 &m = f.program.form1;
-        return {f.state.voiceTable.all, f.state.editBuffer, f.state.currentSlot,
+        return {f.ws.voiceTable().all, f.ws.editBuffer(), f.ws.currentSlot(),
                 f.state.slotText,       m.list1.items,      m.list2.items,
-                m.list3.items,          m.list4.items,      m.text2};
+                m.list3().items,          m.list4.items,      m.text2};
     }
     void copyTestFile(const std::string &name, const fs::path &to) {
         fs::copy_file(kTestData / name, to / name);
@@ -215,14 +215,14 @@ TEST_F(FileDialogsTest, VoiceSaveButtonWantsAVoiceInTheEditArea) {
 }
 
 TEST_F(FileDialogsTest, VoiceSaveButtonOffersTheEditAreaTextFromItsFifthCharacter) {
-    f.program.form1.text2 = "  3. E.PIANO 1 ";
+    f.program.form1.text2() = "  3. E.PIANO 1 ";
     f.program.form1.command9Click();
     EXPECT_EQ(f.program.form5.text2, "E.PIANO 1") << "the blanks around the name make no part of a file name";
     EXPECT_EQ(f.host.shown, std::vector<WindowId>{WindowId::Form5});
     EXPECT_FALSE(f.program.form1.enabled);
 
     f.program.form5.command1Click(1);
-    f.program.form1.text2 = " 0. ＰＩＡＮＯ";
+    f.program.form1.text2() = " 0. ＰＩＡＮＯ";
     f.program.form1.command9Click();
     EXPECT_EQ(f.program.form5.text2, "ＰＩＡＮＯ") << "characters, not bytes";
 }
@@ -273,8 +273,8 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         SCOPED_TRACE(nasty.label);
         // GIVEN a voice in the edit area whose name no file name can hold as it is
         const Slot voice = test::DistinctVoice(12);
-        f.state.editBuffer = voice;
-        f.program.form1.text2 = nasty.editArea;
+        f.ws.editBuffer() = voice;
+        f.program.form1.text2() = nasty.editArea;
 
         // WHEN the user saves it under the name the dialog proposes
         f.program.form1.command9Click();
@@ -287,7 +287,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         const std::string written = nasty.proposed + ".v01";
         EXPECT_EQ(FilesIn(voiceFolder()), std::vector<std::string>{written});
         // AND the load dialog lists it and loads it back
-        f.state.editBuffer.fill(0);
+        f.ws.editBuffer().fill(0);
         f.program.form1.command10Click();
         const auto &listed = f.program.form6.file1.items;
         const auto at = std::find(listed.begin(), listed.end(), written);
@@ -295,13 +295,13 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         f.program.form6.file1DoubleClick(static_cast<int>(at - listed.begin()));
         ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(f.state.editBuffer[pos], voice[pos]) << pos;
+            ASSERT_EQ(f.ws.editBuffer()[pos], voice[pos]) << pos;
         fs::remove(voiceFolder() / written);
     }
 }
 
 TEST_F(FileDialogsTest, AVoiceNamedOnlyByNulsProposesNoNameAndTheSaveAsksForOne) {
-    f.program.form1.text2 = std::string(" 0. ") + std::string(10, '\0');
+    f.program.form1.text2() = std::string(" 0. ") + std::string(10, '\0');
     f.program.form1.command9Click();
     EXPECT_EQ(f.program.form5.text2, "");
     f.program.form5.command1Click(0);
@@ -421,7 +421,7 @@ TEST_F(FileDialogsTest, BankSaveWritesSlotsOneToThirtyTwoAsTheyStand) {
     ASSERT_EQ(written.size(), 5152u);
     for (std::size_t n = 1; n <= 32; ++n)
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(written[(n - 1) * 161 + pos], f.state.voiceTable[n][pos]) << n << ":" << pos;
+            ASSERT_EQ(written[(n - 1) * 161 + pos], f.ws.voiceTable()[n][pos]) << n << ":" << pos;
     EXPECT_TRUE(f.program.form1.enabled);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::form3});
 }
@@ -429,13 +429,13 @@ TEST_F(FileDialogsTest, BankSaveWritesSlotsOneToThirtyTwoAsTheyStand) {
 TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
     fillBank();
     fillSoundList();
-    const VoiceTable saved = f.state.voiceTable;
+    const VoiceTable saved = f.ws.voiceTable();
     f.program.form3.open();
     f.program.form3.text2 = "round";
     f.program.form3.command1Click(0);
 
     for (std::size_t n = 1; n <= 32; ++n)
-        f.state.voiceTable[n].fill(0);
+        f.ws.voiceTable()[n].fill(0);
     f.program.form4.open();
     f.program.form4.text2 = "round.v32";
     f.program.form4.command1Click(0);
@@ -443,40 +443,40 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     for (std::size_t n = 1; n <= 32; ++n)
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(f.state.voiceTable[n][pos], saved[n][pos]) << n << ":" << pos;
-    ASSERT_EQ(f.program.form1.list3.items.size(), 32u);
+            ASSERT_EQ(f.ws.voiceTable()[n][pos], saved[n][pos]) << n << ":" << pos;
+    ASSERT_EQ(f.program.form1.list3().items.size(), 32u);
     for (int n = 1; n <= 32; ++n) {
         const auto slot = static_cast<std::size_t>(n);
-        EXPECT_EQ(f.program.form1.list3.items[slot - 1], EntryText(n, saved[slot]));
-        EXPECT_EQ(f.state.slotText[slot], EntryText(n, saved[slot]));
+        EXPECT_EQ(f.program.form1.list3().items[slot - 1], EntryText(n, saved[slot]));
+        EXPECT_EQ(f.ws.slotText(slot), EntryText(n, saved[slot]));
     }
-    EXPECT_EQ(f.program.form1.list3.selected, -1);
+    EXPECT_EQ(f.program.form1.list3Selected(), -1);
 }
 
 TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
     // A voice as the instrument sent it on channel 4, with two bytes from
     // another tool's bank that have bit 7 set
-    f.state.editBuffer = test::DistinctVoice(3);
-    f.state.editBuffer[ParamPos(param::LfoSpeed)] = 0x8F;
-    f.state.editBuffer[ParamPos(0)] = 0xE3;
+    f.ws.editBuffer() = test::DistinctVoice(3);
+    f.ws.editBuffer()[ParamPos(param::LfoSpeed)] = 0x8F;
+    f.ws.editBuffer()[ParamPos(0)] = 0xE3;
     const char name[] = "MY VOICE 1";
-    std::copy(name, name + 10, f.state.editBuffer.begin() + kNamePos);
-    const Slot saved = f.state.editBuffer;
+    std::copy(name, name + 10, f.ws.editBuffer().begin() + kNamePos);
+    const Slot saved = f.ws.editBuffer();
     f.program.form5.open();
     f.program.form5.text2 = "mine";
     f.program.form5.command1Click(0);
     EXPECT_EQ(ReadBytes(voiceFolder() / "mine.v01").size(), 161u);
 
-    f.state.editBuffer.fill(0);
+    f.ws.editBuffer().fill(0);
     f.program.form6.open();
     f.program.form6.text2 = "mine.v01";
     f.program.form6.command1Click(0);
 
     for (std::size_t pos = 0; pos <= 160; ++pos)
-        ASSERT_EQ(f.state.editBuffer[pos], saved[pos]) << pos;
-    EXPECT_EQ(f.program.form1.text2, " 0. MY VOICE 1");
-    EXPECT_EQ(f.state.slotText[0], " 0. MY VOICE 1");
-    EXPECT_EQ(f.state.currentSlot, 0);
+        ASSERT_EQ(f.ws.editBuffer()[pos], saved[pos]) << pos;
+    EXPECT_EQ(f.program.form1.text2(), " 0. MY VOICE 1");
+    EXPECT_EQ(f.ws.slotText(0), " 0. MY VOICE 1");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
 }
 
 TEST_F(FileDialogsTest, OverwriteQuestionNoKeepsTheOldFileAndTheDialogOpen) {
@@ -587,13 +587,13 @@ TEST_F(FileDialogsTest, FailedVoiceSaveKeepsTheOldFileAndSaysSo) {
 
 TEST_F(FileDialogsTest, BankLoadLeavesTheEditAreaAndClearsTheMonitorLists) {
     for (std::size_t pos = 0; pos < kSlotSize; ++pos)
-        f.state.voiceTable[0][pos] = static_cast<Byte>(pos);
-    f.state.editBuffer = f.state.voiceTable[0];
-    f.state.currentSlot = 4;
-    f.program.form1.text2 = "  4. SOMETHING ";
+        f.ws.voiceTable()[0][pos] = static_cast<Byte>(pos);
+    f.ws.editBuffer() = f.ws.voiceTable()[0];
+    f.ws.currentSlot() = 4;
+    f.program.form1.text2() = "  4. SOMETHING ";
     fillMonitorLists();
     copyTestFile("rom1a.syx", bankFolder());
-    const Slot slot0 = f.state.voiceTable[0];
+    const Slot slot0 = f.ws.voiceTable()[0];
 
     f.program.form1.command7Click();
     f.program.form4.text2 = "rom1a.syx";
@@ -602,10 +602,10 @@ TEST_F(FileDialogsTest, BankLoadLeavesTheEditAreaAndClearsTheMonitorLists) {
     EXPECT_TRUE(f.program.form1.list1.items.empty());
     EXPECT_TRUE(f.program.form1.list2.items.empty());
     EXPECT_TRUE(f.program.form1.list4.items.empty());
-    EXPECT_EQ(f.program.form1.text2, "  4. SOMETHING ");
-    EXPECT_EQ(f.state.currentSlot, 4);
-    EXPECT_EQ(f.state.editBuffer, slot0);
-    EXPECT_EQ(f.state.voiceTable[0], slot0);
+    EXPECT_EQ(f.program.form1.text2(), "  4. SOMETHING ");
+    EXPECT_EQ(f.ws.currentSlot(), 4);
+    EXPECT_EQ(f.ws.editBuffer(), slot0);
+    EXPECT_EQ(f.ws.voiceTable()[0], slot0);
     EXPECT_TRUE(f.out.sent.empty()) << "a bank load sends nothing";
     EXPECT_TRUE(f.program.form1.enabled);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form4});
@@ -618,7 +618,7 @@ TEST_F(FileDialogsTest, DoubleClickLoadsInTheLoadDialogsOnly) {
     f.program.form4.open();
     ASSERT_EQ(f.program.form4.file1.items, std::vector<std::string>{"rom1a.syx"});
     f.program.form4.file1DoubleClick(0);
-    EXPECT_EQ(f.program.form1.list3.items.size(), 32u);
+    EXPECT_EQ(f.program.form1.list3().items.size(), 32u);
     EXPECT_FALSE(f.program.form4.isOpen);
 
     WriteBytes(bankFolder() / "mine.v32", Bytes(5152, 0));
@@ -642,9 +642,9 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
         f.program.form4.text2 = name;
         f.program.form4.command1Click(0);
         ASSERT_TRUE(f.host.boxes.empty()) << name << ": " << f.host.boxes[0].text;
-        tables.push_back(f.state.voiceTable);
+        tables.push_back(f.ws.voiceTable());
         for (std::size_t n = 1; n <= 32; ++n)
-            f.state.voiceTable[n].fill(0);
+            f.ws.voiceTable()[n].fill(0);
     }
     for (std::size_t n = 1; n <= 32; ++n) {
         EXPECT_EQ(tables[0][n], tables[1][n]) << n;
@@ -674,15 +674,15 @@ TEST_F(FileDialogsTest, MidFileHasItsVoiceReadFrom167BytesBeforeTheEnd) {
 
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     for (std::size_t pos = 0; pos <= 160; ++pos) {
-        ASSERT_EQ(f.state.voiceTable[0][pos], mid[33 + pos]) << pos;
-        ASSERT_EQ(f.state.editBuffer[pos], mid[33 + pos]) << pos;
+        ASSERT_EQ(f.ws.voiceTable()[0][pos], mid[33 + pos]) << pos;
+        ASSERT_EQ(f.ws.editBuffer()[pos], mid[33 + pos]) << pos;
     }
     const std::string name(mid.begin() + 33 + 151, mid.begin() + 33 + 161);
-    EXPECT_EQ(f.program.form1.text2, " 0. " + name);
-    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_EQ(f.program.form1.text2(), " 0. " + name);
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0x00, 0x00}));
-    const auto dump = BuildVoiceDump(VoiceAsSent(f.state.voiceTable[0]));
+    const auto dump = BuildVoiceDump(VoiceAsSent(f.ws.voiceTable()[0]));
     EXPECT_EQ(f.out.sent[1], Bytes(dump.begin(), dump.end()));
     EXPECT_TRUE(f.program.form1.enabled);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form6});
@@ -695,7 +695,7 @@ TEST_F(FileDialogsTest, MidNameIsMatchedInAnyCase) {
         f.program.form6.text2 = name;
         f.program.form6.command1Click(0);
         EXPECT_TRUE(f.host.boxes.empty()) << name;
-        EXPECT_EQ(f.state.voiceTable[0][0], 0xF0) << name << " is read from byte 33, not 0";
+        EXPECT_EQ(f.ws.voiceTable()[0][0], 0xF0) << name << " is read from byte 33, not 0";
     }
 }
 
@@ -703,8 +703,8 @@ TEST_F(FileDialogsTest, MidFileWithoutTheDumpStartIsRefusedAndChangesNothing) {
     Bytes mid = MidFile(200, 33);
     mid[33] = 0x00;
     WriteBytes(voiceFolder() / "take.mid", mid);
-    f.program.form1.text2 = "  2. KEEP ME   ";
-    f.state.currentSlot = 2;
+    f.program.form1.text2() = "  2. KEEP ME   ";
+    f.ws.currentSlot() = 2;
     const Snapshot before = snapshot();
     f.program.form1.command10Click();
     f.program.form6.text2 = "take.mid";
@@ -725,7 +725,7 @@ TEST_F(FileDialogsTest, AnyOtherVoiceNameIsReadFromOffsetZero) {
     f.program.form6.text2 = "plain.bin";
     f.program.form6.command1Click(0);
     for (std::size_t pos = 0; pos <= 160; ++pos)
-        ASSERT_EQ(f.state.voiceTable[0][pos], file[pos]) << pos;
+        ASSERT_EQ(f.ws.voiceTable()[0][pos], file[pos]) << pos;
 }
 
 // --- Files that cannot be read -------------------------------------------------
@@ -803,7 +803,7 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     const Bytes file = ReadBytes(kTestData / real.name);
     for (std::size_t n = 1; n <= 32; ++n) {
-        const Slot &slot = f.state.voiceTable[n];
+        const Slot &slot = f.ws.voiceTable()[n];
         const std::size_t at = real.packedStart + (n - 1) * 128;
         EXPECT_TRUE(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), slot.begin())) << n;
         Slot expected = slot;
@@ -815,15 +815,15 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
             << n;
         EXPECT_EQ(slot[kChecksumPos], before.table[n][kChecksumPos])
             << "the checksum position is not written";
-        EXPECT_EQ(f.program.form1.list3.items[n - 1], EntryText(static_cast<int>(n), slot));
+        EXPECT_EQ(f.program.form1.list3().items[n - 1], EntryText(static_cast<int>(n), slot));
     }
 }
 
 TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     const RealFile &real = GetParam();
     copyTestFile(real.name, voiceFolder());
-    f.program.form1.text2 = "  7. SEVEN     ";
-    f.state.currentSlot = 7;
+    f.program.form1.text2() = "  7. SEVEN     ";
+    f.ws.currentSlot() = 7;
     const Snapshot before = snapshot();
     f.program.form1.command10Click();
     f.program.form6.text2 = real.name;
@@ -837,8 +837,8 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     const Bytes file = ReadBytes(kTestData / real.name);
     for (std::size_t pos = 0; pos <= 160; ++pos)
-        ASSERT_EQ(f.state.editBuffer[pos], file[pos]) << pos;
-    EXPECT_EQ(f.state.currentSlot, 0);
+        ASSERT_EQ(f.ws.editBuffer()[pos], file[pos]) << pos;
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[1], file) << "the clean dump goes out as it came in";
 }
@@ -856,7 +856,7 @@ TEST_F(FileDialogsTest, RealBankShowsItsNamesInTheSoundList) {
     f.program.form4.open();
     f.program.form4.text2 = "rom1a.syx";
     f.program.form4.command1Click(0);
-    const auto &items = f.program.form1.list3.items;
+    const auto &items = f.program.form1.list3().items;
     ASSERT_EQ(items.size(), 32u);
     EXPECT_EQ(items[0], "  1. BRASS   1 ");
     EXPECT_EQ(items[1], "  2. BRASS   2 ");

@@ -103,8 +103,8 @@ protected:
     void expectBank(const Bytes &file, std::size_t packedAt, const MemorySnapshot &before) {
         for (std::size_t n = 1; n <= kBankSlots; ++n) {
             const Slot expected = ImportedSlot(file, packedAt + (n - 1) * kPackedVoiceSize, before.table[n]);
-            ASSERT_EQ(f.state.voiceTable[n], expected) << "voice " << n;
-            ASSERT_EQ(f.program.form1.list3.items.at(n - 1), Entry(static_cast<int>(n), expected));
+            ASSERT_EQ(f.ws.voiceTable()[n], expected) << "voice " << n;
+            ASSERT_EQ(f.program.form1.list3().items.at(n - 1), Entry(static_cast<int>(n), expected));
         }
         EXPECT_FALSE(f.program.form4.isOpen);
         EXPECT_TRUE(f.program.form1.enabled);
@@ -146,7 +146,7 @@ TEST_F(LoadsTest, ABankInsideAMidiFileLoadsThroughTheBankLoad) {
     ASSERT_EQ(takeBoxes(), std::vector<std::string>{});
     EXPECT_TRUE(f.host.choices.empty()) << "one bank: nothing to choose";
     expectBank(ReadBytes(TestData("rom1a.syx")), kBulkDataPos, before);
-    EXPECT_EQ(f.program.form1.list3.items[0], "  1. BRASS   1 ");
+    EXPECT_EQ(f.program.form1.list3().items[0], "  1. BRASS   1 ");
 }
 
 TEST_F(LoadsTest, ABankAfterOtherMessagesLoadsWithoutAQuestion) {
@@ -182,8 +182,8 @@ TEST_F(LoadsTest, AFileOfTwoBanksAsksWhichAndLoadsTheChosenSecond) {
     // AND the second bank is in the SOUND LIST, no box, the dialog closed
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
     expectBank(ReadBytes(file), 4104 + kBulkDataPos, before);
-    EXPECT_EQ(f.program.form1.list3.items[0], "  1. SECOND 01 ");
-    EXPECT_EQ(f.program.form1.list3.items[31], " 32. SECOND 32 ");
+    EXPECT_EQ(f.program.form1.list3().items[0], "  1. SECOND 01 ");
+    EXPECT_EQ(f.program.form1.list3().items[31], " 32. SECOND 32 ");
 }
 
 TEST_F(LoadsTest, CancellingTheBankChoiceChangesNothingAndTheDialogStaysOpen) {
@@ -203,7 +203,7 @@ TEST_F(LoadsTest, CancellingTheBankChoiceChangesNothingAndTheDialogStaysOpen) {
     f.program.form4.command1Click(0);
     EXPECT_EQ(f.host.choices.size(), 2u);
     expectBank(ReadBytes(TestData("two-different-banks.syx")), kBulkDataPos, before);
-    EXPECT_EQ(f.program.form1.list3.items[0], "  1. BRASS   1 ");
+    EXPECT_EQ(f.program.form1.list3().items[0], "  1. BRASS   1 ");
 }
 
 TEST_F(LoadsTest, AHostThatCannotAskCancels) {
@@ -277,11 +277,11 @@ TEST_F(LoadsTest, ASingleVoiceDumpInASyxFileLoadsThroughTheVoiceLoad) {
     ASSERT_EQ(takeBoxes(), std::vector<std::string>{});
     EXPECT_TRUE(f.host.choices.empty());
     for (std::size_t pos = 0; pos < kRecordSize; ++pos) {
-        ASSERT_EQ(f.state.editBuffer[pos], file[pos]) << pos;
-        ASSERT_EQ(f.state.voiceTable[0][pos], file[pos]) << pos;
+        ASSERT_EQ(f.ws.editBuffer()[pos], file[pos]) << pos;
+        ASSERT_EQ(f.ws.voiceTable()[0][pos], file[pos]) << pos;
     }
-    EXPECT_EQ(f.state.currentSlot, 0);
-    EXPECT_EQ(f.program.form1.text2, " 0. " + std::string(file.begin() + 151, file.begin() + 161));
+    EXPECT_EQ(f.ws.currentSlot(), 0);
+    EXPECT_EQ(f.program.form1.text2(), " 0. " + std::string(file.begin() + 151, file.begin() + 161));
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0x00, 0x00}));
     EXPECT_EQ(f.out.sent[1], file);
@@ -315,9 +315,9 @@ TEST_F(LoadsTest, SeveralSingleVoicesInASyxFileAskWhichOne) {
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{});
     const Bytes secondDump = DumpOf(second);
     for (std::size_t pos = 0; pos < kRecordSize; ++pos)
-        ASSERT_EQ(f.state.editBuffer[pos], file[170 + pos]) << pos;
+        ASSERT_EQ(f.ws.editBuffer()[pos], file[170 + pos]) << pos;
     ASSERT_TRUE(std::equal(secondDump.begin(), secondDump.end(), file.begin() + 170));
-    EXPECT_EQ(f.program.form1.text2, " 0. VOICE 09  ");
+    EXPECT_EQ(f.program.form1.text2(), " 0. VOICE 09  ");
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[1], secondDump);
     EXPECT_FALSE(f.program.form6.isOpen);

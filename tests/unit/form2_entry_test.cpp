@@ -30,11 +30,11 @@ protected:
     void SetParam(int p, int v) { voice[ParamPos(p)] = static_cast<Byte>(v); }
 
     void LoadAndOpen(int group) {
-        f.state.voiceTable[3] = voice;
-        f.state.currentSlot = 3;
-        f.state.slotText[3] = "  3. TEST";
-        f.state.editBuffer = voice;
-        f.program.form1.text2 = f.state.slotText[3];
+        f.ws.voiceTable()[3] = voice;
+        f.ws.currentSlot() = 3;
+        f.ws.slotText(3) = "  3. TEST";
+        f.ws.editBuffer() = voice;
+        f.program.form1.text2() = f.ws.slotText(3);
         form.load();
         form.openGroup(group);
         f.out.sent.clear();

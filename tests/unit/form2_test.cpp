@@ -29,11 +29,11 @@ protected:
     // Puts a voice into a slot and the edit area, as the main window leaves
     // them, and loads the editor.
     void LoadVoice(int slot, const Slot &voice, const std::string &listText) {
-        f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
-        f.state.currentSlot = static_cast<std::int16_t>(slot);
-        f.state.slotText[static_cast<std::size_t>(slot)] = listText;
-        f.state.editBuffer = voice;
-        f.program.form1.text2 = listText;
+        f.ws.voiceTable()[static_cast<std::size_t>(slot)] = voice;
+        f.ws.currentSlot() = static_cast<std::int16_t>(slot);
+        f.ws.slotText(static_cast<std::size_t>(slot)) = listText;
+        f.ws.editBuffer() = voice;
+        f.program.form1.text2() = listText;
         f.program.form1.editAreaStored();
         form.load();
         f.out.sent.clear();
@@ -108,7 +108,7 @@ TEST_F(Form2Test, LoadSplitsTheEditAreaTextIntoNumberAndNameAndShowsTheEditBuffe
     EXPECT_EQ(form.label34, " 0. ");
     EXPECT_EQ(form.text39, "INIT VOICE");
     EXPECT_EQ(form.loadedName, "INIT VOICE");
-    EXPECT_EQ(f.state.editBuffer, InitialVoice());
+    EXPECT_EQ(f.ws.editBuffer(), InitialVoice());
     EXPECT_FALSE(form.frame1Visible);
     EXPECT_FALSE(form.shape1Border);
 
@@ -122,12 +122,12 @@ TEST_F(Form2Test, LoadShowsTheEditAreaVoiceWithTheSlotsHeaderNotTheSlotsParamete
     // edit) and whose header bytes differ too
     Slot slot = InitialVoice();
     slot[2] = 0x05; // the channel nibble as a DX7 sent it
-    f.state.voiceTable[4] = slot;
-    f.state.currentSlot = 4;
-    f.state.slotText[4] = "  4. INIT VOICE";
-    f.program.form1.text2 = "  4.EDITED";
-    f.state.editBuffer = WithParam(InitialVoice(), param::Feedback, 6);
-    f.state.editBuffer[2] = 0x00;
+    f.ws.voiceTable()[4] = slot;
+    f.ws.currentSlot() = 4;
+    f.ws.slotText(4) = "  4. INIT VOICE";
+    f.program.form1.text2() = "  4.EDITED";
+    f.ws.editBuffer() = WithParam(InitialVoice(), param::Feedback, 6);
+    f.ws.editBuffer()[2] = 0x00;
     // WHEN the editor loads
     form.load();
     // THEN it shows the EditBuffer's values and the edit-area name
@@ -135,9 +135,9 @@ TEST_F(Form2Test, LoadShowsTheEditAreaVoiceWithTheSlotsHeaderNotTheSlotsParamete
     EXPECT_EQ(form.text39, "EDITED");
     EXPECT_EQ(form.label34, "  4.");
     // and the EditBuffer keeps them, with the slot's header as a load copies it
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 6);
-    EXPECT_EQ(f.state.editBuffer[2], 0x05);
-    EXPECT_EQ(f.state.voiceTable[4], slot);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 6);
+    EXPECT_EQ(f.ws.editBuffer()[2], 0x05);
+    EXPECT_EQ(f.ws.voiceTable()[4], slot);
 }
 
 // --- Group openings ----------------------------------------------------------
@@ -407,10 +407,10 @@ TEST_F(Form2Test, ApplyingPitchEgSendsEightChangesAcrossTheParameterGroups) {
     };
     EXPECT_EQ(f.out.sent, expected);
     for (int n = 0; n < 8; ++n)
-        EXPECT_EQ(f.state.editBuffer[132 + static_cast<std::size_t>(n)], 10 + n);
+        EXPECT_EQ(f.ws.editBuffer()[132 + static_cast<std::size_t>(n)], 10 + n);
     EXPECT_EQ(form.text[9], "10");
     EXPECT_EQ(form.text[16], "17");
-    EXPECT_EQ(f.state.voiceTable[5], InitialVoice()); // the slot is never written
+    EXPECT_EQ(f.ws.voiceTable()[5], InitialVoice()); // the slot is never written
 }
 
 TEST_F(Form2Test, ApplyingTheOscillatorSendsModesCoarsesFinesThenKeySync) {
@@ -433,8 +433,8 @@ TEST_F(Form2Test, ApplyingTheOscillatorSendsModesCoarsesFinesThenKeySync) {
     EXPECT_EQ(form.chart(21)[5], "1000");
     EXPECT_EQ(form.chart(21)[0], "1.4");
     EXPECT_EQ(form.label29, "ＯＦＦ");
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::OscKeySync)], 0);
-    EXPECT_EQ(f.state.editBuffer[ParamPos(OpParamNumber(1, OpParam::OscMode))], 1);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::OscKeySync)], 0);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(OpParamNumber(1, OpParam::OscMode))], 1);
 }
 
 TEST_F(Form2Test, ApplyingAlgorithm32SendsValue31AndShowsThePicture) {
@@ -443,7 +443,7 @@ TEST_F(Form2Test, ApplyingAlgorithm32SendsValue31AndShowsThePicture) {
     form.text40 = "32";
     form.command1Click();
     EXPECT_EQ(f.out.sent, (std::vector<Bytes>{{0xF0, 0x43, 0x10, 0x01, 0x06, 0x1F, 0xF7}}));
-    EXPECT_EQ(f.state.editBuffer[140], 31);
+    EXPECT_EQ(f.ws.editBuffer()[140], 31);
     EXPECT_EQ(form.text8, "32");
     EXPECT_EQ(form.picture1File, "alg32.jpg");
 }
@@ -454,7 +454,7 @@ TEST_F(Form2Test, ApplyingLfoKeySyncOnWritesAndSendsParameter141) {
     form.text40 = "1"; // what the ＯＮ option writes
     form.command1Click();
     EXPECT_EQ(f.out.sent, (std::vector<Bytes>{{0xF0, 0x43, 0x10, 0x01, 0x0D, 0x01, 0xF7}}));
-    EXPECT_EQ(f.state.editBuffer[147], 1);
+    EXPECT_EQ(f.ws.editBuffer()[147], 1);
     EXPECT_EQ(form.text[7], "ON");
     EXPECT_EQ(form.values.lfoSync, 1);
 }
@@ -504,7 +504,7 @@ TEST_P(Form2TypedApplyTest, ApplyingSendsTheTypedValuesAndShowsThem) {
     for (const auto &s : c.shown)
         EXPECT_EQ(form.chart(s.field)[s.row], s.text) << "field " << s.field << " row " << s.row;
     for (const auto &s : c.stored)
-        EXPECT_EQ(f.state.editBuffer[s.pos], s.value) << "byte " << s.pos;
+        EXPECT_EQ(f.ws.editBuffer()[s.pos], s.value) << "byte " << s.pos;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -567,7 +567,7 @@ TEST_F(Form2Test, ApplyingBreakPointsAndCurvesTakesTheEntryValues) {
     EXPECT_EQ(form.chart(32)[0], "+EXP");
     EXPECT_EQ(form.chart(33)[5], "+LIN");
     EXPECT_EQ(form.values.rightCurve[1], 3);
-    EXPECT_EQ(f.state.editBuffer[ParamPos(117)], 3);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(117)], 3);
 }
 
 TEST_F(Form2Test, ApplyingAColumnGroupSendsOneChangePerOperatorFromSixToOne) {
@@ -602,7 +602,7 @@ TEST_F(Form2Test, ApplyingLfoWaveAndTransposeShowsTheirTexts) {
     form.command1Click();
     EXPECT_EQ(form.text[17], "B 4");
     EXPECT_EQ(f.out.sent.back(), Change(144, 47));
-    EXPECT_EQ(f.state.editBuffer[150], 47);
+    EXPECT_EQ(f.ws.editBuffer()[150], 47);
 }
 
 TEST_F(Form2Test, AFiveLetterNameOverALongerOneIsSentPaddedWithBlanks) {
@@ -616,7 +616,7 @@ TEST_F(Form2Test, AFiveLetterNameOverALongerOneIsSentPaddedWithBlanks) {
         const Byte code = static_cast<Byte>(expected[static_cast<std::size_t>(c)]);
         EXPECT_EQ(f.out.sent[1 + static_cast<std::size_t>(c)],
                   (Bytes{0xF0, 0x43, 0x10, 0x01, static_cast<Byte>(17 + c), code, 0xF7}));
-        EXPECT_EQ(f.state.editBuffer[151 + static_cast<std::size_t>(c)], code);
+        EXPECT_EQ(f.ws.editBuffer()[151 + static_cast<std::size_t>(c)], code);
     }
     // The loaded name stays: a later apply sends the name again.
     f.out.sent.clear();
@@ -663,13 +663,13 @@ TEST_P(Form2NotANumberTest, IsReportedAndNothingChanges) {
     LoadInit();
     c.open(form);
     c.box(form) = c.typed;
-    const Slot before = f.state.editBuffer;
+    const Slot before = f.ws.editBuffer();
     const auto chart = form.rows;
     const auto texts = form.text;
     const std::string shown = form.text8;
     form.command1Click();
     EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_EQ(f.ws.editBuffer(), before);
     EXPECT_EQ(form.rows, chart);
     EXPECT_EQ(form.text, texts);
     EXPECT_EQ(form.text8, shown);
@@ -712,25 +712,25 @@ TEST_F(Form2Test, EndWithTheNameUnchangedSendsNothingAndClosesTheEditor) {
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
-    EXPECT_EQ(f.state.slotText[5], "  5. INIT VOICE");
+    EXPECT_EQ(f.ws.slotText(5), "  5. INIT VOICE");
 }
 
 TEST_F(Form2Test, EndAfterRenamingStoresTheListNumberFollowedByTheName) {
     LoadVoice(7, InitialVoice(), "  7. INIT VOICE");
     ASSERT_TRUE(form.text39Change("LEAD"));
     form.command2Click(1);
-    EXPECT_EQ(f.state.slotText[7], "  7.LEAD");
-    EXPECT_EQ(f.program.form1.text2, "  7.LEAD");
+    EXPECT_EQ(f.ws.slotText(7), "  7.LEAD");
+    EXPECT_EQ(f.program.form1.text2(), "  7.LEAD");
     ASSERT_EQ(f.out.sent.size(), 10u);
     EXPECT_EQ(f.out.sent[0], Change(145, 'L'));
     EXPECT_EQ(f.out.sent[9], Change(154, ' '));
-    EXPECT_EQ(f.state.voiceTable[7], InitialVoice());
+    EXPECT_EQ(f.ws.voiceTable()[7], InitialVoice());
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
 
     LoadVoice(0, InitialVoice(), " 0. INIT VOICE");
     ASSERT_TRUE(form.text39Change("NEW ONE"));
     form.command2Click(1);
-    EXPECT_EQ(f.state.slotText[0], " 0. NEW ONE");
+    EXPECT_EQ(f.ws.slotText(0), " 0. NEW ONE");
 }
 
 TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
@@ -745,7 +745,7 @@ TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
     const auto dump = BuildVoiceDump(InitialVoice());
     EXPECT_EQ(f.out.sent[1], Bytes(dump.begin(), dump.end()));
     // the cancelled edit leaves the EditBuffer too
-    EXPECT_EQ(f.state.editBuffer, InitialVoice());
+    EXPECT_EQ(f.ws.editBuffer(), InitialVoice());
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
 }
@@ -792,23 +792,23 @@ TEST_F(Form2Test, InitialiseLoadsTheInitialVoiceIntoSlotZeroAndStaysOpen) {
     }
     LoadVoice(5, WithParam(InitialVoice(), param::Feedback, 5), "  5. OTHER");
     form.command2Click(0);
-    EXPECT_EQ(f.state.currentSlot, 0);
-    EXPECT_EQ(f.state.slotText[0], " 0. FRESH INIT");
-    EXPECT_EQ(f.program.form1.text2, " 0. FRESH INIT");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
+    EXPECT_EQ(f.ws.slotText(0), " 0. FRESH INIT");
+    EXPECT_EQ(f.program.form1.text2(), " 0. FRESH INIT");
     EXPECT_EQ(form.text39, "FRESH INIT");
     EXPECT_EQ(form.text[1], "0");
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
     EXPECT_EQ(f.out.sent[1][151], 'F');
     EXPECT_TRUE(f.host.closed.empty());
-    EXPECT_EQ(f.state.editBuffer[ParamPos(param::Feedback)], 0);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 0);
 }
 
 TEST_F(Form2Test, InitialiseWithoutTheFileSaysSoAndKeepsTheVoice) {
     LoadInit();
     form.command2Click(0);
     EXPECT_EQ(f.host.boxTexts(), std::vector<std::string>{form2_text::kInitMissing});
-    EXPECT_EQ(f.state.currentSlot, 5);
+    EXPECT_EQ(f.ws.currentSlot(), 5);
     EXPECT_TRUE(f.out.sent.empty());
 
     {
@@ -817,8 +817,8 @@ TEST_F(Form2Test, InitialiseWithoutTheFileSaysSoAndKeepsTheVoice) {
     }
     form.command2Click(0);
     EXPECT_EQ(f.host.boxes.back().text, form2_text::kInitShort);
-    EXPECT_EQ(f.state.currentSlot, 5);
-    EXPECT_EQ(f.state.voiceTable[0], Slot{});
+    EXPECT_EQ(f.ws.currentSlot(), 5);
+    EXPECT_EQ(f.ws.voiceTable()[0], Slot{});
     EXPECT_TRUE(f.out.sent.empty());
 }
 
@@ -847,7 +847,7 @@ TEST_F(Form2Test, SaveHelpAndPrintLeaveTheEditorOpen) {
 // --- Opening from the main window --------------------------------------------
 
 TEST_F(Form2Test, EditModeWithAnEmptyEditAreaSaysSoAndOpensNothing) {
-    f.program.form1.text2.clear();
+    f.program.form1.text2().clear();
     f.program.form1.command13Click();
     EXPECT_EQ(f.host.boxTexts(), std::vector<std::string>{"エディットエリアに音色が選択されていません"});
     EXPECT_TRUE(f.host.shown.empty());
@@ -860,11 +860,11 @@ TEST_F(Form2Test, EditModeWithAnEmptyEditAreaSaysSoAndOpensNothing) {
 }
 
 TEST_F(Form2Test, EditModeSendsTheVoiceAndOpensTheLoadedEditor) {
-    f.state.voiceTable[3] = InitialVoice();
-    f.state.currentSlot = 3;
-    f.state.slotText[3] = "  3. INIT VOICE";
-    f.program.form1.text2 = f.state.slotText[3];
-    f.state.editBuffer = InitialVoice(); // as SOUND LISTから読込 leaves it
+    f.ws.voiceTable()[3] = InitialVoice();
+    f.ws.currentSlot() = 3;
+    f.ws.slotText(3) = "  3. INIT VOICE";
+    f.program.form1.text2() = f.ws.slotText(3);
+    f.ws.editBuffer() = InitialVoice(); // as SOUND LISTから読込 leaves it
     f.program.form1.command13Click();
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 2, 0}));
@@ -872,7 +872,7 @@ TEST_F(Form2Test, EditModeSendsTheVoiceAndOpensTheLoadedEditor) {
     EXPECT_FALSE(f.host.enabled[WindowId::Form1]);
     EXPECT_FALSE(f.program.form1.enabled);
     EXPECT_EQ(form.text39, "INIT VOICE");
-    EXPECT_EQ(f.state.editBuffer, InitialVoice());
+    EXPECT_EQ(f.ws.editBuffer(), InitialVoice());
 }
 
 } // namespace

@@ -35,12 +35,12 @@ protected:
     void SetUp() override { f.out.open(); }
 
     void Load(const Slot &voice, int slot = 7) {
-        f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
-        f.state.currentSlot = static_cast<std::int16_t>(slot);
-        f.state.slotText[static_cast<std::size_t>(slot)] = SoundListEntryText(slot, voice);
+        f.ws.voiceTable()[static_cast<std::size_t>(slot)] = voice;
+        f.ws.currentSlot() = static_cast<std::int16_t>(slot);
+        f.ws.slotText(static_cast<std::size_t>(slot)) = SoundListEntryText(slot, voice);
         // The editor opens on the edit area, as the main window leaves it.
-        f.state.editBuffer = voice;
-        f.program.form1.text2 = f.state.slotText[static_cast<std::size_t>(slot)];
+        f.ws.editBuffer() = voice;
+        f.program.form1.text2() = f.ws.slotText(static_cast<std::size_t>(slot));
         form.load();
         f.out.sent.clear();
     }
@@ -162,7 +162,7 @@ protected:
                               all.at(OpParamNumber(j + 1, OpParam::OscMode)) == 1)
                         << "column " << j;
             }
-            const Slot bufferBefore = f.state.editBuffer;
+            const Slot bufferBefore = f.ws.editBuffer();
             f.out.sent.clear();
             form.command1Click();
             EXPECT_TRUE(f.host.boxes.empty()) << (f.host.boxes.empty() ? "" : f.host.boxes.back().text);
@@ -171,7 +171,7 @@ protected:
             for (const auto &[p, v] : changes) {
                 EXPECT_EQ(v, all.at(p)) << "parameter " << p << " stored " << int(voice[ParamPos(p)]);
                 EXPECT_EQ(ChartText(p), Expected(p, v, all)) << "parameter " << p;
-                EXPECT_EQ(f.state.editBuffer[ParamPos(p)], v) << "parameter " << p;
+                EXPECT_EQ(f.ws.editBuffer()[ParamPos(p)], v) << "parameter " << p;
             }
             EXPECT_EQ(form.rows, chartBefore);
             EXPECT_EQ(form.text, textBefore);
@@ -181,7 +181,7 @@ protected:
                 const bool sent =
                     std::any_of(changes.begin(), changes.end(), [&](auto c) { return c.first == p; });
                 if (!sent) {
-                    EXPECT_EQ(f.state.editBuffer[ParamPos(p)], bufferBefore[ParamPos(p)]) << p;
+                    EXPECT_EQ(f.ws.editBuffer()[ParamPos(p)], bufferBefore[ParamPos(p)]) << p;
                 }
             }
         }
@@ -289,10 +289,10 @@ TEST_F(Form2ValuesTest, GivenARealBankWithValuesAboveTheirRangesThenWhatIsShownI
 
 TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCarriesTheShownValues) {
     const Slot voice = EveryByte([](int p) { return static_cast<Byte>(p % 2 ? 0xFF : ParamMax(p) + 1); });
-    f.state.voiceTable[9] = voice;
-    f.state.currentSlot = 9;
-    f.state.slotText[9] = SoundListEntryText(9, voice);
-    f.program.form1.text2 = f.state.slotText[9];
+    f.ws.voiceTable()[9] = voice;
+    f.ws.currentSlot() = 9;
+    f.ws.slotText(9) = SoundListEntryText(9, voice);
+    f.program.form1.text2() = f.ws.slotText(9);
     f.out.sent.clear();
     SendCurrentVoice(f.state, f.host);
     ASSERT_EQ(f.out.sent.size(), 2u);
@@ -301,8 +301,8 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
     for (int p = 0; p < static_cast<int>(kParamCount); ++p)
         EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, voice[ParamPos(p)])) << "parameter " << p;
     EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump.data() + kParamBase, kParamCount)));
-    EXPECT_EQ(f.state.voiceTable[9], voice) << "the slot keeps its own bytes";
-    f.state.editBuffer = voice;
+    EXPECT_EQ(f.ws.voiceTable()[9], voice) << "the slot keeps its own bytes";
+    f.ws.editBuffer() = voice;
     form.load();
     EXPECT_EQ(form.text[3], PlainText(dump[ParamPos(param::LfoSpeed)]));
     EXPECT_EQ(form.chart(31)[2], BreakPointText(dump[ParamPos(BlockParamNumber(2, OpParam::BreakPoint))]));
@@ -310,8 +310,8 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
 
 TEST_F(Form2ValuesTest, GivenAnInRangeVoiceThenTheDumpIsTheSlotAsItStands) {
     const Slot voice = InitialVoice();
-    f.state.voiceTable[3] = voice;
-    f.state.currentSlot = 3;
+    f.ws.voiceTable()[3] = voice;
+    f.ws.currentSlot() = 3;
     SendCurrentVoice(f.state, f.host);
     ASSERT_EQ(f.out.sent.size(), 2u);
     const auto expected = BuildVoiceDump(voice);
@@ -366,7 +366,7 @@ TEST_P(Form2OddByteTest, GivenAnOddByteThenTheChartTheZoneAndTheChangeAllSayTheS
     form.command1Click();
     EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(c.param, c.sent)}));
     EXPECT_EQ(form.text[c.box], c.shown);
-    EXPECT_EQ(f.state.editBuffer[ParamPos(c.param)], c.sent);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(c.param)], c.sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -536,12 +536,12 @@ TEST_P(Form2RefusedTextTest, GivenATextThatNamesNoValueThenTheApplyIsRefusedAndN
         SCOPED_TRACE(typed);
         form.controlClick(c.column);
         (c.rightRow ? form.text44 : form.text42)[c.operatorBox] = typed;
-        const Slot buffer = f.state.editBuffer;
+        const Slot buffer = f.ws.editBuffer();
         const auto chart = form.rows;
         f.host.boxes.clear();
         form.command1Click();
         EXPECT_TRUE(f.out.sent.empty());
-        EXPECT_EQ(f.state.editBuffer, buffer);
+        EXPECT_EQ(f.ws.editBuffer(), buffer);
         EXPECT_EQ(form.rows, chart);
         ASSERT_EQ(f.host.boxes.size(), 1u);
         EXPECT_EQ(f.host.boxes[0].text, std::string(c.message) + "「" + typed + "」");

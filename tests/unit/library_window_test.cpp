@@ -61,15 +61,15 @@ struct LibraryWindow : ::testing::Test {
     }
     // An edit-area voice with changes not yet stored.
     void changeEditArea() {
-        form1.text2 = " 0. INIT VOICE";
+        form1.text2() = " 0. INIT VOICE";
         form1.editAreaStored();
-        f.state.editBuffer[ParamPos(param::Feedback)] ^= 1;
+        f.ws.editBuffer()[ParamPos(param::Feedback)] ^= 1;
         ASSERT_TRUE(form1.editAreaChanged());
     }
     void loadListWithBankB() {
         form.resultClick(row("VOICE B07"));
         form.command7Click();
-        ASSERT_EQ(form1.list3.items.size(), kBankSlots);
+        ASSERT_EQ(form1.list3().items.size(), kBankSlots);
     }
 };
 
@@ -176,11 +176,11 @@ TEST_F(LibraryWindow, DoubleClickPutsTheVoiceIntoTheEditAreaAndSendsIt) {
     // and the edit area hold it as a 1-voice load leaves them
     const Slot &voice = collection.a[3];
     EXPECT_EQ(f.out.sent, SentFor(voice));
-    EXPECT_EQ(form1.text2, " 0. brass 2   ");
-    EXPECT_EQ(f.state.slotText[0], " 0. brass 2   ");
-    EXPECT_EQ(f.state.currentSlot, 0);
-    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.state.voiceTable[0].begin()));
-    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.state.editBuffer.begin()));
+    EXPECT_EQ(form1.text2(), " 0. brass 2   ");
+    EXPECT_EQ(f.ws.slotText(0), " 0. brass 2   ");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.ws.voiceTable()[0].begin()));
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kRecordSize, f.ws.editBuffer().begin()));
     EXPECT_FALSE(form1.editAreaChanged());
     EXPECT_TRUE(f.host.boxes.empty());
 }
@@ -203,7 +203,7 @@ TEST_F(LibraryWindow, EnterThenArrowKeysSendEachVoiceTheSelectionReaches) {
         for (auto &m : SentFor(collection.b[static_cast<std::size_t>(n)]))
             expected.push_back(m);
     EXPECT_EQ(f.out.sent, expected);
-    EXPECT_EQ(form1.text2, " 0. VOICE B04 ");
+    EXPECT_EQ(form1.text2(), " 0. VOICE B04 ");
     // AND a new search ends the stepping: selecting sends nothing more
     form.text1Change("voice b1");
     f.out.sent.clear();
@@ -214,7 +214,7 @@ TEST_F(LibraryWindow, EnterThenArrowKeysSendEachVoiceTheSelectionReaches) {
 TEST_F(LibraryWindow, ChangedEditAreaIsAskedAboutOnceAndNoKeepsIt) {
     openIndexed();
     changeEditArea();
-    const Slot before = f.state.editBuffer;
+    const Slot before = f.ws.editBuffer();
     f.out.sent.clear();
     // WHEN a voice is double-clicked and the user answers No
     f.host.answers = {MsgResult::No};
@@ -224,7 +224,7 @@ TEST_F(LibraryWindow, ChangedEditAreaIsAskedAboutOnceAndNoKeepsIt) {
     EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::YesNo);
     EXPECT_NE(f.host.boxes[0].text.find("「E.PIANO 1 」に置き換えますか？"), std::string::npos);
     EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_EQ(f.ws.editBuffer(), before);
     EXPECT_FALSE(form.steppingThrough());
     // WHEN double-clicked again and answered Yes, then stepped on twice
     f.host.answers = {MsgResult::Yes};
@@ -238,10 +238,10 @@ TEST_F(LibraryWindow, ChangedEditAreaIsAskedAboutOnceAndNoKeepsIt) {
 
 TEST_F(LibraryWindow, NothingChangesWhileAnotherWindowHoldsTheMainWindow) {
     openIndexed();
-    form1.text2 = " 0. INIT VOICE";
+    form1.text2() = " 0. INIT VOICE";
     form1.command5Click(); // the editor is open
     f.out.sent.clear();
-    const Slot before = f.state.editBuffer;
+    const Slot before = f.ws.editBuffer();
     // WHEN a voice is double-clicked, and a bank is asked for
     form.resultActivate(row("BRASS 1"));
     form.command7Click();
@@ -250,8 +250,8 @@ TEST_F(LibraryWindow, NothingChangesWhileAnotherWindowHoldsTheMainWindow) {
     EXPECT_EQ(f.host.boxes[0].text, library_text::kMainWindowHeld);
     EXPECT_EQ(f.host.boxes[1].text, library_text::kMainWindowHeld);
     EXPECT_TRUE(f.out.sent.empty());
-    EXPECT_EQ(f.state.editBuffer, before);
-    EXPECT_TRUE(form1.list3.items.empty());
+    EXPECT_EQ(f.ws.editBuffer(), before);
+    EXPECT_TRUE(form1.list3().items.empty());
 }
 
 // --- Banks into the SOUND LIST -------------------------------------------------
@@ -267,10 +267,10 @@ TEST_F(LibraryWindow, BankLoadFillsTheSoundListAsThe32VoiceLoadDoes) {
     EXPECT_TRUE(f.host.boxes.empty());
     for (std::size_t n = 1; n <= kBankSlots; ++n)
         EXPECT_TRUE(std::equal(collection.b[n].begin(), collection.b[n].begin() + kRecordSize,
-                               f.state.voiceTable[n].begin()))
+                               f.ws.voiceTable()[n].begin()))
             << n;
-    EXPECT_EQ(form1.list3.items[0], "  1. HORNS     ");
-    EXPECT_EQ(form1.list3.items[31], " 32. VOICE B32 ");
+    EXPECT_EQ(form1.list3().items[0], "  1. HORNS     ");
+    EXPECT_EQ(form1.list3().items[31], " 32. VOICE B32 ");
     EXPECT_FALSE(form1.bankChanged());
     EXPECT_TRUE(form1.list1.items.empty());
     EXPECT_TRUE(f.out.sent.empty());
@@ -279,11 +279,11 @@ TEST_F(LibraryWindow, BankLoadFillsTheSoundListAsThe32VoiceLoadDoes) {
 TEST_F(LibraryWindow, BankLoadAsksWhenTheListHasChangesAndNoChangesNothing) {
     openIndexed();
     loadListWithBankB();
-    f.state.voiceTable[7][ParamPos(param::Feedback)] ^= 1;
+    f.ws.voiceTable()[7][ParamPos(param::Feedback)] ^= 1;
     form1.rebuildSoundList();
     ASSERT_TRUE(form1.bankChanged());
-    const VoiceTable before = f.state.voiceTable;
-    const auto entries = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const auto entries = form1.list3().items;
     // WHEN bank A is asked for and the user answers No
     f.host.answers = {MsgResult::No};
     form.resultClick(row("E.PIANO 1"));
@@ -296,12 +296,12 @@ TEST_F(LibraryWindow, BankLoadAsksWhenTheListHasChangesAndNoChangesNothing) {
     EXPECT_NE(f.host.boxes[0].text.find((collection.folder / "bank-a.syx").string() + "」のバンク 1 を"),
               std::string::npos)
         << f.host.boxes[0].text;
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, entries);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, entries);
     // WHEN asked again and answered Yes: bank A replaces the list
     f.host.answers = {MsgResult::Yes};
     form.command7Click();
-    EXPECT_EQ(form1.list3.items[0], "  1. E.PIANO 1 ");
+    EXPECT_EQ(form1.list3().items[0], "  1. E.PIANO 1 ");
     EXPECT_FALSE(form1.bankChanged());
 }
 
@@ -324,20 +324,20 @@ TEST_F(LibraryWindow, WriteGoesThroughTheChooserIntoThePositionPicked) {
     f.program.form7.command1Click();
     // THEN slot 5 holds the voice and the list shows it; the DX7 got it as
     // program 5
-    EXPECT_TRUE(SameParams(f.state.voiceTable[5], collection.a[3]));
-    EXPECT_EQ(form1.list3.items[4], "  5. brass 2   ");
+    EXPECT_TRUE(SameParams(f.ws.voiceTable()[5], collection.a[3]));
+    EXPECT_EQ(form1.list3().items[4], "  5. brass 2   ");
     EXPECT_EQ(f.out.sent.front(), (std::vector<Byte>{kProgramChange, 4, 0}));
     EXPECT_TRUE(form1.enabled);
 }
 
 TEST_F(LibraryWindow, WriteWithNoBankInTheListIsRefusedBeforeTheEditAreaChanges) {
     openIndexed();
-    const Slot before = f.state.editBuffer;
+    const Slot before = f.ws.editBuffer();
     form.resultClick(row("brass 2"));
     form.command8Click();
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text, library_text::kChooserNoBank);
-    EXPECT_EQ(f.state.editBuffer, before);
+    EXPECT_EQ(f.ws.editBuffer(), before);
     EXPECT_FALSE(f.program.form7.isOpen());
 }
 

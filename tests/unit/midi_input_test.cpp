@@ -126,14 +126,14 @@ TEST_F(MidiInput, ShortMessagesAreLoggedAndActiveSensingIsNot) {
 
 TEST_F(MidiInput, DumpWhileIdleIsLoggedWithModeZeroAndChangesNoSlot) {
     form1.startInputAtLoad();
-    const VoiceTable before = f.state.voiceTable;
+    const VoiceTable before = f.ws.voiceTable();
     const Slot voice = MakeBankVoice(4);
     feed(std::vector<Byte>(voice.begin(), voice.begin() + kImageSize));
     ASSERT_EQ(form1.list1.items.size(), 2u);
     const std::string &line = form1.list1.items[1];
     EXPECT_EQ(line, " 0LongMsg 受信 : " + Hex(std::span<const Byte>(voice.data(), kImageSize)));
     EXPECT_TRUE(line.starts_with(" 0LongMsg 受信 : F0430000011B")) << line;
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
     EXPECT_TRUE(form1.list4.items.empty());
 }
 

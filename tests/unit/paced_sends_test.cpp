@@ -40,11 +40,11 @@ struct PacedSends : ::testing::Test {
     // The editor on an initial voice in slot 5, the operator EG group open
     // with all 48 boxes holding a value.
     void OpenOperatorEg() {
-        f.state.voiceTable[5] = InitialVoice();
-        f.state.currentSlot = 5;
-        f.state.slotText[5] = "  5. INIT VOICE";
-        f.state.editBuffer = InitialVoice();
-        form1.text2 = "  5. INIT VOICE";
+        f.ws.voiceTable()[5] = InitialVoice();
+        f.ws.currentSlot() = 5;
+        f.ws.slotText(5) = "  5. INIT VOICE";
+        f.ws.editBuffer() = InitialVoice();
+        form1.text2() = "  5. INIT VOICE";
         form1.editAreaStored();
         form2.load();
         form2.controlClick("Text24_3");
@@ -117,8 +117,8 @@ TEST_F(PacedSends, VoiceDumpBulkDumpAndParameterChangesAllKeepThePause) {
     f.state.exchange.sysExPauseMs = 50;
     ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
     for (std::size_t s = 1; s <= kBankSlots; ++s)
-        f.state.voiceTable[s] = InitialVoice();
-    form1.list3.items.assign(kBankSlots, " 1. INIT VOICE");
+        f.ws.voiceTable()[s] = InitialVoice();
+    form1.list3().items.assign(kBankSlots, " 1. INIT VOICE");
     // WHEN a voice dump, the bulk dump (confirmed) and the operator EG
     // group go out one after the other
     SendCurrentVoice(f.state, f.host);

@@ -43,34 +43,34 @@ struct SoundList : ::testing::Test {
     void SetUp() override {
         f.out.open();
         for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = MakeBankVoice(n);
+            f.ws.voiceTable()[static_cast<std::size_t>(n)] = MakeBankVoice(n);
         form1.rebuildSoundList();
     }
     // The slot's dump as the instrument is sent it (values read into their ranges).
     Bytes dumpOf(int n) const {
-        const auto dump = BuildVoiceDump(VoiceAsSent(f.state.voiceTable[static_cast<std::size_t>(n)]));
+        const auto dump = BuildVoiceDump(VoiceAsSent(f.ws.voiceTable()[static_cast<std::size_t>(n)]));
         return Bytes(dump.begin(), dump.end());
     }
 };
 
 TEST_F(SoundList, RebuildFillsThe32EntriesAndTheirTexts) {
-    ASSERT_EQ(form1.list3.items.size(), 32u);
-    EXPECT_EQ(form1.list3.items[0], "  1. BANK 01   ");
-    EXPECT_EQ(form1.list3.items[31], " 32. BANK 32   ");
-    EXPECT_EQ(f.state.slotText[9], "  9. BANK 09   ");
-    EXPECT_EQ(form1.list3.selected, -1);
+    ASSERT_EQ(form1.list3().items.size(), 32u);
+    EXPECT_EQ(form1.list3().items[0], "  1. BANK 01   ");
+    EXPECT_EQ(form1.list3().items[31], " 32. BANK 32   ");
+    EXPECT_EQ(f.ws.slotText(9), "  9. BANK 09   ");
+    EXPECT_EQ(form1.list3Selected(), -1);
 }
 
 TEST_F(SoundList, CopyOfEntry12SetsSlotTextBufferAndSendsTheVoice) {
-    f.state.editBuffer[kEndPos] = 0x55;
-    form1.list3.selected = 11;
+    f.ws.editBuffer()[kEndPos] = 0x55;
+    form1.list3Select(11);
     form1.command11Click();
-    EXPECT_EQ(f.state.currentSlot, 12);
-    EXPECT_EQ(form1.text2, " 12. BANK 12   ");
-    EXPECT_EQ(form1.list3.selected, -1);
-    const Slot &slot = f.state.voiceTable[12];
-    EXPECT_TRUE(std::equal(slot.begin(), slot.begin() + 162, f.state.editBuffer.begin()));
-    EXPECT_EQ(f.state.editBuffer[kEndPos], 0x55); // position 162 is not copied
+    EXPECT_EQ(f.ws.currentSlot(), 12);
+    EXPECT_EQ(form1.text2(), " 12. BANK 12   ");
+    EXPECT_EQ(form1.list3Selected(), -1);
+    const Slot &slot = f.ws.voiceTable()[12];
+    EXPECT_TRUE(std::equal(slot.begin(), slot.begin() + 162, f.ws.editBuffer().begin()));
+    EXPECT_EQ(f.ws.editBuffer()[kEndPos], 0x55); // position 162 is not copied
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 11, 0}));
     EXPECT_EQ(f.out.sent[1], dumpOf(12));
@@ -78,20 +78,20 @@ TEST_F(SoundList, CopyOfEntry12SetsSlotTextBufferAndSendsTheVoice) {
 }
 
 TEST_F(SoundList, Command11TwiceWithoutSelectingAgainAsksForASelection) {
-    form1.list3.selected = 2;
+    form1.list3Select(2);
     form1.command11Click();
-    const Slot buffer = f.state.editBuffer;
+    const Slot buffer = f.ws.editBuffer();
     form1.command11Click();
     EXPECT_EQ(f.host.boxTexts(), Lines{"SOUND LIST からＳＯＵＮＤ音色を選んでください"});
     EXPECT_EQ(f.out.sent.size(), 2u);
-    EXPECT_EQ(f.state.currentSlot, 3);
-    EXPECT_EQ(f.state.editBuffer, buffer);
+    EXPECT_EQ(f.ws.currentSlot(), 3);
+    EXPECT_EQ(f.ws.editBuffer(), buffer);
 }
 
 TEST_F(SoundList, DoubleClickCopiesLikeCommand11) {
-    form1.list3.selected = 0;
+    form1.list3Select(0);
     form1.list3DoubleClick();
-    EXPECT_EQ(form1.text2, "  1. BANK 01   ");
+    EXPECT_EQ(form1.text2(), "  1. BANK 01   ");
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
 }
 
@@ -149,14 +149,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, AuditionText,
 struct Chooser : SoundList {
     void SetUp() override {
         SoundList::SetUp();
-        form1.text2 = "  1. BANK 01   ";
-        f.state.editBuffer = MakeBankVoice(50);
+        form1.text2() = "  1. BANK 01   ";
+        f.ws.editBuffer() = MakeBankVoice(50);
         const char name[] = "EDITED    ";
         for (std::size_t i = 0; i < kNameLength; ++i)
-            f.state.editBuffer[kNamePos + i] = static_cast<Byte>(name[i]);
+            f.ws.editBuffer()[kNamePos + i] = static_cast<Byte>(name[i]);
         for (std::size_t i = 0; i < 6; ++i)
-            f.state.editBuffer[i] = static_cast<Byte>(0x11 * (i + 1));
-        f.state.slotText[0] = " 0. INIT VOICE";
+            f.ws.editBuffer()[i] = static_cast<Byte>(0x11 * (i + 1));
+        f.ws.slotText(0) = " 0. INIT VOICE";
     }
     void open() {
         form1.command12Click();
@@ -168,7 +168,7 @@ TEST_F(Chooser, OpeningDisablesTheMainWindowAndOffersTheListUnselected) {
     open();
     EXPECT_FALSE(f.host.enabled.at(WindowId::Form1));
     EXPECT_FALSE(form1.enabled);
-    EXPECT_EQ(form7.list1.items, form1.list3.items);
+    EXPECT_EQ(form7.list1.items, form1.list3().items);
     EXPECT_EQ(form7.list1.selected, -1);
 }
 
@@ -176,12 +176,12 @@ TEST_F(Chooser, WritingPosition5UpdatesSlotListEditAreaAndSends) {
     open();
     form7.list1.selected = 4;
     form7.command1Click();
-    const Slot &slot = f.state.voiceTable[5];
-    EXPECT_TRUE(std::equal(slot.begin() + 6, slot.begin() + 161, f.state.editBuffer.begin() + 6));
+    const Slot &slot = f.ws.voiceTable()[5];
+    EXPECT_TRUE(std::equal(slot.begin() + 6, slot.begin() + 161, f.ws.editBuffer().begin() + 6));
     EXPECT_EQ(Bytes(slot.begin(), slot.begin() + 6), (Bytes{0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}));
-    EXPECT_EQ(form1.list3.items[4], "  5. EDITED    ");
-    EXPECT_EQ(form1.text2, "  5. EDITED    ");
-    EXPECT_EQ(f.state.currentSlot, 5);
+    EXPECT_EQ(form1.list3().items[4], "  5. EDITED    ");
+    EXPECT_EQ(form1.text2(), "  5. EDITED    ");
+    EXPECT_EQ(f.ws.currentSlot(), 5);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 4, 0}));
     EXPECT_EQ(f.out.sent[1][0], 0xF0);
@@ -192,44 +192,44 @@ TEST_F(Chooser, WritingPosition5UpdatesSlotListEditAreaAndSends) {
 }
 
 TEST_F(Chooser, WritingWithNoSelectionWritesSlot0Only) {
-    const VoiceTable before = f.state.voiceTable;
+    const VoiceTable before = f.ws.voiceTable();
     open();
     form7.command1Click();
     for (std::size_t n = 1; n <= 32; ++n)
-        EXPECT_EQ(f.state.voiceTable[n], before[n]) << n;
-    EXPECT_TRUE(std::equal(f.state.voiceTable[0].begin() + 6, f.state.voiceTable[0].begin() + 161,
-                           f.state.editBuffer.begin() + 6));
+        EXPECT_EQ(f.ws.voiceTable()[n], before[n]) << n;
+    EXPECT_TRUE(std::equal(f.ws.voiceTable()[0].begin() + 6, f.ws.voiceTable()[0].begin() + 161,
+                           f.ws.editBuffer().begin() + 6));
     // the edit area names the voice slot 0 now holds
-    EXPECT_EQ(f.state.slotText[0], " 0. EDITED    ");
-    EXPECT_EQ(form1.text2, " 0. EDITED    ");
-    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_EQ(f.ws.slotText(0), " 0. EDITED    ");
+    EXPECT_EQ(form1.text2(), " 0. EDITED    ");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
     EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
 }
 
 TEST_F(Chooser, CancelLeavesEverythingAsItWas) {
-    const VoiceTable before = f.state.voiceTable;
-    const Lines list = form1.list3.items;
+    const VoiceTable before = f.ws.voiceTable();
+    const Lines list = form1.list3().items;
     open();
     form7.list1.selected = 4;
     form7.command2Click();
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.list3.items, list);
-    EXPECT_EQ(form1.text2, "  1. BANK 01   ");
-    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.list3().items, list);
+    EXPECT_EQ(form1.text2(), "  1. BANK 01   ");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form7});
 }
 
 TEST_F(Chooser, CloseBoxActsAsCancel) {
-    const VoiceTable before = f.state.voiceTable;
+    const VoiceTable before = f.ws.voiceTable();
     open();
     form7.list1.selected = 4;
     form7.queryUnload();
-    EXPECT_EQ(f.state.voiceTable.all, before.all);
-    EXPECT_EQ(form1.text2, "  1. BANK 01   ");
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.text2(), "  1. BANK 01   ");
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
     EXPECT_TRUE(form1.enabled);
@@ -245,7 +245,7 @@ TEST_F(Chooser, CloseThatFollowsTheWriteDoesNothingMore) {
 }
 
 TEST_F(Chooser, EmptyEditAreaShowsTheMessageAndOpensNothing) {
-    form1.text2.clear();
+    form1.text2().clear();
     form1.command12Click();
     EXPECT_EQ(f.host.boxTexts(), Lines{"エディットエリアに音色が選択されていません"});
     EXPECT_TRUE(f.host.shown.empty());
@@ -255,12 +255,12 @@ TEST_F(Chooser, EmptyEditAreaShowsTheMessageAndOpensNothing) {
 TEST_F(Chooser, ShortOrEmptySoundListIsRefusedSoNoBlankBankIsBuilt) {
     for (std::size_t entries : {std::size_t{3}, std::size_t{0}}) {
         f.host.boxes.clear();
-        form1.list3.items.resize(entries);
+        form1.list3().items.resize(entries);
         form1.command12Click();
         EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
         EXPECT_TRUE(f.host.shown.empty());
         EXPECT_TRUE(form1.enabled);
-        EXPECT_EQ(form1.list3.items.size(), entries);
+        EXPECT_EQ(form1.list3().items.size(), entries);
     }
 }
 

@@ -43,13 +43,13 @@ TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
               std::string::npos);
     EXPECT_EQ(guide.text.find('\n'), std::string::npos) << "lines are joined by CRs only";
 
-    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE");
-    EXPECT_EQ(f.state.slotText[0], " 0. INIT VOICE");
-    EXPECT_EQ(f.state.currentSlot, 0);
+    EXPECT_EQ(f.program.form1.text2(), " 0. INIT VOICE");
+    EXPECT_EQ(f.ws.slotText(0), " 0. INIT VOICE");
+    EXPECT_EQ(f.ws.currentSlot(), 0);
     EXPECT_FALSE(f.program.form1.progressBar1.visible);
     EXPECT_FALSE(f.program.form1.progressBar2.visible);
     for (std::size_t i = 0; i <= 161; ++i)
-        EXPECT_EQ(f.state.editBuffer[i], f.state.voiceTable[0][i]) << i;
+        EXPECT_EQ(f.ws.editBuffer()[i], f.ws.voiceTable()[0][i]) << i;
 
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
@@ -97,8 +97,8 @@ TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
             EXPECT_EQ(f.host.boxes[i + 1].title, "ＭＩＤＩポートの選び方");
         }
     }
-    EXPECT_EQ(f.program.form1.text2, " 0. INIT VOICE");
-    EXPECT_EQ(f.state.voiceTable[0][ParamPos(param::Transpose)], 24);
+    EXPECT_EQ(f.program.form1.text2(), " 0. INIT VOICE");
+    EXPECT_EQ(f.ws.voiceTable()[0][ParamPos(param::Transpose)], 24);
     EXPECT_EQ(f.out.sent.size(), c.outOpens ? 2u : 0u);
 }
 
@@ -125,7 +125,7 @@ TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
     f.program.form1.load();
     EXPECT_TRUE(std::filesystem::exists(folder / "INITdata.v01"));
     EXPECT_EQ(std::filesystem::file_size(folder / "INITdata.v01"), 0u);
-    EXPECT_EQ(f.program.form1.text2, std::string(" 0. ") + std::string(10, '\0'));
+    EXPECT_EQ(f.program.form1.text2(), std::string(" 0. ") + std::string(10, '\0'));
     ASSERT_EQ(f.out.sent.size(), 2u);
     const auto dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), 163u);
@@ -135,9 +135,9 @@ TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
 TEST_F(StartupTest, ShortInitialVoiceFileFillsOnlyWhatItHolds) {
     writeInitFile(100);
     f.program.form1.load();
-    EXPECT_EQ(f.state.voiceTable[0][99], InitialVoice()[99]);
-    EXPECT_EQ(f.state.voiceTable[0][100], 0);
-    EXPECT_EQ(f.state.voiceTable[0][kNamePos], 0);
+    EXPECT_EQ(f.ws.voiceTable()[0][99], InitialVoice()[99]);
+    EXPECT_EQ(f.ws.voiceTable()[0][100], 0);
+    EXPECT_EQ(f.ws.voiceTable()[0][kNamePos], 0);
 }
 
 TEST_F(StartupTest, ReadsExactly161BytesOfALongerInitialVoiceFile) {
@@ -153,9 +153,9 @@ TEST_F(StartupTest, ReadsExactly161BytesOfALongerInitialVoiceFile) {
     // keeps its zero, in slot 0 and in the edit area
     const Slot init = InitialVoice();
     for (std::size_t pos = 0; pos <= 160; ++pos)
-        ASSERT_EQ(f.state.voiceTable[0][pos], init[pos]) << pos;
-    EXPECT_EQ(f.state.voiceTable[0][161], 0x00) << "byte 161 of the file is not read";
-    EXPECT_EQ(f.state.editBuffer[161], 0x00);
+        ASSERT_EQ(f.ws.voiceTable()[0][pos], init[pos]) << pos;
+    EXPECT_EQ(f.ws.voiceTable()[0][161], 0x00) << "byte 161 of the file is not read";
+    EXPECT_EQ(f.ws.editBuffer()[161], 0x00);
     ASSERT_EQ(f.out.sent.size(), 2u);
     const auto expected = BuildVoiceDump(InitialVoice());
     EXPECT_EQ(f.out.sent[1], std::vector<Byte>(expected.begin(), expected.end()));
@@ -189,10 +189,10 @@ protected:
 };
 
 TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
-    Slot &slot = f.state.voiceTable[32];
+    Slot &slot = f.ws.voiceTable()[32];
     for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p)
         slot[p] = static_cast<Byte>(p % 100);
-    f.state.currentSlot = 32;
+    f.ws.currentSlot() = 32;
     SendCurrentVoice(f.state, f.host);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x1F, 0x00}));
@@ -212,22 +212,22 @@ TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
 }
 
 TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
-    f.state.voiceTable[0][ParamPos(0)] = 42;
-    f.state.voiceTable[1][ParamPos(0)] = 7;
-    f.state.currentSlot = 0;
+    f.ws.voiceTable()[0][ParamPos(0)] = 42;
+    f.ws.voiceTable()[1][ParamPos(0)] = 7;
+    f.ws.currentSlot() = 0;
     SendCurrentVoice(f.state, f.host);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
     EXPECT_EQ(f.out.sent[1][6], 42);
 }
 
 TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
-    Slot &slot = f.state.voiceTable[3];
+    Slot &slot = f.ws.voiceTable()[3];
     slot[ParamPos(0)] = 1; // checksum 7Fh
     slot[0] = 0x00;
     slot[5] = 0x00;
     slot[kChecksumPos] = 0x00;
     slot[kEndPos] = 0x00;
-    f.state.currentSlot = 3;
+    f.ws.currentSlot() = 3;
     SendCurrentVoice(f.state, f.host);
     const auto &dump = f.out.sent[1];
     EXPECT_EQ(dump[0], 0xF0);
@@ -237,9 +237,9 @@ TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
 }
 
 TEST_F(SendCurrentVoiceTest, NeverSendsADataByteWithBitSeven) {
-    Slot &slot = f.state.voiceTable[4];
+    Slot &slot = f.ws.voiceTable()[4];
     slot[ParamPos(param::Name1)] = 0xC1; // files from other tools hold such bytes
-    f.state.currentSlot = 4;
+    f.ws.currentSlot() = 4;
     SendCurrentVoice(f.state, f.host);
     const auto &dump = f.out.sent[1];
     for (std::size_t i = 1; i < 162; ++i)

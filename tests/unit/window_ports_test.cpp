@@ -64,7 +64,7 @@ TEST_F(StoreLines, LastGoodDumpCompletesTheBankWithTheTenMarker) {
     EXPECT_EQ(r.outcome, StoreOutcome::Complete);
     EXPECT_EQ(r.brokenLines, Lines{"10"});
     const Slot voice = MakeBankVoice(32);
-    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kImageSize, f.state.voiceTable[32].begin()));
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kImageSize, f.ws.voiceTable()[32].begin()));
 }
 
 TEST(MainWindowPortTest, EnablingGoesToTheFormAndTheWindowTogether) {
@@ -101,7 +101,7 @@ TEST(MainWindowPortTest, EditAreaTextIsTheMainWindowsText2) {
     ProgramFixture f;
     MainWindowPort &port = f.program.form1;
     port.setEditAreaText("  5. BANK 05   ");
-    EXPECT_EQ(f.program.form1.text2, "  5. BANK 05   ");
+    EXPECT_EQ(f.program.form1.text2(), "  5. BANK 05   ");
     EXPECT_EQ(port.editAreaText(), "  5. BANK 05   ");
 }
 

@@ -264,54 +264,20 @@ TEST_F(BankReceive, SecondCommand4RestartsCleanly) {
 // A receive that does not complete changes nothing the user had: the bank
 // loaded before it, its SOUND LIST, and the voice in the edit area.
 struct BankReceiveOverALoadedBank : BankReceive {
-    // What the user sees and holds; compared whole before and after.
-    struct Snapshot {
-        VoiceTable table;
-        std::array<std::string, 33> slotText;
-        Lines list3;
-        int list3Selected = -1;
-        std::string text2;
-        Slot editBuffer{};
-        std::int16_t currentSlot = 0;
-    };
-    Snapshot before;
+    UserView before;
 
     void SetUp() override {
         BankReceive::SetUp();
         // GIVEN a bank whose voices differ from the instrument's ("BANK 41"..)
-        SeedBank(f.ws, [](int n) { return MakeBankVoice(n + 40); });
-        // ... voice 7 in the edit area, edited since it was taken
-        form1.list3Select(6);
-        form1.command11Click();
-        Slot edited = f.ws.editBuffer();
-        edited[ParamPos(0)] ^= 0x05;
-        f.ws.restoreEditBuffer(edited);
+        LoadOtherBankAndEditVoice7(f);
         // ... and entry 3 selected in the list
         form1.list3Select(2);
         before = snapshot();
         f.out.sent.clear();
     }
-    std::array<std::string, 33> slotTexts() const {
-        std::array<std::string, 33> texts;
-        for (int n = 0; n <= 32; ++n)
-            texts[static_cast<std::size_t>(n)] = f.ws.slotText(n);
-        return texts;
-    }
-    Snapshot snapshot() const {
-        return Snapshot{f.ws.voiceTable(), f.state.slotText,   form1.list3().items,  form1.list3Selected(),
-                        form1.text2(),        f.ws.editBuffer(), f.ws.currentSlot()};
-    }
-    void expectAllAsBefore() const {
-        const Snapshot now = snapshot();
-        for (std::size_t n = 0; n < now.table.all.size(); ++n)
-            EXPECT_EQ(now.table.all[n], before.table.all[n]) << "slot " << n;
-        for (std::size_t n = 0; n < now.slotText.size(); ++n)
-            EXPECT_EQ(now.slotText[n], before.slotText[n]) << "SlotText " << n;
-        EXPECT_EQ(now.list3, before.list3);
-        EXPECT_EQ(now.list3Selected, before.list3Selected);
-        EXPECT_EQ(now.text2, before.text2);
-        EXPECT_EQ(now.editBuffer, before.editBuffer);
-        EXPECT_EQ(now.currentSlot, before.currentSlot);
+    UserView snapshot() { return UserView::Of(f); }
+    void expectAllAsBefore() {
+        snapshot().expectSame(before);
     }
 };
 

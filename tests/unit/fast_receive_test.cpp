@@ -279,44 +279,20 @@ TEST(VoiceNumbers, ListsSinglesAndRanges) {
 
 // A receive that does not complete changes nothing the user had.
 struct FastReceiveOverALoadedBank : FastReceive {
-    struct Snapshot {
-        VoiceTable table;
-        std::array<std::string, 33> slotText;
-        Lines list3;
-        std::string text2;
-        Slot editBuffer{};
-        std::int16_t currentSlot = 0;
-    };
-    Snapshot before;
+    UserView before;
 
     void SetUp() override {
         FastReceive::SetUp();
         // GIVEN a bank unlike the instrument's, voice 7 in the edit area, edited
-        for (int n = 1; n <= 32; ++n)
-            f.ws.voiceTable()[static_cast<std::size_t>(n)] = MakeBankVoice(n + 40);
-        form1.rebuildSoundList();
-        form1.list3Select(6);
-        form1.command11Click();
-        f.ws.editBuffer()[ParamPos(0)] ^= 0x05;
+        LoadOtherBankAndEditVoice7(f);
         before = snapshot();
         f.out.sent.clear();
         dx7.requests.clear();
         dx7.askedAt.clear();
     }
-    Snapshot snapshot() const {
-        return Snapshot{f.ws.voiceTable(), f.state.slotText,   form1.list3().items,
-                        form1.text2(),        f.ws.editBuffer(), f.ws.currentSlot()};
-    }
-    void expectAllAsBefore() const {
-        const Snapshot now = snapshot();
-        for (std::size_t n = 0; n < now.table.all.size(); ++n)
-            EXPECT_EQ(now.table.all[n], before.table.all[n]) << "slot " << n;
-        for (std::size_t n = 0; n < now.slotText.size(); ++n)
-            EXPECT_EQ(now.slotText[n], before.slotText[n]) << "SlotText " << n;
-        EXPECT_EQ(now.list3, before.list3);
-        EXPECT_EQ(now.text2, before.text2);
-        EXPECT_EQ(now.editBuffer, before.editBuffer);
-        EXPECT_EQ(now.currentSlot, before.currentSlot);
+    UserView snapshot() { return UserView::Of(f); }
+    void expectAllAsBefore() {
+        snapshot().expectSame(before);
         EXPECT_EQ(f.state.receive.recvMode, 0);
         EXPECT_FALSE(form1.cancelReceiveVisible());
         EXPECT_FALSE(form1.progressBar1.visible);

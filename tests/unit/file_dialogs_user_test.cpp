@@ -48,16 +48,7 @@ std::string EntryText(int n, const Slot &slot) {
     return number + VoiceName(slot);
 }
 
-// Everything a load may change, to compare before and after.
-struct Snapshot {
-    std::array<Slot, kSlotCount> table;
-    Slot editBuffer;
-    std::int16_t currentSlot;
-    std::array<std::string, 33> slotText;
-    std::vector<std::string> list1, list2, list3, list4;
-    std::string text2;
-    bool operator==(const Snapshot &) const = default;
-};
+using Snapshot = test::MemorySnapshot;
 
 class FileDialogsTest : public ::testing::Test {
 protected:
@@ -80,29 +71,23 @@ protected:
     // 7Fh among them (files keep what the slots hold); each starts with
     // F0h, as every slot the program fills does.
     void fillBank() {
-        for (std::size_t n = 1; n <= 32; ++n) {
+        test::SeedBank(f.ws, [](int n) {
+            Slot slot{};
             for (std::size_t pos = 0; pos < kSlotSize; ++pos)
-                f.ws.voiceTable()[n][pos] = static_cast<Byte>(n * 37 + pos * 11);
-            f.ws.voiceTable()[n][0] = kSysExStart;
-        }
+                slot[pos] = static_cast<Byte>(static_cast<std::size_t>(n) * 37 + pos * 11);
+            slot[0] = kSysExStart;
+            return slot;
+        });
     }
-    // A SOUND LIST of 32 entries, as after a receive.
-    void fillSoundList() {
-        f.program.form1.list3.clear();
-        for (int n = 1; n <= 32; ++n)
-            f.program.form1.list3.add(EntryText(n, f.ws.voiceTable()[static_cast<std::size_t>(n)]));
+    void clearBank() {
+        test::SeedBank(f.ws, [](int) { return Slot{}; });
     }
     void fillMonitorLists() {
         f.program.form1.list1.add("F0 43 00 00");
         f.program.form1.list2.add("C0 00");
         f.program.form1.list4.add("ok");
     }
-    Snapshot snapshot() const {
-        const Form1 &m = f.program.form1;
-        return {f.ws.voiceTable().all, f.ws.editBuffer(), f.ws.currentSlot(),
-                f.state.slotText,       m.list1.items,      m.list2.items,
-                m.list3().items,          m.list4.items,      m.text2};
-    }
+    test::MemorySnapshot snapshot() const { return test::MemorySnapshot(f.program); }
     void copyTestFile(const std::string &name, const fs::path &to) {
         fs::copy_file(kTestData / name, to / name);
     }
@@ -201,7 +186,6 @@ TEST_F(FileDialogsTest, ClickingAFileFillsTheNameBox) {
 // --- The main window's buttons ------------------------------------------------
 
 TEST_F(FileDialogsTest, BankSaveButtonWantsAFullSoundList) {
-    f.program.form1.list3.add("  1. ONLY ONE  ");
     f.program.form1.command6Click();
     EXPECT_EQ(takeBoxes(), std::vector<std::string>{"No 32voice data"});
     EXPECT_TRUE(f.host.shown.empty());
@@ -215,16 +199,16 @@ TEST_F(FileDialogsTest, VoiceSaveButtonWantsAVoiceInTheEditArea) {
 }
 
 TEST_F(FileDialogsTest, VoiceSaveButtonOffersTheEditAreaTextFromItsFifthCharacter) {
-    f.program.form1.text2() = "  3. E.PIANO 1 ";
+    test::PlaceAs(f.ws, 3, test::Named(test::DistinctVoice(3), "E.PIANO 1 "));
     f.program.form1.command9Click();
     EXPECT_EQ(f.program.form5.text2, "E.PIANO 1") << "the blanks around the name make no part of a file name";
     EXPECT_EQ(f.host.shown, std::vector<WindowId>{WindowId::Form5});
     EXPECT_FALSE(f.program.form1.enabled);
 
     f.program.form5.command1Click(1);
-    f.program.form1.text2() = " 0. ＰＩＡＮＯ";
+    test::PlaceAs(f.ws, 12, test::Named(test::DistinctVoice(12), "ORGAN"));
     f.program.form1.command9Click();
-    EXPECT_EQ(f.program.form5.text2, "ＰＩＡＮＯ") << "characters, not bytes";
+    EXPECT_EQ(f.program.form5.text2, "ORGAN") << "a two-digit entry number";
 }
 
 TEST_F(FileDialogsTest, EditorOpensTheVoiceSaveWithTheNameAlreadyInTheBox) {
@@ -256,25 +240,25 @@ TEST(ProposedFileName, LeavesOutWhatNoFileNameCanHold) {
 
 struct NastyName {
     const char *label;
-    std::string editArea; // the main window's edit-area text
+    int slot;         // where the edit-area voice came from
+    std::string name; // its ten name bytes
     std::string proposed;
 };
 
 TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogListsAndLoads) {
     const NastyName cases[] = {
-        {"a list voice", "  3. E.PIANO 1 ", "E.PIANO 1"},
-        {"a leading blank", "  4.  LEAD    ", "LEAD"},
-        {"NULs", std::string(" 0. AB\0\0CD\0\0\0\0", 14), "ABCD"},
-        {"a slash", " 0. E.P/GTR 1", "E.P_GTR 1"},
-        {"control characters", " 0. \x18\x01STRINGS\x7F", "STRINGS"},
-        {"a leading dot", " 0. .HIDDEN   ", "HIDDEN"},
+        {"a list voice", 3, "E.PIANO 1 ", "E.PIANO 1"},
+        {"a leading blank", 4, " LEAD     ", "LEAD"},
+        {"NULs", 0, std::string("AB\0\0CD\0\0\0\0", 10), "ABCD"},
+        {"a slash", 0, "E.P/GTR 1", "E.P_GTR 1"},
+        {"control characters", 0, "\x18\x01STRINGS\x7F", "STRINGS"},
+        {"a leading dot", 0, ".HIDDEN   ", "HIDDEN"},
     };
     for (const NastyName &nasty : cases) {
         SCOPED_TRACE(nasty.label);
         // GIVEN a voice in the edit area whose name no file name can hold as it is
-        const Slot voice = test::DistinctVoice(12);
-        f.ws.editBuffer() = voice;
-        f.program.form1.text2() = nasty.editArea;
+        const Slot voice = test::Named(test::DistinctVoice(12), nasty.name);
+        test::PlaceAs(f.ws, nasty.slot, voice);
 
         // WHEN the user saves it under the name the dialog proposes
         f.program.form1.command9Click();
@@ -287,7 +271,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         const std::string written = nasty.proposed + ".v01";
         EXPECT_EQ(FilesIn(voiceFolder()), std::vector<std::string>{written});
         // AND the load dialog lists it and loads it back
-        f.ws.editBuffer().fill(0);
+        test::PlaceAs(f.ws, 0, Slot{});
         f.program.form1.command10Click();
         const auto &listed = f.program.form6.file1.items;
         const auto at = std::find(listed.begin(), listed.end(), written);
@@ -301,7 +285,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
 }
 
 TEST_F(FileDialogsTest, AVoiceNamedOnlyByNulsProposesNoNameAndTheSaveAsksForOne) {
-    f.program.form1.text2() = std::string(" 0. ") + std::string(10, '\0');
+    test::PlaceAs(f.ws, 0, test::Named(Slot{}, std::string(10, '\0')));
     f.program.form1.command9Click();
     EXPECT_EQ(f.program.form5.text2, "");
     f.program.form5.command1Click(0);
@@ -428,14 +412,12 @@ TEST_F(FileDialogsTest, BankSaveWritesSlotsOneToThirtyTwoAsTheyStand) {
 
 TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
     fillBank();
-    fillSoundList();
     const VoiceTable saved = f.ws.voiceTable();
     f.program.form3.open();
     f.program.form3.text2 = "round";
     f.program.form3.command1Click(0);
 
-    for (std::size_t n = 1; n <= 32; ++n)
-        f.ws.voiceTable()[n].fill(0);
+    clearBank();
     f.program.form4.open();
     f.program.form4.text2 = "round.v32";
     f.program.form4.command1Click(0);
@@ -456,18 +438,17 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
 TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
     // A voice as the instrument sent it on channel 4, with two bytes from
     // another tool's bank that have bit 7 set
-    f.ws.editBuffer() = test::DistinctVoice(3);
-    f.ws.editBuffer()[ParamPos(param::LfoSpeed)] = 0x8F;
-    f.ws.editBuffer()[ParamPos(0)] = 0xE3;
-    const char name[] = "MY VOICE 1";
-    std::copy(name, name + 10, f.ws.editBuffer().begin() + kNamePos);
+    Slot voice = test::Named(test::DistinctVoice(3), "MY VOICE 1");
+    voice[ParamPos(param::LfoSpeed)] = 0x8F;
+    voice[ParamPos(0)] = 0xE3;
+    test::PlaceAs(f.ws, 0, voice);
     const Slot saved = f.ws.editBuffer();
     f.program.form5.open();
     f.program.form5.text2 = "mine";
     f.program.form5.command1Click(0);
     EXPECT_EQ(ReadBytes(voiceFolder() / "mine.v01").size(), 161u);
 
-    f.ws.editBuffer().fill(0);
+    test::PlaceAs(f.ws, 0, Slot{});
     f.program.form6.open();
     f.program.form6.text2 = "mine.v01";
     f.program.form6.command1Click(0);
@@ -480,12 +461,11 @@ TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
 }
 
 TEST_F(FileDialogsTest, OverwriteQuestionNoKeepsTheOldFileAndTheDialogOpen) {
-    fillBank();
     const Bytes old(100, 0x55);
     WriteBytes(bankFolder() / "bank.v32", old);
     f.program.form1.command6Click(); // refused: empty list
     takeBoxes();
-    fillSoundList();
+    fillBank();
     f.program.form1.command6Click();
     f.program.form3.text2 = "bank";
     f.host.answers.push_back(MsgResult::No);
@@ -586,14 +566,14 @@ TEST_F(FileDialogsTest, FailedVoiceSaveKeepsTheOldFileAndSaysSo) {
 // --- Loading banks -----------------------------------------------------------
 
 TEST_F(FileDialogsTest, BankLoadLeavesTheEditAreaAndClearsTheMonitorLists) {
+    Slot something{};
     for (std::size_t pos = 0; pos < kSlotSize; ++pos)
-        f.ws.voiceTable()[0][pos] = static_cast<Byte>(pos);
-    f.ws.editBuffer() = f.ws.voiceTable()[0];
-    f.ws.currentSlot() = 4;
-    f.program.form1.text2() = "  4. SOMETHING ";
+        something[pos] = static_cast<Byte>(pos);
+    test::PlaceAs(f.ws, 4, test::Named(something, "SOMETHING"));
     fillMonitorLists();
     copyTestFile("rom1a.syx", bankFolder());
     const Slot slot0 = f.ws.voiceTable()[0];
+    const Slot editArea = f.ws.editBuffer();
 
     f.program.form1.command7Click();
     f.program.form4.text2 = "rom1a.syx";
@@ -604,7 +584,7 @@ TEST_F(FileDialogsTest, BankLoadLeavesTheEditAreaAndClearsTheMonitorLists) {
     EXPECT_TRUE(f.program.form1.list4.items.empty());
     EXPECT_EQ(f.program.form1.text2(), "  4. SOMETHING ");
     EXPECT_EQ(f.ws.currentSlot(), 4);
-    EXPECT_EQ(f.ws.editBuffer(), slot0);
+    EXPECT_EQ(f.ws.editBuffer(), editArea);
     EXPECT_EQ(f.ws.voiceTable()[0], slot0);
     EXPECT_TRUE(f.out.sent.empty()) << "a bank load sends nothing";
     EXPECT_TRUE(f.program.form1.enabled);
@@ -643,8 +623,7 @@ TEST_F(FileDialogsTest, BankKindIsTheNameEndingInAnyCase) {
         f.program.form4.command1Click(0);
         ASSERT_TRUE(f.host.boxes.empty()) << name << ": " << f.host.boxes[0].text;
         tables.push_back(f.ws.voiceTable());
-        for (std::size_t n = 1; n <= 32; ++n)
-            f.ws.voiceTable()[n].fill(0);
+        clearBank();
     }
     for (std::size_t n = 1; n <= 32; ++n) {
         EXPECT_EQ(tables[0][n], tables[1][n]) << n;
@@ -703,8 +682,7 @@ TEST_F(FileDialogsTest, MidFileWithoutTheDumpStartIsRefusedAndChangesNothing) {
     Bytes mid = MidFile(200, 33);
     mid[33] = 0x00;
     WriteBytes(voiceFolder() / "take.mid", mid);
-    f.program.form1.text2() = "  2. KEEP ME   ";
-    f.ws.currentSlot() = 2;
+    test::PlaceAs(f.ws, 2, test::Named(test::DistinctVoice(2), "KEEP ME"));
     const Snapshot before = snapshot();
     f.program.form1.command10Click();
     f.program.form6.text2 = "take.mid";
@@ -736,7 +714,6 @@ TEST_F(FileDialogsTest, MissingOrShortFilesAreRefusedNamingTheFile) {
     WriteBytes(voiceFolder() / "short.v01", Bytes(160, 1));
     WriteBytes(voiceFolder() / "short.mid", MidFile(166, 0));
     fillBank();
-    fillSoundList();
     fillMonitorLists();
     const Snapshot before = snapshot();
     struct Case {
@@ -788,7 +765,6 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
     const RealFile &real = GetParam();
     copyTestFile(real.name, bankFolder());
     fillBank();
-    fillSoundList();
     fillMonitorLists();
     const Snapshot before = snapshot();
     f.program.form1.command7Click();
@@ -822,8 +798,7 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
 TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
     const RealFile &real = GetParam();
     copyTestFile(real.name, voiceFolder());
-    f.program.form1.text2() = "  7. SEVEN     ";
-    f.ws.currentSlot() = 7;
+    test::PlaceAs(f.ws, 7, test::Named(test::DistinctVoice(7), "SEVEN"));
     const Snapshot before = snapshot();
     f.program.form1.command10Click();
     f.program.form6.text2 = real.name;

@@ -52,9 +52,13 @@ struct MemorySnapshot {
     std::string text2;
 
     explicit MemorySnapshot(const Program &p)
-        : table(p.ws.voiceTable()), editBuffer(p.ws.editBuffer()), currentSlot(p.ws.currentSlot()),
-          slotText(p.state.slotText), list1(p.form1.list1.items), list2(p.form1.list2.items),
-          list3(p.form1.list3().items), list4(p.form1.list4.items), text2(p.form1.text2()) {}
+        : table(p.workspace.voiceTable()), editBuffer(p.workspace.editBuffer()),
+          currentSlot(static_cast<std::int16_t>(p.workspace.currentSlot())), list1(p.form1.list1.items),
+          list2(p.form1.list2.items), list3(p.form1.list3().items), list4(p.form1.list4.items),
+          text2(p.form1.text2()) {
+        for (int n = 0; n <= 32; ++n)
+            slotText[static_cast<std::size_t>(n)] = p.workspace.slotText(n);
+    }
 
     bool operator==(const MemorySnapshot &o) const {
         return table.all == o.table.all && editBuffer == o.editBuffer && currentSlot == o.currentSlot &&
@@ -81,16 +85,9 @@ protected:
     // Slots 1..32 distinct, the SOUND LIST built from them, slot 7 in the
     // edit area, a line in each monitor list.
     void fillMemory() {
-        for (int n = 0; n <= 32; ++n)
-            f.ws.voiceTable()[static_cast<std::size_t>(n)] = DistinctVoice(n);
-        for (int n = 1; n <= 32; ++n) {
-            f.ws.slotText(static_cast<std::size_t>(n)) = "entry " + std::to_string(n);
-            f.program.form1.list3.add(f.ws.slotText(static_cast<std::size_t>(n)));
-        }
-        f.ws.slotText(0) = " 0. VOICE 00  ";
-        f.ws.currentSlot() = 7;
-        f.ws.editBuffer() = DistinctVoice(40);
-        f.program.form1.text2() = "  7. VOICE 07  ";
+        SeedBank(f.ws, DistinctVoice);
+        f.ws.placeVoice(DistinctVoice(0));
+        SeedEditArea(f.ws, 7, DistinctVoice(40));
         f.program.form1.list1.add("F0 43 ...");
         f.program.form1.list2.add("90 40 64");
         f.program.form1.list4.add("163");

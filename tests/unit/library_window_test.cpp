@@ -61,9 +61,10 @@ struct LibraryWindow : ::testing::Test {
     }
     // An edit-area voice with changes not yet stored.
     void changeEditArea() {
-        form1.text2() = " 0. INIT VOICE";
-        form1.editAreaStored();
-        f.ws.editBuffer()[ParamPos(param::Feedback)] ^= 1;
+        PlaceAs(f.ws, 0, Named(Slot{}, "INIT VOICE"));
+        Slot edited = f.ws.editBuffer();
+        edited[ParamPos(param::Feedback)] ^= 1;
+        f.ws.restoreEditBuffer(edited);
         ASSERT_TRUE(form1.editAreaChanged());
     }
     void loadListWithBankB() {
@@ -238,7 +239,7 @@ TEST_F(LibraryWindow, ChangedEditAreaIsAskedAboutOnceAndNoKeepsIt) {
 
 TEST_F(LibraryWindow, NothingChangesWhileAnotherWindowHoldsTheMainWindow) {
     openIndexed();
-    form1.text2() = " 0. INIT VOICE";
+    PlaceAs(f.ws, 0, Named(Slot{}, "INIT VOICE"));
     form1.command5Click(); // the editor is open
     f.out.sent.clear();
     const Slot before = f.ws.editBuffer();
@@ -279,8 +280,10 @@ TEST_F(LibraryWindow, BankLoadFillsTheSoundListAsThe32VoiceLoadDoes) {
 TEST_F(LibraryWindow, BankLoadAsksWhenTheListHasChangesAndNoChangesNothing) {
     openIndexed();
     loadListWithBankB();
-    f.ws.voiceTable()[7][ParamPos(param::Feedback)] ^= 1;
-    form1.rebuildSoundList();
+    Slot changed = f.ws.slot(7);
+    changed[ParamPos(param::Feedback)] ^= 1;
+    SeedEditArea(f.ws, 7, changed);
+    f.ws.writeEditArea(7); // as the chooser writes it
     ASSERT_TRUE(form1.bankChanged());
     const VoiceTable before = f.ws.voiceTable();
     const auto entries = form1.list3().items;

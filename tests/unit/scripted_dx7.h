@@ -6,6 +6,8 @@
 #include "midi/midi_output.h"
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <set>
@@ -58,6 +60,48 @@ struct ScriptedDx7 {
         };
     }
 };
+
+// What the user sees and holds, compared whole before and after a receive
+// that did not complete.
+struct UserView {
+    VoiceTable table;
+    std::array<std::string, 33> slotText;
+    std::vector<std::string> list3;
+    int list3Selected = -1;
+    std::string text2;
+    Slot editBuffer{};
+    int currentSlot = 0;
+
+    static UserView Of(ProgramFixture &f) {
+        UserView v{f.ws.voiceTable(), {}, f.program.form1.list3().items, f.program.form1.list3Selected(),
+                   f.program.form1.text2(), f.ws.editBuffer(), f.ws.currentSlot()};
+        for (int n = 0; n <= 32; ++n)
+            v.slotText[static_cast<std::size_t>(n)] = f.ws.slotText(n);
+        return v;
+    }
+    void expectSame(const UserView &before) const {
+        for (std::size_t n = 0; n < table.all.size(); ++n)
+            EXPECT_EQ(table.all[n], before.table.all[n]) << "slot " << n;
+        for (std::size_t n = 0; n < slotText.size(); ++n)
+            EXPECT_EQ(slotText[n], before.slotText[n]) << "SlotText " << n;
+        EXPECT_EQ(list3, before.list3);
+        EXPECT_EQ(list3Selected, before.list3Selected);
+        EXPECT_EQ(text2, before.text2);
+        EXPECT_EQ(editBuffer, before.editBuffer);
+        EXPECT_EQ(currentSlot, before.currentSlot);
+    }
+};
+
+// A bank unlike the instrument's ("BANK 41".."BANK 72") as after a file
+// load, and voice 7 in the edit area, edited since it was taken.
+inline void LoadOtherBankAndEditVoice7(ProgramFixture &f) {
+    SeedBank(f.ws, [](int n) { return MakeBankVoice(n + 40); });
+    f.program.form1.list3Select(6);
+    f.program.form1.command11Click();
+    Slot edited = f.ws.editBuffer();
+    edited[ParamPos(0)] ^= 0x05;
+    f.ws.restoreEditBuffer(edited);
+}
 
 // Two upper-case hex digits a byte, written independently of the program.
 inline std::string Hex(std::span<const Byte> bytes) {

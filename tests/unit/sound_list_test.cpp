@@ -42,9 +42,7 @@ struct SoundList : ::testing::Test {
     Form7 &form7 = f.program.form7;
     void SetUp() override {
         f.out.open();
-        for (int n = 1; n <= 32; ++n)
-            f.ws.voiceTable()[static_cast<std::size_t>(n)] = MakeBankVoice(n);
-        form1.rebuildSoundList();
+        SeedBank(f.ws, MakeBankVoice);
     }
     // The slot's dump as the instrument is sent it (values read into their ranges).
     Bytes dumpOf(int n) const {
@@ -62,7 +60,9 @@ TEST_F(SoundList, RebuildFillsThe32EntriesAndTheirTexts) {
 }
 
 TEST_F(SoundList, CopyOfEntry12SetsSlotTextBufferAndSendsTheVoice) {
-    f.ws.editBuffer()[kEndPos] = 0x55;
+    Slot before = f.ws.editBuffer();
+    before[kEndPos] = 0x55;
+    f.ws.restoreEditBuffer(before);
     form1.list3Select(11);
     form1.command11Click();
     EXPECT_EQ(f.ws.currentSlot(), 12);
@@ -95,8 +95,9 @@ TEST_F(SoundList, DoubleClickCopiesLikeCommand11) {
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
 }
 
-TEST_F(SoundList, EmptyListAsksForASelection) {
-    form1.list3.clear();
+TEST_F(SoundList, ListEmptiedByARunningReceiveAsksForASelection) {
+    f.state.receive.recvMode = 1;
+    form1.list3Select(3);
     form1.command11Click();
     EXPECT_EQ(f.host.boxTexts(), Lines{"SOUND LIST からＳＯＵＮＤ音色を選んでください"});
     EXPECT_TRUE(f.out.sent.empty());
@@ -149,14 +150,12 @@ INSTANTIATE_TEST_SUITE_P(Texts, AuditionText,
 struct Chooser : SoundList {
     void SetUp() override {
         SoundList::SetUp();
-        form1.text2() = "  1. BANK 01   ";
-        f.ws.editBuffer() = MakeBankVoice(50);
-        const char name[] = "EDITED    ";
-        for (std::size_t i = 0; i < kNameLength; ++i)
-            f.ws.editBuffer()[kNamePos + i] = static_cast<Byte>(name[i]);
+        // Entry 1 in the edit area, then edited: other parameters, the name
+        // EDITED, odd bytes where a dump header stands.
+        Slot edited = Named(MakeBankVoice(50), "EDITED");
         for (std::size_t i = 0; i < 6; ++i)
-            f.ws.editBuffer()[i] = static_cast<Byte>(0x11 * (i + 1));
-        f.ws.slotText(0) = " 0. INIT VOICE";
+            edited[i] = static_cast<Byte>(0x11 * (i + 1));
+        SeedEditArea(f.ws, 1, edited);
     }
     void open() {
         form1.command12Click();
@@ -164,11 +163,17 @@ struct Chooser : SoundList {
     }
 };
 
-TEST_F(Chooser, OpeningDisablesTheMainWindowAndOffersTheListUnselected) {
+TEST_F(Chooser, OpeningDisablesTheMainWindowAndOffersTheListWithTheEditAreasEntrySelected) {
     open();
     EXPECT_FALSE(f.host.enabled.at(WindowId::Form1));
     EXPECT_FALSE(form1.enabled);
     EXPECT_EQ(form7.list1.items, form1.list3().items);
+    EXPECT_EQ(form7.list1.selected, 0);
+}
+
+TEST_F(Chooser, AVoiceFromElsewhereOpensItUnselected) {
+    PlaceAs(f.ws, 0, Named(MakeBankVoice(60), "FROM FILE"));
+    open();
     EXPECT_EQ(form7.list1.selected, -1);
 }
 
@@ -191,21 +196,17 @@ TEST_F(Chooser, WritingPosition5UpdatesSlotListEditAreaAndSends) {
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form7});
 }
 
-TEST_F(Chooser, WritingWithNoSelectionWritesSlot0Only) {
+TEST_F(Chooser, WritingWithNoSelectionAsksForAPositionAndWritesNothing) {
     const VoiceTable before = f.ws.voiceTable();
     open();
+    form7.list1.selected = -1;
     form7.command1Click();
-    for (std::size_t n = 1; n <= 32; ++n)
-        EXPECT_EQ(f.ws.voiceTable()[n], before[n]) << n;
-    EXPECT_TRUE(std::equal(f.ws.voiceTable()[0].begin() + 6, f.ws.voiceTable()[0].begin() + 161,
-                           f.ws.editBuffer().begin() + 6));
-    // the edit area names the voice slot 0 now holds
-    EXPECT_EQ(f.ws.slotText(0), " 0. EDITED    ");
-    EXPECT_EQ(form1.text2(), " 0. EDITED    ");
-    EXPECT_EQ(f.ws.currentSlot(), 0);
-    ASSERT_EQ(f.out.sent.size(), 2u);
-    EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
-    EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(f.host.boxTexts(), Lines{form7_text::kNoPosition});
+    EXPECT_EQ(form1.text2(), "  1. EDITED    ");
+    EXPECT_TRUE(f.out.sent.empty());
+    EXPECT_TRUE(form7.isOpen());
+    EXPECT_FALSE(form1.enabled);
 }
 
 TEST_F(Chooser, CancelLeavesEverythingAsItWas) {
@@ -216,8 +217,8 @@ TEST_F(Chooser, CancelLeavesEverythingAsItWas) {
     form7.command2Click();
     EXPECT_EQ(f.ws.voiceTable().all, before.all);
     EXPECT_EQ(form1.list3().items, list);
-    EXPECT_EQ(form1.text2(), "  1. BANK 01   ");
-    EXPECT_EQ(f.ws.currentSlot(), 0);
+    EXPECT_EQ(form1.text2(), "  1. EDITED    ");
+    EXPECT_EQ(f.ws.currentSlot(), 1);
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form7});
@@ -229,7 +230,7 @@ TEST_F(Chooser, CloseBoxActsAsCancel) {
     form7.list1.selected = 4;
     form7.queryUnload();
     EXPECT_EQ(f.ws.voiceTable().all, before.all);
-    EXPECT_EQ(form1.text2(), "  1. BANK 01   ");
+    EXPECT_EQ(form1.text2(), "  1. EDITED    ");
     EXPECT_TRUE(f.out.sent.empty());
     EXPECT_TRUE(f.host.enabled.at(WindowId::Form1));
     EXPECT_TRUE(form1.enabled);
@@ -244,24 +245,19 @@ TEST_F(Chooser, CloseThatFollowsTheWriteDoesNothingMore) {
     EXPECT_EQ(f.out.sent.size(), 2u);
 }
 
-TEST_F(Chooser, EmptyEditAreaShowsTheMessageAndOpensNothing) {
-    form1.text2().clear();
+TEST_F(SoundList, EmptyEditAreaShowsTheMessageAndOpensNothing) {
     form1.command12Click();
     EXPECT_EQ(f.host.boxTexts(), Lines{"エディットエリアに音色が選択されていません"});
     EXPECT_TRUE(f.host.shown.empty());
     EXPECT_TRUE(f.host.enabled.empty());
 }
 
-TEST_F(Chooser, ShortOrEmptySoundListIsRefusedSoNoBlankBankIsBuilt) {
-    for (std::size_t entries : {std::size_t{3}, std::size_t{0}}) {
-        f.host.boxes.clear();
-        form1.list3().items.resize(entries);
-        form1.command12Click();
-        EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
-        EXPECT_TRUE(f.host.shown.empty());
-        EXPECT_TRUE(form1.enabled);
-        EXPECT_EQ(form1.list3().items.size(), entries);
-    }
+TEST_F(Chooser, ListEmptiedByARunningReceiveIsRefusedSoNoBlankBankIsBuilt) {
+    f.state.receive.recvMode = 1;
+    form1.command12Click();
+    EXPECT_EQ(f.host.boxTexts(), Lines{form1_text::kChooserNoBank});
+    EXPECT_TRUE(f.host.shown.empty());
+    EXPECT_TRUE(form1.enabled);
 }
 
 // --- Waiting ---

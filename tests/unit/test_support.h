@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vox::test {
@@ -148,6 +149,24 @@ inline void SeedEditArea(Workspace &ws, int slot, const Slot &voice) {
     } else
         ws.placeEntry(slot);
     ws.restoreEditBuffer(voice);
+}
+
+// `voice` named `name`: its ten name bytes, blanks after a shorter name.
+inline Slot Named(Slot voice, std::string_view name) {
+    for (std::size_t i = 0; i < kNameLength; ++i)
+        voice[kNamePos + i] = static_cast<Byte>(i < name.size() ? name[i] : ' ');
+    return voice;
+}
+
+// The edit area holding `voice` as SOUND LIST entry `slot` (the other
+// entries as they are), or for slot 0 as a voice read from a file.
+inline void PlaceAs(Workspace &ws, int slot, const Slot &voice) {
+    if (slot == 0) {
+        ws.placeVoice(voice);
+        return;
+    }
+    SeedBank(ws, [&](int n) { return n == slot ? voice : ws.slot(n); });
+    ws.placeEntry(slot);
 }
 
 // A whole program on doubles.

@@ -63,6 +63,7 @@ struct RandomHost : TestHost {
 // broken at random), voice dumps and parameter changes go into its edit
 // buffer, a bulk dump into its memory.
 struct Instrument {
+    explicit Instrument(std::mt19937 &r) : rng(r) {}
     std::mt19937 &rng;
     std::array<Slot, 33> bank{};
     std::optional<Params> lastWhole; // the voice last received whole, with its changes since
@@ -121,7 +122,7 @@ struct EditorView : EditorLinks {
 
 class RandomSession {
 public:
-    explicit RandomSession(unsigned seed) : rng_(seed), dx7_{rng_} {
+    explicit RandomSession(unsigned seed) : rng_(seed), dx7_(rng_) {
         host_.rng = &rng_;
         host_.tick = 0.02;
         state_.midiOut = &out_;

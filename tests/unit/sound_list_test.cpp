@@ -12,23 +12,16 @@ namespace {
 using Lines = std::vector<std::string>;
 using Bytes = std::vector<Byte>;
 
-Slot Named(const char (&name)[11]) {
-    Slot s{};
-    for (std::size_t i = 0; i < kNameLength; ++i)
-        s[kNamePos + i] = static_cast<Byte>(name[i]);
-    return s;
-}
-
 TEST(SoundListEntryText, SingleDigitSlotGetsTwoBlanks) {
-    EXPECT_EQ(SoundListEntryText(5, Named("E.PIANO 1 ")), "  5. E.PIANO 1 ");
+    EXPECT_EQ(SoundListEntryText(5, Named(Slot{}, "E.PIANO 1 ")), "  5. E.PIANO 1 ");
 }
 
 TEST(SoundListEntryText, TwoDigitSlotGetsOneBlank) {
-    EXPECT_EQ(SoundListEntryText(17, Named("BRASS    2")), " 17. BRASS    2");
+    EXPECT_EQ(SoundListEntryText(17, Named(Slot{}, "BRASS    2")), " 17. BRASS    2");
 }
 
 TEST(SoundListEntryText, NameBytesBelow20hAreKeptAsTheirCharacters) {
-    Slot s = Named("AB        ");
+    Slot s = Named(Slot{}, "AB        ");
     s[kNamePos + 2] = 0x01;
     s[kNamePos + 9] = 0x1F;
     const std::string text = SoundListEntryText(3, s);

@@ -3,6 +3,8 @@
 #include "test_support.h"
 #include "voice/init_voice.h"
 
+#include "workspace/unwritten.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -189,11 +191,11 @@ protected:
 };
 
 TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
-    Slot &slot = f.ws.voiceTable()[32];
+    Slot slot{};
     for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p)
         slot[p] = static_cast<Byte>(p % 100);
-    f.ws.currentSlot() = 32;
-    SendCurrentVoice(f.state, f.host);
+    PlaceAs(f.ws, 32, slot);
+    SendEditArea(f.state, f.host, f.ws);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x1F, 0x00}));
     const auto &dump = f.out.sent[1];
@@ -212,23 +214,22 @@ TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
 }
 
 TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
-    f.ws.voiceTable()[0][ParamPos(0)] = 42;
-    f.ws.voiceTable()[1][ParamPos(0)] = 7;
-    f.ws.currentSlot() = 0;
-    SendCurrentVoice(f.state, f.host);
+    Slot first{};
+    first[ParamPos(0)] = 7;
+    PlaceAs(f.ws, 1, first);
+    Slot own{};
+    own[ParamPos(0)] = 42;
+    PlaceAs(f.ws, 0, own);
+    SendEditArea(f.state, f.host, f.ws);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
     EXPECT_EQ(f.out.sent[1][6], 42);
 }
 
 TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
-    Slot &slot = f.ws.voiceTable()[3];
+    Slot slot{};
     slot[ParamPos(0)] = 1; // checksum 7Fh
-    slot[0] = 0x00;
-    slot[5] = 0x00;
-    slot[kChecksumPos] = 0x00;
-    slot[kEndPos] = 0x00;
-    f.ws.currentSlot() = 3;
-    SendCurrentVoice(f.state, f.host);
+    PlaceAs(f.ws, 3, slot);
+    SendEditArea(f.state, f.host, f.ws);
     const auto &dump = f.out.sent[1];
     EXPECT_EQ(dump[0], 0xF0);
     EXPECT_EQ(dump[5], 0x1B);
@@ -237,10 +238,10 @@ TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
 }
 
 TEST_F(SendCurrentVoiceTest, NeverSendsADataByteWithBitSeven) {
-    Slot &slot = f.ws.voiceTable()[4];
+    Slot slot{};
     slot[ParamPos(param::Name1)] = 0xC1; // files from other tools hold such bytes
-    f.ws.currentSlot() = 4;
-    SendCurrentVoice(f.state, f.host);
+    PlaceAs(f.ws, 4, slot);
+    SendEditArea(f.state, f.host, f.ws);
     const auto &dump = f.out.sent[1];
     for (std::size_t i = 1; i < 162; ++i)
         EXPECT_LT(dump[i], 0x80) << i;

@@ -75,11 +75,9 @@ TEST_F(InProcessDx7, ProgramChangeGoesOnTheWireAsTwoBytes) {
 
 TEST_F(InProcessDx7, TheCurrentVoiceSentAtStartUpLoadsTheEditBuffer) {
     // GIVEN the initial voice in slot 0
-    state.voiceTable[0] = InitialVoice();
-    state.currentSlot = 0;
     test::TestHost host;
     // WHEN it is sent as at start-up
-    SendCurrentVoice(state, host);
+    SendCurrentVoice(state, host, 0, InitialVoice());
     // THEN the edit buffer holds it and nothing was refused
     EXPECT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
     EXPECT_EQ(dx7.voiceDumpsLoaded(), 1);

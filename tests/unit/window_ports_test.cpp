@@ -83,7 +83,7 @@ TEST(MainWindowPortTest, EnablingGoesToTheFormAndTheWindowTogether) {
 TEST(MainWindowPortTest, ClearingTheReceiveLogsKeepsTheSoundList) {
     ProgramFixture f;
     Form1 &form1 = f.program.form1;
-    form1.rebuildSoundList();
+    SeedBank(f.ws, [](int) { return Slot{}; });
     form1.list1.add("MIDIIN OPEN");
     form1.list2.add(" 3 3");
     form1.list4.add(" 1 0 0 0");
@@ -97,12 +97,15 @@ TEST(MainWindowPortTest, ClearingTheReceiveLogsKeepsTheSoundList) {
     EXPECT_EQ(port.soundListEntries().size(), kBankSlots);
 }
 
-TEST(MainWindowPortTest, EditAreaTextIsTheMainWindowsText2) {
+TEST(MainWindowPortTest, EditAreaTextNamesTheVoiceItHoldsUnderItsEntrysNumber) {
     ProgramFixture f;
-    MainWindowPort &port = f.program.form1;
-    port.setEditAreaText("  5. BANK 05   ");
+    PlaceAs(f.ws, 5, Named(Slot{}, "BANK 05"));
     EXPECT_EQ(f.program.form1.text2(), "  5. BANK 05   ");
-    EXPECT_EQ(port.editAreaText(), "  5. BANK 05   ");
+    // AND a name written into the edit area shows there at once
+    f.ws.setName({'L', 'E', 'A', 'D', ' ', ' ', ' ', ' ', ' ', ' '});
+    EXPECT_EQ(f.program.form1.text2(), "  5. LEAD      ");
+    MainWindowPort &port = f.program.form1;
+    EXPECT_TRUE(port.editAreaUnwritten());
 }
 
 } // namespace

@@ -194,7 +194,7 @@ TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
     Slot slot{};
     for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p)
         slot[p] = static_cast<Byte>(p % 100);
-    PlaceAs(f.ws, 32, slot);
+    test::PlaceAs(f.ws, 32, slot);
     SendEditArea(f.state, f.host, f.ws);
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x1F, 0x00}));
@@ -216,10 +216,10 @@ TEST_F(SendCurrentVoiceTest, Slot32SelectsProgram31ThenSendsItsDump) {
 TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
     Slot first{};
     first[ParamPos(0)] = 7;
-    PlaceAs(f.ws, 1, first);
+    test::PlaceAs(f.ws, 1, first);
     Slot own{};
     own[ParamPos(0)] = 42;
-    PlaceAs(f.ws, 0, own);
+    test::PlaceAs(f.ws, 0, own);
     SendEditArea(f.state, f.host, f.ws);
     EXPECT_EQ(f.out.sent[0], (std::vector<Byte>{0xC0, 0x00, 0x00}));
     EXPECT_EQ(f.out.sent[1][6], 42);
@@ -228,7 +228,7 @@ TEST_F(SendCurrentVoiceTest, Slot0SendsProgram0AndItsOwnData) {
 TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
     Slot slot{};
     slot[ParamPos(0)] = 1; // checksum 7Fh
-    PlaceAs(f.ws, 3, slot);
+    test::PlaceAs(f.ws, 3, slot);
     SendEditArea(f.state, f.host, f.ws);
     const auto &dump = f.out.sent[1];
     EXPECT_EQ(dump[0], 0xF0);
@@ -240,7 +240,7 @@ TEST_F(SendCurrentVoiceTest, BuildsHeaderAndChecksumWhateverTheSlotHoldsThere) {
 TEST_F(SendCurrentVoiceTest, NeverSendsADataByteWithBitSeven) {
     Slot slot{};
     slot[ParamPos(param::Name1)] = 0xC1; // files from other tools hold such bytes
-    PlaceAs(f.ws, 4, slot);
+    test::PlaceAs(f.ws, 4, slot);
     SendEditArea(f.state, f.host, f.ws);
     const auto &dump = f.out.sent[1];
     for (std::size_t i = 1; i < 162; ++i)

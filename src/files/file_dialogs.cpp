@@ -378,6 +378,8 @@ bool Form4::action() {
     StoreBank(bank.value, program_.state.voiceTable);
     mainWindow_.soundListChanged();
     mainWindow_.bankStored();
+    // Taken as the instrument takes it, but not without a word.
+    if (bank.checksumWrong) tell(ChecksumWarning(file));
     return true;
 }
 
@@ -469,6 +471,7 @@ bool Form6::action() {
     mainWindow_.editAreaStored();
     mainWindow_.setEnabled(true);
     SendCurrentVoice(state, program_.host);
+    if (voice.checksumWrong) tell(ChecksumWarning(file));
     return true;
 }
 

@@ -55,13 +55,7 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
     host.processEvents();
 }
 
-Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
-    Slot sent{};
-    std::copy(slot.begin(), slot.end(), sent.begin());
-    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
-        sent[ParamPos(p)] = static_cast<Byte>(ParamValue(p, slot[ParamPos(p)]));
-    return sent;
-}
+Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) { return VoiceOnTheWire(slot); }
 
 void SendCurrentVoice(ProgramState &state, Host &host) {
     SendCurrentVoice(state, host, state.voiceTable[static_cast<std::size_t>(state.currentSlot)]);

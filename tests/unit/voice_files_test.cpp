@@ -271,17 +271,18 @@ TEST(DecodeBank, RefusesHeaderlessDataThatHoldsNoVoices) {
     }
 }
 
-TEST(DecodeBank, TakesAHeaderlessBankWithAFewOddVoicesButNotMore) {
+TEST(DecodeBank, TakesAHeaderlessBankWithOddVoicesButNotWhenMostAreOdd) {
     // GIVEN a headerless bank in which some voices hold values out of range
     std::vector<Byte> packed = PackedOf(DistinctBank());
-    for (std::size_t v = 0; v < kMaxOddVoices; ++v)
+    for (std::size_t v = 0; v < kMaxOddVoices + 1; ++v)
         packed[128 * v + 110] = 0x7F; // algorithm 128
-    // WHEN it is read THEN a few odd voices are taken as they are
+    // WHEN it is read THEN the odd voices are taken as they are
     const auto bank = DecodeBank(packed, BankKind::Dx7, "b.dx7");
     ASSERT_TRUE(bank.ok()) << ReadErrorMessage(bank.error);
     EXPECT_EQ(bank.value[0][ParamPos(param::Algorithm)], 0x7F) << "nothing is changed on the way in";
-    // AND one more makes the data no bank
-    packed[128 * kMaxOddVoices + 110] = 0x7F;
+    // AND fewer than half good voices make the data no bank
+    for (std::size_t v = kMaxOddVoices + 1; v <= kBankSlots - kMinBankVoices; ++v)
+        packed[128 * v + 110] = 0x7F;
     EXPECT_EQ(DecodeBank(packed, BankKind::Dx7, "b.dx7").error.failure, ReadFailure::NotPackedBank);
 }
 

@@ -475,9 +475,9 @@ TEST_F(BankTransmit, SendsTheBulkDumpThenSelectsVoices2And1) {
     EXPECT_EQ(f.state.voiceTable.all, before.all);
 }
 
-TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem) {
-    // GIVEN voice 3 with an oscillator-mode byte of 2 (the editor shows F)
-    // and an LFO speed of 143 (shown 15)
+TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheBankFormatCarriesThem) {
+    // GIVEN voice 3 with an oscillator-mode byte of 2 (one bit in a bank: 0)
+    // and an LFO speed of 143 (bit 7 dropped: 15)
     Slot &odd = f.state.voiceTable[3];
     odd[ParamPos(BlockParamNumber(0, OpParam::OscMode))] = 2;
     odd[ParamPos(param::LfoSpeed)] = 143;
@@ -491,7 +491,7 @@ TEST_F(BankTransmit, VoicesWithBytesOutsideTheirRangesGoOutAsTheEditorShowsThem)
     UnpackVoice(
         std::span<const Byte, kPackedVoiceSize>(bulk.data() + 6 + 2 * kPackedVoiceSize, kPackedVoiceSize),
         unpacked);
-    EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 1);
+    EXPECT_EQ(unpacked[ParamPos(BlockParamNumber(0, OpParam::OscMode))], 2 & 1);
     EXPECT_EQ(unpacked[ParamPos(param::LfoSpeed)], 15);
     EXPECT_EQ(f.state.voiceTable.all, before.all);
 }

@@ -280,10 +280,10 @@ TEST_F(Form2ValuesTest, GivenEveryParameterJustAboveItsRangeThenItIsShownAsItIsM
     Load(voice);
     EXPECT_EQ(form.text8, "33!");
     EXPECT_EQ(form.text[2], "6!");
-    EXPECT_EQ(form.text[17], "C#5!");
+    EXPECT_EQ(form.text[17], "C# 5!");
     EXPECT_EQ(form.chart(32)[0], "4!");
     EXPECT_EQ(form.chart(22)[0], "+8!");
-    EXPECT_EQ(form.chart(31)[0], "C 8");
+    EXPECT_EQ(form.chart(31)[0], "C# 8!");
     ApplyEveryGroupAndCompare(voice, "one above the range");
 }
 

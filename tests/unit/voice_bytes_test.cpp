@@ -35,10 +35,6 @@ Bytes PackedOfRom1a() {
     return Bytes(bank.begin() + kBulkDataPos, bank.begin() + kBulkDataPos + kPackedBankSize);
 }
 
-void Resum(Bytes &dump) {
-    dump[kBulkChecksumPos] = ChecksumOf(std::span<const Byte>(dump).subspan(kBulkDataPos, kPackedBankSize));
-}
-
 // Packed offset 110 is the algorithm, a whole byte: 0x7F (algorithm 128)
 // puts a voice out of range and nothing else about it.
 constexpr std::size_t kAlgorithmByte = 110;

@@ -1,5 +1,6 @@
 #include "editor/display_conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -102,11 +103,29 @@ std::optional<std::string> LfoWaveName(int wave) {
     return kNames[static_cast<std::size_t>(wave)];
 }
 
-std::string LfoSyncText(int sync) { return sync == 1 ? "ON" : "OFF"; }
+std::string LfoSyncText(int sync) {
+    if (sync < 0 || sync > 1) return OutOfRangeText(PlainText(sync));
+    return sync == 1 ? "ON" : "OFF";
+}
 
-std::string OscSyncText(int sync) { return sync == 1 ? "Ｏ　Ｎ" : "ＯＦＦ"; }
+std::string OscSyncText(int sync) {
+    if (sync < 0 || sync > 1) return OutOfRangeText(PlainText(sync));
+    return sync == 1 ? "Ｏ　Ｎ" : "ＯＦＦ";
+}
 
-std::string OscModeText(int mode) { return mode == 1 ? "F" : "R"; }
+std::string OscModeText(int mode) {
+    if (mode < 0 || mode > 1) return OutOfRangeText(PlainText(mode));
+    return mode == 1 ? "F" : "R";
+}
+
+std::string OutOfRangeText(const std::string &text) { return text + kOutOfRangeMark; }
+
+std::string_view WithoutOutOfRangeMark(std::string_view text) {
+    const std::string_view mark(kOutOfRangeMark);
+    if (text.size() >= mark.size() && text.substr(text.size() - mark.size()) == mark)
+        text.remove_suffix(mark.size());
+    return text;
+}
 
 std::string BreakPointText(int point) {
     // Break point 0 is A-1; the octave number changes at each C.
@@ -125,7 +144,8 @@ std::string DetuneText(int detune) {
     return PlainText(detune - 7);
 }
 
-std::string FrequencyText(int mode, int coarse, int fine) {
+namespace {
+std::string FrequencyOf(int mode, int coarse, int fine) {
     if (mode == 1) {
         const double x = std::pow(1.023293, fine);
         const Fixed4 r = RoundToDigits(ToFixed4(x), 3);
@@ -133,6 +153,13 @@ std::string FrequencyText(int mode, int coarse, int fine) {
     }
     if (coarse != 0) return FloatText((fine * 0.01 + 1.0) * coarse);
     return FloatText((fine * 0.01 + 1.0) * 0.5);
+}
+} // namespace
+
+std::string FrequencyText(int mode, int coarse, int fine) {
+    const std::string text = FrequencyOf(mode, coarse, fine);
+    const bool inRange = mode >= 0 && mode <= 1 && coarse >= 0 && coarse <= 31 && fine >= 0 && fine <= 99;
+    return inRange ? text : OutOfRangeText(text);
 }
 
 namespace {

@@ -36,18 +36,28 @@ inline std::string SignedPositionText(int value) { return SignedDecimal(value); 
 // whatever the locale, no exponent.
 std::string FloatText(double value);
 
-// Out of range: no text, the field keeps what it shows.
+// A value outside its parameter's range, as a field shows it: its own
+// text with a mark after it ("127!"). The instrument uses such a value as
+// it comes, so the editor shows it rather than a value the voice lacks.
+inline constexpr const char *kOutOfRangeMark = "!";
+std::string OutOfRangeText(const std::string &text);
+// The text without the mark, when it has one.
+std::string_view WithoutOutOfRangeMark(std::string_view text);
+
+// Out of range: no text (ShownText shows the number, marked).
 std::optional<std::string> CurveName(int curve);  // 0..3
 std::optional<std::string> LfoWaveName(int wave); // 0..5, always 4 characters
 
+// Values beyond 0..1 as their number, marked (OutOfRangeText).
 std::string LfoSyncText(int sync);     // "ON" / "OFF"
 std::string OscSyncText(int sync);     // full-width "Ｏ　Ｎ" / "ＯＦＦ"
-std::string OscModeText(int mode);     // "F" fixed, "R" ratio
+std::string OscModeText(int mode);     // "F" fixed, "R" ratio; above 1 its number, marked
 std::string BreakPointText(int point); // 0 'A-1' .. 3 'C 0' .. 99 'C 8'
 std::string TransposeText(int key);    // 0 'C 1' .. 24 'C 3' .. 48 'C 5'
 std::string DetuneText(int detune);    // 0 '-7' .. 7 '0' .. 14 '+7'
 // Ratio mode: (1 + fine / 100) x coarse, coarse 0 meaning 0.5; fixed mode:
-// 10^(coarse AND 3) x 1.023293^fine to three decimals.
+// 10^(coarse AND 3) x 1.023293^fine to three decimals. A mode, coarse or
+// fine outside its range is marked (OutOfRangeText).
 std::string FrequencyText(int mode, int coarse, int fine);
 
 // The value behind a text the user typed in place of a shown one; nullopt

@@ -341,7 +341,14 @@ bool Form2::readZone(const GroupInfo &g, std::vector<int> &items) {
         // show, so a text typed over them is applied, not passed over.
         std::optional<int> v;
         const char *refusal = form2_text::kNotANumber;
-        if (g.display == Display::BreakPoint) {
+        // A value outside its range that the user left as it is shown stays
+        // as it is: only a value the user changes is held to the range.
+        const int p = GroupParameter(g, n);
+        const int current = ParamValue(p, program_.workspace.editBuffer()[ParamPos(p)]);
+        const bool untouched = s == ShownText(g, current) || s == PlainText(current - g.offset);
+        if (!ParamInRange(p, current) && untouched) {
+            v = current;
+        } else if (g.display == Display::BreakPoint) {
             v = BreakPointOfText(s);
             refusal = form2_text::kNotABreakPoint;
         } else if (g.display == Display::Curve) {
@@ -365,9 +372,23 @@ bool Form2::readOscillator(std::vector<int> &items) {
         ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + text40 + "」");
         return false;
     }
+    const Slot &voice = program_.workspace.editBuffer();
     for (std::size_t j = 0; j < 6; ++j) {
         const std::size_t b = 5 - j; // the block of column j
         const int mode = entry.oscMode[j] != 0 ? 1 : 0;
+        // A frequency outside its range left as it is shown stays as it is.
+        const int op = static_cast<int>(j) + 1;
+        const int oldMode = ParamValue(0, voice[ParamPos(OpParamNumber(op, OpParam::OscMode))]);
+        const int oldCoarse = ParamValue(0, voice[ParamPos(OpParamNumber(op, OpParam::FreqCoarse))]);
+        const int oldFine = ParamValue(0, voice[ParamPos(OpParamNumber(op, OpParam::FreqFine))]);
+        const bool outside = oldMode > 1 || oldCoarse > 31 || oldFine > 99;
+        if (outside && text42[j] == FrequencyText(oldMode, oldCoarse, oldFine) &&
+            mode == (oldMode != 0 ? 1 : 0)) {
+            items[b] = oldMode;
+            items[b + 6] = oldCoarse;
+            items[b + 12] = oldFine;
+            continue;
+        }
         const auto setting = FrequencyOfText(text42[j], mode, std::clamp<int>(entry.coarse[j], 0, 31),
                                              std::clamp<int>(entry.fine[j], 0, 99));
         if (!setting) {
@@ -378,7 +399,8 @@ bool Form2::readOscillator(std::vector<int> &items) {
         items[b + 6] = setting->coarse;
         items[b + 12] = setting->fine;
     }
-    items[18] = std::clamp(*sync, 0, 1);
+    const int oldSync = ParamValue(param::OscKeySync, voice[ParamPos(param::OscKeySync)]);
+    items[18] = oldSync > 1 && *sync == oldSync ? oldSync : std::clamp(*sync, 0, 1);
     return true;
 }
 
@@ -444,7 +466,9 @@ void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
     std::vector<std::pair<int, int>> messages;
     for (int n = 0; n < g.count; ++n) {
         const int p = GroupParameter(g, n);
-        const int v = std::clamp(items[static_cast<std::size_t>(n)], 0, ParamMax(p));
+        // Typed and stepped values are already within range; a value the
+        // user left as the voice had it goes out as it was.
+        const int v = items[static_cast<std::size_t>(n)] & 0x7F;
         program_.workspace.setParameter(p, static_cast<Byte>(v));
         messages.emplace_back(p, v);
     }

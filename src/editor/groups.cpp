@@ -25,7 +25,8 @@ int GroupOfControl(std::string_view name) {
     return lookup(base);
 }
 
-std::optional<std::string> ShownText(const GroupInfo &g, int stored) {
+namespace {
+std::optional<std::string> InRangeText(const GroupInfo &g, int stored) {
     switch (g.display) {
     case Display::Number:
         return PlainText(stored - g.offset);
@@ -45,6 +46,17 @@ std::optional<std::string> ShownText(const GroupInfo &g, int stored) {
         return std::nullopt;
     }
     return std::nullopt;
+}
+} // namespace
+
+std::optional<std::string> ShownText(const GroupInfo &g, int stored) {
+    if (g.display == Display::Frequency) return std::nullopt;
+    const int shown = stored - g.offset;
+    if (shown >= g.min && shown <= g.max) return InRangeText(g, stored);
+    // A name stands for an in-range value only; beyond the range the number.
+    const bool named =
+        g.display == Display::Curve || g.display == Display::LfoWave || g.display == Display::LfoSync;
+    return OutOfRangeText(named ? PlainText(shown) : *InRangeText(g, stored));
 }
 
 } // namespace vox

@@ -403,8 +403,9 @@ static_assert(GroupTableIsWhole());
 int GroupOfControl(std::string_view controlName);
 
 // The text of a value as the chart shows it: `stored` is the value as the
-// voice holds it (shown value + offset). No text for a curve or a wave
-// outside its range, nor for the frequency, which takes three values.
+// voice holds it (shown value + offset). A value outside the group's range
+// is shown as it is, marked (OutOfRangeText; a curve, wave or sync as its
+// number). No text for the frequency, which takes three values.
 std::optional<std::string> ShownText(const GroupInfo &g, int stored);
 
 // Label31 shows the value's text beside the value box (wave and transpose).

@@ -9,9 +9,18 @@
 namespace vox {
 namespace {
 
-// Each value as the editor shows it and the instrument is sent it.
+// Each value as the editor shows it and the instrument is sent it; the
+// text chart marks one outside its range as the editor does.
 int At(const Slot &s, int p) { return ParamValue(p, s[ParamPos(p)]); }
 int Op(const Slot &s, int op, OpParam k) { return At(s, OpParamNumber(op, k)); }
+// A text of the chart, marked when the value lies outside its range.
+std::string Marked(const Slot &s, int p, const std::string &text) {
+    return ParamInRange(p, At(s, p)) ? text : OutOfRangeText(text);
+}
+std::string Marked(const Slot &s, int p, int shown) { return Marked(s, p, PlainText(shown)); }
+std::string Num(const Slot &s, int p) { return Marked(s, p, At(s, p)); }
+std::string OpNum(const Slot &s, int op, OpParam k) { return Num(s, OpParamNumber(op, k)); }
+std::string Text(const Slot &s, int p, std::string (*text)(int)) { return Marked(s, p, text(At(s, p))); }
 std::string Curve(int c) { return CurveName(c).value_or(PlainText(c)); }
 std::string Wave(int w) { return LfoWaveName(w).value_or(PlainText(w)); }
 std::string Frequency(const Slot &s, int op) {
@@ -27,31 +36,33 @@ std::string ShowVoiceText(const Slot &s) {
     for (std::size_t c = 0; c < kNameLength; ++c)
         name[c] = static_cast<Byte>(At(s, param::Name1 + static_cast<int>(c)));
     out << "NAME      " << NameBytesToUtf8(name) << "\n"
-        << "ALGORITHM " << At(s, param::Algorithm) + 1 << "  FEEDBACK " << At(s, param::Feedback)
-        << "  OSC SYNC " << OscSyncText(At(s, param::OscKeySync)) << "\n"
-        << "LFO       wave " << Wave(At(s, param::LfoWave)) << "  SPD " << At(s, param::LfoSpeed) << "  DLY "
-        << At(s, param::LfoDelay) << "  PMD " << At(s, param::LfoPmd) << "  AMD " << At(s, param::LfoAmd)
-        << "  Sync " << LfoSyncText(At(s, param::LfoKeySync)) << "\n"
+        << "ALGORITHM " << Marked(s, param::Algorithm, At(s, param::Algorithm) + 1) << "  FEEDBACK "
+        << Num(s, param::Feedback) << "  OSC SYNC " << OscSyncText(At(s, param::OscKeySync)) << "\n"
+        << "LFO       wave " << Marked(s, param::LfoWave, Wave(At(s, param::LfoWave))) << "  SPD "
+        << Num(s, param::LfoSpeed) << "  DLY " << Num(s, param::LfoDelay) << "  PMD " << Num(s, param::LfoPmd)
+        << "  AMD " << Num(s, param::LfoAmd) << "  Sync " << LfoSyncText(At(s, param::LfoKeySync)) << "\n"
         << "PITCH EG  R";
     for (int k = 0; k < 4; ++k)
-        out << " " << At(s, param::PitchRate1 + k);
+        out << " " << Num(s, param::PitchRate1 + k);
     out << "  L";
     for (int k = 0; k < 4; ++k)
-        out << " " << At(s, param::PitchLevel1 + k);
-    out << "  Pitch MOD " << At(s, param::PitchModSens) << "  KEY " << TransposeText(At(s, param::Transpose))
-        << "\n"
+        out << " " << Num(s, param::PitchLevel1 + k);
+    out << "  Pitch MOD " << Num(s, param::PitchModSens) << "  KEY "
+        << Text(s, param::Transpose, TransposeText) << "\n"
         << "OP AMS MODE FREQ DETUNE R1 R2 R3 R4 L1 L2 L3 L4 BREAK CURVE-L CURVE-R DEPTH-L DEPTH-R RATE OUT "
            "VELO\n";
     for (int op = 6; op >= 1; --op) {
-        out << op << " " << Op(s, op, OpParam::AmpModSens) << " " << OscModeText(Op(s, op, OpParam::OscMode))
-            << " " << Frequency(s, op) << " " << DetuneText(Op(s, op, OpParam::Detune));
+        out << op << " " << OpNum(s, op, OpParam::AmpModSens) << " "
+            << OscModeText(Op(s, op, OpParam::OscMode)) << " " << Frequency(s, op) << " "
+            << Text(s, OpParamNumber(op, OpParam::Detune), DetuneText);
         for (int k = 0; k < 8; ++k)
-            out << " " << Op(s, op, static_cast<OpParam>(k));
-        out << " " << BreakPointText(Op(s, op, OpParam::BreakPoint)) << " "
-            << Curve(Op(s, op, OpParam::LeftCurve)) << " " << Curve(Op(s, op, OpParam::RightCurve)) << " "
-            << Op(s, op, OpParam::LeftDepth) << " " << Op(s, op, OpParam::RightDepth) << " "
-            << Op(s, op, OpParam::RateScaling) << " " << Op(s, op, OpParam::OutputLevel) << " "
-            << Op(s, op, OpParam::KeyVelSens) << "\n";
+            out << " " << OpNum(s, op, static_cast<OpParam>(k));
+        out << " " << Text(s, OpParamNumber(op, OpParam::BreakPoint), BreakPointText) << " "
+            << Marked(s, OpParamNumber(op, OpParam::LeftCurve), Curve(Op(s, op, OpParam::LeftCurve))) << " "
+            << Marked(s, OpParamNumber(op, OpParam::RightCurve), Curve(Op(s, op, OpParam::RightCurve))) << " "
+            << OpNum(s, op, OpParam::LeftDepth) << " " << OpNum(s, op, OpParam::RightDepth) << " "
+            << OpNum(s, op, OpParam::RateScaling) << " " << OpNum(s, op, OpParam::OutputLevel) << " "
+            << OpNum(s, op, OpParam::KeyVelSens) << "\n";
     }
     return out.str();
 }

@@ -27,6 +27,7 @@ ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file,
     if (asBank) {
         auto read = DecodeBank(content.value, bankKind, file, bank.value_or(0));
         result.error = read.error;
+        result.checksumWrong = read.checksumWrong;
         if (read.ok()) {
             result.value.isBank = true;
             result.value.bank = read.value;
@@ -35,8 +36,13 @@ ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file,
     }
     auto read = DecodeVoice(content.value, VoiceKindOfName(name), file, 0);
     result.error = read.error;
+    result.checksumWrong = read.checksumWrong;
     if (read.ok()) result.value.voice = read.value;
     return result;
+}
+
+std::string ChecksumWarningEnglish(const std::filesystem::path &file) {
+    return file.string() + ": the checksum is wrong; the data may be damaged";
 }
 
 std::string BankNumberError(const LoadedVoices &read, int bank) {
@@ -138,6 +144,9 @@ ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::files
         return result;
     }
     result.ok = true;
+    // A fresh checksum is written: say that the data it vouches for came
+    // with a wrong one.
+    if (input.checksumWrong) result.warning = ChecksumWarningEnglish(in);
     result.message = "wrote " + out.string() + ": " + std::to_string(encoded.voices) +
                      (encoded.voices == 1 ? " voice, " : " voices, ") + std::to_string(encoded.bytes.size()) +
                      " bytes";

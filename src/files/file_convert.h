@@ -40,12 +40,17 @@ OutputKind OutputKindOfName(const std::filesystem::path &file);
 struct ConvertResult {
     bool ok = false;
     std::string message; // English: what was written, or why nothing was
+    std::string warning; // English, when the input's checksum was wrong (ok all the same)
 };
+
+// "IN: the checksum is wrong; the data may be damaged".
+std::string ChecksumWarningEnglish(const std::filesystem::path &file);
 
 // The bytes of OUT: a .v32 (5152 bytes) or a bulk dump (4104) from a
 // bank, a .v01 (161) or a single-voice dump (163) from one voice.
-// `voice` (1-based) picks one voice of a bank. Writing a dump masks
-// fields that are out of range, so every data byte is 0..127.
+// `voice` (1-based) picks one voice of a bank. Every kind drops bit 7 of
+// the data bytes (VoiceOnTheWire); a bulk dump also cuts each field to its
+// width (VoiceInBank); nothing else changes.
 struct Encoded {
     std::vector<Byte> bytes;
     std::string error; // empty on success

@@ -69,9 +69,12 @@ void CheckMessageEnd(std::span<const Byte> bytes, std::size_t from, std::size_t 
         problems.push_back("the checksum is missing (F7 at offset " + std::to_string(at) + ")");
         return;
     }
-    if (bytes[at] != expected)
+    // Taken by its seven bits, as every reader takes it; bit 7 is a fault of its own.
+    if ((bytes[at] & 0x7F) != expected)
         problems.push_back("checksum " + HexByte(bytes[at]) + " is wrong (expected " + HexByte(expected) +
                            ")");
+    else if (bytes[at] != expected)
+        problems.push_back("the checksum byte " + HexByte(bytes[at]) + " has bit 7 set");
     if (length == at + 1) {
         problems.push_back("the end byte F7 is missing");
         return;
@@ -293,7 +296,7 @@ void InspectHeaderless(std::span<const Byte> bytes, FileReport &r) {
     CheckLength(bytes.size(), kPackedBankSize, r.problems);
     CheckBit7(bytes, 0, kPackedBankSize, "packed data", r.problems);
     const std::size_t odd = PackedVoicesOutOfRange(bytes, 0);
-    if (odd > kMaxOddVoices) {
+    if (!LooksLikePackedBank(bytes, 0)) {
         r.problems.push_back(Plural(odd, "voice") +
                              " of 32 do not look like DX7 voices (values out of range)");
         return; // not packed voices: none to list

@@ -174,6 +174,10 @@ std::string ReadErrorMessage(const ReadError &e) {
     return {};
 }
 
+std::string ChecksumWarning(const std::filesystem::path &file) {
+    return Fill(file_text::kChecksumWrong, file);
+}
+
 std::string WriteErrorMessage(const std::filesystem::path &file, const std::string &reason) {
     return Fill(file_text::kWriteFailed, file, 0, 0, reason);
 }
@@ -250,7 +254,12 @@ ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path
     const std::size_t length = bytes.size();
     if (length < kBulkDumpDataEnd) return Failure(ReadFailure::TooShort, file, length, kBulkDumpDataEnd);
     const auto data = bytes.subspan(kBulkDataPos, kPackedBankSize);
-    if (length > kBulkChecksumPos && bytes[kBulkChecksumPos] == ChecksumOf(data)) return {};
+    // The checksum by its seven bits, where the dump ends: more bytes that
+    // go on (a block doubled) would make any byte there match by chance.
+    const bool ends = length == kBulkChecksumPos + 1 ||
+                      (length > kBulkChecksumPos + 1 && (bytes[kBulkChecksumPos + 1] == kSysExEnd ||
+                                                         bytes[kBulkChecksumPos + 1] == kSysExStart));
+    if (length > kBulkChecksumPos && ends && (bytes[kBulkChecksumPos] & 0x7F) == ChecksumOf(data)) return {};
     // With nothing to vouch for the bytes, a DX7 message starting among
     // them means the dump was cut off there.
     if (const std::size_t at = YamahaMessageIn(data); at != data.size())
@@ -258,8 +267,9 @@ ReadError CheckBulkDump(std::span<const Byte> bytes, const std::filesystem::path
     const bool endsAsADump = length <= kBulkChecksumPos + 1 || bytes[kBulkChecksumPos] == kSysExEnd ||
                              bytes[kBulkChecksumPos + 1] == kSysExEnd;
     if (!endsAsADump) return Failure(ReadFailure::BulkDumpCutOff, file, length);
-    const std::size_t odd = PackedVoicesOutOfRange(bytes, kBulkDataPos);
-    if (odd > kMaxOddVoices) return Counted(ReadFailure::BulkDumpBadVoices, file, length, odd);
+    if (!LooksLikePackedBank(bytes, kBulkDataPos))
+        return Counted(ReadFailure::BulkDumpBadVoices, file, length,
+                       PackedVoicesOutOfRange(bytes, kBulkDataPos));
     return {};
 }
 
@@ -279,8 +289,8 @@ ReadError CheckHeaderless(std::span<const Byte> bytes, const std::filesystem::pa
     // A DX7 message inside: data put before a dump, or a dump inside other data.
     if (const std::size_t at = YamahaMessageIn(bytes.first(kPackedBankSize)); at != kPackedBankSize)
         return Counted(ReadFailure::MessageInsideData, file, length, at + 1);
-    const std::size_t odd = PackedVoicesOutOfRange(bytes, 0);
-    if (odd > kMaxOddVoices) return Counted(ReadFailure::NotPackedBank, file, length, odd);
+    if (!LooksLikePackedBank(bytes, 0))
+        return Counted(ReadFailure::NotPackedBank, file, length, PackedVoicesOutOfRange(bytes, 0));
     return {};
 }
 
@@ -309,6 +319,12 @@ ReadError CheckVoiceContent(std::span<const Byte> record, const std::filesystem:
     const std::size_t odd = RecordParametersOutOfRange(record);
     if (odd > kMaxOddParameters) return Counted(ReadFailure::VoiceOutOfRange, file, length, odd);
     return {};
+}
+
+// Whether the checksum at `at` (a dump's data runs from 6 to it) agrees by
+// its seven bits; a missing one does not.
+bool DumpChecksumRight(std::span<const Byte> dump, std::size_t at) {
+    return dump.size() > at && (dump[at] & 0x7F) == ChecksumOf(dump.subspan(kParamBase, at - kParamBase));
 }
 
 ReadError ScanRefusal(ScanReason reason, std::size_t count, const std::filesystem::path &file,
@@ -408,9 +424,11 @@ ReadResult<BankRecords> DecodeBank(std::span<const Byte> bytes, BankKind kind,
     const VoiceScan scan = ScanVoiceFile(bytes, {});
     if (const FoundVoices *found = scan.bank(bank)) {
         std::copy(found->voices.begin(), found->voices.end(), result.value.begin());
+        result.checksumWrong = !found->checksumGood;
         return result;
     }
     if (bank == 0 && located.failure == ReadFailure::None && scan.bankCount() == 0) {
+        result.checksumWrong = offset == kBulkDataPos && !DumpChecksumRight(bytes, kBulkChecksumPos);
         // Read as before the scan: a dump at the start or packed data from
         // offset 0 that the scan does not take as it stands (a few bytes
         // more behind a headerless bank). The checksum, the end byte and
@@ -514,16 +532,19 @@ ReadResult<VoiceRecord> DecodeVoice(std::span<const Byte> bytes, VoiceKind kind,
     if (kind == VoiceKind::Mid && voice == 0 && located.failure == ReadFailure::None &&
         !(scanned && scan.singleVoiceCount() > 1)) {
         take(offset);
+        result.checksumWrong = !DumpChecksumRight(bytes.subspan(offset), kChecksumPos);
         return result;
     }
     if (const FoundVoices *found = scanned ? scan.singleVoice(voice) : nullptr) {
         result.value = found->voices.front();
+        result.checksumWrong = !found->checksumGood;
         return result;
     }
     if (kind == VoiceKind::Syx && voice == 0 && located.failure == ReadFailure::None &&
         scan.singleVoiceCount() == 0) {
         // A dump at the start that the scan does not take whole (no end byte).
         take(offset);
+        result.checksumWrong = !DumpChecksumRight(bytes, kChecksumPos);
         return result;
     }
     if (scanned && scan.singleVoiceCount() > 0) {
@@ -559,16 +580,29 @@ void StoreBank(const BankRecords &bank, VoiceTable &table) {
         StoreRecord(bank[n - 1], table[n]);
 }
 
+namespace {
+// A record as the program writes it: its own single-voice header, then the
+// data as a cable carries it, whatever header the voice came with.
+void AppendRecord(std::vector<Byte> &bytes, std::span<const Byte, kSlotSize> slot) {
+    const Slot wire = VoiceOnTheWire(slot);
+    bytes.insert(bytes.end(), kVoiceHeader.begin(), kVoiceHeader.end());
+    bytes.insert(bytes.end(), wire.begin() + kParamBase, wire.begin() + kRecordSize);
+}
+} // namespace
+
 std::vector<Byte> EncodeBankFile(const VoiceTable &table) {
     std::vector<Byte> bytes;
     bytes.reserve(kBankFileSize);
     for (std::size_t n = 1; n <= kBankSlots; ++n)
-        bytes.insert(bytes.end(), table[n].begin(), table[n].begin() + kRecordSize);
+        AppendRecord(bytes, table[n]);
     return bytes;
 }
 
 std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot) {
-    return std::vector<Byte>(slot.begin(), slot.begin() + kRecordSize);
+    std::vector<Byte> bytes;
+    bytes.reserve(kRecordSize);
+    AppendRecord(bytes, slot);
+    return bytes;
 }
 
 WriteResult WriteFileReplacing(const std::filesystem::path &file, std::span<const Byte> bytes) {

@@ -61,6 +61,8 @@ inline constexpr const char *kNoSuchVoice =
     "ファイル「%F」には %C 番目の1音色データがありません（1音色データは %N 個です）";
 inline constexpr const char *kIsSingleVoice =
     "ファイル「%F」は1音色のデータです（ﾌｧｲﾙ読込(1VOICE)で読み込んでください）";
+inline constexpr const char *kChecksumWrong =
+    "ファイル「%F」のチェックサムが合いません。データが壊れているかもしれません";
 inline constexpr const char *kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
 // System reasons.
 inline constexpr const char *kNoSuchFile = "ファイルがありません";
@@ -133,8 +135,14 @@ std::string ReadErrorMessage(const ReadError &error);
 template <class T> struct ReadResult {
     T value{};
     ReadError error;
+    // Taken although the checksum of the dump it came from disagrees: the
+    // data may be damaged (the instrument shows CHECK SUM ERROR for it).
+    bool checksumWrong = false;
     bool ok() const { return error.failure == ReadFailure::None; }
 };
+
+// The warning said wherever such a dump is taken, naming the file.
+std::string ChecksumWarning(const std::filesystem::path &file); // Japanese, for the windows
 
 // The whole file, at most kMaxFileSize bytes.
 ReadResult<std::vector<Byte>> ReadFileBytes(const std::filesystem::path &file);
@@ -188,9 +196,11 @@ void StoreRecord(const VoiceRecord &record, std::span<Byte, kSlotSize> slot);
 // Slots 1..32.
 void StoreBank(const BankRecords &bank, VoiceTable &table);
 
-// 5152 bytes: slots 1..32, positions 0..160 each, as they stand.
+// 5152 bytes: slots 1..32, each as the single-voice header F0 43 00 00 01 1B
+// and positions 6..160 as VoiceOnTheWire gives them (bit 7 dropped, as in
+// every dump the program writes or sends).
 std::vector<Byte> EncodeBankFile(const VoiceTable &table);
-// 161 bytes: positions 0..160 as they stand.
+// 161 bytes: one slot the same way.
 std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot);
 
 struct WriteResult {

@@ -168,8 +168,9 @@ std::string AsciiLower(std::string_view text) {
     return out;
 }
 
+// The algorithm the instrument plays, 1..32: a value above 31 wraps.
 int AlgorithmOfRecord(const VoiceRecord &r) {
-    return ParamValue(param::Algorithm, r[ParamPos(param::Algorithm)]) + 1;
+    return (ParamValue(param::Algorithm, r[ParamPos(param::Algorithm)]) & (kAlgorithmCount - 1)) + 1;
 }
 int FeedbackOfRecord(const VoiceRecord &r) {
     return ParamValue(param::Feedback, r[ParamPos(param::Feedback)]);
@@ -295,8 +296,14 @@ struct Row {
     bool single = false;
     std::uint8_t algorithm = 1, feedback = 0, carriers = 1;
     std::uint8_t lowerLength = 0;
+    std::uint8_t sortFrom = 0; // the first character of `lower` that is no blank
     std::array<Byte, kNameLength> nameBytes{};
-    std::array<char, kNameLength * 2> lower{}; // the name as UTF-8, ASCII lowered
+    std::array<char, kNameLength * 2> lower{}; // the name as shown (NameBytesToUtf8), ASCII lowered
+    // The name a sort by name reads: leading blanks (control codes show as
+    // blanks) do not count, so such names sort among the others.
+    std::string_view sortName() const {
+        return {lower.data() + sortFrom, static_cast<std::size_t>(lowerLength - sortFrom)};
+    }
 };
 
 struct Cache {
@@ -374,14 +381,10 @@ const Cache &Catalog::Impl::ensureCache() const {
         r.algorithm = static_cast<std::uint8_t>(voices.integer(6));
         r.feedback = static_cast<std::uint8_t>(voices.integer(7));
         r.carriers = static_cast<std::uint8_t>(voices.integer(8));
-        for (Byte b : r.nameBytes) {
-            if (b < 0x80) {
-                r.lower[r.lowerLength++] = static_cast<char>(AsciiLower(b));
-            } else { // ISO-8859-1 as UTF-8, as NameBytesToUtf8 writes it
-                r.lower[r.lowerLength++] = static_cast<char>(0xC0 | (b >> 6));
-                r.lower[r.lowerLength++] = static_cast<char>(0x80 | (b & 0x3F));
-            }
-        }
+        for (const char c : AsciiLower(NameBytesToUtf8(r.nameBytes)))
+            if (r.lowerLength < r.lower.size()) r.lower[r.lowerLength++] = c;
+        while (r.sortFrom < r.lowerLength && r.lower[r.sortFrom] == ' ')
+            ++r.sortFrom;
         c.rows.push_back(r);
         SoundBody b{};
         std::copy(body.begin(), body.end(), b.begin());
@@ -400,7 +403,9 @@ bool Catalog::Impl::fileLess(std::uint32_t a, std::uint32_t b) const {
 
 bool Catalog::Impl::nameLess(std::uint32_t a, std::uint32_t b) const {
     const Row &x = cache->rows[a], &y = cache->rows[b];
-    const std::string_view nx(x.lower.data(), x.lowerLength), ny(y.lower.data(), y.lowerLength);
+    const std::string_view nx = x.sortName(), ny = y.sortName();
+    // A name of blanks only says nothing: after the named ones.
+    if (nx.empty() != ny.empty()) return ny.empty();
     if (nx != ny) return nx < ny;
     if (x.nameBytes != y.nameBytes) return x.nameBytes < y.nameBytes;
     return fileLess(a, b);
@@ -425,9 +430,10 @@ const std::vector<std::uint32_t> &Catalog::Impl::orderOf(CatalogSort sort) const
         std::vector<Keyed> keyed(order.size());
         for (std::uint32_t i = 0; i < keyed.size(); ++i) {
             const Row &r = cache->rows[i];
+            const std::string_view name = r.sortName();
             std::uint64_t key = sort == CatalogSort::Algorithm ? r.algorithm : 0;
             for (std::size_t b = 0; b < 7; ++b)
-                key = (key << 8) | (b < r.lowerLength ? static_cast<Byte>(r.lower[b]) : 0);
+                key = (key << 8) | (name.empty() ? 0xFF : b < name.size() ? static_cast<Byte>(name[b]) : 0);
             keyed[i] = {key, i};
         }
         std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {

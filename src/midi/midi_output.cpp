@@ -55,13 +55,7 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
     host.processEvents();
 }
 
-Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) {
-    Slot sent{};
-    std::copy(slot.begin(), slot.end(), sent.begin());
-    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
-        sent[ParamPos(p)] = static_cast<Byte>(ParamValue(p, slot[ParamPos(p)]));
-    return sent;
-}
+Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot) { return VoiceOnTheWire(slot); }
 
 void SendCurrentVoice(ProgramState &state, Host &host, int s, std::span<const Byte, kSlotSize> voice) {
     const Byte program = (s >= 1 && s <= 32) ? static_cast<Byte>(s - 1) : 0;

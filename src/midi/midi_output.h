@@ -26,8 +26,9 @@ void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2);
 // state.exchange.sysExPauseMs (0: none) lies between any two of them.
 void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message);
 
-// A voice as the instrument is sent it: every parameter read as the editor
-// shows it (ParamValue). The slot itself keeps its bytes.
+// A voice as the instrument is sent it: VoiceOnTheWire, every data byte
+// kept but for bit 7, values out of range included (the instrument uses
+// them as they come). The slot itself keeps its bytes.
 Slot VoiceAsSent(std::span<const Byte, kSlotSize> slot);
 
 // Program change to slot `slot` (program 0 for slot 0), then the dump of

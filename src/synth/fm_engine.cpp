@@ -105,7 +105,7 @@ struct FmEngine::State {
     double lfoFade = 1.0;    // 0 during the delay, rising to 1 after it
     std::uint32_t noise = 0x12345678u;
 
-    int P(int p) const { return ParamValue(p, params[static_cast<std::size_t>(p)]); }
+    int P(int p) const { return ParamValueInRange(p, params[static_cast<std::size_t>(p)]); }
     int Op(int op, OpParam k) const { return P(OpParamNumber(op, k)); }
 
     void deriveVoice();
@@ -492,7 +492,7 @@ void FmEngine::setParameter(int parameter, int value) {
     if (parameter == 155) {
         state_->switches = static_cast<Byte>(value & 0x3F);
     } else if (parameter >= 0 && parameter < static_cast<int>(kParamCount)) {
-        // Kept as the byte the instrument would be sent; read through ParamValue.
+        // Kept as the byte the instrument would be sent; read through ParamValueInRange.
         state_->params[static_cast<std::size_t>(parameter)] = static_cast<Byte>(value & 0xFF);
     } else {
         return;

@@ -36,7 +36,7 @@ public:
     void setVoice(std::span<const Byte, kParamCount> params);
     // One parameter 0..154, or 155 = the operator on/off switches (bit 5 =
     // operator 1 ... bit 0 = operator 6). Values out of range are taken as
-    // ParamValue takes them.
+    // ParamValueInRange takes them (held to the range).
     void setParameter(int parameter, int value);
     const VoiceParams &voice() const;
     Byte operatorSwitches() const;

@@ -1,5 +1,6 @@
 #include "voice/bank_format.h"
 
+#include "voice/dx7_decode.h"
 #include "voice/text.h"
 
 #include <algorithm>
@@ -104,19 +105,26 @@ void UnpackVoice(std::span<const Byte, kPackedVoiceSize> packed, std::span<Byte,
     }
 }
 
+Slot VoiceInBank(std::span<const Byte, kSlotSize> slot) {
+    Slot bank = VoiceOnTheWire(slot);
+    UnpackVoice(PackVoice(slot), bank);
+    return bank;
+}
+
 BankImage ReadBankImage(std::span<const Byte> file) {
     BankImage image;
+    const Dx7Message dump = DecodeDx7(file);
+    const bool framed = dump.fault == Dx7Fault::None || dump.fault == Dx7Fault::Checksum;
     if (file.size() == kPackedBankSize) {
         image.packed.assign(file.begin(), file.end());
     } else if (file.size() != kBulkMessageSize) {
         image.error = "not a bank: " + std::to_string(file.size()) + " bytes, not 4104 or 4096";
-    } else if (!std::equal(kBankHeader.begin(), kBankHeader.end(), file.begin()) ||
-               file[kBulkMessageSize - 1] != kSysExEnd) {
+    } else if (dump.kind != Dx7Kind::BulkDump || !framed || !IsBankByteCount(dump.byteCount)) {
         image.error = "not a 32-voice bulk dump: header " + HexBytes(file.first(kBankHeader.size()));
-    } else if (ChecksumOf(file.subspan(kBulkDataPos, kPackedBankSize)) != file[kBulkChecksumPos]) {
+    } else if (dump.fault == Dx7Fault::Checksum) {
         image.error = "bulk dump checksum wrong";
     } else {
-        image.packed.assign(file.begin() + kBulkDataPos, file.begin() + kBulkDataPos + kPackedBankSize);
+        image.packed.assign(dump.data.begin(), dump.data.end());
     }
     if (image.error.empty() &&
         std::any_of(image.packed.begin(), image.packed.end(), [](Byte b) { return (b & 0x80) != 0; })) {

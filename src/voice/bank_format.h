@@ -20,6 +20,12 @@ PackedVoice PackVoice(std::span<const Byte, kSlotSize> slot);
 // the caller's.
 void UnpackVoice(std::span<const Byte, kPackedVoiceSize> packed, std::span<Byte, kSlotSize> slot);
 
+// The voice as the packed bank holds it: VoiceOnTheWire with every field
+// also cut to its bit width (PackVoice, then UnpackVoice). The bank
+// transmit, a bank saved as a bulk dump and the catalogue's fingerprint
+// give exactly these bytes.
+Slot VoiceInBank(std::span<const Byte, kSlotSize> slot);
+
 // The 4096 packed bytes of a bank file: a 4104-byte bulk dump (header and
 // checksum checked) or 4096 bytes with no header. error says why not.
 struct BankImage {

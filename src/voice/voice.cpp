@@ -2,6 +2,8 @@
 
 #include "voice/text.h"
 
+#include <algorithm>
+
 namespace vox {
 
 Byte ChecksumOf(std::span<const Byte> data) {
@@ -22,10 +24,15 @@ std::array<Byte, kNameLength> VoiceNameBytes(std::span<const Byte, kSlotSize> sl
     return name;
 }
 
+namespace {
+constexpr Byte kDataBits = 0x7F;
+constexpr Byte kFirstShown = 0x20; // codes below it show blank
+constexpr Byte kDelete = 0x7F;
+} // namespace
+
 std::string NameByteToUtf8(Byte b) {
-    std::string out;
-    AppendUtf8(out, b); // ISO-8859-1: the byte is its code point
-    return out;
+    const Byte code = b & kDataBits;
+    return std::string(1, code < kFirstShown || code == kDelete ? ' ' : static_cast<char>(code));
 }
 
 std::string NameBytesToUtf8(std::span<const Byte> bytes) {
@@ -37,6 +44,14 @@ std::string NameBytesToUtf8(std::span<const Byte> bytes) {
 
 std::string VoiceName(std::span<const Byte, kSlotSize> slot) {
     return NameBytesToUtf8(slot.subspan(kNamePos, kNameLength));
+}
+
+Slot VoiceOnTheWire(std::span<const Byte, kSlotSize> slot) {
+    Slot wire{};
+    std::copy(slot.begin(), slot.end(), wire.begin());
+    for (std::size_t p = kParamBase; p < kParamBase + kParamCount; ++p)
+        wire[p] = slot[p] & kDataBits;
+    return wire;
 }
 
 } // namespace vox

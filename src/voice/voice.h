@@ -26,14 +26,19 @@ Byte VoiceChecksum(std::span<const Byte, kSlotSize> slot);
 // The ten name bytes, positions 151..160, unchanged.
 std::array<Byte, kNameLength> VoiceNameBytes(std::span<const Byte, kSlotSize> slot);
 
-// The ten name characters as UTF-8 text, nothing trimmed or replaced.
-// Bytes 0..127 are ASCII (0 stays a NUL character); 128..255 are read as
-// ISO-8859-1, the one single-byte mapping used wherever a name is shown.
+// The ten name characters as UTF-8 text, as the instrument shows them:
+// bit 7 dropped (no cable carries it), and a control code (00h..1Fh, 7Fh),
+// which the instrument's display shows blank, as a space. Nothing trimmed.
 std::string VoiceName(std::span<const Byte, kSlotSize> slot);
 
-// One name byte as UTF-8, and back (nullopt-like: returns -1 when the
-// character has no single-byte code).
+// One name byte as VoiceName shows it, and a run of them.
 std::string NameByteToUtf8(Byte b);
 std::string NameBytesToUtf8(std::span<const Byte> bytes);
+
+// The voice as a MIDI cable carries it: bit 7 of every data byte
+// (positions 6..160) dropped; the header and the positions after the data
+// stay as they are. Every path that writes a voice's data (the dumps sent,
+// the files saved, the converter) writes these bytes.
+Slot VoiceOnTheWire(std::span<const Byte, kSlotSize> slot);
 
 } // namespace vox

@@ -127,15 +127,21 @@ constexpr int ParamMax(int p) {
 }
 
 // A stored parameter byte as the instrument is given it and the editor
-// shows it. Files from other tools hold bytes outside the ranges: a data
-// byte on the wire carries 7 bits, so bit 7 is dropped first; a value still
-// above the parameter's range reads as its highest value, the nearest one
-// the instrument's own controls can set. Every reader that shows or sends
-// a parameter goes through here, so what is shown is what is sent.
-constexpr int ParamValue(int p, Byte stored) {
-    const int value = stored & 0x7F;
-    const int max = ParamMax(p);
-    return value > max ? max : value;
+// shows it: a data byte on the wire carries 7 bits, so bit 7 is dropped;
+// a value above the parameter's range stays as it is, since the instrument
+// uses it as it comes. Every reader that shows or sends a parameter goes
+// through here, so what is shown is what is sent.
+constexpr int ParamValue(int /*p*/, Byte stored) { return stored & 0x7F; }
+
+// Whether a value lies within the parameter's range (the editor marks it
+// when it does not).
+constexpr bool ParamInRange(int p, int value) { return value >= 0 && value <= ParamMax(p); }
+
+// ParamValue held to the range, for a reader that indexes tables by it
+// (the FM engine); nothing that is shown, stored or sent uses it.
+constexpr int ParamValueInRange(int p, Byte stored) {
+    const int value = ParamValue(p, stored);
+    return value > ParamMax(p) ? ParamMax(p) : value;
 }
 
 // --- Packed bank ---------------------------------------------------------

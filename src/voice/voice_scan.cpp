@@ -1,6 +1,7 @@
 #include "voice/voice_scan.h"
 
 #include "voice/bank_format.h"
+#include "voice/dx7_decode.h"
 #include "voice/dx7_messages.h"
 
 #include <algorithm>
@@ -44,6 +45,22 @@ std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offs
             ++odd;
     }
     return odd;
+}
+
+bool LooksLikePackedBank(std::span<const Byte> bytes, std::size_t offset) {
+    if (offset > bytes.size() || bytes.size() - offset < kPackedBankSize) return false;
+    const std::size_t aligned = kBankSlots - PackedVoicesOutOfRange(bytes, offset);
+    if (aligned < kMinBankVoices) return false;
+    for (std::size_t shift = 1; shift < kPackedVoiceSize; ++shift) {
+        std::size_t good = 0;
+        for (std::size_t v = 0; v + 1 < kBankSlots; ++v) {
+            const Byte *at = bytes.data() + offset + shift + v * kPackedVoiceSize;
+            good +=
+                LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(at, kPackedVoiceSize)) ? 1 : 0;
+            if (2 * good >= aligned) return false;
+        }
+    }
+    return true;
 }
 
 std::size_t RecordParametersOutOfRange(std::span<const Byte> record) {
@@ -294,9 +311,11 @@ private:
             return Plain(b, i, ScanReason::NotVoiceData);
         }
         if (sub != kDumpSubStatus) return Plain(b, i, ScanReason::NotVoiceData);
-        // A status byte among the header's bytes breaks the dump off there.
+        // A status byte among the header's bytes breaks the dump off there,
+        // but for a byte count with bit 7 in a dump that is whole with its
+        // checksum right: the instrument never reads the byte count.
         for (std::size_t k = 2; k < kDumpHeaderSize && i + k < n; ++k)
-            if ((b[i + k] & kStatusBit) != 0) {
+            if ((b[i + k] & kStatusBit) != 0 && !(k >= kCountHighPos && WholeVoiceDump(b, i))) {
                 Skip(i, k, ScanReason::NotVoiceData);
                 return i + k;
             }
@@ -304,6 +323,14 @@ private:
         if (format == dump_format::kBank) return BankDump(b, i);
         if (format == dump_format::kSingleVoice) return SingleDump(b, i);
         return OtherDump(b, i, format);
+    }
+
+    // A bank or single-voice dump at `i` that the decoder takes whole.
+    static bool WholeVoiceDump(std::span<const Byte> b, std::size_t i) {
+        const std::size_t size = b[i + kFormatPos] == dump_format::kBank          ? kBulkMessageSize
+                                 : b[i + kFormatPos] == dump_format::kSingleVoice ? kSingleDumpSize
+                                                                                  : 0;
+        return size != 0 && b.size() - i >= size && DecodeDx7(b.subspan(i, size)).good();
     }
 
     // A message without a length: it ends at F7, or where another status
@@ -354,9 +381,16 @@ private:
         // dump was cut off there, unless the dump ends as a dump ends with
         // its checksum right (data bytes with bit 7 carry F0 at times).
         const std::size_t inside = MakersMessageIn(b, i + kBulkDataPos, dataEnd);
-        if (rest > kBulkChecksumPos && b[dataEnd] == ChecksumOf(data)) {
+        // The checksum is taken by its seven bits (the decoder's rule). It
+        // vouches for the dump only where the dump ends: at its F7, at the
+        // end of the file, or where the next message starts. Bytes that go
+        // on (a 128-byte block doubled) would make any byte in its place a
+        // checksum that matches by chance, and the bank read shifted.
+        const bool whole = rest >= kBulkMessageSize && DecodeDx7(b.subspan(i, kBulkMessageSize)).good();
+        if (whole || (rest > kBulkChecksumPos && (b[dataEnd] & kDataBits) == ChecksumOf(data))) {
             const bool endByte = rest >= kBulkMessageSize && b[dataEnd + 1] == kSysExEnd;
-            if (endByte || rest == kBulkChecksumPos + 1 || inside == kNone) {
+            const bool nextMessage = rest > kBulkChecksumPos + 1 && b[dataEnd + 1] == kSysExStart;
+            if (endByte || rest == kBulkChecksumPos + 1 || (inside == kNone && nextMessage)) {
                 const std::size_t length = endByte ? kBulkMessageSize : kBulkChecksumPos + 1;
                 TakeBank(b, i, length, true);
                 return i + length;
@@ -382,7 +416,7 @@ private:
             Skip(i, kDumpHeaderSize, ScanReason::CutOff, whole);
             return i + kDumpHeaderSize;
         }
-        if (PackedVoicesOutOfRange(b, i + kBulkDataPos) > kMaxOddVoices) {
+        if (!LooksLikePackedBank(b, i + kBulkDataPos)) {
             Skip(i, length, ScanReason::BrokenDump);
             return i + length;
         }
@@ -409,8 +443,9 @@ private:
         }
         const auto data = b.subspan(i + kDumpHeaderSize, kUnpackedVoiceSize);
         const std::size_t sumAt = i + kSingleChecksumPos;
-        // A right checksum vouches for the voice when the dump ends there.
-        if (b[sumAt] == ChecksumOf(data) && b[sumAt + 1] == kSysExEnd) {
+        // A right checksum (its seven bits) vouches for the voice when the
+        // dump ends there.
+        if (DecodeDx7(b.subspan(i, kSingleDumpSize)).good()) {
             TakeSingle(b, i, kSingleDumpSize, true);
             return i + kSingleDumpSize;
         }
@@ -640,7 +675,7 @@ bool ReadHeaderless(std::span<const Byte> b, VoiceScan &out) {
     if (n == 0 || b[0] == kSysExStart || MakersMessageIn(b, 0, n) != kNone) return false;
     if (n % kPackedBankSize == 0) {
         for (std::size_t at = 0; at < n; at += kPackedBankSize)
-            if (PackedVoicesOutOfRange(b, at) > kMaxOddVoices) return false;
+            if (!LooksLikePackedBank(b, at)) return false;
         for (std::size_t at = 0; at < n; at += kPackedBankSize) {
             FoundVoices f;
             f.source = VoiceSource::PackedData;

@@ -101,10 +101,19 @@ struct VoiceScan {
 bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed);
 // How many of the 32 packed voices from `offset` do not look like voices.
 std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset);
-// At most this many voices of a headerless bank may look wrong: real banks
-// hold the odd broken voice, while data read from the wrong offset fails
-// in most of its voices.
+// At most this many voices of an unpacked headerless bank may look wrong:
+// real banks hold the odd broken voice, while other data read as voices
+// fails in most of them.
 inline constexpr std::size_t kMaxOddVoices = 8;
+// Whether the 32 packed voices from `offset` are a bank read where it
+// starts, told by comparing alignments: most of the voices read there look
+// like voices, and more than twice as many as at any shifted reading of the
+// same bytes (31 voices from offset + 1 .. offset + 127). Real banks hold
+// many a broken voice, yet read a few bytes off they show almost none; data
+// that is no bank (text, repeated bytes, a bank shifted) reads no better at
+// its start than elsewhere. Needs the bytes up to offset + 4096.
+bool LooksLikePackedBank(std::span<const Byte> bytes, std::size_t offset);
+inline constexpr std::size_t kMinBankVoices = 16; // "most": at least half of 32
 // How many of the 145 parameters of a record (name bytes not counted) lie
 // outside their ranges, bit 7 ignored.
 std::size_t RecordParametersOutOfRange(std::span<const Byte> record);

@@ -63,11 +63,11 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
                                          kPackedVoiceSize)),
                       "a bank voice that is not the dump's packed voice");
             if (f.checksumGood)
-                Check(bytes[f.offset + kBulkChecksumPos] ==
+                Check((bytes[f.offset + kBulkChecksumPos] & 0x7F) ==
                           ChecksumOf(bytes.subspan(f.offset + kBulkDataPos, kPackedBankSize)),
                       "a good checksum that is wrong");
             else
-                Check(PackedVoicesOutOfRange(bytes, f.offset + kBulkDataPos) <= kMaxOddVoices,
+                Check(LooksLikePackedBank(bytes, f.offset + kBulkDataPos),
                       "a dump with a wrong checksum whose voices are no voices");
             break;
         case VoiceSource::SingleVoiceDump:
@@ -84,8 +84,7 @@ void CheckScan(std::span<const Byte> bytes, std::string_view name) {
             Check(f.isBank() && f.offset % kPackedBankSize == 0 && bytes.size() % kPackedBankSize == 0,
                   "headerless banks not in whole banks from the start");
             Check(bytes[0] != kSysExStart, "a System Exclusive message read as headerless data");
-            Check(PackedVoicesOutOfRange(bytes, f.offset) <= kMaxOddVoices,
-                  "headerless data that holds no voices");
+            Check(LooksLikePackedBank(bytes, f.offset), "headerless data that holds no voices");
             break;
         case VoiceSource::UnpackedData:
             Check(f.isBank() && bytes.size() == kUnpackedBankSize && f.offset == 0,
@@ -131,7 +130,7 @@ void CheckBank(std::span<const Byte> bytes, BankKind kind) {
         // Headerless: no message, and voices that look like voices.
         Check(bytes[0] != kSysExStart, "a System Exclusive message read as headerless packed data");
         Check(bytes.size() < kPackedBankSize + kPackedVoiceSize, "headerless data with a voice's worth more");
-        Check(PackedVoicesOutOfRange(bytes, 0) <= kMaxOddVoices, "headerless data that holds no voices");
+        Check(LooksLikePackedBank(bytes, 0), "headerless data that holds no voices");
     }
     if (kind != BankKind::V32) {
         // An imported packed voice gets the single-voice header, and its

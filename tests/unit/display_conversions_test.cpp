@@ -55,15 +55,22 @@ TEST(DetuneTexts, GivenTheWholeRangeThenCentreSevenShowsZeroAndSignsAround) {
     }
 }
 
-TEST(SwitchTexts, GivenOneThenOnAndAnythingElseOff) {
+TEST(SwitchTexts, GivenOneThenOnZeroOffAndAnythingElseItsNumberMarked) {
     EXPECT_EQ(LfoSyncText(1), "ON");
     EXPECT_EQ(OscSyncText(1), "Ｏ　Ｎ");
     EXPECT_EQ(OscModeText(1), "F");
-    for (int v : {0, 2, -1, 127}) {
-        EXPECT_EQ(LfoSyncText(v), "OFF");
-        EXPECT_EQ(OscSyncText(v), "ＯＦＦ");
-        EXPECT_EQ(OscModeText(v), "R");
+    EXPECT_EQ(LfoSyncText(0), "OFF");
+    EXPECT_EQ(OscSyncText(0), "ＯＦＦ");
+    EXPECT_EQ(OscModeText(0), "R");
+    // The instrument uses a byte beyond 0..1 as it comes: shown as it is.
+    for (int v : {2, -1, 127}) {
+        const std::string marked = std::to_string(v) + "!";
+        EXPECT_EQ(LfoSyncText(v), marked);
+        EXPECT_EQ(OscSyncText(v), marked);
+        EXPECT_EQ(OscModeText(v), marked);
     }
+    EXPECT_EQ(FrequencyText(0, 40, 0), "40!") << "a coarse beyond 31";
+    EXPECT_EQ(WithoutOutOfRangeMark("40!"), "40");
 }
 
 TEST(NamedValues, GivenRangeValuesThenFourCharacterNamesAndOutsideNone) {

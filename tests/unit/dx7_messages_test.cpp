@@ -99,6 +99,12 @@ Bytes WithEnd(Bytes head, std::size_t dataBytes, Byte fill, int checksum) {
     return head;
 }
 
+// The first n bytes (one message, not the iterators of two).
+Bytes FirstBytes(Bytes b, std::size_t n) {
+    b.resize(n);
+    return b;
+}
+
 class DecodeDx7Of : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeDx7Of, GivesTheKindAndFaultOfTheFrame) {
@@ -139,8 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"bulk dump, byte count 10 00", WithEnd({0xF0, 0x43, 0x00, 0x09, 0x10, 0x00}, 4096, 1, 0),
                    Dx7Kind::BulkDump, Dx7Fault::None, 0, 0, 0, 9},
         DecodeCase{"bulk dump seen through a 163-byte buffer",
-                   Bytes(WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0).begin(),
-                         WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0).begin() + 163),
+                   FirstBytes(WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0), 163),
                    Dx7Kind::BulkDump, Dx7Fault::CutShort, 0, 0, 0, 9},
         DecodeCase{"additional voice data (ACED, 49 bytes)", WithEnd({0xF0, 0x43, 0x00, 0x05, 0x00, 0x31}, 49, 0, 0),
                    Dx7Kind::OtherDump, Dx7Fault::None, 0, 0, 0, 5},

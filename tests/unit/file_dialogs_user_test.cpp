@@ -121,6 +121,12 @@ protected:
 
 // --- Opening ------------------------------------------------------------------
 
+// A record as the program writes it: its own single-voice header, then the
+// data bytes as a cable carries them (bit 7 dropped).
+Byte AsWritten(std::span<const Byte> slot, std::size_t pos) {
+    return pos < kVoiceHeader.size() ? kVoiceHeader[pos] : static_cast<Byte>(slot[pos] & 0x7F);
+}
+
 TEST_F(FileDialogsTest, EachDialogOpensInItsDefaultFolderWithItsCaptionPatternAndButtons) {
     struct Expect {
         FileDialogForm *dialog;
@@ -279,7 +285,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
         f.program.form6.file1DoubleClick(static_cast<int>(at - listed.begin()));
         ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(f.ws.editBuffer()[pos], voice[pos]) << pos;
+            ASSERT_EQ(f.ws.editBuffer()[pos], AsWritten(voice, pos)) << pos;
         fs::remove(voiceFolder() / written);
     }
 }
@@ -405,7 +411,7 @@ TEST_F(FileDialogsTest, BankSaveWritesSlotsOneToThirtyTwoAsTheyStand) {
     ASSERT_EQ(written.size(), 5152u);
     for (std::size_t n = 1; n <= 32; ++n)
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(written[(n - 1) * 161 + pos], f.ws.voiceTable()[n][pos]) << n << ":" << pos;
+            ASSERT_EQ(written[(n - 1) * 161 + pos], AsWritten(f.ws.voiceTable()[n], pos)) << n << ":" << pos;
     EXPECT_TRUE(f.program.form1.enabled);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::form3});
 }
@@ -425,7 +431,7 @@ TEST_F(FileDialogsTest, SavingThenLoadingABankGivesBackEverySlotAndEntry) {
     ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
     for (std::size_t n = 1; n <= 32; ++n)
         for (std::size_t pos = 0; pos <= 160; ++pos)
-            ASSERT_EQ(f.ws.voiceTable()[n][pos], saved[n][pos]) << n << ":" << pos;
+            ASSERT_EQ(f.ws.voiceTable()[n][pos], AsWritten(saved[n], pos)) << n << ":" << pos;
     ASSERT_EQ(f.program.form1.list3().items.size(), 32u);
     for (int n = 1; n <= 32; ++n) {
         const auto slot = static_cast<std::size_t>(n);
@@ -454,7 +460,7 @@ TEST_F(FileDialogsTest, SavingThenLoadingAVoiceGivesBackTheEditBuffer) {
     f.program.form6.command1Click(0);
 
     for (std::size_t pos = 0; pos <= 160; ++pos)
-        ASSERT_EQ(f.ws.editBuffer()[pos], saved[pos]) << pos;
+        ASSERT_EQ(f.ws.editBuffer()[pos], AsWritten(saved, pos)) << pos;
     EXPECT_EQ(f.program.form1.text2(), " 0. MY VOICE 1");
     EXPECT_EQ(f.ws.slotText(0), " 0. MY VOICE 1");
     EXPECT_EQ(f.ws.currentSlot(), 0);
@@ -776,7 +782,13 @@ TEST_P(RealFileTest, BankLoadTakesTheFileWholeOrRefusesItWithAMessage) {
         expectRefused(f.program.form4, real.name, before);
         return;
     }
-    ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+    // A dump taken with a wrong or missing checksum is said to be so, once.
+    const bool checksumWrong =
+        std::string(real.name) == "bad-checksum.syx" || std::string(real.name) == "truncated-4103.syx";
+    ASSERT_EQ(f.host.boxes.size(), checksumWrong ? 1u : 0u) << f.host.boxes[0].text;
+    if (checksumWrong) {
+        EXPECT_NE(f.host.boxes[0].text.find("チェックサムが合いません"), std::string::npos);
+    }
     const Bytes file = ReadBytes(kTestData / real.name);
     for (std::size_t n = 1; n <= 32; ++n) {
         const Slot &slot = f.ws.voiceTable()[n];
@@ -809,7 +821,13 @@ TEST_P(RealFileTest, VoiceLoadTakesOnlyASingleVoiceAndRefusesTheRestUnchanged) {
         expectRefused(f.program.form6, real.name, before, VoiceKindOfName(real.name) != VoiceKind::Mid);
         return;
     }
-    ASSERT_TRUE(f.host.boxes.empty()) << f.host.boxes[0].text;
+    // A dump taken with a wrong or missing checksum is said to be so, once.
+    const bool checksumWrong =
+        std::string(real.name) == "bad-checksum.syx" || std::string(real.name) == "truncated-4103.syx";
+    ASSERT_EQ(f.host.boxes.size(), checksumWrong ? 1u : 0u) << f.host.boxes[0].text;
+    if (checksumWrong) {
+        EXPECT_NE(f.host.boxes[0].text.find("チェックサムが合いません"), std::string::npos);
+    }
     const Bytes file = ReadBytes(kTestData / real.name);
     for (std::size_t pos = 0; pos <= 160; ++pos)
         ASSERT_EQ(f.ws.editBuffer()[pos], file[pos]) << pos;

@@ -22,6 +22,14 @@ using Bytes = std::vector<Byte>;
 
 namespace {
 
+// An apply sends an untouched value as it is shown, out of range or not.
+// The edit-buffer write of an apply (Form2::sendGroup) still holds every
+// value to its range; set this when it keeps the untouched ones as they are.
+constexpr bool kApplyKeepsUntouchedValues = true;
+int SentByApply(int p, int shown) {
+    return kApplyKeepsUntouchedValues || ParamInRange(p, shown) ? shown : std::min(shown, ParamMax(p));
+}
+
 Bytes Change(int p, int v) {
     return {0xF0, 0x43, 0x10, static_cast<Byte>(p >> 7), static_cast<Byte>(p & 0x7F), static_cast<Byte>(v),
             0xF7};
@@ -95,6 +103,24 @@ protected:
     // The text the chart must show for value v of parameter p, with the
     // values of the whole voice (for the frequency) in `all`.
     static std::string Expected(int p, int v, const std::map<int, int> &all) {
+        if (p < 126 && (p % kOperatorBlockParams == 17 || p % kOperatorBlockParams == 18 ||
+                        p % kOperatorBlockParams == 19)) {
+            const int base = p - p % kOperatorBlockParams;
+            const int mode = all.at(base + 17), coarse = all.at(base + 18), fine = all.at(base + 19);
+            if (p % kOperatorBlockParams == 17)
+                return mode > 1 ? std::to_string(mode) + "!" : OscModeText(mode);
+            return FrequencyText(mode, coarse, fine);
+        }
+        if (!ParamInRange(p, v)) {
+            // Shown as it is, marked; a named value as its number.
+            const bool named =
+                (p < 126 && (p % kOperatorBlockParams == 11 || p % kOperatorBlockParams == 12)) ||
+                p == param::LfoWave || p == param::LfoKeySync || p == param::OscKeySync;
+            return (named ? PlainText(v) : InRange(p, v, all)) + "!";
+        }
+        return InRange(p, v, all);
+    }
+    static std::string InRange(int p, int v, const std::map<int, int> &all) {
         if (p < 126) {
             const int k = p % kOperatorBlockParams, base = p - k;
             switch (static_cast<OpParam>(k)) {
@@ -159,7 +185,7 @@ protected:
                 EXPECT_EQ(form.text40, PlainText(all.at(param::OscKeySync)));
                 for (int j = 0; j < 6; ++j)
                     EXPECT_EQ(form.option4[static_cast<std::size_t>(j)],
-                              all.at(OpParamNumber(j + 1, OpParam::OscMode)) == 1)
+                              all.at(OpParamNumber(j + 1, OpParam::OscMode)) != 0)
                         << "column " << j;
             }
             const Slot bufferBefore = f.ws.editBuffer();
@@ -169,8 +195,9 @@ protected:
             const auto changes = SentChanges();
             EXPECT_EQ(changes.size(), static_cast<std::size_t>(g.count));
             for (const auto &[p, v] : changes) {
-                EXPECT_EQ(v, all.at(p)) << "parameter " << p << " stored " << int(voice[ParamPos(p)]);
-                EXPECT_EQ(ChartText(p), Expected(p, v, all)) << "parameter " << p;
+                EXPECT_EQ(v, SentByApply(p, all.at(p)))
+                    << "parameter " << p << " stored " << int(voice[ParamPos(p)]);
+                EXPECT_EQ(ChartText(p), Expected(p, all.at(p), all)) << "parameter " << p;
                 EXPECT_EQ(f.ws.editBuffer()[ParamPos(p)], v) << "parameter " << p;
             }
             EXPECT_EQ(form.rows, chartBefore);
@@ -248,23 +275,23 @@ TEST_F(Form2ValuesTest, GivenBit7OnEveryParameterThenTheChartTheZoneAndTheChange
     ApplyEveryGroupAndCompare(voice, "bit 7 on every byte");
 }
 
-TEST_F(Form2ValuesTest, GivenEveryParameterJustAboveItsRangeThenItIsShownAndSentAsItsHighestValue) {
+TEST_F(Form2ValuesTest, GivenEveryParameterJustAboveItsRangeThenItIsShownAsItIsMarked) {
     const Slot voice = EveryByte([](int p) { return static_cast<Byte>(ParamMax(p) + 1); });
     Load(voice);
-    EXPECT_EQ(form.text8, "32");
-    EXPECT_EQ(form.text[2], " S&H");
-    EXPECT_EQ(form.text[17], "C 5");
-    EXPECT_EQ(form.chart(32)[0], "+LIN");
-    EXPECT_EQ(form.chart(22)[0], "+7");
-    EXPECT_EQ(form.chart(31)[0], "C 8");
+    EXPECT_EQ(form.text8, "33!");
+    EXPECT_EQ(form.text[2], "6!");
+    EXPECT_EQ(form.text[17], "C# 5!");
+    EXPECT_EQ(form.chart(32)[0], "4!");
+    EXPECT_EQ(form.chart(22)[0], "+8!");
+    EXPECT_EQ(form.chart(31)[0], "C# 8!");
     ApplyEveryGroupAndCompare(voice, "one above the range");
 }
 
-TEST_F(Form2ValuesTest, GivenEveryByteAt255ThenEachParameterIsShownAndSentAsItsHighestValue) {
+TEST_F(Form2ValuesTest, GivenEveryByteAt255ThenEachParameterIsShownAsItsSevenBitsMarked) {
     const Slot voice = EveryByte([](int) { return Byte{0xFF}; });
     Load(voice);
-    EXPECT_EQ(form.text[3], "99");
-    EXPECT_EQ(form.chart(20)[0], "F");
+    EXPECT_EQ(form.text[3], "127!");
+    EXPECT_EQ(form.chart(20)[0], "127!");
     ApplyEveryGroupAndCompare(voice, "0xFF everywhere");
 }
 
@@ -304,8 +331,9 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
     EXPECT_EQ(f.ws.voiceTable()[9], voice) << "the slot keeps its own bytes";
     f.ws.editBuffer() = voice;
     form.load();
-    EXPECT_EQ(form.text[3], PlainText(dump[ParamPos(param::LfoSpeed)]));
-    EXPECT_EQ(form.chart(31)[2], BreakPointText(dump[ParamPos(BlockParamNumber(2, OpParam::BreakPoint))]));
+    EXPECT_EQ(form.text[3], PlainText(dump[ParamPos(param::LfoSpeed)]) + "!");
+    EXPECT_EQ(form.chart(31)[2],
+              BreakPointText(dump[ParamPos(BlockParamNumber(2, OpParam::BreakPoint))]) + "!");
 }
 
 TEST_F(Form2ValuesTest, GivenAnInRangeVoiceThenTheDumpIsTheSlotAsItStands) {
@@ -364,9 +392,9 @@ TEST_P(Form2OddByteTest, GivenAnOddByteThenTheChartTheZoneAndTheChangeAllSayTheS
     }
     EXPECT_EQ(form.text40, c.zone);
     form.command1Click();
-    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(c.param, c.sent)}));
+    EXPECT_EQ(f.out.sent, (std::vector<Bytes>{Change(c.param, SentByApply(c.param, c.sent))}));
     EXPECT_EQ(form.text[c.box], c.shown);
-    EXPECT_EQ(f.ws.editBuffer()[ParamPos(c.param)], c.sent);
+    EXPECT_EQ(f.ws.editBuffer()[ParamPos(c.param)], SentByApply(c.param, c.sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -374,32 +402,34 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // bit 7 on an in-range value: 143 is 15
         OddByte{"LfoSpeed143Is15", param::LfoSpeed, 143, 3, "Text3", "15", "15", 15, std::nullopt},
-        // a switch byte above 1 is ON
-        OddByte{"LfoSyncByte2IsOn", param::LfoKeySync, 2, 7, "Text7", "ON", "1", 1, true}),
+        // a switch byte above 1 is shown as it is, marked
+        OddByte{"LfoSyncByte2IsShownAsItIs", param::LfoKeySync, 2, 7, "Text7", "2!", "2", 2, false}),
     [](const ::testing::TestParamInfo<OddByte> &info) { return std::string(info.param.name); });
 
 // --- Switch and mode bytes outside 0..1 ---------------------------------------
 
-TEST_F(Form2ValuesTest, GivenOscModeByte2AndKeySyncByte3ThenChartZoneAndChangesAgreeOnFixedAndOn) {
+TEST_F(Form2ValuesTest, GivenOscModeByte2AndKeySyncByte3ThenChartZoneAndChangesShowThemAsTheyAre) {
     Slot voice = InitialVoice();
     voice[ParamPos(OpParamNumber(1, OpParam::OscMode))] = 2;
     voice[ParamPos(OpParamNumber(1, OpParam::FreqCoarse))] = 1;
     voice[ParamPos(param::OscKeySync)] = 3;
     Load(voice);
-    EXPECT_EQ(form.chart(20)[5], "F");
-    EXPECT_EQ(form.chart(21)[5], "10");
-    EXPECT_EQ(form.label29, "Ｏ　Ｎ");
+    EXPECT_EQ(form.chart(20)[5], "2!");
+    EXPECT_EQ(form.chart(21)[5], "1!"); // ratio 1 x coarse 1, marked for the mode
+    EXPECT_EQ(form.label29, "3!");
     form.controlClick("Text20_5");
     EXPECT_TRUE(form.option4[0]);
-    EXPECT_EQ(form.text42[0], "10");
-    EXPECT_TRUE(form.option5);
+    EXPECT_EQ(form.text42[0], "1!");
+    EXPECT_FALSE(form.option5);
     form.command1Click();
+    EXPECT_TRUE(f.host.boxes.empty());
     ASSERT_EQ(f.out.sent.size(), 19u);
-    EXPECT_EQ(f.out.sent[5], Change(OpParamNumber(1, OpParam::OscMode), 1));
+    EXPECT_EQ(f.out.sent[5],
+              Change(OpParamNumber(1, OpParam::OscMode), SentByApply(OpParamNumber(1, OpParam::OscMode), 2)));
     EXPECT_EQ(f.out.sent[11], Change(OpParamNumber(1, OpParam::FreqCoarse), 1));
-    EXPECT_EQ(f.out.sent[18], Change(param::OscKeySync, 1));
-    EXPECT_EQ(form.chart(20)[5], "F");
-    EXPECT_EQ(form.label29, "Ｏ　Ｎ");
+    EXPECT_EQ(f.out.sent[18], Change(param::OscKeySync, SentByApply(param::OscKeySync, 3)));
+    EXPECT_EQ(form.chart(20)[5], "2!");
+    EXPECT_EQ(form.label29, "3!");
 }
 
 // --- Texts typed over the break point, curve and frequency columns ------------

@@ -127,7 +127,7 @@ TEST_F(StartupTest, MissingInitialVoiceFileIsCreatedEmptyAndLeavesZeros) {
     f.program.form1.load();
     EXPECT_TRUE(std::filesystem::exists(folder / "INITdata.v01"));
     EXPECT_EQ(std::filesystem::file_size(folder / "INITdata.v01"), 0u);
-    EXPECT_EQ(f.program.form1.text2(), std::string(" 0. ") + std::string(10, '\0'));
+    EXPECT_EQ(f.program.form1.text2(), std::string(" 0. ") + std::string(10, ' ')) << "NULs show blank";
     ASSERT_EQ(f.out.sent.size(), 2u);
     const auto dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), 163u);

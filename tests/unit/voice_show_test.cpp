@@ -60,26 +60,27 @@ TEST(ShowVoiceText, GivenAVoiceThenOperatorSixComesFirstAsInTheChart) {
     EXPECT_LT(six, one);
 }
 
-TEST(ShowVoice, GivenBytesOutsideTheirRangesThenTheyShowAsTheEditorShowsAndSendsThem) {
+TEST(ShowVoice, GivenBytesOutsideTheirRangesThenTheyShowAsTheInstrumentGetsThem) {
     Slot v = InitialVoice();
     v[ParamPos(param::LfoSpeed)] = 143;                        // bit 7: 15 on the wire
     v[ParamPos(param::Transpose)] = 99;                        // above 48
     v[ParamPos(param::LfoKeySync)] = 2;                        // above 1
-    v[ParamPos(OpParamNumber(1, OpParam::OscMode))] = 2;       // above 1: fixed
+    v[ParamPos(OpParamNumber(1, OpParam::OscMode))] = 2;       // above 1
     v[ParamPos(OpParamNumber(1, OpParam::LeftCurve))] = 0x85;  // 5 with bit 7: above 3
     v[ParamPos(OpParamNumber(1, OpParam::OutputLevel))] = 120; // above 99
     v[kNamePos] = 0xC9;                                        // 'I' with bit 7
     const auto j = nlohmann::json::parse(ShowVoiceJson(v));
     EXPECT_EQ(j["lfo_speed"], 15);
-    EXPECT_EQ(j["transpose"], "C 5");
-    EXPECT_EQ(j["lfo_sync"], "ON");
+    EXPECT_EQ(j["transpose"], "D# 9"); // key 99: D#, octave 99 / 12 + 1
+    EXPECT_EQ(j["lfo_sync"], "2!");
     const auto &op1 = j["operators"][0];
-    EXPECT_EQ(op1["mode"], "F");
-    EXPECT_EQ(op1["left_curve"], "+LIN"); // 0x85 is 5 on the wire, above 3
-    EXPECT_EQ(op1["output_level"], 99);
+    EXPECT_EQ(op1["mode"], "2!");
+    EXPECT_EQ(op1["left_curve"], "5"); // 0x85 is 5 on the wire, above 3
+    EXPECT_EQ(op1["output_level"], 120);
     EXPECT_EQ(j["name_bytes"][0], 0xC9) << "the bytes as stored";
     const std::string text = ShowVoiceText(v);
     EXPECT_NE(text.find("NAME      INIT VOICE\n"), std::string::npos) << text;
     EXPECT_NE(text.find("SPD 15 "), std::string::npos) << text;
-    EXPECT_NE(text.find("KEY C 5"), std::string::npos) << text;
+    EXPECT_NE(text.find("KEY D# 9!"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 5! "), std::string::npos) << "the curve, marked: " << text;
 }

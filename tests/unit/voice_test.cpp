@@ -39,21 +39,21 @@ TEST(VoiceChecksum, ReadsOnlyPositionsSixTo160) {
     EXPECT_EQ(VoiceChecksum(slot), 0x00);
 }
 
-TEST(VoiceName, KeepsEveryByteUntrimmed) {
+TEST(VoiceName, KeepsEveryByteUntrimmedWithControlCodesBlank) {
     Slot slot{};
-    EXPECT_EQ(VoiceName(slot), std::string(10, '\0')) << "an empty slot names ten NULs";
+    EXPECT_EQ(VoiceName(slot), std::string(10, ' ')) << "an empty slot names ten blanks";
     const char *name = "AB\0D  EFG ";
     for (std::size_t i = 0; i < 10; ++i)
         slot[kNamePos + i] = static_cast<Byte>(name[i]);
-    EXPECT_EQ(VoiceName(slot), std::string(name, 10));
+    EXPECT_EQ(VoiceName(slot), "AB D  EFG ");
 }
 
-TEST(VoiceName, ReadsHighBytesAsLatin1) {
+TEST(VoiceName, ReadsHighBytesWithoutBit7AsTheInstrumentGetsThem) {
     Slot slot{};
     for (std::size_t i = 0; i < 10; ++i)
         slot[kNamePos + i] = 'A';
     slot[kNamePos] = 0xE9;
-    EXPECT_EQ(VoiceName(slot), std::string("\xC3\xA9") + "AAAAAAAAA");
+    EXPECT_EQ(VoiceName(slot), "iAAAAAAAAA");
 }
 
 TEST(PackVoice, RoundTripsRandomInRangeVoices) {

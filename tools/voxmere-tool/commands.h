@@ -18,6 +18,10 @@ struct ToolRun {
     std::ostream &err = std::cerr;
 };
 
+// convert wrote its output, but the input's checksum was wrong: the data
+// it now carries under a fresh checksum may be damaged.
+inline constexpr int kStatusWrittenWithWarning = 2;
+
 using AddCommand = void (*)(CLI::App &app, ToolRun &run);
 
 void AddInfoCommand(CLI::App &app, ToolRun &run);    // info_command.cpp

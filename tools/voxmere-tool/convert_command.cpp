@@ -42,6 +42,10 @@ void AddConvertCommand(CLI::App &app, ToolRun &run) {
             return;
         }
         run.out << result.message << '\n';
+        if (!result.warning.empty()) {
+            run.err << "voxmere-tool convert: warning: " << result.warning << '\n';
+            run.status = kStatusWrittenWithWarning;
+        }
     });
 }
 

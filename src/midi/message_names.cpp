@@ -305,7 +305,7 @@ std::string MonitorBytes(std::span<const Byte> bytes) {
     constexpr std::size_t kPerLine = 16;
     std::string text;
     for (std::size_t at = 0; at < bytes.size(); at += kPerLine) {
-        char offset[16];
+        char offset[32];
         std::snprintf(offset, sizeof offset, "%04zu  ", at);
         if (at > 0) text += '\n';
         text += offset + HexBytes(bytes.subspan(at, std::min(kPerLine, bytes.size() - at)));

@@ -171,8 +171,11 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"bulk dump, byte count 10 00", WithEnd({0xF0, 0x43, 0x00, 0x09, 0x10, 0x00}, 4096, 1, 0),
                    Dx7Kind::BulkDump, Dx7Fault::None, 0, 0, 0, 9},
         DecodeCase{"bulk dump seen through a 163-byte buffer",
-                   Bytes(WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0).begin(),
-                         WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0).begin() + 163),
+                   [] { // the first 163 bytes of one whole dump
+                       Bytes d = WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0);
+                       d.resize(163);
+                       return d;
+                   }(),
                    Dx7Kind::BulkDump, Dx7Fault::CutShort, 0, 0, 0, 9},
         DecodeCase{"additional voice data (ACED, 49 bytes)",
                    WithEnd({0xF0, 0x43, 0x00, 0x05, 0x00, 0x31}, 49, 0, 0), Dx7Kind::OtherDump,

@@ -164,7 +164,7 @@ void VirtualDx7::accept(std::span<const Byte> message) {
     record(LogEntry{Direction::In, {message.begin(), message.end()}, false, Dx7Refusal::Empty});
 }
 
-void VirtualDx7::emit(const Dx7Event &event) {
+void VirtualDx7::sendEvent(const Dx7Event &event) {
     if (events_) events_(event);
 }
 
@@ -174,12 +174,12 @@ VoiceParams VirtualDx7::editParams() const {
     return p;
 }
 
-void VirtualDx7::emitVoice() {
+void VirtualDx7::sendVoiceEvent() {
     Dx7Event e;
     e.kind = Dx7Event::Kind::VoiceLoaded;
     e.voice = editParams();
     e.operatorSwitches = opSwitches_;
-    emit(e);
+    sendEvent(e);
 }
 
 void VirtualDx7::receive(std::span<const Byte> message, double nowSeconds) {
@@ -214,13 +214,13 @@ void VirtualDx7::channelMessage(std::span<const Byte> message) {
             ++noteOffs_;
             e.kind = Dx7Event::Kind::NoteOff;
         }
-        return emit(e);
+        return sendEvent(e);
     case kControlStatus:
         if (message[1] != kAllNotesOff && message[1] != kAllSoundOff)
             return refuse(message, Dx7Refusal::Unknown);
         accept(message);
         e.kind = Dx7Event::Kind::AllNotesOff;
-        return emit(e);
+        return sendEvent(e);
     case kProgramStatus:
         if (message[1] > kLastProgram) return refuse(message, Dx7Refusal::ProgramNumber);
         accept(message);
@@ -268,7 +268,7 @@ void VirtualDx7::voiceDump(std::span<const Byte> message, const Dx7Message &m) {
     ++voiceDumps_;
     std::copy(message.begin(), message.end(), edit_.begin());
     edit_[kSlotSize - 1] = 0;
-    emitVoice();
+    sendVoiceEvent();
 }
 
 void VirtualDx7::bankDump(std::span<const Byte> message, const Dx7Message &m) {
@@ -297,19 +297,19 @@ void VirtualDx7::parameterChange(std::span<const Byte> message, const Dx7Message
     if (m.number == kOperatorSwitchParam) {
         opSwitches_ = e.value;
         e.kind = Dx7Event::Kind::OperatorSwitches;
-        return emit(e);
+        return sendEvent(e);
     }
     edit_[ParamPos(m.number)] = e.value;
     edit_[kChecksumPos] = VoiceChecksum(edit_);
     e.kind = Dx7Event::Kind::ParameterChanged;
     e.parameter = m.number;
-    emit(e);
+    sendEvent(e);
 }
 
 void VirtualDx7::selectProgram(int program) {
     selected_ = program;
     edit_ = internal_[static_cast<std::size_t>(program)];
-    emitVoice();
+    sendVoiceEvent();
     if (!sysInfoAvail) return;
     if (faults.dropDump.applies(program)) {
         faults.dropDump.spent = true;

@@ -131,8 +131,8 @@ public:
 private:
     void refuse(std::span<const Byte> message, Dx7Refusal reason);
     void accept(std::span<const Byte> message);
-    void emit(const Dx7Event &event);
-    void emitVoice(); // the edit buffer as a whole new voice
+    void sendEvent(const Dx7Event &event);
+    void sendVoiceEvent(); // the edit buffer as a whole new voice
     void record(LogEntry entry);
     void channelMessage(std::span<const Byte> message);
     void sysEx(std::span<const Byte> message);

@@ -1,19 +1,11 @@
 #include "app/sound_setup.h"
 
-#include "voice/dx7_messages.h"
-
 #include <algorithm>
 
 namespace vox {
 namespace {
 
 constexpr const char *kEntrySeparator = ": ";
-
-VoiceParams ParamsOf(const Slot &slot) {
-    VoiceParams p{};
-    std::copy_n(slot.begin() + kParamBase, kParamCount, p.begin());
-    return p;
-}
 
 } // namespace
 
@@ -38,25 +30,15 @@ SoundWiring::SoundWiring(VirtualDx7 &dx7, const AudioOptions &options, bool fall
         audio_.open(defaults);
     }
     if (!audio_.isOpen()) problems_.push_back(audio_.problem() + ": the virtual DX7 stays silent");
-    // The sound starts from what the instrument holds now, and from here on
-    // hears every message it takes, on this thread.
-    const std::vector<Byte> bank = dx7.bulkDump();
-    sound_.setInternalVoices(
-        std::span<const Byte, kPackedBankSize>(bank.data() + kBulkDataPos, kPackedBankSize));
-    if (dx7.operatorSwitches() != 0x3F) {
-        const ParameterChange m = ParameterChangeMessage(kOperatorSwitchParam, dx7.operatorSwitches());
-        sound_.receive(m);
-    }
-    sound_.setEditBuffer(ParamsOf(dx7.editBuffer()));
-    dx7.setAcceptedSink([this](std::span<const Byte> message) { sound_.receive(message); });
+    // The sound starts from the voice the instrument holds now, and from
+    // here on hears what it takes, on this thread.
+    resendVoice();
+    dx7.setEventSink([this](const Dx7Event &event) { sound_.hear(event); });
 }
 
-SoundWiring::~SoundWiring() { dx7_.setAcceptedSink({}); }
+SoundWiring::~SoundWiring() { dx7_.setEventSink({}); }
 
-void SoundWiring::resendVoice() {
-    const VoiceParams edit = sound_.editBuffer();
-    sound_.setEditBuffer(edit);
-}
+void SoundWiring::resendVoice() { sound_.playVoice(dx7_.editParams(), dx7_.operatorSwitches()); }
 
 std::vector<std::string> SoundWiring::outputChoices() const {
     std::vector<std::string> entries;

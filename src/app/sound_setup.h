@@ -1,7 +1,7 @@
 #pragma once
-// The virtual DX7's sound: every message the built-in instrument takes goes
-// on to its sound (Dx7Sound), whose commands the audio out carries to the
-// audio thread. Built on the program's thread; only the queue inside the
+// The virtual DX7's sound: what the built-in instrument takes reaches its
+// sound (Dx7Sound) as typed events, whose commands the audio out carries to
+// the audio thread. Built on the program's thread; only the queue inside the
 // audio out crosses to the audio thread.
 
 #include "librarian/form1_view.h"

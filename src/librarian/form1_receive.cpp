@@ -237,11 +237,13 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
 }
 
 bool Form1::ReceiveAnswer(std::span<const Byte> message) {
-    switch (DecodeDx7(message).kind) {
+    const Dx7Message decoded = DecodeDx7(message);
+    switch (decoded.kind) {
+    case Dx7Kind::OtherDump:
+        return decoded.format < 0; // a dump broken before its format byte
     case Dx7Kind::ParameterChange:
     case Dx7Kind::FunctionParameter:
     case Dx7Kind::BulkDump:
-    case Dx7Kind::OtherDump:
     case Dx7Kind::DumpRequest:
         return false;
     case Dx7Kind::VoiceDump:

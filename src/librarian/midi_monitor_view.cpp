@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 
@@ -55,10 +56,21 @@ MidiMonitorView::MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic,
         return l;
     };
     list1_ = list("List1", kList1, 0, 0, 2);
-    list2_ = list("List2", kList2, 2, 0, 1);
-    list4_ = list("List4", kList4, 2, 1, 1);
+    auto *bytesLabel = new QLabel(QString::fromUtf8(kBytes), this);
+    bytesLabel->setObjectName("BytesLabel");
+    bytes_ = new QPlainTextEdit(this);
+    bytes_->setObjectName("Bytes");
+    bytes_->setReadOnly(true);
+    bytes_->setFont(mono);
+    bytes_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    grid->addWidget(bytesLabel, 2, 0, 1, 2);
+    grid->addWidget(bytes_, 3, 0, 1, 2);
+    list2_ = list("List2", kList2, 4, 0, 1);
+    list4_ = list("List4", kList4, 4, 1, 1);
     grid->setRowStretch(1, 3);
-    grid->setRowStretch(3, 2);
+    grid->setRowStretch(3, 1);
+    grid->setRowStretch(5, 2);
+    connect(list1_, &QListWidget::currentRowChanged, this, [this] { showBytes(); });
     resize(TwipsToPixels(9000, this), TwipsToPixels(6600, this));
     refresh();
 }
@@ -71,13 +83,21 @@ void MidiMonitorView::syncMessages() {
     if (total == messagesShown_) return;
     const bool atEnd = list1_->currentRow() < 0 || list1_->currentRow() == list1_->count() - 1;
     const std::uint64_t first = total - traffic.entries().size();
-    for (std::uint64_t n = std::max(messagesShown_, first); n < total; ++n)
-        list1_->addItem(
-            QString::fromStdString(MonitorLine(traffic.entries()[static_cast<std::size_t>(n - first)])));
+    for (std::uint64_t n = std::max(messagesShown_, first); n < total; ++n) {
+        const MidiTrafficEntry &entry = traffic.entries()[static_cast<std::size_t>(n - first)];
+        auto *item = new QListWidgetItem(QString::fromStdString(MonitorLine(entry, kMonitorLineBytes)));
+        item->setData(Qt::UserRole, QString::fromStdString(MonitorBytes(entry.bytes)));
+        list1_->addItem(item);
+    }
     messagesShown_ = total;
     while (list1_->count() > static_cast<int>(MidiTraffic::kKept))
         delete list1_->takeItem(0);
     if (atEnd) list1_->scrollToBottom();
+}
+
+void MidiMonitorView::showBytes() {
+    const QListWidgetItem *item = list1_->currentItem();
+    bytes_->setPlainText(item ? item->data(Qt::UserRole).toString() : QString());
 }
 
 void MidiMonitorView::refresh() {

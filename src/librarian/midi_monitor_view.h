@@ -1,15 +1,18 @@
 #pragma once
 // "MIDIモニター": every MIDI message in and out, one readable line each
-// (time, direction, name, bytes), and the bank receive's lists List2 and
-// List4, live, for troubleshooting a connection. The main window's receive
+// (time, direction, name, bytes; every byte of the chosen line below), and
+// the bank receive's lists List2 and List4, live, for troubleshooting a
+// connection. The main window's receive
 // lists stay in the main window and are filled as before.
 
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
 class QListWidget;
+class QPlainTextEdit;
 
 namespace vox {
 
@@ -21,9 +24,14 @@ inline constexpr const char *kCaption = "MIDIモニター";
 // The pane that showed the raw receive log List1 now shows the decoded
 // messages of both directions; it keeps its name and place.
 inline constexpr const char *kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
-inline constexpr const char *kList2 = "受信できなかった音色と終了 (List2)";
-inline constexpr const char *kList4 = "格納した音色 (List4)";
+inline constexpr const char *kList2 = "受信できなかった音色と受信の終了";
+inline constexpr const char *kList4 = "受信して格納した音色";
+// A long message's line shows its first bytes; the pane shows them all.
+inline constexpr const char *kBytes = "選択したメッセージの全バイト";
 } // namespace midi_monitor_text
+
+// Bytes a line of List1 shows before it elides the rest.
+inline constexpr std::size_t kMonitorLineBytes = 24;
 
 class MidiMonitorView : public QWidget {
     Q_OBJECT
@@ -39,10 +47,12 @@ public slots:
 
 private:
     void syncMessages();
+    void showBytes();
 
     const Form1 &form1_;
     const MidiTraffic &traffic_;
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list4_ = nullptr;
+    QPlainTextEdit *bytes_ = nullptr;
     std::uint64_t messagesShown_ = 0; // entries of the MIDI traffic log added to list1_
 };
 

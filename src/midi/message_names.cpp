@@ -1,5 +1,6 @@
 #include "midi/message_names.h"
 
+#include "voice/dx7_decode.h"
 #include "voice/text.h"
 #include "voice/voice.h"
 
@@ -18,12 +19,9 @@ using Kind = MidiTrafficEntry::Kind;
 // Width of the name column, in characters, so the hex starts in one column.
 constexpr std::size_t kNameColumn = 44;
 
-constexpr std::size_t kParameterChangeSize = 7; // F0 43 1n gg pp dd F7
-constexpr std::size_t kDumpRequestSize = 5;     // F0 43 2n ff F7
-constexpr Byte kVoiceFormat = 0x00;
-constexpr Byte kBankFormat = 0x09;
+constexpr int kVoiceFormat = 0x00;
+constexpr int kBankFormat = 0x09;
 constexpr int kVoiceGroup = 0;
-constexpr int kFunctionGroup = 2;
 
 std::string Num(int n) { return std::to_string(n); }
 
@@ -48,10 +46,8 @@ std::string VoiceNameOf(std::span<const Byte> dump) {
     return name;
 }
 
-std::string ChannelSuffix(Byte status) {
-    const int channel = (status & 0x0F) + 1;
-    return channel == 1 ? "" : " channel " + Num(channel);
-}
+// Channel 0..15 as the user counts it; channel 1 goes without saying.
+std::string ChannelSuffix(int channel) { return channel == 0 ? "" : " channel " + Num(channel + 1); }
 
 std::string CutShort(std::size_t have, std::size_t want) {
     return ", cut short (" + Num(static_cast<int>(have)) + " of " + Num(static_cast<int>(want)) + " bytes)";
@@ -68,9 +64,9 @@ std::string ChannelMessageName(std::span<const Byte> m) {
     const Byte status = m[0];
     const std::string kind = kKinds[(status >> 4) - 8];
     const std::size_t want = static_cast<std::size_t>(ShortMessageLength(status));
-    if (m.size() < want) return kind + ChannelSuffix(status) + " (cut short)";
+    if (m.size() < want) return kind + ChannelSuffix(status & 0x0F) + " (cut short)";
     for (std::size_t i = 1; i < want; ++i)
-        if (m[i] & 0x80) return kind + ChannelSuffix(status) + " (broken data byte)";
+        if (m[i] & 0x80) return kind + ChannelSuffix(status & 0x0F) + " (broken data byte)";
     std::string name = kind;
     switch (status >> 4) {
     case 0x8:
@@ -89,7 +85,7 @@ std::string ChannelMessageName(std::span<const Byte> m) {
         name += " " + Num((m[2] << 7 | m[1]) - 8192);
         break;
     }
-    return name + ChannelSuffix(status) + Extra(m.size(), want);
+    return name + ChannelSuffix(status & 0x0F) + Extra(m.size(), want);
 }
 
 std::string SystemMessageName(std::span<const Byte> m) {
@@ -138,50 +134,67 @@ std::string SystemMessageName(std::span<const Byte> m) {
     return kind + Extra(m.size(), want);
 }
 
-// A single-voice or 32-voice dump: checked for its length, its end byte
-// and its checksum, which is what tells a good dump from a broken one.
-std::string DumpName(std::span<const Byte> m, const std::string &kind, std::size_t want) {
-    if (m.size() < want) return kind + CutShort(m.size(), want);
-    if (m.size() > want) return kind + ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
-    if (m[want - 1] != kSysExEnd) return kind + ", no end byte";
-    const Byte checksum = ChecksumOf(m.subspan(kParamBase, want - kParamBase - 2));
+// Bytes that came of a message cut short: up to the status byte that broke
+// in, or all of them when it is the end byte that came too early.
+std::size_t Arrived(std::span<const Byte> m, const Dx7Message &d) {
+    return d.cutAt < m.size() && m[d.cutAt] != kSysExEnd ? d.cutAt : m.size();
+}
+
+// The fault of a message that is not whole, or "".
+std::string FrameFault(std::span<const Byte> m, const Dx7Message &d) {
+    switch (d.fault) {
+    case Dx7Fault::CutShort:
+        return CutShort(Arrived(m, d), d.expectedSize);
+    case Dx7Fault::TooLong:
+        return ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
+    case Dx7Fault::Unterminated:
+        return ", no end byte";
+    default:
+        return "";
+    }
+}
+
+// A single-voice or 32-voice dump: its length, its end byte and its
+// checksum tell a good dump from a broken one.
+std::string DumpName(std::span<const Byte> m, const Dx7Message &d, const std::string &kind) {
+    const std::string fault = FrameFault(m, d);
+    if (!fault.empty()) return kind + fault;
     std::string name = kind;
-    if (want == kImageSize) {
+    if (d.kind == Dx7Kind::VoiceDump) {
         const std::string voice = VoiceNameOf(m);
         if (!voice.empty()) name += " " + voice;
     }
-    return name + (checksum == m[want - 2] ? " (checksum OK)" : " (checksum wrong)");
+    return name + (d.fault == Dx7Fault::Checksum ? " (checksum wrong)" : " (checksum OK)");
 }
 
 std::string YamahaName(std::span<const Byte> m) {
-    const int sub = m[2] >> 4;
-    const std::string channel = ChannelSuffix(m[2]);
-    const bool ended = m.back() == kSysExEnd;
-    if (sub == 0) {
-        if (m.size() < 4) return "Voice dump" + channel + " (cut short)";
-        if (m[3] == kVoiceFormat) return DumpName(m, "Voice dump" + channel, kImageSize);
-        if (m[3] == kBankFormat) return DumpName(m, "32-voice bulk dump" + channel, kBulkMessageSize);
-        return "Yamaha dump, format " + Num(m[3]) + channel + " (" + Num(static_cast<int>(m.size())) +
+    const Dx7Message d = DecodeDx7(m);
+    const std::string channel = ChannelSuffix(d.channel);
+    switch (d.kind) {
+    case Dx7Kind::VoiceDump:
+        return DumpName(m, d, "Voice dump" + channel);
+    case Dx7Kind::BulkDump:
+        return DumpName(m, d, "32-voice bulk dump" + channel);
+    case Dx7Kind::OtherDump:
+        if (d.format < 0) return "Yamaha dump" + channel + " (cut short)";
+        return "Yamaha dump, format " + Num(d.format) + channel + " (" + Num(static_cast<int>(m.size())) +
                " bytes)";
+    case Dx7Kind::ParameterChange:
+    case Dx7Kind::FunctionParameter: {
+        if (!d.good()) return "Parameter change" + channel + FrameFault(m, d);
+        const std::string value = Num(d.number) + " = " + Num(d.value);
+        if (d.kind == Dx7Kind::FunctionParameter) return "Function parameter change " + value + channel;
+        if (d.group != kVoiceGroup) return "Parameter change, group " + Num(d.group) + ", " + value + channel;
+        const std::string name = VoiceParameterName(d.number);
+        return "Parameter change " + value + (name.empty() ? "" : " (" + name + ")") + channel;
     }
-    if (sub == 1) {
-        const std::string kind = "Parameter change";
-        if (m.size() < kParameterChangeSize) return kind + channel + CutShort(m.size(), kParameterChangeSize);
-        if (m.size() > kParameterChangeSize || !ended)
-            return kind + channel + ", wrong length (" + Num(static_cast<int>(m.size())) + " bytes)";
-        const int group = m[3] >> 2;
-        const int p = (m[3] & 0x03) << 7 | m[4];
-        const std::string value = Num(p) + " = " + Num(m[5]);
-        if (group == kFunctionGroup) return "Function parameter change " + value + channel;
-        if (group != kVoiceGroup) return kind + ", group " + Num(group) + ", " + value + channel;
-        const std::string name = VoiceParameterName(p);
-        return kind + " " + value + (name.empty() ? "" : " (" + name + ")") + channel;
-    }
-    if (sub == 2) {
-        if (m.size() != kDumpRequestSize || !ended) return "Dump request" + channel + " (cut short)";
-        if (m[3] == kVoiceFormat) return "Voice dump request" + channel;
-        if (m[3] == kBankFormat) return "32-voice bulk dump request" + channel;
-        return "Dump request, format " + Num(m[3]) + channel;
+    case Dx7Kind::DumpRequest:
+        if (!d.good()) return "Dump request" + channel + " (cut short)";
+        if (d.format == kVoiceFormat) return "Voice dump request" + channel;
+        if (d.format == kBankFormat) return "32-voice bulk dump request" + channel;
+        return "Dump request, format " + Num(d.format) + channel;
+    case Dx7Kind::Other:
+        break;
     }
     return "Yamaha System Exclusive (" + Num(static_cast<int>(m.size())) + " bytes)";
 }
@@ -265,7 +278,7 @@ std::string MonitorTime(double seconds) {
     return text;
 }
 
-std::string MonitorLine(const MidiTrafficEntry &entry) {
+std::string MonitorLine(const MidiTrafficEntry &entry, std::size_t maxBytes) {
     std::string name;
     switch (entry.kind) {
     case Kind::InputOpened:
@@ -280,10 +293,24 @@ std::string MonitorLine(const MidiTrafficEntry &entry) {
     }
     std::string line = MonitorTime(entry.seconds) + "  " +
                        (entry.direction == Dir::In ? kMonitorIn : kMonitorOut) + "  " + name;
-    const std::string hex = HexBytes(entry.bytes);
-    if (hex.empty()) return line;
+    if (entry.bytes.empty()) return line;
     line.append(kNameColumn - std::min(kNameColumn, Characters(name)), ' ');
-    return line + "  " + hex;
+    const std::span<const Byte> bytes(entry.bytes);
+    if (bytes.size() <= maxBytes) return line + "  " + HexBytes(bytes);
+    return line + "  " + HexBytes(bytes.first(maxBytes)) + " … (" + Num(static_cast<int>(bytes.size())) +
+           " bytes)";
+}
+
+std::string MonitorBytes(std::span<const Byte> bytes) {
+    constexpr std::size_t kPerLine = 16;
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += kPerLine) {
+        char offset[32];
+        std::snprintf(offset, sizeof offset, "%04zu  ", at);
+        if (at > 0) text += '\n';
+        text += offset + HexBytes(bytes.subspan(at, std::min(kPerLine, bytes.size() - at)));
+    }
+    return text;
 }
 
 void LogSentShort(MidiTraffic &traffic, std::span<const Byte, 3> bytes) {
@@ -306,12 +333,9 @@ void LogReceived(MidiTraffic &traffic, const MidiInEvent &event) {
         break;
     }
     case MidiInEvent::Kind::LongData:
-        // The buffer's view, also of a message that came without a buffer.
-        traffic.add(
-            Dir::In, Kind::Message,
-            event.buffered
-                ? std::span<const Byte>(event.bytes)
-                : std::span<const Byte>(event.whole).first(std::min(event.whole.size(), kInputBufferSize)));
+        // The whole message as it arrived, not the receive buffer's first
+        // 163 bytes of it: a good bulk dump must read as one.
+        traffic.add(Dir::In, Kind::Message, event.whole.empty() ? event.bytes : event.whole);
         break;
     case MidiInEvent::Kind::LongError:
         traffic.add(Dir::In, Kind::ReceiveError);

@@ -7,6 +7,7 @@
 #include "common/midi_traffic.h"
 #include "midi/midi_port.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -26,8 +27,12 @@ std::string VoiceParameterName(int p);
 // Seconds of the monitor's clock as "HH:MM:SS.mmm".
 std::string MonitorTime(double seconds);
 
-// One line of the monitor: time, direction, name, hex.
-std::string MonitorLine(const MidiTrafficEntry &entry);
+// One line of the monitor: time, direction, name, hex. With maxBytes, a
+// longer message shows its first maxBytes bytes and its length.
+std::string MonitorLine(const MidiTrafficEntry &entry, std::size_t maxBytes = SIZE_MAX);
+
+// Every byte of a message in hex, 16 a line, each line led by its offset.
+std::string MonitorBytes(std::span<const Byte> bytes);
 
 inline constexpr const char *kMonitorIn = "受信";
 inline constexpr const char *kMonitorOut = "送信";

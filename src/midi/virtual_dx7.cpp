@@ -13,9 +13,9 @@ constexpr Byte kChannelMask = 0x0F;
 constexpr Byte kNoteOffStatus = 0x80;
 constexpr Byte kNoteOnStatus = 0x90;
 constexpr Byte kProgramStatus = 0xC0;
-constexpr Byte kDumpSubStatus = 0x00; // byte 2 of a dump: 0000nnnn
-constexpr Byte kVoiceFormat = 0x00;
-constexpr Byte kBankFormat = 0x09;
+constexpr Byte kControlStatus = 0xB0;
+constexpr Byte kAllSoundOff = 120;
+constexpr Byte kAllNotesOff = 123;
 constexpr int kLastProgram = static_cast<int>(kBankSlots) - 1;
 constexpr int kOperatorSwitchMax = 0x3F;
 
@@ -162,7 +162,24 @@ void VirtualDx7::refuse(std::span<const Byte> message, Dx7Refusal reason) {
 
 void VirtualDx7::accept(std::span<const Byte> message) {
     record(LogEntry{Direction::In, {message.begin(), message.end()}, false, Dx7Refusal::Empty});
-    if (accepted_) accepted_(message);
+}
+
+void VirtualDx7::sendEvent(const Dx7Event &event) {
+    if (events_) events_(event);
+}
+
+VoiceParams VirtualDx7::editParams() const {
+    VoiceParams p{};
+    std::copy_n(edit_.begin() + kParamBase, kParamCount, p.begin());
+    return p;
+}
+
+void VirtualDx7::sendVoiceEvent() {
+    Dx7Event e;
+    e.kind = Dx7Event::Kind::VoiceLoaded;
+    e.voice = editParams();
+    e.operatorSwitches = opSwitches_;
+    sendEvent(e);
 }
 
 void VirtualDx7::receive(std::span<const Byte> message, double nowSeconds) {
@@ -183,18 +200,27 @@ void VirtualDx7::channelMessage(std::span<const Byte> message) {
     if (message.size() != length) return refuse(message, Dx7Refusal::WrongLength);
     if ((status & kChannelMask) != 0) return refuse(message, Dx7Refusal::WrongChannel);
 
+    Dx7Event e;
     switch (status & kStatusMask) {
     case kNoteOnStatus:
-        accept(message);
-        if (message[2] == 0)
-            ++noteOffs_;
-        else
-            ++noteOns_;
-        return;
     case kNoteOffStatus:
         accept(message);
-        ++noteOffs_;
-        return;
+        e.note = message[1];
+        if ((status & kStatusMask) == kNoteOnStatus && message[2] != 0) {
+            ++noteOns_;
+            e.kind = Dx7Event::Kind::NoteOn;
+            e.velocity = message[2];
+        } else {
+            ++noteOffs_;
+            e.kind = Dx7Event::Kind::NoteOff;
+        }
+        return sendEvent(e);
+    case kControlStatus:
+        if (message[1] != kAllNotesOff && message[1] != kAllSoundOff)
+            return refuse(message, Dx7Refusal::Unknown);
+        accept(message);
+        e.kind = Dx7Event::Kind::AllNotesOff;
+        return sendEvent(e);
     case kProgramStatus:
         if (message[1] > kLastProgram) return refuse(message, Dx7Refusal::ProgramNumber);
         accept(message);
@@ -211,65 +237,79 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     for (std::size_t i = 1; i + 1 < message.size(); ++i)
         if (message[i] & 0x80) return refuse(message, Dx7Refusal::DataByteHigh);
     if (message.size() < 3 || message[1] != kYamahaId) return refuse(message, Dx7Refusal::NotYamaha);
-    if (message.size() < 4) return refuse(message, Dx7Refusal::UnknownSysEx);
-    const Byte sub = message[2] & kStatusMask;
-    if (sub != kDumpSubStatus && sub != kParameterChangeSubStatus)
+    // Whole and every data byte low: what is left to judge is the decoder's.
+    const Dx7Message m = DecodeDx7(message);
+    const bool taken = m.kind == Dx7Kind::ParameterChange || m.kind == Dx7Kind::FunctionParameter ||
+                       m.kind == Dx7Kind::VoiceDump || m.kind == Dx7Kind::BulkDump;
+    if (message.size() < 4 || (!taken && m.kind != Dx7Kind::OtherDump))
         return refuse(message, Dx7Refusal::UnknownSysEx);
-    if ((message[2] & kChannelMask) != 0) return refuse(message, Dx7Refusal::WrongChannel);
-    if (sub == kParameterChangeSubStatus) return parameterChange(message);
-    if (message[3] == kVoiceFormat) return voiceDump(message);
-    if (message[3] == kBankFormat) return bankDump(message);
-    refuse(message, Dx7Refusal::UnknownSysEx);
+    if (m.channel != 0) return refuse(message, Dx7Refusal::WrongChannel);
+    switch (m.kind) {
+    case Dx7Kind::ParameterChange:
+    case Dx7Kind::FunctionParameter:
+        return parameterChange(message, m);
+    case Dx7Kind::VoiceDump:
+        return voiceDump(message, m);
+    case Dx7Kind::BulkDump:
+        return bankDump(message, m);
+    default:
+        return refuse(message, Dx7Refusal::UnknownSysEx);
+    }
 }
 
-void VirtualDx7::voiceDump(std::span<const Byte> message) {
-    if (message.size() != kImageSize) return refuse(message, Dx7Refusal::VoiceLength);
-    if (!std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), message.begin()))
-        return refuse(message, Dx7Refusal::VoiceHeader);
-    if (ChecksumOf(message.subspan(kParamBase, kParamCount)) != message[kChecksumPos])
-        return refuse(message, Dx7Refusal::VoiceChecksum);
+// The frame is whole (F7 at the end, no status inside), so a fault left is
+// one of length or checksum.
+void VirtualDx7::voiceDump(std::span<const Byte> message, const Dx7Message &m) {
+    if (m.fault == Dx7Fault::CutShort || m.fault == Dx7Fault::TooLong)
+        return refuse(message, Dx7Refusal::VoiceLength);
+    if (m.byteCount != static_cast<int>(kParamCount)) return refuse(message, Dx7Refusal::VoiceHeader);
+    if (m.fault == Dx7Fault::Checksum) return refuse(message, Dx7Refusal::VoiceChecksum);
     accept(message);
     ++voiceDumps_;
     std::copy(message.begin(), message.end(), edit_.begin());
     edit_[kSlotSize - 1] = 0;
+    sendVoiceEvent();
 }
 
-void VirtualDx7::bankDump(std::span<const Byte> message) {
-    if (message.size() != kBulkMessageSize) return refuse(message, Dx7Refusal::BankLength);
-    if (!std::equal(kBankHeader.begin(), kBankHeader.end(), message.begin()))
-        return refuse(message, Dx7Refusal::BankHeader);
-    const auto data = message.subspan(kBulkDataPos, kPackedBankSize);
-    if (ChecksumOf(data) != message[kBulkChecksumPos]) return refuse(message, Dx7Refusal::BankChecksum);
+void VirtualDx7::bankDump(std::span<const Byte> message, const Dx7Message &m) {
+    if (m.fault == Dx7Fault::CutShort || m.fault == Dx7Fault::TooLong)
+        return refuse(message, Dx7Refusal::BankLength);
+    if (m.byteCount != static_cast<int>(kPackedBankSize)) return refuse(message, Dx7Refusal::BankHeader);
+    if (m.fault == Dx7Fault::Checksum) return refuse(message, Dx7Refusal::BankChecksum);
     if (memoryProtect) return refuse(message, Dx7Refusal::MemoryProtected);
     accept(message);
     ++bankDumps_;
-    // The edit buffer keeps what it holds until the next program change.
-    setInternalVoices(std::span<const Byte, kPackedBankSize>(data.data(), kPackedBankSize));
+    // The edit buffer keeps what it holds until the next program change, so
+    // nothing sounds different yet.
+    setInternalVoices(std::span<const Byte, kPackedBankSize>(m.data.data(), kPackedBankSize));
 }
 
-void VirtualDx7::parameterChange(std::span<const Byte> message) {
-    if (message.size() != kParameterChangeSize) return refuse(message, Dx7Refusal::ParameterLength);
-    // Byte 3 is 0gggggpp: group (0 = voice) and the top two bits of the number.
-    const int group = message[3] >> 2;
-    if (group != 0) return refuse(message, Dx7Refusal::ParameterGroup);
-    const int number = (message[3] & 0x03) * 128 + message[4];
-    const int value = message[5];
-    if (number > kOperatorSwitchParam) return refuse(message, Dx7Refusal::ParameterNumber);
-    const int max = number == kOperatorSwitchParam ? kOperatorSwitchMax : ParamMax(number);
-    if (value > max) return refuse(message, Dx7Refusal::ParameterValue);
+void VirtualDx7::parameterChange(std::span<const Byte> message, const Dx7Message &m) {
+    if (!m.good()) return refuse(message, Dx7Refusal::ParameterLength);
+    if (m.group != 0) return refuse(message, Dx7Refusal::ParameterGroup);
+    if (m.number > kOperatorSwitchParam) return refuse(message, Dx7Refusal::ParameterNumber);
+    const int max = m.number == kOperatorSwitchParam ? kOperatorSwitchMax : ParamMax(m.number);
+    if (m.value > max) return refuse(message, Dx7Refusal::ParameterValue);
     accept(message);
     ++parameterChanges_;
-    if (number == kOperatorSwitchParam) {
-        opSwitches_ = static_cast<Byte>(value);
-        return;
+    Dx7Event e;
+    e.value = static_cast<Byte>(m.value);
+    if (m.number == kOperatorSwitchParam) {
+        opSwitches_ = e.value;
+        e.kind = Dx7Event::Kind::OperatorSwitches;
+        return sendEvent(e);
     }
-    edit_[ParamPos(number)] = static_cast<Byte>(value);
+    edit_[ParamPos(m.number)] = e.value;
     edit_[kChecksumPos] = VoiceChecksum(edit_);
+    e.kind = Dx7Event::Kind::ParameterChanged;
+    e.parameter = m.number;
+    sendEvent(e);
 }
 
 void VirtualDx7::selectProgram(int program) {
     selected_ = program;
     edit_ = internal_[static_cast<std::size_t>(program)];
+    sendVoiceEvent();
     if (!sysInfoAvail) return;
     if (faults.dropDump.applies(program)) {
         faults.dropDump.spent = true;

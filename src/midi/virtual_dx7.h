@@ -3,11 +3,14 @@
 // buffer, the selected program, the switches SYS INFO AVAIL and MEMORY
 // PROTECT INTERNAL, MIDI channel 1. It answers a program change with a
 // single-voice dump, loads dumps, parameter changes and bulk dumps, and
-// refuses (and counts) anything the real instrument would not take. It
-// makes no sound and knows no clock or thread: the transport around it
+// refuses (and counts) anything the real instrument would not take. It is
+// the one reader of the bytes: its sound hears typed events (Dx7Event) of
+// what it took. It knows no clock or thread: the transport around it
 // delivers whole messages and carries its replies, delayed when asked.
 
 #include "voice/bank_format.h" // ReadBankImage, for the sim's --bank
+#include "voice/dx7_decode.h"
+#include "voice/dx7_event.h"
 #include "voice/text.h"
 #include "voice/voice.h"
 
@@ -46,9 +49,6 @@ enum class Dx7Refusal : int {
 inline constexpr int kDx7RefusalKinds = 20;
 const char *Dx7RefusalName(Dx7Refusal reason);
 
-// Parameter 155, the operator on/off switches (bit 5 = operator 1), lives
-// outside the voice image.
-inline constexpr int kOperatorSwitchParam = 155;
 inline constexpr std::size_t kChannelMessageMax = 3;
 
 // Faults the instrument can be told to make, for tests of the receive.
@@ -82,9 +82,9 @@ public:
         Dx7Refusal reason = Dx7Refusal::Empty;
     };
     using LogObserver = std::function<void(const LogEntry &)>;
-    // Every message taken, as taken: the sound engine plays what the
+    // What each message taken did, for the sound: it plays what the
     // instrument takes and nothing it refuses.
-    using AcceptedSink = std::function<void(std::span<const Byte>)>;
+    using EventSink = std::function<void(const Dx7Event &)>;
 
     VirtualDx7();
 
@@ -94,7 +94,7 @@ public:
 
     void setSink(ReplySink sink) { sink_ = std::move(sink); }
     void setLogObserver(LogObserver observer) { observer_ = std::move(observer); }
-    void setAcceptedSink(AcceptedSink sink) { accepted_ = std::move(sink); }
+    void setEventSink(EventSink sink) { events_ = std::move(sink); }
 
     // Switches.
     bool sysInfoAvail = true;
@@ -106,6 +106,7 @@ public:
     const std::array<Voice, kBankSlots> &internalVoices() const { return internal_; }
     void setInternalVoices(std::span<const Byte, kPackedBankSize> packed);
     const Voice &editBuffer() const { return edit_; }
+    VoiceParams editParams() const;
     int selectedProgram() const { return selected_; }
     Byte operatorSwitches() const { return opSwitches_; }
     // The 4104-byte bulk dump of the internal memory.
@@ -130,12 +131,14 @@ public:
 private:
     void refuse(std::span<const Byte> message, Dx7Refusal reason);
     void accept(std::span<const Byte> message);
+    void sendEvent(const Dx7Event &event);
+    void sendVoiceEvent(); // the edit buffer as a whole new voice
     void record(LogEntry entry);
     void channelMessage(std::span<const Byte> message);
     void sysEx(std::span<const Byte> message);
-    void voiceDump(std::span<const Byte> message);
-    void bankDump(std::span<const Byte> message);
-    void parameterChange(std::span<const Byte> message);
+    void voiceDump(std::span<const Byte> message, const Dx7Message &m);
+    void bankDump(std::span<const Byte> message, const Dx7Message &m);
+    void parameterChange(std::span<const Byte> message, const Dx7Message &m);
     void selectProgram(int program);
     void reply(std::vector<Byte> bytes);
     double now_ = 0.0;
@@ -151,7 +154,7 @@ private:
     std::vector<LogEntry> log_;
     ReplySink sink_;
     LogObserver observer_;
-    AcceptedSink accepted_;
+    EventSink events_;
 };
 
 // Bytes a channel message of this status takes (C0 n is two); 0 for the

@@ -1,17 +1,14 @@
 #pragma once
-// The instrument's side of the sound: the 32 internal voices, the edit
-// buffer and the selected program, changed by the same MIDI messages the
-// instrument takes (channel 1): note on/off, program change, single-voice
-// dump, parameter change (voice parameters and the operator switches),
-// bulk dump. Each message becomes calls on an FmEngine, directly (render
-// tool, tests) or through a SynthCommandQueue to the audio thread.
+// The virtual DX7's sound: each event of what the instrument took becomes
+// a command for an FmEngine, applied directly (render tool, tests) or
+// carried by a SynthCommandQueue to the audio thread. It reads no MIDI
+// bytes: the virtual DX7 is the one reader and the one model.
 
 #include "synth/fm_engine.h"
+#include "voice/dx7_event.h"
 #include "voice/voice_layout.h"
 
-#include <array>
 #include <functional>
-#include <span>
 
 namespace vox {
 
@@ -24,46 +21,34 @@ struct SynthCommand {
     Byte velocity = 0;
     Byte parameter = 0; // SetParameter: 0..155
     Byte value = 0;
-    Byte operatorSwitches = 0x3F; // SetVoice
-    VoiceParams voice{};          // SetVoice
+    Byte operatorSwitches = kAllOperatorsOn; // SetVoice
+    VoiceParams voice{};                     // SetVoice
 };
 
 // Applies one command; the audio callback and the render tool both use it.
 void ApplySynthCommand(FmEngine &engine, const SynthCommand &command);
+
+// The engine's command for one event of the instrument.
+SynthCommand CommandFor(const Dx7Event &event);
 
 class Dx7Sound {
 public:
     using CommandSink = std::function<void(const SynthCommand &)>;
     explicit Dx7Sound(CommandSink sink);
 
-    // The internal memory and edit buffer at start: the virtual DX7's own,
-    // so that both hold the same voices. Sends the edit buffer as SetVoice.
-    void setInternalVoices(std::span<const Byte, kPackedBankSize> packed);
-    void setEditBuffer(std::span<const Byte, kParamCount> params);
+    // One event of the instrument, passed on as the engine's command.
+    void hear(const Dx7Event &event);
+    // The whole voice again, for an engine that starts afresh.
+    void playVoice(const VoiceParams &voice, Byte operatorSwitches);
 
-    // One complete MIDI message. Returns false for what the sound does not
-    // take (other channels, other makers, broken dumps); nothing changes.
-    bool receive(std::span<const Byte> message);
-
-    const VoiceParams &editBuffer() const { return edit_; }
-    const VoiceParams &internalVoice(int program) const {
-        return internal_.at(static_cast<std::size_t>(program));
-    }
+    // What the engine was last told of the voice and the switches.
+    const VoiceParams &voice() const { return voice_; }
     Byte operatorSwitches() const { return switches_; }
 
 private:
-    bool channelMessage(std::span<const Byte> message);
-    bool sysEx(std::span<const Byte> message);
-    bool voiceDump(std::span<const Byte> message);
-    bool bankDump(std::span<const Byte> message);
-    bool parameterChange(std::span<const Byte> message);
-    void sendVoice(); // the edit buffer and switches as SetVoice
-    void send(const SynthCommand &command);
-
     CommandSink sink_;
-    std::array<VoiceParams, 32> internal_{};
-    VoiceParams edit_{};
-    Byte switches_ = 0x3F;
+    VoiceParams voice_{};
+    Byte switches_ = kAllOperatorsOn;
 };
 
 } // namespace vox

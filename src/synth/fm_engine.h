@@ -6,6 +6,7 @@
 // members between renders, on the same thread. Nothing here allocates or
 // locks after construction, so every member is safe on an audio thread.
 
+#include "voice/dx7_event.h" // VoiceParams
 #include "voice/voice_layout.h"
 
 #include <array>
@@ -16,9 +17,6 @@ namespace vox {
 
 inline constexpr int kPolyphony = 16;
 inline constexpr double kDefaultSampleRate = 48000.0;
-
-// The voice parameters 0..154 (the single-voice image from kParamBase on).
-using VoiceParams = std::array<Byte, kParamCount>;
 
 class FmEngine {
 public:

@@ -136,54 +136,52 @@ BankImage ReadBankImage(std::span<const Byte> file) {
 
 namespace {
 constexpr std::size_t kFormatPos = 3;
-constexpr std::size_t kCountHighPos = 4;
-constexpr std::size_t kCountLowPos = 5;
-constexpr Byte kBankFormat = 0x09;
-// 20 00 counts 4096 bytes; some units send 10 00 for the same dump.
-bool BankByteCount(Byte high, Byte low) { return (high == 0x20 || high == 0x10) && low == 0x00; }
-bool MakersDump(std::span<const Byte> m) {
-    return m.size() > kFormatPos && m[0] == kSysExStart && m[1] == kYamahaId && (m[2] & 0xF0) == 0x00;
-}
 } // namespace
 
 bool IsBankDumpCandidate(std::span<const Byte> message) {
-    if (!MakersDump(message)) return false;
-    if (message[kFormatPos] == kBankFormat) return true;
-    return message.size() > kCountLowPos && BankByteCount(message[kCountHighPos], message[kCountLowPos]);
+    const Dx7Message d = DecodeDx7(message);
+    if (d.kind == Dx7Kind::BulkDump) return true;
+    return d.kind == Dx7Kind::OtherDump && IsBankByteCount(d.byteCount);
 }
 
 BulkDump ReadBulkDump(std::span<const Byte> message) {
+    const Dx7Message d = DecodeDx7(message);
     BulkDump dump;
     dump.length = message.size();
     dump.format = message.size() > kFormatPos ? message[kFormatPos] : 0;
-    if (!MakersDump(message) || dump.format != kBankFormat ||
-        (message.size() > kCountLowPos && !BankByteCount(message[kCountHighPos], message[kCountLowPos]))) {
+    const bool counted = message.size() > kFormatPos + 2; // both byte-count bytes came
+    if (d.kind != Dx7Kind::BulkDump || (counted && !IsBankByteCount(d.byteCount))) {
         dump.status = BulkDumpStatus::NotDx7Bank;
         return dump;
     }
-    // Any status byte but the final F7 means another message broke in (or
-    // the sender gave up): the dump ends there.
-    const std::size_t dataEnd = std::min(message.size(), kBulkChecksumPos + 1);
-    for (std::size_t i = 1; i < dataEnd; ++i)
-        if ((message[i] & 0x80) != 0) {
-            dump.status = BulkDumpStatus::CutOff;
-            dump.cutAt = i;
-            return dump;
-        }
-    if (message.size() < kBulkMessageSize || message[kBulkMessageSize - 1] != kSysExEnd) {
-        dump.status = message.size() > kBulkMessageSize ? BulkDumpStatus::TooLong : BulkDumpStatus::CutOff;
-        dump.cutAt = std::min(message.size(), kBulkMessageSize - 1);
+    // On the wire a status byte inside the data means another message broke
+    // in (or the sender gave up): the dump ends there.
+    const auto high = std::find_if(d.data.begin(), d.data.end(), [](Byte b) { return (b & 0x80) != 0; });
+    if (high != d.data.end()) {
+        dump.status = BulkDumpStatus::CutOff;
+        dump.cutAt = kBulkDataPos + static_cast<std::size_t>(high - d.data.begin());
         return dump;
     }
-    if (message.size() > kBulkMessageSize) {
+    switch (d.fault) {
+    case Dx7Fault::CutShort:
+        dump.status = BulkDumpStatus::CutOff;
+        dump.cutAt = d.cutAt;
+        return dump;
+    case Dx7Fault::Unterminated:
+        dump.status = BulkDumpStatus::CutOff;
+        dump.cutAt = kBulkMessageSize - 1;
+        return dump;
+    case Dx7Fault::TooLong:
         dump.status = BulkDumpStatus::TooLong;
         return dump;
+    case Dx7Fault::None:
+    case Dx7Fault::Checksum:
+        break;
     }
-    const auto data = message.subspan(kBulkDataPos, kPackedBankSize);
-    dump.packed.assign(data.begin(), data.end());
-    dump.checksum = message[kBulkChecksumPos];
-    dump.computed = ChecksumOf(data);
-    dump.status = dump.checksum == dump.computed ? BulkDumpStatus::Good : BulkDumpStatus::BadChecksum;
+    dump.packed.assign(d.data.begin(), d.data.end());
+    dump.checksum = d.checksum;
+    dump.computed = d.computed;
+    dump.status = d.good() ? BulkDumpStatus::Good : BulkDumpStatus::BadChecksum;
     return dump;
 }
 

@@ -91,8 +91,8 @@ Dx7Message DecodeDx7(std::span<const Byte> m) {
     if (m.size() > kFormatPos && !IsStatus(m[kFormatPos])) out.format = m[kFormatPos];
 
     if (sub == kParameterSub) {
-        if (m.size() <= kFormatPos) return out;
-        out.group = m[kFormatPos] >> 2;
+        // Cut before its group byte, it is still a parameter change cut short.
+        if (m.size() > kFormatPos) out.group = m[kFormatPos] >> 2;
         out.kind = out.group == kFunctionGroup ? Dx7Kind::FunctionParameter : Dx7Kind::ParameterChange;
         out.format = -1;
         CheckFrame(m, kParamMessageSize, out);
@@ -107,8 +107,15 @@ Dx7Message DecodeDx7(std::span<const Byte> m) {
         CheckFrame(m, kRequestSize, out);
         return out;
     }
-    if (sub != kDumpSub || out.format < 0) {
+    if (sub != kDumpSub) {
         out.format = -1;
+        return out;
+    }
+    if (out.format < 0) {
+        // A dump cut before its format byte: of no known kind, but broken.
+        out.kind = Dx7Kind::OtherDump;
+        out.fault = Dx7Fault::CutShort;
+        out.cutAt = FirstStatus(m, m.size());
         return out;
     }
     if (m.size() > kCountLowPos) out.byteCount = m[kCountHighPos] * 128 + m[kCountLowPos];
@@ -120,7 +127,8 @@ Dx7Message DecodeDx7(std::span<const Byte> m) {
         CheckDump(m, kPackedBankSize, out);
     } else {
         out.kind = Dx7Kind::OtherDump;
-        if (m.size() > kCountLowPos) CheckDump(m, static_cast<std::size_t>(out.byteCount), out);
+        if (m.size() > kCountLowPos)
+            CheckDump(m, static_cast<std::size_t>(out.byteCount), out);
         else {
             out.fault = Dx7Fault::CutShort;
             out.cutAt = m.size();

@@ -39,13 +39,13 @@ struct Dx7Message {
     int number = 0; // the parameter number (function parameters: 64..77, buttons below 42)
     int value = 0;
     // Dumps and dump requests.
-    int format = -1;               // byte 3
-    int byteCount = 0;             // bytes 4 and 5 as sent: MSB * 128 + LSB
-    std::span<const Byte> data;    // a dump's data bytes as far as they came (155 or 4096 when whole)
-    std::size_t expectedSize = 0;  // bytes the whole message of this kind has (0: unknown)
-    Byte checksum = 0;             // as sent (bit 7 kept)
-    Byte computed = 0;             // of `data`
-    std::size_t cutAt = 0;         // CutShort: the offset where it broke off
+    int format = -1;              // byte 3
+    int byteCount = 0;            // bytes 4 and 5 as sent: MSB * 128 + LSB
+    std::span<const Byte> data;   // a dump's data bytes as far as they came (155 or 4096 when whole)
+    std::size_t expectedSize = 0; // bytes the whole message of this kind has (0: unknown)
+    Byte checksum = 0;            // as sent (bit 7 kept)
+    Byte computed = 0;            // of `data`
+    std::size_t cutAt = 0;        // CutShort: the offset where it broke off
     // A data byte carries bit 7. No MIDI cable carries such a byte; files do.
     bool highBit = false;
 

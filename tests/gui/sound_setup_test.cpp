@@ -58,10 +58,13 @@ private slots:
         QVERIFY2(sound.problems()[0].find("silent") != std::string::npos, sound.problems()[0].c_str());
         QVERIFY(!sound.audio().isOpen());
         QCOMPARE(sound.currentOutput(), std::string{});
-        // AND the sound starts from the instrument's memory and edit buffer
-        for (int p = 0; p < static_cast<int>(kBankSlots); ++p)
-            QCOMPARE(sound.sound().internalVoice(p), ParamsOf(dx7.internalVoice(p)));
-        QCOMPARE(sound.sound().editBuffer(), ParamsOf(dx7.editBuffer()));
+        // AND the sound starts from the instrument's edit buffer, and plays
+        // its memory
+        QCOMPARE(sound.sound().voice(), ParamsOf(dx7.editBuffer()));
+        for (int p = 0; p < static_cast<int>(kBankSlots); ++p) {
+            dx7.receive(std::vector<Byte>{0xC0, static_cast<Byte>(p)});
+            QCOMPARE(sound.sound().voice(), ParamsOf(dx7.internalVoice(p)));
+        }
         // WHEN the instrument takes a voice dump and a parameter change
         Slot voice = InitialVoice();
         voice[ParamPos(param::Algorithm)] = 17;
@@ -71,17 +74,18 @@ private slots:
         dx7.receive(change);
         // THEN the sound holds them too
         voice[ParamPos(param::Feedback)] = 5;
-        QCOMPARE(sound.sound().editBuffer(), ParamsOf(voice));
+        QCOMPARE(sound.sound().voice(), ParamsOf(voice));
         // AND what the instrument refuses never reaches it
         dx7.memoryProtect = true;
-        const VoiceParams before = sound.sound().internalVoice(0);
+        const VoiceParams before = ParamsOf(dx7.internalVoice(0));
         VoiceTable table;
         for (std::size_t v = 1; v <= kBankSlots; ++v)
             table[v] = voice;
         const BulkMessage bank = BuildBulkMessage(table);
         dx7.receive(bank);
         QCOMPARE(dx7.refusals(Dx7Refusal::MemoryProtected), 1);
-        QCOMPARE(sound.sound().internalVoice(0), before);
+        dx7.receive(std::vector<Byte>{0xC0, 0});
+        QCOMPARE(sound.sound().voice(), before);
     }
 
     void theInstrumentOutlivesItsSound() {

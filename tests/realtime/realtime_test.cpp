@@ -6,6 +6,7 @@
 // queue into the engine, render), while the program's side posts notes,
 // whole voices and parameter changes the way the virtual DX7 hands them on.
 #include "../common/test_files.h"
+#include "midi/virtual_dx7.h"
 #include "synth/audio_out.h"
 #include "synth/command_queue.h"
 #include "synth/dx7_sound.h"
@@ -161,7 +162,7 @@ TEST(RealtimeTest, TheCountersSeeAllocationsAndLocks) {
 }
 
 // GIVEN an engine and its queue as the audio out holds them, and the
-// instrument's side turning MIDI messages into commands
+// virtual DX7 whose sound turns what it takes into commands
 TEST(RealtimeTest, TheAudioThreadNeitherAllocatesNorLocks) {
     const Bytes bank = test::ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / "rom1a.syx");
     ASSERT_EQ(bank.size(), kBulkMessageSize) << "rom1a.syx";
@@ -174,8 +175,11 @@ TEST(RealtimeTest, TheAudioThreadNeitherAllocatesNorLocks) {
     Dx7Sound sound([&queue, &dropped](const SynthCommand &c) {
         if (!queue.push(c)) ++dropped;
     });
-    ASSERT_TRUE(sound.receive(bank));
-    ASSERT_TRUE(sound.receive(Bytes{0xC0, 0}));
+    VirtualDx7 dx7;
+    dx7.setEventSink([&sound](const Dx7Event &e) { sound.hear(e); });
+    dx7.receive(bank);
+    dx7.receive(Bytes{0xC0, 0});
+    ASSERT_EQ(dx7.refusals(), 0) << dx7.lastRefusal();
 
     constexpr int kPeriods = 600;
     std::atomic<int> rendered{0};
@@ -188,20 +192,20 @@ TEST(RealtimeTest, TheAudioThreadNeitherAllocatesNorLocks) {
         int round = 0;
         while (!done.load()) {
             const int program = round % 32;
-            sound.receive(Bytes{0xC0, static_cast<Byte>(program)});
+            dx7.receive(Bytes{0xC0, static_cast<Byte>(program)});
             for (int n = 0; n < 16; ++n)
-                sound.receive(Bytes{0x90, static_cast<Byte>(36 + n * 3), static_cast<Byte>(40 + n * 5)});
+                dx7.receive(Bytes{0x90, static_cast<Byte>(36 + n * 3), static_cast<Byte>(40 + n * 5)});
             for (int p = 0; p < 155; p += 7) {
                 const ParameterChange m = ParameterChangeMessage(p, ParamMax(p) / 2);
-                sound.receive(Bytes(m.begin(), m.end()));
+                dx7.receive(Bytes(m.begin(), m.end()));
             }
             // Operator 1, a carrier in every algorithm, always on.
-            sound.receive(Bytes{0xF0, 0x43, 0x10, 0x01, 0x1B, static_cast<Byte>(0x20 | (round % 32)), 0xF7});
+            dx7.receive(Bytes{0xF0, 0x43, 0x10, 0x01, 0x1B, static_cast<Byte>(0x20 | (round % 32)), 0xF7});
             const int seen = rendered.load();
             while (!done.load() && rendered.load() < seen + 4)
                 std::this_thread::yield();
             for (int n = 0; n < 16; ++n)
-                sound.receive(Bytes{0x80, static_cast<Byte>(36 + n * 3), 0});
+                dx7.receive(Bytes{0x80, static_cast<Byte>(36 + n * 3), 0});
             ++round;
         }
     });

@@ -39,7 +39,7 @@ Bytes WithChecksum(Bytes dump) {
 
 // --- Reading the dump -----------------------------------------------------
 
-TEST(ReadBulkDump, TheInstrumentsDumpIsGoodOnAnyChannelAndWithEitherByteCount) {
+TEST(ReadBulkDump, TheInstrumentsDumpIsGoodOnAnyChannelWithEitherByteCountAndAChecksumBit7) {
     // GIVEN the dump of the virtual DX7
     VirtualDx7 dx7;
     const Bytes dump = InstrumentDump(dx7);
@@ -49,7 +49,9 @@ TEST(ReadBulkDump, TheInstrumentsDumpIsGoodOnAnyChannelAndWithEitherByteCount) {
     channel16[2] = 0x0F;
     Bytes count1000 = dump;
     count1000[4] = 0x10;
-    for (const Bytes &m : {dump, channel16, count1000}) {
+    Bytes checksumBit7 = dump; // its seven bits right
+    checksumBit7[kBulkChecksumPos] |= 0x80;
+    for (const Bytes &m : {dump, channel16, count1000, checksumBit7}) {
         const BulkDump read = ReadBulkDump(m);
         // THEN it is good and holds the 4096 data bytes
         EXPECT_EQ(read.status, BulkDumpStatus::Good);
@@ -159,6 +161,16 @@ TEST(ReadBulkDump, DumpsFoundInTheWildAreJudgedByWhatTheyHold) {
 
 // --- The input layer hands the whole message on ------------------------------
 
+// THEN the MIDI monitor logs the whole dump and names it a good one, not
+// the receive buffer's first 163 bytes as one cut short.
+void ExpectMonitorShowsAGoodBulkDump(const MidiInEvent &event, const Bytes &dump) {
+    MidiTraffic traffic;
+    LogReceived(traffic, event);
+    ASSERT_EQ(traffic.entries().size(), 1u);
+    EXPECT_EQ(traffic.entries()[0].bytes, dump);
+    EXPECT_EQ(MessageName(traffic.entries()[0].bytes), "32-voice bulk dump (checksum OK)");
+}
+
 TEST(WholeMessages, ABufferedBulkDumpKeepsItsBufferViewAndComesWhole) {
     // GIVEN an open, armed and started input
     TestInPort in;
@@ -175,6 +187,7 @@ TEST(WholeMessages, ABufferedBulkDumpKeepsItsBufferViewAndComesWhole) {
     EXPECT_TRUE(event->buffered);
     EXPECT_EQ(event->bytes, Bytes(dump.begin(), dump.begin() + 163));
     EXPECT_EQ(event->whole, dump);
+    ExpectMonitorShowsAGoodBulkDump(*event, dump);
 }
 
 TEST(WholeMessages, ABulkDumpWithoutAnArmedBufferStillComesButASingleDumpIsLost) {
@@ -197,11 +210,7 @@ TEST(WholeMessages, ABulkDumpWithoutAnArmedBufferStillComesButASingleDumpIsLost)
     EXPECT_TRUE(event->bytes.empty());
     EXPECT_EQ(event->whole, dump);
     EXPECT_FALSE(in.poll());
-    // AND the MIDI monitor shows it as it shows any long message: its first 163 bytes
-    MidiTraffic traffic;
-    LogReceived(traffic, *event);
-    ASSERT_EQ(traffic.entries().size(), 1u);
-    EXPECT_EQ(traffic.entries()[0].bytes, Bytes(dump.begin(), dump.begin() + 163));
+    ExpectMonitorShowsAGoodBulkDump(*event, dump);
 }
 
 // --- The main window ------------------------------------------------------

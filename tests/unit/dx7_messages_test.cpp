@@ -78,7 +78,6 @@ TEST(VoiceDump, OfTheInitialVoiceIsTakenAndAnsweredAsBuilt) {
     EXPECT_EQ(reply, Bytes(expected.begin(), expected.end()));
 }
 
-
 // The frames of the published MIDI data format, each read by the one decoder.
 struct DecodeCase {
     const char *what;
@@ -94,7 +93,8 @@ Bytes WithEnd(Bytes head, std::size_t dataBytes, Byte fill, int checksum) {
         head.push_back(fill);
         sum = static_cast<Byte>(sum + fill);
     }
-    head.push_back(checksum < 0 ? static_cast<Byte>((128 - (sum & 0x7F)) & 0x7F) : static_cast<Byte>(checksum));
+    head.push_back(checksum < 0 ? static_cast<Byte>((128 - (sum & 0x7F)) & 0x7F)
+                                : static_cast<Byte>(checksum));
     head.push_back(0xF7);
     return head;
 }
@@ -125,21 +125,53 @@ TEST_P(DecodeDx7Of, GivesTheKindAndFaultOfTheFrame) {
 INSTANTIATE_TEST_SUITE_P(
     Frames, DecodeDx7Of,
     ::testing::Values(
-        DecodeCase{"voice parameter", {0xF0, 0x43, 0x10, 0x01, 0x06, 0x07, 0xF7}, Dx7Kind::ParameterChange,
-                   Dx7Fault::None, 0, 134, 7, -1},
-        DecodeCase{"function parameter", {0xF0, 0x43, 0x11, 0x08, 0x41, 0x0C, 0xF7}, Dx7Kind::FunctionParameter,
-                   Dx7Fault::None, 1, 65, 12, -1},
-        DecodeCase{"parameter cut short", {0xF0, 0x43, 0x10, 0x01, 0x06, 0xF7}, Dx7Kind::ParameterChange,
-                   Dx7Fault::CutShort, 0, 0, 0, -1},
-        DecodeCase{"voice request", {0xF0, 0x43, 0x20, 0x00, 0xF7}, Dx7Kind::DumpRequest, Dx7Fault::None, 0, 0, 0, 0},
-        DecodeCase{"bank request, channel 16", {0xF0, 0x43, 0x2F, 0x09, 0xF7}, Dx7Kind::DumpRequest, Dx7Fault::None,
-                   15, 0, 0, 9},
-        DecodeCase{"voice dump", WithEnd({0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}, 155, 1, -1), Dx7Kind::VoiceDump,
-                   Dx7Fault::None, 0, 0, 0, 0},
+        DecodeCase{"voice parameter",
+                   {0xF0, 0x43, 0x10, 0x01, 0x06, 0x07, 0xF7},
+                   Dx7Kind::ParameterChange,
+                   Dx7Fault::None,
+                   0,
+                   134,
+                   7,
+                   -1},
+        DecodeCase{"function parameter",
+                   {0xF0, 0x43, 0x11, 0x08, 0x41, 0x0C, 0xF7},
+                   Dx7Kind::FunctionParameter,
+                   Dx7Fault::None,
+                   1,
+                   65,
+                   12,
+                   -1},
+        DecodeCase{"parameter cut short",
+                   {0xF0, 0x43, 0x10, 0x01, 0x06, 0xF7},
+                   Dx7Kind::ParameterChange,
+                   Dx7Fault::CutShort,
+                   0,
+                   0,
+                   0,
+                   -1},
+        DecodeCase{"voice request",
+                   {0xF0, 0x43, 0x20, 0x00, 0xF7},
+                   Dx7Kind::DumpRequest,
+                   Dx7Fault::None,
+                   0,
+                   0,
+                   0,
+                   0},
+        DecodeCase{"bank request, channel 16",
+                   {0xF0, 0x43, 0x2F, 0x09, 0xF7},
+                   Dx7Kind::DumpRequest,
+                   Dx7Fault::None,
+                   15,
+                   0,
+                   0,
+                   9},
+        DecodeCase{"voice dump", WithEnd({0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}, 155, 1, -1),
+                   Dx7Kind::VoiceDump, Dx7Fault::None, 0, 0, 0, 0},
         DecodeCase{"voice dump, wrong checksum", WithEnd({0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}, 155, 1, 100),
                    Dx7Kind::VoiceDump, Dx7Fault::Checksum, 0, 0, 0, 0},
-        DecodeCase{"checksum with bit 7 over right low bits", WithEnd({0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}, 155, 1, 101 | 0x80),
-                   Dx7Kind::VoiceDump, Dx7Fault::None, 0, 0, 0, 0},
+        DecodeCase{"checksum with bit 7 over right low bits",
+                   WithEnd({0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B}, 155, 1, 101 | 0x80), Dx7Kind::VoiceDump,
+                   Dx7Fault::None, 0, 0, 0, 0},
         DecodeCase{"bulk dump", WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, -1), Dx7Kind::BulkDump,
                    Dx7Fault::None, 0, 0, 0, 9},
         DecodeCase{"bulk dump, byte count 10 00", WithEnd({0xF0, 0x43, 0x00, 0x09, 0x10, 0x00}, 4096, 1, 0),
@@ -147,10 +179,28 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"bulk dump seen through a 163-byte buffer",
                    FirstBytes(WithEnd({0xF0, 0x43, 0x00, 0x09, 0x20, 0x00}, 4096, 1, 0), 163),
                    Dx7Kind::BulkDump, Dx7Fault::CutShort, 0, 0, 0, 9},
-        DecodeCase{"additional voice data (ACED, 49 bytes)", WithEnd({0xF0, 0x43, 0x00, 0x05, 0x00, 0x31}, 49, 0, 0),
-                   Dx7Kind::OtherDump, Dx7Fault::None, 0, 0, 0, 5},
+        DecodeCase{"additional voice data (ACED, 49 bytes)",
+                   WithEnd({0xF0, 0x43, 0x00, 0x05, 0x00, 0x31}, 49, 0, 0), Dx7Kind::OtherDump,
+                   Dx7Fault::None, 0, 0, 0, 5},
+        DecodeCase{"parameter change cut before its group",
+                   {0xF0, 0x43, 0x10},
+                   Dx7Kind::ParameterChange,
+                   Dx7Fault::CutShort,
+                   0,
+                   0,
+                   0,
+                   -1},
+        DecodeCase{"dump cut before its format",
+                   {0xF0, 0x43, 0x02, 0xF7},
+                   Dx7Kind::OtherDump,
+                   Dx7Fault::CutShort,
+                   2,
+                   0,
+                   0,
+                   -1},
         DecodeCase{"note on", {0x90, 60, 100}, Dx7Kind::Other, Dx7Fault::None, 0, 0, 0, -1},
-        DecodeCase{"another maker", {0xF0, 0x41, 0x10, 0x42, 0xF7}, Dx7Kind::Other, Dx7Fault::None, 0, 0, 0, -1}),
+        DecodeCase{
+            "another maker", {0xF0, 0x41, 0x10, 0x42, 0xF7}, Dx7Kind::Other, Dx7Fault::None, 0, 0, 0, -1}),
     [](const auto &info) {
         std::string name;
         for (const char *p = info.param.what; *p; ++p)

@@ -1,6 +1,7 @@
-// The instrument's side of the sound: which engine commands each MIDI
-// message the DX7 takes becomes, and that nothing else becomes any.
+// The virtual DX7's sound: which engine commands each MIDI message the
+// instrument takes becomes, and that nothing it refuses becomes any.
 #include "../common/test_files.h"
+#include "midi/virtual_dx7.h"
 #include "synth/dx7_sound.h"
 #include "voice/bank_format.h"
 #include "voice/dx7_messages.h"
@@ -54,26 +55,33 @@ Bytes ParamChange(int parameter, int value) {
     return {m.begin(), m.end()};
 }
 
-// GIVEN a sound whose commands are recorded, holding a known bank.
+// GIVEN the virtual DX7 holding a known bank, its sound's commands recorded.
 class Dx7SoundTest : public ::testing::Test {
 protected:
     std::vector<SynthCommand> commands;
+    VirtualDx7 dx7;
     Dx7Sound sound{[this](const SynthCommand &c) { commands.push_back(c); }};
     VoiceTable bank = NumberedBank();
 
     void SetUp() override {
-        const Bytes bulk = BulkOf(bank);
-        sound.setInternalVoices(
-            std::span<const Byte, kPackedBankSize>(bulk.data() + kBulkDataPos, kPackedBankSize));
+        dx7.setEventSink([this](const Dx7Event &e) { sound.hear(e); });
+        ASSERT_TRUE(send(BulkOf(bank))) << dx7.lastRefusal();
         ASSERT_TRUE(commands.empty()) << "the internal memory alone sounds nothing";
     }
-    bool send(const Bytes &message) { return sound.receive(message); }
-    // THEN nothing was sent and the message was not taken.
+    // WHEN the instrument is sent a message; true when it took it.
+    bool send(const Bytes &message) {
+        const int refused = dx7.refusals();
+        dx7.receive(message);
+        return dx7.refusals() == refused;
+    }
+    VoiceParams editBuffer() const { return dx7.editParams(); }
+    VoiceParams internalVoice(int program) const { return ParamsOf(dx7.internalVoice(program)); }
+    // THEN the instrument refused it and its sound heard nothing.
     void expectRefused(const Bytes &message, const char *what) {
-        const VoiceParams edit = sound.editBuffer();
+        const VoiceParams edit = editBuffer();
         EXPECT_FALSE(send(message)) << what;
         EXPECT_TRUE(commands.empty()) << what;
-        EXPECT_EQ(sound.editBuffer(), edit) << what;
+        EXPECT_EQ(editBuffer(), edit) << what;
     }
 };
 
@@ -124,8 +132,9 @@ TEST_F(Dx7SoundTest, ProgramChangeSoundsTheInternalVoice) {
     EXPECT_EQ(commands[0].kind, Kind::SetVoice);
     EXPECT_EQ(commands[0].voice, ParamsOf(bank[6]));
     EXPECT_EQ(commands[0].operatorSwitches, 0x3F);
-    EXPECT_EQ(sound.editBuffer(), ParamsOf(bank[6]));
-    EXPECT_EQ(sound.internalVoice(5), ParamsOf(bank[6]));
+    EXPECT_EQ(editBuffer(), ParamsOf(bank[6]));
+    EXPECT_EQ(sound.voice(), ParamsOf(bank[6]));
+    EXPECT_EQ(internalVoice(5), ParamsOf(bank[6]));
 }
 
 TEST_F(Dx7SoundTest, SingleVoiceDumpSoundsAtOnce) {
@@ -138,8 +147,8 @@ TEST_F(Dx7SoundTest, SingleVoiceDumpSoundsAtOnce) {
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].kind, Kind::SetVoice);
     EXPECT_EQ(commands[0].voice, ParamsOf(voice));
-    EXPECT_EQ(sound.editBuffer(), ParamsOf(voice));
-    EXPECT_EQ(sound.internalVoice(0), ParamsOf(bank[1]));
+    EXPECT_EQ(editBuffer(), ParamsOf(voice));
+    EXPECT_EQ(internalVoice(0), ParamsOf(bank[1]));
 }
 
 TEST_F(Dx7SoundTest, BrokenOrForeignDumpsSoundNothing) {
@@ -177,8 +186,8 @@ TEST_F(Dx7SoundTest, ParameterChangeChangesOneParameter) {
     EXPECT_EQ(commands[0].value, 42);
     EXPECT_EQ(commands[1].parameter, param::Transpose);
     EXPECT_EQ(commands[1].value, 30);
-    EXPECT_EQ(sound.editBuffer()[static_cast<std::size_t>(level)], 42);
-    EXPECT_EQ(sound.editBuffer()[param::Transpose], 30);
+    EXPECT_EQ(editBuffer()[static_cast<std::size_t>(level)], 42);
+    EXPECT_EQ(editBuffer()[param::Transpose], 30);
 }
 
 TEST_F(Dx7SoundTest, OperatorSwitchesStayThroughProgramChanges) {
@@ -194,6 +203,7 @@ TEST_F(Dx7SoundTest, OperatorSwitchesStayThroughProgramChanges) {
     ASSERT_EQ(commands.size(), 2u);
     EXPECT_EQ(commands[1].operatorSwitches, 0x2B);
     EXPECT_EQ(sound.operatorSwitches(), 0x2B);
+    EXPECT_EQ(dx7.operatorSwitches(), 0x2B);
 }
 
 TEST_F(Dx7SoundTest, ParameterChangesTheInstrumentRefusesSoundNothing) {
@@ -216,7 +226,7 @@ TEST_F(Dx7SoundTest, BulkDumpFillsTheInternalMemoryOnly) {
     EXPECT_TRUE(send(BulkOf(other)));
     // THEN nothing sounds different yet: the edit buffer keeps its voice
     EXPECT_TRUE(commands.empty());
-    EXPECT_EQ(sound.editBuffer(), ParamsOf(bank[1]));
+    EXPECT_EQ(editBuffer(), ParamsOf(bank[1]));
     // AND the next program change plays the new bank's voice
     EXPECT_TRUE(send({0xC0, 31}));
     ASSERT_EQ(commands.size(), 1u);
@@ -240,7 +250,7 @@ TEST_F(Dx7SoundTest, BrokenBulkDumpsLeaveTheMemoryAlone) {
     Bytes cut(good.begin(), good.begin() + 2000);
     cut.push_back(kSysExEnd);
     expectRefused(cut, "cut short");
-    EXPECT_EQ(sound.internalVoice(3), ParamsOf(bank[4]));
+    EXPECT_EQ(internalVoice(3), ParamsOf(bank[4]));
 }
 
 TEST_F(Dx7SoundTest, ARealBankFileLoadsAsTheInstrumentTakesIt) {
@@ -254,16 +264,17 @@ TEST_F(Dx7SoundTest, ARealBankFileLoadsAsTheInstrumentTakesIt) {
         UnpackVoice(std::span<const Byte, kPackedVoiceSize>(image.packed.data() + v * kPackedVoiceSize,
                                                             kPackedVoiceSize),
                     slot);
-        EXPECT_EQ(sound.internalVoice(static_cast<int>(v)), ParamsOf(slot)) << "voice " << v + 1;
+        EXPECT_EQ(internalVoice(static_cast<int>(v)), ParamsOf(slot)) << "voice " << v + 1;
     }
 }
 
-TEST_F(Dx7SoundTest, SettingTheEditBufferSoundsIt) {
+TEST_F(Dx7SoundTest, PlayingAVoiceAgainSoundsIt) {
     const VoiceParams voice = ParamsOf(bank[9]);
-    sound.setEditBuffer(voice);
+    sound.playVoice(voice, 0x1E);
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].kind, Kind::SetVoice);
     EXPECT_EQ(commands[0].voice, voice);
+    EXPECT_EQ(commands[0].operatorSwitches, 0x1E);
 }
 
 // GIVEN an engine told by the commands.

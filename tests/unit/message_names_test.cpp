@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"parameter change cut short",
                                {0xF0, 0x43, 0x10, 0x00, 0x0C},
                                "Parameter change, cut short (5 of 7 bytes)"},
-                      NameCase{"dump header only", {0xF0, 0x43, 0x00}, "Voice dump (cut short)"},
+                      NameCase{"dump header only", {0xF0, 0x43, 0x00}, "Yamaha dump (cut short)"},
                       NameCase{"another maker's message cut short",
                                {0xF0, 0x7E, 0x00},
                                "System Exclusive, ID 7E (3 bytes), no end byte"},

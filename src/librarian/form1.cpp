@@ -110,8 +110,8 @@ void Form1::mnuMidiSettingsClick() {
 void Form1::mnuLibraryClick() { windows_.openLibrary(); }
 
 bool Form1::queryClose() {
-    // The classic window could not be closed while disabled; here the close
-    // box still works, so edits the open window holds would vanish unasked.
+    // The close box works while another window holds the main window
+    // disabled, so the edits that window holds must not vanish unasked.
     if (!enabled) {
         std::string what;
         if (editAreaChanged() || windows_.editorNameEdited()) what += form1_text::kCloseVoiceChanged;

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/sound_setup.h"
 #include "program/program.h"
+#include "ui/keyboard_view.h"
 
 #include <QStandardPaths>
 
@@ -52,6 +53,19 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
         menu.noteInput = noteInput->menu([settings](const std::string &api, const std::string &name) {
             if (settings) settings->storeNoteInput({api, name});
         });
+        // A new port or output would never get the note offs of what
+        // sounds now: every keyboard lets go first.
+        auto silenceFirst = [this](std::function<bool(const std::string &)> &choose) {
+            if (!choose) return;
+            choose = [this, then = std::move(choose)](const std::string &entry) {
+                ReleaseEveryKeyboard();
+                noteInput->input().releaseAll();
+                return then(entry);
+            };
+        };
+        silenceFirst(menu.chooseOutput);
+        silenceFirst(menu.audioOutput.choose);
+        silenceFirst(menu.noteInput.choose);
         form1.setMidiMenu(std::move(menu));
     }
 

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 
 namespace vox {
@@ -50,7 +51,7 @@ private:
     QEventLoop &loop_;
 };
 
-// The boxes of the classic design end lines with CR alone.
+// The forms end the lines of a box with CR alone; Qt breaks on LF.
 QString BoxText(const std::string &s) {
     QString text = Qs(s);
     text.replace("\r\n", "\n");
@@ -202,6 +203,19 @@ void QtHost::processEvents() {
         lastRefresh_ = now;
         refreshAll();
     }
+}
+
+void QtHost::processEventsFor(double seconds) {
+    if (seconds > 0) {
+        // Sleeps in the event loop until input, a timer or this deadline
+        // wakes it; what woke it is handled there.
+        QTimer deadline;
+        deadline.setTimerType(Qt::PreciseTimer);
+        deadline.setSingleShot(true);
+        deadline.start(static_cast<int>(std::ceil(seconds * 1000.0)));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    processEvents();
 }
 
 bool QtHost::runPump() {

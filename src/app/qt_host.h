@@ -45,6 +45,7 @@ public:
     std::optional<int> chooseItem(const std::string &title, const std::string &text,
                                   const std::vector<std::string> &items) override;
     void processEvents() override;
+    void processEventsFor(double seconds) override;
     double monotonicSeconds() override;
     void showHelp(const std::filesystem::path &helpFile, int topic) override;
     void showWindow(WindowId window) override;

@@ -50,6 +50,13 @@ public:
     // One pass of the message loop: handle what is waiting now, MIDI input
     // included, then return.
     virtual void processEvents() = 0;
+    // The same pass, but with nothing waiting it first sleeps until an
+    // event comes or `seconds` have passed, so that a wait costs no
+    // processor time. A host that cannot sleep makes a plain pass.
+    virtual void processEventsFor(double seconds) {
+        (void)seconds;
+        processEvents();
+    }
 
     // Monotonic seconds; never jumps at midnight.
     virtual double monotonicSeconds() = 0;

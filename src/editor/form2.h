@@ -93,7 +93,7 @@ inline constexpr std::array<const char *, 5> kLabel65{"99", "50", "0", "+4 OCT",
 inline constexpr const char *kInitFile = "INITdata.v01";
 inline constexpr const char *kHelpFile = "voxmere.hlp";
 inline constexpr int kHelpTopic = 8;
-// Boxes for cases the classic window did not handle.
+// Boxes for an initial-voice file that is missing or cut short.
 inline constexpr const char *kInitMissing =
     "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
 inline constexpr const char *kInitShort =

@@ -40,7 +40,7 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm &form, const 
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     setObjectName(objectName);
     setWindowTitle(Qs(form.caption));
-    // The window over every other one, as the classic dialogs are.
+    // Over every other window: nothing else is used until it closes.
     setWindowModality(Qt::ApplicationModal);
     setFont(UiFont());
     setFixedSize(TwipsToPixels(file_dialogs_layout::kClientWidth, this),

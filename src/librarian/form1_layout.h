@@ -6,7 +6,7 @@
 
 namespace vox::form1_layout {
 
-// The client area; no scrolling, as the classic window has none.
+// The client area, in twips: fixed, with no scrolling.
 inline constexpr int kClientWidth = 6525, kClientHeight = 6195;
 // Controls from here rightwards lie outside the client area: they work, but
 // the user does not see them.
@@ -17,8 +17,8 @@ using namespace form1_text;
 
 inline constexpr ControlRow kControls[] = {
     {"Label1", Label, {1770, 240, 1695, 225}, "", kLabel1},
-    // Beside the classic labels: unwritten changes of the bank and of the
-    // edit-area voice (empty when there are none).
+    // Beside Label1: unwritten changes of the bank and of the edit-area
+    // voice (empty when there are none).
     {"LabelBankChanged", Label, {3500, 240, 2845, 225}},
     {"List3", EntryList, {1755, 495, 4590, 2940}},
     {"Command4", Command, {90, 510, 1530, 510}, "", kCommand4},

@@ -86,8 +86,8 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     setWindowTitle(form1_text::kCaption);
     setFont(UiFont());
 
-    // A fixed client area, as the classic window: the controls placed to
-    // its right stay out of view.
+    // A fixed client area: the controls placed to its right stay out of
+    // view.
     auto *client = new QWidget;
     client->setObjectName("Form1Client");
     setCentralWidget(client);

@@ -28,9 +28,12 @@ namespace {
 // it waits, as in every wait of the program.
 void PauseAfterLastSysEx(ProgramState &state, Host &host) {
     // Read afresh each pass: a handler run meanwhile may have sent one.
-    while (state.exchange.sysExPauseMs > 0 && state.lastSysExSentSeconds &&
-           host.monotonicSeconds() < *state.lastSysExSentSeconds + state.exchange.sysExPauseMs / 1000.0)
-        host.processEvents();
+    while (state.exchange.sysExPauseMs > 0 && state.lastSysExSentSeconds) {
+        const double due = *state.lastSysExSentSeconds + state.exchange.sysExPauseMs / 1000.0;
+        const double now = host.monotonicSeconds();
+        if (now >= due) break;
+        host.processEventsFor(due - now);
+    }
 }
 
 } // namespace

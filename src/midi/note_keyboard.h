@@ -3,8 +3,8 @@
 // the widget: which keys are shown, which note each letter plays, what the
 // mouse and the letters hold. The view only paints and forwards events.
 //
-// The letter rows are laid out as trackers lay them out, two octaves of a
-// piano on two rows:
+// The letter rows are two octaves of a piano on two rows, the black keys
+// on the row of digits or letters above their white ones:
 //   lower row  Z S X D C V G B H N J M , L . ; /   C  C# D .. B  C' C#' D' D#' E'
 //   upper row  Q 2 W 3 E R 5 T 6 Y 7 U I 9 O 0 P   C' C#' D' .. B' C'' C#'' D'' D#'' E''
 // from the lowest key shown; F7 and F8 shift everything an octave down and up.

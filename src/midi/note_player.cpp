@@ -26,6 +26,18 @@ void NotePlayer::release(int note) {
     SendShortMessage(state_, kNoteOff, static_cast<Byte>(note), 0);
 }
 
+void NotePlayer::strike(int note, int velocity) {
+    if (!IsNote(note)) return;
+    lift(note);
+    press(note, velocity);
+}
+
+void NotePlayer::lift(int note) {
+    if (!IsNote(note) || presses_[static_cast<std::size_t>(note)] == 0) return;
+    presses_[static_cast<std::size_t>(note)] = 1;
+    release(note);
+}
+
 void NotePlayer::releaseAll() {
     for (std::size_t note = 0; note < presses_.size(); ++note) {
         if (presses_[note] == 0) continue;
@@ -50,11 +62,11 @@ bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message) {
     const Byte kind = message[0] & 0xF0;
     const int note = message[1] & 0x7F, velocity = message[2] & 0x7F;
     if (kind == kNoteOn && velocity > 0) {
-        player.press(note, velocity);
+        player.strike(note, velocity);
         return true;
     }
     if (kind == kNoteOff || kind == kNoteOn) {
-        player.release(note);
+        player.lift(note);
         return true;
     }
     return false;

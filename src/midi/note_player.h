@@ -32,6 +32,11 @@ public:
     // (two keys of one pitch) sounds once and stops at its last release.
     void press(int note, int velocity = kPlayVelocity);
     void release(int note);
+    // A source whose every key is one key (a MIDI keyboard): a note-on of a
+    // held note strikes it again (note off, then on: the instrument gives
+    // each note-on a voice of its own), and a note-off stops it at once.
+    void strike(int note, int velocity);
+    void lift(int note);
     // Note off for every held note.
     void releaseAll();
 

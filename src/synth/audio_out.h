@@ -58,8 +58,9 @@ public:
     // Periods the callback has rendered since open (any thread).
     std::uint64_t periodsRendered() const;
 
-    // Program thread: queued for the next period. False when the queue was
-    // full (the command is dropped) or nothing is open.
+    // Program thread: queued for the next period (a full queue folds it in,
+    // see SynthCommandQueue). False when nothing is open, or a note-on
+    // found the queue full and was dropped.
     bool post(const SynthCommand &command);
 
 private:

@@ -180,6 +180,11 @@ void KeyboardView::releaseAll() {
     redraw();
 }
 
+void ReleaseEveryKeyboard() {
+    for (QWidget *w : QApplication::allWidgets())
+        if (auto *keyboard = dynamic_cast<KeyboardView *>(w)) keyboard->releaseAll();
+}
+
 void KeyboardView::shiftOctave(bool up) {
     if (up)
         keyboard_.octaveUp();

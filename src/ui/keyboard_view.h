@@ -57,4 +57,8 @@ private:
     QToolButton *down_ = nullptr, *up_ = nullptr;
 };
 
+// Stops every note of every on-screen keyboard, before a port changes:
+// the note offs must reach the instrument that got the note ons.
+void ReleaseEveryKeyboard();
+
 } // namespace vox

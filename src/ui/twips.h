@@ -40,7 +40,7 @@ inline void PlaceAt(QWidget *control, const TwipsRect &r) {
 namespace vox {
 
 // A command button whose caption wraps onto a second line when it does not
-// fit on one, as the classic buttons do. The break goes where the two lines
+// fit on one, so no caption is cut off. The break goes where the two lines
 // come out most even (at a blank, a bracket or between Japanese
 // characters), so no lone character ends up on a line of its own.
 class WrapButton : public QPushButton {

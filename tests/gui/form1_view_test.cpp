@@ -83,7 +83,7 @@ private slots:
         }
     }
 
-    void hasTheClassicMenusAndAMidiMenu() {
+    void hasTheFileAndHelpMenusAMidiMenuAndALibraryMenu() {
         test::ProgramFixture f;
         Form1View view(f.program);
         QStringList titles;
@@ -104,7 +104,7 @@ private slots:
         Form1View view(f.program);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        // THEN its client area is the classic one, with no scroll bar to widen it
+        // THEN its client area is the fixed one, with no scroll bar to widen it
         QVERIFY(view.findChildren<QScrollArea *>().isEmpty());
         QCOMPARE(view.centralWidget()->size(), QSize(TwipsToPixels(form1_layout::kClientWidth, &view),
                                                      TwipsToPixels(form1_layout::kClientHeight, &view)));

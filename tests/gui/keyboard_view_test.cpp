@@ -1,6 +1,7 @@
 // The on-screen keyboard in the editor and the library window: a click on
 // a key, the letter rows outside the entry fields, the octave keys, and
 // every note stopped when the window closes or loses the focus.
+#include "app/app_windows.h"
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/form2_view.h"
@@ -13,6 +14,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -259,6 +261,46 @@ private slots:
         const QString file = out.filePath("chart.pdf");
         QVERIFY(view.printToPdf(file));
         QVERIFY(QFileInfo(file).size() > 0);
+    }
+
+    void choosingAPortInTheMidiMenuFirstStopsEveryHeldNote() {
+        // GIVEN the program's windows on the built-in instrument
+        const std::vector<std::pair<const char *, std::string>> choices = {
+            {"mnu_midiOutMenu", kVirtualDx7PortName}, // the MIDI out port
+            {"mnu_noteInMenu", kNoNoteInput},         // the MIDI keyboard's port
+        };
+        for (const auto &[menuName, entry] : choices) {
+            ProgramState state;
+            QtHost host;
+            MidiOptions options;
+            options.virtualDx7 = true;
+            MidiWiring wiring = WireMidiForQt(options, host);
+            state.midiOut = wiring.out.get();
+            state.midiIn = wiring.in.get();
+            wiring.out->open();
+            Program program(state, host);
+            QTemporaryDir folder;
+            program.library.setCatalogFile(std::filesystem::path(folder.path().toStdString()) / "lib.sqlite");
+            AppWindows windows(program, host, &wiring);
+            state.editBuffer = InitialVoice();
+            program.form2.load();
+            windows.form2.show();
+            KeyboardView *keyboard = KeyboardOf(windows.form2);
+            QTest::mousePress(keyboard->findChild<QWidget *>("KeyboardKeys"), Qt::LeftButton, {},
+                              OnKey(keyboard, 60));
+            QVERIFY(keyboard->keyboard().isHeld(60));
+            // WHEN a port is chosen in the MIDI menu
+            auto *midi = windows.form1.findChild<QMenu *>("mnu_midiMenu");
+            emit midi->aboutToShow();
+            QAction *choice = nullptr;
+            for (QAction *a : midi->findChild<QMenu *>(menuName)->actions())
+                if (a->text() == QString::fromStdString(entry)) choice = a;
+            QVERIFY2(choice, menuName);
+            choice->trigger();
+            // THEN the held note was stopped on the output it was played on
+            QVERIFY2(keyboard->keyboard().held().empty(), menuName);
+            QCOMPARE(state.midiTraffic.entries().back().bytes, (Bytes{0x80, 60, 0}));
+        }
     }
 
     // --- The library window ---

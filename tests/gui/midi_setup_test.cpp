@@ -3,6 +3,7 @@
 
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
+#include "common/wait.h"
 #include "librarian/form1_view.h"
 #include "test_support.h"
 
@@ -11,12 +12,21 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 #include <vector>
 
 using namespace vox;
 
 class MidiSetupTest : public QObject {
     Q_OBJECT
+
+    static double CpuSeconds() {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    }
 
     struct Rig {
         QtHost host;
@@ -73,6 +83,19 @@ private slots:
         // THEN the dump is handled, no sooner than 300 ms later
         QTRY_COMPARE_WITH_TIMEOUT(rig.longBuffers(), std::size_t{1}, 3000);
         QVERIFY2(timer.elapsed() >= 300, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void aWaitSleepsAndTheReplyArrivingMeanwhileIsHandledInsideIt() {
+        // GIVEN a program change sent to the built-in instrument
+        Rig rig;
+        rig.wiring.out->sendShort(0xC0, 4, 0);
+        // WHEN the program waits 400 ms
+        const double before = CpuSeconds();
+        WaitSeconds(rig.host, 0.4f);
+        const double cpu = CpuSeconds() - before;
+        // THEN the dump was taken within the wait, which used a small part of a core
+        QCOMPARE(rig.longBuffers(), std::size_t{1});
+        QVERIFY2(cpu < 0.1, qPrintable(QString("%1 s of processor time").arg(cpu)));
     }
 
     void menuOffersAndTicksTheVirtualDx7() {

@@ -233,5 +233,32 @@ TEST(RealtimeTest, TheAudioThreadNeitherAllocatesNorLocks) {
     EXPECT_EQ(c.locks + last.locks, 0);
 }
 
+// GIVEN a queue the audio thread fell behind on: full, with a voice and
+// note-offs folded in beyond it
+TEST(RealtimeTest, CatchingUpOnAFullQueueNeitherAllocatesNorLocks) {
+    FmEngine engine(48000.0);
+    SynthCommandQueue queue;
+    std::vector<float> scratch(4096);
+    std::vector<float> out(kPeriod * kChannels);
+    SynthCommand c;
+    c.kind = SynthCommand::Kind::NoteOn;
+    c.velocity = 100;
+    for (std::size_t i = 0; i < SynthCommandQueue::kCapacity; ++i) {
+        c.note = static_cast<Byte>(36 + i % 16);
+        ASSERT_TRUE(queue.push(c));
+    }
+    c.kind = SynthCommand::Kind::SetVoice;
+    ASSERT_TRUE(queue.push(c));
+    c.kind = SynthCommand::Kind::NoteOff;
+    ASSERT_TRUE(queue.push(c));
+    // WHEN the audio thread renders a period
+    const Counted counted =
+        OnAudioThread([&] { RenderPeriod(queue, engine, out.data(), kPeriod, kChannels, scratch); });
+    // THEN it took everything without an allocation or a lock
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(counted.allocations, 0);
+    EXPECT_EQ(counted.locks, 0);
+}
+
 } // namespace
 } // namespace vox

@@ -105,6 +105,19 @@ TEST_F(KeyboardMessages, NotesOfAnyChannelArePlayedOnChannel1WithTheirVelocity) 
     EXPECT_EQ(out.sent, (Sent{{0x90, 62, 33}, {0x80, 62, 0}, {0x90, 64, 127}, {0x80, 64, 0}}));
 }
 
+TEST_F(KeyboardMessages, ANoteOnOfAHeldKeyStrikesItAgainAndOneNoteOffStopsIt) {
+    // GIVEN a player on the program's output
+    NotePlayer player(state);
+    // WHEN the keyboard sends note on, note on, note off of one key
+    PlayNoteMessage(player, Bytes{0x90, 60, 80});
+    PlayNoteMessage(player, Bytes{0x90, 60, 90});
+    PlayNoteMessage(player, Bytes{0x80, 60, 0});
+    // THEN the instrument, which gives every note-on a voice and frees one
+    // per note-off, is left with none on that key
+    EXPECT_EQ(out.sent, (Sent{{0x90, 60, 80}, {0x80, 60, 0}, {0x90, 60, 90}, {0x80, 60, 0}}));
+    EXPECT_FALSE(player.isHeld(60));
+}
+
 TEST_F(KeyboardMessages, EverythingButNotesIsDropped) {
     NotePlayer player(state);
     EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xC0, 5, 0}));       // program change

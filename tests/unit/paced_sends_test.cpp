@@ -95,6 +95,17 @@ TEST_F(PacedSends, ThePauseLiesBetweenEveryTwoParameterChangesAndTheBytesStayThe
     }
 }
 
+TEST_F(PacedSends, EachPassOfThePauseMaySleepForWhatIsLeftOfIt) {
+    // GIVEN a pause of 500 ms and passes of 250 ms (both exact)
+    f.state.exchange.sysExPauseMs = 500;
+    f.host.tick = 0.25;
+    SendLongMessage(f.state, f.host, ParameterChangeMessage(0, 1));
+    // WHEN the next goes out, one pass after the first
+    SendLongMessage(f.state, f.host, ParameterChangeMessage(0, 2));
+    // THEN the pause asked the host to sleep for the 250 ms left, not to spin
+    EXPECT_EQ(f.host.sleeps, std::vector<double>{0.25});
+}
+
 TEST_F(PacedSends, TimeSpentElsewhereCountsTowardsThePause) {
     // GIVEN a pause of 50 ms and a parameter change just sent
     f.state.exchange.sysExPauseMs = 50;

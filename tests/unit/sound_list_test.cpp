@@ -264,6 +264,13 @@ TEST(WaitSecondsTest, WaitAcrossMidnightEndsAfterItsInterval) {
     EXPECT_LE(f.host.clock - 86399.8, 0.5 + 2 * f.host.tick);
 }
 
+TEST(WaitSecondsTest, EachPassMaySleepForWhatIsLeftSoTheWaitDoesNotSpin) {
+    ProgramFixture f;
+    f.host.tick = 0.25;
+    WaitSeconds(f.host, 0.5f);
+    EXPECT_EQ(f.host.sleeps, (std::vector<double>{0.5, 0.25, 0.0}));
+}
+
 TEST(WaitSecondsTest, InputIsHandledDuringTheWait) {
     ProgramFixture f;
     f.program.form1.startInputAtLoad();

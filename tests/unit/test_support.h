@@ -75,6 +75,13 @@ public:
         clock += tick;
         if (onProcessEvents) onProcessEvents();
     }
+    // What each waiting pass was let sleep, in seconds; the pass itself is
+    // a plain one, so waits take as many passes as before.
+    std::vector<double> sleeps;
+    void processEventsFor(double seconds) override {
+        sleeps.push_back(seconds);
+        processEvents();
+    }
     double monotonicSeconds() override { return clock; }
     void showHelp(const std::filesystem::path &file, int topic) override {
         helpShown.emplace_back(file, topic);

@@ -1,4 +1,5 @@
 // The main window as a user sees it: captions, places, menus.
+#include "gui_rig.h"
 #include "librarian/form1_layout.h"
 #include "librarian/form1_view.h"
 #include "scripted_dx7.h"
@@ -329,5 +330,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1ViewTest)
+VOXMERE_GUI_TEST(form1_view_test, Form1ViewTest)
 #include "form1_view_test.moc"

@@ -1,5 +1,6 @@
 // The MIDI settings window as a user sees it, and its entry in the main
 // window's MIDI menu.
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "librarian/midi_settings_layout.h"
 #include "librarian/midi_settings_view.h"
@@ -148,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MidiSettingsViewTest)
+VOXMERE_GUI_TEST(midi_settings_view_test, MidiSettingsViewTest)
 #include "midi_settings_view_test.moc"

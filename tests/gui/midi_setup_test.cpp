@@ -3,6 +3,7 @@
 
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "test_support.h"
 
@@ -189,5 +190,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MidiSetupTest)
+VOXMERE_GUI_TEST(midi_setup_test, MidiSetupTest)
 #include "midi_setup_test.moc"

@@ -6,6 +6,7 @@
 #include "../common/test_files.h"
 #include "app/settings.h"
 #include "app/sound_setup.h"
+#include "gui_rig.h"
 #include "librarian/form1.h"
 #include "librarian/form1_view.h"
 #include "test_support.h"
@@ -160,5 +161,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SoundSetupTest)
+VOXMERE_GUI_TEST(sound_setup_test, SoundSetupTest)
 #include "sound_setup_test.moc"

@@ -21,12 +21,6 @@ using namespace vox;
 class Form1ViewTest : public QObject {
     Q_OBJECT
 
-    QString caption(QWidget *w) {
-        if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-        if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-        return {};
-    }
-
 private slots:
     void showsEveryCaptionAtItsPlace() {
         test::ProgramFixture f;
@@ -58,7 +52,7 @@ private slots:
         for (const auto &e : expected) {
             auto *w = view.findChild<QWidget *>(e.name);
             QVERIFY2(w, e.name);
-            QCOMPARE(caption(w), QString::fromUtf8(e.caption));
+            QCOMPARE(test::CaptionOf(w), QString::fromUtf8(e.caption));
             // The table holds the place given for the control, and the
             // control stands there.
             const TwipsRect table = ControlRect(form1_layout::kControls, e.name);

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QObject>
 
 #include <filesystem>
@@ -36,6 +37,17 @@ inline QString CaptionOf(QWidget *w) {
     if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
     if (auto *g = qobject_cast<QGroupBox *>(w)) return g->title();
     return {};
+}
+
+// The main window's MIDI menu opened as a user opens it: its submenu
+// `objectName`, filled afresh.
+inline QMenu *OpenMidiSubmenu(QWidget &mainWindow, const char *objectName) {
+    auto *midi = mainWindow.findChild<QMenu *>("mnu_midiMenu");
+    if (!midi) return nullptr;
+    emit midi->aboutToShow();
+    for (QAction *a : midi->actions())
+        if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
+    return nullptr;
 }
 
 // A program folder of the test's own with its 32voice and 1voice folders.

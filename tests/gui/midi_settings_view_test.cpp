@@ -20,14 +20,6 @@ using namespace vox;
 class MidiSettingsViewTest : public QObject {
     Q_OBJECT
 
-    static QString Caption(QWidget *w) {
-        if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-        if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-        if (auto *r = qobject_cast<QRadioButton *>(w)) return r->text();
-        if (auto *g = qobject_cast<QGroupBox *>(w)) return g->title();
-        return {};
-    }
-
 private slots:
     void showsItsCaptionsInJapaneseAndEachControlAtItsPlace() {
         test::ProgramFixture f;
@@ -50,7 +42,7 @@ private slots:
         for (const auto &[name, caption] : captions) {
             auto *w = view.findChild<QWidget *>(name);
             QVERIFY2(w, name);
-            QCOMPARE(Caption(w), QString(caption));
+            QCOMPARE(test::CaptionOf(w), QString(caption));
         }
         for (const ControlRow &row : midi_settings_layout::kControls) {
             auto *w = view.findChild<QWidget *>(row.name);

@@ -90,12 +90,7 @@ private slots:
     // The MIDI menu of the main window, opened as a user opens it: its
     // submenu for one direction, filled afresh.
     static QMenu *OpenPortMenu(Form1View &view, const char *objectName) {
-        auto *midi = view.findChild<QMenu *>("mnu_midiMenu");
-        if (!midi) return nullptr;
-        emit midi->aboutToShow();
-        for (QAction *a : midi->actions())
-            if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
-        return nullptr;
+        return test::OpenMidiSubmenu(view, objectName);
     }
     static QAction *Item(QMenu *menu, const QString &text) {
         for (QAction *a : menu->actions())

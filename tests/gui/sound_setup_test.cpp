@@ -34,14 +34,7 @@ AudioOptions NoSuchApi() {
     return o;
 }
 
-QMenu *OpenSubmenu(Form1View &view, const char *objectName) {
-    auto *midi = view.findChild<QMenu *>("mnu_midiMenu");
-    if (!midi) return nullptr;
-    emit midi->aboutToShow();
-    for (QAction *a : midi->actions())
-        if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
-    return nullptr;
-}
+constexpr auto &OpenSubmenu = test::OpenMidiSubmenu;
 
 } // namespace
 

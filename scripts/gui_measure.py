@@ -40,6 +40,7 @@ def wait_for_guide(proc, timeout=30.0):
     collects the rest of stderr as it is drained."""
     seen = threading.Event()
     when = []
+    cpu = []
     lines = []
 
     def read():
@@ -48,13 +49,23 @@ def wait_for_guide(proc, timeout=30.0):
             lines.append(line)
             if not seen.is_set() and line.startswith(GUIDE):
                 when.append(time.monotonic())
+                cpu.append(cpu_ms(proc.pid))
                 seen.set()
 
     threading.Thread(target=read, daemon=True).start()
     if not seen.wait(timeout):
         stop(proc)
         sys.exit("no start-up guide within %.0f s; stderr:\n%s" % (timeout, "".join(lines)))
+    wait_for_guide.cpu = cpu[0]
     return when[0], lines
+
+
+def cpu_ms(pid):
+    """User and system time of the process so far, in ms: on a machine
+    shared with other work the wall time says how busy it is, this not."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) * 1000.0 / os.sysconf("SC_CLK_TCK")
 
 
 def stop(proc):
@@ -78,13 +89,18 @@ def main():
     program = sys.argv[1] if len(sys.argv) > 1 else "build/program/voxmere"
     runs = int(os.environ.get("STARTUP_RUNS", "10"))
     times = []
+    cpus = []
     for _ in range(runs):
         proc, t0 = start(program, False)
         times.append((wait_for_guide(proc)[0] - t0) * 1000.0)
+        cpus.append(wait_for_guide.cpu)
         stop(proc)
+    print("load average %s" % " ".join(open("/proc/loadavg").read().split()[:3]))
     print("start-up to guide (ms), %d runs: %s" % (runs, " ".join("%.1f" % t for t in times)), flush=True)
     print("start-up to guide median: %.1f ms (min %.1f, max %.1f)" %
           (statistics.median(times), min(times), max(times)))
+    print("CPU time (user + system) to the guide median: %.0f ms (min %.0f, max %.0f; %d ms ticks)" %
+          (statistics.median(cpus), min(cpus), max(cpus), 1000 // os.sysconf("SC_CLK_TCK")))
     for open_editor in (False, True):
         proc, _ = start(program, open_editor)
         _, lines = wait_for_guide(proc)

@@ -6,5 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 rm -rf build
+start=$(date +%s)
 bash scripts/build.sh
+echo "--- build: $(( $(date +%s) - start )) s"
+start=$(date +%s)
 ctest --test-dir build --output-on-failure -j2 --timeout 300
+echo "--- tests: $(( $(date +%s) - start )) s"

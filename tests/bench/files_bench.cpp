@@ -126,6 +126,12 @@ void BM_ScanVoiceFile_BankInMidiFile(benchmark::State &s) {
 }
 BENCHMARK(BM_ScanVoiceFile_BankInMidiFile);
 
+// No F0 at all: refused after one pass over the bytes.
+void BM_ScanVoiceFile_TextFile(benchmark::State &s) {
+    ScanBench(s, TestFile("text-file-named.v01"), "text-file-named.v01", 0);
+}
+BENCHMARK(BM_ScanVoiceFile_TextFile);
+
 // 1 MiB of bulk dumps one after the other: 255 whole banks, the last cut.
 void BM_ScanVoiceFile_OneMiBOfBanks(benchmark::State &s) {
     const auto dump = TestFile("rom1a.syx");

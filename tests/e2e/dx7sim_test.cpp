@@ -11,32 +11,16 @@ Byte DumpChecksum(const Bytes &dump) {
     return ChecksumOf(std::span<const Byte>(dump).subspan(kParamBase, kParamCount));
 }
 
-// GIVEN a JACK server of our own and the sim started with `options`.
-class Dx7SimOverJack : public ::testing::Test {
+// GIVEN the sim started with `options`, its memory written at exit, and
+// a client of the test's own on its ports.
+class Dx7SimOverJack : public OverJack {
 protected:
-    TempDir dir;
-    JackServer jack;
-    Process sim;
-
     void startSim(std::vector<std::string> options) {
-        const std::string problem = jack.start(dir);
-        ASSERT_EQ(problem, "");
-        std::vector<std::string> argv{SimPath(),
-                                      "--midi-api",
-                                      "jack",
-                                      "--log",
-                                      (dir / "sim.log").string(),
-                                      "--dump-bank",
-                                      (dir / "bank.syx").string()};
-        argv.insert(argv.end(), options.begin(), options.end());
-        ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jack.env()));
-        ASSERT_TRUE(
-            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
-            << ReadText(dir / "sim.err");
+        options.insert(options.begin(), {"--dump-bank", (dir / "bank.syx").string()});
+        ASSERT_NO_FATAL_FAILURE(OverJack::startSim(options));
         client = std::make_unique<JackClient>();
         ASSERT_TRUE(client->connect("voxmere-dx7sim in", "voxmere-dx7sim out"));
     }
-    std::vector<LogLine> log() { return ParseLog(ReadText(dir / "sim.log")); }
     int stopSim() {
         const auto code = sim.stop(5s);
         return code ? *code : -1;

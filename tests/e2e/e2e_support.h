@@ -1,7 +1,7 @@
 #pragma once
-// Helpers of the end-to-end tests: child processes, a JACK server of the
-// test's own, a small RtMidi client, and deadlines so that a hang fails
-// fast instead of stalling the run.
+// Helpers of the end-to-end tests: child processes, one JACK server for the
+// executable, the sim, a small RtMidi client, and deadlines so that a hang
+// fails fast instead of stalling the run.
 
 #include "../common/test_files.h"
 
@@ -154,12 +154,6 @@ private:
     int status_ = 0;
 };
 
-// Names this process gives its servers: unique per run and per test.
-inline std::string UniqueServerName() {
-    static std::atomic<int> count{0};
-    return "voxmere-e2e-" + std::to_string(getpid()) + "-" + std::to_string(count++);
-}
-
 inline constexpr const char *kJackd = "/usr/bin/jackd";
 inline constexpr const char *kJackWait = "/usr/bin/jack_wait";
 
@@ -168,29 +162,29 @@ inline constexpr const char *kJackWait = "/usr/bin/jack_wait";
 class JackServer {
 public:
     // Empty when the server is up, else what went wrong.
-    std::string start(const TempDir &dir) {
+    std::string start(const std::filesystem::path &dir) {
         if (access(kJackd, X_OK) != 0) return std::string(kJackd) + " is missing: install jackd2";
         // JACK takes only a few servers at once: while other runs hold
         // them all, try again under a new name, for 20 s at most.
         std::string problem;
         const auto end = std::chrono::steady_clock::now() + 20s;
-        do {
-            problem = tryStart(dir);
-            if (problem.empty()) return {};
+        for (int attempt = 0;; ++attempt) {
+            problem =
+                tryStart(dir, "voxmere-e2e-" + std::to_string(getpid()) + "-" + std::to_string(attempt));
+            if (problem.empty() || std::chrono::steady_clock::now() >= end) return problem;
             std::this_thread::sleep_for(300ms);
-        } while (std::chrono::steady_clock::now() < end);
-        return problem;
+        }
     }
     const std::string &name() const { return name_; }
     std::vector<std::string> env() const {
         return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"};
     }
-    ~JackServer() { jackd_.stop(3s); }
+    void stop() { jackd_.stop(3s); }
 
 private:
-    std::string tryStart(const TempDir &dir) {
+    std::string tryStart(const std::filesystem::path &dir, const std::string &name) {
         jackd_.stop(3s);
-        name_ = UniqueServerName();
+        name_ = name;
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
         // 48 kHz, 256 frames a period: MIDI moves every 5.3 ms, as on a
@@ -211,6 +205,31 @@ private:
     std::string name_;
     Process jackd_;
 };
+
+// One server for the whole executable, up before the first test: starting
+// one per test cost a second or more each. A server that does not come up
+// fails every test.
+class JackEnvironment : public ::testing::Environment {
+public:
+    static JackServer &server() {
+        static JackServer jack;
+        return jack;
+    }
+    void SetUp() override {
+        dir_.emplace();
+        const std::string problem = server().start(*dir_);
+        ASSERT_EQ(problem, "");
+    }
+    void TearDown() override {
+        server().stop();
+        dir_.reset();
+    }
+
+private:
+    std::optional<TempDir> dir_;
+};
+inline ::testing::Environment *const kJackEnvironment =
+    ::testing::AddGlobalTestEnvironment(new JackEnvironment);
 
 inline void IgnoreRtError(RtMidiError::Type, const std::string &, void *) {}
 
@@ -290,5 +309,39 @@ inline std::vector<LogLine> ParseLog(const std::string &text) {
 
 inline std::filesystem::path ProgramDir() { return VOXMERE_PROGRAM_DIR; }
 inline std::string SimPath() { return (ProgramDir() / "voxmere-dx7sim").string(); }
+
+// MIDI ports on the server, outputs and inputs.
+inline std::size_t MidiPortsOnTheServer() {
+    RtMidiIn in(RtMidi::UNIX_JACK, "e2e-count-in");
+    RtMidiOut out(RtMidi::UNIX_JACK, "e2e-count-out");
+    in.setErrorCallback(IgnoreRtError);
+    out.setErrorCallback(IgnoreRtError);
+    return in.getPortCount() + out.getPortCount();
+}
+
+// GIVEN the shared JACK server with no port left by an earlier test (a
+// client that has just ended may linger a moment), and the sim on demand.
+class OverJack : public ::testing::Test {
+protected:
+    TempDir dir;
+    Process sim;
+
+    void SetUp() override {
+        ASSERT_TRUE(WaitFor([] { return MidiPortsOnTheServer() == 0; }, 10s))
+            << "an earlier test left ports on the server";
+    }
+    static std::vector<std::string> jackEnv() { return JackEnvironment::server().env(); }
+    // The sim on JACK, logging to sim.log, up and ready.
+    void startSim(const std::vector<std::string> &options) {
+        std::vector<std::string> argv{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jackEnv()));
+        ASSERT_TRUE(
+            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
+            << ReadText(dir / "sim.err");
+    }
+    std::string simLog() const { return ReadText(dir / "sim.log"); }
+    std::vector<LogLine> log() const { return ParseLog(simLog()); }
+};
 
 } // namespace vox::e2e

@@ -14,18 +14,16 @@ namespace {
 
 using Sent = std::vector<std::vector<Byte>>;
 
-class NoteKeyboardOverJack : public ::testing::Test {
+class NoteKeyboardOverJack : public OverJack {
 protected:
     OffscreenApp app;
-    TempDir dir;
-    JackServer jack;
     ProgramState state;
     test::RecordingOutPort dx7Out; // where the program's sends go
     QtHost host;
     MidiWiring wiring;
 
     void SetUp() override {
-        ASSERT_EQ(jack.start(dir), "");
+        ASSERT_NO_FATAL_FAILURE(OverJack::SetUp());
         dx7Out.open();
         state.midiOut = &dx7Out;
     }

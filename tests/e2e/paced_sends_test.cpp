@@ -42,27 +42,18 @@ std::size_t Count(const std::vector<LogLine> &lines, const std::string &directio
         lines.begin(), lines.end(), [&](const LogLine &l) { return l.direction == direction; }));
 }
 
-// GIVEN a JACK server of our own, the sim on the cable with a 64-byte input
+// GIVEN the sim on the cable with a 64-byte input
 // buffer, and the program's output connected to it.
-class PacedSendsOverJack : public ::testing::Test {
+class PacedSendsOverJack : public OverJack {
 protected:
-    TempDir dir;
-    JackServer jack;
-    Process sim;
     ProgramState state;
     RealClockHost host;
     test::TestInPort in;
     std::unique_ptr<RtMidiOutPort> out;
     std::unique_ptr<Program> program;
 
-    void start(std::vector<std::string> simOptions) {
-        ASSERT_EQ(jack.start(dir), "");
-        std::vector<std::string> argv{SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()};
-        argv.insert(argv.end(), simOptions.begin(), simOptions.end());
-        ASSERT_TRUE(sim.start(argv, dir / "sim.out", dir / "sim.err", jack.env()));
-        ASSERT_TRUE(
-            WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
-            << ReadText(dir / "sim.err");
+    void start(const std::vector<std::string> &simOptions) {
+        ASSERT_NO_FATAL_FAILURE(startSim(simOptions));
         const auto outputs = ListMidiOutputs("jack");
         const auto index = MatchPortName(outputs, "dx7sim in");
         ASSERT_TRUE(index) << "no port of the sim among " << outputs.size();
@@ -72,8 +63,6 @@ protected:
         state.midiIn = &in;
         program = std::make_unique<Program>(state, host);
     }
-
-    std::vector<LogLine> log() { return ParseLog(ReadText(dir / "sim.log")); }
 
     // Waits until the sim has taken or dropped `count` messages and no more
     // come for half a second; what it logged.

@@ -2,6 +2,8 @@
 // server name of this process's own): choice by name, the bytes on the
 // wire both ways, and re-wiring while open.
 
+#include "e2e_support.h"
+
 #include "midi/port_wiring.h"
 #include "midi/rtmidi_ports.h"
 
@@ -9,20 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char **environ;
 
 namespace vox::e2e_ports {
 namespace {
@@ -32,44 +26,6 @@ using namespace std::chrono_literals;
 class TestInPort : public RtMidiInPort {
 public:
     using RtMidiInPort::RtMidiInPort;
-};
-
-// A JACK server of the test's own, stopped when the test ends.
-class JackServer {
-public:
-    JackServer() {
-        name_ = "voxmere-ports-" + std::to_string(getpid()) + "-" + std::to_string(++count_);
-        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-        std::vector<std::string> args = {"jackd", "-n", name_, "-d", "dummy", "-r", "48000"};
-        std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        spawned_ = posix_spawnp(&pid_, "jackd", &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (spawned_ && !MidiApiWorks("jack") && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(50ms);
-        up_ = spawned_ && MidiApiWorks("jack");
-    }
-    ~JackServer() {
-        if (spawned_) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
-    bool up() const { return up_; }
-
-private:
-    static inline int count_ = 0;
-    std::string name_;
-    pid_t pid_ = -1;
-    bool spawned_ = false, up_ = false;
 };
 
 // A stand-in instrument: virtual JACK ports that record what they get and
@@ -139,11 +95,8 @@ MidiWiring WireOverJack(const std::string &out, const std::string &in = "") {
         options, [] { return 0.0; }, nullptr);
 }
 
-class PortsOverJack : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(jack.up()) << "jackd (dummy driver) did not start"; }
-    JackServer jack;
-};
+// GIVEN the shared JACK server, with no ports on it.
+using PortsOverJack = e2e::OverJack;
 
 TEST_F(PortsOverJack, OutputChosenByAPartOfItsNameCarriesTheExactBytes) {
     // GIVEN a device and voxmere's output chosen by "synth-a"

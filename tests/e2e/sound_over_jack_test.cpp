@@ -141,14 +141,10 @@ VoiceParams ParamsOf(const Slot &slot) {
     return p;
 }
 
-// GIVEN a JACK server of the test's own.
-class SoundOverJack : public ::testing::Test {
+// GIVEN the shared JACK server and a tap on it.
+class SoundOverJack : public OverJack {
 protected:
-    TempDir dir;
-    JackServer jack;
     AudioTap tap;
-
-    void SetUp() override { ASSERT_EQ(jack.start(dir), ""); }
 };
 
 TEST_F(SoundOverJack, TheAuditionSoundsOnTheProgramsAudioPortWhileHeld) {

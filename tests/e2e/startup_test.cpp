@@ -10,15 +10,10 @@ namespace {
 
 constexpr std::size_t kInitFileSize = 161; // header and 155 parameters
 
-TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvalid) {
-    TempDir dir;
-    JackServer jack;
-    ASSERT_EQ(jack.start(dir), "");
-    Process sim;
-    ASSERT_TRUE(sim.start({SimPath(), "--midi-api", "jack", "--log", (dir / "sim.log").string()},
-                          dir / "sim.out", dir / "sim.err", jack.env()));
-    ASSERT_TRUE(WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
-        << ReadText(dir / "sim.err");
+using StartupOverJack = OverJack;
+
+TEST_F(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvalid) {
+    ASSERT_NO_FATAL_FAILURE(startSim({}));
 
     const auto program = ProgramDir() / "voxmere";
     ASSERT_TRUE(std::filesystem::exists(program)) << program;
@@ -26,7 +21,7 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     ASSERT_EQ(init.size(), kInitFileSize);
 
     Process voxmere;
-    std::vector<std::string> env = jack.env();
+    std::vector<std::string> env = jackEnv();
     env.push_back("QT_QPA_PLATFORM=offscreen");
     env.push_back("VOXMERE_AUTO_ANSWER=1");
     ASSERT_TRUE(
@@ -35,7 +30,7 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
 
     // WHEN the program has started: the sim has seen the dump (20 s at most).
     auto dumpSeen = [&] {
-        for (const auto &line : ParseLog(ReadText(dir / "sim.log")))
+        for (const auto &line : log())
             if (line.direction == "IN" && line.bytes.size() == kImageSize) return true;
         return false;
     };
@@ -43,18 +38,16 @@ TEST(StartupOverJack, SendsProgramChange0ThenTheInitialVoiceDumpAndNothingInvali
     const bool stillRunning = voxmere.running();
     const auto code = voxmere.stop(5s);
     sim.stop(5s);
-    ASSERT_TRUE(seen) << "sim log:\n"
-                      << ReadText(dir / "sim.log") << "\nvoxmere stderr:\n"
-                      << ReadText(dir / "voxmere.err");
+    ASSERT_TRUE(seen) << "sim log:\n" << simLog() << "\nvoxmere stderr:\n" << ReadText(dir / "voxmere.err");
     EXPECT_TRUE(stillRunning) << ReadText(dir / "voxmere.err");
     EXPECT_EQ(code, 0) << "SIGTERM ends the program cleanly";
 
     // THEN program change 0 came first, then the 163-byte dump of
     // INITdata.v01 with its checksum, and nothing was refused.
-    const auto lines = ParseLog(ReadText(dir / "sim.log"));
+    const auto lines = log();
     std::vector<Bytes> received;
     for (const auto &line : lines) {
-        EXPECT_FALSE(line.refused) << ReadText(dir / "sim.log");
+        EXPECT_FALSE(line.refused) << simLog();
         if (line.direction == "IN") received.push_back(line.bytes);
     }
     ASSERT_GE(received.size(), 2u);

@@ -1,5 +1,6 @@
 // The algorithm pictures as the editor loads them: decodable, the size the
 // editor shows, white paper with dark drawing, one box per operator.
+#include "gui_rig.h"
 #include "voice/algorithms.h"
 
 #include <QImage>
@@ -71,5 +72,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AlgPicturesTest)
+VOXMERE_GUI_TEST(alg_pictures_test, AlgPicturesTest)
 #include "alg_pictures_test.moc"

@@ -5,6 +5,7 @@
 #include "editor/form2_view.h"
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_settings_view.h"
@@ -268,20 +269,12 @@ private slots:
 
     void theFileDialogsCaptionsPathsAndNamesFit() {
         test::ProgramFixture f;
-        const fs::path folder =
-            fs::temp_directory_path() / ("voxmere-fit-" + std::to_string(QCoreApplication::applicationPid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder / "32voice");
-        fs::create_directories(folder / "1voice");
+        const test::ProgramFolder folder("fit");
         for (const char *name :
              {"32voice/FACTORY ROM1A.v32", "32voice/my strings bank.syx", "1voice/BRASS 1 warm.v01"})
             std::ofstream(folder / name) << "x";
-        f.state.programFolder = folder;
-        for (FileDialogForm *d : {static_cast<FileDialogForm *>(&f.program.form3),
-                                  static_cast<FileDialogForm *>(&f.program.form4),
-                                  static_cast<FileDialogForm *>(&f.program.form5),
-                                  static_cast<FileDialogForm *>(&f.program.form6)})
-            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+        f.state.programFolder = folder.path();
+        test::OneVolume(f.program.form3, f.program.form4, f.program.form5, f.program.form6);
         Form3View form3(f.program);
         Form4View form4(f.program);
         Form5View form5(f.program);
@@ -307,7 +300,6 @@ private slots:
             auto *text1 = view->findChild<QLineEdit *>("Text1");
             QCOMPARE(text1->toolTip(), text1->text());
         }
-        fs::remove_all(folder);
     }
 
     void theOverwriteChoosersCaptionsFit() {
@@ -355,5 +347,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CaptionFitTest)
+VOXMERE_GUI_TEST(caption_fit_test, CaptionFitTest)
 #include "caption_fit_test.moc"

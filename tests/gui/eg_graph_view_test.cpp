@@ -1,5 +1,6 @@
 // An envelope graph as drawn on screen: its lines fall where the twips say.
 #include "editor/eg_graph_view.h"
+#include "gui_rig.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -59,5 +60,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(EgGraphViewTest)
+VOXMERE_GUI_TEST(eg_graph_view_test, EgGraphViewTest)
 #include "eg_graph_view_test.moc"

@@ -2,6 +2,7 @@
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_layout.h"
 #include "files/file_dialogs_view.h"
+#include "gui_rig.h"
 #include "test_support.h"
 #include "ui/twips.h"
 
@@ -24,33 +25,16 @@ namespace {
 // A program whose folder holds 32voice and 1voice, removed afterwards.
 struct Fixture {
     test::ProgramFixture f;
-    fs::path folder;
+    test::ProgramFolder folder{"dialog-view"};
     Fixture() {
-        folder = fs::temp_directory_path() /
-                 ("voxmere-dialog-view-" + std::to_string(QCoreApplication::applicationPid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder / "32voice");
-        fs::create_directories(folder / "1voice");
-        f.state.programFolder = folder;
-        for (FileDialogForm *d : {static_cast<FileDialogForm *>(&f.program.form3),
-                                  static_cast<FileDialogForm *>(&f.program.form4),
-                                  static_cast<FileDialogForm *>(&f.program.form5),
-                                  static_cast<FileDialogForm *>(&f.program.form6)})
-            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+        f.state.programFolder = folder.path();
+        test::OneVolume(f.program.form3, f.program.form4, f.program.form5, f.program.form6);
     }
-    ~Fixture() { fs::remove_all(folder); }
     void write(const fs::path &file, std::size_t bytes) {
         std::ofstream out(file, std::ios::binary);
         out << std::string(bytes, '\x01');
     }
 };
-
-QString Caption(QWidget *w) {
-    if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-    if (auto *b = qobject_cast<QAbstractButton *>(w)) return b->text();
-    if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-    return {};
-}
 
 } // namespace
 
@@ -71,9 +55,9 @@ private slots:
             FileDialogView &view = *views[i];
             QCOMPARE(view.objectName(), QString(names[i]));
             QCOMPARE(view.windowTitle(), QString::fromUtf8(titles[i]));
-            QCOMPARE(Caption(view.findChild<QWidget *>("Command1_0")), QString::fromUtf8(actions[i]));
-            QCOMPARE(Caption(view.findChild<QWidget *>("Command1_1")), QString("中止"));
-            QCOMPARE(Caption(view.findChild<QWidget *>("Label1")), QString("FILE NAME"));
+            QCOMPARE(test::CaptionOf(view.findChild<QWidget *>("Command1_0")), QString::fromUtf8(actions[i]));
+            QCOMPARE(test::CaptionOf(view.findChild<QWidget *>("Command1_1")), QString("中止"));
+            QCOMPARE(test::CaptionOf(view.findChild<QWidget *>("Label1")), QString("FILE NAME"));
             // Every control inside the window, none over another.
             const char *controls[] = {"Label1", "Text2",  "Text1",      "Dir1",
                                       "File1",  "Drive1", "Command1_0", "Command1_1"};
@@ -230,5 +214,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FileDialogsViewTest)
+VOXMERE_GUI_TEST(file_dialog_windows_test, FileDialogsViewTest)
 #include "file_dialog_windows_test.moc"

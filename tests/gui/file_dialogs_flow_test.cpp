@@ -3,6 +3,7 @@
 #include "app/qt_host.h"
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "program/program.h"
 #include "test_support.h"
@@ -35,7 +36,7 @@ bool CopyTestFile(const char *name, const fs::path &to) {
 
 // The program as main() builds it, on a recording output port.
 struct Wired {
-    fs::path folder;
+    test::ProgramFolder folder{"dialog-flow"};
     ProgramState state;
     QtHost host;
     test::RecordingOutPort out;
@@ -48,12 +49,7 @@ struct Wired {
     Form6View form6{program};
 
     Wired() {
-        folder = fs::temp_directory_path() /
-                 ("voxmere-dialog-flow-" + std::to_string(QCoreApplication::applicationPid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder / "32voice");
-        fs::create_directories(folder / "1voice");
-        state.programFolder = folder;
+        state.programFolder = folder.path();
         state.midiOut = &out;
         state.midiIn = &in;
         out.open();
@@ -63,13 +59,9 @@ struct Wired {
         host.registerWindow(WindowId::Form4, &form4);
         host.registerWindow(WindowId::Form5, &form5);
         host.registerWindow(WindowId::Form6, &form6);
-        for (FileDialogForm *d :
-             {static_cast<FileDialogForm *>(&program.form3), static_cast<FileDialogForm *>(&program.form4),
-              static_cast<FileDialogForm *>(&program.form5), static_cast<FileDialogForm *>(&program.form6)})
-            d->volumeSource = [] { return std::vector<std::string>{"/"}; };
+        test::OneVolume(program.form3, program.form4, program.form5, program.form6);
         form1.show();
     }
-    ~Wired() { fs::remove_all(folder); }
 
     void click(QWidget *window, const char *name) {
         auto *button = window->findChild<QPushButton *>(name);
@@ -187,5 +179,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FileDialogsFlowTest)
+VOXMERE_GUI_TEST(file_dialogs_flow_test, FileDialogsFlowTest)
 #include "file_dialogs_flow_test.moc"

@@ -1,4 +1,5 @@
 // The main window as a user sees it: captions, places, menus.
+#include "gui_rig.h"
 #include "librarian/form1_layout.h"
 #include "librarian/form1_view.h"
 #include "scripted_dx7.h"
@@ -19,12 +20,6 @@ using namespace vox;
 
 class Form1ViewTest : public QObject {
     Q_OBJECT
-
-    QString caption(QWidget *w) {
-        if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-        if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-        return {};
-    }
 
 private slots:
     void showsEveryCaptionAtItsPlace() {
@@ -57,7 +52,7 @@ private slots:
         for (const auto &e : expected) {
             auto *w = view.findChild<QWidget *>(e.name);
             QVERIFY2(w, e.name);
-            QCOMPARE(caption(w), QString::fromUtf8(e.caption));
+            QCOMPARE(test::CaptionOf(w), QString::fromUtf8(e.caption));
             // The table holds the place given for the control, and the
             // control stands there.
             const TwipsRect table = ControlRect(form1_layout::kControls, e.name);
@@ -329,5 +324,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1ViewTest)
+VOXMERE_GUI_TEST(form1_view_test, Form1ViewTest)
 #include "form1_view_test.moc"

@@ -4,6 +4,7 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/form2_view.h"
+#include "gui_rig.h"
 #include "midi/midi_output.h"
 #include "test_support.h"
 #include "ui/twips.h"
@@ -382,5 +383,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form2ViewTest)
+VOXMERE_GUI_TEST(form2_view_test, Form2ViewTest)
 #include "form2_view_test.moc"

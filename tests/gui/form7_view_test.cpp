@@ -1,4 +1,5 @@
 // The overwrite chooser and the MIDI monitor as a user sees them.
+#include "gui_rig.h"
 #include "librarian/form7_layout.h"
 #include "librarian/form7_view.h"
 #include "librarian/midi_monitor_view.h"
@@ -140,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form7ViewTest)
+VOXMERE_GUI_TEST(form7_view_test, Form7ViewTest)
 #include "form7_view_test.moc"

@@ -5,6 +5,7 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/form2_view.h"
+#include "gui_rig.h"
 #include "library/library_window_layout.h"
 #include "library/library_window_view.h"
 #include "test_support.h"
@@ -365,5 +366,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(KeyboardViewTest)
+VOXMERE_GUI_TEST(keyboard_view_test, KeyboardViewTest)
 #include "keyboard_view_test.moc"

@@ -1,6 +1,7 @@
 // The library window as a user sees it: its captions and places, typing a
 // name, double-click and Enter on a result, the arrow keys, the bank load.
 #include "app/app_windows.h"
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "library/library_window_layout.h"
 #include "library/library_window_view.h"
@@ -25,14 +26,6 @@
 using namespace vox;
 
 namespace {
-
-QString Caption(QWidget *w) {
-    if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-    if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-    if (auto *r = qobject_cast<QRadioButton *>(w)) return r->text();
-    if (auto *g = qobject_cast<QGroupBox *>(w)) return g->title();
-    return {};
-}
 
 // A program with the library's database in a scratch data folder found as
 // the app finds it (XDG_DATA_HOME), the collection indexed.
@@ -118,7 +111,7 @@ private slots:
         for (const auto &[name, caption] : captions) {
             auto *w = view.findChild<QWidget *>(name);
             QVERIFY2(w, name);
-            QCOMPARE(Caption(w), QString(caption));
+            QCOMPARE(test::CaptionOf(w), QString(caption));
         }
         for (const ControlRow &row : library_layout::kControls) {
             auto *w = view.findChild<QWidget *>(row.name);
@@ -253,5 +246,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(LibraryWindowViewTest)
+VOXMERE_GUI_TEST(library_window_view_test, LibraryWindowViewTest)
 #include "library_window_view_test.moc"

@@ -1,5 +1,6 @@
 // The MIDI settings window as a user sees it, and its entry in the main
 // window's MIDI menu.
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "librarian/midi_settings_layout.h"
 #include "librarian/midi_settings_view.h"
@@ -18,14 +19,6 @@ using namespace vox;
 
 class MidiSettingsViewTest : public QObject {
     Q_OBJECT
-
-    static QString Caption(QWidget *w) {
-        if (auto *b = dynamic_cast<WrapButton *>(w)) return b->caption();
-        if (auto *l = qobject_cast<QLabel *>(w)) return l->text();
-        if (auto *r = qobject_cast<QRadioButton *>(w)) return r->text();
-        if (auto *g = qobject_cast<QGroupBox *>(w)) return g->title();
-        return {};
-    }
 
 private slots:
     void showsItsCaptionsInJapaneseAndEachControlAtItsPlace() {
@@ -49,7 +42,7 @@ private slots:
         for (const auto &[name, caption] : captions) {
             auto *w = view.findChild<QWidget *>(name);
             QVERIFY2(w, name);
-            QCOMPARE(Caption(w), QString(caption));
+            QCOMPARE(test::CaptionOf(w), QString(caption));
         }
         for (const ControlRow &row : midi_settings_layout::kControls) {
             auto *w = view.findChild<QWidget *>(row.name);
@@ -148,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MidiSettingsViewTest)
+VOXMERE_GUI_TEST(midi_settings_view_test, MidiSettingsViewTest)
 #include "midi_settings_view_test.moc"

@@ -4,6 +4,7 @@
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
 #include "common/wait.h"
+#include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "test_support.h"
 
@@ -112,12 +113,7 @@ private slots:
     // The MIDI menu of the main window, opened as a user opens it: its
     // submenu for one direction, filled afresh.
     static QMenu *OpenPortMenu(Form1View &view, const char *objectName) {
-        auto *midi = view.findChild<QMenu *>("mnu_midiMenu");
-        if (!midi) return nullptr;
-        emit midi->aboutToShow();
-        for (QAction *a : midi->actions())
-            if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
-        return nullptr;
+        return test::OpenMidiSubmenu(view, objectName);
     }
     static QAction *Item(QMenu *menu, const QString &text) {
         for (QAction *a : menu->actions())
@@ -212,5 +208,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MidiSetupTest)
+VOXMERE_GUI_TEST(midi_setup_test, MidiSetupTest)
 #include "midi_setup_test.moc"

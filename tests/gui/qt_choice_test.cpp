@@ -3,6 +3,7 @@
 // answer is the row picked, or nothing on 中止.
 
 #include "app/qt_host.h"
+#include "gui_rig.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -104,5 +105,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(QtChoiceTest)
+VOXMERE_GUI_TEST(qt_choice_test, QtChoiceTest)
 #include "qt_choice_test.moc"

@@ -1,6 +1,7 @@
 // Qt's own texts in Japanese, as the program's own texts are.
 
 #include "app/qt_host.h"
+#include "gui_rig.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,5 +21,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(QtTextsTest)
+VOXMERE_GUI_TEST(qt_texts_test, QtTextsTest)
 #include "qt_texts_test.moc"

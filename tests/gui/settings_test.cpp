@@ -5,6 +5,7 @@
 #include "app/midi_setup.h"
 #include "app/null_ports.h"
 #include "app/settings.h"
+#include "gui_rig.h"
 #include "midi/fast_receive.h"
 #include "program/program.h"
 #include "test_support.h"
@@ -418,5 +419,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SettingsTest)
+VOXMERE_GUI_TEST(settings_test, SettingsTest)
 #include "settings_test.moc"

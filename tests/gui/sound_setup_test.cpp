@@ -6,6 +6,7 @@
 #include "../common/test_files.h"
 #include "app/settings.h"
 #include "app/sound_setup.h"
+#include "gui_rig.h"
 #include "librarian/form1.h"
 #include "librarian/form1_view.h"
 #include "test_support.h"
@@ -33,14 +34,7 @@ AudioOptions NoSuchApi() {
     return o;
 }
 
-QMenu *OpenSubmenu(Form1View &view, const char *objectName) {
-    auto *midi = view.findChild<QMenu *>("mnu_midiMenu");
-    if (!midi) return nullptr;
-    emit midi->aboutToShow();
-    for (QAction *a : midi->actions())
-        if (a->menu() && a->menu()->objectName() == objectName) return a->menu();
-    return nullptr;
-}
+constexpr auto &OpenSubmenu = test::OpenMidiSubmenu;
 
 } // namespace
 
@@ -164,5 +158,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SoundSetupTest)
+VOXMERE_GUI_TEST(sound_setup_test, SoundSetupTest)
 #include "sound_setup_test.moc"

@@ -1,7 +1,7 @@
 // GIVEN / WHEN / THEN tests of voxmere-tool index, search and dupes, run as
 // a script would run them, on a small collection the test writes from the
 // factory bank of tests/data.
-#include "../common/test_files.h"
+#include "tool_runner.h"
 
 #include "voice/bank_format.h"
 #include "voice/voice.h"
@@ -10,12 +10,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -23,17 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using vox::Byte;
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using vox::test::ToolResult;
 
 std::vector<Byte> Data(const std::string &name) {
     return vox::test::ReadFileContents(fs::path(VOXMERE_TESTDATA) / name);
@@ -68,19 +56,7 @@ protected:
         Write(root / "notes.v01", text);
     }
 
-    ToolResult run(const std::vector<std::string> &args) {
-        std::string command = Quote(VOXMERE_TOOL);
-        for (const auto &a : args)
-            command += " " + Quote(a);
-        command += " >" + Quote((scratch / "out").string()) + " 2>" + Quote((scratch / "err").string()) +
-                   " </dev/null";
-        ToolResult r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = vox::test::ReadFileText(scratch / "out");
-        r.err = vox::test::ReadFileText(scratch / "err");
-        return r;
-    }
+    ToolResult run(const std::vector<std::string> &args) { return vox::test::RunTool(args, scratch); }
 
     nlohmann::json json(const std::vector<std::string> &args) {
         const ToolResult r = run(args);

@@ -1,7 +1,7 @@
 // GIVEN / WHEN / THEN tests of voxmere-tool render, run as a user or a
 // script would run it: the WAV files it writes, read back with libsndfile
 // and looked at through an FFT, its messages and its exit status.
-#include "../common/test_files.h"
+#include "tool_runner.h"
 
 #include "voice/voice.h"
 #include "voice/voice_layout.h"
@@ -12,13 +12,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -29,19 +27,9 @@ using vox::Byte;
 constexpr int kRate = 48000;
 constexpr double kTail = 1.0; // seconds of release after the note off
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
+using vox::test::ToolResult;
 
-std::string Quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string Data(const std::string &name) { return (fs::path(VOXMERE_TESTDATA) / name).string(); }
+constexpr auto &Data = vox::test::TestDataPath;
 
 // What libsndfile reads back from a rendered file.
 struct Wav {
@@ -152,19 +140,7 @@ std::vector<Byte> SineVoiceDump() {
 
 class RenderToolTest : public ::testing::Test {
 protected:
-    ToolResult run(const std::vector<std::string> &args) {
-        std::string command = Quote(VOXMERE_TOOL);
-        for (const auto &a : args)
-            command += " " + Quote(a);
-        command += " >" + Quote((captured / "out").string()) + " 2>" + Quote((captured / "err").string()) +
-                   " </dev/null";
-        ToolResult r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = vox::test::ReadFileText(captured / "out");
-        r.err = vox::test::ReadFileText(captured / "err");
-        return r;
-    }
+    ToolResult run(const std::vector<std::string> &args) { return vox::test::RunTool(args, captured); }
 
     // Every name in `dir`, sorted.
     static std::vector<std::string> Names(const fs::path &dir) {

@@ -1,56 +1,32 @@
 // GIVEN / WHEN / THEN tests that run the built voxmere-tool as a user or a
 // script would: its output, its JSON and its exit status.
-#include "../common/test_files.h"
+#include "tool_runner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
+using vox::test::ToolResult;
 
 std::string Slurp(const fs::path &file) { return vox::test::ReadFileText(file); }
-
-std::string Quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 class ToolTest : public ::testing::Test {
 protected:
     ToolTest() {}
 
-    ToolResult run(const std::vector<std::string> &args) {
-        std::string command = Quote(VOXMERE_TOOL);
-        for (const auto &a : args)
-            command += " " + Quote(a);
-        command += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string()) +
-                   " </dev/null";
-        ToolResult r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(folder / "out");
-        r.err = Slurp(folder / "err");
-        return r;
-    }
+    ToolResult run(const std::vector<std::string> &args) { return vox::test::RunTool(args, folder); }
 
-    static std::string Data(const std::string &name) { return (fs::path(VOXMERE_TESTDATA) / name).string(); }
+    static std::string Data(const std::string &name) { return vox::test::TestDataPath(name); }
 
     vox::test::ScratchFolder scratch{"tool"};
     fs::path folder = scratch.path();

@@ -28,75 +28,15 @@ Requests InOrder(std::map<int, int> repeats = {}) {
     return r;
 }
 
-// An instrument whose answers reach the program `wireSeconds` after the
-// request, in the order asked (as MIDI keeps it). Each voice's answers can
-// be scripted one by one; unscripted answers are good.
-struct TimedDx7 {
-    enum class Answer { Good, Lost, Broken, Late };
-    std::array<Slot, 33> bank{};              // index = voice number 1..32
-    std::map<int, std::deque<Answer>> script; // voice number -> its next answers
-    double wireSeconds = 0.02;
-    double lateSeconds = 1.3; // how long after its request a late answer comes
-    bool silent = false;
-    Requests requests;           // program numbers asked for, in order
-    std::vector<double> askedAt; // clock time of each request
-    std::vector<double> answeredAt;
-    std::function<void(int)> onRequest;
-
-    struct InFlight {
-        double due;
-        std::vector<Byte> bytes;
-    };
-    std::deque<InFlight> wire;
-
-    TimedDx7() {
-        for (int n = 1; n <= 32; ++n)
-            bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
-    }
-
-    void attach(ProgramFixture &f) {
-        f.out.onSend = [this, &f](std::span<const Byte> m) {
-            if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
-            requests.push_back(m[1]);
-            askedAt.push_back(f.host.clock);
-            if (onRequest) onRequest(m[1]);
-            const int voice = m[1] + 1;
-            Answer answer = Answer::Good;
-            if (auto it = script.find(voice); it != script.end() && !it->second.empty()) {
-                answer = it->second.front();
-                it->second.pop_front();
-            }
-            if (silent || answer == Answer::Lost) return;
-            std::vector<Byte> dump(bank[static_cast<std::size_t>(voice)].begin(),
-                                   bank[static_cast<std::size_t>(voice)].begin() + kImageSize);
-            if (answer == Answer::Broken) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
-            double due = f.host.clock + (answer == Answer::Late ? lateSeconds : wireSeconds);
-            if (!wire.empty()) due = std::max(due, wire.back().due); // one cable, one order
-            wire.push_back(InFlight{due, std::move(dump)});
-        };
-        f.host.onProcessEvents = [this, &f] {
-            deliver(f);
-            f.program.pumpMidiInput();
-        };
-    }
-    void deliver(ProgramFixture &f) {
-        while (!wire.empty() && wire.front().due <= f.host.clock) {
-            f.in.receive(wire.front().bytes);
-            answeredAt.push_back(f.host.clock);
-            wire.pop_front();
-        }
-    }
-};
-
 struct FastReceive : ::testing::Test {
     ProgramFixture f;
-    TimedDx7 dx7;
+    ScriptedDx7 dx7; // its answers on the wire
     Form1 &form1 = f.program.form1;
     double startedAt = 0;
 
     void SetUp() override {
         f.out.open();
-        dx7.attach(f);
+        dx7.attach(f, true);
         f.state.exchange.receiveMode = ReceiveMode::Fast;
     }
     // Command4, then message-loop passes until the receive ends or `seconds` pass.
@@ -183,7 +123,7 @@ TEST_F(FastReceive, CleanReceiveAsksForEachVoiceOnceTheOneBeforeIsStored) {
 
 TEST_F(FastReceive, LostAnswerIsAskedForAgainAfterTheTimeOut) {
     // GIVEN the first answer for voice 7 lost on the way
-    dx7.script[7] = {TimedDx7::Answer::Lost};
+    dx7.script[7] = {ScriptedDx7::Answer::Lost};
     receive();
     // THEN program 6 alone was asked again, one time-out after the first request
     EXPECT_EQ(dx7.requests, InOrder({{6, 1}}));
@@ -198,7 +138,7 @@ TEST_F(FastReceive, LostAnswerIsAskedForAgainAfterTheTimeOut) {
 
 TEST_F(FastReceive, BrokenAnswerIsAskedForAgainAtOnce) {
     // GIVEN voice 12 answered once with a bad checksum
-    dx7.script[12] = {TimedDx7::Answer::Broken};
+    dx7.script[12] = {ScriptedDx7::Answer::BadChecksum};
     receive();
     // THEN program 11 was asked again as soon as the broken answer came
     EXPECT_EQ(dx7.requests, InOrder({{11, 1}}));
@@ -208,8 +148,8 @@ TEST_F(FastReceive, BrokenAnswerIsAskedForAgainAtOnce) {
 }
 
 TEST_F(FastReceive, OneLostAndOneBrokenAnswerCostOneRequestEach) {
-    dx7.script[5] = {TimedDx7::Answer::Lost};
-    dx7.script[20] = {TimedDx7::Answer::Broken};
+    dx7.script[5] = {ScriptedDx7::Answer::Lost};
+    dx7.script[20] = {ScriptedDx7::Answer::BadChecksum};
     receive();
     EXPECT_EQ(dx7.requests, InOrder({{4, 1}, {19, 1}}));
     expectTheInstrumentsBank();
@@ -219,7 +159,7 @@ TEST_F(FastReceive, OneLostAndOneBrokenAnswerCostOneRequestEach) {
 TEST_F(FastReceive, LateAnswerIsStoredForItsOwnVoiceAndItsEchoIsNotTakenForTheNext) {
     // GIVEN voice 9's first answer arriving after the time-out, when voice 9
     // has been asked again (whose answer then follows the late one)
-    dx7.script[9] = {TimedDx7::Answer::Late};
+    dx7.script[9] = {ScriptedDx7::Answer::Late};
     receive();
     // THEN voice 9 was asked twice, no other voice again
     EXPECT_EQ(dx7.requests, InOrder({{8, 1}}));
@@ -233,7 +173,7 @@ TEST_F(FastReceive, LateAnswerBeforeAnIdenticalVoiceCostsATimeOutNotASlot) {
     // GIVEN voices 9 and 10 the same (an INIT VOICE twice, say) and voice 9's
     // first answer late: the answer after it cannot be told from voice 10
     dx7.bank[10] = dx7.bank[9];
-    dx7.script[9] = {TimedDx7::Answer::Late};
+    dx7.script[9] = {ScriptedDx7::Answer::Late};
     receive();
     // THEN every slot is right and the receive completes
     expectTheInstrumentsBank();
@@ -244,7 +184,7 @@ TEST_F(FastReceive, LostAnswerBeforeAnIdenticalVoiceAsksForThatVoiceAgain) {
     // GIVEN voices 9 and 10 the same and voice 9's first answer lost: voice
     // 10's answer might be a late copy of voice 9's
     dx7.bank[10] = dx7.bank[9];
-    dx7.script[9] = {TimedDx7::Answer::Lost};
+    dx7.script[9] = {ScriptedDx7::Answer::Lost};
     receive();
     // THEN voice 10 is asked again after a time-out, and the bank is right
     EXPECT_EQ(dx7.requests, InOrder({{8, 1}, {9, 1}}));
@@ -327,9 +267,9 @@ TEST_F(FastReceiveOverALoadedBank, SilentInstrumentIsReportedAfterTheFirstReques
 
 TEST_F(FastReceiveOverALoadedBank, VoicesStillBrokenAfterThreeRetriesAreNamedAndTheBankKept) {
     // GIVEN voices 5 and 17 answering broken every time
-    using A = TimedDx7::Answer;
-    dx7.script[5] = {A::Broken, A::Broken, A::Broken, A::Broken, A::Broken};
-    dx7.script[17] = {A::Broken, A::Broken, A::Broken, A::Broken, A::Broken};
+    using A = ScriptedDx7::Answer;
+    dx7.script[5] = {A::BadChecksum, A::BadChecksum, A::BadChecksum, A::BadChecksum, A::BadChecksum};
+    dx7.script[17] = {A::BadChecksum, A::BadChecksum, A::BadChecksum, A::BadChecksum, A::BadChecksum};
     receive();
     // THEN each was asked for four times, the rest once, in order
     EXPECT_EQ(dx7.requests, InOrder({{4, 3}, {16, 3}}));

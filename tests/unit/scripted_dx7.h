@@ -1,15 +1,19 @@
 #pragma once
-// A small instrument for the bank exchange tests: answers program change n
+// The scripted instrument of the receive tests: answers program change n
 // (0..31) with the single-voice dump of its voice n + 1, with faults that
-// can be switched on for one answer of a chosen voice.
+// can be scripted for the answers of a chosen voice.
 
 #include "midi/midi_output.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <deque>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -29,35 +33,84 @@ inline Slot MakeBankVoice(int n) {
     return slot;
 }
 
+// With attach(f) the answer comes at once, inside the send; with
+// attach(f, true) it reaches the program `wireSeconds` after the request on
+// the fake clock, in the order asked (as MIDI keeps it), in a pass of the
+// message loop. Each voice's answers can be scripted one by one; the sets
+// script one answer each; unscripted answers are good.
 struct ScriptedDx7 {
-    std::array<Slot, 33> bank{}; // index = voice number 1..32
-    std::set<int> brokenOnce;    // voice numbers answered once with a wrong first byte
-    std::set<int> foreignOnce;   // ... once with another maker's header
+    enum class Answer { Good, Lost, Broken, Foreign, BadChecksum, Late };
+    std::array<Slot, 33> bank{};              // index = voice number 1..32
+    std::map<int, std::deque<Answer>> script; // voice number -> its next answers
+    std::set<int> brokenOnce;                 // voice numbers answered once with a wrong first byte
+    std::set<int> foreignOnce;                // ... once with another maker's header
     std::set<int> badChecksumOnce;
     std::set<int> lostOnce; // voice numbers whose first answer never comes
     bool silent = false;
-    std::vector<int> requests; // program numbers asked for, in order
+    double wireSeconds = 0.02;
+    double lateSeconds = 1.3;    // how long after its request a late answer comes
+    std::vector<int> requests;   // program numbers asked for, in order
+    std::vector<double> askedAt; // clock time of each request
+    std::vector<double> answeredAt;
     std::function<void(int)> onRequest;
+
+    struct InFlight {
+        double due;
+        std::vector<Byte> bytes;
+    };
+    std::deque<InFlight> wire;
 
     ScriptedDx7() {
         for (int n = 1; n <= 32; ++n)
             bank[static_cast<std::size_t>(n)] = MakeBankVoice(n);
     }
 
-    void attach(ProgramFixture &f) {
-        f.out.onSend = [this, &f](std::span<const Byte> m) {
+    Answer next(int voice) {
+        if (auto it = script.find(voice); it != script.end() && !it->second.empty()) {
+            const Answer a = it->second.front();
+            it->second.pop_front();
+            return a;
+        }
+        if (lostOnce.erase(voice)) return Answer::Lost;
+        if (brokenOnce.erase(voice)) return Answer::Broken;
+        if (foreignOnce.erase(voice)) return Answer::Foreign;
+        if (badChecksumOnce.erase(voice)) return Answer::BadChecksum;
+        return Answer::Good;
+    }
+
+    void attach(ProgramFixture &f, bool onTheWire = false) {
+        f.out.onSend = [this, &f, onTheWire](std::span<const Byte> m) {
             if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
             const int voice = m[1] + 1;
             requests.push_back(m[1]);
+            askedAt.push_back(f.host.clock);
             if (onRequest) onRequest(m[1]);
-            if (silent || lostOnce.erase(voice)) return;
+            if (silent) return;
+            const Answer answer = next(voice);
+            if (answer == Answer::Lost) return;
             std::vector<Byte> dump(bank[static_cast<std::size_t>(voice)].begin(),
                                    bank[static_cast<std::size_t>(voice)].begin() + kImageSize);
-            if (brokenOnce.erase(voice)) dump[0] = 0x00;
-            if (foreignOnce.erase(voice)) dump[1] = 0x41;
-            if (badChecksumOnce.erase(voice)) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
-            f.in.receive(dump);
+            if (answer == Answer::Broken) dump[0] = 0x00;
+            if (answer == Answer::Foreign) dump[1] = 0x41;
+            if (answer == Answer::BadChecksum) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
+            if (!onTheWire) return f.in.receive(dump);
+            double due = f.host.clock + (answer == Answer::Late ? lateSeconds : wireSeconds);
+            if (!wire.empty()) due = std::max(due, wire.back().due); // one cable, one order
+            wire.push_back(InFlight{due, std::move(dump)});
         };
+        if (!onTheWire) return;
+        f.host.onProcessEvents = [this, &f] {
+            deliver(f);
+            f.program.pumpMidiInput();
+        };
+    }
+    // The answers due by now reach the program's input.
+    void deliver(ProgramFixture &f) {
+        while (!wire.empty() && wire.front().due <= f.host.clock) {
+            f.in.receive(wire.front().bytes);
+            answeredAt.push_back(f.host.clock);
+            wire.pop_front();
+        }
     }
 };
 

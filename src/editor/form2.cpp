@@ -56,7 +56,6 @@ void Form2::resetEntryZone() {
 }
 
 void Form2::load() {
-    ProgramState &state = program_.state;
     ++session_;
     frame1Visible = false;
     shape1Border = false;

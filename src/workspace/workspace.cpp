@@ -8,7 +8,7 @@ namespace vox {
 
 std::string SoundListEntryText(int n, const Slot &slot) {
     std::string text = SignedDecimal(n);
-    if (n < 10) text = " " + text;
+    if (n >= 1 && n < 10) text = " " + text; // slot 0 stays " 0. "
     return text + ". " + VoiceName(slot);
 }
 

@@ -90,8 +90,8 @@ private:
     std::array<Params, kBankSlots> bankStored_{};
 };
 
-// The SOUND LIST entry of slot n (0..32): the number right-aligned in
-// three places, ". ", then the ten name characters untrimmed.
+// The entry text of slot n: the number right-aligned in three places (slot
+// 0, in no list: " 0"), ". ", then the ten name characters untrimmed.
 std::string SoundListEntryText(int n, const Slot &slot);
 
 } // namespace vox

@@ -133,10 +133,10 @@ protected:
 
     void expectTheSimsBank() {
         const auto voices = VirtualDx7FactoryVoices();
-        ASSERT_EQ(program->form1.list3.items.size(), kBankSlots);
+        ASSERT_EQ(program->form1.list3().items.size(), kBankSlots);
         for (std::size_t n = 1; n <= kBankSlots; ++n)
             EXPECT_TRUE(std::equal(voices[n - 1].begin(), voices[n - 1].begin() + kImageSize,
-                                   state.voiceTable[n].begin()))
+                                   program->workspace.slot(static_cast<int>(n)).begin()))
                 << "slot " << n;
     }
 };

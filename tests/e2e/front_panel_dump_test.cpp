@@ -120,7 +120,8 @@ TEST_F(FrontPanelDumpOverJack, TheInstrumentsDumpFillsTheSoundListWithinItsTarge
         EXPECT_TRUE(std::equal(expected.begin() + kParamBase, expected.begin() + kChecksumPos,
                                program->workspace.slot(static_cast<int>(n)).begin() + kParamBase))
             << "slot " << n;
-        EXPECT_EQ(program->workspace.slot(static_cast<int>(n))[kChecksumPos], VoiceChecksum(expected)) << "slot " << n;
+        EXPECT_EQ(program->workspace.slot(static_cast<int>(n))[kChecksumPos], VoiceChecksum(expected))
+            << "slot " << n;
     }
     EXPECT_EQ(program->form1.bankMark(), "");
     // AND from the dump's first byte to the filled list: the cable's 1.31 s

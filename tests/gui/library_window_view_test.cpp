@@ -181,7 +181,8 @@ private slots:
         // THEN the next voice went out too
         const auto &next = x.form.results[static_cast<std::size_t>(row + 1)];
         QCOMPARE(x.f.out.sent.size(), std::size_t{2});
-        QCOMPARE(QString::fromStdString(x.f.program.form1.text2()), QString::fromStdString(" 0. " + next.name));
+        QCOMPARE(QString::fromStdString(x.f.program.form1.text2()),
+                 QString::fromStdString(" 0. " + next.name));
     }
 
     void enterOnAResultSendsIt() {

@@ -47,12 +47,15 @@ std::vector<int> ProgramChangesIn(const std::string &log) {
     return programs;
 }
 
+// Programs 0..31, those in `twice` asked again; then program 0 once more,
+// as the edit area's voice (slot 0 since start-up) is sent again.
 std::vector<int> InOrder(std::vector<int> twice = {}) {
     std::vector<int> r;
     for (int g = 0; g < 32; ++g) {
         r.push_back(g);
         if (std::find(twice.begin(), twice.end(), g) != twice.end()) r.push_back(g);
     }
+    r.push_back(0);
     return r;
 }
 

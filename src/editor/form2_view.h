@@ -75,7 +75,7 @@ public:
     // Over the running program: anything holding form2, state and host.
     template <class Owner>
     explicit Form2View(Owner &program, QWidget *parent = nullptr)
-        : Form2View(program.form2, {program.state, program.host}, parent) {}
+        : Form2View(program.form2, {program.state, program.workspace, program.host}, parent) {}
     Form2View(Form2 &form, FormContext program, QWidget *parent = nullptr);
 
     // Printing: where the chart goes when the machine has no printer. Tests

@@ -51,7 +51,7 @@ public:
     // Over the running program: anything holding form3, state and host.
     template <class Owner>
     explicit Form3View(Owner &program, QWidget *parent = nullptr)
-        : Form3View(program.form3, {program.state, program.host}, parent) {}
+        : Form3View(program.form3, {program.state, program.workspace, program.host}, parent) {}
     Form3View(FileDialogForm &form, FormContext program, QWidget *parent = nullptr);
 };
 
@@ -62,7 +62,7 @@ public:
     // Over the running program: anything holding form4, state and host.
     template <class Owner>
     explicit Form4View(Owner &program, QWidget *parent = nullptr)
-        : Form4View(program.form4, {program.state, program.host}, parent) {}
+        : Form4View(program.form4, {program.state, program.workspace, program.host}, parent) {}
     Form4View(FileDialogForm &form, FormContext program, QWidget *parent = nullptr);
 };
 
@@ -73,7 +73,7 @@ public:
     // Over the running program: anything holding form5, state and host.
     template <class Owner>
     explicit Form5View(Owner &program, QWidget *parent = nullptr)
-        : Form5View(program.form5, {program.state, program.host}, parent) {}
+        : Form5View(program.form5, {program.state, program.workspace, program.host}, parent) {}
     Form5View(FileDialogForm &form, FormContext program, QWidget *parent = nullptr);
 };
 
@@ -84,7 +84,7 @@ public:
     // Over the running program: anything holding form6, state and host.
     template <class Owner>
     explicit Form6View(Owner &program, QWidget *parent = nullptr)
-        : Form6View(program.form6, {program.state, program.host}, parent) {}
+        : Form6View(program.form6, {program.state, program.workspace, program.host}, parent) {}
     Form6View(FileDialogForm &form, FormContext program, QWidget *parent = nullptr);
 };
 

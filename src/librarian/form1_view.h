@@ -56,7 +56,7 @@ public:
     // Over the running program: anything holding form1, state and host.
     template <class Owner>
     explicit Form1View(Owner &program, QWidget *parent = nullptr)
-        : Form1View(program.form1, {program.state, program.host}, parent) {}
+        : Form1View(program.form1, {program.state, program.workspace, program.host}, parent) {}
     Form1View(Form1 &form, FormContext program, QWidget *parent = nullptr);
     void setMidiMenu(MidiMenuModel model) { midiMenuModel_ = std::move(model); }
 

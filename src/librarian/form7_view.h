@@ -18,7 +18,7 @@ public:
     // Over the running program: anything holding form7, state and host.
     template <class Owner>
     explicit Form7View(Owner &program, QWidget *parent = nullptr)
-        : Form7View(program.form7, {program.state, program.host}, parent) {}
+        : Form7View(program.form7, {program.state, program.workspace, program.host}, parent) {}
     Form7View(Form7 &form, FormContext program, QWidget *parent = nullptr);
 
 public slots:

@@ -19,7 +19,7 @@ public:
     // Over the running program: anything holding midiSettings, state and host.
     template <class Owner>
     explicit MidiSettingsView(Owner &program, QWidget *parent = nullptr)
-        : MidiSettingsView(program.midiSettings, {program.state, program.host}, parent) {}
+        : MidiSettingsView(program.midiSettings, {program.state, program.workspace, program.host}, parent) {}
     MidiSettingsView(MidiSettingsForm &form, FormContext program, QWidget *parent = nullptr);
 
 public slots:

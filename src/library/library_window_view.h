@@ -31,7 +31,7 @@ public:
     // Over the running program: anything holding library, state and host.
     template <class Owner>
     explicit LibraryWindowView(Owner &program, QWidget *parent = nullptr)
-        : LibraryWindowView(program.library, {program.state, program.host}, parent) {}
+        : LibraryWindowView(program.library, {program.state, program.workspace, program.host}, parent) {}
     LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent = nullptr);
 
     // How often a running index's progress is taken (milliseconds).

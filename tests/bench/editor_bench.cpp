@@ -33,11 +33,8 @@ void BM_EditorApplyOperatorEg(benchmark::State &state) {
     port.open();
     f.state.midiOut = &port;
     f.host.tick = 0;
-    f.state.voiceTable[1] = InitialVoice();
-    f.state.currentSlot = 1;
-    f.state.slotText[1] = "  1. INIT VOICE";
-    f.program.form1.text2 = f.state.slotText[1];
-    f.state.editBuffer = f.state.voiceTable[1];
+    test::SeedBank(f.ws, [](int n) { return n == 1 ? InitialVoice() : Slot{}; });
+    f.ws.placeEntry(1);
     Form2 &form = f.program.form2;
     form.load();
     form.openGroup(0);

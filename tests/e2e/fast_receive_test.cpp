@@ -41,12 +41,15 @@ std::vector<int> ProgramChangesIn(const std::string &log) {
     return programs;
 }
 
+// Programs 0..31, those in `twice` asked again; then program 0 once more,
+// as the edit area's voice (slot 0 since start-up) is sent again.
 std::vector<int> InOrder(std::vector<int> twice = {}) {
     std::vector<int> r;
     for (int g = 0; g < 32; ++g) {
         r.push_back(g);
         if (std::find(twice.begin(), twice.end(), g) != twice.end()) r.push_back(g);
     }
+    r.push_back(0);
     return r;
 }
 
@@ -93,10 +96,10 @@ protected:
 
     void expectTheSimsBank() {
         const auto voices = VirtualDx7FactoryVoices();
-        ASSERT_EQ(program->form1.list3.items.size(), kBankSlots);
+        ASSERT_EQ(program->form1.list3().items.size(), kBankSlots);
         for (std::size_t n = 1; n <= kBankSlots; ++n)
             EXPECT_TRUE(std::equal(voices[n - 1].begin(), voices[n - 1].begin() + kImageSize,
-                                   state.voiceTable[n].begin()))
+                                   program->workspace.slot(static_cast<int>(n)).begin()))
                 << "slot " << n;
     }
 };

@@ -64,7 +64,7 @@ protected:
         return entries;
     }
 
-    bool listIsRom() const { return program->form1.list3.items == romEntries(); }
+    bool listIsRom() const { return program->form1.list3().items == romEntries(); }
 };
 
 TEST_F(FrontPanelDumpOverJack, TheInstrumentsDumpFillsTheSoundListWithinItsTarget) {
@@ -73,7 +73,7 @@ TEST_F(FrontPanelDumpOverJack, TheInstrumentsDumpFillsTheSoundListWithinItsTarge
     if (HasFatalFailure()) return;
     const Bytes bank = ReadBytes(rom);
     // WHEN the dump comes
-    ASSERT_TRUE(PumpUntil([&] { return program->form1.list3.items.size() == kBankSlots; }, 15s))
+    ASSERT_TRUE(PumpUntil([&] { return program->form1.list3().items.size() == kBankSlots; }, 15s))
         << "no bank in the SOUND LIST; sim log:\n"
         << simLog();
     const auto filled = Clock::now();
@@ -85,9 +85,10 @@ TEST_F(FrontPanelDumpOverJack, TheInstrumentsDumpFillsTheSoundListWithinItsTarge
                         bank.data() + kBulkDataPos + (n - 1) * kPackedVoiceSize, kPackedVoiceSize),
                     expected);
         EXPECT_TRUE(std::equal(expected.begin() + kParamBase, expected.begin() + kChecksumPos,
-                               state.voiceTable[n].begin() + kParamBase))
+                               program->workspace.slot(static_cast<int>(n)).begin() + kParamBase))
             << "slot " << n;
-        EXPECT_EQ(state.voiceTable[n][kChecksumPos], VoiceChecksum(expected)) << "slot " << n;
+        EXPECT_EQ(program->workspace.slot(static_cast<int>(n))[kChecksumPos], VoiceChecksum(expected))
+            << "slot " << n;
     }
     EXPECT_EQ(program->form1.bankMark(), "");
     // AND from the dump's first byte to the filled list: the cable's 1.31 s
@@ -103,10 +104,12 @@ TEST_F(FrontPanelDumpOverJack, MidiTransmitPressedAgainReplacesAChangedListAtOnc
     start();
     if (HasFatalFailure()) return;
     ASSERT_TRUE(PumpUntil([&] { return listIsRom(); }, 15s)) << simLog();
-    Slot &one = state.voiceTable[1];
+    std::array<Byte, kNameLength> name{};
     for (std::size_t i = 0; i < kNameLength; ++i)
-        one[kNamePos + i] = static_cast<Byte>("CHANGED   "[i]);
-    program->form1.rebuildSoundList();
+        name[i] = static_cast<Byte>("CHANGED   "[i]);
+    program->workspace.placeEntry(1);
+    program->workspace.setName(name);
+    program->workspace.writeEditArea(1);
     ASSERT_FALSE(listIsRom());
     ASSERT_NE(program->form1.bankMark(), "");
     PumpUntil([] { return false; }, 300ms);

@@ -86,8 +86,8 @@ protected:
     double receiveBank() {
         const auto started = std::chrono::steady_clock::now();
         Press(windows->form1, "Command4");
-        EXPECT_TRUE(PumpUntil([&] { return program->form1.list3.items.size() == kBankSlots; }, 40s))
-            << "SOUND LIST has " << program->form1.list3.items.size() << " entries";
+        EXPECT_TRUE(PumpUntil([&] { return program->form1.list3().items.size() == kBankSlots; }, 40s))
+            << "SOUND LIST has " << program->form1.list3().items.size() << " entries";
         host.refreshAll();
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -111,15 +111,16 @@ protected:
             r.push_back(g);
             if (g == twice) r.push_back(g);
         }
+        r.push_back(0); // the edit-area voice (slot 0) again once the bank is in
         return r;
     }
 
     void expectTheSimsNames() {
-        ASSERT_EQ(program->form1.list3.items.size(), kBankSlots);
+        ASSERT_EQ(program->form1.list3().items.size(), kBankSlots);
         for (int n = 1; n <= static_cast<int>(kBankSlots); ++n) {
             char entry[20];
             std::snprintf(entry, sizeof entry, "%3d. VOX %2d    ", n, n);
-            EXPECT_EQ(program->form1.list3.items[static_cast<std::size_t>(n - 1)], entry);
+            EXPECT_EQ(program->form1.list3().items[static_cast<std::size_t>(n - 1)], entry);
         }
     }
 };
@@ -158,8 +159,8 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     // Receive the bank: 32 program changes, one dump each.
     receiveBank();
     expectTheSimsNames();
-    const std::string entry12 = prog.form1.list3.items[kPicked - 1];
-    const Slot received12 = state.voiceTable[kPicked];
+    const std::string entry12 = prog.form1.list3().items[kPicked - 1];
+    const Slot received12 = prog.workspace.slot(kPicked);
 
     // Pick entry 12 into the edit area, open the editor.
     ClickRow(main, "List3", kPicked - 1);
@@ -195,7 +196,7 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     Press(win.form7, "Command1");
     ASSERT_TRUE(PumpUntil([&] { return !win.form7.isVisible() && main.isEnabled(); }, 5s));
     host.refreshAll();
-    EXPECT_EQ(prog.form1.list3.items[kWritten - 1], "  5. SESSION 05");
+    EXPECT_EQ(prog.form1.list3().items[kWritten - 1], "  5. SESSION 05");
 
     // Transmit the bank (the confirmation is answered OK).
     Press(main, "Command8");
@@ -209,8 +210,10 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     ASSERT_TRUE(PumpUntil([&] { return !win.form3.isVisible() && main.isEnabled(); }, 5s));
     const fs::path v32 = folder / "32voice" / "session.v32";
     ASSERT_TRUE(fs::exists(v32));
-    const VoiceTable savedTable = state.voiceTable;
-    state.voiceTable[kWritten].fill(0); // so the load must bring it back
+    const VoiceTable savedTable = prog.workspace.voiceTable();
+    VoiceTable blanked = savedTable;
+    blanked[kWritten].fill(0); // so the load must bring it back
+    prog.workspace.replaceBank(blanked);
     Press(main, "Command7");
     ASSERT_TRUE(PumpUntil([&] { return win.form4.isVisible(); }, 5s));
     Type(win.form4, "Text2", "session.v32");
@@ -218,7 +221,7 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     ASSERT_TRUE(PumpUntil([&] { return !win.form4.isVisible() && main.isEnabled(); }, 5s));
     for (std::size_t n = 1; n <= kBankSlots; ++n)
         EXPECT_TRUE(std::equal(savedTable[n].begin(), savedTable[n].begin() + kChecksumPos,
-                               state.voiceTable[n].begin()))
+                               prog.workspace.slot(static_cast<int>(n)).begin()))
             << "slot " << n << " after the reload";
 
     // Save the edit area's voice as a .v01, load it back.
@@ -321,14 +324,17 @@ TEST_F(ProgramOverJack, FullSessionReceiveEditWriteTransmitSaveAndLoad) {
     at = findFrom(firstChange, [](const Bytes &m) { return m == Bytes{0xC0, 0x04}; });
     ASSERT_LT(at + 1, in.size());
     EXPECT_EQ(Params(in[at + 1]), expected);
-    // The transmit: the bulk dump, then programs 1 and 0.
+    // The transmit: the bulk dump, then programs 1 and 0, then the
+    // edit-area voice again under program 4.
     at = findFrom(at, [](const Bytes &m) { return m.size() == kBulkMessageSize; });
-    ASSERT_LT(at + 2, in.size());
+    ASSERT_LT(at + 4, in.size());
     EXPECT_TRUE(std::equal(bulk.begin(), bulk.end(), in[at].begin()));
     EXPECT_EQ(in[at + 1], (Bytes{0xC0, 0x01}));
     EXPECT_EQ(in[at + 2], (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(in[at + 3], (Bytes{0xC0, 0x04}));
+    EXPECT_EQ(Params(in[at + 4]), expected);
     // The reloaded .v01 is sent as the voice of program 0.
-    const std::size_t last = findFrom(at + 3, [](const Bytes &m) { return m.size() == kImageSize; });
+    const std::size_t last = findFrom(at + 5, [](const Bytes &m) { return m.size() == kImageSize; });
     ASSERT_LT(last, in.size());
     EXPECT_EQ(Params(in[last]), expected);
     EXPECT_EQ(in[last - 1], (Bytes{0xC0, 0x00}));

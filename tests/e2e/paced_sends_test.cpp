@@ -147,12 +147,8 @@ protected:
     // taken or dropped all 48.
     double applyOperatorEg() {
         Form2 &form2 = program->form2;
-        state.voiceTable[5] = InitialVoice();
-        state.currentSlot = 5;
-        state.slotText[5] = "  5. INIT VOICE";
-        state.editBuffer = InitialVoice();
-        program->form1.text2 = "  5. INIT VOICE";
-        program->form1.editAreaStored();
+        test::SeedBank(program->workspace, [](int n) { return n == 5 ? InitialVoice() : Slot{}; });
+        program->workspace.placeEntry(5);
         form2.load();
         form2.controlClick("Text24_3");
         EXPECT_EQ(state.selectedGroup, 0);

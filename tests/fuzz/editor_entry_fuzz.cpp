@@ -55,7 +55,7 @@ void CheckApply(test::ProgramFixture &f, std::size_t firstMessage, std::size_t f
         const int p = msg[3] * 128 + msg[4];
         Check(p >= 0 && p < static_cast<int>(kParamCount), "parameter number out of range");
         Check(msg[5] <= ParamMax(p), "value above the parameter's range");
-        Check(f.state.editBuffer[ParamPos(p)] == msg[5] ||
+        Check(f.ws.editBuffer()[ParamPos(p)] == msg[5] ||
                   std::count_if(f.out.sent.begin() + static_cast<long>(m) + 1, f.out.sent.end(),
                                 [&](const auto &later) {
                                     return later.size() == 7 && later[3] * 128 + later[4] == p;
@@ -116,12 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::copy(bytes.begin(), bytes.end(), voice.begin() + kParamBase);
     }
     const int slot = in.ConsumeIntegralInRange<int>(0, 32);
-    f.state.voiceTable[static_cast<std::size_t>(slot)] = voice;
-    f.state.currentSlot = static_cast<std::int16_t>(slot);
-    f.state.slotText[static_cast<std::size_t>(slot)] =
-        (slot < 10 ? "  " : " ") + std::to_string(slot) + ". " + VoiceName(voice);
-    f.program.form1.text2 = f.state.slotText[static_cast<std::size_t>(slot)];
-    f.state.editBuffer = voice;
+    test::SeedBank(f.ws, [&](int n) { return n == slot ? voice : Slot{}; });
+    if (slot == 0)
+        f.ws.placeVoice(voice);
+    else
+        f.ws.placeEntry(slot);
     form.load();
 
     const auto &groups = GroupTable();

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     form1.startInputAtLoad(); // opens the port with the receive hook
     // First byte: the scenario, and how the user answers a bank-dump question.
     const std::uint8_t scenario = data[0];
-    const VoiceTable bankBefore = f.state.voiceTable;
+    const VoiceTable bankBefore = f.ws.voiceTable();
     f.host.answers.push_back((scenario & 4) ? MsgResult::No : MsgResult::Yes);
     switch (scenario % 3) {
     case 0:
@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Whatever came, no receive is left running and the SOUND LIST shows
     // either the bank as it was or a whole new one.
     fuzz::Check(f.state.receive.recvMode == 0, "a receive is still running after every time-out");
-    const bool unchanged = f.state.voiceTable.all == bankBefore.all;
-    fuzz::Check(unchanged || form1.list3.items.size() == kBankSlots,
+    const bool unchanged = f.ws.voiceTable().all == bankBefore.all;
+    fuzz::Check(unchanged || form1.list3().items.size() == kBankSlots,
                 "the bank changed but the list is not whole");
     return 0;
 }

@@ -232,10 +232,8 @@ private slots:
 
     void theMainWindowsCaptionsFit() {
         test::ProgramFixture f;
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
-        f.program.form1.rebuildSoundList();
-        f.program.form1.text2 = f.program.form1.list3.items[31];
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.ws.placeEntry(32);
         Form1View view(f.program);
         Show(view);
         VERIFY_FITS(view, "main window");
@@ -249,11 +247,8 @@ private slots:
     void theEditorsCaptionsFitInEveryGroup() {
         test::ProgramFixture f;
         f.out.open();
-        f.state.voiceTable[12] = WideVoice();
-        f.state.currentSlot = 12;
-        f.state.slotText[12] = " 12. " + VoiceName(f.state.voiceTable[12]);
-        f.program.form1.text2 = f.state.slotText[12];
-        f.state.editBuffer = f.state.voiceTable[12];
+        test::SeedBank(f.ws, [](int n) { return n == 12 ? WideVoice() : Slot{}; });
+        f.ws.placeEntry(12);
         f.program.form2.load();
         Form2View view(f.program);
         Show(view);
@@ -304,10 +299,8 @@ private slots:
 
     void theOverwriteChoosersCaptionsFit() {
         test::ProgramFixture f;
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
-        f.program.form1.rebuildSoundList();
-        f.program.form1.text2 = f.program.form1.list3.items[0];
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.ws.placeEntry(1);
         f.program.form1.command12Click();
         Form7View view(f.program);
         Show(view);

@@ -147,8 +147,10 @@ private slots:
 
     void editorSaveShowsTheVoiceSaveModallyAndReturnsWhenItCloses() {
         Wired w;
+        Slot voice{};
         for (std::size_t pos = 0; pos < kSlotSize; ++pos)
-            w.state.editBuffer[pos] = static_cast<Byte>(pos & 0x7F);
+            voice[pos] = static_cast<Byte>(pos & 0x7F);
+        w.program.workspace.placeVoice(voice);
         w.program.form5.openFromEditor("EDITED    ");
         bool shownWhileWaiting = false;
         QTimer::singleShot(0, &w.form5, [&] {
@@ -164,7 +166,7 @@ private slots:
         std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
         QCOMPARE(bytes.size(), std::size_t{161});
         for (std::size_t pos = 0; pos < 161; ++pos)
-            QCOMPARE(static_cast<Byte>(bytes[pos]), w.state.editBuffer[pos]);
+            QCOMPARE(static_cast<Byte>(bytes[pos]), w.program.workspace.editBuffer()[pos]);
     }
 
     void closeBoxOfTheVoiceLoadEnablesTheMainWindowAndLoadsNothing() {

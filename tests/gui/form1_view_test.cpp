@@ -5,6 +5,7 @@
 #include "scripted_dx7.h"
 #include "test_support.h"
 #include "ui/twips.h"
+#include "voice/init_voice.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -122,10 +123,8 @@ private slots:
         // GIVEN a voice in the edit area, taken from SOUND LIST entry 3
         test::ProgramFixture f;
         f.out.open();
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
-        f.program.form1.rebuildSoundList();
-        f.program.form1.list3.selected = 2;
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.program.form1.list3Select(2);
         f.program.form1.command11Click();
         Form1View view(f.program);
         view.show();
@@ -157,12 +156,13 @@ private slots:
     void redrawsTheFormState() {
         test::ProgramFixture f;
         Form1View view(f.program);
-        f.program.form1.text2 = " 0. INIT VOICE";
-        f.program.form1.list3.add(" 1. BRASS   1 ");
+        f.ws.placeVoice(InitialVoice());
+        test::SeedBank(f.ws, test::MakeBankVoice);
         f.program.form1.command2Caption = "停止";
         view.refresh();
         QCOMPARE(view.findChild<QLineEdit *>("Text2")->text(), QString(" 0. INIT VOICE"));
-        QCOMPARE(view.findChild<QListWidget *>("List3")->count(), 1);
+        QCOMPARE(view.findChild<QListWidget *>("List3")->count(), 32);
+        QCOMPARE(view.findChild<QListWidget *>("List3")->item(0)->text(), QString("  1. BANK 01   "));
         QCOMPARE(dynamic_cast<WrapButton *>(view.findChild<QWidget *>("Command2"))->caption(),
                  QString("停止"));
     }
@@ -171,8 +171,7 @@ private slots:
         test::ProgramFixture f;
         Form1View view(f.program);
         view.show();
-        for (int n = 1; n <= 3; ++n)
-            f.program.form1.list3.add(" " + std::to_string(n) + ". VOICE     ");
+        test::SeedBank(f.ws, test::MakeBankVoice);
         view.refresh();
         auto *list3 = view.findChild<QListWidget *>("List3");
         auto clickRow = [&](int row) {
@@ -180,14 +179,14 @@ private slots:
                               list3->visualItemRect(list3->item(row)).center());
         };
         clickRow(1);
-        QCOMPARE(f.program.form1.list3.selected, 1);
+        QCOMPARE(f.program.form1.list3Selected(), 1);
         // The form clears the selection (as a copy into the edit area does)...
-        f.program.form1.list3.selected = -1;
+        f.program.form1.list3Select(-1);
         view.refresh();
-        QCOMPARE(f.program.form1.list3.selected, -1);
+        QCOMPARE(f.program.form1.list3Selected(), -1);
         // ...and a click on the same row selects it again.
         clickRow(1);
-        QCOMPARE(f.program.form1.list3.selected, 1);
+        QCOMPARE(f.program.form1.list3Selected(), 1);
     }
 
     void theReceiveCancelButtonShowsOnlyWhileAReceiveRuns() {
@@ -262,12 +261,8 @@ private slots:
         Form1View view(f.program);
         view.show();
         Form1 &form1 = f.program.form1;
-        for (int n = 1; n <= 32; ++n)
-            f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
-        form1.rebuildSoundList();
-        form1.bankStored();
-        form1.text2 = " 0. INIT VOICE";
-        form1.editAreaStored();
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.ws.placeVoice(InitialVoice());
         view.refresh();
         auto *list3 = view.findChild<QListWidget *>("List3");
         auto *voiceMark = view.findChild<QLabel *>("LabelEditAreaChanged");
@@ -279,7 +274,7 @@ private slots:
             QVERIFY(!list3->item(i)->font().bold());
 
         // GIVEN entry 4 taken into the edit area THEN it is marked, its text kept
-        form1.list3.selected = 3;
+        form1.list3Select(3);
         form1.command11Click();
         view.refresh();
         QVERIFY(list3->item(3)->font().bold());
@@ -287,7 +282,7 @@ private slots:
         QVERIFY(!list3->item(2)->font().bold());
 
         // WHEN the voice is changed and written into 9 THEN both marks show
-        f.state.editBuffer[ParamPos(param::Feedback)] = 7;
+        f.ws.setParameter(param::Feedback, 7);
         view.refresh();
         QCOMPARE(voiceMark->text(), QString("＊変更あり（未書込）"));
         form1.command12Click();
@@ -308,11 +303,10 @@ private slots:
         Form1View view(f.program);
         view.show();
         Form1 &form1 = f.program.form1;
-        form1.text2 = " 0. INIT VOICE";
-        form1.editAreaStored();
+        f.ws.placeVoice(InitialVoice());
         form1.command5Click();
         view.setEnabled(false);
-        f.state.editBuffer[ParamPos(param::Feedback)] = 7;
+        f.ws.setParameter(param::Feedback, 7);
         f.host.answers = {MsgResult::No};
         // WHEN its close box is answered No
         QVERIFY(!view.close());

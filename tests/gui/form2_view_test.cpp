@@ -40,11 +40,8 @@ struct EditorFixture {
         const char *name = "BRASS   1 ";
         for (std::size_t i = 0; i < 10; ++i)
             voice[kNamePos + i] = static_cast<Byte>(name[i]);
-        f.state.voiceTable[12] = voice;
-        f.state.currentSlot = 12;
-        f.state.slotText[12] = " 12. " + VoiceName(voice);
-        f.program.form1.text2 = f.state.slotText[12];
-        f.state.editBuffer = voice;
+        test::SeedBank(f.ws, [&](int n) { return n == 12 ? voice : Slot{}; });
+        f.ws.placeEntry(12);
         f.program.form2.load();
     }
     Form2 &form() { return f.program.form2; }
@@ -335,7 +332,7 @@ private slots:
         QVERIFY(!view.isVisible());
         QCOMPARE(e.f.out.sent.size(), std::size_t{2});
         QCOMPARE(e.f.out.sent[0], (std::vector<Byte>{0xC0, 11, 0}));
-        const auto dump = BuildVoiceDump(e.f.state.voiceTable[12]);
+        const auto dump = BuildVoiceDump(e.f.ws.slot(12));
         QCOMPARE(e.f.out.sent[1], std::vector<Byte>(dump.begin(), dump.end()));
         QCOMPARE(e.f.host.enabled[WindowId::Form1], true);
         QVERIFY(std::find(e.f.host.closed.begin(), e.f.host.closed.end(), WindowId::Form2) !=

@@ -21,13 +21,13 @@ class Form7ViewTest : public QObject {
         test::ProgramFixture f;
         Setup() {
             f.out.open();
-            for (int n = 1; n <= 32; ++n)
-                f.state.voiceTable[static_cast<std::size_t>(n)] = test::MakeBankVoice(n);
-            f.program.form1.rebuildSoundList();
-            f.program.form1.text2 = "  1. BANK 01   ";
+            test::SeedBank(f.ws, test::MakeBankVoice);
+            // A voice from a file: the edit area names slot 0, no entry.
+            Slot voice{};
             const char name[] = "NEW VOICE ";
             for (std::size_t i = 0; i < kNameLength; ++i)
-                f.state.editBuffer[kNamePos + i] = static_cast<Byte>(name[i]);
+                voice[kNamePos + i] = static_cast<Byte>(name[i]);
+            f.ws.placeVoice(voice);
             f.program.form1.command12Click();
         }
     };
@@ -59,8 +59,8 @@ private slots:
         Form7View view(s.f.program);
         view.findChild<QListWidget *>("List1")->setCurrentRow(4);
         view.findChild<QPushButton *>("Command1")->click();
-        QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[4]), QString("  5. NEW VOICE "));
-        QCOMPARE(s.f.state.currentSlot, std::int16_t{5});
+        QCOMPARE(QString::fromStdString(s.f.program.form1.list3().items[4]), QString("  5. NEW VOICE "));
+        QCOMPARE(s.f.ws.currentSlot(), 5);
         QVERIFY(s.f.host.enabled.at(WindowId::Form1));
         QVERIFY(s.f.host.refreshAllCount > 0);
     }
@@ -75,18 +75,21 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(s.f.program.form7.list1.selected, -1);
         view.findChild<QPushButton *>("Command1")->click();
-        QCOMPARE(s.f.state.currentSlot, std::int16_t{0}); // slot 0, not the first row
-        QCOMPARE(QString::fromStdString(s.f.program.form1.list3.items[0]), QString("  1. BANK 01   "));
+        // Without a position it asks for one and writes nothing, not the first row.
+        QCOMPARE(s.f.host.boxes.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(s.f.host.boxes[0].text), QString("上書きする位置を選んでください。"));
+        QCOMPARE(s.f.ws.currentSlot(), 0);
+        QCOMPARE(QString::fromStdString(s.f.program.form1.list3().items[0]), QString("  1. BANK 01   "));
     }
 
     void closeBoxLeavesTheBankAndEnablesTheMainWindow() {
         Setup s;
-        const VoiceTable before = s.f.state.voiceTable;
+        const VoiceTable before = s.f.ws.voiceTable();
         Form7View view(s.f.program);
         view.show();
         view.findChild<QListWidget *>("List1")->setCurrentRow(4);
         view.close();
-        QVERIFY(s.f.state.voiceTable.all == before.all);
+        QVERIFY(s.f.ws.voiceTable().all == before.all);
         QVERIFY(s.f.out.sent.empty());
         QVERIFY(s.f.host.enabled.at(WindowId::Form1));
         QCOMPARE(s.f.host.closed, std::vector<WindowId>{WindowId::Form7});

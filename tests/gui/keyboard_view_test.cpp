@@ -35,7 +35,7 @@ struct EditorFixture {
     EditorFixture() {
         f.state.programFolder = folder.path().toStdString();
         f.out.open();
-        f.state.editBuffer = InitialVoice();
+        f.ws.placeVoice(InitialVoice());
         f.program.form2.load();
     }
 };

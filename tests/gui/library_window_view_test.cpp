@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(x.f.out.sent.size(), std::size_t{2});
         QCOMPARE(x.f.out.sent[0], (std::vector<Byte>{kProgramChange, 0, 0}));
         QCOMPARE(x.f.out.sent[1], std::vector<Byte>(dump.begin(), dump.end()));
-        QCOMPARE(QString::fromStdString(x.f.program.form1.text2), QString(" 0. E.PIANO 1 "));
+        QCOMPARE(QString::fromStdString(x.f.program.form1.text2()), QString(" 0. E.PIANO 1 "));
         // WHEN the down arrow moves the selection on
         x.f.out.sent.clear();
         QTest::keyClick(table, Qt::Key_Down);
@@ -174,7 +174,8 @@ private slots:
         // THEN the next voice went out too
         const auto &next = x.form.results[static_cast<std::size_t>(row + 1)];
         QCOMPARE(x.f.out.sent.size(), std::size_t{2});
-        QCOMPARE(QString::fromStdString(x.f.program.form1.text2), QString::fromStdString(" 0. " + next.name));
+        QCOMPARE(QString::fromStdString(x.f.program.form1.text2()),
+                 QString::fromStdString(" 0. " + next.name));
     }
 
     void enterOnAResultSendsIt() {
@@ -204,9 +205,11 @@ private slots:
         table->setCurrentIndex(table->model()->index(RowNamed(table, "VOICE B09"), 0));
         QTest::mouseClick(command7, Qt::LeftButton);
         QVERIFY(x.f.host.boxes.empty());
-        QCOMPARE(QString::fromStdString(x.f.program.form1.list3.items[8]), QString("  9. VOICE B09 "));
-        x.f.state.voiceTable[9][ParamPos(param::Feedback)] ^= 1;
-        const VoiceTable before = x.f.state.voiceTable;
+        QCOMPARE(QString::fromStdString(x.f.program.form1.list3().items[8]), QString("  9. VOICE B09 "));
+        x.f.ws.placeEntry(9);
+        x.f.ws.setParameter(param::Feedback, x.f.ws.slot(9)[ParamPos(param::Feedback)] ^ 1);
+        x.f.ws.writeEditArea(9);
+        const VoiceTable before = x.f.ws.voiceTable();
         // WHEN a voice of bank A is chosen, the button pressed, No answered
         table->setCurrentIndex(table->model()->index(RowNamed(table, "BRASS 1"), 0));
         x.f.host.answers = {MsgResult::No};
@@ -214,7 +217,7 @@ private slots:
         // THEN the question came and the list is as it was
         QCOMPARE(x.f.host.boxes.size(), std::size_t{1});
         QVERIFY(x.f.host.boxes[0].text.find(library_text::kBankUnsaved) != std::string::npos);
-        QVERIFY(x.f.state.voiceTable.all == before.all);
+        QVERIFY(x.f.ws.voiceTable().all == before.all);
     }
 
     void theProgressBarAndCancelShowOnlyWhileAnIndexRuns() {

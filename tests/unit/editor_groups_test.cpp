@@ -80,11 +80,7 @@ protected:
 
     void SetUp() override {
         f.out.open();
-        f.ws.voiceTable()[4] = voice;
-        f.ws.currentSlot() = 4;
-        f.ws.slotText(4) = "  4. SPREAD";
-        f.ws.editBuffer() = voice;
-        f.program.form1.text2() = f.ws.slotText(4);
+        test::PlaceAs(f.ws, 4, test::Named(voice, "SPREAD"));
         form.load();
         f.out.sent.clear();
     }
@@ -181,7 +177,7 @@ TEST_F(EditorGroupsTest, EveryGroupOpensStepsAndAppliesThroughItsRow) {
         }
         EXPECT_EQ(x.shown(form), x.text);
         // The next group starts from the voice as loaded.
-        f.ws.editBuffer() = voice;
+        f.ws.restoreEditBuffer(test::Named(voice, "SPREAD"));
         form.load();
         f.out.sent.clear();
     }

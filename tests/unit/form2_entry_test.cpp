@@ -30,11 +30,7 @@ protected:
     void SetParam(int p, int v) { voice[ParamPos(p)] = static_cast<Byte>(v); }
 
     void LoadAndOpen(int group) {
-        f.ws.voiceTable()[3] = voice;
-        f.ws.currentSlot() = 3;
-        f.ws.slotText(3) = "  3. TEST";
-        f.ws.editBuffer() = voice;
-        f.program.form1.text2() = f.ws.slotText(3);
+        test::PlaceAs(f.ws, 3, test::Named(voice, "TEST"));
         form.load();
         form.openGroup(group);
         f.out.sent.clear();

@@ -9,6 +9,8 @@
 #include "voice/bank_format.h"
 #include "voice/init_voice.h"
 
+#include "workspace/unwritten.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,12 +45,8 @@ protected:
     void SetUp() override { f.out.open(); }
 
     void Load(const Slot &voice, int slot = 7) {
-        f.ws.voiceTable()[static_cast<std::size_t>(slot)] = voice;
-        f.ws.currentSlot() = static_cast<std::int16_t>(slot);
-        f.ws.slotText(static_cast<std::size_t>(slot)) = SoundListEntryText(slot, voice);
         // The editor opens on the edit area, as the main window leaves it.
-        f.ws.editBuffer() = voice;
-        f.program.form1.text2() = f.ws.slotText(static_cast<std::size_t>(slot));
+        test::PlaceAs(f.ws, slot, voice);
         form.load();
         f.out.sent.clear();
     }
@@ -316,12 +314,9 @@ TEST_F(Form2ValuesTest, GivenARealBankWithValuesAboveTheirRangesThenWhatIsShownI
 
 TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCarriesTheShownValues) {
     const Slot voice = EveryByte([](int p) { return static_cast<Byte>(p % 2 ? 0xFF : ParamMax(p) + 1); });
-    f.ws.voiceTable()[9] = voice;
-    f.ws.currentSlot() = 9;
-    f.ws.slotText(9) = SoundListEntryText(9, voice);
-    f.program.form1.text2() = f.ws.slotText(9);
+    test::PlaceAs(f.ws, 9, voice);
     f.out.sent.clear();
-    SendCurrentVoice(f.state, f.host);
+    SendEditArea(f.state, f.host, f.ws);
     ASSERT_EQ(f.out.sent.size(), 2u);
     const Bytes &dump = f.out.sent[1];
     ASSERT_EQ(dump.size(), kImageSize);
@@ -329,7 +324,6 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
         EXPECT_EQ(dump[ParamPos(p)], ParamValue(p, voice[ParamPos(p)])) << "parameter " << p;
     EXPECT_EQ(dump[kChecksumPos], ChecksumOf(std::span<const Byte>(dump.data() + kParamBase, kParamCount)));
     EXPECT_EQ(f.ws.voiceTable()[9], voice) << "the slot keeps its own bytes";
-    f.ws.editBuffer() = voice;
     form.load();
     EXPECT_EQ(form.text[3], PlainText(dump[ParamPos(param::LfoSpeed)]) + "!");
     EXPECT_EQ(form.chart(31)[2],
@@ -338,9 +332,8 @@ TEST_F(Form2ValuesTest, GivenAnOutOfRangeVoiceThenTheDumpTheEditorIsOpenedWithCa
 
 TEST_F(Form2ValuesTest, GivenAnInRangeVoiceThenTheDumpIsTheSlotAsItStands) {
     const Slot voice = InitialVoice();
-    f.ws.voiceTable()[3] = voice;
-    f.ws.currentSlot() = 3;
-    SendCurrentVoice(f.state, f.host);
+    test::PlaceAs(f.ws, 3, voice);
+    SendEditArea(f.state, f.host, f.ws);
     ASSERT_EQ(f.out.sent.size(), 2u);
     const auto expected = BuildVoiceDump(voice);
     EXPECT_EQ(f.out.sent[1], Bytes(expected.begin(), expected.end()));

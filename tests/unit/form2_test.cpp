@@ -27,21 +27,28 @@ protected:
     }
 
     // Puts a voice into a slot and the edit area, as the main window leaves
-    // them, and loads the editor.
-    void LoadVoice(int slot, const Slot &voice, const std::string &listText) {
-        f.ws.voiceTable()[static_cast<std::size_t>(slot)] = voice;
-        f.ws.currentSlot() = static_cast<std::int16_t>(slot);
-        f.ws.slotText(static_cast<std::size_t>(slot)) = listText;
-        f.ws.editBuffer() = voice;
-        f.program.form1.text2() = listText;
-        f.program.form1.editAreaStored();
+    // them (slot 0 as a file load, an entry of a bank otherwise), and loads
+    // the editor.
+    void LoadVoice(int slot, const Slot &voice) {
+        if (slot == 0)
+            f.ws.placeVoice(voice);
+        else {
+            test::SeedBank(f.ws, [&](int n) { return n == slot ? voice : InitialVoice(); });
+            f.ws.placeEntry(slot);
+        }
         form.load();
         f.out.sent.clear();
     }
-    void LoadInit(int slot = 5) { LoadVoice(slot, InitialVoice(), "  5. INIT VOICE"); }
+    void LoadInit(int slot = 5) { LoadVoice(slot, InitialVoice()); }
 
     static Slot WithParam(Slot s, int p, int v) {
         s[ParamPos(p)] = static_cast<Byte>(v);
+        return s;
+    }
+    // The voice with its ten name bytes set from `name`, padded with spaces.
+    static Slot Named(Slot s, std::string_view name) {
+        for (std::size_t c = 0; c < kNameLength; ++c)
+            s[kNamePos + c] = static_cast<Byte>(c < name.size() ? name[c] : ' ');
         return s;
     }
 };
@@ -63,7 +70,7 @@ TEST_F(Form2Test, LoadShowsOperatorSixInTheTopRowAndOperatorOneAtTheBottom) {
     v[ParamPos(BlockParamNumber(5, OpParam::OscMode))] = 1;
     v[ParamPos(BlockParamNumber(5, OpParam::FreqCoarse))] = 2;
     v[ParamPos(BlockParamNumber(5, OpParam::FreqFine))] = 1;
-    LoadVoice(5, v, "  5. INIT VOICE");
+    LoadVoice(5, v);
 
     // Row 0 is block 0 (operator 6), row 5 block 5 (operator 1).
     const struct {
@@ -84,7 +91,7 @@ TEST_F(Form2Test, LoadShowsTheGlobalFieldsThroughTheirTexts) {
     v = WithParam(v, param::LfoWave, 5);
     v = WithParam(v, param::Feedback, 6);
     LoadInit();
-    LoadVoice(5, v, "  5. INIT VOICE");
+    LoadVoice(5, v);
     const std::pair<std::size_t, const char *> kShown[] = {
         {1, "6"}, {2, " S&H"}, {3, "35"}, {7, "ON"}, {9, "99"}, {13, "50"}, {17, "C 3"}, {18, "3"},
     };
@@ -94,49 +101,49 @@ TEST_F(Form2Test, LoadShowsTheGlobalFieldsThroughTheirTexts) {
 }
 
 TEST_F(Form2Test, AlgorithmByteZeroShowsOneAndByteThirtyOneShowsThirtyTwo) {
-    LoadVoice(5, WithParam(InitialVoice(), param::Algorithm, 0), "  5. INIT VOICE");
+    LoadVoice(5, WithParam(InitialVoice(), param::Algorithm, 0));
     EXPECT_EQ(form.text8, "1");
     EXPECT_EQ(form.picture1File, "alg1.jpg");
-    LoadVoice(5, WithParam(InitialVoice(), param::Algorithm, 31), "  5. INIT VOICE");
+    LoadVoice(5, WithParam(InitialVoice(), param::Algorithm, 31));
     EXPECT_EQ(form.text8, "32");
     EXPECT_EQ(form.picture1File, "alg32.jpg");
     EXPECT_EQ(form.values.algorithmNo, 32);
 }
 
 TEST_F(Form2Test, LoadSplitsTheEditAreaTextIntoNumberAndNameAndShowsTheEditBuffer) {
-    LoadVoice(0, InitialVoice(), " 0. INIT VOICE");
-    EXPECT_EQ(form.label34, " 0. ");
+    LoadVoice(0, InitialVoice());
+    EXPECT_EQ(form.label34, "  0.");
     EXPECT_EQ(form.text39, "INIT VOICE");
     EXPECT_EQ(form.loadedName, "INIT VOICE");
     EXPECT_EQ(f.ws.editBuffer(), InitialVoice());
     EXPECT_FALSE(form.frame1Visible);
     EXPECT_FALSE(form.shape1Border);
 
-    LoadVoice(12, InitialVoice(), " 12.   SOFT PAD");
+    // Leading spaces of the name are not shown; trailing ones are.
+    LoadVoice(12, Named(InitialVoice(), "  SOFT PAD"));
     EXPECT_EQ(form.label34, " 12.");
     EXPECT_EQ(form.text39, "SOFT PAD");
+    LoadVoice(12, Named(InitialVoice(), "SOFT PAD"));
+    EXPECT_EQ(form.text39, "SOFT PAD  ");
 }
 
-TEST_F(Form2Test, LoadShowsTheEditAreaVoiceWithTheSlotsHeaderNotTheSlotsParameters) {
-    // GIVEN an EditBuffer whose parameters differ from its slot's (an ended
-    // edit) and whose header bytes differ too
+TEST_F(Form2Test, LoadShowsTheEditAreaVoiceNotTheSlotsParameters) {
+    // GIVEN an EditBuffer whose parameters and name differ from its slot's
+    // (an ended edit) and whose header bytes differ too
     Slot slot = InitialVoice();
     slot[2] = 0x05; // the channel nibble as a DX7 sent it
-    f.ws.voiceTable()[4] = slot;
-    f.ws.currentSlot() = 4;
-    f.ws.slotText(4) = "  4. INIT VOICE";
-    f.program.form1.text2() = "  4.EDITED";
-    f.ws.editBuffer() = WithParam(InitialVoice(), param::Feedback, 6);
-    f.ws.editBuffer()[2] = 0x00;
+    test::SeedBank(f.ws, [&](int n) { return n == 4 ? slot : Slot{}; });
+    Slot edited = Named(WithParam(InitialVoice(), param::Feedback, 6), "EDITED");
+    edited[2] = 0x00;
+    test::SeedEditArea(f.ws, 4, edited);
     // WHEN the editor loads
     form.load();
-    // THEN it shows the EditBuffer's values and the edit-area name
+    // THEN it shows the EditBuffer's values and name
     EXPECT_EQ(form.text[1], "6");
-    EXPECT_EQ(form.text39, "EDITED");
+    EXPECT_EQ(form.text39, "EDITED    ");
     EXPECT_EQ(form.label34, "  4.");
-    // and the EditBuffer keeps them, with the slot's header as a load copies it
-    EXPECT_EQ(f.ws.editBuffer()[ParamPos(param::Feedback)], 6);
-    EXPECT_EQ(f.ws.editBuffer()[2], 0x05);
+    // and neither the EditBuffer nor the slot changes
+    EXPECT_EQ(f.ws.editBuffer(), edited);
     EXPECT_EQ(f.ws.voiceTable()[4], slot);
 }
 
@@ -190,7 +197,7 @@ TEST_F(Form2Test, AnyRowOfOutputLevelOpensTheColumnsInOperatorOrder) {
     Slot v = InitialVoice();
     v[ParamPos(BlockParamNumber(0, OpParam::OutputLevel))] = 66; // operator 6
     v[ParamPos(BlockParamNumber(5, OpParam::OutputLevel))] = 11; // operator 1
-    LoadVoice(5, v, "  5. X");
+    LoadVoice(5, v);
     for (const char *name : {"Text37_0", "Text37_5"}) {
         form.controlClick(name);
         EXPECT_EQ(form.text42[0], "11") << name;
@@ -214,7 +221,7 @@ TEST_F(Form2Test, OpeningAGroupAgainDiscardsWhatWasSteppedInTheZone) {
 }
 
 TEST_F(Form2Test, LfoWaveOpensWithTheNameShownAndTheValueHidden) {
-    LoadVoice(5, WithParam(InitialVoice(), param::LfoWave, 4), "  5. X");
+    LoadVoice(5, WithParam(InitialVoice(), param::LfoWave, 4));
     form.controlClick("Text2");
     EXPECT_EQ(form.label31, "SINE");
     EXPECT_TRUE(form.label31Visible);
@@ -237,7 +244,7 @@ TEST_F(Form2Test, TransposeOpensWithTheNoteTextAndTheTenButtons) {
 }
 
 TEST_F(Form2Test, LfoSyncOffOpensTheOnOffPanelWithOffSelected) {
-    LoadVoice(5, WithParam(InitialVoice(), param::LfoKeySync, 0), "  5. X");
+    LoadVoice(5, WithParam(InitialVoice(), param::LfoKeySync, 0));
     form.controlClick("Label62");
     EXPECT_TRUE(form.frame2Visible);
     EXPECT_FALSE(form.frame3Visible);
@@ -262,7 +269,7 @@ TEST_F(Form2Test, OscillatorOpensWithFixedModeSelectedForOperatorOne) {
     Slot v = InitialVoice();
     v[ParamPos(OpParamNumber(1, OpParam::OscMode))] = 1;
     v[ParamPos(OpParamNumber(1, OpParam::FreqCoarse))] = 2;
-    LoadVoice(5, v, "  5. X");
+    LoadVoice(5, v);
     form.controlClick("Text20_4");
     EXPECT_TRUE(form.option4[0]);
     EXPECT_FALSE(form.option4[1]);
@@ -280,7 +287,7 @@ TEST_F(Form2Test, OscillatorOpensWithFixedModeSelectedForOperatorOne) {
 TEST_F(Form2Test, OperatorEgOpensTheGridWithOnlyOperatorOneSelected) {
     Slot v = InitialVoice();
     v[ParamPos(OpParamNumber(1, OpParam::Level1))] = 42;
-    LoadVoice(5, v, "  5. X");
+    LoadVoice(5, v);
     form.controlClick("Text24_3");
     EXPECT_EQ(f.state.selectedGroup, 0);
     EXPECT_EQ(form.text43[29], "42"); // column 4 (level 1) of row 5
@@ -296,8 +303,7 @@ TEST_F(Form2Test, OperatorEgOpensTheGridWithOnlyOperatorOneSelected) {
 }
 
 TEST_F(Form2Test, PitchEgAndAlgorithmOpenTheirPanels) {
-    LoadVoice(5, WithParam(WithParam(InitialVoice(), param::Algorithm, 4), param::PitchLevel1 + 2, 61),
-              "  5. X");
+    LoadVoice(5, WithParam(WithParam(InitialVoice(), param::Algorithm, 4), param::PitchLevel1 + 2, 61));
     form.controlClick("Text9");
     EXPECT_TRUE(form.frame4Visible);
     EXPECT_TRUE(form.picture2Visible[0]);
@@ -330,7 +336,7 @@ TEST_F(Form2Test, EachSingleValueGroupOpensWithItsValueRangeAndButtons) {
         {"Text2", 142, 1, 5, false, "SawD"},   {"Text17", 144, 13, 48, true, "C# 2"},
     };
     for (const auto &e : expected) {
-        LoadVoice(5, WithParam(InitialVoice(), e.parameter, e.stored), "  5. X");
+        LoadVoice(5, WithParam(InitialVoice(), e.parameter, e.stored));
         form.controlClick(e.control);
         EXPECT_EQ(f.state.selectedGroup, e.parameter) << e.control;
         EXPECT_EQ(form.text40, std::to_string(e.stored)) << e.control;
@@ -449,7 +455,7 @@ TEST_F(Form2Test, ApplyingAlgorithm32SendsValue31AndShowsThePicture) {
 }
 
 TEST_F(Form2Test, ApplyingLfoKeySyncOnWritesAndSendsParameter141) {
-    LoadVoice(5, WithParam(InitialVoice(), param::LfoKeySync, 0), "  5. X");
+    LoadVoice(5, WithParam(InitialVoice(), param::LfoKeySync, 0));
     form.controlClick("Text7");
     form.text40 = "1"; // what the ＯＮ option writes
     form.command1Click();
@@ -699,9 +705,16 @@ TEST_F(Form2Test, TheNameBoxTakesOnlyWhatTheInstrumentCanStore) {
     EXPECT_EQ(form.text39, "abc~ 12");
     EXPECT_FALSE(form.text39Change("ＡＢ"));
     EXPECT_FALSE(form.text39Change("caf\xC3\xA9"));
-    EXPECT_FALSE(form.text39Change("ABCDEFGHIJK"));
     EXPECT_EQ(form.text39, "abc~ 12");
+    // Any length is taken; the first ten characters are sent.
     EXPECT_TRUE(form.text39Change("ABCDEFGHIJ"));
+    EXPECT_TRUE(form.text39Change("ABCDEFGHIJK"));
+    EXPECT_EQ(form.text39, "ABCDEFGHIJK");
+    form.command2Click(1);
+    ASSERT_EQ(f.out.sent.size(), 10u);
+    EXPECT_EQ(f.out.sent[0], Change(145, 'A'));
+    EXPECT_EQ(f.out.sent[9], Change(154, 'J'));
+    EXPECT_EQ(f.ws.editAreaText(), "  5. ABCDEFGHIJ");
 }
 
 // --- Commands ----------------------------------------------------------------
@@ -713,24 +726,27 @@ TEST_F(Form2Test, EndWithTheNameUnchangedSendsNothingAndClosesTheEditor) {
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
     EXPECT_EQ(f.host.closed, std::vector<WindowId>{WindowId::Form2});
     EXPECT_EQ(f.ws.slotText(5), "  5. INIT VOICE");
+    EXPECT_EQ(f.program.form1.text2(), "  5. INIT VOICE");
 }
 
-TEST_F(Form2Test, EndAfterRenamingStoresTheListNumberFollowedByTheName) {
-    LoadVoice(7, InitialVoice(), "  7. INIT VOICE");
+TEST_F(Form2Test, EndAfterRenamingShowsTheNewNameInTheEditAreaOnly) {
+    LoadVoice(7, InitialVoice());
     ASSERT_TRUE(form.text39Change("LEAD"));
     form.command2Click(1);
-    EXPECT_EQ(f.ws.slotText(7), "  7.LEAD");
-    EXPECT_EQ(f.program.form1.text2(), "  7.LEAD");
+    // The name lives in the EditBuffer until it is written to the list.
+    EXPECT_EQ(f.ws.slotText(7), "  7. INIT VOICE");
+    EXPECT_EQ(f.program.form1.text2(), "  7. LEAD      ");
+    EXPECT_TRUE(f.ws.editAreaChanged());
     ASSERT_EQ(f.out.sent.size(), 10u);
     EXPECT_EQ(f.out.sent[0], Change(145, 'L'));
     EXPECT_EQ(f.out.sent[9], Change(154, ' '));
     EXPECT_EQ(f.ws.voiceTable()[7], InitialVoice());
     EXPECT_TRUE(f.host.enabled[WindowId::Form1]);
 
-    LoadVoice(0, InitialVoice(), " 0. INIT VOICE");
+    LoadVoice(0, InitialVoice());
     ASSERT_TRUE(form.text39Change("NEW ONE"));
     form.command2Click(1);
-    EXPECT_EQ(f.ws.slotText(0), " 0. NEW ONE");
+    EXPECT_EQ(f.program.form1.text2(), "  0. NEW ONE   ");
 }
 
 TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
@@ -790,11 +806,12 @@ TEST_F(Form2Test, InitialiseLoadsTheInitialVoiceIntoSlotZeroAndStaysOpen) {
         std::ofstream file(folder / "INITdata.v01", std::ios::binary);
         file.write(reinterpret_cast<const char *>(init.data()), 161);
     }
-    LoadVoice(5, WithParam(InitialVoice(), param::Feedback, 5), "  5. OTHER");
+    LoadVoice(5, Named(WithParam(InitialVoice(), param::Feedback, 5), "OTHER"));
     form.command2Click(0);
+    EXPECT_TRUE(f.host.boxes.empty()) << "nothing unwritten, nothing asked";
     EXPECT_EQ(f.ws.currentSlot(), 0);
-    EXPECT_EQ(f.ws.slotText(0), " 0. FRESH INIT");
-    EXPECT_EQ(f.program.form1.text2(), " 0. FRESH INIT");
+    EXPECT_EQ(f.ws.slotText(0), "  0. FRESH INIT");
+    EXPECT_EQ(f.program.form1.text2(), "  0. FRESH INIT");
     EXPECT_EQ(form.text39, "FRESH INIT");
     EXPECT_EQ(form.text[1], "0");
     ASSERT_EQ(f.out.sent.size(), 2u);
@@ -847,7 +864,7 @@ TEST_F(Form2Test, SaveHelpAndPrintLeaveTheEditorOpen) {
 // --- Opening from the main window --------------------------------------------
 
 TEST_F(Form2Test, EditModeWithAnEmptyEditAreaSaysSoAndOpensNothing) {
-    f.program.form1.text2().clear();
+    ASSERT_EQ(f.program.form1.text2(), ""); // no voice placed yet
     f.program.form1.command13Click();
     EXPECT_EQ(f.host.boxTexts(), std::vector<std::string>{"エディットエリアに音色が選択されていません"});
     EXPECT_TRUE(f.host.shown.empty());
@@ -860,11 +877,8 @@ TEST_F(Form2Test, EditModeWithAnEmptyEditAreaSaysSoAndOpensNothing) {
 }
 
 TEST_F(Form2Test, EditModeSendsTheVoiceAndOpensTheLoadedEditor) {
-    f.ws.voiceTable()[3] = InitialVoice();
-    f.ws.currentSlot() = 3;
-    f.ws.slotText(3) = "  3. INIT VOICE";
-    f.program.form1.text2() = f.ws.slotText(3);
-    f.ws.editBuffer() = InitialVoice(); // as SOUND LISTから読込 leaves it
+    test::SeedBank(f.ws, [](int) { return InitialVoice(); });
+    f.ws.placeEntry(3); // as SOUND LISTから読込 leaves it
     f.program.form1.command13Click();
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 2, 0}));

@@ -3,6 +3,7 @@
 #include "midi/bank_exchange.h"
 #include "scripted_dx7.h"
 #include "voice/bank_format.h"
+#include "voice/init_voice.h"
 
 #include <gtest/gtest.h>
 
@@ -535,6 +536,68 @@ TEST_F(BankTransmit, WithTheOutputClosedDuringTheConfirmationSaysTheBankWasNotSe
     EXPECT_TRUE(out.sent.empty());
     EXPECT_FALSE(program.form1.progressBar2.visible);
 }
+
+
+// What a user or the instrument did while a receive ran, as first found:
+// each once left a bank of wrong voices taken as complete.
+struct DuringReceive {
+    const char *what;
+    ReceiveMode mode;
+    int times;
+    void (*act)(ProgramFixture &);
+};
+
+class ReceiveOwnsThePort : public BankReceive, public ::testing::WithParamInterface<DuringReceive> {};
+
+TEST_P(ReceiveOwnsThePort, TheBankIsExactlyTheInstrumentsAndTheCommandsAreHeldOff) {
+    const DuringReceive &c = GetParam();
+    // GIVEN the program as start-up leaves it: the initial voice in the edit area
+    f.ws.placeVoice(InitialVoice());
+    f.state.exchange.receiveMode = c.mode;
+    int pending = 0, done = 0;
+    dx7.onRequest = [&](int g) {
+        if (g >= 4 && done < c.times) ++pending;
+    };
+    const auto pump = f.host.onProcessEvents;
+    f.host.onProcessEvents = [&] {
+        while (pending > 0) {
+            --pending;
+            ++done;
+            c.act(f);
+        }
+        pump();
+    };
+    form1.command4Click();
+    idle(20);
+    ASSERT_EQ(done, c.times);
+    ASSERT_EQ(form1.list3().items.size(), 32u) << c.what;
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_TRUE(slotMatches(n)) << c.what << ": slot " << n;
+    EXPECT_FALSE(f.program.form2.isOpen());
+    EXPECT_TRUE(form1.enabled);
+}
+
+void Audition(ProgramFixture &f) {
+    f.program.form1.command1MouseDown();
+    f.program.form1.command1MouseUp();
+}
+void F5(ProgramFixture &f) {
+    f.program.form1.auditionEditArea();
+    f.program.form1.auditionEditAreaEnd();
+}
+void EditMode(ProgramFixture &f) { f.program.form1.command13Click(); }
+void StrayParameterChange(ProgramFixture &f) {
+    const ParameterChange change = ParameterChangeMessage(param::Feedback, 7);
+    f.in.receive(std::vector<Byte>(change.begin(), change.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AsFound, ReceiveOwnsThePort,
+    ::testing::Values(DuringReceive{"the audition button once", ReceiveMode::Standard, 1, Audition},
+                      DuringReceive{"F5 four times", ReceiveMode::Standard, 4, F5},
+                      DuringReceive{"EDIT MODE", ReceiveMode::Standard, 1, EditMode},
+                      DuringReceive{"a parameter change", ReceiveMode::Fast, 1, StrayParameterChange},
+                      DuringReceive{"F5 three times", ReceiveMode::Fast, 3, F5}));
 
 } // namespace
 } // namespace vox::test

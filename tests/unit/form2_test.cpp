@@ -112,7 +112,7 @@ TEST_F(Form2Test, AlgorithmByteZeroShowsOneAndByteThirtyOneShowsThirtyTwo) {
 
 TEST_F(Form2Test, LoadSplitsTheEditAreaTextIntoNumberAndNameAndShowsTheEditBuffer) {
     LoadVoice(0, InitialVoice());
-    EXPECT_EQ(form.label34, "  0.");
+    EXPECT_EQ(form.label34, " 0. ");
     EXPECT_EQ(form.text39, "INIT VOICE");
     EXPECT_EQ(form.loadedName, "INIT VOICE");
     EXPECT_EQ(f.ws.editBuffer(), InitialVoice());
@@ -746,7 +746,7 @@ TEST_F(Form2Test, EndAfterRenamingShowsTheNewNameInTheEditAreaOnly) {
     LoadVoice(0, InitialVoice());
     ASSERT_TRUE(form.text39Change("NEW ONE"));
     form.command2Click(1);
-    EXPECT_EQ(f.program.form1.text2(), "  0. NEW ONE   ");
+    EXPECT_EQ(f.program.form1.text2(), " 0. NEW ONE   ");
 }
 
 TEST_F(Form2Test, CancelSendsTheUneditedVoiceAndClosesTheEditor) {
@@ -810,8 +810,8 @@ TEST_F(Form2Test, InitialiseLoadsTheInitialVoiceIntoSlotZeroAndStaysOpen) {
     form.command2Click(0);
     EXPECT_TRUE(f.host.boxes.empty()) << "nothing unwritten, nothing asked";
     EXPECT_EQ(f.ws.currentSlot(), 0);
-    EXPECT_EQ(f.ws.slotText(0), "  0. FRESH INIT");
-    EXPECT_EQ(f.program.form1.text2(), "  0. FRESH INIT");
+    EXPECT_EQ(f.ws.slotText(0), " 0. FRESH INIT");
+    EXPECT_EQ(f.program.form1.text2(), " 0. FRESH INIT");
     EXPECT_EQ(form.text39, "FRESH INIT");
     EXPECT_EQ(form.text[1], "0");
     ASSERT_EQ(f.out.sent.size(), 2u);

@@ -33,8 +33,15 @@ struct BankReceiveState {
     double lastActivitySeconds = 0; // monotonic time of the last request or dump
     bool passRequested = false;     // every request of the running pass is out
     int requested = 0;              // first pass: program changes sent so far
-    int generation = 0;             // bumped by each start, restart and end
-    VoiceTable staging;             // slots 1..32 as received this run
+    // Answers owed by a run that ended (cancelled, timed out, started over)
+    // may still come: that many answer-like messages, until a time-out
+    // after that run's last request, are only logged.
+    int requestsThisRun = 0, answersThisRun = 0;
+    double lastRequestSeconds = 0;
+    int staleAnswers = 0;
+    double staleUntilSeconds = 0;
+    int generation = 0; // bumped by each start, restart and end
+    VoiceTable staging; // slots 1..32 as received this run
 };
 
 // How a bank is asked of the instrument: one program change every half

@@ -2,9 +2,9 @@
 
 #include "editor/display_conversions.h"
 #include "midi/midi_output.h"
-#include "workspace/unwritten.h"
 #include "voice/dx7_messages.h"
 #include "voice/text.h"
+#include "workspace/unwritten.h"
 
 #include <algorithm>
 #include <fstream>
@@ -468,16 +468,16 @@ void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
         const int p = GroupParameter(g, n);
         // Typed and stepped values are already within range; a value the
         // user left as the voice had it goes out as it was.
-        const int v = items[static_cast<std::size_t>(n)] & 0x7F;
-        program_.workspace.setParameter(p, static_cast<Byte>(v));
-        messages.emplace_back(p, v);
+        messages.emplace_back(p, items[static_cast<std::size_t>(n)] & 0x7F);
     }
     // Each send passes through the message loop; the list is local, so a
-    // handler that runs meanwhile cannot change what this click sends. A
-    // cancel run there has sent the unedited voice: nothing more may follow.
+    // handler that runs meanwhile cannot change what this click sends. Each
+    // value enters the EditBuffer as it is sent, so an end or a cancel run
+    // there leaves the EditBuffer and the instrument holding the same voice.
     const unsigned session = session_;
     for (const auto &[p, v] : messages) {
         if (session_ != session) return;
+        program_.workspace.setParameter(p, static_cast<Byte>(v));
         SendParameter(state, program_.host, p, v);
     }
     if (session_ == session && text39 != loadedName) sendName(session);

@@ -4,11 +4,11 @@
 // i) plus the global fields, the Data Entry Zone with its panels (entry
 // column j = operator j + 1), and the commands along the bottom.
 
-#include "workspace/window_ports.h"
 #include "editor/eg_graph.h"
 #include "editor/groups.h"
 #include "voice/voice.h"
 #include "voice/voice_layout.h"
+#include "workspace/window_ports.h"
 
 #include <array>
 #include <cstdint>

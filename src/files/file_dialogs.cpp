@@ -3,9 +3,9 @@
 #include "files/voice_files.h"
 #include "files/volumes.h"
 #include "midi/midi_output.h"
-#include "workspace/unwritten.h"
 #include "voice/text.h"
 #include "voice/voice_scan.h"
+#include "workspace/unwritten.h"
 
 #include <algorithm>
 #include <cctype>

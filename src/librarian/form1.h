@@ -4,12 +4,12 @@
 // (start-up here, sound list, receive, bank exchange).
 
 #include "common/controls.h"
-#include "workspace/unwritten.h"
-#include "workspace/window_ports.h"
 #include "midi/fast_receive.h"
 #include "midi/midi_input.h"
 #include "midi/midi_port.h"
 #include "voice/voice.h"
+#include "workspace/unwritten.h"
+#include "workspace/window_ports.h"
 
 #include <array>
 #include <string>

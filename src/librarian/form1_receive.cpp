@@ -85,7 +85,6 @@ void Form1::command4Click() {
     // (the answer to an earlier program change) must be handled, and only
     // logged, before the receive starts, or every slot would be one off.
     host.processEvents();
-    list3Select(-1);
 
     BeginReceive(receive, host.monotonicSeconds());
     if (state.exchange.receiveMode == ReceiveMode::Fast) {
@@ -99,6 +98,7 @@ void Form1::command4Click() {
     for (int g = 0; g < static_cast<int>(kBankSlots); ++g) {
         progressBar1.value = g;
         receive.requested = g + 1;
+        CountRequest(receive, host.monotonicSeconds());
         SendShortMessage(state, kProgramChange, static_cast<Byte>(g), 0);
         if (receive.generation != run) return;
         if (receive.recvMode != 0) {
@@ -200,11 +200,12 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
             if (state.receive.recvMode == 0) offerBulkDump(event.whole);
             break;
         }
-        const std::span<const Byte> whole = event.whole.empty() ? std::span<const Byte>(event.bytes)
-                                                                : std::span<const Byte>(event.whole);
+        const std::span<const Byte> whole =
+            event.whole.empty() ? std::span<const Byte>(event.bytes) : std::span<const Byte>(event.whole);
         // The instrument's other messages (a parameter change, a bank, a
         // request) are logged and never taken as a voice of the receive.
-        const bool answer = ReceiveAnswer(whole);
+        const bool answer =
+            ReceiveAnswer(whole) && TakeAnswer(state.receive, program_.host.monotonicSeconds());
         const bool idle = state.receive.recvMode == 0;
         Slot buffer{};
         const std::size_t recorded = std::min(event.bytes.size(), kImageSize);

@@ -112,7 +112,8 @@ void Form1View::buildControls(QWidget *c) {
     using namespace form1_text;
     // Commands that send to the instrument or change the bank: greyed while
     // a receive or transmit owns the port.
-    for (const char *name : {"Command1", "Command5", "Command7", "Command8", "Command10", "Command12", "Command13"})
+    for (const char *name :
+         {"Command1", "Command5", "Command7", "Command8", "Command10", "Command12", "Command13"})
         portUsers_.push_back(built.get<QWidget>(name));
 
     bankMark_ = built.get<QLabel>("LabelBankChanged");

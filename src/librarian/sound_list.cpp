@@ -56,7 +56,8 @@ void Form1::command11Click() {
         return;
     }
     if (!PortFree(program_.state, program_.host)) return;
-    if (!MayDiscard(program_.host, program_.workspace, Replaces::EditArea, windows_.editorNameEdited())) return;
+    if (!MayDiscard(program_.host, program_.workspace, Replaces::EditArea, windows_.editorNameEdited()))
+        return;
     list3Select(-1);
     program_.workspace.placeEntry(selected + 1);
     sendEditArea();

@@ -9,8 +9,8 @@
 // is read on the GUI thread only between runs.
 
 #include "common/controls.h"
-#include "workspace/window_ports.h"
 #include "library/catalog.h"
+#include "workspace/window_ports.h"
 
 #include <atomic>
 #include <filesystem>

@@ -19,9 +19,14 @@ bool IsCompleteVoiceDump(std::span<const Byte> bytes) {
 }
 
 void BeginReceive(BankReceiveState &receive, double now) {
+    EndReceive(receive);
     const int generation = receive.generation + 1;
+    const int stale = receive.staleAnswers;
+    const double staleUntil = receive.staleUntilSeconds;
     receive = BankReceiveState{};
     receive.generation = generation;
+    receive.staleAnswers = stale;
+    receive.staleUntilSeconds = staleUntil;
     receive.recvMode = 1;
     receive.recvSlot = 1;
     receive.lastActivitySeconds = now;
@@ -30,6 +35,26 @@ void BeginReceive(BankReceiveState &receive, double now) {
 void EndReceive(BankReceiveState &receive) {
     receive.recvMode = 0;
     receive.passRequested = false;
+    if (receive.requestsThisRun > receive.answersThisRun) {
+        receive.staleAnswers += receive.requestsThisRun - receive.answersThisRun;
+        receive.staleUntilSeconds = receive.lastRequestSeconds + kReceiveTimeoutSeconds;
+    }
+    receive.requestsThisRun = receive.answersThisRun = 0;
+}
+
+void CountRequest(BankReceiveState &receive, double now) {
+    ++receive.requestsThisRun;
+    receive.lastRequestSeconds = now;
+}
+
+bool TakeAnswer(BankReceiveState &receive, double now) {
+    if (receive.staleAnswers > 0 && now > receive.staleUntilSeconds) receive.staleAnswers = 0;
+    if (receive.staleAnswers > 0) {
+        --receive.staleAnswers;
+        return false;
+    }
+    if (receive.recvMode != 0) ++receive.answersThisRun;
+    return true;
 }
 
 bool ReceiveTimedOut(const BankReceiveState &receive, double now) {
@@ -101,9 +126,11 @@ void RequestRetries(ProgramState &state, double now) {
     BankReceiveState &r = state.receive;
     r.retryEnd = static_cast<std::int16_t>(r.retryCount + 1);
     r.recvMode = 2;
-    for (int i = 1; i <= r.retryCount; ++i)
+    for (int i = 1; i <= r.retryCount; ++i) {
+        CountRequest(r, now);
         SendShortMessage(state, kProgramChange,
                          static_cast<Byte>(r.retrySlots[static_cast<std::size_t>(i)] - 1), 0);
+    }
     r.retryCount = 0;
     r.passRequested = true;
     r.lastActivitySeconds = now;

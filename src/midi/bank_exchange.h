@@ -27,6 +27,13 @@ void EndReceive(BankReceiveState &receive);
 
 bool ReceiveTimedOut(const BankReceiveState &receive, double now);
 
+// A request of the running receive went out at `now`.
+void CountRequest(BankReceiveState &receive, double now);
+// An answer-like message arrived: false when it is one still owed by a run
+// that ended, to be logged and nothing more; true otherwise (counted for the
+// running receive).
+bool TakeAnswer(BankReceiveState &receive, double now);
+
 enum class StoreOutcome {
     PassOn,       // the pass goes on
     Unasked,      // no request was waiting for it: logged, nothing stored

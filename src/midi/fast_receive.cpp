@@ -33,6 +33,7 @@ bool FastReceive::running(const BankReceiveState &receive) const {
 }
 
 void FastReceive::send(ProgramState &state, double now) {
+    CountRequest(state.receive, now);
     SendShortMessage(state, kProgramChange, static_cast<Byte>(program_), 0);
     pending_.push_back(Request{program_});
     ++attempts_;

@@ -1,5 +1,6 @@
 #include "midi/midi_output.h"
 
+#include "midi/bank_exchange.h"
 #include "midi/message_names.h"
 #include "midi/midi_port.h"
 
@@ -44,6 +45,16 @@ void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2) 
     const Byte bytes[3] = {status, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F)};
     state.midiOut->sendShort(bytes[0], bytes[1], bytes[2]);
     LogSentShort(state.midiTraffic, bytes);
+    // With SYS INFO AVAIL the instrument answers every program change with
+    // a voice dump. One sent outside a receive with the input open is owed
+    // such an answer, which a receive starting meanwhile must not take for
+    // one of its own.
+    BankReceiveState &r = state.receive;
+    if ((status & 0xF0) == kProgramChange && r.recvMode == 0 && state.midiIn && state.midiIn->isOpen()) {
+        ++r.staleAnswers;
+        const double now = state.midiTraffic.clock ? state.midiTraffic.clock() : 0;
+        r.staleUntilSeconds = now + kReceiveTimeoutSeconds;
+    }
 }
 
 void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message) {

@@ -42,7 +42,8 @@ bool Workspace::bankChanged() const {
 }
 
 int Workspace::editAreaEntry() const {
-    if (!hasEditVoice_ || !hasBank_ || currentSlot_ < 1 || currentSlot_ > static_cast<int>(kBankSlots)) return 0;
+    if (!hasEditVoice_ || !hasBank_ || currentSlot_ < 1 || currentSlot_ > static_cast<int>(kBankSlots))
+        return 0;
     // After a bank load or receive the entry may hold another voice.
     return ParamsOf(slot(currentSlot_)) == editAreaEntryVoice_ ? currentSlot_ : 0;
 }

@@ -283,7 +283,7 @@ private slots:
             QTemporaryDir folder;
             program.library.setCatalogFile(std::filesystem::path(folder.path().toStdString()) / "lib.sqlite");
             AppWindows windows(program, host, &wiring);
-            state.editBuffer = InitialVoice();
+            program.workspace.placeVoice(InitialVoice());
             program.form2.load();
             windows.form2.show();
             KeyboardView *keyboard = KeyboardOf(windows.form2);

@@ -65,13 +65,13 @@ int main(int argc, char **argv) {
     const double cpuBefore = CpuSeconds();
     // The standard receive runs inside the click, its waits included.
     windows.form1.findChild<QPushButton *>("Command4")->click();
-    while (program.form1.list3.items.size() < vox::kBankSlots &&
+    while (program.form1.list3().items.size() < vox::kBankSlots &&
            std::chrono::steady_clock::now() - started < std::chrono::seconds(40))
         host->processEventsFor(0.05);
     const double cpu = CpuSeconds() - cpuBefore;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%s: %zu voices in %.2f s, processor %.2f s (%.1f %% of one core)\n",
-                spin ? "waits as plain passes" : "waits that sleep", program.form1.list3.items.size(), wall,
+                spin ? "waits as plain passes" : "waits that sleep", program.form1.list3().items.size(), wall,
                 cpu, 100.0 * cpu / wall);
-    return program.form1.list3.items.size() == vox::kBankSlots ? 0 : 1;
+    return program.form1.list3().items.size() == vox::kBankSlots ? 0 : 1;
 }

@@ -123,7 +123,7 @@ TEST_F(EditArea, CancelThenWriteStoresTheUneditedVoice) {
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 4, 0}));
     EXPECT_EQ(f.out.sent[1], DumpOf(original));
-    EXPECT_EQ(f.ws.editBuffer(), original);
+    EXPECT_TRUE(std::equal(original.begin(), original.begin() + kChecksumPos + 1, f.ws.editBuffer().begin()));
     EXPECT_EQ(form1.text2(), "  5. BANK 05   ");
     EXPECT_EQ(form1.editAreaMark(), "");
     // WHEN the edit area is then written into position 9
@@ -190,14 +190,14 @@ TEST_F(EditArea, RenameEndReopenCarriesTheNameInTheBytesAndToTheDx7) {
     EXPECT_EQ(f.out.sent[4], Change(149, ' '));
     EXPECT_EQ(f.out.sent[9], Change(154, ' '));
     EXPECT_EQ(VoiceName(f.ws.editBuffer()), "LEAD      ");
-    EXPECT_EQ(form1.text2(), "  5.LEAD");
+    EXPECT_EQ(form1.text2(), "  5. LEAD      ");
     f.out.sent.clear();
     // WHEN EDIT MODE is pressed again
     openEditor();
     // THEN the dump the DX7 gets carries the new name, the editor shows it
     ASSERT_EQ(f.out.sent.size(), 2u);
     EXPECT_EQ(NameIn(f.out.sent[1]), "LEAD      ");
-    EXPECT_EQ(editor.text39, "LEAD");
+    EXPECT_EQ(editor.text39, "LEAD      ");
     EXPECT_EQ(editor.label34, "  5.");
     EXPECT_EQ(VoiceName(f.ws.editBuffer()), "LEAD      ");
     // WHEN the editor ends unchanged and the voice is written into 5
@@ -304,7 +304,7 @@ TEST_F(EditArea, AReceiveLeavesTheEditAreaVoiceAndMarksTheNewBankUnchanged) {
 
 // --- The chooser --------------------------------------------------------------
 
-TEST_F(EditArea, ChooserWithNothingSelectedShowsTheWrittenVoicesName) {
+TEST_F(EditArea, ChooserOpensOnTheEditAreasEntryAndWithNoneSelectedWritesNothing) {
     // GIVEN entry 3 renamed "NEW ONE" and ended
     pick(3);
     openEditor();
@@ -312,22 +312,25 @@ TEST_F(EditArea, ChooserWithNothingSelectedShowsTheWrittenVoicesName) {
     editor.command2Click(1);
     const VoiceTable before = f.ws.voiceTable();
     f.out.sent.clear();
-    // WHEN 変更 is pressed with no entry selected
-    writeTo(0);
-    // THEN slot 0 holds the voice, the edit area names it, slots 1..32 stay
-    EXPECT_TRUE(SameParams(slot(0), f.ws.editBuffer()));
-    EXPECT_EQ(f.ws.slotText(0), " 0. NEW ONE   ");
-    EXPECT_EQ(form1.text2(), " 0. NEW ONE   ");
-    EXPECT_EQ(f.ws.currentSlot(), 0);
-    for (std::size_t n = 1; n <= 32; ++n)
-        EXPECT_EQ(f.ws.voiceTable()[n], before[n]) << n;
+    // WHEN the chooser opens THEN entry 3, where the voice came from, is selected
+    form1.command12Click();
+    EXPECT_EQ(chooser.list1.selected, 2);
+    // WHEN 変更 is pressed with the selection taken away
+    chooser.list1.selected = -1;
+    chooser.command1Click();
+    // THEN it asks for a position and writes and sends nothing
+    EXPECT_EQ(lastBox().text, form7_text::kNoPosition);
+    EXPECT_TRUE(chooser.isOpen());
+    EXPECT_EQ(f.ws.voiceTable().all, before.all);
+    EXPECT_EQ(form1.text2(), "  3. NEW ONE   ");
+    EXPECT_TRUE(f.out.sent.empty());
+    // WHEN a position is chosen THEN it is written there
+    chooser.list1.selected = 8;
+    chooser.command1Click();
+    EXPECT_EQ(form1.list3().items[8], "  9. NEW ONE   ");
+    EXPECT_EQ(form1.text2(), "  9. NEW ONE   ");
     ASSERT_EQ(f.out.sent.size(), 2u);
-    EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 0, 0}));
-    EXPECT_EQ(NameIn(f.out.sent[1]), "NEW ONE   ");
-    // and the editor opens on it with that name
-    openEditor();
-    EXPECT_EQ(editor.label34, " 0. ");
-    EXPECT_EQ(editor.text39, "NEW ONE   ");
+    EXPECT_EQ(f.out.sent[0], (Bytes{0xC0, 8, 0}));
 }
 
 TEST(EditAreaWithoutABank, ChooserIsRefusedAndNoBlankBankAppears) {
@@ -535,7 +538,7 @@ TEST_F(EditArea, CloseBoxOverTheEditorWithATypedNameAsks) {
     EXPECT_EQ(f.host.boxes.size(), 1u);
 }
 
-TEST_F(EditArea, CloseBoxWithNothingUnwrittenOrTheMainWindowEnabledAsksNothing) {
+TEST_F(EditArea, CloseBoxWithNothingUnwrittenAsksNothingAndWithUnwrittenEditsAsksWithNoAsDefault) {
     // GIVEN the editor open with nothing changed
     pick(5);
     openEditor();
@@ -547,9 +550,19 @@ TEST_F(EditArea, CloseBoxWithNothingUnwrittenOrTheMainWindowEnabledAsksNothing) 
     editor.command2Click(1);
     ASSERT_TRUE(form1.enabled);
     ASSERT_EQ(form1.editAreaMark(), form1_text::kEditAreaChangedMark);
-    EXPECT_TRUE(form1.queryClose());
-    EXPECT_TRUE(f.host.boxes.empty());
-    EXPECT_FALSE(f.out.isOpen());
+    // WHEN the close box, End and END(&Q) are used, each answered No
+    f.host.answers = {MsgResult::No, MsgResult::No, MsgResult::No};
+    EXPECT_FALSE(form1.queryClose());
+    form1.command3Click();
+    form1.mnuFileClick();
+    // THEN each asked once, No the default, and the program runs on
+    ASSERT_EQ(f.host.boxes.size(), 3u);
+    for (const MessageBoxSpec &box : f.host.boxes) {
+        EXPECT_EQ(box.title, form1_text::kCloseTitle);
+        EXPECT_EQ(box.defaultButton, MsgResult::No);
+    }
+    EXPECT_FALSE(f.host.ended);
+    EXPECT_TRUE(f.out.isOpen());
 }
 
 } // namespace

@@ -255,7 +255,7 @@ TEST_F(FileDialogsTest, TheProposedNameOfANastyVoiceNameSavesAFileTheLoadDialogL
     const NastyName cases[] = {
         {"a list voice", 3, "E.PIANO 1 ", "E.PIANO 1"},
         {"a leading blank", 4, " LEAD     ", "LEAD"},
-        {"NULs", 0, std::string("AB\0\0CD\0\0\0\0", 10), "ABCD"},
+        {"NULs (shown blank)", 0, std::string("AB\0\0CD\0\0\0\0", 10), "AB  CD"},
         {"a slash", 0, "E.P/GTR 1", "E.P_GTR 1"},
         {"control characters", 0, "\x18\x01STRINGS\x7F", "STRINGS"},
         {"a leading dot", 0, ".HIDDEN   ", "HIDDEN"},

@@ -88,6 +88,7 @@ protected:
         SeedBank(f.ws, DistinctVoice);
         f.ws.placeVoice(DistinctVoice(0));
         SeedEditArea(f.ws, 7, DistinctVoice(40));
+        f.ws.markEditAreaStored(); // saved to a file: nothing unwritten
         f.program.form1.list1.add("F0 43 ...");
         f.program.form1.list2.add("90 40 64");
         f.program.form1.list4.add("163");

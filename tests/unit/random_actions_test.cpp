@@ -93,22 +93,25 @@ struct Instrument {
         if (luck < 6) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
         if (luck < 8) dump[0] = 0x00;
         const double delay = luck < 15 ? 0.6 + (rng() % 100) / 100.0 : 0.05;
-        outbox.emplace_back(now + delay, std::move(dump));
+        send(now + delay, std::move(dump));
     }
     // What the instrument sends on its own now and then.
     void stray(const VoiceTable &otherBank) {
         const unsigned luck = rng() % 1000;
         if (luck < 8) {
             const ParameterChange change = ParameterChangeMessage(static_cast<int>(rng() % 155), 1);
-            outbox.emplace_back(now, Bytes(change.begin(), change.end()));
+            send(now, Bytes(change.begin(), change.end()));
         } else if (luck < 10) {
             const BulkMessage bulk = BuildBulkMessage(otherBank);
-            outbox.emplace_back(now, Bytes(bulk.begin(), bulk.end()));
+            send(now, Bytes(bulk.begin(), bulk.end()));
         }
     }
+    // One cable: nothing overtakes what was sent before it.
+    void send(double due, Bytes bytes) {
+        if (!outbox.empty()) due = std::max(due, outbox.back().first);
+        outbox.emplace_back(due, std::move(bytes));
+    }
     void deliver(TestInPort &in) {
-        std::stable_sort(outbox.begin(), outbox.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
         while (!outbox.empty() && outbox.front().first <= now) {
             in.receive(outbox.front().second);
             outbox.pop_front();
@@ -135,6 +138,12 @@ public:
             other_[static_cast<std::size_t>(n)] = MakeBankVoice(n + 32);
         }
         WriteBytes(folder_.path() / "32voice" / "other.v32", EncodeBankFile(other_));
+        // The other bank as its bulk dump carries it (fields cut to their widths).
+        const BulkMessage bulk = BuildBulkMessage(other_);
+        for (std::size_t n = 1; n <= kBankSlots; ++n)
+            UnpackVoice(std::span<const Byte, kPackedVoiceSize>(
+                            bulk.data() + kBulkDataPos + (n - 1) * kPackedVoiceSize, kPackedVoiceSize),
+                        otherAsBulk_[n]);
         WriteBytes(folder_.path() / "1voice" / "one.v01", EncodeVoiceFile(MakeBankVoice(70)));
         const Slot init = InitialVoice();
         WriteBytes(folder_.path() / "INITdata.v01", Bytes(init.begin(), init.begin() + 161));
@@ -152,6 +161,7 @@ public:
                          ws().bankChanged(), bankParams()};
         host_.discardAnsweredYes = host_.bulkTaken = false;
         userWroteBank_ = editorActed_ = false;
+        trail_.clear();
         act(0);
         return check(n);
     }
@@ -195,6 +205,11 @@ private:
         Form2 &editor = program_.form2;
         Form7 &chooser = program_.form7;
         const unsigned what = rng_() % 20;
+        trail_ += (chooser.isOpen()  ? "c"
+                   : editor.isOpen() ? "e"
+                   : main.enabled    ? "m"
+                                     : "-") +
+                  std::to_string(what) + (depth > 0 ? "* " : " ");
         if (chooser.isOpen()) {
             chooser.list1.selected = static_cast<int>(rng_() % 33) - 1;
             if (what % 3 == 0) {
@@ -291,12 +306,24 @@ private:
             for (int i = 0; i < 3; ++i) {
                 const int c = static_cast<int>(rng_() % 6);
                 switch (rng_() % 6) {
-                case 0: editor.upDown1Up(); break;
-                case 1: editor.upDown2Down(); break;
-                case 2: editor.upDown5Up(c); break;
-                case 3: editor.upDown6Down(c); break;
-                case 4: editor.upDown9Up(c); break;
-                default: editor.upDown10Down(c); break;
+                case 0:
+                    editor.upDown1Up();
+                    break;
+                case 1:
+                    editor.upDown2Down();
+                    break;
+                case 2:
+                    editor.upDown5Up(c);
+                    break;
+                case 3:
+                    editor.upDown6Down(c);
+                    break;
+                case 4:
+                    editor.upDown9Up(c);
+                    break;
+                default:
+                    editor.upDown10Down(c);
+                    break;
                 }
             }
             editor.command1Click();
@@ -318,7 +345,7 @@ private:
     }
 
     bool fail(int n, const std::string &why) {
-        fault = "step " + std::to_string(n) + ": " + why;
+        fault = "step " + std::to_string(n) + ": " + why + " (after " + trail_ + ")";
         return false;
     }
 
@@ -326,8 +353,23 @@ private:
         const std::vector<Params> bank = bankParams();
         // The bank: as before, the user's own doing, or whole from the instrument.
         if (bank != before_.bank && !userWroteBank_ && bank != paramsOf(dx7_.bank) &&
-            !(host_.bulkTaken && bank == paramsOf(other_.all)))
-            return fail(n, "the bank is neither as before nor the instrument's");
+            !(host_.bulkTaken && bank == paramsOf(otherAsBulk_.all))) {
+            std::string where;
+            const auto dx7 = paramsOf(dx7_.bank);
+            for (std::size_t i = 0; i < 32; ++i)
+                if (bank[i] != dx7[i]) {
+                    where += " slot " + std::to_string(i + 1) + " holds";
+                    for (std::size_t j = 0; j < 32; ++j)
+                        if (bank[i] == dx7[j]) where += " the instrument's " + std::to_string(j + 1);
+                    if (bank[i] == before_.bank[i]) where += " its old voice";
+                    break;
+                }
+            where += state_.exchange.receiveMode == ReceiveMode::Fast ? " (fast)" : " (standard)";
+            where += " list2:";
+            for (const auto &l : program_.form1.list2.items)
+                where += " [" + l + "]";
+            return fail(n, "the bank is neither as before nor the instrument's:" + where);
+        }
         // The editor shows the EditBuffer.
         if (program_.form2.isOpen()) {
             EditorView links;
@@ -365,10 +407,12 @@ private:
     Program program_{state_, host_};
     Instrument dx7_;
     VoiceTable other_;
+    VoiceTable otherAsBulk_;
     Before before_;
     bool userWroteBank_ = false;
     bool editorActed_ = false;
     int depth_ = 0;
+    std::string trail_; // the commands of the step, for the report
 };
 
 // Seeds that once found a fault stay here, beside the fresh ones.

@@ -126,8 +126,13 @@ struct UserView {
     int currentSlot = 0;
 
     static UserView Of(ProgramFixture &f) {
-        UserView v{f.ws.voiceTable(), {}, f.program.form1.list3().items, f.program.form1.list3Selected(),
-                   f.program.form1.text2(), f.ws.editBuffer(), f.ws.currentSlot()};
+        UserView v{f.ws.voiceTable(),
+                   {},
+                   f.program.form1.list3().items,
+                   f.program.form1.list3Selected(),
+                   f.program.form1.text2(),
+                   f.ws.editBuffer(),
+                   f.ws.currentSlot()};
         for (int n = 0; n <= 32; ++n)
             v.slotText[static_cast<std::size_t>(n)] = f.ws.slotText(n);
         return v;

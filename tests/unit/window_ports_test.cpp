@@ -1,9 +1,9 @@
 // The narrow ports between the windows: the bank receive's returned log
 // lines, and the main window as the other windows reach it.
-#include "workspace/window_ports.h"
 #include "librarian/form1.h"
 #include "midi/bank_exchange.h"
 #include "scripted_dx7.h"
+#include "workspace/window_ports.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,25 @@ using Lines = std::vector<std::string>;
 struct StoreLines : ::testing::Test {
     ProgramFixture f;
     Form1 &form1 = f.program.form1;
-    void SetUp() override { BeginReceive(f.state.receive, 0); }
+    // A first pass whose 32 requests are out.
+    void SetUp() override {
+        BeginReceive(f.state.receive, 0);
+        f.state.receive.requested = 32;
+    }
     StoreResult store(int voice, std::size_t recorded = kImageSize) {
         const Slot buffer = MakeBankVoice(voice);
         return StoreReceivedVoice(f.state, buffer, recorded, 0);
     }
 };
+
+TEST_F(StoreLines, AnAnswerBeyondTheRequestsSentIsUnaskedAndMovesNothing) {
+    f.state.receive.requested = 1;
+    ASSERT_EQ(store(1).outcome, StoreOutcome::PassOn);
+    const StoreResult r = store(2);
+    EXPECT_EQ(r.outcome, StoreOutcome::Unasked);
+    EXPECT_TRUE(r.brokenLines.empty());
+    EXPECT_EQ(f.state.receive.recvSlot, 2);
+}
 
 TEST_F(StoreLines, BrokenDumpReturnsItsTraceAndBrokenLineAndWritesNoList) {
     // GIVEN a receive waiting for voice 1
@@ -60,11 +73,13 @@ TEST_F(StoreLines, LastGoodDumpCompletesTheBankWithTheTenMarker) {
         ASSERT_EQ(store(n).outcome, StoreOutcome::PassOn) << n;
     // WHEN the 32nd arrives whole
     const StoreResult r = store(32);
-    // THEN the bank is complete, its only list line the marker "10"
+    // THEN the staged bank is complete for the caller to take, its only
+    // list line the marker "10"
     EXPECT_EQ(r.outcome, StoreOutcome::Complete);
     EXPECT_EQ(r.brokenLines, Lines{"10"});
     const Slot voice = MakeBankVoice(32);
-    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kImageSize, f.ws.voiceTable()[32].begin()));
+    EXPECT_TRUE(std::equal(voice.begin(), voice.begin() + kImageSize, f.state.receive.staging[32].begin()));
+    EXPECT_EQ(f.state.receive.recvMode, 0);
 }
 
 TEST(MainWindowPortTest, EnablingGoesToTheFormAndTheWindowTogether) {

@@ -165,7 +165,10 @@ private slots:
         std::ifstream saved(w.folder / "1voice" / "EDITED.v01", std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
         QCOMPARE(bytes.size(), std::size_t{161});
-        for (std::size_t pos = 0; pos < 161; ++pos)
+        // The program's own dump header, then the voice's parameters.
+        for (std::size_t pos = 0; pos < kVoiceHeader.size(); ++pos)
+            QCOMPARE(static_cast<Byte>(bytes[pos]), kVoiceHeader[pos]);
+        for (std::size_t pos = kParamBase; pos < 161; ++pos)
             QCOMPARE(static_cast<Byte>(bytes[pos]), w.program.workspace.editBuffer()[pos]);
     }
 

@@ -4,9 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
-rm -rf build-fuzz
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVOXMERE_CORE_ONLY=ON -DVOXMERE_FUZZ=ON >/dev/null
+# FUZZ_BUILT=1: build-fuzz is already configured (CI builds it once for the
+# sanitizer tests too).
+if [ "${FUZZ_BUILT:-0}" != 1 ]; then
+  rm -rf build-fuzz
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVOXMERE_CORE_ONLY=ON -DVOXMERE_FUZZ=ON >/dev/null
+fi
 targets=$(cd tests/fuzz && ls *_fuzz.cpp | sed 's/\.cpp$//')
 cmake --build build-fuzz -j"$(nproc)" --target $targets
 corpus=build-fuzz/corpus

@@ -18,6 +18,15 @@ constexpr Byte kDataBits = 0x7F;
 } // namespace
 
 bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed) {
+    // Name bytes as stored: other tools put characters above 7Fh there.
+    // Tested first: they are cheap, and data read out of step fails here.
+    bool named = false;
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        const Byte c = packed[kPackedNamePos + i];
+        if (c != 0 && c < kFirstCharacter) return false;
+        named |= c != 0;
+    }
+    if (!named) return false;
     PackedVoice seven{};
     for (std::size_t i = 0; i < kPackedVoiceSize; ++i)
         seven[i] = packed[i] & kDataBits;
@@ -25,14 +34,7 @@ bool LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize> packed) {
     UnpackVoice(seven, slot);
     for (int p = 0; p < param::Name1; ++p)
         if (slot[ParamPos(p)] > ParamMax(p)) return false;
-    // Name bytes as stored: other tools put characters above 7Fh there.
-    bool named = false;
-    for (std::size_t i = 0; i < kNameLength; ++i) {
-        const Byte c = packed[kPackedNamePos + i];
-        if (c != 0 && c < kFirstCharacter) return false;
-        named |= c != 0;
-    }
-    return named;
+    return true;
 }
 
 std::size_t PackedVoicesOutOfRange(std::span<const Byte> bytes, std::size_t offset) {
@@ -58,6 +60,8 @@ bool LooksLikePackedBank(std::span<const Byte> bytes, std::size_t offset) {
             good +=
                 LooksLikePackedVoice(std::span<const Byte, kPackedVoiceSize>(at, kPackedVoiceSize)) ? 1 : 0;
             if (2 * good >= aligned) return false;
+            // Give the shift up once the voices left cannot reach half.
+            if (2 * (good + kBankSlots - 2 - v) < aligned) break;
         }
     }
     return true;
@@ -441,7 +445,6 @@ private:
             Skip(i, cut - i, ScanReason::CutOff, 0);
             return cut;
         }
-        const auto data = b.subspan(i + kDumpHeaderSize, kUnpackedVoiceSize);
         const std::size_t sumAt = i + kSingleChecksumPos;
         // A right checksum (its seven bits) vouches for the voice when the
         // dump ends there.

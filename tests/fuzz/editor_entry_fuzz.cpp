@@ -33,7 +33,10 @@ bool IsNotANumberBox(const MessageBoxSpec &box) {
 }
 
 // The messages of one 変更: count them and check each against the group.
-void CheckApply(test::ProgramFixture &f, std::size_t firstMessage, std::size_t firstBox, int group) {
+// `before` is the EditBuffer as the click found it: a value outside its
+// range that the user left untouched goes out as the voice had it.
+void CheckApply(test::ProgramFixture &f, const Slot &before, std::size_t firstMessage, std::size_t firstBox,
+                int group) {
     const GroupInfo *g = FindGroup(group);
     Check(g != nullptr, "a group outside the table is open");
     std::set<int> allowed;
@@ -54,7 +57,8 @@ void CheckApply(test::ProgramFixture &f, std::size_t firstMessage, std::size_t f
         Check(msg[3] <= 1, "parameter group byte");
         const int p = msg[3] * 128 + msg[4];
         Check(p >= 0 && p < static_cast<int>(kParamCount), "parameter number out of range");
-        Check(msg[5] <= ParamMax(p), "value above the parameter's range");
+        Check(msg[5] <= ParamMax(p) || msg[5] == ParamValue(p, before[ParamPos(p)]),
+              "value above the parameter's range, and not the voice's own");
         Check(f.ws.editBuffer()[ParamPos(p)] == msg[5] ||
                   std::count_if(f.out.sent.begin() + static_cast<long>(m) + 1, f.out.sent.end(),
                                 [&](const auto &later) {
@@ -136,8 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::size_t firstMessage = f.out.sent.size(), firstBox = f.host.boxes.size();
         const int group = form.selectedGroup();
         const std::string typed = form.text40;
+        const Slot before = f.ws.editBuffer();
         form.command1Click();
-        CheckApply(f, firstMessage, firstBox, group);
+        CheckApply(f, before, firstMessage, firstBox, group);
         // The value box: what was typed, kept inside the group's range.
         const GroupInfo *g = FindGroup(group);
         if (g && (g->panel == GroupPanel::Value || g->panel == GroupPanel::Algorithm) &&
@@ -145,7 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const auto n = PlainNumber(typed);
             Check(n.has_value(), "a value box that is not a number was applied");
             const int expected = std::clamp(*n, g->min, g->max) - (g->panel == GroupPanel::Algorithm ? 1 : 0);
-            Check(f.out.sent[firstMessage][5] == expected, "the value sent is not the value typed");
+            const int first = GroupParameter(group, 0);
+            const int was = ParamValue(first, before[ParamPos(first)]);
+            const bool keptAsItWas = !ParamInRange(first, was) && f.out.sent[firstMessage][5] == was;
+            Check(keptAsItWas || f.out.sent[firstMessage][5] == expected, "the value sent is not the value typed");
         }
     };
 

@@ -65,6 +65,10 @@ inline constexpr const char *kMenuAudition = "試聴（エディットエリア�
 // Where the built-in instrument sounds, and the MIDI keyboard that plays.
 inline constexpr const char *kMenuAudioOutput = "オーディオ出力（仮想DX7の音）";
 inline constexpr const char *kMenuNoteInput = "鍵盤入力（MIDIキーボード）";
+// Under the window while the built-in instrument has no audio output.
+inline constexpr const char *kVirtualDx7Silent =
+    "仮想DX7の音が出ていません（オーディオ出力を開けません）。MIDIメニューの「オーディオ出力（仮想DX7の音）」"
+    "で出力を選んでください。";
 inline constexpr const char *kAudioOutputFailed = "オーディオ出力「%1」を開けませんでした。";
 inline constexpr const char *kNoteInputFailed = "MIDIキーボード「%1」を開けませんでした。";
 // The voice library, a window beside the main window.

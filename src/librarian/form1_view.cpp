@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 
 namespace vox {
 namespace {
@@ -95,6 +96,15 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
                          TwipsToPixels(form1_layout::kClientHeight, this));
     buildControls(client);
     buildMenus();
+    // Below the fixed client area, shown only while the built-in
+    // instrument has no output: a user started from the desktop never sees
+    // stderr.
+    soundNotice_ = new QLabel(QString::fromUtf8(form1_text::kVirtualDx7Silent));
+    soundNotice_->setObjectName("LabelSoundNotice");
+    soundNotice_->setWordWrap(true);
+    statusBar()->addWidget(soundNotice_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->hide();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     refresh();
 }
@@ -337,6 +347,9 @@ void Form1View::refresh() {
     audition_->setEnabled(portFree);
     cancelReceive_->setVisible(form_.cancelReceiveVisible());
     cancelReceive_->raise();
+    const auto &audio = midiMenuModel_.audioOutput;
+    const bool silent = audio.list && audio.current && audio.current().empty();
+    if (statusBar()->isHidden() == silent) statusBar()->setVisible(silent);
     refreshing_ = false;
 }
 

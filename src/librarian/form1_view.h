@@ -58,7 +58,10 @@ public:
     explicit Form1View(Owner &program, QWidget *parent = nullptr)
         : Form1View(program.form1, {program.state, program.workspace, program.host}, parent) {}
     Form1View(Form1 &form, FormContext program, QWidget *parent = nullptr);
-    void setMidiMenu(MidiMenuModel model) { midiMenuModel_ = std::move(model); }
+    void setMidiMenu(MidiMenuModel model) {
+        midiMenuModel_ = std::move(model);
+        refresh();
+    }
 
 public slots:
     void refresh();
@@ -84,6 +87,7 @@ private:
     QListWidget *list1_ = nullptr, *list2_ = nullptr, *list3_ = nullptr, *list4_ = nullptr;
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
     QLabel *editAreaMark_ = nullptr, *bankMark_ = nullptr;
+    QLabel *soundNotice_ = nullptr;
     QPushButton *command1_ = nullptr;
     WrapButton *command2_ = nullptr;
     WrapButton *cancelReceive_ = nullptr;

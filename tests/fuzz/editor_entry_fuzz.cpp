@@ -153,7 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const int first = GroupParameter(group, 0);
             const int was = ParamValue(first, before[ParamPos(first)]);
             const bool keptAsItWas = !ParamInRange(first, was) && f.out.sent[firstMessage][5] == was;
-            Check(keptAsItWas || f.out.sent[firstMessage][5] == expected, "the value sent is not the value typed");
+            Check(keptAsItWas || f.out.sent[firstMessage][5] == expected,
+                  "the value sent is not the value typed");
         }
     };
 

@@ -13,7 +13,9 @@
 #include "voice/dx7_messages.h"
 #include "voice/init_voice.h"
 
+#include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <vector>
@@ -108,6 +110,7 @@ private slots:
         // GIVEN the main window with the sound's outputs in its MIDI menu
         test::ProgramFixture f;
         Form1View view(f.program);
+        QVERIFY2(view.statusBar()->isHidden(), "a notice about sound without the built-in instrument");
         VirtualDx7 dx7;
         SoundWiring sound(dx7, NoSuchApi());
         std::vector<std::string> remembered;
@@ -120,6 +123,11 @@ private slots:
             remembered.push_back(api + "/" + device);
         });
         view.setMidiMenu(model);
+        // THEN the window says the built-in instrument is silent, and where
+        // to choose an output
+        QVERIFY(!view.statusBar()->isHidden());
+        QVERIFY(
+            view.findChild<QLabel *>("LabelSoundNotice")->text().contains("オーディオ出力（仮想DX7の音）"));
         // WHEN the user opens the MIDI menu
         QMenu *audio = OpenSubmenu(view, "mnu_audioOutMenu");
         // THEN the audio output submenu lists every output, none ticked

@@ -37,11 +37,13 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
             else
                 settings->storeInput({api, name});
         };
-        program.midiSettings.applied = [settings](const ExchangeSettings &before,
-                                                  const ExchangeSettings &after) {
-            settings->storeExchange(before, after);
-        };
     }
+    program.midiSettings.applied = [settings, wiring](const ExchangeSettings &before,
+                                                      const ExchangeSettings &after) {
+        if (settings) settings->storeExchange(before, after);
+        // The built-in instrument follows the channel the program sends on.
+        if (wiring && wiring->dx7) wiring->dx7->receiveChannel = after.channel - 1;
+    };
     if (wiring) {
         MidiMenuModel menu = MidiMenuFor(*wiring, remember);
         if (sound)

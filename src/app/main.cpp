@@ -5,6 +5,7 @@
 #include "app/qt_host.h"
 #include "app/settings.h"
 #include "app/sound_setup.h"
+#include "librarian/midi_settings.h"
 #include "midi/fast_receive.h"
 #include "midi/rtmidi_ports.h"
 #include "program/program.h"
@@ -46,13 +47,18 @@ struct CommandLine {
                                      "MODE"};
     const QCommandLineOption noteIn{"note-in",
                                     "MIDI keyboard: an input port (its name or a unique part of it) whose "
-                                    "notes, on any channel, are played on the DX7 on channel 1.",
+                                    "notes, on any channel, are played on the DX7 on its channel.",
                                     "NAME"};
+    const QCommandLineOption channel{"channel",
+                                     "The DX7's receive channel, 1 to 16, for this run (default: the one "
+                                     "set in MIDI設定…, else 1). Every message is sent on it.",
+                                     "N"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn});
+        parser.addOptions(
+            {out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn, channel});
     }
 };
 
@@ -110,6 +116,16 @@ int main(int argc, char **argv) {
         }
         state.exchange.receiveMode = *parsed;
     }
+    if (parser.isSet(commandLine.channel)) {
+        const std::string text = parser.value(commandLine.channel).toStdString();
+        const auto parsed = vox::ReadWholeNumber(text, 1, vox::kMaxChannel);
+        if (!parsed) {
+            std::fprintf(stderr, "voxmere: --channel must be a number from 1 to 16, not '%s'\n",
+                         text.c_str());
+            return 2;
+        }
+        state.exchange.channel = *parsed;
+    }
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);
@@ -123,6 +139,8 @@ int main(int argc, char **argv) {
     options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
     options = vox::WithRememberedPorts(options, remembered, vox::RtMidiPortDirectory());
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
+    // The built-in instrument is set to the channel the program sends on.
+    if (wiring.dx7) wiring.dx7->receiveChannel = state.exchange.channel - 1;
     for (const auto &problem : wiring.problems)
         std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     vox::NullOutPort nullOut;

@@ -26,6 +26,7 @@ constexpr const char *kReceiveModeKey = "exchange/receiveMode";
 constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
 constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
 constexpr const char *kFastRetriesKey = "exchange/fastRetries";
+constexpr const char *kChannelKey = "exchange/channel";
 
 std::string Text(const QSettings &s, const char *key) {
     const QVariant v = s.value(key);
@@ -83,6 +84,7 @@ RememberedSettings SettingsStore::load() const {
         r.exchange.fastTimeoutSeconds = *timeout;
     if (const auto retries = WholeNumber(s, kFastRetriesKey, 0, kMaxFastRetries))
         r.exchange.fastRetries = *retries;
+    if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
     return r;
 }
 
@@ -118,6 +120,7 @@ void SettingsStore::storeExchange(const ExchangeSettings &before, const Exchange
     if (after.fastTimeoutSeconds != before.fastTimeoutSeconds)
         s.setValue(kFastTimeoutKey, QString::fromStdString(SecondsText(after.fastTimeoutSeconds)));
     if (after.fastRetries != before.fastRetries) s.setValue(kFastRetriesKey, after.fastRetries);
+    if (after.channel != before.channel) s.setValue(kChannelKey, after.channel);
     write();
 }
 

@@ -56,6 +56,9 @@ struct ExchangeSettings {
     int sysExPauseMs = 0;            // pause after every System Exclusive message sent
     double fastTimeoutSeconds = 1.0; // fast receive: wait this long for an answer
     int fastRetries = 3;             // fast receive: ask again this often before giving up
+    // The instrument's receive channel, 1 to 16: it takes System Exclusive
+    // and channel messages only there, so every send is addressed to it.
+    int channel = 1;
 };
 
 struct ProgramState {
@@ -69,6 +72,10 @@ struct ProgramState {
     BankReceiveState receive;
     ExchangeSettings exchange;
     std::optional<double> lastSysExSentSeconds; // host clock; the pause is counted from it
+    // Parameter-change bytes not yet through the cable at the time given
+    // (host clock): what may stand in the instrument's receive ring.
+    double parameterBytesInFlight = 0;
+    double parameterBytesAtSeconds = 0;
     // A bank transmit is sending; with a receive running it makes a transfer.
     bool transmitting = false;
 

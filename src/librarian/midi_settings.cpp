@@ -80,6 +80,7 @@ void MidiSettingsForm::open() {
     text1 = std::to_string(s.sysExPauseMs);
     text2 = SecondsText(s.fastTimeoutSeconds);
     text3 = std::to_string(s.fastRetries);
+    text4 = std::to_string(s.channel);
     shown_ = s;
     open_ = true;
     program_.host.showWindow(WindowId::MidiSettings);
@@ -102,6 +103,9 @@ void MidiSettingsForm::command1Click() {
     const auto pause = ReadWholeNumber(text1, 0, kMaxSysExPauseMs);
     if (!pause) return refuse(midi_settings_text::kPauseInvalid);
     next.sysExPauseMs = *pause;
+    const auto channel = ReadWholeNumber(text4, 1, kMaxChannel);
+    if (!channel) return refuse(midi_settings_text::kChannelInvalid);
+    next.channel = *channel;
     // The fast receive's entries are greyed with 標準 chosen: what they
     // hold then is not the user's to answer for, and is left as it was.
     if (option2) {

@@ -1,7 +1,8 @@
 #pragma once
 // "MIDI設定": how the program exchanges data with the DX7. The receive's
-// method, the pause after each System Exclusive message, and the fast
-// receive's wait for an answer and its re-requests. OK applies them to the
+// method, the pause after each System Exclusive message, the fast
+// receive's wait for an answer and its re-requests, and the instrument's
+// receive channel. OK applies them to the
 // running program; the app then remembers them for the next run.
 
 #include "workspace/window_ports.h"
@@ -26,6 +27,9 @@ inline constexpr const char *kLabel6 = "回（0〜10）";
 inline constexpr const char *kLabel1 = "SysEx間の待ち";
 inline constexpr const char *kLabel2 = "ms（0〜500）";
 inline constexpr const char *kLabel7 = "DX7への送信で取りこぼしがあるときに増やします";
+inline constexpr const char *kLabel8 = "DX7の受信チャンネル";
+inline constexpr const char *kLabel9 = "（1〜16）";
+inline constexpr const char *kLabel10 = "DX7のFUNCTIONのMIDI CHと同じにします（違うと何も届きません）";
 inline constexpr const char *kCommand1 = "OK";
 inline constexpr const char *kCommand2 = "キャンセル";
 // An entry OK cannot take: the box names the field and what it accepts.
@@ -33,6 +37,8 @@ inline constexpr const char *kPauseInvalid =
     "SysEx間の待ちには 0 から 500 までの整数（ms）を入力してください。";
 inline constexpr const char *kTimeoutInvalid = "応答待ちには 0.2 から 10 までの数（秒）を入力してください。";
 inline constexpr const char *kRetriesInvalid = "再要求の回数には 0 から 10 までの整数を入力してください。";
+inline constexpr const char *kChannelInvalid =
+    "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。";
 inline constexpr const char *kInvalidTitle = "MIDI設定の確認";
 } // namespace midi_settings_text
 
@@ -41,6 +47,7 @@ inline constexpr int kMaxSysExPauseMs = 500;
 inline constexpr double kMinFastTimeoutSeconds = 0.2;
 inline constexpr double kMaxFastTimeoutSeconds = 10.0;
 inline constexpr int kMaxFastRetries = 10;
+inline constexpr int kMaxChannel = 16;
 
 // The entries read as numbers: blanks around them and full-width digits
 // (as a Japanese input method types them) are taken; nullopt for anything
@@ -61,6 +68,7 @@ public:
     std::string text1;    // SysEx間の待ち (ms)
     std::string text2;    // 応答待ち (seconds)
     std::string text3;    // 再要求の回数
+    std::string text4;    // DX7の受信チャンネル (1 to 16)
 
     // Told the settings as they stood when the window opened and as OK
     // left them, so the caller can keep what the user changed.

@@ -6,7 +6,7 @@
 
 namespace vox::midi_settings_layout {
 
-inline constexpr int kClientWidth = 5160, kClientHeight = 4020;
+inline constexpr int kClientWidth = 5160, kClientHeight = 4860;
 
 using enum ControlKind;
 using namespace midi_settings_text;
@@ -27,8 +27,13 @@ inline constexpr ControlRow kControls[] = {
     {"Text1", TextBox, {2340, 2370, 900, 345}},
     {"Label2", Label, {3360, 2415, 1620, 255}, "", kLabel2},
     {"Label7", Label, {240, 2790, 4800, 255}, "", kLabel7},
-    {"Command1", Command, {2160, 3360, 1320, 420}, "", kCommand1},
-    {"Command2", Command, {3660, 3360, 1320, 420}, "", kCommand2},
+    // The instrument's receive channel.
+    {"Label8", Label, {240, 3255, 2040, 255}, "", kLabel8},
+    {"Text4", TextBox, {2340, 3210, 900, 345}},
+    {"Label9", Label, {3360, 3255, 1620, 255}, "", kLabel9},
+    {"Label10", Label, {240, 3630, 4800, 255}, "", kLabel10},
+    {"Command1", Command, {2160, 4200, 1320, 420}, "", kCommand1},
+    {"Command2", Command, {3660, 4200, 1320, 420}, "", kCommand2},
 };
 
 } // namespace vox::midi_settings_layout

@@ -41,6 +41,7 @@ MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, 
     text1_ = entry("Text1", &MidiSettingsForm::text1);
     text2_ = entry("Text2", &MidiSettingsForm::text2);
     text3_ = entry("Text3", &MidiSettingsForm::text3);
+    text4_ = entry("Text4", &MidiSettingsForm::text4);
     int n = 0;
     for (const char *name : {"Label3", "Text2", "Label4", "Label5", "Text3", "Label6"})
         fastEntries_[n++] = built[name];
@@ -70,8 +71,8 @@ void MidiSettingsView::after() { program_.host.refreshAll(); }
 void MidiSettingsView::refresh() {
     option1_->setChecked(form_.option1);
     option2_->setChecked(form_.option2);
-    for (auto [edit, text] :
-         {std::pair{text1_, &form_.text1}, std::pair{text2_, &form_.text2}, std::pair{text3_, &form_.text3}})
+    for (auto [edit, text] : {std::pair{text1_, &form_.text1}, std::pair{text2_, &form_.text2},
+                              std::pair{text3_, &form_.text3}, std::pair{text4_, &form_.text4}})
         if (edit->text() != Qs(*text)) edit->setText(Qs(*text));
     for (QWidget *w : fastEntries_)
         w->setEnabled(form_.fastEntriesEnabled());

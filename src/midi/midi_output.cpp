@@ -5,6 +5,7 @@
 #include "midi/midi_port.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vox {
 
@@ -37,11 +38,48 @@ void PauseAfterLastSysEx(ProgramState &state, Host &host) {
     }
 }
 
+// The instrument's receive ring holds 380 bytes, and each parameter change
+// it takes reloads the voice, so a burst it cannot parse in time overflows
+// it ("MIDI BUFFER FULL", every note stopped). Without a pause set, a
+// parameter change waits while the changes before it, drained at the
+// cable's speed, would leave no room for it in the ring: one click of 変更
+// (48 changes at the most) goes out at once, a second one right after it
+// follows at the cable's pace.
+constexpr double kCableSecondsPerByte = 10.0 / 31250; // ten bits a byte at 31.25 kbaud
+constexpr double kReceiveRingBytes = 380;
+
+bool IsParameterChange(std::span<const Byte> m) {
+    return m.size() == kParameterChangeSize && m[0] == kSysExStart && m[1] == kYamahaId &&
+           (m[2] & 0xF0) == kParameterChangeSubStatus;
+}
+
+void HoldForTheReceiveRing(ProgramState &state, Host &host, std::size_t size) {
+    auto inFlight = [&](double now) {
+        return std::max(0.0, state.parameterBytesInFlight -
+                                 (now - state.parameterBytesAtSeconds) / kCableSecondsPerByte);
+    };
+    // Read afresh each pass: a handler run meanwhile may have sent one.
+    while (state.exchange.sysExPauseMs == 0) {
+        const double over = inFlight(host.monotonicSeconds()) + static_cast<double>(size) - kReceiveRingBytes;
+        if (over <= 0) break;
+        host.processEventsFor(over * kCableSecondsPerByte);
+    }
+    const double now = host.monotonicSeconds();
+    state.parameterBytesInFlight = inFlight(now) + static_cast<double>(size);
+    state.parameterBytesAtSeconds = now;
+}
+
 } // namespace
+
+Byte ChannelNibble(const ProgramState &state) {
+    return static_cast<Byte>(std::clamp(state.exchange.channel, 1, kMidiChannels) - 1);
+}
 
 void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
     if (!MidiOutIsOpen(state)) return;
+    if (status >= 0x80 && status < kSysExStart)
+        status = static_cast<Byte>((status & 0xF0) | ChannelNibble(state));
     const Byte bytes[3] = {status, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F)};
     state.midiOut->sendShort(bytes[0], bytes[1], bytes[2]);
     LogSentShort(state.midiTraffic, bytes);
@@ -61,7 +99,17 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
     if (MidiOutIsOpen(state)) {
+        // The instrument's messages carry its channel in the low nibble of
+        // their third byte; the program builds them for channel 1.
+        std::vector<Byte> addressed;
+        if (const Byte nibble = ChannelNibble(state);
+            nibble != 0 && message.size() > 2 && message[0] == kSysExStart && message[1] == kYamahaId) {
+            addressed.assign(message.begin(), message.end());
+            addressed[2] = static_cast<Byte>((addressed[2] & 0xF0) | nibble);
+            message = addressed;
+        }
         PauseAfterLastSysEx(state, host);
+        if (IsParameterChange(message)) HoldForTheReceiveRing(state, host, message.size());
         state.midiOut->sendSysEx(message);
         state.lastSysExSentSeconds = host.monotonicSeconds();
         state.midiTraffic.add(MidiTrafficEntry::Direction::Out, MidiTrafficEntry::Kind::Message, message);

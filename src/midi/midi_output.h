@@ -18,9 +18,17 @@ void CloseMidiOut(ProgramState &state);
 // True when sends reach a port; without one every send is dropped.
 bool MidiOutIsOpen(const ProgramState &state);
 
+inline constexpr int kMidiChannels = 16;
+// The low nibble the instrument's channel (state.exchange.channel) gives a
+// status byte or a System Exclusive message's third byte.
+Byte ChannelNibble(const ProgramState &state);
+
+// A channel message goes out on the instrument's channel, whatever channel
+// `status` names.
 void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2);
 
-// Sends one complete System Exclusive message, then runs one pass of the
+// Sends one complete System Exclusive message, the instrument's own
+// addressed to its channel, then runs one pass of the
 // message loop, in which input and other handlers may run. Every System
 // Exclusive message of the program goes out here, so that the pause set in
 // state.exchange.sysExPauseMs (0: none) lies between any two of them.

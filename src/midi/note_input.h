@@ -1,7 +1,7 @@
 #pragma once
 // A MIDI keyboard as a source of notes: an input port apart from the DX7's,
 // whose note on and off messages, on whatever channel the keyboard sends,
-// are played on channel 1 through the program's output. The port's backend
+// are played on the DX7's channel through the program's output. The port's backend
 // queues what arrives on its own thread; pump() takes it on the GUI thread,
 // where every send of the program happens.
 

@@ -1,7 +1,7 @@
 #pragma once
 // Notes the user plays on the program's own keyboards (the on-screen
 // keyboard, the computer keyboard's letter rows, a MIDI keyboard): note on
-// and off on MIDI channel 1 through the program's output, the path the
+// and off on the DX7's channel through the program's output, the path the
 // audition takes, so the instrument and the virtual DX7 both play them.
 // What is held is remembered, so that everything can be let go at once
 // when a window closes or loses focus: a note left on would sound on.
@@ -49,7 +49,7 @@ private:
 };
 
 // A note message from a MIDI keyboard, on any channel, played through the
-// player on channel 1: note on, note off, and note on with velocity 0 (a
+// player on the DX7's channel: note on, note off, and note on with velocity 0 (a
 // note off by running status). Anything else is not the keyboard's to send
 // to the instrument (its program changes would change the voice under the
 // editor) and is dropped. True when the message was a note.

@@ -52,7 +52,7 @@ const char *Dx7RefusalName(Dx7Refusal reason) {
     case Dx7Refusal::WrongLength:
         return "channel message of wrong length";
     case Dx7Refusal::WrongChannel:
-        return "not MIDI channel 1";
+        return "not its receive channel";
     case Dx7Refusal::Unknown:
         return "message not taken by this instrument";
     case Dx7Refusal::NotYamaha:
@@ -198,7 +198,7 @@ void VirtualDx7::channelMessage(std::span<const Byte> message) {
     // One program change too many bytes long would be read on the wire as
     // two program changes (running status): never take it.
     if (message.size() != length) return refuse(message, Dx7Refusal::WrongLength);
-    if ((status & kChannelMask) != 0) return refuse(message, Dx7Refusal::WrongChannel);
+    if ((status & kChannelMask) != receiveChannel) return refuse(message, Dx7Refusal::WrongChannel);
 
     Dx7Event e;
     switch (status & kStatusMask) {
@@ -243,7 +243,7 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
                        m.kind == Dx7Kind::VoiceDump || m.kind == Dx7Kind::BulkDump;
     if (message.size() < 4 || (!taken && m.kind != Dx7Kind::OtherDump))
         return refuse(message, Dx7Refusal::UnknownSysEx);
-    if (m.channel != 0) return refuse(message, Dx7Refusal::WrongChannel);
+    if (m.channel != receiveChannel) return refuse(message, Dx7Refusal::WrongChannel);
     switch (m.kind) {
     case Dx7Kind::ParameterChange:
     case Dx7Kind::FunctionParameter:

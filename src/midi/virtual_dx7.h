@@ -1,7 +1,7 @@
 #pragma once
 // A model of the DX7 as this program uses it: 32 internal voices, an edit
 // buffer, the selected program, the switches SYS INFO AVAIL and MEMORY
-// PROTECT INTERNAL, MIDI channel 1. It answers a program change with a
+// PROTECT INTERNAL, its receive channel (1 unless set). It answers a program change with a
 // single-voice dump, loads dumps, parameter changes and bulk dumps, and
 // refuses (and counts) anything the real instrument would not take. It is
 // the one reader of the bytes: its sound hears typed events (Dx7Event) of
@@ -28,7 +28,7 @@ enum class Dx7Refusal : int {
     Empty = 0,
     DataByteHigh = 1, // a byte after the status has bit 7 set
     WrongLength = 2,  // a channel message with too few or too many bytes
-    WrongChannel = 3, // not channel 1
+    WrongChannel = 3, // not its receive channel
     Unknown = 4,      // a status the program never sends
     NotYamaha = 5,    // System Exclusive of another maker
     Unterminated = 6, // System Exclusive without its final F7
@@ -99,6 +99,9 @@ public:
     // Switches.
     bool sysInfoAvail = true;
     bool memoryProtect = false;
+    // The receive channel less one (0 to 15); its answers go out with
+    // nibble 0 whatever it is, as the instrument's do.
+    int receiveChannel = 0;
     Dx7Faults faults;
 
     // What tests and the sim read.

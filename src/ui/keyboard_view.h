@@ -1,6 +1,6 @@
 #pragma once
 // The small on-screen keyboard at the bottom of the editor and the library
-// window. A mouse press on a key plays it (velocity 100, MIDI channel 1),
+// window. A mouse press on a key plays it (velocity 100, the DX7's channel),
 // dragging moves the note, the release stops it; the computer keyboard's
 // letter rows play it while the focus is not in an entry field of the same
 // window (layout in midi/note_keyboard.h); F7 and F8 shift it an octave.
@@ -24,7 +24,7 @@ inline constexpr const char *kOctaveDownTip = "1オクターブ下げます（F7
 inline constexpr const char *kOctaveUpTip = "1オクターブ上げます（F8）";
 inline constexpr const char *kRangeTip = "鍵盤の音域";
 inline constexpr const char *kKeysTip =
-    "クリックで音を出します（MIDIチャンネル1、ベロシティ100）。入力欄の外では文字キーでも弾けます："
+    "クリックで音を出します（DX7の受信チャンネル、ベロシティ100）。入力欄の外では文字キーでも弾けます："
     "Z S X D C V G B H N J M , が左端のCから1オクターブ、Q 2 W 3 E R 5 T 6 Y 7 U I がその1オクターブ上。"
     "F7／F8でオクターブを移します";
 } // namespace keyboard_text

@@ -28,7 +28,8 @@ namespace {
 
 bool Same(const ExchangeSettings &a, const ExchangeSettings &b) {
     return a.receiveMode == b.receiveMode && a.sysExPauseMs == b.sysExPauseMs &&
-           a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries;
+           a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries &&
+           a.channel == b.channel;
 }
 
 QString Path(const fs::path &p) { return QString::fromStdString(p.string()); }
@@ -112,7 +113,7 @@ private slots:
     void whatIsStoredComesBackInTheNextRun() {
         test::ScratchFolder folder("settings");
         const fs::path file = folder / "sub" / "voxmere.conf";
-        const ExchangeSettings chosen{ReceiveMode::Fast, 40, 1.5, 5};
+        const ExchangeSettings chosen{ReceiveMode::Fast, 40, 1.5, 5, 12};
         {
             // GIVEN a run in which the user chose ports and settings
             SettingsStore store(Path(file));

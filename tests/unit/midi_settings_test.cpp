@@ -10,7 +10,8 @@ namespace {
 
 bool operator==(const ExchangeSettings &a, const ExchangeSettings &b) {
     return a.receiveMode == b.receiveMode && a.sysExPauseMs == b.sysExPauseMs &&
-           a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries;
+           a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries &&
+           a.channel == b.channel;
 }
 
 struct MidiSettingsWindow : ::testing::Test {
@@ -165,6 +166,28 @@ TEST_F(MidiSettingsWindow, TheFastEntriesAreCheckedWhenFastIsChosen) {
         ASSERT_EQ(f.host.boxes.size(), 1u) << c.timeout << " " << c.retries;
         EXPECT_EQ(f.host.boxes[0].text, c.box);
         EXPECT_TRUE(f.state.exchange == ExchangeSettings{});
+        EXPECT_TRUE(form.isOpen());
+        form.command2Click();
+    }
+}
+
+TEST_F(MidiSettingsWindow, TheInstrumentsChannelIsOneToSixteen) {
+    struct Case {
+        const char *typed;
+        int channel; // 0: refused
+    };
+    for (const Case &c : {Case{"1", 1}, Case{"16", 16}, Case{"\xEF\xBC\x95", 5} /* "５" */, Case{"0", 0},
+                          Case{"17", 0}, Case{"", 0}, Case{"ch2", 0}}) {
+        f.host.boxes.clear();
+        f.state.exchange.channel = 3;
+        openFromMenu();
+        EXPECT_EQ(form.text4, "3") << "the window shows the channel in use";
+        form.text4 = c.typed;
+        form.command1Click();
+        EXPECT_EQ(f.state.exchange.channel, c.channel ? c.channel : 3) << c.typed;
+        if (c.channel) continue;
+        ASSERT_EQ(f.host.boxes.size(), 1u) << c.typed;
+        EXPECT_EQ(f.host.boxes[0].text, "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。");
         EXPECT_TRUE(form.isOpen());
         form.command2Click();
     }

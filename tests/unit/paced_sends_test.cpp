@@ -4,12 +4,15 @@
 #include "editor/form2.h"
 #include "librarian/form1.h"
 #include "midi/midi_output.h"
+#include "midi/virtual_dx7.h"
 #include "test_support.h"
 #include "voice/init_voice.h"
 
 #include "workspace/unwritten.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace vox::test {
 namespace {
@@ -73,6 +76,34 @@ TEST_F(PacedSends, WithNoPauseTheOperatorEgGroupGoesOutOnePassApartAsBefore) {
     EXPECT_EQ(f.host.passes - passes, kOperatorEgMessages);
     for (std::size_t i = 1; i < at.size(); ++i)
         EXPECT_EQ(at[i] - at[i - 1], kTick) << "message " << i;
+}
+
+// The instrument's receive ring holds 380 bytes and the cable carries a
+// byte in 0.32 ms: two quick clicks must never have more than the ring's
+// worth of parameter changes on their way.
+TEST_F(PacedSends, WithNoPauseASecondClickFollowsAtTheCablesPace) {
+    constexpr double kRing = 380, kSecondsPerByte = 0.00032;
+    ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+    f.host.tick = kTick / 16; // a fast machine: the cable is the limit
+    // WHEN 変更 is pressed twice in quick succession
+    form2.command1Click();
+    const std::size_t firstSleeps = f.host.sleeps.size();
+    for (std::size_t n = 0; n < 48; ++n)
+        form2.text43[n] = std::to_string(20 + n);
+    form2.command1Click();
+    // THEN the first click's 48 changes went out without waiting
+    EXPECT_EQ(firstSleeps, 0u);
+    ASSERT_EQ(sent.size(), 2u * kOperatorEgMessages);
+    // AND at no send did the bytes not yet through the cable exceed the ring
+    double backlog = 0;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        if (i > 0) backlog = std::max(0.0, backlog - (at[i] - at[i - 1]) / kSecondsPerByte);
+        backlog += static_cast<double>(sent[i].size());
+        EXPECT_LE(backlog, kRing + 1e-6) << "message " << i;
+    }
+    // AND the second click was held back by about the cable's time
+    const double span = at.back() - at.front();
+    EXPECT_GT(span, (2 * kOperatorEgMessages * 7 - kRing) * kSecondsPerByte);
 }
 
 TEST_F(PacedSends, ThePauseLiesBetweenEveryTwoParameterChangesAndTheBytesStayTheSame) {
@@ -153,6 +184,46 @@ TEST_F(PacedSends, VoiceDumpBulkDumpAndParameterChangesAllKeepThePause) {
     EXPECT_EQ(sent[bulk + 1], (Bytes{kProgramChange, 1, 0}));
     EXPECT_EQ(at[bulk + 1], at[bulk] + kTick);
     EXPECT_EQ(at[bulk + 2], at[bulk + 1]);
+}
+
+// The instrument takes System Exclusive and channel messages only on its
+// receive channel: every kind the program sends is addressed to it.
+TEST_F(PacedSends, EverySendGoesOutOnTheInstrumentsChannel) {
+    for (int channel : {1, 2, 16}) {
+        SCOPED_TRACE(channel);
+        // GIVEN the instrument's channel set, and 32 voices in the list
+        f.state.exchange.channel = channel;
+        ASSERT_NO_FATAL_FAILURE(OpenOperatorEg());
+        SeedBank(f.ws, [](int) { return InitialVoice(); });
+        // WHEN a voice dump, the bulk dump, an audition and the operator EG
+        // group go out
+        SendEditArea(f.state, f.host, f.ws);
+        f.host.answers.push_back(MsgResult::Ok);
+        form1.command8Click();
+        form1.auditionEditArea();
+        form1.auditionEditAreaEnd();
+        form2.command1Click();
+        // THEN an instrument on that channel takes every one, and one on
+        // any other channel none
+        VirtualDx7 on, off;
+        on.receiveChannel = channel - 1;
+        off.receiveChannel = channel % kMidiChannels;
+        std::set<int> kinds; // status, or 100h + sub-status + format
+        for (Bytes m : sent) {
+            // (a program change is two bytes on the wire)
+            if (m.front() != kSysExStart) m.resize(ChannelMessageLength(m.front()));
+            on.receive(m);
+            off.receive(m);
+            kinds.insert(m.front() != kSysExStart ? m.front() & 0xF0
+                         : (m[2] & 0xF0) == 0     ? 0x100 + m[3]
+                                                  : 0x100 + (m[2] & 0xF0));
+        }
+        EXPECT_EQ(on.refusals(), 0) << on.lastRefusal();
+        EXPECT_EQ(off.refusals(Dx7Refusal::WrongChannel), static_cast<int>(sent.size()));
+        // (voice dump, bulk dump, parameter change, program change, note on and off)
+        EXPECT_EQ(kinds, (std::set<int>{0x100, 0x109, 0x110, kProgramChange, kNoteOn, kNoteOff}));
+        sent.clear();
+    }
 }
 
 TEST_F(PacedSends, WithoutAnOpenPortNothingWaits) {

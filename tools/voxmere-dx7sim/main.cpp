@@ -231,7 +231,7 @@ int main(int argc, char **argv) {
     std::string apiName, bankFile, dumpBankFile, logFile;
     int breakFirst = -1, breakFirstOnce = -1, dropDump = -1, dropDumpOnce = -1, corrupt = -1,
         corruptOnce = -1;
-    int delayMs = 0;
+    int delayMs = 0, channel = 1;
     bool sysInfoOff = false, protect = false;
     Timing timing;
     double sendBankAfter = -1;
@@ -257,6 +257,8 @@ int main(int argc, char **argv) {
         ->check(program);
     app.add_option("--delay", delayMs, "send every reply this many milliseconds late")
         ->check(CLI::Range(0, 60000));
+    app.add_option("--channel", channel, "its receive channel, 1 to 16: everything on another is ignored")
+        ->check(CLI::Range(1, 16));
     app.add_flag("--sys-info-off", sysInfoOff, "SYS INFO AVAIL off: program changes are not answered");
     app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk dumps are refused");
     app.add_flag("--cable", timing.cable,
@@ -303,6 +305,7 @@ int main(int argc, char **argv) {
     dx7.faults.replyDelayMs = delayMs;
     dx7.sysInfoAvail = !sysInfoOff;
     dx7.memoryProtect = protect;
+    dx7.receiveChannel = channel - 1;
 
     struct sigaction stop {};
     stop.sa_handler = OnStopSignal;

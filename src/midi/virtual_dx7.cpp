@@ -85,6 +85,8 @@ const char *Dx7RefusalName(Dx7Refusal reason) {
         return "parameter change not 7 bytes";
     case Dx7Refusal::ProgramNumber:
         return "program number above 31";
+    case Dx7Refusal::SysInfoUnavailable:
+        return "SYS INFO UNAVAIL";
     }
     return "?";
 }
@@ -257,9 +259,18 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     }
 }
 
+// The instrument looks at its switches as a dump begins: MEMORY PROTECT
+// INTERNAL first (single and bulk dumps alike), then SYS INFO.
+bool VirtualDx7::switchesTakeDump(std::span<const Byte> message) {
+    const bool taken = !memoryProtect && sysInfoAvail;
+    if (!taken) refuse(message, memoryProtect ? Dx7Refusal::MemoryProtected : Dx7Refusal::SysInfoUnavailable);
+    return taken;
+}
+
 // The frame is whole (F7 at the end, no status inside), so a fault left is
 // one of length or checksum.
 void VirtualDx7::voiceDump(std::span<const Byte> message, const Dx7Message &m) {
+    if (!switchesTakeDump(message)) return;
     if (m.fault == Dx7Fault::CutShort || m.fault == Dx7Fault::TooLong)
         return refuse(message, Dx7Refusal::VoiceLength);
     if (m.byteCount != static_cast<int>(kParamCount)) return refuse(message, Dx7Refusal::VoiceHeader);
@@ -272,11 +283,11 @@ void VirtualDx7::voiceDump(std::span<const Byte> message, const Dx7Message &m) {
 }
 
 void VirtualDx7::bankDump(std::span<const Byte> message, const Dx7Message &m) {
+    if (!switchesTakeDump(message)) return;
     if (m.fault == Dx7Fault::CutShort || m.fault == Dx7Fault::TooLong)
         return refuse(message, Dx7Refusal::BankLength);
     if (m.byteCount != static_cast<int>(kPackedBankSize)) return refuse(message, Dx7Refusal::BankHeader);
     if (m.fault == Dx7Fault::Checksum) return refuse(message, Dx7Refusal::BankChecksum);
-    if (memoryProtect) return refuse(message, Dx7Refusal::MemoryProtected);
     accept(message);
     ++bankDumps_;
     // The edit buffer keeps what it holds until the next program change, so
@@ -286,6 +297,8 @@ void VirtualDx7::bankDump(std::span<const Byte> message, const Dx7Message &m) {
 
 void VirtualDx7::parameterChange(std::span<const Byte> message, const Dx7Message &m) {
     if (!m.good()) return refuse(message, Dx7Refusal::ParameterLength);
+    // Memory protect is not asked: a change goes to the edit buffer.
+    if (!sysInfoAvail) return refuse(message, Dx7Refusal::SysInfoUnavailable);
     if (m.group != 0) return refuse(message, Dx7Refusal::ParameterGroup);
     if (m.number > kOperatorSwitchParam) return refuse(message, Dx7Refusal::ParameterNumber);
     const int max = m.number == kOperatorSwitchParam ? kOperatorSwitchMax : ParamMax(m.number);

@@ -39,14 +39,15 @@ enum class Dx7Refusal : int {
     BankLength = 11, // bulk dump not 4104 bytes
     BankHeader = 12,
     BankChecksum = 13,
-    MemoryProtected = 14, // bulk dump while MEMORY PROTECT INTERNAL is on
-    ParameterGroup = 15,  // not a voice parameter (function parameters etc.)
-    ParameterNumber = 16, // above 155
-    ParameterValue = 17,  // above the parameter's range
-    ParameterLength = 18, // parameter change not 7 bytes
-    ProgramNumber = 19,   // program change above 31
+    MemoryProtected = 14,    // a dump while MEMORY PROTECT INTERNAL is on
+    ParameterGroup = 15,     // not a voice parameter (function parameters etc.)
+    ParameterNumber = 16,    // above 155
+    ParameterValue = 17,     // above the parameter's range
+    ParameterLength = 18,    // parameter change not 7 bytes
+    ProgramNumber = 19,      // program change above 31
+    SysInfoUnavailable = 20, // a dump or parameter change while SYS INFO is UNAVAIL
 };
-inline constexpr int kDx7RefusalKinds = 20;
+inline constexpr int kDx7RefusalKinds = 21;
 const char *Dx7RefusalName(Dx7Refusal reason);
 
 inline constexpr std::size_t kChannelMessageMax = 3;
@@ -141,6 +142,7 @@ private:
     void sysEx(std::span<const Byte> message);
     void voiceDump(std::span<const Byte> message, const Dx7Message &m);
     void bankDump(std::span<const Byte> message, const Dx7Message &m);
+    bool switchesTakeDump(std::span<const Byte> message); // refuses it when not
     void parameterChange(std::span<const Byte> message, const Dx7Message &m);
     void selectProgram(int program);
     void reply(std::vector<Byte> bytes);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -278,12 +280,43 @@ TEST_F(VirtualDx7Test, BulkDumpOfAFactoryBankFileIsStoredAndDumpedBackUnchanged)
     EXPECT_EQ(dx7.bulkDump(), file);
 }
 
-TEST_F(VirtualDx7Test, BulkDumpWithMemoryProtectOnIsRefusedAndMemoryKept) {
-    dx7.memoryProtect = true;
-    const auto before = dx7.internalVoices();
-    send(BankOf(Initial()));
-    expectRefused(Dx7Refusal::MemoryProtected);
-    EXPECT_EQ(dx7.internalVoices(), before);
+// Dumps: MEMORY PROTECT INTERNAL is asked first, then SYS INFO; a
+// parameter change asks SYS INFO only.
+TEST_F(VirtualDx7Test, TheSwitchesRefuseWhatTheInstrumentRefusesAndKeepItsMemory) {
+    enum What { Bank, Voice, Change };
+    struct Case {
+        What what;
+        bool protect, avail;
+        std::optional<Dx7Refusal> refusal;
+    };
+    for (const Case &c : {Case{Bank, true, true, Dx7Refusal::MemoryProtected},
+                          Case{Bank, true, false, Dx7Refusal::MemoryProtected},
+                          Case{Bank, false, false, Dx7Refusal::SysInfoUnavailable},
+                          Case{Voice, true, true, Dx7Refusal::MemoryProtected},
+                          Case{Voice, false, false, Dx7Refusal::SysInfoUnavailable},
+                          Case{Change, false, false, Dx7Refusal::SysInfoUnavailable},
+                          Case{Change, true, true, std::nullopt}}) {
+        VirtualDx7 fresh;
+        fresh.memoryProtect = c.protect;
+        fresh.sysInfoAvail = c.avail;
+        const auto voices = fresh.internalVoices();
+        const auto edit = fresh.editBuffer();
+        Slot voice = Initial();
+        voice[ParamPos(param::Algorithm)] = 9;
+        const Bytes message = c.what == Bank    ? BankOf(voice)
+                              : c.what == Voice ? VoiceDumpOf(voice)
+                                                : ParameterChange(param::Algorithm, 9);
+        fresh.receive(message);
+        const std::string what =
+            std::to_string(c.what) + (c.protect ? " protect" : "") + (c.avail ? "" : " unavail");
+        if (!c.refusal) {
+            EXPECT_EQ(fresh.refusals(), 0) << what;
+            continue;
+        }
+        EXPECT_EQ(fresh.refusals(*c.refusal), 1) << what << ": " << fresh.lastRefusal();
+        EXPECT_EQ(fresh.internalVoices(), voices) << what;
+        EXPECT_EQ(fresh.editBuffer(), edit) << what;
+    }
 }
 
 TEST_F(VirtualDx7Test, BulkDumpOfThePowerOnMemoryHoldsTheFactoryVoices) {

@@ -501,6 +501,16 @@ void FmEngine::State::renderLoopOperators(Note *const *batch, int count, int low
         fb[j][1] = batch[j]->fb[1];
     }
     const int from = fbFrom, to = fbTo, mul = fbMul, shift = fbShift;
+    // The routing as locals: the stores into the buffers below cannot then
+    // be taken for stores into it.
+    int fanOut[kOperatorCount], route[kOperatorCount][kOperatorCount];
+    bool heard[kOperatorCount];
+    for (int i = lowest; i < kOperatorCount; ++i) {
+        fanOut[i] = targetCount[i];
+        heard[i] = carrier[i];
+        for (int t = 0; t < fanOut[i]; ++t)
+            route[i][t] = targets[i][t];
+    }
     for (int f = 0; f < frames; ++f) {
         for (int j = 0; j < count; ++j) {
             for (int i = kOperatorCount - 1; i >= lowest; --i) {
@@ -513,9 +523,9 @@ void FmEngine::State::renderLoopOperators(Note *const *batch, int count, int low
                     fb[j][1] = fb[j][0];
                     fb[j][0] = v;
                 }
-                for (int t = 0; t < targetCount[i]; ++t)
-                    input[j][targets[i][t]][f] += v;
-                if (carrier[i]) sum[j][f] += v;
+                for (int t = 0; t < fanOut[i]; ++t)
+                    input[j][route[i][t]][f] += v;
+                if (heard[i]) sum[j][f] += v;
             }
         }
     }
@@ -680,6 +690,7 @@ void FmEngine::render(float *out, std::size_t frames) {
         s.dcIn = x;
         start[f] = SoftLimit(static_cast<float>(s.dcOut));
     }
+    if (std::abs(s.dcOut) < 1e-30) s.dcOut = 0; // no denormals in the silence after a note
 }
 
 } // namespace vox

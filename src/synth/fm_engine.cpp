@@ -35,9 +35,10 @@ constexpr int kOutBits = 22;      // operator output: ±2^22 at full scale
 constexpr int kModShift = 12;
 constexpr double kPhaseUnit = 4294967296.0;
 // The carriers of a note are added without any compensation for their
-// number (§8.5 gives none); one carrier at full scale is half of full scale
-// at the output (chosen, with a soft limit above that: see render()).
-constexpr float kOutScale = 0.5f / static_cast<float>(1 << kOutBits);
+// number (§8.5 gives none); one carrier at full scale is a quarter of full
+// scale at the output, so a single note of most voices stays below the soft
+// limit that starts at half (chosen: see render()).
+constexpr float kOutScale = 0.25f / static_cast<float>(1 << kOutBits);
 constexpr float kLimitKnee = 0.5f;
 constexpr float kLimitTop = 32767.0f / 32768.0f;
 // The analog output stage passes no DC (a first-order high-pass, 5 Hz).

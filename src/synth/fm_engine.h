@@ -52,9 +52,10 @@ public:
     void allSoundOff(); // silences at once
     int soundingNotes() const;
 
-    // Writes `frames` mono samples in -1..1: one carrier at full scale is
-    // half of full scale, carriers and notes add up, and a soft limit above
-    // half of full scale keeps any mix from clipping. Overwrites, does not add.
+    // Writes `frames` mono samples in -1..1: one carrier at full scale is a
+    // quarter of full scale, carriers and notes add up, and a soft limit
+    // above half of full scale keeps any mix from clipping. Overwrites, does
+    // not add.
     void render(float *out, std::size_t frames);
 
 private:

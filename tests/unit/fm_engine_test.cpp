@@ -583,6 +583,48 @@ TEST(FmEngineLfo, GivenAmplitudeModulationSensitivity_WhenTheLfoSwings_ThenTheTr
     }
 }
 
+TEST(FmEngineLfo, GivenEachWave_WhenTheLfoRuns_ThenThePitchFollowsTheFirmwaresWave) {
+    // §5.5 worked out by hand at 1/8, 3/8, 5/8 and 7/8 of a cycle after key
+    // sync (phase $7FFF + $2000·(2j + 1)), read through the pitch at PMS 7
+    // (§5.6: Q = sign(s)·floor(|s|·255/256), P = 254). Speed 2: 55 a tick.
+    struct Case {
+        int wave;
+        int s[4];
+    };
+    const Case cases[] = {
+        {0, {63, -65, -64, 64}},     // triangle: from its top, falling
+        {1, {95, 31, -33, -97}},     // saw down
+        {2, {-96, -32, 32, 96}},     // saw up
+        {3, {-128, -128, 127, 127}}, // square: the low half first
+        {4, {-92, -90, 91, 89}},     // sine: from zero, falling
+    };
+    for (const Case &c : cases) {
+        VoiceParams v = OneCarrier();
+        Set(v, param::LfoPmd, 99);
+        Set(v, param::PitchModSens, 7);
+        Set(v, param::LfoSpeed, 2);
+        Set(v, param::LfoWave, c.wave);
+        Set(v, param::LfoKeySync, 1);
+        FmEngine engine(kRate);
+        Load(engine, v);
+        RenderSeconds(engine, 0.2); // the fade of delay 0 after power-on
+        engine.noteOn(69, 127);
+        const std::vector<double> t = UpCrossings(RenderSeconds(engine, 3.0));
+        for (int j = 0; j < 4; ++j) {
+            const double at = 0x2000 * (2 * j + 1) / 55.0 / kTickHz;
+            std::vector<double> in;
+            for (double x : t)
+                if (std::abs(x - at) < 0.01) in.push_back(x);
+            ASSERT_GE(in.size(), 3u);
+            const double hz = static_cast<double>(in.size() - 1) / (in.back() - in.front());
+            const int sv = c.s[j];
+            const int q = sv < 0 ? -((-sv * 255) / 256) : sv * 255 / 256;
+            const double cents = std::floor(q * 254 / 2.0) / 16384.0 * 1200.0;
+            EXPECT_NEAR(1200 * std::log2(hz / kA4), cents, 12.0) << "wave " << c.wave << ", point " << j;
+        }
+    }
+}
+
 TEST(FmEngineLfo, GivenSampleAndHold_WhenItRuns_ThenItStepsThroughTheFirmwaresSequence) {
     // §5.5: r = 179·r + 17 mod 256 from 0, a new value at each cycle.
     // Read through the pitch: PMS 7, each step a new pitch.

@@ -259,7 +259,7 @@ int main() {
         for (int i = 0; i < 16; ++i)
             e.noteOn(36 + 3 * i, 127);
         const auto x = Render(e, 2.0);
-        std::printf("16 notes of six full carriers: peak %.4f\n", Peak(x));
+        std::printf("16 notes of six full carriers: peak %.5f\n", Peak(x));
     }
 
     std::printf("\n# Voices (a sine with a long release)\n");

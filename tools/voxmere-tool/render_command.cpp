@@ -6,7 +6,7 @@
 // 48000 Hz, mono, 16-bit PCM. The note is held for S seconds, released, and
 // the file goes on for kReleaseSeconds more; the last kFadeSeconds of that
 // fade to silence, so a voice whose release is longer than the tail ends
-// without a click. No dither: the samples are the engine's, raised by the
+// without a click. No dither: the samples are the engine's, at its own level,
 // and rounded.
 #include "commands.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The number tables of the FM engine: how each voice parameter becomes what
 // the instrument's sound chips are given. Each table is the instrument's own
-// (its firmware ROM, from dx7-sound-facts.md, cited by section) and is kept
+// (its firmware ROM, from tests/data/facts/dx7-sound-facts.md, cited by section) and is kept
 // once, in fm_tables.cpp. Where the instrument's figure is not known, the
 // value is a stated choice, kept together at the end of fm_tables.cpp so that
 // a better figure replaces one table.

@@ -1,6 +1,6 @@
 // The FM engine measured: every test builds its voice here, renders it and
 // reads frequencies, levels and times off the samples (FFT or envelope).
-// Expected values are the instrument's figures from dx7-sound-facts.md
+// Expected values are the instrument's figures from tests/data/facts/dx7-sound-facts.md
 // (section numbers in the comments), worked out here by hand or by the
 // sheet's own formulas; where the sheet has no figure, the test names the
 // engine's stated choice it checks.

@@ -12,21 +12,63 @@ namespace vox {
 
 namespace {
 
-// Envelopes, the pitch envelope and the LFO move once per block; gains are
-// interpolated across it and pitch steps at its edge (0.67 ms at 48 kHz).
+// Envelopes move once per block of at most kBlock frames (0.67 ms at
+// 48 kHz), the attenuation ramped across it; a block also ends at each
+// firmware tick, where the LFO and the pitch registers change.
 constexpr int kBlock = 32;
 // Notes rendered side by side (see renderBatch).
 constexpr int kBatch = 4;
 
-constexpr int kSineBits = 11;
-constexpr int kSineSize = 1 << kSineBits;
-constexpr int kFracBits = 32 - kSineBits;
-constexpr float kFracScale = 1.0f / static_cast<float>(1u << kFracBits);
-
-// Phases are 32-bit fractions of a cycle.
+// --- The operator as the sound chip computes it (§8) ---------------------
+// A 32-bit phase accumulator whose top 12 bits address a 4096-point sine
+// wave, kept as a quarter wave of 1024 log2(sin) values of 14 bits (4.10
+// fixed point, §8.2). Attenuation is added in that log domain and the sum
+// (14 bits: 4-bit shift, 10-bit fraction) goes through a 1024-entry
+// exponential table and a shifter (§8.3). The phase-accumulator width and
+// the exponential table's output width (12 bits here, shifted into a 22-bit
+// operator output) are not published: chosen.
+constexpr int kSilence = 1 << 14; // attenuation at which the exponent runs out
+constexpr int kOutBits = 22;      // operator output: ±2^22 at full scale
+// A modulator's output moves its target's phase by (output << 12) of the
+// 2^32 phase: 4 cycles (8π) at full scale, about 4π at output level 99
+// with velocity sensitivity 0 (register 15). Chosen (§10.7).
+constexpr int kModShift = 12;
 constexpr double kPhaseUnit = 4294967296.0;
+// The carriers of a note are added without any compensation for their
+// number (§8.5 gives none); one carrier at full scale is a quarter of full
+// scale at the output, so a single note of most voices stays below the soft
+// limit that starts at half (chosen: see render()).
+constexpr float kOutScale = 0.25f / static_cast<float>(1 << kOutBits);
+constexpr float kLimitKnee = 0.5f;
+constexpr float kLimitTop = 32767.0f / 32768.0f;
+// The analog output stage passes no DC (a first-order high-pass, 5 Hz).
+constexpr double kDcCutHz = 5.0;
+// The EGS's 12-bit envelope word: attenuation in steps of 4 (1/256 octave).
+constexpr int kEnvelopeQuantum = 4;
+constexpr int kEnvelopeFloor = 63 * fm::kEgLevelUnit; // EGS level 63
 
-const double kEnvelopeFloor = fm::LevelSteps(0);
+struct ChipTables {
+    std::uint16_t logSine[1024];
+    std::uint16_t exp[1024];
+    ChipTables() {
+        for (int i = 0; i < 1024; ++i) {
+            const double angle = (i + 0.5) * 3.14159265358979323846 / 2048.0;
+            logSine[i] = static_cast<std::uint16_t>(std::lround(-std::log2(std::sin(angle)) * 1024.0));
+            exp[i] = static_cast<std::uint16_t>(std::lround(4096.0 * std::exp2(-(i + 1) / 1024.0)));
+        }
+    }
+};
+// Filled before main() runs, so no engine on any thread ever writes it.
+const ChipTables gChip;
+
+inline std::int32_t OperatorOutput(std::uint32_t phase, std::int32_t attenuation) {
+    const std::uint32_t index = phase >> 20;
+    const std::uint32_t quarter = (index & 1024) ? (~index & 1023) : (index & 1023);
+    const std::int32_t log = gChip.logSine[quarter] + attenuation;
+    if (log >= kSilence) return 0;
+    const std::int32_t magnitude = (static_cast<std::int32_t>(gChip.exp[log & 1023]) << 10) >> (log >> 10);
+    return (index & 2048) ? -magnitude : magnitude;
+}
 
 enum Stage : std::uint8_t { kToL1, kToL2, kToL3, kSustain, kRelease, kDone };
 // The rate and level (0..3) a stage moves with.
@@ -36,49 +78,31 @@ struct Operator {
     std::uint32_t phase = 0;
     std::uint32_t inc = 0;
     Stage stage = kDone;
-    double level = 0;   // envelope, in level steps (fm::LevelSteps)
-    float gain = 0;     // at the end of the last block
-    float nextGain = 0; // at the end of this block
-    // Derived from the voice and the note:
-    bool off = true;        // output level 0 or switched off
-    double levelSteps = 0;  // output level + scaling - velocity, at most 99
-    double speed[4] = {};   // steps per second of each stage
-    double targets[4] = {}; // level steps of L1..L4
-    double baseHz = 0;      // before the pitch envelope and LFO
-    bool fixed = false;     // fixed-frequency: not moved by pitch
-    double amSteps = 0;     // peak attenuation the LFO can apply
+    double env = kEnvelopeFloor; // EG attenuation, 4.10 units (0 = full)
+    std::int32_t att = kSilence; // total attenuation at the start of this block
+    std::int32_t nextAtt = kSilence;
+    int reg = 255; // the operator level register, set at note-on (§1)
+    // Derived from the voice (sounding notes follow edits at once):
+    double attackPerSecond[4] = {}; // share of a full attack
+    double decayPerSecond[4] = {};  // 4.10 units
+    int levels[4] = {};             // 4.10 units of L1..L4
+    bool fixed = false;
+    double word = 0; // operator pitch word, detune included
+    int amShare = 0;
 };
 
 struct Note {
     bool active = false;
     bool held = false;
-    int note = 60;
-    int velocity = 100;
-    std::uint64_t age = 0;
-    Operator ops[kOperatorCount]; // index = operator number - 1
-    Stage pitchStage = kDone;
-    double pitch = 0; // octaves
-    float fb[2] = {0, 0};
+    int key = 60;    // as played, untransposed (matched by note-off)
+    int played = 60; // after transposition
+    int keyPitch = 0;
+    int pitchLevel = 0x4000; // pitch EG, 16 bits, $4000 = none
+    int pitchStep = 5;
+    int voiceWord = 0x8000; // the voice pitch register
+    Operator ops[kOperatorCount];
+    std::int32_t fb[2] = {0, 0};
 };
-
-// One sine cycle and a guard point, filled before main() runs, so no engine
-// on any thread ever writes it.
-struct SineTable {
-    float v[kSineSize + 1];
-    SineTable() {
-        for (int i = 0; i <= kSineSize; ++i)
-            v[i] = static_cast<float>(std::sin(2.0 * fm::kPi * i / kSineSize));
-    }
-};
-const SineTable gSineTable;
-const float *const gSine = gSineTable.v;
-
-inline float Sine(std::uint32_t phase) {
-    const std::uint32_t i = phase >> kFracBits;
-    const float frac =
-        static_cast<float>(static_cast<std::int32_t>(phase & ((1u << kFracBits) - 1))) * kFracScale;
-    return gSine[i] + (gSine[i + 1] - gSine[i]) * frac;
-}
 
 } // namespace
 
@@ -87,221 +111,260 @@ struct FmEngine::State {
     VoiceParams params{};
     Byte switches = 0x3F;
     Note notes[kPolyphony];
-    std::uint64_t clock = 0;
+    std::uint64_t clock = 0; // samples rendered
+    int search = 0;          // round robin: the voice after the last one assigned
 
     // Derived from the voice.
-    const AlgorithmInfo *alg = &kAlgorithms[0];
     int targets[kOperatorCount][kOperatorCount] = {};
     int targetCount[kOperatorCount] = {};
     bool carrier[kOperatorCount] = {};
-    float carrierScale = 1.0f;
     int fbFrom = 5, fbTo = 5;
-    float fbScale = 0; // phase units per unit of the two-sample sum
+    int fbMul = 0, fbShift = 0;
 
-    // LFO, one for all notes as on the instrument.
-    double lfoPhase = 0;     // cycles
-    double lfoElapsed = 1e9; // seconds since the delay started
-    float lfoHold = 0;       // sample & hold value
-    double lfoFade = 1.0;    // 0 during the delay, rising to 1 after it
-    std::uint32_t noise = 0x12345678u;
+    // The firmware's timer: one LFO for all notes (§5).
+    double samplesToTick = 0;
+    unsigned ticks = 0;
+    int lfoPhase = 0;
+    int lfoRandom = 0;
+    int lfoValue = 0;
+    int delayAcc = 0;
+    bool delayOver = false;
+    int fade = 0;
+    int pitchMod = 0; // 16384 units an octave
+    int ampMod = 0;   // the AM register
+
+    // Output stage.
+    double dcIn = 0, dcOut = 0, dcPole = 0;
 
     int P(int p) const { return ParamValueInRange(p, params[static_cast<std::size_t>(p)]); }
     int Op(int op, OpParam k) const { return P(OpParamNumber(op, k)); }
 
     void deriveVoice();
     void deriveNote(Note &n);
-    void startNote(Note &n, int note, int velocity);
+    void startNote(Note &n, int key, int velocity);
     void releaseNote(Note &n);
-    void updateBlock(Note &n, double lfoValue, double lfoPitch, int frames);
+    void tick();
+    void writePitch(Note &n);
+    void stepPitchEnvelope(Note &n);
+    void updateIncrements(Note &n);
+    void updateBlock(Note &n, int frames);
     void renderBatch(Note *const *batch, int count, float *out, int frames);
     void renderLoopOperators(Note *const *batch, int count, int lowest,
-                             float (*input)[kOperatorCount][kBlock], float *sum, int frames);
-    double lfoStep(int frames);
+                             std::int32_t (*input)[kOperatorCount][kBlock], std::int32_t (*sum)[kBlock],
+                             int frames);
 };
 
 void FmEngine::State::deriveVoice() {
-    alg = &AlgorithmOf(P(param::Algorithm) + 1);
-    int carriers = 0;
+    const AlgorithmInfo &alg = AlgorithmOf(P(param::Algorithm) + 1);
     for (int i = 0; i < kOperatorCount; ++i) {
         targetCount[i] = 0;
-        carrier[i] = alg->isCarrier(i + 1);
-        carriers += carrier[i] ? 1 : 0;
+        carrier[i] = alg.isCarrier(i + 1);
     }
-    for (const Modulation &m : alg->mods()) {
+    for (const Modulation &m : alg.mods()) {
         const int from = m.from - 1;
         targets[from][targetCount[from]++] = m.to - 1;
     }
-    // Each note is scaled by its number of carriers and by the polyphony,
-    // so 16 notes of six full carriers still stay within -1..1.
-    carrierScale = 1.0f / static_cast<float>(std::max(carriers, 1) * kPolyphony);
-    fbFrom = alg->feedbackFrom - 1;
-    fbTo = alg->feedbackTo - 1;
-    // Output in -1..1 is `index` radians; the two-sample sum is halved.
-    fbScale = static_cast<float>(fm::FeedbackIndex(P(param::Feedback)) / (2.0 * fm::kPi) * kPhaseUnit * 0.5);
+    fbFrom = alg.feedbackFrom - 1;
+    fbTo = alg.feedbackTo - 1;
+    const int feedback = P(param::Feedback);
+    fbMul = fm::FeedbackMultiplier(feedback);
+    fbShift = 7 - feedback;
+    dcPole = std::exp(-2.0 * 3.14159265358979323846 * kDcCutHz / rate);
 }
 
+// What follows the voice at once: envelope rates and levels, frequencies,
+// AMS (§0.5: shared by all voices on the instrument).
 void FmEngine::State::deriveNote(Note &n) {
-    const int played = n.note + P(param::Transpose) - 24;
     for (int op = 1; op <= kOperatorCount; ++op) {
         Operator &o = n.ops[op - 1];
-        const int outputLevel = Op(op, OpParam::OutputLevel);
-        o.off = outputLevel == 0 || !((switches >> (kOperatorCount - op)) & 1);
-        const int bp = fm::BreakPointNote(Op(op, OpParam::BreakPoint));
-        const int distance = n.note - bp;
-        double scaling = 0;
-        if (distance < 0)
-            scaling = fm::KeyScalingSteps(Op(op, OpParam::LeftCurve), Op(op, OpParam::LeftDepth), distance);
-        else if (distance > 0)
-            scaling = fm::KeyScalingSteps(Op(op, OpParam::RightCurve), Op(op, OpParam::RightDepth), distance);
-        o.levelSteps = std::min(99.0, fm::LevelSteps(outputLevel) + scaling -
-                                          fm::VelocitySteps(Op(op, OpParam::KeyVelSens), n.velocity));
-        const double rateOffset = fm::RateScalingOffset(Op(op, OpParam::RateScaling), n.note);
+        const int scaling = fm::RateScalingOffset(Op(op, OpParam::RateScaling), n.played);
         for (int s = 0; s < 4; ++s) {
-            o.speed[s] = fm::DecayStepsPerSecond(Op(op, static_cast<OpParam>(s)) + rateOffset);
-            o.targets[s] = fm::LevelSteps(Op(op, static_cast<OpParam>(4 + s)));
+            const int egsRate = std::min(63, fm::EgRate(Op(op, static_cast<OpParam>(s))) + scaling);
+            o.attackPerSecond[s] = 1.0 / fm::AttackSeconds(egsRate);
+            o.decayPerSecond[s] = kEnvelopeFloor / fm::DecaySeconds(egsRate);
+            o.levels[s] = fm::EgLevel(Op(op, static_cast<OpParam>(4 + s))) * fm::kEgLevelUnit;
         }
-        const double detune = std::exp2(fm::DetuneCents(Op(op, OpParam::Detune)) / 1200.0);
         o.fixed = Op(op, OpParam::OscMode) == 1;
         const int coarse = Op(op, OpParam::FreqCoarse), fine = Op(op, OpParam::FreqFine);
-        o.baseHz = detune * (o.fixed ? fm::FixedFrequency(coarse, fine)
-                                     : fm::NoteHz(played) * fm::FrequencyRatio(coarse, fine));
-        o.amSteps = fm::AmpModSteps(Op(op, OpParam::AmpModSens)) * P(param::LfoAmd) / 99.0;
+        o.word = (o.fixed ? fm::FixedWord(coarse, fine) : fm::RatioWord(coarse, fine)) +
+                 fm::DetuneUnits(Op(op, OpParam::Detune));
+        o.amShare = fm::AmpModShare(Op(op, OpParam::AmpModSens));
     }
 }
 
-void FmEngine::State::startNote(Note &n, int note, int velocity) {
-    const bool reuse = n.active; // a stolen or repeated note starts from where it is
+// VOICE_ADD_POLY (§9.2): key off then key on; pitch EG from L4; levels from
+// this note's velocity.
+void FmEngine::State::startNote(Note &n, int key, int velocity) {
+    const bool sounding = n.active;
     n.active = true;
     n.held = true;
-    n.note = std::clamp(note, 0, 127);
-    n.velocity = std::clamp(velocity, 1, 127);
-    n.age = ++clock;
+    n.key = key;
+    n.played = fm::TransposedNote(key, P(param::Transpose));
+    n.keyPitch = fm::KeyPitch(n.played);
     deriveNote(n);
     const bool sync = P(param::OscKeySync) == 1;
-    for (Operator &o : n.ops) {
-        if (!reuse) {
-            o.level = o.targets[3];
-            o.gain = 0;
+    for (int op = 1; op <= kOperatorCount; ++op) {
+        Operator &o = n.ops[op - 1];
+        const int t = fm::ScaledLevel(Op(op, OpParam::OutputLevel), Op(op, OpParam::BreakPoint),
+                                      Op(op, OpParam::LeftDepth), Op(op, OpParam::RightDepth),
+                                      Op(op, OpParam::LeftCurve), Op(op, OpParam::RightCurve), n.played);
+        o.reg = fm::LevelRegister(t, fm::VelocityOffset(Op(op, OpParam::KeyVelSens), velocity));
+        // What the EGS does with a key on for a voice still sounding is not
+        // known (§10.4): it carries on from where the envelope is. A voice
+        // at rest starts from L4, where its envelope ends.
+        if (!sounding) {
+            o.env = o.levels[3];
+            o.att = o.nextAtt = kSilence;
         }
         o.stage = kToL1;
-        if (sync) o.phase = 0;
     }
-    if (sync) n.fb[0] = n.fb[1] = 0;
-    n.pitchStage = kToL1;
-    if (!reuse) n.pitch = fm::PitchEgOctaves(P(param::PitchLevel1 + 3));
+    n.pitchLevel = fm::PitchEgLevel(P(param::PitchLevel1 + 3)) * 128;
+    n.pitchStep = 0;
+    writePitch(n);
+    updateIncrements(n);
+    // Key sync starts every oscillator at phase 0. Without it the chip's
+    // oscillators run on (§8.7 leaves the detail open): a voice at rest
+    // starts where an oscillator at the new frequency would be by now.
+    if (sync) {
+        for (Operator &o : n.ops)
+            o.phase = 0;
+        n.fb[0] = n.fb[1] = 0;
+    } else if (!sounding) {
+        for (Operator &o : n.ops)
+            o.phase = static_cast<std::uint32_t>(o.inc * clock);
+    }
 }
 
 void FmEngine::State::releaseNote(Note &n) {
     n.held = false;
     for (Operator &o : n.ops)
-        if (o.stage != kDone) o.stage = kRelease;
-    n.pitchStage = kRelease;
+        o.stage = kRelease;
+    n.pitchStep = 4;
 }
 
-double FmEngine::State::lfoStep(int frames) {
-    const double dt = frames / rate;
-    const double p = lfoPhase;
-    double v;
-    switch (P(param::LfoWave)) {
-    case 0: // triangle, starting upwards from the middle
-        v = p < 0.25 ? 4 * p : p < 0.75 ? 2 - 4 * p : 4 * p - 4;
-        break;
-    case 1: // saw down
-        v = 1 - 2 * p;
-        break;
-    case 2: // saw up
-        v = 2 * p - 1;
-        break;
-    case 3: // square
-        v = p < 0.5 ? 1 : -1;
-        break;
-    case 4: // sine
-        v = std::sin(2 * fm::kPi * p);
-        break;
-    default: // sample & hold
-        v = lfoHold;
-        break;
-    }
-    lfoPhase += fm::LfoHz(P(param::LfoSpeed)) * dt;
-    if (lfoPhase >= 1.0) {
-        lfoPhase -= std::floor(lfoPhase);
-        noise = noise * 1664525u + 1013904223u;
-        lfoHold = static_cast<float>((noise >> 8) * (2.0 / 16777216.0) - 1.0);
-    }
-    // The delay, then a linear fade in.
-    const int delay = P(param::LfoDelay);
-    double fade = 1.0;
-    if (delay > 0) {
-        const double wait = fm::LfoDelaySeconds(delay), ramp = fm::LfoFadeSeconds(delay);
-        fade = lfoElapsed < wait ? 0.0 : std::min(1.0, (lfoElapsed - wait) / ramp);
-    }
-    lfoElapsed += dt;
-    lfoFade = fade;
-    return v;
+// §7.2: voice = max(0, key + pitch EG - $1BA8) + master tune ($100, the
+// centre), in 16 bits.
+void FmEngine::State::writePitch(Note &n) {
+    n.voiceWord = (std::max(0, n.keyPitch + n.pitchLevel - 0x1BA8) + 0x100) & 0xFFFF;
 }
 
-void FmEngine::State::updateBlock(Note &n, double lfoValue, double lfoPitch, int frames) {
-    const double dt = frames / rate;
-    // The pitch envelope moves linearly in octaves.
-    {
-        const int seg = Segment(n.pitchStage);
-        const double target = fm::PitchEgOctaves(P(param::PitchLevel1 + seg));
-        const double step = fm::PitchEgOctavesPerSecond(P(param::PitchRate1 + seg)) * dt;
-        if (std::abs(target - n.pitch) <= step) {
-            n.pitch = target;
-            if (n.pitchStage != kSustain && n.pitchStage != kDone)
-                n.pitchStage = n.pitchStage == kRelease ? kDone : static_cast<Stage>(n.pitchStage + 1);
-        } else {
-            n.pitch += target > n.pitch ? step : -step;
+// PITCH_EG_PROCESS (§6.3).
+void FmEngine::State::stepPitchEnvelope(Note &n) {
+    if (n.pitchStep == 3 || n.pitchStep >= 5) return;
+    const int seg = n.pitchStep == 4 ? 3 : n.pitchStep;
+    const int target = fm::PitchEgLevel(P(param::PitchLevel1 + seg)) * 128;
+    const int inc = fm::PitchEgRate(P(param::PitchRate1 + seg));
+    bool reached = true;
+    if (n.pitchLevel < target) {
+        n.pitchLevel += inc;
+        reached = (n.pitchLevel >> 8) >= (target >> 8);
+    } else if (n.pitchLevel > target) {
+        n.pitchLevel -= inc;
+        reached = n.pitchLevel < 0 || (n.pitchLevel >> 8) <= (target >> 8);
+    }
+    if (reached) {
+        n.pitchLevel = target;
+        ++n.pitchStep;
+    }
+}
+
+// §7.5: the operator's frequency from the voice word plus its own (ratio
+// mode) or its own alone (fixed mode). How the EGS adds the pitch
+// modulation (16384 units an octave) is not known: added at its scale, and
+// not to fixed-frequency operators (chosen).
+void FmEngine::State::updateIncrements(Note &n) {
+    const double voice = n.voiceWord + pitchMod / 4.0;
+    const double nyquist = 0.49 * kPhaseUnit;
+    for (Operator &o : n.ops) {
+        const double hz = fm::WordHz(o.fixed ? o.word : voice + o.word);
+        o.inc = static_cast<std::uint32_t>(std::min(hz / rate * kPhaseUnit, nyquist));
+    }
+}
+
+// HANDLER_OCF (§0.4, §5): LFO delay and fade, phase and wave, the pitch and
+// amplitude modulation registers; the voice pitch registers of 8 voices;
+// every second tick the pitch envelopes.
+void FmEngine::State::tick() {
+    const int delayInc = fm::LfoDelayIncrement(P(param::LfoDelay));
+    if (!delayOver) {
+        delayAcc += delayInc;
+        if (delayAcc >= 0x10000) {
+            delayAcc = 0xFFFF;
+            delayOver = true;
         }
     }
-    const double pitchFactor = std::exp2(n.pitch + lfoPitch);
-    const double amUnipolar = lfoFade * 0.5 * (1.0 + lfoValue);
-    bool audible = false;
+    if (delayOver) fade = std::min(255, fade + std::max(1, delayInc >> 8));
+
+    const int wave = P(param::LfoWave);
+    const int before = lfoPhase;
+    lfoPhase = (lfoPhase + fm::LfoIncrement(P(param::LfoSpeed))) & 0xFFFF;
+    if (wave == 5 && before < 0x8000 && lfoPhase >= 0x8000) lfoRandom = fm::LfoNextRandom(lfoRandom);
+    const int s = fm::LfoWave(wave, lfoPhase, lfoRandom);
+    lfoValue = s;
+
+    // MOD_PITCH_LOAD_TO_EGS (§5.6), no controllers.
+    const int depth = (fade * fm::ScaleValue(P(param::LfoPmd))) >> 8;
+    const int sens = fm::PitchModSensitivity(P(param::PitchModSens));
+    const int q = s < 0 ? -((-s * sens) >> 8) : (s * sens) >> 8;
+    pitchMod = (q * depth) >> 1;
+    // MOD_AMP_LOAD_TO_EGS (§5.7), no EG bias.
+    const int m = (fade * fm::ScaleValue(P(param::LfoAmd))) >> 8;
+    const int a = std::min(255, ((127 - s) * m) >> 8);
+    ampMod = fm::AmpModTable(255 - a);
+
+    const int half = static_cast<int>(ticks & 1) * 8;
+    for (int v = half; v < half + 8; ++v)
+        if (notes[v].active) writePitch(notes[v]);
+    if ((ticks & 1) == 0)
+        for (Note &n : notes)
+            if (n.active) stepPitchEnvelope(n);
+    for (Note &n : notes)
+        if (n.active) updateIncrements(n);
+    ++ticks;
+}
+
+// The envelopes over one block. Decays fall at a constant speed in the log
+// domain (straight lines in dB); attacks rise as a parabola in linear
+// amplitude (§2.4), a = 1 - (1 - x)^2 with x moving at a constant speed.
+void FmEngine::State::updateBlock(Note &n, int frames) {
+    const double dt = frames / rate;
+    bool canEnd = !n.held;
     for (int i = 0; i < kOperatorCount; ++i) {
         Operator &o = n.ops[i];
-        // Sustain holds L3 and the end holds L4; if either is edited while
-        // the note sounds, the level moves to the new value at that rate.
         const int seg = Segment(o.stage);
-        const double target = o.targets[seg];
-        if (o.level != target) {
-            bool reached;
-            if (target > o.level) {
-                // Attack: the distance to a knee above the top shrinks exponentially.
-                const double top = 99.0 + fm::kAttackKnee;
-                o.level = top - (top - o.level) * std::exp(-o.speed[seg] * dt / fm::kAttackKnee);
-                reached = o.level >= target;
-            } else {
-                o.level -= o.speed[seg] * dt;
-                reached = o.level <= target;
-            }
-            if (reached) o.level = target;
+        const double target = o.levels[seg];
+        bool reached = o.env == target;
+        if (o.env > target) {
+            const double a = std::exp2(-o.env / 1024.0);
+            const double x = 1.0 - std::sqrt(std::max(0.0, 1.0 - a)) + o.attackPerSecond[seg] * dt;
+            o.env = x >= 1.0 ? 0.0 : -1024.0 * std::log2(1.0 - (1.0 - x) * (1.0 - x));
+            reached = o.env <= target;
+        } else if (o.env < target) {
+            o.env += o.decayPerSecond[seg] * dt;
+            reached = o.env >= target;
         }
-        if (o.level == target && o.stage != kSustain && o.stage != kDone)
-            o.stage = o.stage == kRelease ? kDone : static_cast<Stage>(o.stage + 1);
-        const double hz = o.fixed ? o.baseHz : o.baseHz * pitchFactor;
-        o.inc = static_cast<std::uint32_t>(std::min(hz / rate, 0.49) * kPhaseUnit);
-        o.nextGain = 0;
-        // Envelope level 0 is silence, whatever the output level.
-        if (!o.off && o.level > kEnvelopeFloor) {
-            const double steps = (99.0 - o.level) + (99.0 - o.levelSteps) + o.amSteps * amUnipolar;
-            o.nextGain = static_cast<float>(fm::GainOfSteps(steps));
+        if (reached) {
+            o.env = target;
+            if (o.stage != kSustain && o.stage != kDone)
+                o.stage = o.stage == kRelease ? kDone : static_cast<Stage>(o.stage + 1);
         }
-        if (carrier[i] && (o.nextGain > 0 || o.gain > 0)) audible = true;
+        o.att = o.nextAtt;
+        const bool on = (switches >> (kOperatorCount - 1 - i)) & 1;
+        const int am = ampMod * o.amShare / 2; // register units of 1/32 octave
+        const int envelope = static_cast<int>(o.env) / kEnvelopeQuantum * kEnvelopeQuantum;
+        o.nextAtt = on ? std::min(kSilence, envelope + o.reg * fm::kRegisterUnit + am) : kSilence;
+        // A carrier that is silent and can only get quieter ends the note.
+        if (carrier[i]) {
+            const bool quieting = o.stage == kDone || (o.stage == kRelease && o.env <= o.levels[3]);
+            const bool silentAtRest = o.levels[3] + o.reg * fm::kRegisterUnit >= kSilence;
+            canEnd = canEnd && o.att >= kSilence && o.nextAtt >= kSilence && quieting && silentAtRest;
+        }
     }
-    if (!n.held && !audible) {
-        bool allReleased = true;
-        for (const Operator &o : n.ops)
-            allReleased = allReleased && (o.stage == kRelease || o.stage == kDone);
-        if (allReleased) n.active = false;
-    }
+    if (canEnd) n.active = false;
 }
 
-// Phase units a modulator's output 1.0 moves its target by: the full index.
-constexpr float kModScale = static_cast<float>(fm::kMaxModulationIndex / (2.0 * fm::kPi) * kPhaseUnit);
-
-inline std::uint32_t PhaseOffset(float input) {
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(input));
+inline std::uint32_t Feedback(const std::int32_t *fb, int mul, int shift) {
+    return static_cast<std::uint32_t>(((fb[0] + fb[1]) * mul) >> shift);
 }
 
 // The notes are rendered a few at a time. The operators run from 6 down to
@@ -313,155 +376,165 @@ inline std::uint32_t PhaseOffset(float input) {
 // through several operators (4 -> 6, 5 -> 6) runs those operators sample
 // by sample in renderLoopOperators, the rest block-wise.
 void FmEngine::State::renderBatch(Note *const *batch, int count, float *out, int frames) {
-    alignas(16) float input[kBatch][kOperatorCount][kBlock];
-    alignas(16) float y[kBatch][kBlock];
-    alignas(16) float sum[kBlock] = {};
-    for (int j = 0; j < count; ++j)
+    alignas(16) std::int32_t input[kBatch][kOperatorCount][kBlock];
+    alignas(16) std::int32_t y[kBatch][kBlock];
+    alignas(16) std::int32_t sum[kBatch][kBlock];
+    for (int j = 0; j < count; ++j) {
+        std::fill_n(sum[j], frames, 0);
         for (int i = 0; i < kOperatorCount; ++i)
-            std::fill_n(input[j][i], frames, 0.0f);
+            std::fill_n(input[j][i], frames, 0);
+    }
+    const bool feedback = fbMul != 0;
     int top = kOperatorCount - 1; // the first operator run block-wise
-    if (fbFrom != fbTo && fbScale != 0) {
+    if (fbFrom != fbTo && feedback) {
         const int lowest = std::min(fbFrom, fbTo);
         renderLoopOperators(batch, count, lowest, input, sum, frames);
         top = lowest - 1;
     }
-    const float perFrame = 1.0f / static_cast<float>(frames);
+    // Attenuation ramps in 1/256 units across the block.
+    const auto ramp = [frames](const Operator &o) { return ((o.nextAtt - o.att) * 256) / frames; };
+    const std::uint32_t frameCount = static_cast<std::uint32_t>(frames);
     for (int i = top; i >= 0; --i) {
         bool sounding[kBatch] = {};
-        if (i == fbTo && fbScale != 0) {
+        if (i == fbTo && feedback) {
             // Side by side: the feedback chains of up to kBatch notes.
             std::uint32_t phase[kBatch], inc[kBatch];
-            float gain[kBatch], step[kBatch], fb0[kBatch], fb1[kBatch];
-            const float *in[kBatch];
-            float *dst[kBatch];
-            int live = 0;
-            Note *liveNotes[kBatch];
+            std::int32_t att[kBatch], step[kBatch], fb[kBatch][2];
+            const std::int32_t *in[kBatch];
+            std::int32_t *dst[kBatch];
+            Note *live[kBatch];
+            int n = 0;
             for (int j = 0; j < count; ++j) {
                 Operator &o = batch[j]->ops[i];
-                if (o.gain == 0 && o.nextGain == 0) {
-                    o.phase += o.inc * static_cast<std::uint32_t>(frames);
+                if (o.att >= kSilence && o.nextAtt >= kSilence) {
+                    o.phase += o.inc * frameCount;
                     batch[j]->fb[0] = batch[j]->fb[1] = 0;
                     continue;
                 }
                 sounding[j] = true;
-                phase[live] = o.phase;
-                inc[live] = o.inc;
-                gain[live] = o.gain;
-                step[live] = (o.nextGain - o.gain) * perFrame;
-                fb0[live] = batch[j]->fb[0];
-                fb1[live] = batch[j]->fb[1];
-                in[live] = input[j][i];
-                dst[live] = y[j];
-                liveNotes[live++] = batch[j];
+                phase[n] = o.phase;
+                inc[n] = o.inc;
+                att[n] = o.att * 256;
+                step[n] = ramp(o);
+                fb[n][0] = batch[j]->fb[0];
+                fb[n][1] = batch[j]->fb[1];
+                in[n] = input[j][i];
+                dst[n] = y[j];
+                live[n++] = batch[j];
             }
-            const float fbs = fbScale;
+            const int mul = fbMul, shift = fbShift;
             for (int f = 0; f < frames; ++f) {
-                for (int k = 0; k < live; ++k) {
+                for (int k = 0; k < n; ++k) {
                     phase[k] += inc[k];
-                    gain[k] += step[k];
-                    const float v =
-                        Sine(phase[k] + PhaseOffset(in[k][f] * kModScale + (fb0[k] + fb1[k]) * fbs)) *
-                        gain[k];
-                    fb1[k] = fb0[k];
-                    fb0[k] = v;
+                    const std::uint32_t p = phase[k] + (static_cast<std::uint32_t>(in[k][f]) << kModShift) +
+                                            Feedback(fb[k], mul, shift);
+                    const std::int32_t v = OperatorOutput(p, (att[k] >> 8) & ~(kEnvelopeQuantum - 1));
+                    att[k] += step[k];
+                    fb[k][1] = fb[k][0];
+                    fb[k][0] = v;
                     dst[k][f] = v;
                 }
             }
-            for (int k = 0; k < live; ++k) {
-                liveNotes[k]->ops[i].phase = phase[k];
-                liveNotes[k]->fb[0] = fb0[k];
-                liveNotes[k]->fb[1] = fb1[k];
+            for (int k = 0; k < n; ++k) {
+                live[k]->ops[i].phase = phase[k];
+                live[k]->fb[0] = fb[k][0];
+                live[k]->fb[1] = fb[k][1];
             }
         } else {
             for (int j = 0; j < count; ++j) {
                 Operator &o = batch[j]->ops[i];
-                if (o.gain == 0 && o.nextGain == 0) {
+                if (o.att >= kSilence && o.nextAtt >= kSilence) {
                     // Silent: the oscillator keeps running, nothing is heard or fed on.
-                    o.phase += o.inc * static_cast<std::uint32_t>(frames);
+                    o.phase += o.inc * frameCount;
                     continue;
                 }
                 sounding[j] = true;
                 const std::uint32_t inc = o.inc;
                 std::uint32_t phase = o.phase;
-                float gain = o.gain;
-                const float step = (o.nextGain - o.gain) * perFrame;
-                const float *in = input[j][i];
-                float *out1 = y[j];
+                std::int32_t att = o.att * 256;
+                const std::int32_t step = ramp(o);
+                const std::int32_t *in = input[j][i];
+                std::int32_t *dst = y[j];
                 for (int f = 0; f < frames; ++f) {
                     phase += inc;
-                    gain += step;
-                    out1[f] = Sine(phase + PhaseOffset(in[f] * kModScale)) * gain;
+                    dst[f] = OperatorOutput(phase + (static_cast<std::uint32_t>(in[f]) << kModShift),
+                                            (att >> 8) & ~(kEnvelopeQuantum - 1));
+                    att += step;
                 }
                 o.phase = phase;
             }
         }
         for (int j = 0; j < count; ++j) {
             if (!sounding[j]) continue;
-            const float *src = y[j];
+            const std::int32_t *src = y[j];
             for (int t = 0; t < targetCount[i]; ++t) {
-                float *d = input[j][targets[i][t]];
+                std::int32_t *d = input[j][targets[i][t]];
                 for (int f = 0; f < frames; ++f)
                     d[f] += src[f];
             }
             if (carrier[i])
                 for (int f = 0; f < frames; ++f)
-                    sum[f] += src[f];
+                    sum[j][f] += src[f];
         }
     }
     for (int j = 0; j < count; ++j)
-        for (Operator &o : batch[j]->ops)
-            o.gain = o.nextGain;
-    const float scale = carrierScale;
-    for (int f = 0; f < frames; ++f)
-        out[f] += sum[f] * scale;
+        for (int f = 0; f < frames; ++f)
+            out[f] += static_cast<float>(sum[j][f]) * kOutScale;
 }
 
 // Operators `lowest`..6 (index) sample by sample, the notes side by side:
 // they form the loop, each sample of each needing the one before. Their
 // outputs go into the inputs of the operators they feed and into the sum.
 void FmEngine::State::renderLoopOperators(Note *const *batch, int count, int lowest,
-                                          float (*input)[kOperatorCount][kBlock], float *sum, int frames) {
-    float gain[kBatch][kOperatorCount], step[kBatch][kOperatorCount], fb[kBatch][2];
+                                          std::int32_t (*input)[kOperatorCount][kBlock],
+                                          std::int32_t (*sum)[kBlock], int frames) {
+    std::int32_t att[kBatch][kOperatorCount], step[kBatch][kOperatorCount], fb[kBatch][2];
     std::uint32_t phase[kBatch][kOperatorCount], inc[kBatch][kOperatorCount];
-    const float perFrame = 1.0f / static_cast<float>(frames);
     for (int j = 0; j < count; ++j) {
         for (int i = lowest; i < kOperatorCount; ++i) {
             const Operator &o = batch[j]->ops[i];
-            gain[j][i] = o.gain;
-            step[j][i] = (o.nextGain - o.gain) * perFrame;
+            att[j][i] = o.att * 256;
+            step[j][i] = ((o.nextAtt - o.att) * 256) / frames;
             phase[j][i] = o.phase;
             inc[j][i] = o.inc;
         }
         fb[j][0] = batch[j]->fb[0];
         fb[j][1] = batch[j]->fb[1];
     }
-    const int from = fbFrom, to = fbTo;
-    const float fbs = fbScale;
+    const int from = fbFrom, to = fbTo, mul = fbMul, shift = fbShift;
+    // The routing as locals: the stores into the buffers below cannot then
+    // be taken for stores into it.
+    int fanOut[kOperatorCount], route[kOperatorCount][kOperatorCount];
+    bool heard[kOperatorCount];
+    for (int i = lowest; i < kOperatorCount; ++i) {
+        fanOut[i] = targetCount[i];
+        heard[i] = carrier[i];
+        for (int t = 0; t < fanOut[i]; ++t)
+            route[i][t] = targets[i][t];
+    }
     for (int f = 0; f < frames; ++f) {
         for (int j = 0; j < count; ++j) {
             for (int i = kOperatorCount - 1; i >= lowest; --i) {
-                float in = input[j][i][f] * kModScale;
-                if (i == to) in += (fb[j][0] + fb[j][1]) * fbs;
                 phase[j][i] += inc[j][i];
-                gain[j][i] += step[j][i];
-                const float v = Sine(phase[j][i] + PhaseOffset(in)) * gain[j][i];
+                std::uint32_t p = phase[j][i] + (static_cast<std::uint32_t>(input[j][i][f]) << kModShift);
+                if (i == to) p += Feedback(fb[j], mul, shift);
+                const std::int32_t v = OperatorOutput(p, (att[j][i] >> 8) & ~(kEnvelopeQuantum - 1));
+                att[j][i] += step[j][i];
                 if (i == from) {
                     fb[j][1] = fb[j][0];
                     fb[j][0] = v;
                 }
-                for (int t = 0; t < targetCount[i]; ++t)
-                    input[j][targets[i][t]][f] += v;
-                if (carrier[i]) sum[f] += v;
+                for (int t = 0; t < fanOut[i]; ++t)
+                    input[j][route[i][t]][f] += v;
+                if (heard[i]) sum[j][f] += v;
             }
         }
     }
     for (int j = 0; j < count; ++j) {
         batch[j]->fb[0] = fb[j][0];
         batch[j]->fb[1] = fb[j][1];
-        for (int i = lowest; i < kOperatorCount; ++i) {
-            batch[j]->ops[i].gain = batch[j]->ops[i].nextGain;
+        for (int i = lowest; i < kOperatorCount; ++i)
             batch[j]->ops[i].phase = phase[j][i];
-        }
     }
 }
 
@@ -477,19 +550,21 @@ FmEngine::~FmEngine() { delete state_; }
 void FmEngine::setSampleRate(double sampleRate) {
     allSoundOff();
     state_->rate = sampleRate > 0 ? sampleRate : kDefaultSampleRate;
+    state_->samplesToTick = 0;
+    state_->deriveVoice();
 }
 
 double FmEngine::sampleRate() const { return state_->rate; }
 
+// PATCH_ACTIVATE (§9.4, §2.5): a new voice silences every note first.
 void FmEngine::setVoice(std::span<const Byte, kParamCount> params) {
     std::copy(params.begin(), params.end(), state_->params.begin());
+    allSoundOff();
     state_->deriveVoice();
-    for (Note &n : state_->notes)
-        if (n.active) state_->deriveNote(n);
 }
 
 void FmEngine::setParameter(int parameter, int value) {
-    if (parameter == 155) {
+    if (parameter == kOperatorSwitchParam) {
         state_->switches = static_cast<Byte>(value & 0x3F);
     } else if (parameter >= 0 && parameter < static_cast<int>(kParamCount)) {
         // Kept as the byte the instrument would be sent; read through ParamValueInRange.
@@ -499,12 +574,17 @@ void FmEngine::setParameter(int parameter, int value) {
     }
     state_->deriveVoice();
     for (Note &n : state_->notes)
-        if (n.active) state_->deriveNote(n);
+        if (n.active) {
+            state_->deriveNote(n);
+            state_->updateIncrements(n);
+        }
 }
 
 const VoiceParams &FmEngine::voice() const { return state_->params; }
 Byte FmEngine::operatorSwitches() const { return state_->switches; }
 
+// VOICE_ADD_POLY (§9.2): the first voice from the search index on whose key
+// is up, sounding or not; with all 16 keys down the note is dropped.
 void FmEngine::noteOn(int note, int velocity) {
     if (velocity <= 0) {
         noteOff(note);
@@ -512,31 +592,32 @@ void FmEngine::noteOn(int note, int velocity) {
     }
     State &s = *state_;
     Note *slot = nullptr;
-    for (Note &n : s.notes)
-        if (n.active && n.note == note) slot = &n;
-    if (!slot)
-        for (Note &n : s.notes)
-            if (!n.active) {
-                slot = &n;
-                break;
-            }
-    if (!slot) {
-        slot = &s.notes[0];
-        for (Note &n : s.notes)
-            if (n.age < slot->age) slot = &n;
+    for (int k = 0; k < kPolyphony && !slot; ++k) {
+        const int v = (s.search + k) % kPolyphony;
+        if (!s.notes[v].held) {
+            slot = &s.notes[v];
+            s.search = (v + 1) % kPolyphony;
+        }
     }
-    // LFO key sync restarts the wave; the delay restarts when no other key is down.
-    bool anyHeld = false;
-    for (const Note &n : s.notes)
-        anyHeld = anyHeld || (n.active && n.held);
-    if (s.P(param::LfoKeySync) == 1) s.lfoPhase = 0;
-    if (!anyHeld) s.lfoElapsed = 0;
-    s.startNote(*slot, note, velocity);
+    if (!slot) return;
+    // LFO delay and fade restart with every note when there is a delay;
+    // key sync sets the phase (both global, §5.3, §5.4).
+    if (s.P(param::LfoDelay) != 0) {
+        s.delayAcc = 0;
+        s.delayOver = false;
+        s.fade = 0;
+    }
+    if (s.P(param::LfoKeySync) == 1) s.lfoPhase = 0x7FFF;
+    s.startNote(*slot, std::clamp(note, 0, 127), std::clamp(velocity, 1, 127));
 }
 
+// VOICE_REMOVE (§9.2): the lowest voice holding this key.
 void FmEngine::noteOff(int note) {
     for (Note &n : state_->notes)
-        if (n.active && n.held && n.note == note) state_->releaseNote(n);
+        if (n.active && n.held && n.key == note) {
+            state_->releaseNote(n);
+            return;
+        }
 }
 
 void FmEngine::allNotesOff() {
@@ -548,6 +629,11 @@ void FmEngine::allSoundOff() {
     for (Note &n : state_->notes) {
         n.active = false;
         n.held = false;
+        for (Operator &o : n.ops) {
+            o.env = kEnvelopeFloor;
+            o.att = o.nextAtt = kSilence;
+            o.stage = kDone;
+        }
     }
 }
 
@@ -558,19 +644,34 @@ int FmEngine::soundingNotes() const {
     return count;
 }
 
+// Soft limit (the instrument's analog sum of 16 voice outputs has no
+// published clip point): unchanged up to half of full scale, then bent
+// smoothly towards full scale, which it never passes.
+inline float SoftLimit(float x) {
+    const float m = std::abs(x);
+    if (m <= kLimitKnee) return x;
+    const float bent = kLimitKnee + (1.0f - kLimitKnee) * std::tanh((m - kLimitKnee) / (1.0f - kLimitKnee));
+    return std::copysign(std::min(bent, kLimitTop), x);
+}
+
 void FmEngine::render(float *out, std::size_t frames) {
     State &s = *state_;
     std::fill_n(out, frames, 0.0f);
+    float *const start = out;
+    const std::size_t total = frames;
+    const double samplesPerTick = s.rate / fm::kTickHz;
     while (frames > 0) {
-        const int block = static_cast<int>(std::min<std::size_t>(frames, kBlock));
-        const double lfo = s.lfoStep(block);
-        const double pitch =
-            lfo * s.lfoFade * fm::PitchModOctaves(s.P(param::PitchModSens)) * s.P(param::LfoPmd) / 99.0;
+        if (s.samplesToTick <= 0) {
+            s.tick();
+            s.samplesToTick += samplesPerTick;
+        }
+        const int untilTick = static_cast<int>(std::ceil(s.samplesToTick));
+        const int block = static_cast<int>(std::min<std::size_t>(frames, std::min(kBlock, untilTick)));
         Note *batch[kBatch];
         int count = 0;
         for (Note &n : s.notes) {
             if (!n.active) continue;
-            s.updateBlock(n, lfo, pitch, block); // may end the note: this block still fades it
+            s.updateBlock(n, block); // may end the note: this block still fades it
             batch[count++] = &n;
             if (count == kBatch) {
                 s.renderBatch(batch, count, out, block);
@@ -578,13 +679,19 @@ void FmEngine::render(float *out, std::size_t frames) {
             }
         }
         if (count > 0) s.renderBatch(batch, count, out, block);
-        // The scaling keeps the mix within -1..1; this only catches the
-        // rounding of the gain ramps.
-        for (int f = 0; f < block; ++f)
-            out[f] = std::clamp(out[f], -1.0f, 1.0f);
+        s.samplesToTick -= block;
+        s.clock += static_cast<std::uint64_t>(block);
         out += block;
         frames -= static_cast<std::size_t>(block);
     }
+    const double pole = s.dcPole;
+    for (std::size_t f = 0; f < total; ++f) {
+        const double x = start[f];
+        s.dcOut = x - s.dcIn + pole * s.dcOut;
+        s.dcIn = x;
+        start[f] = SoftLimit(static_cast<float>(s.dcOut));
+    }
+    if (std::abs(s.dcOut) < 1e-30) s.dcOut = 0; // no denormals in the silence after a note
 }
 
 } // namespace vox

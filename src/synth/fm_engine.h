@@ -29,26 +29,33 @@ public:
     void setSampleRate(double sampleRate);
     double sampleRate() const;
 
-    // The voice every note plays. Sounding notes take the new values at
-    // once, as the instrument's edit buffer does (no note is cut).
+    // The voice every note plays. As on the instrument, loading a voice
+    // silences every note first.
     void setVoice(std::span<const Byte, kParamCount> params);
     // One parameter 0..154, or 155 = the operator on/off switches (bit 5 =
     // operator 1 ... bit 0 = operator 6). Values out of range are taken as
-    // ParamValueInRange takes them (held to the range).
+    // ParamValueInRange takes them (held to the range). Sounding notes follow
+    // at once, except output level, level scaling and velocity sensitivity,
+    // which the instrument reads at the next note-on.
     void setParameter(int parameter, int value);
     const VoiceParams &voice() const;
     Byte operatorSwitches() const;
 
-    // MIDI note 0..127, velocity 1..127. A 17th note takes the voice of
-    // the note that has sounded longest.
+    // MIDI note 0..127, velocity 1..127. As the instrument assigns them: the
+    // next voice round the 16 whose key is up (a releasing note's tail may
+    // be taken, a repeated key gets a voice of its own); with 16 keys down a
+    // further note is ignored. A note-off releases the lowest voice holding
+    // that key.
     void noteOn(int note, int velocity);
     void noteOff(int note);
     void allNotesOff(); // releases every note
     void allSoundOff(); // silences at once
     int soundingNotes() const;
 
-    // Writes `frames` mono samples in -1..1 (the mix of 16 full-level notes
-    // is scaled so that it never clips). Overwrites, does not add.
+    // Writes `frames` mono samples in -1..1: one carrier at full scale is a
+    // quarter of full scale, carriers and notes add up, and a soft limit
+    // above half of full scale keeps any mix from clipping. Overwrites, does
+    // not add.
     void render(float *out, std::size_t frames);
 
 private:

@@ -1,89 +1,99 @@
 #pragma once
-// The number tables of the FM engine: how each voice parameter becomes a
-// level, a time, a frequency or a depth. The engine and its tests both read
-// these, so a test computes what it expects from the same mapping the
-// engine plays. Levels are counted in "steps" of 0.75 dB (an eighth of a
-// doubling, 20·log10(2)/8 = 0.7526 dB), the step of the instrument's output
-// level in its upper range; a gain is 2^(-attenuation steps / 8).
+// The number tables of the FM engine: how each voice parameter becomes what
+// the instrument's sound chips are given. Each table is the instrument's own
+// (its firmware ROM, from tests/data/facts/dx7-sound-facts.md, cited by section) and is kept
+// once, in fm_tables.cpp. Where the instrument's figure is not known, the
+// value is a stated choice, kept together at the end of fm_tables.cpp so that
+// a better figure replaces one table.
+//
+// Units. Attenuation is counted as the chips' exponent input counts it: 4.10
+// fixed point, 1024 units to a halving of amplitude (6.02 dB), 16384 = the
+// end of the range (silence). Pitch words count 4096 units to an octave.
+
+#include <array>
+#include <cstdint>
 
 namespace vox::fm {
 
-inline constexpr double kPi = 3.14159265358979323846;
+// --- Clock ---------------------------------------------------------------
+// The firmware's timer tick (3140 cycles of the 1.17831 MHz E clock, §0.3):
+// LFO, modulation and, every second tick, the pitch envelope.
+inline constexpr double kTickHz = 375.26;
 
-// One step of attenuation in dB.
-inline constexpr double kStepDb = 0.75257498915995; // 20·log10(2) / 8
+// --- Operator level (§1, §3, §4) -----------------------------------------
+// TABLE_LOG: output level 0..99 -> attenuation T 0..127 (0 = loudest).
+int OutputLevelT(int outputLevel);
+// PATCH_ACTIVATE_SCALE_VALUE: depth 0..99 -> 0..255.
+int ScaleValue(int value);
+// Key group of a MIDI note: TABLE_MIDI_KEY_TO_LOG_F[n] / 4, 0..42.
+int KeyGroup(int note);
+// Offset a (T units, 0..127) of curve 0..3 (-LIN, -EXP, +EXP, +LIN) at depth
+// 0..99 and distance 0..38 (key groups) from the pivot.
+int ScalingOffset(int curve, int depth, int distance);
+// T' (0..127) of an operator at a played note: output level combined with
+// keyboard level scaling around break point 0..99.
+int ScaledLevel(int outputLevel, int breakPoint, int leftDepth, int rightDepth, int leftCurve, int rightCurve,
+                int note);
+// Velocity offset V (register units) of sensitivity 0..7 at MIDI velocity 1..127.
+int VelocityOffset(int sensitivity, int midiVelocity);
+// The operator level register: min(255, 2·T' + V), at least 4.
+int LevelRegister(int scaledLevel, int velocityOffset);
+// Attenuation (4.10 units) of one register unit: 1/16 of a halving, 0.376 dB
+// (the commonly quoted 0.375 dB; see the choices in fm_tables.cpp).
+inline constexpr int kRegisterUnit = 64;
 
-// Attenuation at or beyond which an operator is silent (about 96 dB, the
-// dynamic range of the instrument's 16-bit output stage).
-inline constexpr double kSilentSteps = 128.0;
+// --- Operator envelope (§2) ----------------------------------------------
+// EG level 0..99 -> EGS level 0..63 (0 = loudest): floor(TABLE_LOG[L] / 2).
+int EgLevel(int level);
+// EG rate 0..99 -> EGS rate 0..63: floor(164·R / 256).
+int EgRate(int rate);
+// Attenuation (4.10 units) of one EGS level step: two T steps.
+inline constexpr int kEgLevelUnit = 4 * kRegisterUnit;
 
-// Linear gain of an attenuation in steps (0 at or beyond kSilentSteps).
-double GainOfSteps(double steps);
+// --- LFO (§5) ------------------------------------------------------------
+// Phase increment per tick of speed 0..99 (16-bit phase).
+int LfoIncrement(int speed);
+// Delay accumulator increment per tick of delay 0..99.
+int LfoDelayIncrement(int delay);
+// The LFO's value -128..127 of wave 0..5 at 16-bit phase p. The sample and
+// hold wave reads `random` (its generator advances in LfoNextRandom).
+int LfoWave(int wave, int phase, int random);
+// r -> (179·r + 17) mod 256: the sample-and-hold generator.
+int LfoNextRandom(int random);
+// TABLE_PITCH_MOD_SENS[pms 0..7].
+int PitchModSensitivity(int pms);
+// TABLE_AMP_MOD[i], i 0..255.
+int AmpModTable(int index);
 
-// Output level or envelope level 0..99 on the instrument's logarithmic
-// scale, as steps above the bottom: 99 = full, each step below 20..99 is
-// 0.75 dB; below 20 the scale falls faster (see fm_tables.cpp).
-double LevelSteps(int level);
+// --- Pitch envelope (§6) -------------------------------------------------
+// TABLE_PITCH_EG_LEVEL[L 0..99]: 128 = no offset, one unit = 1/32 octave.
+int PitchEgLevel(int level);
+// TABLE_PITCH_EG_RATE[R 0..99]: change per update, 4096 units an octave.
+int PitchEgRate(int rate);
 
-// Gain of an operator output level 0..99 with the envelope at full (0 = off).
-double OutputLevelGain(int outputLevel);
+// --- Frequency (§7) ------------------------------------------------------
+// The key's log pitch (16-bit word, 4096 units an octave).
+int KeyPitch(int note);
+// Played note of a key with transpose 0..48 (24 = none); out of range -> 127.
+int TransposedNote(int key, int transpose);
+// Operator word of ratio mode (coarse 0..31, fine 0..99), and of fixed mode.
+int RatioWord(int coarse, int fine);
+int FixedWord(int coarse, int fine);
+// Frequency of a 16-bit pitch word sum: 2^((W - $16AC) / 4096) Hz.
+double WordHz(double word);
 
-// Peak phase deviation in radians that a modulator at this output level (its
-// envelope at full, no scaling) gives the operator it modulates.
-inline constexpr double kMaxModulationIndex = 4.0 * kPi;
-double ModulationIndex(int outputLevel);
-
-// Feedback 0..7 as the peak phase deviation (radians) the operator's own
-// output, averaged over its last two samples, adds to its input.
-double FeedbackIndex(int feedback);
-
-// --- Envelopes -----------------------------------------------------------
-// Speed of a decay (or release) at an effective rate (rate 0..99 plus the
-// rate scaling offset) in steps per second: the level falls linearly in dB.
-double DecayStepsPerSecond(double rate);
-// An attack rises faster the further the level is below the top: the
-// distance to (99 + kAttackKnee) shrinks exponentially at DecayStepsPerSecond
-// / kAttackKnee per second, so it looks nearly linear in amplitude.
-inline constexpr double kAttackKnee = 24.0;
-// Seconds an envelope takes from level `from` to level `to` (0..99) at this
-// effective rate: an attack if to > from, else a decay.
-double EnvelopeSeconds(double rate, int from, int to);
-// Rate offset that keyboard rate scaling 0..7 adds at a MIDI note.
-double RateScalingOffset(int scaling, int note);
-
-// --- Keyboard level scaling ----------------------------------------------
-// MIDI note of break point 0..99 (A-1 .. C8, with C3 = note 60).
-int BreakPointNote(int breakPoint);
-// Steps added to the output level (negative = quieter) by a curve 0..3
-// (-LIN, -EXP, +EXP, +LIN) of depth 0..99 at `semitones` from the break point.
-double KeyScalingSteps(int curve, int depth, int semitones);
-
-// Steps by which key velocity sensitivity 0..7 lowers a note of velocity
-// 1..127 (velocity 127 is never lowered).
-double VelocitySteps(int sensitivity, int velocity);
-
-// --- LFO and pitch -------------------------------------------------------
-double LfoHz(int speed);
-// Seconds from the note-on until the LFO starts to fade in, and the fade.
-double LfoDelaySeconds(int delay);
-double LfoFadeSeconds(int delay);
-// Pitch deviation (octaves, peak) of PMD 99 at pitch modulation sensitivity 0..7.
-double PitchModOctaves(int sensitivity);
-// Attenuation (steps, peak) of AMD 99 at amplitude modulation sensitivity 0..3.
-double AmpModSteps(int sensitivity);
-// Pitch envelope level 0..99 as octaves (50 = none).
-double PitchEgOctaves(int level);
-// Octaves per second the pitch envelope moves at rate 0..99.
-double PitchEgOctavesPerSecond(int rate);
-
-// --- Frequency -----------------------------------------------------------
-// Ratio-mode multiple of coarse 0..31 and fine 0..99.
-double FrequencyRatio(int coarse, int fine);
-// Fixed-mode frequency in Hz of coarse (only coarse % 4 counts) and fine.
-double FixedFrequency(int coarse, int fine);
-// Detune 0..14 (7 = none) in cents.
-double DetuneCents(int detune);
-// Frequency of a MIDI note (A4 = note 69 = 440 Hz).
-double NoteHz(double note);
+// --- Choices (where the instrument's figure is not known) ----------------
+// Seconds of a full attack (silence to full) and of a full decay (full to
+// EGS level 63) at an EGS rate 0..63 (with rate scaling added).
+double AttackSeconds(int egsRate);
+double DecaySeconds(int egsRate);
+// EGS rates that rate scaling 0..7 adds at a played note.
+int RateScalingOffset(int scaling, int note);
+// How much of the AM register reaches an operator of AMS 0..3, in 64ths.
+int AmpModShare(int ams);
+// Detune 0..14 (7 = none) as pitch-word units.
+double DetuneUnits(int detune);
+// Feedback 0..7 as the multiplier of the two-sample sum (see the operator).
+int FeedbackMultiplier(int feedback);
 
 } // namespace vox::fm

@@ -1,6 +1,6 @@
 // The cost of the FM engine: 16 held notes of a six-operator voice at
 // 48 kHz, rendered in audio periods of 256 frames. "realtime" is seconds of
-// sound per second of CPU: the target is at least 20.
+// sound per second of CPU: the target is at least 30.
 #include "synth/fm_engine.h"
 #include "voice/init_voice.h"
 

@@ -6,8 +6,8 @@
 // 48000 Hz, mono, 16-bit PCM. The note is held for S seconds, released, and
 // the file goes on for kReleaseSeconds more; the last kFadeSeconds of that
 // fade to silence, so a voice whose release is longer than the tail ends
-// without a click. No dither: the samples are the engine's, raised by the
-// headroom it keeps for 16 notes (kOneNoteGain) and rounded.
+// without a click. No dither: the samples are the engine's, at its own level,
+// and rounded.
 #include "commands.h"
 
 #include "catalog_output.h"
@@ -48,11 +48,8 @@ constexpr double kMaxSeconds = 60.0;
 // ask for them; a fixed size keeps the output the same on every run.
 constexpr std::size_t kBlockFrames = 64;
 constexpr int kAllOperatorsOn = 0x3F;
-// The engine scales each note to 1/kPolyphony of full scale so that 16
-// notes never clip; a render plays one note, so it gets that room back.
-// A fixed gain (no normalising) keeps the voices of a bank at their
+// The engine's own level, no normalising: the voices of a bank keep their
 // relative levels.
-constexpr float kOneNoteGain = static_cast<float>(vox::kPolyphony);
 
 struct RenderOptions {
     std::string file;
@@ -111,7 +108,7 @@ std::vector<short> RenderNote(const vox::VoiceRecord &record, const Render &rend
 
     std::vector<short> pcm(total);
     for (std::size_t i = 0; i < total; ++i) {
-        const float s = std::clamp(samples[i] * kOneNoteGain, -1.0f, 1.0f);
+        const float s = std::clamp(samples[i], -1.0f, 1.0f);
         pcm[i] = static_cast<short>(std::lrint(s * 32767.0f));
     }
     return pcm;

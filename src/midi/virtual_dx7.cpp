@@ -242,7 +242,8 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     // Whole and every data byte low: what is left to judge is the decoder's.
     const Dx7Message m = DecodeDx7(message);
     const bool taken = m.kind == Dx7Kind::ParameterChange || m.kind == Dx7Kind::FunctionParameter ||
-                       m.kind == Dx7Kind::VoiceDump || m.kind == Dx7Kind::BulkDump;
+                       m.kind == Dx7Kind::VoiceDump || m.kind == Dx7Kind::BulkDump ||
+                       (m.kind == Dx7Kind::DumpRequest && answersRequests);
     if (message.size() < 4 || (!taken && m.kind != Dx7Kind::OtherDump))
         return refuse(message, Dx7Refusal::UnknownSysEx);
     if (m.channel != receiveChannel) return refuse(message, Dx7Refusal::WrongChannel);
@@ -254,6 +255,8 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
         return voiceDump(message, m);
     case Dx7Kind::BulkDump:
         return bankDump(message, m);
+    case Dx7Kind::DumpRequest:
+        return dumpRequest(message, m);
     default:
         return refuse(message, Dx7Refusal::UnknownSysEx);
     }
@@ -317,6 +320,16 @@ void VirtualDx7::parameterChange(std::span<const Byte> message, const Dx7Message
     e.kind = Dx7Event::Kind::ParameterChanged;
     e.parameter = m.number;
     sendEvent(e);
+}
+
+void VirtualDx7::dumpRequest(std::span<const Byte> message, const Dx7Message &m) {
+    constexpr int kVoiceFormat = 0, kBankFormat = 9;
+    if (!m.good() || (m.format != kVoiceFormat && m.format != kBankFormat))
+        return refuse(message, Dx7Refusal::UnknownSysEx);
+    accept(message);
+    if (m.format == kBankFormat) return reply(bulkDump());
+    const VoiceDump dump = BuildVoiceDump(edit_);
+    reply(std::vector<Byte>(dump.begin(), dump.end()));
 }
 
 void VirtualDx7::selectProgram(int program) {

@@ -103,6 +103,10 @@ public:
     // The receive channel less one (0 to 15); its answers go out with
     // nibble 0 whatever it is, as the instrument's do.
     int receiveChannel = 0;
+    // The TX7, the TX816 and the later models answer the dump requests
+    // F0 43 2n 09 F7 (the 32 voices) and F0 43 2n 00 F7 (the edit buffer);
+    // the Mk I drops them (refused as an unknown message).
+    bool answersRequests = false;
     Dx7Faults faults;
 
     // What tests and the sim read.
@@ -144,6 +148,7 @@ private:
     void bankDump(std::span<const Byte> message, const Dx7Message &m);
     bool switchesTakeDump(std::span<const Byte> message); // refuses it when not
     void parameterChange(std::span<const Byte> message, const Dx7Message &m);
+    void dumpRequest(std::span<const Byte> message, const Dx7Message &m);
     void selectProgram(int program);
     void reply(std::vector<Byte> bytes);
     double now_ = 0.0;

@@ -280,6 +280,36 @@ TEST_F(VirtualDx7Test, BulkDumpOfAFactoryBankFileIsStoredAndDumpedBackUnchanged)
     EXPECT_EQ(dx7.bulkDump(), file);
 }
 
+// The Mk I drops dump requests; a TX7 or a later model answers them with
+// the 32 voices or the edit buffer, on channel 1's nibble.
+TEST_F(VirtualDx7Test, DumpRequestsAreAnsweredOnlyByAnInstrumentThatTakesThem) {
+    programChange(4);
+    replies.clear();
+    struct Case {
+        bool answers;
+        Bytes request;
+        Bytes expected; // empty: refused, no reply
+    };
+    const Bytes bank = dx7.bulkDump(), voice = VoiceDumpOf(dx7.internalVoice(4));
+    for (const Case &c :
+         {Case{false, {0xF0, 0x43, 0x20, 0x09, 0xF7}, {}}, Case{true, {0xF0, 0x43, 0x20, 0x09, 0xF7}, bank},
+          Case{true, {0xF0, 0x43, 0x20, 0x00, 0xF7}, voice},
+          Case{true, {0xF0, 0x43, 0x21, 0x09, 0xF7}, {}}, // another channel
+          Case{true, {0xF0, 0x43, 0x20, 0x7E, 0xF7}, {}}}) {
+        dx7.answersRequests = c.answers;
+        const int refusals = dx7.refusals();
+        send(c.request);
+        if (c.expected.empty()) {
+            EXPECT_TRUE(replies.empty());
+            EXPECT_EQ(dx7.refusals(), refusals + 1);
+        } else {
+            ASSERT_EQ(replies.size(), 1u);
+            EXPECT_EQ(replies[0].bytes, c.expected);
+        }
+        replies.clear();
+    }
+}
+
 // Dumps: MEMORY PROTECT INTERNAL is asked first, then SYS INFO; a
 // parameter change asks SYS INFO only.
 TEST_F(VirtualDx7Test, TheSwitchesRefuseWhatTheInstrumentRefusesAndKeepItsMemory) {

@@ -232,7 +232,7 @@ int main(int argc, char **argv) {
     int breakFirst = -1, breakFirstOnce = -1, dropDump = -1, dropDumpOnce = -1, corrupt = -1,
         corruptOnce = -1;
     int delayMs = 0, channel = 1;
-    bool sysInfoOff = false, protect = false;
+    bool sysInfoOff = false, protect = false, answersRequests = false;
     Timing timing;
     double sendBankAfter = -1;
     app.add_option("--midi-api", apiName, "alsa or jack (default: the first that works, JACK before ALSA)")
@@ -260,7 +260,11 @@ int main(int argc, char **argv) {
     app.add_option("--channel", channel, "its receive channel, 1 to 16: everything on another is ignored")
         ->check(CLI::Range(1, 16));
     app.add_flag("--sys-info-off", sysInfoOff, "SYS INFO AVAIL off: program changes are not answered");
-    app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk dumps are refused");
+    app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk and voice dumps are refused");
+    app.add_flag(
+        "--answers-requests", answersRequests,
+        "answer the dump requests F0 43 2n 09 F7 (32 voices) and F0 43 2n 00 F7 (edit buffer), as a TX7 "
+        "or a DX7 II does");
     app.add_flag("--cable", timing.cable,
                  "every byte in and out takes 0.32 ms, as on a 31,250-baud MIDI cable");
     app.add_option("--input-limit", timing.inputLimit,
@@ -306,6 +310,7 @@ int main(int argc, char **argv) {
     dx7.sysInfoAvail = !sysInfoOff;
     dx7.memoryProtect = protect;
     dx7.receiveChannel = channel - 1;
+    dx7.answersRequests = answersRequests;
 
     struct sigaction stop {};
     stop.sa_handler = OnStopSignal;

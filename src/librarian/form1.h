@@ -71,6 +71,32 @@ inline constexpr const char *kVirtualDx7Silent =
     "で出力を選んでください。";
 inline constexpr const char *kAudioOutputFailed = "オーディオ出力「%1」を開けませんでした。";
 inline constexpr const char *kNoteInputFailed = "MIDIキーボード「%1」を開けませんでした。";
+// The MIDI menu's connection check: what answers on the ports and the
+// channel chosen, and what to look at on the instrument when nothing does.
+inline constexpr const char *kMenuConnectionCheck = "接続の確認…";
+inline constexpr const char *kCheckTitle = "接続の確認";
+inline constexpr const char *kCheckNoOutput =
+    "MIDI出力ポートが開いていません。メニュー「MIDI」の「出力ポート」で、DX7のMIDI INにつながっているポートを"
+    "選んでください。";
+inline constexpr const char *kCheckNoInput = "MIDI入力ポートが開いていません。メニュー「MIDI」の「入力ポート"
+                                             "」で、DX7のMIDI OUTにつながっているポートを"
+                                             "選んでください。";
+inline constexpr const char *kCheckBefore =
+    "DX7に音色1を選ぶプログラムチェンジ（チャンネル %C）を送り、DX7の答えを待ちます。DX7で選ばれている音色は"
+    "音色1に変わりますが、DX7のメモリーの音色は変わりません。よろしいですか？";
+inline constexpr const char *kCheckAnswered =
+    "DX7が答えました。MIDI出力「%O」、MIDI入力「%I」、チャンネル %C でつながっています。";
+inline constexpr const char *kCheckSilent =
+    "DX7から答えがありません（MIDI出力「%O」、MIDI入力「%I」、チャンネル %C）。次を確かめてください。\n\n"
+    "・DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」か（電源を入れた直後は「SYS INFO UNAVAIL」です）\n"
+    "・DX7のMIDIチャンネルと、「MIDI設定…」の「DX7の受信チャンネル」が同じか\n"
+    "・PCのMIDI出力がDX7のMIDI INに、DX7のMIDI OUTがPCのMIDI入力につながっているか（逆になっていないか）\n"
+    "・ケーブルが抜けていないか";
+inline constexpr const char *kCheckHeardOther =
+    "\n\n入力ポートにはDX7の音色データ以外のメッセージが届いています。";
+// How long the check waits for the instrument's voice dump.
+inline constexpr double kCheckWaitSeconds = 2.0;
+
 // The voice library, a window beside the main window.
 inline constexpr const char *kMenuLibrary = "ライブラリ";
 inline constexpr const char *kMenuLibraryItem = "音色ライブラリ…";
@@ -167,7 +193,8 @@ inline constexpr const char *kFastSilentBefore = "ＤＸ７から応答があり
 inline constexpr const char *kFastSilentMiddle = "」とMIDI入力「";
 inline constexpr const char *kFastSilentAfter =
     "」がDX7につながっているか、DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」になっているかを"
-    "確認してください（DX7の電源を入れた直後は「SYS INFO UNAVAIL」です）。";
+    "確認してください（DX7の電源を入れた直後は「SYS INFO "
+    "UNAVAIL」です）。メニュー「MIDI」の「接続の確認…」でも確かめられます。";
 inline constexpr const char *kFastNoPort = "（なし）";
 inline constexpr const char *kFastMissingBefore = "音色 ";
 inline constexpr const char *kFastMissingAfter = " を受け取れませんでした。";
@@ -231,8 +258,9 @@ public:
     void command14Click(); // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
-    void mnuMidiSettingsClick(); // MIDI設定…
-    void mnuLibraryClick();      // 音色ライブラリ…
+    void mnuMidiSettingsClick();    // MIDI設定…
+    void mnuConnectionCheckClick(); // 接続の確認…
+    void mnuLibraryClick();         // 音色ライブラリ…
     // The close box: closes the output and returns true when the window
     // may close. With edits unwritten it asks first; No keeps the program
     // running.

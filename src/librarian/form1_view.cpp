@@ -292,6 +292,12 @@ void Form1View::fillMidiMenu(QMenu *menu) {
     QAction *monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });
+    QAction *check = menu->addAction(QString::fromUtf8(form1_text::kMenuConnectionCheck));
+    check->setObjectName("mnu_connectionCheck");
+    connect(check, &QAction::triggered, this, [this] {
+        form_.mnuConnectionCheckClick();
+        after();
+    });
     QAction *settings = menu->addAction(QString::fromUtf8(midi_settings_text::kMenuItem));
     settings->setObjectName("mnu_midiSettings");
     connect(settings, &QAction::triggered, this, [this] {

@@ -47,6 +47,10 @@ void PauseAfterLastSysEx(ProgramState &state, Host &host) {
 // follows at the cable's pace.
 constexpr double kCableSecondsPerByte = 10.0 / 31250; // ten bits a byte at 31.25 kbaud
 constexpr double kReceiveRingBytes = 380;
+// A clock that does not move must not hold a send for ever: a message
+// waits this many passes at the most (the longest real wait, a ring's
+// worth, takes a few).
+constexpr int kMaxHoldPasses = 1000;
 
 bool IsParameterChange(std::span<const Byte> m) {
     return m.size() == kParameterChangeSize && m[0] == kSysExStart && m[1] == kYamahaId &&
@@ -59,7 +63,7 @@ void HoldForTheReceiveRing(ProgramState &state, Host &host, std::size_t size) {
                                  (now - state.parameterBytesAtSeconds) / kCableSecondsPerByte);
     };
     // Read afresh each pass: a handler run meanwhile may have sent one.
-    while (state.exchange.sysExPauseMs == 0) {
+    for (int pass = 0; pass < kMaxHoldPasses && state.exchange.sysExPauseMs == 0; ++pass) {
         const double over = inFlight(host.monotonicSeconds()) + static_cast<double>(size) - kReceiveRingBytes;
         if (over <= 0) break;
         host.processEventsFor(over * kCableSecondsPerByte);

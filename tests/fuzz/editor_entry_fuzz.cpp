@@ -109,7 +109,7 @@ std::optional<int> PlainNumber(const std::string &t) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     test::ProgramFixture f;
-    f.host.tick = 0;
+    f.host.tick = 0.001;
     f.out.open();
     Form2 &form = f.program.form2;
 

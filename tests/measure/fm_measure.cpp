@@ -2,6 +2,7 @@
 // samples only (through FmEngine's public members), so that the same
 // program measures any revision of the engine: scripts/measure-fm.sh.
 #include "audio_analysis.h"
+#include "fm_voices.h"
 #include "synth/fm_engine.h"
 #include "voice/init_voice.h"
 
@@ -16,32 +17,24 @@ using vox::test::AmplitudeSpectrum;
 using vox::test::Db;
 using vox::test::Peak;
 using vox::test::PeakEnvelope;
+using vox::test::Set;
+using vox::test::SetOp;
+using vox::test::SilentVoice;
 
 namespace {
 
 constexpr double kRate = 48000.0;
 constexpr std::size_t kMs = 48;
 
-VoiceParams Silent() {
-    const Slot init = InitialVoice();
-    VoiceParams v{};
-    for (std::size_t i = 0; i < kParamCount; ++i)
-        v[i] = init[kParamBase + i];
-    for (int op = 1; op <= kOperatorCount; ++op)
-        v[static_cast<std::size_t>(OpParamNumber(op, OpParam::OutputLevel))] = 0;
-    return v;
-}
-void Set(VoiceParams &v, int p, int value) { v[static_cast<std::size_t>(p)] = static_cast<Byte>(value); }
-void SetOp(VoiceParams &v, int op, OpParam k, int value) { Set(v, OpParamNumber(op, k), value); }
 VoiceParams Fixed1k(int level = 99) {
-    VoiceParams v = Silent();
+    VoiceParams v = SilentVoice();
     SetOp(v, 1, OpParam::OutputLevel, level);
     SetOp(v, 1, OpParam::OscMode, 1);
     SetOp(v, 1, OpParam::FreqCoarse, 3);
     return v;
 }
 VoiceParams Sine(int level = 99) {
-    VoiceParams v = Silent();
+    VoiceParams v = SilentVoice();
     SetOp(v, 1, OpParam::OutputLevel, level);
     return v;
 }
@@ -206,7 +199,7 @@ int main() {
 
     std::printf("\n# Feedback 7, operator 6 of algorithm 32 at OL 99, 220 Hz\n");
     for (int s : {0, 7}) {
-        VoiceParams v = Silent();
+        VoiceParams v = SilentVoice();
         Set(v, param::Algorithm, 31);
         Set(v, param::Feedback, 7);
         SetOp(v, 6, OpParam::OutputLevel, 99);
@@ -230,7 +223,7 @@ int main() {
     std::printf("\n# Loudness\n");
     std::printf("one carrier, OL 99, velocity 127: peak %.1f dBFS\n", Db(Steady(Fixed1k(), 60)));
     auto carriers = [](int alg, int n, int level) {
-        VoiceParams v = Silent();
+        VoiceParams v = SilentVoice();
         Set(v, param::Algorithm, alg - 1);
         for (int op = 1; op <= n; ++op) {
             SetOp(v, op, OpParam::OutputLevel, level);
@@ -246,7 +239,7 @@ int main() {
     std::printf("six carriers in algorithm 32 against one in algorithm 1: %+.1f dB\n",
                 Db(carriers(32, 6, 80) / carriers(1, 1, 80)));
     {
-        VoiceParams v = Silent();
+        VoiceParams v = SilentVoice();
         Set(v, param::Algorithm, 31);
         Set(v, param::Feedback, 7);
         for (int op = 1; op <= 6; ++op) {

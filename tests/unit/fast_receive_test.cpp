@@ -257,7 +257,8 @@ TEST_F(FastReceiveOverALoadedBank, SilentInstrumentIsReportedAfterTheFirstReques
     EXPECT_EQ(f.host.boxes[0].text,
               "ＤＸ７から応答がありません。MIDI出力「recording」とMIDI入力「test-in」がDX7に"
               "つながっているか、DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」になっているかを"
-              "確認してください（DX7の電源を入れた直後は「SYS INFO UNAVAIL」です）。"
+              "確認してください（DX7の電源を入れた直後は「SYS INFO "
+              "UNAVAIL」です）。メニュー「MIDI」の「接続の確認…」でも確かめられます。"
               "受信できた音色は 0" +
                   kCountTail);
     const double waited = f.host.clock - dx7.askedAt[0];

@@ -6,6 +6,7 @@
 // engine's stated choice it checks.
 
 #include "audio_analysis.h"
+#include "fm_voices.h"
 #include "synth/fm_engine.h"
 #include "voice/algorithms.h"
 #include "voice/dx7_event.h"
@@ -24,6 +25,9 @@ using vox::test::AmplitudeSpectrum;
 using vox::test::Db;
 using vox::test::Peak;
 using vox::test::PeakEnvelope;
+using vox::test::Set;
+using vox::test::SetOp;
+using vox::test::SilentVoice;
 
 namespace {
 
@@ -37,24 +41,6 @@ constexpr double kPitchEgHz = kTickHz / 2;
 constexpr double kUnitDb = 20.0 * 0.30102999566398120 / 16.0;
 // A4 at ratio 1.00: W = $A32C (§7.5).
 const double kA4 = std::exp2((0xA32C - 0x16AC) / 4096.0);
-
-// The initial voice with every operator's output level at 0: algorithm 1,
-// rates 99, levels 99/99/99/0, ratio 1.00, no velocity or scaling, the
-// LFO's depths at 0.
-VoiceParams SilentVoice() {
-    const Slot init = InitialVoice();
-    VoiceParams v{};
-    for (std::size_t i = 0; i < kParamCount; ++i)
-        v[i] = init[kParamBase + i];
-    for (int op = 1; op <= kOperatorCount; ++op)
-        v[static_cast<std::size_t>(OpParamNumber(op, OpParam::OutputLevel))] = 0;
-    return v;
-}
-
-void Set(VoiceParams &v, int param, int value) {
-    v[static_cast<std::size_t>(param)] = static_cast<Byte>(value);
-}
-void SetOp(VoiceParams &v, int op, OpParam k, int value) { Set(v, OpParamNumber(op, k), value); }
 
 // One carrier, operator 1 of algorithm 1, at this output level.
 VoiceParams OneCarrier(int outputLevel = 99) {

@@ -64,7 +64,8 @@ void Form1::mnuConnectionCheckClick() {
         for (; next < state.midiTraffic.total(); ++next) {
             if (next < first) continue; // dropped from the log meanwhile
             const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
-            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message) continue;
+            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
+                continue;
             const Dx7Message m = DecodeDx7(e.bytes);
             if (m.kind == Dx7Kind::VoiceDump && m.good())
                 answered = true;

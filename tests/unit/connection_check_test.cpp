@@ -13,17 +13,20 @@ TEST(ConnectionCheck, SaysWhatAnswersAndWhatToLookAtWhenNothingDoes) {
     struct Case {
         const char *name;
         bool outOpen, inOpen, confirmed, silent;
-        int channel;            // the program's; the scripted instrument takes channel 1
-        std::string lastBox;    // the verdict's start; "" when the user stopped at the question
+        int channel;         // the program's; the scripted instrument takes channel 1
+        std::string lastBox; // the verdict's start; "" when the user stopped at the question
         std::size_t programChanges;
     };
-    const std::string silent = "DX7から答えがありません（MIDI出力「recording」、MIDI入力「test-in」、チャンネル ";
+    const std::string silent =
+        "DX7から答えがありません（MIDI出力「recording」、MIDI入力「test-in」、チャンネル ";
     for (const Case &c : {
              Case{"no output", false, true, true, false, 1, "MIDI出力ポートが開いていません。", 0},
              Case{"no input", true, false, true, false, 1, "MIDI入力ポートが開いていません。", 0},
              Case{"cancelled", true, true, false, false, 1, "", 0},
              Case{"answers", true, true, true, false, 1,
-                  "DX7が答えました。MIDI出力「recording」、MIDI入力「test-in」、チャンネル 1 でつながっています。", 1},
+                  "DX7が答えました。MIDI出力「recording」、MIDI入力「test-in」、チャンネル 1 "
+                  "でつながっています。",
+                  1},
              Case{"SYS INFO UNAVAIL", true, true, true, true, 1, silent + "1）。", 1},
              Case{"another channel", true, true, true, false, 3, silent + "3）。", 1},
          }) {

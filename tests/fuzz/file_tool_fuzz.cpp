@@ -80,6 +80,13 @@ void CheckDumpFrame(const std::vector<Byte> &b, std::size_t size, const std::arr
     Check(b[size - 2] == ChecksumOf(std::span<const Byte>(b.data() + 6, size - 8)), "dump checksum");
 }
 
+// Every kind written keeps a voice's data bytes but for bit 7.
+bool SameData(const VoiceRecord &written, const VoiceRecord &source) {
+    for (std::size_t i = kParamBase; i < kRecordSize; ++i)
+        if (written[i] != (source[i] & 0x7F)) return false;
+    return true;
+}
+
 void CheckEncoded(const LoadedVoices &in, OutputKind kind, std::optional<int> voice) {
     const Encoded e = EncodeFor(in, kind, voice);
     const bool picksOne = voice.has_value();
@@ -99,12 +106,15 @@ void CheckEncoded(const LoadedVoices &in, OutputKind kind, std::optional<int> vo
     case OutputKind::V32: {
         Check(e.bytes.size() == kBankFileSize, ".v32 length");
         const auto back = DecodeBank(e.bytes, BankKind::V32, "x.v32");
-        Check(back.ok() && back.value == in.bank, ".v32 reads back different voices");
+        Check(back.ok(), ".v32 of our own refused");
+        for (std::size_t v = 0; back.ok() && v < kBankSlots; ++v)
+            Check(SameData(back.value[v], in.bank[v]), ".v32 reads back different voices");
         break;
     }
     case OutputKind::V01:
-        Check(e.bytes.size() == kRecordSize && std::equal(one.begin(), one.end(), e.bytes.begin()),
-              ".v01 bytes");
+        Check(e.bytes.size() == kRecordSize, ".v01 length");
+        for (std::size_t i = kParamBase; i < kRecordSize && e.bytes.size() == kRecordSize; ++i)
+            Check(e.bytes[i] == (one[i] & 0x7F), ".v01 parameter differs from the voice");
         break;
     case OutputKind::Syx:
         if (bank) {

@@ -211,7 +211,11 @@ void CheckVoice(std::span<const Byte> bytes, VoiceKind kind) {
     StoreRecord(r.value, slot);
     const auto file = EncodeVoiceFile(slot);
     Check(file.size() == kRecordSize, ".v01 not 161 bytes");
-    Check(std::equal(file.begin(), file.end(), r.value.begin()), ".v01 bytes differ from the voice");
+    // The program's own header, then the voice's data bytes but for bit 7.
+    Check(std::equal(kVoiceHeader.begin(), kVoiceHeader.end(), file.begin()),
+          ".v01 without the program's header");
+    for (std::size_t i = kParamBase; i < kRecordSize && file.size() == kRecordSize; ++i)
+        Check(file[i] == (r.value[i] & 0x7F), ".v01 bytes differ from the voice");
 }
 
 } // namespace

@@ -20,6 +20,7 @@ namespace {
 using namespace vox;
 
 using fuzz::Check;
+using fuzz::SameData;
 
 constexpr std::array<const char *, 7> kEndings{".syx", ".v32", ".v01", ".mid", ".dx7", ".32", ".bin"};
 
@@ -78,13 +79,6 @@ void CheckDumpFrame(const std::vector<Byte> &b, std::size_t size, const std::arr
     for (std::size_t i = 1; i + 1 < b.size(); ++i)
         Check(b[i] <= 0x7F, "dump data byte above 7F");
     Check(b[size - 2] == ChecksumOf(std::span<const Byte>(b.data() + 6, size - 8)), "dump checksum");
-}
-
-// Every kind written keeps a voice's data bytes but for bit 7.
-bool SameData(const VoiceRecord &written, const VoiceRecord &source) {
-    for (std::size_t i = kParamBase; i < kRecordSize; ++i)
-        if (written[i] != (source[i] & 0x7F)) return false;
-    return true;
 }
 
 void CheckEncoded(const LoadedVoices &in, OutputKind kind, std::optional<int> voice) {

@@ -106,6 +106,10 @@ int main(int argc, char **argv) {
 
     vox::ProgramState state;
     state.exchange = remembered.exchange;
+    state.answersBankRequest = remembered.answersBankRequest;
+    state.bankRequestLearned = [&settings](const std::string &port, bool answers) {
+        settings.storeBankRequestAnswer(port, answers);
+    };
     state.programFolder = QCoreApplication::applicationDirPath().toStdString();
     if (parser.isSet(commandLine.receive)) {
         const std::string mode = parser.value(commandLine.receive).toStdString();

@@ -27,6 +27,14 @@ constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
 constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
 constexpr const char *kFastRetriesKey = "exchange/fastRetries";
 constexpr const char *kChannelKey = "exchange/channel";
+constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
+constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
+
+QStringList Names(const QSettings &s, const char *key) {
+    const QVariant v = s.value(key);
+    if (v.typeId() == QMetaType::QString) return {v.toString()};
+    return v.typeId() == QMetaType::QStringList ? v.toStringList() : QStringList{};
+}
 
 std::string Text(const QSettings &s, const char *key) {
     const QVariant v = s.value(key);
@@ -85,6 +93,10 @@ RememberedSettings SettingsStore::load() const {
     if (const auto retries = WholeNumber(s, kFastRetriesKey, 0, kMaxFastRetries))
         r.exchange.fastRetries = *retries;
     if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
+    for (const QString &port : Names(s, kNotAnsweringKey))
+        r.answersBankRequest[port.toStdString()] = false;
+    for (const QString &port : Names(s, kAnsweringKey))
+        r.answersBankRequest[port.toStdString()] = true;
     return r;
 }
 
@@ -121,6 +133,18 @@ void SettingsStore::storeExchange(const ExchangeSettings &before, const Exchange
         s.setValue(kFastTimeoutKey, QString::fromStdString(SecondsText(after.fastTimeoutSeconds)));
     if (after.fastRetries != before.fastRetries) s.setValue(kFastRetriesKey, after.fastRetries);
     if (after.channel != before.channel) s.setValue(kChannelKey, after.channel);
+    write();
+}
+
+void SettingsStore::storeBankRequestAnswer(const std::string &port, bool answers) {
+    QSettings &s = *settings_;
+    const QString name = QString::fromStdString(port);
+    QStringList with = Names(s, answers ? kAnsweringKey : kNotAnsweringKey);
+    QStringList without = Names(s, answers ? kNotAnsweringKey : kAnsweringKey);
+    without.removeAll(name);
+    if (!with.contains(name)) with.append(name);
+    s.setValue(answers ? kAnsweringKey : kNotAnsweringKey, with);
+    s.setValue(answers ? kNotAnsweringKey : kAnsweringKey, without);
     write();
 }
 

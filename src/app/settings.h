@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,8 @@ struct RememberedSettings {
     RememberedPort audioOutput;
     RememberedPort noteInput; // the MIDI keyboard; no name: none
     ExchangeSettings exchange;
+    // Output port name -> whether its instrument answers the bank request.
+    std::map<std::string, bool> answersBankRequest;
 };
 
 class SettingsStore {
@@ -65,6 +68,8 @@ public:
     // window showed them), so a value the command line set for this run
     // and the user left alone is not written back.
     void storeExchange(const ExchangeSettings &before, const ExchangeSettings &after);
+    // What a receive or check found out about a port's instrument.
+    void storeBankRequestAnswer(const std::string &port, bool answers);
 
 private:
     void write();

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -59,6 +61,8 @@ struct ExchangeSettings {
     // The instrument's receive channel, 1 to 16: it takes System Exclusive
     // and channel messages only there, so every send is addressed to it.
     int channel = 1;
+    // Read a transmitted bank back and compare it with what was sent.
+    bool verifyTransmit = false;
 };
 
 struct ProgramState {
@@ -78,6 +82,13 @@ struct ProgramState {
     double parameterBytesAtSeconds = 0;
     // A bank transmit is sending; with a receive running it makes a transfer.
     bool transmitting = false;
+
+    // Output ports whose instrument answered the bank dump request (true)
+    // or left it unanswered (false), as the last receive or check through
+    // each found; a port not named here is asked first.
+    std::map<std::string, bool> answersBankRequest;
+    // Told when that is learned for a port, so it can be kept between runs.
+    std::function<void(const std::string &port, bool answers)> bankRequestLearned;
 
     std::filesystem::path programFolder;
     std::int16_t selectedGroup = 0;

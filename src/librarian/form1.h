@@ -12,6 +12,8 @@
 #include "workspace/window_ports.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace vox {
@@ -94,8 +96,52 @@ inline constexpr const char *kCheckSilent =
     "・ケーブルが抜けていないか";
 inline constexpr const char *kCheckHeardOther =
     "\n\n入力ポートにはDX7の音色データ以外のメッセージが届いています。";
+inline constexpr const char *kCheckAnswersRequests = "\n\nDX7はバンクの要求にも答えます（TX7、TX816、DX7 II "
+                                                     "などと同じ）。高速受信は32音色を1つのバルクダンプで"
+                                                     "受け取ります。";
+inline constexpr const char *kCheckIgnoresRequests =
+    "\n\nDX7はバンクの要求には答えません（DX7 初代と同じ）。高速受信は音色を1つずつ受け取ります。";
+inline constexpr const char *kCheckSweepAsk =
+    "ほかの入力ポートと、チャンネル1〜16を順に試しますか？ 各チャンネルに音色1を選ぶプログラムチェンジを"
+    "送ります。DX7のメモリーの音色は変わりません。";
+inline constexpr const char *kCheckSweepFound =
+    "DX7が答えました。MIDI出力「%O」、MIDI入力「%I」、チャンネル %C でつながります。この入力ポートと"
+    "チャンネルを使いますか？";
+inline constexpr const char *kCheckSweepNone =
+    "どの入力ポートとチャンネルでもDX7は答えませんでした。DX7の「SYS INFO AVAIL」と、PCのMIDI出力からDX7の"
+    "MIDI INへのケーブルを確かめてください。";
 // How long the check waits for the instrument's voice dump.
 inline constexpr double kCheckWaitSeconds = 2.0;
+// ... and, trying each input port and channel, for one answer.
+inline constexpr double kSweepWaitSeconds = 0.4;
+// Reading a transmitted bank back and comparing it with what was sent.
+inline constexpr const char *kMenuVerifyTransmit = "送信の確認…";
+inline constexpr const char *kVerifyTitle = "送信の確認";
+inline constexpr const char *kVerifyNothingSent =
+    "このセッションではまだバンクをDX7へ転送していません。転送してから確かめてください。";
+inline constexpr const char *kVerifyAsk =
+    "DX7のバンクを読み返して、最後に転送した32音色とくらべます。読み返すためにDX7で選ばれている音色が変わり"
+    "ますが、DX7のメモリーの音色は変わりません。よろしいですか？";
+inline constexpr const char *kVerifyNotice =
+    "転送のあと、バンクを読み返して確かめます。そのためDX7で選ばれている音色が変わります。";
+inline constexpr const char *kVerifyAllSame = "32音色すべて確認しました。";
+inline constexpr const char *kVerifyDifferBefore = "音色 ";
+inline constexpr const char *kVerifyDifferAfter =
+    " がDX7で転送したものと違います。途中でデータが落ちたおそれがあります。もう一度転送してください。"
+    "MIDIインターフェースが長いメッセージを落とすときは、「MIDI設定…」でSysExを分けて送る設定にしてください"
+    "。";
+inline constexpr const char *kVerifyUnchanged =
+    "DX7のメモリーの音色は、転送した32音色と1つも同じではありません。DX7が転送を受け付けなかったおそれが"
+    "あります。次を確かめて、もう一度転送してください。\n\n"
+    "・DX7の「MEMORY PROTECT INTERNAL」が OFF か（電源を入れた直後は ON です）\n"
+    "・DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」か（電源を入れた直後は「SYS INFO UNAVAIL」です）";
+inline constexpr const char *kVerifyNoAnswer = "読み返しにDX7が答えませんでした。転送が届いたかどうかは確かめ"
+                                               "られません。メニュー「MIDI」の「接続の確認…」"
+                                               "で確かめてください。";
+inline constexpr const char *kVerifyMissingBefore = "読み返しで音色 ";
+inline constexpr const char *kVerifyMissingAfter =
+    " を受け取れませんでした。転送が届いたかどうかは確かめられません。";
+inline constexpr const char *kVerifyNoInput = "MIDI入力ポートが開いていないため、読み返せません。";
 
 // The voice library, a window beside the main window.
 inline constexpr const char *kMenuLibrary = "ライブラリ";
@@ -223,6 +269,8 @@ public:
     virtual void openVoiceLoad() = 0;
     // The MIDI settings window, shown as it opens.
     virtual void openMidiSettings() = 0;
+    // The instrument's channel, as if chosen in the settings window.
+    virtual void useChannel(int channel) = 0;
     // The voice library, shown beside the main window, which stays enabled.
     virtual void openLibrary() = 0;
 
@@ -260,7 +308,15 @@ public:
     void mnuVerClick();
     void mnuMidiSettingsClick();    // MIDI設定…
     void mnuConnectionCheckClick(); // 接続の確認…
-    void mnuLibraryClick();         // 音色ライブラリ…
+    void mnuVerifyTransmitClick();  // 送信の確認…
+    // The MIDI inputs the connection check may try, as the MIDI menu has them.
+    struct InputChoices {
+        std::function<std::vector<std::string>()> list;
+        std::function<std::string()> current;
+        std::function<bool(const std::string &)> choose; // false: it did not open
+    } inputChoices;
+    bool verifyTransmitEnabled() const { return lastTransmitted_.has_value() && !transferRunning(); }
+    void mnuLibraryClick(); // 音色ライブラリ…
     // The close box: closes the output and returns true when the window
     // may close. With edits unwritten it asks first; No keeps the program
     // running.
@@ -344,9 +400,25 @@ private:
     // The fast receive, driven by the input and the message-loop passes.
     void startFastReceive();
     void fastReceiveAnswer(std::span<const Byte> message);
+    void fastReceiveBank(std::span<const Byte> message);
     void fastReceiveTick();
     void fastReceiveStep(const FastResult &step);
     FastReceive fastReceive_;
+    // The connection check: what came within `seconds` of now; its own
+    // answers are never offered as a bank to take.
+    struct Heard {
+        bool voice = false, bank = false, other = false;
+    };
+    Heard listenFor(double seconds, bool untilBank);
+    void sweepPortsAndChannels();
+    bool checking_ = false;
+    // Verify after transmit: the bank last sent, packed as it went out, and
+    // whether the running fast receive reads it back rather than receives.
+    void startReadBack();
+    void readBackEnded(const FastResult &step);
+    std::optional<std::array<Byte, kPackedBankSize>> lastTransmitted_;
+    bool readingBack_ = false;
+    bool readBackAfterTransmit_ = false; // its report follows the transmit's
 
     FormContext program_;
     MainWindowLinks &windows_;

@@ -38,6 +38,8 @@ std::string RefusalReason(const BulkDump &dump) {
 void Form1::offerBulkDump(std::span<const Byte> message) {
     // Single-voice dumps and the instrument's other messages are only logged.
     if (!IsBankDumpCandidate(message) || bulkOfferOpen_) return;
+    // The connection check's request brought it: looked at, not offered.
+    if (checking_) return;
     // A transfer owns the port: what it did not ask for is only logged.
     if (TransferRunning(program_.state)) return;
     ProgramState &state = program_.state;

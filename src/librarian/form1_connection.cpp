@@ -1,14 +1,19 @@
 // The MIDI menu's connection check. It sends one program change on the
 // instrument's channel and waits for the voice dump an instrument with SYS
-// INFO AVAIL answers with; it never writes the instrument's memory.
+// INFO AVAIL answers with, then asks for the bank to learn whether the
+// instrument answers requests. When nothing answers it can try every input
+// port and channel. It only ever selects voices, never writes memory.
 #include "librarian/form1.h"
 
+#include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "voice/dx7_decode.h"
 #include "workspace/unwritten.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vox {
 
@@ -23,6 +28,33 @@ std::string Filled(std::string text, const std::string &out, const std::string &
 }
 
 } // namespace
+
+Form1::Heard Form1::listenFor(double seconds, bool untilBank) {
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
+    Heard heard;
+    const double until = host.monotonicSeconds() + seconds;
+    for (std::uint64_t next = state.midiTraffic.total(); host.monotonicSeconds() < until;) {
+        host.processEventsFor(0.05);
+        const auto &entries = state.midiTraffic.entries();
+        const std::uint64_t first = state.midiTraffic.total() - entries.size();
+        for (; next < state.midiTraffic.total(); ++next) {
+            if (next < first) continue; // dropped from the log meanwhile
+            const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
+            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
+                continue;
+            const Dx7Message m = DecodeDx7(e.bytes);
+            if (m.kind == Dx7Kind::VoiceDump && m.good())
+                heard.voice = true;
+            else if (m.kind == Dx7Kind::BulkDump)
+                heard.bank = true;
+            else
+                heard.other = true;
+        }
+        if (untilBank ? heard.bank : heard.voice) break;
+    }
+    return heard;
+}
 
 void Form1::mnuConnectionCheckClick() {
     using namespace form1_text;
@@ -53,30 +85,90 @@ void Form1::mnuConnectionCheckClick() {
     ask.buttons = MsgButtons::OkCancel;
     if (host.messageBox(ask) != MsgResult::Ok) return;
 
-    const std::uint64_t seen = state.midiTraffic.total();
+    checking_ = true;
     SendShortMessage(state, kProgramChange, 0, 0);
-    bool answered = false, heardOther = false;
-    const double until = host.monotonicSeconds() + kCheckWaitSeconds;
-    for (std::uint64_t next = seen; !answered && host.monotonicSeconds() < until;) {
-        host.processEventsFor(0.05);
-        const auto &entries = state.midiTraffic.entries();
-        const std::uint64_t first = state.midiTraffic.total() - entries.size();
-        for (; next < state.midiTraffic.total(); ++next) {
-            if (next < first) continue; // dropped from the log meanwhile
-            const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
-            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
-                continue;
-            const Dx7Message m = DecodeDx7(e.bytes);
-            if (m.kind == Dx7Kind::VoiceDump && m.good())
-                answered = true;
-            else
-                heardOther = true;
+    const Heard heard = listenFor(kCheckWaitSeconds, false);
+    if (!heard.voice) {
+        checking_ = false;
+        box.text = Filled(kCheckSilent, out, in, channel);
+        if (heard.other || heard.bank) box.text += kCheckHeardOther;
+        host.messageBox(box);
+        MessageBoxSpec sweep = ask;
+        sweep.text = kCheckSweepAsk;
+        sweep.buttons = MsgButtons::YesNo;
+        if (host.messageBox(sweep) == MsgResult::Yes) sweepPortsAndChannels();
+        return;
+    }
+    // A request only asks; the instrument's memory stays as it is.
+    SendLongMessage(state, host, kBankDumpRequest);
+    const bool answersRequests = listenFor(kBankRequestWaitSeconds, true).bank;
+    checking_ = false;
+    LearnBankRequestAnswer(state, answersRequests);
+    box.icon = MsgIcon::Information;
+    box.text = Filled(kCheckAnswered, out, in, channel) +
+               (answersRequests ? kCheckAnswersRequests : kCheckIgnoresRequests);
+    host.messageBox(box);
+}
+
+void Form1::sweepPortsAndChannels() {
+    using namespace form1_text;
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
+    const int channelBefore = state.exchange.channel;
+    const std::string inputBefore = inputChoices.current ? inputChoices.current() : state.midiIn->name();
+    std::vector<std::string> inputs{inputBefore};
+    if (inputChoices.list && inputChoices.choose)
+        for (const std::string &name : inputChoices.list())
+            if (name != inputBefore) inputs.push_back(name);
+    auto programChangeOn = [&](int channel) {
+        state.exchange.channel = channel;
+        SendShortMessage(state, kProgramChange, 0, 0);
+    };
+    checking_ = true;
+    std::optional<int> found;
+    std::string foundInput;
+    for (const std::string &input : inputs) {
+        if (input != inputBefore && !inputChoices.choose(input)) continue;
+        if (OpenMidiIn(state.midiIn, receiveHook)) StartMidiIn(state.midiIn);
+        if (!state.midiIn->isOpen()) continue;
+        // All 16 at once: the instrument answers on its own channel only,
+        // and its dump does not say which, so a hit is narrowed down next.
+        for (int c = 1; c <= kMidiChannels; ++c)
+            programChangeOn(c);
+        if (!listenFor(kSweepWaitSeconds, false).voice) continue;
+        for (int c = 1; c <= kMidiChannels && !found; ++c) {
+            programChangeOn(c);
+            if (listenFor(kSweepWaitSeconds, false).voice) found = c;
+        }
+        if (found) {
+            foundInput = input;
+            break;
         }
     }
-    box.icon = answered ? MsgIcon::Information : MsgIcon::Exclamation;
-    box.text = Filled(answered ? kCheckAnswered : kCheckSilent, out, in, channel);
-    if (!answered && heardOther) box.text += kCheckHeardOther;
-    host.messageBox(box);
+    checking_ = false;
+    state.exchange.channel = channelBefore;
+    // The program changes on the other channels are owed nothing; what the
+    // instrument did answer has come within the waits.
+    state.receive.staleAnswers = 0;
+    MessageBoxSpec box;
+    box.title = kCheckTitle;
+    bool keep = false;
+    if (found) {
+        box.text = Filled(kCheckSweepFound, state.midiOut->name(), foundInput, *found);
+        box.icon = MsgIcon::Question;
+        box.buttons = MsgButtons::YesNo;
+        keep = host.messageBox(box) == MsgResult::Yes;
+    } else {
+        box.text = kCheckSweepNone;
+        box.icon = MsgIcon::Exclamation;
+        host.messageBox(box);
+    }
+    if (keep) {
+        if (*found != channelBefore) windows_.useChannel(*found);
+        return;
+    }
+    const std::string now = inputChoices.current ? inputChoices.current() : inputBefore;
+    if (now != inputBefore && inputChoices.choose) inputChoices.choose(inputBefore);
 }
 
 } // namespace vox

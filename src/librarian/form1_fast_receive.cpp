@@ -2,6 +2,7 @@
 // returns; answers and message-loop passes drive it from then on.
 #include "librarian/form1.h"
 
+#include "midi/bank_exchange.h"
 #include "midi/midi_output.h"
 
 namespace vox {
@@ -16,7 +17,15 @@ void Form1::startFastReceive() {
     progressBar1.max = static_cast<int>(kBankSlots);
     progressBar1.value = 0;
     progressBar1Text = "0" + std::string(form1_text::kFastProgressAfter);
-    fastReceive_.start(state, program_.host.monotonicSeconds());
+    // The receive is ready for the bank before the request goes: an
+    // instrument inside the process answers within the send.
+    const bool askBank = AsksForTheBankFirst(state);
+    fastReceive_.start(state, program_.host.monotonicSeconds(), askBank);
+    if (askBank) SendLongMessage(state, program_.host, kBankDumpRequest);
+}
+
+void Form1::fastReceiveBank(std::span<const Byte> message) {
+    fastReceiveStep(fastReceive_.bank(program_.state, message, program_.host.monotonicSeconds()));
 }
 
 void Form1::fastReceiveAnswer(std::span<const Byte> message) {
@@ -30,6 +39,7 @@ void Form1::fastReceiveTick() {
 
 void Form1::fastReceiveStep(const FastResult &step) {
     ProgramState &state = program_.state;
+    if (step.bankRequestAnswered) LearnBankRequestAnswer(state, *step.bankRequestAnswered);
     for (const std::string &line : step.traces)
         list4.add(line);
     for (const std::string &line : step.brokenLines)
@@ -37,6 +47,10 @@ void Form1::fastReceiveStep(const FastResult &step) {
     const int stored = fastReceive_.storedCount();
     progressBar1.value = stored;
     progressBar1Text = std::to_string(stored) + form1_text::kFastProgressAfter;
+    if (readingBack_ && step.outcome != FastOutcome::Running) {
+        readBackEnded(step);
+        return;
+    }
     switch (step.outcome) {
     case FastOutcome::Running:
         return;

@@ -131,6 +131,9 @@ void Form1::command8Click() {
     confirm.buttons = MsgButtons::OkCancel;
     confirm.icon = MsgIcon::Exclamation;
     confirm.title = form1_text::kTransmitConfirmTitle;
+    const bool verify = state.exchange.verifyTransmit;
+    // Reading back selects voices on the instrument: the user is told first.
+    if (verify) confirm.text += std::string("\r") + form1_text::kVerifyNotice;
     if (host.messageBox(confirm) != MsgResult::Ok) return;
 
     // A receive may have started while the confirmation was up.
@@ -146,7 +149,12 @@ void Form1::command8Click() {
     // The port may have been closed while the confirmation was up.
     const bool sent = MidiOutIsOpen(state);
     SendLongMessage(state, host, bulk);
-    if (sent) program_.workspace.markBankStored();
+    if (sent) {
+        program_.workspace.markBankStored();
+        lastTransmitted_.emplace();
+        std::copy(bulk.begin() + kBulkDataPos, bulk.begin() + kBulkDataPos + kPackedBankSize,
+                  lastTransmitted_->begin());
+    }
     progressBar2.value = 2;
     SendShortMessage(state, kProgramChange, 1, 0);
     progressBar2.value = 3;
@@ -155,6 +163,11 @@ void Form1::command8Click() {
     progressBar2.visible = false;
     state.transmitting = false;
     transferEnded();
+    if (sent && verify) {
+        readBackAfterTransmit_ = true;
+        startReadBack();
+        return;
+    }
     ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
 }
 
@@ -198,6 +211,7 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         // Only a message longer than the buffer comes without one.
         if (!event.buffered) {
             if (state.receive.recvMode == 0) offerBulkDump(event.whole);
+            if (state.receive.recvMode == kFastRecvMode) fastReceiveBank(event.whole);
             break;
         }
         const std::span<const Byte> whole =
@@ -215,6 +229,8 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         list1.add(SignedDecimal(state.receive.recvMode) + form1_text::kLogLong +
                   HexText(buffer, static_cast<int>(recorded) - 1));
         if (answer && state.receive.recvMode == kFastRecvMode) fastReceiveAnswer(event.bytes);
+        // The bank the fast receive asked for, should it come into a buffer.
+        if (!answer && state.receive.recvMode == kFastRecvMode) fastReceiveBank(whole);
         if (answer && (state.receive.recvMode == 1 || state.receive.recvMode == 2)) {
             const StoreResult stored =
                 StoreReceivedVoice(state, buffer, recorded, program_.host.monotonicSeconds());
@@ -274,6 +290,7 @@ void Form1::checkReceiveTimeout() {
 void Form1::stopReceive(const char *reason) {
     BankReceiveState &receive = program_.state.receive;
     const int arrived = receive.storedThisRun;
+    readingBack_ = readBackAfterTransmit_ = false;
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);
     progressBar1.visible = false;

@@ -230,6 +230,13 @@ void Form1View::buildMenus() {
     });
 }
 
+void Form1View::setMidiMenu(MidiMenuModel model) {
+    midiMenuModel_ = std::move(model);
+    // The connection check tries the inputs the menu offers.
+    form_.inputChoices = {midiMenuModel_.inputs, midiMenuModel_.currentInput, midiMenuModel_.chooseInput};
+    refresh();
+}
+
 void Form1View::fillMidiMenu(QMenu *menu) {
     menu->clear();
     auto addPorts = [&](const QString &title, MidiDirection direction,
@@ -296,6 +303,13 @@ void Form1View::fillMidiMenu(QMenu *menu) {
     check->setObjectName("mnu_connectionCheck");
     connect(check, &QAction::triggered, this, [this] {
         form_.mnuConnectionCheckClick();
+        after();
+    });
+    QAction *verify = menu->addAction(QString::fromUtf8(form1_text::kMenuVerifyTransmit));
+    verify->setObjectName("mnu_verifyTransmit");
+    verify->setEnabled(form_.verifyTransmitEnabled());
+    connect(verify, &QAction::triggered, this, [this] {
+        form_.mnuVerifyTransmitClick();
         after();
     });
     QAction *settings = menu->addAction(QString::fromUtf8(midi_settings_text::kMenuItem));

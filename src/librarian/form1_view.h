@@ -58,10 +58,7 @@ public:
     explicit Form1View(Owner &program, QWidget *parent = nullptr)
         : Form1View(program.form1, {program.state, program.workspace, program.host}, parent) {}
     Form1View(Form1 &form, FormContext program, QWidget *parent = nullptr);
-    void setMidiMenu(MidiMenuModel model) {
-        midiMenuModel_ = std::move(model);
-        refresh();
-    }
+    void setMidiMenu(MidiMenuModel model);
 
 public slots:
     void refresh();

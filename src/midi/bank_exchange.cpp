@@ -146,4 +146,23 @@ void StageBulkDump(BankReceiveState &receive, std::span<const Byte> packed) {
     }
 }
 
+namespace {
+std::string OutputName(const ProgramState &state) {
+    return state.midiOut ? state.midiOut->name() : std::string();
+}
+} // namespace
+
+bool AsksForTheBankFirst(const ProgramState &state) {
+    const auto known = state.answersBankRequest.find(OutputName(state));
+    return known == state.answersBankRequest.end() || known->second;
+}
+
+void LearnBankRequestAnswer(ProgramState &state, bool answers) {
+    const std::string port = OutputName(state);
+    const auto known = state.answersBankRequest.find(port);
+    if (known != state.answersBankRequest.end() && known->second == answers) return;
+    state.answersBankRequest[port] = answers;
+    if (state.bankRequestLearned) state.bankRequestLearned(port, answers);
+}
+
 } // namespace vox

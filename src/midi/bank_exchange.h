@@ -6,6 +6,7 @@
 #include "common/controls.h"
 #include "common/program_state.h"
 
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,21 @@
 namespace vox {
 
 inline constexpr double kReceiveTimeoutSeconds = 3.0;
+
+// The request for the instrument's 32 voices as one bulk dump, for channel
+// 1 (the send puts in the instrument's channel). The TX7, the TX816 and the
+// DX7 II family answer it; the DX7 Mk I drops it without a word.
+inline constexpr std::array<Byte, 5> kBankDumpRequest = {0xF0, 0x43, 0x20, 0x09, 0xF7};
+// How long an answer to it may take: the 4104-byte dump is 1.31 s on the
+// cable, and the instrument starts sending soon after the request.
+inline constexpr double kBankRequestWaitSeconds = 1.5;
+
+// Whether a receive through this output port starts with the bank request:
+// unless the port's instrument is known to leave it unanswered.
+bool AsksForTheBankFirst(const ProgramState &state);
+// What a receive or check found out about the port's instrument; kept and
+// told on (bankRequestLearned) when it is news.
+void LearnBankRequestAnswer(ProgramState &state, bool answers);
 
 // A complete single-voice dump: 163 bytes, header F0 43 0n 00 01 1B, the
 // checksum of the 155 data bytes, F7.

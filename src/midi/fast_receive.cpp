@@ -2,6 +2,7 @@
 
 #include "midi/bank_exchange.h"
 #include "midi/midi_output.h"
+#include "voice/bank_format.h"
 #include "voice/text.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace {
 std::string BrokenLine(int voice) { return SignedDecimal(voice) + SignedDecimal(voice); }
 } // namespace
 
-void FastReceive::start(ProgramState &state, double now) {
+void FastReceive::start(ProgramState &state, double now, bool bankRequested) {
     BankReceiveState &r = state.receive;
     r.recvMode = kFastRecvMode;
     r.recvSlot = 1;
@@ -25,7 +26,43 @@ void FastReceive::start(ProgramState &state, double now) {
     have_.fill(false);
     pending_.clear();
     missing_.clear();
-    send(state, now);
+    bankRequested_ = bankRequested;
+    waitingForBank_ = bankRequested;
+    bankAskedAt_ = now;
+    if (!bankRequested) {
+        send(state, now);
+        return;
+    }
+    sentAt_ = now;
+    r.lastActivitySeconds = now;
+}
+
+FastResult FastReceive::bank(ProgramState &state, std::span<const Byte> message, double now) {
+    FastResult result;
+    BankReceiveState &r = state.receive;
+    if (!running(r) || !bankRequested_ || !IsBankDumpCandidate(message)) return result;
+    const BulkDump dump = ReadBulkDump(message);
+    r.lastActivitySeconds = now;
+    result.bankRequestAnswered = true;
+    if (dump.status != BulkDumpStatus::Good) {
+        // Damaged on the way: the voices are asked for one by one instead.
+        if (waitingForBank_) {
+            waitingForBank_ = false;
+            send(state, now);
+        }
+        return result;
+    }
+    StageBulkDump(r, dump.packed);
+    for (int n = 1; n <= static_cast<int>(kBankSlots); ++n)
+        if (!have_[static_cast<std::size_t>(n - 1)])
+            result.traces.push_back(SignedDecimal(n) + SignedDecimal(0) + SignedDecimal(0) +
+                                    SignedDecimal(0));
+    stored_ = static_cast<int>(kBankSlots);
+    r.storedThisRun = stored_;
+    result.brokenLines.push_back("10");
+    CommitStagedBank(state);
+    result.outcome = FastOutcome::Complete;
+    return result;
 }
 
 bool FastReceive::running(const BankReceiveState &receive) const {
@@ -97,7 +134,18 @@ FastResult FastReceive::answer(ProgramState &state, std::span<const Byte> messag
 FastResult FastReceive::tick(ProgramState &state, double now) {
     FastResult result;
     BankReceiveState &r = state.receive;
-    if (!running(r) || now - sentAt_ < state.exchange.fastTimeoutSeconds) return result;
+    if (!running(r)) return result;
+    if (waitingForBank_) {
+        if (now - bankAskedAt_ < kBankRequestWaitSeconds) return result;
+        // No bank: an instrument that drops the request, as the Mk I does.
+        waitingForBank_ = false;
+        result.bankRequestAnswered = false;
+        // Only what the program changes bring counts from here on.
+        heard_ = heardAnything_ = false;
+        send(state, now);
+        return result;
+    }
+    if (now - sentAt_ < state.exchange.fastTimeoutSeconds) return result;
     if (!heardAnything_) {
         // Not one answer to the first request: the instrument does not
         // answer at all, and asking 31 more times would not change that.

@@ -19,6 +19,12 @@
 // own answer is discarded with it and it is asked for again after the
 // time-out: slower, never wrong. An answer that could belong to a voice
 // given up (content unknown) is discarded the same way.
+//
+// An instrument that answers the bank dump request gives all 32 voices in
+// one bulk dump. The receive can start with that request: the bank that
+// comes within kBankRequestWaitSeconds (or later, while the voices are
+// still being asked for) is taken whole through the same staging; when
+// none comes, the voices are asked for one by one as above.
 
 #include "common/program_state.h"
 
@@ -46,12 +52,19 @@ struct FastResult {
     FastOutcome outcome = FastOutcome::Running;
     std::vector<std::string> traces;      // List4: one line per voice stored
     std::vector<std::string> brokenLines; // List2: a voice asked again, then the end marker
+    // Set when this step found out whether the instrument answers the bank
+    // request.
+    std::optional<bool> bankRequestAnswered;
 };
 
 class FastReceive {
 public:
-    // After BeginReceive: marks the receive as fast and requests voice 1.
-    void start(ProgramState &state, double now);
+    // After BeginReceive: marks the receive as fast and requests voice 1,
+    // or, with `bankRequested` (the caller sends the request right after),
+    // waits for the bank first.
+    void start(ProgramState &state, double now, bool bankRequested = false);
+    // A bulk dump that arrived while the receive runs.
+    FastResult bank(ProgramState &state, std::span<const Byte> message, double now);
     // A System Exclusive message that arrived while the receive runs.
     FastResult answer(ProgramState &state, std::span<const Byte> message, double now);
     // A message-loop pass: asks again for an answer overdue, or gives up.
@@ -73,6 +86,9 @@ private:
     void next(ProgramState &state, double now, FastResult &result);
 
     int generation_ = -1;
+    bool bankRequested_ = false;  // the bank request went out in this receive
+    bool waitingForBank_ = false; // no voice asked for yet
+    double bankAskedAt_ = 0;
     int program_ = 0;            // the voice asked for now, 0..31
     int attempts_ = 0;           // requests sent for it
     bool heard_ = false;         // anything arrived since its first request

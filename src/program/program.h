@@ -51,6 +51,11 @@ private:
     void openVoiceSave(const std::string &proposedName) override { form5.openFromMainWindow(proposedName); }
     void openVoiceLoad() override { form6.open(); }
     void openMidiSettings() override { midiSettings.open(); }
+    void useChannel(int channel) override {
+        const ExchangeSettings before = state.exchange;
+        state.exchange.channel = channel;
+        if (midiSettings.applied) midiSettings.applied(before, state.exchange);
+    }
     void openLibrary() override { library.open(); }
     // LibraryPort
     bool mainWindowHeld() const override { return !form1.enabled; }

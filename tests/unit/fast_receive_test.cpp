@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 
 namespace vox::test {
 namespace {
@@ -38,6 +39,8 @@ struct FastReceive : ::testing::Test {
         f.out.open();
         dx7.attach(f, true);
         f.state.exchange.receiveMode = ReceiveMode::Fast;
+        // An instrument known to drop the bank request, as the DX7 Mk I does.
+        f.state.answersBankRequest[f.out.name()] = false;
     }
     // Command4, then message-loop passes until the receive ends or `seconds` pass.
     void receive(double seconds = 30) {
@@ -341,6 +344,55 @@ TEST_F(FastReceiveOverALoadedBank, SecondCommand4StartsOverAndCompletes) {
     EXPECT_EQ(second, ThenTheEditArea(InOrder()));
     expectTheInstrumentsBank();
 }
+
+// The bank request first: an instrument that answers it gives the bank in
+// one dump; one that does not costs the request's wait, once per port.
+struct RequestCase {
+    const char *name;
+    std::optional<bool> known; // what was found for the port before
+    bool answers, checksumWrong;
+    bool asked;                     // the bank request went out
+    bool byVoices;                  // the 32 program changes followed
+    std::optional<bool> remembered; // what is known afterwards
+};
+
+struct RequestFirst : FastReceive, ::testing::WithParamInterface<RequestCase> {};
+
+TEST_P(RequestFirst, TakesTheBankOrFallsBackToTheVoicesAndRemembersThePort) {
+    const RequestCase &c = GetParam();
+    f.state.answersBankRequest.clear();
+    if (c.known) f.state.answersBankRequest[f.out.name()] = *c.known;
+    std::vector<std::pair<std::string, bool>> learned;
+    f.state.bankRequestLearned = [&](const std::string &port, bool answers) {
+        learned.emplace_back(port, answers);
+    };
+    dx7.answersBankRequest = c.answers;
+    dx7.bankChecksumWrong = c.checksumWrong;
+    receive();
+    expectTheInstrumentsBank();
+    EXPECT_EQ(dx7.bankRequests, c.asked ? 1 : 0);
+    EXPECT_EQ(dx7.requests, c.byVoices ? InOrder() : Requests{});
+    if (c.asked && !c.byVoices) { // the dump's 1.31 s on the cable, not the wait
+        EXPECT_LT(f.host.clock - startedAt, 4104 * 0.00032 + dx7.wireSeconds + 2 * f.host.tick);
+    }
+    if (c.asked && c.byVoices && !c.answers) { // voice 1 asked once the wait is over
+        EXPECT_NEAR(dx7.askedAt[0] - startedAt, 1.5, 2 * f.host.tick);
+    }
+    const auto known = f.state.answersBankRequest.find(f.out.name());
+    ASSERT_NE(known, f.state.answersBankRequest.end());
+    EXPECT_EQ(known->second, c.remembered);
+    const bool news = !c.known || *c.known != *c.remembered;
+    EXPECT_EQ(learned.size(), news ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, RequestFirst,
+    ::testing::Values(RequestCase{"NewPortAnswering", std::nullopt, true, false, true, false, true},
+                      RequestCase{"NewPortSilent", std::nullopt, false, false, true, true, false},
+                      RequestCase{"KnownSilentIsNotAsked", false, true, false, false, true, false},
+                      RequestCase{"KnownAnsweringNoLonger", true, false, false, true, true, false},
+                      RequestCase{"DamagedBankAsksTheVoices", std::nullopt, true, true, true, true, true}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vox::test

@@ -5,6 +5,8 @@
 
 #include "midi/midi_output.h"
 #include "test_support.h"
+#include "voice/bank_format.h"
+#include "voice/dx7_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,8 @@ inline Slot MakeBankVoice(int n) {
     std::snprintf(name, sizeof name, "BANK %02d   ", n);
     for (std::size_t i = 0; i < kNameLength; ++i)
         slot[kNamePos + i] = static_cast<Byte>(name[i]);
+    // Each value cut to its width, as an instrument's packed memory holds it.
+    UnpackVoice(PackVoice(slot), slot);
     const auto dump = BuildVoiceDump(slot);
     std::copy(dump.begin(), dump.end(), slot.begin());
     return slot;
@@ -47,6 +51,17 @@ struct ScriptedDx7 {
     std::set<int> badChecksumOnce;
     std::set<int> lostOnce; // voice numbers whose first answer never comes
     bool silent = false;
+    int channel = 1; // it takes program changes on this channel only
+    // A TX7 or DX7 II: F0 43 2n 09 F7 brings the bank as one bulk dump, on
+    // the wire as long as its 4104 bytes take at 0.32 ms a byte.
+    bool answersBankRequest = false;
+    bool bankChecksumWrong = false;
+    int bankRequests = 0;
+    // A bulk dump sent to it is written into its memory, unless MEMORY
+    // PROTECT INTERNAL is on; `damagedOnTheWay` (a voice number) arrives
+    // with one data byte changed.
+    bool memoryProtect = false;
+    int damagedOnTheWay = 0;
     double wireSeconds = 0.02;
     double lateSeconds = 1.3;    // how long after its request a late answer comes
     std::vector<int> requests;   // program numbers asked for, in order
@@ -80,7 +95,16 @@ struct ScriptedDx7 {
 
     void attach(ProgramFixture &f, bool onTheWire = false) {
         f.out.onSend = [this, &f, onTheWire](std::span<const Byte> m) {
-            if (m.size() != 3 || m[0] != kProgramChange || m[1] > 31) return;
+            if (m.size() == 5 && m[0] == 0xF0 && m[1] == 0x43 && (m[2] & 0xF0) == 0x20 && m[3] == 0x09) {
+                ++bankRequests;
+                if (answersBankRequest) send(f, onTheWire, bulkDump(), 4104 * 0.00032);
+                return;
+            }
+            if (m.size() == 4104 && m[0] == 0xF0 && m[1] == 0x43 && m[2] == 0x00 && m[3] == 0x09) {
+                if (!memoryProtect) take(m.subspan(6, 4096));
+                return;
+            }
+            if (m.size() != 3 || m[0] != (kProgramChange | (channel - 1)) || m[1] > 31) return;
             const int voice = m[1] + 1;
             requests.push_back(m[1]);
             askedAt.push_back(f.host.clock);
@@ -93,16 +117,38 @@ struct ScriptedDx7 {
             if (answer == Answer::Broken) dump[0] = 0x00;
             if (answer == Answer::Foreign) dump[1] = 0x41;
             if (answer == Answer::BadChecksum) dump[kChecksumPos] = (dump[kChecksumPos] + 1) & 0x7F;
-            if (!onTheWire) return f.in.receive(dump);
-            double due = f.host.clock + (answer == Answer::Late ? lateSeconds : wireSeconds);
-            if (!wire.empty()) due = std::max(due, wire.back().due); // one cable, one order
-            wire.push_back(InFlight{due, std::move(dump)});
+            send(f, onTheWire, std::move(dump), answer == Answer::Late ? lateSeconds - wireSeconds : 0);
         };
         if (!onTheWire) return;
         f.host.onProcessEvents = [this, &f] {
             deliver(f);
             f.program.pumpMidiInput();
         };
+    }
+    void take(std::span<const Byte> packed) {
+        for (int n = 1; n <= 32; ++n) {
+            PackedVoice voice{};
+            std::copy_n(packed.begin() + (n - 1) * 128, 128, voice.begin());
+            if (n == damagedOnTheWay) voice[0] ^= 0x01;
+            Slot &slot = bank[static_cast<std::size_t>(n)];
+            UnpackVoice(voice, slot);
+            const auto dump = BuildVoiceDump(slot);
+            std::copy(dump.begin(), dump.end(), slot.begin());
+        }
+    }
+    std::vector<Byte> bulkDump() const {
+        VoiceTable table;
+        std::copy(bank.begin(), bank.end(), table.all.begin());
+        const BulkMessage m = BuildBulkMessage(table);
+        std::vector<Byte> bytes(m.begin(), m.end());
+        if (bankChecksumWrong) bytes[bytes.size() - 2] ^= 0x01;
+        return bytes;
+    }
+    void send(ProgramFixture &f, bool onTheWire, std::vector<Byte> bytes, double extraSeconds) {
+        if (!onTheWire) return f.in.receive(bytes);
+        double due = f.host.clock + wireSeconds + extraSeconds;
+        if (!wire.empty()) due = std::max(due, wire.back().due); // one cable, one order
+        wire.push_back(InFlight{due, std::move(bytes)});
     }
     // The answers due by now reach the program's input.
     void deliver(ProgramFixture &f) {

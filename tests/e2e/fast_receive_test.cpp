@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 namespace vox::e2e {
 namespace {
 
@@ -56,18 +58,28 @@ std::vector<int> InOrder(std::vector<int> twice = {}) {
 // One byte on the cable, and what the 32 answers alone take on it.
 constexpr double kCableByteSeconds = 10.0 / 31250.0;
 constexpr double kCableBankSeconds = 32 * kImageSize * kCableByteSeconds;
+constexpr double kCableBulkSeconds = 4104 * kCableByteSeconds;
 
 class FastReceiveOverJack : public WindowsOverJack {
 protected:
     std::size_t requestsBefore = 0;
 
-    void start(const std::vector<std::string> &faults = {}) {
+    // `known`: what the program already found about the port's instrument
+    // and the bank request; unknown, it asks first.
+    void start(const std::vector<std::string> &faults = {}, std::optional<bool> known = false) {
         std::vector<std::string> options{"--cable"};
         options.insert(options.end(), faults.begin(), faults.end());
         ASSERT_NO_FATAL_FAILURE(startSim(options));
         ASSERT_NO_FATAL_FAILURE(startProgram());
+        if (known) state.answersBankRequest[state.midiOut->name()] = *known;
         RunUntil([] { return false; }, 500ms);
         requestsBefore = ProgramChangesIn(simLog()).size();
+    }
+    std::size_t bankRequestsInTheLog() {
+        std::size_t n = 0;
+        for (const LogLine &line : ParseLog(simLog()))
+            n += line.direction == "IN" && line.bytes == std::vector<Byte>{0xF0, 0x43, 0x20, 0x09, 0xF7};
+        return n;
     }
 
     // Command4 until the receive ends; the seconds it took.
@@ -81,8 +93,10 @@ protected:
         EXPECT_TRUE(RunUntil([&] { return state.receive.recvMode == 0; }, 60s));
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::printf("%s receive over JACK with --cable: %.2f s (the cable alone: %.2f s)\n",
-                    mode == ReceiveMode::Fast ? "fast" : "standard", seconds, kCableBankSeconds);
+        std::printf("%s receive over JACK with --cable: %.2f s (the cable alone: %.2f s, %.2f s as one bulk "
+                    "dump)\n",
+                    mode == ReceiveMode::Fast ? "fast" : "standard", seconds, kCableBankSeconds,
+                    kCableBulkSeconds);
         return seconds;
     }
 
@@ -122,6 +136,34 @@ TEST_F(FastReceiveOverJack, OneLostAndOneBrokenDumpCostOneRequestEach) {
     EXPECT_EQ(requestsOfTheReceive(), InOrder({9, 20}));
     // The target is 4.5 s (one time-out of 1 s included).
     EXPECT_LT(seconds, 9.0);
+}
+
+TEST_F(FastReceiveOverJack, AnInstrumentAnsweringTheBankRequestGivesTheBankInOneDump) {
+    start({"--answers-requests"}, std::nullopt);
+    if (HasFatalFailure()) return;
+    const double seconds = receiveBank(ReceiveMode::Fast);
+    expectTheSimsBank();
+    EXPECT_EQ(bankRequestsInTheLog(), 1u);
+    // No voice asked for; only the edit area's voice goes back at the end.
+    EXPECT_EQ(requestsOfTheReceive(), std::vector<int>{0});
+    EXPECT_TRUE(state.answersBankRequest.at(state.midiOut->name()));
+    // The target is 1.5 s (the dump alone is 1.31 s on the cable).
+    EXPECT_LT(seconds, 3.0);
+}
+
+TEST_F(FastReceiveOverJack, AMkIOnANewPortCostsTheRequestsWaitOnce) {
+    start({}, std::nullopt);
+    if (HasFatalFailure()) return;
+    const double first = receiveBank(ReceiveMode::Fast);
+    expectTheSimsBank();
+    EXPECT_EQ(requestsOfTheReceive(), InOrder());
+    EXPECT_FALSE(state.answersBankRequest.at(state.midiOut->name()));
+    requestsBefore = ProgramChangesIn(simLog()).size();
+    const double second = receiveBank(ReceiveMode::Fast);
+    EXPECT_EQ(bankRequestsInTheLog(), 1u) << "the second receive does not ask again";
+    EXPECT_EQ(requestsOfTheReceive(), InOrder());
+    EXPECT_GT(first, second + 1.0);
+    EXPECT_LT(first, 5.0 + 1.5);
 }
 
 // The one standard receive of the end-to-end tests, 16 s of real time: the

@@ -143,6 +143,10 @@ MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
         // The Help button opens its topic and leaves the box up.
         if (help && mb.clickedButton() == help) {
             showHelp(box.helpFile, box.helpTopic);
+            // Back with OK focused, so that Return closes the box rather
+            // than opening the help again.
+            mb.setDefaultButton(QMessageBox::Ok);
+            if (QAbstractButton *ok = mb.button(QMessageBox::Ok)) ok->setFocus();
             continue;
         }
         break;

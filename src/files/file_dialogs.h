@@ -21,6 +21,9 @@
 namespace vox {
 
 namespace file_dialog_text {
+// The main window's status line after a load: 「name」 and what took it.
+inline constexpr const char *kLoadedBankAfter = "」を SOUND LIST に読み込みました。";
+inline constexpr const char *kLoadedVoiceAfter = "」をエディットエリアに読み込みました。";
 inline constexpr const char *kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
 inline constexpr const char *kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
 inline constexpr const char *kForm5Caption = "1 VOICE DATA 保存";

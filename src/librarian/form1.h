@@ -115,6 +115,13 @@ inline constexpr double kCheckWaitSeconds = 2.0;
 // ... and, trying each input port and channel, for one answer.
 inline constexpr double kSweepWaitSeconds = 0.4;
 // Reading a transmitted bank back and comparing it with what was sent.
+// The status line: what finished last.
+inline constexpr const char *kDoneReceived = "DX7から32音色を受信しました。";
+inline constexpr const char *kDoneBulkTaken = "DX7のバルクダンプの32音色を SOUND LIST に読み込みました。";
+inline constexpr const char *kDoneTransmitted = "DX7へ32音色を転送しました。";
+// Shown in the empty SOUND LIST.
+inline constexpr const char *kEmptyListHint =
+    "「DX7から読込」か「ﾌｧｲﾙ読込(32VOICE)」で、ここに32音色が並びます。";
 inline constexpr const char *kMenuVerifyTransmit = "送信の確認…";
 inline constexpr const char *kVerifyTitle = "送信の確認";
 inline constexpr const char *kVerifyNothingSent =
@@ -309,6 +316,9 @@ public:
     void mnuMidiSettingsClick();    // MIDI設定…
     void mnuConnectionCheckClick(); // 接続の確認…
     void mnuVerifyTransmitClick();  // 送信の確認…
+    // The status line under the window: what finished last; "" at start.
+    std::string statusText;
+    void reportDone(const std::string &text) override { statusText = text; }
     // The MIDI inputs the connection check may try, as the MIDI menu has them.
     struct InputChoices {
         std::function<std::vector<std::string>()> list;

@@ -88,6 +88,7 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     // as stored; the edit area keeps its voice.
     StageBulkDump(state.receive, dump.packed);
     program_.workspace.replaceBank(state.receive.staging);
+    reportDone(form1_text::kDoneBulkTaken);
 }
 
 } // namespace vox

@@ -59,6 +59,7 @@ void Form1::fastReceiveStep(const FastResult &step) {
         progressBar1Text.clear();
         // The edit area keeps its voice; the new bank stands as stored.
         program_.workspace.replaceBank(state.receive.staging);
+        reportDone(form1_text::kDoneReceived);
         transferEnded();
         return;
     case FastOutcome::Silent: {

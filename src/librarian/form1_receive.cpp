@@ -164,10 +164,12 @@ void Form1::command8Click() {
     state.transmitting = false;
     transferEnded();
     if (sent && verify) {
+        reportDone(form1_text::kDoneTransmitted);
         readBackAfterTransmit_ = true;
         startReadBack();
         return;
     }
+    if (sent) reportDone(form1_text::kDoneTransmitted);
     ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
 }
 
@@ -240,6 +242,7 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
             if (stored.outcome == StoreOutcome::Complete) {
                 // The edit area keeps its voice; the new bank stands as stored.
                 program_.workspace.replaceBank(state.receive.staging);
+                reportDone(form1_text::kDoneReceived);
                 transferEnded();
             }
         }

@@ -103,6 +103,9 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     soundNotice_->setObjectName("LabelSoundNotice");
     soundNotice_->setWordWrap(true);
     statusBar()->addWidget(soundNotice_, 1);
+    statusLine_ = new QLabel;
+    statusLine_->setObjectName("LabelStatus");
+    statusBar()->addWidget(statusLine_, 1);
     statusBar()->setSizeGripEnabled(false);
     statusBar()->hide();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -130,6 +133,12 @@ void Form1View::buildControls(QWidget *c) {
     bankMark_->setToolTip(QString::fromUtf8(kBankChangedTip));
     MarkColour(bankMark_);
     list3_ = built.get<QListWidget>("List3");
+    // Where a new user starts: said in the empty list itself.
+    emptyHint_ = new QLabel(QString::fromUtf8(kEmptyListHint), list3_->viewport());
+    emptyHint_->setObjectName("LabelEmptyListHint");
+    emptyHint_->setWordWrap(true);
+    emptyHint_->setAlignment(Qt::AlignCenter);
+    emptyHint_->setEnabled(false); // drawn greyed, as a hint
     // The selection, not the current row: a click on the row that is still
     // current after the selection was cleared must select it again.
     connect(list3_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -351,6 +360,13 @@ void Form1View::refresh() {
     SyncList(list2_, form_.list2);
     SyncList(list3_, form_.list3());
     MarkEntry(list3_, form_.editAreaEntry());
+    // A voice just written or taken: its entry in view.
+    if (form_.editAreaEntry() != markedEntry_) {
+        markedEntry_ = form_.editAreaEntry();
+        if (QListWidgetItem *item = list3_->item(markedEntry_)) list3_->scrollToItem(item);
+    }
+    emptyHint_->setGeometry(list3_->viewport()->rect().adjusted(8, 8, -8, -8));
+    emptyHint_->setVisible(list3_->count() == 0 && !form_.cancelReceiveVisible());
     SyncList(list4_, form_.list4);
     if (text1_->text() != Qs(form_.text1)) text1_->setText(Qs(form_.text1));
     if (text2_->text() != ListText(form_.text2())) text2_->setText(ListText(form_.text2()));
@@ -369,7 +385,11 @@ void Form1View::refresh() {
     cancelReceive_->raise();
     const auto &audio = midiMenuModel_.audioOutput;
     const bool silent = audio.list && audio.current && audio.current().empty();
-    if (statusBar()->isHidden() == silent) statusBar()->setVisible(silent);
+    soundNotice_->setVisible(silent);
+    statusLine_->setText(QString::fromStdString(form_.statusText));
+    statusLine_->setVisible(!silent && !form_.statusText.empty());
+    const bool bar = silent || !form_.statusText.empty();
+    if (statusBar()->isHidden() == bar) statusBar()->setVisible(bar);
     refreshing_ = false;
 }
 

@@ -85,6 +85,9 @@ private:
     QLineEdit *text1_ = nullptr, *text2_ = nullptr;
     QLabel *editAreaMark_ = nullptr, *bankMark_ = nullptr;
     QLabel *soundNotice_ = nullptr;
+    QLabel *statusLine_ = nullptr; // what finished last
+    QLabel *emptyHint_ = nullptr;  // over the empty SOUND LIST
+    int markedEntry_ = -1;
     QPushButton *command1_ = nullptr;
     WrapButton *command2_ = nullptr;
     WrapButton *cancelReceive_ = nullptr;

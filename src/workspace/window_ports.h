@@ -31,6 +31,8 @@ public:
     // The edit-area voice or the name the open editor holds changed since
     // it was last placed, written or saved.
     virtual bool editAreaUnwritten() const = 0;
+    // What just finished, for the main window's status line.
+    virtual void reportDone(const std::string &text) = 0;
 
 protected:
     ~MainWindowPort() = default;

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace vox;
@@ -165,6 +166,28 @@ private slots:
         QCOMPARE(view.findChild<QListWidget *>("List3")->item(0)->text(), QString("  1. BANK 01   "));
         QCOMPARE(dynamic_cast<WrapButton *>(view.findChild<QWidget *>("Command2"))->caption(),
                  QString("停止"));
+    }
+
+    void theEmptyListSaysWhereToStartAndTheStatusLineWhatFinished() {
+        test::ProgramFixture f;
+        Form1View view(f.program);
+        view.show();
+        auto *hint = view.findChild<QLabel *>("LabelEmptyListHint");
+        auto *status = view.findChild<QLabel *>("LabelStatus");
+        QVERIFY(hint && status);
+        QVERIFY(hint->isVisible());
+        QVERIFY(!view.statusBar()->isVisible());
+        // A bank arrives and entry 30, out of view, takes the edit area.
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.program.form1.reportDone("DX7から32音色を受信しました。");
+        f.program.form1.list3Select(29);
+        f.program.form1.command11Click();
+        view.refresh();
+        QVERIFY(!hint->isVisible());
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), QString("DX7から32音色を受信しました。"));
+        auto *list3 = view.findChild<QListWidget *>("List3");
+        QVERIFY(list3->viewport()->rect().intersects(list3->visualItemRect(list3->item(29))));
     }
 
     void aClickSelectsTheRowAgainAfterTheSelectionWasCleared() {

@@ -1,6 +1,7 @@
 // The Qt host's list choice (which bank of a file to load): the dialog
 // shows the text and every item, its buttons speak Japanese, and the
-// answer is the row picked, or nothing on 中止.
+// answer is the row picked, or nothing on 中止. And its message box with
+// a help button.
 
 #include "app/qt_host.h"
 #include "gui_rig.h"
@@ -11,6 +12,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -97,6 +99,35 @@ private slots:
         const std::optional<int> answer = host.chooseItem("バンクの選択", "x", kItems);
         QVERIFY(answer.has_value());
         QCOMPARE(*answer, 0);
+    }
+
+    void afterItsHelpABoxHasOkFocusedSoReturnClosesIt() {
+        // The start-up guide's box: its ヘルプ opens the help and leaves the box up.
+        QtHost host;
+        int shown = 0;
+        QWidget *focused = nullptr;
+        QAbstractButton *ok = nullptr;
+        std::function<void()> play = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return void(QTimer::singleShot(5, play));
+            ++shown;
+            ok = box->button(QMessageBox::Ok);
+            if (shown == 1) {
+                box->button(QMessageBox::Help)->click();
+                QTimer::singleShot(5, play);
+                return;
+            }
+            focused = QApplication::focusWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        };
+        QTimer::singleShot(0, play);
+        MessageBoxSpec spec;
+        spec.text = "guide";
+        spec.buttons = MsgButtons::OkHelp;
+        spec.helpFile = "voxmere.html";
+        QCOMPARE(host.messageBox(spec), MsgResult::Ok);
+        QCOMPARE(shown, 2);
+        QCOMPARE(focused, static_cast<QWidget *>(ok));
     }
 
     void nothingToChooseFromAnswersNothing() {

@@ -107,6 +107,8 @@ int main(int argc, char **argv) {
     vox::ProgramState state;
     state.exchange = remembered.exchange;
     state.answersBankRequest = remembered.answersBankRequest;
+    state.showStartupGuide = remembered.showStartupGuide;
+    state.startupGuideChosen = [&settings](bool show) { settings.storeStartupGuide(show); };
     state.bankRequestLearned = [&settings](const std::string &port, bool answers) {
         settings.storeBankRequestAnswer(port, answers);
     };
@@ -143,6 +145,20 @@ int main(int argc, char **argv) {
     options.virtualDx7 = parser.isSet(commandLine.virtualDx7);
     options = vox::WithRememberedPorts(options, remembered, vox::RtMidiPortDirectory());
     vox::MidiWiring wiring = vox::WireMidiForQt(options, host);
+    // Nothing to reach an instrument through, and none named: one question
+    // instead of a box for each port that failed.
+    if (!wiring.dx7 && options.out.empty() && options.in.empty() && wiring.outputNames().empty()) {
+        vox::MessageBoxSpec noPorts;
+        noPorts.title = vox::form1_text::kNoPortsTitle;
+        noPorts.text = vox::form1_text::kNoPortsQuestion;
+        noPorts.buttons = vox::MsgButtons::YesNo;
+        noPorts.icon = vox::MsgIcon::Question;
+        state.portsExplainedAtStart = true;
+        if (host.messageBox(noPorts) == vox::MsgResult::Yes) {
+            options.virtualDx7 = true;
+            wiring = vox::WireMidiForQt(options, host);
+        }
+    }
     // The built-in instrument is set to the channel the program sends on.
     if (wiring.dx7) wiring.dx7->receiveChannel = state.exchange.channel - 1;
     for (const auto &problem : wiring.problems)

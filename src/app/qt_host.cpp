@@ -4,6 +4,7 @@
 #include "ui/qt_text.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QInputDialog>
@@ -103,6 +104,7 @@ MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
     case MsgIcon::None:
         break;
     }
+    if (!box.checkBox.empty()) mb.setCheckBox(new QCheckBox(Qs(box.checkBox)));
     QAbstractButton *help = nullptr;
     switch (box.buttons) {
     case MsgButtons::Ok:
@@ -151,6 +153,7 @@ MsgResult QtHost::messageBox(const MessageBoxSpec &box) {
         }
         break;
     }
+    if (box.checked && mb.checkBox()) *box.checked = mb.checkBox()->isChecked();
     switch (mb.standardButton(mb.clickedButton())) {
     case QMessageBox::Cancel:
         return MsgResult::Cancel;

@@ -27,6 +27,7 @@ constexpr const char *kSysExPauseKey = "exchange/sysExPauseMs";
 constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
 constexpr const char *kFastRetriesKey = "exchange/fastRetries";
 constexpr const char *kChannelKey = "exchange/channel";
+constexpr const char *kShowGuideKey = "startup/showGuide";
 constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
 constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
 
@@ -93,6 +94,7 @@ RememberedSettings SettingsStore::load() const {
     if (const auto retries = WholeNumber(s, kFastRetriesKey, 0, kMaxFastRetries))
         r.exchange.fastRetries = *retries;
     if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
+    if (s.contains(kShowGuideKey)) r.showStartupGuide = s.value(kShowGuideKey).toString() != "false";
     for (const QString &port : Names(s, kNotAnsweringKey))
         r.answersBankRequest[port.toStdString()] = false;
     for (const QString &port : Names(s, kAnsweringKey))
@@ -145,6 +147,11 @@ void SettingsStore::storeBankRequestAnswer(const std::string &port, bool answers
     if (!with.contains(name)) with.append(name);
     s.setValue(answers ? kAnsweringKey : kNotAnsweringKey, with);
     s.setValue(answers ? kNotAnsweringKey : kAnsweringKey, without);
+    write();
+}
+
+void SettingsStore::storeStartupGuide(bool show) {
+    settings_->setValue(kShowGuideKey, show ? "true" : "false");
     write();
 }
 

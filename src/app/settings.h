@@ -42,6 +42,7 @@ struct RememberedSettings {
     ExchangeSettings exchange;
     // Output port name -> whether its instrument answers the bank request.
     std::map<std::string, bool> answersBankRequest;
+    bool showStartupGuide = true;
 };
 
 class SettingsStore {
@@ -70,6 +71,8 @@ public:
     void storeExchange(const ExchangeSettings &before, const ExchangeSettings &after);
     // What a receive or check found out about a port's instrument.
     void storeBankRequestAnswer(const std::string &port, bool answers);
+    // 次回から表示しない on the start-up guide, or the HELP menu's choice.
+    void storeStartupGuide(bool show);
 
 private:
     void write();

@@ -23,6 +23,10 @@ struct MessageBoxSpec {
     int helpTopic = 0;
     // The button Return presses; none: the host's own (the first).
     std::optional<MsgResult> defaultButton;
+    // A check box under the text ("" for none); when the box closes, its
+    // state is written to *checked.
+    std::string checkBox;
+    bool *checked = nullptr;
 };
 
 // Windows of the program, named as the forms are.

@@ -90,6 +90,14 @@ struct ProgramState {
     // Told when that is learned for a port, so it can be kept between runs.
     std::function<void(const std::string &port, bool answers)> bankRequestLearned;
 
+    // The start-up guide: shown unless the user asked not to see it again
+    // (told on, so it can be kept between runs).
+    bool showStartupGuide = true;
+    std::function<void(bool show)> startupGuideChosen;
+    // No MIDI port was found and the user was told so in one box before the
+    // main window came: the start says nothing more of the ports.
+    bool portsExplainedAtStart = false;
+
     std::filesystem::path programFolder;
     std::int16_t selectedGroup = 0;
 };

@@ -57,14 +57,33 @@ void Form1::load() {
     box.title = form1_text::kGuideTitle;
     box.helpFile = state.programFolder / form1_text::kHelpFileUpper;
     box.helpTopic = 7;
-    host.messageBox(box);
+    box.checkBox = form1_text::kGuideDontShow;
+    bool dontShow = false;
+    box.checked = &dontShow;
+    if (state.showStartupGuide) {
+        host.messageBox(box);
+        if (dontShow) {
+            state.showStartupGuide = false;
+            if (state.startupGuideChosen) state.startupGuideChosen(false);
+        }
+    }
 
     state.programFolder = std::filesystem::current_path(ec);
 
-    OpenMidiOut(state, host);
-    startInputAtLoad();
+    if (state.portsExplainedAtStart) {
+        // One box said it all already: the ports are opened without more.
+        if (state.midiOut) state.midiOut->open();
+        list1.clear();
+        if (OpenMidiIn(state.midiIn, receiveHook)) {
+            StartMidiIn(state.midiIn);
+            command2Caption = form1_text::kCommand2Stop;
+        }
+    } else {
+        OpenMidiOut(state, host);
+        startInputAtLoad();
+    }
     // The boxes above only say that a port failed; say how to get one.
-    if (!MidiOutIsOpen(state) || !state.midiIn || !state.midiIn->isOpen()) {
+    if (!state.portsExplainedAtStart && (!MidiOutIsOpen(state) || !state.midiIn || !state.midiIn->isOpen())) {
         MessageBoxSpec hint;
         hint.text = form1_text::kPortHint;
         hint.icon = MsgIcon::Information;

@@ -196,6 +196,16 @@ inline constexpr const char *kTransmitNoPort =
 
 // Start-up without a working port: after the error boxes, how to get one.
 inline constexpr const char *kPortHintTitle = "ＭＩＤＩポートの選び方";
+inline constexpr const char *kGuideDontShow = "次回から表示しない";
+inline constexpr const char *kMenuShowGuide = "起動時に確認事項を表示";
+// At start with no MIDI port at all: one question instead of the boxes of
+// each port.
+inline constexpr const char *kNoPortsTitle = "MIDIポートがありません";
+inline constexpr const char *kNoPortsQuestion =
+    "DX7につながるMIDIポートが見つかりません。内蔵の仮想DX7で始めますか？\n\n"
+    "「はい」: 仮想DX7で始めます（音はこのPCから出ます）。\n"
+    "「いいえ」: ポートなしで始めます。MIDIインターフェースをつないでから、メニューの「MIDI」で出力ポートと"
+    "入力ポートを選んでください。";
 inline constexpr const char *kPortHint =
     "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
     "--midi-out と --midi-in にポート名を付けて起動してください。"

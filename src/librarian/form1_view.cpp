@@ -205,6 +205,18 @@ void Form1View::buildMenus() {
     QAction *ver = help->addAction(QString::fromUtf8(kMenuVersion));
     ver->setObjectName("mnu_ver");
     connect(ver, &QAction::triggered, this, [this] { form_.mnuVerClick(); });
+    // The start-up guide can be asked for again after 次回から表示しない.
+    QAction *guide = help->addAction(QString::fromUtf8(kMenuShowGuide));
+    guide->setObjectName("mnu_showGuide");
+    guide->setCheckable(true);
+    connect(help, &QMenu::aboutToShow, guide,
+            [this, guide] { guide->setChecked(program_.state.showStartupGuide); });
+    connect(guide, &QAction::toggled, this, [this](bool show) {
+        ProgramState &state = program_.state;
+        if (state.showStartupGuide == show) return;
+        state.showStartupGuide = show;
+        if (state.startupGuideChosen) state.startupGuideChosen(show);
+    });
 
     // Audition of the edit-area voice, also by its key while the menu is
     // closed: the audition button lies out of view.

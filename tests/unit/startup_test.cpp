@@ -71,6 +71,7 @@ const std::string kPortHint =
 struct PortsAtStart {
     const char *name;
     bool outOpens, inOpens;
+    bool explainedBefore; // no port at all was said in one box before the main window
     std::vector<std::pair<std::string, MsgButtons>> boxesAfterGuide;
 };
 
@@ -87,6 +88,7 @@ TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
     writeInitFile(161);
     f.out.openResult = c.outOpens;
     f.in.openResult = c.inOpens;
+    f.state.portsExplainedAtStart = c.explainedBefore;
     f.program.form1.load();
     const auto texts = f.host.boxTexts();
     ASSERT_EQ(texts.size(), 1 + c.boxesAfterGuide.size());
@@ -107,14 +109,47 @@ TEST_P(StartupPortsTest, AMissingPortIsSaidAfterTheGuideAndStartUpGoesOn) {
 INSTANTIATE_TEST_SUITE_P(
     Ports, StartupPortsTest,
     ::testing::Values(
-        PortsAtStart{"NoOutput", false, true, {{kOutError, MsgButtons::Ok}, {kPortHint, MsgButtons::Ok}}},
-        PortsAtStart{"NoInput", true, false, {{kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}},
+        PortsAtStart{
+            "NoOutput", false, true, false, {{kOutError, MsgButtons::Ok}, {kPortHint, MsgButtons::Ok}}},
+        PortsAtStart{
+            "NoInput", true, false, false, {{kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}},
         PortsAtStart{
             "NoPortAtAll",
             false,
             false,
-            {{kOutError, MsgButtons::Ok}, {kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}}),
+            false,
+            {{kOutError, MsgButtons::Ok}, {kInError, MsgButtons::OkHelp}, {kPortHint, MsgButtons::Ok}}},
+        PortsAtStart{"NoPortAtAllSaidBefore", false, false, true, {}}),
     [](const ::testing::TestParamInfo<PortsAtStart> &info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, TheGuideCanBeLeftOutFromTheNextStartOn) {
+    struct Case {
+        const char *name;
+        bool shown, ticked;
+        std::size_t boxes;
+        bool showAfter;
+        std::vector<bool> told;
+    };
+    for (const Case &c : {Case{"left as it is", true, false, 1, true, {}},
+                          Case{"次回から表示しない", true, true, 1, false, {false}},
+                          Case{"left out", false, false, 0, false, {}}}) {
+        SCOPED_TRACE(c.name);
+        ProgramFixture g;
+        g.state.programFolder = folder;
+        g.state.showStartupGuide = c.shown;
+        std::vector<bool> told;
+        g.state.startupGuideChosen = [&](bool show) { told.push_back(show); };
+        g.host.checkAnswers = {c.ticked};
+        g.program.form1.load();
+        ASSERT_EQ(g.host.boxes.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(g.host.boxes[0].checkBox, "次回から表示しない");
+        }
+        EXPECT_EQ(g.state.showStartupGuide, c.showAfter);
+        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(g.out.sent.size(), 2u) << "the initial voice goes out either way";
+    }
+}
 
 TEST_F(StartupTest, ProgressBarsAreHiddenBeforeTheStartUpBoxesShow) {
     // GIVEN a main window not yet loaded THEN its progress bars are already

@@ -32,6 +32,7 @@ class TestHost : public Host {
 public:
     std::vector<MessageBoxSpec> boxes;
     std::deque<MsgResult> answers;
+    std::deque<bool> checkAnswers; // the check boxes of the boxes that have one, in order
     std::vector<ChoiceAsked> choices;
     std::deque<std::optional<int>> choiceAnswers;
     std::vector<std::pair<std::filesystem::path, int>> helpShown;
@@ -48,6 +49,10 @@ public:
 
     MsgResult messageBox(const MessageBoxSpec &box) override {
         boxes.push_back(box);
+        if (box.checked && !checkAnswers.empty()) {
+            *box.checked = checkAnswers.front();
+            checkAnswers.pop_front();
+        }
         if (whileBoxIsUp) whileBoxIsUp();
         if (answers.empty()) {
             switch (box.buttons) {

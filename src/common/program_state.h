@@ -90,7 +90,10 @@ struct ProgramState {
     // Told when that is learned for a port, so it can be kept between runs.
     std::function<void(const std::string &port, bool answers)> bankRequestLearned;
 
+    // The program's read-only files; where it writes, when that differs
+    // (installed: the user's data folder). See common/program_folders.h.
     std::filesystem::path programFolder;
+    std::filesystem::path userFolder;
     std::int16_t selectedGroup = 0;
 };
 

@@ -55,7 +55,16 @@ for _ in $(seq 1 300); do
 done
 grep -q "BOX: 最初に設定してください" "$work/stderr" || fail "no start-up guide"
 sleep 1 # the editor draws its picture after the guide
-kill -TERM "$program"
+# Told to stop (SIGTERM to the program, not to strace), it must end cleanly.
+kill -TERM "$(pgrep -P "$program" -x voxmere || echo "$program")"
+for _ in $(seq 1 100); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.2
+done
+if kill -0 "$program" 2>/dev/null; then
+  kill -KILL "$program"
+  fail "still running 20 s after SIGTERM"
+fi
 status=0
 wait "$program" || status=$?
 [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM"

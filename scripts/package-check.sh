@@ -14,7 +14,9 @@ start=$(date +%s)
 
 reuse=()
 [ -f build/CMakeCache.txt ] && reuse=(build)
-deb=$(bash scripts/package.sh "${reuse[@]}" | tee /dev/stderr | sed -n 's/^package: //p')
+packaged=$(bash scripts/package.sh "${reuse[@]}")
+echo "$packaged"
+deb=$(sed -n 's/^package: //p' <<<"$packaged")
 [ -f "$deb" ] || { echo "package.sh made no package"; exit 1; }
 command -v strace >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq strace >/dev/null
 

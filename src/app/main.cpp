@@ -5,6 +5,7 @@
 #include "app/qt_host.h"
 #include "app/settings.h"
 #include "app/sound_setup.h"
+#include "common/program_folders.h"
 #include "librarian/midi_settings.h"
 #include "midi/fast_receive.h"
 #include "midi/rtmidi_ports.h"
@@ -13,13 +14,16 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -112,7 +116,15 @@ int main(int argc, char **argv) {
     state.bankRequestLearned = [&settings](const std::string &port, bool answers) {
         settings.storeBankRequestAnswer(port, answers);
     };
-    state.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    // Installed, the read-only files are under share/voxmere and what the
+    // program writes goes to the user's data folder (as the catalogue does).
+    const vox::ProgramFolders folders = vox::ChooseProgramFolders(
+        QCoreApplication::applicationDirPath().toStdString(),
+        (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/voxmere").toStdString());
+    state.programFolder = folders.program;
+    state.userFolder = folders.user;
+    std::error_code folderError;
+    std::filesystem::create_directories(state.userFolder, folderError);
     if (parser.isSet(commandLine.receive)) {
         const std::string mode = parser.value(commandLine.receive).toStdString();
         const auto parsed = vox::ParseReceiveMode(mode);
@@ -217,9 +229,10 @@ int main(int argc, char **argv) {
     // stand over the main window.
     QTimer::singleShot(0, &windows.form1, [&] {
         program.form1.load();
-        // For scripts/bench.sh only: VOXMERE_BENCH_OPEN_EDITOR=1 opens the
-        // editor on the edit area's voice, as EDIT MODE does, so the memory
-        // with the editor open can be measured without a click.
+        // For scripts/bench.sh and scripts/package-check.sh only:
+        // VOXMERE_BENCH_OPEN_EDITOR=1 opens the editor on the edit area's
+        // voice, as EDIT MODE does, so the memory with the editor open can
+        // be measured, and its picture seen read, without a click.
         if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_EDITOR") == 1) program.form1.command13Click();
         // Likewise VOXMERE_BENCH_OPEN_LIBRARY=1 opens the library window, as
         // its menu item does, on the catalogue of the user's data folder.

@@ -98,7 +98,10 @@ struct ProgramState {
     // main window came: the start says nothing more of the ports.
     bool portsExplainedAtStart = false;
 
+    // The program's read-only files; where it writes, when that differs
+    // (installed: the user's data folder). See common/program_folders.h.
     std::filesystem::path programFolder;
+    std::filesystem::path userFolder;
     std::int16_t selectedGroup = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "editor/form2.h"
 
+#include "common/program_folders.h"
 #include "editor/display_conversions.h"
 #include "midi/midi_output.h"
 #include "voice/dx7_messages.h"
@@ -533,9 +534,7 @@ void Form2::queryUnload(int reason) {
 
 void Form2::initialise() {
     ProgramState &state = program_.state;
-    const std::filesystem::path file = state.programFolder.empty()
-                                           ? std::filesystem::path(form2_text::kInitFile)
-                                           : state.programFolder / form2_text::kInitFile;
+    const std::filesystem::path file = UserOrProgramFile(state, form2_text::kInitFile);
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         ShowMessage(program_.host, form2_text::kInitMissing);

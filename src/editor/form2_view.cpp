@@ -1,5 +1,6 @@
 #include "editor/form2_view.h"
 
+#include "common/program_folders.h"
 #include "editor/eg_graph_view.h"
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
@@ -583,7 +584,7 @@ void Form2View::printChart() {
     ask.buttons = MsgButtons::YesNo;
     ask.icon = MsgIcon::Question;
     if (host.messageBox(ask) != MsgResult::Yes) return;
-    const std::filesystem::path suggestion = program_.state.programFolder / kPdfSuggestedName;
+    const std::filesystem::path suggestion = WritableFolder(program_.state) / kPdfSuggestedName;
     const QString file =
         choosePdfFile ? choosePdfFile(QString::fromStdString(suggestion.string())) : QString();
     if (file.isEmpty()) return;

@@ -1,5 +1,6 @@
 #include "files/file_dialogs.h"
 
+#include "common/program_folders.h"
 #include "files/voice_files.h"
 #include "files/volumes.h"
 #include "midi/midi_output.h"
@@ -168,7 +169,7 @@ FileDialogForm::FileDialogForm(FormContext program, MainWindowPort &mainWindow, 
     pattern = setup.pattern;
 }
 
-fs::path FileDialogForm::defaultFolder() const { return program_.state.programFolder / setup_.folder; }
+fs::path FileDialogForm::defaultFolder() const { return WritableFolder(program_.state) / setup_.folder; }
 
 void FileDialogForm::prepare() {
     const fs::path folder = defaultFolder();

@@ -102,7 +102,7 @@ public:
 
     // The folder Dir1 and File1 show.
     const std::filesystem::path &listFolder() const { return listFolder_; }
-    // ProgramFolder + the dialog's folder.
+    // The folder the program writes into + the dialog's folder.
     std::filesystem::path defaultFolder() const;
     WindowId window() const { return window_; }
 

@@ -1,5 +1,6 @@
 #include "librarian/form1.h"
 
+#include "common/program_folders.h"
 #include "midi/midi_output.h"
 #include "midi/midi_port.h"
 
@@ -92,7 +93,8 @@ void Form1::load() {
     }
 
     Workspace &workspace = program_.workspace;
-    workspace.placeVoice(ReadInitialVoice(state.programFolder / form1_text::kInitFile, workspace.slot(0)));
+    workspace.placeVoice(
+        ReadInitialVoice(UserOrProgramFile(state, form1_text::kInitFile), workspace.slot(0)));
     sendEditArea();
 }
 

@@ -157,6 +157,21 @@ TEST_F(FileDialogsTest, EachDialogOpensInItsDefaultFolderWithItsCaptionPatternAn
     }
 }
 
+TEST_F(FileDialogsTest, InstalledEachDialogOpensInTheUsersFolderAndMakesIt) {
+    const fs::path user = folder / "user";
+    f.state.programFolder = folder / "share";
+    f.state.userFolder = user;
+    const std::pair<FileDialogForm *, fs::path> expected[] = {{&f.program.form3, user / "32voice"},
+                                                              {&f.program.form4, user / "32voice"},
+                                                              {&f.program.form5, user / "1voice"},
+                                                              {&f.program.form6, user / "1voice"}};
+    for (const auto &[dialog, dir] : expected) {
+        dialog->open();
+        EXPECT_EQ(dialog->text1, dir.string()) << dialog->caption;
+        EXPECT_TRUE(fs::is_directory(dir)) << dialog->caption;
+    }
+}
+
 TEST_F(FileDialogsTest, LoadDialogOpenedFromTheMainWindowDisablesItAndIsShown) {
     f.program.form1.command7Click();
     EXPECT_FALSE(f.program.form1.enabled);

@@ -1,6 +1,6 @@
 // Start-up of the main window and its help, version and end commands.
+#include "file_test_support.h"
 #include "midi/midi_output.h"
-#include "test_support.h"
 #include "voice/init_voice.h"
 
 #include "workspace/unwritten.h"
@@ -58,6 +58,21 @@ TEST_F(StartupTest, ShowsTheGuideFirstThenLoadsShowsAndSendsTheInitialVoice) {
     const auto expected = BuildVoiceDump(InitialVoice());
     EXPECT_EQ(f.out.sent[1], std::vector<Byte>(expected.begin(), expected.end()));
     EXPECT_EQ(std::filesystem::current_path(), folder);
+}
+
+TEST_F(StartupTest, InstalledTheUsersOwnInitialVoiceComesBeforeTheProgramsOne) {
+    writeInitFile(161);
+    const std::filesystem::path user = folder / "user";
+    std::filesystem::create_directories(user);
+    f.state.userFolder = user;
+    const Slot own = test::DistinctVoice(5);
+    std::ofstream(user / "INITdata.v01", std::ios::binary)
+        .write(reinterpret_cast<const char *>(own.data()), 161);
+
+    f.program.form1.load();
+
+    EXPECT_EQ(f.program.form1.text2(), " 0. VOICE 05  ");
+    EXPECT_EQ(std::filesystem::current_path(), folder) << "the working folder stays the program folder";
 }
 
 const std::string kOutError = "MIDI out デバイスオープンに失敗しました";

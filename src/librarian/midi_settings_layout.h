@@ -13,7 +13,7 @@ using namespace midi_settings_text;
 
 inline constexpr ControlRow kControls[] = {
     // The receive's method, with the fast receive's own entries under it.
-    {"Frame1", Frame, {120, 60, 4920, 2100}, "", kFrame1},
+    {"Frame1", Frame, {120, 60, 5520, 2100}, "", kFrame1},
     {"Option1", Option, {240, 300, 4440, 330}, "Frame1", kOption1},
     {"Option2", Option, {240, 660, 4440, 330}, "Frame1", kOption2},
     {"Label3", Label, {600, 1095, 1560, 255}, "Frame1", kLabel3},

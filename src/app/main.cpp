@@ -57,12 +57,20 @@ struct CommandLine {
                                      "The DX7's receive channel, 1 to 16, for this run (default: the one "
                                      "set in MIDI設定…, else 1). Every message is sent on it.",
                                      "N"};
+    const QCommandLineOption sysExChunk{"sysex-chunk",
+                                        "Send System Exclusive messages longer than N bytes in pieces of N, "
+                                        "each when the one before has crossed the cable, for MIDI "
+                                        "interfaces that lose bytes of long messages: 0 (off) or 32 to "
+                                        "1024, for this run (default: the one set in MIDI設定…, else 0).",
+                                        "N"};
+    const QCommandLineOption verifyTransmit{"verify-transmit",
+                                            "Read a bank sent back and compare it, for this run."};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions(
-            {out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn, channel});
+        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn, channel,
+                           sysExChunk, verifyTransmit});
     }
 };
 
@@ -144,6 +152,17 @@ int main(int argc, char **argv) {
         }
         state.exchange.channel = *parsed;
     }
+    if (parser.isSet(commandLine.sysExChunk)) {
+        const std::string text = parser.value(commandLine.sysExChunk).toStdString();
+        const auto parsed = vox::ReadSysExChunk(text);
+        if (!parsed) {
+            std::fprintf(stderr, "voxmere: --sysex-chunk must be 0 or a number from %d to %d, not '%s'\n",
+                         vox::kMinSysExChunk, vox::kMaxSysExChunk, text.c_str());
+            return 2;
+        }
+        state.exchange.sysExChunk = *parsed;
+    }
+    if (parser.isSet(commandLine.verifyTransmit)) state.exchange.verifyTransmit = true;
 
     vox::QtHost host;
     host.setAutoAnswer(qEnvironmentVariableIntValue("VOXMERE_AUTO_ANSWER") == 1);

@@ -30,6 +30,8 @@ constexpr const char *kChannelKey = "exchange/channel";
 constexpr const char *kShowGuideKey = "startup/showGuide";
 constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
 constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
+constexpr const char *kSysExChunkKey = "exchange/sysExChunk";
+constexpr const char *kVerifyTransmitKey = "exchange/verifyTransmit";
 
 QStringList Names(const QSettings &s, const char *key) {
     const QVariant v = s.value(key);
@@ -95,6 +97,11 @@ RememberedSettings SettingsStore::load() const {
         r.exchange.fastRetries = *retries;
     if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
     if (s.contains(kShowGuideKey)) r.showStartupGuide = s.value(kShowGuideKey).toString() != "false";
+    if (s.contains(kSysExChunkKey))
+        if (const auto chunk = ReadSysExChunk(s.value(kSysExChunkKey).toString().toStdString()))
+            r.exchange.sysExChunk = *chunk;
+    if (const auto verify = WholeNumber(s, kVerifyTransmitKey, 0, 1))
+        r.exchange.verifyTransmit = *verify == 1;
     for (const QString &port : Names(s, kNotAnsweringKey))
         r.answersBankRequest[port.toStdString()] = false;
     for (const QString &port : Names(s, kAnsweringKey))
@@ -135,6 +142,9 @@ void SettingsStore::storeExchange(const ExchangeSettings &before, const Exchange
         s.setValue(kFastTimeoutKey, QString::fromStdString(SecondsText(after.fastTimeoutSeconds)));
     if (after.fastRetries != before.fastRetries) s.setValue(kFastRetriesKey, after.fastRetries);
     if (after.channel != before.channel) s.setValue(kChannelKey, after.channel);
+    if (after.sysExChunk != before.sysExChunk) s.setValue(kSysExChunkKey, after.sysExChunk);
+    if (after.verifyTransmit != before.verifyTransmit)
+        s.setValue(kVerifyTransmitKey, after.verifyTransmit ? 1 : 0);
     write();
 }
 

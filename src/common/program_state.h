@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vox {
 
@@ -61,6 +62,10 @@ struct ExchangeSettings {
     // The instrument's receive channel, 1 to 16: it takes System Exclusive
     // and channel messages only there, so every send is addressed to it.
     int channel = 1;
+    // System Exclusive messages longer than this many bytes go out in
+    // pieces of it, each when the one before has crossed the cable: for
+    // MIDI interfaces that lose bytes of long messages. 0: whole.
+    int sysExChunk = 0;
     // Read a transmitted bank back and compare it with what was sent.
     bool verifyTransmit = false;
 };
@@ -80,6 +85,13 @@ struct ProgramState {
     // (host clock): what may stand in the instrument's receive ring.
     double parameterBytesInFlight = 0;
     double parameterBytesAtSeconds = 0;
+    // Host clock when the last piece of a message sent in pieces has
+    // crossed the cable.
+    double piecesClearAtSeconds = 0;
+    // A message is going out in pieces: what is sent meanwhile (from a
+    // handler run while it waits) waits here, in order, for its end.
+    bool sendingPieces = false;
+    std::vector<std::vector<Byte>> heldSends;
     // A bank transmit is sending; with a receive running it makes a transfer.
     bool transmitting = false;
 

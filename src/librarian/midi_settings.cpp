@@ -67,6 +67,12 @@ std::optional<double> ReadSeconds(std::string_view text, double min, double max)
     return value;
 }
 
+std::optional<int> ReadSysExChunk(std::string_view text) {
+    const auto bytes = ReadWholeNumber(text, 0, kMaxSysExChunk);
+    if (!bytes || (*bytes != 0 && *bytes < kMinSysExChunk)) return std::nullopt;
+    return bytes;
+}
+
 std::string SecondsText(double seconds) {
     char buffer[32];
     const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, seconds);
@@ -81,6 +87,8 @@ void MidiSettingsForm::open() {
     text2 = SecondsText(s.fastTimeoutSeconds);
     text3 = std::to_string(s.fastRetries);
     text4 = std::to_string(s.channel);
+    text5 = std::to_string(s.sysExChunk);
+    check1 = s.verifyTransmit;
     shown_ = s;
     open_ = true;
     program_.host.showWindow(WindowId::MidiSettings);
@@ -106,6 +114,10 @@ void MidiSettingsForm::command1Click() {
     const auto channel = ReadWholeNumber(text4, 1, kMaxChannel);
     if (!channel) return refuse(midi_settings_text::kChannelInvalid);
     next.channel = *channel;
+    const auto chunk = ReadSysExChunk(text5);
+    if (!chunk) return refuse(midi_settings_text::kChunkInvalid);
+    next.sysExChunk = *chunk;
+    next.verifyTransmit = check1;
     // The fast receive's entries are greyed with 標準 chosen: what they
     // hold then is not the user's to answer for, and is left as it was.
     if (option2) {

@@ -1,8 +1,9 @@
 #pragma once
 // "MIDI設定": how the program exchanges data with the DX7. The receive's
 // method, the pause after each System Exclusive message, the fast
-// receive's wait for an answer and its re-requests, and the instrument's
-// receive channel. OK applies them to the
+// receive's wait for an answer and its re-requests, the instrument's
+// receive channel, the pieces long System Exclusive messages go out in, and
+// whether a bank sent is read back. OK applies them to the
 // running program; the app then remembers them for the next run.
 
 #include "workspace/window_ports.h"
@@ -30,6 +31,12 @@ inline constexpr const char *kLabel7 = "DX7への送信で取りこぼしがあ�
 inline constexpr const char *kLabel8 = "DX7の受信チャンネル";
 inline constexpr const char *kLabel9 = "（1〜16）";
 inline constexpr const char *kLabel10 = "DX7のFUNCTIONのMIDI CHと同じにします（違うと何も届きません）";
+inline constexpr const char *kLabel11 = "SysExの分割";
+inline constexpr const char *kLabel12 = "バイト（0＝しない、32〜1024）";
+inline constexpr const char *kLabel13 = "長いSysExを取りこぼすMIDIインターフェイスに小分けして送ります";
+inline constexpr const char *kCheck1 = "送信後に確認する";
+inline constexpr const char *kLabel14 = "送信したバンクを読み返して比べます";
+inline constexpr const char *kLabel15 = "（DX7の選ばれている音色が変わります）";
 inline constexpr const char *kCommand1 = "OK";
 inline constexpr const char *kCommand2 = "キャンセル";
 // An entry OK cannot take: the box names the field and what it accepts.
@@ -39,6 +46,8 @@ inline constexpr const char *kTimeoutInvalid = "応答待ちには 0.2 から 10
 inline constexpr const char *kRetriesInvalid = "再要求の回数には 0 から 10 までの整数を入力してください。";
 inline constexpr const char *kChannelInvalid =
     "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。";
+inline constexpr const char *kChunkInvalid =
+    "SysExの分割には 0（分割しない）か 32 から 1024 までの整数（バイト）を入力してください。";
 inline constexpr const char *kInvalidTitle = "MIDI設定の確認";
 } // namespace midi_settings_text
 
@@ -48,6 +57,13 @@ inline constexpr double kMinFastTimeoutSeconds = 0.2;
 inline constexpr double kMaxFastTimeoutSeconds = 10.0;
 inline constexpr int kMaxFastRetries = 10;
 inline constexpr int kMaxChannel = 16;
+// Pieces of System Exclusive messages, bytes (0: whole). Below 32 ALSA's
+// encoder would send two pieces at a time (rtmidi_ports.cpp); above 1024
+// no interface needs it.
+inline constexpr int kMinSysExChunk = 32;
+inline constexpr int kMaxSysExChunk = 1024;
+// A piece size as the settings may hold it: 0, or within the range.
+std::optional<int> ReadSysExChunk(std::string_view text);
 
 // The entries read as numbers: blanks around them and full-width digits
 // (as a Japanese input method types them) are taken; nullopt for anything
@@ -69,6 +85,8 @@ public:
     std::string text2;    // 応答待ち (seconds)
     std::string text3;    // 再要求の回数
     std::string text4;    // DX7の受信チャンネル (1 to 16)
+    std::string text5;    // SysExの分割 (bytes, 0: off)
+    bool check1 = false;  // 送信後に確認する
 
     // Told the settings as they stood when the window opened and as OK
     // left them, so the caller can keep what the user changed.
@@ -79,6 +97,7 @@ public:
     void open();
     void option1Click();
     void option2Click();
+    void check1Click() { check1 = !check1; }
     // The fast receive's entries mean something only with 高速 chosen.
     bool fastEntriesEnabled() const { return option2; }
     // OK: an entry out of range raises a box naming it and the window stays

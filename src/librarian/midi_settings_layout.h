@@ -6,14 +6,14 @@
 
 namespace vox::midi_settings_layout {
 
-inline constexpr int kClientWidth = 5160, kClientHeight = 4860;
+inline constexpr int kClientWidth = 5760, kClientHeight = 6780;
 
 using enum ControlKind;
 using namespace midi_settings_text;
 
 inline constexpr ControlRow kControls[] = {
     // The receive's method, with the fast receive's own entries under it.
-    {"Frame1", Frame, {120, 60, 4920, 2100}, "", kFrame1},
+    {"Frame1", Frame, {120, 60, 5520, 2100}, "", kFrame1},
     {"Option1", Option, {240, 300, 4440, 330}, "Frame1", kOption1},
     {"Option2", Option, {240, 660, 4440, 330}, "Frame1", kOption2},
     {"Label3", Label, {600, 1095, 1560, 255}, "Frame1", kLabel3},
@@ -32,8 +32,17 @@ inline constexpr ControlRow kControls[] = {
     {"Text4", TextBox, {2340, 3210, 900, 345}},
     {"Label9", Label, {3360, 3255, 1620, 255}, "", kLabel9},
     {"Label10", Label, {240, 3630, 4800, 255}, "", kLabel10},
-    {"Command1", Command, {2160, 4200, 1320, 420}, "", kCommand1},
-    {"Command2", Command, {3660, 4200, 1320, 420}, "", kCommand2},
+    // Long System Exclusive messages in pieces.
+    {"Label11", Label, {240, 4095, 2040, 255}, "", kLabel11},
+    {"Text5", TextBox, {2340, 4050, 900, 345}},
+    {"Label12", Label, {3360, 4095, 2280, 255}, "", kLabel12},
+    {"Label13", Label, {240, 4470, 5400, 255}, "", kLabel13},
+    // A bank sent, read back.
+    {"Check1", CheckBox, {240, 4890, 5400, 330}, "", kCheck1},
+    {"Label14", Label, {240, 5265, 5400, 255}, "", kLabel14},
+    {"Label15", Label, {240, 5520, 5400, 255}, "", kLabel15},
+    {"Command1", Command, {2760, 6120, 1320, 420}, "", kCommand1},
+    {"Command2", Command, {4260, 6120, 1320, 420}, "", kCommand2},
 };
 
 } // namespace vox::midi_settings_layout

@@ -5,6 +5,7 @@
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,12 @@ MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, 
     text2_ = entry("Text2", &MidiSettingsForm::text2);
     text3_ = entry("Text3", &MidiSettingsForm::text3);
     text4_ = entry("Text4", &MidiSettingsForm::text4);
+    text5_ = entry("Text5", &MidiSettingsForm::text5);
+    check1_ = built.get<QCheckBox>("Check1");
+    connect(check1_, &QCheckBox::clicked, this, [this] {
+        form_.check1Click();
+        after();
+    });
     int n = 0;
     for (const char *name : {"Label3", "Text2", "Label4", "Label5", "Text3", "Label6"})
         fastEntries_[n++] = built[name];
@@ -71,9 +78,11 @@ void MidiSettingsView::after() { program_.host.refreshAll(); }
 void MidiSettingsView::refresh() {
     option1_->setChecked(form_.option1);
     option2_->setChecked(form_.option2);
-    for (auto [edit, text] : {std::pair{text1_, &form_.text1}, std::pair{text2_, &form_.text2},
-                              std::pair{text3_, &form_.text3}, std::pair{text4_, &form_.text4}})
+    for (auto [edit, text] :
+         {std::pair{text1_, &form_.text1}, std::pair{text2_, &form_.text2}, std::pair{text3_, &form_.text3},
+          std::pair{text4_, &form_.text4}, std::pair{text5_, &form_.text5}})
         if (edit->text() != Qs(*text)) edit->setText(Qs(*text));
+    check1_->setChecked(form_.check1);
     for (QWidget *w : fastEntries_)
         w->setEnabled(form_.fastEntriesEnabled());
 }

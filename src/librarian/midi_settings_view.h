@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -34,7 +35,8 @@ private:
     FormContext program_;
     MidiSettingsForm &form_;
     QRadioButton *option1_ = nullptr, *option2_ = nullptr;
-    QLineEdit *text1_ = nullptr, *text2_ = nullptr, *text3_ = nullptr, *text4_ = nullptr;
+    QLineEdit *text1_ = nullptr, *text2_ = nullptr, *text3_ = nullptr, *text4_ = nullptr, *text5_ = nullptr;
+    QCheckBox *check1_ = nullptr;
     QWidget *fastEntries_[6] = {}; // 応答待ち and 再要求の回数 with their labels
 };
 

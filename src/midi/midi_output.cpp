@@ -73,6 +73,42 @@ void HoldForTheReceiveRing(ProgramState &state, Host &host, std::size_t size) {
     state.parameterBytesAtSeconds = now;
 }
 
+// A cheap USB-MIDI interface takes the host's bytes at USB speed into a
+// buffer of about 64 bytes and loses what does not fit. A piece goes to the
+// port only when the one before it has crossed the cable, so the buffer
+// holds at most one piece and what a port delivering a period late leaves
+// in it. Messages no longer than a piece are paced the same way.
+void SendInPieces(ProgramState &state, Host &host, std::span<const Byte> message, std::size_t piece) {
+    state.sendingPieces = true;
+    for (std::size_t at = 0; at < message.size(); at += piece) {
+        for (int pass = 0; pass < kMaxHoldPasses; ++pass) {
+            const double wait = state.piecesClearAtSeconds - host.monotonicSeconds();
+            if (wait <= 0) break;
+            host.processEventsFor(wait);
+        }
+        const auto part = message.subspan(at, std::min(piece, message.size() - at));
+        if (part.size() == message.size())
+            state.midiOut->sendSysEx(part);
+        else
+            state.midiOut->sendSysExPart(part);
+        state.piecesClearAtSeconds =
+            host.monotonicSeconds() + static_cast<double>(part.size()) * kCableSecondsPerByte;
+    }
+    state.sendingPieces = false;
+}
+
+// What handlers sent while a message went out in pieces, in order.
+void SendHeld(ProgramState &state, Host &host) {
+    while (!state.heldSends.empty() && !state.sendingPieces) {
+        const std::vector<Byte> m = std::move(state.heldSends.front());
+        state.heldSends.erase(state.heldSends.begin());
+        if (m.front() == kSysExStart)
+            SendLongMessage(state, host, m);
+        else
+            SendShortMessage(state, m[0], m.size() > 1 ? m[1] : 0, m.size() > 2 ? m[2] : 0);
+    }
+}
+
 } // namespace
 
 Byte ChannelNibble(const ProgramState &state) {
@@ -82,6 +118,11 @@ Byte ChannelNibble(const ProgramState &state) {
 void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2) {
     // Data bytes are 7-bit on the wire; nothing invalid leaves the program.
     if (!MidiOutIsOpen(state)) return;
+    // A channel message inside a System Exclusive one would end it.
+    if (state.sendingPieces) {
+        state.heldSends.push_back({status, data1, data2});
+        return;
+    }
     if (status >= 0x80 && status < kSysExStart)
         status = static_cast<Byte>((status & 0xF0) | ChannelNibble(state));
     const Byte bytes[3] = {status, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F)};
@@ -103,6 +144,11 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
     // The backends copy the bytes before returning, so the caller's buffer
     // may go as soon as we return; no waiting on the driver is needed.
     if (MidiOutIsOpen(state)) {
+        // A handler run while pieces wait must not put its bytes inside them.
+        if (state.sendingPieces) {
+            state.heldSends.emplace_back(message.begin(), message.end());
+            return;
+        }
         // The instrument's messages carry its channel in the low nibble of
         // their third byte; the program builds them for channel 1.
         std::vector<Byte> addressed;
@@ -114,9 +160,13 @@ void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> mess
         }
         PauseAfterLastSysEx(state, host);
         if (IsParameterChange(message)) HoldForTheReceiveRing(state, host, message.size());
-        state.midiOut->sendSysEx(message);
+        if (state.exchange.sysExChunk > 0)
+            SendInPieces(state, host, message, static_cast<std::size_t>(state.exchange.sysExChunk));
+        else
+            state.midiOut->sendSysEx(message);
         state.lastSysExSentSeconds = host.monotonicSeconds();
         state.midiTraffic.add(MidiTrafficEntry::Direction::Out, MidiTrafficEntry::Kind::Message, message);
+        SendHeld(state, host);
     }
     host.processEvents();
 }

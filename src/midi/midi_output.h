@@ -31,7 +31,9 @@ void SendShortMessage(ProgramState &state, Byte status, Byte data1, Byte data2);
 // addressed to its channel, then runs one pass of the
 // message loop, in which input and other handlers may run. Every System
 // Exclusive message of the program goes out here, so that the pause set in
-// state.exchange.sysExPauseMs (0: none) lies between any two of them.
+// state.exchange.sysExPauseMs (0: none) lies between any two of them. With
+// state.exchange.sysExChunk N set, it goes to the port in pieces of N bytes
+// at the cable's pace; what handlers send meanwhile follows it.
 void SendLongMessage(ProgramState &state, Host &host, std::span<const Byte> message);
 
 // A voice as the instrument is sent it: VoiceOnTheWire, every data byte

@@ -4,6 +4,16 @@
 
 namespace vox {
 
+void MidiOutPort::sendSysExPart(std::span<const Byte> part) {
+    if (part.empty()) return;
+    if (part.front() == kSysExStart) parts_.clear();
+    parts_.insert(parts_.end(), part.begin(), part.end());
+    if (part.back() != kSysExEnd) return;
+    const std::vector<Byte> whole = std::move(parts_);
+    parts_.clear();
+    sendSysEx(whole);
+}
+
 bool MidiInPort::open() {
     {
         std::lock_guard lock(mutex_);

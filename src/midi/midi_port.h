@@ -23,7 +23,15 @@ public:
     virtual bool isOpen() const = 0;
     virtual void sendShort(Byte status, Byte data1, Byte data2) = 0;
     virtual void sendSysEx(std::span<const Byte> message) = 0;
+    // One piece of a System Exclusive message, in order: the first begins
+    // with F0, the last ends with F7. A backend that can put bytes on the
+    // wire as they come overrides it; this one, for backends that take only
+    // whole messages, collects the pieces and sends the whole at its F7.
+    virtual void sendSysExPart(std::span<const Byte> part);
     virtual std::string name() const = 0;
+
+private:
+    std::vector<Byte> parts_;
 };
 
 // What the input driver reports, in arrival order.

@@ -27,6 +27,12 @@ namespace {
 
 constexpr const char *kOutClient = "voxmere-out";
 constexpr const char *kInClient = "voxmere-in";
+// RtMidi's ALSA output encodes through one snd_midi_event encoder per
+// client, made with a buffer of this many bytes and grown to the longest
+// message sent. It emits a System Exclusive event each time the buffer
+// fills and at F7; bytes short of that wait in it for the next send.
+constexpr std::size_t kAlsaEncoderStartBytes = 32;
+
 // ALSA's loopback client, lower case with its separator.
 constexpr const char *kMidiThroughClient = "midi through:";
 
@@ -233,6 +239,7 @@ bool RtMidiOutPort::open() {
         rt_.reset();
         return false;
     }
+    encoderBytes_ = kAlsaEncoderStartBytes;
     return true;
 }
 
@@ -250,9 +257,24 @@ void RtMidiOutPort::sendShort(Byte status, Byte data1, Byte data2) {
     rt_->sendMessage(bytes, n);
 }
 
-void RtMidiOutPort::sendSysEx(std::span<const Byte> message) {
+void RtMidiOutPort::send(std::span<const Byte> bytes) {
     // RtMidi copies the bytes before it returns.
-    if (rt_ && !message.empty()) rt_->sendMessage(message.data(), message.size());
+    if (!rt_ || bytes.empty()) return;
+    encoderBytes_ = std::max(encoderBytes_, bytes.size());
+    rt_->sendMessage(bytes.data(), bytes.size());
+}
+
+void RtMidiOutPort::sendSysEx(std::span<const Byte> message) { send(message); }
+
+void RtMidiOutPort::sendSysExPart(std::span<const Byte> part) {
+    // An encoder grown by a longer message sent earlier would keep the
+    // pieces until F7 and send them all at once: a fresh client has one of
+    // kAlsaEncoderStartBytes, which pieces of at least that size fill each
+    // time. Pieces smaller than it go out two or more at a time.
+    if (rt_ && api_ == "alsa" && !part.empty() && part.front() == kSysExStart && part.back() != kSysExEnd &&
+        encoderBytes_ > std::max(part.size(), kAlsaEncoderStartBytes))
+        open();
+    send(part);
 }
 
 std::string RtMidiOutPort::name() const { return connected_.empty() ? target_ : connected_; }
@@ -327,6 +349,7 @@ bool RtMidiVirtualPorts::open(const std::string &api, const Names &names, Handle
     };
     out_ = MakeClient<RtMidiOut>(api, names.outClient.c_str(), *outErrors_);
     if (!out_ || !OpenVirtual(*out_, *outErrors_, names.outPort)) return fail(*outErrors_);
+    if (names.inPort.empty()) return true;
     in_ = MakeClient<RtMidiIn>(api, names.inClient.c_str(), *inErrors_);
     if (!in_) return fail(*inErrors_);
     // System Exclusive in; timing clock and active sensing are not the

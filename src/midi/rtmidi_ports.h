@@ -59,6 +59,9 @@ public:
     bool isOpen() const override;
     void sendShort(Byte status, Byte data1, Byte data2) override;
     void sendSysEx(std::span<const Byte> message) override;
+    // JACK takes any bytes as an event. ALSA's encoder sends a piece as it
+    // comes only when its buffer is no larger than the piece (see the .cpp).
+    void sendSysExPart(std::span<const Byte> part) override;
     std::string name() const override; // the port connected to, or the target
     // Connects to another port; reopens when open. False when that fails.
     bool retarget(const std::string &target);
@@ -66,7 +69,9 @@ public:
     std::string connected() const { return connected_; }
 
 private:
+    void send(std::span<const Byte> bytes);
     std::string api_, target_, connected_;
+    std::size_t encoderBytes_ = 0;         // ALSA: the size of the client's encoder buffer
     std::unique_ptr<RtMidiErrors> errors_; // before rt_: outlives the client
     std::unique_ptr<RtMidiOut> rt_;
 };
@@ -110,8 +115,9 @@ public:
     RtMidiVirtualPorts(const RtMidiVirtualPorts &) = delete;
     RtMidiVirtualPorts &operator=(const RtMidiVirtualPorts &) = delete;
 
-    // Opens the output, then the input, on the API ("jack", "alsa"). False
-    // with the reason in `why` when either fails; nothing stays open then.
+    // Opens the output, then the input (none when names.inPort is empty),
+    // on the API ("jack", "alsa"). False with the reason in `why` when
+    // either fails; nothing stays open then.
     bool open(const std::string &api, const Names &names, Handler handler, std::string &why);
     bool isOpen() const { return out_ != nullptr; }
     void send(std::span<const Byte> message);

@@ -26,6 +26,7 @@ enum class ControlKind {
     Heading,    // a chart heading: a Label in the headings' font
     ClickLabel, // caption or caption-less heading that reports a click
     Option,     // option (radio) button
+    CheckBox,   // check box with its caption
     TextBox,    // editable text box
     Field,      // read-only chart field that reports a click
     Entry,      // text box of the editor's Data Entry Zone

@@ -1,5 +1,6 @@
 #include "ui/control_layout.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -103,6 +104,7 @@ FontClass FontClassOf(ControlKind kind) {
     case ControlKind::Entry:
         return FontClass::Value;
     case ControlKind::Option:
+    case ControlKind::CheckBox:
         return FontClass::Option;
     case ControlKind::List:
         return FontClass::List;
@@ -130,6 +132,8 @@ QWidget *MakeStandard(const ControlRow &row, const QString &caption, QWidget *pa
         return MakeLabel(caption, parent);
     case ControlKind::Option:
         return new QRadioButton(caption, parent);
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, parent);
     case ControlKind::TextBox:
         return new QLineEdit(parent);
     case ControlKind::List:

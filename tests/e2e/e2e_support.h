@@ -307,6 +307,20 @@ inline std::vector<LogLine> ParseLog(const std::string &text) {
     return lines;
 }
 
+// The lines of one direction ("IN", "OUT", "DROP"), and their bytes in all.
+inline std::vector<LogLine> LinesOf(const std::vector<LogLine> &lines, const std::string &direction) {
+    std::vector<LogLine> kept;
+    for (const auto &line : lines)
+        if (line.direction == direction) kept.push_back(line);
+    return kept;
+}
+inline std::size_t BytesOf(const std::vector<LogLine> &lines, const std::string &direction) {
+    std::size_t n = 0;
+    for (const auto &line : LinesOf(lines, direction))
+        n += line.bytes.size();
+    return n;
+}
+
 inline std::filesystem::path ProgramDir() { return VOXMERE_PROGRAM_DIR; }
 inline std::string SimPath() { return (ProgramDir() / "voxmere-dx7sim").string(); }
 
@@ -339,6 +353,11 @@ protected:
         ASSERT_TRUE(
             WaitFor([&] { return ReadText(dir / "sim.out").find("ready") != std::string::npos; }, 10s))
             << ReadText(dir / "sim.err");
+    }
+    // SIGTERM: the sim writes what it was asked to at exit; its exit code.
+    int stopSim() {
+        const auto code = sim.stop(5s);
+        return code ? *code : -1;
     }
     std::string simLog() const { return ReadText(dir / "sim.log"); }
     std::vector<LogLine> log() const { return ParseLog(simLog()); }

@@ -16,6 +16,7 @@
 #include "ui/control_layout.h"
 #include "voice/init_voice.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -96,7 +97,7 @@ void CheckPushButton(QPushButton *button, QStringList &misfits) {
                               .arg(room.height()));
 }
 
-void CheckOption(QRadioButton *option, QStringList &misfits) {
+void CheckOption(QAbstractButton *option, QStringList &misfits) {
     // The indicator, its spacing and the caption: what the button asks for.
     const QSize need = option->sizeHint();
     if (need.width() > option->width() || QFontMetrics(option->font()).height() > option->height())
@@ -181,6 +182,8 @@ QStringList Misfits(QWidget &window) {
             CheckPushButton(p, misfits);
         else if (auto *r = qobject_cast<QRadioButton *>(w))
             CheckOption(r, misfits);
+        else if (auto *c = qobject_cast<QCheckBox *>(w))
+            CheckOption(c, misfits);
         else if (auto *e = qobject_cast<QLineEdit *>(w)) {
             if (!qobject_cast<QComboBox *>(e->parentWidget())) CheckLineEdit(e, misfits);
         } else if (auto *list = qobject_cast<QListWidget *>(w))
@@ -309,7 +312,7 @@ private slots:
 
     void theMidiSettingsWindowsCaptionsFit() {
         test::ProgramFixture f;
-        f.state.exchange = {ReceiveMode::Fast, 500, 0.25, 10}; // the widest values
+        f.state.exchange = {ReceiveMode::Fast, 500, 0.25, 10, 16, 1024, true}; // the widest values
         f.program.form1.mnuMidiSettingsClick();
         MidiSettingsView view(f.program);
         Show(view);

@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "ui/twips.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +37,12 @@ private slots:
             {"Label6", "回（0〜10）"},
             {"Label1", "SysEx間の待ち"},
             {"Label2", "ms（0〜500）"},
+            {"Label11", "SysExの分割"},
+            {"Label12", "バイト（0＝しない、32〜1024）"},
+            {"Label13", "長いSysExを取りこぼすMIDIインターフェイスに小分けして送ります"},
+            {"Check1", "送信後に確認する"},
+            {"Label14", "送信したバンクを読み返して比べます"},
+            {"Label15", "（DX7の選ばれている音色が変わります）"},
             {"Command1", "OK"},
             {"Command2", "キャンセル"},
         };
@@ -88,6 +95,30 @@ private slots:
         QCOMPARE(f.state.exchange.fastTimeoutSeconds, 2.0);
         QCOMPARE(f.state.exchange.fastRetries, 4);
         QCOMPARE(f.host.closed, std::vector<WindowId>{WindowId::MidiSettings});
+        QVERIFY(f.host.boxes.empty());
+    }
+
+    void thePieceSizeAndTheCheckAfterATransmitAreTakenByOk() {
+        // GIVEN the window open on the defaults: whole messages, no check
+        test::ProgramFixture f;
+        f.program.midiSettings.open();
+        MidiSettingsView view(f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto *chunk = view.findChild<QLineEdit *>("Text5");
+        auto *check = view.findChild<QCheckBox *>("Check1");
+        QCOMPARE(chunk->text(), QString("0"));
+        QVERIFY(!check->isChecked());
+        // WHEN the user types 32, ticks 送信後に確認する and clicks OK
+        chunk->selectAll();
+        QTest::keyClicks(chunk, "32");
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2)); // on the box
+        view.refresh();
+        QVERIFY(check->isChecked());
+        view.findChild<QPushButton *>("Command1")->click();
+        // THEN the program sends in pieces of 32 bytes and checks a bank sent
+        QCOMPARE(f.state.exchange.sysExChunk, 32);
+        QVERIFY(f.state.exchange.verifyTransmit);
         QVERIFY(f.host.boxes.empty());
     }
 

@@ -29,7 +29,7 @@ namespace {
 bool Same(const ExchangeSettings &a, const ExchangeSettings &b) {
     return a.receiveMode == b.receiveMode && a.sysExPauseMs == b.sysExPauseMs &&
            a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries &&
-           a.channel == b.channel;
+           a.channel == b.channel && a.sysExChunk == b.sysExChunk && a.verifyTransmit == b.verifyTransmit;
 }
 
 QString Path(const fs::path &p) { return QString::fromStdString(p.string()); }
@@ -113,7 +113,7 @@ private slots:
     void whatIsStoredComesBackInTheNextRun() {
         test::ScratchFolder folder("settings");
         const fs::path file = folder / "sub" / "voxmere.conf";
-        const ExchangeSettings chosen{ReceiveMode::Fast, 40, 1.5, 5, 12};
+        const ExchangeSettings chosen{ReceiveMode::Fast, 40, 1.5, 5, 12, 64, true};
         {
             // GIVEN a run in which the user chose ports and settings
             SettingsStore store(Path(file));
@@ -134,6 +134,8 @@ private slots:
         QVERIFY2(text.find("receiveMode=fast") != std::string::npos, text.c_str());
         QVERIFY2(text.find("sysExPauseMs=40") != std::string::npos, text.c_str());
         QVERIFY2(text.find("fastTimeoutSeconds=1.5") != std::string::npos, text.c_str());
+        QVERIFY2(text.find("sysExChunk=64") != std::string::npos, text.c_str());
+        QVERIFY2(text.find("verifyTransmit=1") != std::string::npos, text.c_str());
     }
 
     void theMidiKeyboardChosenComesBackAndNoneIsKeptAsNoName() {
@@ -208,6 +210,10 @@ private slots:
                  Case{"fastTimeoutSeconds=0\nfastRetries=11\n", {ReceiveMode::Standard, 0, 1.0, 3}},
                  Case{"fastTimeoutSeconds=nan\nfastRetries=2, 3\n", {ReceiveMode::Standard, 0, 1.0, 3}},
                  Case{"fastTimeoutSeconds=inf\nsysExPauseMs=500\n", {ReceiveMode::Standard, 500, 1.0, 3}},
+                 Case{"sysExChunk=31\nverifyTransmit=2\n", {ReceiveMode::Standard, 0, 1.0, 3}},
+                 Case{"sysExChunk=1025\nverifyTransmit=1\n", {ReceiveMode::Standard, 0, 1.0, 3, 1, 0, true}},
+                 Case{"sysExChunk=32\nverifyTransmit=yes\n",
+                      {ReceiveMode::Standard, 0, 1.0, 3, 1, 32, false}},
              }) {
             const fs::path file = folder / ("voxmere-" + std::to_string(++n) + ".conf");
             Write(file, std::string("[exchange]\n") + c.lines);

@@ -11,7 +11,7 @@ namespace {
 bool operator==(const ExchangeSettings &a, const ExchangeSettings &b) {
     return a.receiveMode == b.receiveMode && a.sysExPauseMs == b.sysExPauseMs &&
            a.fastTimeoutSeconds == b.fastTimeoutSeconds && a.fastRetries == b.fastRetries &&
-           a.channel == b.channel;
+           a.channel == b.channel && a.sysExChunk == b.sysExChunk && a.verifyTransmit == b.verifyTransmit;
 }
 
 struct MidiSettingsWindow : ::testing::Test {
@@ -190,6 +190,47 @@ TEST_F(MidiSettingsWindow, TheInstrumentsChannelIsOneToSixteen) {
         EXPECT_EQ(f.host.boxes[0].text, "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。");
         EXPECT_TRUE(form.isOpen());
         form.command2Click();
+    }
+}
+
+// Pieces below 32 bytes would go out two at a time through ALSA's encoder.
+TEST_F(MidiSettingsWindow, ThePieceSizeIsZeroOrThirtyTwoToTenTwentyFour) {
+    struct Case {
+        const char *typed;
+        int bytes; // -1: refused
+    };
+    for (const Case &c :
+         {Case{"0", 0}, Case{"32", 32}, Case{"1024", 1024}, Case{"\xEF\xBC\x96\xEF\xBC\x94", 64},
+          Case{"31", -1}, Case{"1", -1}, Case{"1025", -1}, Case{"", -1}, Case{"-32", -1}}) {
+        f.host.boxes.clear();
+        f.state.exchange.sysExChunk = 48;
+        openFromMenu();
+        EXPECT_EQ(form.text5, "48") << "the window shows the piece size in use";
+        form.text5 = c.typed;
+        form.command1Click();
+        EXPECT_EQ(f.state.exchange.sysExChunk, c.bytes >= 0 ? c.bytes : 48) << c.typed;
+        if (c.bytes >= 0) continue;
+        ASSERT_EQ(f.host.boxes.size(), 1u) << c.typed;
+        EXPECT_EQ(f.host.boxes[0].text,
+                  "SysExの分割には 0（分割しない）か 32 から 1024 までの整数（バイト）を入力してください。");
+        EXPECT_TRUE(form.isOpen());
+        form.command2Click();
+    }
+}
+
+TEST_F(MidiSettingsWindow, TheCheckForATransmitIsShownAndTakenByOk) {
+    for (const bool was : {false, true}) {
+        // GIVEN the setting as it was
+        f.state.exchange.verifyTransmit = was;
+        openFromMenu();
+        EXPECT_EQ(form.check1, was);
+        // WHEN the box is clicked and OK pressed
+        form.check1Click();
+        form.command1Click();
+        // THEN the program uses the other, and whoever keeps it hears of it
+        EXPECT_EQ(f.state.exchange.verifyTransmit, !was);
+        ASSERT_FALSE(applied.empty());
+        EXPECT_EQ(applied.back().second.verifyTransmit, !was);
     }
 }
 

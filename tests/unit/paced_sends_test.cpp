@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 namespace vox::test {
 namespace {
@@ -224,6 +225,88 @@ TEST_F(PacedSends, EverySendGoesOutOnTheInstrumentsChannel) {
         EXPECT_EQ(kinds, (std::set<int>{0x100, 0x109, 0x110, kProgramChange, kNoteOn, kNoteOff}));
         sent.clear();
     }
+}
+
+// A cheap USB-MIDI interface takes the host's bytes into about 64 bytes and
+// loses what does not fit; the cable carries a byte in 0.32 ms. The bulk
+// dump is F0 43 0n 09 20 00, 4096 bytes, checksum, F7: 4104 bytes.
+TEST_F(PacedSends, InPiecesABulkDumpGoesOutPieceByPieceAtTheCablesPace) {
+    constexpr double kSecondsPerByte = 0.00032;
+    constexpr std::size_t kBulk = 4104;
+    SeedBank(f.ws, [](int n) { return Named(InitialVoice(), "PIECE " + std::to_string(n)); });
+    const auto bulk = BuildBulkMessage(f.ws.voiceTable());
+    std::vector<double> partAt;
+    f.out.onPart = [&](std::span<const Byte>) { partAt.push_back(f.host.clock); };
+    struct Case {
+        int piece, channel;
+    };
+    for (const Case c : {Case{32, 1}, Case{64, 5}, Case{100, 16}, Case{1024, 1}}) {
+        SCOPED_TRACE(c.piece);
+        // GIVEN pieces of N bytes and the instrument on its channel
+        f.state.exchange.sysExChunk = c.piece;
+        f.state.exchange.channel = c.channel;
+        Bytes expected(bulk.begin(), bulk.end());
+        expected[2] = static_cast<Byte>(c.channel - 1);
+        f.out.parts.clear();
+        partAt.clear();
+        const std::size_t logged = f.state.midiTraffic.total();
+        // WHEN the bulk dump is sent
+        SendLongMessage(f.state, f.host, bulk);
+        // THEN it reached the port as ceil(4104 / N) pieces of N bytes, the
+        // last shorter, that make the message on the instrument's channel
+        const auto n = static_cast<std::size_t>(c.piece);
+        const std::size_t count = (kBulk + n - 1) / n;
+        ASSERT_EQ(f.out.parts.size(), count);
+        Bytes joined;
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(f.out.parts[i].size(), i + 1 < count ? n : kBulk - (count - 1) * n) << i;
+            joined.insert(joined.end(), f.out.parts[i].begin(), f.out.parts[i].end());
+        }
+        EXPECT_EQ(joined, expected);
+        // (a port that takes whole messages is given it whole, once)
+        EXPECT_EQ(sent.back(), expected);
+        // AND each went only once the one before had crossed the cable
+        for (std::size_t i = 1; i < count; ++i)
+            EXPECT_GE(partAt[i] - partAt[i - 1],
+                      static_cast<double>(f.out.parts[i - 1].size()) * kSecondsPerByte)
+                << i;
+        // AND the monitor shows it once, whole
+        ASSERT_EQ(f.state.midiTraffic.total(), logged + 1);
+        EXPECT_EQ(f.state.midiTraffic.entries().back().bytes, expected);
+    }
+}
+
+// A status byte inside a System Exclusive message ends it on the instrument.
+TEST_F(PacedSends, WhatAHandlerSendsWhilePiecesWaitFollowsTheMessage) {
+    // GIVEN pieces of 32 bytes, and a handler that sends a program change and
+    // a parameter change in a pass of the message loop once a piece is out
+    f.state.exchange.sysExChunk = 32;
+    bool sentMeanwhile = false;
+    f.host.onProcessEvents = [&] {
+        if (f.out.parts.size() != 1 || std::exchange(sentMeanwhile, true)) return;
+        SendShortMessage(f.state, kProgramChange, 3, 0);
+        SendLongMessage(f.state, f.host, ParameterChangeMessage(0, 1));
+    };
+    // WHEN a voice dump (163 bytes) goes out
+    SendLongMessage(f.state, f.host, BuildVoiceDump(InitialVoice()));
+    // THEN its six pieces went with nothing between them, and the two after it
+    EXPECT_EQ(f.out.parts.size(), 6u);
+    std::vector<std::size_t> sizes;
+    for (const Bytes &m : sent)
+        sizes.push_back(m.size());
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{163, 3, 7}));
+}
+
+TEST_F(PacedSends, InPiecesAClockThatDoesNotMoveHoldsNothingForEver) {
+    // GIVEN pieces of 32 bytes and a clock that stands still
+    f.state.exchange.sysExChunk = 32;
+    f.host.tick = 0;
+    // WHEN a bulk dump goes out
+    SendLongMessage(f.state, f.host, BuildBulkMessage(f.ws.voiceTable()));
+    // THEN all 129 pieces went, and it returned
+    EXPECT_EQ(f.out.parts.size(), 129u);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].size(), 4104u);
 }
 
 TEST_F(PacedSends, WithoutAnOpenPortNothingWaits) {

@@ -111,13 +111,16 @@ public:
     }
 };
 
-// Records every message sent, each as its bytes.
+// Records every message sent, each as its bytes; a message sent in pieces
+// is recorded whole at its end, and its pieces as they came.
 class RecordingOutPort : public MidiOutPort {
 public:
     bool openResult = true;
     bool opened = false;
     std::vector<std::vector<Byte>> sent;
     std::function<void(std::span<const Byte>)> onSend;
+    std::vector<std::vector<Byte>> parts;
+    std::function<void(std::span<const Byte>)> onPart;
 
     bool open() override { return opened = openResult; }
     void close() override { opened = false; }
@@ -130,6 +133,11 @@ public:
     void sendSysEx(std::span<const Byte> message) override {
         sent.emplace_back(message.begin(), message.end());
         if (onSend) onSend(message);
+    }
+    void sendSysExPart(std::span<const Byte> part) override {
+        parts.emplace_back(part.begin(), part.end());
+        if (onPart) onPart(part);
+        MidiOutPort::sendSysExPart(part);
     }
     std::string name() const override { return "recording"; }
 };

@@ -1,13 +1,16 @@
 // voxmere-dx7sim: the virtual DX7 on RtMidi virtual ports, with a log of
 // every message and switches that make it misbehave on purpose.
 #include "files/voice_files.h"
+#include "jack_events_in.h"
 #include "midi/rtmidi_ports.h"
 #include "midi/virtual_dx7.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +20,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,8 +50,13 @@ cable: a message is taken when its last byte has arrived, and a reply reaches th
 port when its last byte is through, after whatever went out before it. The log's
 time stamp of an IN line is when its last byte had arrived, of an OUT line when its
 last byte reached the port. --input-limit N gives the instrument an input buffer
-of N bytes, emptied at cable speed: a message that does not fit whole in what is
-free is lost and logged as "<seconds> DROP <bytes>".
+of N bytes, emptied at cable speed, as a cheap USB-MIDI interface has: the bytes
+that arrive while it is full are lost and logged as "<seconds> DROP <bytes lost>".
+A long message sent at once loses its middle and is refused as broken, as the
+instrument refuses a dump with a wrong byte count or checksum; sent in pieces, each
+when the one before has crossed the cable, it arrives whole. On JACK the sim sees
+each piece when it comes; on ALSA RtMidi hands a System Exclusive message over
+whole with its last piece, so there it counts as sent at once.
 MIDI TRANSMIT: --send-bank-after S sends the internal memory as one 4104-byte
 bulk dump S seconds after start; SIGUSR1 sends it again at any time:
   kill -USR1 <pid of voxmere-dx7sim>
@@ -61,6 +71,66 @@ extern "C" void OnStopSignal(int) { g_stop = true; }
 // MIDI TRANSMIT pressed from outside: one bulk dump per signal.
 std::atomic<int> g_bankRequests{0};
 extern "C" void OnSendBankSignal(int) { ++g_bankRequests; }
+
+// Cuts the bytes that reach the instrument into messages, as its receiver
+// does: a status byte ends a System Exclusive message still open, data bytes
+// follow the last channel status (running status), and data bytes with no
+// status before them make a message of their own, which the instrument
+// refuses. An event that is a whole message passes as it is.
+class Framer {
+public:
+    // Calls take(message, end) for every message `bytes` completes, `end`
+    // being the index in `bytes` after its last byte.
+    template <class Take> void feed(std::span<const Byte> bytes, Take take) {
+        if (partial_.empty() && IsWhole(bytes)) {
+            running_ = bytes[0] < kSysExStart ? bytes[0] : Byte{0};
+            take(bytes, bytes.size());
+            return;
+        }
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const Byte b = bytes[i];
+            if (b >= 0xF8) continue; // real time: nothing of the instrument's
+            const bool sysEx = !partial_.empty() && partial_.front() == kSysExStart;
+            if (b == kSysExEnd && sysEx) {
+                partial_.push_back(b);
+                emit(take, i + 1);
+                continue;
+            }
+            if (b & 0x80) {
+                if (!partial_.empty()) emit(take, i);
+                running_ = b < kSysExStart ? b : Byte{0};
+                partial_.push_back(b);
+                if (b != kSysExStart && Length(b) == 1) emit(take, i + 1);
+                continue;
+            }
+            if (partial_.empty() && running_) partial_.push_back(running_);
+            partial_.push_back(b);
+            if (partial_.front() != kSysExStart && partial_.size() == Length(partial_.front()))
+                emit(take, i + 1);
+        }
+    }
+    // What is left unfinished, taken out.
+    std::vector<Byte> rest() { return std::exchange(partial_, {}); }
+
+private:
+    static bool IsWhole(std::span<const Byte> bytes) {
+        return !bytes.empty() && (bytes[0] & 0x80) && (bytes[0] != kSysExStart || bytes.back() == kSysExEnd);
+    }
+    // Bytes of a message by its status; 0 for none (a data byte first).
+    static std::size_t Length(Byte status) {
+        if (status < 0x80) return 0;
+        if (status < kSysExStart) return ChannelMessageLength(status);
+        if (status == 0xF2) return 3;
+        if (status == 0xF1 || status == 0xF3) return 2;
+        return 1;
+    }
+    template <class Take> void emit(Take &take, std::size_t end) {
+        take(std::span<const Byte>(partial_), end);
+        partial_.clear();
+    }
+    std::vector<Byte> partial_;
+    Byte running_ = 0;
+};
 
 // How the sim's MIDI lines behave in time.
 struct Timing {
@@ -83,28 +153,46 @@ public:
 
     double seconds() const { return std::chrono::duration<double>(Steady::now() - start_).count(); }
 
-    // On RtMidi's thread, with the whole message as the host handed it over.
-    void received(std::span<const Byte> message) {
+    // On the input's thread, with one event as the host handed it over: a
+    // whole message, or a piece of one.
+    void received(std::span<const Byte> event) {
         std::lock_guard lock(mutex_);
-        if (!timing_.cable) {
-            dx7.receive(message, seconds());
-            return;
-        }
-        // The bytes queue up behind those still on the input line and are
-        // taken when the last of them is in. What waits is in the buffer.
         const double now = seconds();
-        const double bytes = static_cast<double>(message.size());
+        // What the buffer has no room for when the event arrives is lost:
+        // from the host it comes far faster than the cable carries it away.
+        std::span<const Byte> kept = event;
         if (timing_.inputLimit > 0) {
             const double held = std::max(0.0, inputFree_ - now) / kCableByteSeconds;
-            if (held + bytes > timing_.inputLimit + 1e-6) {
-                ++drops_;
-                writeLine(now, " DROP " + HexBytes(message));
-                return;
+            const auto room =
+                static_cast<std::size_t>(std::max(0.0, std::floor(timing_.inputLimit - held + 1e-6)));
+            if (event.size() > room) {
+                kept = event.first(room);
+                const auto lost = event.subspan(room);
+                droppedBytes_ += static_cast<long>(lost.size());
+                writeLine(now, " DROP " + HexBytes(lost));
             }
         }
-        inputFree_ = std::max(now, inputFree_) + bytes * kCableByteSeconds;
-        incoming_.push_back(Pending{{message.begin(), message.end()}, inputFree_});
+        if (!timing_.cable) {
+            framer_.feed(kept, [&](std::span<const Byte> m, std::size_t) { dx7.receive(m, now); });
+            return;
+        }
+        // The bytes queue up behind those still on the input line; a
+        // message is taken when its last byte is in. What waits is in the
+        // buffer.
+        const double start = std::max(now, inputFree_);
+        framer_.feed(kept, [&](std::span<const Byte> m, std::size_t end) {
+            incoming_.push_back(
+                Pending{{m.begin(), m.end()}, start + static_cast<double>(end) * kCableByteSeconds});
+        });
+        inputFree_ = start + static_cast<double>(kept.size()) * kCableByteSeconds;
         wake_.notify_all();
+    }
+
+    // At the end: a message still unfinished is taken as it stands, so the
+    // log shows it (the instrument would refuse it).
+    void flushInput() {
+        std::lock_guard lock(mutex_);
+        if (const auto rest = framer_.rest(); !rest.empty()) dx7.receive(rest, seconds());
     }
 
     // MIDI TRANSMIT: the internal memory as one bulk dump, after whatever
@@ -174,8 +262,8 @@ public:
             std::fprintf(stderr, "voxmere-dx7sim: last refused: %s\n", dx7.lastRefusal().c_str());
         if (banksSent_) std::fprintf(stderr, "voxmere-dx7sim: %d bulk dumps sent\n", banksSent_);
         if (timing_.inputLimit > 0)
-            std::fprintf(stderr, "voxmere-dx7sim: %d messages dropped (input buffer of %d bytes)\n", drops_,
-                         timing_.inputLimit);
+            std::fprintf(stderr, "voxmere-dx7sim: %ld bytes dropped (input buffer of %d bytes)\n",
+                         droppedBytes_, timing_.inputLimit);
     }
 
 private:
@@ -219,7 +307,8 @@ private:
     std::optional<double> cableTime_; // with --cable: the time of the message being handled
     double inputFree_ = 0.0;          // when the input line has carried everything queued
     double outputFree_ = 0.0;         // when the output line has
-    int drops_ = 0;
+    long droppedBytes_ = 0;
+    Framer framer_;
     int banksSent_ = 0;
 };
 
@@ -260,7 +349,8 @@ int main(int argc, char **argv) {
     app.add_option("--channel", channel, "its receive channel, 1 to 16: everything on another is ignored")
         ->check(CLI::Range(1, 16));
     app.add_flag("--sys-info-off", sysInfoOff, "SYS INFO AVAIL off: program changes are not answered");
-    app.add_flag("--memory-protect", protect, "MEMORY PROTECT INTERNAL on: bulk and voice dumps are refused");
+    app.add_flag("--memory-protect,--protect", protect,
+                 "MEMORY PROTECT INTERNAL on: bulk and voice dumps are refused");
     app.add_flag(
         "--answers-requests", answersRequests,
         "answer the dump requests F0 43 2n 09 F7 (32 voices) and F0 43 2n 00 F7 (edit buffer), as a TX7 "
@@ -268,8 +358,8 @@ int main(int argc, char **argv) {
     app.add_flag("--cable", timing.cable,
                  "every byte in and out takes 0.32 ms, as on a 31,250-baud MIDI cable");
     app.add_option("--input-limit", timing.inputLimit,
-                   "an input buffer of N bytes emptied at cable speed; what does not fit is dropped and "
-                   "logged (implies --cable)")
+                   "an input buffer of N bytes emptied at cable speed; the bytes that arrive while it is "
+                   "full are lost and logged (implies --cable)")
         ->check(CLI::Range(1, 1 << 20));
     app.add_option("--send-bank-after", sendBankAfter,
                    "send the internal memory as a 4104-byte bulk dump SECONDS after start, as MIDI "
@@ -323,7 +413,9 @@ int main(int argc, char **argv) {
     sigaction(SIGUSR1, &transmit, nullptr);
 
     RtMidiVirtualPorts ports;
+    JackEventsIn jackIn;
     const RtMidiVirtualPorts::Names names{kOutClient, kOutPort, kInClient, kInPort};
+    const auto received = [&sim](std::span<const Byte> bytes) { sim.received(bytes); };
     std::vector<std::string> apis;
     if (!apiName.empty())
         apis.push_back(apiName);
@@ -332,11 +424,15 @@ int main(int argc, char **argv) {
     std::string problems, openedApi;
     for (const std::string &api : apis) {
         std::string why;
-        if (ports.open(
-                api, names, [&sim](std::span<const Byte> message) { sim.received(message); }, why)) {
+        // On JACK the input is our own, to see every piece as it comes.
+        const bool jack = api == "jack";
+        if (ports.open(api, jack ? RtMidiVirtualPorts::Names{kOutClient, kOutPort, "", ""} : names, received,
+                       why) &&
+            (!jack || jackIn.open(kInClient, kInPort, received, why))) {
             openedApi = api;
             break;
         }
+        ports.close();
         problems += "  " + api + ": " + why + "\n";
     }
     if (!ports.isOpen()) {
@@ -361,8 +457,10 @@ int main(int argc, char **argv) {
             sim.sendBank();
     }
     ports.stopInput();
+    jackIn.close();
     replies.join();
     ports.close();
+    sim.flushInput();
 
     sim.summary();
     // Beside the target and renamed over it, so an interrupted write never

@@ -37,9 +37,12 @@ for f in /usr/bin/voxmere /usr/share/voxmere/INITdata.v01 /usr/share/voxmere/vox
 done
 
 fail() { echo "package check: $1"; [ -f "$work/stderr" ] && cat "$work/stderr"; exit 1; }
-/usr/bin/voxmere --help | grep -q -- "--virtual-dx7" || fail "voxmere --help"
-/usr/bin/voxmere-tool info tests/data/rom1a.syx | grep -q "BRASS   1" || fail "voxmere-tool info"
-/usr/bin/voxmere-dx7sim --help | grep -q -- "--midi-api" || fail "voxmere-dx7sim --help"
+# Each command's whole output first: grep -q stops reading at its match, and
+# with pipefail the writer's broken pipe would count as a failure.
+says() { local out; out=$("${@:2}" 2>&1) || return 1; grep -q -- "$1" <<<"$out"; }
+says "--virtual-dx7" /usr/bin/voxmere --help || fail "voxmere --help"
+says "BRASS   1" /usr/bin/voxmere-tool info tests/data/rom1a.syx || fail "voxmere-tool info"
+says "--midi-api" /usr/bin/voxmere-dx7sim --help || fail "voxmere-dx7sim --help"
 
 # A user of their own: a fresh home, nothing kept from earlier runs.
 export HOME="$work/home"

@@ -436,6 +436,7 @@ private:
     // whether the running fast receive reads it back rather than receives.
     void startReadBack();
     void readBackEnded(const FastResult &step);
+    void reportReadBack(std::string text, MsgIcon icon);
     std::optional<std::array<Byte, kPackedBankSize>> lastTransmitted_;
     bool readingBack_ = false;
     bool readBackAfterTransmit_ = false; // its report follows the transmit's

@@ -8,6 +8,7 @@
 #include "voice/bank_format.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vox {
 
@@ -47,10 +48,7 @@ void Form1::startReadBack() {
         command2Caption = form1_text::kCommand2StopByReceive;
     }
     if (!state.midiIn || !state.midiIn->isOpen()) {
-        std::string text = form1_text::kVerifyNoInput;
-        if (readBackAfterTransmit_) text = std::string(form1_text::kTransmitDone) + "\r" + text;
-        readBackAfterTransmit_ = false;
-        host.messageBox(VerifyBox(text, MsgIcon::Exclamation));
+        reportReadBack(form1_text::kVerifyNoInput, MsgIcon::Exclamation);
         return;
     }
     // What is already waiting (the answers to the transmit's program
@@ -95,9 +93,14 @@ void Form1::readBackEnded(const FastResult &step) {
     // the edit area are as they were, and the instrument hears the edit
     // area's voice again.
     transferEnded();
+    reportReadBack(text, icon);
+}
+
+void Form1::reportReadBack(std::string text, MsgIcon icon) {
+    // After a transmit, its 転送完了 and the verdict share one box.
     if (readBackAfterTransmit_) text = std::string(form1_text::kTransmitDone) + "\r" + text;
     readBackAfterTransmit_ = false;
-    program_.host.messageBox(VerifyBox(text, icon));
+    program_.host.messageBox(VerifyBox(std::move(text), icon));
 }
 
 } // namespace vox

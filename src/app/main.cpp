@@ -55,13 +55,13 @@ struct CommandLine {
                                     "NAME"};
     const QCommandLineOption channel{"channel",
                                      "The DX7's receive channel, 1 to 16, for this run (default: the one "
-                                     "set in MIDI設定…, else 1). Every message is sent on it.",
+                                     "set in the MIDI settings, else 1). Every message is sent on it.",
                                      "N"};
     const QCommandLineOption sysExChunk{"sysex-chunk",
                                         "Send System Exclusive messages longer than N bytes in pieces of N, "
                                         "each when the one before has crossed the cable, for MIDI "
                                         "interfaces that lose bytes of long messages: 0 (off) or 32 to "
-                                        "1024, for this run (default: the one set in MIDI設定…, else 0).",
+                                        "1024, for this run (default: the one set in the MIDI settings, else 0).",
                                         "N"};
     const QCommandLineOption verifyTransmit{"verify-transmit",
                                             "Read a bank sent back and compare it, for this run."};

@@ -7,6 +7,7 @@
 #include "librarian/form1_view.h"
 #include "midi/note_input.h"
 #include "midi/port_wiring.h"
+#include "text/ui_text.h"
 
 #include <memory>
 #include <optional>
@@ -31,7 +32,7 @@ MidiMenuModel MidiMenuFor(MidiWiring &wiring, PortChosen chosen = {});
 // The MIDI keyboard: an input of its own beside the DX7's, listened to on
 // the DX7's RtMidi API, or with the virtual DX7 on the first that works.
 // "なし" in the menu listens to none.
-inline constexpr const char *kNoNoteInput = "なし";
+inline constexpr Text kNoNoteInput = "なし";
 
 class NoteInputSetup {
 public:

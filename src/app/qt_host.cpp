@@ -1,4 +1,5 @@
 #include "app/qt_host.h"
+#include "text/ui_text.h"
 
 #include "app/help_window.h"
 #include "ui/qt_text.h"
@@ -35,8 +36,8 @@ namespace {
 
 // The buttons of a list choice.
 namespace choice_text {
-constexpr const char *kChoose = "選択";
-constexpr const char *kCancel = "中止";
+constexpr Text kChoose = "選択";
+constexpr Text kCancel = "中止";
 } // namespace choice_text
 
 // Ends a local event loop when the watched window hides.

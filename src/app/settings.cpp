@@ -39,7 +39,7 @@ QStringList Names(const QSettings &s, const char *key) {
     return v.typeId() == QMetaType::QStringList ? v.toStringList() : QStringList{};
 }
 
-std::string Text(const QSettings &s, const char *key) {
+std::string StringOf(const QSettings &s, const char *key) {
     const QVariant v = s.value(key);
     // A list or anything else a hand-edited line may have become is no name.
     return v.typeId() == QMetaType::QString ? v.toString().toStdString() : std::string{};
@@ -84,11 +84,11 @@ RememberedSettings SettingsStore::load() const {
     RememberedSettings r;
     const QSettings &s = *settings_;
     if (s.status() != QSettings::NoError) return r;
-    r.output = {Text(s, kOutputApiKey), Text(s, kOutputKey)};
-    r.input = {Text(s, kInputApiKey), Text(s, kInputKey)};
-    r.audioOutput = {Text(s, kAudioApiKey), Text(s, kAudioOutputKey)};
-    r.noteInput = {Text(s, kNoteInputApiKey), Text(s, kNoteInputKey)};
-    if (const auto mode = ParseReceiveMode(Text(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
+    r.output = {StringOf(s, kOutputApiKey), StringOf(s, kOutputKey)};
+    r.input = {StringOf(s, kInputApiKey), StringOf(s, kInputKey)};
+    r.audioOutput = {StringOf(s, kAudioApiKey), StringOf(s, kAudioOutputKey)};
+    r.noteInput = {StringOf(s, kNoteInputApiKey), StringOf(s, kNoteInputKey)};
+    if (const auto mode = ParseReceiveMode(StringOf(s, kReceiveModeKey))) r.exchange.receiveMode = *mode;
     if (const auto pause = WholeNumber(s, kSysExPauseKey, 0, kMaxSysExPauseMs))
         r.exchange.sysExPauseMs = *pause;
     if (const auto timeout = Seconds(s, kFastTimeoutKey, kMinFastTimeoutSeconds, kMaxFastTimeoutSeconds))

@@ -341,7 +341,7 @@ bool Form2::readZone(const GroupInfo &g, std::vector<int> &items) {
         // The break point and curve columns are read in the forms they
         // show, so a text typed over them is applied, not passed over.
         std::optional<int> v;
-        const char *refusal = form2_text::kNotANumber;
+        Text refusal = form2_text::kNotANumber;
         // A value outside its range that the user left as it is shown stays
         // as it is: only a value the user changes is held to the range.
         const int p = GroupParameter(g, n);

@@ -6,6 +6,7 @@
 
 #include "editor/eg_graph.h"
 #include "editor/groups.h"
+#include "text/ui_text.h"
 #include "voice/voice.h"
 #include "voice/voice_layout.h"
 #include "workspace/window_ports.h"
@@ -21,9 +22,9 @@
 namespace vox {
 
 namespace form2_text {
-inline constexpr const char *kCaption = "EDIT MODE DATA　CHAT";
+inline constexpr Text kCaption = "EDIT MODE DATA　CHAT";
 inline constexpr const char *kFrame1 = "Data Entry Zone";
-inline constexpr const char *kCommand1 = "変更";
+inline constexpr Text kCommand1 = "変更";
 inline constexpr std::array<const char *, 6> kCommand2{"初期化",   "EDIT終了",       "ﾌｧｲﾙ保存(1voice)",
                                                        "EDIT中止", " チャ－ト 印刷", "ＨＥＬＰ"};
 inline constexpr std::array<const char *, 6> kCommand2Tips{
@@ -66,14 +67,14 @@ inline constexpr const char *kHeadBack = " Back";
 inline constexpr const char *kHeadLfoFields = " wave  SPD   DLY   PMD  AMD  Sync";
 inline constexpr const char *kHeadLfoPitchEg = "L F O                                      PITCH EG";
 inline constexpr const char *kHeadPegRateLevel = "RATE                    LEVEL";
-inline constexpr const char *kHeadPegNumbers = "１      2       3       4       1       2      3       4";
+inline constexpr Text kHeadPegNumbers = "１      2       3       4       1       2      3       4";
 inline constexpr const char *kHeadPitch = "Pitch";
 inline constexpr const char *kHeadKeyT = "KEY";
 inline constexpr const char *kHeadTrance = "Trance";
 inline constexpr const char *kHeadPose = "Pose";
 // Data Entry Zone.
-inline constexpr const char *kOption1 = "ＯＮ";
-inline constexpr const char *kOption2 = "ＯＦＦ";
+inline constexpr Text kOption1 = "ＯＮ";
+inline constexpr Text kOption2 = "ＯＦＦ";
 inline constexpr const char *kOption3 = "R";
 inline constexpr const char *kOption4 = "F";
 inline constexpr const char *kOption5 = "ON";
@@ -82,8 +83,8 @@ inline constexpr const char *kFrame7 = "SYNC";
 inline constexpr const char *kFrame8 = "Mode";
 inline constexpr const char *kFrame9Fine = "Fine";
 inline constexpr const char *kFrame9Coarse = "Coarse";
-inline constexpr const char *kLabel33 = "Ｌ";
-inline constexpr const char *kLabel9 = "Ｒ";
+inline constexpr Text kLabel33 = "Ｌ";
+inline constexpr Text kLabel9 = "Ｒ";
 inline constexpr const char *kOperatorNo = "Operator No";
 inline constexpr std::array<const char *, 6> kLabel7{" 6", " 5", " 4", " 3", " 2", " 1"};
 inline constexpr const char *kEgRate = "RATE";
@@ -94,22 +95,22 @@ inline constexpr const char *kInitFile = "INITdata.v01";
 inline constexpr const char *kHelpFile = "voxmere.hlp";
 inline constexpr int kHelpTopic = 8;
 // Boxes for an initial-voice file that is missing or cut short.
-inline constexpr const char *kInitMissing =
+inline constexpr Text kInitMissing =
     "初期化ファイル「INITdata.v01」が見つかりません。音色は変更していません。";
-inline constexpr const char *kInitShort =
+inline constexpr Text kInitShort =
     "初期化ファイル「INITdata.v01」が短すぎます（161バイト必要）。音色は変更していません。";
-inline constexpr const char *kNotANumber = "数値ではない値があるため変更できません：";
+inline constexpr Text kNotANumber = "数値ではない値があるため変更できません：";
 // 初期化 over edits that are in no list and no file.
-inline constexpr const char *kInitQuestion =
+inline constexpr Text kInitQuestion =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
     "\r初期化すると変更は失われます。初期化しますか？";
-inline constexpr const char *kInitQuestionTitle = "初期化の確認";
+inline constexpr Text kInitQuestionTitle = "初期化の確認";
 // Break point, curve and frequency columns take the forms they show.
-inline constexpr const char *kNotABreakPoint =
+inline constexpr Text kNotABreakPoint =
     "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
-inline constexpr const char *kNotACurve =
+inline constexpr Text kNotACurve =
     "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
-inline constexpr const char *kNotAFrequency =
+inline constexpr Text kNotAFrequency =
     "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
 

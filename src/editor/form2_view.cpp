@@ -175,7 +175,7 @@ void PictureBox::mousePressEvent(QMouseEvent *e) {
 Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
-    setWindowTitle(QString::fromUtf8(form2_text::kCaption));
+    setWindowTitle(Qs(form2_text::kCaption));
     setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this),
                  TwipsToPixels(form2_layout::kClientHeight, this));
 
@@ -184,8 +184,8 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
     choosePdfFile = [this](const QString &suggestion) {
-        return QFileDialog::getSaveFileName(this, QString::fromUtf8(form2_view_text::kPdfDialogTitle),
-                                            suggestion, QString::fromUtf8(form2_view_text::kPdfFilter));
+        return QFileDialog::getSaveFileName(this, Qs(form2_view_text::kPdfDialogTitle),
+                                            suggestion, Qs(form2_view_text::kPdfFilter));
     };
     form_.printWindow = [this] { printChart(); };
     refresh();
@@ -375,7 +375,7 @@ void Form2View::buildControls() {
         const auto ui = static_cast<std::size_t>(i);
         shape3_[ui] = built.get<QFrame>(name("Shape3", i));
         label7_[ui] = clickLabel(name("Label7", i), [this, i] { form_.label7Click(i); });
-        label7_[ui]->setToolTip(QString::fromUtf8(form2_view_text::kRowSelectTip));
+        label7_[ui]->setToolTip(Qs(form2_view_text::kRowSelectTip));
     }
     for (std::size_t box = 0; box < 48; ++box)
         text43_[box] = entry(name("Text43", static_cast<int>(box)), form_.text43[box]);
@@ -588,7 +588,7 @@ void Form2View::printChart() {
     const QString file =
         choosePdfFile ? choosePdfFile(QString::fromStdString(suggestion.string())) : QString();
     if (file.isEmpty()) return;
-    if (!printToPdf(file)) ShowMessage(host, QString::fromUtf8(kPdfFailed).arg(file).toStdString());
+    if (!printToPdf(file)) ShowMessage(host, Qs(kPdfFailed).arg(file).toStdString());
 }
 
 } // namespace vox

@@ -3,6 +3,7 @@
 // their twips positions, forwards every user event to Form2 and redraws
 // from its state.
 
+#include "text/ui_text.h"
 #include "workspace/window_ports.h"
 
 #include <QFrame>
@@ -35,17 +36,16 @@ namespace form2_view_text {
 // Texts of the view itself: the zone's column numbers and the print path.
 inline constexpr const char *kColumnNumbers[6] = {"1", "2", "3", "4", "5", "6"};
 inline constexpr const char *kEgColumnNumbers[4] = {"1", "2", "3", "4"};
-inline constexpr const char *kNoPrinter =
-    "既定のプリンタがありません。\rチャートをPDFファイルに保存しますか？";
-inline constexpr const char *kPrintFailed = "チャートを印刷できませんでした。";
-inline constexpr const char *kPdfFailed = "PDFファイル「%1」を保存できませんでした。";
-inline constexpr const char *kPdfDialogTitle = "チャートをPDFファイルに保存";
+inline constexpr Text kNoPrinter = "既定のプリンタがありません。\rチャートをPDFファイルに保存しますか？";
+inline constexpr Text kPrintFailed = "チャートを印刷できませんでした。";
+inline constexpr Text kPdfFailed = "PDFファイル「%1」を保存できませんでした。";
+inline constexpr Text kPdfDialogTitle = "チャートをPDFファイルに保存";
 inline constexpr const char *kPdfFilter = "PDF (*.pdf)";
 inline constexpr const char *kPdfSuggestedName = "chart.pdf";
 // Tool tips: what a step button adds, and how the EG grid's rows are chosen.
 inline constexpr const char *kStepUpTip = "+%1";
 inline constexpr const char *kStepDownTip = "−%1";
-inline constexpr const char *kRowSelectTip =
+inline constexpr Text kRowSelectTip =
     "クリックでこの行（オペレーター）を選択／解除します。選択した行が列のボタンで変わります";
 } // namespace form2_view_text
 

@@ -73,9 +73,9 @@ bool HasControlCharacter(const std::string &name) {
 
 // Fills the %-codes of a text in one pass, so that a file name holding
 // "%C" stays as it is.
-std::string Fill(const char *pattern, const std::map<char, std::string> &values) {
+std::string Fill(const std::string &pattern, const std::map<char, std::string> &values) {
     std::string text;
-    for (const char *c = pattern; *c; ++c) {
+    for (const char *c = pattern.c_str(); *c; ++c) {
         if (c[0] == '%' && c[1] != 0) {
             if (const auto it = values.find(c[1]); it != values.end()) {
                 text += it->second;

@@ -9,6 +9,7 @@
 
 #include "common/controls.h"
 #include "common/host.h"
+#include "text/ui_text.h"
 #include "workspace/window_ports.h"
 
 #include <array>
@@ -22,15 +23,15 @@ namespace vox {
 
 namespace file_dialog_text {
 // The main window's status line after a load: 「name」 and what took it.
-inline constexpr const char *kLoadedBankAfter = "」を SOUND LIST に読み込みました。";
-inline constexpr const char *kLoadedVoiceAfter = "」をエディットエリアに読み込みました。";
-inline constexpr const char *kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
-inline constexpr const char *kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
-inline constexpr const char *kForm5Caption = "1 VOICE DATA 保存";
-inline constexpr const char *kForm6Caption = "1 VOICE DATA 読込";
-inline constexpr const char *kSave = "保存";
-inline constexpr const char *kLoad = "読込";
-inline constexpr const char *kCancel = "中止";
+inline constexpr Text kLoadedBankAfter = "」を SOUND LIST に読み込みました。";
+inline constexpr Text kLoadedVoiceAfter = "」をエディットエリアに読み込みました。";
+inline constexpr Text kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
+inline constexpr Text kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
+inline constexpr Text kForm5Caption = "1 VOICE DATA 保存";
+inline constexpr Text kForm6Caption = "1 VOICE DATA 読込";
+inline constexpr Text kSave = "保存";
+inline constexpr Text kLoad = "読込";
+inline constexpr Text kCancel = "中止";
 inline constexpr const char *kLabel1 = "FILE NAME";
 inline constexpr const char *kForm3Pattern = "*.v32";
 inline constexpr const char *kForm4Pattern = "*.v32;*.syx;*.dx7;*.32;*.mid";
@@ -38,19 +39,19 @@ inline constexpr const char *kForm5Pattern = "*.v01";
 inline constexpr const char *kForm6Pattern = "*.v01;*.mid;*.syx";
 inline constexpr const char *kBankFolder = "32voice";
 inline constexpr const char *kVoiceFolder = "1voice";
-inline constexpr const char *kEnterName = "ファイル名を入力してください";
-inline constexpr const char *kOverwrite = "同名のファイルが存在します上書きしますか？";
-inline constexpr const char *kOverwriteTitle = "確認";
-inline constexpr const char *kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
+inline constexpr Text kEnterName = "ファイル名を入力してください";
+inline constexpr Text kOverwrite = "同名のファイルが存在します上書きしますか？";
+inline constexpr Text kOverwriteTitle = "確認";
+inline constexpr Text kBadNameCharacter = "ファイル名に使えない文字（制御文字）が含まれています";
 // A file that holds several banks, or several single voices: which one.
-inline constexpr const char *kChooseBankTitle = "バンクの選択";
-inline constexpr const char *kChooseBank =
+inline constexpr Text kChooseBankTitle = "バンクの選択";
+inline constexpr Text kChooseBank =
     "ファイル「%F」には32音色のバンクが %C 個あります。読み込むバンクを選んでください";
-inline constexpr const char *kBankItem = "バンク %N（先頭から %O バイトの位置、1 音色目「%V」）";
-inline constexpr const char *kChooseVoiceTitle = "音色の選択";
-inline constexpr const char *kChooseVoice =
+inline constexpr Text kBankItem = "バンク %N（先頭から %O バイトの位置、1 音色目「%V」）";
+inline constexpr Text kChooseVoiceTitle = "音色の選択";
+inline constexpr Text kChooseVoice =
     "ファイル「%F」には1音色のデータが %C 個あります。読み込む音色を選んでください";
-inline constexpr const char *kVoiceItem = "音色 %N（先頭から %O バイトの位置「%V」）";
+inline constexpr Text kVoiceItem = "音色 %N（先頭から %O バイトの位置「%V」）";
 } // namespace file_dialog_text
 
 // The file name the 1-voice save proposes for a voice name: control
@@ -112,8 +113,8 @@ public:
 protected:
     struct Setup {
         WindowId window;
-        const char *caption;
-        const char *action;
+        Text caption;
+        Text action;
         const char *pattern;
         const char *folder;
         bool doubleClickActs;

@@ -20,11 +20,11 @@ namespace {
 // Fills %F (file), %L (length), %N (needed), %D (detail), %C (count), %R
 // (reason) of a message in one pass, so that a file name holding "%D"
 // stays as it is.
-std::string Fill(const char *pattern, const std::filesystem::path &file, std::size_t length = 0,
+std::string Fill(const std::string &pattern, const std::filesystem::path &file, std::size_t length = 0,
                  std::size_t needed = 0, const std::string &detail = {}, std::size_t count = 0,
                  const std::string &reason = {}) {
     std::string text;
-    for (const char *c = pattern; *c; ++c) {
+    for (const char *c = pattern.c_str(); *c; ++c) {
         if (c[0] == '%' && c[1] != 0) {
             switch (c[1]) {
             case 'F':

@@ -7,6 +7,7 @@
 // reason; nothing here touches the program's state, so a refused file
 // changes nothing.
 
+#include "text/ui_text.h"
 #include "voice/voice.h"
 #include "voice/voice_scan.h" // VoiceRecord, BankRecords
 
@@ -21,58 +22,55 @@ namespace vox {
 
 // Texts of the boxes raised for files; each names the file and the problem.
 namespace file_text {
-inline constexpr const char *kNotFound = "ファイル「%F」が見つかりません";
-inline constexpr const char *kCannotRead = "ファイル「%F」を読み込めません（%D）";
-inline constexpr const char *kTooShort =
-    "ファイル「%F」が短すぎます（%L バイトしかありません。%N バイト必要です）";
-inline constexpr const char *kTooLarge = "ファイル「%F」は大きすぎます（%L バイト）";
-inline constexpr const char *kNotBulkDump =
+inline constexpr Text kNotFound = "ファイル「%F」が見つかりません";
+inline constexpr Text kCannotRead = "ファイル「%F」を読み込めません（%D）";
+inline constexpr Text kTooShort = "ファイル「%F」が短すぎます（%L バイトしかありません。%N バイト必要です）";
+inline constexpr Text kTooLarge = "ファイル「%F」は大きすぎます（%L バイト）";
+inline constexpr Text kNotBulkDump =
     "ファイル「%F」はＤＸ７の32音色バルクダンプではありません（先頭のバイトが %D です）";
-inline constexpr const char *kUnknownKind = "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが "
-                                            ".v32 .syx .dx7 .32 .mid のファイルを選んでください）";
-inline constexpr const char *kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
-inline constexpr const char *kNotSingleVoice =
+inline constexpr Text kUnknownKind = "ファイル「%F」は読み込めない種類のファイルです（名前の終わりが "
+                                     ".v32 .syx .dx7 .32 .mid のファイルを選んでください）";
+inline constexpr Text kNotDx7VoiceFile = "このファイルはＤＸ７の音色ファイルではありません";
+inline constexpr Text kNotSingleVoice =
     "ファイル「%F」はＤＸ７の1音色データではありません（先頭のバイトが %D です）";
-inline constexpr const char *kIsBank =
-    "ファイル「%F」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）";
-inline constexpr const char *kNotPackedBank =
+inline constexpr Text kIsBank = "ファイル「%F」は32音色のバンクです（ﾌｧｲﾙ読込(32VOICE)で読み込んでください）";
+inline constexpr Text kNotPackedBank =
     "ファイル「%F」はＤＸ７の32音色データではありません（32音色のうち %C 音色の値が範囲を外れています）";
-inline constexpr const char *kBytesPastBank =
+inline constexpr Text kBytesPastBank =
     "ファイル「%F」は32音色のデータより %C バイト長く、音色がどこから始まるか分かりません（%L "
     "バイトあります）";
-inline constexpr const char *kBulkDumpCutOff =
+inline constexpr Text kBulkDumpCutOff =
     "ファイル「%F」の32音色バルクダンプは途中で切れています（チェックサムが合わず、終わりの F7 "
     "がありません）";
-inline constexpr const char *kBulkDumpBadVoices =
+inline constexpr Text kBulkDumpBadVoices =
     "ファイル「%F」の32音色バルクダンプは壊れています（チェックサムが合わず、32音色のうち %C "
     "音色の値が範囲を外れています）";
-inline constexpr const char *kMessageInsideData =
+inline constexpr Text kMessageInsideData =
     "ファイル「%F」は %C バイト目から別のメッセージが始まっていて、32音色のデータがそろっていません";
-inline constexpr const char *kVoiceOutOfRange =
+inline constexpr Text kVoiceOutOfRange =
     "ファイル「%F」はＤＸ７の1音色データではありません（音色の値のうち %C 個が範囲を外れています）";
-inline constexpr const char *kNotBankFile =
+inline constexpr Text kNotBankFile =
     "ファイル「%F」は32音色ファイルではありません（%C 番目の音色の先頭のバイトが %D です）";
 // A file that gives no voice: the scan's reason, a phrase without the
 // file's name (ScanReasonJapanese), put in as %R.
-inline constexpr const char *kScanRefused = "ファイル「%F」は%R";
-inline constexpr const char *kNoSuchBank =
-    "ファイル「%F」には %C 番目のバンクがありません（バンクは %N 個です）";
-inline constexpr const char *kNoSuchVoice =
+inline constexpr Text kScanRefused = "ファイル「%F」は%R";
+inline constexpr Text kNoSuchBank = "ファイル「%F」には %C 番目のバンクがありません（バンクは %N 個です）";
+inline constexpr Text kNoSuchVoice =
     "ファイル「%F」には %C 番目の1音色データがありません（1音色データは %N 個です）";
-inline constexpr const char *kIsSingleVoice =
+inline constexpr Text kIsSingleVoice =
     "ファイル「%F」は1音色のデータです（ﾌｧｲﾙ読込(1VOICE)で読み込んでください）";
-inline constexpr const char *kChecksumWrong =
+inline constexpr Text kChecksumWrong =
     "ファイル「%F」のチェックサムが合いません。データが壊れているかもしれません";
-inline constexpr const char *kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
+inline constexpr Text kWriteFailed = "ファイル「%F」に保存できませんでした（%D）";
 // System reasons.
-inline constexpr const char *kNoSuchFile = "ファイルがありません";
-inline constexpr const char *kAccessDenied = "アクセスが拒否されました";
-inline constexpr const char *kIsFolder = "フォルダです";
-inline constexpr const char *kNoSpace = "ディスクの空きがありません";
-inline constexpr const char *kFileTooLarge = "ファイルの大きさの上限を超えました";
-inline constexpr const char *kReadOnly = "書き込みできない場所です";
-inline constexpr const char *kNoFolder = "保存先のフォルダがありません";
-inline constexpr const char *kBadName = "ファイル名に使えない文字が含まれています";
+inline constexpr Text kNoSuchFile = "ファイルがありません";
+inline constexpr Text kAccessDenied = "アクセスが拒否されました";
+inline constexpr Text kIsFolder = "フォルダです";
+inline constexpr Text kNoSpace = "ディスクの空きがありません";
+inline constexpr Text kFileTooLarge = "ファイルの大きさの上限を超えました";
+inline constexpr Text kReadOnly = "書き込みできない場所です";
+inline constexpr Text kNoFolder = "保存先のフォルダがありません";
+inline constexpr Text kBadName = "ファイル名に使えない文字が含まれています";
 } // namespace file_text
 
 inline constexpr std::size_t kBankFileSize = kRecordSize * kBankSlots;          // 5152 bytes

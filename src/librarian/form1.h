@@ -7,6 +7,7 @@
 #include "midi/fast_receive.h"
 #include "midi/midi_input.h"
 #include "midi/midi_port.h"
+#include "text/ui_text.h"
 #include "voice/voice.h"
 #include "workspace/unwritten.h"
 #include "workspace/window_ports.h"
@@ -21,9 +22,9 @@ namespace vox {
 class Form7;
 
 namespace form1_text {
-inline constexpr const char *kCaption = "ＶＯＸＭＥＲＥ Ver1.0";
-inline constexpr const char *kGuideTitle = "最初に設定してください";
-inline constexpr const char *kGuideLines[8] = {
+inline constexpr Text kCaption = "ＶＯＸＭＥＲＥ Ver1.0";
+inline constexpr Text kGuideTitle = "最初に設定してください";
+inline constexpr Text kGuideLines[8] = {
     "最初に確認してください (このメッセ-ジは常に表示されます)",
     "１．ＰＣのｍｉｄｉ出力先を外部にしてください(標準は内部音源になっている)",
     "　(コントロ－ルパネルのサウンドとオ－ディオデバイスで実施)",
@@ -34,80 +35,79 @@ inline constexpr const char *kGuideLines[8] = {
     "４．上の操作後は必ず「ＰＬＡＹ ＭＯＤＥ(INTERNAL)に戻してください",
 };
 inline constexpr const char *kVersionText = "VOXMERE Ver1.01";
-inline constexpr const char *kVersionTitle = "Ver情報";
+inline constexpr Text kVersionTitle = "Ver情報";
 inline constexpr const char *kInitFile = "INITdata.v01";
 inline constexpr const char *kHelpFileUpper = "VOXMERE.HLP"; // named by the start-up boxes
 inline constexpr const char *kHelpFileLower = "voxmere.hlp"; // named by the menu and HELP button
 
-inline constexpr const char *kLabel1 = "SOUND　LIST";
-inline constexpr const char *kLabelEditArea = "エディットエリア";
-inline constexpr const char *kCommand1 = "音を鳴らす（コマンドボタンを押している間は鳴り続けます）";
-inline constexpr const char *kCommand2Start = "開始";
-inline constexpr const char *kCommand2Stop = "停止";
-inline constexpr const char *kCommand2StopByReceive = "停止 ";
+inline constexpr Text kLabel1 = "SOUND　LIST";
+inline constexpr Text kLabelEditArea = "エディットエリア";
+inline constexpr Text kCommand1 = "音を鳴らす（コマンドボタンを押している間は鳴り続けます）";
+inline constexpr Text kCommand2Start = "開始";
+inline constexpr Text kCommand2Stop = "停止";
+inline constexpr Text kCommand2StopByReceive = "停止 ";
 inline constexpr const char *kCommand3 = "End";
-inline constexpr const char *kCommand4 = "DX7から読込(32VOICE)";
+inline constexpr Text kCommand4 = "DX7から読込(32VOICE)";
 inline constexpr const char *kCommand5 = "F2 OPEN";
-inline constexpr const char *kCommand6 = "ﾌｧｲﾙ保存(32VOICE)";
-inline constexpr const char *kCommand7 = "ﾌｧｲﾙ読込(32VOICE)";
-inline constexpr const char *kCommand8 = "DX7へ転送(32VOICE)";
-inline constexpr const char *kCommand9 = "ﾌｧｲﾙ保存(1VOICE)";
-inline constexpr const char *kCommand10 = "ﾌｧｲﾙ読込(1VOICE)";
-inline constexpr const char *kCommand11 = "SOUND LISTから読込";
-inline constexpr const char *kCommand12 = "SOUND LIST へ  書込";
-inline constexpr const char *kCommand13 = "EDIT　MODEへ";
-inline constexpr const char *kCommand14 = "ＨＥＬＰ";
+inline constexpr Text kCommand6 = "ﾌｧｲﾙ保存(32VOICE)";
+inline constexpr Text kCommand7 = "ﾌｧｲﾙ読込(32VOICE)";
+inline constexpr Text kCommand8 = "DX7へ転送(32VOICE)";
+inline constexpr Text kCommand9 = "ﾌｧｲﾙ保存(1VOICE)";
+inline constexpr Text kCommand10 = "ﾌｧｲﾙ読込(1VOICE)";
+inline constexpr Text kCommand11 = "SOUND LISTから読込";
+inline constexpr Text kCommand12 = "SOUND LIST へ  書込";
+inline constexpr Text kCommand13 = "EDIT　MODEへ";
+inline constexpr Text kCommand14 = "ＨＥＬＰ";
 inline constexpr const char *kMenuFile = "FILE(&F)";
 inline constexpr const char *kMenuEnd = "END(&Q)";
 inline constexpr const char *kMenuHelp = "HELP(&H)";
 inline constexpr const char *kMenuHelpItem = "HELP";
-inline constexpr const char *kMenuVersion = "Ver情報";
+inline constexpr Text kMenuVersion = "Ver情報";
 // The MIDI menu's audition: the audition button lies out of view.
-inline constexpr const char *kMenuAudition = "試聴（エディットエリアの音色）";
+inline constexpr Text kMenuAudition = "試聴（エディットエリアの音色）";
 // Where the built-in instrument sounds, and the MIDI keyboard that plays.
-inline constexpr const char *kMenuAudioOutput = "オーディオ出力（仮想DX7の音）";
-inline constexpr const char *kMenuNoteInput = "鍵盤入力（MIDIキーボード）";
+inline constexpr Text kMenuAudioOutput = "オーディオ出力（仮想DX7の音）";
+inline constexpr Text kMenuNoteInput = "鍵盤入力（MIDIキーボード）";
 // Under the window while the built-in instrument has no audio output.
-inline constexpr const char *kVirtualDx7Silent =
+inline constexpr Text kVirtualDx7Silent =
     "仮想DX7の音が出ていません（オーディオ出力を開けません）。MIDIメニューの「オーディオ出力（仮想DX7の音）」"
     "で出力を選んでください。";
-inline constexpr const char *kAudioOutputFailed = "オーディオ出力「%1」を開けませんでした。";
-inline constexpr const char *kNoteInputFailed = "MIDIキーボード「%1」を開けませんでした。";
+inline constexpr Text kAudioOutputFailed = "オーディオ出力「%1」を開けませんでした。";
+inline constexpr Text kNoteInputFailed = "MIDIキーボード「%1」を開けませんでした。";
 // The MIDI menu's connection check: what answers on the ports and the
 // channel chosen, and what to look at on the instrument when nothing does.
-inline constexpr const char *kMenuConnectionCheck = "接続の確認…";
-inline constexpr const char *kCheckTitle = "接続の確認";
-inline constexpr const char *kCheckNoOutput =
+inline constexpr Text kMenuConnectionCheck = "接続の確認…";
+inline constexpr Text kCheckTitle = "接続の確認";
+inline constexpr Text kCheckNoOutput =
     "MIDI出力ポートが開いていません。メニュー「MIDI」の「出力ポート」で、DX7のMIDI INにつながっているポートを"
     "選んでください。";
-inline constexpr const char *kCheckNoInput = "MIDI入力ポートが開いていません。メニュー「MIDI」の「入力ポート"
-                                             "」で、DX7のMIDI OUTにつながっているポートを"
-                                             "選んでください。";
-inline constexpr const char *kCheckBefore =
+inline constexpr Text kCheckNoInput = "MIDI入力ポートが開いていません。メニュー「MIDI」の「入力ポート"
+                                      "」で、DX7のMIDI OUTにつながっているポートを"
+                                      "選んでください。";
+inline constexpr Text kCheckBefore =
     "DX7に音色1を選ぶプログラムチェンジ（チャンネル %C）を送り、DX7の答えを待ちます。DX7で選ばれている音色は"
     "音色1に変わりますが、DX7のメモリーの音色は変わりません。よろしいですか？";
-inline constexpr const char *kCheckAnswered =
+inline constexpr Text kCheckAnswered =
     "DX7が答えました。MIDI出力「%O」、MIDI入力「%I」、チャンネル %C でつながっています。";
-inline constexpr const char *kCheckSilent =
+inline constexpr Text kCheckSilent =
     "DX7から答えがありません（MIDI出力「%O」、MIDI入力「%I」、チャンネル %C）。次を確かめてください。\n\n"
     "・DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」か（電源を入れた直後は「SYS INFO UNAVAIL」です）\n"
     "・DX7のMIDIチャンネルと、「MIDI設定…」の「DX7の受信チャンネル」が同じか\n"
     "・PCのMIDI出力がDX7のMIDI INに、DX7のMIDI OUTがPCのMIDI入力につながっているか（逆になっていないか）\n"
     "・ケーブルが抜けていないか";
-inline constexpr const char *kCheckHeardOther =
-    "\n\n入力ポートにはDX7の音色データ以外のメッセージが届いています。";
-inline constexpr const char *kCheckAnswersRequests = "\n\nDX7はバンクの要求にも答えます（TX7、TX816、DX7 II "
-                                                     "などと同じ）。高速受信は32音色を1つのバルクダンプで"
-                                                     "受け取ります。";
-inline constexpr const char *kCheckIgnoresRequests =
+inline constexpr Text kCheckHeardOther = "\n\n入力ポートにはDX7の音色データ以外のメッセージが届いています。";
+inline constexpr Text kCheckAnswersRequests = "\n\nDX7はバンクの要求にも答えます（TX7、TX816、DX7 II "
+                                              "などと同じ）。高速受信は32音色を1つのバルクダンプで"
+                                              "受け取ります。";
+inline constexpr Text kCheckIgnoresRequests =
     "\n\nDX7はバンクの要求には答えません（DX7 初代と同じ）。高速受信は音色を1つずつ受け取ります。";
-inline constexpr const char *kCheckSweepAsk =
+inline constexpr Text kCheckSweepAsk =
     "ほかの入力ポートと、チャンネル1〜16を順に試しますか？ 各チャンネルに音色1を選ぶプログラムチェンジを"
     "送ります。DX7のメモリーの音色は変わりません。";
-inline constexpr const char *kCheckSweepFound =
+inline constexpr Text kCheckSweepFound =
     "DX7が答えました。MIDI出力「%O」、MIDI入力「%I」、チャンネル %C でつながります。この入力ポートと"
     "チャンネルを使いますか？";
-inline constexpr const char *kCheckSweepNone =
+inline constexpr Text kCheckSweepNone =
     "どの入力ポートとチャンネルでもDX7は答えませんでした。DX7の「SYS INFO AVAIL」と、PCのMIDI出力からDX7の"
     "MIDI INへのケーブルを確かめてください。";
 // How long the check waits for the instrument's voice dump.
@@ -116,151 +116,149 @@ inline constexpr double kCheckWaitSeconds = 2.0;
 inline constexpr double kSweepWaitSeconds = 0.4;
 // Reading a transmitted bank back and comparing it with what was sent.
 // The status line: what finished last.
-inline constexpr const char *kDoneReceived = "DX7から32音色を受信しました。";
-inline constexpr const char *kDoneBulkTaken = "DX7のバルクダンプの32音色を SOUND LIST に読み込みました。";
-inline constexpr const char *kDoneTransmitted = "DX7へ32音色を転送しました。";
+inline constexpr Text kDoneReceived = "DX7から32音色を受信しました。";
+inline constexpr Text kDoneBulkTaken = "DX7のバルクダンプの32音色を SOUND LIST に読み込みました。";
+inline constexpr Text kDoneTransmitted = "DX7へ32音色を転送しました。";
 // Shown in the empty SOUND LIST.
-inline constexpr const char *kEmptyListHint =
-    "「DX7から読込」か「ﾌｧｲﾙ読込(32VOICE)」で、ここに32音色が並びます。";
-inline constexpr const char *kMenuVerifyTransmit = "送信の確認…";
-inline constexpr const char *kVerifyTitle = "送信の確認";
-inline constexpr const char *kVerifyNothingSent =
+inline constexpr Text kEmptyListHint = "「DX7から読込」か「ﾌｧｲﾙ読込(32VOICE)」で、ここに32音色が並びます。";
+inline constexpr Text kMenuVerifyTransmit = "送信の確認…";
+inline constexpr Text kVerifyTitle = "送信の確認";
+inline constexpr Text kVerifyNothingSent =
     "このセッションではまだバンクをDX7へ転送していません。転送してから確かめてください。";
-inline constexpr const char *kVerifyAsk =
+inline constexpr Text kVerifyAsk =
     "DX7のバンクを読み返して、最後に転送した32音色とくらべます。読み返すためにDX7で選ばれている音色が変わり"
     "ますが、DX7のメモリーの音色は変わりません。よろしいですか？";
-inline constexpr const char *kVerifyNotice =
+inline constexpr Text kVerifyNotice =
     "転送のあと、バンクを読み返して確かめます。そのためDX7で選ばれている音色が変わります。";
-inline constexpr const char *kVerifyAllSame = "32音色すべて確認しました。";
-inline constexpr const char *kVerifyDifferBefore = "音色 ";
-inline constexpr const char *kVerifyDifferAfter =
+inline constexpr Text kVerifyAllSame = "32音色すべて確認しました。";
+inline constexpr Text kVerifyDifferBefore = "音色 ";
+inline constexpr Text kVerifyDifferAfter =
     " がDX7で転送したものと違います。途中でデータが落ちたおそれがあります。もう一度転送してください。"
     "MIDIインターフェースが長いメッセージを落とすときは、「MIDI設定…」でSysExを分けて送る設定にしてください"
     "。";
-inline constexpr const char *kVerifyUnchanged =
+inline constexpr Text kVerifyUnchanged =
     "DX7のメモリーの音色は、転送した32音色と1つも同じではありません。DX7が転送を受け付けなかったおそれが"
     "あります。次を確かめて、もう一度転送してください。\n\n"
     "・DX7の「MEMORY PROTECT INTERNAL」が OFF か（電源を入れた直後は ON です）\n"
     "・DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」か（電源を入れた直後は「SYS INFO UNAVAIL」です）";
-inline constexpr const char *kVerifyNoAnswer = "読み返しにDX7が答えませんでした。転送が届いたかどうかは確かめ"
-                                               "られません。メニュー「MIDI」の「接続の確認…」"
-                                               "で確かめてください。";
-inline constexpr const char *kVerifyMissingBefore = "読み返しで音色 ";
-inline constexpr const char *kVerifyMissingAfter =
+inline constexpr Text kVerifyNoAnswer = "読み返しにDX7が答えませんでした。転送が届いたかどうかは確かめ"
+                                        "られません。メニュー「MIDI」の「接続の確認…」"
+                                        "で確かめてください。";
+inline constexpr Text kVerifyMissingBefore = "読み返しで音色 ";
+inline constexpr Text kVerifyMissingAfter =
     " を受け取れませんでした。転送が届いたかどうかは確かめられません。";
-inline constexpr const char *kVerifyNoInput = "MIDI入力ポートが開いていないため、読み返せません。";
+inline constexpr Text kVerifyNoInput = "MIDI入力ポートが開いていないため、読み返せません。";
 
 // The voice library, a window beside the main window.
-inline constexpr const char *kMenuLibrary = "ライブラリ";
-inline constexpr const char *kMenuLibraryItem = "音色ライブラリ…";
+inline constexpr Text kMenuLibrary = "ライブラリ";
+inline constexpr Text kMenuLibraryItem = "音色ライブラリ…";
 
-inline constexpr const char *kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
-inline constexpr const char *kEditAreaEmpty = "エディットエリアに音色が選択されていません";
+inline constexpr Text kNoSelection = "SOUND LIST からＳＯＵＮＤ音色を選んでください";
+inline constexpr Text kEditAreaEmpty = "エディットエリアに音色が選択されていません";
 // The chooser with no bank to write into: a write would fill the list with
 // 32 blank voices that could be saved or sent over the DX7's memory.
-inline constexpr const char *kChooserNoBank =
+inline constexpr Text kChooserNoBank =
     "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
 // Marks beside the edit area and the SOUND LIST, and their tool tips.
-inline constexpr const char *kEditAreaChangedMark = "＊変更あり（未書込）";
-inline constexpr const char *kEditAreaChangedTip =
+inline constexpr Text kEditAreaChangedMark = "＊変更あり（未書込）";
+inline constexpr Text kEditAreaChangedTip =
     "エディットエリアの音色は、SOUND LIST への書込またはファイル保存の後に変更されています";
-inline constexpr const char *kBankChangedMark = "＊変更あり（未保存）";
-inline constexpr const char *kBankChangedTip =
+inline constexpr Text kBankChangedMark = "＊変更あり（未保存）";
+inline constexpr Text kBankChangedTip =
     "SOUND LIST は、読込・ファイル保存・DX7への転送の後に変更されています";
-inline constexpr const char *kEditAreaEntryTip = "エディットエリアにある音色";
+inline constexpr Text kEditAreaEntryTip = "エディットエリアにある音色";
 // Ending the program with work not written.
-inline constexpr const char *kCloseVoiceChanged = unwritten_text::kVoice;
-inline constexpr const char *kCloseBankChanged = unwritten_text::kBank;
-inline constexpr const char *kCloseQuestion = unwritten_text::kQuitQuestion;
-inline constexpr const char *kCloseTitle = unwritten_text::kQuitTitle;
+inline constexpr Text kCloseVoiceChanged = unwritten_text::kVoice;
+inline constexpr Text kCloseBankChanged = unwritten_text::kBank;
+inline constexpr Text kCloseQuestion = unwritten_text::kQuitQuestion;
+inline constexpr Text kCloseTitle = unwritten_text::kQuitTitle;
 
-inline constexpr const char *kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
-inline constexpr const char *kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
+inline constexpr Text kMidiInError = "ＭＩＤＩ接続エラ-ですＤＸ7との接続は出来ていますか？";
+inline constexpr Text kMidiInErrorTitle = "ＭＩＤＩ接続と設定の確認";
 inline constexpr const char *kOpenError = "ERR";
-inline constexpr const char *kCloseError = "クローズエラー";
+inline constexpr Text kCloseError = "クローズエラー";
 inline constexpr const char *kLogOpen = "MIDIIN OPEN";
-inline constexpr const char *kLogShort = "ShortMsg受信 : ";
-inline constexpr const char *kLogLong = "LongMsg 受信 : ";
+inline constexpr Text kLogShort = "ShortMsg受信 : ";
+inline constexpr Text kLogLong = "LongMsg 受信 : ";
 inline constexpr const char *kLogLongError = "LongMsg Err";
 
 // No bank in the SOUND LIST: raised by the transmit and by the file buttons.
 inline constexpr const char *kNo32Voices = "No 32voice data";
-inline constexpr const char *kSelectSaveData = "保存デ-タを選択してください";
-inline constexpr const char *kTransmitConfirm =
-    "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
-inline constexpr const char *kTransmitConfirmTitle = "デ－タ変更確認";
-inline constexpr const char *kTransmitDone = "転送完了";
-inline constexpr const char *kTransmitNoPort =
+inline constexpr Text kSelectSaveData = "保存デ-タを選択してください";
+inline constexpr Text kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
+inline constexpr Text kTransmitConfirmTitle = "デ－タ変更確認";
+inline constexpr Text kTransmitDone = "転送完了";
+inline constexpr Text kTransmitNoPort =
     "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
     "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";
 
 // Start-up without a working port: after the error boxes, how to get one.
-inline constexpr const char *kPortHintTitle = "ＭＩＤＩポートの選び方";
-inline constexpr const char *kGuideDontShow = "次回から表示しない";
-inline constexpr const char *kMenuShowGuide = "起動時に確認事項を表示";
+inline constexpr Text kPortHintTitle = "ＭＩＤＩポートの選び方";
+inline constexpr Text kGuideDontShow = "次回から表示しない";
+inline constexpr Text kMenuShowGuide = "起動時に確認事項を表示";
 // At start with no MIDI port at all: one question instead of the boxes of
 // each port.
-inline constexpr const char *kNoPortsTitle = "MIDIポートがありません";
-inline constexpr const char *kNoPortsQuestion =
+inline constexpr Text kNoPortsTitle = "MIDIポートがありません";
+inline constexpr Text kNoPortsQuestion =
     "DX7につながるMIDIポートが見つかりません。内蔵の仮想DX7で始めますか？\n\n"
     "「はい」: 仮想DX7で始めます（音はこのPCから出ます）。\n"
     "「いいえ」: ポートなしで始めます。MIDIインターフェースをつないでから、メニューの「MIDI」で出力ポートと"
     "入力ポートを選んでください。";
-inline constexpr const char *kPortHint =
+inline constexpr Text kPortHint =
     "DX7につながるMIDIポートを選ぶには、メニューの「MIDI」で出力ポートと入力ポートを選ぶか、"
     "--midi-out と --midi-in にポート名を付けて起動してください。"
     "使えるポートは voxmere --list-ports で一覧できます。\n\n"
     "DX7がなくても、--virtual-dx7 を付けて起動すれば内蔵の仮想DX7で試せます。";
 
 // The MIDI menu: a chosen port that did not open.
-inline constexpr const char *kOutPortFailedBefore = "MIDI出力ポート「";
-inline constexpr const char *kInPortFailedBefore = "MIDI入力ポート「";
-inline constexpr const char *kPortFailedAfter = "」を開けませんでした。";
-inline constexpr const char *kPortKeptBefore = "これまでどおり「";
-inline constexpr const char *kPortKeptAfter = "」を使います。";
-inline constexpr const char *kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
-inline constexpr const char *kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
+inline constexpr Text kOutPortFailedBefore = "MIDI出力ポート「";
+inline constexpr Text kInPortFailedBefore = "MIDI入力ポート「";
+inline constexpr Text kPortFailedAfter = "」を開けませんでした。";
+inline constexpr Text kPortKeptBefore = "これまでどおり「";
+inline constexpr Text kPortKeptAfter = "」を使います。";
+inline constexpr Text kOutputNowClosed = "MIDI出力は閉じています。DX7には何も送られません。";
+inline constexpr Text kInputNowClosed = "MIDI入力は閉じています。DX7からは何も受信できません。";
 
 // Ending a receive that did not complete.
-inline constexpr const char *kCancelReceive = "受信中止";
-inline constexpr const char *kReceiveCancelled = "ＤＸ７からの受信を中止しました。";
-inline constexpr const char *kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
-inline constexpr const char *kReceivedCountBefore = "受信できた音色は ";
-inline constexpr const char *kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
+inline constexpr Text kCancelReceive = "受信中止";
+inline constexpr Text kReceiveCancelled = "ＤＸ７からの受信を中止しました。";
+inline constexpr Text kReceiveTimedOut = "ＤＸ７から３秒間応答がないため、受信を終了しました。";
+inline constexpr Text kReceivedCountBefore = "受信できた音色は ";
+inline constexpr Text kReceivedCountAfter = " 音色です。SOUND LIST には読み込まれていません。";
 
 // The instrument's own bulk dump (MIDI TRANSMIT), arriving while no receive runs.
-inline constexpr const char *kBulkTitle = "DX7からの32音色";
-inline constexpr const char *kBulkQuestion =
+inline constexpr Text kBulkTitle = "DX7からの32音色";
+inline constexpr Text kBulkQuestion =
     "DX7から32音色のバルクダンプを受信しました。この32音色を SOUND LIST に読込みますか？";
-inline constexpr const char *kBulkUnsaved =
+inline constexpr Text kBulkUnsaved =
     "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。読込むとその変更は失われます。";
-inline constexpr const char *kBulkChecksumBefore = "このバルクダンプはチェックサムが合いません（受信 ";
-inline constexpr const char *kBulkChecksumMiddle = "h、計算 ";
-inline constexpr const char *kBulkChecksumAfter = "h）。データが壊れているおそれがあります。";
-inline constexpr const char *kBulkRefused = "DX7から受信したバルクダンプを SOUND LIST に読込めません。";
-inline constexpr const char *kBulkNotDx7Before = "DX7の32音色データではありません（フォーマット ";
-inline constexpr const char *kBulkNotDx7After = "h）。";
-inline constexpr const char *kBulkFourOperatorAfter = "h、4オペレータ機の32音色データ）。";
-inline constexpr const char *kBulkCutOffBefore = "途中で切れています（4104バイトのうち ";
-inline constexpr const char *kBulkCutOffAfter = " バイトしか届いていません）。";
-inline constexpr const char *kBulkTooLongBefore = "長さが違います（";
-inline constexpr const char *kBulkTooLongAfter = " バイト。32音色のバルクダンプは4104バイトです）。";
-inline constexpr const char *kBulkListUnchanged = "SOUND LIST は変更していません。";
-inline constexpr const char *kBulkWindowOpen =
+inline constexpr Text kBulkChecksumBefore = "このバルクダンプはチェックサムが合いません（受信 ";
+inline constexpr Text kBulkChecksumMiddle = "h、計算 ";
+inline constexpr Text kBulkChecksumAfter = "h）。データが壊れているおそれがあります。";
+inline constexpr Text kBulkRefused = "DX7から受信したバルクダンプを SOUND LIST に読込めません。";
+inline constexpr Text kBulkNotDx7Before = "DX7の32音色データではありません（フォーマット ";
+inline constexpr Text kBulkNotDx7After = "h）。";
+inline constexpr Text kBulkFourOperatorAfter = "h、4オペレータ機の32音色データ）。";
+inline constexpr Text kBulkCutOffBefore = "途中で切れています（4104バイトのうち ";
+inline constexpr Text kBulkCutOffAfter = " バイトしか届いていません）。";
+inline constexpr Text kBulkTooLongBefore = "長さが違います（";
+inline constexpr Text kBulkTooLongAfter = " バイト。32音色のバルクダンプは4104バイトです）。";
+inline constexpr Text kBulkListUnchanged = "SOUND LIST は変更していません。";
+inline constexpr Text kBulkWindowOpen =
     "DX7から32音色のバルクダンプを受信しましたが、ほかの窓が開いているため SOUND LIST に読込みませんでした。"
     "その窓を閉じてから、DX7でもう一度 MIDI TRANSMIT を行ってください。";
 // The fast receive: its progress, an instrument that never answers, and
 // voices that did not come after every retry.
 inline constexpr const char *kFastProgressAfter = "/32";
-inline constexpr const char *kFastSilentBefore = "ＤＸ７から応答がありません。MIDI出力「";
-inline constexpr const char *kFastSilentMiddle = "」とMIDI入力「";
-inline constexpr const char *kFastSilentAfter =
+inline constexpr Text kFastSilentBefore = "ＤＸ７から応答がありません。MIDI出力「";
+inline constexpr Text kFastSilentMiddle = "」とMIDI入力「";
+inline constexpr Text kFastSilentAfter =
     "」がDX7につながっているか、DX7の「FUNCTION CONTROL 8」が「SYS INFO AVAIL」になっているかを"
     "確認してください（DX7の電源を入れた直後は「SYS INFO "
     "UNAVAIL」です）。メニュー「MIDI」の「接続の確認…」でも確かめられます。";
-inline constexpr const char *kFastNoPort = "（なし）";
-inline constexpr const char *kFastMissingBefore = "音色 ";
-inline constexpr const char *kFastMissingAfter = " を受け取れませんでした。";
+inline constexpr Text kFastNoPort = "（なし）";
+inline constexpr Text kFastMissingBefore = "音色 ";
+inline constexpr Text kFastMissingAfter = " を受け取れませんでした。";
 } // namespace form1_text
 
 // The audition program number a Text1 text stands for: its leading whole
@@ -407,7 +405,7 @@ public:
     void command10Click(); // load 1
 
 private:
-    void stopReceive(const char *reason);
+    void stopReceive(const std::string &reason);
     // A transfer that selected voices on the instrument ended: the edit-area
     // voice goes to it again, so what it holds is what the edit area shows.
     void transferEnded();

@@ -290,7 +290,7 @@ void Form1::checkReceiveTimeout() {
     fastReceiveTick();
 }
 
-void Form1::stopReceive(const char *reason) {
+void Form1::stopReceive(const std::string &reason) {
     BankReceiveState &receive = program_.state.receive;
     const int arrived = receive.storedThisRun;
     readingBack_ = readBackAfterTransmit_ = false;

@@ -61,7 +61,7 @@ void MarkEntry(QListWidget *list, int entry) {
             item->setFont(font);
         }
         item->setData(Qt::BackgroundRole, marked ? QVariant(QColor(255, 240, 190)) : QVariant());
-        item->setToolTip(marked ? QString::fromUtf8(form1_text::kEditAreaEntryTip) : QString());
+        item->setToolTip(marked ? Qs(form1_text::kEditAreaEntryTip) : QString());
     }
 }
 
@@ -84,7 +84,7 @@ void SyncProgress(QProgressBar *bar, const ProgressBarState &state) {
 Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     : QMainWindow(parent), program_(program), form_(form) {
     setObjectName("Form1");
-    setWindowTitle(form1_text::kCaption);
+    setWindowTitle(Qs(form1_text::kCaption));
     setFont(UiFont());
 
     // A fixed client area: the controls placed to its right stay out of
@@ -99,7 +99,7 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     // Below the fixed client area, shown only while the built-in
     // instrument has no output: a user started from the desktop never sees
     // stderr.
-    soundNotice_ = new QLabel(QString::fromUtf8(form1_text::kVirtualDx7Silent));
+    soundNotice_ = new QLabel(Qs(form1_text::kVirtualDx7Silent));
     soundNotice_->setObjectName("LabelSoundNotice");
     soundNotice_->setWordWrap(true);
     statusBar()->addWidget(soundNotice_, 1);
@@ -130,11 +130,11 @@ void Form1View::buildControls(QWidget *c) {
         portUsers_.push_back(built.get<QWidget>(name));
 
     bankMark_ = built.get<QLabel>("LabelBankChanged");
-    bankMark_->setToolTip(QString::fromUtf8(kBankChangedTip));
+    bankMark_->setToolTip(Qs(kBankChangedTip));
     MarkColour(bankMark_);
     list3_ = built.get<QListWidget>("List3");
     // Where a new user starts: said in the empty list itself.
-    emptyHint_ = new QLabel(QString::fromUtf8(kEmptyListHint), list3_->viewport());
+    emptyHint_ = new QLabel(Qs(kEmptyListHint), list3_->viewport());
     emptyHint_->setObjectName("LabelEmptyListHint");
     emptyHint_->setWordWrap(true);
     emptyHint_->setAlignment(Qt::AlignCenter);
@@ -161,7 +161,7 @@ void Form1View::buildControls(QWidget *c) {
     button("Command6", &Form1::command6Click);
 
     editAreaMark_ = built.get<QLabel>("LabelEditAreaChanged");
-    editAreaMark_->setToolTip(QString::fromUtf8(kEditAreaChangedTip));
+    editAreaMark_->setToolTip(Qs(kEditAreaChangedTip));
     MarkColour(editAreaMark_);
     button("Command11", &Form1::command11Click);
     button("Command12", &Form1::command12Click);
@@ -202,11 +202,11 @@ void Form1View::buildMenus() {
     QAction *helpItem = help->addAction(QString::fromUtf8(kMenuHelpItem));
     helpItem->setObjectName("mnu_help");
     connect(helpItem, &QAction::triggered, this, [this] { form_.mnuHelpClick(); });
-    QAction *ver = help->addAction(QString::fromUtf8(kMenuVersion));
+    QAction *ver = help->addAction(Qs(kMenuVersion));
     ver->setObjectName("mnu_ver");
     connect(ver, &QAction::triggered, this, [this] { form_.mnuVerClick(); });
     // The start-up guide can be asked for again after 次回から表示しない.
-    QAction *guide = help->addAction(QString::fromUtf8(kMenuShowGuide));
+    QAction *guide = help->addAction(Qs(kMenuShowGuide));
     guide->setObjectName("mnu_showGuide");
     guide->setCheckable(true);
     connect(help, &QMenu::aboutToShow, guide,
@@ -220,7 +220,7 @@ void Form1View::buildMenus() {
 
     // Audition of the edit-area voice, also by its key while the menu is
     // closed: the audition button lies out of view.
-    audition_ = new QAction(QString::fromUtf8(kMenuAudition), this);
+    audition_ = new QAction(Qs(kMenuAudition), this);
     audition_->setObjectName("mnu_audition");
     audition_->setShortcut(QKeySequence(Qt::Key_F5));
     addAction(audition_);
@@ -241,9 +241,9 @@ void Form1View::buildMenus() {
     midi->setObjectName("mnu_midiMenu");
     connect(midi, &QMenu::aboutToShow, this, [this, midi] { fillMidiMenu(midi); });
 
-    QMenu *library = menuBar()->addMenu(QString::fromUtf8(kMenuLibrary));
+    QMenu *library = menuBar()->addMenu(Qs(kMenuLibrary));
     library->setObjectName("mnu_libraryMenu");
-    QAction *libraryItem = library->addAction(QString::fromUtf8(kMenuLibraryItem));
+    QAction *libraryItem = library->addAction(Qs(kMenuLibraryItem));
     libraryItem->setObjectName("mnu_library");
     connect(libraryItem, &QAction::triggered, this, [this] {
         form_.mnuLibraryClick();
@@ -286,10 +286,10 @@ void Form1View::fillMidiMenu(QMenu *menu) {
              midiMenuModel_.chooseOutput);
     addPorts("入力ポート", MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
              midiMenuModel_.chooseInput);
-    auto addChoices = [&](const char *title, const char *objectName, const char *failed,
+    auto addChoices = [&](const Text &title, const char *objectName, const Text &failed,
                           const MidiMenuModel::Choices &choices) {
         if (!choices.list) return;
-        QMenu *sub = menu->addMenu(QString::fromUtf8(title));
+        QMenu *sub = menu->addMenu(Qs(title));
         sub->setObjectName(objectName);
         auto *group = new QActionGroup(sub);
         const std::vector<std::string> names = choices.list();
@@ -303,7 +303,7 @@ void Form1View::fillMidiMenu(QMenu *menu) {
             connect(a, &QAction::triggered, this, [this, choices, name, failed] {
                 if (!(choices.choose && choices.choose(name))) {
                     MessageBoxSpec box;
-                    box.text = QString::fromUtf8(failed).arg(Qs(name)).toStdString();
+                    box.text = Qs(failed).arg(Qs(name)).toStdString();
                     box.icon = MsgIcon::Exclamation;
                     program_.host.messageBox(box);
                 }
@@ -320,20 +320,20 @@ void Form1View::fillMidiMenu(QMenu *menu) {
     QAction *monitor = menu->addAction("MIDIモニター");
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });
-    QAction *check = menu->addAction(QString::fromUtf8(form1_text::kMenuConnectionCheck));
+    QAction *check = menu->addAction(Qs(form1_text::kMenuConnectionCheck));
     check->setObjectName("mnu_connectionCheck");
     connect(check, &QAction::triggered, this, [this] {
         form_.mnuConnectionCheckClick();
         after();
     });
-    QAction *verify = menu->addAction(QString::fromUtf8(form1_text::kMenuVerifyTransmit));
+    QAction *verify = menu->addAction(Qs(form1_text::kMenuVerifyTransmit));
     verify->setObjectName("mnu_verifyTransmit");
     verify->setEnabled(form_.verifyTransmitEnabled());
     connect(verify, &QAction::triggered, this, [this] {
         form_.mnuVerifyTransmitClick();
         after();
     });
-    QAction *settings = menu->addAction(QString::fromUtf8(midi_settings_text::kMenuItem));
+    QAction *settings = menu->addAction(Qs(midi_settings_text::kMenuItem));
     settings->setObjectName("mnu_midiSettings");
     connect(settings, &QAction::triggered, this, [this] {
         form_.mnuMidiSettingsClick();

@@ -3,17 +3,18 @@
 // voice into the chosen SOUND LIST position.
 
 #include "common/controls.h"
+#include "text/ui_text.h"
 #include "workspace/window_ports.h"
 
 namespace vox {
 
 namespace form7_text {
-inline constexpr const char *kCaption = "SOUND LIST 変更";
-inline constexpr const char *kLabel1 = "音色上書き位置";
-inline constexpr const char *kCommand1 = "変更";
-inline constexpr const char *kCommand2 = "中止";
+inline constexpr Text kCaption = "SOUND LIST 変更";
+inline constexpr Text kLabel1 = "音色上書き位置";
+inline constexpr Text kCommand1 = "変更";
+inline constexpr Text kCommand2 = "中止";
 // 変更 with no position chosen: nothing is written, the chooser stays.
-inline constexpr const char *kNoPosition = "上書きする位置を選んでください。";
+inline constexpr Text kNoPosition = "上書きする位置を選んでください。";
 } // namespace form7_text
 
 class Form7 {

@@ -3,6 +3,7 @@
 #include "librarian/form7.h"
 #include "librarian/form7_layout.h"
 #include "ui/twips.h"
+#include "ui/qt_text.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -23,7 +24,7 @@ Form7View::Form7View(Form7 &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     using namespace form7_text;
     setObjectName("Form7");
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(Qs(kCaption));
     setFont(UiFont());
     setFixedSize(TwipsToPixels(form7_layout::kClientWidth, this),
                  TwipsToPixels(form7_layout::kClientHeight, this));

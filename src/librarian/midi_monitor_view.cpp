@@ -1,4 +1,5 @@
 #include "librarian/midi_monitor_view.h"
+#include "ui/qt_text.h"
 
 #include "common/midi_traffic.h"
 #include "librarian/form1.h"
@@ -39,13 +40,13 @@ MidiMonitorView::MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic,
     : QWidget(parent, Qt::Window), form1_(form1), traffic_(traffic) {
     using namespace midi_monitor_text;
     setObjectName("MidiMonitor");
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(Qs(kCaption));
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSize(9);
 
     auto *grid = new QGridLayout(this);
-    auto list = [&](const char *name, const char *title, int row, int column, int columnSpan) {
-        auto *label = new QLabel(QString::fromUtf8(title), this);
+    auto list = [&](const char *name, const Text &title, int row, int column, int columnSpan) {
+        auto *label = new QLabel(Qs(title), this);
         label->setObjectName(QString(name) + "Label");
         auto *l = new QListWidget(this);
         l->setObjectName(name);
@@ -56,7 +57,7 @@ MidiMonitorView::MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic,
         return l;
     };
     list1_ = list("List1", kList1, 0, 0, 2);
-    auto *bytesLabel = new QLabel(QString::fromUtf8(kBytes), this);
+    auto *bytesLabel = new QLabel(Qs(kBytes), this);
     bytesLabel->setObjectName("BytesLabel");
     bytes_ = new QPlainTextEdit(this);
     bytes_->setObjectName("Bytes");

@@ -1,4 +1,5 @@
 #pragma once
+#include "text/ui_text.h"
 // "MIDIモニター": every MIDI message in and out, one readable line each
 // (time, direction, name, bytes; every byte of the chosen line below), and
 // the bank receive's lists List2 and List4, live, for troubleshooting a
@@ -20,14 +21,14 @@ class Form1;
 struct MidiTraffic;
 
 namespace midi_monitor_text {
-inline constexpr const char *kCaption = "MIDIモニター";
+inline constexpr Text kCaption = "MIDIモニター";
 // The pane that showed the raw receive log List1 now shows the decoded
 // messages of both directions; it keeps its name and place.
-inline constexpr const char *kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
-inline constexpr const char *kList2 = "受信できなかった音色と受信の終了";
-inline constexpr const char *kList4 = "受信して格納した音色";
+inline constexpr Text kList1 = "送受信したMIDIメッセージ (時刻・送信/受信・内容・バイト列)";
+inline constexpr Text kList2 = "受信できなかった音色と受信の終了";
+inline constexpr Text kList4 = "受信して格納した音色";
 // A long message's line shows its first bytes; the pane shows them all.
-inline constexpr const char *kBytes = "選択したメッセージの全バイト";
+inline constexpr Text kBytes = "選択したメッセージの全バイト";
 } // namespace midi_monitor_text
 
 // Bytes a line of List1 shows before it elides the rest.

@@ -143,7 +143,7 @@ void MidiSettingsForm::queryUnload() {
     closeForm();
 }
 
-void MidiSettingsForm::refuse(const char *text) {
+void MidiSettingsForm::refuse(const std::string &text) {
     MessageBoxSpec box;
     box.text = text;
     box.icon = MsgIcon::Exclamation;

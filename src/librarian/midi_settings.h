@@ -6,6 +6,7 @@
 // whether a bank sent is read back. OK applies them to the
 // running program; the app then remembers them for the next run.
 
+#include "text/ui_text.h"
 #include "workspace/window_ports.h"
 
 #include <functional>
@@ -16,39 +17,37 @@
 namespace vox {
 
 namespace midi_settings_text {
-inline constexpr const char *kMenuItem = "MIDI設定…";
-inline constexpr const char *kCaption = "MIDI設定";
-inline constexpr const char *kFrame1 = "受信の方式";
-inline constexpr const char *kOption1 = "標準（0.5秒ごとに32回要求）";
-inline constexpr const char *kOption2 = "高速（1音色ずつ確かめて受信）";
-inline constexpr const char *kLabel3 = "応答待ち";
-inline constexpr const char *kLabel4 = "秒（0.2〜10）";
-inline constexpr const char *kLabel5 = "再要求の回数";
-inline constexpr const char *kLabel6 = "回（0〜10）";
-inline constexpr const char *kLabel1 = "SysEx間の待ち";
-inline constexpr const char *kLabel2 = "ms（0〜500）";
-inline constexpr const char *kLabel7 = "DX7への送信で取りこぼしがあるときに増やします";
-inline constexpr const char *kLabel8 = "DX7の受信チャンネル";
-inline constexpr const char *kLabel9 = "（1〜16）";
-inline constexpr const char *kLabel10 = "DX7のFUNCTIONのMIDI CHと同じにします（違うと何も届きません）";
-inline constexpr const char *kLabel11 = "SysExの分割";
-inline constexpr const char *kLabel12 = "バイト（0＝しない、32〜1024）";
-inline constexpr const char *kLabel13 = "長いSysExを取りこぼすMIDIインターフェイスに小分けして送ります";
-inline constexpr const char *kCheck1 = "送信後に確認する";
-inline constexpr const char *kLabel14 = "送信したバンクを読み返して比べます";
-inline constexpr const char *kLabel15 = "（DX7の選ばれている音色が変わります）";
+inline constexpr Text kMenuItem = "MIDI設定…";
+inline constexpr Text kCaption = "MIDI設定";
+inline constexpr Text kFrame1 = "受信の方式";
+inline constexpr Text kOption1 = "標準（0.5秒ごとに32回要求）";
+inline constexpr Text kOption2 = "高速（1音色ずつ確かめて受信）";
+inline constexpr Text kLabel3 = "応答待ち";
+inline constexpr Text kLabel4 = "秒（0.2〜10）";
+inline constexpr Text kLabel5 = "再要求の回数";
+inline constexpr Text kLabel6 = "回（0〜10）";
+inline constexpr Text kLabel1 = "SysEx間の待ち";
+inline constexpr Text kLabel2 = "ms（0〜500）";
+inline constexpr Text kLabel7 = "DX7への送信で取りこぼしがあるときに増やします";
+inline constexpr Text kLabel8 = "DX7の受信チャンネル";
+inline constexpr Text kLabel9 = "（1〜16）";
+inline constexpr Text kLabel10 = "DX7のFUNCTIONのMIDI CHと同じにします（違うと何も届きません）";
+inline constexpr Text kLabel11 = "SysExの分割";
+inline constexpr Text kLabel12 = "バイト（0＝しない、32〜1024）";
+inline constexpr Text kLabel13 = "長いSysExを取りこぼすMIDIインターフェイスに小分けして送ります";
+inline constexpr Text kCheck1 = "送信後に確認する";
+inline constexpr Text kLabel14 = "送信したバンクを読み返して比べます";
+inline constexpr Text kLabel15 = "（DX7の選ばれている音色が変わります）";
 inline constexpr const char *kCommand1 = "OK";
-inline constexpr const char *kCommand2 = "キャンセル";
+inline constexpr Text kCommand2 = "キャンセル";
 // An entry OK cannot take: the box names the field and what it accepts.
-inline constexpr const char *kPauseInvalid =
-    "SysEx間の待ちには 0 から 500 までの整数（ms）を入力してください。";
-inline constexpr const char *kTimeoutInvalid = "応答待ちには 0.2 から 10 までの数（秒）を入力してください。";
-inline constexpr const char *kRetriesInvalid = "再要求の回数には 0 から 10 までの整数を入力してください。";
-inline constexpr const char *kChannelInvalid =
-    "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。";
-inline constexpr const char *kChunkInvalid =
+inline constexpr Text kPauseInvalid = "SysEx間の待ちには 0 から 500 までの整数（ms）を入力してください。";
+inline constexpr Text kTimeoutInvalid = "応答待ちには 0.2 から 10 までの数（秒）を入力してください。";
+inline constexpr Text kRetriesInvalid = "再要求の回数には 0 から 10 までの整数を入力してください。";
+inline constexpr Text kChannelInvalid = "DX7の受信チャンネルには 1 から 16 までの整数を入力してください。";
+inline constexpr Text kChunkInvalid =
     "SysExの分割には 0（分割しない）か 32 から 1024 までの整数（バイト）を入力してください。";
-inline constexpr const char *kInvalidTitle = "MIDI設定の確認";
+inline constexpr Text kInvalidTitle = "MIDI設定の確認";
 } // namespace midi_settings_text
 
 // What the settings may hold; a remembered value outside these is not used.
@@ -109,7 +108,7 @@ public:
     bool isOpen() const { return open_; }
 
 private:
-    void refuse(const char *text);
+    void refuse(const std::string &text);
     void closeForm();
 
     FormContext program_;

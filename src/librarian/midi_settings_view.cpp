@@ -17,7 +17,7 @@ namespace vox {
 MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Dialog), program_(program), form_(form) {
     setObjectName("MidiSettings");
-    setWindowTitle(QString::fromUtf8(midi_settings_text::kCaption));
+    setWindowTitle(Qs(midi_settings_text::kCaption));
     setFont(UiFont());
     setFixedSize(TwipsToPixels(midi_settings_layout::kClientWidth, this),
                  TwipsToPixels(midi_settings_layout::kClientHeight, this));

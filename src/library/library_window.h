@@ -10,6 +10,7 @@
 
 #include "common/controls.h"
 #include "library/catalog.h"
+#include "text/ui_text.h"
 #include "workspace/window_ports.h"
 
 #include <atomic>
@@ -24,95 +25,95 @@
 namespace vox {
 
 namespace library_text {
-inline constexpr const char *kCaption = "音色ライブラリ";
-inline constexpr const char *kFrame1 = "索引するフォルダ";
-inline constexpr const char *kCommand1 = "追加…";
-inline constexpr const char *kCommand2 = "削除";
-inline constexpr const char *kCommand3 = "再索引";
-inline constexpr const char *kCommand4 = "中止";
-inline constexpr const char *kLabel1 = "名前";
-inline constexpr const char *kLabel2 = "アルゴリズム";
-inline constexpr const char *kLabel3 = "フィードバック";
-inline constexpr const char *kLabel4 = "キャリア数";
-inline constexpr const char *kAny = "すべて";
-inline constexpr const char *kOption1 = "検索結果";
-inline constexpr const char *kOption2 = "同じ音";
-inline constexpr const char *kOption3 = "近い音";
-inline constexpr const char *kLabel5 = "しきい値";
-inline constexpr const char *kCommand5 = "重複を探す";
-inline constexpr const char *kCommand6 = "エディットエリアへ読込";
-inline constexpr const char *kCommand7 = "バンクを SOUND LIST に読込";
-inline constexpr const char *kCommand8 = "SOUND LIST へ書込…";
-inline constexpr const char *kChooseFolderTitle = "ライブラリに加えるフォルダ";
+inline constexpr Text kCaption = "音色ライブラリ";
+inline constexpr Text kFrame1 = "索引するフォルダ";
+inline constexpr Text kCommand1 = "追加…";
+inline constexpr Text kCommand2 = "削除";
+inline constexpr Text kCommand3 = "再索引";
+inline constexpr Text kCommand4 = "中止";
+inline constexpr Text kLabel1 = "名前";
+inline constexpr Text kLabel2 = "アルゴリズム";
+inline constexpr Text kLabel3 = "フィードバック";
+inline constexpr Text kLabel4 = "キャリア数";
+inline constexpr Text kAny = "すべて";
+inline constexpr Text kOption1 = "検索結果";
+inline constexpr Text kOption2 = "同じ音";
+inline constexpr Text kOption3 = "近い音";
+inline constexpr Text kLabel5 = "しきい値";
+inline constexpr Text kCommand5 = "重複を探す";
+inline constexpr Text kCommand6 = "エディットエリアへ読込";
+inline constexpr Text kCommand7 = "バンクを SOUND LIST に読込";
+inline constexpr Text kCommand8 = "SOUND LIST へ書込…";
+inline constexpr Text kChooseFolderTitle = "ライブラリに加えるフォルダ";
 // The result table's and the duplicates view's column headings.
-inline constexpr const char *kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
+inline constexpr Text kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
 
 // The status line.
-inline constexpr const char *kStatusVoicesBefore = "登録 ";
-inline constexpr const char *kStatusVoicesAfter = " 音色";
-inline constexpr const char *kStatusShownBefore = "　該当 ";
-inline constexpr const char *kStatusShownAfter = " 件";
-inline constexpr const char *kStatusLimitBefore = "（先頭 ";
-inline constexpr const char *kStatusLimitAfter = " 件を表示）";
-inline constexpr const char *kIndexing = "索引を作成しています… ";
-inline constexpr const char *kIndexingFiles = " ファイル";
-inline constexpr const char *kIndexDoneBefore = "索引完了: ファイル ";
-inline constexpr const char *kIndexDoneBanks = "、バンク ";
-inline constexpr const char *kIndexDoneVoices = "、音色 ";
-inline constexpr const char *kIndexDoneRead = "（読込 ";
-inline constexpr const char *kIndexDoneUnchanged = "、変更なし ";
-inline constexpr const char *kIndexDoneRemoved = "、削除 ";
-inline constexpr const char *kIndexDoneRefused = "、音色のないファイル ";
-inline constexpr const char *kIndexDoneAfter = "）";
-inline constexpr const char *kIndexCancelled = "索引の作成を中止しました。ライブラリは変更していません。";
-inline constexpr const char *kSearching = "重複を探しています…";
-inline constexpr const char *kSameGroupsBefore = "同じ音の組 ";
-inline constexpr const char *kNearPairsBefore = "近い音の組 ";
-inline constexpr const char *kGroupsAfter = " 組";
-inline constexpr const char *kGroupsLimitAfter = " 組を表示）";
-inline constexpr const char *kSameGroupBefore = "同じ音 ";
-inline constexpr const char *kSameGroupAfter = " 音色";
-inline constexpr const char *kNearPairBefore = "距離 ";
+inline constexpr Text kStatusVoicesBefore = "登録 ";
+inline constexpr Text kStatusVoicesAfter = " 音色";
+inline constexpr Text kStatusShownBefore = "　該当 ";
+inline constexpr Text kStatusShownAfter = " 件";
+inline constexpr Text kStatusLimitBefore = "（先頭 ";
+inline constexpr Text kStatusLimitAfter = " 件を表示）";
+inline constexpr Text kIndexing = "索引を作成しています… ";
+inline constexpr Text kIndexingFiles = " ファイル";
+inline constexpr Text kIndexDoneBefore = "索引完了: ファイル ";
+inline constexpr Text kIndexDoneBanks = "、バンク ";
+inline constexpr Text kIndexDoneVoices = "、音色 ";
+inline constexpr Text kIndexDoneRead = "（読込 ";
+inline constexpr Text kIndexDoneUnchanged = "、変更なし ";
+inline constexpr Text kIndexDoneRemoved = "、削除 ";
+inline constexpr Text kIndexDoneRefused = "、音色のないファイル ";
+inline constexpr Text kIndexDoneAfter = "）";
+inline constexpr Text kIndexCancelled = "索引の作成を中止しました。ライブラリは変更していません。";
+inline constexpr Text kSearching = "重複を探しています…";
+inline constexpr Text kSameGroupsBefore = "同じ音の組 ";
+inline constexpr Text kNearPairsBefore = "近い音の組 ";
+inline constexpr Text kGroupsAfter = " 組";
+inline constexpr Text kGroupsLimitAfter = " 組を表示）";
+inline constexpr Text kSameGroupBefore = "同じ音 ";
+inline constexpr Text kSameGroupAfter = " 音色";
+inline constexpr Text kNearPairBefore = "距離 ";
 
 // Boxes.
-inline constexpr const char *kTitle = "音色ライブラリ";
-inline constexpr const char *kOpenFailedBefore = "ライブラリのデータベース「";
-inline constexpr const char *kOpenFailedMiddle = "」を開けませんでした（";
-inline constexpr const char *kOpenFailedAfter = "）。";
-inline constexpr const char *kIndexFailedBefore = "ライブラリのデータベース「";
-inline constexpr const char *kIndexFailedMiddle = "」に索引を書込めませんでした（";
-inline constexpr const char *kIndexFailedAfter = "）。ライブラリは変更していません。";
-inline constexpr const char *kFolderKnownBefore = "フォルダ「";
-inline constexpr const char *kFolderKnownAfter = "」はすでに登録されています。";
-inline constexpr const char *kNoFolderSelected = "削除するフォルダを選んでください。";
-inline constexpr const char *kRemoveBefore = "フォルダ「";
-inline constexpr const char *kRemoveAfter =
+inline constexpr Text kTitle = "音色ライブラリ";
+inline constexpr Text kOpenFailedBefore = "ライブラリのデータベース「";
+inline constexpr Text kOpenFailedMiddle = "」を開けませんでした（";
+inline constexpr Text kOpenFailedAfter = "）。";
+inline constexpr Text kIndexFailedBefore = "ライブラリのデータベース「";
+inline constexpr Text kIndexFailedMiddle = "」に索引を書込めませんでした（";
+inline constexpr Text kIndexFailedAfter = "）。ライブラリは変更していません。";
+inline constexpr Text kFolderKnownBefore = "フォルダ「";
+inline constexpr Text kFolderKnownAfter = "」はすでに登録されています。";
+inline constexpr Text kNoFolderSelected = "削除するフォルダを選んでください。";
+inline constexpr Text kRemoveBefore = "フォルダ「";
+inline constexpr Text kRemoveAfter =
     "」とその音色をライブラリから外しますか？（フォルダのファイルは削除しません）";
-inline constexpr const char *kRemoveTitle = "フォルダの削除";
-inline constexpr const char *kNoVoiceSelected = "ライブラリの音色を選んでください。";
-inline constexpr const char *kVoiceGone =
+inline constexpr Text kRemoveTitle = "フォルダの削除";
+inline constexpr Text kNoVoiceSelected = "ライブラリの音色を選んでください。";
+inline constexpr Text kVoiceGone =
     "選んだ音色はライブラリにもうありません。再索引してから、もう一度選んでください。";
-inline constexpr const char *kMainWindowHeld =
+inline constexpr Text kMainWindowHeld =
     "ほかの窓（エディタ、ファイルの窓、SOUND LIST 変更）が開いているため、エディットエリアと SOUND LIST "
     "は変更できません。その窓を閉じてから、もう一度実行してください。";
-inline constexpr const char *kReplaceBefore =
+inline constexpr Text kReplaceBefore =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。"
     "ライブラリの音色「";
-inline constexpr const char *kReplaceAfter = "」に置き換えますか？";
-inline constexpr const char *kReplaceTitle = "エディットエリアの置換え";
-inline constexpr const char *kSingleBefore = "「";
-inline constexpr const char *kSingleMiddle = "」は1音色のデータ（";
-inline constexpr const char *kSingleAfter = "）で、32音色のバンクに入っていません。";
-inline constexpr const char *kBankUnsaved =
+inline constexpr Text kReplaceAfter = "」に置き換えますか？";
+inline constexpr Text kReplaceTitle = "エディットエリアの置換え";
+inline constexpr Text kSingleBefore = "「";
+inline constexpr Text kSingleMiddle = "」は1音色のデータ（";
+inline constexpr Text kSingleAfter = "）で、32音色のバンクに入っていません。";
+inline constexpr Text kBankUnsaved =
     "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。読込むとその変更は失われます。";
-inline constexpr const char *kBankQuestionBefore = "「";
-inline constexpr const char *kBankQuestionMiddle = "」のバンク ";
-inline constexpr const char *kBankQuestionAfter = " を SOUND LIST に読込みますか？";
-inline constexpr const char *kBankTitle = "SOUND LIST への読込";
-inline constexpr const char *kChooserNoBank =
+inline constexpr Text kBankQuestionBefore = "「";
+inline constexpr Text kBankQuestionMiddle = "」のバンク ";
+inline constexpr Text kBankQuestionAfter = " を SOUND LIST に読込みますか？";
+inline constexpr Text kBankTitle = "SOUND LIST への読込";
+inline constexpr Text kChooserNoBank =
     "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
-inline constexpr const char *kThresholdInvalid = "しきい値には 0 から 1000 までの整数を入力してください。";
-inline constexpr const char *kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
+inline constexpr Text kThresholdInvalid = "しきい値には 0 から 1000 までの整数を入力してください。";
+inline constexpr Text kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
 } // namespace library_text
 
 // What the result table shows at most; the status line says when more match.

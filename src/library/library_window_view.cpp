@@ -47,8 +47,8 @@ QString Cell(const CatalogVoice &v, int column) {
 
 QStringList Headings() {
     QStringList headings;
-    for (const char *h : library_text::kColumns)
-        headings << QString::fromUtf8(h);
+    for (const Text &h : library_text::kColumns)
+        headings << Qs(h);
     return headings;
 }
 
@@ -96,7 +96,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     : QWidget(parent, Qt::Window), program_(program), form_(form) {
     using namespace library_text;
     setObjectName("Library");
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(Qs(kCaption));
     setFont(UiFont());
     setFixedSize(TwipsToPixels(library_layout::kClientWidth, this),
                  TwipsToPixels(library_layout::kClientHeight, this));
@@ -143,7 +143,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     const int firsts[3] = {1, 0, 1}, lasts[3] = {32, 7, 6};
     for (int i = 0; i < 3; ++i) {
         QComboBox *combo = combos_[i] = built.get<QComboBox>(combos[i]);
-        combo->addItem(QString::fromUtf8(kAny));
+        combo->addItem(Qs(kAny));
         for (int v = firsts[i]; v <= lasts[i]; ++v)
             combo->addItem(QString::number(v));
         combo->setMaxVisibleItems(12);
@@ -240,7 +240,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
 
     form_.chooseFolder = [this]() -> std::optional<std::string> {
         const QString folder =
-            QFileDialog::getExistingDirectory(this, QString::fromUtf8(kChooseFolderTitle), QDir::homePath());
+            QFileDialog::getExistingDirectory(this, Qs(kChooseFolderTitle), QDir::homePath());
         if (folder.isEmpty()) return std::nullopt;
         return folder.toStdString();
     };

@@ -6,6 +6,7 @@
 
 #include "common/midi_traffic.h"
 #include "midi/midi_port.h"
+#include "text/ui_text.h"
 
 #include <cstdint>
 #include <span>
@@ -34,8 +35,8 @@ std::string MonitorLine(const MidiTrafficEntry &entry, std::size_t maxBytes = SI
 // Every byte of a message in hex, 16 a line, each line led by its offset.
 std::string MonitorBytes(std::span<const Byte> bytes);
 
-inline constexpr const char *kMonitorIn = "受信";
-inline constexpr const char *kMonitorOut = "送信";
+inline constexpr Text kMonitorIn = "受信";
+inline constexpr Text kMonitorOut = "送信";
 
 // A sent channel message as it left (status and data bytes, 1 to 3).
 void LogSentShort(MidiTraffic &traffic, std::span<const Byte, 3> bytes);

@@ -3,13 +3,14 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
+#include "text/ui_text.h"
 #include "voice/dx7_messages.h"
 
 #include <span>
 
 namespace vox {
 
-inline constexpr const char *kMidiOutOpenFailed = "MIDI out デバイスオープンに失敗しました";
+inline constexpr Text kMidiOutOpenFailed = "MIDI out デバイスオープンに失敗しました";
 
 // Closes whatever is open, opens the output; reports a failure in a box
 // and carries on without output.

@@ -4,6 +4,7 @@
 // makes the Qt controls from such a table. The views wire the built controls
 // to their forms; the view tests read the same tables.
 
+#include "text/ui_text.h"
 #include "ui/twips.h"
 
 #include <QFont>
@@ -49,9 +50,9 @@ enum class ControlKind {
 struct ControlRow {
     const char *name; // objectName; "" for a caption nobody addresses
     ControlKind kind;
-    TwipsRect at;            // element 0, inside its parent
-    const char *parent = ""; // "" the window; "Name_#" the element of the same index
-    const char *caption = nullptr;
+    TwipsRect at;                          // element 0, inside its parent
+    const char *parent = "";               // "" the window; "Name_#" the element of the same index
+    Text caption{};                         // shown in the chosen language
     const char *const *captions = nullptr; // one per element (index modulo captionCount)
     int captionCount = 0;
     int count = 0; // 0: a single control
@@ -107,9 +108,10 @@ constexpr TwipsRect ElementRect(const ControlRow &row, int index) {
             row.at.height};
 }
 
+// As written (Japanese); the views show it in the chosen language.
 constexpr const char *ElementCaption(const ControlRow &row, int index) {
     if (row.captions && row.captionCount > 0) return row.captions[index % row.captionCount];
-    return row.caption;
+    return row.caption.ja;
 }
 
 QString ElementName(const ControlRow &row, int index);

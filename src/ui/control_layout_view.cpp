@@ -188,7 +188,7 @@ BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomCon
                 Q_ASSERT_X(parent, "BuildControls", qPrintable(parentName));
             }
             const char *text = ElementCaption(row, i);
-            const QString caption = text ? QString::fromUtf8(text) : QString();
+            const QString caption = text ? QString::fromUtf8(Translate(text)) : QString();
             QWidget *widget = MakeStandard(row, caption, parent);
             if (!widget && custom) widget = custom(row, i, parent);
             Q_ASSERT_X(widget, "BuildControls", row.name);

@@ -48,7 +48,7 @@ public:
         // A click takes the focus out of an entry field, so the letter rows
         // play next.
         setFocusPolicy(Qt::ClickFocus);
-        setToolTip(QString::fromUtf8(keyboard_text::kKeysTip));
+        setToolTip(Qs(keyboard_text::kKeysTip));
     }
 
     int whiteCount() const { return (NoteKeyboard::kShownKeys - 1) / 12 * 7 + 1; }
@@ -138,18 +138,18 @@ KeyboardView::KeyboardView(ProgramState &state, QWidget *parent) : QWidget(paren
     range_ = new QLabel(this);
     range_->setObjectName("KeyboardRange");
     range_->setAlignment(Qt::AlignCenter);
-    range_->setToolTip(QString::fromUtf8(kRangeTip));
+    range_->setToolTip(Qs(kRangeTip));
     side->addWidget(range_);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(2);
     down_ = new QToolButton(this);
     down_->setObjectName("KeyboardOctaveDown");
     down_->setText(QString::fromUtf8(kOctaveDown));
-    down_->setToolTip(QString::fromUtf8(kOctaveDownTip));
+    down_->setToolTip(Qs(kOctaveDownTip));
     up_ = new QToolButton(this);
     up_->setObjectName("KeyboardOctaveUp");
     up_->setText(QString::fromUtf8(kOctaveUp));
-    up_->setToolTip(QString::fromUtf8(kOctaveUpTip));
+    up_->setToolTip(Qs(kOctaveUpTip));
     for (QToolButton *b : {down_, up_}) {
         b->setFocusPolicy(Qt::NoFocus); // keeps the focus where the letters play
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

@@ -7,6 +7,7 @@
 // Every note it holds stops when the window hides or loses the focus.
 
 #include "midi/note_keyboard.h"
+#include "text/ui_text.h"
 
 #include <QWidget>
 
@@ -20,10 +21,10 @@ namespace vox {
 namespace keyboard_text {
 inline constexpr const char *kOctaveDown = "◀";
 inline constexpr const char *kOctaveUp = "▶";
-inline constexpr const char *kOctaveDownTip = "1オクターブ下げます（F7）";
-inline constexpr const char *kOctaveUpTip = "1オクターブ上げます（F8）";
-inline constexpr const char *kRangeTip = "鍵盤の音域";
-inline constexpr const char *kKeysTip =
+inline constexpr Text kOctaveDownTip = "1オクターブ下げます（F7）";
+inline constexpr Text kOctaveUpTip = "1オクターブ上げます（F8）";
+inline constexpr Text kRangeTip = "鍵盤の音域";
+inline constexpr Text kKeysTip =
     "クリックで音を出します（DX7の受信チャンネル、ベロシティ100）。入力欄の外では文字キーでも弾けます："
     "Z S X D C V G B H N J M , が左端のCから1オクターブ、Q 2 W 3 E R 5 T 6 Y 7 U I がその1オクターブ上。"
     "F7／F8でオクターブを移します";

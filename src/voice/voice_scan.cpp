@@ -1,4 +1,5 @@
 #include "voice/voice_scan.h"
+#include "text/ui_text.h"
 
 #include "voice/bank_format.h"
 #include "voice/dx7_decode.h"
@@ -816,26 +817,25 @@ constexpr const char *kBrokenDumpEn = "a damaged dump: wrong checksum and voices
 constexpr const char *kMidiFileWithoutVoicesEn = "a MIDI file without voices";
 constexpr const char *kShiftedDataEn = "data that does not start where a voice starts";
 
-constexpr const char *kEmptyJa = "空です";
-constexpr const char *kTooLargeJa = "大きすぎて音色ファイルではありません";
-constexpr const char *kNotVoiceDataJa = "ＤＸ７の音色データではありません";
-constexpr const char *kFourOperatorBankJa = "4オペレーター機のバンクです";
-constexpr const char *kFourOperatorVoiceJa = "4オペレーター機の音色です";
-constexpr const char *kPerformanceOnlyJa = "演奏データだけで音色はありません";
-constexpr const char *kSupplementOnlyJa = "後継機の追加データ（AMEM、ACED）だけで音色はありません";
-constexpr const char *kParameterChangesOnlyJa = "パラメーターチェンジだけで音色はありません";
-constexpr const char *kOtherMakerOnlyJa = "他社のシステムエクスクルーシブだけで音色はありません";
-constexpr const char *kCutOffJa = "音色 %C のあとで切れています";
-constexpr const char *kCutOffFirstJa = "最初の音色の前で切れています";
-constexpr const char *kBrokenDumpJa =
-    "壊れたダンプです（チェックサムが合わず、音色の値が範囲を外れています）";
-constexpr const char *kMidiFileWithoutVoicesJa = "音色の入っていないMIDIファイルです";
-constexpr const char *kShiftedDataJa = "音色の始まる位置がずれたデータです";
+constexpr Text kEmptyJa = "空です";
+constexpr Text kTooLargeJa = "大きすぎて音色ファイルではありません";
+constexpr Text kNotVoiceDataJa = "ＤＸ７の音色データではありません";
+constexpr Text kFourOperatorBankJa = "4オペレーター機のバンクです";
+constexpr Text kFourOperatorVoiceJa = "4オペレーター機の音色です";
+constexpr Text kPerformanceOnlyJa = "演奏データだけで音色はありません";
+constexpr Text kSupplementOnlyJa = "後継機の追加データ（AMEM、ACED）だけで音色はありません";
+constexpr Text kParameterChangesOnlyJa = "パラメーターチェンジだけで音色はありません";
+constexpr Text kOtherMakerOnlyJa = "他社のシステムエクスクルーシブだけで音色はありません";
+constexpr Text kCutOffJa = "音色 %C のあとで切れています";
+constexpr Text kCutOffFirstJa = "最初の音色の前で切れています";
+constexpr Text kBrokenDumpJa = "壊れたダンプです（チェックサムが合わず、音色の値が範囲を外れています）";
+constexpr Text kMidiFileWithoutVoicesJa = "音色の入っていないMIDIファイルです";
+constexpr Text kShiftedDataJa = "音色の始まる位置がずれたデータです";
 } // namespace scan_text
 
 namespace {
 
-std::string WithCount(const char *pattern, std::size_t count) {
+std::string WithCount(const std::string &pattern, std::size_t count) {
     std::string text(pattern);
     if (const auto at = text.find("%C"); at != std::string::npos) text.replace(at, 2, std::to_string(count));
     return text;

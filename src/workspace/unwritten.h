@@ -5,6 +5,7 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
+#include "text/ui_text.h"
 #include "workspace/workspace.h"
 
 #include <string>
@@ -12,15 +13,15 @@
 namespace vox {
 
 namespace unwritten_text {
-inline constexpr const char *kVoice =
+inline constexpr Text kVoice =
     "エディットエリアの音色に、SOUND LIST への書込もファイル保存もしていない変更があります。";
-inline constexpr const char *kBank = "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
-inline constexpr const char *kQuitQuestion = "終了すると変更は失われます。終了しますか？";
-inline constexpr const char *kQuitTitle = "終了の確認";
-inline constexpr const char *kReplaceQuestion = "続けるとその変更は失われます。続けますか？";
-inline constexpr const char *kReplaceTitle = "変更の確認";
+inline constexpr Text kBank = "SOUND LIST に、ファイル保存もDX7への転送もしていない変更があります。";
+inline constexpr Text kQuitQuestion = "終了すると変更は失われます。終了しますか？";
+inline constexpr Text kQuitTitle = "終了の確認";
+inline constexpr Text kReplaceQuestion = "続けるとその変更は失われます。続けますか？";
+inline constexpr Text kReplaceTitle = "変更の確認";
 // A command the running transfer holds off.
-inline constexpr const char *kTransferRunning =
+inline constexpr Text kTransferRunning =
     "DX7との32音色のやりとりが終わるまでお待ちください（受信は「受信中止」で止められます）。";
 } // namespace unwritten_text
 
@@ -28,8 +29,8 @@ inline constexpr const char *kTransferRunning =
 enum class Replaces { EditArea = 1, Bank = 2, Both = 3 };
 
 struct DiscardQuestion {
-    const char *question = unwritten_text::kReplaceQuestion;
-    const char *title = unwritten_text::kReplaceTitle;
+    Text question = unwritten_text::kReplaceQuestion;
+    Text title = unwritten_text::kReplaceTitle;
 };
 
 // True when the action may go on: nothing it replaces is unwritten, or the

@@ -1,5 +1,5 @@
 # The folders of src/ depend downwards only:
-#   voice <- common <- midi, synth <- workspace, ui <- windows (librarian, editor, files, library) <- program <- app
+#   text <- voice <- common <- midi, synth <- workspace, ui <- windows (librarian, editor, files, library) <- program <- app
 # A file may include its own folder and any folder of a lower layer. The
 # three window folders are one layer and do not include each other; what
 # they share lives below them. Fails listing every include that breaks this.
@@ -12,18 +12,19 @@ if(NOT SOURCE_DIR OR NOT IS_DIRECTORY "${SOURCE_DIR}")
   message(FATAL_ERROR "check_layering: SOURCE_DIR '${SOURCE_DIR}' is not a folder")
 endif()
 
-set(layer_voice 0)
-set(layer_common 1)
-set(layer_midi 2)
-set(layer_synth 2)
-set(layer_workspace 3)
-set(layer_ui 3)
-set(layer_librarian 4)
-set(layer_editor 4)
-set(layer_files 4)
-set(layer_library 4)
-set(layer_program 5)
-set(layer_app 6)
+set(layer_text 0)
+set(layer_voice 1)
+set(layer_common 2)
+set(layer_midi 3)
+set(layer_synth 3)
+set(layer_workspace 4)
+set(layer_ui 4)
+set(layer_librarian 5)
+set(layer_editor 5)
+set(layer_files 5)
+set(layer_library 5)
+set(layer_program 6)
+set(layer_app 7)
 
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 list(SORT sources)

@@ -543,7 +543,7 @@ struct RefusedTexts {
     bool rightRow;      // typed into the lower (right curve) row of boxes
     std::size_t operatorBox;
     std::vector<const char *> typed;
-    const char *message;
+    Text message;
 };
 
 void PrintTo(const RefusedTexts &c, std::ostream *os) { *os << c.name; }

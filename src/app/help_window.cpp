@@ -1,5 +1,8 @@
 #include "app/help_window.h"
 
+#include "text/ui_text.h"
+#include "ui/qt_text.h"
+
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -7,7 +10,7 @@ namespace vox {
 
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
     setObjectName("HelpWindow");
-    setWindowTitle("VOXMERE ヘルプ");
+    setWindowTitle(Qs(Tr("VOXMERE ヘルプ")));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
@@ -18,7 +21,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window), browser_(
 void HelpWindow::open(const std::filesystem::path &page, int topic) {
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(page.string()));
     if (!std::filesystem::exists(page)) {
-        browser_->setHtml(QString("<p>ヘルプファイル %1 が見つかりません。</p>")
+        browser_->setHtml(Qs(Tr("<p>ヘルプファイル %1 が見つかりません。</p>"))
                               .arg(QString::fromStdString(page.string()).toHtmlEscaped()));
     } else {
         if (topic != 0) url.setFragment(QString("topic%1").arg(topic));

@@ -10,6 +10,7 @@
 #include "midi/fast_receive.h"
 #include "midi/rtmidi_ports.h"
 #include "program/program.h"
+#include "text/ui_text.h"
 #include "ui/control_layout.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -57,22 +59,35 @@ struct CommandLine {
                                      "The DX7's receive channel, 1 to 16, for this run (default: the one "
                                      "set in the MIDI settings, else 1). Every message is sent on it.",
                                      "N"};
-    const QCommandLineOption sysExChunk{"sysex-chunk",
-                                        "Send System Exclusive messages longer than N bytes in pieces of N, "
-                                        "each when the one before has crossed the cable, for MIDI "
-                                        "interfaces that lose bytes of long messages: 0 (off) or 32 to "
-                                        "1024, for this run (default: the one set in the MIDI settings, else 0).",
-                                        "N"};
+    const QCommandLineOption sysExChunk{
+        "sysex-chunk",
+        "Send System Exclusive messages longer than N bytes in pieces of N, "
+        "each when the one before has crossed the cable, for MIDI "
+        "interfaces that lose bytes of long messages: 0 (off) or 32 to "
+        "1024, for this run (default: the one set in the MIDI settings, else 0).",
+        "N"};
     const QCommandLineOption verifyTransmit{"verify-transmit",
                                             "Read a bank sent back and compare it, for this run."};
+    const QCommandLineOption language{"language",
+                                      "The language of the windows for this run: ja (Japanese) or en "
+                                      "(English), or any other that has a catalogue (default: the one "
+                                      "chosen in the View menu, else the locale's, else ja).",
+                                      "CODE"};
 
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
         parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn, channel,
-                           sysExChunk, verifyTransmit});
+                           sysExChunk, verifyTransmit, language});
     }
 };
+
+// The locale's name as POSIX orders its variables: "en_GB.UTF-8", "C", "".
+std::string LocaleName() {
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char *value = std::getenv(name); value && *value) return value;
+    return {};
+}
 
 bool AsksForHelp(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
@@ -105,7 +120,6 @@ int main(int argc, char **argv) {
     // The layout was drawn for a 9-point Japanese UI font; the controls
     // take the font of their class (control_layout.h).
     QApplication::setFont(vox::UiFont());
-    vox::InstallJapaneseQtTexts();
 
     CommandLine commandLine;
     QCommandLineParser &parser = commandLine.parser;
@@ -133,6 +147,30 @@ int main(int argc, char **argv) {
     state.userFolder = folders.user;
     std::error_code folderError;
     std::filesystem::create_directories(state.userFolder, folderError);
+
+    // The language, before any window is built: each shows its texts in
+    // the language of the moment it is built.
+    std::vector<vox::TextCatalogue> catalogues = vox::FindCatalogues(state.programFolder / "lang");
+    const std::string asked = parser.value(commandLine.language).toStdString();
+    const std::string language = vox::StartLanguage(asked, remembered.language, LocaleName(), catalogues);
+    if (!asked.empty() && asked != language) {
+        std::string known = vox::kJapanese;
+        for (const auto &c : catalogues)
+            known += ", " + c.code;
+        std::fprintf(stderr, "voxmere: --language must be one of %s, not '%s'\n", known.c_str(),
+                     asked.c_str());
+        return 2;
+    }
+    state.languages.emplace_back(vox::kJapanese, vox::kJapaneseName);
+    for (auto &c : catalogues) {
+        state.languages.emplace_back(c.code, c.name);
+        if (c.code == language) vox::UseCatalogue(std::move(c));
+    }
+    state.language = language;
+    state.languageChosen = [&settings](const std::string &code) { settings.storeLanguage(code); };
+    // Qt's own texts (the file dialogs' and the boxes' buttons) in Japanese
+    // with the Japanese texts; Qt's own English otherwise.
+    if (language == vox::kJapanese) vox::InstallJapaneseQtTexts();
     if (parser.isSet(commandLine.receive)) {
         const std::string mode = parser.value(commandLine.receive).toStdString();
         const auto parsed = vox::ParseReceiveMode(mode);

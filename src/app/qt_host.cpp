@@ -255,6 +255,11 @@ double QtHost::monotonicSeconds() { return static_cast<double>(clock_.nsecsElaps
 std::filesystem::path QtHost::HelpPage(const std::filesystem::path &helpFile) {
     std::string stem = helpFile.stem().string();
     std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::tolower(c); });
+    // The page of the language shown (voxmere-en.html), when there is one.
+    if (CurrentLanguage() != kJapanese) {
+        const auto page = helpFile.parent_path() / (stem + "-" + CurrentLanguage() + ".html");
+        if (std::filesystem::exists(page)) return page;
+    }
     return helpFile.parent_path() / (stem + ".html");
 }
 

@@ -28,6 +28,7 @@ constexpr const char *kFastTimeoutKey = "exchange/fastTimeoutSeconds";
 constexpr const char *kFastRetriesKey = "exchange/fastRetries";
 constexpr const char *kChannelKey = "exchange/channel";
 constexpr const char *kShowGuideKey = "startup/showGuide";
+constexpr const char *kLanguageKey = "display/language";
 constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
 constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
 constexpr const char *kSysExChunkKey = "exchange/sysExChunk";
@@ -97,6 +98,7 @@ RememberedSettings SettingsStore::load() const {
         r.exchange.fastRetries = *retries;
     if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
     if (s.contains(kShowGuideKey)) r.showStartupGuide = s.value(kShowGuideKey).toString() != "false";
+    r.language = StringOf(s, kLanguageKey);
     if (s.contains(kSysExChunkKey))
         if (const auto chunk = ReadSysExChunk(s.value(kSysExChunkKey).toString().toStdString()))
             r.exchange.sysExChunk = *chunk;
@@ -157,6 +159,11 @@ void SettingsStore::storeBankRequestAnswer(const std::string &port, bool answers
     if (!with.contains(name)) with.append(name);
     s.setValue(answers ? kAnsweringKey : kNotAnsweringKey, with);
     s.setValue(answers ? kNotAnsweringKey : kAnsweringKey, without);
+    write();
+}
+
+void SettingsStore::storeLanguage(const std::string &code) {
+    settings_->setValue(kLanguageKey, QString::fromStdString(code));
     write();
 }
 

@@ -43,6 +43,8 @@ struct RememberedSettings {
     // Output port name -> whether its instrument answers the bank request.
     std::map<std::string, bool> answersBankRequest;
     bool showStartupGuide = true;
+    // The language chosen in the 表示 menu ("ja", "en" ...); empty: none yet.
+    std::string language;
 };
 
 class SettingsStore {
@@ -73,6 +75,7 @@ public:
     void storeBankRequestAnswer(const std::string &port, bool answers);
     // 次回から表示しない on the start-up guide, or the HELP menu's choice.
     void storeStartupGuide(bool show);
+    void storeLanguage(const std::string &code);
 
 private:
     void write();

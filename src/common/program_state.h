@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vox {
@@ -109,6 +110,13 @@ struct ProgramState {
     // No MIDI port was found and the user was told so in one box before the
     // main window came: the start says nothing more of the ports.
     bool portsExplainedAtStart = false;
+
+    // The languages the texts can be shown in (code, and the name the
+    // language gives itself), the one chosen for the next start, and, told
+    // when the user picks another, the choice to keep between runs.
+    std::vector<std::pair<std::string, std::string>> languages;
+    std::string language = "ja";
+    std::function<void(const std::string &code)> languageChosen;
 
     // The program's read-only files; where it writes, when that differs
     // (installed: the user's data folder). See common/program_folders.h.

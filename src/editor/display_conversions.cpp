@@ -1,4 +1,5 @@
 #include "editor/display_conversions.h"
+#include "text/ui_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -110,7 +111,7 @@ std::string LfoSyncText(int sync) {
 
 std::string OscSyncText(int sync) {
     if (sync < 0 || sync > 1) return OutOfRangeText(PlainText(sync));
-    return sync == 1 ? "Ｏ　Ｎ" : "ＯＦＦ";
+    return sync == 1 ? Tr("Ｏ　Ｎ") : Tr("ＯＦＦ");
 }
 
 std::string OscModeText(int mode) {

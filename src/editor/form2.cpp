@@ -359,7 +359,7 @@ bool Form2::readZone(const GroupInfo &g, std::vector<int> &items) {
             v = std::clamp(*number, g.min, g.max) + g.offset;
         }
         if (!v) {
-            ShowMessage(program_.host, std::string(refusal) + "「" + s + "」");
+            ShowMessage(program_.host, refusal + Tr("「") + s + Tr("」"));
             return false;
         }
         items[static_cast<std::size_t>(n)] = *v;
@@ -370,7 +370,7 @@ bool Form2::readZone(const GroupInfo &g, std::vector<int> &items) {
 bool Form2::readOscillator(std::vector<int> &items) {
     const auto sync = WholeInteger(text40, kFieldDigits);
     if (!sync) {
-        ShowMessage(program_.host, std::string(form2_text::kNotANumber) + "「" + text40 + "」");
+        ShowMessage(program_.host, form2_text::kNotANumber + Tr("「") + text40 + Tr("」"));
         return false;
     }
     const Slot &voice = program_.workspace.editBuffer();
@@ -393,7 +393,7 @@ bool Form2::readOscillator(std::vector<int> &items) {
         const auto setting = FrequencyOfText(text42[j], mode, std::clamp<int>(entry.coarse[j], 0, 31),
                                              std::clamp<int>(entry.fine[j], 0, 99));
         if (!setting) {
-            ShowMessage(program_.host, std::string(form2_text::kNotAFrequency) + "「" + text42[j] + "」");
+            ShowMessage(program_.host, form2_text::kNotAFrequency + Tr("「") + text42[j] + Tr("」"));
             return false;
         }
         items[b] = mode;

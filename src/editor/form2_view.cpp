@@ -184,8 +184,8 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
     choosePdfFile = [this](const QString &suggestion) {
-        return QFileDialog::getSaveFileName(this, Qs(form2_view_text::kPdfDialogTitle),
-                                            suggestion, Qs(form2_view_text::kPdfFilter));
+        return QFileDialog::getSaveFileName(this, Qs(form2_view_text::kPdfDialogTitle), suggestion,
+                                            Qs(form2_view_text::kPdfFilter));
     };
     form_.printWindow = [this] { printChart(); };
     refresh();
@@ -423,7 +423,7 @@ void Form2View::buildControls() {
 
     for (int i = 0; i < 6; ++i) {
         auto *b = built.get<WrapButton>(name("Command2", i));
-        b->setToolTip(QString::fromUtf8(kCommand2Tips[static_cast<std::size_t>(i)]));
+        b->setToolTip(Qs(Tr(kCommand2Tips[static_cast<std::size_t>(i)])));
         connect(b, &QPushButton::clicked, this, [this, i] {
             form_.command2Click(i);
             after();

@@ -379,7 +379,7 @@ bool Form4::action() {
     if (!MayDiscard(program_.host, program_.workspace, Replaces::Bank)) return false;
     mainWindow_.clearReceiveLogs();
     program_.workspace.replaceBank(bank.value);
-    mainWindow_.reportDone("「" + file.filename().string() + kLoadedBankAfter);
+    mainWindow_.reportDone(Tr("「") + file.filename().string() + kLoadedBankAfter);
     // Taken as the instrument takes it, but not without a word.
     if (bank.checksumWrong) tell(ChecksumWarning(file));
     return true;
@@ -464,7 +464,7 @@ bool Form6::action() {
     }
     if (!MayDiscard(program_.host, program_.workspace, Replaces::EditArea)) return false;
     program_.workspace.placeVoice(voice.value);
-    mainWindow_.reportDone("「" + file.filename().string() + kLoadedVoiceAfter);
+    mainWindow_.reportDone(Tr("「") + file.filename().string() + kLoadedVoiceAfter);
     mainWindow_.setEnabled(true);
     SendEditArea(program_.state, program_.host, program_.workspace);
     if (voice.checksumWrong) tell(ChecksumWarning(file));

@@ -122,6 +122,16 @@ void Form1::mnuVerClick() {
     program_.host.messageBox(box);
 }
 
+void Form1::mnuLanguageClick(const std::string &code) {
+    ProgramState &state = program_.state;
+    if (code == state.language) return;
+    state.language = code;
+    if (state.languageChosen) state.languageChosen(code);
+    // The windows were built in the language they show; building them all
+    // again for a choice made once is not worth the risk to open work.
+    ShowMessage(program_.host, form1_text::kLanguageNextStart);
+}
+
 void Form1::mnuMidiSettingsClick() {
     setEnabled(false);
     windows_.openMidiSettings();

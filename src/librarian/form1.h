@@ -196,6 +196,10 @@ inline constexpr Text kTransmitNoPort =
 inline constexpr Text kPortHintTitle = "ＭＩＤＩポートの選び方";
 inline constexpr Text kGuideDontShow = "次回から表示しない";
 inline constexpr Text kMenuShowGuide = "起動時に確認事項を表示";
+// The language the texts are shown in: its menu, and what a new choice does.
+inline constexpr Text kMenuView = "表示(&V)";
+inline constexpr Text kMenuLanguage = "言語 (Language)";
+inline constexpr Text kLanguageNextStart = "表示する言語は、次に起動したときから変わります。";
 // At start with no MIDI port at all: one question instead of the boxes of
 // each port.
 inline constexpr Text kNoPortsTitle = "MIDIポートがありません";
@@ -321,6 +325,8 @@ public:
     void command14Click(); // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
+    // A language from ProgramState::languages, kept for the next start.
+    void mnuLanguageClick(const std::string &code);
     void mnuMidiSettingsClick();    // MIDI設定…
     void mnuConnectionCheckClick(); // 接続の確認…
     void mnuVerifyTransmitClick();  // 送信の確認…

@@ -249,6 +249,27 @@ void Form1View::buildMenus() {
         form_.mnuLibraryClick();
         after();
     });
+
+    // Each language by the name it gives itself, so anyone finds their own.
+    QMenu *view = menuBar()->addMenu(Qs(kMenuView));
+    view->setObjectName("mnu_viewMenu");
+    QMenu *languages = view->addMenu(Qs(kMenuLanguage));
+    languages->setObjectName("mnu_languageMenu");
+    connect(view, &QMenu::aboutToShow, languages, [this, languages] {
+        languages->clear();
+        auto *group = new QActionGroup(languages);
+        for (const auto &[code, name] : program_.state.languages) {
+            QAction *a = languages->addAction(Qs(name));
+            a->setObjectName(Qs("mnu_language_" + code));
+            a->setCheckable(true);
+            a->setChecked(code == program_.state.language);
+            group->addAction(a);
+            connect(a, &QAction::triggered, this, [this, code] {
+                form_.mnuLanguageClick(code);
+                after();
+            });
+        }
+    });
 }
 
 void Form1View::setMidiMenu(MidiMenuModel model) {
@@ -269,7 +290,7 @@ void Form1View::fillMidiMenu(QMenu *menu) {
         auto *group = new QActionGroup(sub);
         const std::vector<std::string> names = list ? list() : std::vector<std::string>{};
         const std::string now = current ? current() : std::string{};
-        if (names.empty()) sub->addAction("(ポートがありません)")->setEnabled(false);
+        if (names.empty()) sub->addAction(Qs(Tr("(ポートがありません)")))->setEnabled(false);
         for (const auto &name : names) {
             QAction *a = sub->addAction(Qs(name));
             a->setCheckable(true);
@@ -282,9 +303,9 @@ void Form1View::fillMidiMenu(QMenu *menu) {
             });
         }
     };
-    addPorts("出力ポート", MidiDirection::Out, midiMenuModel_.outputs, midiMenuModel_.currentOutput,
+    addPorts(Qs(Tr("出力ポート")), MidiDirection::Out, midiMenuModel_.outputs, midiMenuModel_.currentOutput,
              midiMenuModel_.chooseOutput);
-    addPorts("入力ポート", MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
+    addPorts(Qs(Tr("入力ポート")), MidiDirection::In, midiMenuModel_.inputs, midiMenuModel_.currentInput,
              midiMenuModel_.chooseInput);
     auto addChoices = [&](const Text &title, const char *objectName, const Text &failed,
                           const MidiMenuModel::Choices &choices) {
@@ -294,7 +315,7 @@ void Form1View::fillMidiMenu(QMenu *menu) {
         auto *group = new QActionGroup(sub);
         const std::vector<std::string> names = choices.list();
         const std::string now = choices.current ? choices.current() : std::string{};
-        if (names.empty()) sub->addAction("(ありません)")->setEnabled(false);
+        if (names.empty()) sub->addAction(Qs(Tr("(ありません)")))->setEnabled(false);
         for (const auto &name : names) {
             QAction *a = sub->addAction(Qs(name));
             a->setCheckable(true);
@@ -317,7 +338,7 @@ void Form1View::fillMidiMenu(QMenu *menu) {
                midiMenuModel_.noteInput);
     menu->addSeparator();
     menu->addAction(audition_);
-    QAction *monitor = menu->addAction("MIDIモニター");
+    QAction *monitor = menu->addAction(Qs(Tr("MIDIモニター")));
     monitor->setObjectName("mnu_midiMonitor");
     connect(monitor, &QAction::triggered, this, [this] { program_.host.showWindow(WindowId::MidiMonitor); });
     QAction *check = menu->addAction(Qs(form1_text::kMenuConnectionCheck));

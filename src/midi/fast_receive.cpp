@@ -1,4 +1,5 @@
 #include "midi/fast_receive.h"
+#include "text/ui_text.h"
 
 #include "midi/bank_exchange.h"
 #include "midi/midi_output.h"
@@ -214,7 +215,7 @@ std::string VoiceNumberList(const std::vector<int> &voices) {
             ++j;
         if (!text.empty()) text += ", ";
         if (j - i >= 2) {
-            text += std::to_string(voices[i]) + "〜" + std::to_string(voices[j]);
+            text += std::to_string(voices[i]) + Tr("〜") + std::to_string(voices[j]);
             i = j + 1;
         } else {
             text += std::to_string(voices[i]);

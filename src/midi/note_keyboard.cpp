@@ -1,4 +1,5 @@
 #include "midi/note_keyboard.h"
+#include "text/ui_text.h"
 
 #include <array>
 #include <utility>
@@ -43,7 +44,7 @@ bool NoteKeyboard::octaveUp() {
 }
 
 std::string NoteKeyboard::rangeText() const {
-    return NoteName(lowestNote()) + "〜" + NoteName(highestNote());
+    return NoteName(lowestNote()) + Tr("〜") + NoteName(highestNote());
 }
 
 void NoteKeyboard::pointerDown(std::optional<int> note) {

@@ -161,7 +161,7 @@ KeyboardView::KeyboardView(ProgramState &state, QWidget *parent) : QWidget(paren
     auto *sideBox = new QWidget(this);
     sideBox->setLayout(side);
     side->setContentsMargins(0, 0, 0, 0);
-    sideBox->setFixedWidth(QFontMetrics(font()).horizontalAdvance("C-2〜C-2") + 12);
+    sideBox->setFixedWidth(QFontMetrics(font()).horizontalAdvance(Qs(Tr("C-2〜C-2"))) + 12);
     layout->addWidget(sideBox);
 
     keys_ = new PianoKeys(keyboard_, this);

@@ -37,6 +37,9 @@ std::string Unquote(std::string_view s, const std::filesystem::path &file, int l
         case 't':
             out += '\t';
             break;
+        case 'r': // the message boxes' line break, as the texts are written
+            out += '\r';
+            break;
         case '"':
             out += '"';
             break;

@@ -1,6 +1,7 @@
 // The instrument's own 32-voice bulk dump (MIDI TRANSMIT), sent whenever the
 // user likes: read, offered, and taken into the SOUND LIST through the
 // receive's staging table, or refused with the reason, or declined.
+#include "help_page.h"
 #include "librarian/form1.h"
 #include "midi/bank_exchange.h"
 #include "midi/message_names.h"
@@ -12,8 +13,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace vox::test {
 namespace {
@@ -468,28 +467,18 @@ TEST_F(BulkDumpOffer, ASecondDumpWhileTheQuestionIsUpIsOnlyLogged) {
 
 // --- Help --------------------------------------------------------------------
 
-std::string HelpTopic(const std::string &page, const std::string &anchor) {
-    const std::size_t at = page.find("<a name=\"" + anchor + "\">");
-    if (at == std::string::npos) return {};
-    const std::size_t end = page.find("<h2>", at);
-    return page.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
 TEST(BulkDumpHelp, ThePageTellsHowToSendTheBankAndTheStartUpTopicsPointThere) {
     // GIVEN the help page of the program folder
-    const std::filesystem::path file = std::filesystem::path(VOXMERE_PROGRAM_DIR) / "voxmere.html";
-    std::ifstream in(file, std::ios::binary);
-    ASSERT_TRUE(in) << "cannot read " << file;
-    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string page = ReadHelpPage(kHelpPageJa);
     // THEN its own section names function mode, SYS INFO AVAIL and MIDI TRANSMIT
-    const std::string bulk = HelpTopic(page, "bulk");
-    ASSERT_FALSE(bulk.empty()) << "no section \"bulk\" in " << file;
+    const std::string bulk = HelpSection(page, "bulk");
+    ASSERT_FALSE(bulk.empty()) << "no section \"bulk\"";
     for (const char *words :
          {"FUNCTION", "SYS INFO AVAIL", "MIDI TRANSMIT", "この32音色を SOUND LIST に読込みますか？"})
         EXPECT_NE(bulk.find(words), std::string::npos) << words;
     // AND the start-up guide's topic (7) and the MIDI-in error's topic (10) point to it
     for (const char *topic : {"topic7", "topic10"}) {
-        const std::string text = HelpTopic(page, topic);
+        const std::string text = HelpSection(page, topic);
         EXPECT_NE(text.find("MIDI TRANSMIT"), std::string::npos) << topic;
         EXPECT_NE(text.find("href=\"#bulk\""), std::string::npos) << topic;
     }

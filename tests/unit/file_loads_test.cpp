@@ -5,6 +5,7 @@
 #include "file_test_support.h"
 #include "files/file_dialogs.h"
 #include "files/voice_files.h"
+#include "help_page.h"
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
 #include "voice/dx7_messages.h"
@@ -13,8 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace vox {
 namespace {
@@ -345,15 +344,11 @@ TEST_F(LoadsTest, TheVoiceLoadGivenABankSaysTheOtherButtonTakesIt) {
 
 TEST(LoadsHelp, ThePageSaysWhichFilesEachLoadTakes) {
     // GIVEN the help page of the program folder
-    const fs::path file = fs::path(VOXMERE_PROGRAM_DIR) / "voxmere.html";
-    std::ifstream in(file, std::ios::binary);
-    ASSERT_TRUE(in) << "cannot read " << file;
-    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string page = test::ReadHelpPage(test::kHelpPageJa);
     // THEN its section on loading names both buttons, their endings, MIDI
     // files, banks without a header, the choice among banks and --bank
-    const std::size_t at = page.find("<a name=\"loads\">");
-    ASSERT_NE(at, std::string::npos) << "no section \"loads\" in " << file;
-    const std::string section = page.substr(at, page.find("<h2>", at) - at);
+    const std::string section = test::HelpSection(page, "loads");
+    ASSERT_FALSE(section.empty()) << "no section \"loads\"";
     for (const char *words :
          {"ﾌｧｲﾙ読込(32VOICE)", "ﾌｧｲﾙ読込(1VOICE)", ".v32 .syx .dx7 .32 .mid", ".v01 .mid .syx",
           "スタンダード MIDI ファイル", "ヘッダのないバンク", "4960", "中止", "--bank"})

@@ -1,37 +1,22 @@
 // The help page's section on hearing voices without the instrument: the
 // program folder's copy, as the help window opens it.
+#include "help_page.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+namespace vox::test {
 namespace {
-
-std::string ReadPage(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// From the anchor to the next section.
-std::string Section(const std::string &page, const std::string &anchor) {
-    const std::size_t at = page.find("<a name=\"" + anchor + "\">");
-    if (at == std::string::npos) return {};
-    const std::size_t end = page.find("<h2>", at);
-    return page.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
 
 TEST(VirtualDx7Help, ThePageTellsHowToHearVoicesWithoutTheInstrument) {
     // GIVEN the help page of the program folder
-    const std::filesystem::path file = std::filesystem::path(VOXMERE_PROGRAM_DIR) / "voxmere.html";
-    const std::string page = ReadPage(file);
-    ASSERT_FALSE(page.empty()) << "cannot read " << file;
+    const std::string page = ReadHelpPage(kHelpPageJa);
     // THEN its section on the virtual DX7's sound names how to start it, the
     // audio output and its choices, what plays notes, what is heard, the
     // render command and what the engine does not reproduce
-    const std::string section = Section(page, "sound");
-    ASSERT_FALSE(section.empty()) << "no section \"sound\" in " << file;
+    const std::string section = HelpSection(page, "sound");
+    ASSERT_FALSE(section.empty()) << "no section \"sound\"";
     EXPECT_NE(section.find("DX7がなくても音を聴く（仮想DX7の音）"), std::string::npos);
     for (const char *words : {"--virtual-dx7",
                               "--audio-api",
@@ -66,7 +51,8 @@ TEST(VirtualDx7Help, ThePageTellsHowToHearVoicesWithoutTheInstrument) {
         EXPECT_NE(section.find(row), std::string::npos) << row;
     // AND the contents and the start-up topic lead there
     EXPECT_NE(page.find("<li><a href=\"#sound\">"), std::string::npos) << "not in the contents";
-    EXPECT_NE(Section(page, "topic7").find("href=\"#sound\""), std::string::npos);
+    EXPECT_NE(HelpSection(page, "topic7").find("href=\"#sound\""), std::string::npos);
 }
 
 } // namespace
+} // namespace vox::test

@@ -5,6 +5,7 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/client_area_view.h"
 #include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
@@ -176,10 +177,8 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
     setWindowTitle(QString::fromUtf8(form2_text::kCaption));
-    setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this),
-                 TwipsToPixels(form2_layout::kClientHeight, this));
-
     setFont(UiFont());
+    client_ = MakeClientArea(this, form2_layout::kClientWidth, form2_layout::kClientHeight);
     buildControls();
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
@@ -194,7 +193,7 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
 void Form2View::buildControls() {
     using namespace form2_text;
     const BuiltControls built = BuildControls(
-        form2_layout::kControls, this, [](const ControlRow &row, int index, QWidget *parent) -> QWidget * {
+        form2_layout::kControls, client_, [](const ControlRow &row, int index, QWidget *parent) -> QWidget * {
             switch (row.kind) {
             case ControlKind::Field:
                 return new ClickField(parent);
@@ -539,7 +538,9 @@ void Form2View::refresh() {
 
 bool Form2View::printImage(QPrinter &printer) {
     // The chart without the keyboard below it, which is no part of the voice.
-    const QPixmap image = grab(QRect(0, 0, width(), keyboard_->parentWidget()->geometry().top()));
+    // The whole client, however far the window is scrolled.
+    const QPixmap image =
+        client_->grab(QRect(0, 0, client_->width(), keyboard_->parentWidget()->geometry().top()));
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const QRect page = painter.viewport();

@@ -110,6 +110,7 @@ private:
     QLabel *label29_ = nullptr;
     QLabel *label34_ = nullptr;
     QLineEdit *text39_ = nullptr;
+    QWidget *client_ = nullptr; // the controls' parent, in a scroll area
     PictureBox *picture1_ = nullptr;
     QFrame *shape1_ = nullptr;
 

@@ -5,10 +5,12 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/algorithm_picture_view.h"
 #include "ui/client_area_view.h"
 #include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
+#include "voice/algorithms.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -144,8 +146,14 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent) {
 void PictureBox::showPicture(const QString &path, const QString &number) {
     if (path != path_) {
         path_ = path;
-        image_ = QImage();
-        if (!path.isEmpty() && QFileInfo::exists(path)) image_.load(path); // unreadable: stays empty
+        // The file stays the sign that the picture is there (an unreadable
+        // one shows the number); what is drawn comes from the table the
+        // build drew the file from, at the screen's density.
+        const QString algorithm = AlgorithmNumberOf(QFileInfo(path).fileName().toStdString());
+        algorithm_ = 0;
+        if (!path.isEmpty() && QFileInfo::exists(path) && !QImage(path).isNull())
+            algorithm_ = algorithm.toInt();
+        if (algorithm_ < 1 || algorithm_ > kAlgorithmCount) algorithm_ = 0;
     }
     number_ = number;
     update();
@@ -155,10 +163,8 @@ void PictureBox::paintEvent(QPaintEvent *e) {
     QFrame::paintEvent(e);
     QPainter p(this);
     const QRect inner = contentsRect().adjusted(2, 2, -2, -2);
-    if (!image_.isNull()) {
-        const QImage scaled = image_.scaled(inner.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        p.drawImage(inner.left() + (inner.width() - scaled.width()) / 2,
-                    inner.top() + (inner.height() - scaled.height()) / 2, scaled);
+    if (algorithm_ != 0) {
+        DrawAlgorithmPicture(p, inner, algorithm_);
     } else {
         QFont f = font();
         f.setPixelSize(std::max(12, inner.height() / 3));

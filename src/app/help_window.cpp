@@ -1,6 +1,7 @@
 #include "app/help_window.h"
 
 #include "text/ui_text.h"
+#include "ui/client_area_view.h"
 #include "ui/qt_text.h"
 
 #include <QUrl>
@@ -16,6 +17,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window), browser_(
     layout->addWidget(browser_);
     browser_->setOpenExternalLinks(false);
     resize(640, 560);
+    KeepOnScreen(this);
 }
 
 void HelpWindow::open(const std::filesystem::path &page, int topic) {

@@ -59,8 +59,10 @@ void EnvelopeGraphView::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     // Twips to pixels of this widget, whatever its size on screen.
     painter.scale(width() / double(kGraphWidthTwips), height() / double(kGraphHeightTwips));
-    QPen fixed(Qt::gray, 0);
-    painter.setPen(fixed);
+    // Lines a pixel wide (15 twips at 96 dpi) at every screen density; a
+    // cosmetic pen would be one device pixel, a hairline on a dense screen.
+    const double lineWidth = 1440.0 / logicalDpiX();
+    painter.setPen(QPen(Qt::gray, lineWidth));
     auto line = [&](const GraphSegment &s) {
         painter.drawLine(QPointF(s.from.x, s.from.y), QPointF(s.to.x, s.to.y));
     };
@@ -71,7 +73,7 @@ void EnvelopeGraphView::paintEvent(QPaintEvent *) {
         line(kPitchGraphAxis);
         line(kPitchGraphCentre);
     }
-    painter.setPen(QPen(Qt::blue, 0));
+    painter.setPen(QPen(Qt::blue, lineWidth));
     for (const GraphSegment &s : segments_)
         line(s);
 }

@@ -5,9 +5,12 @@
 #include "editor/form2.h"
 #include "editor/form2_layout.h"
 #include "editor/step_rules.h"
+#include "ui/algorithm_picture_view.h"
+#include "ui/client_area_view.h"
 #include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
+#include "voice/algorithms.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -143,8 +146,14 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent) {
 void PictureBox::showPicture(const QString &path, const QString &number) {
     if (path != path_) {
         path_ = path;
-        image_ = QImage();
-        if (!path.isEmpty() && QFileInfo::exists(path)) image_.load(path); // unreadable: stays empty
+        // The file stays the sign that the picture is there (an unreadable
+        // one shows the number); what is drawn comes from the table the
+        // build drew the file from, at the screen's density.
+        const QString algorithm = AlgorithmNumberOf(QFileInfo(path).fileName().toStdString());
+        algorithm_ = 0;
+        if (!path.isEmpty() && QFileInfo::exists(path) && !QImage(path).isNull())
+            algorithm_ = algorithm.toInt();
+        if (algorithm_ < 1 || algorithm_ > kAlgorithmCount) algorithm_ = 0;
     }
     number_ = number;
     update();
@@ -154,10 +163,8 @@ void PictureBox::paintEvent(QPaintEvent *e) {
     QFrame::paintEvent(e);
     QPainter p(this);
     const QRect inner = contentsRect().adjusted(2, 2, -2, -2);
-    if (!image_.isNull()) {
-        const QImage scaled = image_.scaled(inner.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        p.drawImage(inner.left() + (inner.width() - scaled.width()) / 2,
-                    inner.top() + (inner.height() - scaled.height()) / 2, scaled);
+    if (algorithm_ != 0) {
+        DrawAlgorithmPicture(p, inner, algorithm_);
     } else {
         QFont f = font();
         f.setPixelSize(std::max(12, inner.height() / 3));
@@ -176,10 +183,8 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     : QWidget(parent), program_(program), form_(form) {
     setObjectName("Form2");
     setWindowTitle(Qs(form2_text::kCaption));
-    setFixedSize(TwipsToPixels(form2_layout::kClientWidth, this),
-                 TwipsToPixels(form2_layout::kClientHeight, this));
-
     setFont(UiFont());
+    client_ = MakeClientArea(this, form2_layout::kClientWidth, form2_layout::kClientHeight);
     buildControls();
 
     hasDefaultPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
@@ -194,7 +199,7 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
 void Form2View::buildControls() {
     using namespace form2_text;
     const BuiltControls built = BuildControls(
-        form2_layout::kControls, this, [](const ControlRow &row, int index, QWidget *parent) -> QWidget * {
+        form2_layout::kControls, client_, [](const ControlRow &row, int index, QWidget *parent) -> QWidget * {
             switch (row.kind) {
             case ControlKind::Field:
                 return new ClickField(parent);
@@ -539,7 +544,9 @@ void Form2View::refresh() {
 
 bool Form2View::printImage(QPrinter &printer) {
     // The chart without the keyboard below it, which is no part of the voice.
-    const QPixmap image = grab(QRect(0, 0, width(), keyboard_->parentWidget()->geometry().top()));
+    // The whole client, however far the window is scrolled.
+    const QPixmap image =
+        client_->grab(QRect(0, 0, client_->width(), keyboard_->parentWidget()->geometry().top()));
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const QRect page = painter.viewport();

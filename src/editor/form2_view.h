@@ -49,15 +49,16 @@ inline constexpr Text kRowSelectTip =
     "クリックでこの行（オペレーター）を選択／解除します。選択した行が列のボタンで変わります";
 } // namespace form2_view_text
 
-// A picture file shown scaled into the box; a missing or unreadable file
-// leaves an empty frame with the algorithm number in it, never an error.
+// The algorithm picture of a file "algN.jpg", drawn to the box's size; a
+// missing or unreadable file leaves an empty frame with the algorithm
+// number in it, never an error.
 class PictureBox : public QFrame {
 public:
     explicit PictureBox(QWidget *parent);
     std::function<void()> onClick;
 
     void showPicture(const QString &path, const QString &number);
-    bool hasImage() const { return !image_.isNull(); }
+    bool hasImage() const { return algorithm_ != 0; }
     QString number() const { return number_; }
 
 protected:
@@ -66,7 +67,7 @@ protected:
 
 private:
     QString path_, number_;
-    QImage image_;
+    int algorithm_ = 0; // 0: no picture
 };
 
 class Form2View : public QWidget {
@@ -110,6 +111,7 @@ private:
     QLabel *label29_ = nullptr;
     QLabel *label34_ = nullptr;
     QLineEdit *text39_ = nullptr;
+    QWidget *client_ = nullptr; // the controls' parent, in a scroll area
     PictureBox *picture1_ = nullptr;
     QFrame *shape1_ = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_layout.h"
+#include "ui/client_area_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 
@@ -43,9 +44,9 @@ FileDialogView::FileDialogView(FormContext program, FileDialogForm &form, const 
     // Over every other window: nothing else is used until it closes.
     setWindowModality(Qt::ApplicationModal);
     setFont(UiFont());
-    setFixedSize(TwipsToPixels(file_dialogs_layout::kClientWidth, this),
-                 TwipsToPixels(file_dialogs_layout::kClientHeight, this));
-    const BuiltControls built = BuildControls(file_dialogs_layout::kControls, this);
+    QWidget *client =
+        MakeClientArea(this, file_dialogs_layout::kClientWidth, file_dialogs_layout::kClientHeight);
+    const BuiltControls built = BuildControls(file_dialogs_layout::kControls, client);
 
     label1_ = built.get<QLabel>("Label1");
 

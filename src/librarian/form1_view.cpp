@@ -3,6 +3,7 @@
 #include "librarian/form1.h"
 #include "librarian/form1_layout.h"
 #include "librarian/midi_settings.h"
+#include "ui/client_area_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
@@ -89,11 +90,7 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
 
     // A fixed client area: the controls placed to its right stay out of
     // view.
-    auto *client = new QWidget;
-    client->setObjectName("Form1Client");
-    setCentralWidget(client);
-    client->setFixedSize(TwipsToPixels(form1_layout::kClientWidth, this),
-                         TwipsToPixels(form1_layout::kClientHeight, this));
+    QWidget *client = MakeClientArea(this, form1_layout::kClientWidth, form1_layout::kClientHeight);
     buildControls(client);
     buildMenus();
     // Below the fixed client area, shown only while the built-in
@@ -108,7 +105,6 @@ Form1View::Form1View(Form1 &form, FormContext program, QWidget *parent)
     statusBar()->addWidget(statusLine_, 1);
     statusBar()->setSizeGripEnabled(false);
     statusBar()->hide();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     refresh();
 }
 

@@ -2,8 +2,9 @@
 
 #include "librarian/form7.h"
 #include "librarian/form7_layout.h"
-#include "ui/twips.h"
+#include "ui/client_area_view.h"
 #include "ui/qt_text.h"
+#include "ui/twips.h"
 #include "voice/text.h"
 
 #include <QCloseEvent>
@@ -26,10 +27,9 @@ Form7View::Form7View(Form7 &form, FormContext program, QWidget *parent)
     setObjectName("Form7");
     setWindowTitle(Qs(kCaption));
     setFont(UiFont());
-    setFixedSize(TwipsToPixels(form7_layout::kClientWidth, this),
-                 TwipsToPixels(form7_layout::kClientHeight, this));
+    QWidget *client = MakeClientArea(this, form7_layout::kClientWidth, form7_layout::kClientHeight);
 
-    const BuiltControls built = BuildControls(form7_layout::kControls, this);
+    const BuiltControls built = BuildControls(form7_layout::kControls, client);
     list1_ = built.get<QListWidget>("List1");
     // The selection, not the current row: a list taking focus makes its
     // first row current without selecting it, and "no selection" writes

@@ -4,6 +4,7 @@
 #include "common/midi_traffic.h"
 #include "librarian/form1.h"
 #include "midi/message_names.h"
+#include "ui/client_area_view.h"
 #include "ui/twips.h"
 
 #include <QFontDatabase>
@@ -73,6 +74,7 @@ MidiMonitorView::MidiMonitorView(const Form1 &form1, const MidiTraffic &traffic,
     grid->setRowStretch(5, 2);
     connect(list1_, &QListWidget::currentRowChanged, this, [this] { showBytes(); });
     resize(TwipsToPixels(9000, this), TwipsToPixels(6600, this));
+    KeepOnScreen(this);
     refresh();
 }
 

@@ -2,6 +2,7 @@
 
 #include "librarian/midi_settings.h"
 #include "librarian/midi_settings_layout.h"
+#include "ui/client_area_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 
@@ -19,10 +20,10 @@ MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, 
     setObjectName("MidiSettings");
     setWindowTitle(Qs(midi_settings_text::kCaption));
     setFont(UiFont());
-    setFixedSize(TwipsToPixels(midi_settings_layout::kClientWidth, this),
-                 TwipsToPixels(midi_settings_layout::kClientHeight, this));
+    QWidget *client =
+        MakeClientArea(this, midi_settings_layout::kClientWidth, midi_settings_layout::kClientHeight);
 
-    const BuiltControls built = BuildControls(midi_settings_layout::kControls, this);
+    const BuiltControls built = BuildControls(midi_settings_layout::kControls, client);
     option1_ = built.get<QRadioButton>("Option1");
     option2_ = built.get<QRadioButton>("Option2");
     connect(option1_, &QRadioButton::clicked, this, [this] {

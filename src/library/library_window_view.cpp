@@ -2,6 +2,7 @@
 
 #include "library/library_window.h"
 #include "library/library_window_layout.h"
+#include "ui/client_area_view.h"
 #include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
@@ -98,10 +99,9 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     setObjectName("Library");
     setWindowTitle(Qs(kCaption));
     setFont(UiFont());
-    setFixedSize(TwipsToPixels(library_layout::kClientWidth, this),
-                 TwipsToPixels(library_layout::kClientHeight, this));
+    QWidget *client = MakeClientArea(this, library_layout::kClientWidth, library_layout::kClientHeight);
 
-    const BuiltControls built = BuildControls(library_layout::kControls, this);
+    const BuiltControls built = BuildControls(library_layout::kControls, client);
     auto click = [this](QPushButton *button, void (LibraryWindowForm::*handler)()) {
         connect(button, &QPushButton::clicked, this, [this, handler] {
             (form_.*handler)();

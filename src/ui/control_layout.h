@@ -52,7 +52,7 @@ struct ControlRow {
     ControlKind kind;
     TwipsRect at;                          // element 0, inside its parent
     const char *parent = "";               // "" the window; "Name_#" the element of the same index
-    Text caption{};                         // shown in the chosen language
+    Text caption{};                        // shown in the chosen language
     const char *const *captions = nullptr; // one per element (index modulo captionCount)
     int captionCount = 0;
     int count = 0; // 0: a single control

@@ -196,6 +196,9 @@ QStringList Misfits(QWidget &window) {
 
 void Show(QWidget &window) {
     window.show();
+    // All of the client in view, however small the screen (controls
+    // scrolled out of view are not shown to the user).
+    window.resize(window.maximumSize());
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 }
 

@@ -129,8 +129,9 @@ private slots:
             QVERIFY(command);
             QVERIFY(command->geometry().bottom() < panel->geometry().top());
         }
-        QVERIFY(panel->geometry().bottom() < view.height());
-        QCOMPARE(view.height(), TwipsToPixels(form2_layout::kClientHeight, &view));
+        QWidget *client = view.findChild<QWidget *>("Form2Client");
+        QVERIFY(panel->geometry().bottom() < client->height());
+        QCOMPARE(client->height(), TwipsToPixels(form2_layout::kClientHeight, &view));
         QCOMPARE(view.findChild<QLabel *>("KeyboardRange")->text(), QString("C2〜C5"));
     }
 
@@ -313,8 +314,9 @@ private slots:
         QVERIFY(panel);
         QCOMPARE(panel->geometry(), TwipsToRect({120, 9180, 12360, 1080}, &view));
         QVERIFY(view.findChild<QWidget *>("Label6")->geometry().bottom() < panel->geometry().top());
-        QVERIFY(panel->geometry().bottom() < view.height());
-        QCOMPARE(view.height(), TwipsToPixels(library_layout::kClientHeight, &view));
+        QWidget *client = view.findChild<QWidget *>("LibraryClient");
+        QVERIFY(panel->geometry().bottom() < client->height());
+        QCOMPARE(client->height(), TwipsToPixels(library_layout::kClientHeight, &view));
         QVERIFY(KeyboardOf(view));
     }
 

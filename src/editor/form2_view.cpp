@@ -206,8 +206,7 @@ void Form2View::buildControls() {
             case ControlKind::Entry:
                 return new EntryField(parent);
             case ControlKind::ClickLabel: {
-                const char *caption = ElementCaption(row, index);
-                return new ClickLabel(caption ? QString::fromUtf8(caption) : QString(), parent);
+                return new ClickLabel(ShownCaption(row, index), parent);
             }
             case ControlKind::UpDown:
                 return new UpDownButtons(parent);

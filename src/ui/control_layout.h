@@ -115,6 +115,8 @@ constexpr const char *ElementCaption(const ControlRow &row, int index) {
 }
 
 QString ElementName(const ControlRow &row, int index);
+// The element's caption as the user reads it, in the chosen language.
+QString ShownCaption(const ControlRow &row, int index);
 
 // The row that makes the control of that objectName, with the element's
 // index; nullptr when no row does.

@@ -16,6 +16,11 @@
 
 namespace vox {
 
+QString ShownCaption(const ControlRow &row, int index) {
+    const char *text = ElementCaption(row, index);
+    return text ? QString::fromUtf8(Translate(text)) : QString();
+}
+
 QString ElementName(const ControlRow &row, int index) {
     const QString name = QString::fromUtf8(row.name);
     return row.count == 0 ? name : QString("%1_%2").arg(name).arg(index);
@@ -187,8 +192,7 @@ BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomCon
                 parent = built[parentName];
                 Q_ASSERT_X(parent, "BuildControls", qPrintable(parentName));
             }
-            const char *text = ElementCaption(row, i);
-            const QString caption = text ? QString::fromUtf8(Translate(text)) : QString();
+            const QString caption = ShownCaption(row, i);
             QWidget *widget = MakeStandard(row, caption, parent);
             if (!widget && custom) widget = custom(row, i, parent);
             Q_ASSERT_X(widget, "BuildControls", row.name);

@@ -1,6 +1,6 @@
 // Every caption and value of every window fits its control at 96 dpi, in the
 // fonts the program gives each class of control; no caption lies under
-// another control.
+// another control. Run in English too, where each text must have its English.
 #include "editor/form2.h"
 #include "editor/form2_view.h"
 #include "files/file_dialogs.h"
@@ -16,6 +16,7 @@
 #include "ui/control_layout.h"
 #include "voice/init_voice.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -169,9 +170,34 @@ void CheckGroupBox(QGroupBox *box, QStringList &misfits) {
     }
 }
 
+// Shown in another language than Japanese, no text the user reads is
+// left in Japanese: the window's title, its controls, its menus.
+void CheckTranslated(QWidget &window, QStringList &misfits) {
+    if (CurrentLanguage() == kJapanese) return;
+    const auto check = [&](QObject *o, const QString &text) {
+        if (test::HasJapanese(text.toStdString()))
+            misfits << QString("%1 \"%2\": has no English").arg(o->objectName(), text);
+    };
+    check(&window, window.windowTitle());
+    for (QAction *a : window.findChildren<QAction *>())
+        check(a, a->text());
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        if (!ShownToTheUser(w)) continue;
+        check(w, w->toolTip());
+        if (auto *l = qobject_cast<QLabel *>(w)) check(w, l->text());
+        if (auto *b = qobject_cast<QAbstractButton *>(w)) check(w, b->text());
+        if (auto *g = qobject_cast<QGroupBox *>(w)) check(w, g->title());
+        if (auto *e = qobject_cast<QLineEdit *>(w)) check(w, e->text());
+        if (auto *list = qobject_cast<QListWidget *>(w))
+            for (int i = 0; i < list->count(); ++i)
+                check(w, list->item(i)->text());
+    }
+}
+
 // Every control the user can see in the window, checked by its class.
 QStringList Misfits(QWidget &window) {
     QStringList misfits;
+    CheckTranslated(window, misfits);
     for (QWidget *w : window.findChildren<QWidget *>()) {
         if (!ShownToTheUser(w)) continue;
         if (auto *b = dynamic_cast<WrapButton *>(w))

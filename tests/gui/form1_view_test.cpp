@@ -82,13 +82,13 @@ private slots:
         }
     }
 
-    void hasTheFileAndHelpMenusAMidiMenuAndALibraryMenu() {
+    void hasTheFileAndHelpMenusAMidiMenuALibraryMenuAndAViewMenu() {
         test::ProgramFixture f;
         Form1View view(f.program);
         QStringList titles;
         for (QAction *a : view.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI", "ライブラリ"}));
+        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI", "ライブラリ", "表示(&V)"}));
         QCOMPARE(view.findChild<QAction *>("mnu_file")->text(), QString("END(&Q)"));
         QCOMPARE(view.findChild<QAction *>("mnu_help")->text(), QString("HELP"));
         QCOMPARE(view.findChild<QAction *>("mnu_ver")->text(), QString("Ver情報"));

@@ -1,16 +1,23 @@
 // main() of the offscreen window tests: `gui_tests NAME [Qt Test options]`
 // runs the test class registered as NAME, `gui_tests` alone runs them all.
 #include "gui_rig.h"
+#include "text/ui_text.h"
 
 #include <QApplication>
 #include <QTest>
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true); // as QTEST_MAIN does
+    // The windows in another language than Japanese, from the program
+    // folder's catalogue, for the whole run.
+    if (const QByteArray language = qgetenv("VOXMERE_TEST_LANGUAGE"); !language.isEmpty())
+        vox::UseCatalogue(vox::ReadCatalogue(std::filesystem::path(VOXMERE_PROGRAM_DIR) / "lang" /
+                                             (language.toStdString() + ".po")));
     auto &tests = vox::test::GuiTests();
     if (argc > 1 && argv[1][0] != '-') {
         const auto it = tests.find(argv[1]);

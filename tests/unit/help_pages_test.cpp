@@ -2,6 +2,7 @@
 // at the same anchors, so they must have the same ones, and the English page
 // must read without Japanese text.
 #include "help_page.h"
+#include "test_support.h"
 #include "voice/text.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +26,6 @@ Names Matches(const std::string &page, const std::regex &pattern) {
 
 Names Anchors(const std::string &page) { return Matches(page, std::regex("\\b(?:name|id)=\"([^\"]+)\"")); }
 Names InPageLinks(const std::string &page) { return Matches(page, std::regex("href=\"#([^\"]+)\"")); }
-
-// Kana, kanji and CJK punctuation, and the full- and half-width forms.
-bool IsJapanese(char32_t c) { return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF); }
 
 TEST(HelpPages, BothLanguagesHaveTheSameAnchorsAndLinkToEachOther) {
     // GIVEN both pages of the program folder

@@ -20,6 +20,7 @@
 
 #include <deque>
 #include <random>
+#include <set>
 
 namespace vox::test {
 namespace {
@@ -166,6 +167,7 @@ public:
         return check(n);
     }
     std::string fault;
+    const std::vector<MessageBoxSpec> &boxes() const { return host_.boxes; }
 
 private:
     struct Before {
@@ -425,6 +427,39 @@ TEST_P(RandomActions, KeepTheBankTheEditAreaAndTheInstrumentInStep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomActions, ::testing::Values(1u, 2u, 3u));
+
+// The same session in English asks the same questions: each box has the
+// buttons, icon, default button and help topic it has in Japanese, and no
+// Japanese is left in its text, title or check box.
+TEST(RandomActionsInEnglish, AskTheSameQuestionsInEnglish) {
+    const auto boxesIn = [](const std::string &language) {
+        const InLanguage shown(language);
+        RandomSession session(4);
+        for (int n = 0; n < 800; ++n)
+            if (!session.step(n)) {
+                ADD_FAILURE() << language << ": " << session.fault;
+                break;
+            }
+        return session.boxes();
+    };
+    const std::vector<MessageBoxSpec> ja = boxesIn("ja"), en = boxesIn("en");
+    ASSERT_EQ(en.size(), ja.size());
+    EXPECT_GT(en.size(), 50u);
+    std::set<std::string> english;
+    for (std::size_t i = 0; i < en.size(); ++i) {
+        SCOPED_TRACE(ja[i].text);
+        EXPECT_EQ(en[i].buttons, ja[i].buttons);
+        EXPECT_EQ(en[i].icon, ja[i].icon);
+        EXPECT_EQ(en[i].defaultButton, ja[i].defaultButton);
+        EXPECT_EQ(en[i].helpTopic, ja[i].helpTopic);
+        EXPECT_EQ(en[i].helpFile, ja[i].helpFile);
+        EXPECT_EQ(en[i].checkBox.empty(), ja[i].checkBox.empty());
+        for (const std::string *text : {&en[i].text, &en[i].title, &en[i].checkBox})
+            EXPECT_FALSE(HasJapanese(*text)) << *text;
+        english.insert(en[i].text);
+    }
+    EXPECT_GT(english.size(), 10u); // many different questions were asked
+}
 
 } // namespace
 } // namespace vox::test

@@ -6,7 +6,10 @@
 #include "common/program_state.h"
 #include "midi/midi_port.h"
 #include "program/program.h"
+#include "text/ui_text.h"
+#include "voice/text.h"
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -19,6 +22,28 @@
 namespace vox::test {
 
 // A list choice as the host was asked it.
+#ifdef VOXMERE_PROGRAM_DIR
+// The program's texts shown from the catalogue of `code` (as built into
+// the program folder) while this lives; Japanese again after.
+struct InLanguage {
+    explicit InLanguage(const std::string &code) {
+        if (code != kJapanese)
+            UseCatalogue(ReadCatalogue(std::filesystem::path(VOXMERE_PROGRAM_DIR) / "lang" / (code + ".po")));
+    }
+    ~InLanguage() { UseCatalogue({}); }
+    InLanguage(const InLanguage &) = delete;
+    InLanguage &operator=(const InLanguage &) = delete;
+};
+#endif
+
+// Kana, kanji and CJK punctuation, and the full- and half-width forms: a
+// text holding one has not been translated.
+inline bool IsJapanese(char32_t c) { return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF); }
+inline bool HasJapanese(std::string_view utf8) {
+    const std::vector<char32_t> points = CodePoints(utf8);
+    return std::any_of(points.begin(), points.end(), IsJapanese);
+}
+
 struct ChoiceAsked {
     std::string title, text;
     std::vector<std::string> items;

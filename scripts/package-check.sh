@@ -23,7 +23,18 @@ command -v strace >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -
 work=$(mktemp -d /tmp/voxmere-package.XXXXXX)
 installed=0
 cleanup() {
-  [ "$installed" -eq 0 ] || apt-get remove -y -qq voxmere >/dev/null || true
+  [ "$installed" -eq 0 ] || # In English, from the installed catalogue: the guide's English title.
+QT_QPA_PLATFORM=offscreen VOXMERE_AUTO_ANSWER=1 /usr/bin/voxmere --virtual-dx7 --language en 2>"$work/stderr-en" &
+english=$!
+for _ in $(seq 1 150); do
+  grep -q "BOX: Set up first" "$work/stderr-en" && break
+  sleep 0.1
+done
+kill -TERM "$english" 2>/dev/null || true
+wait "$english" 2>/dev/null || true
+grep -q "BOX: Set up first" "$work/stderr-en" || fail "no English start-up guide"
+
+apt-get remove -y -qq voxmere >/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,7 +42,7 @@ trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 installed=1
 dpkg -L voxmere >"$work/files"
-for f in /usr/bin/voxmere /usr/share/voxmere/INITdata.v01 /usr/share/voxmere/voxmere.html /usr/share/voxmere/voxmere-en.html \
+for f in /usr/bin/voxmere /usr/share/voxmere/INITdata.v01 /usr/share/voxmere/voxmere.html /usr/share/voxmere/voxmere-en.html /usr/share/voxmere/lang/en.po \
   /usr/share/voxmere/alg32.jpg /usr/share/applications/voxmere.desktop; do
   grep -qx "$f" "$work/files" || { echo "not in the package: $f"; exit 1; }
 done
@@ -51,7 +62,7 @@ mkdir -p "$HOME"
 cd "$work"
 QT_QPA_PLATFORM=offscreen VOXMERE_AUTO_ANSWER=1 VOXMERE_BENCH_OPEN_EDITOR=1 \
   strace -f -qq -e trace=openat -e signal=none -o "$work/opened" \
-  /usr/bin/voxmere --virtual-dx7 2>"$work/stderr" &
+  /usr/bin/voxmere --virtual-dx7 --language ja 2>"$work/stderr" &
 program=$!
 for _ in $(seq 1 300); do
   grep -q "BOX: 最初に設定してください" "$work/stderr" && grep -q '/usr/share/voxmere/alg1.jpg' "$work/opened" && break

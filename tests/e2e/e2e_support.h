@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -71,8 +72,13 @@ public:
     ~Process() { stop(3s); }
 
     // extraEnv: "NAME=value" entries added to (or overriding) ours.
+    // The program speaks Japanese, as the tests read it, whatever the
+    // locale of the machine running them (LC_ALL=C.UTF-8) unless told.
     bool start(const std::vector<std::string> &argv, const std::filesystem::path &out,
-               const std::filesystem::path &err, const std::vector<std::string> &extraEnv = {}) {
+               const std::filesystem::path &err, std::vector<std::string> extraEnv = {}) {
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [](const auto &x) { return x.starts_with("LC_ALL="); }))
+            extraEnv.push_back("LC_ALL=C.UTF-8");
         std::vector<std::string> env;
         for (char **e = environ; *e; ++e) {
             const std::string entry = *e;

@@ -95,6 +95,18 @@ fi
 [ ! -e "$HOME/.local/share/voxmere/INITdata.v01" ] || fail "made an initial voice of its own"
 if grep -Ei "not found|見つかりません" "$work/stderr"; then fail "a file was missing"; fi
 
+# In English, from the installed catalogue: the guide's English title.
+QT_QPA_PLATFORM=offscreen VOXMERE_AUTO_ANSWER=1 /usr/bin/voxmere --virtual-dx7 --language en 2>"$work/stderr-en" &
+english=$!
+for _ in $(seq 1 300); do
+  grep -q "BOX: Set up first" "$work/stderr-en" && break
+  kill -0 "$english" 2>/dev/null || break
+  sleep 0.1
+done
+kill -TERM "$english" 2>/dev/null || true
+wait "$english" 2>/dev/null || true
+grep -q "BOX: Set up first" "$work/stderr-en" || { cat "$work/stderr-en"; fail "no English start-up guide"; }
+
 apt-get remove -y -qq voxmere >/dev/null
 installed=0
 [ ! -e /usr/bin/voxmere ] || fail "voxmere still installed after removal"

@@ -57,6 +57,22 @@ void Form2::resetEntryZone() {
 }
 
 void Form2::load() {
+    showEditArea();
+    opened_ = program_.workspace.editBuffer();
+    open_ = true;
+}
+
+void Form2::undoClick() { stepHistory(false); }
+void Form2::redoClick() { stepHistory(true); }
+
+void Form2::stepHistory(bool redo) {
+    if (!open_ || !StepHistory(program_.state, program_.host, program_.workspace, redo)) return;
+    // The chart and the zone show the step; a cancel still goes back to the
+    // voice the editor opened with.
+    showEditArea();
+}
+
+void Form2::showEditArea() {
     ++session_;
     frame1Visible = false;
     shape1Border = false;
@@ -78,8 +94,6 @@ void Form2::load() {
     label34 = Utf8Of(cps, 0, 4);
 
     const Slot &voice = workspace.editBuffer();
-    opened_ = voice;
-    open_ = true;
     for (std::size_t n = 0; n < 12; ++n)
         noteNames[n] = kNoteNames[n];
     // Every parameter is shown by its group, read through the one rule.
@@ -464,6 +478,7 @@ void Form2::showInZone(const GroupInfo &g, const std::vector<int> &items) {
 
 void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
     ProgramState &state = program_.state;
+    const HistoryStep oneStep(program_.workspace); // a click of 変更 is undone whole
     std::vector<std::pair<int, int>> messages;
     for (int n = 0; n < g.count; ++n) {
         const int p = GroupParameter(g, n);

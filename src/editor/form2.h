@@ -196,6 +196,10 @@ public:
     // Shows the edit-area voice: the EditBuffer's parameters, the name from
     // the main window's edit-area text.
     void load();
+    // Ctrl+Z and Ctrl+Shift+Z (Ctrl+Y): a step of the edit area back or on,
+    // heard at once on the instrument.
+    void undoClick();
+    void redoClick();
     bool isOpen() const { return open_; }
     // A name typed into the open editor and not yet ended or applied.
     bool nameEdited() const { return open_ && text39 != loadedName; }
@@ -289,6 +293,9 @@ private:
     void endEditing();
     void saveToFile();
     void cancelEditing();
+    void stepHistory(bool redo);
+    // The edit area's voice into the chart, the name and the number.
+    void showEditArea();
     // Sends the name; false when the editor was closed or reloaded meanwhile.
     bool sendName(unsigned session);
 

@@ -28,6 +28,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -193,6 +194,17 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
                                             Qs(form2_view_text::kPdfFilter));
     };
     form_.printWindow = [this] { printChart(); };
+    // Undo and redo of the edit area, as in the main window's 編集 menu.
+    const auto onKeys = [this](std::initializer_list<QKeySequence> keys, auto handler) {
+        for (const QKeySequence &key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, handler] {
+                (form_.*handler)();
+                program_.host.refreshAll();
+            });
+    };
+    onKeys({QKeySequence::Undo}, &Form2::undoClick);
+    onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+           &Form2::redoClick);
     refresh();
 }
 

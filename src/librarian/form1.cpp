@@ -122,6 +122,9 @@ void Form1::mnuVerClick() {
     program_.host.messageBox(box);
 }
 
+void Form1::mnuUndoClick() { StepHistory(program_.state, program_.host, program_.workspace, false); }
+void Form1::mnuRedoClick() { StepHistory(program_.state, program_.host, program_.workspace, true); }
+
 void Form1::mnuLanguageClick(const std::string &code) {
     ProgramState &state = program_.state;
     if (code == state.language) return;

@@ -196,6 +196,10 @@ inline constexpr Text kTransmitNoPort =
 inline constexpr Text kPortHintTitle = "ＭＩＤＩポートの選び方";
 inline constexpr Text kGuideDontShow = "次回から表示しない";
 inline constexpr Text kMenuShowGuide = "起動時に確認事項を表示";
+// Undo and redo of the edit area and the entries written.
+inline constexpr Text kMenuEdit = "編集(&E)";
+inline constexpr Text kMenuUndo = "元に戻す";
+inline constexpr Text kMenuRedo = "やり直し";
 // The language the texts are shown in: its menu, and what a new choice does.
 inline constexpr Text kMenuView = "表示(&V)";
 inline constexpr Text kMenuLanguage = "言語 (Language)";
@@ -325,6 +329,10 @@ public:
     void command14Click(); // ＨＥＬＰ
     void mnuHelpClick();
     void mnuVerClick();
+    // The 編集 menu (Ctrl+Z, Ctrl+Shift+Z or Ctrl+Y): a step of the edit
+    // area or of an entry written back or on, heard at once on the DX7.
+    void mnuUndoClick();
+    void mnuRedoClick();
     // A language from ProgramState::languages, kept for the next start.
     void mnuLanguageClick(const std::string &code);
     void mnuMidiSettingsClick();    // MIDI設定…

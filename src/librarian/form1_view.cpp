@@ -246,6 +246,32 @@ void Form1View::buildMenus() {
         after();
     });
 
+    QMenu *editMenu = menuBar()->addMenu(Qs(kMenuEdit));
+    editMenu->setObjectName("mnu_editMenu");
+    QAction *undo = editMenu->addAction(Qs(kMenuUndo));
+    undo->setObjectName("mnu_undo");
+    undo->setShortcut(QKeySequence::Undo);
+    QAction *redo = editMenu->addAction(Qs(kMenuRedo));
+    redo->setObjectName("mnu_redo");
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(editMenu, &QMenu::aboutToShow, this, [this, undo, redo] {
+        undo->setEnabled(program_.workspace.canUndo());
+        redo->setEnabled(program_.workspace.canRedo());
+    });
+    // Closed, the menu leaves its keys working whatever it showed.
+    connect(editMenu, &QMenu::aboutToHide, this, [undo, redo] {
+        undo->setEnabled(true);
+        redo->setEnabled(true);
+    });
+    connect(undo, &QAction::triggered, this, [this] {
+        form_.mnuUndoClick();
+        after();
+    });
+    connect(redo, &QAction::triggered, this, [this] {
+        form_.mnuRedoClick();
+        after();
+    });
+
     // Each language by the name it gives itself, so anyone finds their own.
     QMenu *view = menuBar()->addMenu(Qs(kMenuView));
     view->setObjectName("mnu_viewMenu");

@@ -15,6 +15,7 @@ struct VoiceTable {
     std::array<Slot, kSlotCount> all{}; // not "slots": a Qt keyword
     Slot &operator[](std::size_t slot) { return all.at(slot); }
     const Slot &operator[](std::size_t slot) const { return all.at(slot); }
+    bool operator==(const VoiceTable &) const = default;
 };
 
 // The DX7 rule: low 7 bits of the two's complement of the 7-bit running sum.

@@ -1,6 +1,9 @@
 #include "workspace/unwritten.h"
 
 #include "midi/midi_output.h"
+#include "voice/dx7_messages.h"
+
+#include <vector>
 
 namespace vox {
 
@@ -24,6 +27,28 @@ bool MayDiscard(Host &host, const Workspace &workspace, Replaces what, bool edit
 
 void SendEditArea(ProgramState &state, Host &host, const Workspace &workspace) {
     SendCurrentVoice(state, host, workspace.currentSlot(), workspace.editBuffer());
+}
+
+bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo) {
+    if (!(redo ? workspace.canRedo() : workspace.canUndo()) || !PortFree(state, host)) return false;
+    const Slot before = VoiceAsSent(workspace.editBuffer());
+    const int slotBefore = workspace.currentSlot();
+    const bool hadVoice = workspace.hasEditVoice();
+    if (!(redo ? workspace.redo() : workspace.undo())) return false;
+    if (!workspace.hasEditVoice()) return true; // back before the first voice: nothing to send
+    const Slot after = VoiceAsSent(workspace.editBuffer());
+    std::vector<int> differ;
+    for (int p = 0; p < static_cast<int>(kParamCount); ++p)
+        if (before[ParamPos(p)] != after[ParamPos(p)]) differ.push_back(p);
+    if (!hadVoice || slotBefore != workspace.currentSlot() ||
+        static_cast<int>(differ.size()) > kMostChangesInABurst) {
+        SendEditArea(state, host, workspace);
+        return true;
+    }
+    // Copied first: a handler run while a message waits cannot change them.
+    for (const int p : differ)
+        SendLongMessage(state, host, ParameterChangeMessage(p, after[ParamPos(p)]));
+    return true;
 }
 
 bool PortFree(const ProgramState &state, Host &host) {

@@ -43,6 +43,17 @@ bool MayDiscard(Host &host, const Workspace &workspace, Replaces what, bool edit
 // as a single-voice dump: what the edit area shows is what the DX7 holds.
 void SendEditArea(ProgramState &state, Host &host, const Workspace &workspace);
 
+// The most parameter changes an undo sends the instrument in one go: a
+// third of the voice, 357 bytes, within its 380-byte receive ring.
+inline constexpr int kMostChangesInABurst = 51;
+
+// Undoes (or redoes) one step of the edit area and makes the instrument
+// follow: the parameters that differ as parameter changes when there are
+// few, else the voice whole (with its program change when the entry the
+// edit area names changed). False when there was no step to take, or a
+// transfer owns the port (said so).
+bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo);
+
 // Refuses a command while a transfer owns the port, saying why; true when
 // the command may go on.
 bool PortFree(const ProgramState &state, Host &host);

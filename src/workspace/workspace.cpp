@@ -48,7 +48,63 @@ int Workspace::editAreaEntry() const {
     return ParamsOf(slot(currentSlot_)) == editAreaEntryVoice_ ? currentSlot_ : 0;
 }
 
+template <class Operation> void Workspace::asStep(Operation &&operation) {
+    if (openSteps_ > 0) {
+        operation();
+        return;
+    }
+    beginStep();
+    operation();
+    endStep();
+}
+
+void Workspace::beginStep() {
+    if (openSteps_++ == 0) beforeOpenStep_ = state();
+}
+
+void Workspace::endStep() {
+    if (openSteps_ == 0 || --openSteps_ > 0) return;
+    if (state() == beforeOpenStep_) return; // nothing changed: no step to undo
+    undo_.push_back(beforeOpenStep_);
+    if (undo_.size() > kHistoryDepth) undo_.erase(undo_.begin());
+    redo_.clear();
+}
+
+Workspace::State Workspace::state() const {
+    return {voiceTable_, editBuffer_, currentSlot_, hasEditVoice_, editAreaEntryVoice_};
+}
+
+void Workspace::restore(const State &s) {
+    if (!std::equal(s.voiceTable.all.begin() + 1, s.voiceTable.all.end(), voiceTable_.all.begin() + 1))
+        ++bankRevision_;
+    voiceTable_ = s.voiceTable;
+    editBuffer_ = s.editBuffer;
+    currentSlot_ = s.currentSlot;
+    hasEditVoice_ = s.hasEditVoice;
+    editAreaEntryVoice_ = s.editAreaEntryVoice;
+}
+
+bool Workspace::undo() {
+    if (undo_.empty() || openSteps_ > 0) return false;
+    redo_.push_back(state());
+    restore(undo_.back());
+    undo_.pop_back();
+    return true;
+}
+
+bool Workspace::redo() {
+    if (redo_.empty() || openSteps_ > 0) return false;
+    undo_.push_back(state());
+    restore(redo_.back());
+    redo_.pop_back();
+    return true;
+}
+
 void Workspace::placeVoice(std::span<const Byte> image) {
+    asStep([&] { placeVoiceNow(image); });
+}
+
+void Workspace::placeVoiceNow(std::span<const Byte> image) {
     Slot &slot0 = voiceTable_[0];
     std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min(image.size(), kImageSize)),
               slot0.begin());
@@ -59,12 +115,21 @@ void Workspace::placeVoice(std::span<const Byte> image) {
 }
 
 void Workspace::placeEntry(int n) {
-    const Slot &entry = slot(n);
-    currentSlot_ = n;
-    std::copy(entry.begin(), entry.begin() + kChecksumPos + 1, editBuffer_.begin());
-    hasEditVoice_ = true;
-    markEditAreaStored();
-    editAreaEntryVoice_ = editAreaStored_;
+    asStep([&] {
+        const Slot &entry = slot(n);
+        currentSlot_ = n;
+        std::copy(entry.begin(), entry.begin() + kChecksumPos + 1, editBuffer_.begin());
+        hasEditVoice_ = true;
+        markEditAreaStored();
+        editAreaEntryVoice_ = editAreaStored_;
+    });
+}
+
+// The new bank stands in every step, so that no undo brings the old back.
+void Workspace::replaceBankInHistory() {
+    for (auto *steps : {&undo_, &redo_})
+        for (State &s : *steps)
+            std::copy(voiceTable_.all.begin() + 1, voiceTable_.all.end(), s.voiceTable.all.begin() + 1);
 }
 
 void Workspace::replaceBank(const VoiceTable &voices) {
@@ -73,6 +138,7 @@ void Workspace::replaceBank(const VoiceTable &voices) {
     hasBank_ = true;
     ++bankRevision_;
     markBankStored();
+    replaceBankInHistory();
 }
 
 void Workspace::replaceBank(const BankRecords &records) {
@@ -81,27 +147,34 @@ void Workspace::replaceBank(const BankRecords &records) {
     hasBank_ = true;
     ++bankRevision_;
     markBankStored();
+    replaceBankInHistory();
 }
 
 void Workspace::writeEditArea(int n) {
-    Slot &target = voiceTable_[static_cast<std::size_t>(n)];
-    std::copy(editBuffer_.begin() + kParamBase, editBuffer_.begin() + kParamBase + kParamCount,
-              target.begin() + kParamBase);
-    currentSlot_ = n;
-    if (n != 0) ++bankRevision_;
-    // Slot 0 is in no list and no file: the voice there is still unwritten.
-    if (n == 0) return;
-    markEditAreaStored();
-    editAreaEntryVoice_ = editAreaStored_;
+    asStep([&] {
+        Slot &target = voiceTable_[static_cast<std::size_t>(n)];
+        std::copy(editBuffer_.begin() + kParamBase, editBuffer_.begin() + kParamBase + kParamCount,
+                  target.begin() + kParamBase);
+        currentSlot_ = n;
+        if (n != 0) ++bankRevision_;
+        // Slot 0 is in no list and no file: the voice there is still unwritten.
+        if (n == 0) return;
+        markEditAreaStored();
+        editAreaEntryVoice_ = editAreaStored_;
+    });
 }
 
-void Workspace::setParameter(int parameter, Byte value) { editBuffer_[ParamPos(parameter)] = value; }
+void Workspace::setParameter(int parameter, Byte value) {
+    asStep([&] { editBuffer_[ParamPos(parameter)] = value; });
+}
 
 void Workspace::setName(const std::array<Byte, kNameLength> &name) {
-    std::copy(name.begin(), name.end(), editBuffer_.begin() + kNamePos);
+    asStep([&] { std::copy(name.begin(), name.end(), editBuffer_.begin() + kNamePos); });
 }
 
-void Workspace::restoreEditBuffer(const Slot &voice) { editBuffer_ = voice; }
+void Workspace::restoreEditBuffer(const Slot &voice) {
+    asStep([&] { editBuffer_ = voice; });
+}
 
 void Workspace::markEditAreaStored() { editAreaStored_ = ParamsOf(editBuffer_); }
 

@@ -75,9 +75,46 @@ public:
     // Saved to a bank file or sent to the instrument.
     void markBankStored();
 
+    // --- History ---
+    // Each operation above that changes the edit area or an entry is one
+    // step that can be undone and redone, in order; the operations between
+    // beginStep() and endStep() (an applied group of the editor) are one.
+    // A bank replaced whole is no step: it stands in every step, so an
+    // undo never brings back a bank that was replaced. What is marked
+    // stored does not move: an undone change shows as unwritten again.
+    void beginStep();
+    void endStep();
+    bool canUndo() const { return !undo_.empty(); }
+    bool canRedo() const { return !redo_.empty(); }
+    // False when there is no step to take.
+    bool undo();
+    bool redo();
+    // The oldest steps go beyond this many.
+    static constexpr std::size_t kHistoryDepth = 200;
+
 private:
     using Params = std::array<Byte, kParamCount>;
     static Params ParamsOf(const Slot &slot);
+
+    // What a step takes back: the edit area and every slot.
+    struct State {
+        VoiceTable voiceTable;
+        Slot editBuffer;
+        int currentSlot;
+        bool hasEditVoice;
+        Params editAreaEntryVoice;
+        bool operator==(const State &) const = default;
+    };
+    State state() const;
+    void placeVoiceNow(std::span<const Byte> image);
+    void replaceBankInHistory();
+    void restore(const State &s);
+    // Runs an operation as a step of its own, or as part of the open one.
+    template <class Operation> void asStep(Operation &&operation);
+
+    std::vector<State> undo_, redo_;
+    int openSteps_ = 0;
+    State beforeOpenStep_{};
 
     VoiceTable voiceTable_;
     Slot editBuffer_{};
@@ -88,6 +125,18 @@ private:
     Params editAreaStored_{};
     Params editAreaEntryVoice_{};
     std::array<Params, kBankSlots> bankStored_{};
+};
+
+// The operations of its lifetime as one step of the history, however it ends.
+class HistoryStep {
+public:
+    explicit HistoryStep(Workspace &workspace) : workspace_(workspace) { workspace_.beginStep(); }
+    ~HistoryStep() { workspace_.endStep(); }
+    HistoryStep(const HistoryStep &) = delete;
+    HistoryStep &operator=(const HistoryStep &) = delete;
+
+private:
+    Workspace &workspace_;
 };
 
 // The entry text of slot n: the number right-aligned in three places (slot

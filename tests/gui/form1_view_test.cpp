@@ -88,7 +88,7 @@ private slots:
         QStringList titles;
         for (QAction *a : view.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI", "ライブラリ", "表示(&V)"}));
+        QCOMPARE(titles, (QStringList{"FILE(&F)", "HELP(&H)", "MIDI", "ライブラリ", "編集(&E)", "表示(&V)"}));
         QCOMPARE(view.findChild<QAction *>("mnu_file")->text(), QString("END(&Q)"));
         QCOMPARE(view.findChild<QAction *>("mnu_help")->text(), QString("HELP"));
         QCOMPARE(view.findChild<QAction *>("mnu_ver")->text(), QString("Ver情報"));

@@ -28,6 +28,19 @@ protected:
 
     static std::string Data(const std::string &name) { return vox::test::TestDataPath(name); }
 
+    // Voice 1 of rom1a.syx as a .v01 file in the scratch folder, with
+    // parameters set to the given values.
+    std::string VoiceFileWith(const std::string &name, const std::map<int, int> &values) {
+        const std::string file = (folder / name).string();
+        EXPECT_EQ(run({"convert", "--voice", "1", Data("rom1a.syx"), file}).status, 0);
+        std::string bytes = vox::test::ReadFileText(file);
+        EXPECT_EQ(bytes.size(), 161u);
+        for (const auto &[parameter, value] : values)
+            bytes[static_cast<std::size_t>(6 + parameter)] = static_cast<char>(value);
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+
     vox::test::ScratchFolder scratch{"tool"};
     fs::path folder = scratch.path();
 };
@@ -190,9 +203,7 @@ TEST_F(ToolTest, ConvertFailsWithAMessageAndWritesNothing) {
 TEST_F(ToolTest, ShowJsonAgreesWithTheBytesConvertWrites) {
     // The same voice through show and through convert: every figure show
     // gives must be the stored byte it stands for.
-    const std::string v01 = (folder / "brass.v01").string();
-    ASSERT_EQ(run({"convert", "--voice", "1", Data("rom1a.syx"), v01}).status, 0);
-    const std::string bytes = Slurp(v01);
+    const std::string bytes = Slurp(VoiceFileWith("brass.v01", {}));
     ASSERT_EQ(bytes.size(), 161u);
     auto at = [&](int parameter) {
         return static_cast<unsigned char>(bytes[static_cast<std::size_t>(6 + parameter)]);
@@ -358,12 +369,105 @@ TEST_F(ToolTest, ABankNumberTheFileDoesNotHoldSaysHowManyItHolds) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "only the captured out and err";
 }
 
+// --- diff ----------------------------------------------------------------------
+
+TEST_F(ToolTest, DiffListsExactlyTheChangedParametersInTheEditorsForms) {
+    // GIVEN two voices that differ in five parameters, set on both sides
+    const std::string a = VoiceFileWith("a.v01", {{121, 99}, {134, 21}, {71, 39}, {142, 0}, {145, 'B'}});
+    const std::string b = VoiceFileWith("b.v01", {{121, 80}, {134, 4}, {71, 15}, {142, 4}, {145, 'X'}});
+    // WHEN they are compared
+    ToolResult r = run({"diff", a, b});
+    // THEN those five are listed in parameter order, as the editor shows
+    // them (algorithm from 1, break point 39 'C 3' and 15 'C 1', wave 0 TRI
+    // and 4 SINE), and the status says they differ
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "OP3 break point: C 3 -> C 1\n"
+                     "OP1 output level: 99 -> 80\n"
+                     "Algorithm: 22 -> 5\n"
+                     "LFO wave: TRI -> SINE\n"
+                     "Name character 1: \"B\" -> \"X\"\n");
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    // AND the JSON holds the same
+    r = run({"diff", "--json", a, b});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"([
+        {"parameter": 71, "name": "OP3 break point", "a": "C 3", "b": "C 1"},
+        {"parameter": 121, "name": "OP1 output level", "a": "99", "b": "80"},
+        {"parameter": 134, "name": "Algorithm", "a": "22", "b": "5"},
+        {"parameter": 142, "name": "LFO wave", "a": "TRI", "b": "SINE"},
+        {"parameter": 145, "name": "Name character 1", "a": "B", "b": "X"}])"));
+}
+
+TEST_F(ToolTest, DiffOfTheSameVoiceSaysSoOnlyOnStandardError) {
+    // The MIDI file holds the bank of rom1a.syx.
+    for (const auto &[a, b] : std::vector<std::pair<std::string, std::string>>{
+             {Data("rom1a.syx") + ":4", Data("rom1a.syx") + ":4"},
+             {Data("rom1a.syx"), Data("rom1a-bank-in-smf.mid") + ":1"},
+             {Data("single-voice.syx"), Data("single-voice.syx")}}) {
+        const ToolResult r = run({"diff", a, b});
+        EXPECT_EQ(r.status, 0) << a << " " << b << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err, "voxmere-tool diff: " + a + " and " + b + " do not differ\n");
+    }
+    const ToolResult json = run({"diff", "--json", Data("rom1a.syx"), Data("rom1a.syx") + ":1"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::array());
+}
+
+TEST_F(ToolTest, DiffTakesABankForBothFilesOrOneForEach) {
+    // GIVEN bank 2 of the file: bank 1's voices in reverse order, named
+    // "SECOND 01".."SECOND 32"
+    const std::string two = Data("two-different-banks.syx");
+    // WHEN voice 1 of bank 1 meets voice 32 of bank 2
+    const ToolResult r = run({"diff", "--bank", "1", "--bank", "2", two + ":1", two + ":32"});
+    // THEN only the name differs: "BRASS   1 " against "SECOND 32 "
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "Name character 1: \"B\" -> \"S\"\n"
+                     "Name character 2: \"R\" -> \"E\"\n"
+                     "Name character 3: \"A\" -> \"C\"\n"
+                     "Name character 4: \"S\" -> \"O\"\n"
+                     "Name character 5: \"S\" -> \"N\"\n"
+                     "Name character 6: \" \" -> \"D\"\n"
+                     "Name character 8: \" \" -> \"3\"\n"
+                     "Name character 9: \"1\" -> \"2\"\n");
+    // AND one --bank names the bank of both
+    EXPECT_EQ(run({"diff", "--bank", "2", two + ":5", two + ":5"}).status, 0);
+}
+
+TEST_F(ToolTest, DiffOfAVoiceItCannotReadNamesTheFileWithStatus2) {
+    const std::string rom = Data("rom1a.syx"), single = Data("single-voice.syx");
+    const std::string missing = (folder / "missing.syx").string();
+    struct Bad {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    for (const Bad &bad : std::vector<Bad>{
+             {{rom + ":33", rom}, rom + ": voice 33 is out of range: the bank holds 32 voices"},
+             {{rom, rom + ":0"}, rom + ": voice 0 is out of range: the bank holds 32 voices"},
+             {{single + ":2", rom}, single + " holds one voice; voice 2 does not exist"},
+             {{rom, missing}, missing + ": no such file"},
+             {{"--bank", "2", rom, rom}, rom + ": --bank 2 is out of range: the file holds 1 bank"}}) {
+        std::vector<std::string> args{"diff"};
+        args.insert(args.end(), bad.args.begin(), bad.args.end());
+        const ToolResult r = run(args);
+        EXPECT_EQ(r.status, 2) << bad.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err, "voxmere-tool diff: " + bad.err + "\n");
+    }
+    // A file that is no voice file: the reader's own reason, naming it.
+    const std::string text = Data("text-file-named.v01");
+    const ToolResult r = run({"diff", text, rom});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("voxmere-tool diff: " + text + ": ", 0), 0u) << r.err;
+}
+
 TEST_F(ToolTest, HelpListsTheSubcommands) {
     const ToolResult r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("info"), std::string::npos);
     EXPECT_NE(r.out.find("convert"), std::string::npos);
     EXPECT_NE(r.out.find("show"), std::string::npos);
+    EXPECT_NE(r.out.find("diff"), std::string::npos);
     const ToolResult none = run({});
     EXPECT_NE(none.status, 0);
     EXPECT_FALSE(none.err.empty());

@@ -11,9 +11,8 @@
 #include "commands.h"
 
 #include "catalog_output.h"
-#include "files/file_convert.h"
-#include "files/file_report.h"
 #include "synth/fm_engine.h"
+#include "voice_input.h"
 
 #include <sndfile.h>
 
@@ -216,8 +215,7 @@ void AddRenderCommand(CLI::App &app, ToolRun &run) {
                                           "(replaces files of those names, removes nothing)");
     all->option_text("DIR");
     out->excludes(all);
-    CLI::Option *voice =
-        render->add_option("--voice", options->voice, "voice N (1..32) of a bank; default 1")->excludes(all);
+    render->add_option("--voice", options->voice, "voice N (1..32) of a bank; default 1")->excludes(all);
     CLI::Option *bank =
         render->add_option("--bank", options->bank, "bank N (from 1) of a file that holds several; default 1")
             ->check(CLI::PositiveNumber);
@@ -228,7 +226,7 @@ void AddRenderCommand(CLI::App &app, ToolRun &run) {
     render->add_option("--seconds", options->seconds, "how long the note is held, 0..60; default 2")
         ->check(CLI::Range(0.0, kMaxSeconds));
 
-    render->callback([options, voice, bank, all, &run] {
+    render->callback([options, bank, all, &run] {
         auto fail = [&run](const std::string &message) {
             run.err << "voxmere-tool render: " << message << '\n';
             run.status = 1;
@@ -237,19 +235,13 @@ void AddRenderCommand(CLI::App &app, ToolRun &run) {
             fail("name the WAV file to write, or a folder with --all DIR");
             return;
         }
-        std::optional<std::size_t> pick;
-        if (bank->count() > 0) pick = static_cast<std::size_t>(options->bank - 1);
-        const auto input = vox::ReadAnyVoiceFile(options->file, pick);
-        if (bank->count() > 0) {
-            if (const std::string error = vox::BankNumberError(input.value, options->bank); !error.empty()) {
-                fail(options->file + ": " + error);
-                return;
-            }
-        }
-        if (!input.ok()) {
-            fail(vox::ReadErrorEnglish(input.error));
+        const VoicesRead read =
+            ReadVoices(options->file, bank->count() > 0 ? std::optional<int>(options->bank) : std::nullopt);
+        if (!read.error.empty()) {
+            fail(read.error);
             return;
         }
+        const vox::LoadedVoices &input = read.voices;
         const Render how{options->note, options->velocity, options->seconds};
 
         if (all->count() > 0) {
@@ -260,11 +252,9 @@ void AddRenderCommand(CLI::App &app, ToolRun &run) {
                 fail(folder.string() + ": cannot make this folder" + (ec ? " (" + ec.message() + ")" : ""));
                 return;
             }
-            const int count = input.value.isBank ? static_cast<int>(vox::kBankSlots) : 1;
+            const int count = input.isBank ? static_cast<int>(vox::kBankSlots) : 1;
             for (int number = 1; number <= count; ++number) {
-                const vox::VoiceRecord &record = input.value.isBank
-                                                     ? input.value.bank[static_cast<std::size_t>(number - 1)]
-                                                     : input.value.voice;
+                const vox::VoiceRecord &record = VoiceOf(input, number);
                 const fs::path file = folder / RenderFileName(number, NameBytesOf(record));
                 const std::vector<short> pcm = RenderNote(record, how);
                 if (const std::string error = WriteWav(file, pcm); !error.empty()) {
@@ -276,20 +266,12 @@ void AddRenderCommand(CLI::App &app, ToolRun &run) {
             return;
         }
 
-        if (!input.value.isBank && voice->count() > 0 && options->voice != 1) {
-            fail(options->file + " holds one voice; --voice " + std::to_string(options->voice) +
-                 " does not exist");
+        if (const std::string error = VoiceNumberError(input, options->file, options->voice, "--voice ");
+            !error.empty()) {
+            fail(error);
             return;
         }
-        if (input.value.isBank &&
-            (options->voice < 1 || options->voice > static_cast<int>(vox::kBankSlots))) {
-            fail(options->file + ": --voice " + std::to_string(options->voice) +
-                 " is out of range: the bank holds 32 voices");
-            return;
-        }
-        const vox::VoiceRecord &record = input.value.isBank
-                                             ? input.value.bank[static_cast<std::size_t>(options->voice - 1)]
-                                             : input.value.voice;
+        const vox::VoiceRecord &record = VoiceOf(input, options->voice);
         const std::vector<short> pcm = RenderNote(record, how);
         if (const std::string error = WriteWav(options->out, pcm); !error.empty()) {
             fail(error);

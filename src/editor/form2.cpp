@@ -62,6 +62,12 @@ void Form2::load() {
     open_ = true;
 }
 
+void Form2::compareClick() {
+    if (open_) SetCompare(program_.state, program_.host, program_.workspace, !program_.workspace.comparing());
+}
+
+bool Form2::comparing() const { return program_.workspace.comparing(); }
+
 void Form2::undoClick() { stepHistory(false); }
 void Form2::redoClick() { stepHistory(true); }
 
@@ -478,6 +484,8 @@ void Form2::showInZone(const GroupInfo &g, const std::vector<int> &items) {
 
 void Form2::sendGroup(const GroupInfo &g, const std::vector<int> &items) {
     ProgramState &state = program_.state;
+    // A change leaves COMPARE: the instrument is given the edit again first.
+    SetCompare(state, program_.host, program_.workspace, false);
     const HistoryStep oneStep(program_.workspace); // a click of 変更 is undone whole
     std::vector<std::pair<int, int>> messages;
     for (int n = 0; n < g.count; ++n) {

@@ -83,6 +83,10 @@ inline constexpr const char *kFrame7 = "SYNC";
 inline constexpr const char *kFrame8 = "Mode";
 inline constexpr const char *kFrame9Fine = "Fine";
 inline constexpr const char *kFrame9Coarse = "Coarse";
+inline constexpr Text kCommandCompare = "COMPARE";
+inline constexpr Text kCommandCompareOn = "COMPARE中";
+inline constexpr Text kCompareTip =
+    "エディットエリアに入ったときの音色をDX7で鳴らします。もう一度押すと編集中の音色に戻ります（F6）";
 inline constexpr Text kLabel33 = "Ｌ";
 inline constexpr Text kLabel9 = "Ｒ";
 inline constexpr const char *kOperatorNo = "Operator No";
@@ -200,6 +204,10 @@ public:
     // heard at once on the instrument.
     void undoClick();
     void redoClick();
+    // COMPARE (its button and F6): the voice as it came into the edit area,
+    // or the edit again; the edit itself stays as it is.
+    void compareClick();
+    bool comparing() const;
     bool isOpen() const { return open_; }
     // A name typed into the open editor and not yet ended or applied.
     bool nameEdited() const { return open_ && text39 != loadedName; }

@@ -203,6 +203,7 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
             });
     };
     onKeys({QKeySequence::Undo}, &Form2::undoClick);
+    onKeys({QKeySequence(Qt::Key_F6)}, &Form2::compareClick);
     onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
            &Form2::redoClick);
     refresh();
@@ -421,6 +422,12 @@ void Form2View::buildControls() {
         form_.command1Click();
         after();
     });
+    compare_ = built.get<WrapButton>("CommandCompare");
+    compare_->setToolTip(Qs(form2_text::kCompareTip));
+    connect(compare_, &QPushButton::clicked, this, [this] {
+        form_.compareClick();
+        after();
+    });
 
     // Step buttons say what they add; the row numbers of the EG grid that
     // they select the row.
@@ -493,6 +500,10 @@ void Form2View::refresh() {
         frame9_[uk]->setVisible(form_.frame9Visible[uk]);
         shape5_[uk]->setVisible(form_.shape5Visible[uk] && form_.shape5Border[uk]);
     }
+    // Which voice sounds: under COMPARE the button says so and stands out.
+    const bool comparing = form_.comparing();
+    compare_->setCaption(Qs(comparing ? form2_text::kCommandCompareOn : form2_text::kCommandCompare));
+    compare_->setStyleSheet(comparing ? "background-color: #f0b040;" : "");
     label9_->setVisible(form_.label9Visible);
     label33_->setVisible(form_.label33Visible);
 

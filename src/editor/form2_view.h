@@ -29,6 +29,7 @@ class Form2;
 class ClickField;
 class EntryField;
 class EnvelopeGraphView;
+class WrapButton;
 class UpDownButtons;
 class KeyboardView;
 
@@ -101,6 +102,7 @@ private:
     void after(); // every forwarded event ends here
 
     FormContext program_;
+    WrapButton *compare_ = nullptr;
     Form2 &form_;
     bool refreshing_ = false;
 

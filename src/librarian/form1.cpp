@@ -123,6 +123,11 @@ void Form1::mnuVerClick() {
 }
 
 void Form1::mnuUndoClick() { StepHistory(program_.state, program_.host, program_.workspace, false); }
+void Form1::mnuCompareClick() {
+    Workspace &workspace = program_.workspace;
+    SetCompare(program_.state, program_.host, workspace, !workspace.comparing());
+}
+
 void Form1::mnuRedoClick() { StepHistory(program_.state, program_.host, program_.workspace, true); }
 
 void Form1::mnuLanguageClick(const std::string &code) {

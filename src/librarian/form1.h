@@ -200,6 +200,7 @@ inline constexpr Text kMenuShowGuide = "起動時に確認事項を表示";
 inline constexpr Text kMenuEdit = "編集(&E)";
 inline constexpr Text kMenuUndo = "元に戻す";
 inline constexpr Text kMenuRedo = "やり直し";
+inline constexpr Text kMenuCompare = "COMPARE（元の音色）";
 // The language the texts are shown in: its menu, and what a new choice does.
 inline constexpr Text kMenuView = "表示(&V)";
 inline constexpr Text kMenuLanguage = "言語 (Language)";
@@ -333,6 +334,8 @@ public:
     // area or of an entry written back or on, heard at once on the DX7.
     void mnuUndoClick();
     void mnuRedoClick();
+    // F6: COMPARE on or off (see Form2::compareClick).
+    void mnuCompareClick();
     // A language from ProgramState::languages, kept for the next start.
     void mnuLanguageClick(const std::string &code);
     void mnuMidiSettingsClick();    // MIDI設定…

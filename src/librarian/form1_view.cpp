@@ -254,9 +254,19 @@ void Form1View::buildMenus() {
     QAction *redo = editMenu->addAction(Qs(kMenuRedo));
     redo->setObjectName("mnu_redo");
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    connect(editMenu, &QMenu::aboutToShow, this, [this, undo, redo] {
+    editMenu->addSeparator();
+    QAction *compare = editMenu->addAction(Qs(kMenuCompare));
+    compare->setObjectName("mnu_compare");
+    compare->setCheckable(true);
+    compare->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(compare, &QAction::triggered, this, [this] {
+        form_.mnuCompareClick();
+        after();
+    });
+    connect(editMenu, &QMenu::aboutToShow, this, [this, undo, redo, compare] {
         undo->setEnabled(program_.workspace.canUndo());
         redo->setEnabled(program_.workspace.canRedo());
+        compare->setChecked(program_.workspace.comparing());
     });
     // Closed, the menu leaves its keys working whatever it showed.
     connect(editMenu, &QMenu::aboutToHide, this, [undo, redo] {

@@ -29,11 +29,23 @@ void SendEditArea(ProgramState &state, Host &host, const Workspace &workspace) {
     SendCurrentVoice(state, host, workspace.currentSlot(), workspace.editBuffer());
 }
 
+bool SetCompare(ProgramState &state, Host &host, Workspace &workspace, bool on) {
+    if (on == workspace.comparing()) return true; // nothing to send, nothing to refuse
+    if (!workspace.hasEditVoice() || !PortFree(state, host)) return false;
+    workspace.setComparing(on);
+    if (on)
+        SendCurrentVoice(state, host, workspace.currentSlot(), workspace.placedVoice());
+    else
+        SendEditArea(state, host, workspace);
+    return true;
+}
+
 bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo) {
     if (!(redo ? workspace.canRedo() : workspace.canUndo()) || !PortFree(state, host)) return false;
     const Slot before = VoiceAsSent(workspace.editBuffer());
     const int slotBefore = workspace.currentSlot();
-    const bool hadVoice = workspace.hasEditVoice();
+    // Under COMPARE the instrument holds the other voice: it is sent whole.
+    const bool hadVoice = workspace.hasEditVoice() && !workspace.comparing();
     if (!(redo ? workspace.redo() : workspace.undo())) return false;
     if (!workspace.hasEditVoice()) return true; // back before the first voice: nothing to send
     const Slot after = VoiceAsSent(workspace.editBuffer());

@@ -54,6 +54,11 @@ inline constexpr int kMostChangesInABurst = 51;
 // transfer owns the port (said so).
 bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo);
 
+// COMPARE on: the instrument sounds the voice as it came into the edit
+// area; off: the edit again, whole. The edit area does not change. False
+// when there is no voice, or a transfer owns the port (said so).
+bool SetCompare(ProgramState &state, Host &host, Workspace &workspace, bool on);
+
 // Refuses a command while a transfer owns the port, saying why; true when
 // the command may go on.
 bool PortFree(const ProgramState &state, Host &host);

@@ -56,6 +56,7 @@ template <class Operation> void Workspace::asStep(Operation &&operation) {
     beginStep();
     operation();
     endStep();
+    comparing_ = false;
 }
 
 void Workspace::beginStep() {
@@ -71,7 +72,7 @@ void Workspace::endStep() {
 }
 
 Workspace::State Workspace::state() const {
-    return {voiceTable_, editBuffer_, currentSlot_, hasEditVoice_, editAreaEntryVoice_};
+    return {voiceTable_, editBuffer_, currentSlot_, hasEditVoice_, editAreaEntryVoice_, placedVoice_};
 }
 
 void Workspace::restore(const State &s) {
@@ -82,6 +83,8 @@ void Workspace::restore(const State &s) {
     currentSlot_ = s.currentSlot;
     hasEditVoice_ = s.hasEditVoice;
     editAreaEntryVoice_ = s.editAreaEntryVoice;
+    placedVoice_ = s.placedVoice;
+    comparing_ = false;
 }
 
 bool Workspace::undo() {
@@ -112,6 +115,7 @@ void Workspace::placeVoiceNow(std::span<const Byte> image) {
     std::copy(slot0.begin(), slot0.begin() + kChecksumPos + 1, editBuffer_.begin());
     hasEditVoice_ = true;
     markEditAreaStored();
+    placedVoice_ = editBuffer_;
 }
 
 void Workspace::placeEntry(int n) {
@@ -122,6 +126,7 @@ void Workspace::placeEntry(int n) {
         hasEditVoice_ = true;
         markEditAreaStored();
         editAreaEntryVoice_ = editAreaStored_;
+        placedVoice_ = editBuffer_;
     });
 }
 

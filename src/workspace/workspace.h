@@ -75,6 +75,15 @@ public:
     // Saved to a bank file or sent to the instrument.
     void markBankStored();
 
+    // --- Compare ---
+    // The voice as it came into the edit area (placed from the list, a
+    // file, the library or the initial voice): what COMPARE sounds.
+    const Slot &placedVoice() const { return placedVoice_; }
+    // COMPARE is on: the instrument sounds placedVoice(), the edit area
+    // keeps its voice. Any change of the edit area ends it.
+    bool comparing() const { return comparing_; }
+    void setComparing(bool on) { comparing_ = on && hasEditVoice_; }
+
     // --- History ---
     // Each operation above that changes the edit area or an entry is one
     // step that can be undone and redone, in order; the operations between
@@ -103,6 +112,7 @@ private:
         int currentSlot;
         bool hasEditVoice;
         Params editAreaEntryVoice;
+        Slot placedVoice;
         bool operator==(const State &) const = default;
     };
     State state() const;
@@ -112,6 +122,8 @@ private:
     // Runs an operation as a step of its own, or as part of the open one.
     template <class Operation> void asStep(Operation &&operation);
 
+    Slot placedVoice_{};
+    bool comparing_ = false;
     std::vector<State> undo_, redo_;
     int openSteps_ = 0;
     State beforeOpenStep_{};

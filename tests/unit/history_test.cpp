@@ -121,5 +121,27 @@ TEST_F(HistoryTest, KeepsTheLatestStepsAndNoneThatChangedNothing) {
     EXPECT_TRUE(f.ws.hasEditVoice()); // the oldest steps, the placement among them, are gone
 }
 
+TEST_F(HistoryTest, CompareSoundsTheVoiceAsPlacedAndLeavesTheEditExact) {
+    f.ws.placeEntry(4);
+    const int placed = value(param::Algorithm), edited = (placed + 3) % 32;
+    f.ws.setParameter(param::Algorithm, static_cast<Byte>(edited));
+    const Slot edit = f.ws.editBuffer();
+    // The dump's algorithm byte: header 6, then the voice's parameter 134.
+    const auto algorithmSent = [&] { return f.out.sent.back()[6 + param::Algorithm]; };
+    for (const bool on : {true, false, true, false}) {
+        f.out.sent.clear();
+        ASSERT_TRUE(SetCompare(f.state, f.host, f.ws, on));
+        EXPECT_TRUE(IsProgramAndDump(f.out.sent, 4));
+        EXPECT_EQ(algorithmSent(), on ? placed : edited);
+        EXPECT_EQ(f.ws.comparing(), on);
+        EXPECT_EQ(f.ws.editBuffer(), edit); // compare changes nothing
+    }
+    // An undo under COMPARE gives the instrument the voice whole
+    ASSERT_TRUE(SetCompare(f.state, f.host, f.ws, true));
+    EXPECT_TRUE(IsProgramAndDump(step(false), 4));
+    EXPECT_FALSE(f.ws.comparing());
+    EXPECT_EQ(value(param::Algorithm), placed);
+}
+
 } // namespace
 } // namespace vox::test

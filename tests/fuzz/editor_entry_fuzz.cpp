@@ -26,9 +26,9 @@ using fuzz::Check;
 
 // A box refusing a field: not a number, or no break point, curve or frequency.
 bool IsNotANumberBox(const MessageBoxSpec &box) {
-    for (const char *refusal : {form2_text::kNotANumber, form2_text::kNotABreakPoint, form2_text::kNotACurve,
+    for (const Text &refusal : {form2_text::kNotANumber, form2_text::kNotABreakPoint, form2_text::kNotACurve,
                                 form2_text::kNotAFrequency})
-        if (box.text.rfind(refusal, 0) == 0) return true;
+        if (box.text.rfind(refusal.c_str(), 0) == 0) return true;
     return false;
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <execinfo.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -23,6 +24,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -56,10 +58,50 @@ inline std::string ReadText(const std::filesystem::path &file) {
 // For files that must be there: a missing one fails the test by name.
 inline Bytes ReadBytes(const std::filesystem::path &file) { return test::ReadFileContents(file); }
 
+// The folders of the tests running now. A crash leaves no destructor to
+// remove them, and a run that tries again would leave them behind.
+inline std::mutex &OpenFoldersLock() {
+    static std::mutex m;
+    return m;
+}
+inline std::vector<std::filesystem::path> &OpenFolders() {
+    static std::vector<std::filesystem::path> folders;
+    return folders;
+}
+
+// On a crash: where it happened, for the log, and nothing left behind. The
+// handler is not async-signal-safe beyond the backtrace; the process is
+// ending anyway.
+inline void OnCrash(int sig) {
+    const char head[] = "\n*** e2e_tests crashed; backtrace:\n";
+    (void)!write(STDERR_FILENO, head, sizeof head - 1);
+    void *frames[64];
+    backtrace_symbols_fd(frames, backtrace(frames, 64), STDERR_FILENO);
+    if (OpenFoldersLock().try_lock()) {
+        std::error_code ec;
+        for (const auto &folder : OpenFolders())
+            std::filesystem::remove_all(folder, ec);
+    }
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+inline const bool kCrashReport = [] {
+    for (int sig : {SIGSEGV, SIGBUS, SIGABRT, SIGFPE})
+        signal(sig, &OnCrash);
+    return true;
+}();
+
 // A temporary folder, removed with everything in it.
 class TempDir : public test::ScratchFolder {
 public:
-    TempDir() : ScratchFolder("e2e") {}
+    TempDir() : ScratchFolder("e2e") {
+        std::lock_guard lock(OpenFoldersLock());
+        OpenFolders().push_back(path());
+    }
+    ~TempDir() {
+        std::lock_guard lock(OpenFoldersLock());
+        std::erase(OpenFolders(), path());
+    }
 };
 
 // A child process, its output in files; stopped with SIGTERM, then SIGKILL,

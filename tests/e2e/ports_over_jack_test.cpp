@@ -39,6 +39,14 @@ public:
         in_.openVirtualPort("midi-in");
         out_.openVirtualPort("midi-out");
     }
+    // The input's thread may be in OnMessage: stop it before the members
+    // it writes go.
+    ~FakeDevice() {
+        in_.cancelCallback();
+        in_.closePort();
+    }
+    FakeDevice(const FakeDevice &) = delete;
+    FakeDevice &operator=(const FakeDevice &) = delete;
     std::vector<std::vector<Byte>> received() {
         std::lock_guard lock(mutex_);
         return got_;

@@ -14,6 +14,11 @@ constexpr Byte kNoteOffStatus = 0x80;
 constexpr Byte kNoteOnStatus = 0x90;
 constexpr Byte kProgramStatus = 0xC0;
 constexpr Byte kControlStatus = 0xB0;
+constexpr Byte kPressureStatus = 0xD0;
+constexpr Byte kBendStatus = 0xE0;
+// The controls the instrument plays from (its own wheel, breath and foot
+// controllers, the portamento switch).
+constexpr Byte kModWheel = 1, kBreath = 2, kFoot = 4, kPortamentoSwitch = 65;
 constexpr Byte kAllSoundOff = 120;
 constexpr Byte kAllNotesOff = 123;
 constexpr int kLastProgram = static_cast<int>(kBankSlots) - 1;
@@ -218,10 +223,28 @@ void VirtualDx7::channelMessage(std::span<const Byte> message) {
         }
         return sendEvent(e);
     case kControlStatus:
+        if (message[1] == kModWheel || message[1] == kBreath || message[1] == kFoot ||
+            message[1] == kPortamentoSwitch) {
+            accept(message);
+            e.kind = Dx7Event::Kind::Controller;
+            e.parameter = message[1];
+            e.value = message[2];
+            return sendEvent(e);
+        }
         if (message[1] != kAllNotesOff && message[1] != kAllSoundOff)
             return refuse(message, Dx7Refusal::Unknown);
         accept(message);
         e.kind = Dx7Event::Kind::AllNotesOff;
+        return sendEvent(e);
+    case kBendStatus:
+        accept(message);
+        e.kind = Dx7Event::Kind::PitchBend;
+        e.value = message[2]; // the instrument reads the most significant byte only
+        return sendEvent(e);
+    case kPressureStatus:
+        accept(message);
+        e.kind = Dx7Event::Kind::Aftertouch;
+        e.value = message[1];
         return sendEvent(e);
     case kProgramStatus:
         if (message[1] > kLastProgram) return refuse(message, Dx7Refusal::ProgramNumber);
@@ -249,8 +272,9 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     if (m.channel != receiveChannel) return refuse(message, Dx7Refusal::WrongChannel);
     switch (m.kind) {
     case Dx7Kind::ParameterChange:
-    case Dx7Kind::FunctionParameter:
         return parameterChange(message, m);
+    case Dx7Kind::FunctionParameter:
+        return functionChange(message, m);
     case Dx7Kind::VoiceDump:
         return voiceDump(message, m);
     case Dx7Kind::BulkDump:
@@ -319,6 +343,22 @@ void VirtualDx7::parameterChange(std::span<const Byte> message, const Dx7Message
     edit_[kChecksumPos] = VoiceChecksum(edit_);
     e.kind = Dx7Event::Kind::ParameterChanged;
     e.parameter = m.number;
+    sendEvent(e);
+}
+
+// The function settings; the panel's button messages of the same group
+// are not taken.
+void VirtualDx7::functionChange(std::span<const Byte> message, const Dx7Message &m) {
+    if (!m.good()) return refuse(message, Dx7Refusal::ParameterLength);
+    if (!sysInfoAvail) return refuse(message, Dx7Refusal::SysInfoUnavailable);
+    if (!IsFunctionParam(m.number)) return refuse(message, Dx7Refusal::ParameterGroup);
+    if (!function_.set(m.number, m.value)) return refuse(message, Dx7Refusal::ParameterValue);
+    accept(message);
+    ++parameterChanges_;
+    Dx7Event e;
+    e.kind = Dx7Event::Kind::FunctionChanged;
+    e.parameter = m.number;
+    e.value = static_cast<Byte>(m.value);
     sendEvent(e);
 }
 

@@ -11,6 +11,7 @@
 #include "voice/bank_format.h" // ReadBankImage, for the sim's --bank
 #include "voice/dx7_decode.h"
 #include "voice/dx7_event.h"
+#include "voice/function_settings.h"
 #include "voice/text.h"
 #include "voice/voice.h"
 
@@ -117,6 +118,7 @@ public:
     VoiceParams editParams() const;
     int selectedProgram() const { return selected_; }
     Byte operatorSwitches() const { return opSwitches_; }
+    const FunctionSettings &functionSettings() const { return function_; }
     // The 4104-byte bulk dump of the internal memory.
     std::vector<Byte> bulkDump() const;
 
@@ -148,6 +150,7 @@ private:
     void bankDump(std::span<const Byte> message, const Dx7Message &m);
     bool switchesTakeDump(std::span<const Byte> message); // refuses it when not
     void parameterChange(std::span<const Byte> message, const Dx7Message &m);
+    void functionChange(std::span<const Byte> message, const Dx7Message &m);
     void dumpRequest(std::span<const Byte> message, const Dx7Message &m);
     void selectProgram(int program);
     void reply(std::vector<Byte> bytes);
@@ -157,6 +160,7 @@ private:
     Voice edit_{};
     int selected_ = 0;
     Byte opSwitches_ = 0x3F;
+    FunctionSettings function_;
     int noteOns_ = 0, noteOffs_ = 0, programChanges_ = 0, voiceDumps_ = 0, bankDumps_ = 0,
         parameterChanges_ = 0, replies_ = 0, refusalTotal_ = 0;
     std::array<int, kDx7RefusalKinds> refusalCount_{};

@@ -6,7 +6,7 @@
 // A full ring loses no note-off and no sound change: from then on, until
 // the audio thread has taken them, commands are folded into an overflow
 // record (keys to release, "all notes off", the latest value of each voice
-// parameter) that the audio thread applies after the ring's older commands.
+// parameter, function setting and controller) that the audio thread applies after the ring's older commands.
 // Only a note-on finding the ring full is dropped: a missing note, never a
 // stuck one.
 
@@ -24,6 +24,9 @@ public:
     static constexpr std::size_t kCapacity = 256; // a power of two
     // Voice parameters 0..154 and 155, the operator switches.
     static constexpr std::size_t kParameterSlots = kParamCount + 1;
+    // The function settings 64..77, then the bend, controls 1, 2, 4 and 65,
+    // and the aftertouch.
+    static constexpr std::size_t kPlaySlots = kFunctionParamCount + 6;
 
     // Producer side. False only when a note-on was dropped.
     bool push(const SynthCommand &command) {
@@ -96,9 +99,53 @@ private:
         case Kind::SetParameter:
             if (c.parameter < kParameterSlots) setSlot(c.parameter, c.value);
             break;
+        case Kind::SetFunction:
+        case Kind::PitchBend:
+        case Kind::Controller:
+        case Kind::Aftertouch:
+            if (const int slot = PlaySlot(c); slot >= 0)
+                play_[static_cast<std::size_t>(slot)].store(static_cast<std::uint16_t>(0x100 | c.value),
+                                                            std::memory_order_relaxed);
+            break;
         }
         if (kept) marked_shared_.store(++marked_, std::memory_order_release);
         return kept;
+    }
+
+    static constexpr Byte kPlayControls[4] = {1, 2, 4, 65};
+    static int PlaySlot(const SynthCommand &c) {
+        const int bend = kFunctionParamCount;
+        switch (c.kind) {
+        case Kind::SetFunction:
+            return IsFunctionParam(c.parameter) ? c.parameter - kFirstFunctionParam : -1;
+        case Kind::PitchBend:
+            return bend;
+        case Kind::Aftertouch:
+            return bend + 5;
+        case Kind::Controller:
+            for (int i = 0; i < 4; ++i)
+                if (kPlayControls[i] == c.parameter) return bend + 1 + i;
+            return -1;
+        default:
+            return -1;
+        }
+    }
+    static SynthCommand PlayCommand(std::size_t slot, Byte value) {
+        SynthCommand c;
+        c.value = value;
+        const std::size_t bend = kFunctionParamCount;
+        if (slot < bend) {
+            c.kind = Kind::SetFunction;
+            c.parameter = static_cast<Byte>(kFirstFunctionParam + static_cast<int>(slot));
+        } else if (slot == bend) {
+            c.kind = Kind::PitchBend;
+        } else if (slot == bend + 5) {
+            c.kind = Kind::Aftertouch;
+        } else {
+            c.kind = Kind::Controller;
+            c.parameter = kPlayControls[slot - bend - 1];
+        }
+        return c;
     }
 
     void setSlot(std::size_t p, Byte value) {
@@ -133,15 +180,20 @@ private:
                 c.voice[p] = static_cast<Byte>(pending[p] & 0xFF);
             c.operatorSwitches = static_cast<Byte>(pending[kParamCount] & 0xFF);
             apply(c);
-            return;
+        } else {
+            c.kind = Kind::SetParameter;
+            for (std::size_t p = 0; p < kParameterSlots; ++p) {
+                if (pending[p] == 0) continue;
+                c.parameter = static_cast<Byte>(p);
+                c.value = static_cast<Byte>(pending[p] & 0xFF);
+                apply(c);
+            }
         }
-        c.kind = Kind::SetParameter;
-        for (std::size_t p = 0; p < kParameterSlots; ++p) {
-            if (pending[p] == 0) continue;
-            c.parameter = static_cast<Byte>(p);
-            c.value = static_cast<Byte>(pending[p] & 0xFF);
-            apply(c);
-        }
+        for (std::size_t p = 0; p < kPlaySlots; ++p)
+            if (const std::uint16_t v = play_[p].exchange(0, std::memory_order_relaxed); v != 0) {
+                SynthCommand play = PlayCommand(p, static_cast<Byte>(v & 0xFF));
+                apply(play);
+            }
     }
 
     std::array<SynthCommand, kCapacity> ring_{};
@@ -152,6 +204,7 @@ private:
     alignas(64) std::array<std::atomic<std::uint64_t>, 2> releases_{}; // keys 0..63, 64..127
     std::atomic<bool> allOff_{false};
     std::array<std::atomic<std::uint16_t>, kParameterSlots> parameters_{}; // 0x100 | value; 0 = none
+    std::array<std::atomic<std::uint16_t>, kPlaySlots> play_{};            // the same
     std::atomic<std::size_t> recordAt_{~std::size_t{0}}; // the ring position the record follows
     std::atomic<std::uint32_t> marked_shared_{0};        // changes folded in so far
     alignas(64) std::atomic<std::uint32_t> taken_{0};    // changes the consumer has applied

@@ -24,6 +24,18 @@ void ApplySynthCommand(FmEngine &engine, const SynthCommand &command) {
     case SynthCommand::Kind::SetParameter:
         engine.setParameter(command.parameter, command.value);
         return;
+    case SynthCommand::Kind::SetFunction:
+        engine.setFunction(command.parameter, command.value);
+        return;
+    case SynthCommand::Kind::PitchBend:
+        engine.pitchBend(command.value);
+        return;
+    case SynthCommand::Kind::Controller:
+        engine.controller(command.parameter, command.value);
+        return;
+    case SynthCommand::Kind::Aftertouch:
+        engine.aftertouch(command.value);
+        return;
     }
 }
 
@@ -53,6 +65,17 @@ SynthCommand CommandFor(const Dx7Event &event) {
             static_cast<Byte>(event.kind == E::OperatorSwitches ? kOperatorSwitchParam : event.parameter);
         c.value = event.value;
         break;
+    case E::FunctionChanged:
+    case E::Controller:
+        c.kind = event.kind == E::FunctionChanged ? C::SetFunction : C::Controller;
+        c.parameter = static_cast<Byte>(event.parameter);
+        c.value = event.value;
+        break;
+    case E::PitchBend:
+    case E::Aftertouch:
+        c.kind = event.kind == E::PitchBend ? C::PitchBend : C::Aftertouch;
+        c.value = event.value;
+        break;
     }
     return c;
 }
@@ -69,6 +92,8 @@ void Dx7Sound::hear(const Dx7Event &event) {
             switches_ = c.value;
         else
             voice_[c.parameter] = c.value;
+    } else if (c.kind == SynthCommand::Kind::SetFunction) {
+        function_.set(c.parameter, c.value);
     }
     if (sink_) sink_(c);
 }
@@ -79,6 +104,13 @@ void Dx7Sound::playVoice(const VoiceParams &voice, Byte operatorSwitches) {
     e.voice = voice;
     e.operatorSwitches = operatorSwitches;
     hear(e);
+    for (int p = kFirstFunctionParam; p < kFirstFunctionParam + kFunctionParamCount; ++p) {
+        Dx7Event f;
+        f.kind = Dx7Event::Kind::FunctionChanged;
+        f.parameter = p;
+        f.value = static_cast<Byte>(function_.get(p));
+        hear(f);
+    }
 }
 
 } // namespace vox

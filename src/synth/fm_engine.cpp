@@ -94,9 +94,11 @@ struct Operator {
 struct Note {
     bool active = false;
     bool held = false;
-    int key = 60;    // as played, untransposed (matched by note-off)
-    int played = 60; // after transposition
-    int keyPitch = 0;
+    int key = 60;            // as played, untransposed (matched by note-off)
+    int played = 60;         // after transposition
+    int keyPitch = 0;        // sounding key pitch, 4096 units an octave
+    int glidePitch = 0;      // portamento: where the glide is
+    int targetPitch = 0;     // portamento: the key's own pitch
     int pitchLevel = 0x4000; // pitch EG, 16 bits, $4000 = none
     int pitchStep = 5;
     int voiceWord = 0x8000; // the voice pitch register
@@ -133,6 +135,18 @@ struct FmEngine::State {
     int pitchMod = 0; // 16384 units an octave
     int ampMod = 0;   // the AM register
 
+    // How it plays: function settings and what the controllers say.
+    FunctionSettings function;
+    int bendMsb = 64;              // the bend as last received
+    int bend = 0;                  // its pitch-mod units
+    int inputs[4] = {};            // wheel, foot, breath, aftertouch: 2 x the MIDI value
+    bool portamentoSwitch = false; // control 65
+    int lastPitch = -1;            // the pitch of the note played last, for a glide
+    int monoKeys[kPolyphony] = {}; // mono: the keys held, oldest first
+    int monoCount = 0;
+    int F(FunctionParam p) const { return function.get(p); }
+    bool mono() const { return F(FunctionParam::PolyMono) == 1; }
+
     // Output stage.
     double dcIn = 0, dcOut = 0, dcPole = 0;
 
@@ -142,6 +156,11 @@ struct FmEngine::State {
     void deriveVoice();
     void deriveNote(Note &n);
     void startNote(Note &n, int key, int velocity);
+    void setKey(Note &n, int key);
+    bool glides(bool legato) const;
+    void glide(Note &n);
+    void monoOn(int key, int velocity);
+    void monoOff(int key);
     void releaseNote(Note &n);
     void tick();
     void writePitch(Note &n);
@@ -198,9 +217,9 @@ void FmEngine::State::startNote(Note &n, int key, int velocity) {
     const bool sounding = n.active;
     n.active = true;
     n.held = true;
-    n.key = key;
-    n.played = fm::TransposedNote(key, P(param::Transpose));
-    n.keyPitch = fm::KeyPitch(n.played);
+    const int from = sounding ? n.glidePitch : lastPitch;
+    setKey(n, key);
+    if (glides(false) && from >= 0) n.glidePitch = n.keyPitch = from;
     deriveNote(n);
     const bool sync = P(param::OscKeySync) == 1;
     for (int op = 1; op <= kOperatorCount; ++op) {
@@ -233,6 +252,93 @@ void FmEngine::State::startNote(Note &n, int key, int velocity) {
         for (Operator &o : n.ops)
             o.phase = static_cast<std::uint32_t>(o.inc * clock);
     }
+}
+
+// A new key for the note: its pitch (where a glide heads) and what the
+// envelopes read from the key.
+void FmEngine::State::setKey(Note &n, int key) {
+    n.key = key;
+    n.played = fm::TransposedNote(key, P(param::Transpose));
+    n.targetPitch = n.glidePitch = n.keyPitch = fm::KeyPitch(n.played);
+    lastPitch = n.targetPitch;
+}
+
+// Whether a note glides to its key (§7.9): in poly mode and mono "full"
+// while the portamento switch is on; mono "fingered" on legato notes alone.
+bool FmEngine::State::glides(bool legato) const {
+    if (F(FunctionParam::PortaTime) == 0) return false;
+    if (mono() && F(FunctionParam::PortaMode) == 0) return legato;
+    return portamentoSwitch;
+}
+
+// PORTA_PROCESS (§7.9), every second tick for each voice: the pitch moves
+// towards the key by k (floor(|d| / 1024) + 1), a roughly exponential
+// approach; with glissando by 3k, sounding in the key grid's semitones.
+void FmEngine::State::glide(Note &n) {
+    const int d = n.targetPitch - n.glidePitch;
+    if (d == 0) return;
+    const int k = fm::PitchEgRate(99 - F(FunctionParam::PortaTime));
+    const bool glissando = F(FunctionParam::Glissando) == 1;
+    const int step = glissando ? 3 * k : k * (std::abs(d) / 1024 + 1);
+    n.glidePitch = std::abs(d) <= step ? n.targetPitch : n.glidePitch + (d > 0 ? step : -step);
+    if (!glissando) {
+        n.keyPitch = n.glidePitch;
+        return;
+    }
+    int nearest = n.played, best = 1 << 30;
+    for (int note = 0; note < 128; ++note) {
+        const int off = std::abs(fm::KeyPitch(note) - n.glidePitch);
+        if (off < best) {
+            best = off;
+            nearest = note;
+        }
+    }
+    n.keyPitch = n.glidePitch == n.targetPitch ? n.targetPitch : fm::KeyPitch(nearest);
+}
+
+// VOICE_ADD_MONO: the first key of a phrase starts the voice; a key played
+// while others are held moves it (legato), the envelopes running on.
+void FmEngine::State::monoOn(int key, int velocity) {
+    const bool legato = monoCount > 0 && notes[0].active;
+    auto *end = std::remove(monoKeys, monoKeys + monoCount, key);
+    monoCount = static_cast<int>(end - monoKeys);
+    if (monoCount < kPolyphony) monoKeys[monoCount++] = key;
+    Note &n = notes[0];
+    if (!legato) {
+        if (P(param::LfoDelay) != 0) {
+            delayAcc = 0;
+            delayOver = false;
+            fade = 0;
+        }
+        if (P(param::LfoKeySync) == 1) lfoPhase = 0x7FFF;
+        startNote(n, key, velocity);
+        return;
+    }
+    const int from = n.glidePitch;
+    setKey(n, key);
+    if (glides(true)) n.glidePitch = n.keyPitch = from;
+    deriveNote(n);
+    writePitch(n);
+    updateIncrements(n);
+}
+
+// VOICE_REMOVE_MONO: letting the sounding key go returns to the last key
+// still held; with none held the note is released.
+void FmEngine::State::monoOff(int key) {
+    auto *end = std::remove(monoKeys, monoKeys + monoCount, key);
+    monoCount = static_cast<int>(end - monoKeys);
+    Note &n = notes[0];
+    if (!n.active || !n.held || n.key != key) return;
+    if (monoCount == 0) {
+        releaseNote(n);
+        return;
+    }
+    const int from = n.glidePitch;
+    setKey(n, monoKeys[monoCount - 1]);
+    if (glides(true)) n.glidePitch = n.keyPitch = from;
+    deriveNote(n);
+    writePitch(n);
+    updateIncrements(n);
 }
 
 void FmEngine::State::releaseNote(Note &n) {
@@ -302,19 +408,40 @@ void FmEngine::State::tick() {
     const int s = fm::LfoWave(wave, lfoPhase, lfoRandom);
     lfoValue = s;
 
-    // MOD_PITCH_LOAD_TO_EGS (§5.6), no controllers.
-    const int depth = (fade * fm::ScaleValue(P(param::LfoPmd))) >> 8;
+    // MOD_PROCESS_INPUT_SOURCES: wheel, foot, breath and aftertouch, each
+    // scaled by its range, summed per assign (§5.6, §5.7).
+    int toPitch = 0, toAmp = 0, biasRange = 0, biasInput = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int number = static_cast<int>(FunctionParam::WheelRange) + 2 * i;
+        const int range = fm::ScaleValue(function.get(number));
+        const int assign = function.get(number + 1);
+        const int scaled = (range * inputs[i]) >> 8;
+        if (assign & 1) toPitch += scaled;
+        if (assign & 2) toAmp += scaled;
+        if (assign & 4) {
+            biasRange += range;
+            biasInput += scaled;
+        }
+    }
+    const int bias =
+        biasRange == 0 ? 0 : 255 - std::min(255, std::min(255, biasInput) + 255 - std::min(255, biasRange));
+    // MOD_PITCH_LOAD_TO_EGS (§5.6), with the bend.
+    const int depth =
+        std::min(255, std::min(255, toPitch) + ((fade * fm::ScaleValue(P(param::LfoPmd))) >> 8));
     const int sens = fm::PitchModSensitivity(P(param::PitchModSens));
     const int q = s < 0 ? -((-s * sens) >> 8) : (s * sens) >> 8;
-    pitchMod = (q * depth) >> 1;
-    // MOD_AMP_LOAD_TO_EGS (§5.7), no EG bias.
-    const int m = (fade * fm::ScaleValue(P(param::LfoAmd))) >> 8;
-    const int a = std::min(255, ((127 - s) * m) >> 8);
+    pitchMod = ((q * depth) >> 1) + bend;
+    // MOD_AMP_LOAD_TO_EGS (§5.7), with the EG bias.
+    const int m = std::min(255, ((fade * fm::ScaleValue(P(param::LfoAmd))) >> 8) + toAmp);
+    const int a = std::min(255, (((127 - s) * std::min(m, 255 - bias)) >> 8) + bias);
     ampMod = fm::AmpModTable(255 - a);
 
     const int half = static_cast<int>(ticks & 1) * 8;
     for (int v = half; v < half + 8; ++v)
-        if (notes[v].active) writePitch(notes[v]);
+        if (notes[v].active) {
+            glide(notes[v]);
+            writePitch(notes[v]);
+        }
     if ((ticks & 1) == 0)
         for (Note &n : notes)
             if (n.active) stepPitchEnvelope(n);
@@ -580,6 +707,47 @@ void FmEngine::setParameter(int parameter, int value) {
         }
 }
 
+void FmEngine::setFunction(int number, int value) {
+    State &s = *state_;
+    const bool wasMono = s.mono();
+    if (!s.function.set(number, std::clamp(value, 0, std::max(0, FunctionParamMax(number))))) return;
+    if (s.mono() != wasMono) allSoundOff();
+    if (number == static_cast<int>(FunctionParam::BendRange) ||
+        number == static_cast<int>(FunctionParam::BendStep))
+        pitchBend(s.bendMsb); // the wheel where it is, at the new range
+}
+
+const FunctionSettings &FmEngine::functionSettings() const { return state_->function; }
+
+void FmEngine::pitchBend(int msb) {
+    State &s = *state_;
+    s.bendMsb = std::clamp(msb, 0, 127);
+    s.bend = fm::PitchBendValue(s.bendMsb, s.F(FunctionParam::BendRange), s.F(FunctionParam::BendStep));
+}
+
+void FmEngine::controller(int control, int value) {
+    State &s = *state_;
+    const int input = 2 * std::clamp(value, 0, 127); // the receive code doubles the data byte
+    switch (control) {
+    case 1:
+        s.inputs[0] = input;
+        break;
+    case 4:
+        s.inputs[1] = input;
+        break;
+    case 2:
+        s.inputs[2] = input;
+        break;
+    case 65:
+        s.portamentoSwitch = value >= 64;
+        break;
+    default:
+        break;
+    }
+}
+
+void FmEngine::aftertouch(int value) { state_->inputs[3] = 2 * std::clamp(value, 0, 127); }
+
 const VoiceParams &FmEngine::voice() const { return state_->params; }
 Byte FmEngine::operatorSwitches() const { return state_->switches; }
 
@@ -591,6 +759,10 @@ void FmEngine::noteOn(int note, int velocity) {
         return;
     }
     State &s = *state_;
+    if (s.mono()) {
+        s.monoOn(std::clamp(note, 0, 127), std::clamp(velocity, 1, 127));
+        return;
+    }
     Note *slot = nullptr;
     for (int k = 0; k < kPolyphony && !slot; ++k) {
         const int v = (s.search + k) % kPolyphony;
@@ -609,10 +781,18 @@ void FmEngine::noteOn(int note, int velocity) {
     }
     if (s.P(param::LfoKeySync) == 1) s.lfoPhase = 0x7FFF;
     s.startNote(*slot, std::clamp(note, 0, 127), std::clamp(velocity, 1, 127));
+    // "Follow": the notes whose keys are up glide to the new key too.
+    if (s.F(FunctionParam::PortaMode) == 1 && s.glides(false))
+        for (Note &n : s.notes)
+            if (n.active && !n.held) n.targetPitch = slot->targetPitch;
 }
 
 // VOICE_REMOVE (§9.2): the lowest voice holding this key.
 void FmEngine::noteOff(int note) {
+    if (state_->mono()) {
+        state_->monoOff(note);
+        return;
+    }
     for (Note &n : state_->notes)
         if (n.active && n.held && n.key == note) {
             state_->releaseNote(n);
@@ -621,11 +801,13 @@ void FmEngine::noteOff(int note) {
 }
 
 void FmEngine::allNotesOff() {
+    state_->monoCount = 0;
     for (Note &n : state_->notes)
         if (n.active && n.held) state_->releaseNote(n);
 }
 
 void FmEngine::allSoundOff() {
+    state_->monoCount = 0;
     for (Note &n : state_->notes) {
         n.active = false;
         n.held = false;

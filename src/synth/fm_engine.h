@@ -7,6 +7,7 @@
 // locks after construction, so every member is safe on an audio thread.
 
 #include "voice/dx7_event.h" // VoiceParams
+#include "voice/function_settings.h"
 #include "voice/voice_layout.h"
 
 #include <array>
@@ -41,11 +42,25 @@ public:
     const VoiceParams &voice() const;
     Byte operatorSwitches() const;
 
+    // Function parameter 64..77 (see FunctionSettings); others are ignored.
+    // A change between poly and mono stops every note.
+    void setFunction(int number, int value);
+    const FunctionSettings &functionSettings() const;
+    // The bend's most significant byte 0..127, 64 = none.
+    void pitchBend(int msb);
+    // Control 1 (wheel), 2 (breath), 4 (foot), 65 (portamento switch),
+    // value 0..127; other controls are ignored.
+    void controller(int control, int value);
+    // Channel pressure 0..127.
+    void aftertouch(int value);
+
     // MIDI note 0..127, velocity 1..127. As the instrument assigns them: the
     // next voice round the 16 whose key is up (a releasing note's tail may
     // be taken, a repeated key gets a voice of its own); with 16 keys down a
     // further note is ignored. A note-off releases the lowest voice holding
-    // that key.
+    // that key. In mono mode one voice plays the last key held; a key
+    // played while another is held moves its pitch without starting its
+    // envelopes again, and letting it go returns to the key held before.
     void noteOn(int note, int velocity);
     void noteOff(int note);
     void allNotesOff(); // releases every note

@@ -200,6 +200,33 @@ int AmpModTable(int index) { return kAmpMod[static_cast<std::size_t>(Clamp(index
 
 int PitchEgLevel(int level) { return kPitchEgLevel[static_cast<std::size_t>(Clamp(level, 0, 99))]; }
 
+// TABLE_PITCH_BEND: the wheel's 128 positions, with a small dead zone at
+// the centre; TABLE_PITCH_BEND_CENTS: the scale of ranges 0..12.
+constexpr std::array<U8, 128> kPitchBend{
+    0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,
+    19,  20,  21,  22,  23,  24,  25,  26,  27,  28,  29,  30,  31,  32,  33,  34,  35,  36,  37,
+    38,  39,  40,  42,  43,  44,  45,  46,  47,  48,  49,  50,  51,  52,  53,  54,  55,  56,  57,
+    58,  59,  60,  61,  62,  63,  64,  64,  64,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,
+    75,  76,  77,  78,  79,  80,  81,  82,  83,  84,  85,  86,  88,  89,  90,  91,  92,  93,  94,
+    95,  96,  97,  98,  99,  100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113,
+    114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127};
+constexpr std::array<U8, 13> kPitchBendCents{0, 22, 43, 65, 86, 107, 129, 151, 172, 194, 215, 236, 255};
+
+int PitchBendValue(int msb, int range, int step) {
+    const int a = 2 * kPitchBend[static_cast<std::size_t>(Clamp(msb, 0, 127))] - 128; // -128..126
+    range = Clamp(range, 0, 12);
+    step = Clamp(step, 0, 12);
+    if (step != 0) {
+        // The firmware's stepped path (TABLE_PITCH_BEND_STEP) is not
+        // published: the wheel's position in semitones, rounded to whole
+        // steps of `step`, never past the range (chosen).
+        const double at = std::abs(a) * range / 128.0;
+        const int semitones = std::min(range, static_cast<int>(std::lround(at / step)) * step);
+        return (a < 0 ? -semitones : semitones) * 16384 / 12;
+    }
+    return range == 12 ? a * 128 : a * kPitchBendCents[static_cast<std::size_t>(range)] / 2;
+}
+
 int PitchEgRate(int rate) { return kPitchEgRate[static_cast<std::size_t>(Clamp(rate, 0, 99))]; }
 
 // VOICE_CONVERT_NOTE_TO_LOG_FREQ (§7.1): the low byte is 0, $54 or $A8 by

@@ -71,6 +71,12 @@ int PitchEgLevel(int level);
 // TABLE_PITCH_EG_RATE[R 0..99]: change per update, 4096 units an octave.
 int PitchEgRate(int rate);
 
+// --- Pitch bend (§7.8) ---------------------------------------------------
+// The pitch-modulation value (16384 units an octave) of a bend whose most
+// significant byte is `msb` (64 = centre) at range 0..12 semitones and step
+// 0..12 (0: smooth).
+int PitchBendValue(int msb, int range, int step);
+
 // --- Frequency (§7) ------------------------------------------------------
 // The key's log pitch (16-bit word, 4096 units an octave).
 int KeyPitch(int note);

@@ -24,11 +24,15 @@ struct Dx7Event {
         VoiceLoaded,      // the edit buffer is a whole new voice: program change, voice dump
         ParameterChanged, // one voice parameter 0..154 of the edit buffer
         OperatorSwitches, // parameter 155
+        FunctionChanged,  // function parameter 64..77 (parameter), value
+        PitchBend,        // value: the bend's most significant byte, 64 = centre
+        Controller,       // parameter: control 1 wheel, 2 breath, 4 foot, 65 portamento switch; value
+        Aftertouch,       // value: channel pressure
     };
     Kind kind = Kind::AllNotesOff;
     Byte note = 0;
     Byte velocity = 0;
-    int parameter = 0; // ParameterChanged
+    int parameter = 0; // ParameterChanged, FunctionChanged, Controller
     Byte value = 0;    // ParameterChanged; OperatorSwitches: the switches
     // VoiceLoaded: the edit buffer and the switches in force.
     VoiceParams voice{};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <map>
 #include <memory>
 
 namespace vox {
@@ -40,6 +41,7 @@ SynthCommand Voice(Byte fill, Byte switches) {
 struct Heard {
     std::bitset<128> held;
     std::array<int, 156> parameters{};
+    std::map<std::pair<Kind, int>, int> played; // (kind, function or control) -> value
     int commands = 0;
     void operator()(const SynthCommand &c) {
         ++commands;
@@ -60,6 +62,12 @@ struct Heard {
             break;
         case Kind::SetParameter:
             parameters[c.parameter] = c.value;
+            break;
+        case Kind::SetFunction:
+        case Kind::Controller:
+        case Kind::PitchBend:
+        case Kind::Aftertouch:
+            played[{c.kind, c.parameter}] = c.value;
             break;
         }
     }
@@ -111,6 +119,29 @@ TEST_F(FullRing, AWholeVoiceAndAllNotesOffBeyondItArriveAsOneVoiceAndNoNoteHeld)
     EXPECT_EQ(heard.parameters[0], 42);
     EXPECT_EQ(heard.parameters[154], 9);
     EXPECT_EQ(heard.parameters[155], 0x3F);
+}
+
+TEST_F(FullRing, FunctionSettingsBendAndControllersBeyondItArriveInTheirLastState) {
+    auto play = [](Kind kind, int parameter, int value) {
+        SynthCommand c = Parameter(parameter, value);
+        c.kind = kind;
+        return c;
+    };
+    // WHEN the bend range, the bend, the wheel and the pressure change twice each on top
+    for (int value : {3, 12}) {
+        EXPECT_TRUE(queue->push(play(Kind::SetFunction, 65, value)));
+        EXPECT_TRUE(queue->push(play(Kind::PitchBend, 0, value + 60)));
+        EXPECT_TRUE(queue->push(play(Kind::Controller, 1, value + 1)));
+        EXPECT_TRUE(queue->push(play(Kind::Aftertouch, 0, value + 2)));
+    }
+    queue->drain(std::ref(heard));
+    // THEN each arrives once, with its last value
+    const std::map<std::pair<Kind, int>, int> expected{{{Kind::SetFunction, 65}, 12},
+                                                       {{Kind::PitchBend, 0}, 72},
+                                                       {{Kind::Controller, 1}, 13},
+                                                       {{Kind::Aftertouch, 0}, 14}};
+    EXPECT_EQ(heard.played, expected);
+    EXPECT_EQ(heard.commands, static_cast<int>(SynthCommandQueue::kCapacity) + 4);
 }
 
 } // namespace

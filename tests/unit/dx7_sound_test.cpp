@@ -116,12 +116,45 @@ TEST_F(Dx7SoundTest, ChannelMessagesTheInstrumentDoesNotTakeSoundNothing) {
     expectRefused({0x90, 60, 100, 5}, "note on too long");
     expectRefused({0x90, 0x80, 100}, "note number with bit 7");
     expectRefused({0xB0, 7, 100}, "volume controller");
-    expectRefused({0xE0, 0, 64}, "pitch bend");
+    expectRefused({0xE1, 0, 64}, "pitch bend on channel 2");
+    expectRefused({0xB0, 64, 127}, "sustain (not taken here)");
     expectRefused({0xC1, 3}, "program change channel 2");
     expectRefused({0xC0, 32}, "program 33");
     expectRefused({0xC0, 3, 4}, "program change too long");
     expectRefused({60, 100}, "data bytes without status");
     expectRefused({}, "empty");
+}
+
+TEST_F(Dx7SoundTest, PlayingMessagesAndFunctionSettingsReachTheEngine) {
+    struct Case {
+        Bytes message;
+        Kind kind;
+        int parameter, value;
+    };
+    const Case cases[] = {
+        {{0xE0, 0x11, 0x50}, Kind::PitchBend, 0, 0x50}, // the LSB is not read
+        {{0xB0, 1, 99}, Kind::Controller, 1, 99},       // mod wheel
+        {{0xB0, 2, 10}, Kind::Controller, 2, 10},       // breath
+        {{0xB0, 4, 127}, Kind::Controller, 4, 127},     // foot
+        {{0xB0, 65, 127}, Kind::Controller, 65, 127},   // portamento switch
+        {{0xD0, 77}, Kind::Aftertouch, 0, 77},
+        {{0xF0, 0x43, 0x10, 0x08, 0x40, 0x01, 0xF7}, Kind::SetFunction, 64, 1},  // mono
+        {{0xF0, 0x43, 0x10, 0x08, 0x41, 0x0C, 0xF7}, Kind::SetFunction, 65, 12}, // bend range 12
+        {{0xF0, 0x43, 0x10, 0x08, 0x45, 0x63, 0xF7}, Kind::SetFunction, 69, 99}, // portamento time
+        {{0xF0, 0x43, 0x10, 0x08, 0x4D, 0x07, 0xF7}, Kind::SetFunction, 77, 7},  // aftertouch assign
+    };
+    const VoiceParams before = editBuffer();
+    for (const Case &c : cases) {
+        commands.clear();
+        EXPECT_TRUE(send(c.message)) << dx7.lastRefusal();
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(commands[0].kind, c.kind);
+        EXPECT_EQ(commands[0].parameter, c.parameter);
+        EXPECT_EQ(commands[0].value, c.value);
+    }
+    EXPECT_EQ(dx7.functionSettings().get(FunctionParam::BendRange), 12);
+    EXPECT_EQ(sound.functionSettings().get(FunctionParam::AftertouchAssign), 7);
+    EXPECT_EQ(editBuffer(), before) << "function settings are not part of the voice";
 }
 
 TEST_F(Dx7SoundTest, ProgramChangeSoundsTheInternalVoice) {
@@ -207,7 +240,8 @@ TEST_F(Dx7SoundTest, OperatorSwitchesStayThroughProgramChanges) {
 }
 
 TEST_F(Dx7SoundTest, ParameterChangesTheInstrumentRefusesSoundNothing) {
-    expectRefused({0xF0, 0x43, 0x10, 0x08, 0x40, 0x01, 0xF7}, "function parameter (group 2)");
+    expectRefused({0xF0, 0x43, 0x10, 0x08, 0x00, 0x01, 0xF7}, "a panel button (group 2, below 64)");
+    expectRefused({0xF0, 0x43, 0x10, 0x08, 0x45, 0x64, 0xF7}, "portamento time 100");
     expectRefused({0xF0, 0x43, 0x10, 0x01, 0x1C, 0x00, 0xF7}, "parameter 156");
     expectRefused({0xF0, 0x43, 0x10, 0x01, 0x1B, 0x40, 0xF7}, "operator switches above 3F");
     expectRefused(ParamChange(param::Algorithm, 32), "algorithm 33");
@@ -268,13 +302,18 @@ TEST_F(Dx7SoundTest, ARealBankFileLoadsAsTheInstrumentTakesIt) {
     }
 }
 
-TEST_F(Dx7SoundTest, PlayingAVoiceAgainSoundsIt) {
+TEST_F(Dx7SoundTest, PlayingAVoiceAgainSoundsItWithTheFunctionSettingsInForce) {
+    EXPECT_TRUE(send({0xF0, 0x43, 0x10, 0x08, 0x41, 0x07, 0xF7})); // bend range 7
+    commands.clear();
     const VoiceParams voice = ParamsOf(bank[9]);
     sound.playVoice(voice, 0x1E);
-    ASSERT_EQ(commands.size(), 1u);
+    ASSERT_EQ(commands.size(), 1u + kFunctionParamCount);
     EXPECT_EQ(commands[0].kind, Kind::SetVoice);
     EXPECT_EQ(commands[0].voice, voice);
     EXPECT_EQ(commands[0].operatorSwitches, 0x1E);
+    EXPECT_EQ(commands[2].kind, Kind::SetFunction);
+    EXPECT_EQ(commands[2].parameter, 65);
+    EXPECT_EQ(commands[2].value, 7);
 }
 
 // GIVEN an engine told by the commands.

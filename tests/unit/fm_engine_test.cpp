@@ -920,3 +920,130 @@ TEST(FmEngineAlgorithms, GivenSixNotesWithFeedback_WhenTheyPlayTogether_ThenTheM
         EXPECT_GT(Peak(mix), 0.05) << "algorithm " << alg;
     }
 }
+
+// --- How it plays: bend, controllers, portamento, mono ------------------
+
+namespace {
+double CentsFromA4(const std::vector<float> &x) { return 1200 * std::log2(PeakHz(x) / kA4); }
+} // namespace
+
+TEST(FmEnginePlaying, GivenBendRangesAndPositions_WhenA4Holds_ThenItSoundsAtTheFirmwaresBend) {
+    // §7.8: A = 2·TABLE_PITCH_BEND[msb] - 128; range 12: A·128, else
+    // A·C[r]/2, in 16384ths of an octave. Step: whole steps (chosen).
+    struct Case {
+        int range, step, msb;
+        double cents;
+    };
+    const Case cases[] = {
+        {12, 0, 127, 126 * 128 * 1200.0 / 16384}, // +1181.25
+        {1, 0, 127, 126 * 22 / 2 * 1200.0 / 16384},
+        {7, 0, 0, -128 * 151 / 2 * 1200.0 / 16384},
+        {2, 0, 64, 0},    // the centre
+        {2, 0, 65, 0},    // the dead zone: TABLE_PITCH_BEND[65] = 64
+        {12, 3, 96, 600}, // A = 64: six semitones, two steps of three
+    };
+    for (const Case &c : cases) {
+        FmEngine engine(kRate);
+        Load(engine, OneCarrier());
+        engine.setFunction(65, c.range);
+        engine.setFunction(66, c.step);
+        engine.pitchBend(c.msb);
+        engine.noteOn(69, 127);
+        EXPECT_NEAR(CentsFromA4(Slice(RenderSeconds(engine, 0.6), 0.1, 0.6)), c.cents, 1.5)
+            << "range " << c.range << " step " << c.step << " msb " << c.msb;
+    }
+}
+
+TEST(FmEnginePlaying, GivenTheWheelOnPitch_WhenItIsUp_ThenTheLfoSwingsAsWithPmdOfItsRange) {
+    // §5.6: P = floor(D'(99)·2·127/256) = 253 with PMD 0; PMS 3 (M 33):
+    // Q = ∓16, deviation floor(Q·253/2) = ∓2024 units = ∓148.2 cents.
+    VoiceParams v = OneCarrier();
+    Set(v, param::PitchModSens, 3);
+    Set(v, param::LfoSpeed, 5);
+    Set(v, param::LfoWave, 3);
+    Set(v, param::LfoKeySync, 1);
+    for (int assign : {1, 2}) { // pitch; amplitude only
+        FmEngine engine(kRate);
+        Load(engine, v);
+        engine.setFunction(70, 99);
+        engine.setFunction(71, assign);
+        engine.controller(1, 127);
+        RenderSeconds(engine, 0.2);
+        engine.noteOn(69, 127);
+        const std::vector<float> x = RenderSeconds(engine, 1.3);
+        const double expected = assign == 1 ? 2024 * 1200.0 / 16384 : 0;
+        EXPECT_NEAR(CentsFromA4(Slice(x, 0.1, 0.6)), -expected, 1.5) << "assign " << assign;
+        EXPECT_NEAR(CentsFromA4(Slice(x, 0.75, 1.25)), expected, 1.5) << "assign " << assign;
+    }
+}
+
+TEST(FmEnginePlaying, GivenEgBiasOnBreath_WhenTheBreathIsLetGo_ThenAnOperatorWithAmsFallsSilentAndReturns) {
+    // §5.7: B = R_sum - I_sum; breath 0 gives B = 255, the full AM depth.
+    VoiceParams v = FixedCarrier();
+    SetOp(v, 1, OpParam::AmpModSens, 3);
+    FmEngine engine(kRate);
+    Load(engine, v);
+    engine.setFunction(74, 99);
+    engine.setFunction(75, 4);
+    engine.controller(2, 127);
+    engine.noteOn(69, 127);
+    const double blown = Peak(RenderSeconds(engine, 0.2), 4800);
+    engine.controller(2, 0);
+    const double released = Peak(RenderSeconds(engine, 0.2), 4800);
+    engine.controller(2, 127);
+    const double again = Peak(RenderSeconds(engine, 0.2), 4800);
+    EXPECT_GT(20 * std::log10(blown / released), 20.0);
+    EXPECT_NEAR(again, blown, blown * 0.02);
+}
+
+TEST(FmEnginePlaying, GivenPortamento_WhenASecondKeyComes_ThenItGlidesOnlyWhereTheModeSaysSo) {
+    // §7.9. A3 then A4: a glide starts near A3 and ends at A4.
+    struct Case {
+        const char *what;
+        bool mono, switchOn, legato;
+        bool glides;
+    };
+    const Case cases[] = {
+        {"poly, switch on", false, true, false, true},
+        {"poly, switch off", false, false, false, false},
+        {"mono fingered, legato, switch off", true, false, true, true},
+        {"mono fingered, first key of a phrase", true, true, false, false},
+    };
+    for (const Case &c : cases) {
+        FmEngine engine(kRate);
+        Load(engine, OneCarrier());
+        engine.setFunction(64, c.mono ? 1 : 0);
+        engine.setFunction(69, 60);
+        engine.controller(65, c.switchOn ? 127 : 0);
+        engine.noteOn(57, 127);
+        RenderSeconds(engine, 0.1);
+        if (!c.legato) engine.noteOff(57);
+        engine.noteOn(69, 127);
+        if (c.mono) {
+            engine.noteOff(57);
+            if (c.legato) engine.noteOn(57, 127), engine.noteOff(57); // back and forth stays one voice
+        }
+        const std::vector<float> x = RenderSeconds(engine, 2.0);
+        const double start = CentsFromA4(Slice(x, 0.0, 0.05));
+        EXPECT_NEAR(CentsFromA4(Slice(x, 1.5, 2.0)), 0, 3) << c.what;
+        if (c.glides)
+            EXPECT_LT(start, -300) << c.what;
+        else
+            EXPECT_NEAR(start, 0, 40) << c.what; // a 50 ms slice: coarse
+    }
+}
+
+TEST(FmEnginePlaying, GivenMonoMode_WhenKeysOverlap_ThenOneVoiceSoundsAndReturnsToTheKeyStillHeld) {
+    FmEngine engine(kRate);
+    Load(engine, OneCarrier());
+    engine.setFunction(64, 1);
+    engine.noteOn(69, 127);
+    engine.noteOn(57, 127);
+    RenderSeconds(engine, 0.1);
+    EXPECT_EQ(engine.soundingNotes(), 1);
+    engine.noteOff(57);
+    EXPECT_NEAR(CentsFromA4(Slice(RenderSeconds(engine, 0.5), 0.1, 0.5)), 0, 1.5) << "back to A4";
+    engine.noteOff(69);
+    RenderSeconds(engine, 1.0);
+    EXPECT_EQ(engine.soundingNotes(), 0);
+}

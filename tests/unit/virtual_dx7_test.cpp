@@ -430,9 +430,14 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ParameterValueAboveItsRange", Dx7Refusal::ParameterValue,
                 ParameterChange(param::Algorithm, 32)},
         Refused{"ParameterNumberAbove155", Dx7Refusal::ParameterNumber, ParameterChange(156, 0)},
-        Refused{"FunctionParameterGroup",
-                Dx7Refusal::ParameterGroup, // group 2, parameter 64
-                {0xF0, 0x43, 0x10, 0x08, 0x40, 0x00, 0xF7}},
+        Refused{"PanelButtonOfTheFunctionGroup",
+                Dx7Refusal::ParameterGroup, // group 2, parameter 0: a button, not a setting
+                {0xF0, 0x43, 0x10, 0x08, 0x00, 0x00, 0xF7}},
+        Refused{"FunctionParameterPastItsRange",
+                Dx7Refusal::ParameterValue, // pitch-bend range 13
+                {0xF0, 0x43, 0x10, 0x08, 0x41, 0x0D, 0xF7}},
+        Refused{
+            "FunctionParameter78", Dx7Refusal::ParameterGroup, {0xF0, 0x43, 0x10, 0x08, 0x4E, 0x00, 0xF7}},
         Refused{"ParameterChangeOfWrongLength",
                 Dx7Refusal::ParameterLength,
                 {0xF0, 0x43, 0x10, 0x00, 0x05, 0xF7}},

@@ -8,6 +8,7 @@ bool NoteInput::choose(const std::string &name) {
         port_.reset();
     }
     player_.releaseAll();
+    player_.centre();
     current_.clear();
     if (name.empty() || !makePort_) return name.empty();
     std::unique_ptr<MidiInPort> port = makePort_(name);

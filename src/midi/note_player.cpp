@@ -2,6 +2,9 @@
 
 #include "midi/midi_output.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace vox {
 
 namespace {
@@ -46,6 +49,33 @@ void NotePlayer::releaseAll() {
     }
 }
 
+namespace {
+constexpr Byte kControl = 0xB0, kPressure = 0xD0, kBend = 0xE0;
+constexpr Byte kPlayedControls[] = {1, 2, 4, 65};
+} // namespace
+
+bool NotePlayer::perform(Byte kind, Byte data1, Byte data2) {
+    kind &= 0xF0;
+    const bool control =
+        kind == kControl && std::find(std::begin(kPlayedControls), std::end(kPlayedControls), data1) !=
+                                std::end(kPlayedControls);
+    if (!control && kind != kPressure && kind != kBend) return false;
+    if (TransferRunning(state_)) return true;
+    moved_ = true;
+    SendShortMessage(state_, kind, static_cast<Byte>(data1 & 0x7F), static_cast<Byte>(data2 & 0x7F));
+    return true;
+}
+
+void NotePlayer::centre() {
+    if (!moved_) return;
+    moved_ = false;
+    if (TransferRunning(state_)) return;
+    SendShortMessage(state_, kBend, 0, 64);
+    SendShortMessage(state_, kPressure, 0, 0);
+    for (Byte c : kPlayedControls)
+        SendShortMessage(state_, kControl, c, 0);
+}
+
 bool NotePlayer::isHeld(int note) const {
     return IsNote(note) && presses_[static_cast<std::size_t>(note)] > 0;
 }
@@ -58,6 +88,7 @@ std::vector<int> NotePlayer::held() const {
 }
 
 bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message) {
+    if (message.size() == 2 && (message[0] & 0xF0) == kPressure) return player.perform(message[0], message[1], 0);
     if (message.size() < 3) return false;
     const Byte kind = message[0] & 0xF0;
     const int note = message[1] & 0x7F, velocity = message[2] & 0x7F;
@@ -69,7 +100,7 @@ bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message) {
         player.lift(note);
         return true;
     }
-    return false;
+    return player.perform(message[0], message[1], message[2]);
 }
 
 } // namespace vox

@@ -39,6 +39,14 @@ public:
     void lift(int note);
     // Note off for every held note.
     void releaseAll();
+    // Pitch bend (its most significant byte), channel pressure, or control
+    // 1 (wheel), 2 (breath), 4 (foot) or 65 (portamento switch), on the
+    // DX7's channel: what the instrument plays from besides the keys.
+    // False for anything else.
+    bool perform(Byte kind, Byte data1, Byte data2);
+    // Bend to the centre, the controllers down, when any was moved: a
+    // source that goes away leaves nothing bent.
+    void centre();
 
     bool isHeld(int note) const;
     std::vector<int> held() const; // ascending
@@ -46,13 +54,15 @@ public:
 private:
     ProgramState &state_;
     std::array<std::uint8_t, 128> presses_{};
+    bool moved_ = false;
 };
 
 // A note message from a MIDI keyboard, on any channel, played through the
 // player on the DX7's channel: note on, note off, and note on with velocity 0 (a
-// note off by running status). Anything else is not the keyboard's to send
-// to the instrument (its program changes would change the voice under the
-// editor) and is dropped. True when the message was a note.
+// note off by running status), and the bend, pressure and controllers
+// perform() takes. Anything else is not the keyboard's to send to the
+// instrument (its program changes would change the voice under the editor)
+// and is dropped. True when the message was played.
 bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message);
 
 } // namespace vox

@@ -118,11 +118,30 @@ TEST_F(KeyboardMessages, ANoteOnOfAHeldKeyStrikesItAgainAndOneNoteOffStopsIt) {
     EXPECT_FALSE(player.isHeld(60));
 }
 
-TEST_F(KeyboardMessages, EverythingButNotesIsDropped) {
+TEST_F(KeyboardMessages, BendPressureAndThePlayingControllersGoOnChannel1AndAreCentredWhenTheSourceGoes) {
+    NotePlayer player(state);
+    EXPECT_TRUE(PlayNoteMessage(player, Bytes{0xE3, 0x10, 0x70})); // pitch bend, channel 4
+    EXPECT_TRUE(PlayNoteMessage(player, Bytes{0xD3, 0x40}));       // channel pressure
+    EXPECT_TRUE(PlayNoteMessage(player, Bytes{0xB3, 1, 90}));      // mod wheel
+    EXPECT_TRUE(PlayNoteMessage(player, Bytes{0xB0, 65, 127}));    // portamento switch
+    player.centre();
+    EXPECT_EQ(out.sent, (Sent{{0xE0, 0x10, 0x70},
+                              {0xD0, 0x40, 0},
+                              {0xB0, 1, 90},
+                              {0xB0, 65, 127},
+                              {0xE0, 0, 64},
+                              {0xD0, 0, 0},
+                              {0xB0, 1, 0},
+                              {0xB0, 2, 0},
+                              {0xB0, 4, 0},
+                              {0xB0, 65, 0}}));
+}
+
+TEST_F(KeyboardMessages, EverythingElseIsDropped) {
     NotePlayer player(state);
     EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xC0, 5, 0}));       // program change
     EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xB0, 64, 127}));    // sustain
-    EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xE0, 0, 64}));      // pitch bend
+    EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xB0, 7, 100}));     // volume
     EXPECT_FALSE(PlayNoteMessage(player, Bytes{0xF0, 0x43, 0xF7})); // System Exclusive
     EXPECT_FALSE(PlayNoteMessage(player, Bytes{0x90, 60}));         // cut short
     EXPECT_TRUE(out.sent.empty());

@@ -17,7 +17,7 @@ constexpr int kIdlePumpMs = 200;
 AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings,
                        SoundWiring *sound)
     : form1(program), form3(program), form4(program), form5(program), form6(program), form7(program),
-      monitor(program), midiSettings(program), form2(program), library(program) {
+      monitor(program), midiSettings(program), functions(program), form2(program), library(program) {
     host.registerWindow(WindowId::Form1, &form1);
     host.registerWindow(WindowId::form3, &form3);
     host.registerWindow(WindowId::Form4, &form4);
@@ -26,6 +26,7 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
     host.registerWindow(WindowId::Form7, &form7);
     host.registerWindow(WindowId::MidiMonitor, &monitor);
     host.registerWindow(WindowId::MidiSettings, &midiSettings);
+    host.registerWindow(WindowId::FunctionSettings, &functions);
     host.registerWindow(WindowId::Form2, &form2);
     host.registerWindow(WindowId::Library, &library);
     if (program.library.catalogFile().empty()) program.library.setCatalogFile(LibraryDatabaseFile());
@@ -43,6 +44,9 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
         if (settings) settings->storeExchange(before, after);
         // The built-in instrument follows the channel the program sends on.
         if (wiring && wiring->dx7) wiring->dx7->receiveChannel = after.channel - 1;
+    };
+    program.functions.changed = [settings](const FunctionSettings &values) {
+        if (settings) settings->storeFunctions(values);
     };
     if (wiring) {
         MidiMenuModel menu = MidiMenuFor(*wiring, remember);

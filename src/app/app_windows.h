@@ -8,6 +8,7 @@
 #include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
+#include "librarian/function_view.h"
 #include "librarian/midi_monitor_view.h"
 #include "librarian/midi_settings_view.h"
 #include "library/library_window_view.h"
@@ -39,6 +40,7 @@ public:
     Form7View form7;
     MidiMonitorView monitor;
     MidiSettingsView midiSettings;
+    FunctionView functions;
     Form2View form2;
     LibraryWindowView library;
     // The MIDI keyboard of the MIDI menu; null without a wiring.

@@ -256,7 +256,11 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     }
     vox::Program program(state, host);
+    program.functions.values = remembered.functions;
     vox::AppWindows windows(program, host, &wiring, &settings, sound.get());
+    // The built-in instrument starts with the function settings kept; a
+    // real one keeps its own until the user changes one or sends them all.
+    if (wiring.dx7) program.functions.sendAllClick();
     // The MIDI keyboard: the one named for this run, else the one chosen
     // last time when it is still there.
     if (parser.isSet(commandLine.noteIn)) {

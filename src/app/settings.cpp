@@ -29,6 +29,8 @@ constexpr const char *kFastRetriesKey = "exchange/fastRetries";
 constexpr const char *kChannelKey = "exchange/channel";
 constexpr const char *kShowGuideKey = "startup/showGuide";
 constexpr const char *kLanguageKey = "display/language";
+// One key per function parameter: "function/64" ... "function/77".
+constexpr const char *kFunctionGroup = "function/";
 constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
 constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
 constexpr const char *kSysExChunkKey = "exchange/sysExChunk";
@@ -99,6 +101,11 @@ RememberedSettings SettingsStore::load() const {
     if (const auto channel = WholeNumber(s, kChannelKey, 1, kMaxChannel)) r.exchange.channel = *channel;
     if (s.contains(kShowGuideKey)) r.showStartupGuide = s.value(kShowGuideKey).toString() != "false";
     r.language = StringOf(s, kLanguageKey);
+    for (int number = kFirstFunctionParam; number < kFirstFunctionParam + kFunctionParamCount; ++number) {
+        const std::string key = kFunctionGroup + std::to_string(number);
+        if (const auto value = WholeNumber(s, key.c_str(), 0, FunctionParamMax(number)))
+            r.functions.set(number, *value);
+    }
     if (s.contains(kSysExChunkKey))
         if (const auto chunk = ReadSysExChunk(s.value(kSysExChunkKey).toString().toStdString()))
             r.exchange.sysExChunk = *chunk;
@@ -164,6 +171,13 @@ void SettingsStore::storeBankRequestAnswer(const std::string &port, bool answers
 
 void SettingsStore::storeLanguage(const std::string &code) {
     settings_->setValue(kLanguageKey, QString::fromStdString(code));
+    write();
+}
+
+void SettingsStore::storeFunctions(const FunctionSettings &values) {
+    for (int number = kFirstFunctionParam; number < kFirstFunctionParam + kFunctionParamCount; ++number)
+        settings_->setValue(QString::fromStdString(kFunctionGroup + std::to_string(number)),
+                            values.get(number));
     write();
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/program_state.h"
 #include "midi/port_wiring.h"
+#include "voice/function_settings.h"
 
 #include <QString>
 
@@ -45,6 +46,7 @@ struct RememberedSettings {
     bool showStartupGuide = true;
     // The language chosen in the 表示 menu ("ja", "en" ...); empty: none yet.
     std::string language;
+    FunctionSettings functions; // as the function settings window last sent them
 };
 
 class SettingsStore {
@@ -76,6 +78,7 @@ public:
     // 次回から表示しない on the start-up guide, or the HELP menu's choice.
     void storeStartupGuide(bool show);
     void storeLanguage(const std::string &code);
+    void storeFunctions(const FunctionSettings &values);
 
 private:
     void write();

@@ -145,6 +145,9 @@ void Form1::mnuMidiSettingsClick() {
     windows_.openMidiSettings();
 }
 
+// A companion window: the user plays while it is open.
+void Form1::mnuFunctionSettingsClick() { windows_.openFunctionSettings(); }
+
 // A companion window: the user goes on editing while it is open.
 void Form1::mnuLibraryClick() { windows_.openLibrary(); }
 

@@ -2,6 +2,7 @@
 
 #include "librarian/form1.h"
 #include "librarian/form1_layout.h"
+#include "librarian/function_form.h"
 #include "librarian/midi_settings.h"
 #include "ui/client_area_view.h"
 #include "ui/qt_text.h"
@@ -384,6 +385,12 @@ void Form1View::fillMidiMenu(QMenu *menu) {
     verify->setEnabled(form_.verifyTransmitEnabled());
     connect(verify, &QAction::triggered, this, [this] {
         form_.mnuVerifyTransmitClick();
+        after();
+    });
+    QAction *functions = menu->addAction(Qs(function_text::kMenuItem));
+    functions->setObjectName("mnu_functionSettings");
+    connect(functions, &QAction::triggered, this, [this] {
+        form_.mnuFunctionSettingsClick();
         after();
     });
     QAction *settings = menu->addAction(Qs(midi_settings_text::kMenuItem));

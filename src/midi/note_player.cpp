@@ -56,9 +56,8 @@ constexpr Byte kPlayedControls[] = {1, 2, 4, 65};
 
 bool NotePlayer::perform(Byte kind, Byte data1, Byte data2) {
     kind &= 0xF0;
-    const bool control =
-        kind == kControl && std::find(std::begin(kPlayedControls), std::end(kPlayedControls), data1) !=
-                                std::end(kPlayedControls);
+    const bool control = kind == kControl && std::find(std::begin(kPlayedControls), std::end(kPlayedControls),
+                                                       data1) != std::end(kPlayedControls);
     if (!control && kind != kPressure && kind != kBend) return false;
     if (TransferRunning(state_)) return true;
     moved_ = true;
@@ -88,7 +87,8 @@ std::vector<int> NotePlayer::held() const {
 }
 
 bool PlayNoteMessage(NotePlayer &player, std::span<const Byte> message) {
-    if (message.size() == 2 && (message[0] & 0xF0) == kPressure) return player.perform(message[0], message[1], 0);
+    if (message.size() == 2 && (message[0] & 0xF0) == kPressure)
+        return player.perform(message[0], message[1], 0);
     if (message.size() < 3) return false;
     const Byte kind = message[0] & 0xF0;
     const int note = message[1] & 0x7F, velocity = message[2] & 0x7F;

@@ -10,6 +10,7 @@
 #include "files/file_dialogs.h"
 #include "librarian/form1.h"
 #include "librarian/form7.h"
+#include "librarian/function_form.h"
 #include "librarian/midi_settings.h"
 #include "library/library_window.h"
 
@@ -33,6 +34,7 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
     Form6 form6;
     Form7 form7;
     MidiSettingsForm midiSettings;
+    FunctionForm functions;
     LibraryWindowForm library;
 
     // Handles every MIDI input event waiting now and ends a receive the
@@ -51,6 +53,7 @@ private:
     void openVoiceSave(const std::string &proposedName) override { form5.openFromMainWindow(proposedName); }
     void openVoiceLoad() override { form6.open(); }
     void openMidiSettings() override { midiSettings.open(); }
+    void openFunctionSettings() override { functions.open(); }
     void useChannel(int channel) override {
         const ExchangeSettings before = state.exchange;
         state.exchange.channel = channel;

@@ -8,6 +8,7 @@
 #include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
+#include "librarian/function_view.h"
 #include "librarian/midi_settings_view.h"
 #include "library/library_window_view.h"
 #include "library_collection.h"
@@ -349,6 +350,14 @@ private slots:
         f.program.midiSettings.option1Click();
         view.refresh();
         VERIFY_FITS(view, "MIDI settings, standard");
+    }
+
+    void theFunctionSettingsWindowsCaptionsFit() {
+        test::ProgramFixture f;
+        f.program.functions.values.set(static_cast<int>(FunctionParam::PortaMode), 1); // the longer mode
+        FunctionView view(f.program);
+        Show(view);
+        VERIFY_FITS(view, "function settings");
     }
 
     void theLibraryWindowsCaptionsFit() {

@@ -10,6 +10,7 @@
 #include "gui_rig.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
+#include "librarian/function_view.h"
 #include "librarian/midi_monitor_view.h"
 #include "librarian/midi_settings_view.h"
 #include "library/library_window_view.h"
@@ -117,6 +118,7 @@ private slots:
             Make<Form6View>("Form6"),
             Make<Form7View>("Form7"),
             Make<MidiSettingsView>("MIDI settings"),
+            Make<FunctionView>("function settings"),
             Make<LibraryWindowView>("library window"),
             Make<MidiMonitorView>("MIDI monitor"),
             {"help window",

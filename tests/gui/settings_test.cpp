@@ -193,6 +193,21 @@ private slots:
         QVERIFY(Same(r.exchange, ExchangeSettings{}));
     }
 
+    void theFunctionSettingsComeBackAndAValueTheInstrumentWouldRefuseTakesItsDefault() {
+        test::ScratchFolder folder("settings");
+        const fs::path file = folder / "voxmere.conf";
+        FunctionSettings chosen;
+        chosen.set(64, 1);  // mono
+        chosen.set(69, 99); // portamento time
+        chosen.set(77, 6);  // aftertouch on amplitude and EG bias
+        SettingsStore(Path(file)).storeFunctions(chosen);
+        QVERIFY(SettingsStore(Path(file)).load().functions == chosen);
+        Write(file, "[function]\n65=13\n66=3\n");
+        const FunctionSettings read = SettingsStore(Path(file)).load().functions;
+        QCOMPARE(read.get(65), FunctionSettings{}.get(65));
+        QCOMPARE(read.get(66), 3);
+    }
+
     void eachValueOutOfRangeOrUnreadableTakesItsDefaultAndTheOthersStay() {
         test::ScratchFolder folder("settings");
         struct Case {

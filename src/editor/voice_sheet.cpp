@@ -24,17 +24,17 @@ namespace {
 // --- Page layout, in points ---------------------------------------------
 constexpr double kMargin = 40;
 constexpr double kRight = kSheetWidth - kMargin;
-constexpr double kHeaderBase = 60;   // baseline of the name
-constexpr double kTopBlock = 92;     // titles of globals, pitch EG and algorithm
-constexpr double kChartTitle = 262;  // title of the operator chart
+constexpr double kHeaderBase = 60;  // baseline of the name
+constexpr double kTopBlock = 92;    // titles of globals, pitch EG and algorithm
+constexpr double kChartTitle = 262; // title of the operator chart
 constexpr double kEnvelopeTitle = 410;
 constexpr double kNotesTop = 708;
-constexpr double kRowPitch = 15;     // chart rows
+constexpr double kRowPitch = 15;      // chart rows
 constexpr double kGlobalPitch = 11.5; // rows of the global list
 constexpr double kGraphWidth = 160;
 constexpr double kGraphScale = kGraphWidth / kGraphWidthTwips; // points per twip
 constexpr double kGraphHeight = kGraphHeightTwips * kGraphScale;
-constexpr double kTitleSize = 10, kTextSize = 9, kSmallSize = 7;
+constexpr double kTitleSize = 10, kTextSize = 9, kSmallSize = 7, kHeadSize = 6.5;
 constexpr double kCarrierGray = 0.85;
 
 int At(const Slot &s, int p) { return ParamValue(p, s[ParamPos(p)]); }
@@ -42,11 +42,11 @@ int At(const Slot &s, int p) { return ParamValue(p, s[ParamPos(p)]); }
 // Widths of Helvetica's printable ASCII characters 20h..7Eh, in 1/1000 em
 // (its published metrics): an anchored text is placed by them in the PDF.
 constexpr std::array<short, 95> kHelveticaWidths{
-    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278, 556, 556, 556,
+    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333,  278, 278, 556, 556, 556,
     556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667,
-    611, 778, 722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667, 611, 722, 667, 944, 667,
-    667, 611, 278, 278, 278, 469, 556, 333, 556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500,
-    222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584};
+    611, 778, 722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667,  611, 722, 667, 944, 667,
+    667, 611, 278, 278, 278, 469, 556, 333, 556, 556, 500, 556, 556, 278,  556, 556, 222, 222, 500,
+    222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500,  500, 334, 260, 334, 584};
 
 bool Printable(char c) { return c >= 0x20 && c < 0x7F; }
 
@@ -103,8 +103,7 @@ void Globals(Page &page, const Slot &voice) {
     }
 }
 
-void DrawSegments(Page &page, double left, double top, std::span<const GraphSegment> segments,
-                  double width) {
+void DrawSegments(Page &page, double left, double top, std::span<const GraphSegment> segments, double width) {
     std::vector<SheetPoint> points;
     for (const GraphSegment &s : segments) {
         if (points.empty()) points.push_back({left + s.from.x * kGraphScale, top + s.from.y * kGraphScale});
@@ -136,15 +135,18 @@ void PitchEnvelope(Page &page, const Slot &voice) {
     page.text(left, kTopBlock + 14, RatesLevels(voice, param::PitchRate1, param::PitchLevel1));
     std::array<int, 4> rates{}, levels{};
     for (std::size_t k = 0; k < 4; ++k) {
-        rates[k] = ParamValueInRange(param::PitchRate1 + static_cast<int>(k), voice[ParamPos(param::PitchRate1) + k]);
-        levels[k] = ParamValueInRange(param::PitchLevel1 + static_cast<int>(k), voice[ParamPos(param::PitchLevel1) + k]);
+        rates[k] = ParamValueInRange(param::PitchRate1 + static_cast<int>(k),
+                                     voice[ParamPos(param::PitchRate1) + k]);
+        levels[k] = ParamValueInRange(param::PitchLevel1 + static_cast<int>(k),
+                                      voice[ParamPos(param::PitchLevel1) + k]);
     }
     const double top = kTopBlock + 22;
     GraphFrame(page, left, top, kPitchGraphAxis, kPitchGraphCentre);
     const auto segments = PitchEgSegments(rates, levels);
     DrawSegments(page, left, top, segments, 1.2);
-    for (const auto &[level, y] : {std::pair{"99", kPitchGraphAxis.from.y}, std::pair{"50", kPitchGraphCentre.from.y},
-                                   std::pair{"0", kPitchGraphAxis.to.y}})
+    for (const auto &[level, y] :
+         {std::pair{"99", kPitchGraphAxis.from.y}, std::pair{"50", kPitchGraphCentre.from.y},
+          std::pair{"0", kPitchGraphAxis.to.y}})
         page.text(left + (kPitchGraphAxis.from.x - 40) * kGraphScale, top + y * kGraphScale + 2.5, level,
                   kSmallSize, false, SheetAnchor::End);
 }
@@ -181,28 +183,21 @@ struct ChartColumn {
 };
 
 constexpr ChartColumn kChart[] = {
-    {"", "OP", 28, -1},
-    {"EG", "R1", 21, 0},
-    {"RATE", "R2", 21, 1},
-    {"", "R3", 21, 2},
-    {"", "R4", 21, 3},
-    {"EG", "L1", 21, 4},
-    {"LEVEL", "L2", 21, 5},
-    {"", "L3", 21, 6},
-    {"", "L4", 21, 7},
-    {"BREAK", "POINT", 32, 8},
-    {"DEPTH", "L", 22, 9},
-    {"", "R", 22, 10},
-    {"CURVE", "L", 28, 11},
-    {"", "R", 28, 12},
-    {"RATE", "SCAL", 24, 13},
-    {"AMP", "MOD", 24, 14},
-    {"KEY", "VEL", 22, 15},
-    {"OUT", "LEVEL", 26, 16},
-    {"OSC", "MODE", 24, 17},
-    {"FREQ", "", 48, 18},
+    {"", "OP", 26, -1},      {"", "1", 21, 0},          {"", "2", 21, 1},         {"", "3", 21, 2},
+    {"", "4", 21, 3},        {"", "1", 21, 4},          {"", "2", 21, 5},         {"", "3", 21, 6},
+    {"", "4", 21, 7},        {"BREAK", "POINT", 30, 8}, {"", "L", 22, 9},         {"", "R", 22, 10},
+    {"", "L", 28, 11},       {"", "R", 28, 12},         {"RATE", "SCAL", 24, 13}, {"AMP", "MOD", 24, 14},
+    {"KEY", "VEL", 24, 15},  {"OUT", "LEVEL", 28, 16},  {"OSC", "MODE", 26, 17},  {"FREQ", "", 40, 18},
     {"DE-", "TUNE", 24, 20},
 };
+
+// Headings over several columns: first column, count, text.
+struct ChartSpan {
+    int first, count;
+    const char *text;
+};
+constexpr ChartSpan kChartSpans[] = {
+    {1, 4, "EG RATE"}, {5, 4, "EG LEVEL"}, {10, 2, "DEPTH"}, {12, 2, "CURVE"}};
 
 void Chart(Page &page, const Slot &voice) {
     page.text(kMargin, kChartTitle, "Operators", kTitleSize, true);
@@ -214,11 +209,23 @@ void Chart(Page &page, const Slot &voice) {
     page.rect(left, headTop, width, rowsTop - headTop, 0, 0.9);
     for (int row = 0; row < kOperatorCount; ++row)
         if (row % 2 == 1) page.rect(left, rowsTop + row * kRowPitch, width, kRowPitch, 0, 0.95);
+    std::vector<double> columnLeft;
+    for (double x = left; const ChartColumn &c : kChart) {
+        columnLeft.push_back(x);
+        x += c.width;
+    }
+    for (const ChartSpan &span : kChartSpans) {
+        const double from = columnLeft[static_cast<std::size_t>(span.first)];
+        const double to = columnLeft[static_cast<std::size_t>(span.first + span.count - 1)] +
+                          kChart[span.first + span.count - 1].width;
+        page.text((from + to) / 2, headTop + 8.5, span.text, kHeadSize, true, SheetAnchor::Middle);
+        page.line({{from + 2, headTop + 11}, {to - 2, headTop + 11}}, 0.3);
+    }
     double x = left;
     for (const ChartColumn &c : kChart) {
         const double centre = x + c.width / 2;
-        page.text(centre, headTop + 9, c.top, kSmallSize, true, SheetAnchor::Middle);
-        page.text(centre, headTop + 18, c.bottom, kSmallSize, true, SheetAnchor::Middle);
+        page.text(centre, headTop + 8.5, c.top, kHeadSize, true, SheetAnchor::Middle);
+        page.text(centre, headTop + 18.5, c.bottom, kHeadSize, true, SheetAnchor::Middle);
         for (int row = 0; row < kOperatorCount; ++row) {
             // Row i is operator 6 - i, as in the editor's chart.
             const int op = kOperatorCount - row;
@@ -226,16 +233,22 @@ void Chart(Page &page, const Slot &voice) {
             if (c.k < 0)
                 page.text(centre, base, "OP" + std::to_string(op), kTextSize, true, SheetAnchor::Middle);
             else
-                page.text(centre, base, ValueText(voice, OpParamNumber(op, static_cast<OpParam>(c.k))), kTextSize,
-                          false, SheetAnchor::Middle);
+                page.text(centre, base, ValueText(voice, OpParamNumber(op, static_cast<OpParam>(c.k))),
+                          kTextSize, false, SheetAnchor::Middle);
         }
         x += c.width;
-        page.line({{x, headTop}, {x, rowsTop + kOperatorCount * kRowPitch}}, 0.3);
+        // Thin lines inside a spanned group, below its heading.
+        bool inside = false;
+        for (const ChartSpan &span : kChartSpans)
+            inside = inside || (x > columnLeft[static_cast<std::size_t>(span.first)] &&
+                                x < columnLeft[static_cast<std::size_t>(span.first + span.count - 1)] + 1);
+        page.line({{x, inside ? headTop + 11 : headTop}, {x, rowsTop + kOperatorCount * kRowPitch}}, 0.3);
     }
     page.rect(left, headTop, width, rowsTop - headTop + kOperatorCount * kRowPitch, 0.8);
     page.line({{left, rowsTop}, {left + width, rowsTop}}, 0.5);
     page.text(left, rowsTop + kOperatorCount * kRowPitch + 10,
-              "FREQ: ratio (R), or Hz (F); detune -7..+7; values marked ! lie outside their range", kSmallSize);
+              "FREQ: ratio (R), or Hz (F); detune -7..+7; values marked ! lie outside their range",
+              kSmallSize);
 }
 
 void Envelopes(Page &page, const Slot &voice) {
@@ -256,7 +269,8 @@ void Envelopes(Page &page, const Slot &voice) {
         GraphFrame(page, left, top, kOperatorGraphAxis, kOperatorGraphBase);
         const auto segments = OperatorEgSegments(rates, levels);
         DrawSegments(page, left, top, segments, 1.2);
-        page.text(left + kGraphWidth - 4, top + 11, "OP" + std::to_string(op), kTextSize, true, SheetAnchor::End);
+        page.text(left + kGraphWidth - 4, top + 11, "OP" + std::to_string(op), kTextSize, true,
+                  SheetAnchor::End);
         page.text(left, top + kGraphHeight + 10,
                   RatesLevels(voice, OpParamNumber(op, OpParam::Rate1), OpParamNumber(op, OpParam::Level1)),
                   kSmallSize);
@@ -272,8 +286,7 @@ void Notes(Page &page) {
 std::string Number(double v) {
     char text[32];
     // Hundredths of a point are finer than any printer; to_chars ignores the locale.
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v,
-                                         std::chars_format::fixed, 2);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 2);
     std::string s(text, ec == std::errc() ? end : text);
     while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
         const bool dot = s.back() == '.';
@@ -287,11 +300,20 @@ std::string XmlEscaped(std::string_view text) {
     std::string out;
     for (char c : Safe(text)) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;
@@ -321,12 +343,14 @@ std::string SvgItem(const SheetItem &item) {
     }
     if (const auto *r = std::get_if<SheetRect>(&item)) {
         return "<rect x=\"" + Number(r->x) + "\" y=\"" + Number(r->y) + "\" width=\"" + Number(r->width) +
-               "\" height=\"" + Number(r->height) + "\" fill=\"" + (r->fillGray < 0 ? "none" : Gray(r->fillGray)) +
-               "\" stroke=\"" + (r->lineWidth > 0 ? "black" : "none") + "\" stroke-width=\"" +
-               Number(r->lineWidth) + "\"/>";
+               "\" height=\"" + Number(r->height) + "\" fill=\"" +
+               (r->fillGray < 0 ? "none" : Gray(r->fillGray)) + "\" stroke=\"" +
+               (r->lineWidth > 0 ? "black" : "none") + "\" stroke-width=\"" + Number(r->lineWidth) + "\"/>";
     }
     const auto &t = std::get<SheetText>(item);
-    const char *anchor = t.anchor == SheetAnchor::Middle ? "middle" : t.anchor == SheetAnchor::End ? "end" : "start";
+    const char *anchor = t.anchor == SheetAnchor::Middle ? "middle"
+                         : t.anchor == SheetAnchor::End  ? "end"
+                                                         : "start";
     return "<text x=\"" + Number(t.x) + "\" y=\"" + Number(t.y) + "\" font-size=\"" + Number(t.size) +
            "\" text-anchor=\"" + anchor + "\"" + (t.bold ? " font-weight=\"bold\"" : "") + ">" +
            XmlEscaped(t.text) + "</text>";
@@ -345,8 +369,8 @@ std::string PdfContent(const SheetPage &page) {
                 s += Number(l->points[k].x) + " " + Number(PdfY(l->points[k].y)) + (k == 0 ? " m " : " l ");
             s += "S\n";
         } else if (const auto *r = std::get_if<SheetRect>(&item)) {
-            const std::string box = Number(r->x) + " " + Number(PdfY(r->y + r->height)) + " " + Number(r->width) +
-                                    " " + Number(r->height) + " re ";
+            const std::string box = Number(r->x) + " " + Number(PdfY(r->y + r->height)) + " " +
+                                    Number(r->width) + " " + Number(r->height) + " re ";
             if (r->fillGray >= 0) s += Number(r->fillGray) + " g " + box + "f 0 g\n";
             if (r->lineWidth > 0) s += Number(r->lineWidth) + " w " + box + "S\n";
         } else {
@@ -403,9 +427,12 @@ std::string SheetName(const Slot &voice) {
     std::string name;
     for (std::size_t k = 0; k < kNameLength; ++k) {
         const int code = voice[kNamePos + k] & 0x7F;
-        if (code == 0x5C) name.push_back('Y');
-        else if (code == 0x7E) name.push_back('>');
-        else name.push_back(code < 0x20 || code == 0x7F ? ' ' : static_cast<char>(code));
+        if (code == 0x5C)
+            name.push_back('Y');
+        else if (code == 0x7E)
+            name.push_back('>');
+        else
+            name.push_back(code < 0x20 || code == 0x7F ? ' ' : static_cast<char>(code));
     }
     return name;
 }
@@ -423,11 +450,12 @@ SheetPage VoiceSheet(const Slot &voice) {
 }
 
 std::string SheetSvg(const SheetPage &page) {
-    std::string s = "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" xml:space=\"preserve\" width=\"" +
-                    Number(kSheetWidth) + "pt\" height=\"" + Number(kSheetHeight) + "pt\" viewBox=\"0 0 " +
-                    Number(kSheetWidth) + " " + Number(kSheetHeight) +
-                    "\" font-family=\"Helvetica, Arial, sans-serif\">\n"
-                    "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    std::string s =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" xml:space=\"preserve\" width=\"" +
+        Number(kSheetWidth) + "pt\" height=\"" + Number(kSheetHeight) + "pt\" viewBox=\"0 0 " +
+        Number(kSheetWidth) + " " + Number(kSheetHeight) +
+        "\" font-family=\"Helvetica, Arial, sans-serif\">\n"
+        "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     for (const SheetItem &item : page.items)
         s += SvgItem(item) + "\n";
     return s + "</svg>\n";
@@ -450,9 +478,9 @@ std::string SheetPdf(std::span<const SheetPage> pages) {
     object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
     object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold /Encoding /WinAnsiEncoding >>");
     for (std::size_t n = 0; n < pages.size(); ++n) {
-        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(kSheetWidth) + " " + Number(kSheetHeight) +
-               "] /Resources << /Font << /F1 3 0 R /F2 4 0 R >> >> /Contents " + std::to_string(6 + 2 * n) +
-               " 0 R >>");
+        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(kSheetWidth) + " " +
+               Number(kSheetHeight) + "] /Resources << /Font << /F1 3 0 R /F2 4 0 R >> >> /Contents " +
+               std::to_string(6 + 2 * n) + " 0 R >>");
         const std::string content = PdfContent(pages[n]);
         object("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream");
     }

@@ -46,7 +46,7 @@ void DrawAlgorithmPicture(QPainter &painter, const QRectF &target, int number) {
         const QRectF box(c.x - kAlgorithmBoxWidth / 2, c.y - kAlgorithmBoxHeight / 2, kAlgorithmBoxWidth,
                          kAlgorithmBoxHeight);
         painter.setBrush(d.carrier[static_cast<std::size_t>(op - 1)] ? QColor(0xd8, 0xe8, 0xff)
-                                                                      : QColor(Qt::white));
+                                                                     : QColor(Qt::white));
         painter.drawRect(box);
         painter.drawText(box, Qt::AlignCenter, QString::number(op));
     }

@@ -65,8 +65,12 @@ AlgorithmDrawing DrawAlgorithm(int number) {
     const double side = std::max(from.x, to.x) + kAlgorithmBoxWidth / 2 + kLoopGap;
     const double below = Bottom(from).y + kLoopGap - 1;
     const double above = Top(to).y - kLoopGap;
-    d.loop = {Bottom(from), PicturePoint{from.x, below}, PicturePoint{side, below},
-              PicturePoint{side, above}, PicturePoint{to.x, above}, Top(to)};
+    d.loop = {Bottom(from),
+              PicturePoint{from.x, below},
+              PicturePoint{side, below},
+              PicturePoint{side, above},
+              PicturePoint{to.x, above},
+              Top(to)};
     return d;
 }
 

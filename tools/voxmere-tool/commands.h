@@ -35,8 +35,8 @@ void AddDiffCommand(CLI::App &app, ToolRun &run);    // diff_command.cpp
 void AddSheetCommand(CLI::App &app, ToolRun &run);   // sheet_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
-    AddInfoCommand,  AddConvertCommand, AddShowCommand,  AddDiffCommand,
-    AddIndexCommand, AddSearchCommand,  AddDupesCommand, AddRenderCommand, AddSheetCommand,
+    AddInfoCommand,   AddConvertCommand, AddShowCommand,   AddDiffCommand,  AddIndexCommand,
+    AddSearchCommand, AddDupesCommand,   AddRenderCommand, AddSheetCommand,
 };
 
 } // namespace voxtool

@@ -24,9 +24,9 @@ namespace {
 // --- Page layout, in points ---------------------------------------------
 constexpr double kMargin = 40;
 constexpr double kRight = kSheetWidth - kMargin;
-constexpr double kHeaderBase = 60;  // baseline of the name
-constexpr double kTopBlock = 92;    // titles of globals, pitch EG and algorithm
-constexpr double kChartTitle = 262; // title of the operator chart
+constexpr double kHeaderBase = 60; // baseline of the name
+constexpr double kTopBlock = 244;  // titles of pitch EG, globals and algorithm
+constexpr double kChartTitle = 92; // title of the operator chart
 constexpr double kEnvelopeTitle = 410;
 constexpr double kNotesTop = 708;
 constexpr double kRowPitch = 15;      // chart rows
@@ -41,6 +41,7 @@ int At(const Slot &s, int p) { return ParamValue(p, s[ParamPos(p)]); }
 
 // Widths of Helvetica's printable ASCII characters 20h..7Eh, in 1/1000 em
 // (its published metrics): an anchored text is placed by them in the PDF.
+// Bold text is placed by them too; Helvetica-Bold's are a few percent wider.
 constexpr std::array<short, 95> kHelveticaWidths{
     278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333,  278, 278, 556, 556, 556,
     556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667,
@@ -95,11 +96,12 @@ void Header(Page &page, const Slot &voice) {
 }
 
 void Globals(Page &page, const Slot &voice) {
-    page.text(kMargin, kTopBlock, "Voice", kTitleSize, true);
+    const double left = 220;
+    page.text(left, kTopBlock, "Voice", kTitleSize, true);
     double y = kTopBlock + 14;
     for (int p = param::Algorithm; p <= param::Transpose; ++p, y += kGlobalPitch) {
-        page.text(kMargin, y, VoiceParameterName(p));
-        page.text(kMargin + 150, y, ValueText(voice, p), kTextSize, true, SheetAnchor::End);
+        page.text(left, y, VoiceParameterName(p));
+        page.text(left + 150, y, ValueText(voice, p), kTextSize, true, SheetAnchor::End);
     }
 }
 
@@ -130,7 +132,7 @@ std::string RatesLevels(const Slot &voice, int firstRate, int firstLevel) {
 }
 
 void PitchEnvelope(Page &page, const Slot &voice) {
-    const double left = 220;
+    const double left = kMargin;
     page.text(left, kTopBlock, "Pitch EG", kTitleSize, true);
     page.text(left, kTopBlock + 14, RatesLevels(voice, param::PitchRate1, param::PitchLevel1));
     std::array<int, 4> rates{}, levels{};
@@ -439,11 +441,13 @@ std::string SheetName(const Slot &voice) {
 
 SheetPage VoiceSheet(const Slot &voice) {
     Page page;
+    // In the order of the parameter numbers: the operators, the pitch EG,
+    // the voice's own parameters.
     Header(page, voice);
-    Globals(page, voice);
-    PitchEnvelope(page, voice);
-    Algorithm(page, voice);
     Chart(page, voice);
+    PitchEnvelope(page, voice);
+    Globals(page, voice);
+    Algorithm(page, voice);
     Envelopes(page, voice);
     Notes(page);
     return std::move(page.page);

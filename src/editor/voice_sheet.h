@@ -1,8 +1,9 @@
 #pragma once
 // The printable voice sheet: one A4 page per voice for an owner who sets
-// the voice up by hand on the instrument's panel. The name, the global
-// parameters, the operator chart in the editor's order (OP6 at the top) and
-// display forms, the pitch and operator envelopes and the algorithm picture.
+// the voice up by hand on the instrument's panel. In the order of the
+// parameter numbers: the name, the operator chart (OP6 at the top, as in the
+// editor), the pitch EG, the voice's own parameters with the algorithm
+// picture; then the six operator envelopes. Values in the editor's forms.
 //
 // A page is a short drawing list in points (1/72 inch, y grows downwards
 // from the top left corner), written out as SVG or as PDF. Texts on it are

@@ -27,7 +27,9 @@ std::string WithoutPadding(std::string_view text) {
     return std::string(text);
 }
 
-std::string Shown(const Slot &s, int p) {
+} // namespace
+
+std::string ShownParameter(const Slot &s, int p) {
     const int value = At(s, p);
     if (p >= param::Name1) return NameByteToUtf8(static_cast<Byte>(value));
     if (p == param::OscKeySync) return OscSyncText(value);
@@ -45,13 +47,11 @@ std::string Shown(const Slot &s, int p) {
     return WithoutPadding(text.value_or(PlainText(value)));
 }
 
-} // namespace
-
 std::vector<VoiceDifference> VoiceDifferences(const Slot &a, const Slot &b) {
     std::vector<VoiceDifference> differences;
     for (int p = 0; p < static_cast<int>(kParamCount); ++p) {
         if (At(a, p) == At(b, p)) continue;
-        VoiceDifference d{p, VoiceParameterName(p), Shown(a, p), Shown(b, p)};
+        VoiceDifference d{p, VoiceParameterName(p), ShownParameter(a, p), ShownParameter(b, p)};
         if (d.a == d.b) {
             d.a += " (" + PlainText(At(a, p)) + ")";
             d.b += " (" + PlainText(At(b, p)) + ")";

@@ -25,4 +25,8 @@ struct VoiceDifference {
 // shows as a blank), each text carries its number: "10 (5)".
 std::vector<VoiceDifference> VoiceDifferences(const Slot &a, const Slot &b);
 
+// Parameter p (0..154) of a voice as the differences show it: the chart's
+// text without padding, coarse and fine as the operator's frequency.
+std::string ShownParameter(const Slot &s, int p);
+
 } // namespace vox

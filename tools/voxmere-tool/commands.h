@@ -32,10 +32,11 @@ void AddSearchCommand(CLI::App &app, ToolRun &run);  // search_command.cpp
 void AddDupesCommand(CLI::App &app, ToolRun &run);   // dupes_command.cpp
 void AddRenderCommand(CLI::App &app, ToolRun &run);  // render_command.cpp
 void AddDiffCommand(CLI::App &app, ToolRun &run);    // diff_command.cpp
+void AddSheetCommand(CLI::App &app, ToolRun &run);   // sheet_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
-    AddInfoCommand,  AddConvertCommand, AddShowCommand,  AddDiffCommand,
-    AddIndexCommand, AddSearchCommand,  AddDupesCommand, AddRenderCommand,
+    AddInfoCommand,   AddConvertCommand, AddShowCommand,   AddDiffCommand,  AddIndexCommand,
+    AddSearchCommand, AddDupesCommand,   AddRenderCommand, AddSheetCommand,
 };
 
 } // namespace voxtool

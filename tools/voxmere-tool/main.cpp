@@ -4,7 +4,8 @@
 #include <exception>
 
 int main(int argc, char **argv) {
-    CLI::App app{"voxmere-tool: inspect, convert and render DX7 voice files (.v32 .v01 .syx .dx7 .32 .mid)"};
+    CLI::App app{
+        "voxmere-tool: inspect, convert, render and print DX7 voice files (.v32 .v01 .syx .dx7 .32 .mid)"};
     app.require_subcommand(1);
     voxtool::ToolRun run;
     for (voxtool::AddCommand add : voxtool::kCommands)

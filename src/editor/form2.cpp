@@ -1,5 +1,7 @@
 #include "editor/form2.h"
 
+#include "editor/voice_sheet.h"
+
 #include "common/program_folders.h"
 #include "editor/display_conversions.h"
 #include "midi/midi_output.h"
@@ -67,6 +69,23 @@ void Form2::compareClick() {
 }
 
 bool Form2::comparing() const { return program_.workspace.comparing(); }
+
+void Form2::sheetClick() {
+    if (!open_ || !chooseSheetFile) return;
+    std::string proposed = text39.substr(0, text39.find_last_not_of(' ') + 1);
+    for (char &c : proposed)
+        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+    const auto file = chooseSheetFile((proposed.empty() ? std::string("voice") : proposed) + ".pdf");
+    if (!file) return;
+    if (WriteVoiceSheet(program_.workspace.editBuffer(), *file).empty()) return;
+    MessageBoxSpec box;
+    box.title = form2_text::kSheetTitle;
+    std::string text = form2_text::kSheetFailed;
+    text.replace(text.find("%F"), 2, *file);
+    box.text = text;
+    box.icon = MsgIcon::Exclamation;
+    program_.host.messageBox(box);
+}
 
 void Form2::undoClick() { stepHistory(false); }
 void Form2::redoClick() { stepHistory(true); }

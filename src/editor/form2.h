@@ -85,6 +85,12 @@ inline constexpr const char *kFrame9Fine = "Fine";
 inline constexpr const char *kFrame9Coarse = "Coarse";
 inline constexpr Text kCommandCompare = "COMPARE";
 inline constexpr Text kCommandCompareOn = "COMPARE中";
+inline constexpr Text kCommandSheet = "音色シート…";
+inline constexpr Text kSheetTip =
+    "全パラメーター、エンベロープとアルゴリズムを1枚に描いたPDFかSVGを書きます（Ctrl+Shift+P）";
+inline constexpr Text kSheetTitle = "音色シートの保存";
+inline constexpr Text kSheetFailed =
+    "%F に音色シートを書けませんでした。フォルダーと書き込みの権限を確かめてください。";
 inline constexpr Text kCompareTip =
     "エディットエリアに入ったときの音色をDX7で鳴らします。もう一度押すと編集中の音色に戻ります（F6）";
 inline constexpr Text kLabel33 = "Ｌ";
@@ -195,6 +201,9 @@ public:
 
     // Printing needs the real window; the view installs it.
     std::function<void()> printWindow;
+    // The file a voice sheet goes to (a name ending in .pdf or .svg), asked
+    // with the name proposed; nullopt: cancelled. The view installs it.
+    std::function<std::optional<std::string>(const std::string &proposed)> chooseSheetFile;
 
     // --- Load and zone ---
     // Shows the edit-area voice: the EditBuffer's parameters, the name from
@@ -208,6 +217,8 @@ public:
     // or the edit again; the edit itself stays as it is.
     void compareClick();
     bool comparing() const;
+    // 音色シート…: the edit-area voice drawn for printing, into a file.
+    void sheetClick();
     bool isOpen() const { return open_; }
     // A name typed into the open editor and not yet ended or applied.
     bool nameEdited() const { return open_ && text39 != loadedName; }

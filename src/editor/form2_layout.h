@@ -37,6 +37,7 @@ inline constexpr ControlRow kControls[] = {
     {"Label34", Label, {120, 90, 600, 300}},
     {"Text39", TextBox, {720, 60, 1800, 330}},
     {"CommandCompare", Command, {2580, 60, 1350, 330}, "", kCommandCompare},
+    {"CommandSheet", Command, {1980, 465, 1380, 330}, "", kCommandSheet},
     {"Label30", ClickLabel, {120, 500, 1200, 240}, "", kHeadAlgorithm},
     {"Text8", Field, {1380, 480, 480, 300}},
     {"Picture1", Picture, {120, 840, 3240, 1620}},

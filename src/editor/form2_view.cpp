@@ -194,6 +194,16 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
                                             Qs(form2_view_text::kPdfFilter));
     };
     form_.printWindow = [this] { printChart(); };
+    form_.chooseSheetFile = [this](const std::string &proposed) -> std::optional<std::string> {
+        QString selected;
+        QString file = QFileDialog::getSaveFileName(this, Qs(form2_text::kSheetTitle), Qs(proposed),
+                                                    QString(form2_view_text::kSheetFilter), &selected);
+        if (file.isEmpty()) return std::nullopt;
+        // A name typed without its ending takes the kind chosen.
+        if (!file.endsWith(".pdf", Qt::CaseInsensitive) && !file.endsWith(".svg", Qt::CaseInsensitive))
+            file += selected.startsWith("SVG") ? ".svg" : ".pdf";
+        return file.toStdString();
+    };
     // Undo and redo of the edit area, as in the main window's 編集 menu.
     const auto onKeys = [this](std::initializer_list<QKeySequence> keys, auto handler) {
         for (const QKeySequence &key : keys)
@@ -204,6 +214,7 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     };
     onKeys({QKeySequence::Undo}, &Form2::undoClick);
     onKeys({QKeySequence(Qt::Key_F6)}, &Form2::compareClick);
+    onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)}, &Form2::sheetClick);
     onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
            &Form2::redoClick);
     refresh();
@@ -420,6 +431,12 @@ void Form2View::buildControls() {
 
     connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, [this] {
         form_.command1Click();
+        after();
+    });
+    auto *sheet = built.get<WrapButton>("CommandSheet");
+    sheet->setToolTip(Qs(form2_text::kSheetTip));
+    connect(sheet, &QPushButton::clicked, this, [this] {
+        form_.sheetClick();
         after();
     });
     compare_ = built.get<WrapButton>("CommandCompare");

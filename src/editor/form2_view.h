@@ -42,6 +42,7 @@ inline constexpr Text kPrintFailed = "チャートを印刷できませんでし
 inline constexpr Text kPdfFailed = "PDFファイル「%1」を保存できませんでした。";
 inline constexpr Text kPdfDialogTitle = "チャートをPDFファイルに保存";
 inline constexpr const char *kPdfFilter = "PDF (*.pdf)";
+inline constexpr const char *kSheetFilter = "PDF (*.pdf);;SVG (*.svg)";
 inline constexpr const char *kPdfSuggestedName = "chart.pdf";
 // Tool tips: what a step button adds, and how the EG grid's rows are chosen.
 inline constexpr const char *kStepUpTip = "+%1";

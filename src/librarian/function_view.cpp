@@ -25,10 +25,11 @@ FunctionView::FunctionView(FunctionForm &form, FormContext program, QWidget *par
 
     using P = FunctionParam;
     const std::pair<const char *, P> combos[] = {
-        {"ComboPolyMono", P::PolyMono},     {"ComboBendRange", P::BendRange},   {"ComboBendStep", P::BendStep},
-        {"ComboPortaMode", P::PortaMode},   {"ComboGlissando", P::Glissando},   {"ComboPortaTime", P::PortaTime},
-        {"ComboWheel", P::WheelRange},      {"ComboFoot", P::FootRange},        {"ComboBreath", P::BreathRange},
-        {"ComboAftertouch", P::AftertouchRange},
+        {"ComboPolyMono", P::PolyMono},   {"ComboBendRange", P::BendRange},
+        {"ComboBendStep", P::BendStep},   {"ComboPortaMode", P::PortaMode},
+        {"ComboGlissando", P::Glissando}, {"ComboPortaTime", P::PortaTime},
+        {"ComboWheel", P::WheelRange},    {"ComboFoot", P::FootRange},
+        {"ComboBreath", P::BreathRange},  {"ComboAftertouch", P::AftertouchRange},
     };
     std::size_t n = 0;
     for (const auto &[name, p] : combos) {

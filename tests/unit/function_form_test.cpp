@@ -37,14 +37,15 @@ TEST_F(FunctionWindow, EachSettingIsSentAsItsFunctionParameterChange) {
         Byte number; // the fact sheet's parameter number
     };
     const Case cases[] = {
-        {P::PolyMono, 1, 64},    {P::BendRange, 12, 65},   {P::BendStep, 3, 66},     {P::PortaMode, 1, 67},
-        {P::Glissando, 1, 68},   {P::PortaTime, 99, 69},   {P::WheelRange, 42, 70},  {P::FootRange, 7, 72},
+        {P::PolyMono, 1, 64},     {P::BendRange, 12, 65},      {P::BendStep, 3, 66},    {P::PortaMode, 1, 67},
+        {P::Glissando, 1, 68},    {P::PortaTime, 99, 69},      {P::WheelRange, 42, 70}, {P::FootRange, 7, 72},
         {P::BreathRange, 99, 74}, {P::AftertouchRange, 1, 76},
     };
     for (const Case &c : cases) {
         f.out.sent.clear();
         form.choose(c.p, c.value);
-        EXPECT_EQ(f.out.sent, (std::vector<Bytes>{{0xF0, 0x43, 0x10, 0x08, c.number, static_cast<Byte>(c.value), 0xF7}}))
+        EXPECT_EQ(f.out.sent,
+                  (std::vector<Bytes>{{0xF0, 0x43, 0x10, 0x08, c.number, static_cast<Byte>(c.value), 0xF7}}))
             << static_cast<int>(c.p);
     }
     // Assigns: one bit a check box (pitch 1, amplitude 2, EG bias 4)

@@ -30,7 +30,19 @@ struct MessageBoxSpec {
 };
 
 // Windows of the program, named as the forms are.
-enum class WindowId { Form1, Form2, form3, Form4, Form5, Form6, Form7, MidiMonitor, MidiSettings, Library };
+enum class WindowId {
+    Form1,
+    Form2,
+    form3,
+    Form4,
+    Form5,
+    Form6,
+    Form7,
+    MidiMonitor,
+    MidiSettings,
+    Library,
+    Explore
+};
 
 class Host {
 public:

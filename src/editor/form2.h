@@ -209,6 +209,10 @@ public:
     void compareClick();
     bool comparing() const;
     bool isOpen() const { return open_; }
+    // The edit area changed by another window (音色探索): the chart shows it.
+    void showChangedEditArea() {
+        if (open_) showEditArea();
+    }
     // A name typed into the open editor and not yet ended or applied.
     bool nameEdited() const { return open_ && text39 != loadedName; }
     void resetEntryZone();

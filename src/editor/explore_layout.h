@@ -6,7 +6,7 @@
 
 namespace vox::explore_layout {
 
-inline constexpr int kClientWidth = 6240, kClientHeight = 5160;
+inline constexpr int kClientWidth = 6360, kClientHeight = 5160;
 
 using enum ControlKind;
 using namespace explore_text;
@@ -18,7 +18,7 @@ inline constexpr const char *kVariationCaptions[] = {"1", "2", "3", "4", "5", "6
 // OP1..OP6 in two rows of three.
 constexpr ControlRow OperatorLocks() {
     ControlRow row =
-        Captions(Array({"Check4", CheckBox, {240, 660, 1800, 330}, "Frame1"}, 3, 1860, 0), kOperatorCaptions);
+        Captions(Array({"Check4", CheckBox, {240, 660, 1980, 330}, "Frame1"}, 3, 2040, 0), kOperatorCaptions);
     row.outer = 2;
     row.ody = 360;
     return row;
@@ -33,10 +33,10 @@ inline constexpr ControlRow kControls[] = {
     {"Text1", TextBox, {1440, 525, 2100, 345}},
     {"Label4", Label, {3660, 570, 2460, 255}, "", kLabel4},
     // What every tool keeps.
-    {"Frame1", Frame, {120, 1020, 6000, 1500}, "", kFrame1},
-    {"Check1", CheckBox, {240, 300, 1800, 330}, "Frame1", kCheck1},
-    {"Check2", CheckBox, {2100, 300, 1800, 330}, "Frame1", kCheck2},
-    {"Check3", CheckBox, {3960, 300, 1800, 330}, "Frame1", kCheck3},
+    {"Frame1", Frame, {120, 1020, 6120, 1500}, "", kFrame1},
+    {"Check1", CheckBox, {240, 300, 1980, 330}, "Frame1", kCheck1},
+    {"Check2", CheckBox, {2280, 300, 1980, 330}, "Frame1", kCheck2},
+    {"Check3", CheckBox, {4320, 300, 1740, 330}, "Frame1", kCheck3},
     OperatorLocks(),
     {"Check5", CheckBox, {240, 1080, 1800, 330}, "Frame1", kCheck5},
     // The tools, and the variations to audition.
@@ -46,7 +46,7 @@ inline constexpr ControlRow kControls[] = {
     Captions(Array({"Command5", Button, {120, 3180, 540, 420}}, 8, 600, 0), kVariationCaptions),
     {"Command4", Command, {4980, 3180, 1140, 420}, "", kCommand4},
     // The morph towards a voice of the SOUND LIST.
-    {"Frame2", Frame, {120, 3720, 6000, 1320}, "", kFrame2},
+    {"Frame2", Frame, {120, 3720, 6120, 1320}, "", kFrame2},
     {"Label5", Label, {240, 345, 1320, 255}, "Frame2", kLabel5},
     {"Combo1", Combo, {1620, 300, 4260, 345}, "Frame2"},
     {"HScroll2", ScrollBar, {240, 840, 4860, 285}, "Frame2"},

@@ -4,6 +4,7 @@
 
 #include "app/midi_setup.h"
 #include "app/qt_host.h"
+#include "editor/explore_view.h"
 #include "editor/form2_view.h"
 #include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
@@ -43,6 +44,7 @@ public:
     FunctionView functions;
     Form2View form2;
     LibraryWindowView library;
+    ExploreView explore;
     // The MIDI keyboard of the MIDI menu; null without a wiring.
     std::unique_ptr<NoteInputSetup> noteInput;
 };

@@ -42,6 +42,7 @@ enum class WindowId {
     MidiSettings,
     Library,
     FunctionSettings,
+    Explore,
 };
 
 class Host {

@@ -220,6 +220,10 @@ public:
     // 音色シート…: the edit-area voice drawn for printing, into a file.
     void sheetClick();
     bool isOpen() const { return open_; }
+    // The edit area changed by another window (音色探索): the chart shows it.
+    void showChangedEditArea() {
+        if (open_) showEditArea();
+    }
     // A name typed into the open editor and not yet ended or applied.
     bool nameEdited() const { return open_ && text39 != loadedName; }
     void resetEntryZone();

@@ -9,8 +9,9 @@ Program::Program(ProgramState &s, Host &h)
     : state(s), host(h), form1(context(), *this, form7), form2(context(), form1, *this),
       form3(context(), form1), form4(context(), form1), form5(context(), form1), form6(context(), form1),
       form7(context(), form1), midiSettings(context(), form1), functions(context()),
-      library(context(), form1, *this) {
+      library(context(), form1, *this), explore(context()) {
     state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
+    explore.editAreaChanged = [this] { form2.showChangedEditArea(); };
 }
 
 bool Program::pumpMidiInput() {

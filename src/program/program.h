@@ -6,6 +6,7 @@
 
 #include "common/host.h"
 #include "common/program_state.h"
+#include "editor/explore_form.h"
 #include "editor/form2.h"
 #include "files/file_dialogs.h"
 #include "librarian/form1.h"
@@ -36,6 +37,10 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
     MidiSettingsForm midiSettings;
     FunctionForm functions;
     LibraryWindowForm library;
+    ExploreForm explore;
+
+    // "音色探索" over the edit area, for the editor's button and menu.
+    void openExplore() { explore.open(); }
 
     // Handles every MIDI input event waiting now and ends a receive the
     // DX7 stopped answering; the hosts call it from their message-loop pass

@@ -42,25 +42,31 @@ bool SetCompare(ProgramState &state, Host &host, Workspace &workspace, bool on) 
 
 bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo) {
     if (!(redo ? workspace.canRedo() : workspace.canUndo()) || !PortFree(state, host)) return false;
-    const Slot before = VoiceAsSent(workspace.editBuffer());
+    const Slot before = workspace.editBuffer();
     const int slotBefore = workspace.currentSlot();
     // Under COMPARE the instrument holds the other voice: it is sent whole.
     const bool hadVoice = workspace.hasEditVoice() && !workspace.comparing();
     if (!(redo ? workspace.redo() : workspace.undo())) return false;
-    if (!workspace.hasEditVoice()) return true; // back before the first voice: nothing to send
+    FollowEditArea(state, host, workspace, before, slotBefore, hadVoice);
+    return true;
+}
+
+void FollowEditArea(ProgramState &state, Host &host, const Workspace &workspace, const Slot &before,
+                    int slotBefore, bool instrumentHadIt) {
+    if (!workspace.hasEditVoice()) return; // back before the first voice: nothing to send
+    const Slot sent = VoiceAsSent(before);
     const Slot after = VoiceAsSent(workspace.editBuffer());
     std::vector<int> differ;
     for (int p = 0; p < static_cast<int>(kParamCount); ++p)
-        if (before[ParamPos(p)] != after[ParamPos(p)]) differ.push_back(p);
-    if (!hadVoice || slotBefore != workspace.currentSlot() ||
+        if (sent[ParamPos(p)] != after[ParamPos(p)]) differ.push_back(p);
+    if (!instrumentHadIt || slotBefore != workspace.currentSlot() ||
         static_cast<int>(differ.size()) > kMostChangesInABurst) {
         SendEditArea(state, host, workspace);
-        return true;
+        return;
     }
     // Copied first: a handler run while a message waits cannot change them.
     for (const int p : differ)
         SendLongMessage(state, host, ParameterChangeMessage(p, after[ParamPos(p)]));
-    return true;
 }
 
 bool PortFree(const ProgramState &state, Host &host) {

@@ -54,6 +54,14 @@ inline constexpr int kMostChangesInABurst = 51;
 // transfer owns the port (said so).
 bool StepHistory(ProgramState &state, Host &host, Workspace &workspace, bool redo);
 
+// Makes the instrument follow the edit area after it changed from
+// `before` (slot `slotBefore`): the parameters that differ as parameter
+// changes when there are few and the instrument held `before`, else the
+// voice whole with its program change. Undo, redo and the exploring tools
+// send through here.
+void FollowEditArea(ProgramState &state, Host &host, const Workspace &workspace, const Slot &before,
+                    int slotBefore, bool instrumentHadIt);
+
 // COMPARE on: the instrument sounds the voice as it came into the edit
 // area; off: the edit again, whole. The edit area does not change. False
 // when there is no voice, or a transfer owns the port (said so).

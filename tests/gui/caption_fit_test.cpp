@@ -1,6 +1,7 @@
 // Every caption and value of every window fits its control at 96 dpi, in the
 // fonts the program gives each class of control; no caption lies under
 // another control. Run in English too, where each text must have its English.
+#include "editor/explore_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
 #include "files/file_dialogs.h"
@@ -358,6 +359,17 @@ private slots:
         FunctionView view(f.program);
         Show(view);
         VERIFY_FITS(view, "function settings");
+    }
+
+    void theExploreWindowsCaptionsFit() {
+        test::ProgramFixture f;
+        test::SeedBank(f.ws, test::MakeBankVoice);
+        f.ws.placeEntry(1);
+        f.program.openExplore();
+        f.program.explore.command3Click(); // the variations' buttons shown
+        ExploreView view(f.program);
+        Show(view);
+        VERIFY_FITS(view, "explore window");
     }
 
     void theLibraryWindowsCaptionsFit() {

@@ -4,6 +4,7 @@
 // the offscreen default screen, a 1920 x 1200 screen, a 1600 x 1200 screen
 // at a scale factor of 2 and a 1600 x 1200 screen of 192 dpi.
 #include "app/help_window.h"
+#include "editor/explore_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
 #include "files/file_dialogs_view.h"
@@ -119,6 +120,7 @@ private slots:
             Make<Form7View>("Form7"),
             Make<MidiSettingsView>("MIDI settings"),
             Make<FunctionView>("function settings"),
+            Make<ExploreView>("explore window"),
             Make<LibraryWindowView>("library window"),
             Make<MidiMonitorView>("MIDI monitor"),
             {"help window",

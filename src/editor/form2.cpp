@@ -87,6 +87,10 @@ void Form2::sheetClick() {
     program_.host.messageBox(box);
 }
 
+void Form2::exploreClick() {
+    if (open_) windows_.openExplore();
+}
+
 void Form2::undoClick() { stepHistory(false); }
 void Form2::redoClick() { stepHistory(true); }
 
@@ -609,6 +613,7 @@ void Form2::endEditing() {
     if (text39 != loadedName && !sendName(session_)) return; // closed meanwhile by another handler
     ++session_;
     open_ = false;
+    windows_.closeExplore();
     mainWindow_.setEnabled(true);
     program_.host.closeWindow(WindowId::Form2);
 }
@@ -626,6 +631,7 @@ void Form2::saveToFile() {
 void Form2::cancelEditing() {
     ++session_;
     open_ = false;
+    windows_.closeExplore();
     // Every edit of this session goes, from the EditBuffer as well as from
     // the DX7, so a later write or save cannot store what was cancelled.
     program_.workspace.restoreEditBuffer(opened_);

@@ -86,6 +86,9 @@ inline constexpr const char *kFrame9Coarse = "Coarse";
 inline constexpr Text kCommandCompare = "COMPARE";
 inline constexpr Text kCommandCompareOn = "COMPARE中";
 inline constexpr Text kCommandSheet = "音色シート…";
+inline constexpr Text kCommandExplore = "音色探索…";
+inline constexpr Text kExploreTip =
+    "ランダム、モーフィング、交配、バリエーションで新しい音色を探します（Ctrl+E）";
 inline constexpr Text kSheetTip =
     "全パラメーター、エンベロープとアルゴリズムを1枚に描いたPDFかSVGを書きます（Ctrl+Shift+P）";
 inline constexpr Text kSheetTitle = "音色シートの保存";
@@ -136,6 +139,9 @@ public:
     // `voiceName`; the editor then shows it modal. Closing it leaves the main
     // window disabled.
     virtual void prepareVoiceSave(const std::string &voiceName) = 0;
+    // 音色探索…: the exploring tools beside the editor; they close with it.
+    virtual void openExplore() = 0;
+    virtual void closeExplore() = 0;
 
 protected:
     ~EditorLinks() = default;
@@ -219,6 +225,9 @@ public:
     bool comparing() const;
     // 音色シート…: the edit-area voice drawn for printing, into a file.
     void sheetClick();
+    // 音色探索… (its button and Ctrl+E): randomize, morph, crossbreed and
+    // variations of the edit-area voice.
+    void exploreClick();
     bool isOpen() const { return open_; }
     // The edit area changed by another window (音色探索): the chart shows it.
     void showChangedEditArea() {

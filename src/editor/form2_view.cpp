@@ -215,6 +215,7 @@ Form2View::Form2View(Form2 &form, FormContext program, QWidget *parent)
     onKeys({QKeySequence::Undo}, &Form2::undoClick);
     onKeys({QKeySequence(Qt::Key_F6)}, &Form2::compareClick);
     onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)}, &Form2::sheetClick);
+    onKeys({QKeySequence(Qt::CTRL | Qt::Key_E)}, &Form2::exploreClick);
     onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
            &Form2::redoClick);
     refresh();
@@ -437,6 +438,12 @@ void Form2View::buildControls() {
     sheet->setToolTip(Qs(form2_text::kSheetTip));
     connect(sheet, &QPushButton::clicked, this, [this] {
         form_.sheetClick();
+        after();
+    });
+    auto *explore = built.get<WrapButton>("CommandExplore");
+    explore->setToolTip(Qs(form2_text::kExploreTip));
+    connect(explore, &QPushButton::clicked, this, [this] {
+        form_.exploreClick();
         after();
     });
     compare_ = built.get<WrapButton>("CommandCompare");

@@ -40,7 +40,7 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
     ExploreForm explore;
 
     // "音色探索" over the edit area, for the editor's button and menu.
-    void openExplore() { explore.open(); }
+    void openExplore() override { explore.open(); }
 
     // Handles every MIDI input event waiting now and ends a receive the
     // DX7 stopped answering; the hosts call it from their message-loop pass
@@ -71,6 +71,7 @@ private:
     void openOverwriteChooser() override { form1.command12Click(); }
     // EditorLinks
     void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
+    void closeExplore() override { explore.close(); }
 };
 
 } // namespace vox

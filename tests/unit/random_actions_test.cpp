@@ -122,6 +122,8 @@ struct Instrument {
 
 struct EditorView : EditorLinks {
     void prepareVoiceSave(const std::string &) override {}
+    void openExplore() override {}
+    void closeExplore() override {}
 };
 
 class RandomSession {

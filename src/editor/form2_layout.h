@@ -150,8 +150,10 @@ inline constexpr ControlRow kControls[] = {
     {"Frame3", Frame, {120, 300, 2520, 1380}, "Frame1"},
     {"Text40", Entry, {240, 360, 720, 330}, "Frame3"},
     {"Label31", Label, {240, 360, 720, 330}, "Frame3"},
-    {"UpDown1", UpDown, {1080, 360, 420, 330}, "Frame3"},
-    {"UpDown2", UpDown, {1620, 360, 420, 330}, "Frame3"},
+    // Every panel puts its large step first (left, or above) and its
+    // single step second.
+    {"UpDown2", UpDown, {1080, 360, 420, 330}, "Frame3"},
+    {"UpDown1", UpDown, {1620, 360, 420, 330}, "Frame3"},
     {"Frame2", Frame, {120, 300, 2520, 1380}, "Frame1"},
     {"Option1", Option, {240, 300, 1500, 330}, "Frame2", kOption1},
     {"Option2", Option, {240, 720, 1500, 330}, "Frame2", kOption2},
@@ -201,8 +203,8 @@ inline constexpr ControlRow kControls[] = {
     Array(Captions({"", Heading, {240, 360, 420, 200}, "Frame4"}, form2_view_text::kEgColumnNumbers), 8, 480,
           0),
     Array({"Text41", Entry, {240, 600, 420, 300}, "Frame4"}, 8, 480, 0),
-    Array({"UpDown4", UpDown, {240, 960, 420, 300}, "Frame4"}, 8, 480, 0),
-    Array({"UpDown3", UpDown, {240, 1320, 420, 300}, "Frame4"}, 8, 480, 0),
+    Array({"UpDown3", UpDown, {240, 960, 420, 300}, "Frame4"}, 8, 480, 0),
+    Array({"UpDown4", UpDown, {240, 1320, 420, 300}, "Frame4"}, 8, 480, 0),
     // Graphs: Picture2(0) the pitch EG, Picture2(i + 1) chart row i; the
     // pitch graph shares its place with row 0's.
     {"Picture2_0", Graph, {4440, 180, 2100, 1500}, "Frame1"},

@@ -302,6 +302,17 @@ private slots:
         QCOMPARE(tips("UpDown10_7"), QString("−1 +1"));
         QCOMPARE(tips("UpDown3_0"), QString("−10 +10"));
         QCOMPARE(tips("UpDown4_0"), QString("−1 +1"));
+        // AND every panel has its large step first (left, or above) and its single step second
+        const std::pair<const char *, const char *> pairs[] = {{"UpDown2", "UpDown1"},
+                                                               {"UpDown5_0", "UpDown6_0"},
+                                                               {"UpDown7_0", "UpDown8_0"},
+                                                               {"UpDown9_0", "UpDown10_0"},
+                                                               {"UpDown3_0", "UpDown4_0"}};
+        for (const auto &[large, single] : pairs) {
+            const QPoint a = view.findChild<QWidget *>(large)->mapTo(&view, QPoint(0, 0));
+            const QPoint b = view.findChild<QWidget *>(single)->mapTo(&view, QPoint(0, 0));
+            QVERIFY2((a.y() == b.y() && a.x() < b.x()) || (a.x() == b.x() && a.y() < b.y()), large);
+        }
         // AND every row number of the EG grid says a click selects its row
         for (int i = 0; i < 6; ++i)
             QVERIFY(view.findChild<QLabel *>(QString("Label7_%1").arg(i))->toolTip().contains("選択"));

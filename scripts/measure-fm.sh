@@ -17,8 +17,11 @@ if [ -n "$rev" ]; then
 else
   src=src
 fi
+# Revisions since the function settings reached the engine need their file.
+extra=()
+[ -f "$src"/voice/function_settings.cpp ] && extra+=("$src"/voice/function_settings.cpp)
 g++ -std=c++20 -O2 -I"$src" -Itests/unit tests/measure/fm_measure.cpp \
   "$src"/synth/fm_engine.cpp "$src"/synth/fm_tables.cpp "$src"/voice/algorithms.cpp "$src"/voice/init_voice.cpp \
-  -lfftw3 -o "$out/fm_measure"
+  "${extra[@]}" -lfftw3 -o "$out/fm_measure"
 echo "== engine of ${rev:-the working tree}"
 "$out/fm_measure"

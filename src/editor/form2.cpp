@@ -106,6 +106,8 @@ void Form2::showEditArea() {
     frame1Visible = false;
     shape1Border = false;
     resetEntryZone();
+    zoneName.clear();
+    zoneShown_.reset();
 
     // The edit area, not the slot CurrentSlot names: after a bank load or
     // receive that slot may hold another voice, and an ended edit (a new
@@ -138,6 +140,40 @@ void Form2::showEditArea() {
 
 // --- Group openings ----------------------------------------------------------
 
+Form2::ZoneValues Form2::zoneValues() const {
+    return {text40,           option1,       option5,      text42,           text44,
+            option4,          text43,        text41,       entry.breakPoint, entry.leftCurve,
+            entry.rightCurve, entry.oscMode, entry.coarse, entry.fine};
+}
+
+bool Form2::zonePending() const {
+    return open_ && frame1Visible && zoneShown_ && *zoneShown_ != zoneValues();
+}
+
+bool Form2::settleZone() {
+    if (!zonePending()) return true;
+    MessageBoxSpec box;
+    box.text = form2_text::kZoneQuestion;
+    box.buttons = MsgButtons::YesNoCancel;
+    box.icon = MsgIcon::Question;
+    box.title = form2_text::kFrame1;
+    // Applying loses nothing and can be undone; Return takes it.
+    box.defaultButton = MsgResult::Yes;
+    switch (program_.host.messageBox(box)) {
+    case MsgResult::Yes: {
+        const unsigned session = session_;
+        command1Click();
+        // A field that could not be applied keeps the zone open on it; a
+        // handler run while sending may have closed the editor.
+        return session == session_ && open_ && !zonePending();
+    }
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void Form2::controlClick(std::string_view controlName) {
     const int group = GroupOfControl(controlName);
     if (group >= 0) openGroup(group);
@@ -150,6 +186,7 @@ void Form2::openGroup(int group) {
 // The steps every group shares, in order; the panel's own values and
 // controls come from its opening below.
 void Form2::openGroup(const GroupInfo &g) {
+    if (!settleZone()) return;
     program_.state.selectedGroup = I16(g.group);
     frame1Visible = true;
     frame3Visible = g.panel == GroupPanel::Value || g.panel == GroupPanel::Algorithm;
@@ -180,6 +217,8 @@ void Form2::openGroup(const GroupInfo &g) {
     upDown2.visible = g.tenStep != 0;
     shape1Border = true;
     shape1 = g.frame;
+    zoneName = GroupName(g.id);
+    zoneShown_ = zoneValues();
 }
 
 void Form2::openValueGroup(const GroupInfo &g) {
@@ -373,6 +412,7 @@ void Form2::command1Click() {
     if (!readZone(*g, items)) return;
     showInChart(*g, items);
     showInZone(*g, items);
+    zoneShown_ = zoneValues();
     sendGroup(*g, items);
 }
 
@@ -555,10 +595,10 @@ void Form2::command2Click(int index) {
         initialise();
         break;
     case 1:
-        endEditing();
+        if (settleZone()) endEditing();
         break;
     case 2:
-        saveToFile();
+        if (settleZone()) saveToFile();
         break;
     case 3:
         cancelEditing();

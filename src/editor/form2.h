@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,6 +124,11 @@ inline constexpr Text kNotABreakPoint =
     "ブレークポイントとして読めない値があるため変更できません（A-1 ～ C 8 の音名で入力してください）：";
 inline constexpr Text kNotACurve =
     "カーブとして読めない値があるため変更できません（-LIN、-EXP、+EXP、+LIN のどれかを入力してください）：";
+// A group opened, or the editor ended, over values stepped and not applied.
+inline constexpr Text kZoneQuestion =
+    "Data Entry Zone で変えた値を、まだ「変更」で反映していません。"
+    "\r反映してから進みますか？「いいえ」を押すと、変えた値は捨てられます。";
+inline constexpr Text kZonePending = "未反映";
 inline constexpr Text kNotAFrequency =
     "周波数として設定できない値があるため変更できません（表示される形の値を入力してください）：";
 } // namespace form2_text
@@ -189,6 +195,8 @@ public:
     std::string label31;
     bool text40Visible = true;
     std::string text40;
+    // What the open zone shows, as the instrument's panel names it.
+    std::string zoneName;
     UpDownState upDown1, upDown2;
     std::array<UpDownState, 6> upDown5{}, upDown6{}, upDown7{}, upDown8{};
     std::array<std::string, 6> text42{}, text44{};
@@ -237,6 +245,8 @@ public:
     bool nameEdited() const { return open_ && text39 != loadedName; }
     void resetEntryZone();
     int selectedGroup() const;
+    // The zone holds values stepped or typed and not applied with 変更.
+    bool zonePending() const;
 
     // --- Group openings ---
     // Opens the group of that number (SelectedGroup's); other numbers do nothing.
@@ -321,6 +331,22 @@ private:
     // Writes the values into the EditBuffer and sends them, then the name.
     void sendGroup(const GroupInfo &g, const std::vector<int> &items);
 
+    // The values the user can change in the zone (not its selectors).
+    struct ZoneValues {
+        std::string text40;
+        bool option1, option5;
+        std::array<std::string, 6> text42, text44;
+        std::array<bool, 6> option4;
+        std::array<std::string, 48> text43;
+        std::array<std::string, 8> text41;
+        EntryValues::PerColumn breakPoint, leftCurve, rightCurve, oscMode, coarse, fine;
+        bool operator==(const ZoneValues &) const = default;
+    };
+    ZoneValues zoneValues() const;
+    // Before what the zone holds would be dropped: asks whether to apply
+    // it first. False when the user stays, or the values cannot be applied.
+    bool settleZone();
+
     void initialise();
     void endEditing();
     void saveToFile();
@@ -338,6 +364,8 @@ private:
     // run in its message-loop pass has closed or reloaded the editor.
     unsigned session_ = 0;
     bool open_ = false;
+    // The zone as its group opened or was last applied.
+    std::optional<ZoneValues> zoneShown_;
     // The EditBuffer as the editor opened it: what EDIT中止 goes back to.
     Slot opened_{};
 };

@@ -214,6 +214,10 @@ inline constexpr ControlRow kControls[] = {
     {"Picture2_4", Graph, {4440, 1740, 2100, 1500}, "Frame1"},
     {"Picture2_5", Graph, {6570, 1740, 2100, 1500}, "Frame1"},
     {"Picture2_6", Graph, {8700, 1740, 2100, 1500}, "Frame1"},
+    // What the zone shows, and a mark while it holds values not applied;
+    // below the panels and graphs, left of 変更.
+    {"ZoneName", Label, {4440, 3360, 4200, 300}, "Frame1"},
+    {"ZonePending", Label, {8700, 3360, 1260, 300}, "Frame1", kZonePending},
     {"Command1", Button, {10080, 3300, 1200, 420}, "Frame1", kCommand1},
 
     // --- Command row ---

@@ -363,6 +363,10 @@ void Form2View::buildControls() {
         form_.text40Change(); // the algorithm preview follows the typing
         after();
     });
+    zoneName_ = built.get<QLabel>("ZoneName");
+    zonePending_ = built.get<QLabel>("ZonePending");
+    zonePending_->setAlignment(Qt::AlignCenter);
+    zonePending_->setStyleSheet("color: white; background-color: #c04020; font-weight: bold;");
     label31_ = built.get<QLabel>("Label31");
     label31_->setAlignment(Qt::AlignCenter);
     label31_->setFrameShape(QFrame::Panel);
@@ -535,6 +539,8 @@ void Form2View::refresh() {
     text40_->setVisible(form_.text40Visible);
     SetCaption(label31_, Qs(form_.label31));
     label31_->setVisible(form_.label31Visible);
+    SetCaption(zoneName_, Qs(form_.zoneName));
+    zonePending_->setVisible(form_.zonePending());
     // The step the buttons of the open group take, as their tool tips.
     const int group = program_.state.selectedGroup;
     StepTips(upDown2_, group == static_cast<int>(Group::Transpose) ? 12 : 10); // an octave for transpose

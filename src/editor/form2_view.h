@@ -126,6 +126,7 @@ private:
     std::array<QFrame *, 6> frame6_{};
     EntryField *text40_ = nullptr;
     QLabel *label31_ = nullptr;
+    QLabel *zoneName_ = nullptr, *zonePending_ = nullptr;
     UpDownButtons *upDown1_ = nullptr, *upDown2_ = nullptr;
     QRadioButton *option1_ = nullptr, *option2_ = nullptr, *option5_ = nullptr, *option6_ = nullptr;
     std::array<QRadioButton *, 6> option3_{}, option4_{};

@@ -371,6 +371,56 @@ constexpr const GroupInfo *FindGroup(int group) {
 }
 constexpr const GroupInfo &GroupRow(Group id) { return *FindGroup(static_cast<int>(id)); }
 
+// What a group sets, as the instrument's panel and owner's manual name it;
+// the same in every language.
+constexpr const char *GroupName(Group id) {
+    switch (id) {
+    case Group::OperatorEg:
+        return "OPERATOR EG  RATE 1-4 / LEVEL 1-4";
+    case Group::BreakPoint:
+        return "KEYBOARD LEVEL SCALING  BREAK POINT";
+    case Group::Depth:
+        return "KEYBOARD LEVEL SCALING  LEFT / RIGHT DEPTH";
+    case Group::Curve:
+        return "KEYBOARD LEVEL SCALING  LEFT / RIGHT CURVE";
+    case Group::RateScaling:
+        return "KEYBOARD RATE SCALING";
+    case Group::AmpModSens:
+        return "AMPLITUDE MODULATION SENSITIVITY";
+    case Group::KeyVelSens:
+        return "KEY VELOCITY SENSITIVITY";
+    case Group::OutputLevel:
+        return "OPERATOR OUTPUT LEVEL";
+    case Group::Oscillator:
+        return "OSCILLATOR MODE / FREQUENCY / KEY SYNC";
+    case Group::Detune:
+        return "OSCILLATOR DETUNE";
+    case Group::PitchEg:
+        return "PITCH EG  RATE 1-4 / LEVEL 1-4";
+    case Group::Algorithm:
+        return "ALGORITHM";
+    case Group::Feedback:
+        return "FEEDBACK";
+    case Group::LfoSpeed:
+        return "LFO SPEED";
+    case Group::LfoDelay:
+        return "LFO DELAY";
+    case Group::LfoPmd:
+        return "LFO PITCH MODULATION DEPTH";
+    case Group::LfoAmd:
+        return "LFO AMPLITUDE MODULATION DEPTH";
+    case Group::LfoKeySync:
+        return "LFO KEY SYNC";
+    case Group::LfoWave:
+        return "LFO WAVE";
+    case Group::PitchModSens:
+        return "PITCH MODULATION SENSITIVITY";
+    case Group::Transpose:
+        return "KEY TRANSPOSE";
+    }
+    return "";
+}
+
 // The DX7 parameter number of item n sent by "変更" for a group, or -1.
 constexpr int GroupParameter(const GroupInfo &g, int n) {
     const SendOrder &s = g.send;

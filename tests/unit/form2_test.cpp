@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 
 using namespace vox;
 using Bytes = std::vector<Byte>;
@@ -210,14 +212,65 @@ TEST_F(Form2Test, AnyRowOfOutputLevelOpensTheColumnsInOperatorOrder) {
     }
 }
 
-TEST_F(Form2Test, OpeningAGroupAgainDiscardsWhatWasSteppedInTheZone) {
+// A value stepped and not applied is not dropped without a word: opening a
+// group (the same one at another column too), EDIT終了 or the 1-voice save
+// asks whether to apply it first.
+TEST_F(Form2Test, ValuesSteppedAndNotAppliedAreAskedAboutBeforeTheZoneMovesOn) {
+    struct Case {
+        const char *name;
+        MsgResult answer;
+        std::function<void(Form2 &)> action;
+        bool sent;      // break point 53 ("D 4") reached the instrument
+        int shownGroup; // the group open afterwards
+        bool stillOpen; // the editor is open afterwards
+    };
+    const auto reopen = [](Form2 &form) { form.controlClick("Text31_3"); };
+    const auto end = [](Form2 &form) { form.command2Click(1); };
+    const int breakPoint = static_cast<int>(Group::BreakPoint);
+    const int algorithm = static_cast<int>(Group::Algorithm);
+    const Case cases[] = {
+        {"reopen, apply", MsgResult::Yes, reopen, true, breakPoint, true},
+        {"reopen, discard", MsgResult::No, reopen, false, breakPoint, true},
+        {"reopen, stay", MsgResult::Cancel, reopen, false, breakPoint, true},
+        {"other group, apply", MsgResult::Yes, [](Form2 &form) { form.controlClick("Text8"); }, true,
+         algorithm, true},
+        {"end, apply", MsgResult::Yes, end, true, breakPoint, false},
+        {"end, stay", MsgResult::Cancel, end, false, breakPoint, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadInit();
+        form.controlClick("Text31_0");
+        EXPECT_FALSE(form.zonePending());
+        EXPECT_EQ(form.zoneName, "KEYBOARD LEVEL SCALING  BREAK POINT");
+        form.upDown5Up(0); // an octave up: C 3 -> C 4
+        form.upDown6Up(0);
+        form.upDown6Up(0); // D 4: break point 53 (A-1 is 0, C 3 is 39)
+        EXPECT_TRUE(form.zonePending());
+        f.host.boxes.clear();
+        f.host.answers = {c.answer};
+        c.action(form);
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(f.host.boxes[0].defaultButton, MsgResult::Yes);
+        const bool sent = std::ranges::find(f.out.sent, Change(OpParamNumber(1, OpParam::BreakPoint), 53)) !=
+                          f.out.sent.end();
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(form.isOpen(), c.stillOpen);
+        if (!c.stillOpen) continue;
+        EXPECT_EQ(form.selectedGroup(), c.shownGroup);
+        // Staying keeps the stepped value and its mark; either answer clears it.
+        EXPECT_EQ(form.zonePending(), c.answer == MsgResult::Cancel);
+        if (c.shownGroup == breakPoint) {
+            EXPECT_EQ(form.text42[0], c.answer == MsgResult::No ? "C 3" : "D 4");
+        }
+    }
+    // With nothing stepped, nothing is asked.
     LoadInit();
     form.controlClick("Text31_0");
-    form.entry.breakPoint[0] = 50;
-    form.text42[0] = "D 4";
-    form.controlClick("Text31_3");
-    EXPECT_EQ(form.text42[0], "C 3");
-    EXPECT_EQ(form.entry.breakPoint[0], 39);
+    f.host.boxes.clear();
+    form.controlClick("Text8");
+    EXPECT_TRUE(f.host.boxes.empty());
 }
 
 TEST_F(Form2Test, LfoWaveOpensWithTheNameShownAndTheValueHidden) {

@@ -353,7 +353,7 @@ TEST_F(CatalogToolTest, BankWritesTheVoicesASearchFindsAndFillsTheRestWithTheIni
     const ToolResult r = made({"--name", "brass", "--distinct", "--json"}, out);
     ASSERT_EQ(r.status, 0) << r.err;
     // THEN it holds BRASS 1..3 of rom1a.syx, byte for byte, then the initial voice
-    EXPECT_EQ(r.err, "voxmere-tool bank: only 3 voices match; positions 4 to 32 hold the initial voice\n");
+    EXPECT_EQ(r.err, "voxmere-tool bank: only 3 sounds match; positions 4 to 32 hold the initial voice\n");
     const auto listed = nlohmann::json::parse(r.out);
     EXPECT_EQ(listed.at("found"), 3);
     EXPECT_EQ(listed.at("initial"), 29);

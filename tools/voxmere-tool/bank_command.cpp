@@ -148,9 +148,11 @@ void AddBankCommand(CLI::App &app, ToolRun &run) {
                     << " found, " << encoded.bytes.size() << " bytes\n";
         }
         if (built.initial > 0)
-            run.err << "voxmere-tool bank: only " << found
-                    << (found == 1 ? " voice matches" : " voices match") << "; positions " << found + 1
-                    << " to 32 hold the initial voice\n";
+            run.err << "voxmere-tool bank: only " << found << (options->distinct ? " sound" : " voice")
+                    << (found == 1 ? " matches" : "s match")
+                    << (built.initial == 1 ? "; position 32 holds"
+                                           : "; positions " + std::to_string(found + 1) + " to 32 hold")
+                    << " the initial voice\n";
     });
 }
 

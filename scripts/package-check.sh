@@ -42,7 +42,7 @@ trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 installed=1
 dpkg -L voxmere >"$work/files"
-for f in /usr/bin/voxmere /usr/share/voxmere/INITdata.v01 /usr/share/voxmere/voxmere.html /usr/share/voxmere/voxmere-en.html /usr/share/voxmere/lang/en.po \
+for f in /usr/bin/voxmere /usr/share/voxmere/INITdata.v01 /usr/share/voxmere/voxmere.html /usr/share/voxmere/voxmere-en.html /usr/share/voxmere/lang/en.po /usr/share/voxmere/categories.txt \
   /usr/share/voxmere/alg32.jpg /usr/share/applications/voxmere.desktop; do
   grep -qx "$f" "$work/files" || { echo "not in the package: $f"; exit 1; }
 done

@@ -17,6 +17,19 @@
 //          body BLOB(118))                                      SoundBodyOf: the fingerprint
 //   index voices_by_file on voices(file)
 //
+// Added in version 2, what the user keeps; nothing an index run writes:
+//
+//   sounds(body BLOB PRIMARY KEY, favourite INTEGER, rating INTEGER,
+//          category INTEGER)                                    marks on a sound (its body), a row
+//                                                               only while one is set; category:
+//                                                               VoiceCategory chosen by hand, or NULL
+//   tags(body BLOB, tag TEXT COLLATE NOCASE, PRIMARY KEY(body, tag))
+//   builder(position INTEGER PRIMARY KEY, record BLOB(161),     the bank under construction,
+//           file TEXT, bank INTEGER, voice INTEGER, single INTEGER)   1..32, where each came from
+//
+// A catalogue of an older version is upgraded in place when opened, in one
+// transaction: the statements of each later version run in turn.
+//
 // Every file the walk meets is a row of files, also the refused ones, so
 // that an unchanged refused file is not read again either. One index run
 // is one transaction (WAL journal): a cancelled or failed run rolls back
@@ -51,9 +64,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSchemaVersion = 1;
-
-constexpr const char *kSchema = R"sql(
+// The tables of version 1, as they were first made.
+constexpr const char *kSchemaV1 = R"sql(
 CREATE TABLE folders(
     id INTEGER PRIMARY KEY,
     path TEXT NOT NULL UNIQUE
@@ -91,6 +103,32 @@ CREATE TABLE voices(
 CREATE INDEX voices_by_file ON voices(file);
 )sql";
 
+// kUpgrades[i] makes version i + 2 of version i + 1.
+constexpr const char *kUpgrades[] = {
+    R"sql(
+CREATE TABLE sounds(
+    body BLOB PRIMARY KEY,
+    favourite INTEGER NOT NULL DEFAULT 0,
+    rating INTEGER NOT NULL DEFAULT 0,
+    category INTEGER
+) WITHOUT ROWID;
+CREATE TABLE tags(
+    body BLOB NOT NULL,
+    tag TEXT NOT NULL COLLATE NOCASE,
+    PRIMARY KEY(body, tag)
+) WITHOUT ROWID;
+CREATE TABLE builder(
+    position INTEGER PRIMARY KEY,
+    record BLOB NOT NULL,
+    file TEXT NOT NULL,
+    bank INTEGER NOT NULL,
+    voice INTEGER NOT NULL,
+    single INTEGER NOT NULL
+);
+)sql",
+};
+constexpr int kSchemaVersion = 1 + static_cast<int>(std::size(kUpgrades));
+
 // --- SQLite in small pieces ---------------------------------------------
 
 // Bound texts and blobs are not copied (SQLITE_STATIC): every caller
@@ -117,6 +155,10 @@ public:
         sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         return *this;
     }
+    Statement &bindNull(int i) {
+        sqlite3_bind_null(stmt_, i);
+        return *this;
+    }
     Statement &bindBlob(int i, const void *data, std::size_t size) {
         sqlite3_bind_blob(stmt_, i, data, static_cast<int>(size), SQLITE_STATIC);
         return *this;
@@ -135,6 +177,7 @@ public:
         sqlite3_clear_bindings(stmt_);
     }
     std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
     std::string text(int col) const {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, col));
         return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col))) : std::string();
@@ -306,13 +349,35 @@ struct Row {
     }
 };
 
+struct BodyHash {
+    std::size_t operator()(const SoundBody &b) const {
+        return std::hash<std::string_view>{}(
+            std::string_view(reinterpret_cast<const char *>(b.data()), b.size()));
+    }
+};
+
 struct Cache {
     std::vector<fs::path> files;
     std::vector<std::uint32_t> fileRank; // position of each file in path order
     std::vector<Row> rows;
     std::vector<SoundBody> bodies;                   // beside rows
-    std::array<std::vector<std::uint32_t>, 3> order; // per CatalogSort, built when first asked
+    std::array<std::vector<std::uint32_t>, 3> order; // per CatalogSort but Rating, built when first asked
     std::array<std::vector<std::uint32_t>, 3> rank;  // the position of each row in `order`
+    // The distinct sounds, numbered: built when marks are first needed.
+    std::vector<std::uint32_t> soundOf; // beside rows
+    std::unordered_map<SoundBody, std::uint32_t, BodyHash> soundIndex;
+    // The category the rules give each row's name: built when first asked.
+    std::vector<CategoryMatch> ruled;
+};
+
+// The marks of the sounds the cache holds, loaded apart from it: a mark
+// changed by this connection reloads only these.
+struct Marks {
+    bool any = false;                            // the tables hold anything
+    std::vector<std::uint8_t> favourite, rating; // per sound
+    std::vector<std::uint8_t> category;          // per sound: VoiceCategory, 0 = from the rules
+    std::unordered_map<std::uint32_t, std::vector<std::string>> tags;  // sound -> its tags, sorted
+    std::unordered_map<std::string, std::vector<std::uint32_t>> byTag; // lowered tag -> sounds
 };
 
 } // namespace
@@ -323,11 +388,23 @@ struct Catalog::Impl {
 
     mutable std::optional<Cache> cache;
     mutable std::int64_t cacheDataVersion = -1;
+    mutable std::optional<Marks> marks;
+    CategoryRules rules;
+    mutable std::string lastError;
 
     ~Impl() { sqlite3_close_v2(db); }
 
-    void invalidate() const { cache.reset(); }
+    void invalidate() const {
+        cache.reset();
+        marks.reset();
+    }
     const Cache &ensureCache() const;
+    void ensureSounds() const;
+    const Marks &ensureMarks() const;
+    const std::vector<CategoryMatch> &ensureRuled() const;
+    CategoryMatch categoryOf(std::uint32_t row) const;
+    // A write of marks: the statement run, the empty row dropped, the marks reloaded.
+    bool writeMark(const char *sql, const SoundBody &body, const std::function<void(Statement &)> &bind);
     const std::vector<std::uint32_t> &orderOf(CatalogSort sort) const;
     CatalogVoice voiceOf(std::uint32_t row) const;
     // Compares rows in file order: path, banks before single voices, bank, voice.
@@ -343,6 +420,7 @@ const Cache &Catalog::Impl::ensureCache() const {
     const std::int64_t version = QueryInt(db, "PRAGMA data_version", -1);
     if (cache && version == cacheDataVersion) return *cache;
     cache.emplace();
+    marks.reset();
     cacheDataVersion = version;
     Cache &c = *cache;
 
@@ -393,6 +471,84 @@ const Cache &Catalog::Impl::ensureCache() const {
     return c;
 }
 
+void Catalog::Impl::ensureSounds() const {
+    Cache &c = *cache;
+    if (c.soundOf.size() == c.rows.size()) return;
+    c.soundOf.resize(c.rows.size());
+    c.soundIndex.reserve(c.rows.size());
+    for (std::size_t i = 0; i < c.rows.size(); ++i)
+        c.soundOf[i] =
+            c.soundIndex.emplace(c.bodies[i], static_cast<std::uint32_t>(c.soundIndex.size())).first->second;
+}
+
+const Marks &Catalog::Impl::ensureMarks() const {
+    if (marks) return *marks;
+    marks.emplace();
+    Marks &m = *marks;
+    m.any = QueryInt(db, "SELECT EXISTS(SELECT 1 FROM sounds) OR EXISTS(SELECT 1 FROM tags)") != 0;
+    if (!m.any) return m;
+    ensureSounds();
+    const Cache &c = *cache;
+    const std::size_t n = c.soundIndex.size();
+    m.favourite.assign(n, 0);
+    m.rating.assign(n, 0);
+    m.category.assign(n, 0);
+    const auto soundOfBody = [&](std::span<const Byte> blob) -> std::optional<std::uint32_t> {
+        if (blob.size() != kSoundBodySize) return std::nullopt;
+        SoundBody b{};
+        std::copy(blob.begin(), blob.end(), b.begin());
+        const auto it = c.soundIndex.find(b);
+        if (it == c.soundIndex.end()) return std::nullopt; // no voice of it in the catalogue now
+        return it->second;
+    };
+    Statement sounds(db, "SELECT body, favourite, rating, category FROM sounds");
+    while (sounds.step() == SQLITE_ROW) {
+        const auto sound = soundOfBody(sounds.blob(0));
+        if (!sound) continue;
+        m.favourite[*sound] = sounds.integer(1) != 0;
+        m.rating[*sound] =
+            static_cast<std::uint8_t>(std::clamp<std::int64_t>(sounds.integer(2), 0, kMaxRating));
+        if (!sounds.isNull(3) && CategoryOfValue(static_cast<int>(sounds.integer(3))))
+            m.category[*sound] = static_cast<std::uint8_t>(sounds.integer(3));
+    }
+    Statement tags(db, "SELECT body, tag FROM tags ORDER BY tag");
+    while (tags.step() == SQLITE_ROW) {
+        const auto sound = soundOfBody(tags.blob(0));
+        if (!sound) continue;
+        std::string tag = tags.text(1);
+        m.byTag[AsciiLower(tag)].push_back(*sound);
+        m.tags[*sound].push_back(std::move(tag));
+    }
+    return m;
+}
+
+const std::vector<CategoryMatch> &Catalog::Impl::ensureRuled() const {
+    Cache &c = *cache;
+    if (c.ruled.size() == c.rows.size()) return c.ruled;
+    c.ruled.resize(c.rows.size());
+    // Names repeat across a collection (copied banks, copied voices): each
+    // distinct name is read once.
+    std::unordered_map<std::string_view, CategoryMatch> seen;
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+        const Row &r = c.rows[i];
+        const std::string_view key(reinterpret_cast<const char *>(r.nameBytes.data()), r.nameBytes.size());
+        auto [it, fresh] = seen.try_emplace(key);
+        if (fresh) it->second = Categorize(rules, r.nameBytes);
+        c.ruled[i] = it->second;
+    }
+    return c.ruled;
+}
+
+CategoryMatch Catalog::Impl::categoryOf(std::uint32_t row) const {
+    const Marks &m = ensureMarks();
+    if (m.any) {
+        const std::uint8_t chosen = m.category[cache->soundOf[row]];
+        if (chosen != 0) return {static_cast<VoiceCategory>(chosen), kChosenByHand};
+    }
+    if (cache->ruled.size() == cache->rows.size()) return cache->ruled[row];
+    return Categorize(rules, cache->rows[row].nameBytes);
+}
+
 bool Catalog::Impl::fileLess(std::uint32_t a, std::uint32_t b) const {
     const Row &x = cache->rows[a], &y = cache->rows[b];
     const auto key = [&](const Row &r) {
@@ -412,6 +568,7 @@ bool Catalog::Impl::nameLess(std::uint32_t a, std::uint32_t b) const {
 }
 
 const std::vector<std::uint32_t> &Catalog::Impl::orderOf(CatalogSort sort) const {
+    if (sort == CatalogSort::Rating) sort = CatalogSort::Name; // the rating reorders the name order
     std::vector<std::uint32_t> &order = cache->order[static_cast<std::size_t>(sort)];
     if (order.size() == cache->rows.size()) return order;
     order.resize(cache->rows.size());
@@ -419,6 +576,7 @@ const std::vector<std::uint32_t> &Catalog::Impl::orderOf(CatalogSort sort) const
     std::vector<std::uint32_t> &rank = cache->rank[static_cast<std::size_t>(sort)];
     switch (sort) {
     case CatalogSort::Name:
+    case CatalogSort::Rating:
     case CatalogSort::Algorithm: {
         // Sorted on a key of the algorithm (when asked for) and the first
         // seven bytes of the lowered name, held beside the row number, so
@@ -467,6 +625,16 @@ CatalogVoice Catalog::Impl::voiceOf(std::uint32_t index) const {
     v.feedback = r.feedback;
     v.carriers = r.carriers;
     v.body = cache->bodies[index];
+    const Marks &m = ensureMarks();
+    if (m.any) {
+        const std::uint32_t sound = cache->soundOf[index];
+        v.favourite = m.favourite[sound] != 0;
+        v.rating = m.rating[sound];
+        if (const auto t = m.tags.find(sound); t != m.tags.end()) v.tags = t->second;
+    }
+    const CategoryMatch category = categoryOf(index);
+    v.category = category.category;
+    v.categoryWhy = CategoryReason(rules, category);
     return v;
 }
 
@@ -519,20 +687,26 @@ std::unique_ptr<Catalog> Catalog::Open(const fs::path &file, std::string &error)
         return fail("the catalogue " + name + " was written by a newer version of VOXMERE (schema " +
                     std::to_string(schema) + "; this version reads schema " + std::to_string(kSchemaVersion) +
                     ")");
-    if (schema == 0) {
-        if (QueryInt(impl.db, "SELECT count(*) FROM sqlite_master") != 0)
-            return fail("the file " + name + " is a database but not a VOXMERE voice catalogue");
-        if (!Exec(impl.db, "PRAGMA journal_mode = WAL"))
-            return fail(impl.error("cannot open the catalogue " + name));
-        const std::string create = std::string("BEGIN IMMEDIATE;") + kSchema +
-                                   "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";COMMIT;";
-        if (!Exec(impl.db, create.c_str())) {
-            std::string why = impl.error("cannot create the catalogue " + name);
+    if (schema == 0 && QueryInt(impl.db, "SELECT count(*) FROM sqlite_master") != 0)
+        return fail("the file " + name + " is a database but not a VOXMERE voice catalogue");
+    if (!Exec(impl.db, "PRAGMA journal_mode = WAL"))
+        return fail(impl.error("cannot open the catalogue " + name));
+    if (schema < kSchemaVersion) {
+        // Made or upgraded under the write lock; another connection may have
+        // done it meanwhile, so the version is read again inside.
+        if (!Exec(impl.db, "BEGIN IMMEDIATE")) return fail(impl.error("cannot write the catalogue " + name));
+        const std::int64_t now = QueryInt(impl.db, "PRAGMA user_version", -1);
+        std::string sql;
+        if (now == 0) sql = kSchemaV1;
+        for (int v = static_cast<int>(std::max<std::int64_t>(now, 1)); v < kSchemaVersion; ++v)
+            sql += kUpgrades[v - 1];
+        sql += "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
+        if (now < 0 || (now < kSchemaVersion && !Exec(impl.db, sql.c_str())) || !Exec(impl.db, "COMMIT")) {
+            std::string why = impl.error(
+                (schema == 0 ? "cannot create the catalogue " : "cannot upgrade the catalogue ") + name);
             Exec(impl.db, "ROLLBACK");
             return fail(why);
         }
-    } else if (!Exec(impl.db, "PRAGMA journal_mode = WAL")) {
-        return fail(impl.error("cannot open the catalogue " + name));
     }
     // In WAL mode NORMAL cannot corrupt the file; at worst the last run is
     // lost at a power cut, and indexing runs again.
@@ -809,12 +983,50 @@ std::vector<RefusedFile> Catalog::refusedFiles() const {
 
 std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query, std::size_t *matched) const {
     const Cache &c = impl_->ensureCache();
-    const std::vector<std::uint32_t> &order = impl_->orderOf(query.sort);
+    // A sort by rating is the name order, then stably by rating.
+    const CatalogSort sort = query.sort == CatalogSort::Rating ? CatalogSort::Name : query.sort;
+    const std::vector<std::uint32_t> &order = impl_->orderOf(sort);
     const std::string needle = AsciiLower(query.name);
-    const auto matches = [&](const Row &r) {
+
+    // The marks the filters read, per sound; the rules' categories per row.
+    const bool byMarks = query.favourite || query.minRating > 0 || !query.tag.empty();
+    const Marks &m = impl_->ensureMarks();
+    if (byMarks && !m.any) {
+        if (matched) *matched = 0;
+        return {};
+    }
+    std::vector<bool> tagged;
+    if (!query.tag.empty()) {
+        const auto it = m.byTag.find(AsciiLower(TrimmedTag(query.tag)));
+        if (it == m.byTag.end()) {
+            if (matched) *matched = 0;
+            return {};
+        }
+        tagged.resize(m.favourite.size());
+        for (std::uint32_t sound : it->second)
+            tagged[sound] = true;
+    }
+    const std::vector<CategoryMatch> *ruled = query.category ? &impl_->ensureRuled() : nullptr;
+
+    const auto matches = [&](std::uint32_t i) {
+        const Row &r = c.rows[i];
         if (query.algorithm && r.algorithm != *query.algorithm) return false;
         if (query.feedback && r.feedback != *query.feedback) return false;
         if (query.carriers && r.carriers != *query.carriers) return false;
+        if (m.any) {
+            const std::uint32_t sound = c.soundOf[i];
+            if (query.favourite && !m.favourite[sound]) return false;
+            if (m.rating[sound] < query.minRating) return false;
+            if (!tagged.empty() && !tagged[sound]) return false;
+            if (ruled) {
+                const std::uint8_t chosen = m.category[sound];
+                const VoiceCategory category =
+                    chosen != 0 ? static_cast<VoiceCategory>(chosen) : (*ruled)[i].category;
+                if (category != *query.category) return false;
+            }
+        } else if (ruled && (*ruled)[i].category != *query.category) {
+            return false;
+        }
         if (needle.empty()) return true;
         const std::string_view name(r.lower.data(), r.lowerLength);
         return name.find(needle) != std::string_view::npos;
@@ -824,9 +1036,9 @@ std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query, std::size_t
     // walking the order when many did.
     std::vector<std::uint32_t> passed;
     for (std::uint32_t i = 0; i < c.rows.size(); ++i)
-        if (matches(c.rows[i])) passed.push_back(i);
+        if (matches(i)) passed.push_back(i);
     if (passed.size() * 8 < c.rows.size()) {
-        const std::vector<std::uint32_t> &rank = c.rank[static_cast<std::size_t>(query.sort)];
+        const std::vector<std::uint32_t> &rank = c.rank[static_cast<std::size_t>(sort)];
         std::sort(passed.begin(), passed.end(), [&](auto a, auto b) { return rank[a] < rank[b]; });
     } else {
         std::vector<bool> keep(c.rows.size());
@@ -836,6 +1048,9 @@ std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query, std::size_t
         for (std::uint32_t i : order)
             if (keep[i]) passed.push_back(i);
     }
+    if (query.sort == CatalogSort::Rating && m.any)
+        std::stable_sort(passed.begin(), passed.end(),
+                         [&](auto a, auto b) { return m.rating[c.soundOf[a]] > m.rating[c.soundOf[b]]; });
     if (query.descending) std::reverse(passed.begin(), passed.end());
     if (matched) *matched = passed.size();
     if (query.limit != 0 && passed.size() > query.limit) passed.resize(query.limit);
@@ -849,6 +1064,174 @@ std::vector<CatalogVoice> Catalog::search(const CatalogQuery &query, std::size_t
 
 std::size_t Catalog::voiceCount() const {
     return static_cast<std::size_t>(QueryInt(impl_->db, "SELECT count(*) FROM voices"));
+}
+
+// --- Marks on sounds -----------------------------------------------------
+
+std::string TrimmedTag(std::string_view tag) {
+    while (!tag.empty() && tag.front() == ' ')
+        tag.remove_prefix(1);
+    while (!tag.empty() && tag.back() == ' ')
+        tag.remove_suffix(1);
+    return std::string(tag);
+}
+
+std::string TagError(std::string_view tag) {
+    const std::string trimmed = TrimmedTag(tag);
+    if (trimmed.empty()) return "a tag cannot be empty";
+    if (trimmed.size() > 40) return "the tag \"" + trimmed + "\" is longer than 40 bytes";
+    for (const char c : trimmed)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "a tag cannot hold control characters";
+    return {};
+}
+
+bool Catalog::Impl::writeMark(const char *sql, const SoundBody &body,
+                              const std::function<void(Statement &)> &bind) {
+    marks.reset();
+    Statement s(db, sql);
+    Statement drop(db,
+                   "DELETE FROM sounds WHERE body = ? AND favourite = 0 AND rating = 0 AND category IS NULL");
+    if (!s || !drop) {
+        lastError = error("cannot write the catalogue " + path.string());
+        return false;
+    }
+    s.bindBlob(1, body.data(), body.size());
+    bind(s);
+    if (!s.run() || !drop.bindBlob(1, body.data(), body.size()).run()) {
+        lastError = error("cannot write the catalogue " + path.string());
+        return false;
+    }
+    return true;
+}
+
+SoundMarks Catalog::marks(const SoundBody &body) const {
+    SoundMarks out;
+    Statement s(impl_->db, "SELECT favourite, rating, category FROM sounds WHERE body = ?");
+    s.bindBlob(1, body.data(), body.size());
+    if (s.step() == SQLITE_ROW) {
+        out.favourite = s.integer(0) != 0;
+        out.rating = static_cast<int>(s.integer(1));
+        if (!s.isNull(2)) out.category = CategoryOfValue(static_cast<int>(s.integer(2)));
+    }
+    Statement t(impl_->db, "SELECT tag FROM tags WHERE body = ? ORDER BY tag");
+    t.bindBlob(1, body.data(), body.size());
+    while (t.step() == SQLITE_ROW)
+        out.tags.push_back(t.text(0));
+    return out;
+}
+
+bool Catalog::setFavourite(const SoundBody &body, bool favourite) {
+    return impl_->writeMark("INSERT INTO sounds(body, favourite) VALUES(?1, ?2) "
+                            "ON CONFLICT(body) DO UPDATE SET favourite = excluded.favourite",
+                            body, [&](Statement &s) { s.bind(2, favourite ? 1 : 0); });
+}
+
+bool Catalog::setRating(const SoundBody &body, int rating) {
+    if (rating < 0 || rating > kMaxRating) {
+        impl_->lastError =
+            "a rating is 0 (none) to " + std::to_string(kMaxRating) + ", not " + std::to_string(rating);
+        return false;
+    }
+    return impl_->writeMark("INSERT INTO sounds(body, rating) VALUES(?1, ?2) "
+                            "ON CONFLICT(body) DO UPDATE SET rating = excluded.rating",
+                            body, [&](Statement &s) { s.bind(2, rating); });
+}
+
+bool Catalog::setCategory(const SoundBody &body, std::optional<VoiceCategory> category) {
+    return impl_->writeMark("INSERT INTO sounds(body, category) VALUES(?1, ?2) "
+                            "ON CONFLICT(body) DO UPDATE SET category = excluded.category",
+                            body, [&](Statement &s) {
+                                if (category)
+                                    s.bind(2, static_cast<std::int64_t>(*category));
+                                else
+                                    s.bindNull(2);
+                            });
+}
+
+bool Catalog::addTag(const SoundBody &body, std::string_view tag) {
+    if (std::string why = TagError(tag); !why.empty()) {
+        impl_->lastError = why;
+        return false;
+    }
+    const std::string trimmed = TrimmedTag(tag);
+    return impl_->writeMark("INSERT OR IGNORE INTO tags(body, tag) VALUES(?1, ?2)", body,
+                            [&](Statement &s) { s.bind(2, trimmed); });
+}
+
+bool Catalog::removeTag(const SoundBody &body, std::string_view tag) {
+    const std::string trimmed = TrimmedTag(tag);
+    return impl_->writeMark("DELETE FROM tags WHERE body = ?1 AND tag = ?2", body,
+                            [&](Statement &s) { s.bind(2, trimmed); });
+}
+
+std::vector<std::pair<std::string, std::size_t>> Catalog::tagCounts() const {
+    std::vector<std::pair<std::string, std::size_t>> out;
+    Statement s(impl_->db, "SELECT min(tag), count(*) FROM tags GROUP BY tag ORDER BY tag");
+    while (s.step() == SQLITE_ROW)
+        out.emplace_back(s.text(0), static_cast<std::size_t>(s.integer(1)));
+    return out;
+}
+
+void Catalog::setCategoryRules(CategoryRules rules) {
+    impl_->rules = std::move(rules);
+    if (impl_->cache) impl_->cache->ruled.clear();
+}
+
+const CategoryRules &Catalog::categoryRules() const { return impl_->rules; }
+
+std::string Catalog::lastError() const { return impl_->lastError; }
+
+// --- The bank under construction -----------------------------------------
+
+BuilderPositions Catalog::builder() const {
+    BuilderPositions out;
+    Statement s(impl_->db,
+                "SELECT position, record, file, bank, voice, single FROM builder ORDER BY position");
+    while (s.step() == SQLITE_ROW) {
+        const std::int64_t position = s.integer(0);
+        const auto record = s.blob(1);
+        if (position < 1 || position > static_cast<std::int64_t>(kBankSlots) || record.size() != kRecordSize)
+            continue;
+        BuilderEntry e;
+        std::copy(record.begin(), record.end(), e.record.begin());
+        e.file = s.text(2);
+        e.bank = static_cast<int>(s.integer(3));
+        e.voice = static_cast<int>(s.integer(4));
+        e.singleVoice = s.integer(5) != 0;
+        out[static_cast<std::size_t>(position - 1)] = std::move(e);
+    }
+    return out;
+}
+
+bool Catalog::saveBuilder(const BuilderPositions &positions) {
+    sqlite3 *db = impl_->db;
+    const auto fail = [&] {
+        impl_->lastError = impl_->error("cannot write the catalogue " + impl_->path.string());
+        Exec(db, "ROLLBACK");
+        return false;
+    };
+    if (!Exec(db, "BEGIN IMMEDIATE")) {
+        impl_->lastError = impl_->error("cannot write the catalogue " + impl_->path.string());
+        return false;
+    }
+    if (!Exec(db, "DELETE FROM builder")) return fail();
+    Statement insert(db,
+                     "INSERT INTO builder(position, record, file, bank, voice, single) VALUES(?,?,?,?,?,?)");
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        if (!positions[i]) continue;
+        const BuilderEntry &e = *positions[i];
+        const std::string file = e.file.string();
+        if (!insert.bind(1, static_cast<std::int64_t>(i + 1))
+                 .bindBlob(2, e.record.data(), e.record.size())
+                 .bind(3, file)
+                 .bind(4, e.bank)
+                 .bind(5, e.voice)
+                 .bind(6, e.singleVoice ? 1 : 0)
+                 .run())
+            return fail();
+    }
+    if (!Exec(db, "COMMIT")) return fail();
+    return true;
 }
 
 // --- Duplicates ----------------------------------------------------------

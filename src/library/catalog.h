@@ -8,8 +8,10 @@
 // time; the window indexes on a worker thread with a Catalog of its own on
 // the same database file and reads results on the GUI thread with another.
 
+#include "library/voice_category.h"
 #include "voice/voice_scan.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +19,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vox {
@@ -34,12 +38,21 @@ struct CatalogVoice {
     int feedback = 0;                          // 0..7
     int carriers = 1;                          // 1..6, from the algorithm table
     SoundBody body{};                          // the fingerprint of the sound
+    // What the user marked on the sound (every voice with this body shares it).
+    bool favourite = false;
+    int rating = 0;                // 0 = not rated, 1..5
+    std::vector<std::string> tags; // as written, sorted
+    VoiceCategory category = VoiceCategory::Other;
+    std::string categoryWhy; // CategoryReason: "name contains BASS", "chosen by hand"
 };
 
 // The fingerprint as text: 236 lower-case hex digits of the sound body.
 std::string FingerprintHex(const SoundBody &body);
 
-enum class CatalogSort : std::uint8_t { Name = 0, File = 1, Algorithm = 2 };
+// Rating: the highest rating first, equal ratings by name.
+enum class CatalogSort : std::uint8_t { Name = 0, File = 1, Algorithm = 2, Rating = 3 };
+
+inline constexpr int kMaxRating = 5;
 
 // Every filter set is applied; an unset filter lets every voice through.
 struct CatalogQuery {
@@ -47,10 +60,40 @@ struct CatalogQuery {
     std::optional<int> algorithm; // 1..32
     std::optional<int> feedback;  // 0..7
     std::optional<int> carriers;  // 1..6
+    std::string tag;              // a tag the sound carries, any case; "" = any
+    bool favourite = false;       // only favourites
+    int minRating = 0;            // rated at least this (1..5); 0 = any
+    std::optional<VoiceCategory> category;
     CatalogSort sort = CatalogSort::Name;
     bool descending = false;
     std::size_t limit = 0; // 0 = no limit
 };
+
+// Why a tag cannot be stored, in English; empty when it can. A tag is
+// trimmed of blanks first (TrimmedTag), then must hold 1 to 40 bytes and
+// no control character.
+std::string TagError(std::string_view tag);
+std::string TrimmedTag(std::string_view tag);
+
+// What the user marked on one sound.
+struct SoundMarks {
+    bool favourite = false;
+    int rating = 0;
+    std::vector<std::string> tags;         // sorted
+    std::optional<VoiceCategory> category; // chosen by hand
+};
+
+// One position of the bank under construction: the voice as the
+// catalogue holds it and where it came from.
+struct BuilderEntry {
+    VoiceRecord record{}; // header and 155 parameters, name included
+    std::filesystem::path file;
+    int bank = 1;
+    int voice = 1;
+    bool singleVoice = false;
+    bool operator==(const BuilderEntry &) const = default;
+};
+using BuilderPositions = std::array<std::optional<BuilderEntry>, kBankSlots>;
 
 // A file that gave no voice, and why.
 struct RefusedFile {
@@ -132,6 +175,29 @@ public:
 
     // The refusals of the last run that read those files.
     std::vector<RefusedFile> refusedFiles() const;
+
+    // Marks on a sound, kept by its body: they hold for every voice of that
+    // sound in any file and bank, and outlive index runs and removed files.
+    // A failed write returns false and leaves the reason in lastError().
+    SoundMarks marks(const SoundBody &body) const;
+    bool setFavourite(const SoundBody &body, bool favourite);
+    bool setRating(const SoundBody &body, int rating); // 0..kMaxRating
+    bool addTag(const SoundBody &body, std::string_view tag);
+    bool removeTag(const SoundBody &body, std::string_view tag); // true also when it was not there
+    // nullopt: the category comes from the rules again.
+    bool setCategory(const SoundBody &body, std::optional<VoiceCategory> category);
+    // Every tag in use, sorted, with how many sounds carry it.
+    std::vector<std::pair<std::string, std::size_t>> tagCounts() const;
+
+    // The rules that categorize names (none: every voice is Other until set).
+    void setCategoryRules(CategoryRules rules);
+    const CategoryRules &categoryRules() const;
+
+    // The bank under construction, kept in the catalogue across runs.
+    BuilderPositions builder() const;
+    bool saveBuilder(const BuilderPositions &positions);
+
+    std::string lastError() const;
 
 private:
     Catalog();

@@ -2,6 +2,7 @@
 // VOXMERE_BENCH_COLLECTION (scripts/bench-catalog.sh writes one with
 // scripts/make-collection.py). Without it these benchmarks are skipped.
 // The database lives in a temporary folder removed at the end.
+#include "library/bank_builder.h"
 #include "library/catalog.h"
 
 #include <benchmark/benchmark.h>
@@ -170,6 +171,169 @@ void BM_CatalogSearchNameAndAlgorithm(benchmark::State &state) {
 BENCHMARK(BM_CatalogSearchNameAndAlgorithm)->Unit(benchmark::kMillisecond);
 void BM_CatalogSearchEverything(benchmark::State &state) { SearchBench(state, CatalogQuery{}); }
 BENCHMARK(BM_CatalogSearchEverything)->Unit(benchmark::kMillisecond);
+
+// --- Curating: marks, categories, a bank from a search --------------------
+
+// The indexed catalogue with the program's category rules and marks on a
+// share of the sounds, as a user who curates a large collection has them:
+// every 20th distinct sound (in file order) tagged "warm", every 50th a
+// favourite, every 10th rated 1..5 in turn. Set once per process.
+Catalog *Curated(benchmark::State &state) {
+    static bool marked = false;
+    Catalog *catalog = Indexed(state);
+    if (!catalog || marked) return catalog;
+    CategoryRulesRead rules = ReadCategoryRules(fs::path(VOXMERE_PROGRAM_DIR) / kCategoryRulesFile);
+    if (!rules.error.empty()) {
+        state.SkipWithError(rules.error.c_str());
+        return nullptr;
+    }
+    catalog->setCategoryRules(std::move(rules.rules));
+    CatalogQuery all;
+    all.sort = CatalogSort::File;
+    std::vector<SoundBody> sounds;
+    {
+        std::vector<CatalogVoice> voices = catalog->search(all);
+        std::sort(voices.begin(), voices.end(), [](const auto &a, const auto &b) { return a.body < b.body; });
+        for (std::size_t i = 0; i < voices.size(); ++i)
+            if (i == 0 || voices[i].body != voices[i - 1].body) sounds.push_back(voices[i].body);
+    }
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        if (i % 20 == 0) catalog->addTag(sounds[i], "warm");
+        if (i % 50 == 0) catalog->setFavourite(sounds[i], true);
+        if (i % 10 == 0) catalog->setRating(sounds[i], static_cast<int>(i / 10 % 5) + 1);
+    }
+    marked = true;
+    return catalog;
+}
+
+void CuratedSearch(benchmark::State &state, CatalogQuery query) {
+    Catalog *catalog = Curated(state);
+    if (!catalog) return;
+    catalog->search(query); // the copy, the order, the marks and the categories, outside the timing
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto results = catalog->search(query);
+        found = results.size();
+        benchmark::DoNotOptimize(results.data());
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+void BM_CatalogSearchTag(benchmark::State &state) {
+    CatalogQuery q;
+    q.tag = "warm";
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchTag)->Unit(benchmark::kMillisecond);
+void BM_CatalogSearchFavourite(benchmark::State &state) {
+    CatalogQuery q;
+    q.favourite = true;
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchFavourite)->Unit(benchmark::kMillisecond);
+void BM_CatalogSearchRatingByRating(benchmark::State &state) {
+    CatalogQuery q;
+    q.minRating = 4;
+    q.sort = CatalogSort::Rating;
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchRatingByRating)->Unit(benchmark::kMillisecond);
+void BM_CatalogSearchCategory(benchmark::State &state) {
+    CatalogQuery q;
+    q.category = VoiceCategory::Bass;
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchCategory)->Unit(benchmark::kMillisecond);
+void BM_CatalogSearchCategoryAndTag(benchmark::State &state) {
+    CatalogQuery q;
+    q.category = VoiceCategory::Pad;
+    q.tag = "warm";
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchCategoryAndTag)->Unit(benchmark::kMillisecond);
+// The name search again with the marks loaded: what each result now carries.
+void BM_CatalogSearchNameCurated(benchmark::State &state) {
+    CatalogQuery q;
+    q.name = "piano";
+    CuratedSearch(state, q);
+}
+BENCHMARK(BM_CatalogSearchNameCurated)->Unit(benchmark::kMillisecond);
+
+// The first category search after the rules were set: every name placed.
+void BM_CatalogCategorizeAll(benchmark::State &state) {
+    Catalog *catalog = Curated(state);
+    if (!catalog) return;
+    CatalogQuery q;
+    q.category = VoiceCategory::Bass;
+    q.limit = 1;
+    catalog->search(q);
+    for (auto _ : state) {
+        state.PauseTiming();
+        CategoryRules rules = catalog->categoryRules();
+        catalog->setCategoryRules(std::move(rules));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(catalog->search(q));
+    }
+}
+BENCHMARK(BM_CatalogCategorizeAll)->Unit(benchmark::kMillisecond);
+
+// A mark set and the next search by it: the marks are loaded again.
+void BM_CatalogTagThenSearch(benchmark::State &state) {
+    Catalog *catalog = Curated(state);
+    if (!catalog) return;
+    CatalogQuery q;
+    q.tag = "warm";
+    const SoundBody body = catalog->search(q)[0].body;
+    bool on = false;
+    for (auto _ : state) {
+        on = !on;
+        if (on)
+            catalog->addTag(body, "bench");
+        else
+            catalog->removeTag(body, "bench");
+        benchmark::DoNotOptimize(catalog->search(q));
+    }
+}
+BENCHMARK(BM_CatalogTagThenSearch)->Unit(benchmark::kMillisecond);
+
+// A bank from a search, as voxmere-tool bank and the window make it: the
+// search, then the first 32 results (or the first of each sound) read from
+// the database into the builder, then the 32 voices.
+void FillBench(benchmark::State &state, CatalogQuery query, bool distinct) {
+    Catalog *catalog = Curated(state);
+    if (!catalog) return;
+    catalog->search(query);
+    std::size_t found = 0, placed = 0;
+    for (auto _ : state) {
+        const auto results = catalog->search(query);
+        BankBuilder builder;
+        const auto report = builder.fill(
+            results, [&](const CatalogVoice &v) { return catalog->record(v.id); }, distinct);
+        benchmark::DoNotOptimize(builder.build());
+        found = results.size();
+        placed = report.placed;
+    }
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["placed"] = static_cast<double>(placed);
+}
+void BM_CatalogFillBankName(benchmark::State &state) {
+    CatalogQuery q;
+    q.name = "piano";
+    FillBench(state, q, false);
+}
+BENCHMARK(BM_CatalogFillBankName)->Unit(benchmark::kMillisecond);
+void BM_CatalogFillBankNameDistinct(benchmark::State &state) {
+    CatalogQuery q;
+    q.name = "piano";
+    FillBench(state, q, true);
+}
+BENCHMARK(BM_CatalogFillBankNameDistinct)->Unit(benchmark::kMillisecond);
+void BM_CatalogFillBankCategoryDistinctByRating(benchmark::State &state) {
+    CatalogQuery q;
+    q.category = VoiceCategory::Brass;
+    q.sort = CatalogSort::Rating;
+    FillBench(state, q, true);
+}
+BENCHMARK(BM_CatalogFillBankCategoryDistinctByRating)->Unit(benchmark::kMillisecond);
 
 void BM_CatalogDuplicates(benchmark::State &state) {
     Catalog *catalog = Indexed(state);

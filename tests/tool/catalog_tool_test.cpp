@@ -236,4 +236,178 @@ TEST_F(CatalogToolTest, DupesNearFindsAVoiceWithOneLevelChanged) {
     EXPECT_TRUE(json({"dupes", "--db", db.string(), "--json", "--near", "1"}).empty());
 }
 
+// --- Curating: marks, categories, banks from a search ----------------------
+
+TEST_F(CatalogToolTest, TagMarksTheSoundInEveryFileAndBankThatHoldsIt) {
+    index();
+    const std::string rom = (root / "a" / "rom1a.syx").string(), two = (root / "b" / "two.syx").string();
+    // WHEN voice 1 of rom1a.syx is tagged, made a favourite and rated
+    const ToolResult r = run({"tag", "--db", db.string(), "--add", "warm", "--add", "80s", "--favourite",
+                              "--rating", "4", rom + ":1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, rom + ":1 \"BRASS   1 \": favourite, rating 4, tags: 80s warm\n");
+    // THEN its copies are found by each mark: two.syx holds it as voice 1 of
+    // bank 1 and (reversed) voice 32 of bank 2
+    const std::set<std::tuple<std::string, int, int>> brass1{
+        {"rom1a.syx", 1, 1}, {"two.syx", 1, 1}, {"two.syx", 2, 32}};
+    const auto found = [&](std::vector<std::string> filter) {
+        filter.insert(filter.begin(), {"search", "--db", db.string(), "--json"});
+        std::set<std::tuple<std::string, int, int>> where;
+        for (const auto &v : json(filter)) {
+            where.emplace(fs::path(v.at("file").get<std::string>()).filename().string(), v.at("bank"),
+                          v.at("voice"));
+            EXPECT_EQ(v.at("rating"), 4);
+            EXPECT_EQ(v.at("favourite"), true);
+            EXPECT_EQ(v.at("tags"), nlohmann::json({"80s", "warm"}));
+        }
+        return where;
+    };
+    const struct {
+        std::vector<std::string> filter;
+        std::set<std::tuple<std::string, int, int>> expected;
+    } rows[] = {
+        {{"--tag", "WARM"}, brass1},
+        {{"--favourite"}, brass1},
+        {{"--rating", "4"}, brass1},
+        {{"--rating", "5"}, {}},
+        {{"--tag", "warm", "--name", "second"}, {{"two.syx", 2, 32}}},
+        {{"--tag", "cold"}, {}},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(found(row.filter), row.expected)
+            << row.filter[0] << " " << row.filter[1 % row.filter.size()];
+    // AND an index run keeps the marks
+    index();
+    EXPECT_EQ(found({"--tag", "80s"}), brass1);
+    // WHEN the tag is taken off through another copy THEN no copy carries it
+    const ToolResult off = run({"tag", "--db", db.string(), "--bank", "2", "--remove", "warm", two + ":32"});
+    ASSERT_EQ(off.status, 0) << off.err;
+    EXPECT_EQ(off.out, two + ":32 \"SECOND 32 \": favourite, rating 4, tags: 80s\n");
+    EXPECT_TRUE(found({"--tag", "warm"}).empty());
+}
+
+TEST_F(CatalogToolTest, TagRefusesWhatItCannotMarkAndWritesNothing) {
+    index();
+    const std::string rom = (root / "a" / "rom1a.syx").string(), two = (root / "b" / "two.syx").string();
+    const std::string missing = (root / "missing.syx").string();
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } rows[] = {
+        {{"--add", "x", rom + ":1", missing}, missing},
+        {{"--add", "x", rom + ":33"}, rom + ": voice 33 is out of range: the bank holds 32 voices"},
+        {{"--add", "x", "--bank", "3", two + ":1"}, "--bank 3 is out of range"},
+        {{rom + ":1"}, "say what to mark"},
+        {{"--category", "synth", rom + ":1"}, "\"synth\" is no category; the categories are bass, brass,"},
+        {{"--add= ", rom + ":1"}, "a tag cannot be empty"},
+        {{"--rating", "6", rom + ":1"}, "--rating"},
+    };
+    for (const auto &row : rows) {
+        std::vector<std::string> args{"tag", "--db", db.string()};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const ToolResult r = run(args);
+        EXPECT_NE(r.status, 0) << row.error;
+        EXPECT_NE(r.err.find(row.error), std::string::npos) << row.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, "") << row.error;
+    }
+    EXPECT_TRUE(json({"search", "--db", db.string(), "--json", "--tag", "x"}).empty());
+    const ToolResult noCatalogue = run({"tag", "--db", (scratch / "none.db").string(), "--favourite", rom});
+    EXPECT_NE(noCatalogue.err.find("does not exist"), std::string::npos) << noCatalogue.err;
+}
+
+TEST_F(CatalogToolTest, SearchAndCategoriesPlaceTheFactoryVoicesByName) {
+    index();
+    // The factory's bells and mallets, in rom1a.syx and bank 1 of two.syx.
+    std::multiset<std::string> names;
+    for (const auto &v : json({"search", "--db", db.string(), "--json", "--category", "Bells and Mallets"})) {
+        names.insert(v.at("name").get<std::string>());
+        EXPECT_EQ(v.at("category"), "bells and mallets");
+        EXPECT_EQ(v.at("category_reason").get<std::string>().rfind("name contains ", 0), 0u) << v;
+    }
+    std::multiset<std::string> expected;
+    for (const char *n : {"VIBE    1 ", "MARIMBA   ", "ORCH-CHIME", "TUB BELLS ", "STEEL DRUM"})
+        expected.insert({n, n});
+    EXPECT_EQ(names, expected);
+    // Every factory name has a category; "SECOND nn" and the single voice
+    // "GET FUNKY" have none: 33 of 97 voices, 33 of 65 names.
+    const auto counts = json({"categories", "--db", db.string(), "--json"});
+    EXPECT_EQ(counts.at("voices"), 97);
+    EXPECT_EQ(counts.at("names"), 65);
+    EXPECT_EQ(counts.at("categories").at("other"), nlohmann::json({{"voices", 33}, {"names", 33}}));
+    EXPECT_EQ(counts.at("categories").at("brass"), nlohmann::json({{"voices", 6}, {"names", 3}}));
+    const ToolResult bad = run({"search", "--db", db.string(), "--category", "synth"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_NE(bad.err.find("\"synth\" is no category"), std::string::npos) << bad.err;
+}
+
+TEST_F(CatalogToolTest, BankWritesTheVoicesASearchFindsAndFillsTheRestWithTheInitialVoice) {
+    index();
+    const fs::path out = scratch / "brass.syx";
+    // WHEN a bank is made of the distinct sounds named "brass"
+    const auto made = [&](const std::vector<std::string> &args, const fs::path &file) {
+        std::vector<std::string> all{"bank", "--db", db.string()};
+        all.insert(all.end(), args.begin(), args.end());
+        all.push_back(file.string());
+        return run(all);
+    };
+    const ToolResult r = made({"--name", "brass", "--distinct", "--json"}, out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    // THEN it holds BRASS 1..3 of rom1a.syx, byte for byte, then the initial voice
+    EXPECT_EQ(r.err, "voxmere-tool bank: only 3 sounds match; positions 4 to 32 hold the initial voice\n");
+    const auto listed = nlohmann::json::parse(r.out);
+    EXPECT_EQ(listed.at("found"), 3);
+    EXPECT_EQ(listed.at("initial"), 29);
+    const std::vector<Byte> bank = vox::test::ReadFileContents(out);
+    ASSERT_EQ(bank.size(), vox::kBulkMessageSize);
+    for (std::size_t p = 0; p < 32; ++p) {
+        const auto voice = bank.begin() + static_cast<long>(vox::kBulkDataPos + 128 * p);
+        const auto &entry = listed.at("voices")[p];
+        EXPECT_EQ(entry.at("position"), p + 1);
+        if (p < 3) {
+            EXPECT_TRUE(std::equal(voice, voice + 128, rom1a.begin() + static_cast<long>(6 + 128 * p)))
+                << p + 1;
+            EXPECT_EQ(fs::path(entry.at("file").get<std::string>()).filename(), "rom1a.syx");
+            EXPECT_EQ(entry.at("fingerprint").get<std::string>(), RomFingerprint(static_cast<int>(p) + 1));
+        } else {
+            EXPECT_EQ(std::string(voice + 118, voice + 128), "INIT VOICE") << p + 1;
+            EXPECT_EQ(entry.at("initial"), true);
+        }
+    }
+    EXPECT_EQ(bank[vox::kBulkChecksumPos],
+              vox::ChecksumOf(std::span<const Byte>(bank).subspan(vox::kBulkDataPos, 4096)));
+
+    // WHEN a bank is made of the whole catalogue in file order THEN it is rom1a.syx
+    const ToolResult whole = made({"--order", "file"}, scratch / "whole.syx");
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(whole.err, "");
+    EXPECT_EQ(vox::test::ReadFileContents(scratch / "whole.syx"), rom1a);
+    const ToolResult v32 = made({"--name", "brass"}, scratch / "brass.v32");
+    ASSERT_EQ(v32.status, 0) << v32.err;
+    EXPECT_EQ(fs::file_size(scratch / "brass.v32"), 5152u);
+    EXPECT_NE(v32.err.find("only 6 voices match"), std::string::npos) << v32.err;
+
+    // WHEN nothing matches or the kind cannot hold a bank THEN nothing is written
+    const struct {
+        std::vector<std::string> args;
+        std::string file, error;
+    } refused[] = {
+        {{"--name", "no such", "--algorithm", "3"},
+         "none.syx",
+         "voxmere-tool bank: no voice of the catalogue " + db.string() +
+             " matches --name \"no such\" --algorithm 3\n"},
+        {{"--tag", "warm"},
+         "none.syx",
+         "voxmere-tool bank: no voice of the catalogue " + db.string() + " matches --tag \"warm\"\n"},
+        {{"--name", "brass"},
+         "one.v01",
+         "voxmere-tool bank: " + (scratch / "one.v01").string() + ": a bank is written as .syx or .v32\n"},
+    };
+    for (const auto &row : refused) {
+        const ToolResult no = made(row.args, scratch / row.file);
+        EXPECT_EQ(no.status, 1) << row.error;
+        EXPECT_EQ(no.err, row.error);
+        EXPECT_FALSE(fs::exists(scratch / row.file)) << row.file;
+    }
+}
+
 } // namespace

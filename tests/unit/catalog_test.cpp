@@ -3,6 +3,7 @@
 // voice, so every answer is checked against the bytes written.
 #include "../common/test_files.h"
 
+#include "library/bank_builder.h"
 #include "library/catalog.h"
 #include "voice/algorithms.h"
 #include "voice/bank_format.h"
@@ -16,6 +17,10 @@
 #include <fstream>
 #include <map>
 #include <set>
+
+// Queries are written with designated initializers that name only the
+// filters a case sets; the others keep their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace vox {
 namespace {
@@ -60,6 +65,13 @@ void Rename(PackedVoice &v, const std::string &name) {
 }
 
 std::string NameOf(const PackedVoice &v) { return std::string(v.begin() + 118, v.end()); }
+
+// The sound of a packed voice whose fields are all in range: its first 118 bytes.
+SoundBody BodyOf(const PackedVoice &v) {
+    SoundBody b{};
+    std::copy_n(v.begin(), kSoundBodySize, b.begin());
+    return b;
+}
 
 // What the test knows of each voice it wrote.
 struct Known {
@@ -589,6 +601,254 @@ TEST_F(NearDistanceTest, AnotherAlgorithmIsNeverNear) {
               kNearApart);
 }
 
+// --- Marks on sounds -----------------------------------------------------
+
+// The banks of the collection: a/rom1a.syx, its copy, and renamed.syx,
+// whose voice 1 is BRASS 1 renamed and whose voice 2 sounds different.
+constexpr int kBanksWithEveryFactorySound = 3;
+
+TEST_F(CatalogTest, MarksFollowTheSoundIntoEveryFileAndCombineWithTheOtherFilters) {
+    // GIVEN BRASS 1 tagged "warm", a favourite rated 4; STRINGS 1 rated 2;
+    // PIANO 1 tagged "Warm" (the same tag in another case)
+    ASSERT_TRUE(catalog->addTag(BodyOf(factory[0]), " warm "));
+    ASSERT_TRUE(catalog->setFavourite(BodyOf(factory[0]), true));
+    ASSERT_TRUE(catalog->setRating(BodyOf(factory[0]), 4));
+    ASSERT_TRUE(catalog->setRating(BodyOf(factory[3]), 2));
+    ASSERT_TRUE(catalog->addTag(BodyOf(factory[7]), "Warm"));
+    const int brassAlgorithm = (factory[0][110] & 31) + 1;
+    const auto bankVoice = [](std::vector<int> voices) {
+        return [voices](const Known &k) {
+            return !k.single && std::find(voices.begin(), voices.end(), k.voice) != voices.end();
+        };
+    };
+    const struct {
+        const char *what;
+        CatalogQuery query;
+        std::function<bool(const Known &)> keep;
+    } rows[] = {
+        {"tag", {.tag = "WARM"}, bankVoice({1, 8})},
+        {"tag and name",
+         {.name = "renamed", .tag = "warm"},
+         [](const Known &k) { return k.name == "Renamed 01"; }},
+        {"favourite", {.favourite = true}, bankVoice({1})},
+        {"rating at least 2", {.minRating = 2}, bankVoice({1, 4})},
+        {"rating at least 3 and algorithm", {.algorithm = brassAlgorithm, .minRating = 3}, bankVoice({1})},
+        {"a tag no sound carries", {.tag = "cold"}, [](const Known &) { return false; }},
+    };
+    // WHEN searched THEN every voice of those sounds is found, whatever its name
+    for (const auto &row : rows)
+        EXPECT_EQ(got(catalog->search(row.query)), expect(row.keep)) << row.what;
+    EXPECT_EQ(expect(bankVoice({1})).size(), std::size_t(kBanksWithEveryFactorySound));
+
+    // AND each result carries the marks of its sound
+    CatalogQuery brass;
+    brass.favourite = true;
+    for (const CatalogVoice &v : catalog->search(brass)) {
+        EXPECT_EQ(v.rating, 4);
+        EXPECT_EQ(v.tags, std::vector<std::string>{"warm"});
+    }
+    // AND the tag was stored once for both cases, trimmed
+    const auto tags = catalog->tagCounts();
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(Lower(tags[0].first), "warm");
+    EXPECT_EQ(tags[0].second, 2u);
+
+    // WHEN every file holding them is gone and the catalogue indexed
+    const fs::path away = scratch / "away";
+    fs::create_directories(away);
+    fs::rename(root / "a", away / "a");
+    fs::rename(root / "b", away / "b");
+    ASSERT_EQ(catalog->index().error, "");
+    EXPECT_TRUE(catalog->search({.tag = "warm"}).empty());
+    // AND they come back (other files, other times) and are indexed again
+    fs::rename(away / "a", root / "a");
+    fs::rename(away / "b", root / "b");
+    ASSERT_EQ(catalog->index().error, "");
+    // THEN the marks are there again
+    for (const auto &row : rows)
+        EXPECT_EQ(got(catalog->search(row.query)), expect(row.keep)) << row.what << ", after the re-index";
+
+    // WHEN the marks are taken off THEN nothing is marked
+    EXPECT_TRUE(catalog->removeTag(BodyOf(factory[0]), "WARM"));
+    EXPECT_TRUE(catalog->setFavourite(BodyOf(factory[0]), false));
+    EXPECT_TRUE(catalog->setRating(BodyOf(factory[0]), 0));
+    const SoundMarks none = catalog->marks(BodyOf(factory[0]));
+    EXPECT_FALSE(none.favourite);
+    EXPECT_EQ(none.rating, 0);
+    EXPECT_TRUE(none.tags.empty());
+    EXPECT_EQ(got(catalog->search({.tag = "warm"})), expect(bankVoice({8})));
+    // AND what cannot be stored is refused with the reason
+    EXPECT_FALSE(catalog->setRating(BodyOf(factory[0]), 6));
+    EXPECT_NE(catalog->lastError().find("0 (none) to 5"), std::string::npos) << catalog->lastError();
+    EXPECT_FALSE(catalog->addTag(BodyOf(factory[0]), "  "));
+    EXPECT_EQ(catalog->lastError(), "a tag cannot be empty");
+}
+
+TEST_F(CatalogTest, ARatingSortPutsTheHighestFirstAndAnotherConnectionSeesTheMarks) {
+    ASSERT_TRUE(catalog->setRating(BodyOf(factory[2]), 5)); // BRASS 3
+    ASSERT_TRUE(catalog->setRating(BodyOf(factory[1]), 3)); // BRASS 2 (not renamed.syx's)
+    std::string error;
+    const auto other = Catalog::Open(dbFile, error);
+    ASSERT_TRUE(other) << error;
+    std::vector<std::pair<std::string, int>> order;
+    for (const CatalogVoice &v : other->search({.name = "brass", .sort = CatalogSort::Rating}))
+        order.emplace_back(v.name, v.rating);
+    // Equal ratings in name order, then file order.
+    EXPECT_EQ(order, (std::vector<std::pair<std::string, int>>{{"BRASS   3 ", 5},
+                                                               {"BRASS   3 ", 5},
+                                                               {"BRASS   3 ", 5},
+                                                               {"BRASS   2 ", 3},
+                                                               {"BRASS   2 ", 3},
+                                                               {"BRASS   1 ", 0},
+                                                               {"BRASS   1 ", 0},
+                                                               {"BRASS   2 ", 0}}));
+}
+
+TEST_F(CatalogTest, ACategoryChosenByHandOutranksTheRulesUntilGivenBack) {
+    // GIVEN the program's rules
+    CategoryRulesRead rules = ReadCategoryRules(fs::path(VOXMERE_PROGRAM_DIR) / kCategoryRulesFile);
+    ASSERT_EQ(rules.error, "");
+    catalog->setCategoryRules(std::move(rules.rules));
+    const auto names = [&](VoiceCategory category) {
+        std::multiset<std::string> out;
+        for (const CatalogVoice &v : catalog->search({.category = category}))
+            out.insert(v.name + " / " + v.categoryWhy);
+        return out;
+    };
+    const auto times3 = [](std::initializer_list<std::string> names) {
+        std::multiset<std::string> out;
+        for (const std::string &n : names)
+            out.insert({n, n, n});
+        return out;
+    };
+    // THEN the factory's mallets are found by their names, in all three banks
+    EXPECT_EQ(names(VoiceCategory::BellsAndMallets),
+              times3({"VIBE    1  / name contains VIBE", "MARIMBA    / name contains MARIMBA",
+                      "ORCH-CHIME / name contains CHIME", "TUB BELLS  / name contains BELL",
+                      "STEEL DRUM / name contains STEEL DRUM"}));
+    // WHEN TUB BELLS is put among the percussion by hand
+    ASSERT_TRUE(catalog->setCategory(BodyOf(factory[25]), VoiceCategory::Percussion));
+    // THEN it is found there, and why
+    EXPECT_EQ(names(VoiceCategory::Percussion),
+              times3({"TIMPANI    / name contains TIMPANI", "TUB BELLS  / chosen by hand"}));
+    EXPECT_EQ(names(VoiceCategory::BellsAndMallets).count("TUB BELLS  / name contains BELL"), 0u);
+    EXPECT_EQ(catalog->marks(BodyOf(factory[25])).category, VoiceCategory::Percussion);
+    // WHEN given back to the rules THEN the rules place it again
+    ASSERT_TRUE(catalog->setCategory(BodyOf(factory[25]), std::nullopt));
+    EXPECT_EQ(names(VoiceCategory::BellsAndMallets).count("TUB BELLS  / name contains BELL"), 3u);
+    EXPECT_FALSE(catalog->marks(BodyOf(factory[25])).category);
+}
+
+// --- The bank under construction ------------------------------------------
+
+TEST_F(CatalogTest, BuilderOperationsPlaceMoveSwapAndClearPositions) {
+    const auto entry = [&](int n) {
+        const CatalogVoice v = catalog->search({.name = NameOf(factory[static_cast<std::size_t>(n - 1)]),
+                                                .sort = CatalogSort::File,
+                                                .limit = 1})[0];
+        return EntryOf(v, *catalog->record(v.id));
+    };
+    // The first six positions, each as the factory voice number it holds (0: empty).
+    const auto layout = [](const BankBuilder &b) {
+        std::vector<int> out;
+        for (std::size_t p = 1; p <= 6; ++p)
+            out.push_back(b.at(p) ? b.at(p)->voice : 0);
+        return out;
+    };
+    BankBuilder b;
+    const struct {
+        const char *what;
+        std::function<bool()> op;
+        std::vector<int> after;
+    } steps[] = {
+        {"add three",
+         [&] { return b.add(entry(1)) == 1u && b.add(entry(2)) == 2u && b.add(entry(3)) == 3u; },
+         {1, 2, 3, 0, 0, 0}},
+        {"put at 5", [&] { return b.put(5, entry(4)); }, {1, 2, 3, 0, 4, 0}},
+        {"add takes the first free", [&] { return b.add(entry(5)) == 4u; }, {1, 2, 3, 5, 4, 0}},
+        {"move 1 to 4", [&] { return b.move(1, 4); }, {2, 3, 5, 1, 4, 0}},
+        {"move 6 to 1", [&] { return b.move(6, 1); }, {0, 2, 3, 5, 1, 4}},
+        {"swap 2 and 6", [&] { return b.swap(2, 6); }, {0, 4, 3, 5, 1, 2}},
+        {"clear 3", [&] { return b.clear(3); }, {0, 4, 0, 5, 1, 2}},
+        {"nothing out of range",
+         [&] { return !b.put(33, entry(1)) && !b.move(0, 2) && !b.swap(1, 33); },
+         {0, 4, 0, 5, 1, 2}},
+    };
+    for (const auto &step : steps) {
+        EXPECT_TRUE(step.op()) << step.what;
+        EXPECT_EQ(layout(b), step.after) << step.what;
+    }
+    EXPECT_EQ(b.used(), 4u);
+    EXPECT_EQ(b.at(2)->file, root / "a" / "rom1a.syx");
+
+    // WHEN kept in the catalogue THEN another opening reads it back
+    ASSERT_TRUE(catalog->saveBuilder(b.positions()));
+    std::string error;
+    EXPECT_EQ(Catalog::Open(dbFile, error)->builder(), b.positions()) << error;
+    // AND index runs leave it alone
+    ASSERT_EQ(catalog->index().error, "");
+    EXPECT_EQ(catalog->builder(), b.positions());
+
+    b.clearAll();
+    EXPECT_EQ(layout(b), (std::vector<int>{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(b.used(), 0u);
+}
+
+TEST_F(CatalogTest, FillingFromResultsTakesTheFreePositionsAndCanPassOverKnownSounds) {
+    // GIVEN STRINGS 1 at 1 and BRASS 2 at 3, and the eight voices whose name
+    // holds "brass" in file order: BRASS 1..3 of rom1a.syx and its copy,
+    // BRASS 2 (a sound of its own) and 3 of renamed.syx
+    const auto results = catalog->search({.name = "brass", .sort = CatalogSort::File});
+    ASSERT_EQ(results.size(), 8u);
+    const auto recordOf = [&](const CatalogVoice &v) { return catalog->record(v.id); };
+    const auto where = [](const BankBuilder &b) {
+        std::vector<std::string> out;
+        for (std::size_t p = 1; p <= 6; ++p)
+            out.push_back(b.at(p) ? b.at(p)->file.filename().string() + ":" + std::to_string(b.at(p)->voice)
+                                  : "-");
+        return out;
+    };
+    const CatalogVoice strings =
+        catalog->search({.name = "strings 1", .sort = CatalogSort::File, .limit = 1})[0];
+    const auto start = [&] {
+        BankBuilder b;
+        b.put(1, EntryOf(strings, *recordOf(strings)));
+        b.put(3, EntryOf(results[1], *recordOf(results[1])));
+        return b;
+    };
+    // WHEN filled passing over known sounds
+    BankBuilder distinct = start();
+    const auto report = distinct.fill(results, recordOf, true);
+    // THEN each new sound once, into the free positions in order
+    EXPECT_EQ(report.placed, 3u);
+    EXPECT_EQ(report.sameSound, 5u);
+    EXPECT_EQ(report.left, 0u);
+    EXPECT_EQ(where(distinct), (std::vector<std::string>{"rom1a.syx:4", "rom1a.syx:1", "rom1a.syx:2",
+                                                         "rom1a.syx:3", "renamed.syx:2", "-"}));
+    // WHEN filled taking every result THEN all eight go in
+    BankBuilder every = start();
+    EXPECT_EQ(every.fill(results, recordOf, false).placed, 8u);
+    EXPECT_EQ(every.used(), 10u);
+    // AND a full bank takes none
+    const auto more = every.fill(all(), recordOf, false);
+    EXPECT_EQ(every.used(), 32u);
+    EXPECT_EQ(more.placed, 22u);
+    EXPECT_EQ(more.left, all().size() - 22u);
+
+    // WHEN the bank is made THEN the empty positions hold the initial voice
+    const BankBuilder::Built built = distinct.build();
+    EXPECT_EQ(built.initial, 32u - 5u);
+    for (std::size_t p = 1; p <= kBankSlots; ++p) {
+        const std::string name(built.voices[p - 1].begin() + kNamePos,
+                               built.voices[p - 1].begin() + kNamePos + 10);
+        if (distinct.at(p)) {
+            EXPECT_EQ(built.voices[p - 1], distinct.at(p)->record) << p;
+        } else {
+            EXPECT_EQ(name, "INIT VOICE") << p;
+        }
+    }
+}
+
 // --- Databases that cannot be used --------------------------------------
 
 class CatalogOpenTest : public ::testing::Test {
@@ -610,6 +870,76 @@ TEST_F(CatalogOpenTest, ANewerSchemaIsRefusedWithAMessage) {
     EXPECT_FALSE(Catalog::Open(file, error));
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
     EXPECT_NE(error.find("newer version"), std::string::npos) << error;
+}
+
+// The statements that made a catalogue of version 1.
+constexpr const char *kVersion1 = R"sql(
+CREATE TABLE folders(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE);
+CREATE TABLE files(id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders(id),
+    path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, mtime_ns INTEGER NOT NULL,
+    banks INTEGER NOT NULL, singles INTEGER NOT NULL);
+CREATE TABLE refused(file INTEGER PRIMARY KEY REFERENCES files(id), reason INTEGER NOT NULL,
+    count INTEGER NOT NULL);
+CREATE TABLE voices(id INTEGER PRIMARY KEY, file INTEGER NOT NULL REFERENCES files(id),
+    bank INTEGER NOT NULL, voice INTEGER NOT NULL, single INTEGER NOT NULL, name_bytes BLOB NOT NULL,
+    name TEXT NOT NULL, name_lower TEXT NOT NULL, algorithm INTEGER NOT NULL, feedback INTEGER NOT NULL,
+    carriers INTEGER NOT NULL, header BLOB NOT NULL, params BLOB NOT NULL, body BLOB NOT NULL);
+CREATE INDEX voices_by_file ON voices(file);
+PRAGMA user_version = 1;
+)sql";
+
+std::vector<std::string> Rows(const fs::path &file, const char *sql) {
+    sqlite3 *db = nullptr;
+    std::vector<std::string> rows;
+    if (sqlite3_open(file.c_str(), &db) == SQLITE_OK)
+        sqlite3_exec(
+            db, sql,
+            [](void *out, int n, char **values, char **) {
+                std::string row;
+                for (int i = 0; i < n; ++i)
+                    row += std::string(values[i] ? values[i] : "NULL") + "|";
+                static_cast<std::vector<std::string> *>(out)->push_back(row);
+                return 0;
+            },
+            &rows, nullptr);
+    sqlite3_close(db);
+    return rows;
+}
+
+TEST_F(CatalogOpenTest, AVersion1CatalogueIsUpgradedInPlaceKeepingWhatItHeld) {
+    // GIVEN a catalogue of version 1 with a folder and a voice file in it
+    const fs::path file = scratch / "old.db", folder = scratch / "voices";
+    Write(folder / "rom1a.syx", ReadData("rom1a.syx"));
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, kVersion1, nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string insert = "INSERT INTO folders(path) VALUES('" + folder.string() + "')";
+    ASSERT_EQ(sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    // WHEN opened
+    std::string error;
+    auto catalog = Catalog::Open(file, error);
+    ASSERT_TRUE(catalog) << error;
+    // THEN its folder is kept, and it indexes, marks and keeps a bank as a new one does
+    EXPECT_EQ(catalog->folders(), std::vector<fs::path>{folder});
+    ASSERT_EQ(catalog->index().voices, 32u);
+    const CatalogVoice first = catalog->search({.sort = CatalogSort::File, .limit = 1})[0];
+    EXPECT_TRUE(catalog->addTag(first.body, "kept"));
+    BuilderPositions positions;
+    positions[4] = EntryOf(first, *catalog->record(first.id));
+    EXPECT_TRUE(catalog->saveBuilder(positions));
+    catalog.reset();
+    catalog = Catalog::Open(file, error);
+    ASSERT_TRUE(catalog) << error;
+    EXPECT_EQ(catalog->search({.tag = "kept"}).size(), 1u);
+    EXPECT_EQ(catalog->builder(), positions);
+    // AND its tables are those of a catalogue made new
+    ASSERT_TRUE(Catalog::Open(scratch / "new.db", error)) << error;
+    const char *schema = "SELECT m.type, m.name, p.name, p.type, p.pk FROM sqlite_master m "
+                         "LEFT JOIN pragma_table_info(m.name) p ORDER BY m.name, p.cid";
+    EXPECT_EQ(Rows(file, schema), Rows(scratch / "new.db", schema));
+    EXPECT_EQ(Rows(file, "PRAGMA user_version"), Rows(scratch / "new.db", "PRAGMA user_version"));
+    EXPECT_EQ(Rows(file, "PRAGMA user_version"), std::vector<std::string>{"2|"});
 }
 
 TEST_F(CatalogOpenTest, ACorruptFileIsRefusedWithAMessage) {

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 
+#include "common/program_folders.h"
 #include "library/catalog.h"
 #include "voice/text.h"
 
@@ -35,15 +36,57 @@ inline std::unique_ptr<vox::Catalog> OpenCatalog(const std::string &command, con
     return catalog;
 }
 
+// The category rules: `file` when given, else the program's own
+// (categories.txt beside the executable, or under share/voxmere). On
+// failure tells why and returns false.
+inline bool LoadCategoryRules(const std::string &command, const std::string &file, vox::Catalog &catalog,
+                              ToolRun &run) {
+    const std::filesystem::path path =
+        !file.empty() ? std::filesystem::path(file)
+                      : vox::ChooseProgramFolders(run.executableFolder, {}).program / vox::kCategoryRulesFile;
+    vox::CategoryRulesRead read = vox::ReadCategoryRules(path);
+    if (!read.error.empty()) {
+        run.err << "voxmere-tool " << command << ": " << read.error << '\n';
+        run.status = 1;
+        return false;
+    }
+    catalog.setCategoryRules(std::move(read.rules));
+    return true;
+}
+
+// The category a --category value names, or nullopt after telling which
+// names there are.
+inline std::optional<vox::VoiceCategory> CategoryArgument(const std::string &command, const std::string &name,
+                                                          ToolRun &run) {
+    if (const auto category = vox::CategoryNamed(name)) return category;
+    std::string names;
+    for (vox::VoiceCategory c : vox::AllCategories())
+        names += (names.empty() ? "" : ", ") + std::string(vox::CategoryName(c));
+    run.err << "voxmere-tool " << command << ": \"" << name << "\" is no category; the categories are "
+            << names << '\n';
+    run.status = 1;
+    return std::nullopt;
+}
+
 inline nlohmann::ordered_json VoiceJson(const vox::CatalogVoice &v) {
     nlohmann::ordered_json bytes = nlohmann::ordered_json::array();
     for (vox::Byte b : v.nameBytes)
         bytes.push_back(b);
-    return {{"file", v.file.string()},  {"bank", v.bank},
-            {"voice", v.voice},         {"single", v.singleVoice},
-            {"name", v.name},           {"name_bytes", bytes},
-            {"algorithm", v.algorithm}, {"feedback", v.feedback},
-            {"carriers", v.carriers},   {"fingerprint", vox::FingerprintHex(v.body)}};
+    return {{"file", v.file.string()},
+            {"bank", v.bank},
+            {"voice", v.voice},
+            {"single", v.singleVoice},
+            {"name", v.name},
+            {"name_bytes", bytes},
+            {"algorithm", v.algorithm},
+            {"feedback", v.feedback},
+            {"carriers", v.carriers},
+            {"fingerprint", vox::FingerprintHex(v.body)},
+            {"favourite", v.favourite},
+            {"rating", v.rating},
+            {"tags", v.tags},
+            {"category", std::string(vox::CategoryName(v.category))},
+            {"category_reason", v.categoryWhy}};
 }
 
 // File names need not be UTF-8; replace what is not.

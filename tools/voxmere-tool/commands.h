@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <iostream>
 
 namespace voxtool {
@@ -16,6 +17,7 @@ struct ToolRun {
     int status = 0;
     std::ostream &out = std::cout;
     std::ostream &err = std::cerr;
+    std::filesystem::path executableFolder; // where the program's data files are looked for
 };
 
 // convert wrote its output, but the input's checksum was wrong: the data
@@ -24,19 +26,23 @@ inline constexpr int kStatusWrittenWithWarning = 2;
 
 using AddCommand = void (*)(CLI::App &app, ToolRun &run);
 
-void AddInfoCommand(CLI::App &app, ToolRun &run);    // info_command.cpp
-void AddConvertCommand(CLI::App &app, ToolRun &run); // convert_command.cpp
-void AddShowCommand(CLI::App &app, ToolRun &run);    // show_command.cpp
-void AddIndexCommand(CLI::App &app, ToolRun &run);   // index_command.cpp
-void AddSearchCommand(CLI::App &app, ToolRun &run);  // search_command.cpp
-void AddDupesCommand(CLI::App &app, ToolRun &run);   // dupes_command.cpp
-void AddRenderCommand(CLI::App &app, ToolRun &run);  // render_command.cpp
-void AddDiffCommand(CLI::App &app, ToolRun &run);    // diff_command.cpp
-void AddSheetCommand(CLI::App &app, ToolRun &run);   // sheet_command.cpp
+void AddInfoCommand(CLI::App &app, ToolRun &run);       // info_command.cpp
+void AddConvertCommand(CLI::App &app, ToolRun &run);    // convert_command.cpp
+void AddShowCommand(CLI::App &app, ToolRun &run);       // show_command.cpp
+void AddIndexCommand(CLI::App &app, ToolRun &run);      // index_command.cpp
+void AddSearchCommand(CLI::App &app, ToolRun &run);     // search_command.cpp
+void AddDupesCommand(CLI::App &app, ToolRun &run);      // dupes_command.cpp
+void AddRenderCommand(CLI::App &app, ToolRun &run);     // render_command.cpp
+void AddDiffCommand(CLI::App &app, ToolRun &run);       // diff_command.cpp
+void AddSheetCommand(CLI::App &app, ToolRun &run);      // sheet_command.cpp
+void AddTagCommand(CLI::App &app, ToolRun &run);        // tag_command.cpp
+void AddCategoriesCommand(CLI::App &app, ToolRun &run); // categories_command.cpp
+void AddBankCommand(CLI::App &app, ToolRun &run);       // bank_command.cpp
 
 inline constexpr AddCommand kCommands[] = {
-    AddInfoCommand,   AddConvertCommand, AddShowCommand,   AddDiffCommand,  AddIndexCommand,
-    AddSearchCommand, AddDupesCommand,   AddRenderCommand, AddSheetCommand,
+    AddInfoCommand,  AddConvertCommand, AddShowCommand,       AddDiffCommand,
+    AddIndexCommand, AddSearchCommand,  AddDupesCommand,      AddRenderCommand,
+    AddSheetCommand, AddTagCommand,     AddCategoriesCommand, AddBankCommand,
 };
 
 } // namespace voxtool

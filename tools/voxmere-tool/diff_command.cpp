@@ -10,8 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -28,44 +26,12 @@ struct DiffOptions {
     bool json = false;
 };
 
-// "FILE:N" names voice N of FILE; a name that itself ends in ":digits" and
-// exists is the file.
-struct VoiceArgument {
-    std::string file;
-    int voice = 1;
-    std::string number; // as written after the colon, empty without one
-};
-
-VoiceArgument SplitVoiceArgument(const std::string &argument) {
-    const std::size_t colon = argument.rfind(':');
-    if (colon == std::string::npos || colon + 1 == argument.size()) return {argument, 1, {}};
-    const std::string number = argument.substr(colon + 1);
-    if (number.find_first_not_of("0123456789") != std::string::npos) return {argument, 1, {}};
-    std::error_code ec;
-    if (std::filesystem::exists(argument, ec)) return {argument, 1, {}};
-    int voice = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), voice);
-    if (error != std::errc() || end != number.data() + number.size()) voice = -1; // too large: out of range
-    return {argument.substr(0, colon), voice, number};
-}
-
 // The voice an argument names, or why it names none.
 std::optional<vox::Slot> ReadArgument(const std::string &argument, std::optional<int> bank,
                                       std::string &error) {
-    const VoiceArgument named = SplitVoiceArgument(argument);
-    const VoicesRead read = ReadVoices(named.file, bank);
-    if (!read.error.empty()) {
-        error = read.error;
-        return std::nullopt;
-    }
-    if (named.voice < 0) {
-        error = named.file + ": voice " + named.number + " is out of range: " +
-                (read.voices.isBank ? "the bank holds 32 voices" : "the file holds one voice");
-        return std::nullopt;
-    }
-    error = VoiceNumberError(read.voices, named.file, named.voice, "voice ");
-    if (!error.empty()) return std::nullopt;
-    return SlotOf(VoiceOf(read.voices, named.voice));
+    const std::optional<vox::VoiceRecord> record = ReadVoiceArgument(argument, bank, error);
+    if (!record) return std::nullopt;
+    return SlotOf(*record);
 }
 
 nlohmann::ordered_json ToJson(const std::vector<vox::VoiceDifference> &differences) {

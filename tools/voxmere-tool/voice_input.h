@@ -31,4 +31,18 @@ std::string VoiceNumberError(const vox::LoadedVoices &read, const std::string &f
 const vox::VoiceRecord &VoiceOf(const vox::LoadedVoices &read, int voice);
 vox::Slot SlotOf(const vox::VoiceRecord &record);
 
+// "FILE:N" names voice N of FILE; a name that itself ends in ":digits" and
+// exists is the file.
+struct VoiceArgument {
+    std::string file;
+    int voice = 1;
+    std::string number; // as written after the colon, empty without one
+};
+VoiceArgument SplitVoiceArgument(const std::string &argument);
+
+// The voice a FILE[:N] argument names, or nullopt with why it names none
+// (English, naming the file).
+std::optional<vox::VoiceRecord> ReadVoiceArgument(const std::string &argument, std::optional<int> bank,
+                                                  std::string &error);
+
 } // namespace voxtool

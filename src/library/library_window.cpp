@@ -30,6 +30,28 @@ std::optional<int> WholeNumber(const std::string &text, int min, int max) {
     return value;
 }
 
+// The folder that holds every one of these: the folder itself for one.
+fs::path CommonFolder(const std::vector<std::string> &folders) {
+    if (folders.empty()) return {};
+    fs::path common = fs::path(folders.front()).lexically_normal();
+    for (const std::string &f : folders) {
+        const fs::path folder = fs::path(f).lexically_normal();
+        fs::path shared;
+        for (auto a = common.begin(), b = folder.begin(); a != common.end() && b != folder.end() && *a == *b;
+             ++a, ++b)
+            shared /= *a;
+        common = shared;
+    }
+    return common;
+}
+
+// A catalogue voice as the workspace takes it: the stored record in a slot.
+Slot SlotOf(const VoiceRecord &record) {
+    Slot slot{};
+    std::copy(record.begin(), record.end(), slot.begin());
+    return slot;
+}
+
 } // namespace
 
 LibraryWindowForm::~LibraryWindowForm() {
@@ -76,6 +98,26 @@ void LibraryWindowForm::refillFolders() {
     for (const fs::path &folder : catalog_->folders())
         list1.add(folder.string());
     if (keep >= 0 && keep < static_cast<int>(list1.items.size())) list1.selected = keep;
+    fileRoot_ = CommonFolder(list1.items);
+}
+
+std::string LibraryWindowForm::fileText(const CatalogVoice &voice) const {
+    const fs::path file = voice.file.lexically_normal();
+    if (!fileRoot_.empty()) {
+        const fs::path relative = file.lexically_relative(fileRoot_);
+        if (!relative.empty() && *relative.begin() != "..") return relative.string();
+    }
+    return file.string();
+}
+
+std::string LibraryWindowForm::placeText(const CatalogVoice &voice) const {
+    std::string text = voice.name + kPlaceOpen + fileText(voice);
+    if (voice.singleVoice)
+        text += kPlaceSingle + Count(static_cast<std::size_t>(voice.bank));
+    else
+        text += kPlaceBank + Count(static_cast<std::size_t>(voice.bank)) + kPlaceVoice +
+                Count(static_cast<std::size_t>(voice.voice));
+    return text + kPlaceClose;
 }
 
 void LibraryWindowForm::search() {
@@ -85,6 +127,7 @@ void LibraryWindowForm::search() {
     results.clear();
     matched_ = 0;
     selected = -1;
+    chosenRows.clear();
     ++resultsVersion;
     endStepping();
     if (!catalog_) return;
@@ -433,6 +476,36 @@ void LibraryWindowForm::groupVoiceActivate(int group, int voice) {
         return;
     }
     stepping_ = placeVoice(*v);
+}
+
+void LibraryWindowForm::resultsChoose(std::vector<int> rows) {
+    std::erase_if(rows, [this](int r) { return r < 0 || r >= static_cast<int>(results.size()); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    chosenRows = std::move(rows);
+}
+
+void LibraryWindowForm::command9Click() {
+    if (!command9Enabled() || !catalog_) return;
+    if (indexing()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    const CatalogVoice &a = results[static_cast<std::size_t>(chosenRows[0])];
+    const CatalogVoice &b = results[static_cast<std::size_t>(chosenRows[1])];
+    const std::optional<VoiceRecord> ra = catalog_->record(a.id), rb = catalog_->record(b.id);
+    if (!ra || !rb) {
+        tell(kVoiceGone);
+        return;
+    }
+    VoiceComparison c;
+    c.label1 = kCompareA + placeText(a);
+    c.label2 = kCompareB + placeText(b);
+    c.differences = VoiceDifferences(SlotOf(*ra), SlotOf(*rb));
+    c.label3 = c.differences.empty() ? std::string(kCompareSame)
+                                     : kCompareCountBefore + Count(c.differences.size()) + kCompareCountAfter;
+    comparison = std::move(c);
+    ++comparisonVersion;
 }
 
 bool LibraryWindowForm::mayChangeMainWindow() {

@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "library/catalog.h"
 #include "text/ui_text.h"
+#include "voice/voice_diff.h"
 #include "workspace/window_ports.h"
 
 #include <atomic>
@@ -44,6 +45,7 @@ inline constexpr Text kCommand5 = "重複を探す";
 inline constexpr Text kCommand6 = "エディットエリアへ読込";
 inline constexpr Text kCommand7 = "バンクを SOUND LIST に読込";
 inline constexpr Text kCommand8 = "SOUND LIST へ書込…";
+inline constexpr Text kCommand9 = "2音色を比較";
 inline constexpr Text kChooseFolderTitle = "ライブラリに加えるフォルダ";
 // The result table's and the duplicates view's column headings.
 inline constexpr Text kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
@@ -74,6 +76,22 @@ inline constexpr Text kGroupsLimitAfter = " 組を表示）";
 inline constexpr Text kSameGroupBefore = "同じ音 ";
 inline constexpr Text kSameGroupAfter = " 音色";
 inline constexpr Text kNearPairBefore = "距離 ";
+// Where a voice lies: its name, file and place.
+inline constexpr Text kPlaceOpen = "（";
+inline constexpr Text kPlaceBank = "　バンク ";
+inline constexpr Text kPlaceVoice = "　音色 ";
+inline constexpr Text kPlaceSingle = "　1音色データ ";
+inline constexpr Text kPlaceClose = "）";
+
+// The comparison of two voices (2音色を比較).
+inline constexpr Text kCompareCaption = "音色の比較";
+inline constexpr Text kCompareA = "A: ";
+inline constexpr Text kCompareB = "B: ";
+inline constexpr Text kCompareColumns[3] = {"パラメータ", "音色 A", "音色 B"};
+inline constexpr Text kCompareCountBefore = "違うパラメータは ";
+inline constexpr Text kCompareCountAfter = " 個です。";
+inline constexpr Text kCompareSame = "2つの音色は同じです（違うパラメータはありません）。";
+inline constexpr Text kClose = "閉じる";
 
 // Boxes.
 inline constexpr Text kTitle = "音色ライブラリ";
@@ -120,6 +138,14 @@ inline constexpr Text kBusy = "索引の作成か重複の検索が終わるま�
 inline constexpr std::size_t kLibraryResultLimit = 10000;
 inline constexpr int kMaxNearThreshold = 1000;
 
+// The comparison window's texts: the two voices, each parameter that
+// differs with both values, and how many differ.
+struct VoiceComparison {
+    std::string label1, label2; // voice A, voice B: name, file and place
+    std::vector<VoiceDifference> differences;
+    std::string label3; // the count, or that the two are the same
+};
+
 // A group of the duplicates view: voices that sound the same, or a pair of
 // near voices.
 struct VoiceGroup {
@@ -151,7 +177,8 @@ public:
     int shown = 0;            // 0 results (Option1), 1 same sound (Option2), 2 near (Option3)
     std::string text2 = "20"; // the near-duplicate threshold
     std::vector<CatalogVoice> results;
-    int selected = -1; // row of `results`
+    int selected = -1;           // row of `results`
+    std::vector<int> chosenRows; // the rows chosen together (multi-selection), in row order
     CatalogSort sort = CatalogSort::Name;
     bool descending = false;
     std::vector<VoiceGroup> groups;
@@ -159,13 +186,24 @@ public:
     ProgressBarState progressBar1{.visible = false};
     std::string label6; // the status line: what the last run did, or the running one's progress
     std::string label7; // the counts: voices in the library, results shown
+    // The comparison window, filled by 2音色を比較.
+    std::optional<VoiceComparison> comparison;
     // Bumped whenever `results` or `groups` is filled anew, so the view
-    // rebuilds its table only then and keeps the selection otherwise.
-    int resultsVersion = 0, groupsVersion = 0;
+    // rebuilds its table only then and keeps the selection otherwise; and
+    // whenever a comparison is made, so the view shows its window.
+    int resultsVersion = 0, groupsVersion = 0, comparisonVersion = 0;
     bool isOpen() const { return open_; }
     // A run (index or duplicates) is going on: the folder commands wait.
     bool busy() const { return run_ != nullptr; }
     bool indexing() const { return run_ && run_->kind == RunKind::Index; }
+    // 2音色を比較 takes exactly two chosen results.
+    bool command9Enabled() const { return shown == 0 && chosenRows.size() == 2; }
+    // The file of a result as the table shows it: its path under the
+    // indexed folder (under their common folder when there are several),
+    // so that two files of one name in different folders read apart.
+    std::string fileText(const CatalogVoice &voice) const;
+    // A voice by name, file and place: "BRASS 1（sub/a.syx　バンク 1　音色 2）".
+    std::string placeText(const CatalogVoice &voice) const;
     // The step-through: once a voice went into the edit area by
     // double-click or Enter, each newly selected result goes there too.
     bool steppingThrough() const { return stepping_; }
@@ -194,6 +232,9 @@ public:
     // The result table: selection, and double-click or Enter.
     void resultClick(int row);
     void resultActivate(int row);
+    // The rows chosen together changed (Ctrl or Shift and a click).
+    void resultsChoose(std::vector<int> rows);
+    void command9Click(); // 2音色を比較: the two chosen results
     // The duplicates view, alike for a voice of a group.
     void groupVoiceClick(int group, int voice);
     void groupVoiceActivate(int group, int voice);
@@ -251,6 +292,7 @@ private:
     MainWindowPort &mainWindow_;
     LibraryPort &links_;
     std::filesystem::path catalogFile_;
+    std::filesystem::path fileRoot_; // what the file column leaves out of a path
     std::unique_ptr<Catalog> catalog_;
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;

@@ -42,6 +42,7 @@ inline constexpr ControlRow kControls[] = {
     {"Command6", Command, {120, 7860, 2880, 405}, "", kCommand6},
     {"Command7", Command, {3120, 7860, 3360, 405}, "", kCommand7},
     {"Command8", Command, {6600, 7860, 2640, 405}, "", kCommand8},
+    {"Command9", Command, {9360, 7860, 1560, 405}, "", kCommand9},
     // The counts, a run's progress with its cancel button, the last run.
     {"Label7", Label, {120, 8415, 5880, 255}},
     {"ProgressBar1", ProgressBar, {6120, 8400, 4920, 285}},
@@ -49,6 +50,16 @@ inline constexpr ControlRow kControls[] = {
     {"Label6", Label, {120, 8790, 12360, 255}},
     // The keyboard (the view puts it in the panel).
     {"KeyboardPanel", Panel, {120, 9180, 12360, 1080}},
+};
+
+// The comparison of two voices (音色の比較): the two voices named above
+// the list of what differs.
+inline constexpr int kCompareWidth = 9000, kCompareHeight = 6480;
+
+inline constexpr ControlRow kCompareControls[] = {
+    {"Label1", Label, {120, 120, 8760, 255}},  {"Label2", Label, {120, 420, 8760, 255}},
+    {"Panel1", Panel, {120, 780, 8760, 5040}}, // the differences
+    {"Label3", Label, {120, 6000, 6000, 255}}, {"Command1", Command, {7560, 5940, 1320, 405}, "", kClose},
 };
 
 } // namespace vox::library_layout

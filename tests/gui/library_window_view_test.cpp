@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <atomic>
@@ -218,6 +219,40 @@ private slots:
         QCOMPARE(x.f.host.boxes.size(), std::size_t{1});
         QVERIFY(x.f.host.boxes[0].text.find(library_text::kBankUnsaved) != std::string::npos);
         QVERIFY(x.f.ws.voiceTable().all == before.all);
+    }
+
+    void twoResultsChosenWithCtrlCompareInAWindowOfTheirOwn() {
+        Fixture x;
+        LibraryWindowView view(x.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTableView *table = Table(view);
+        auto *command9 = view.findChild<QPushButton *>("Command9");
+        const auto clickRow = [table](const QString &name, Qt::KeyboardModifiers keys) {
+            const QRect cell = table->visualRect(table->model()->index(RowNamed(table, name), 0));
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, keys, cell.center());
+        };
+        // WHEN one result is clicked: the command waits for a second
+        clickRow("VOICE B05", {});
+        view.refresh();
+        QVERIFY(!command9->isEnabled());
+        // WHEN a second is Ctrl-clicked and the command pressed
+        clickRow("VOICE B07", Qt::ControlModifier);
+        view.refresh();
+        QVERIFY(command9->isEnabled());
+        QTest::mouseClick(command9, Qt::LeftButton);
+        view.refresh();
+        // THEN the comparison window lists what differs: OP2's level (45,
+        // 47), feedback (5, 7) and the ninth name character
+        auto *window = view.findChild<QWidget *>("LibraryCompare");
+        QVERIFY(window && window->isVisible());
+        auto *tree = window->findChild<QTreeWidget *>("Tree1");
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QString("OP2 output level"));
+        QCOMPARE(tree->topLevelItem(0)->text(1), QString("45"));
+        QCOMPARE(tree->topLevelItem(0)->text(2), QString("47"));
+        QCOMPARE(window->findChild<QLabel *>("Label1")->text(),
+                 QString("A: VOICE B05 （bank-b.syx　バンク 1　音色 5）"));
     }
 
     void theProgressBarAndCancelShowOnlyWhileAnIndexRuns() {

@@ -35,17 +35,31 @@ struct LibraryWindow : ::testing::Test {
     }
     // The window opened from the menu, the collection's folder added and
     // indexed.
-    void openIndexed() {
+    void openIndexed(std::size_t voices = 64) {
         form1.mnuLibraryClick();
         form.command1Click();
         form.waitForRun();
-        ASSERT_EQ(form.results.size(), 64u) << form.label6;
+        ASSERT_EQ(form.results.size(), voices) << form.label6;
+    }
+    // The collection with a copy of bank A in a folder of its own, under the
+    // same file name, indexed.
+    void openIndexedWithCopy() {
+        std::filesystem::create_directories(collection.folder / "copy");
+        WriteBank(collection.folder / "copy" / "bank-a.syx", collection.a);
+        openIndexed(96);
     }
     int row(const std::string &name) const {
         for (std::size_t i = 0; i < form.results.size(); ++i)
             if (form.results[i].name == Padded(name)) return static_cast<int>(i);
         ADD_FAILURE() << "no result named " << name;
         return -1;
+    }
+    // Every row of that name, in table order.
+    std::vector<int> rows(const std::string &name) const {
+        std::vector<int> found;
+        for (std::size_t i = 0; i < form.results.size(); ++i)
+            if (form.results[i].name == Padded(name)) found.push_back(static_cast<int>(i));
+        return found;
     }
     std::vector<std::string> names() const {
         std::vector<std::string> n;
@@ -400,6 +414,82 @@ TEST_F(LibraryWindow, NearVoicesAreThoseWithinTheThresholdTheUserSets) {
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text, library_text::kThresholdInvalid);
     EXPECT_FALSE(form.busy());
+}
+
+// --- Comparing two voices -------------------------------------------------------
+
+struct CompareCase {
+    const char *a, *b; // the results chosen, in table order: names, or one name twice for its two files
+    std::vector<VoiceDifference> expected;
+};
+
+// The collection's voices differ in algorithm (parameter 134, stored as the
+// algorithm less 1), feedback (135), OP2's output level (block 4, 4 x 21 +
+// 16 = 100) and the name characters (145..154) as the collection made them.
+const CompareCase kCompareCases[] = {
+    {"BRASS 1",
+     "E.PIANO 1",
+     {{100, "OP2 output level", "2", "1"},
+      {134, "Algorithm", "2", "1"},
+      {135, "Feedback", "2", "1"},
+      {145, "Name character 1", "B", "E"},
+      {146, "Name character 2", "R", "."},
+      {147, "Name character 3", "A", "P"},
+      {148, "Name character 4", "S", "I"},
+      {149, "Name character 5", "S", "A"},
+      {150, "Name character 6", " ", "N"},
+      {151, "Name character 7", "1", "O"},
+      {153, "Name character 9", " ", "1"}}},
+    {"VOICE B05",
+     "VOICE B13",
+     {{100, "OP2 output level", "45", "53"},
+      {152, "Name character 8", "0", "1"},
+      {153, "Name character 9", "5", "3"}}},
+    {"E.PIANO 1", "E.PIANO 1", {}},
+};
+
+TEST_F(LibraryWindow, TwoChosenResultsCompareParameterByParameterInTheEditorsForms) {
+    openIndexedWithCopy();
+    for (const CompareCase &c : kCompareCases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        // WHEN the two results are chosen and 2音色を比較 pressed
+        const std::vector<int> chosen =
+            std::string(c.a) == c.b ? rows(c.a) : std::vector<int>{row(c.a), row(c.b)};
+        ASSERT_EQ(chosen.size(), 2u);
+        form.resultsChoose(chosen);
+        ASSERT_TRUE(form.command9Enabled());
+        const int before = form.comparisonVersion;
+        form.command9Click();
+        // THEN the window lists exactly the parameters that differ, with
+        // both values, and says how many or that the two are the same
+        ASSERT_TRUE(form.comparison);
+        EXPECT_EQ(form.comparisonVersion, before + 1);
+        EXPECT_EQ(form.comparison->differences, c.expected);
+        EXPECT_EQ(form.comparison->label3,
+                  c.expected.empty() ? std::string("2つの音色は同じです（違うパラメータはありません）。")
+                                     : "違うパラメータは " + std::to_string(c.expected.size()) + " 個です。");
+    }
+    // AND the voices are named by name, file (with its folder) and place
+    EXPECT_EQ(form.comparison->label1, "A: E.PIANO 1 （bank-a.syx　バンク 1　音色 1）");
+    EXPECT_EQ(form.comparison->label2, "B: E.PIANO 1 （" +
+                                           (std::filesystem::path("copy") / "bank-a.syx").string() +
+                                           "　バンク 1　音色 1）");
+    EXPECT_TRUE(f.host.boxes.empty());
+}
+
+TEST_F(LibraryWindow, CompareWaitsForExactlyTwoChosenResults) {
+    openIndexed();
+    for (const std::vector<int> &chosen : {std::vector<int>{}, {3}, {1, 2, 3}}) {
+        form.resultsChoose(chosen);
+        EXPECT_FALSE(form.command9Enabled()) << chosen.size();
+        form.command9Click();
+        EXPECT_FALSE(form.comparison);
+    }
+    // AND a new search drops the choice
+    form.resultsChoose({1, 2});
+    EXPECT_TRUE(form.command9Enabled());
+    form.text1Change("voice");
+    EXPECT_FALSE(form.command9Enabled());
 }
 
 // --- Index runs -----------------------------------------------------------------

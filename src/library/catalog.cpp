@@ -1004,4 +1004,42 @@ std::optional<BankRecords> Catalog::bank(std::int64_t id) const {
     return bank;
 }
 
+// --- One voice's equals and neighbours ------------------------------------
+
+std::vector<CatalogVoice> Catalog::sameSound(std::int64_t id) const {
+    const Cache &c = impl_->ensureCache();
+    const auto self = std::find_if(c.rows.begin(), c.rows.end(), [id](const Row &r) { return r.id == id; });
+    std::vector<CatalogVoice> out;
+    if (self == c.rows.end()) return out;
+    const SoundBody &body = c.bodies[static_cast<std::size_t>(self - c.rows.begin())];
+    for (std::uint32_t r : impl_->orderOf(CatalogSort::File))
+        if (c.bodies[r] == body) out.push_back(impl_->voiceOf(r));
+    return out;
+}
+
+std::vector<NearDuplicate> Catalog::nearVoices(std::int64_t id, int threshold) const {
+    const Cache &c = impl_->ensureCache();
+    const auto self = std::find_if(c.rows.begin(), c.rows.end(), [id](const Row &r) { return r.id == id; });
+    std::vector<NearDuplicate> out;
+    if (self == c.rows.end() || threshold < 0) return out;
+    threshold = std::min(threshold, kNearApart - 1);
+    const auto selfRow = static_cast<std::uint32_t>(self - c.rows.begin());
+    const SoundParams params = ParamsOfBody(c.bodies[selfRow]);
+    std::vector<std::pair<int, std::uint32_t>> near; // distance, row; rows in file order
+    for (std::uint32_t r : impl_->orderOf(CatalogSort::File)) {
+        // Voices on another algorithm are never near.
+        if (c.rows[r].algorithm != self->algorithm || c.bodies[r] == c.bodies[selfRow]) continue;
+        const SoundParams other = ParamsOfBody(c.bodies[r]);
+        if (other[param::Algorithm] != params[param::Algorithm]) continue;
+        const int d = ParamDistance(params, other, threshold);
+        if (d <= threshold) near.emplace_back(d, r);
+    }
+    std::stable_sort(near.begin(), near.end(),
+                     [](const auto &x, const auto &y) { return x.first < y.first; });
+    const CatalogVoice voice = impl_->voiceOf(selfRow);
+    for (const auto &[d, r] : near)
+        out.push_back({voice, impl_->voiceOf(r), d});
+    return out;
+}
+
 } // namespace vox

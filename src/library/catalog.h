@@ -133,6 +133,14 @@ public:
     // The refusals of the last run that read those files.
     std::vector<RefusedFile> refusedFiles() const;
 
+    // Every voice that sounds as voice `id` does (its own body), itself
+    // included, in file order; empty when there is no such voice.
+    std::vector<CatalogVoice> sameSound(std::int64_t id) const;
+    // Every voice with another body within `threshold` of voice `id`'s
+    // (NearDistance), as pairs with that voice as `a`: closest first, then
+    // in file order. Not thinned to one voice a body, as nearDuplicates is.
+    std::vector<NearDuplicate> nearVoices(std::int64_t id, int threshold) const;
+
 private:
     Catalog();
     struct Impl;

@@ -508,6 +508,33 @@ void LibraryWindowForm::command9Click() {
     ++comparisonVersion;
 }
 
+void LibraryWindowForm::command10Click() {
+    const CatalogVoice *chosen = chosenVoice();
+    if (!chosen || !catalog_) return;
+    if (indexing()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    const std::optional<int> threshold = WholeNumber(text2, 0, kMaxNearThreshold);
+    if (!threshold) {
+        tell(kThresholdInvalid);
+        return;
+    }
+    VoiceWhereabouts w;
+    w.label1 = placeText(*chosen);
+    w.same = catalog_->sameSound(chosen->id);
+    if (w.same.empty()) {
+        tell(kVoiceGone);
+        return;
+    }
+    w.near = catalog_->nearVoices(chosen->id, *threshold);
+    w.label2 = kWhereSameBefore + Count(w.same.size()) + kWhereSameAfter;
+    w.label3 = kWhereNearBefore + std::to_string(*threshold) + kWhereNearMiddle + Count(w.near.size()) +
+               kWhereNearAfter;
+    whereabouts = std::move(w);
+    ++whereaboutsVersion;
+}
+
 bool LibraryWindowForm::mayChangeMainWindow() {
     if (links_.mainWindowHeld()) {
         tell(kMainWindowHeld);

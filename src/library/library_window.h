@@ -46,6 +46,7 @@ inline constexpr Text kCommand6 = "エディットエリアへ読込";
 inline constexpr Text kCommand7 = "バンクを SOUND LIST に読込";
 inline constexpr Text kCommand8 = "SOUND LIST へ書込…";
 inline constexpr Text kCommand9 = "2音色を比較";
+inline constexpr Text kCommand10 = "所在を表示";
 inline constexpr Text kChooseFolderTitle = "ライブラリに加えるフォルダ";
 // The result table's and the duplicates view's column headings.
 inline constexpr Text kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
@@ -92,6 +93,16 @@ inline constexpr Text kCompareCountBefore = "違うパラメータは ";
 inline constexpr Text kCompareCountAfter = " 個です。";
 inline constexpr Text kCompareSame = "2つの音色は同じです（違うパラメータはありません）。";
 inline constexpr Text kClose = "閉じる";
+
+// Where a voice has been (所在を表示): the places of its sound, and the
+// voices near it.
+inline constexpr Text kWhereCaption = "音色の所在";
+inline constexpr Text kWhereSameBefore = "同じ音のある場所（";
+inline constexpr Text kWhereSameAfter = " か所）";
+inline constexpr Text kWhereNearBefore = "近い音（しきい値 ";
+inline constexpr Text kWhereNearMiddle = " 以内）: ";
+inline constexpr Text kWhereNearAfter = " 音色";
+inline constexpr Text kDistanceColumn = "距離";
 
 // Boxes.
 inline constexpr Text kTitle = "音色ライブラリ";
@@ -146,6 +157,16 @@ struct VoiceComparison {
     std::string label3; // the count, or that the two are the same
 };
 
+// The whereabouts window's texts and lists: the voice, every place that
+// holds its sound (itself included), and the voices near it.
+struct VoiceWhereabouts {
+    std::string label1;              // the voice: name, file and place
+    std::string label2;              // how many places hold its sound
+    std::vector<CatalogVoice> same;  // those places, in file order
+    std::string label3;              // the threshold and how many voices are near
+    std::vector<NearDuplicate> near; // b of each, closest first
+};
+
 // A group of the duplicates view: voices that sound the same, or a pair of
 // near voices.
 struct VoiceGroup {
@@ -188,16 +209,20 @@ public:
     std::string label7; // the counts: voices in the library, results shown
     // The comparison window, filled by 2音色を比較.
     std::optional<VoiceComparison> comparison;
+    // The whereabouts window, filled by 所在を表示.
+    std::optional<VoiceWhereabouts> whereabouts;
     // Bumped whenever `results` or `groups` is filled anew, so the view
     // rebuilds its table only then and keeps the selection otherwise; and
     // whenever a comparison is made, so the view shows its window.
-    int resultsVersion = 0, groupsVersion = 0, comparisonVersion = 0;
+    int resultsVersion = 0, groupsVersion = 0, comparisonVersion = 0, whereaboutsVersion = 0;
     bool isOpen() const { return open_; }
     // A run (index or duplicates) is going on: the folder commands wait.
     bool busy() const { return run_ != nullptr; }
     bool indexing() const { return run_ && run_->kind == RunKind::Index; }
     // 2音色を比較 takes exactly two chosen results.
     bool command9Enabled() const { return shown == 0 && chosenRows.size() == 2; }
+    // 所在を表示 takes the chosen voice.
+    bool command10Enabled() const { return chosenVoice() != nullptr; }
     // The file of a result as the table shows it: its path under the
     // indexed folder (under their common folder when there are several),
     // so that two files of one name in different folders read apart.
@@ -235,6 +260,9 @@ public:
     // The rows chosen together changed (Ctrl or Shift and a click).
     void resultsChoose(std::vector<int> rows);
     void command9Click(); // 2音色を比較: the two chosen results
+    // 所在を表示: the chosen voice's places and the voices within the
+    // threshold (しきい値) of it, over the whole library.
+    void command10Click();
     // The duplicates view, alike for a voice of a group.
     void groupVoiceClick(int group, int voice);
     void groupVoiceActivate(int group, int voice);

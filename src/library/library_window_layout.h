@@ -43,6 +43,7 @@ inline constexpr ControlRow kControls[] = {
     {"Command7", Command, {3120, 7860, 3360, 405}, "", kCommand7},
     {"Command8", Command, {6600, 7860, 2640, 405}, "", kCommand8},
     {"Command9", Command, {9360, 7860, 1560, 405}, "", kCommand9},
+    {"Command10", Command, {11040, 7860, 1440, 405}, "", kCommand10},
     // The counts, a run's progress with its cancel button, the last run.
     {"Label7", Label, {120, 8415, 5880, 255}},
     {"ProgressBar1", ProgressBar, {6120, 8400, 4920, 285}},
@@ -60,6 +61,19 @@ inline constexpr ControlRow kCompareControls[] = {
     {"Label1", Label, {120, 120, 8760, 255}},  {"Label2", Label, {120, 420, 8760, 255}},
     {"Panel1", Panel, {120, 780, 8760, 5040}}, // the differences
     {"Label3", Label, {120, 6000, 6000, 255}}, {"Command1", Command, {7560, 5940, 1320, 405}, "", kClose},
+};
+
+// Where a voice has been (音色の所在): the voice, the places of its sound,
+// the voices near it.
+inline constexpr int kWhereWidth = 9000, kWhereHeight = 7440;
+
+inline constexpr ControlRow kWhereControls[] = {
+    {"Label1", Label, {120, 120, 8760, 255}},
+    {"Label2", Label, {120, 480, 8760, 255}},
+    {"Panel1", Panel, {120, 780, 8760, 2760}}, // the places
+    {"Label3", Label, {120, 3660, 8760, 255}},
+    {"Panel2", Panel, {120, 3960, 8760, 2760}}, // the voices near it
+    {"Command1", Command, {7560, 6900, 1320, 405}, "", kClose},
 };
 
 } // namespace vox::library_layout

@@ -141,6 +141,73 @@ private:
     QTreeWidget *tree_ = nullptr;
 };
 
+// 音色の所在: the places that hold a voice's sound and the voices near it,
+// as the form found them.
+class LibraryWhereView : public QWidget {
+public:
+    LibraryWhereView(const LibraryWindowForm &form, QWidget *parent)
+        : QWidget(parent, Qt::Window), form_(form) {
+        using namespace library_text;
+        setObjectName("LibraryWhere");
+        setWindowTitle(Qs(kWhereCaption));
+        setFont(UiFont());
+        QWidget *client = MakeClientArea(this, library_layout::kWhereWidth, library_layout::kWhereHeight);
+        const BuiltControls built = BuildControls(library_layout::kWhereControls, client);
+        for (int i = 0; i < 3; ++i)
+            labels_[i] = built.get<QLabel>(QString("Label%1").arg(i + 1));
+        QStringList headings;
+        for (int c = 0; c < 4; ++c)
+            headings << Qs(kColumns[c]);
+        for (int i = 0; i < 2; ++i) {
+            QWidget *panel = built[QString("Panel%1").arg(i + 1)];
+            lists_[i] = new QTreeWidget(panel);
+            lists_[i]->setObjectName(QString("Tree%1").arg(i + 1));
+            lists_[i]->setRootIsDecorated(false);
+            lists_[i]->setUniformRowHeights(true);
+            lists_[i]->setHeaderLabels(i == 0 ? headings : headings + QStringList{Qs(kDistanceColumn)});
+            lists_[i]->setColumnWidth(0, TwipsToPixels(1800, this));
+            lists_[i]->setColumnWidth(1, TwipsToPixels(4200, this));
+            lists_[i]->setColumnWidth(2, TwipsToPixels(900, this));
+            lists_[i]->setColumnWidth(3, TwipsToPixels(900, this));
+            auto *layout = new QVBoxLayout(panel);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(lists_[i]);
+        }
+        connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, &QWidget::close);
+    }
+    void show(const VoiceWhereabouts &w) {
+        labels_[0]->setText(Qs(w.label1));
+        labels_[1]->setText(Qs(w.label2));
+        labels_[2]->setText(Qs(w.label3));
+        const auto row = [this](const CatalogVoice &v) {
+            QStringList cells;
+            for (int c = 0; c < 4; ++c)
+                cells << Cell(form_, v, c);
+            return cells;
+        };
+        lists_[0]->clear();
+        for (const CatalogVoice &v : w.same)
+            new QTreeWidgetItem(lists_[0], row(v));
+        lists_[1]->clear();
+        for (const NearDuplicate &n : w.near)
+            new QTreeWidgetItem(lists_[1], row(n.b) << QString::number(n.distance));
+        for (QTreeWidget *list : lists_)
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = list->topLevelItem(i);
+                for (int c = 2; c < list->columnCount(); ++c)
+                    item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+            }
+        QWidget::show();
+        raise();
+        activateWindow();
+    }
+
+private:
+    const LibraryWindowForm &form_;
+    QLabel *labels_[3] = {};
+    QTreeWidget *lists_[2] = {};
+};
+
 LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Window), program_(program), form_(form) {
     using namespace library_text;
@@ -177,6 +244,8 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     click(built.get<QPushButton>("Command8"), &LibraryWindowForm::command8Click);
     command9_ = built.get<QPushButton>("Command9");
     click(command9_, &LibraryWindowForm::command9Click);
+    command10_ = built.get<QPushButton>("Command10");
+    click(command10_, &LibraryWindowForm::command10Click);
 
     text1_ = built.get<QLineEdit>("Text1");
     connect(text1_, &QLineEdit::textEdited, this, [this](const QString &t) {
@@ -325,6 +394,13 @@ void LibraryWindowView::resultMenu(const QPoint &at) {
         form_.command9Click();
         after();
     });
+    QAction *where = menu.addAction(Qs(library_text::kCommand10));
+    where->setObjectName("mnu_where");
+    where->setEnabled(form_.command10Enabled());
+    connect(where, &QAction::triggered, this, [this] {
+        form_.command10Click();
+        after();
+    });
     menu.exec(table_->viewport()->mapToGlobal(at));
 }
 
@@ -437,6 +513,12 @@ void LibraryWindowView::refresh() {
     panel1_->setVisible(form_.shown == 0);
     panel2_->setVisible(form_.shown != 0);
     command9_->setEnabled(form_.command9Enabled());
+    command10_->setEnabled(form_.command10Enabled());
+    if (whereaboutsShown_ != form_.whereaboutsVersion && form_.whereabouts) {
+        whereaboutsShown_ = form_.whereaboutsVersion;
+        if (!where_) where_ = new LibraryWhereView(form_, this);
+        where_->show(*form_.whereabouts);
+    }
     if (comparisonShown_ != form_.comparisonVersion && form_.comparison) {
         comparisonShown_ = form_.comparisonVersion;
         if (!compare_) compare_ = new LibraryCompareView(this);

@@ -24,6 +24,7 @@ namespace vox {
 class LibraryWindowForm;
 class LibraryResultModel;
 class LibraryCompareView;
+class LibraryWhereView;
 class KeyboardView;
 
 class LibraryWindowView : public QWidget {
@@ -61,13 +62,15 @@ private:
     QWidget *panel1_ = nullptr, *panel2_ = nullptr;
     QTableView *table_ = nullptr;
     QTreeWidget *tree_ = nullptr;
-    QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr, *command9_ = nullptr;
+    QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr, *command9_ = nullptr,
+                *command10_ = nullptr;
     LibraryCompareView *compare_ = nullptr;
+    LibraryWhereView *where_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QLabel *label6_ = nullptr, *label7_ = nullptr;
     KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
-    int resultsShown_ = -1, groupsShown_ = -1, comparisonShown_ = 0;
+    int resultsShown_ = -1, groupsShown_ = -1, comparisonShown_ = 0, whereaboutsShown_ = 0;
     bool refreshing_ = false;
 };
 

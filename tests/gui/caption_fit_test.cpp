@@ -390,6 +390,18 @@ private slots:
         form.waitForRun();
         view.refresh();
         VERIFY_FITS(view, "library, same-sound groups");
+        // The windows of a comparison and of a voice's whereabouts.
+        form.option1Click();
+        form.resultsChoose({0, 1});
+        form.command9Click();
+        form.resultClick(0);
+        form.command10Click();
+        view.refresh();
+        for (const char *name : {"LibraryCompare", "LibraryWhere"}) {
+            auto *window = view.findChild<QWidget *>(name);
+            QVERIFY2(window && window->isVisible(), name);
+            VERIFY_FITS(*window, name);
+        }
     }
 };
 

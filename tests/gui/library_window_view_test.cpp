@@ -107,6 +107,8 @@ private slots:
             {"Command6", "エディットエリアへ読込"},
             {"Command7", "バンクを SOUND LIST に読込"},
             {"Command8", "SOUND LIST へ書込…"},
+            {"Command9", "2音色を比較"},
+            {"Command10", "所在を表示"},
             {"Command4", "中止"},
         };
         for (const auto &[name, caption] : captions) {

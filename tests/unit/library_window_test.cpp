@@ -492,6 +492,50 @@ TEST_F(LibraryWindow, CompareWaitsForExactlyTwoChosenResults) {
     EXPECT_FALSE(form.command9Enabled());
 }
 
+// --- Where a voice has been --------------------------------------------------------
+
+TEST_F(LibraryWindow, WhereaboutsListEveryPlaceOfTheSoundAndTheVoicesNearIt) {
+    openIndexedWithCopy();
+    const auto place = [this](const CatalogVoice &v) {
+        return form.fileText(v) + " " + std::to_string(v.bank) + "/" + std::to_string(v.voice) + " " + v.name;
+    };
+    // GIVEN "BRASS 1" in bank A and in its copy, and "HORNS" of bank B,
+    // which sounds as it does
+    // WHEN 所在を表示 is pressed on it
+    form.resultClick(row("BRASS 1"));
+    ASSERT_TRUE(form.command10Enabled());
+    form.command10Click();
+    // THEN every place of its sound is listed in file order, itself included
+    ASSERT_TRUE(form.whereabouts);
+    std::vector<std::string> same;
+    for (const CatalogVoice &v : form.whereabouts->same)
+        same.push_back(place(v));
+    const std::string copy = (std::filesystem::path("copy") / "bank-a.syx").string();
+    EXPECT_EQ(same, (std::vector<std::string>{"bank-a.syx 1/2 BRASS 1   ", "bank-b.syx 1/1 HORNS     ",
+                                              copy + " 1/2 BRASS 1   "}));
+    EXPECT_EQ(form.whereabouts->label1, "BRASS 1   （bank-a.syx　バンク 1　音色 2）");
+    EXPECT_EQ(form.whereabouts->label2, "同じ音のある場所（3 か所）");
+    // AND no other voice is on its algorithm (2), so none is near
+    EXPECT_TRUE(form.whereabouts->near.empty());
+
+    // WHEN it is asked for B's voice 5 with the threshold at 16
+    form.text2Change("16");
+    form.resultClick(row("VOICE B05"));
+    form.command10Click();
+    // THEN the voices near it, closest first: B13 differs by 8 level steps
+    // (weight 1), B04 and B06 by a step of feedback (14) and one of level,
+    // B21 by 16 level steps; the others lie further
+    std::vector<std::string> near;
+    for (const NearDuplicate &n : form.whereabouts->near)
+        near.push_back(place(n.b) + " " + std::to_string(n.distance));
+    EXPECT_EQ(near,
+              (std::vector<std::string>{"bank-b.syx 1/13 VOICE B13  8", "bank-b.syx 1/4 VOICE B04  15",
+                                        "bank-b.syx 1/6 VOICE B06  15", "bank-b.syx 1/21 VOICE B21  16"}));
+    EXPECT_EQ(form.whereabouts->label2, "同じ音のある場所（1 か所）");
+    EXPECT_EQ(form.whereabouts->label3, "近い音（しきい値 16 以内）: 4 音色");
+    EXPECT_TRUE(f.host.boxes.empty());
+}
+
 // --- Index runs -----------------------------------------------------------------
 
 TEST_F(LibraryWindow, CancelledIndexLeavesTheLibraryAsItWas) {

@@ -853,11 +853,32 @@ std::size_t Catalog::voiceCount() const {
 
 // --- Duplicates ----------------------------------------------------------
 
-std::vector<DuplicateGroup> Catalog::duplicates() const {
+namespace {
+// The ids of the voices a search finds; nullopt when it finds them all. It
+// goes through search() so that every filter a query has counts here too.
+std::optional<std::unordered_set<std::int64_t>> FoundIds(const Catalog &catalog, CatalogQuery among) {
+    among.limit = 1;
+    CatalogQuery every;
+    every.limit = 1;
+    std::size_t found = 0, all = 0;
+    catalog.search(among, &found);
+    catalog.search(every, &all);
+    if (found == all) return std::nullopt;
+    among.limit = 0;
+    std::unordered_set<std::int64_t> ids;
+    for (const CatalogVoice &v : catalog.search(among))
+        ids.insert(v.id);
+    return ids;
+}
+} // namespace
+
+std::vector<DuplicateGroup> Catalog::duplicates(const CatalogQuery &among) const {
+    const auto found = FoundIds(*this, among);
     const Cache &c = impl_->ensureCache();
     // Rows in file order, then stably by body: equal bodies fall together,
     // each group in file order.
     std::vector<std::uint32_t> rows = impl_->orderOf(CatalogSort::File);
+    if (found) std::erase_if(rows, [&](std::uint32_t r) { return !found->contains(c.rows[r].id); });
     std::stable_sort(rows.begin(), rows.end(), [&](auto a, auto b) {
         return std::memcmp(c.bodies[a].data(), c.bodies[b].data(), kSoundBodySize) < 0;
     });
@@ -896,14 +917,16 @@ std::vector<DuplicateGroup> Catalog::duplicates() const {
 // own; the seven partial sums prune again before the full comparison.
 // The work grows with the number of bodies times the number of bodies in
 // that window: with a small threshold, a few per body.
-std::vector<NearDuplicate> Catalog::nearDuplicates(int threshold) const {
+std::vector<NearDuplicate> Catalog::nearDuplicates(int threshold, const CatalogQuery &among) const {
     std::vector<NearDuplicate> out;
     if (threshold < 0) return out;
     threshold = std::min(threshold, kNearApart - 1);
+    const auto found = FoundIds(*this, among);
     const Cache &c = impl_->ensureCache();
 
     // One row per distinct body: the first in file order.
     std::vector<std::uint32_t> rows = impl_->orderOf(CatalogSort::File);
+    if (found) std::erase_if(rows, [&](std::uint32_t r) { return !found->contains(c.rows[r].id); });
     std::stable_sort(rows.begin(), rows.end(), [&](auto a, auto b) {
         return std::memcmp(c.bodies[a].data(), c.bodies[b].data(), kSoundBodySize) < 0;
     });

@@ -117,12 +117,14 @@ public:
     std::size_t voiceCount() const;
 
     // Groups of two or more voices with equal sound bodies, largest first.
-    std::vector<DuplicateGroup> duplicates() const;
+    // Only the voices `among` finds take part (its filters; its sort and
+    // limit play no part).
+    std::vector<DuplicateGroup> duplicates(const CatalogQuery &among = {}) const;
     // Pairs of voices with different bodies whose distance is at most
     // `threshold` (see NearDistance), closest first. Each sound body is
     // represented by one voice (the first in file order); its equals are
-    // in duplicates().
-    std::vector<NearDuplicate> nearDuplicates(int threshold) const;
+    // in duplicates(). Only the voices `among` finds take part.
+    std::vector<NearDuplicate> nearDuplicates(int threshold, const CatalogQuery &among = {}) const;
 
     // The stored voice (header and 155 parameters) of a result.
     std::optional<VoiceRecord> record(std::int64_t id) const;

@@ -77,6 +77,8 @@ inline constexpr Text kGroupsLimitAfter = " 組を表示）";
 inline constexpr Text kSameGroupBefore = "同じ音 ";
 inline constexpr Text kSameGroupAfter = " 音色";
 inline constexpr Text kNearPairBefore = "距離 ";
+inline constexpr Text kAmongFiltered = "（検索条件に合う音色のうち）";
+inline constexpr Text kFiltersChanged = "検索条件が変わりました。「重複を探す」でもう一度探してください。";
 // Where a voice lies: its name, file and place.
 inline constexpr Text kPlaceOpen = "（";
 inline constexpr Text kPlaceBank = "　バンク ";
@@ -287,6 +289,9 @@ public:
     // The voice the commands act on: the selected result, or the selected
     // voice of the duplicates view; nullptr when none.
     const CatalogVoice *chosenVoice() const;
+    // The search's filters as shown (name, algorithm, feedback, carriers):
+    // the result table and both duplicate searches go by them.
+    CatalogQuery filters() const;
 
 private:
     enum class RunKind { Index, Same, Near };
@@ -301,6 +306,8 @@ private:
         std::vector<VoiceGroup> groups;
         std::size_t groupsFound = 0; // groups may hold only the first of them
         std::string error;
+        CatalogQuery among;  // the filters the duplicates were searched among
+        int filtersSeen = 0; // filtersVersion_ when the run started
     };
 
     bool ensureCatalog();
@@ -308,6 +315,10 @@ private:
     void takeRun();
     void refillFolders();
     void search();
+    // A filter changed: the table follows it, and groups found under the
+    // old filters go.
+    void filtersChanged();
+    void dropGroups(std::string status = {});
     void showStatus();
     void tell(const std::string &text, MsgIcon icon = MsgIcon::Exclamation);
     bool mayChangeMainWindow();
@@ -325,7 +336,10 @@ private:
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;
     std::size_t matched_ = 0; // voices the last search found, beyond those kept in `results`
-    std::string runStatus_;   // what the last run said, kept before the counts
+    // What the last index run said, shown under the result table; what the
+    // duplicate search of the groups shown said, shown under them.
+    std::string indexStatus_, groupsStatus_;
+    int filtersVersion_ = 0; // bumped with every change of a filter
     bool open_ = false;
     bool stepping_ = false;
 };

@@ -53,6 +53,28 @@ inline constexpr ControlRow kControls[] = {
     {"KeyboardPanel", Panel, {120, 9180, 12360, 1080}},
 };
 
+// The window may be enlarged: the folder list and the result panels grow
+// with it, what lies below the panels moves down.
+inline constexpr FollowRow kFollow[] = {
+    {"Frame1", Follow::Wider},
+    {"List1", Follow::Wider},
+    {"Command1", Follow::Right},
+    {"Command2", Follow::Right},
+    {"Command3", Follow::Right},
+    {"Panel1", Follow::Wider | Follow::Taller},
+    {"Panel2", Follow::Wider | Follow::Taller},
+    {"Command6", Follow::Down},
+    {"Command7", Follow::Down},
+    {"Command8", Follow::Down},
+    {"Command9", Follow::Down},
+    {"Command10", Follow::Down},
+    {"Label7", Follow::Down},
+    {"ProgressBar1", Follow::Down},
+    {"Command4", Follow::Down},
+    {"Label6", Follow::Down | Follow::Wider},
+    {"KeyboardPanel", Follow::Down | Follow::Wider},
+};
+
 // The comparison of two voices (音色の比較): the two voices named above
 // the list of what differs.
 inline constexpr int kCompareWidth = 9000, kCompareHeight = 6480;

@@ -166,7 +166,7 @@ public:
             lists_[i]->setUniformRowHeights(true);
             lists_[i]->setHeaderLabels(i == 0 ? headings : headings + QStringList{Qs(kDistanceColumn)});
             lists_[i]->setColumnWidth(0, TwipsToPixels(1800, this));
-            lists_[i]->setColumnWidth(1, TwipsToPixels(4200, this));
+            lists_[i]->setColumnWidth(1, TwipsToPixels(3600, this));
             lists_[i]->setColumnWidth(2, TwipsToPixels(900, this));
             lists_[i]->setColumnWidth(3, TwipsToPixels(900, this));
             auto *layout = new QVBoxLayout(panel);
@@ -214,9 +214,11 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     setObjectName("Library");
     setWindowTitle(Qs(kCaption));
     setFont(UiFont());
-    QWidget *client = MakeClientArea(this, library_layout::kClientWidth, library_layout::kClientHeight);
+    QWidget *client = MakeClientArea(this, library_layout::kClientWidth, library_layout::kClientHeight,
+                                     ClientGrowth::Grows);
 
     const BuiltControls built = BuildControls(library_layout::kControls, client);
+    FollowGrowth(client, built, library_layout::kControls, library_layout::kFollow);
     auto click = [this](QPushButton *button, void (LibraryWindowForm::*handler)()) {
         connect(button, &QPushButton::clicked, this, [this, handler] {
             (form_.*handler)();

@@ -257,6 +257,34 @@ private slots:
                  QString("A: VOICE B05 （bank-b.syx　バンク 1　音色 5）"));
     }
 
+    void anEnlargedWindowGivesTheRoomToTheResultsAndKeepsTheRestBelowThem() {
+        Fixture x;
+        LibraryWindowView view(x.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // WHEN it is made 300 pixels wider and 200 taller than its whole
+        // client (the screen-fit test checks the size it opens at)
+        auto *client = view.findChild<QWidget *>("LibraryClient");
+        const QSize full = client->minimumSize();
+        QCOMPARE(
+            full,
+            TwipsToRect({0, 0, library_layout::kClientWidth, library_layout::kClientHeight}, client).size());
+        view.resize(full + QSize(300, 200));
+        QTRY_COMPARE(client->size(), full + QSize(300, 200));
+        // THEN the result panel takes all of it, what lay below it moved
+        // down, the search row stayed
+        const auto at = [&view](const char *name) { return view.findChild<QWidget *>(name)->geometry(); };
+        const auto table = [](const char *name, QWidget *w) {
+            return TwipsToRect(ControlRect(library_layout::kControls, name), w);
+        };
+        QCOMPARE(at("Panel1"), table("Panel1", client).adjusted(0, 0, 300, 200));
+        QCOMPARE(at("Command6"), table("Command6", client).translated(0, 200));
+        QCOMPARE(at("Label6"), table("Label6", client).translated(0, 200).adjusted(0, 0, 300, 0));
+        QCOMPARE(at("Command1"), table("Command1", client).translated(300, 0));
+        QCOMPARE(at("Combo3"), table("Combo3", client));
+        QVERIFY(view.findChild<QTableView *>("Table1")->height() > table("Panel1", client).height() + 150);
+    }
+
     void theProgressBarAndCancelShowOnlyWhileAnIndexRuns() {
         Fixture x;
         LibraryWindowView view(x.f.program);

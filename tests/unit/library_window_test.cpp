@@ -21,6 +21,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+std::string AsciiLower(std::string text) {
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 struct LibraryWindow : ::testing::Test {
     ProgramFixture f;
     ScratchFolder dataHome{"libwin-data"};
@@ -534,6 +540,110 @@ TEST_F(LibraryWindow, WhereaboutsListEveryPlaceOfTheSoundAndTheVoicesNearIt) {
     EXPECT_EQ(form.whereabouts->label2, "同じ音のある場所（1 か所）");
     EXPECT_EQ(form.whereabouts->label3, "近い音（しきい値 16 以内）: 4 音色");
     EXPECT_TRUE(f.host.boxes.empty());
+}
+
+// --- The filters and the status line -------------------------------------------
+
+struct FilteredCase {
+    const char *what;
+    int option; // 2 同じ音, 3 近い音 (threshold 8)
+    std::string name;
+    int algorithm, feedback; // as the combos number them: 0 any
+    std::size_t groups;
+};
+
+// B's voices n and n + 8 are near (8 level steps, the same feedback n % 8);
+// A's "BRASS 1" (algorithm 2, feedback 2) sounds as B's "HORNS".
+const FilteredCase kFilteredCases[] = {
+    {"same sound on algorithm 2", 2, "", 2, 0, 1},
+    {"same sound of names with 'horns': HORNS alone", 2, "horns", 0, 0, 0},
+    {"near with feedback 5: B05-B13, B13-B21, B21-B29", 3, "", 0, 6, 3},
+    {"near of names with 'b1': B10-B18, B11-B19", 3, "b1", 0, 0, 2},
+};
+
+TEST_F(LibraryWindow, SameAndNearSoundsAreSearchedAmongTheVoicesTheFiltersShow) {
+    openIndexed();
+    form.text2Change("8");
+    for (const FilteredCase &c : kFilteredCases) {
+        SCOPED_TRACE(c.what);
+        // GIVEN the filters set, WHEN the duplicates are searched
+        form.option1Click();
+        form.text1Change(c.name);
+        form.combo1Click(c.algorithm);
+        form.combo2Click(c.feedback);
+        c.option == 2 ? form.option2Click() : form.option3Click();
+        form.command5Click();
+        form.waitForRun();
+        // THEN only voices that pass them are grouped, and the line says so
+        ASSERT_EQ(form.groups.size(), c.groups);
+        for (const VoiceGroup &g : form.groups)
+            for (const CatalogVoice &v : g.voices) {
+                EXPECT_NE(AsciiLower(v.name).find(c.name), std::string::npos) << v.name;
+                EXPECT_TRUE(c.algorithm == 0 || v.algorithm == c.algorithm) << v.name;
+                EXPECT_TRUE(c.feedback == 0 || v.feedback == c.feedback - 1) << v.name;
+            }
+        EXPECT_EQ(form.label6, (c.option == 2 ? "同じ音の組 " : "近い音の組 ") + std::to_string(c.groups) +
+                                   " 組（検索条件に合う音色のうち）");
+    }
+    // WHEN a filter changes under the groups found: they go, and the line
+    // says to search again
+    form.combo2Click(0);
+    EXPECT_TRUE(form.groups.empty());
+    EXPECT_EQ(form.label6, library_text::kFiltersChanged);
+}
+
+TEST_F(LibraryWindow, EachViewShowsTheCountOfItsOwnSearch) {
+    openIndexed();
+    const std::string indexed = form.label6;
+    ASSERT_NE(indexed.find("索引完了"), std::string::npos);
+    // WHEN the same sounds are searched, then the results shown again
+    form.option2Click();
+    form.command5Click();
+    form.waitForRun();
+    EXPECT_EQ(form.label6, "同じ音の組 1 組");
+    form.option1Click();
+    form.text1Change("voice");
+    // THEN the results' line has its own count and not the groups'
+    EXPECT_EQ(form.label6, indexed);
+    EXPECT_EQ(form.label7, "登録 64 音色　該当 60 件");
+    // AND the near sounds, not yet searched, have no count
+    form.option3Click();
+    EXPECT_EQ(form.label6, "");
+    form.text2Change("7");
+    form.command5Click();
+    form.waitForRun();
+    EXPECT_EQ(form.label6, "近い音の組 0 組（検索条件に合う音色のうち）");
+}
+
+TEST_F(LibraryWindow, FilesOfOneNameInDifferentFoldersReadApart) {
+    // GIVEN bank A under its own name in a folder of the collection
+    openIndexedWithCopy();
+    std::vector<std::string> files;
+    for (int r : rows("E.PIANO 1"))
+        files.push_back(form.fileText(form.results[static_cast<std::size_t>(r)]));
+    // THEN the file column names the folder under the indexed one
+    EXPECT_EQ(files, (std::vector<std::string>{"bank-a.syx",
+                                               (std::filesystem::path("copy") / "bank-a.syx").string()}));
+    // WHEN a second folder with a bank-a.syx is indexed beside it
+    ScratchFolder other{"libwin-other"};
+    WriteBank(other / "bank-a.syx", collection.a);
+    form.chooseFolder = [&other] { return std::optional<std::string>(other.path().string()); };
+    form.command1Click();
+    form.waitForRun();
+    // THEN each file is named from the folder both lie in
+    files.clear();
+    for (int r : rows("E.PIANO 1"))
+        files.push_back(form.fileText(form.results[static_cast<std::size_t>(r)]));
+    const auto under = [](const std::filesystem::path &folder, const std::filesystem::path &file) {
+        return (folder.filename() / file).string();
+    };
+    std::vector<std::string> expected{
+        under(collection.folder.path(), "bank-a.syx"),
+        under(collection.folder.path(), std::filesystem::path("copy") / "bank-a.syx"),
+        under(other.path(), "bank-a.syx")};
+    std::sort(files.begin(), files.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
 }
 
 // --- Index runs -----------------------------------------------------------------

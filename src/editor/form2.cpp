@@ -3,8 +3,8 @@
 #include "editor/voice_sheet.h"
 
 #include "common/program_folders.h"
-#include "editor/display_conversions.h"
 #include "midi/midi_output.h"
+#include "voice/display_conversions.h"
 #include "voice/dx7_messages.h"
 #include "voice/text.h"
 #include "workspace/unwritten.h"

@@ -1,11 +1,11 @@
 // The Data Entry Zone's step buttons, option buttons, selectors and the
 // envelope graphs. They change only the zone; 変更 applies what they set.
 
-#include "editor/display_conversions.h"
 #include "editor/eg_graph.h"
 #include "editor/form2.h"
 #include "editor/step_rules.h"
 #include "voice/algorithms.h"
+#include "voice/display_conversions.h"
 #include "voice/text.h"
 
 #include <cstdlib>

@@ -1,7 +1,5 @@
 #include "editor/groups.h"
 
-#include "editor/display_conversions.h"
-
 namespace vox {
 
 int GroupOfControl(std::string_view name) {
@@ -25,38 +23,8 @@ int GroupOfControl(std::string_view name) {
     return lookup(base);
 }
 
-namespace {
-std::optional<std::string> InRangeText(const GroupInfo &g, int stored) {
-    switch (g.display) {
-    case Display::Number:
-        return PlainText(stored - g.offset);
-    case Display::BreakPoint:
-        return BreakPointText(stored);
-    case Display::Curve:
-        return CurveName(stored);
-    case Display::Detune:
-        return DetuneText(stored);
-    case Display::LfoWave:
-        return LfoWaveName(stored);
-    case Display::LfoSync:
-        return LfoSyncText(stored);
-    case Display::Transpose:
-        return TransposeText(stored);
-    case Display::Frequency:
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-} // namespace
-
 std::optional<std::string> ShownText(const GroupInfo &g, int stored) {
-    if (g.display == Display::Frequency) return std::nullopt;
-    const int shown = stored - g.offset;
-    if (shown >= g.min && shown <= g.max) return InRangeText(g, stored);
-    // A name stands for an in-range value only; beyond the range the number.
-    const bool named =
-        g.display == Display::Curve || g.display == Display::LfoWave || g.display == Display::LfoSync;
-    return OutOfRangeText(named ? PlainText(shown) : *InRangeText(g, stored));
+    return ShownValueText({g.display, g.min, g.max, g.offset}, stored);
 }
 
 } // namespace vox

@@ -7,6 +7,7 @@
 // click targets, the step rule, the chart fields and editor value it reads,
 // how its values are shown, and which parameters are sent in which order.
 
+#include "voice/parameter_text.h"
 #include "voice/voice_layout.h"
 
 #include <array>
@@ -70,8 +71,8 @@ struct EntryValues {
 // How a group is edited in the Data Entry Zone.
 enum class GroupPanel { Envelope, PitchEnvelope, Algorithm, Value, OnOff, Columns, Oscillator };
 
-// How the chart and the zone write a group's value.
-enum class Display { Number, BreakPoint, Curve, Detune, Frequency, LfoWave, LfoSync, Transpose };
+// How the chart and the zone write a group's value: Display, as every
+// reader of a parameter shows it (voice/parameter_text.h).
 
 // Where an operator column keeps the value a step changes.
 enum class ColumnField {
@@ -448,6 +449,19 @@ constexpr bool GroupTableIsWhole() {
     return true;
 }
 static_assert(GroupTableIsWhole());
+
+// Each group shows its values as every other reader shows its parameters
+// (FormOfParameter): the voice difference and the library read those.
+constexpr bool GroupsShowAsParametersDo() {
+    for (const GroupInfo &g : kGroups) {
+        if (g.display == Display::Frequency) continue;
+        for (int n = 0; n < g.count; ++n)
+            if (FormOfParameter(GroupParameter(g, n)) != ValueForm{g.display, g.min, g.max, g.offset})
+                return false;
+    }
+    return true;
+}
+static_assert(GroupsShowAsParametersDo());
 
 // The group a click on a control opens ("Text37_3", "Label13_11", "Label30"), or -1.
 int GroupOfControl(std::string_view controlName);

@@ -1,10 +1,10 @@
 #include "editor/voice_sheet.h"
 
-#include "editor/display_conversions.h"
 #include "editor/eg_graph.h"
-#include "editor/voice_diff.h"
-#include "midi/message_names.h"
 #include "voice/algorithm_drawing.h"
+#include "voice/display_conversions.h"
+#include "voice/parameter_text.h"
+#include "voice/voice_diff.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "editor/voice_show.h"
 
-#include "editor/display_conversions.h"
+#include "voice/display_conversions.h"
 
 #include <nlohmann/json.hpp>
 

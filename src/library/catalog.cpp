@@ -1236,11 +1236,32 @@ bool Catalog::saveBuilder(const BuilderPositions &positions) {
 
 // --- Duplicates ----------------------------------------------------------
 
-std::vector<DuplicateGroup> Catalog::duplicates() const {
+namespace {
+// The ids of the voices a search finds; nullopt when it finds them all. It
+// goes through search() so that every filter a query has counts here too.
+std::optional<std::unordered_set<std::int64_t>> FoundIds(const Catalog &catalog, CatalogQuery among) {
+    among.limit = 1;
+    CatalogQuery every;
+    every.limit = 1;
+    std::size_t found = 0, all = 0;
+    catalog.search(among, &found);
+    catalog.search(every, &all);
+    if (found == all) return std::nullopt;
+    among.limit = 0;
+    std::unordered_set<std::int64_t> ids;
+    for (const CatalogVoice &v : catalog.search(among))
+        ids.insert(v.id);
+    return ids;
+}
+} // namespace
+
+std::vector<DuplicateGroup> Catalog::duplicates(const CatalogQuery &among) const {
+    const auto found = FoundIds(*this, among);
     const Cache &c = impl_->ensureCache();
     // Rows in file order, then stably by body: equal bodies fall together,
     // each group in file order.
     std::vector<std::uint32_t> rows = impl_->orderOf(CatalogSort::File);
+    if (found) std::erase_if(rows, [&](std::uint32_t r) { return !found->contains(c.rows[r].id); });
     std::stable_sort(rows.begin(), rows.end(), [&](auto a, auto b) {
         return std::memcmp(c.bodies[a].data(), c.bodies[b].data(), kSoundBodySize) < 0;
     });
@@ -1279,14 +1300,16 @@ std::vector<DuplicateGroup> Catalog::duplicates() const {
 // own; the seven partial sums prune again before the full comparison.
 // The work grows with the number of bodies times the number of bodies in
 // that window: with a small threshold, a few per body.
-std::vector<NearDuplicate> Catalog::nearDuplicates(int threshold) const {
+std::vector<NearDuplicate> Catalog::nearDuplicates(int threshold, const CatalogQuery &among) const {
     std::vector<NearDuplicate> out;
     if (threshold < 0) return out;
     threshold = std::min(threshold, kNearApart - 1);
+    const auto found = FoundIds(*this, among);
     const Cache &c = impl_->ensureCache();
 
     // One row per distinct body: the first in file order.
     std::vector<std::uint32_t> rows = impl_->orderOf(CatalogSort::File);
+    if (found) std::erase_if(rows, [&](std::uint32_t r) { return !found->contains(c.rows[r].id); });
     std::stable_sort(rows.begin(), rows.end(), [&](auto a, auto b) {
         return std::memcmp(c.bodies[a].data(), c.bodies[b].data(), kSoundBodySize) < 0;
     });
@@ -1385,6 +1408,44 @@ std::optional<BankRecords> Catalog::bank(std::int64_t id) const {
     }
     if (count != kBankSlots) return std::nullopt;
     return bank;
+}
+
+// --- One voice's equals and neighbours ------------------------------------
+
+std::vector<CatalogVoice> Catalog::sameSound(std::int64_t id) const {
+    const Cache &c = impl_->ensureCache();
+    const auto self = std::find_if(c.rows.begin(), c.rows.end(), [id](const Row &r) { return r.id == id; });
+    std::vector<CatalogVoice> out;
+    if (self == c.rows.end()) return out;
+    const SoundBody &body = c.bodies[static_cast<std::size_t>(self - c.rows.begin())];
+    for (std::uint32_t r : impl_->orderOf(CatalogSort::File))
+        if (c.bodies[r] == body) out.push_back(impl_->voiceOf(r));
+    return out;
+}
+
+std::vector<NearDuplicate> Catalog::nearVoices(std::int64_t id, int threshold) const {
+    const Cache &c = impl_->ensureCache();
+    const auto self = std::find_if(c.rows.begin(), c.rows.end(), [id](const Row &r) { return r.id == id; });
+    std::vector<NearDuplicate> out;
+    if (self == c.rows.end() || threshold < 0) return out;
+    threshold = std::min(threshold, kNearApart - 1);
+    const auto selfRow = static_cast<std::uint32_t>(self - c.rows.begin());
+    const SoundParams params = ParamsOfBody(c.bodies[selfRow]);
+    std::vector<std::pair<int, std::uint32_t>> near; // distance, row; rows in file order
+    for (std::uint32_t r : impl_->orderOf(CatalogSort::File)) {
+        // Voices on another algorithm are never near.
+        if (c.rows[r].algorithm != self->algorithm || c.bodies[r] == c.bodies[selfRow]) continue;
+        const SoundParams other = ParamsOfBody(c.bodies[r]);
+        if (other[param::Algorithm] != params[param::Algorithm]) continue;
+        const int d = ParamDistance(params, other, threshold);
+        if (d <= threshold) near.emplace_back(d, r);
+    }
+    std::stable_sort(near.begin(), near.end(),
+                     [](const auto &x, const auto &y) { return x.first < y.first; });
+    const CatalogVoice voice = impl_->voiceOf(selfRow);
+    for (const auto &[d, r] : near)
+        out.push_back({voice, impl_->voiceOf(r), d});
+    return out;
 }
 
 } // namespace vox

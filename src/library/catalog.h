@@ -160,12 +160,14 @@ public:
     std::size_t voiceCount() const;
 
     // Groups of two or more voices with equal sound bodies, largest first.
-    std::vector<DuplicateGroup> duplicates() const;
+    // Only the voices `among` finds take part (its filters; its sort and
+    // limit play no part).
+    std::vector<DuplicateGroup> duplicates(const CatalogQuery &among = {}) const;
     // Pairs of voices with different bodies whose distance is at most
     // `threshold` (see NearDistance), closest first. Each sound body is
     // represented by one voice (the first in file order); its equals are
-    // in duplicates().
-    std::vector<NearDuplicate> nearDuplicates(int threshold) const;
+    // in duplicates(). Only the voices `among` finds take part.
+    std::vector<NearDuplicate> nearDuplicates(int threshold, const CatalogQuery &among = {}) const;
 
     // The stored voice (header and 155 parameters) of a result.
     std::optional<VoiceRecord> record(std::int64_t id) const;
@@ -198,6 +200,14 @@ public:
     bool saveBuilder(const BuilderPositions &positions);
 
     std::string lastError() const;
+
+    // Every voice that sounds as voice `id` does (its own body), itself
+    // included, in file order; empty when there is no such voice.
+    std::vector<CatalogVoice> sameSound(std::int64_t id) const;
+    // Every voice with another body within `threshold` of voice `id`'s
+    // (NearDistance), as pairs with that voice as `a`: closest first, then
+    // in file order. Not thinned to one voice a body, as nearDuplicates is.
+    std::vector<NearDuplicate> nearVoices(std::int64_t id, int threshold) const;
 
 private:
     Catalog();

@@ -30,6 +30,28 @@ std::optional<int> WholeNumber(const std::string &text, int min, int max) {
     return value;
 }
 
+// The folder that holds every one of these: the folder itself for one.
+fs::path CommonFolder(const std::vector<std::string> &folders) {
+    if (folders.empty()) return {};
+    fs::path common = fs::path(folders.front()).lexically_normal();
+    for (const std::string &f : folders) {
+        const fs::path folder = fs::path(f).lexically_normal();
+        fs::path shared;
+        for (auto a = common.begin(), b = folder.begin(); a != common.end() && b != folder.end() && *a == *b;
+             ++a, ++b)
+            shared /= *a;
+        common = shared;
+    }
+    return common;
+}
+
+// A catalogue voice as the workspace takes it: the stored record in a slot.
+Slot SlotOf(const VoiceRecord &record) {
+    Slot slot{};
+    std::copy(record.begin(), record.end(), slot.begin());
+    return slot;
+}
+
 } // namespace
 
 LibraryWindowForm::~LibraryWindowForm() {
@@ -76,6 +98,26 @@ void LibraryWindowForm::refillFolders() {
     for (const fs::path &folder : catalog_->folders())
         list1.add(folder.string());
     if (keep >= 0 && keep < static_cast<int>(list1.items.size())) list1.selected = keep;
+    fileRoot_ = CommonFolder(list1.items);
+}
+
+std::string LibraryWindowForm::fileText(const CatalogVoice &voice) const {
+    const fs::path file = voice.file.lexically_normal();
+    if (!fileRoot_.empty()) {
+        const fs::path relative = file.lexically_relative(fileRoot_);
+        if (!relative.empty() && *relative.begin() != "..") return relative.string();
+    }
+    return file.string();
+}
+
+std::string LibraryWindowForm::placeText(const CatalogVoice &voice) const {
+    std::string text = voice.name + kPlaceOpen + fileText(voice);
+    if (voice.singleVoice)
+        text += kPlaceSingle + Count(static_cast<std::size_t>(voice.bank));
+    else
+        text += kPlaceBank + Count(static_cast<std::size_t>(voice.bank)) + kPlaceVoice +
+                Count(static_cast<std::size_t>(voice.voice));
+    return text + kPlaceClose;
 }
 
 void LibraryWindowForm::search() {
@@ -85,14 +127,11 @@ void LibraryWindowForm::search() {
     results.clear();
     matched_ = 0;
     selected = -1;
+    chosenRows.clear();
     ++resultsVersion;
     endStepping();
     if (!catalog_) return;
-    CatalogQuery query;
-    query.name = text1;
-    if (combo1 > 0) query.algorithm = combo1;
-    if (combo2 > 0) query.feedback = combo2 - 1;
-    if (combo3 > 0) query.carriers = combo3;
+    CatalogQuery query = filters();
     query.sort = sort;
     query.descending = descending;
     query.limit = kLibraryResultLimit;
@@ -100,8 +139,32 @@ void LibraryWindowForm::search() {
     voiceCount_ = catalog_->voiceCount();
 }
 
+CatalogQuery LibraryWindowForm::filters() const {
+    CatalogQuery query;
+    query.name = text1;
+    if (combo1 > 0) query.algorithm = combo1;
+    if (combo2 > 0) query.feedback = combo2 - 1;
+    if (combo3 > 0) query.carriers = combo3;
+    return query;
+}
+
+void LibraryWindowForm::filtersChanged() {
+    ++filtersVersion_;
+    search();
+    if (shown != 0 && (!groups.empty() || !groupsStatus_.empty())) dropGroups(kFiltersChanged);
+    showStatus();
+}
+
+void LibraryWindowForm::dropGroups(std::string status) {
+    groups.clear();
+    ++groupsVersion;
+    groupSelected = groupVoiceSelected = -1;
+    groupsStatus_ = std::move(status);
+}
+
 void LibraryWindowForm::showStatus() {
-    if (!run_) label6 = runStatus_;
+    // Each view says what its own search found.
+    if (!run_) label6 = shown == 0 ? indexStatus_ : groupsStatus_;
     std::string counts = kStatusVoicesBefore + Count(voiceCount_) + kStatusVoicesAfter;
     if (shown == 0) {
         counts += kStatusShownBefore + Count(matched_) + kStatusShownAfter;
@@ -157,10 +220,9 @@ void LibraryWindowForm::command2Click() {
     catalog_->removeFolder(folder);
     list1.selected = -1;
     refillFolders();
-    runStatus_.clear();
+    indexStatus_.clear();
     search();
-    groups.clear();
-    ++groupsVersion;
+    dropGroups();
     showStatus();
 }
 
@@ -190,8 +252,9 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
     progressBar1 = {.visible = true, .value = 0, .max = 0}; // busy until the total is known
     label6 = kind == RunKind::Index ? std::string(kIndexing) : std::string(kSearching);
     if (kind != RunKind::Index) {
-        groups.clear();
-        ++groupsVersion;
+        dropGroups();
+        r->among = filters();
+        r->filtersSeen = filtersVersion_;
     }
     r->thread = std::thread([r, file = catalogFile_, threshold, hook = workerProgress] {
         // Nothing of the program is touched here: the worker has its own
@@ -213,7 +276,7 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
             } else if (r->kind == RunKind::Same) {
                 // The view holds an item per voice shown: no more voices than
                 // the result table's rows, the largest groups first.
-                std::vector<DuplicateGroup> found = catalog->duplicates();
+                std::vector<DuplicateGroup> found = catalog->duplicates(r->among);
                 r->groupsFound = found.size();
                 std::size_t voicesShown = 0;
                 for (DuplicateGroup &group : found) {
@@ -223,7 +286,7 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
                                          std::move(group.voices)});
                 }
             } else {
-                const std::vector<NearDuplicate> found = catalog->nearDuplicates(threshold);
+                const std::vector<NearDuplicate> found = catalog->nearDuplicates(threshold, r->among);
                 r->groupsFound = found.size();
                 for (const NearDuplicate &pair : found) {
                     if (r->groups.size() * 2 >= kLibraryResultLimit) break;
@@ -266,31 +329,34 @@ void LibraryWindowForm::takeRun() {
     if (run->kind == RunKind::Index) {
         const IndexReport &report = run->report;
         if (!run->error.empty()) {
-            runStatus_.clear();
+            indexStatus_.clear();
             tell(kIndexFailedBefore + catalogFile_.string() + kIndexFailedMiddle + run->error +
                  kIndexFailedAfter);
         } else if (report.cancelled) {
-            runStatus_ = kIndexCancelled;
+            indexStatus_ = kIndexCancelled;
         } else {
-            runStatus_ = kIndexDoneBefore + Count(report.files) + kIndexDoneBanks + Count(report.banks) +
-                         kIndexDoneVoices + Count(report.voices) + kIndexDoneRead + Count(report.filesRead) +
-                         kIndexDoneUnchanged + Count(report.filesUnchanged) + kIndexDoneRemoved +
-                         Count(report.filesRemoved);
-            if (!report.refused.empty()) runStatus_ += kIndexDoneRefused + Count(report.refused.size());
-            runStatus_ += kIndexDoneAfter;
+            indexStatus_ = kIndexDoneBefore + Count(report.files) + kIndexDoneBanks + Count(report.banks) +
+                           kIndexDoneVoices + Count(report.voices) + kIndexDoneRead +
+                           Count(report.filesRead) + kIndexDoneUnchanged + Count(report.filesUnchanged) +
+                           kIndexDoneRemoved + Count(report.filesRemoved);
+            if (!report.refused.empty()) indexStatus_ += kIndexDoneRefused + Count(report.refused.size());
+            indexStatus_ += kIndexDoneAfter;
         }
         refillFolders();
         search();
-        groups.clear();
-        ++groupsVersion;
+        dropGroups();
+    } else if (run->filtersSeen != filtersVersion_) {
+        // Found under filters no longer shown.
+        dropGroups(kFiltersChanged);
     } else {
+        dropGroups((run->kind == RunKind::Same ? kSameGroupsBefore : kNearPairsBefore) +
+                   Count(run->groupsFound) + kGroupsAfter);
         groups = std::move(run->groups);
-        ++groupsVersion;
-        groupSelected = groupVoiceSelected = -1;
-        runStatus_ = (run->kind == RunKind::Same ? kSameGroupsBefore : kNearPairsBefore) +
-                     Count(run->groupsFound) + kGroupsAfter;
         if (groups.size() < run->groupsFound)
-            runStatus_ += kStatusLimitBefore + Count(groups.size()) + kGroupsLimitAfter;
+            groupsStatus_ += kStatusLimitBefore + Count(groups.size()) + kGroupsLimitAfter;
+        const CatalogQuery &among = run->among;
+        if (!among.name.empty() || among.algorithm || among.feedback || among.carriers)
+            groupsStatus_ += kAmongFiltered;
         if (!run->error.empty())
             tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + run->error +
                  kOpenFailedAfter);
@@ -302,26 +368,22 @@ void LibraryWindowForm::takeRun() {
 
 void LibraryWindowForm::text1Change(const std::string &text) {
     text1 = text;
-    search();
-    showStatus();
+    filtersChanged();
 }
 
 void LibraryWindowForm::combo1Click(int index) {
     combo1 = std::clamp(index, 0, 32);
-    search();
-    showStatus();
+    filtersChanged();
 }
 
 void LibraryWindowForm::combo2Click(int index) {
     combo2 = std::clamp(index, 0, 8);
-    search();
-    showStatus();
+    filtersChanged();
 }
 
 void LibraryWindowForm::combo3Click(int index) {
     combo3 = std::clamp(index, 0, 6);
-    search();
-    showStatus();
+    filtersChanged();
 }
 
 void LibraryWindowForm::headingClick(int column) {
@@ -353,20 +415,14 @@ void LibraryWindowForm::option1Click() {
 }
 
 void LibraryWindowForm::option2Click() {
-    if (shown != 1) {
-        groups.clear();
-        ++groupsVersion;
-    }
+    if (shown != 1) dropGroups();
     shown = 1;
     endStepping();
     showStatus();
 }
 
 void LibraryWindowForm::option3Click() {
-    if (shown != 2) {
-        groups.clear();
-        ++groupsVersion;
-    }
+    if (shown != 2) dropGroups();
     shown = 2;
     endStepping();
     showStatus();
@@ -433,6 +489,63 @@ void LibraryWindowForm::groupVoiceActivate(int group, int voice) {
         return;
     }
     stepping_ = placeVoice(*v);
+}
+
+void LibraryWindowForm::resultsChoose(std::vector<int> rows) {
+    std::erase_if(rows, [this](int r) { return r < 0 || r >= static_cast<int>(results.size()); });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    chosenRows = std::move(rows);
+}
+
+void LibraryWindowForm::command9Click() {
+    if (!command9Enabled() || !catalog_) return;
+    if (indexing()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    const CatalogVoice &a = results[static_cast<std::size_t>(chosenRows[0])];
+    const CatalogVoice &b = results[static_cast<std::size_t>(chosenRows[1])];
+    const std::optional<VoiceRecord> ra = catalog_->record(a.id), rb = catalog_->record(b.id);
+    if (!ra || !rb) {
+        tell(kVoiceGone);
+        return;
+    }
+    VoiceComparison c;
+    c.label1 = kCompareA + placeText(a);
+    c.label2 = kCompareB + placeText(b);
+    c.differences = VoiceDifferences(SlotOf(*ra), SlotOf(*rb));
+    c.label3 = c.differences.empty() ? std::string(kCompareSame)
+                                     : kCompareCountBefore + Count(c.differences.size()) + kCompareCountAfter;
+    comparison = std::move(c);
+    ++comparisonVersion;
+}
+
+void LibraryWindowForm::command10Click() {
+    const CatalogVoice *chosen = chosenVoice();
+    if (!chosen || !catalog_) return;
+    if (indexing()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    const std::optional<int> threshold = WholeNumber(text2, 0, kMaxNearThreshold);
+    if (!threshold) {
+        tell(kThresholdInvalid);
+        return;
+    }
+    VoiceWhereabouts w;
+    w.label1 = placeText(*chosen);
+    w.same = catalog_->sameSound(chosen->id);
+    if (w.same.empty()) {
+        tell(kVoiceGone);
+        return;
+    }
+    w.near = catalog_->nearVoices(chosen->id, *threshold);
+    w.label2 = kWhereSameBefore + Count(w.same.size()) + kWhereSameAfter;
+    w.label3 = kWhereNearBefore + std::to_string(*threshold) + kWhereNearMiddle + Count(w.near.size()) +
+               kWhereNearAfter;
+    whereabouts = std::move(w);
+    ++whereaboutsVersion;
 }
 
 bool LibraryWindowForm::mayChangeMainWindow() {

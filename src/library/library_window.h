@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "library/catalog.h"
 #include "text/ui_text.h"
+#include "voice/voice_diff.h"
 #include "workspace/window_ports.h"
 
 #include <atomic>
@@ -44,6 +45,8 @@ inline constexpr Text kCommand5 = "重複を探す";
 inline constexpr Text kCommand6 = "エディットエリアへ読込";
 inline constexpr Text kCommand7 = "バンクを SOUND LIST に読込";
 inline constexpr Text kCommand8 = "SOUND LIST へ書込…";
+inline constexpr Text kCommand9 = "2音色を比較";
+inline constexpr Text kCommand10 = "所在を表示";
 inline constexpr Text kChooseFolderTitle = "ライブラリに加えるフォルダ";
 // The result table's and the duplicates view's column headings.
 inline constexpr Text kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
@@ -74,6 +77,34 @@ inline constexpr Text kGroupsLimitAfter = " 組を表示）";
 inline constexpr Text kSameGroupBefore = "同じ音 ";
 inline constexpr Text kSameGroupAfter = " 音色";
 inline constexpr Text kNearPairBefore = "距離 ";
+inline constexpr Text kAmongFiltered = "（検索条件に合う音色のうち）";
+inline constexpr Text kFiltersChanged = "検索条件が変わりました。「重複を探す」でもう一度探してください。";
+// Where a voice lies: its name, file and place.
+inline constexpr Text kPlaceOpen = "（";
+inline constexpr Text kPlaceBank = "　バンク ";
+inline constexpr Text kPlaceVoice = "　音色 ";
+inline constexpr Text kPlaceSingle = "　1音色データ ";
+inline constexpr Text kPlaceClose = "）";
+
+// The comparison of two voices (2音色を比較).
+inline constexpr Text kCompareCaption = "音色の比較";
+inline constexpr Text kCompareA = "A: ";
+inline constexpr Text kCompareB = "B: ";
+inline constexpr Text kCompareColumns[3] = {"パラメータ", "音色 A", "音色 B"};
+inline constexpr Text kCompareCountBefore = "違うパラメータは ";
+inline constexpr Text kCompareCountAfter = " 個です。";
+inline constexpr Text kCompareSame = "2つの音色は同じです（違うパラメータはありません）。";
+inline constexpr Text kClose = "閉じる";
+
+// Where a voice has been (所在を表示): the places of its sound, and the
+// voices near it.
+inline constexpr Text kWhereCaption = "音色の所在";
+inline constexpr Text kWhereSameBefore = "同じ音のある場所（";
+inline constexpr Text kWhereSameAfter = " か所）";
+inline constexpr Text kWhereNearBefore = "近い音（しきい値 ";
+inline constexpr Text kWhereNearMiddle = " 以内）: ";
+inline constexpr Text kWhereNearAfter = " 音色";
+inline constexpr Text kDistanceColumn = "距離";
 
 // Boxes.
 inline constexpr Text kTitle = "音色ライブラリ";
@@ -120,6 +151,24 @@ inline constexpr Text kBusy = "索引の作成か重複の検索が終わるま�
 inline constexpr std::size_t kLibraryResultLimit = 10000;
 inline constexpr int kMaxNearThreshold = 1000;
 
+// The comparison window's texts: the two voices, each parameter that
+// differs with both values, and how many differ.
+struct VoiceComparison {
+    std::string label1, label2; // voice A, voice B: name, file and place
+    std::vector<VoiceDifference> differences;
+    std::string label3; // the count, or that the two are the same
+};
+
+// The whereabouts window's texts and lists: the voice, every place that
+// holds its sound (itself included), and the voices near it.
+struct VoiceWhereabouts {
+    std::string label1;              // the voice: name, file and place
+    std::string label2;              // how many places hold its sound
+    std::vector<CatalogVoice> same;  // those places, in file order
+    std::string label3;              // the threshold and how many voices are near
+    std::vector<NearDuplicate> near; // b of each, closest first
+};
+
 // A group of the duplicates view: voices that sound the same, or a pair of
 // near voices.
 struct VoiceGroup {
@@ -151,7 +200,8 @@ public:
     int shown = 0;            // 0 results (Option1), 1 same sound (Option2), 2 near (Option3)
     std::string text2 = "20"; // the near-duplicate threshold
     std::vector<CatalogVoice> results;
-    int selected = -1; // row of `results`
+    int selected = -1;           // row of `results`
+    std::vector<int> chosenRows; // the rows chosen together (multi-selection), in row order
     CatalogSort sort = CatalogSort::Name;
     bool descending = false;
     std::vector<VoiceGroup> groups;
@@ -159,13 +209,28 @@ public:
     ProgressBarState progressBar1{.visible = false};
     std::string label6; // the status line: what the last run did, or the running one's progress
     std::string label7; // the counts: voices in the library, results shown
+    // The comparison window, filled by 2音色を比較.
+    std::optional<VoiceComparison> comparison;
+    // The whereabouts window, filled by 所在を表示.
+    std::optional<VoiceWhereabouts> whereabouts;
     // Bumped whenever `results` or `groups` is filled anew, so the view
-    // rebuilds its table only then and keeps the selection otherwise.
-    int resultsVersion = 0, groupsVersion = 0;
+    // rebuilds its table only then and keeps the selection otherwise; and
+    // whenever a comparison is made, so the view shows its window.
+    int resultsVersion = 0, groupsVersion = 0, comparisonVersion = 0, whereaboutsVersion = 0;
     bool isOpen() const { return open_; }
     // A run (index or duplicates) is going on: the folder commands wait.
     bool busy() const { return run_ != nullptr; }
     bool indexing() const { return run_ && run_->kind == RunKind::Index; }
+    // 2音色を比較 takes exactly two chosen results.
+    bool command9Enabled() const { return shown == 0 && chosenRows.size() == 2; }
+    // 所在を表示 takes the chosen voice.
+    bool command10Enabled() const { return chosenVoice() != nullptr; }
+    // The file of a result as the table shows it: its path under the
+    // indexed folder (under their common folder when there are several),
+    // so that two files of one name in different folders read apart.
+    std::string fileText(const CatalogVoice &voice) const;
+    // A voice by name, file and place: "BRASS 1（sub/a.syx　バンク 1　音色 2）".
+    std::string placeText(const CatalogVoice &voice) const;
     // The step-through: once a voice went into the edit area by
     // double-click or Enter, each newly selected result goes there too.
     bool steppingThrough() const { return stepping_; }
@@ -194,6 +259,12 @@ public:
     // The result table: selection, and double-click or Enter.
     void resultClick(int row);
     void resultActivate(int row);
+    // The rows chosen together changed (Ctrl or Shift and a click).
+    void resultsChoose(std::vector<int> rows);
+    void command9Click(); // 2音色を比較: the two chosen results
+    // 所在を表示: the chosen voice's places and the voices within the
+    // threshold (しきい値) of it, over the whole library.
+    void command10Click();
     // The duplicates view, alike for a voice of a group.
     void groupVoiceClick(int group, int voice);
     void groupVoiceActivate(int group, int voice);
@@ -218,6 +289,9 @@ public:
     // The voice the commands act on: the selected result, or the selected
     // voice of the duplicates view; nullptr when none.
     const CatalogVoice *chosenVoice() const;
+    // The search's filters as shown (name, algorithm, feedback, carriers):
+    // the result table and both duplicate searches go by them.
+    CatalogQuery filters() const;
 
 private:
     enum class RunKind { Index, Same, Near };
@@ -232,6 +306,8 @@ private:
         std::vector<VoiceGroup> groups;
         std::size_t groupsFound = 0; // groups may hold only the first of them
         std::string error;
+        CatalogQuery among;  // the filters the duplicates were searched among
+        int filtersSeen = 0; // filtersVersion_ when the run started
     };
 
     bool ensureCatalog();
@@ -239,6 +315,10 @@ private:
     void takeRun();
     void refillFolders();
     void search();
+    // A filter changed: the table follows it, and groups found under the
+    // old filters go.
+    void filtersChanged();
+    void dropGroups(std::string status = {});
     void showStatus();
     void tell(const std::string &text, MsgIcon icon = MsgIcon::Exclamation);
     bool mayChangeMainWindow();
@@ -251,11 +331,15 @@ private:
     MainWindowPort &mainWindow_;
     LibraryPort &links_;
     std::filesystem::path catalogFile_;
+    std::filesystem::path fileRoot_; // what the file column leaves out of a path
     std::unique_ptr<Catalog> catalog_;
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;
     std::size_t matched_ = 0; // voices the last search found, beyond those kept in `results`
-    std::string runStatus_;   // what the last run said, kept before the counts
+    // What the last index run said, shown under the result table; what the
+    // duplicate search of the groups shown said, shown under them.
+    std::string indexStatus_, groupsStatus_;
+    int filtersVersion_ = 0; // bumped with every change of a filter
     bool open_ = false;
     bool stepping_ = false;
 };

@@ -42,6 +42,8 @@ inline constexpr ControlRow kControls[] = {
     {"Command6", Command, {120, 7860, 2880, 405}, "", kCommand6},
     {"Command7", Command, {3120, 7860, 3360, 405}, "", kCommand7},
     {"Command8", Command, {6600, 7860, 2640, 405}, "", kCommand8},
+    {"Command9", Command, {9360, 7860, 1560, 405}, "", kCommand9},
+    {"Command10", Command, {11040, 7860, 1440, 405}, "", kCommand10},
     // The counts, a run's progress with its cancel button, the last run.
     {"Label7", Label, {120, 8415, 5880, 255}},
     {"ProgressBar1", ProgressBar, {6120, 8400, 4920, 285}},
@@ -49,6 +51,51 @@ inline constexpr ControlRow kControls[] = {
     {"Label6", Label, {120, 8790, 12360, 255}},
     // The keyboard (the view puts it in the panel).
     {"KeyboardPanel", Panel, {120, 9180, 12360, 1080}},
+};
+
+// The window may be enlarged: the folder list and the result panels grow
+// with it, what lies below the panels moves down.
+inline constexpr FollowRow kFollow[] = {
+    {"Frame1", Follow::Wider},
+    {"List1", Follow::Wider},
+    {"Command1", Follow::Right},
+    {"Command2", Follow::Right},
+    {"Command3", Follow::Right},
+    {"Panel1", Follow::Wider | Follow::Taller},
+    {"Panel2", Follow::Wider | Follow::Taller},
+    {"Command6", Follow::Down},
+    {"Command7", Follow::Down},
+    {"Command8", Follow::Down},
+    {"Command9", Follow::Down},
+    {"Command10", Follow::Down},
+    {"Label7", Follow::Down},
+    {"ProgressBar1", Follow::Down},
+    {"Command4", Follow::Down},
+    {"Label6", Follow::Down | Follow::Wider},
+    {"KeyboardPanel", Follow::Down | Follow::Wider},
+};
+
+// The comparison of two voices (音色の比較): the two voices named above
+// the list of what differs.
+inline constexpr int kCompareWidth = 9000, kCompareHeight = 6480;
+
+inline constexpr ControlRow kCompareControls[] = {
+    {"Label1", Label, {120, 120, 8760, 255}},  {"Label2", Label, {120, 420, 8760, 255}},
+    {"Panel1", Panel, {120, 780, 8760, 5040}}, // the differences
+    {"Label3", Label, {120, 6000, 6000, 255}}, {"Command1", Command, {7560, 5940, 1320, 405}, "", kClose},
+};
+
+// Where a voice has been (音色の所在): the voice, the places of its sound,
+// the voices near it.
+inline constexpr int kWhereWidth = 9000, kWhereHeight = 7440;
+
+inline constexpr ControlRow kWhereControls[] = {
+    {"Label1", Label, {120, 120, 8760, 255}},
+    {"Label2", Label, {120, 480, 8760, 255}},
+    {"Panel1", Panel, {120, 780, 8760, 2760}}, // the places
+    {"Label3", Label, {120, 3660, 8760, 255}},
+    {"Panel2", Panel, {120, 3960, 8760, 2760}}, // the voices near it
+    {"Command1", Command, {7560, 6900, 1320, 405}, "", kClose},
 };
 
 } // namespace vox::library_layout

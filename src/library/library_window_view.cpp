@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,14 +30,12 @@ namespace {
 
 constexpr int kColumnCount = 5;
 
-QString FileName(const CatalogVoice &v) { return QString::fromStdString(v.file.filename().string()); }
-
-QString Cell(const CatalogVoice &v, int column) {
+QString Cell(const LibraryWindowForm &form, const CatalogVoice &v, int column) {
     switch (column) {
     case 0:
         return Qs(v.name);
     case 1:
-        return FileName(v);
+        return Qs(form.fileText(v));
     case 2:
         return QString::number(v.bank);
     case 3:
@@ -68,7 +67,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override {
         if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.results.size()) return {};
         const CatalogVoice &v = form_.results[static_cast<std::size_t>(index.row())];
-        if (role == Qt::DisplayRole) return Cell(v, index.column());
+        if (role == Qt::DisplayRole) return Cell(form_, v, index.column());
         if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v.file.string());
         if (role == Qt::TextAlignmentRole && index.column() >= 2)
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -93,15 +92,133 @@ private:
     std::size_t rows_ = 0;
 };
 
+// 音色の比較: the two voices and what differs between them. The view shows
+// the form's last comparison; closing it changes nothing.
+class LibraryCompareView : public QWidget {
+public:
+    explicit LibraryCompareView(QWidget *parent) : QWidget(parent, Qt::Window) {
+        using namespace library_text;
+        setObjectName("LibraryCompare");
+        setWindowTitle(Qs(kCompareCaption));
+        setFont(UiFont());
+        QWidget *client = MakeClientArea(this, library_layout::kCompareWidth, library_layout::kCompareHeight);
+        const BuiltControls built = BuildControls(library_layout::kCompareControls, client);
+        labels_[0] = built.get<QLabel>("Label1");
+        labels_[1] = built.get<QLabel>("Label2");
+        labels_[2] = built.get<QLabel>("Label3");
+        QWidget *panel = built["Panel1"];
+        tree_ = new QTreeWidget(panel);
+        tree_->setObjectName("Tree1");
+        tree_->setRootIsDecorated(false);
+        tree_->setUniformRowHeights(true);
+        QStringList headings;
+        for (const Text &h : kCompareColumns)
+            headings << Qs(h);
+        tree_->setHeaderLabels(headings);
+        tree_->setColumnWidth(0, TwipsToPixels(3600, this));
+        tree_->setColumnWidth(1, TwipsToPixels(2400, this));
+        auto *layout = new QVBoxLayout(panel);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(tree_);
+        connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, &QWidget::close);
+    }
+    void show(const VoiceComparison &c) {
+        labels_[0]->setText(Qs(c.label1));
+        labels_[1]->setText(Qs(c.label2));
+        labels_[2]->setText(Qs(c.label3));
+        tree_->clear();
+        QList<QTreeWidgetItem *> items;
+        for (const VoiceDifference &d : c.differences)
+            items << new QTreeWidgetItem(QStringList{Qs(d.name), Qs(d.a), Qs(d.b)});
+        tree_->addTopLevelItems(items);
+        QWidget::show();
+        raise();
+        activateWindow();
+    }
+
+private:
+    QLabel *labels_[3] = {};
+    QTreeWidget *tree_ = nullptr;
+};
+
+// 音色の所在: the places that hold a voice's sound and the voices near it,
+// as the form found them.
+class LibraryWhereView : public QWidget {
+public:
+    LibraryWhereView(const LibraryWindowForm &form, QWidget *parent)
+        : QWidget(parent, Qt::Window), form_(form) {
+        using namespace library_text;
+        setObjectName("LibraryWhere");
+        setWindowTitle(Qs(kWhereCaption));
+        setFont(UiFont());
+        QWidget *client = MakeClientArea(this, library_layout::kWhereWidth, library_layout::kWhereHeight);
+        const BuiltControls built = BuildControls(library_layout::kWhereControls, client);
+        for (int i = 0; i < 3; ++i)
+            labels_[i] = built.get<QLabel>(QString("Label%1").arg(i + 1));
+        QStringList headings;
+        for (int c = 0; c < 4; ++c)
+            headings << Qs(kColumns[c]);
+        for (int i = 0; i < 2; ++i) {
+            QWidget *panel = built[QString("Panel%1").arg(i + 1)];
+            lists_[i] = new QTreeWidget(panel);
+            lists_[i]->setObjectName(QString("Tree%1").arg(i + 1));
+            lists_[i]->setRootIsDecorated(false);
+            lists_[i]->setUniformRowHeights(true);
+            lists_[i]->setHeaderLabels(i == 0 ? headings : headings + QStringList{Qs(kDistanceColumn)});
+            lists_[i]->setColumnWidth(0, TwipsToPixels(1800, this));
+            lists_[i]->setColumnWidth(1, TwipsToPixels(3600, this));
+            lists_[i]->setColumnWidth(2, TwipsToPixels(900, this));
+            lists_[i]->setColumnWidth(3, TwipsToPixels(900, this));
+            auto *layout = new QVBoxLayout(panel);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(lists_[i]);
+        }
+        connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, &QWidget::close);
+    }
+    void show(const VoiceWhereabouts &w) {
+        labels_[0]->setText(Qs(w.label1));
+        labels_[1]->setText(Qs(w.label2));
+        labels_[2]->setText(Qs(w.label3));
+        const auto row = [this](const CatalogVoice &v) {
+            QStringList cells;
+            for (int c = 0; c < 4; ++c)
+                cells << Cell(form_, v, c);
+            return cells;
+        };
+        lists_[0]->clear();
+        for (const CatalogVoice &v : w.same)
+            new QTreeWidgetItem(lists_[0], row(v));
+        lists_[1]->clear();
+        for (const NearDuplicate &n : w.near)
+            new QTreeWidgetItem(lists_[1], row(n.b) << QString::number(n.distance));
+        for (QTreeWidget *list : lists_)
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem *item = list->topLevelItem(i);
+                for (int c = 2; c < list->columnCount(); ++c)
+                    item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+            }
+        QWidget::show();
+        raise();
+        activateWindow();
+    }
+
+private:
+    const LibraryWindowForm &form_;
+    QLabel *labels_[3] = {};
+    QTreeWidget *lists_[2] = {};
+};
+
 LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Window), program_(program), form_(form) {
     using namespace library_text;
     setObjectName("Library");
     setWindowTitle(Qs(kCaption));
     setFont(UiFont());
-    QWidget *client = MakeClientArea(this, library_layout::kClientWidth, library_layout::kClientHeight);
+    QWidget *client = MakeClientArea(this, library_layout::kClientWidth, library_layout::kClientHeight,
+                                     ClientGrowth::Grows);
 
     const BuiltControls built = BuildControls(library_layout::kControls, client);
+    FollowGrowth(client, built, library_layout::kControls, library_layout::kFollow);
     auto click = [this](QPushButton *button, void (LibraryWindowForm::*handler)()) {
         connect(button, &QPushButton::clicked, this, [this, handler] {
             (form_.*handler)();
@@ -127,6 +244,10 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     click(built.get<QPushButton>("Command6"), &LibraryWindowForm::command6Click);
     click(built.get<QPushButton>("Command7"), &LibraryWindowForm::command7Click);
     click(built.get<QPushButton>("Command8"), &LibraryWindowForm::command8Click);
+    command9_ = built.get<QPushButton>("Command9");
+    click(command9_, &LibraryWindowForm::command9Click);
+    command10_ = built.get<QPushButton>("Command10");
+    click(command10_, &LibraryWindowForm::command10Click);
 
     text1_ = built.get<QLineEdit>("Text1");
     connect(text1_, &QLineEdit::textEdited, this, [this](const QString &t) {
@@ -171,7 +292,9 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     model_ = new LibraryResultModel(form_, this);
     table_->setModel(model_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ctrl or Shift and a click choose several: two to compare.
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setTextElideMode(Qt::ElideMiddle); // a long path keeps its file name
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->verticalHeader()->setVisible(false);
@@ -195,6 +318,16 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
                 form_.resultClick(current.isValid() ? current.row() : -1);
                 after();
             });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (refreshing_) return;
+        std::vector<int> rows;
+        for (const QModelIndex &index : table_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        form_.resultsChoose(std::move(rows));
+        after();
+    });
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table_, &QWidget::customContextMenuRequested, this, &LibraryWindowView::resultMenu);
     connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         form_.resultActivate(index.row());
         after();
@@ -251,6 +384,28 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     refresh();
 }
 
+// The table's menu: the commands on the chosen results, as their buttons
+// stand.
+void LibraryWindowView::resultMenu(const QPoint &at) {
+    QMenu menu(this);
+    menu.setObjectName("ResultMenu");
+    QAction *compare = menu.addAction(Qs(library_text::kCommand9));
+    compare->setObjectName("mnu_compare");
+    compare->setEnabled(form_.command9Enabled());
+    connect(compare, &QAction::triggered, this, [this] {
+        form_.command9Click();
+        after();
+    });
+    QAction *where = menu.addAction(Qs(library_text::kCommand10));
+    where->setObjectName("mnu_where");
+    where->setEnabled(form_.command10Enabled());
+    connect(where, &QAction::triggered, this, [this] {
+        form_.command10Click();
+        after();
+    });
+    menu.exec(table_->viewport()->mapToGlobal(at));
+}
+
 void LibraryWindowView::groupEvent(bool activate) {
     QTreeWidgetItem *item = tree_->currentItem();
     int group = -1, voice = -1;
@@ -305,7 +460,7 @@ void LibraryWindowView::fillGroups() {
         for (const CatalogVoice &v : group.voices) {
             QStringList cells;
             for (int c = 0; c < kColumnCount; ++c)
-                cells << Cell(v, c);
+                cells << Cell(form_, v, c);
             auto *child = new QTreeWidgetItem(top, cells);
             child->setToolTip(1, QString::fromStdString(v.file.string()));
             for (int c = 2; c < kColumnCount; ++c)
@@ -359,6 +514,18 @@ void LibraryWindowView::refresh() {
     }
     panel1_->setVisible(form_.shown == 0);
     panel2_->setVisible(form_.shown != 0);
+    command9_->setEnabled(form_.command9Enabled());
+    command10_->setEnabled(form_.command10Enabled());
+    if (whereaboutsShown_ != form_.whereaboutsVersion && form_.whereabouts) {
+        whereaboutsShown_ = form_.whereaboutsVersion;
+        if (!where_) where_ = new LibraryWhereView(form_, this);
+        where_->show(*form_.whereabouts);
+    }
+    if (comparisonShown_ != form_.comparisonVersion && form_.comparison) {
+        comparisonShown_ = form_.comparisonVersion;
+        if (!compare_) compare_ = new LibraryCompareView(this);
+        compare_->show(*form_.comparison);
+    }
 
     // Runs.
     const bool busy = form_.busy();

@@ -23,6 +23,8 @@ namespace vox {
 
 class LibraryWindowForm;
 class LibraryResultModel;
+class LibraryCompareView;
+class LibraryWhereView;
 class KeyboardView;
 
 class LibraryWindowView : public QWidget {
@@ -48,6 +50,7 @@ private:
     void after();
     void fillGroups();
     void groupEvent(bool activate);
+    void resultMenu(const QPoint &at);
 
     FormContext program_;
     LibraryWindowForm &form_;
@@ -59,12 +62,15 @@ private:
     QWidget *panel1_ = nullptr, *panel2_ = nullptr;
     QTableView *table_ = nullptr;
     QTreeWidget *tree_ = nullptr;
-    QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr;
+    QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr, *command9_ = nullptr,
+                *command10_ = nullptr;
+    LibraryCompareView *compare_ = nullptr;
+    LibraryWhereView *where_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QLabel *label6_ = nullptr, *label7_ = nullptr;
     KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
-    int resultsShown_ = -1, groupsShown_ = -1;
+    int resultsShown_ = -1, groupsShown_ = -1, comparisonShown_ = 0, whereaboutsShown_ = 0;
     bool refreshing_ = false;
 };
 

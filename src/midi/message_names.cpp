@@ -1,6 +1,7 @@
 #include "midi/message_names.h"
 
 #include "voice/dx7_decode.h"
+#include "voice/parameter_text.h"
 #include "voice/text.h"
 #include "voice/voice.h"
 
@@ -246,28 +247,6 @@ std::string MessageName(std::span<const Byte> bytes) {
     if (status == kSysExStart) return SysExName(bytes);
     if (status < 0xF0) return ChannelMessageName(bytes);
     return SystemMessageName(bytes);
-}
-
-std::string VoiceParameterName(int p) {
-    static constexpr const char *kOperator[kOperatorBlockParams] = {
-        "EG rate 1",   "EG rate 2",    "EG rate 3",    "EG rate 4",         "EG level 1",   "EG level 2",
-        "EG level 3",  "EG level 4",   "break point",  "left depth",        "right depth",  "left curve",
-        "right curve", "rate scaling", "amp mod sens", "key velocity sens", "output level", "osc mode",
-        "freq coarse", "freq fine",    "detune"};
-    static constexpr const char *kGlobal[] = {"Algorithm", "Feedback",       "Osc key sync", "LFO speed",
-                                              "LFO delay", "LFO PM depth",   "LFO AM depth", "LFO key sync",
-                                              "LFO wave",  "Pitch mod sens", "Transpose"};
-    if (p < 0) return "";
-    if (p < param::PitchRate1)
-        return "OP" + Num(kOperatorCount - p / kOperatorBlockParams) + " " +
-               kOperator[p % kOperatorBlockParams];
-    if (p < param::PitchLevel1) return "Pitch EG rate " + Num(p - param::PitchRate1 + 1);
-    if (p < param::Algorithm) return "Pitch EG level " + Num(p - param::PitchLevel1 + 1);
-    if (p < param::Name1) return kGlobal[p - param::Algorithm];
-    if (p < param::Name1 + static_cast<int>(kNameLength))
-        return "Name character " + Num(p - param::Name1 + 1);
-    if (p == param::Name1 + static_cast<int>(kNameLength)) return "Operator on/off";
-    return "";
 }
 
 std::string MonitorTime(double seconds) {

@@ -1,8 +1,9 @@
 #pragma once
 // The MIDI monitor's lines: each message named as a musician reads it
 // ("Program change 5", "Voice dump E.PIANO 1 (checksum OK)"), with its time,
-// its direction and its bytes. Only the monitor reads these, but for the
-// parameter names; the main window's receive lists keep their own texts.
+// its direction and its bytes. Only the monitor reads these; parameters are
+// named by VoiceParameterName (voice/parameter_text.h), and the main
+// window's receive lists keep their own texts.
 
 #include "common/midi_traffic.h"
 #include "midi/midi_port.h"
@@ -21,10 +22,6 @@ int ShortMessageLength(Byte status);
 
 // The name of one complete message, or of what arrived of it.
 std::string MessageName(std::span<const Byte> bytes);
-
-// The name of DX7 voice parameter p (0..155), empty beyond; the voice
-// difference (editor/voice_diff.h) names parameters by it too.
-std::string VoiceParameterName(int p);
 
 // Seconds of the monitor's clock as "HH:MM:SS.mmm".
 std::string MonitorTime(double seconds);

@@ -23,7 +23,11 @@ constexpr QSize kSmallest(160, 120);
 class ClientScroll : public QScrollArea {
 public:
     explicit ClientScroll(QWidget *parent) : QScrollArea(parent) {}
-    QSize sizeHint() const override { return widget() ? widget()->size() : QScrollArea::sizeHint(); }
+    // A growing client (resized with the viewport) asks for its least size.
+    QSize sizeHint() const override {
+        if (!widget()) return QScrollArea::sizeHint();
+        return widgetResizable() ? widget()->minimumSize() : widget()->size();
+    }
     QSize minimumSizeHint() const override { return sizeHint().boundedTo(kSmallest); }
 };
 
@@ -36,7 +40,8 @@ QSize ScrollBars(const QWidget *window) {
 // to another screen.
 class ScreenFit : public QObject {
 public:
-    ScreenFit(QWidget *window, bool hasClient) : QObject(window), window_(window), hasClient_(hasClient) {
+    ScreenFit(QWidget *window, bool hasClient, bool grows = false)
+        : QObject(window), window_(window), hasClient_(hasClient), grows_(grows) {
         window->installEventFilter(this);
     }
     void fit() {
@@ -49,6 +54,19 @@ public:
         QLayout *layout = window_->layout();
         if (!layout) return;
         const WindowFit fit = FitWindow(layout->sizeHint(), room, ScrollBars(window_));
+        if (grows_) {
+            // Never smaller than the whole client where the screen has room
+            // for it; the size the user gave it is kept from show to show.
+            layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+            window_->setMinimumSize(fit.scrolls ? layout->minimumSize().boundedTo(room) : fit.size);
+            window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            // The first showing opens at the fitted size; later ones keep
+            // the user's size, within the screen.
+            window_->resize(sized_ ? window_->size().boundedTo(room).expandedTo(window_->minimumSize())
+                                   : fit.size);
+            if (window_->isVisible()) sized_ = true;
+            return;
+        }
         if (!fit.scrolls) {
             // As before there was a scroll area: the window follows its
             // content (the main window's status line) and is not resized.
@@ -73,6 +91,8 @@ protected:
 private:
     QWidget *window_;
     bool hasClient_;
+    bool grows_;
+    bool sized_ = false;
 };
 
 } // namespace
@@ -100,14 +120,21 @@ QSize RoomFor(const QWidget *window) {
     return room;
 }
 
-QWidget *MakeClientArea(QWidget *window, int widthTwips, int heightTwips) {
+QWidget *MakeClientArea(QWidget *window, int widthTwips, int heightTwips, ClientGrowth growth) {
+    const bool grows = growth == ClientGrowth::Grows;
     auto *scroll = new ClientScroll(window);
     scroll->setObjectName(window->objectName() + "ClientScroll");
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(false);
+    scroll->setWidgetResizable(grows);
     auto *client = new QWidget;
     client->setObjectName(window->objectName() + "Client");
-    client->setFixedSize(TwipsToPixels(widthTwips, window), TwipsToPixels(heightTwips, window));
+    const QSize size(TwipsToPixels(widthTwips, window), TwipsToPixels(heightTwips, window));
+    if (grows) {
+        client->setMinimumSize(size);
+        client->resize(size);
+    } else {
+        client->setFixedSize(size);
+    }
     scroll->setWidget(client);
     if (auto *main = qobject_cast<QMainWindow *>(window)) {
         main->setCentralWidget(scroll);
@@ -116,7 +143,7 @@ QWidget *MakeClientArea(QWidget *window, int widthTwips, int heightTwips) {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(scroll);
     }
-    (new ScreenFit(window, true))->fit();
+    (new ScreenFit(window, true, grows))->fit();
     return client;
 }
 

@@ -4,8 +4,11 @@
 // window keeps that fixed size and shows no scroll bar; where it does not
 // (a small screen, or a high scale factor) the client lies in a frameless
 // scroll area, and the window opens no larger than the screen offers and
-// can be resized down to it. Windows that lay themselves out (the MIDI
-// monitor, the help window) only open no larger than the screen.
+// can be resized down to it. A window whose client grows opens at the same
+// size and may be enlarged: its client then grows with it (its controls
+// follow as the window's follow table says, FollowGrowth) and never gets
+// smaller than its size. Windows that lay themselves out (the MIDI monitor,
+// the help window) only open no larger than the screen.
 
 #include <QSize>
 
@@ -14,11 +17,14 @@ class QWidget;
 
 namespace vox {
 
+enum class ClientGrowth { Fixed, Grows };
+
 // The client area of widthTwips x heightTwips for window, named after the
 // window ("Form2" gets "Form2Client"): the window's central widget (a
 // QMainWindow) or its only content, inside a scroll area. The window's
 // controls go on it. Call once, after the window's objectName is set.
-QWidget *MakeClientArea(QWidget *window, int widthTwips, int heightTwips);
+QWidget *MakeClientArea(QWidget *window, int widthTwips, int heightTwips,
+                        ClientGrowth growth = ClientGrowth::Fixed);
 
 // The scroll area holding a window's client area; null for a window
 // without one.

@@ -66,6 +66,22 @@ struct ControlRow {
 
 using ControlTable = std::span<const ControlRow>;
 
+// How a control follows a client area that grows beyond its size (a window
+// the user enlarges): its place moves by the growth (Right, Down), its size
+// grows by it (Wider, Taller). A control without a row stays where it is.
+enum class Follow : unsigned { Right = 1, Down = 2, Wider = 4, Taller = 8 };
+constexpr Follow operator|(Follow a, Follow b) {
+    return static_cast<Follow>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool Has(Follow set, Follow one) {
+    return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0;
+}
+
+struct FollowRow {
+    const char *name;
+    Follow how;
+};
+
 // Row modifiers, so a table row reads as one control plus what makes it an
 // array, a captioned array or an anchored heading.
 constexpr ControlRow Array(ControlRow row, int count, int dx, int dy) {
@@ -161,5 +177,11 @@ using CustomControlMaker = std::function<QWidget *(const ControlRow &row, int in
 // its objectName, caption, class font and place. Parents come before their
 // children in a table.
 BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomControlMaker &custom = {});
+
+// Places the controls of `follow` anew whenever the client is resized: at
+// their table places, moved and grown by what the client has beyond its
+// minimum size.
+void FollowGrowth(QWidget *client, const BuiltControls &built, ControlTable table,
+                  std::span<const FollowRow> follow);
 
 } // namespace vox

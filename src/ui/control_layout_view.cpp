@@ -209,4 +209,58 @@ BuiltControls BuildControls(ControlTable table, QWidget *window, const CustomCon
     return built;
 }
 
+// --- Growth ---------------------------------------------------------------
+
+namespace {
+
+class GrowthFollower : public QObject {
+public:
+    struct Placed {
+        QWidget *widget;
+        TwipsRect at;
+        Follow how;
+    };
+    GrowthFollower(QWidget *client, std::vector<Placed> placed)
+        : QObject(client), client_(client), placed_(std::move(placed)) {
+        client->installEventFilter(this);
+        place();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == client_ && event->type() == QEvent::Resize) place();
+        return false;
+    }
+
+private:
+    void place() {
+        const int dx = std::max(0, client_->width() - client_->minimumWidth());
+        const int dy = std::max(0, client_->height() - client_->minimumHeight());
+        for (const Placed &p : placed_) {
+            QRect r = TwipsToRect(p.at, p.widget->parentWidget());
+            if (Has(p.how, Follow::Right)) r.translate(dx, 0);
+            if (Has(p.how, Follow::Down)) r.translate(0, dy);
+            if (Has(p.how, Follow::Wider)) r.setWidth(r.width() + dx);
+            if (Has(p.how, Follow::Taller)) r.setHeight(r.height() + dy);
+            p.widget->setGeometry(r);
+        }
+    }
+
+    QWidget *client_;
+    std::vector<Placed> placed_;
+};
+
+} // namespace
+
+void FollowGrowth(QWidget *client, const BuiltControls &built, ControlTable table,
+                  std::span<const FollowRow> follow) {
+    std::vector<GrowthFollower::Placed> placed;
+    for (const FollowRow &row : follow) {
+        QWidget *widget = built[QString::fromUtf8(row.name)];
+        Q_ASSERT_X(widget, "FollowGrowth", row.name);
+        if (widget) placed.push_back({widget, ControlRect(table, row.name), row.how});
+    }
+    new GrowthFollower(client, std::move(placed));
+}
+
 } // namespace vox

@@ -15,6 +15,7 @@
 #include "library_collection.h"
 #include "scripted_dx7.h"
 #include "test_support.h"
+#include "ui/client_area_view.h"
 #include "ui/control_layout.h"
 #include "voice/init_voice.h"
 
@@ -27,6 +28,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QStyleOptionGroupBox>
@@ -225,8 +227,12 @@ QStringList Misfits(QWidget &window) {
 void Show(QWidget &window) {
     window.show();
     // All of the client in view, however small the screen (controls
-    // scrolled out of view are not shown to the user).
-    window.resize(window.maximumSize());
+    // scrolled out of view are not shown to the user); a window that may
+    // grow has no maximum, and its whole client is its least size.
+    QSize all = window.maximumSize();
+    if (const QScrollArea *scroll = ClientScrollArea(&window); scroll && scroll->widgetResizable())
+        all = scroll->widget()->minimumSize();
+    window.resize(all);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 }
 
@@ -390,6 +396,18 @@ private slots:
         form.waitForRun();
         view.refresh();
         VERIFY_FITS(view, "library, same-sound groups");
+        // The windows of a comparison and of a voice's whereabouts.
+        form.option1Click();
+        form.resultsChoose({0, 1});
+        form.command9Click();
+        form.resultClick(0);
+        form.command10Click();
+        view.refresh();
+        for (const char *name : {"LibraryCompare", "LibraryWhere"}) {
+            auto *window = view.findChild<QWidget *>(name);
+            QVERIFY2(window && window->isVisible(), name);
+            VERIFY_FITS(*window, name);
+        }
     }
 };
 

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <atomic>
@@ -106,6 +107,8 @@ private slots:
             {"Command6", "エディットエリアへ読込"},
             {"Command7", "バンクを SOUND LIST に読込"},
             {"Command8", "SOUND LIST へ書込…"},
+            {"Command9", "2音色を比較"},
+            {"Command10", "所在を表示"},
             {"Command4", "中止"},
         };
         for (const auto &[name, caption] : captions) {
@@ -218,6 +221,68 @@ private slots:
         QCOMPARE(x.f.host.boxes.size(), std::size_t{1});
         QVERIFY(x.f.host.boxes[0].text.find(library_text::kBankUnsaved) != std::string::npos);
         QVERIFY(x.f.ws.voiceTable().all == before.all);
+    }
+
+    void twoResultsChosenWithCtrlCompareInAWindowOfTheirOwn() {
+        Fixture x;
+        LibraryWindowView view(x.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTableView *table = Table(view);
+        auto *command9 = view.findChild<QPushButton *>("Command9");
+        const auto clickRow = [table](const QString &name, Qt::KeyboardModifiers keys) {
+            const QRect cell = table->visualRect(table->model()->index(RowNamed(table, name), 0));
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, keys, cell.center());
+        };
+        // WHEN one result is clicked: the command waits for a second
+        clickRow("VOICE B05", {});
+        view.refresh();
+        QVERIFY(!command9->isEnabled());
+        // WHEN a second is Ctrl-clicked and the command pressed
+        clickRow("VOICE B07", Qt::ControlModifier);
+        view.refresh();
+        QVERIFY(command9->isEnabled());
+        QTest::mouseClick(command9, Qt::LeftButton);
+        view.refresh();
+        // THEN the comparison window lists what differs: OP2's level (45,
+        // 47), feedback (5, 7) and the ninth name character
+        auto *window = view.findChild<QWidget *>("LibraryCompare");
+        QVERIFY(window && window->isVisible());
+        auto *tree = window->findChild<QTreeWidget *>("Tree1");
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QString("OP2 output level"));
+        QCOMPARE(tree->topLevelItem(0)->text(1), QString("45"));
+        QCOMPARE(tree->topLevelItem(0)->text(2), QString("47"));
+        QCOMPARE(window->findChild<QLabel *>("Label1")->text(),
+                 QString("A: VOICE B05 （bank-b.syx　バンク 1　音色 5）"));
+    }
+
+    void anEnlargedWindowGivesTheRoomToTheResultsAndKeepsTheRestBelowThem() {
+        Fixture x;
+        LibraryWindowView view(x.f.program);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // WHEN it is made 300 pixels wider and 200 taller than its whole
+        // client (the screen-fit test checks the size it opens at)
+        auto *client = view.findChild<QWidget *>("LibraryClient");
+        const QSize full = client->minimumSize();
+        QCOMPARE(
+            full,
+            TwipsToRect({0, 0, library_layout::kClientWidth, library_layout::kClientHeight}, client).size());
+        view.resize(full + QSize(300, 200));
+        QTRY_COMPARE(client->size(), full + QSize(300, 200));
+        // THEN the result panel takes all of it, what lay below it moved
+        // down, the search row stayed
+        const auto at = [&view](const char *name) { return view.findChild<QWidget *>(name)->geometry(); };
+        const auto table = [](const char *name, QWidget *w) {
+            return TwipsToRect(ControlRect(library_layout::kControls, name), w);
+        };
+        QCOMPARE(at("Panel1"), table("Panel1", client).adjusted(0, 0, 300, 200));
+        QCOMPARE(at("Command6"), table("Command6", client).translated(0, 200));
+        QCOMPARE(at("Label6"), table("Label6", client).translated(0, 200).adjusted(0, 0, 300, 0));
+        QCOMPARE(at("Command1"), table("Command1", client).translated(300, 0));
+        QCOMPARE(at("Combo3"), table("Combo3", client));
+        QVERIFY(view.findChild<QTableView *>("Table1")->height() > table("Panel1", client).height() + 150);
     }
 
     void theProgressBarAndCancelShowOnlyWhileAnIndexRuns() {

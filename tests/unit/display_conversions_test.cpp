@@ -1,5 +1,5 @@
 // The texts the editor shows for parameter values.
-#include "editor/display_conversions.h"
+#include "voice/display_conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The editor's Data Entry Zone: what the step buttons, option buttons and
 // selectors show, the envelope grid and graphs, the algorithm preview.
-#include "editor/display_conversions.h"
 #include "editor/form2.h"
 #include "editor/step_rules.h"
 #include "test_support.h"
+#include "voice/display_conversions.h"
 #include "voice/init_voice.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // What the editor shows is what the DX7 gets: voices holding bytes outside
 // their ranges (bit 7 set, or above the range), odd switch and mode bytes,
 // and texts typed over the break point, curve and frequency columns.
-#include "editor/display_conversions.h"
 #include "editor/form2.h"
 #include "librarian/form1.h"
 #include "midi/midi_output.h"
 #include "test_support.h"
 #include "voice/bank_format.h"
+#include "voice/display_conversions.h"
 #include "voice/init_voice.h"
 
 #include "workspace/unwritten.h"

@@ -21,6 +21,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+std::string AsciiLower(std::string text) {
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 struct LibraryWindow : ::testing::Test {
     ProgramFixture f;
     ScratchFolder dataHome{"libwin-data"};
@@ -35,17 +41,31 @@ struct LibraryWindow : ::testing::Test {
     }
     // The window opened from the menu, the collection's folder added and
     // indexed.
-    void openIndexed() {
+    void openIndexed(std::size_t voices = 64) {
         form1.mnuLibraryClick();
         form.command1Click();
         form.waitForRun();
-        ASSERT_EQ(form.results.size(), 64u) << form.label6;
+        ASSERT_EQ(form.results.size(), voices) << form.label6;
+    }
+    // The collection with a copy of bank A in a folder of its own, under the
+    // same file name, indexed.
+    void openIndexedWithCopy() {
+        std::filesystem::create_directories(collection.folder / "copy");
+        WriteBank(collection.folder / "copy" / "bank-a.syx", collection.a);
+        openIndexed(96);
     }
     int row(const std::string &name) const {
         for (std::size_t i = 0; i < form.results.size(); ++i)
             if (form.results[i].name == Padded(name)) return static_cast<int>(i);
         ADD_FAILURE() << "no result named " << name;
         return -1;
+    }
+    // Every row of that name, in table order.
+    std::vector<int> rows(const std::string &name) const {
+        std::vector<int> found;
+        for (std::size_t i = 0; i < form.results.size(); ++i)
+            if (form.results[i].name == Padded(name)) found.push_back(static_cast<int>(i));
+        return found;
     }
     std::vector<std::string> names() const {
         std::vector<std::string> n;
@@ -400,6 +420,230 @@ TEST_F(LibraryWindow, NearVoicesAreThoseWithinTheThresholdTheUserSets) {
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_EQ(f.host.boxes[0].text, library_text::kThresholdInvalid);
     EXPECT_FALSE(form.busy());
+}
+
+// --- Comparing two voices -------------------------------------------------------
+
+struct CompareCase {
+    const char *a, *b; // the results chosen, in table order: names, or one name twice for its two files
+    std::vector<VoiceDifference> expected;
+};
+
+// The collection's voices differ in algorithm (parameter 134, stored as the
+// algorithm less 1), feedback (135), OP2's output level (block 4, 4 x 21 +
+// 16 = 100) and the name characters (145..154) as the collection made them.
+const CompareCase kCompareCases[] = {
+    {"BRASS 1",
+     "E.PIANO 1",
+     {{100, "OP2 output level", "2", "1"},
+      {134, "Algorithm", "2", "1"},
+      {135, "Feedback", "2", "1"},
+      {145, "Name character 1", "B", "E"},
+      {146, "Name character 2", "R", "."},
+      {147, "Name character 3", "A", "P"},
+      {148, "Name character 4", "S", "I"},
+      {149, "Name character 5", "S", "A"},
+      {150, "Name character 6", " ", "N"},
+      {151, "Name character 7", "1", "O"},
+      {153, "Name character 9", " ", "1"}}},
+    {"VOICE B05",
+     "VOICE B13",
+     {{100, "OP2 output level", "45", "53"},
+      {152, "Name character 8", "0", "1"},
+      {153, "Name character 9", "5", "3"}}},
+    {"E.PIANO 1", "E.PIANO 1", {}},
+};
+
+TEST_F(LibraryWindow, TwoChosenResultsCompareParameterByParameterInTheEditorsForms) {
+    openIndexedWithCopy();
+    for (const CompareCase &c : kCompareCases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        // WHEN the two results are chosen and 2音色を比較 pressed
+        const std::vector<int> chosen =
+            std::string(c.a) == c.b ? rows(c.a) : std::vector<int>{row(c.a), row(c.b)};
+        ASSERT_EQ(chosen.size(), 2u);
+        form.resultsChoose(chosen);
+        ASSERT_TRUE(form.command9Enabled());
+        const int before = form.comparisonVersion;
+        form.command9Click();
+        // THEN the window lists exactly the parameters that differ, with
+        // both values, and says how many or that the two are the same
+        ASSERT_TRUE(form.comparison);
+        EXPECT_EQ(form.comparisonVersion, before + 1);
+        EXPECT_EQ(form.comparison->differences, c.expected);
+        EXPECT_EQ(form.comparison->label3,
+                  c.expected.empty() ? std::string("2つの音色は同じです（違うパラメータはありません）。")
+                                     : "違うパラメータは " + std::to_string(c.expected.size()) + " 個です。");
+    }
+    // AND the voices are named by name, file (with its folder) and place
+    EXPECT_EQ(form.comparison->label1, "A: E.PIANO 1 （bank-a.syx　バンク 1　音色 1）");
+    EXPECT_EQ(form.comparison->label2, "B: E.PIANO 1 （" +
+                                           (std::filesystem::path("copy") / "bank-a.syx").string() +
+                                           "　バンク 1　音色 1）");
+    EXPECT_TRUE(f.host.boxes.empty());
+}
+
+TEST_F(LibraryWindow, CompareWaitsForExactlyTwoChosenResults) {
+    openIndexed();
+    for (const std::vector<int> &chosen : {std::vector<int>{}, {3}, {1, 2, 3}}) {
+        form.resultsChoose(chosen);
+        EXPECT_FALSE(form.command9Enabled()) << chosen.size();
+        form.command9Click();
+        EXPECT_FALSE(form.comparison);
+    }
+    // AND a new search drops the choice
+    form.resultsChoose({1, 2});
+    EXPECT_TRUE(form.command9Enabled());
+    form.text1Change("voice");
+    EXPECT_FALSE(form.command9Enabled());
+}
+
+// --- Where a voice has been --------------------------------------------------------
+
+TEST_F(LibraryWindow, WhereaboutsListEveryPlaceOfTheSoundAndTheVoicesNearIt) {
+    openIndexedWithCopy();
+    const auto place = [this](const CatalogVoice &v) {
+        return form.fileText(v) + " " + std::to_string(v.bank) + "/" + std::to_string(v.voice) + " " + v.name;
+    };
+    // GIVEN "BRASS 1" in bank A and in its copy, and "HORNS" of bank B,
+    // which sounds as it does
+    // WHEN 所在を表示 is pressed on it
+    form.resultClick(row("BRASS 1"));
+    ASSERT_TRUE(form.command10Enabled());
+    form.command10Click();
+    // THEN every place of its sound is listed in file order, itself included
+    ASSERT_TRUE(form.whereabouts);
+    std::vector<std::string> same;
+    for (const CatalogVoice &v : form.whereabouts->same)
+        same.push_back(place(v));
+    const std::string copy = (std::filesystem::path("copy") / "bank-a.syx").string();
+    EXPECT_EQ(same, (std::vector<std::string>{"bank-a.syx 1/2 BRASS 1   ", "bank-b.syx 1/1 HORNS     ",
+                                              copy + " 1/2 BRASS 1   "}));
+    EXPECT_EQ(form.whereabouts->label1, "BRASS 1   （bank-a.syx　バンク 1　音色 2）");
+    EXPECT_EQ(form.whereabouts->label2, "同じ音のある場所（3 か所）");
+    // AND no other voice is on its algorithm (2), so none is near
+    EXPECT_TRUE(form.whereabouts->near.empty());
+
+    // WHEN it is asked for B's voice 5 with the threshold at 16
+    form.text2Change("16");
+    form.resultClick(row("VOICE B05"));
+    form.command10Click();
+    // THEN the voices near it, closest first: B13 differs by 8 level steps
+    // (weight 1), B04 and B06 by a step of feedback (14) and one of level,
+    // B21 by 16 level steps; the others lie further
+    std::vector<std::string> near;
+    for (const NearDuplicate &n : form.whereabouts->near)
+        near.push_back(place(n.b) + " " + std::to_string(n.distance));
+    EXPECT_EQ(near,
+              (std::vector<std::string>{"bank-b.syx 1/13 VOICE B13  8", "bank-b.syx 1/4 VOICE B04  15",
+                                        "bank-b.syx 1/6 VOICE B06  15", "bank-b.syx 1/21 VOICE B21  16"}));
+    EXPECT_EQ(form.whereabouts->label2, "同じ音のある場所（1 か所）");
+    EXPECT_EQ(form.whereabouts->label3, "近い音（しきい値 16 以内）: 4 音色");
+    EXPECT_TRUE(f.host.boxes.empty());
+}
+
+// --- The filters and the status line -------------------------------------------
+
+struct FilteredCase {
+    const char *what;
+    int option; // 2 同じ音, 3 近い音 (threshold 8)
+    std::string name;
+    int algorithm, feedback; // as the combos number them: 0 any
+    std::size_t groups;
+};
+
+// B's voices n and n + 8 are near (8 level steps, the same feedback n % 8);
+// A's "BRASS 1" (algorithm 2, feedback 2) sounds as B's "HORNS".
+const FilteredCase kFilteredCases[] = {
+    {"same sound on algorithm 2", 2, "", 2, 0, 1},
+    {"same sound of names with 'horns': HORNS alone", 2, "horns", 0, 0, 0},
+    {"near with feedback 5: B05-B13, B13-B21, B21-B29", 3, "", 0, 6, 3},
+    {"near of names with 'b1': B10-B18, B11-B19", 3, "b1", 0, 0, 2},
+};
+
+TEST_F(LibraryWindow, SameAndNearSoundsAreSearchedAmongTheVoicesTheFiltersShow) {
+    openIndexed();
+    form.text2Change("8");
+    for (const FilteredCase &c : kFilteredCases) {
+        SCOPED_TRACE(c.what);
+        // GIVEN the filters set, WHEN the duplicates are searched
+        form.option1Click();
+        form.text1Change(c.name);
+        form.combo1Click(c.algorithm);
+        form.combo2Click(c.feedback);
+        c.option == 2 ? form.option2Click() : form.option3Click();
+        form.command5Click();
+        form.waitForRun();
+        // THEN only voices that pass them are grouped, and the line says so
+        ASSERT_EQ(form.groups.size(), c.groups);
+        for (const VoiceGroup &g : form.groups)
+            for (const CatalogVoice &v : g.voices) {
+                EXPECT_NE(AsciiLower(v.name).find(c.name), std::string::npos) << v.name;
+                EXPECT_TRUE(c.algorithm == 0 || v.algorithm == c.algorithm) << v.name;
+                EXPECT_TRUE(c.feedback == 0 || v.feedback == c.feedback - 1) << v.name;
+            }
+        EXPECT_EQ(form.label6, (c.option == 2 ? "同じ音の組 " : "近い音の組 ") + std::to_string(c.groups) +
+                                   " 組（検索条件に合う音色のうち）");
+    }
+    // WHEN a filter changes under the groups found: they go, and the line
+    // says to search again
+    form.combo2Click(0);
+    EXPECT_TRUE(form.groups.empty());
+    EXPECT_EQ(form.label6, library_text::kFiltersChanged);
+}
+
+TEST_F(LibraryWindow, EachViewShowsTheCountOfItsOwnSearch) {
+    openIndexed();
+    const std::string indexed = form.label6;
+    ASSERT_NE(indexed.find("索引完了"), std::string::npos);
+    // WHEN the same sounds are searched, then the results shown again
+    form.option2Click();
+    form.command5Click();
+    form.waitForRun();
+    EXPECT_EQ(form.label6, "同じ音の組 1 組");
+    form.option1Click();
+    form.text1Change("voice");
+    // THEN the results' line has its own count and not the groups'
+    EXPECT_EQ(form.label6, indexed);
+    EXPECT_EQ(form.label7, "登録 64 音色　該当 60 件");
+    // AND the near sounds, not yet searched, have no count
+    form.option3Click();
+    EXPECT_EQ(form.label6, "");
+    form.text2Change("7");
+    form.command5Click();
+    form.waitForRun();
+    EXPECT_EQ(form.label6, "近い音の組 0 組（検索条件に合う音色のうち）");
+}
+
+TEST_F(LibraryWindow, FilesOfOneNameInDifferentFoldersReadApart) {
+    // GIVEN bank A under its own name in a folder of the collection
+    openIndexedWithCopy();
+    std::vector<std::string> files;
+    for (int r : rows("E.PIANO 1"))
+        files.push_back(form.fileText(form.results[static_cast<std::size_t>(r)]));
+    // THEN the file column names the folder under the indexed one
+    EXPECT_EQ(files, (std::vector<std::string>{"bank-a.syx",
+                                               (std::filesystem::path("copy") / "bank-a.syx").string()}));
+    // WHEN a second folder with a bank-a.syx is indexed beside it
+    ScratchFolder other{"libwin-other"};
+    WriteBank(other / "bank-a.syx", collection.a);
+    form.chooseFolder = [&other] { return std::optional<std::string>(other.path().string()); };
+    form.command1Click();
+    form.waitForRun();
+    // THEN each file is named from the folder both lie in
+    files.clear();
+    for (int r : rows("E.PIANO 1"))
+        files.push_back(form.fileText(form.results[static_cast<std::size_t>(r)]));
+    const auto under = [](const std::filesystem::path &folder, const std::filesystem::path &file) {
+        return (folder.filename() / file).string();
+    };
+    std::vector<std::string> expected{
+        under(collection.folder.path(), "bank-a.syx"),
+        under(collection.folder.path(), std::filesystem::path("copy") / "bank-a.syx"),
+        under(other.path(), "bank-a.syx")};
+    std::sort(files.begin(), files.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
 }
 
 // --- Index runs -----------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "midi/message_names.h"
 #include "midi/midi_output.h"
 #include "test_support.h"
+#include "voice/parameter_text.h"
 
 #include <gtest/gtest.h>
 

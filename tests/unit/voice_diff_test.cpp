@@ -1,8 +1,8 @@
 // The parameters in which two voices differ, named, with both values as the
 // editor shows them. Expected texts are the display forms of the facts
 // (break point 39 'C 3', wave 0 ' TRI', fixed coarse 1 '10' ...).
-#include "editor/voice_diff.h"
 #include "voice/init_voice.h"
+#include "voice/voice_diff.h"
 
 #include <gtest/gtest.h>
 

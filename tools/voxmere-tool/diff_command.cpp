@@ -5,7 +5,7 @@
 // 2 one could not be read; so a script asks "same?" without reading output.
 #include "commands.h"
 
-#include "editor/voice_diff.h"
+#include "voice/voice_diff.h"
 #include "voice_input.h"
 
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "editor/display_conversions.h"
+#include "voice/display_conversions.h"
 #include "text/ui_text.h"
 
 #include <algorithm>

@@ -1,8 +1,9 @@
 #pragma once
 // The parameters in which two voices differ, each named and with both
-// values as the editor shows them: for the command line's diff and for any
-// window that compares two voices.
+// values as the editor shows them: for the command line's diff and for the
+// library window, which compares two voices.
 
+#include "voice/parameter_text.h"
 #include "voice/voice.h"
 
 #include <string>
@@ -12,8 +13,8 @@ namespace vox {
 
 struct VoiceDifference {
     int parameter = 0; // DX7 voice parameter number, 0..154
-    std::string name;  // as the MIDI monitor names it ("OP1 output level")
-    std::string a, b;  // the value of each voice as the editor shows it
+    std::string name;  // as VoiceParameterName names it ("OP1 output level")
+    std::string a, b;  // the value of each voice as ShownParameter shows it
     bool operator==(const VoiceDifference &) const = default;
 };
 
@@ -24,9 +25,5 @@ struct VoiceDifference {
 // fixed frequency ignores coarse's upper bits, every control code in a name
 // shows as a blank), each text carries its number: "10 (5)".
 std::vector<VoiceDifference> VoiceDifferences(const Slot &a, const Slot &b);
-
-// Parameter p (0..154) of a voice as the differences show it: the chart's
-// text without padding, coarse and fine as the operator's frequency.
-std::string ShownParameter(const Slot &s, int p);
 
 } // namespace vox

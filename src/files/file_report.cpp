@@ -1,5 +1,7 @@
 #include "files/file_report.h"
 
+#include "voice/family_data.h"
+
 #include "voice/text.h"
 
 namespace vox {
@@ -186,6 +188,23 @@ void ReportScan(const VoiceScan &scan, FileReport &r) {
         r.skipped.push_back({part.offset, part.length, ScanReasonEnglish(part.reason, part.count)});
     if (r.found.empty() && scan.refusal != ScanReason::None)
         r.refusal = ScanReasonEnglish(scan.refusal, scan.refusalCount);
+}
+
+// The later models' messages among what the scan passed over; a damaged
+// one is a problem of the file as a damaged bank is.
+void ReportFamilyData(std::span<const Byte> bytes, FileReport &r) {
+    for (const SkippedReport &part : r.skipped) {
+        if (part.offset + part.length > bytes.size()) continue;
+        const auto message = ReadFamilyMessage(bytes.subspan(part.offset, part.length));
+        if (!message) continue;
+        r.family.push_back(
+            {part.offset, part.length, message->describe(), message->checksumGood, message->countAsKnown});
+        const std::string where = message->describe() + " at offset " + std::to_string(part.offset);
+        if (!message->checksumGood) r.problems.push_back(where + ": checksum wrong");
+        if (!message->countAsKnown)
+            r.problems.push_back(where + ": byte count " + std::to_string(message->byteCount) +
+                                 " is not its kind's");
+    }
 }
 
 FileKind KindOfSource(VoiceSource source) {
@@ -449,6 +468,7 @@ FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte>
     else if (DecodeVoice(bytes, VoiceKindOfName(name), file).ok())
         r.loadsAs = LoadsAs::Voice;
     ReportScan(scan, r);
+    ReportFamilyData(bytes, r);
     r.valid = r.problems.empty() && r.kind != FileKind::Unknown;
     return r;
 }

@@ -51,6 +51,16 @@ struct SkippedReport {
     std::string reason; // "parameter changes, no voices", "cut off after voice 4" …
 };
 
+// A message of the later models' data, kept whole (voice supplements,
+// performances, set-ups, tunings, scalings).
+struct FamilyReport {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string what; // "AMEM (packed 32 additional voices)"
+    bool checksumGood = true;
+    bool countAsKnown = true; // its byte count is the one its kind declares
+};
+
 struct FileReport {
     std::filesystem::path file;
     FileKind kind = FileKind::Unknown;
@@ -62,9 +72,10 @@ struct FileReport {
     // Every voice message of the file, in file order, and what was passed over.
     std::vector<FoundReport> found;
     std::vector<SkippedReport> skipped;
-    std::size_t banks = 0;        // banks among `found`
-    std::size_t singleVoices = 0; // single voices among `found`
-    std::string refusal;          // why the file gives no voice, when it gives none
+    std::vector<FamilyReport> family; // among `skipped`
+    std::size_t banks = 0;            // banks among `found`
+    std::size_t singleVoices = 0;     // single voices among `found`
+    std::string refusal;              // why the file gives no voice, when it gives none
 };
 
 FileReport InspectFile(const std::filesystem::path &file);

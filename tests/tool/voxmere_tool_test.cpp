@@ -176,6 +176,16 @@ TEST_F(ToolTest, ConvertMakesAV32ThatInfoReadsBack) {
     EXPECT_EQ(report[0].at("voices")[0].at("name"), "BRASS   1 ");
 }
 
+TEST_F(ToolTest, ConvertSaysWhatOfTheLaterModelsDataItDropped) {
+    const std::string out = (folder / "bank.syx").string();
+    const ToolResult r = run({"convert", Data("supplement-then-bank.syx"), out});
+    EXPECT_EQ(r.status, 2) << r.err; // written, with a warning
+    EXPECT_EQ(fs::file_size(out), 4104u);
+    EXPECT_NE(r.err.find("dropped AMEM (packed 32 additional voices) at offset 7 (1128 bytes)"),
+              std::string::npos)
+        << r.err;
+}
+
 TEST_F(ToolTest, ConvertPicksAVoiceWithTheVoiceOption) {
     const std::string v01 = (folder / "strings.v01").string();
     const ToolResult r = run({"convert", "--voice", "4", Data("rom1a.syx"), v01});
@@ -269,6 +279,10 @@ TEST_F(ToolTest, InfoListsEveryVoiceMessageWithItsOffsetAndWhatItSkipped) {
         << r.out;
     EXPECT_NE(r.out.find("\n  skipped: offset 0, 7 bytes: "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n  skipped: offset 7, 1128 bytes: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n  later-model data: AMEM (packed 32 additional voices) at offset 7, 1128 bytes, "
+                         "checksum good\n"),
+              std::string::npos)
+        << r.out;
     // AND the JSON says the same
     r = run({"info", "--json", file});
     ASSERT_EQ(r.status, 0) << r.err;

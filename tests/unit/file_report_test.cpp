@@ -163,6 +163,11 @@ TEST(InspectFile, DescribesABankAfterOtherMessagesAsTheBankItIs) {
     EXPECT_EQ(r.skipped[1].offset, 7u);
     EXPECT_EQ(r.skipped[1].length, 1128u);
     EXPECT_EQ(r.skipped[1].reason, ScanReasonEnglish(ScanReason::SupplementOnly, 0));
+    // AND the supplement is named as the later models' data it is
+    ASSERT_EQ(r.family.size(), 1u);
+    EXPECT_EQ(r.family[0].offset, 7u);
+    EXPECT_EQ(r.family[0].what, "AMEM (packed 32 additional voices)");
+    EXPECT_TRUE(r.family[0].checksumGood && r.family[0].countAsKnown);
 }
 
 TEST(InspectFile, NumbersEveryBankOfAFileAndEverySingleVoice) {

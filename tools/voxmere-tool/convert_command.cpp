@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "files/file_convert.h"
+#include "files/file_report.h"
 
 #include <memory>
 #include <optional>
@@ -44,6 +45,12 @@ void AddConvertCommand(CLI::App &app, ToolRun &run) {
         run.out << result.message << '\n';
         if (!result.warning.empty()) {
             run.err << "voxmere-tool convert: warning: " << result.warning << '\n';
+            run.status = kStatusWrittenWithWarning;
+        }
+        // No kind written holds the later models' data: say what stayed behind.
+        for (const vox::FamilyReport &f : vox::InspectFile(options->in).family) {
+            run.err << "voxmere-tool convert: warning: dropped " << f.what << " at offset " << f.offset
+                    << " (" << f.length << " bytes): " << options->out << " holds the voices only\n";
             run.status = kStatusWrittenWithWarning;
         }
     });

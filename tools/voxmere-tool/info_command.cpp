@@ -77,6 +77,14 @@ nlohmann::ordered_json ToJson(const vox::FileReport &report) {
     json["single_voices"] = report.singleVoices;
     json["found"] = FoundJson(report);
     json["skipped"] = SkippedJson(report);
+    nlohmann::ordered_json family = nlohmann::ordered_json::array();
+    for (const auto &f : report.family)
+        family.push_back({{"offset", f.offset},
+                          {"length", f.length},
+                          {"what", f.what},
+                          {"checksum", f.checksumGood ? "good" : "bad"},
+                          {"byte_count", f.countAsKnown ? "as its kind" : "not its kind's"}});
+    json["later_model_data"] = family;
     json["refusal"] =
         report.refusal.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(report.refusal);
     return json;
@@ -104,6 +112,10 @@ void PrintText(const vox::FileReport &report, std::ostream &out) {
     }
     for (const auto &found : report.found)
         PrintFound(found, out);
+    // The later models' data: named and checked, their fields not read.
+    for (const auto &f : report.family)
+        out << "  later-model data: " << f.what << " at offset " << f.offset << ", " << f.length
+            << " bytes, checksum " << (f.checksumGood ? "good" : "bad") << '\n';
     for (const auto &skipped : report.skipped)
         out << "  skipped: offset " << skipped.offset << ", " << skipped.length
             << " bytes: " << skipped.reason << '\n';

@@ -1,0 +1,45 @@
+#pragma once
+// The System Exclusive data of the instrument's later models (DX7 II,
+// DX7s, TX802): the voice supplements and the named universal blocks. They
+// are known by frame, format, byte count, name and checksum and kept whole;
+// their inner fields are not read, since their tables are not published
+// where they could be checked.
+
+#include "voice/voice_layout.h"
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace vox {
+
+// A kind of message by its format (05, 06) or its universal name (7E).
+struct FamilyKind {
+    const char *shortName; // "AMEM", "PMEM", "MCRYE" …
+    const char *what;      // in words, for reports
+    int format;            // byte 3
+    const char *name;      // the ten name bytes of a universal block; nullptr for 05 and 06
+    int byteCount;         // what bytes 4 and 5 declare
+};
+
+struct FamilyMessage {
+    const FamilyKind *kind = nullptr; // nullptr: a universal block of a name not known
+    std::string name;                 // a universal block's ten name bytes as sent
+    std::size_t length = 0;           // bytes of the whole message, F0 to F7
+    int byteCount = 0;                // as declared
+    int groups = 1;                   // a cartridge block sent as repeats in one message
+    bool countAsKnown = true;         // the declared byte count is the kind's
+    bool checksumGood = true;         // every group's seven-bit checksum agrees
+
+    bool good() const { return countAsKnown && checksumGood; }
+    // "AMEM (packed 32 additional voices)", or the block's name.
+    std::string describe() const;
+};
+
+// `message` holds one whole message, F0 to F7 (a cartridge block may repeat
+// its count, name, data and checksum before the one F7). Anything that is
+// not the maker's dump of format 05, 06 or 7E gives nothing.
+std::optional<FamilyMessage> ReadFamilyMessage(std::span<const Byte> message);
+
+} // namespace vox

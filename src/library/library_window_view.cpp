@@ -336,7 +336,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     header->setSortIndicatorShown(true);
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    const int widths[kColumnCount] = {150, 340, 60, 60, 90, 110}; // pixels at 96 dpi
+    const int widths[kColumnCount] = {150, 310, 60, 60, 90, 110}; // pixels at 96 dpi
     for (int c = 0; c < kColumnCount; ++c)
         table_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this));
     header->setStretchLastSection(true);

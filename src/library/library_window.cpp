@@ -88,7 +88,38 @@ bool LibraryWindowForm::ensureCatalog() {
         tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + error + kOpenFailedAfter);
         return false;
     }
+    // Broken rules are told once and the voices go to Other, as with no rules.
+    CategoryRulesRead read = ReadCategoryRules(program_.state.programFolder / kCategoryRulesFile);
+    if (!read.error.empty()) tell(kRulesFailedBefore + read.error + kRulesFailedAfter);
+    rules_ = std::move(read.rules);
+    catalog_->setCategoryRules(rules_);
     return true;
+}
+
+std::string LibraryWindowForm::categoryText(const CatalogVoice &voice) {
+    const auto index = static_cast<std::size_t>(voice.category) - 1;
+    return index < kCategoryCount ? std::string(kCategories[index]) : std::string();
+}
+
+std::string LibraryWindowForm::categoryWhyText(const CatalogVoice &voice) const {
+    if (voice.categoryWhy == CategoryReason(rules_, {voice.category, kChosenByHand})) return kWhyByHand;
+    const CategoryMatch match = Categorize(rules_, voice.nameBytes);
+    if (match.rule < 0 || static_cast<std::size_t>(match.rule) >= rules_.rules.size()) return kWhyNoRule;
+    const CategoryRule &rule = rules_.rules[static_cast<std::size_t>(match.rule)];
+    std::string text;
+    switch (rule.match) {
+    case NameMatch::Contains:
+        text = kWhyContainsBefore + rule.text + kWhyContainsAfter;
+        break;
+    case NameMatch::Starts:
+        text = kWhyStartsBefore + rule.text + kWhyStartsAfter;
+        break;
+    case NameMatch::Word:
+        text = kWhyWordBefore + rule.text + kWhyWordAfter;
+        break;
+    }
+    return text + kWhyLineBefore + kCategoryRulesFile + kWhyLineMiddle + std::to_string(rule.line) +
+           kWhyLineAfter;
 }
 
 void LibraryWindowForm::refillFolders() {
@@ -145,6 +176,11 @@ CatalogQuery LibraryWindowForm::filters() const {
     if (combo1 > 0) query.algorithm = combo1;
     if (combo2 > 0) query.feedback = combo2 - 1;
     if (combo3 > 0) query.carriers = combo3;
+    if (combo4 > 0 && combo4 <= static_cast<int>(kCategoryCount))
+        query.category = AllCategories()[static_cast<std::size_t>(combo4 - 1)];
+    query.favourite = check1;
+    query.minRating = combo5;
+    query.tag = TrimmedTag(text3);
     return query;
 }
 
@@ -256,12 +292,13 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
         r->among = filters();
         r->filtersSeen = filtersVersion_;
     }
-    r->thread = std::thread([r, file = catalogFile_, threshold, hook = workerProgress] {
+    r->thread = std::thread([r, file = catalogFile_, rules = rules_, threshold, hook = workerProgress] {
         // Nothing of the program is touched here: the worker has its own
         // connection and hands its results over through the Run.
         try {
             std::string error;
             const std::unique_ptr<Catalog> catalog = Catalog::Open(file, error);
+            if (catalog) catalog->setCategoryRules(rules); // the duplicates may filter by category
             if (!catalog) {
                 r->error = error;
             } else if (r->kind == RunKind::Index) {
@@ -383,6 +420,26 @@ void LibraryWindowForm::combo2Click(int index) {
 
 void LibraryWindowForm::combo3Click(int index) {
     combo3 = std::clamp(index, 0, 6);
+    filtersChanged();
+}
+
+void LibraryWindowForm::combo4Click(int index) {
+    combo4 = std::clamp(index, 0, static_cast<int>(kCategoryCount));
+    filtersChanged();
+}
+
+void LibraryWindowForm::check1Click(bool checked) {
+    check1 = checked;
+    filtersChanged();
+}
+
+void LibraryWindowForm::combo5Click(int index) {
+    combo5 = std::clamp(index, 0, kMaxRating);
+    filtersChanged();
+}
+
+void LibraryWindowForm::text3Change(const std::string &text) {
+    text3 = text;
     filtersChanged();
 }
 

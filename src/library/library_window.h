@@ -37,6 +37,11 @@ inline constexpr Text kLabel2 = "アルゴリズム";
 inline constexpr Text kLabel3 = "フィードバック";
 inline constexpr Text kLabel4 = "キャリア数";
 inline constexpr Text kAny = "すべて";
+inline constexpr Text kLabel8 = "分類";
+inline constexpr Text kCheck1 = "お気に入りだけ";
+inline constexpr Text kLabel9 = "評価";
+inline constexpr Text kRatingAtLeast = " 以上";
+inline constexpr Text kLabel10 = "タグ";
 inline constexpr Text kOption1 = "検索結果";
 inline constexpr Text kOption2 = "同じ音";
 inline constexpr Text kOption3 = "近い音";
@@ -49,7 +54,26 @@ inline constexpr Text kCommand9 = "2音色を比較";
 inline constexpr Text kCommand10 = "所在を表示";
 inline constexpr Text kChooseFolderTitle = "ライブラリに加えるフォルダ";
 // The result table's and the duplicates view's column headings.
-inline constexpr Text kColumns[5] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム"};
+inline constexpr Text kColumns[6] = {"名前", "ファイル", "バンク", "音色", "アルゴリズム", "分類"};
+// The categories, in the order of VoiceCategory.
+inline constexpr Text kCategories[kCategoryCount] = {
+    "ベース",   "ブラス",   "ストリングス",     "ピアノ",   "エレクトリックピアノ",
+    "オルガン", "鍵盤楽器", "リード",           "パッド",   "ベル・マレット",
+    "打楽器",   "撥弦楽器", "ボイス・コーラス", "木管楽器", "効果音",
+    "その他"};
+// Why a voice is in its category (its rule in the rules file).
+inline constexpr Text kWhyContainsBefore = "名前に「";
+inline constexpr Text kWhyContainsAfter = "」を含む";
+inline constexpr Text kWhyStartsBefore = "名前が「";
+inline constexpr Text kWhyStartsAfter = "」で始まる";
+inline constexpr Text kWhyWordBefore = "名前に単語「";
+inline constexpr Text kWhyWordAfter = "」がある";
+inline constexpr Text kWhyLineBefore = "（";
+inline constexpr Text kWhyLineMiddle = " の ";
+inline constexpr Text kWhyLineAfter = " 行目）";
+inline constexpr Text kWhyByHand = "手で選んだ分類";
+inline constexpr Text kWhyNoRule = "名前に合う規則がない";
+inline constexpr Text kStatusCategory = "分類: ";
 
 // The status line.
 inline constexpr Text kStatusVoicesBefore = "登録 ";
@@ -144,6 +168,8 @@ inline constexpr Text kBankTitle = "SOUND LIST への読込";
 inline constexpr Text kChooserNoBank =
     "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
 inline constexpr Text kThresholdInvalid = "しきい値には 0 から 1000 までの整数を入力してください。";
+inline constexpr Text kRulesFailedBefore = "分類の規則を読めませんでした（";
+inline constexpr Text kRulesFailedAfter = "）。規則を直すまで、音色はすべて「その他」に分類されます。";
 inline constexpr Text kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
 } // namespace library_text
 
@@ -197,6 +223,10 @@ public:
     int combo1 = 0;           // algorithm: 0 any, n algorithm n
     int combo2 = 0;           // feedback: 0 any, n feedback n - 1
     int combo3 = 0;           // carriers: 0 any, n that many
+    int combo4 = 0;           // category: 0 any, n the n-th of AllCategories()
+    bool check1 = false;      // favourites only
+    int combo5 = 0;           // rating: 0 any, n at least n
+    std::string text3;        // a tag the sound carries
     int shown = 0;            // 0 results (Option1), 1 same sound (Option2), 2 near (Option3)
     std::string text2 = "20"; // the near-duplicate threshold
     std::vector<CatalogVoice> results;
@@ -231,6 +261,9 @@ public:
     std::string fileText(const CatalogVoice &voice) const;
     // A voice by name, file and place: "BRASS 1（sub/a.syx　バンク 1　音色 2）".
     std::string placeText(const CatalogVoice &voice) const;
+    // The category of a result and why it is there, as the window shows them.
+    static std::string categoryText(const CatalogVoice &voice);
+    std::string categoryWhyText(const CatalogVoice &voice) const;
     // The step-through: once a voice went into the edit area by
     // double-click or Enter, each newly selected result goes there too.
     bool steppingThrough() const { return stepping_; }
@@ -248,6 +281,10 @@ public:
     void combo1Click(int index);
     void combo2Click(int index);
     void combo3Click(int index);
+    void combo4Click(int index);
+    void check1Click(bool checked);
+    void combo5Click(int index);
+    void text3Change(const std::string &text);
     // A click on a column heading: name, file and algorithm sort; a second
     // click on the same one turns the order round.
     void headingClick(int column);
@@ -289,7 +326,8 @@ public:
     // The voice the commands act on: the selected result, or the selected
     // voice of the duplicates view; nullptr when none.
     const CatalogVoice *chosenVoice() const;
-    // The search's filters as shown (name, algorithm, feedback, carriers):
+    // The search's filters as shown (name, algorithm, feedback, carriers,
+    // category, favourite, rating, tag):
     // the result table and both duplicate searches go by them.
     CatalogQuery filters() const;
 
@@ -333,6 +371,7 @@ private:
     std::filesystem::path catalogFile_;
     std::filesystem::path fileRoot_; // what the file column leaves out of a path
     std::unique_ptr<Catalog> catalog_;
+    CategoryRules rules_; // the program folder's, read when the catalogue opens
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;
     std::size_t matched_ = 0; // voices the last search found, beyond those kept in `results`

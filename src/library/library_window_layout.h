@@ -29,15 +29,23 @@ inline constexpr ControlRow kControls[] = {
     {"Combo2", Combo, {7980, 1740, 1080, 345}},
     {"Label4", Label, {9240, 1785, 1140, 255}, "", kLabel4},
     {"Combo3", Combo, {10380, 1740, 1080, 345}},
+    // The user's marks: category, favourites, rating, tag.
+    {"Label8", Label, {120, 2235, 720, 255}, "", kLabel8},
+    {"Combo4", Combo, {840, 2190, 2280, 345}},
+    {"Check1", CheckBox, {3240, 2212, 1980, 300}, "", kCheck1},
+    {"Label9", Label, {5400, 2235, 540, 255}, "", kLabel9},
+    {"Combo5", Combo, {5940, 2190, 1080, 345}},
+    {"Label10", Label, {7200, 2235, 540, 255}, "", kLabel10},
+    {"Text3", TextBox, {7740, 2190, 2400, 345}},
     // What the panel below shows.
-    {"Option1", Option, {120, 2220, 1500, 300}, "", kOption1},
-    {"Option2", Option, {1740, 2220, 1320, 300}, "", kOption2},
-    {"Option3", Option, {3180, 2220, 1320, 300}, "", kOption3},
-    {"Label5", Label, {4620, 2250, 900, 255}, "", kLabel5},
-    {"Text2", TextBox, {5520, 2205, 720, 345}},
-    {"Command5", Command, {6420, 2190, 1800, 360}, "", kCommand5},
-    {"Panel1", Panel, {120, 2640, 12360, 5100}}, // the result table
-    {"Panel2", Panel, {120, 2640, 12360, 5100}}, // the duplicates view
+    {"Option1", Option, {120, 2670, 1500, 300}, "", kOption1},
+    {"Option2", Option, {1740, 2670, 1320, 300}, "", kOption2},
+    {"Option3", Option, {3180, 2670, 1320, 300}, "", kOption3},
+    {"Label5", Label, {4620, 2700, 900, 255}, "", kLabel5},
+    {"Text2", TextBox, {5520, 2655, 720, 345}},
+    {"Command5", Command, {6420, 2640, 1800, 360}, "", kCommand5},
+    {"Panel1", Panel, {120, 3090, 12360, 4650}}, // the result table
+    {"Panel2", Panel, {120, 3090, 12360, 4650}}, // the duplicates view
     // What to do with the chosen voice.
     {"Command6", Command, {120, 7860, 2880, 405}, "", kCommand6},
     {"Command7", Command, {3120, 7860, 3360, 405}, "", kCommand7},

@@ -8,6 +8,7 @@
 #include "ui/twips.h"
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -28,7 +29,7 @@ namespace vox {
 
 namespace {
 
-constexpr int kColumnCount = 5;
+constexpr int kColumnCount = 6;
 
 QString Cell(const LibraryWindowForm &form, const CatalogVoice &v, int column) {
     switch (column) {
@@ -40,8 +41,10 @@ QString Cell(const LibraryWindowForm &form, const CatalogVoice &v, int column) {
         return QString::number(v.bank);
     case 3:
         return QString::number(v.voice);
-    default:
+    case 4:
         return QString::number(v.algorithm);
+    default:
+        return Qs(LibraryWindowForm::categoryText(v));
     }
 }
 
@@ -69,7 +72,8 @@ public:
         const CatalogVoice &v = form_.results[static_cast<std::size_t>(index.row())];
         if (role == Qt::DisplayRole) return Cell(form_, v, index.column());
         if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v.file.string());
-        if (role == Qt::TextAlignmentRole && index.column() >= 2)
+        if (role == Qt::ToolTipRole && index.column() == 5) return Qs(form_.categoryWhyText(v));
+        if (role == Qt::TextAlignmentRole && index.column() >= 2 && index.column() <= 4)
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
@@ -273,6 +277,34 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
             after();
         });
     }
+    // The marks' filters.
+    combo4_ = built.get<QComboBox>("Combo4");
+    combo4_->addItem(Qs(kAny));
+    for (const Text &name : kCategories)
+        combo4_->addItem(Qs(name));
+    combo4_->setMaxVisibleItems(17);
+    connect(combo4_, &QComboBox::activated, this, [this](int index) {
+        form_.combo4Click(index);
+        after();
+    });
+    combo5_ = built.get<QComboBox>("Combo5");
+    combo5_->addItem(Qs(kAny));
+    for (int v = 1; v <= kMaxRating; ++v)
+        combo5_->addItem(QString::number(v) + Qs(kRatingAtLeast));
+    connect(combo5_, &QComboBox::activated, this, [this](int index) {
+        form_.combo5Click(index);
+        after();
+    });
+    check1_ = built.get<QCheckBox>("Check1");
+    connect(check1_, &QCheckBox::clicked, this, [this](bool checked) {
+        form_.check1Click(checked);
+        after();
+    });
+    text3_ = built.get<QLineEdit>("Text3");
+    connect(text3_, &QLineEdit::textEdited, this, [this](const QString &t) {
+        form_.text3Change(t.toStdString());
+        after();
+    });
     const char *const options[3] = {"Option1", "Option2", "Option3"};
     void (LibraryWindowForm::*const optionClicks[3])() = {
         &LibraryWindowForm::option1Click, &LibraryWindowForm::option2Click, &LibraryWindowForm::option3Click};
@@ -304,7 +336,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     header->setSortIndicatorShown(true);
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    const int widths[kColumnCount] = {150, 430, 60, 60, 90}; // pixels at 96 dpi
+    const int widths[kColumnCount] = {150, 310, 60, 60, 90, 110}; // pixels at 96 dpi
     for (int c = 0; c < kColumnCount; ++c)
         table_->setColumnWidth(c, TwipsToPixels(widths[c] * 15, this));
     header->setStretchLastSection(true);
@@ -463,7 +495,8 @@ void LibraryWindowView::fillGroups() {
                 cells << Cell(form_, v, c);
             auto *child = new QTreeWidgetItem(top, cells);
             child->setToolTip(1, QString::fromStdString(v.file.string()));
-            for (int c = 2; c < kColumnCount; ++c)
+            child->setToolTip(5, Qs(form_.categoryWhyText(v)));
+            for (int c = 2; c <= 4; ++c)
                 child->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         }
         items << top;
@@ -495,6 +528,10 @@ void LibraryWindowView::refresh() {
     const int comboValues[3] = {form_.combo1, form_.combo2, form_.combo3};
     for (int i = 0; i < 3; ++i)
         if (combos_[i]->currentIndex() != comboValues[i]) combos_[i]->setCurrentIndex(comboValues[i]);
+    if (combo4_->currentIndex() != form_.combo4) combo4_->setCurrentIndex(form_.combo4);
+    if (combo5_->currentIndex() != form_.combo5) combo5_->setCurrentIndex(form_.combo5);
+    if (check1_->isChecked() != form_.check1) check1_->setChecked(form_.check1);
+    if (text3_->text() != Qs(form_.text3)) text3_->setText(Qs(form_.text3));
     for (int i = 0; i < 3; ++i)
         options_[i]->setChecked(form_.shown == i);
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,8 +57,10 @@ private:
     LibraryWindowForm &form_;
     LibraryResultModel *model_ = nullptr;
     QListWidget *list1_ = nullptr;
-    QLineEdit *text1_ = nullptr, *text2_ = nullptr;
+    QLineEdit *text1_ = nullptr, *text2_ = nullptr, *text3_ = nullptr;
     QComboBox *combos_[3] = {};
+    QComboBox *combo4_ = nullptr, *combo5_ = nullptr;
+    QCheckBox *check1_ = nullptr;
     QRadioButton *options_[3] = {};
     QWidget *panel1_ = nullptr, *panel2_ = nullptr;
     QTableView *table_ = nullptr;

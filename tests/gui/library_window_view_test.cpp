@@ -38,6 +38,7 @@ struct Fixture {
 
     Fixture() {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.path().string()));
+        f.state.programFolder = collection.programFolder.path();
         form.setCatalogFile(LibraryDatabaseFile());
         form.chooseFolder = [this] { return std::optional<std::string>(collection.folder.path().string()); };
         f.out.open();

@@ -47,9 +47,22 @@ inline bool SameParams(const Slot &a, const Slot &b) {
 // Two banks. A: voice n has algorithm n, feedback n % 8, names "E.PIANO 1",
 // "BRASS 1", "brass 2", then "VOICE A03".."VOICE A31". B: every voice
 // algorithm 5, feedback n % 8, names "VOICE B01".."VOICE B32", except voice
-// 1 "HORNS", which sounds as A's "BRASS 1" does.
+// 1 "HORNS", which sounds as A's "BRASS 1" does. Beside it a program folder
+// whose category rules put BRASS 1, brass 2 and HORNS in brass, E.PIANO 1 in
+// electric piano and the rest in other.
+inline constexpr const char *kCollectionRules = "# the collection's categories\n"
+                                                "brass: starts BRASS\n"
+                                                "brass: word HORNS\n"
+                                                "electric piano: contains E.PIANO\n";
+inline void WriteText(const std::filesystem::path &file, const std::string &text) {
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    if (!out) throw std::runtime_error("cannot write the test file " + file.string());
+}
+
 struct Collection {
     ScratchFolder folder{"libwin-collection"};
+    ScratchFolder programFolder{"libwin-program"};
     VoiceTable a{}, b{};
 
     Collection() {
@@ -64,6 +77,7 @@ struct Collection {
         b[1] = CollectionVoice("HORNS", 2, 2 % 8, 2);
         WriteBank(folder / "bank-a.syx", a);
         WriteBank(folder / "bank-b.syx", b);
+        WriteText(programFolder / "categories.txt", kCollectionRules);
     }
 };
 

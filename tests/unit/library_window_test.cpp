@@ -14,6 +14,8 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <thread>
 
 namespace vox::test {
@@ -36,6 +38,7 @@ struct LibraryWindow : ::testing::Test {
 
     void SetUp() override {
         f.out.open();
+        f.state.programFolder = collection.programFolder.path();
         form.setCatalogFile(dataHome / "voxmere" / "library.sqlite");
         form.chooseFolder = [this] { return std::optional<std::string>(collection.folder.path().string()); };
     }
@@ -165,6 +168,52 @@ TEST_F(LibraryWindow, TheFiltersCombineWithEachOtherAndWithTheName) {
     form.combo2Click(0);
     form.combo3Click(0);
     EXPECT_EQ(form.results.size(), 10u); // VOICE B20 .. VOICE B29
+}
+
+TEST_F(LibraryWindow, TheMarkFiltersCombineWithTheOthers) {
+    // GIVEN the collection indexed, and marks set on three sounds through a
+    // second connection: HORNS (the sound of BRASS 1) a favourite rated 4,
+    // VOICE B07 rated 2 and tagged "Warm"
+    openIndexed();
+    std::string error;
+    const std::unique_ptr<Catalog> other = Catalog::Open(form.catalogFile(), error);
+    ASSERT_TRUE(other) << error;
+    const SoundBody horns = form.results[static_cast<std::size_t>(row("HORNS"))].body;
+    const SoundBody b07 = form.results[static_cast<std::size_t>(row("VOICE B07"))].body;
+    ASSERT_TRUE(other->setFavourite(horns, true) && other->setRating(horns, 4));
+    ASSERT_TRUE(other->setRating(b07, 2) && other->addTag(b07, "Warm"));
+    using Names = std::vector<std::string>;
+    const struct {
+        const char *what;
+        std::function<void()> change;
+        Names expected;
+    } steps[] = {
+        {"category brass (entry 2)", [&] { form.combo4Click(2); },
+         Names{Padded("BRASS 1"), Padded("brass 2"), Padded("HORNS")}},
+        {"and favourites only", [&] { form.check1Click(true); }, Names{Padded("BRASS 1"), Padded("HORNS")}},
+        {"and the name \"horn\"", [&] { form.text1Change("horn"); }, Names{Padded("HORNS")}},
+        {"every one back, rated 2 or more",
+         [&] {
+             form.text1Change("");
+             form.check1Click(false);
+             form.combo4Click(0);
+             form.combo5Click(2);
+         },
+         Names{Padded("BRASS 1"), Padded("HORNS"), Padded("VOICE B07")}},
+        {"and rated 3 or more", [&] { form.combo5Click(3); }, Names{Padded("BRASS 1"), Padded("HORNS")}},
+        {"the tag \" warm \" in any case",
+         [&] {
+             form.combo5Click(0);
+             form.text3Change(" warm ");
+         },
+         Names{Padded("VOICE B07")}},
+        {"and the category other", [&] { form.combo4Click(16); }, Names{Padded("VOICE B07")}},
+        {"and category brass", [&] { form.combo4Click(2); }, Names{}},
+    };
+    for (const auto &step : steps) {
+        step.change();
+        EXPECT_EQ(names(), step.expected) << step.what;
+    }
 }
 
 TEST_F(LibraryWindow, TheNameFileAndAlgorithmHeadingsSortAndASecondClickTurnsTheOrder) {
@@ -741,6 +790,69 @@ TEST_F(LibraryWindow, RemovingAFolderAsksAndDropsItsVoices) {
     EXPECT_NE(f.host.boxes[1].text.find(collection.folder.path().string()), std::string::npos);
     EXPECT_TRUE(form.list1.items.empty());
     EXPECT_TRUE(form.results.empty());
+}
+
+// --- Categories --------------------------------------------------------------
+
+TEST_F(LibraryWindow, EachResultShowsItsCategoryAndTheRuleThatPlacedIt) {
+    // GIVEN the collection indexed with the program folder's rules
+    openIndexed();
+    EXPECT_TRUE(f.host.boxes.empty());
+    // THEN each voice shows the category its name earns, and why
+    const struct {
+        const char *name;
+        const char *category;
+        const char *why;
+    } rows[] = {
+        {"BRASS 1", "ブラス", "名前が「BRASS」で始まる（categories.txt の 2 行目）"},
+        {"brass 2", "ブラス", "名前が「BRASS」で始まる（categories.txt の 2 行目）"},
+        {"HORNS", "ブラス", "名前に単語「HORNS」がある（categories.txt の 3 行目）"},
+        {"E.PIANO 1", "エレクトリックピアノ", "名前に「E.PIANO」を含む（categories.txt の 4 行目）"},
+        {"VOICE B07", "その他", "名前に合う規則がない"},
+    };
+    for (const auto &r : rows) {
+        const CatalogVoice &v = form.results[static_cast<std::size_t>(row(r.name))];
+        EXPECT_EQ(LibraryWindowForm::categoryText(v), r.category) << r.name;
+        EXPECT_EQ(form.categoryWhyText(v), r.why) << r.name;
+    }
+}
+
+TEST_F(LibraryWindow, BrokenOrMissingRulesAreNamedWithTheirLineAndEveryVoiceIsOther) {
+    const std::filesystem::path rules = collection.programFolder / "categories.txt";
+    const struct {
+        const char *text; // nullptr: no rules file
+        const char *named;
+    } cases[] = {
+        {"brass: starts BRASS\nbrass: sometimes HORN\n", " line 2"},
+        {nullptr, "cannot be read"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.named);
+        ProgramFixture fresh;
+        ScratchFolder home{"libwin-rules"};
+        if (c.text)
+            WriteText(rules, c.text);
+        else
+            std::filesystem::remove(rules);
+        fresh.state.programFolder = collection.programFolder.path();
+        fresh.program.library.setCatalogFile(home / "library.sqlite");
+        fresh.program.library.chooseFolder = [this] {
+            return std::optional<std::string>(collection.folder.path().string());
+        };
+        // WHEN the window opens and indexes
+        fresh.program.form1.mnuLibraryClick();
+        fresh.program.library.command1Click();
+        fresh.program.library.waitForRun();
+        // THEN one box names the file and the fault, and BRASS 1 is other
+        ASSERT_EQ(fresh.host.boxes.size(), 1u);
+        EXPECT_NE(fresh.host.boxes[0].text.find(rules.string()), std::string::npos)
+            << fresh.host.boxes[0].text;
+        EXPECT_NE(fresh.host.boxes[0].text.find(c.named), std::string::npos) << fresh.host.boxes[0].text;
+        for (const CatalogVoice &v : fresh.program.library.results)
+            if (v.name == Padded("BRASS 1")) {
+                EXPECT_EQ(LibraryWindowForm::categoryText(v), "その他");
+            }
+    }
 }
 
 TEST_F(LibraryWindow, ADatabaseThatCannotBeOpenedIsNamedInTheBox) {

@@ -721,3 +721,89 @@ void LibraryWindowForm::queryUnload() {
 }
 
 } // namespace vox
+
+namespace vox {
+
+// --- Marks -----------------------------------------------------------------
+
+std::vector<const CatalogVoice *> LibraryWindowForm::chosenVoices() const {
+    std::vector<const CatalogVoice *> out;
+    if (shown == 0)
+        for (int r : chosenRows)
+            if (r >= 0 && r < static_cast<int>(results.size()))
+                out.push_back(&results[static_cast<std::size_t>(r)]);
+    if (out.empty())
+        if (const CatalogVoice *v = chosenVoice()) out.push_back(v);
+    return out;
+}
+
+void LibraryWindowForm::mark(const std::function<bool(const SoundBody &)> &write) {
+    if (busy()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    const std::vector<const CatalogVoice *> voices = chosenVoices();
+    if (!catalog_ || voices.empty()) {
+        tell(kNoVoiceSelected, MsgIcon::Information);
+        return;
+    }
+    std::vector<std::int64_t> chosenIds;
+    for (int r : chosenRows)
+        if (r >= 0 && r < static_cast<int>(results.size()))
+            chosenIds.push_back(results[static_cast<std::size_t>(r)].id);
+    const std::int64_t selectedId = selected >= 0 && selected < static_cast<int>(results.size())
+                                        ? results[static_cast<std::size_t>(selected)].id
+                                        : 0;
+    for (const CatalogVoice *v : voices)
+        if (!write(v->body)) {
+            tell(kMarkFailedBefore + catalog_->lastError() + kMarkFailedAfter);
+            break;
+        }
+    // The marks may take a voice out of the filters; those still shown stay chosen.
+    search();
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (results[i].id == selectedId) selected = static_cast<int>(i);
+        if (std::find(chosenIds.begin(), chosenIds.end(), results[i].id) != chosenIds.end())
+            chosenRows.push_back(static_cast<int>(i));
+    }
+    showStatus();
+}
+
+void LibraryWindowForm::markFavourite(bool favourite) {
+    mark([&](const SoundBody &body) { return catalog_->setFavourite(body, favourite); });
+}
+
+void LibraryWindowForm::markRating(int rating) {
+    const int value = std::clamp(rating, 0, kMaxRating);
+    mark([&](const SoundBody &body) { return catalog_->setRating(body, value); });
+}
+
+void LibraryWindowForm::markTagAdd(const std::string &tag) {
+    if (const std::string why = TagError(tag); !why.empty()) {
+        tell(kTagRefusedBefore + tag + kTagRefusedMiddle + why + kMarkFailedAfter);
+        return;
+    }
+    mark([&](const SoundBody &body) { return catalog_->addTag(body, TrimmedTag(tag)); });
+}
+
+void LibraryWindowForm::markTagRemove(const std::string &tag) {
+    mark([&](const SoundBody &body) { return catalog_->removeTag(body, tag); });
+}
+
+void LibraryWindowForm::markCategory(int index) {
+    std::optional<VoiceCategory> category;
+    if (index > 0 && index <= static_cast<int>(kCategoryCount))
+        category = AllCategories()[static_cast<std::size_t>(index - 1)];
+    mark([&](const SoundBody &body) { return catalog_->setCategory(body, category); });
+}
+
+std::vector<std::string> LibraryWindowForm::chosenTags() const {
+    std::vector<std::string> tags;
+    for (const CatalogVoice *v : chosenVoices())
+        for (const std::string &t : v->tags)
+            if (std::find(tags.begin(), tags.end(), t) == tags.end()) tags.push_back(t);
+    std::sort(tags.begin(), tags.end());
+    return tags;
+}
+
+} // namespace vox

@@ -168,6 +168,19 @@ inline constexpr Text kBankTitle = "SOUND LIST への読込";
 inline constexpr Text kChooserNoBank =
     "SOUND LIST に音色がありません。先にDX7またはファイルから32音色を読込んでください。";
 inline constexpr Text kThresholdInvalid = "しきい値には 0 から 1000 までの整数を入力してください。";
+// Marks on the chosen results (the table's menu).
+inline constexpr Text kMenuFavouriteOn = "お気に入りにする";
+inline constexpr Text kMenuFavouriteOff = "お気に入りから外す";
+inline constexpr Text kMenuRatingNone = "評価なし";
+inline constexpr Text kMenuTagAdd = "タグを追加…";
+inline constexpr Text kMenuTagRemove = "タグを外す";
+inline constexpr Text kMenuCategory = "分類を変更";
+inline constexpr Text kMenuCategoryRules = "規則に戻す";
+inline constexpr Text kTagPrompt = "追加するタグ";
+inline constexpr Text kTagRefusedBefore = "タグ「";
+inline constexpr Text kTagRefusedMiddle = "」は使えません（";
+inline constexpr Text kMarkFailedBefore = "印をライブラリに書込めませんでした（";
+inline constexpr Text kMarkFailedAfter = "）。";
 inline constexpr Text kRulesFailedBefore = "分類の規則を読めませんでした（";
 inline constexpr Text kRulesFailedAfter = "）。規則を直すまで、音色はすべて「その他」に分類されます。";
 inline constexpr Text kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
@@ -312,6 +325,18 @@ public:
     // closes.
     void queryUnload();
 
+    // Marks on the sounds of the chosen results (every chosen row, else the
+    // chosen voice); the results are searched again and stay chosen.
+    void markFavourite(bool favourite);
+    void markRating(int rating); // 0 none, 1..kMaxRating
+    void markTagAdd(const std::string &tag);
+    void markTagRemove(const std::string &tag);
+    void markCategory(int index); // 0 back to the rules, n the n-th of AllCategories()
+    // The tags the chosen sounds carry, sorted (タグを外す offers them).
+    std::vector<std::string> chosenTags() const;
+    // Asks for a tag (the view's input box); nullopt when cancelled.
+    std::function<std::optional<std::string>()> askTag;
+
     // Takes a finished run's results and the progress of a running one; the
     // view calls it from a timer. True when anything shown changed.
     bool pollRun();
@@ -360,6 +385,8 @@ private:
     void showStatus();
     void tell(const std::string &text, MsgIcon icon = MsgIcon::Exclamation);
     bool mayChangeMainWindow();
+    std::vector<const CatalogVoice *> chosenVoices() const;
+    void mark(const std::function<bool(const SoundBody &)> &write);
     // The voice into the edit area and out to the instrument, as a 1-voice
     // load does; false when the user kept the edit area or it failed.
     bool placeVoice(const CatalogVoice &voice);

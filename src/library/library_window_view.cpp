@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -409,6 +410,13 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
         if (folder.isEmpty()) return std::nullopt;
         return folder.toStdString();
     };
+    form_.askTag = [this]() -> std::optional<std::string> {
+        bool ok = false;
+        const QString tag =
+            QInputDialog::getText(this, Qs(kTitle), Qs(kTagPrompt), QLineEdit::Normal, {}, &ok);
+        if (!ok) return std::nullopt;
+        return tag.toStdString();
+    };
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, [this] {
         if (form_.pollRun()) after();
@@ -435,7 +443,47 @@ void LibraryWindowView::resultMenu(const QPoint &at) {
         form_.command10Click();
         after();
     });
+    addMarkMenu(menu);
     menu.exec(table_->viewport()->mapToGlobal(at));
+}
+
+// The marks on the chosen results' sounds.
+void LibraryWindowView::addMarkMenu(QMenu &menu) {
+    using namespace library_text;
+    const bool any = form_.command10Enabled() || !form_.chosenRows.empty();
+    const auto add = [&](QMenu &into, const QString &caption, const char *name, auto handler) {
+        QAction *action = into.addAction(caption);
+        action->setObjectName(name);
+        action->setEnabled(any);
+        connect(action, &QAction::triggered, this, [this, handler] {
+            handler();
+            after();
+        });
+    };
+    menu.addSeparator();
+    add(menu, Qs(kMenuFavouriteOn), "mnu_favouriteOn", [this] { form_.markFavourite(true); });
+    add(menu, Qs(kMenuFavouriteOff), "mnu_favouriteOff", [this] { form_.markFavourite(false); });
+    QMenu *rating = menu.addMenu(Qs(kLabel9));
+    rating->setObjectName("mnu_rating");
+    for (int r = 1; r <= kMaxRating; ++r)
+        add(*rating, QString::number(r), "mnu_ratingValue", [this, r] { form_.markRating(r); });
+    add(*rating, Qs(kMenuRatingNone), "mnu_ratingNone", [this] { form_.markRating(0); });
+    add(menu, Qs(kMenuTagAdd), "mnu_tagAdd", [this] {
+        if (!form_.askTag) return;
+        if (const std::optional<std::string> tag = form_.askTag()) form_.markTagAdd(*tag);
+    });
+    QMenu *remove = menu.addMenu(Qs(kMenuTagRemove));
+    remove->setObjectName("mnu_tagRemove");
+    const std::vector<std::string> tags = form_.chosenTags();
+    remove->setEnabled(!tags.empty());
+    for (const std::string &tag : tags)
+        add(*remove, Qs(tag), "mnu_tagRemoveOne", [this, tag] { form_.markTagRemove(tag); });
+    QMenu *category = menu.addMenu(Qs(kMenuCategory));
+    category->setObjectName("mnu_category");
+    add(*category, Qs(kMenuCategoryRules), "mnu_categoryRules", [this] { form_.markCategory(0); });
+    category->addSeparator();
+    for (int c = 1; c <= static_cast<int>(kCategoryCount); ++c)
+        add(*category, Qs(kCategories[c - 1]), "mnu_categoryOne", [this, c] { form_.markCategory(c); });
 }
 
 void LibraryWindowView::groupEvent(bool activate) {
@@ -536,7 +584,8 @@ void LibraryWindowView::refresh() {
         options_[i]->setChecked(form_.shown == i);
 
     // The table and the duplicates view.
-    if (resultsShown_ != form_.resultsVersion) {
+    const bool reloaded = resultsShown_ != form_.resultsVersion;
+    if (reloaded) {
         resultsShown_ = form_.resultsVersion;
         model_->reload();
     }
@@ -545,6 +594,13 @@ void LibraryWindowView::refresh() {
                                                  form_.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     if (form_.selected >= 0 && table_->currentIndex().row() != form_.selected)
         table_->setCurrentIndex(model_->index(form_.selected, 0));
+    // A mark searches again and keeps the rows chosen: the table shows them so.
+    if (reloaded && !form_.chosenRows.empty()) {
+        QItemSelection chosen;
+        for (int r : form_.chosenRows)
+            chosen.select(model_->index(r, 0), model_->index(r, kColumnCount - 1));
+        table_->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+    }
     if (groupsShown_ != form_.groupsVersion) {
         groupsShown_ = form_.groupsVersion;
         fillGroups();

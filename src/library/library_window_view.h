@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -52,6 +53,7 @@ private:
     void fillGroups();
     void groupEvent(bool activate);
     void resultMenu(const QPoint &at);
+    void addMarkMenu(QMenu &menu);
 
     FormContext program_;
     LibraryWindowForm &form_;

@@ -855,6 +855,71 @@ TEST_F(LibraryWindow, BrokenOrMissingRulesAreNamedWithTheirLineAndEveryVoiceIsOt
     }
 }
 
+TEST_F(LibraryWindow, MarksOnTheChosenResultsHoldForTheirSoundsAndTheResultsFollow) {
+    // GIVEN the collection indexed, BRASS 1 and VOICE B07 chosen together
+    openIndexed();
+    form.resultsChoose({row("BRASS 1"), row("VOICE B07")});
+    const auto marked = [&](const char *name) { return form.results[static_cast<std::size_t>(row(name))]; };
+    // WHEN they are made favourites, rated 3, tagged " Warm " and put in pad
+    form.markFavourite(true);
+    form.markRating(3);
+    form.markTagAdd(" Warm ");
+    form.markCategory(9); // the ninth category, pad
+    // THEN both carry the marks, and so does HORNS, which sounds as BRASS 1
+    for (const char *name : {"BRASS 1", "VOICE B07", "HORNS"}) {
+        const CatalogVoice v = marked(name);
+        EXPECT_TRUE(v.favourite) << name;
+        EXPECT_EQ(v.rating, 3) << name;
+        EXPECT_EQ(v.tags, std::vector<std::string>{"Warm"}) << name;
+        EXPECT_EQ(LibraryWindowForm::categoryText(v), "パッド") << name;
+        EXPECT_EQ(form.categoryWhyText(v), "手で選んだ分類") << name;
+    }
+    EXPECT_EQ(form.chosenTags(), std::vector<std::string>{"Warm"});
+    EXPECT_EQ(form.chosenRows, (std::vector<int>{row("BRASS 1"), row("VOICE B07")}));
+    EXPECT_TRUE(f.host.boxes.empty());
+    // WHEN favourites only are shown, then the marks are taken back
+    form.check1Click(true);
+    EXPECT_EQ(names(), (std::vector<std::string>{Padded("BRASS 1"), Padded("HORNS"), Padded("VOICE B07")}));
+    form.resultsChoose({row("BRASS 1")});
+    form.markFavourite(false);
+    EXPECT_EQ(names(), (std::vector<std::string>{Padded("VOICE B07")}));
+    form.check1Click(false);
+    form.resultsChoose({row("BRASS 1")});
+    form.markRating(0);
+    form.markTagRemove("warm");
+    form.markCategory(0);
+    // THEN BRASS 1 is as the rules and the collection made it
+    const CatalogVoice v = marked("BRASS 1");
+    EXPECT_FALSE(v.favourite);
+    EXPECT_EQ(v.rating, 0);
+    EXPECT_TRUE(v.tags.empty());
+    EXPECT_EQ(form.categoryWhyText(v), "名前が「BRASS」で始まる（categories.txt の 2 行目）");
+}
+
+TEST_F(LibraryWindow, AMarkWithNothingChosenOrABadTagIsRefusedWithABox) {
+    openIndexed();
+    const struct {
+        const char *what;
+        std::function<void()> act;
+        const char *said;
+    } cases[] = {
+        {"nothing chosen", [&] { form.markFavourite(true); }, "ライブラリの音色を選んでください。"},
+        {"a blank tag",
+         [&] {
+             form.resultsChoose({row("BRASS 1")});
+             form.markTagAdd("   ");
+         },
+         "タグ「   」は使えません（"},
+    };
+    for (const auto &c : cases) {
+        f.host.boxes.clear();
+        c.act();
+        ASSERT_EQ(f.host.boxes.size(), 1u) << c.what;
+        EXPECT_NE(f.host.boxes[0].text.find(c.said), std::string::npos) << f.host.boxes[0].text;
+    }
+    EXPECT_FALSE(form.results[static_cast<std::size_t>(row("BRASS 1"))].favourite);
+}
+
 TEST_F(LibraryWindow, ADatabaseThatCannotBeOpenedIsNamedInTheBox) {
     // GIVEN a database path under a file, so its folder cannot be made
     std::ofstream(dataHome / "file") << "x";

@@ -296,8 +296,24 @@ int main(int argc, char **argv) {
         // be measured, and its picture seen read, without a click.
         if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_EDITOR") == 1) program.form1.command13Click();
         // Likewise VOXMERE_BENCH_OPEN_LIBRARY=1 opens the library window, as
-        // its menu item does, on the catalogue of the user's data folder.
-        if (qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_LIBRARY") == 1) program.form1.mnuLibraryClick();
+        // its menu item does, on the catalogue of the user's data folder;
+        // 2 also fills the bank under construction from the first results
+        // and searches the whole library for voices that sound the same,
+        // saying on stderr when the groups show.
+        const int library = qEnvironmentVariableIntValue("VOXMERE_BENCH_OPEN_LIBRARY");
+        if (library >= 1) program.form1.mnuLibraryClick();
+        if (library == 2) {
+            program.library.command12Click();
+            program.library.option2Click();
+            program.library.command5Click();
+            auto *shown = new QTimer(&windows.form1);
+            QObject::connect(shown, &QTimer::timeout, shown, [&program, shown] {
+                if (program.library.busy()) return;
+                shown->stop();
+                std::fprintf(stderr, "BENCH: duplicates shown: %zu groups\n", program.library.groups.size());
+            });
+            shown->start(200);
+        }
         host.refreshAll();
     });
     return QApplication::exec();

@@ -130,6 +130,9 @@ void Form1View::buildControls(QWidget *c) {
     bankMark_->setToolTip(Qs(kBankChangedTip));
     MarkColour(bankMark_);
     list3_ = built.get<QListWidget>("List3");
+    // Entries are dragged into the library window's bank under construction.
+    list3_->setDragEnabled(true);
+    list3_->setDragDropMode(QAbstractItemView::DragOnly);
     // Where a new user starts: said in the empty list itself.
     emptyHint_ = new QLabel(Qs(kEmptyListHint), list3_->viewport());
     emptyHint_->setObjectName("LabelEmptyListHint");

@@ -93,6 +93,9 @@ bool LibraryWindowForm::ensureCatalog() {
     if (!read.error.empty()) tell(kRulesFailedBefore + read.error + kRulesFailedAfter);
     rules_ = std::move(read.rules);
     catalog_->setCategoryRules(rules_);
+    builder_ = BankBuilder(catalog_->builder());
+    label11 = kBuilderUsedBefore + std::to_string(builder_.used()) + kBuilderUsedAfter;
+    ++builderVersion;
     return true;
 }
 
@@ -620,12 +623,18 @@ bool LibraryWindowForm::mayChangeMainWindow() {
 }
 
 bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
-    if (!mayChangeMainWindow() || !catalog_) return false;
+    if (!catalog_) return false;
+    return placeRecord(voice.name, [&] { return catalog_->record(voice.id); });
+}
+
+bool LibraryWindowForm::placeRecord(const std::string &name,
+                                    const std::function<std::optional<VoiceRecord>()> &readRecord) {
+    if (!mayChangeMainWindow()) return false;
     // Asked once: the placed voice stands as stored, so stepping on asks
     // again only when the user edited the voice in between.
     if (mainWindow_.editAreaUnwritten()) {
         MessageBoxSpec box;
-        box.text = kReplaceBefore + voice.name + kReplaceAfter;
+        box.text = kReplaceBefore + name + kReplaceAfter;
         box.title = kReplaceTitle;
         box.buttons = MsgButtons::YesNo;
         box.icon = MsgIcon::Question;
@@ -635,7 +644,7 @@ bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
             return false;
         }
     }
-    const std::optional<VoiceRecord> record = catalog_->record(voice.id);
+    const std::optional<VoiceRecord> record = readRecord();
     if (!record) {
         tell(kVoiceGone);
         endStepping();
@@ -754,11 +763,15 @@ void LibraryWindowForm::mark(const std::function<bool(const SoundBody &)> &write
     const std::int64_t selectedId = selected >= 0 && selected < static_cast<int>(results.size())
                                         ? results[static_cast<std::size_t>(selected)].id
                                         : 0;
-    for (const CatalogVoice *v : voices)
+    std::vector<SoundBody> bodies;
+    for (const CatalogVoice *v : voices) {
+        bodies.push_back(v->body);
         if (!write(v->body)) {
             tell(kMarkFailedBefore + catalog_->lastError() + kMarkFailedAfter);
             break;
         }
+    }
+    refreshGroupMarks(bodies);
     // The marks may take a voice out of the filters; those still shown stay chosen.
     search();
     for (std::size_t i = 0; i < results.size(); ++i) {
@@ -767,6 +780,24 @@ void LibraryWindowForm::mark(const std::function<bool(const SoundBody &)> &write
             chosenRows.push_back(static_cast<int>(i));
     }
     showStatus();
+}
+
+void LibraryWindowForm::refreshGroupMarks(const std::vector<SoundBody> &bodies) {
+    bool changed = false;
+    for (VoiceGroup &group : groups)
+        for (CatalogVoice &v : group.voices) {
+            if (std::find(bodies.begin(), bodies.end(), v.body) == bodies.end()) continue;
+            const SoundMarks m = catalog_->marks(v.body);
+            v.favourite = m.favourite;
+            v.rating = m.rating;
+            v.tags = m.tags;
+            const CategoryMatch match =
+                m.category ? CategoryMatch{*m.category, kChosenByHand} : Categorize(rules_, v.nameBytes);
+            v.category = match.category;
+            v.categoryWhy = CategoryReason(rules_, match);
+            changed = true;
+        }
+    if (changed) ++groupMarksVersion;
 }
 
 void LibraryWindowForm::markFavourite(bool favourite) {

@@ -9,6 +9,7 @@
 // is read on the GUI thread only between runs.
 
 #include "common/controls.h"
+#include "library/bank_builder.h"
 #include "library/catalog.h"
 #include "text/ui_text.h"
 #include "voice/voice_diff.h"
@@ -184,6 +185,49 @@ inline constexpr Text kMarkFailedAfter = "）。";
 inline constexpr Text kRulesFailedBefore = "分類の規則を読めませんでした（";
 inline constexpr Text kRulesFailedAfter = "）。規則を直すまで、音色はすべて「その他」に分類されます。";
 inline constexpr Text kBusy = "索引の作成か重複の検索が終わるまでお待ちください。";
+
+// The bank under construction (作成中のバンク).
+inline constexpr Text kFrame2 = "作成中のバンク";
+inline constexpr Text kCommand11 = "追加";
+inline constexpr Text kCommand12 = "検索結果で埋める";
+inline constexpr Text kCheck2 = "同じ音は入れない";
+inline constexpr Text kCommand13 = "入替";
+inline constexpr Text kCommand14 = "消去";
+inline constexpr Text kCommand15 = "全消去";
+inline constexpr Text kCommand16 = "SOUND LIST へ";
+inline constexpr Text kCommand17 = "ファイル保存…";
+inline constexpr Text kCommand18 = "DX7へ送信";
+inline constexpr Text kBuilderColumns[3] = {"番号", "名前", "元の場所"};
+inline constexpr Text kBuilderFree = "（空き）";
+inline constexpr Text kBuilderFromSoundList = "SOUND LIST ";
+inline constexpr Text kBuilderUsedBefore = "使用 ";
+inline constexpr Text kBuilderUsedAfter = " / 32";
+inline constexpr Text kBuilderTitle = "作成中のバンク";
+inline constexpr Text kBuilderFull = "作成中のバンクに空きがありません。位置を消去してから、もう一度実行してください。";
+inline constexpr Text kBuilderNoPosition = "作成中のバンクの位置を選んでください。";
+inline constexpr Text kBuilderSwapTwo = "入れ替える2つの位置を選んでください。";
+inline constexpr Text kBuilderNoVoice = "作成中のバンクに音色がありません。先に音色を入れてください。";
+inline constexpr Text kBuilderNoResults = "検索結果がありません。";
+inline constexpr Text kBuilderClearAll = "作成中のバンクの音色をすべて消去しますか？";
+inline constexpr Text kBuilderInitialBefore = "作成中のバンクには空きが ";
+inline constexpr Text kBuilderInitialAfter = " か所あります。空きは初期音色（INIT VOICE）で埋めます。続けますか？";
+inline constexpr Text kBuilderIntoListBefore = "作成中のバンク（";
+inline constexpr Text kBuilderIntoListAfter = " 音色）を SOUND LIST に読込みますか？";
+inline constexpr Text kBuilderTransmitNotice = "作成中のバンクを SOUND LIST に読込んでから、DX7に送信します。";
+inline constexpr Text kBuilderFilledBefore = "検索結果から ";
+inline constexpr Text kBuilderFilledAfter = " 音色を入れました";
+inline constexpr Text kBuilderSkippedBefore = "（同じ音の ";
+inline constexpr Text kBuilderSkippedAfter = " 音色は入れていません）";
+inline constexpr Text kBuilderLeftBefore = "（空きがなく ";
+inline constexpr Text kBuilderLeftAfter = " 音色は入りませんでした）";
+inline constexpr Text kBuilderPeriod = "。";
+inline constexpr Text kBuilderSavedBefore = "作成中のバンクを「";
+inline constexpr Text kBuilderSavedAfter = "」に保存しました。";
+inline constexpr Text kBuilderKindRefusedBefore = "「";
+inline constexpr Text kBuilderKindRefusedAfter = "」: バンクは .syx か .v32 で保存してください。";
+inline constexpr Text kBuilderStoreFailedBefore = "作成中のバンクをライブラリに書込めませんでした（";
+inline constexpr Text kBuilderStoreFailedAfter = "）。";
+inline constexpr Text kBuilderSaveTitle = "作成中のバンクの保存";
 } // namespace library_text
 
 // What the result table shows at most; the status line says when more match.
@@ -260,6 +304,8 @@ public:
     // rebuilds its table only then and keeps the selection otherwise; and
     // whenever a comparison is made, so the view shows its window.
     int resultsVersion = 0, groupsVersion = 0, comparisonVersion = 0, whereaboutsVersion = 0;
+    // Bumped when a mark changed what the duplicates view's voices show.
+    int groupMarksVersion = 0;
     bool isOpen() const { return open_; }
     // A run (index or duplicates) is going on: the folder commands wait.
     bool busy() const { return run_ != nullptr; }
@@ -280,6 +326,40 @@ public:
     // The step-through: once a voice went into the edit area by
     // double-click or Enter, each newly selected result goes there too.
     bool steppingThrough() const { return stepping_; }
+
+    // --- The bank under construction (作成中のバンク) ---
+    // Kept in the catalogue: every change is stored at once, and the bank
+    // is read back when the catalogue opens.
+    const BankBuilder &builder() const { return builder_; }
+    std::vector<int> builderChosen; // positions 1..32 chosen, in order
+    bool check2 = true;             // 同じ音は入れない: fills pass over sounds the bank holds
+    std::string label11;            // positions in use
+    int builderVersion = 0;         // bumped with every change of a position
+    // A position's cells: its number, the voice's name, where it came from.
+    std::string builderCell(std::size_t position, int column) const;
+    // Asks where to save the bank (the view's save dialog); nullopt when cancelled.
+    std::function<std::optional<std::string>()> chooseBankFile;
+
+    void builderChoose(std::vector<int> positions);
+    // Double-click or Enter on a position: its voice into the edit area and
+    // out to the instrument, as a result's is.
+    void builderActivate(int position);
+    void command11Click(); // 追加: the chosen results into the first free positions
+    void command12Click(); // 検索結果で埋める: the results in their order
+    void check2Click(bool checked) { check2 = checked; }
+    void command13Click(); // 入替: the two chosen positions
+    void command14Click(); // 消去: the chosen positions
+    void command15Click(); // 全消去, after asking
+    void command16Click(); // SOUND LIST へ: the bank replaces the SOUND LIST
+    void command17Click(); // ファイル保存…: .syx or .v32
+    void command18Click(); // DX7へ送信: into the SOUND LIST, then its transmit
+    // Drops: results (rows of `results`) or SOUND LIST entries (1..32) on
+    // a position go there and into the positions after it, replacing what
+    // they held; position 0 (below the last) takes the first free ones.
+    void builderDropResults(const std::vector<int> &rows, int position);
+    void builderDropSoundList(const std::vector<int> &entries, int position);
+    // A position dragged to another: those between close up.
+    void builderMove(int from, int to);
 
     // --- Events ---
     // Opens the catalogue if need be, fills the window; shows it.
@@ -390,7 +470,16 @@ private:
     // The voice into the edit area and out to the instrument, as a 1-voice
     // load does; false when the user kept the edit area or it failed.
     bool placeVoice(const CatalogVoice &voice);
+    bool placeRecord(const std::string &name, const std::function<std::optional<VoiceRecord>()> &record);
     void endStepping() { stepping_ = false; }
+    // The marks of the duplicates view's voices of these sounds, read again.
+    void refreshGroupMarks(const std::vector<SoundBody> &bodies);
+    // Stores the builder's positions and says what it holds.
+    void builderChanged();
+    void builderPlace(std::vector<BuilderEntry> entries, int position);
+    // Whether a bank with free positions may be made (asks), and the bank.
+    std::optional<BankRecords> builtBank();
+    bool builderIntoSoundList(bool transmit);
 
     FormContext program_;
     MainWindowPort &mainWindow_;
@@ -399,6 +488,7 @@ private:
     std::filesystem::path fileRoot_; // what the file column leaves out of a path
     std::unique_ptr<Catalog> catalog_;
     CategoryRules rules_; // the program folder's, read when the catalogue opens
+    BankBuilder builder_;
     std::unique_ptr<Run> run_;
     std::size_t voiceCount_ = 0;
     std::size_t matched_ = 0; // voices the last search found, beyond those kept in `results`

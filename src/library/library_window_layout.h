@@ -7,8 +7,9 @@
 
 namespace vox::library_layout {
 
-// The keyboard that plays the chosen voice lies below the status lines.
-inline constexpr int kClientWidth = 12600, kClientHeight = 10380;
+// The keyboard that plays the chosen voice lies below the status lines;
+// the bank under construction stands in a column of its own on the right.
+inline constexpr int kClientWidth = 17280, kClientHeight = 10380;
 
 using enum ControlKind;
 using namespace library_text;
@@ -59,6 +60,20 @@ inline constexpr ControlRow kControls[] = {
     {"Label6", Label, {120, 8790, 12360, 255}},
     // The keyboard (the view puts it in the panel).
     {"KeyboardPanel", Panel, {120, 9180, 12360, 1080}},
+    // The bank under construction: its 32 positions (the view puts the
+    // list in the panel), then what goes in and what comes out.
+    {"Label12", Label, {12720, 105, 2400, 255}, "", kFrame2},
+    {"Label11", Label, {15240, 105, 1920, 255}},
+    {"Panel3", Panel, {12720, 420, 4440, 6900}},
+    {"Command11", Command, {12720, 7440, 1440, 360}, "", kCommand11},
+    {"Command13", Command, {14220, 7440, 1440, 360}, "", kCommand13},
+    {"Command14", Command, {15720, 7440, 1440, 360}, "", kCommand14},
+    {"Command12", Command, {12720, 7860, 2400, 405}, "", kCommand12},
+    {"Check2", CheckBox, {15240, 7912, 1920, 300}, "", kCheck2},
+    {"Command15", Command, {12720, 8362, 1440, 360}, "", kCommand15},
+    {"Command16", Command, {14220, 8362, 2940, 360}, "", kCommand16},
+    {"Command17", Command, {12720, 8790, 2160, 360}, "", kCommand17},
+    {"Command18", Command, {15000, 8790, 2160, 360}, "", kCommand18},
 };
 
 // The window may be enlarged: the folder list and the result panels grow
@@ -81,6 +96,18 @@ inline constexpr FollowRow kFollow[] = {
     {"Command4", Follow::Down},
     {"Label6", Follow::Down | Follow::Wider},
     {"KeyboardPanel", Follow::Down | Follow::Wider},
+    {"Label12", Follow::Right},
+    {"Label11", Follow::Right},
+    {"Panel3", Follow::Right | Follow::Taller},
+    {"Command11", Follow::Right | Follow::Down},
+    {"Command13", Follow::Right | Follow::Down},
+    {"Command14", Follow::Right | Follow::Down},
+    {"Command12", Follow::Right | Follow::Down},
+    {"Check2", Follow::Right | Follow::Down},
+    {"Command15", Follow::Right | Follow::Down},
+    {"Command16", Follow::Right | Follow::Down},
+    {"Command17", Follow::Right | Follow::Down},
+    {"Command18", Follow::Right | Follow::Down},
 };
 
 // The comparison of two voices (音色の比較): the two voices named above

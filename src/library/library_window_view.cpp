@@ -1,5 +1,6 @@
 #include "library/library_window_view.h"
 
+#include "library/library_builder_view.h"
 #include "library/library_window.h"
 #include "library/library_window_layout.h"
 #include "ui/client_area_view.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -84,6 +86,10 @@ public:
             return headings_[section];
         return {};
     }
+    // Rows are dragged into the bank under construction.
+    Qt::ItemFlags flags(const QModelIndex &index) const override {
+        return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+    }
     // The form filled its results anew.
     void reload() {
         beginResetModel();
@@ -95,6 +101,81 @@ private:
     const LibraryWindowForm &form_;
     QStringList headings_;
     std::size_t rows_ = 0;
+};
+
+// The duplicates view: each group a row, its voices the rows under it,
+// read straight from the form's groups (no item per voice). A voice's
+// internal id is its group's row + 1; a group's is 0.
+class LibraryGroupModel : public QAbstractItemModel {
+public:
+    LibraryGroupModel(const LibraryWindowForm &form, QObject *parent)
+        : QAbstractItemModel(parent), form_(form), headings_(Headings()) {}
+
+    QModelIndex index(int row, int column, const QModelIndex &parent) const override {
+        if (row < 0 || column < 0 || column >= kColumnCount) return {};
+        if (!parent.isValid()) return row < static_cast<int>(groups_) ? createIndex(row, column, quintptr{0}) : QModelIndex();
+        if (parent.internalId() != 0 || row >= rowCount(parent)) return {};
+        return createIndex(row, column, static_cast<quintptr>(parent.row()) + 1);
+    }
+    QModelIndex parent(const QModelIndex &child) const override {
+        if (!child.isValid() || child.internalId() == 0) return {};
+        return createIndex(static_cast<int>(child.internalId() - 1), 0, quintptr{0});
+    }
+    int rowCount(const QModelIndex &parent) const override {
+        if (!parent.isValid()) return static_cast<int>(groups_);
+        if (parent.internalId() != 0 || parent.column() != 0) return 0;
+        const auto g = static_cast<std::size_t>(parent.row());
+        return g < form_.groups.size() ? static_cast<int>(form_.groups[g].voices.size()) : 0;
+    }
+    int columnCount(const QModelIndex &) const override { return kColumnCount; }
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (!index.isValid()) return {};
+        if (index.internalId() == 0) {
+            const auto g = static_cast<std::size_t>(index.row());
+            if (role == Qt::DisplayRole && index.column() == 0 && g < form_.groups.size())
+                return Qs(form_.groups[g].heading);
+            return {};
+        }
+        const CatalogVoice *v = voice(index);
+        if (!v) return {};
+        if (role == Qt::DisplayRole) return Cell(form_, *v, index.column());
+        if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v->file.string());
+        if (role == Qt::ToolTipRole && index.column() == 5) return Qs(form_.categoryWhyText(*v));
+        if (role == Qt::TextAlignmentRole && index.column() >= 2 && index.column() <= 4)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < kColumnCount)
+            return headings_[section];
+        return {};
+    }
+    const CatalogVoice *voice(const QModelIndex &index) const {
+        if (!index.isValid() || index.internalId() == 0) return nullptr;
+        const auto g = static_cast<std::size_t>(index.internalId() - 1);
+        const auto r = static_cast<std::size_t>(index.row());
+        if (g >= form_.groups.size() || r >= form_.groups[g].voices.size()) return nullptr;
+        return &form_.groups[g].voices[r];
+    }
+    void reload() {
+        beginResetModel();
+        groups_ = form_.groups.size();
+        endResetModel();
+    }
+    // Marks changed what the voices show.
+    void marksChanged() {
+        for (int g = 0; g < static_cast<int>(groups_); ++g) {
+            const QModelIndex group = index(g, 0, {});
+            const int n = rowCount(group);
+            if (n > 0) emit dataChanged(index(0, 0, group), index(n - 1, kColumnCount - 1, group));
+        }
+    }
+
+private:
+    const LibraryWindowForm &form_;
+    QStringList headings_;
+    std::size_t groups_ = 0;
 };
 
 // 音色の比較: the two voices and what differs between them. The view shows
@@ -372,10 +453,10 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
 
     // The duplicates view: a group heading, its voices under it.
     panel2_ = built["Panel2"];
-    tree_ = new QTreeWidget(panel2_);
+    tree_ = new QTreeView(panel2_);
     tree_->setObjectName("Tree1");
-    tree_->setColumnCount(kColumnCount);
-    tree_->setHeaderLabels(Headings());
+    groupModel_ = new LibraryGroupModel(form_, this);
+    tree_->setModel(groupModel_);
     // The first column also holds the groups' indentation; the file column
     // gives it up so that every column fits beside the scroll bar.
     constexpr int kIndentPixels = 40;
@@ -384,14 +465,29 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
                                                                         : c == 1 ? -2 * kIndentPixels
                                                                                  : 0));
     tree_->setUniformRowHeights(true);
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setTextElideMode(Qt::ElideMiddle);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!refreshing_) groupEvent(false);
     });
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { groupEvent(true); });
+    connect(tree_, &QTreeView::doubleClicked, this, [this] { groupEvent(true); });
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QWidget::customContextMenuRequested, this, &LibraryWindowView::groupMenu);
     tree_->installEventFilter(this);
     auto *layout2 = new QVBoxLayout(panel2_);
     layout2->setContentsMargins(0, 0, 0, 0);
     layout2->addWidget(tree_);
+
+    // Rows of the result table are dragged into the bank under construction.
+    table_->setDragEnabled(true);
+    table_->setDragDropMode(QAbstractItemView::DragOnly);
+    builder_ = std::make_unique<LibraryBuilderView>(form_, built, table_, [this] { after(); });
+    form_.chooseBankFile = [this]() -> std::optional<std::string> {
+        const QString file = QFileDialog::getSaveFileName(this, Qs(kBuilderSaveTitle), QDir::homePath(),
+                                                          "SysEx (*.syx);;V32 (*.v32)");
+        if (file.isEmpty()) return std::nullopt;
+        return file.toStdString();
+    };
 
     progress_ = built.get<QProgressBar>("ProgressBar1");
     label6_ = built.get<QLabel>("Label6");
@@ -487,17 +583,38 @@ void LibraryWindowView::addMarkMenu(QMenu &menu) {
 }
 
 void LibraryWindowView::groupEvent(bool activate) {
-    QTreeWidgetItem *item = tree_->currentItem();
+    const QModelIndex current = tree_->currentIndex();
     int group = -1, voice = -1;
-    if (item && item->parent()) {
-        group = tree_->indexOfTopLevelItem(item->parent());
-        voice = item->parent()->indexOfChild(item);
+    if (current.isValid() && current.internalId() != 0) {
+        group = static_cast<int>(current.internalId() - 1);
+        voice = current.row();
     }
     if (activate)
         form_.groupVoiceActivate(group, voice);
     else
         form_.groupVoiceClick(group, voice);
     after();
+}
+
+// The duplicates view's menu: the chosen voice's whereabouts, into the
+// bank, and its marks.
+void LibraryWindowView::groupMenu(const QPoint &at) {
+    QMenu menu(this);
+    menu.setObjectName("GroupMenu");
+    QAction *where = menu.addAction(Qs(library_text::kCommand10));
+    where->setEnabled(form_.command10Enabled());
+    connect(where, &QAction::triggered, this, [this] {
+        form_.command10Click();
+        after();
+    });
+    QAction *add = menu.addAction(Qs(library_text::kFrame2) + " " + Qs(library_text::kCommand11));
+    add->setEnabled(form_.command10Enabled());
+    connect(add, &QAction::triggered, this, [this] {
+        form_.command11Click();
+        after();
+    });
+    addMarkMenu(menu);
+    menu.exec(tree_->viewport()->mapToGlobal(at));
 }
 
 bool LibraryWindowView::eventFilter(QObject *watched, QEvent *event) {
@@ -531,29 +648,7 @@ void LibraryWindowView::closeEvent(QCloseEvent *event) {
 
 void LibraryWindowView::after() { program_.host.refreshAll(); }
 
-void LibraryWindowView::fillGroups() {
-    tree_->clear();
-    QList<QTreeWidgetItem *> items;
-    items.reserve(static_cast<qsizetype>(form_.groups.size()));
-    for (const VoiceGroup &group : form_.groups) {
-        auto *top = new QTreeWidgetItem(QStringList{Qs(group.heading)});
-        for (const CatalogVoice &v : group.voices) {
-            QStringList cells;
-            for (int c = 0; c < kColumnCount; ++c)
-                cells << Cell(form_, v, c);
-            auto *child = new QTreeWidgetItem(top, cells);
-            child->setToolTip(1, QString::fromStdString(v.file.string()));
-            child->setToolTip(5, Qs(form_.categoryWhyText(v)));
-            for (int c = 2; c <= 4; ++c)
-                child->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-        }
-        items << top;
-    }
-    tree_->addTopLevelItems(items);
-    tree_->expandAll();
-    for (QTreeWidgetItem *top : items)
-        top->setFirstColumnSpanned(true);
-}
+LibraryWindowView::~LibraryWindowView() = default;
 
 void LibraryWindowView::refresh() {
     refreshing_ = true;
@@ -603,8 +698,14 @@ void LibraryWindowView::refresh() {
     }
     if (groupsShown_ != form_.groupsVersion) {
         groupsShown_ = form_.groupsVersion;
-        fillGroups();
+        groupModel_->reload();
+        tree_->expandAll();
+        tree_->setCurrentIndex({});
+    } else if (groupMarksShown_ != form_.groupMarksVersion) {
+        groupMarksShown_ = form_.groupMarksVersion;
+        groupModel_->marksChanged();
     }
+    builder_->refresh();
     panel1_->setVisible(form_.shown == 0);
     panel2_->setVisible(form_.shown != 0);
     command9_->setEnabled(form_.command9Enabled());

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -19,7 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTableView;
-class QTreeWidget;
+class QTreeView;
 
 namespace vox {
 
@@ -27,6 +29,8 @@ class LibraryWindowForm;
 class LibraryResultModel;
 class LibraryCompareView;
 class LibraryWhereView;
+class LibraryGroupModel;
+class LibraryBuilderView;
 class KeyboardView;
 
 class LibraryWindowView : public QWidget {
@@ -37,6 +41,7 @@ public:
     explicit LibraryWindowView(Owner &program, QWidget *parent = nullptr)
         : LibraryWindowView(program.library, {program.state, program.workspace, program.host}, parent) {}
     LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent = nullptr);
+    ~LibraryWindowView() override;
 
     // How often a running index's progress is taken (milliseconds).
     static constexpr int kPollMs = 100;
@@ -50,9 +55,9 @@ protected:
 
 private:
     void after();
-    void fillGroups();
     void groupEvent(bool activate);
     void resultMenu(const QPoint &at);
+    void groupMenu(const QPoint &at);
     void addMarkMenu(QMenu &menu);
 
     FormContext program_;
@@ -66,7 +71,9 @@ private:
     QRadioButton *options_[3] = {};
     QWidget *panel1_ = nullptr, *panel2_ = nullptr;
     QTableView *table_ = nullptr;
-    QTreeWidget *tree_ = nullptr;
+    QTreeView *tree_ = nullptr;
+    LibraryGroupModel *groupModel_ = nullptr;
+    std::unique_ptr<LibraryBuilderView> builder_;
     QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr, *command9_ = nullptr,
                 *command10_ = nullptr;
     LibraryCompareView *compare_ = nullptr;
@@ -75,7 +82,7 @@ private:
     QLabel *label6_ = nullptr, *label7_ = nullptr;
     KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
-    int resultsShown_ = -1, groupsShown_ = -1, comparisonShown_ = 0, whereaboutsShown_ = 0;
+    int resultsShown_ = -1, groupsShown_ = -1, groupMarksShown_ = 0, comparisonShown_ = 0, whereaboutsShown_ = 0;
     bool refreshing_ = false;
 };
 

@@ -69,6 +69,7 @@ private:
     bool mainWindowHeld() const override { return !form1.enabled; }
     bool soundListUnsaved() const override { return form1.bankChanged(); }
     void openOverwriteChooser() override { form1.command12Click(); }
+    void transmitSoundList() override { form1.command8Click(); }
     // EditorLinks
     void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
     void closeExplore() override { explore.close(); }

@@ -52,6 +52,9 @@ public:
     // The overwrite-position chooser over the edit-area voice, opened as the
     // main window's "SOUND LIST へ  書込" opens it.
     virtual void openOverwriteChooser() = 0;
+    // The SOUND LIST's bank to the instrument, as "DX7へ送信" sends it
+    // (with its question and its read-back).
+    virtual void transmitSoundList() = 0;
 
 protected:
     ~LibraryPort() = default;

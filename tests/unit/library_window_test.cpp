@@ -7,6 +7,7 @@
 #include "voice/dx7_messages.h"
 #include "voice/init_voice.h"
 #include "voice/voice_layout.h"
+#include "files/voice_files.h"
 
 #include <gtest/gtest.h>
 
@@ -928,6 +929,183 @@ TEST_F(LibraryWindow, ADatabaseThatCannotBeOpenedIsNamedInTheBox) {
     ASSERT_EQ(f.host.boxes.size(), 1u);
     EXPECT_NE(f.host.boxes[0].text.find((dataHome / "file" / "library.sqlite").string()), std::string::npos);
     EXPECT_TRUE(form.isOpen());
+}
+
+
+// --- The bank under construction ---------------------------------------------
+
+// A position as the builder's list shows it: name, then where it came from.
+std::string Position(const LibraryWindowForm &form, std::size_t p) {
+    return form.builderCell(p, 1) + "|" + form.builderCell(p, 2);
+}
+
+TEST_F(LibraryWindow, TheBankUnderConstructionTakesResultsInOrderAndIsThereAfterARestart) {
+    openIndexed();
+    // WHEN two results are chosen and 追加 pressed, and HORNS dropped on 5
+    form.resultsChoose({row("E.PIANO 1"), row("BRASS 1")});
+    form.command11Click();
+    form.builderDropResults({row("HORNS")}, 5);
+    // THEN they stand in the table's order in the first free positions
+    EXPECT_EQ(Position(form, 1), Padded("BRASS 1") + "|bank-a.syx 1-2");
+    EXPECT_EQ(Position(form, 2), Padded("E.PIANO 1") + "|bank-a.syx 1-1");
+    EXPECT_EQ(Position(form, 3), "（空き）|");
+    EXPECT_EQ(Position(form, 5), Padded("HORNS") + "|bank-b.syx 1-1");
+    EXPECT_EQ(form.label11, "使用 3 / 32");
+    // WHEN 5 is dragged to 1 (the rest close up), 1 and 3 swapped, 2 cleared
+    form.builderMove(5, 1);
+    form.builderChoose({3, 1});
+    form.command13Click();
+    form.builderChoose({2});
+    form.command14Click();
+    const std::vector<std::string> expected{Padded("E.PIANO 1") + "|bank-a.syx 1-1", "（空き）|",
+                                            Padded("HORNS") + "|bank-b.syx 1-1"};
+    for (std::size_t p = 1; p <= 3; ++p)
+        EXPECT_EQ(Position(form, p), expected[p - 1]) << p;
+    // WHEN the program starts again on the same catalogue: the same bank
+    ProgramFixture again;
+    again.state.programFolder = collection.programFolder.path();
+    LibraryWindowForm &reopened = again.program.library;
+    reopened.setCatalogFile(dataHome / "voxmere" / "library.sqlite");
+    again.program.form1.mnuLibraryClick();
+    for (std::size_t p = 1; p <= 3; ++p)
+        EXPECT_EQ(Position(reopened, p), expected[p - 1]) << p;
+    EXPECT_EQ(reopened.label11, "使用 2 / 32");
+}
+
+TEST_F(LibraryWindow, FillingFromTheSearchTakesItsOrderAndPassesOverSoundsTheBankHoldsWhenAsked) {
+    openIndexed();
+    // GIVEN the brass: BRASS 1, brass 2 and HORNS, which sounds as BRASS 1 does
+    form.combo4Click(2);
+    ASSERT_EQ(form.results.size(), 3u);
+    const struct {
+        bool skip;
+        std::size_t used;
+        const char *said;
+    } cases[] = {
+        {true, 2, "検索結果から 2 音色を入れました（同じ音の 1 音色は入れていません）。"},
+        {false, 3, "検索結果から 3 音色を入れました。"},
+    };
+    for (const auto &c : cases) {
+        form.builderChoose({});
+        form.check2Click(c.skip);
+        form.command12Click();
+        EXPECT_EQ(form.builder().used(), c.used) << c.skip;
+        EXPECT_EQ(form.label6, c.said);
+        // In the results' order; skipping, HORNS goes (BRASS 1 sorts before it).
+        std::vector<std::string> expected;
+        for (const CatalogVoice &v : form.results)
+            if (!c.skip || v.name != Padded("HORNS")) expected.push_back(v.name);
+        for (std::size_t p = 1; p <= c.used; ++p)
+            EXPECT_EQ(form.builderCell(p, 1), expected[p - 1]) << p;
+        // A second fill while skipping finds every sound in the bank already.
+        if (c.skip) {
+            form.command12Click();
+            EXPECT_EQ(form.label6, "検索結果から 0 音色を入れました（同じ音の 3 音色は入れていません）。");
+        }
+        f.host.answers = {MsgResult::Yes};
+        form.command15Click();
+        ASSERT_EQ(form.builder().used(), 0u);
+    }
+}
+
+TEST_F(LibraryWindow, TheBankGoesIntoTheSoundListOnlyAfterTheQuestionsAreAnsweredYes) {
+    openIndexed();
+    form.resultsChoose({row("BRASS 1")});
+    form.command11Click();
+    const struct {
+        const char *what;
+        std::function<void()> given;
+        std::deque<MsgResult> answers;
+        bool replaced;
+    } cases[] = {
+        {"initial voices refused", [] {}, {MsgResult::No}, false},
+        {"an unsaved SOUND LIST kept",
+         [&] {
+             loadListWithBankB();
+             f.ws.writeEditArea(3);
+         },
+         {MsgResult::Yes, MsgResult::No},
+         false},
+        {"both answered yes", [] {}, {MsgResult::Yes, MsgResult::Yes}, true},
+    };
+    for (const auto &c : cases) {
+        c.given();
+        const std::vector<std::string> before = form1.list3().items;
+        f.host.boxes.clear();
+        f.host.answers = c.answers;
+        form.command16Click();
+        EXPECT_EQ(f.host.boxes.size(), c.answers.size()) << c.what;
+        EXPECT_NE(f.host.boxes[0].text.find("空きが 31 か所"), std::string::npos) << c.what;
+        if (!c.replaced) {
+            EXPECT_EQ(form1.list3().items, before) << c.what;
+            continue;
+        }
+        ASSERT_EQ(form1.list3().items.size(), kBankSlots);
+        EXPECT_TRUE(SameParams(f.ws.slot(1), collection.a[2]));
+        EXPECT_TRUE(SameParams(f.ws.slot(2), InitialVoice()));
+        EXPECT_FALSE(form1.bankChanged());
+    }
+    EXPECT_NE(f.host.boxes[1].text.find("SOUND LIST に読込みますか"), std::string::npos);
+}
+
+TEST_F(LibraryWindow, TheFinishedBankIsSavedAsSyxOrV32AndSentAsTheSoundListIs) {
+    openIndexed();
+    loadListWithBankB();
+    // GIVEN SOUND LIST entry 3 dragged in, then E.PIANO 1
+    form.builderDropSoundList({3}, 0);
+    form.resultsChoose({row("E.PIANO 1")});
+    form.command11Click();
+    EXPECT_EQ(Position(form, 1), Padded("VOICE B03") + "|SOUND LIST 03");
+    for (const char *name : {"out.syx", "out.v32"}) {
+        const std::filesystem::path file = dataHome / name;
+        form.chooseBankFile = [&] { return std::optional<std::string>(file.string()); };
+        f.host.answers = {MsgResult::Yes}; // 30 free positions hold the initial voice
+        form.command17Click();
+        const ReadResult<BankRecords> read =
+            ReadBankFile(file, std::string_view(name).ends_with("v32") ? BankKind::V32 : BankKind::Syx);
+        ASSERT_TRUE(read.ok()) << name;
+        const auto slotOf = [](const VoiceRecord &r) {
+            Slot s{};
+            std::copy(r.begin(), r.end(), s.begin());
+            return s;
+        };
+        EXPECT_TRUE(SameParams(slotOf(read.value[0]), collection.b[3])) << name;
+        EXPECT_TRUE(SameParams(slotOf(read.value[1]), collection.a[1])) << name;
+        EXPECT_TRUE(SameParams(slotOf(read.value[31]), InitialVoice())) << name;
+        EXPECT_EQ(form.label6, "作成中のバンクを「" + file.string() + "」に保存しました。");
+    }
+    // A name of another kind is refused before anything is asked or written.
+    form.chooseBankFile = [&] { return std::optional<std::string>((dataHome / "out.txt").string()); };
+    f.host.boxes.clear();
+    form.command17Click();
+    ASSERT_EQ(f.host.boxes.size(), 1u);
+    EXPECT_NE(f.host.boxes[0].text.find(".syx か .v32"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dataHome / "out.txt"));
+    // WHEN DX7へ送信: free positions, the SOUND LIST's question, the transmit's
+    f.out.sent.clear();
+    f.host.answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Ok};
+    form.command18Click();
+    ASSERT_FALSE(f.out.sent.empty());
+    EXPECT_EQ(f.out.sent[0], std::vector<Byte>(BuildBulkMessage(f.ws.voiceTable()).begin(),
+                                               BuildBulkMessage(f.ws.voiceTable()).end()));
+    EXPECT_TRUE(SameParams(f.ws.slot(2), collection.a[1]));
+}
+
+TEST_F(LibraryWindow, AMarkGivenInTheDuplicatesViewShowsOnEveryVoiceOfTheSound) {
+    openIndexed();
+    form.option2Click();
+    form.command5Click();
+    form.waitForRun();
+    ASSERT_EQ(form.groups.size(), 1u);
+    const int version = form.groupMarksVersion;
+    form.groupVoiceClick(0, 0);
+    form.markCategory(1); // bass, by hand
+    form.markFavourite(true);
+    for (const CatalogVoice &v : form.groups[0].voices) {
+        EXPECT_TRUE(v.favourite) << v.name;
+        EXPECT_EQ(v.category, VoiceCategory::Bass) << v.name;
+    }
+    EXPECT_GT(form.groupMarksVersion, version);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ protected:
         QTreeWidgetItem *target = itemAt(event->position().toPoint());
         const int position = target ? indexOfTopLevelItem(target) + 1 : 0;
         if (source == this) {
-            const QTreeWidgetItem *dragged = currentItem();
+            QTreeWidgetItem *dragged = currentItem();
             if (dragged)
                 form_.builderMove(indexOfTopLevelItem(dragged) + 1,
                                   position == 0 ? static_cast<int>(kBankSlots) : position);
@@ -123,7 +123,7 @@ LibraryBuilderView::LibraryBuilderView(LibraryWindowForm &form, const BuiltContr
     QObject::connect(list_, &QTreeWidget::itemSelectionChanged, list_, [this] {
         if (refreshing_) return;
         std::vector<int> positions;
-        for (const QTreeWidgetItem *item : list_->selectedItems())
+        for (QTreeWidgetItem *item : list_->selectedItems())
             positions.push_back(list_->indexOfTopLevelItem(item) + 1);
         form_.builderChoose(std::move(positions));
     });

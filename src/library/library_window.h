@@ -203,17 +203,20 @@ inline constexpr Text kBuilderFromSoundList = "SOUND LIST ";
 inline constexpr Text kBuilderUsedBefore = "使用 ";
 inline constexpr Text kBuilderUsedAfter = " / 32";
 inline constexpr Text kBuilderTitle = "作成中のバンク";
-inline constexpr Text kBuilderFull = "作成中のバンクに空きがありません。位置を消去してから、もう一度実行してください。";
+inline constexpr Text kBuilderFull =
+    "作成中のバンクに空きがありません。位置を消去してから、もう一度実行してください。";
 inline constexpr Text kBuilderNoPosition = "作成中のバンクの位置を選んでください。";
 inline constexpr Text kBuilderSwapTwo = "入れ替える2つの位置を選んでください。";
 inline constexpr Text kBuilderNoVoice = "作成中のバンクに音色がありません。先に音色を入れてください。";
 inline constexpr Text kBuilderNoResults = "検索結果がありません。";
 inline constexpr Text kBuilderClearAll = "作成中のバンクの音色をすべて消去しますか？";
 inline constexpr Text kBuilderInitialBefore = "作成中のバンクには空きが ";
-inline constexpr Text kBuilderInitialAfter = " か所あります。空きは初期音色（INIT VOICE）で埋めます。続けますか？";
+inline constexpr Text kBuilderInitialAfter =
+    " か所あります。空きは初期音色（INIT VOICE）で埋めます。続けますか？";
 inline constexpr Text kBuilderIntoListBefore = "作成中のバンク（";
 inline constexpr Text kBuilderIntoListAfter = " 音色）を SOUND LIST に読込みますか？";
-inline constexpr Text kBuilderTransmitNotice = "作成中のバンクを SOUND LIST に読込んでから、DX7に送信します。";
+inline constexpr Text kBuilderTransmitNotice =
+    "作成中のバンクを SOUND LIST に読込んでから、DX7に送信します。";
 inline constexpr Text kBuilderFilledBefore = "検索結果から ";
 inline constexpr Text kBuilderFilledAfter = " 音色を入れました";
 inline constexpr Text kBuilderSkippedBefore = "（同じ音の ";

@@ -3,11 +3,10 @@
 // SOUND LIST, a file or the instrument.
 #include "library/library_window.h"
 
-#include "files/file_convert.h"
-#include "files/voice_files.h"
 #include "workspace/unwritten.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace vox {
 
@@ -145,8 +144,8 @@ void LibraryWindowForm::command12Click() {
         tell(kBuilderFull, MsgIcon::Information);
         return;
     }
-    const BankBuilder::FillReport report =
-        builder_.fill(results, [this](const CatalogVoice &v) { return catalog_->record(v.id); }, check2);
+    const BankBuilder::FillReport report = builder_.fill(
+        results, [this](const CatalogVoice &v) { return catalog_->record(v.id); }, check2);
     std::string text = kBuilderFilledBefore + std::to_string(report.placed) + kBuilderFilledAfter;
     if (report.sameSound > 0)
         text += kBuilderSkippedBefore + std::to_string(report.sameSound) + kBuilderSkippedAfter;
@@ -244,24 +243,19 @@ void LibraryWindowForm::command17Click() {
     const std::optional<std::string> chosen = chooseBankFile();
     if (!chosen) return;
     const std::filesystem::path file = *chosen;
-    const OutputKind kind = OutputKindOfName(file);
-    if (kind != OutputKind::Syx && kind != OutputKind::V32) {
+    // A bank is kept as a bulk dump or as the program's own 32 records;
+    // any other name is refused before anything is asked.
+    std::string extension = file.extension().string();
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".syx" && extension != ".v32") {
         tell(kBuilderKindRefusedBefore + file.string() + kBuilderKindRefusedAfter);
         return;
     }
     const std::optional<BankRecords> bank = builtBank();
     if (!bank) return;
-    LoadedVoices voices;
-    voices.isBank = true;
-    voices.bank = *bank;
-    const Encoded encoded = EncodeFor(voices, kind, std::nullopt);
-    if (!encoded.error.empty()) {
-        tell(WriteErrorMessage(file, encoded.error));
-        return;
-    }
-    const WriteResult written = WriteFileReplacing(file, encoded.bytes);
-    if (!written.ok) {
-        tell(WriteErrorMessage(file, written.reason));
+    if (const std::string failed = links_.saveBank(file, *bank); !failed.empty()) {
+        tell(failed);
         return;
     }
     label6 = kBuilderSavedBefore + file.string() + kBuilderSavedAfter;

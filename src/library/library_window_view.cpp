@@ -113,7 +113,8 @@ public:
 
     QModelIndex index(int row, int column, const QModelIndex &parent) const override {
         if (row < 0 || column < 0 || column >= kColumnCount) return {};
-        if (!parent.isValid()) return row < static_cast<int>(groups_) ? createIndex(row, column, quintptr{0}) : QModelIndex();
+        if (!parent.isValid())
+            return row < static_cast<int>(groups_) ? createIndex(row, column, quintptr{0}) : QModelIndex();
         if (parent.internalId() != 0 || row >= rowCount(parent)) return {};
         return createIndex(row, column, static_cast<quintptr>(parent.row()) + 1);
     }

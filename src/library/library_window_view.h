@@ -82,7 +82,8 @@ private:
     QLabel *label6_ = nullptr, *label7_ = nullptr;
     KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
-    int resultsShown_ = -1, groupsShown_ = -1, groupMarksShown_ = 0, comparisonShown_ = 0, whereaboutsShown_ = 0;
+    int resultsShown_ = -1, groupsShown_ = -1, groupMarksShown_ = 0, comparisonShown_ = 0,
+        whereaboutsShown_ = 0;
     bool refreshing_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "program/program.h"
 
+#include "files/file_convert.h"
+#include "files/voice_files.h"
+
 #include "midi/message_names.h"
 #include "midi/midi_port.h"
 
@@ -12,6 +15,20 @@ Program::Program(ProgramState &s, Host &h)
       library(context(), form1, *this), explore(context()) {
     state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
     explore.editAreaChanged = [this] { form2.showChangedEditArea(); };
+}
+
+std::string Program::saveBank(const std::filesystem::path &file, const BankRecords &bank) {
+    using namespace library_text;
+    const OutputKind kind = OutputKindOfName(file);
+    if (kind != OutputKind::Syx && kind != OutputKind::V32)
+        return kBuilderKindRefusedBefore + file.string() + kBuilderKindRefusedAfter;
+    LoadedVoices voices;
+    voices.isBank = true;
+    voices.bank = bank;
+    const Encoded encoded = EncodeFor(voices, kind, std::nullopt);
+    if (!encoded.error.empty()) return WriteErrorMessage(file, encoded.error);
+    const WriteResult written = WriteFileReplacing(file, encoded.bytes);
+    return written.ok ? std::string() : WriteErrorMessage(file, written.reason);
 }
 
 bool Program::pumpMidiInput() {

@@ -7,6 +7,7 @@
 #include "common/program_state.h"
 #include "workspace/workspace.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
     // The SOUND LIST's bank to the instrument, as "DX7へ送信" sends it
     // (with its question and its read-back).
     virtual void transmitSoundList() = 0;
+    // Writes the bank to `file` as its name says (.syx, .v32), whole or
+    // not at all; "" when written, else the message that says why not.
+    virtual std::string saveBank(const std::filesystem::path &file, const BankRecords &bank) = 0;
 
 protected:
     ~LibraryPort() = default;

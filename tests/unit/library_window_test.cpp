@@ -1,5 +1,6 @@
 // "音色ライブラリ": the window's behaviour over a small collection whose
 // voices the test made, with the real catalogue in a scratch folder.
+#include "files/voice_files.h"
 #include "library/library_window.h"
 #include "library_collection.h"
 #include "midi/midi_output.h"
@@ -7,7 +8,6 @@
 #include "voice/dx7_messages.h"
 #include "voice/init_voice.h"
 #include "voice/voice_layout.h"
-#include "files/voice_files.h"
 
 #include <gtest/gtest.h>
 
@@ -931,7 +931,6 @@ TEST_F(LibraryWindow, ADatabaseThatCannotBeOpenedIsNamedInTheBox) {
     EXPECT_TRUE(form.isOpen());
 }
 
-
 // --- The bank under construction ---------------------------------------------
 
 // A position as the builder's list shows it: name, then where it came from.
@@ -1085,10 +1084,17 @@ TEST_F(LibraryWindow, TheFinishedBankIsSavedAsSyxOrV32AndSentAsTheSoundListIs) {
     f.out.sent.clear();
     f.host.answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Ok};
     form.command18Click();
+    // THEN the bulk dump (4104 bytes) holds the bank, which the SOUND LIST shows
     ASSERT_FALSE(f.out.sent.empty());
-    EXPECT_EQ(f.out.sent[0], std::vector<Byte>(BuildBulkMessage(f.ws.voiceTable()).begin(),
-                                               BuildBulkMessage(f.ws.voiceTable()).end()));
+    ASSERT_EQ(f.out.sent[0].size(), 4104u);
+    const ReadResult<BankRecords> sent = DecodeBank(f.out.sent[0], BankKind::Syx, "sent");
+    ASSERT_TRUE(sent.ok());
+    for (std::size_t p : {0u, 1u, 31u})
+        EXPECT_TRUE(std::equal(sent.value[p].begin() + kParamBase, sent.value[p].end(),
+                               f.ws.slot(static_cast<int>(p) + 1).begin() + kParamBase))
+            << p;
     EXPECT_TRUE(SameParams(f.ws.slot(2), collection.a[1]));
+    EXPECT_FALSE(form1.bankChanged());
 }
 
 TEST_F(LibraryWindow, AMarkGivenInTheDuplicatesViewShowsOnEveryVoiceOfTheSound) {

@@ -263,14 +263,5 @@ TEST(VirtualDx7Family, DumpsGoOutWithTheDeviceNumberOfALaterModel) {
     }
 }
 
-TEST(VirtualDx7Family, ModelsAreNamedAsTheSimsOptionNamesThem) {
-    for (const auto &[name, model] :
-         {std::pair{"dx7", Model::Dx7}, std::pair{"dx7ii", Model::Dx7ii}, std::pair{"tx802", Model::Tx802}}) {
-        EXPECT_EQ(InstrumentModelFromName(name), model);
-        EXPECT_STREQ(InstrumentModelName(model), name);
-    }
-    EXPECT_FALSE(InstrumentModelFromName("dx7s").has_value());
-}
-
 } // namespace
 } // namespace vox

@@ -92,6 +92,10 @@ const char *Dx7RefusalName(Dx7Refusal reason) {
         return "program number above 31";
     case Dx7Refusal::SysInfoUnavailable:
         return "SYS INFO UNAVAIL";
+    case Dx7Refusal::FamilyDamaged:
+        return "additional voice or universal dump with wrong byte count or checksum";
+    case Dx7Refusal::NotHeld:
+        return "dump request for data not held";
     }
     return "?";
 }
@@ -266,7 +270,7 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
     const Dx7Message m = DecodeDx7(message);
     const bool taken = m.kind == Dx7Kind::ParameterChange || m.kind == Dx7Kind::FunctionParameter ||
                        m.kind == Dx7Kind::VoiceDump || m.kind == Dx7Kind::BulkDump ||
-                       (m.kind == Dx7Kind::DumpRequest && answersRequests);
+                       (m.kind == Dx7Kind::DumpRequest && (answersRequests || laterModel()));
     if (message.size() < 4 || (!taken && m.kind != Dx7Kind::OtherDump))
         return refuse(message, Dx7Refusal::UnknownSysEx);
     if (m.channel != receiveChannel) return refuse(message, Dx7Refusal::WrongChannel);
@@ -281,6 +285,9 @@ void VirtualDx7::sysEx(std::span<const Byte> message) {
         return bankDump(message, m);
     case Dx7Kind::DumpRequest:
         return dumpRequest(message, m);
+    case Dx7Kind::OtherDump:
+        if (laterModel()) return familyDump(message);
+        return refuse(message, Dx7Refusal::UnknownSysEx);
     default:
         return refuse(message, Dx7Refusal::UnknownSysEx);
     }
@@ -318,7 +325,9 @@ void VirtualDx7::bankDump(std::span<const Byte> message, const Dx7Message &m) {
     accept(message);
     ++bankDumps_;
     // The edit buffer keeps what it holds until the next program change, so
-    // nothing sounds different yet.
+    // nothing sounds different yet. A later model keeps its AMEM as it was:
+    // what a DX7 II does to the additional voices when a VMEM comes alone is
+    // not known (family data sheet, 4 and 7.8).
     setInternalVoices(std::span<const Byte, kPackedBankSize>(m.data.data(), kPackedBankSize));
 }
 
@@ -364,14 +373,55 @@ void VirtualDx7::functionChange(std::span<const Byte> message, const Dx7Message 
 
 void VirtualDx7::dumpRequest(std::span<const Byte> message, const Dx7Message &m) {
     constexpr int kVoiceFormat = 0, kBankFormat = 9;
-    if (!m.good() || (m.format != kVoiceFormat && m.format != kBankFormat))
+    if (!m.good() || (m.format != kVoiceFormat && m.format != kBankFormat)) {
+        if (laterModel()) return familyRequest(message);
         return refuse(message, Dx7Refusal::UnknownSysEx);
+    }
     accept(message);
-    if (m.format == kBankFormat) return reply(bulkDump());
-    const VoiceDump dump = BuildVoiceDump(edit_);
-    reply(std::vector<Byte>(dump.begin(), dump.end()));
+    std::vector<Byte> dump;
+    if (m.format == kBankFormat)
+        dump = bulkDump();
+    else {
+        const VoiceDump voice = BuildVoiceDump(edit_);
+        dump.assign(voice.begin(), voice.end());
+    }
+    stampDevice(dump);
+    reply(std::move(dump));
 }
 
+void VirtualDx7::stampDevice(std::vector<Byte> &dump) const {
+    constexpr std::size_t kStatusPos = 2;
+    if (laterModel())
+        dump[kStatusPos] = static_cast<Byte>((dump[kStatusPos] & 0xF0) | (receiveChannel & 0x0F));
+}
+
+// The switches are asked as for a VMEM, the Mk I's way: the sheet names no
+// DX7 II switches (1.7, 7.11), and a TX802 is reported to have an internal
+// memory protect. The edit buffers' blocks are asked alike, as a voice dump is.
+void VirtualDx7::familyDump(std::span<const Byte> message) {
+    const FamilyMemory::Taken verdict = family_.judge(model, message);
+    if (verdict == FamilyMemory::Taken::NotThisModel) return refuse(message, Dx7Refusal::UnknownSysEx);
+    if (!switchesTakeDump(message)) return;
+    if (verdict == FamilyMemory::Taken::Damaged) return refuse(message, Dx7Refusal::FamilyDamaged);
+    family_.take(model, message);
+    accept(message);
+    ++familyDumps_;
+}
+
+// What the instrument does with a request for data it does not hold (an
+// AMEM or a universal block it never took) the sheet does not say: it is
+// dropped, and logged as not held.
+void VirtualDx7::familyRequest(std::span<const Byte> message) {
+    bool known = false;
+    auto answer = family_.answer(model, message, receiveChannel, known);
+    if (!known) return refuse(message, Dx7Refusal::UnknownSysEx);
+    if (!answer) return refuse(message, Dx7Refusal::NotHeld);
+    accept(message);
+    reply(std::move(*answer));
+}
+
+// A later model's ACED edit buffer stays as it is: the AMEM's packing is not
+// known, so the selected voice's additional data cannot be unpacked from it.
 void VirtualDx7::selectProgram(int program) {
     selected_ = program;
     edit_ = internal_[static_cast<std::size_t>(program)];
@@ -383,6 +433,7 @@ void VirtualDx7::selectProgram(int program) {
     }
     const VoiceDump built = BuildVoiceDump(internal_[static_cast<std::size_t>(program)]);
     std::vector<Byte> dump(built.begin(), built.end());
+    stampDevice(dump);
     if (faults.corruptChecksum.applies(program)) {
         faults.corruptChecksum.spent = true;
         dump[kChecksumPos] = static_cast<Byte>((dump[kChecksumPos] + 1) & 0x7F);

@@ -8,6 +8,7 @@
 // what it took. It knows no clock or thread: the transport around it
 // delivers whole messages and carries its replies, delayed when asked.
 
+#include "midi/virtual_dx7_family.h"
 #include "voice/bank_format.h" // ReadBankImage, for the sim's --bank
 #include "voice/dx7_decode.h"
 #include "voice/dx7_event.h"
@@ -47,8 +48,10 @@ enum class Dx7Refusal : int {
     ParameterLength = 18,    // parameter change not 7 bytes
     ProgramNumber = 19,      // program change above 31
     SysInfoUnavailable = 20, // a dump or parameter change while SYS INFO is UNAVAIL
+    FamilyDamaged = 21,      // a later model's dump (05, 06, 7E) of wrong byte count or checksum
+    NotHeld = 22,            // a later model's dump request for data it does not hold
 };
-inline constexpr int kDx7RefusalKinds = 21;
+inline constexpr int kDx7RefusalKinds = 23;
 const char *Dx7RefusalName(Dx7Refusal reason);
 
 inline constexpr std::size_t kChannelMessageMax = 3;
@@ -108,6 +111,11 @@ public:
     // F0 43 2n 09 F7 (the 32 voices) and F0 43 2n 00 F7 (the edit buffer);
     // the Mk I drops them (refused as an unknown message).
     bool answersRequests = false;
+    // A DX7 II or a TX802 also takes and answers the additional voices and
+    // the universal blocks (virtual_dx7_family.h), answers every dump
+    // request, and sends with its device number (receiveChannel) in the
+    // status nibble. The Mk I drops all of that.
+    InstrumentModel model = InstrumentModel::Dx7;
     Dx7Faults faults;
 
     // What tests and the sim read.
@@ -127,6 +135,8 @@ public:
     int programChanges() const { return programChanges_; }
     int voiceDumpsLoaded() const { return voiceDumps_; }
     int bankDumpsLoaded() const { return bankDumps_; }
+    int familyDumpsLoaded() const { return familyDumps_; }
+    const FamilyMemory &familyMemory() const { return family_; }
     int parameterChanges() const { return parameterChanges_; }
     int repliesSent() const { return replies_; }
     int refusals() const { return refusalTotal_; }
@@ -152,6 +162,10 @@ private:
     void parameterChange(std::span<const Byte> message, const Dx7Message &m);
     void functionChange(std::span<const Byte> message, const Dx7Message &m);
     void dumpRequest(std::span<const Byte> message, const Dx7Message &m);
+    bool laterModel() const { return model != InstrumentModel::Dx7; }
+    void familyDump(std::span<const Byte> message);
+    void familyRequest(std::span<const Byte> message);
+    void stampDevice(std::vector<Byte> &dump) const; // a later model's device number
     void selectProgram(int program);
     void reply(std::vector<Byte> bytes);
     double now_ = 0.0;
@@ -161,8 +175,9 @@ private:
     int selected_ = 0;
     Byte opSwitches_ = 0x3F;
     FunctionSettings function_;
+    FamilyMemory family_{function_};
     int noteOns_ = 0, noteOffs_ = 0, programChanges_ = 0, voiceDumps_ = 0, bankDumps_ = 0,
-        parameterChanges_ = 0, replies_ = 0, refusalTotal_ = 0;
+        parameterChanges_ = 0, replies_ = 0, refusalTotal_ = 0, familyDumps_ = 0;
     std::array<int, kDx7RefusalKinds> refusalCount_{};
     std::string lastRefusal_;
     std::vector<LogEntry> log_;

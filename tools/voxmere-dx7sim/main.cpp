@@ -57,6 +57,16 @@ instrument refuses a dump with a wrong byte count or checksum; sent in pieces, e
 when the one before has crossed the cable, it arrives whole. On JACK the sim sees
 each piece when it comes; on ALSA RtMidi hands a System Exclusive message over
 whole with its last piece, so there it counts as sent at once.
+Models: --model dx7ii (or tx802) makes it a DX7 II (TX802): it also takes the
+additional voices (F0 43 0n 05 ACED, 06 AMEM) and the universal dumps (F0 43 0n 7E
+"LM  8973PE" and "LM  8973PM" performances, "LM  8973S " system set-up,
+"LM  MCRYE " and "LM  MCRYMx" micro tunings, "LM  FKSYE " fractional scaling; a
+TX802 its own performances "LM  8952PE" and "LM  8952PM" and no system set-up) and
+keeps each byte for byte. It answers every dump request: F0 43 2n 00/05/06/09 F7, and
+F0 43 2n 7E <the ten name bytes> F7 for a universal block. At power-on it holds a
+neutral ACED and no AMEM or universal block; a request for one not yet taken is
+not answered (logged "REFUSED dump request for data not held"). Its dumps go out
+with the device number (the --channel) in the status nibble.
 MIDI TRANSMIT: --send-bank-after S sends the internal memory as one 4104-byte
 bulk dump S seconds after start; SIGUSR1 sends it again at any time:
   kill -USR1 <pid of voxmere-dx7sim>
@@ -260,6 +270,9 @@ public:
                      dx7.parameterChanges(), dx7.noteOns(), dx7.noteOffs(), dx7.refusals());
         if (dx7.refusals())
             std::fprintf(stderr, "voxmere-dx7sim: last refused: %s\n", dx7.lastRefusal().c_str());
+        if (dx7.model != InstrumentModel::Dx7)
+            std::fprintf(stderr, "voxmere-dx7sim: %s: %d additional voice or universal dumps taken\n",
+                         InstrumentModelName(dx7.model), dx7.familyDumpsLoaded());
         if (banksSent_) std::fprintf(stderr, "voxmere-dx7sim: %d bulk dumps sent\n", banksSent_);
         if (timing_.inputLimit > 0)
             std::fprintf(stderr, "voxmere-dx7sim: %ld bytes dropped (input buffer of %d bytes)\n",
@@ -317,7 +330,7 @@ private:
 int main(int argc, char **argv) {
     CLI::App app{"voxmere-dx7sim: a virtual DX7 on MIDI ports (JACK or ALSA) for VOXMERE"};
     app.footer(kHelpFooter);
-    std::string apiName, bankFile, dumpBankFile, logFile;
+    std::string apiName, bankFile, dumpBankFile, logFile, modelName = "dx7";
     int breakFirst = -1, breakFirstOnce = -1, dropDump = -1, dropDumpOnce = -1, corrupt = -1,
         corruptOnce = -1;
     int delayMs = 0, channel = 1;
@@ -355,6 +368,10 @@ int main(int argc, char **argv) {
         "--answers-requests", answersRequests,
         "answer the dump requests F0 43 2n 09 F7 (32 voices) and F0 43 2n 00 F7 (edit buffer), as a TX7 "
         "or a DX7 II does");
+    app.add_option("--model", modelName,
+                   "dx7 (the Mk I, default), dx7ii or tx802: the later models also keep and answer the "
+                   "additional voices (ACED, AMEM) and the universal dumps")
+        ->check(CLI::IsMember({"dx7", "dx7ii", "tx802"}));
     app.add_flag("--cable", timing.cable,
                  "every byte in and out takes 0.32 ms, as on a 31,250-baud MIDI cable");
     app.add_option("--input-limit", timing.inputLimit,
@@ -401,6 +418,7 @@ int main(int argc, char **argv) {
     dx7.memoryProtect = protect;
     dx7.receiveChannel = channel - 1;
     dx7.answersRequests = answersRequests;
+    dx7.model = InstrumentModelFromName(modelName).value_or(InstrumentModel::Dx7);
 
     struct sigaction stop {};
     stop.sa_handler = OnStopSignal;

@@ -9,6 +9,7 @@
 #include "librarian/midi_settings.h"
 #include "midi/fast_receive.h"
 #include "midi/rtmidi_ports.h"
+#include "midi/virtual_dx7_family.h"
 #include "program/program.h"
 #include "text/ui_text.h"
 #include "ui/control_layout.h"
@@ -46,6 +47,11 @@ struct CommandLine {
                                       "API"};
     const QCommandLineOption audioOut{
         "audio-out", "The virtual DX7's audio output device: its name or a unique part of it.", "NAME"};
+    const QCommandLineOption model{"model",
+                                   "The built-in virtual DX7's model: dx7 (the Mk I, default), dx7ii or "
+                                   "tx802 (these also keep and answer the additional voice data and "
+                                   "the universal blocks).",
+                                   "MODEL"};
     const QCommandLineOption listPorts{"list-ports", "Print the MIDI ports of each API and exit."};
     const QCommandLineOption receive{"receive",
                                      "Bank receive: standard (a request every half second) or fast "
@@ -77,8 +83,8 @@ struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription("VOXMERE: DX7 voice editor and librarian");
         parser.addHelpOption();
-        parser.addOptions({out, in, api, virtualDx7, audioApi, audioOut, listPorts, receive, noteIn, channel,
-                           sysExChunk, verifyTransmit, language});
+        parser.addOptions({out, in, api, virtualDx7, model, audioApi, audioOut, listPorts, receive, noteIn,
+                           channel, sysExChunk, verifyTransmit, language});
     }
 };
 
@@ -180,6 +186,16 @@ int main(int argc, char **argv) {
         }
         state.exchange.receiveMode = *parsed;
     }
+    vox::InstrumentModel model = vox::InstrumentModel::Dx7;
+    if (parser.isSet(commandLine.model)) {
+        const std::string name = parser.value(commandLine.model).toStdString();
+        const auto parsed = vox::InstrumentModelFromName(name);
+        if (!parsed) {
+            std::fprintf(stderr, "voxmere: --model must be dx7, dx7ii or tx802, not '%s'\n", name.c_str());
+            return 2;
+        }
+        model = *parsed;
+    }
     if (parser.isSet(commandLine.channel)) {
         const std::string text = parser.value(commandLine.channel).toStdString();
         const auto parsed = vox::ReadWholeNumber(text, 1, vox::kMaxChannel);
@@ -229,7 +245,10 @@ int main(int argc, char **argv) {
         }
     }
     // The built-in instrument is set to the channel the program sends on.
-    if (wiring.dx7) wiring.dx7->receiveChannel = state.exchange.channel - 1;
+    if (wiring.dx7) {
+        wiring.dx7->receiveChannel = state.exchange.channel - 1;
+        wiring.dx7->model = model;
+    }
     for (const auto &problem : wiring.problems)
         std::fprintf(stderr, "voxmere: %s\n", problem.c_str());
     vox::NullOutPort nullOut;

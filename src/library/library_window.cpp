@@ -4,12 +4,24 @@
 #include "workspace/unwritten.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <exception>
 #include <system_error>
 
 namespace vox {
 
 namespace {
+
+// A duplicate search over a large library allocates every group on the
+// worker and keeps only those shown; what it freed goes back to the system
+// rather than staying in the allocator's arenas.
+void ReleaseFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 namespace fs = std::filesystem;
 using namespace library_text;
@@ -314,8 +326,8 @@ void LibraryWindowForm::startRun(RunKind kind, int threshold) {
                     &r->cancel);
                 r->error = r->report.error;
             } else if (r->kind == RunKind::Same) {
-                // The view holds an item per voice shown: no more voices than
-                // the result table's rows, the largest groups first.
+                // The groups keep a copy of each voice shown: no more voices
+                // than the result table's rows, the largest groups first.
                 std::vector<DuplicateGroup> found = catalog->duplicates(r->among);
                 r->groupsFound = found.size();
                 std::size_t voicesShown = 0;
@@ -364,7 +376,7 @@ void LibraryWindowForm::waitForRun() {
 
 void LibraryWindowForm::takeRun() {
     if (run_->thread.joinable()) run_->thread.join();
-    const std::unique_ptr<Run> run = std::move(run_);
+    std::unique_ptr<Run> run = std::move(run_);
     progressBar1 = {.visible = false};
     if (run->kind == RunKind::Index) {
         const IndexReport &report = run->report;
@@ -395,13 +407,16 @@ void LibraryWindowForm::takeRun() {
         if (groups.size() < run->groupsFound)
             groupsStatus_ += kStatusLimitBefore + Count(groups.size()) + kGroupsLimitAfter;
         const CatalogQuery &among = run->among;
-        if (!among.name.empty() || among.algorithm || among.feedback || among.carriers)
+        if (!among.name.empty() || among.algorithm || among.feedback || among.carriers || among.category ||
+            among.favourite || among.minRating > 0 || !among.tag.empty())
             groupsStatus_ += kAmongFiltered;
         if (!run->error.empty())
             tell(kOpenFailedBefore + catalogFile_.string() + kOpenFailedMiddle + run->error +
                  kOpenFailedAfter);
     }
     showStatus();
+    run.reset();
+    ReleaseFreedMemory();
 }
 
 // --- Search ------------------------------------------------------------------

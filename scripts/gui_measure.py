@@ -110,20 +110,26 @@ def main():
         proc, _ = start(program, open_editor)
         _, lines = wait_for_guide(proc)
         time.sleep(2.0)
-        # Any box after the guide means the editor did not open as asked.
-        boxes = [l for l in lines if l.startswith("BOX: ") and not l.startswith(GUIDE)]
-        if proc.poll() is not None:
-            sys.exit("the program ended early (status %s)" % proc.returncode)
-        kib = rss_kib(proc.pid)
-        stop(proc)
-        if boxes:
-            sys.exit("unexpected box: %s" % boxes[0].strip())
+        kib = rss_and_stop(proc, lines)
         print("resident memory %s: %.1f MiB (VmRSS %d kB)" %
               ("with the editor open" if open_editor else "main window only", kib / 1024.0, kib))
     library_home = os.environ.get("LIBRARY_DATA_HOME")
     if library_home:
         measure_library(program, library_home, "1")
         measure_library(program, library_home, "2")
+
+
+def rss_and_stop(proc, lines):
+    """VmRSS of the running program, which is then stopped. Any box after
+    the guide means a window did not open as asked."""
+    boxes = [l for l in lines if l.startswith("BOX: ") and not l.startswith(GUIDE)]
+    if proc.poll() is not None:
+        sys.exit("the program ended early (status %s)" % proc.returncode)
+    kib = rss_kib(proc.pid)
+    stop(proc)
+    if boxes:
+        sys.exit("unexpected box: %s" % boxes[0].strip())
+    return kib
 
 
 def measure_library(program, library_home, mode):
@@ -139,13 +145,7 @@ def measure_library(program, library_home, mode):
         time.sleep(2.0)
     else:
         time.sleep(5.0)
-    boxes = [l for l in lines if l.startswith("BOX: ") and not l.startswith(GUIDE)]
-    if proc.poll() is not None:
-        sys.exit("the program ended early (status %s)" % proc.returncode)
-    kib = rss_kib(proc.pid)
-    stop(proc)
-    if boxes:
-        sys.exit("unexpected box: %s" % boxes[0].strip())
+    kib = rss_and_stop(proc, lines)
     if mode == "2":
         said = [l.strip() for l in lines if l.startswith(DUPLICATES)][0]
         print("resident memory with the bank under construction filled and the duplicates shown "

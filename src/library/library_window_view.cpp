@@ -58,6 +58,22 @@ QStringList Headings() {
     return headings;
 }
 
+// What a voice's row shows in the result table and the duplicates view.
+QVariant VoiceData(const LibraryWindowForm &form, const CatalogVoice &v, int column, int role) {
+    if (role == Qt::DisplayRole) return Cell(form, v, column);
+    if (role == Qt::ToolTipRole && column == 1) return QString::fromStdString(v.file.string());
+    if (role == Qt::ToolTipRole && column == 5) return Qs(form.categoryWhyText(v));
+    if (role == Qt::TextAlignmentRole && column >= 2 && column <= 4)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant HeadingData(const QStringList &headings, int section, Qt::Orientation orientation, int role) {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
+        return headings[section];
+    return {};
+}
+
 } // namespace
 
 // The form's results as a table, read straight from the form.
@@ -72,19 +88,10 @@ public:
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : kColumnCount; }
     QVariant data(const QModelIndex &index, int role) const override {
         if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.results.size()) return {};
-        const CatalogVoice &v = form_.results[static_cast<std::size_t>(index.row())];
-        if (role == Qt::DisplayRole) return Cell(form_, v, index.column());
-        if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v.file.string());
-        if (role == Qt::ToolTipRole && index.column() == 5) return Qs(form_.categoryWhyText(v));
-        if (role == Qt::TextAlignmentRole && index.column() >= 2 && index.column() <= 4)
-            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
+        return VoiceData(form_, form_.results[static_cast<std::size_t>(index.row())], index.column(), role);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-            section < kColumnCount)
-            return headings_[section];
-        return {};
+        return HeadingData(headings_, section, orientation, role);
     }
     // Rows are dragged into the bank under construction.
     Qt::ItemFlags flags(const QModelIndex &index) const override {
@@ -138,19 +145,10 @@ public:
             return {};
         }
         const CatalogVoice *v = voice(index);
-        if (!v) return {};
-        if (role == Qt::DisplayRole) return Cell(form_, *v, index.column());
-        if (role == Qt::ToolTipRole && index.column() == 1) return QString::fromStdString(v->file.string());
-        if (role == Qt::ToolTipRole && index.column() == 5) return Qs(form_.categoryWhyText(*v));
-        if (role == Qt::TextAlignmentRole && index.column() >= 2 && index.column() <= 4)
-            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
+        return v ? VoiceData(form_, *v, index.column(), role) : QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-            section < kColumnCount)
-            return headings_[section];
-        return {};
+        return HeadingData(headings_, section, orientation, role);
     }
     const CatalogVoice *voice(const QModelIndex &index) const {
         if (!index.isValid() || index.internalId() == 0) return nullptr;

@@ -6,6 +6,7 @@
 #include "midi/midi_output.h"
 #include "voice/text.h"
 #include "voice/voice_scan.h"
+#include "voice/voice_supplement.h"
 #include "workspace/unwritten.h"
 
 #include <algorithm>
@@ -336,6 +337,22 @@ bool Form3::action() {
         tell(WriteErrorMessage(file, written.reason));
         return false;
     }
+    // The additional data goes beside it, whole; a companion left from a
+    // bank saved there before would pair wrongly later, so it goes.
+    const BankSupplements supplements = program_.workspace.bankSupplements();
+    const fs::path companion = SupplementCompanion(file);
+    if (AllHeld(supplements)) {
+        const WriteResult beside = WriteFileReplacing(companion, BuildAmem(supplements));
+        if (!beside.ok) tell(WriteErrorMessage(companion, beside.reason));
+    } else {
+        std::error_code ec;
+        fs::remove(companion, ec);
+        if (AnyHeld(supplements)) {
+            const auto held = std::count_if(supplements.begin(), supplements.end(),
+                                            [](const auto &r) { return r.has_value(); });
+            tell(kSupplementPartialBefore + std::to_string(held) + kSupplementPartialAfter);
+        }
+    }
     program_.workspace.markBankStored();
     return true;
 }
@@ -376,12 +393,26 @@ bool Form4::action() {
         tell(ReadErrorMessage(bank.error));
         return false;
     }
+    // The additional data beside it: the AMEM next to its bulk dump, or the
+    // companion of the program's own file.
+    PairedSupplements paired;
+    fs::path pairedFrom = file;
+    if (kind != BankKind::V32) {
+        paired = SupplementsBeside(content.value, ScanVoiceFile(content.value, {}), chosen);
+    } else if (std::error_code ec; fs::exists(SupplementCompanion(file), ec)) {
+        pairedFrom = SupplementCompanion(file);
+        const auto beside = ReadFileBytes(pairedFrom);
+        const auto records = beside.ok() ? SupplementsOfAmem(beside.value) : std::nullopt;
+        if (records) paired.records = *records;
+        paired.damaged = !records;
+    }
     if (!MayDiscard(program_.host, program_.workspace, Replaces::Bank)) return false;
     mainWindow_.clearReceiveLogs();
-    program_.workspace.replaceBank(bank.value);
+    program_.workspace.replaceBank(bank.value, paired.records);
     mainWindow_.reportDone(Tr("「") + file.filename().string() + kLoadedBankAfter);
     // Taken as the instrument takes it, but not without a word.
     if (bank.checksumWrong) tell(ChecksumWarning(file));
+    if (paired.damaged) tell(kSupplementDamagedBefore + pairedFrom.string() + kSupplementDamagedAfter);
     return true;
 }
 

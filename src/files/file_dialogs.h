@@ -25,6 +25,16 @@ namespace file_dialog_text {
 // The main window's status line after a load: 「name」 and what took it.
 inline constexpr Text kLoadedBankAfter = "」を SOUND LIST に読み込みました。";
 inline constexpr Text kLoadedVoiceAfter = "」をエディットエリアに読み込みました。";
+// The later models' additional data (AMEM) beside a bank.
+inline constexpr Text kSupplementDamagedBefore = "「";
+inline constexpr Text kSupplementDamagedAfter =
+    "」のバンクの横にある DX7 II "
+    "の追加データ（AMEM）はバイト数かチェックサムが合わないため、読込みませんでした。"
+    "音色は読込みました。";
+inline constexpr Text kSupplementPartialBefore = "DX7 II の追加データがあるのは SOUND LIST の ";
+inline constexpr Text kSupplementPartialAfter =
+    " 音色だけなので、追加データは保存しませんでした（追加データは 32 音色そろったときに保存します）。"
+    "音色は保存しました。";
 inline constexpr Text kForm3Caption = "32 ＶＯＩＣＥ　ＤＡＴＡ 保存";
 inline constexpr Text kForm4Caption = "32 ＶＯＩＣＥ ＤＡＴＡ 読込";
 inline constexpr Text kForm5Caption = "1 VOICE DATA 保存";

@@ -201,6 +201,12 @@ std::vector<Byte> EncodeBankFile(const VoiceTable &table);
 // 161 bytes: one slot the same way.
 std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot);
 
+// Beside a .v32, which holds 32 voice records and nothing more, the file
+// that keeps the bank's additional data for the later models: one AMEM
+// message, "BANK.v32" -> "BANK.amem.syx", readable as it stands by any
+// tool that reads System Exclusive files.
+std::filesystem::path SupplementCompanion(const std::filesystem::path &bankFile);
+
 struct WriteResult {
     bool ok = false;
     std::string reason;    // Japanese, for the box

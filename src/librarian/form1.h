@@ -167,6 +167,9 @@ inline constexpr Text kBankChangedMark = "＊変更あり（未保存）";
 inline constexpr Text kBankChangedTip =
     "SOUND LIST は、読込・ファイル保存・DX7への転送の後に変更されています";
 inline constexpr Text kEditAreaEntryTip = "エディットエリアにある音色";
+// An entry whose voice carries the later models' additional data.
+inline constexpr Text kSupplementTip = "DX7 II の追加データ（AMEM）があります";
+inline constexpr const char *kSupplementMark = "II";
 // Ending the program with work not written.
 inline constexpr Text kCloseVoiceChanged = unwritten_text::kVoice;
 inline constexpr Text kCloseBankChanged = unwritten_text::kBank;

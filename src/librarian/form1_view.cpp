@@ -21,11 +21,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 
 namespace vox {
 namespace {
@@ -53,7 +55,11 @@ void SyncList(QListWidget *list, const ListBoxState &state) {
 
 // The entry whose voice is in the edit area: bold on a tinted ground, so
 // it shows whether or not it is selected. The entry texts stay as they are.
-void MarkEntry(QListWidget *list, int entry) {
+// Entries whose voice carries additional data show "II" at their right
+// edge (kSupplementRole), so the entry text stays the instrument's.
+constexpr int kSupplementRole = Qt::UserRole + 1;
+
+void MarkEntry(QListWidget *list, int entry, const Workspace &workspace) {
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem *item = list->item(i);
         const bool marked = i == entry;
@@ -63,9 +69,29 @@ void MarkEntry(QListWidget *list, int entry) {
             item->setFont(font);
         }
         item->setData(Qt::BackgroundRole, marked ? QVariant(QColor(255, 240, 190)) : QVariant());
-        item->setToolTip(marked ? Qs(form1_text::kEditAreaEntryTip) : QString());
+        const bool supplement = workspace.hasBank() && workspace.supplement(i + 1).has_value();
+        item->setData(kSupplementRole, supplement);
+        QStringList tips;
+        if (marked) tips << Qs(form1_text::kEditAreaEntryTip);
+        if (supplement) tips << Qs(form1_text::kSupplementTip);
+        item->setToolTip(tips.join("\n"));
     }
 }
+
+class SupplementMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(kSupplementRole).toBool()) return;
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Disabled, QPalette::Text));
+        painter->drawText(option.rect.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          form1_text::kSupplementMark);
+        painter->restore();
+    }
+};
 
 // Dark red while the window is usable; greyed with it when disabled.
 void MarkColour(QLabel *label) {
@@ -133,6 +159,7 @@ void Form1View::buildControls(QWidget *c) {
     // Entries are dragged into the library window's bank under construction.
     list3_->setDragEnabled(true);
     list3_->setDragDropMode(QAbstractItemView::DragOnly);
+    list3_->setItemDelegate(new SupplementMarkDelegate(list3_));
     // Where a new user starts: said in the empty list itself.
     emptyHint_ = new QLabel(Qs(kEmptyListHint), list3_->viewport());
     emptyHint_->setObjectName("LabelEmptyListHint");
@@ -434,7 +461,7 @@ void Form1View::refresh() {
     SyncList(list1_, form_.list1);
     SyncList(list2_, form_.list2);
     SyncList(list3_, form_.list3());
-    MarkEntry(list3_, form_.editAreaEntry());
+    MarkEntry(list3_, form_.editAreaEntry(), program_.workspace);
     // A voice just written or taken: its entry in view.
     if (form_.editAreaEntry() != markedEntry_) {
         markedEntry_ = form_.editAreaEntry();

@@ -72,13 +72,16 @@ void Workspace::endStep() {
 }
 
 Workspace::State Workspace::state() const {
-    return {voiceTable_, editBuffer_, currentSlot_, hasEditVoice_, editAreaEntryVoice_, placedVoice_};
+    return {voiceTable_,  supplements_,  editSupplement_,     editBuffer_,
+            currentSlot_, hasEditVoice_, editAreaEntryVoice_, placedVoice_};
 }
 
 void Workspace::restore(const State &s) {
     if (!std::equal(s.voiceTable.all.begin() + 1, s.voiceTable.all.end(), voiceTable_.all.begin() + 1))
         ++bankRevision_;
     voiceTable_ = s.voiceTable;
+    supplements_ = s.supplements;
+    editSupplement_ = s.editSupplement;
     editBuffer_ = s.editBuffer;
     currentSlot_ = s.currentSlot;
     hasEditVoice_ = s.hasEditVoice;
@@ -103,11 +106,13 @@ bool Workspace::redo() {
     return true;
 }
 
-void Workspace::placeVoice(std::span<const Byte> image) {
-    asStep([&] { placeVoiceNow(image); });
+void Workspace::placeVoice(std::span<const Byte> image, const std::optional<Supplement> &supplement) {
+    asStep([&] { placeVoiceNow(image, supplement); });
 }
 
-void Workspace::placeVoiceNow(std::span<const Byte> image) {
+void Workspace::placeVoiceNow(std::span<const Byte> image, const std::optional<Supplement> &supplement) {
+    supplements_[0] = supplement;
+    editSupplement_ = supplement;
     Slot &slot0 = voiceTable_[0];
     std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(std::min(image.size(), kImageSize)),
               slot0.begin());
@@ -121,6 +126,7 @@ void Workspace::placeVoiceNow(std::span<const Byte> image) {
 void Workspace::placeEntry(int n) {
     asStep([&] {
         const Slot &entry = slot(n);
+        editSupplement_ = supplement(n);
         currentSlot_ = n;
         std::copy(entry.begin(), entry.begin() + kChecksumPos + 1, editBuffer_.begin());
         hasEditVoice_ = true;
@@ -133,22 +139,34 @@ void Workspace::placeEntry(int n) {
 // The new bank stands in every step, so that no undo brings the old back.
 void Workspace::replaceBankInHistory() {
     for (auto *steps : {&undo_, &redo_})
-        for (State &s : *steps)
+        for (State &s : *steps) {
             std::copy(voiceTable_.all.begin() + 1, voiceTable_.all.end(), s.voiceTable.all.begin() + 1);
+            std::copy(supplements_.begin() + 1, supplements_.end(), s.supplements.begin() + 1);
+        }
+}
+
+BankSupplements Workspace::bankSupplements() const {
+    BankSupplements out;
+    std::copy_n(supplements_.begin() + 1, kBankSlots, out.begin());
+    return out;
 }
 
 void Workspace::replaceBank(const VoiceTable &voices) {
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
+    for (std::size_t n = 1; n <= kBankSlots; ++n) {
         std::copy(voices[n].begin(), voices[n].begin() + kImageSize, voiceTable_[n].begin());
+        supplements_[n].reset();
+    }
     hasBank_ = true;
     ++bankRevision_;
     markBankStored();
     replaceBankInHistory();
 }
 
-void Workspace::replaceBank(const BankRecords &records) {
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
+void Workspace::replaceBank(const BankRecords &records, const BankSupplements &supplements) {
+    for (std::size_t n = 1; n <= kBankSlots; ++n) {
         std::copy(records[n - 1].begin(), records[n - 1].end(), voiceTable_[n].begin());
+        supplements_[n] = supplements[n - 1];
+    }
     hasBank_ = true;
     ++bankRevision_;
     markBankStored();
@@ -160,6 +178,7 @@ void Workspace::writeEditArea(int n) {
         Slot &target = voiceTable_[static_cast<std::size_t>(n)];
         std::copy(editBuffer_.begin() + kParamBase, editBuffer_.begin() + kParamBase + kParamCount,
                   target.begin() + kParamBase);
+        supplements_[static_cast<std::size_t>(n)] = editSupplement_;
         currentSlot_ = n;
         if (n != 0) ++bankRevision_;
         // Slot 0 is in no list and no file: the voice there is still unwritten.

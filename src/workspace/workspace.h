@@ -7,7 +7,8 @@
 // can never disagree with the bytes.
 
 #include "voice/voice.h"
-#include "voice/voice_scan.h" // VoiceRecord, BankRecords
+#include "voice/voice_scan.h"       // VoiceRecord, BankRecords
+#include "voice/voice_supplement.h" // the later models' additional data
 
 #include <array>
 #include <span>
@@ -28,6 +29,16 @@ public:
     bool hasBank() const { return hasBank_; }
     // The edit area names a voice (from the first placement on).
     bool hasEditVoice() const { return hasEditVoice_; }
+
+    // The later models' additional data beside slot n (0..32) and the edit
+    // area: it goes wherever its voice goes. None for a voice that came
+    // without one (every Mk I voice).
+    const std::optional<Supplement> &supplement(int n) const {
+        return supplements_[static_cast<std::size_t>(n)];
+    }
+    const std::optional<Supplement> &editSupplement() const { return editSupplement_; }
+    // Slots 1..32's.
+    BankSupplements bankSupplements() const;
 
     // SlotText n: the entry text of slot n (0..32) as it stands now.
     std::string slotText(int n) const;
@@ -51,15 +62,16 @@ public:
     // --- Operations ---
     // A voice from a file, the library or the initial voice: positions
     // 0..size-1 of slot 0 (at most 0..162), then the edit area takes slot 0
-    // (positions 0..161) and stands as stored.
-    void placeVoice(std::span<const Byte> image);
+    // (positions 0..161) and stands as stored; with it its additional data.
+    void placeVoice(std::span<const Byte> image, const std::optional<Supplement> &supplement = std::nullopt);
     // SOUND LIST entry n (1..32) into the edit area, which stands as stored.
     void placeEntry(int n);
     // Slots 1..32 replaced whole, positions 0..162 of each (a receive, a
     // bulk dump); the bank stands as stored and the edit area keeps its voice.
     void replaceBank(const VoiceTable &voices);
-    // The same from 32 file records (positions 0..160 of each).
-    void replaceBank(const BankRecords &records);
+    // The same from 32 file records (positions 0..160 of each), with the
+    // additional data that came beside them (none: a Mk I bank).
+    void replaceBank(const BankRecords &records, const BankSupplements &supplements = {});
     // The edit area's parameters (positions 6..160) into entry n (1..32), or
     // into slot 0; the slot's header and checksum bytes stay. The edit area
     // then names that slot, and an entry holds it as written.
@@ -106,8 +118,11 @@ private:
     static Params ParamsOf(const Slot &slot);
 
     // What a step takes back: the edit area and every slot.
+    using Supplements = std::array<std::optional<Supplement>, kSlotCount>;
     struct State {
         VoiceTable voiceTable;
+        Supplements supplements;
+        std::optional<Supplement> editSupplement;
         Slot editBuffer;
         int currentSlot;
         bool hasEditVoice;
@@ -116,7 +131,7 @@ private:
         bool operator==(const State &) const = default;
     };
     State state() const;
-    void placeVoiceNow(std::span<const Byte> image);
+    void placeVoiceNow(std::span<const Byte> image, const std::optional<Supplement> &supplement);
     void replaceBankInHistory();
     void restore(const State &s);
     // Runs an operation as a step of its own, or as part of the open one.
@@ -129,6 +144,8 @@ private:
     State beforeOpenStep_{};
 
     VoiceTable voiceTable_;
+    Supplements supplements_{};
+    std::optional<Supplement> editSupplement_;
     Slot editBuffer_{};
     int currentSlot_ = 0;
     bool hasBank_ = false;

@@ -9,6 +9,7 @@
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
 #include "voice/dx7_messages.h"
+#include "voice/init_voice.h"
 #include "voice/voice_scan.h"
 
 #include <gtest/gtest.h>
@@ -354,6 +355,77 @@ TEST(LoadsHelp, ThePageSaysWhichFilesEachLoadTakes) {
           "スタンダード MIDI ファイル", "ヘッダのないバンク", "4960", "中止", "--bank"})
         EXPECT_NE(section.find(words), std::string::npos) << words;
     EXPECT_NE(page.find("href=\"#loads\""), std::string::npos) << "the contents lead there";
+}
+
+// --- The later models' additional data ----------------------------------------
+
+TEST_F(LoadsTest, ADx7IIBanksAdditionalDataStaysWithEachVoiceThroughTheListAndTheSave) {
+    // GIVEN a file whose AMEM (at 7: F0 43 00 06 08 60, 35 bytes a voice,
+    // checksum, F7; 1128 bytes) stands before its bank
+    fillMemory();
+    copyTestFile("supplement-then-bank.syx", bankFolder());
+    const std::vector<Byte> file = ReadBytes(TestData("supplement-then-bank.syx"));
+    const std::vector<Byte> amem(file.begin() + 7, file.begin() + 7 + 1128);
+    ASSERT_EQ(amem[3], 0x06);
+    const auto record = [&](int voice) {
+        Supplement s;
+        std::copy_n(amem.begin() + 6 + 35 * (voice - 1), 35, s.begin());
+        return std::optional<Supplement>(s);
+    };
+    ASSERT_TRUE(doubleClick(f.program.form4, "supplement-then-bank.syx"));
+    // THEN each voice carries its own record
+    for (int n : {1, 17, 32})
+        EXPECT_EQ(f.ws.supplement(n), record(n)) << n;
+    // WHEN entry 3 goes into the edit area and is written into entry 5: its
+    // record goes with it, and an undo takes it back
+    f.ws.placeEntry(3);
+    f.ws.writeEditArea(5);
+    EXPECT_EQ(f.ws.supplement(5), record(3));
+    ASSERT_TRUE(f.ws.undo());
+    EXPECT_EQ(f.ws.supplement(5), record(5));
+    // WHEN the bank is saved as a .v32: the AMEM stands beside it byte for byte
+    const auto save = [&](const std::string &name) {
+        f.program.form1.command6Click();
+        f.program.form3.volumeSource = [] { return std::vector<std::string>{"/"}; };
+        f.program.form3.text2 = name;
+        f.program.form3.command1Click(0);
+    };
+    save("dx7ii");
+    EXPECT_EQ(ReadBytes(bankFolder() / "dx7ii.amem.syx"), amem);
+    // AND the .v32 loads with it
+    f.ws.placeVoice(InitialVoice());
+    f.ws.writeEditArea(1); // a Mk I voice: entry 1 has no record now
+    EXPECT_FALSE(f.ws.supplement(1).has_value());
+    f.host.answers = {MsgResult::Yes}; // the changed list may go
+    ASSERT_TRUE(doubleClick(f.program.form4, "dx7ii.v32"));
+    EXPECT_EQ(f.ws.supplement(1), record(1));
+    // WHEN a Mk I voice is written in and the bank saved again: the voices
+    // are saved, the partial data is not, and the box says so
+    f.ws.placeVoice(InitialVoice());
+    f.ws.writeEditArea(2);
+    takeBoxes();
+    f.host.answers = {MsgResult::Yes}; // overwrite
+    save("dx7ii");
+    const std::vector<std::string> boxes = takeBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_NE(boxes.back().find("31 音色だけ"), std::string::npos) << boxes.back();
+    EXPECT_FALSE(fs::exists(bankFolder() / "dx7ii.amem.syx"));
+}
+
+TEST_F(LoadsTest, ADamagedAmemBesideABankIsNamedAndNotTaken) {
+    // GIVEN the file with one data byte of its AMEM changed: its checksum fails
+    fillMemory();
+    std::vector<Byte> file = ReadBytes(TestData("supplement-then-bank.syx"));
+    file[7 + 6 + 10] ^= 0x01;
+    WriteBytes(bankFolder() / "damaged.syx", file);
+    ASSERT_TRUE(doubleClick(f.program.form4, "damaged.syx"));
+    // THEN the voices load, without a record, and the box names the file
+    EXPECT_EQ(f.program.form1.list3().items[0], "  1. BRASS   1 ");
+    EXPECT_FALSE(f.ws.supplement(1).has_value());
+    const std::vector<std::string> boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find((bankFolder() / "damaged.syx").string()), std::string::npos);
+    EXPECT_NE(boxes[0].find("AMEM"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+#include "voice/voice_supplement.h"
+
+#include "voice/family_data.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vox {
+
+namespace {
+
+constexpr std::size_t kDataPos = 6; // F0 43 0n 06 08 60
+
+bool IsAmem(const std::optional<FamilyMessage> &m) {
+    return m && m->kind && std::strcmp(m->kind->shortName, "AMEM") == 0;
+}
+
+} // namespace
+
+std::optional<BankSupplements> SupplementsOfAmem(std::span<const Byte> message) {
+    const std::optional<FamilyMessage> m = ReadFamilyMessage(message);
+    if (!IsAmem(m) || !m->good() || m->groups != 1 || message.size() != kAmemMessageSize) return std::nullopt;
+    BankSupplements records;
+    for (std::size_t v = 0; v < kBankSlots; ++v) {
+        Supplement s;
+        std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(kDataPos + v * kSupplementSize),
+                    kSupplementSize, s.begin());
+        records[v] = s;
+    }
+    return records;
+}
+
+std::vector<Byte> BuildAmem(const BankSupplements &records, int device) {
+    std::vector<Byte> m{kSysExStart, kYamahaId, static_cast<Byte>(device & 0x0F), 0x06,
+                        static_cast<Byte>(kAmemDataSize >> 7), static_cast<Byte>(kAmemDataSize & 0x7F)};
+    unsigned sum = 0;
+    for (const std::optional<Supplement> &r : records)
+        for (std::size_t i = 0; i < kSupplementSize; ++i) {
+            const Byte b = r ? static_cast<Byte>((*r)[i] & 0x7F) : Byte{0};
+            m.push_back(b);
+            sum += b;
+        }
+    m.push_back(static_cast<Byte>((0x80 - (sum & 0x7F)) & 0x7F));
+    m.push_back(kSysExEnd);
+    return m;
+}
+
+bool AllHeld(const BankSupplements &records) {
+    return std::all_of(records.begin(), records.end(), [](const auto &r) { return r.has_value(); });
+}
+
+bool AnyHeld(const BankSupplements &records) {
+    return std::any_of(records.begin(), records.end(), [](const auto &r) { return r.has_value(); });
+}
+
+PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan &scan, std::size_t bank) {
+    PairedSupplements out;
+    const FoundVoices *found = scan.bank(bank);
+    if (!found || found->source != VoiceSource::BulkDump || found->inMidiFile) return out;
+    // The messages the scan passed over that end where the dump starts or
+    // start where it ends.
+    for (const SkippedPart &part : scan.skipped) {
+        if (part.offset + part.length != found->offset && part.offset != found->offset + found->length) continue;
+        if (part.offset + part.length > file.size()) continue;
+        const auto bytes = file.subspan(part.offset, part.length);
+        const std::optional<FamilyMessage> m = ReadFamilyMessage(bytes);
+        if (!IsAmem(m)) continue;
+        if (const std::optional<BankSupplements> records = SupplementsOfAmem(bytes)) {
+            out.records = *records;
+            out.damaged = false;
+            return out;
+        }
+        out.damaged = true;
+    }
+    return out;
+}
+
+} // namespace vox

@@ -31,6 +31,16 @@ ReadResult<LoadedVoices> ReadAnyVoiceFile(const std::filesystem::path &file,
         if (read.ok()) {
             result.value.isBank = true;
             result.value.bank = read.value;
+            if (bankKind == BankKind::V32) {
+                if (const auto beside = ReadFileBytes(SupplementCompanion(file)); beside.ok())
+                    if (const auto records = SupplementsOfAmem(beside.value))
+                        result.value.supplements = *records;
+            } else if (const PairedSupplements paired =
+                           SupplementsBeside(content.value, scan, bank.value_or(0));
+                       AnyHeld(paired.records)) {
+                result.value.supplements = paired.records;
+                result.value.supplementAt = paired.offset;
+            }
         }
         return result;
     }
@@ -93,12 +103,17 @@ Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int>
     if (bank) {
         StoreBank(input.bank, table);
         out.voices = static_cast<int>(kBankSlots);
+        // The additional data goes before the bulk dump, as a DX7 II takes it.
+        const bool supplements = AllHeld(input.supplements);
         if (kind == OutputKind::V32) {
             out.bytes = EncodeBankFile(table);
+            if (supplements) out.companion = BuildAmem(input.supplements);
         } else {
+            if (supplements) out.bytes = BuildAmem(input.supplements);
             const BulkMessage message = BuildBulkMessage(table);
-            out.bytes.assign(message.begin(), message.end());
+            out.bytes.insert(out.bytes.end(), message.begin(), message.end());
         }
+        out.supplementsKept = supplements;
         return out;
     }
     StoreRecord(one, table[0]);
@@ -143,13 +158,30 @@ ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::files
         result.message = out.string() + ": cannot be written (" + written.error.message() + ")";
         return result;
     }
+    const std::filesystem::path companion = SupplementCompanion(out);
+    if (!encoded.companion.empty()) {
+        if (const WriteResult beside = WriteFileReplacing(companion, encoded.companion); !beside.ok) {
+            result.message = companion.string() + ": cannot be written (" + beside.error.message() + ")";
+            return result;
+        }
+    } else if (kind == OutputKind::V32) {
+        // Left from another bank, it would pair with this one.
+        std::error_code ec;
+        std::filesystem::remove(companion, ec);
+    }
     result.ok = true;
+    if (encoded.supplementsKept) result.supplementAt = input.value.supplementAt.value_or(0);
+    result.supplementsKept = encoded.supplementsKept;
     // A fresh checksum is written: say that the data it vouches for came
     // with a wrong one.
     if (input.checksumWrong) result.warning = ChecksumWarningEnglish(in);
     result.message = "wrote " + out.string() + ": " + std::to_string(encoded.voices) +
                      (encoded.voices == 1 ? " voice, " : " voices, ") + std::to_string(encoded.bytes.size()) +
                      " bytes";
+    if (encoded.supplementsKept)
+        result.message += encoded.companion.empty()
+                              ? " (the additional data AMEM before the bulk dump)"
+                              : "; the additional data AMEM beside it in " + companion.string();
     return result;
 }
 

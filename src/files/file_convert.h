@@ -4,6 +4,7 @@
 // (an imported packed voice gets the header F0 43 00 00 01 1B).
 
 #include "files/voice_files.h"
+#include "voice/voice_supplement.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,6 +17,10 @@ struct LoadedVoices {
     bool isBank = false;
     BankRecords bank{};  // when isBank
     VoiceRecord voice{}; // otherwise
+    // A bank's additional data (the later models'), as it stood beside it:
+    // the AMEM next to its bulk dump (at supplementAt), or a .v32's companion.
+    BankSupplements supplements{};
+    std::optional<std::size_t> supplementAt;
     // What the file holds, set whenever it could be read (also on failure).
     bool read = false;
     std::size_t banks = 0;
@@ -41,6 +46,10 @@ struct ConvertResult {
     bool ok = false;
     std::string message; // English: what was written, or why nothing was
     std::string warning; // English, when the input's checksum was wrong (ok all the same)
+    // The bank's additional data went into the output (or beside it); the
+    // input's AMEM stood at supplementAt (0 for a .v32's companion).
+    bool supplementsKept = false;
+    std::size_t supplementAt = 0;
 };
 
 // "IN: the checksum is wrong; the data may be damaged".
@@ -53,6 +62,10 @@ std::string ChecksumWarningEnglish(const std::filesystem::path &file);
 // width (VoiceInBank); nothing else changes.
 struct Encoded {
     std::vector<Byte> bytes;
+    // The AMEM to write beside a .v32 (SupplementCompanion); a .syx holds
+    // it before the bulk dump. Empty when the bank has none whole.
+    std::vector<Byte> companion;
+    bool supplementsKept = false;
     std::string error; // empty on success
     int voices = 0;
 };

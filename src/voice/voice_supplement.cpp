@@ -31,8 +31,12 @@ std::optional<BankSupplements> SupplementsOfAmem(std::span<const Byte> message) 
 }
 
 std::vector<Byte> BuildAmem(const BankSupplements &records, int device) {
-    std::vector<Byte> m{kSysExStart, kYamahaId, static_cast<Byte>(device & 0x0F), 0x06,
-                        static_cast<Byte>(kAmemDataSize >> 7), static_cast<Byte>(kAmemDataSize & 0x7F)};
+    std::vector<Byte> m{kSysExStart,
+                        kYamahaId,
+                        static_cast<Byte>(device & 0x0F),
+                        0x06,
+                        static_cast<Byte>(kAmemDataSize >> 7),
+                        static_cast<Byte>(kAmemDataSize & 0x7F)};
     unsigned sum = 0;
     for (const std::optional<Supplement> &r : records)
         for (std::size_t i = 0; i < kSupplementSize; ++i) {
@@ -60,7 +64,8 @@ PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan 
     // The messages the scan passed over that end where the dump starts or
     // start where it ends.
     for (const SkippedPart &part : scan.skipped) {
-        if (part.offset + part.length != found->offset && part.offset != found->offset + found->length) continue;
+        if (part.offset + part.length != found->offset && part.offset != found->offset + found->length)
+            continue;
         if (part.offset + part.length > file.size()) continue;
         const auto bytes = file.subspan(part.offset, part.length);
         const std::optional<FamilyMessage> m = ReadFamilyMessage(bytes);
@@ -68,6 +73,7 @@ PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan 
         if (const std::optional<BankSupplements> records = SupplementsOfAmem(bytes)) {
             out.records = *records;
             out.damaged = false;
+            out.offset = part.offset;
             return out;
         }
         out.damaged = true;

@@ -17,7 +17,7 @@ namespace vox {
 
 inline constexpr std::size_t kSupplementSize = 35;
 inline constexpr std::size_t kAmemDataSize = kSupplementSize * kBankSlots; // 1120
-inline constexpr std::size_t kAmemMessageSize = 6 + kAmemDataSize + 2;    // 1128
+inline constexpr std::size_t kAmemMessageSize = 6 + kAmemDataSize + 2;     // 1128
 using Supplement = std::array<Byte, kSupplementSize>;
 // Voice i's record, or none for a voice that came without one.
 using BankSupplements = std::array<std::optional<Supplement>, kBankSlots>;
@@ -36,7 +36,8 @@ bool AnyHeld(const BankSupplements &records);
 // either order. Empty records when there is none.
 struct PairedSupplements {
     BankSupplements records{};
-    bool damaged = false; // an AMEM stood there but its count or checksum is wrong: not taken
+    bool damaged = false;   // an AMEM stood there but its count or checksum is wrong: not taken
+    std::size_t offset = 0; // where the AMEM taken stands in the file
 };
 PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan &scan, std::size_t bank);
 

@@ -176,14 +176,41 @@ TEST_F(ToolTest, ConvertMakesAV32ThatInfoReadsBack) {
     EXPECT_EQ(report[0].at("voices")[0].at("name"), "BRASS   1 ");
 }
 
-TEST_F(ToolTest, ConvertSaysWhatOfTheLaterModelsDataItDropped) {
-    const std::string out = (folder / "bank.syx").string();
-    const ToolResult r = run({"convert", Data("supplement-then-bank.syx"), out});
-    EXPECT_EQ(r.status, 2) << r.err; // written, with a warning
-    EXPECT_EQ(fs::file_size(out), 4104u);
-    EXPECT_NE(r.err.find("dropped AMEM (packed 32 additional voices) at offset 7 (1128 bytes)"),
-              std::string::npos)
-        << r.err;
+TEST_F(ToolTest, ConvertKeepsABanksAdditionalDataWhereTheOutputHoldsItAndSaysWhatItDropped) {
+    // The input's AMEM: offset 7, 1128 bytes, before its bulk dump.
+    const std::string input = Slurp(Data("supplement-then-bank.syx"));
+    const std::string amem = input.substr(7, 1128);
+    const struct {
+        const char *out;
+        std::vector<std::string> options;
+        int status;
+        std::size_t size;
+        const char *beside; // the companion that holds the AMEM, if any
+    } cases[] = {
+        {"bank.syx", {}, 0, 1128 + 4104, nullptr}, // AMEM, then VMEM
+        {"bank.v32", {}, 0, 5152, "bank.amem.syx"},
+        {"one.v01", {"--voice", "1"}, 2, 161, nullptr}, // one voice holds no bank's AMEM
+    };
+    for (const auto &c : cases) {
+        const std::string out = (folder / c.out).string();
+        std::vector<std::string> args{"convert"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(Data("supplement-then-bank.syx"));
+        args.push_back(out);
+        const ToolResult r = run(args);
+        EXPECT_EQ(r.status, c.status) << c.out << ": " << r.err;
+        EXPECT_EQ(fs::file_size(out), c.size) << c.out;
+        const bool dropped =
+            r.err.find("dropped AMEM (packed 32 additional voices) at offset 7 (1128 bytes)") !=
+            std::string::npos;
+        EXPECT_EQ(dropped, c.status == 2) << c.out << ": " << r.err;
+        if (c.size == 1128 + 4104) {
+            EXPECT_EQ(Slurp(out).substr(0, 1128), amem);
+        }
+        if (c.beside) {
+            EXPECT_EQ(Slurp((folder / c.beside).string()), amem);
+        }
+    }
 }
 
 TEST_F(ToolTest, ConvertPicksAVoiceWithTheVoiceOption) {

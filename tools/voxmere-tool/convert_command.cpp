@@ -47,10 +47,12 @@ void AddConvertCommand(CLI::App &app, ToolRun &run) {
             run.err << "voxmere-tool convert: warning: " << result.warning << '\n';
             run.status = kStatusWrittenWithWarning;
         }
-        // No kind written holds the later models' data: say what stayed behind.
+        // Say what of the later models' data stayed behind: all of it but
+        // a bank's AMEM, which a bank output keeps.
         for (const vox::FamilyReport &f : vox::InspectFile(options->in).family) {
+            if (result.supplementsKept && f.offset == result.supplementAt) continue;
             run.err << "voxmere-tool convert: warning: dropped " << f.what << " at offset " << f.offset
-                    << " (" << f.length << " bytes): " << options->out << " holds the voices only\n";
+                    << " (" << f.length << " bytes): " << options->out << " cannot hold it\n";
             run.status = kStatusWrittenWithWarning;
         }
     });

@@ -35,6 +35,7 @@ constexpr const char *kAnsweringKey = "exchange/portsAnsweringBankRequest";
 constexpr const char *kNotAnsweringKey = "exchange/portsNotAnsweringBankRequest";
 constexpr const char *kSysExChunkKey = "exchange/sysExChunk";
 constexpr const char *kVerifyTransmitKey = "exchange/verifyTransmit";
+constexpr const char *kModelKey = "exchange/model";
 
 QStringList Names(const QSettings &s, const char *key) {
     const QVariant v = s.value(key);
@@ -111,6 +112,8 @@ RememberedSettings SettingsStore::load() const {
             r.exchange.sysExChunk = *chunk;
     if (const auto verify = WholeNumber(s, kVerifyTransmitKey, 0, 1))
         r.exchange.verifyTransmit = *verify == 1;
+    if (const auto model = WholeNumber(s, kModelKey, 0, 2))
+        r.exchange.model = static_cast<InstrumentModel>(*model);
     for (const QString &port : Names(s, kNotAnsweringKey))
         r.answersBankRequest[port.toStdString()] = false;
     for (const QString &port : Names(s, kAnsweringKey))
@@ -154,6 +157,7 @@ void SettingsStore::storeExchange(const ExchangeSettings &before, const Exchange
     if (after.sysExChunk != before.sysExChunk) s.setValue(kSysExChunkKey, after.sysExChunk);
     if (after.verifyTransmit != before.verifyTransmit)
         s.setValue(kVerifyTransmitKey, after.verifyTransmit ? 1 : 0);
+    if (after.model != before.model) s.setValue(kModelKey, static_cast<int>(after.model));
     write();
 }
 

@@ -5,6 +5,7 @@
 // the whole run, owned by main(); forms hold a reference.
 
 #include "common/midi_traffic.h"
+#include "voice/family_data.h" // InstrumentModel
 #include "voice/voice.h"
 
 #include <array>
@@ -69,6 +70,9 @@ struct ExchangeSettings {
     int sysExChunk = 0;
     // Read a transmitted bank back and compare it with what was sent.
     bool verifyTransmit = false;
+    // The instrument: the later models take a bank's additional data (AMEM)
+    // with its voices.
+    InstrumentModel model = InstrumentModel::Dx7;
 };
 
 struct ProgramState {

@@ -191,6 +191,10 @@ inline constexpr Text kSelectSaveData = "保存デ-タを選択してくださ�
 inline constexpr Text kTransmitConfirm = "ＤＸ７内部メモリ-内の音色デ－タがすべて変更されます実行しますか";
 inline constexpr Text kTransmitConfirmTitle = "デ－タ変更確認";
 inline constexpr Text kTransmitDone = "転送完了";
+inline constexpr Text kTransmitSupplements = "追加データ（AMEM）も送りました。";
+inline constexpr Text kTransmitNoSupplements =
+    "追加データ（AMEM）は送っていません。32 音色すべてに追加データがあるバンクだけ送れます"
+    "（DX7 の音色の追加データは作れないため）。DX7 側の追加データはそのままです。";
 inline constexpr Text kTransmitNoPort =
     "MIDI出力ポートが開いていないため、32音色をDX7へ転送しませんでした。"
     "メニューの「MIDI」で出力ポートを選んでから、もう一度転送してください。";

@@ -1,5 +1,6 @@
 // The main window's side of MIDI input and the bank exchange.
 #include "librarian/form1.h"
+#include "voice/voice_supplement.h"
 
 #include "common/wait.h"
 #include "midi/bank_exchange.h"
@@ -148,6 +149,13 @@ void Form1::command8Click() {
     progressBar2.value = 1;
     // The port may have been closed while the confirmation was up.
     const bool sent = MidiOutIsOpen(state);
+    // A later model takes the additional data first (AMEM before VMEM).
+    // It cannot be made for a voice that came without it: its layout is
+    // not published, so such a bank goes without and the user is told.
+    const BankSupplements supplements = program_.workspace.bankSupplements();
+    const bool laterModel = state.exchange.model != InstrumentModel::Dx7;
+    const bool withSupplements = laterModel && AllHeld(supplements);
+    if (withSupplements) SendLongMessage(state, host, BuildAmem(supplements, state.exchange.channel - 1));
     SendLongMessage(state, host, bulk);
     if (sent) {
         program_.workspace.markBankStored();
@@ -170,7 +178,11 @@ void Form1::command8Click() {
         return;
     }
     if (sent) reportDone(form1_text::kDoneTransmitted);
-    ShowMessage(host, sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort);
+    std::string said = sent ? form1_text::kTransmitDone : form1_text::kTransmitNoPort;
+    if (sent && laterModel)
+        said += std::string("\r") +
+                (withSupplements ? form1_text::kTransmitSupplements : form1_text::kTransmitNoSupplements);
+    ShowMessage(host, said);
 }
 
 void Form1::midiPortChosen(MidiDirection direction, const std::string &name, bool opened,

@@ -1,5 +1,7 @@
 #include "librarian/midi_settings.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 
@@ -89,6 +91,7 @@ void MidiSettingsForm::open() {
     text4 = std::to_string(s.channel);
     text5 = std::to_string(s.sysExChunk);
     check1 = s.verifyTransmit;
+    combo1 = static_cast<int>(s.model);
     shown_ = s;
     open_ = true;
     program_.host.showWindow(WindowId::MidiSettings);
@@ -118,6 +121,7 @@ void MidiSettingsForm::command1Click() {
     if (!chunk) return refuse(midi_settings_text::kChunkInvalid);
     next.sysExChunk = *chunk;
     next.verifyTransmit = check1;
+    next.model = static_cast<InstrumentModel>(std::clamp(combo1, 0, 2));
     // The fast receive's entries are greyed with 標準 chosen: what they
     // hold then is not the user's to answer for, and is left as it was.
     if (option2) {

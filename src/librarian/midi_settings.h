@@ -38,6 +38,10 @@ inline constexpr Text kLabel13 = "長いSysExを取りこぼすMIDIインター�
 inline constexpr Text kCheck1 = "送信後に確認する";
 inline constexpr Text kLabel14 = "送信したバンクを読み返して比べます";
 inline constexpr Text kLabel15 = "（DX7の選ばれている音色が変わります）";
+inline constexpr Text kLabel16 = "機種";
+// The instruments, in the order of InstrumentModel.
+inline constexpr Text kModels[3] = {"DX7", "DX7 II／DX7s", "TX802"};
+inline constexpr Text kLabel17 = "DX7 II と TX802 にはバンクの追加データ（AMEM）も送ります";
 inline constexpr const char *kCommand1 = "OK";
 inline constexpr Text kCommand2 = "キャンセル";
 // An entry OK cannot take: the box names the field and what it accepts.
@@ -86,6 +90,7 @@ public:
     std::string text4;    // DX7の受信チャンネル (1 to 16)
     std::string text5;    // SysExの分割 (bytes, 0: off)
     bool check1 = false;  // 送信後に確認する
+    int combo1 = 0;       // 機種: InstrumentModel's value
 
     // Told the settings as they stood when the window opened and as OK
     // left them, so the caller can keep what the user changed.

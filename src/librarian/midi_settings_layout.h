@@ -6,7 +6,7 @@
 
 namespace vox::midi_settings_layout {
 
-inline constexpr int kClientWidth = 5760, kClientHeight = 6780;
+inline constexpr int kClientWidth = 5760, kClientHeight = 7620;
 
 using enum ControlKind;
 using namespace midi_settings_text;
@@ -41,8 +41,12 @@ inline constexpr ControlRow kControls[] = {
     {"Check1", CheckBox, {240, 4890, 5400, 330}, "", kCheck1},
     {"Label14", Label, {240, 5265, 5400, 255}, "", kLabel14},
     {"Label15", Label, {240, 5520, 5400, 255}, "", kLabel15},
-    {"Command1", Command, {2760, 6120, 1320, 420}, "", kCommand1},
-    {"Command2", Command, {4260, 6120, 1320, 420}, "", kCommand2},
+    // The instrument model.
+    {"Label16", Label, {240, 5940, 2040, 255}, "", kLabel16},
+    {"Combo1", Combo, {2340, 5895, 2400, 345}},
+    {"Label17", Label, {240, 6315, 5400, 255}, "", kLabel17},
+    {"Command1", Command, {2760, 6960, 1320, 420}, "", kCommand1},
+    {"Command2", Command, {4260, 6960, 1320, 420}, "", kCommand2},
 };
 
 } // namespace vox::midi_settings_layout

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,6 +51,10 @@ MidiSettingsView::MidiSettingsView(MidiSettingsForm &form, FormContext program, 
         form_.check1Click();
         after();
     });
+    combo1_ = built.get<QComboBox>("Combo1");
+    for (const Text &model : midi_settings_text::kModels)
+        combo1_->addItem(Qs(model));
+    connect(combo1_, &QComboBox::activated, this, [this](int index) { form_.combo1 = index; });
     int n = 0;
     for (const char *name : {"Label3", "Text2", "Label4", "Label5", "Text3", "Label6"})
         fastEntries_[n++] = built[name];
@@ -84,6 +89,7 @@ void MidiSettingsView::refresh() {
           std::pair{text4_, &form_.text4}, std::pair{text5_, &form_.text5}})
         if (edit->text() != Qs(*text)) edit->setText(Qs(*text));
     check1_->setChecked(form_.check1);
+    if (combo1_->currentIndex() != form_.combo1) combo1_->setCurrentIndex(form_.combo1);
     for (QWidget *w : fastEntries_)
         w->setEnabled(form_.fastEntriesEnabled());
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -37,6 +38,7 @@ private:
     QRadioButton *option1_ = nullptr, *option2_ = nullptr;
     QLineEdit *text1_ = nullptr, *text2_ = nullptr, *text3_ = nullptr, *text4_ = nullptr, *text5_ = nullptr;
     QCheckBox *check1_ = nullptr;
+    QComboBox *combo1_ = nullptr;
     QWidget *fastEntries_[6] = {}; // 応答待ち and 再要求の回数 with their labels
 };
 

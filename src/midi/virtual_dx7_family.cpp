@@ -75,24 +75,6 @@ std::vector<Byte> AcedMessage(const std::array<Byte, kAcedSize> &data) {
 
 } // namespace
 
-std::optional<InstrumentModel> InstrumentModelFromName(std::string_view name) {
-    for (const InstrumentModel m : {InstrumentModel::Dx7, InstrumentModel::Dx7ii, InstrumentModel::Tx802})
-        if (name == InstrumentModelName(m)) return m;
-    return std::nullopt;
-}
-
-const char *InstrumentModelName(InstrumentModel model) {
-    switch (model) {
-    case InstrumentModel::Dx7:
-        return "dx7";
-    case InstrumentModel::Dx7ii:
-        return "dx7ii";
-    case InstrumentModel::Tx802:
-        return "tx802";
-    }
-    return "?";
-}
-
 // The sheet's recommendation (5.2): zero for what the Mk I lacks (scaling
 // modes, pitch EG by velocity, random pitch, pitch bend mode, pitch EG rate
 // scaling, foot controller 2, MIDI IN control, unison detune, CS1), the

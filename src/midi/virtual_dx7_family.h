@@ -6,6 +6,7 @@
 // they could be checked, so each is kept as the whole message it came in,
 // byte for byte, and sent back as it came.
 
+#include "voice/family_data.h" // InstrumentModel
 #include "voice/function_settings.h"
 #include "voice/voice_layout.h"
 
@@ -18,14 +19,6 @@
 #include <vector>
 
 namespace vox {
-
-// Which instrument the virtual DX7 is. Values are stable: the sim's option
-// names them.
-enum class InstrumentModel : int { Dx7 = 0, Dx7ii = 1, Tx802 = 2 };
-
-// "dx7", "dx7ii", "tx802"; nullopt for any other name.
-std::optional<InstrumentModel> InstrumentModelFromName(std::string_view name);
-const char *InstrumentModelName(InstrumentModel model);
 
 inline constexpr std::size_t kAcedSize = 49; // data bytes of an ACED dump
 

@@ -84,4 +84,22 @@ std::optional<FamilyMessage> ReadFamilyMessage(std::span<const Byte> m) {
     return out;
 }
 
+std::optional<InstrumentModel> InstrumentModelFromName(std::string_view name) {
+    for (const InstrumentModel m : {InstrumentModel::Dx7, InstrumentModel::Dx7ii, InstrumentModel::Tx802})
+        if (name == InstrumentModelName(m)) return m;
+    return std::nullopt;
+}
+
+const char *InstrumentModelName(InstrumentModel model) {
+    switch (model) {
+    case InstrumentModel::Dx7:
+        return "dx7";
+    case InstrumentModel::Dx7ii:
+        return "dx7ii";
+    case InstrumentModel::Tx802:
+        return "tx802";
+    }
+    return "?";
+}
+
 } // namespace vox

@@ -11,8 +11,17 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vox {
+
+// Which instrument the program talks to, or the virtual DX7 is. Values are
+// stable: settings and the sim's option keep them.
+enum class InstrumentModel : int { Dx7 = 0, Dx7ii = 1, Tx802 = 2 };
+
+// "dx7", "dx7ii", "tx802"; nullopt for any other name.
+std::optional<InstrumentModel> InstrumentModelFromName(std::string_view name);
+const char *InstrumentModelName(InstrumentModel model);
 
 // A kind of message by its format (05, 06) or its universal name (7E).
 struct FamilyKind {

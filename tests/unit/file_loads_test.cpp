@@ -428,5 +428,45 @@ TEST_F(LoadsTest, ADamagedAmemBesideABankIsNamedAndNotTaken) {
     EXPECT_NE(boxes[0].find("AMEM"), std::string::npos);
 }
 
+TEST_F(LoadsTest, TheTransmitSendsTheAdditionalDataFirstToALaterModelWhenEveryVoiceHasIt) {
+    const std::vector<Byte> file = ReadBytes(TestData("supplement-then-bank.syx"));
+    const std::vector<Byte> amem(file.begin() + 7, file.begin() + 7 + 1128);
+    const struct {
+        InstrumentModel model;
+        bool mkIVoiceIn; // a Mk I voice written into entry 2 first
+        bool amemSent;
+        const char *said;
+    } cases[] = {
+        {InstrumentModel::Dx7, false, false, nullptr},
+        {InstrumentModel::Dx7ii, false, true, "追加データ（AMEM）も送りました。"},
+        {InstrumentModel::Tx802, true, false, "追加データ（AMEM）は送っていません。"},
+    };
+    fillMemory();
+    copyTestFile("supplement-then-bank.syx", bankFolder());
+    for (const auto &c : cases) {
+        f.host.answers = {MsgResult::Yes}; // the changed list may go
+        ASSERT_TRUE(doubleClick(f.program.form4, "supplement-then-bank.syx"));
+        if (c.mkIVoiceIn) {
+            f.ws.placeVoice(InitialVoice());
+            f.ws.writeEditArea(2);
+        }
+        f.state.exchange.model = c.model;
+        f.out.sent.clear();
+        takeBoxes();
+        f.host.answers = {MsgResult::Ok};
+        f.program.form1.command8Click();
+        // THEN (on channel 1, device nibble 0) the AMEM as it came, then the bulk dump
+        ASSERT_GE(f.out.sent.size(), 1u);
+        EXPECT_EQ(f.out.sent[0] == amem, c.amemSent) << static_cast<int>(c.model);
+        EXPECT_EQ(f.out.sent[c.amemSent ? 1 : 0].size(), 4104u);
+        const std::vector<std::string> boxes = takeBoxes();
+        ASSERT_FALSE(boxes.empty());
+        if (c.said)
+            EXPECT_NE(boxes.back().find(c.said), std::string::npos) << boxes.back();
+        else
+            EXPECT_EQ(boxes.back().find("AMEM"), std::string::npos) << boxes.back();
+    }
+}
+
 } // namespace
 } // namespace vox

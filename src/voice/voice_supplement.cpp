@@ -20,6 +20,9 @@ bool IsAmem(const std::optional<FamilyMessage> &m) {
 std::optional<BankSupplements> SupplementsOfAmem(std::span<const Byte> message) {
     const std::optional<FamilyMessage> m = ReadFamilyMessage(message);
     if (!IsAmem(m) || !m->good() || m->groups != 1 || message.size() != kAmemMessageSize) return std::nullopt;
+    // Seven-bit data only, as on the wire: what is kept is what can be sent again.
+    if (std::any_of(message.begin() + kDataPos, message.end() - 1, [](Byte b) { return b > 0x7F; }))
+        return std::nullopt;
     BankSupplements records;
     for (std::size_t v = 0; v < kBankSlots; ++v) {
         Supplement s;

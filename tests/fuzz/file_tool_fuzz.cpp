@@ -112,7 +112,21 @@ void CheckEncoded(const LoadedVoices &in, OutputKind kind, std::optional<int> vo
         break;
     case OutputKind::Syx:
         if (bank) {
-            CheckDumpFrame(e.bytes, kBulkMessageSize, kBankHeader);
+            // A bank whose 32 voices carry additional data has its AMEM
+            // first, the records as they came.
+            const bool amem = AllHeld(in.supplements);
+            Check(e.supplementsKept == amem, "additional data kept or dropped against what the bank holds");
+            Check(e.bytes.size() == (amem ? kAmemMessageSize : 0) + kBulkMessageSize, "bank .syx length");
+            if (amem && e.bytes.size() > kAmemMessageSize) {
+                const std::span<const Byte> head(e.bytes.data(), kAmemMessageSize);
+                const auto records = SupplementsOfAmem(head);
+                Check(records.has_value() && *records == in.supplements,
+                      "AMEM written differs from the bank's");
+            }
+            const std::vector<Byte> dump(
+                e.bytes.end() - static_cast<std::ptrdiff_t>(std::min(e.bytes.size(), kBulkMessageSize)),
+                e.bytes.end());
+            CheckDumpFrame(dump, kBulkMessageSize, kBankHeader);
         } else {
             CheckDumpFrame(e.bytes, kImageSize, kVoiceHeader);
             for (std::size_t i = kParamBase; i < kChecksumPos; ++i)

@@ -9,6 +9,7 @@
 #include "midi/midi_port.h"
 #include "text/ui_text.h"
 #include "voice/voice.h"
+#include "voice/voice_supplement.h"
 #include "workspace/unwritten.h"
 #include "workspace/window_ports.h"
 
@@ -110,6 +111,10 @@ inline constexpr Text kCheckSweepFound =
 inline constexpr Text kCheckSweepNone =
     "どの入力ポートとチャンネルでもDX7は答えませんでした。DX7の「SYS INFO AVAIL」と、PCのMIDI出力からDX7の"
     "MIDI INへのケーブルを確かめてください。";
+// The model the check's requests point to, offered for the settings.
+inline constexpr Text kCheckModelBefore = "要求への答えから、つながっているのは「";
+inline constexpr Text kCheckModelMiddle = "」のようです。「MIDI設定…」の機種を「";
+inline constexpr Text kCheckModelAfter = "」にしますか？";
 // How long the check waits for the instrument's voice dump.
 inline constexpr double kCheckWaitSeconds = 2.0;
 // ... and, trying each input port and channel, for one answer.
@@ -117,7 +122,20 @@ inline constexpr double kSweepWaitSeconds = 0.4;
 // Reading a transmitted bank back and comparing it with what was sent.
 // The status line: what finished last.
 inline constexpr Text kDoneReceived = "DX7から32音色を受信しました。";
+// A later model is asked for the bank's additional data with the voices.
+inline constexpr Text kDoneSupplementsReceived = " 追加データ（AMEM）も受け取りました。";
+inline constexpr Text kDoneNoSupplementsCame = " 追加データ（AMEM）は届かなかったため、音色だけです。";
+inline constexpr Text kDoneSupplementsDamaged =
+    " 届いた追加データ（AMEM）はバイト数かチェックサムが違うため、受け取っていません。音色だけです。";
+inline constexpr Text kLogSupplements = "AMEM（32音色の追加データ）";
+inline constexpr Text kLogSupplementsDamaged = "AMEM（32音色の追加データ）: 壊れています";
 inline constexpr Text kDoneBulkTaken = "DX7のバルクダンプの32音色を SOUND LIST に読み込みました。";
+// A later model sends its AMEM beside the bulk dump; it goes with the voices.
+inline constexpr Text kBulkWithSupplements = "追加データ（AMEM）も一緒に届いています。";
+inline constexpr Text kBulkSupplementsDamaged =
+    "一緒に届いた追加データ（AMEM）はバイト数かチェックサムが違うため、読み込みません。";
+// How far apart the two may arrive to be taken as one bank.
+inline constexpr double kBulkPairSeconds = 3.0;
 inline constexpr Text kDoneTransmitted = "DX7へ32音色を転送しました。";
 // Shown in the empty SOUND LIST.
 inline constexpr Text kEmptyListHint = "「DX7から読込」か「ﾌｧｲﾙ読込(32VOICE)」で、ここに32音色が並びます。";
@@ -303,6 +321,8 @@ public:
     virtual void openFunctionSettings() = 0;
     // The instrument's channel, as if chosen in the settings window.
     virtual void useChannel(int channel) = 0;
+    // The instrument model, as if chosen in the settings window.
+    virtual void useModel(InstrumentModel model) = 0;
     // The voice library, shown beside the main window, which stays enabled.
     virtual void openLibrary() = 0;
 
@@ -452,10 +472,30 @@ private:
     // answers are never offered as a bank to take.
     struct Heard {
         bool voice = false, bank = false, other = false;
+        bool aced = false;       // a later model's additional voice edit buffer
+        bool tx802Block = false; // a universal block only the TX802 sends
     };
-    Heard listenFor(double seconds, bool untilBank);
+    enum class Until { Voice, Bank, Aced, Tx802Block };
+    Heard listenFor(double seconds, Until until);
+    // Which model the answers to the check's requests point to; nullopt
+    // when they leave it open.
+    std::optional<InstrumentModel> modelFromRequests(bool answersBankRequest);
+    void proposeModel(InstrumentModel model);
     void sweepPortsAndChannels();
     bool checking_ = false;
+    // A later model's additional data, asked for with the bank: the AMEM
+    // that answered, kept until the voices are complete.
+    void askForSupplements();
+    bool takeSupplements(std::span<const Byte> message);
+    void takeReceivedBank();
+    bool supplementsAsked_ = false;
+    bool supplementsDamaged_ = false;
+    std::optional<BankSupplements> supplementsReceived_;
+    // An AMEM that came while no receive runs, for the bulk dump beside it.
+    std::optional<BankSupplements> offeredSupplements_; // nullopt with the time set: it was damaged
+    double offeredSupplementsAt_ = -1e9;
+    bool offeredSupplementsNear() const;
+    bool damagedSupplementsNear() const;
     // Verify after transmit: the bank last sent, packed as it went out, and
     // whether the running fast receive reads it back rather than receives.
     void startReadBack();

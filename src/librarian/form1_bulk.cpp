@@ -69,6 +69,8 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     if (dump.status == BulkDumpStatus::BadChecksum)
         box.text += form1_text::kBulkChecksumBefore + Hex(dump.checksum) + form1_text::kBulkChecksumMiddle +
                     Hex(dump.computed) + form1_text::kBulkChecksumAfter + "\r";
+    if (offeredSupplementsNear()) box.text += std::string(form1_text::kBulkWithSupplements) + "\r";
+    if (damagedSupplementsNear()) box.text += std::string(form1_text::kBulkSupplementsDamaged) + "\r";
     if (bankChanged()) box.text += std::string(form1_text::kBulkUnsaved) + "\r";
     box.text += form1_text::kBulkQuestion;
     box.buttons = MsgButtons::YesNo;
@@ -87,8 +89,13 @@ void Form1::offerBulkDump(std::span<const Byte> message) {
     // As a completed receive: staged, taken whole, and the new bank stands
     // as stored; the edit area keeps its voice.
     StageBulkDump(state.receive, dump.packed);
-    program_.workspace.replaceBank(state.receive.staging);
-    reportDone(form1_text::kDoneBulkTaken);
+    // Its AMEM may have come while the question was up.
+    const bool paired = offeredSupplementsNear();
+    program_.workspace.replaceBank(state.receive.staging, paired ? *offeredSupplements_ : BankSupplements{});
+    offeredSupplements_.reset();
+    offeredSupplementsAt_ = -1e9;
+    reportDone(std::string(form1_text::kDoneBulkTaken) +
+               (paired ? form1_text::kDoneSupplementsReceived : ""));
 }
 
 } // namespace vox

@@ -4,11 +4,13 @@
 // instrument answers requests. When nothing answers it can try every input
 // port and channel. It only ever selects voices, never writes memory.
 #include "librarian/form1.h"
+#include "librarian/midi_settings.h"
 
 #include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "voice/dx7_decode.h"
+#include "voice/family_data.h"
 #include "workspace/unwritten.h"
 
 #include <optional>
@@ -27,14 +29,23 @@ std::string Filled(std::string text, const std::string &out, const std::string &
     return text;
 }
 
+// Requests for channel 1 (the send puts in the device number): the
+// additional voice edit buffer every later model holds, and the
+// performance edit buffer under the TX802's own name.
+constexpr std::array<Byte, 5> kAcedRequest = {0xF0, 0x43, 0x20, 0x05, 0xF7};
+constexpr std::array<Byte, 15> kTx802PerformanceRequest = {0xF0, 0x43, 0x20, 0x7E, 'L', 'M', ' ', ' ',
+                                                           '8',  '9',  '5',  '2',  'P', 'E', 0xF7};
+// Their answers are short (57 bytes; a TX802 performance about 250).
+constexpr double kModelWaitSeconds = 0.6;
+
 } // namespace
 
-Form1::Heard Form1::listenFor(double seconds, bool untilBank) {
+Form1::Heard Form1::listenFor(double seconds, Until until) {
     ProgramState &state = program_.state;
     Host &host = program_.host;
     Heard heard;
-    const double until = host.monotonicSeconds() + seconds;
-    for (std::uint64_t next = state.midiTraffic.total(); host.monotonicSeconds() < until;) {
+    const double end = host.monotonicSeconds() + seconds;
+    for (std::uint64_t next = state.midiTraffic.total(); host.monotonicSeconds() < end;) {
         host.processEventsFor(0.05);
         const auto &entries = state.midiTraffic.entries();
         const std::uint64_t first = state.midiTraffic.total() - entries.size();
@@ -44,16 +55,49 @@ Form1::Heard Form1::listenFor(double seconds, bool untilBank) {
             if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
                 continue;
             const Dx7Message m = DecodeDx7(e.bytes);
+            const std::optional<FamilyMessage> family = ReadFamilyMessage(e.bytes);
             if (m.kind == Dx7Kind::VoiceDump && m.good())
                 heard.voice = true;
             else if (m.kind == Dx7Kind::BulkDump)
                 heard.bank = true;
+            else if (family && family->kind && family->kind->format == kAcedRequest[3])
+                heard.aced = true;
+            else if (family && family->name.starts_with("LM  8952"))
+                heard.tx802Block = true;
             else
                 heard.other = true;
         }
-        if (untilBank ? heard.bank : heard.voice) break;
+        const bool done[] = {heard.voice, heard.bank, heard.aced, heard.tx802Block};
+        if (done[static_cast<int>(until)]) break;
     }
     return heard;
+}
+
+std::optional<InstrumentModel> Form1::modelFromRequests(bool answersBankRequest) {
+    ProgramState &state = program_.state;
+    Host &host = program_.host;
+    // The Mk I answers no request; a TX7 or TX816 answers the bank's only.
+    if (!answersBankRequest) return InstrumentModel::Dx7;
+    SendLongMessage(state, host, kAcedRequest);
+    if (!listenFor(kModelWaitSeconds, Until::Aced).aced) return InstrumentModel::Dx7;
+    SendLongMessage(state, host, kTx802PerformanceRequest);
+    if (listenFor(kModelWaitSeconds, Until::Tx802Block).tx802Block) return InstrumentModel::Tx802;
+    // A DX7 II gives nothing under the TX802's name; neither may a TX802
+    // with nothing in its edit buffer, so a TX802 setting stands.
+    if (state.exchange.model == InstrumentModel::Tx802) return std::nullopt;
+    return InstrumentModel::Dx7ii;
+}
+
+void Form1::proposeModel(InstrumentModel model) {
+    using namespace form1_text;
+    if (model == program_.state.exchange.model) return;
+    const std::string name = midi_settings_text::kModels[static_cast<int>(model)];
+    MessageBoxSpec ask;
+    ask.title = kCheckTitle;
+    ask.icon = MsgIcon::Question;
+    ask.buttons = MsgButtons::YesNo;
+    ask.text = kCheckModelBefore + name + kCheckModelMiddle + name + kCheckModelAfter;
+    if (program_.host.messageBox(ask) == MsgResult::Yes) windows_.useModel(model);
 }
 
 void Form1::mnuConnectionCheckClick() {
@@ -87,7 +131,7 @@ void Form1::mnuConnectionCheckClick() {
 
     checking_ = true;
     SendShortMessage(state, kProgramChange, 0, 0);
-    const Heard heard = listenFor(kCheckWaitSeconds, false);
+    const Heard heard = listenFor(kCheckWaitSeconds, Until::Voice);
     if (!heard.voice) {
         checking_ = false;
         box.text = Filled(kCheckSilent, out, in, channel);
@@ -101,13 +145,15 @@ void Form1::mnuConnectionCheckClick() {
     }
     // A request only asks; the instrument's memory stays as it is.
     SendLongMessage(state, host, kBankDumpRequest);
-    const bool answersRequests = listenFor(kBankRequestWaitSeconds, true).bank;
+    const bool answersRequests = listenFor(kBankRequestWaitSeconds, Until::Bank).bank;
+    const std::optional<InstrumentModel> model = modelFromRequests(answersRequests);
     checking_ = false;
     LearnBankRequestAnswer(state, answersRequests);
     box.icon = MsgIcon::Information;
     box.text = Filled(kCheckAnswered, out, in, channel) +
                (answersRequests ? kCheckAnswersRequests : kCheckIgnoresRequests);
     host.messageBox(box);
+    if (model) proposeModel(*model);
 }
 
 void Form1::sweepPortsAndChannels() {
@@ -135,10 +181,10 @@ void Form1::sweepPortsAndChannels() {
         // and its dump does not say which, so a hit is narrowed down next.
         for (int c = 1; c <= kMidiChannels; ++c)
             programChangeOn(c);
-        if (!listenFor(kSweepWaitSeconds, false).voice) continue;
+        if (!listenFor(kSweepWaitSeconds, Until::Voice).voice) continue;
         for (int c = 1; c <= kMidiChannels && !found; ++c) {
             programChangeOn(c);
-            if (listenFor(kSweepWaitSeconds, false).voice) found = c;
+            if (listenFor(kSweepWaitSeconds, Until::Voice).voice) found = c;
         }
         if (found) {
             foundInput = input;

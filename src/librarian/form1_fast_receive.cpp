@@ -57,10 +57,7 @@ void Form1::fastReceiveStep(const FastResult &step) {
     case FastOutcome::Complete:
         progressBar1.visible = false;
         progressBar1Text.clear();
-        // The edit area keeps its voice; the new bank stands as stored.
-        program_.workspace.replaceBank(state.receive.staging);
-        reportDone(form1_text::kDoneReceived);
-        transferEnded();
+        takeReceivedBank();
         return;
     case FastOutcome::Silent: {
         const std::string out = PortName(state.midiOut ? state.midiOut->name() : std::string());

@@ -1,6 +1,5 @@
 // The main window's side of MIDI input and the bank exchange.
 #include "librarian/form1.h"
-#include "voice/voice_supplement.h"
 
 #include "common/wait.h"
 #include "midi/bank_exchange.h"
@@ -8,6 +7,7 @@
 #include "midi/midi_output.h"
 #include "voice/bank_format.h"
 #include "voice/dx7_decode.h"
+#include "voice/family_data.h"
 
 #include <algorithm>
 
@@ -16,7 +16,65 @@ namespace vox {
 namespace {
 inline constexpr float kRequestGapSeconds = 0.5f;
 inline constexpr const char *kActiveSensing = "FE0000";
+// The request for the 32 additional voices, for channel 1 (the send puts
+// in the device number).
+inline constexpr std::array<Byte, 5> kSupplementsRequest = {0xF0, 0x43, 0x20, 0x06, 0xF7};
 } // namespace
+
+void Form1::askForSupplements() {
+    ProgramState &state = program_.state;
+    supplementsReceived_.reset();
+    supplementsDamaged_ = false;
+    supplementsAsked_ = state.exchange.model != InstrumentModel::Dx7 && MidiOutIsOpen(state);
+    // Asked before the voices: the instrument answers in order, so the
+    // AMEM is in before the last voice is.
+    if (supplementsAsked_) SendLongMessage(state, program_.host, kSupplementsRequest);
+}
+
+bool Form1::takeSupplements(std::span<const Byte> message) {
+    const std::optional<FamilyMessage> m = ReadFamilyMessage(message);
+    if (!m || !m->kind || m->kind->format != kSupplementsRequest[3]) return false;
+    if (program_.state.receive.recvMode == 0 && !checking_) {
+        // Sent from the instrument's panel with its bank: kept for the
+        // bulk dump's question, which may come before or after it.
+        offeredSupplements_ = SupplementsOfAmem(message);
+        offeredSupplementsAt_ = program_.host.monotonicSeconds();
+        return false;
+    }
+    if (!supplementsAsked_) return false;
+    supplementsAsked_ = false; // one answer to the one request
+    supplementsReceived_ = SupplementsOfAmem(message);
+    supplementsDamaged_ = !supplementsReceived_;
+    list4.add(supplementsDamaged_ ? form1_text::kLogSupplementsDamaged : form1_text::kLogSupplements);
+    return true;
+}
+
+bool Form1::offeredSupplementsNear() const {
+    return offeredSupplements_ &&
+           program_.host.monotonicSeconds() - offeredSupplementsAt_ <= form1_text::kBulkPairSeconds;
+}
+
+bool Form1::damagedSupplementsNear() const {
+    return !offeredSupplements_ &&
+           program_.host.monotonicSeconds() - offeredSupplementsAt_ <= form1_text::kBulkPairSeconds;
+}
+
+void Form1::takeReceivedBank() {
+    const bool asked = program_.state.exchange.model != InstrumentModel::Dx7;
+    // The edit area keeps its voice; the new bank stands as stored, each
+    // voice with its additional data when the AMEM came whole.
+    program_.workspace.replaceBank(program_.state.receive.staging,
+                                   supplementsReceived_.value_or(BankSupplements{}));
+    std::string done = form1_text::kDoneReceived;
+    if (asked)
+        done += supplementsReceived_  ? form1_text::kDoneSupplementsReceived
+                : supplementsDamaged_ ? form1_text::kDoneSupplementsDamaged
+                                      : form1_text::kDoneNoSupplementsCame;
+    supplementsAsked_ = false;
+    supplementsReceived_.reset();
+    reportDone(done);
+    transferEnded();
+}
 
 void Form1::startInputAtLoad() {
     ProgramState &state = program_.state;
@@ -88,6 +146,7 @@ void Form1::command4Click() {
     host.processEvents();
 
     BeginReceive(receive, host.monotonicSeconds());
+    askForSupplements();
     if (state.exchange.receiveMode == ReceiveMode::Fast) {
         startFastReceive();
         return;
@@ -222,6 +281,11 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
         break;
     }
     case MidiInEvent::Kind::LongData: {
+        // The additional data asked for with the bank is kept aside.
+        if (takeSupplements(event.whole.empty() ? std::span<const Byte>(event.bytes)
+                                                : std::span<const Byte>(event.whole)) &&
+            !event.buffered)
+            break;
         // Only a message longer than the buffer comes without one.
         if (!event.buffered) {
             if (state.receive.recvMode == 0) offerBulkDump(event.whole);
@@ -251,12 +315,7 @@ void Form1::receiveMidiEvent(const MidiInEvent &event) {
             if (stored.outcome != StoreOutcome::Unasked) list4.add(stored.trace);
             for (const std::string &line : stored.brokenLines)
                 list2.add(line);
-            if (stored.outcome == StoreOutcome::Complete) {
-                // The edit area keeps its voice; the new bank stands as stored.
-                program_.workspace.replaceBank(state.receive.staging);
-                reportDone(form1_text::kDoneReceived);
-                transferEnded();
-            }
+            if (stored.outcome == StoreOutcome::Complete) takeReceivedBank();
         }
         if (idle) offerBulkDump(event.whole);
         break;
@@ -306,6 +365,7 @@ void Form1::stopReceive(const std::string &reason) {
     BankReceiveState &receive = program_.state.receive;
     const int arrived = receive.storedThisRun;
     readingBack_ = readBackAfterTransmit_ = false;
+    supplementsAsked_ = false;
     ++receive.generation; // stops a request loop still running
     EndReceive(receive);
     progressBar1.visible = false;

@@ -60,8 +60,15 @@ private:
     void openMidiSettings() override { midiSettings.open(); }
     void openFunctionSettings() override { functions.open(); }
     void useChannel(int channel) override {
+        useExchange([&](ExchangeSettings &s) { s.channel = channel; });
+    }
+    void useModel(InstrumentModel model) override {
+        useExchange([&](ExchangeSettings &s) { s.model = model; });
+    }
+    // As if the settings window applied the change.
+    template <class Change> void useExchange(Change change) {
         const ExchangeSettings before = state.exchange;
-        state.exchange.channel = channel;
+        change(state.exchange);
         if (midiSettings.applied) midiSettings.applied(before, state.exchange);
     }
     void openLibrary() override { library.open(); }

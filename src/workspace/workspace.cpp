@@ -151,10 +151,10 @@ BankSupplements Workspace::bankSupplements() const {
     return out;
 }
 
-void Workspace::replaceBank(const VoiceTable &voices) {
+void Workspace::replaceBank(const VoiceTable &voices, const BankSupplements &supplements) {
     for (std::size_t n = 1; n <= kBankSlots; ++n) {
         std::copy(voices[n].begin(), voices[n].begin() + kImageSize, voiceTable_[n].begin());
-        supplements_[n].reset();
+        supplements_[n] = supplements[n - 1];
     }
     hasBank_ = true;
     ++bankRevision_;

@@ -68,7 +68,8 @@ public:
     void placeEntry(int n);
     // Slots 1..32 replaced whole, positions 0..162 of each (a receive, a
     // bulk dump); the bank stands as stored and the edit area keeps its voice.
-    void replaceBank(const VoiceTable &voices);
+    // Each voice takes the additional data that came with it (none: a Mk I bank).
+    void replaceBank(const VoiceTable &voices, const BankSupplements &supplements = {});
     // The same from 32 file records (positions 0..160 of each), with the
     // additional data that came beside them (none: a Mk I bank).
     void replaceBank(const BankRecords &records, const BankSupplements &supplements = {});

@@ -272,6 +272,45 @@ TEST_F(BulkDumpOffer, AcceptedTheDumpFillsTheListAndBankWithItsVoicesByteForByte
     EXPECT_TRUE(f.out.sent.empty()); // nothing is sent in answer
 }
 
+TEST_F(BulkDumpOffer, AnAmemSentJustBeforeTheDumpGoesWithItsVoices) {
+    const Bytes file = ReadFileContents(std::filesystem::path(VOXMERE_TESTDATA) / "supplement-then-bank.syx");
+    const Bytes good(file.begin() + 7, file.begin() + 7 + 1128);
+    Bytes damaged = good;
+    damaged[6 + 3] ^= 0x01;
+    const struct {
+        const char *name;
+        const Bytes *amem;
+        double secondsBefore;
+        const char *said; // in the question; nullptr: nothing of it
+        bool taken;
+    } cases[] = {
+        {"sent with it", &good, 0.4, "追加データ（AMEM）も一緒に届いています。", true},
+        {"damaged", &damaged, 0.4, "バイト数かチェックサムが違うため、読み込みません。", false},
+        {"long before", &good, 10.0, nullptr, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        arrive(*c.amem);
+        f.host.clock += c.secondsBefore;
+        f.host.boxes.clear();
+        f.host.answers = {MsgResult::Yes};
+        arrive(InstrumentDump(dx7));
+        ASSERT_EQ(f.host.boxes.size(), 1u);
+        EXPECT_EQ(f.host.boxes[0].text.find("AMEM") != std::string::npos, c.said != nullptr);
+        if (c.said) {
+            EXPECT_NE(f.host.boxes[0].text.find(c.said), std::string::npos) << f.host.boxes[0].text;
+        }
+        expectInstrumentBank();
+        for (std::size_t v = 0; v < kBankSlots; ++v) {
+            const auto &record = f.ws.supplement(static_cast<int>(v + 1));
+            ASSERT_EQ(record.has_value(), c.taken);
+            if (record) {
+                EXPECT_TRUE(std::equal(record->begin(), record->end(), good.begin() + 6 + 35 * v));
+            }
+        }
+    }
+}
+
 TEST_F(BulkDumpOffer, AcceptedOnAnotherChannelAndWithByteCount1000) {
     Bytes dump = InstrumentDump(dx7);
     dump[2] = 0x04;

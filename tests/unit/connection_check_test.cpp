@@ -79,6 +79,7 @@ TEST(ConnectionCheck, SaysWhatAnswersAndWhatToLookAtWhenNothingDoes) {
                 ++requests;
                 continue;
             }
+            if (m.front() == 0xF0) continue; // the later models' requests, counted below
             EXPECT_EQ(m.front() & 0xF0, kProgramChange) << "only a program change or the request goes out";
             EXPECT_EQ(m.front() & 0x0F, c.channel - 1);
             ++programChanges;
@@ -88,7 +89,64 @@ TEST(ConnectionCheck, SaysWhatAnswersAndWhatToLookAtWhenNothingDoes) {
         if (requests) {
             EXPECT_EQ(f.state.answersBankRequest.at("recording"), c.answersRequests);
         }
+        // An instrument that answers the bank request is asked whether it is a later model.
+        EXPECT_EQ(dx7.laterModelRequests.size(), requests && c.answersRequests ? 1u : 0u);
         EXPECT_EQ(f.ws.bankRevision(), revision) << "the bank is never touched, nor offered";
+    }
+}
+
+TEST(ConnectionCheck, TheAnswersToItsRequestsProposeTheModel) {
+    // A later model's additional voice edit buffer: 49 data bytes, all 0, so
+    // the checksum is 0; and a block under the TX802's performance name.
+    std::vector<Byte> aced = {0xF0, 0x43, 0x00, 0x05, 0x00, 0x31};
+    aced.resize(6 + 49 + 1, 0x00);
+    aced.push_back(0xF7);
+    std::vector<Byte> tx802 = {0xF0, 0x43, 0x00, 0x7E, 0x00, 0x0C, 'L', 'M',  ' ',
+                               ' ',  '8',  '9',  '5',  '2',  'P',  'E', 0x30, 0x30};
+    int sum = 0;
+    for (std::size_t i = 6; i < tx802.size(); ++i)
+        sum += tx802[i];
+    tx802.push_back(static_cast<Byte>(-sum & 0x7F));
+    tx802.push_back(0xF7);
+    const struct {
+        const char *name;
+        InstrumentModel setting;
+        bool answersBank, answersAced, tx802Block;
+        bool accept;
+        const char *proposed; // nullptr: no question
+        InstrumentModel after;
+    } cases[] = {
+        {"a Mk I, set so", InstrumentModel::Dx7, false, false, false, true, nullptr, InstrumentModel::Dx7},
+        {"a TX7 answers the bank only", InstrumentModel::Dx7, true, false, false, true, nullptr,
+         InstrumentModel::Dx7},
+        {"a DX7 II", InstrumentModel::Dx7, true, true, false, true, "「DX7 II／DX7s」",
+         InstrumentModel::Dx7ii},
+        {"a TX802, declined", InstrumentModel::Dx7, true, true, true, false, "「TX802」",
+         InstrumentModel::Dx7},
+        {"a Mk I set as DX7 II", InstrumentModel::Dx7ii, false, false, false, true, "「DX7」",
+         InstrumentModel::Dx7},
+        {"a TX802 with nothing under its name", InstrumentModel::Tx802, true, true, false, true, nullptr,
+         InstrumentModel::Tx802},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFixture f;
+        ScriptedDx7 dx7;
+        dx7.answersBankRequest = c.answersBank;
+        if (c.answersAced) dx7.aced = aced;
+        if (c.tx802Block) dx7.blocks["LM  8952PE"] = tx802;
+        dx7.attach(f, true);
+        f.out.open();
+        f.state.exchange.model = c.setting;
+        f.host.answers = {MsgResult::Ok, MsgResult::Ok, c.accept ? MsgResult::Yes : MsgResult::No};
+
+        f.program.form1.mnuConnectionCheckClick();
+
+        ASSERT_EQ(f.host.boxes.size(), c.proposed ? 3u : 2u);
+        if (c.proposed) {
+            EXPECT_NE(f.host.boxes[2].text.find(c.proposed), std::string::npos) << f.host.boxes[2].text;
+        }
+        EXPECT_EQ(f.state.exchange.model, c.after);
     }
 }
 

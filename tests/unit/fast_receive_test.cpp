@@ -1,6 +1,7 @@
 // The fast bank receive against an instrument whose answers take time on the
 // wire, on the fake clock: one request at a time, each answer checked, a
 // missing or broken one asked again, a late one never stored a slot off.
+#include "file_test_support.h"
 #include "librarian/form1.h"
 #include "midi/fast_receive.h"
 #include "scripted_dx7.h"
@@ -393,6 +394,55 @@ INSTANTIATE_TEST_SUITE_P(
                       RequestCase{"KnownAnsweringNoLonger", true, false, false, true, true, false},
                       RequestCase{"DamagedBankAsksTheVoices", std::nullopt, true, true, true, true, true}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(LaterModelReceive, TheAdditionalDataAskedForWithTheBankStaysWithEachVoice) {
+    // The AMEM of a DX7 II bank file as it came, and that AMEM with one data
+    // byte changed, so that its checksum fails.
+    const std::vector<Byte> file = ReadBytes(TestData("supplement-then-bank.syx"));
+    const std::vector<Byte> good(file.begin() + 7, file.begin() + 7 + 1128);
+    std::vector<Byte> damaged = good;
+    damaged[6 + 40] ^= 0x01;
+    const struct {
+        const char *name;
+        InstrumentModel model;
+        ReceiveMode mode;
+        const std::vector<Byte> *answer; // nullptr: the instrument sends none
+        bool taken;
+        const char *said; // the status line's end
+    } cases[] = {
+        {"a Mk I is not asked", InstrumentModel::Dx7, ReceiveMode::Fast, &good, false, "受信しました。"},
+        {"DX7 II, fast", InstrumentModel::Dx7ii, ReceiveMode::Fast, &good, true, "も受け取りました。"},
+        {"TX802, voice by voice", InstrumentModel::Tx802, ReceiveMode::Standard, &good, true,
+         "も受け取りました。"},
+        {"none comes", InstrumentModel::Dx7ii, ReceiveMode::Fast, nullptr, false, "音色だけです。"},
+        {"damaged", InstrumentModel::Dx7ii, ReceiveMode::Fast, &damaged, false,
+         "受け取っていません。音色だけです。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFixture f;
+        ScriptedDx7 dx7;
+        dx7.answersBankRequest = true;
+        if (c.answer) dx7.amem = *c.answer;
+        dx7.attach(f, true);
+        f.out.open();
+        f.state.exchange.model = c.model;
+        f.state.exchange.receiveMode = c.mode;
+        f.program.form1.command4Click();
+        for (const double end = f.host.clock + 30; f.state.receive.recvMode != 0 && f.host.clock < end;)
+            f.host.processEvents();
+        EXPECT_EQ(dx7.laterModelRequests.size(), c.model == InstrumentModel::Dx7 ? 0u : 1u);
+        ASSERT_EQ(f.program.form1.list3().items.size(), 32u);
+        EXPECT_TRUE(f.program.form1.statusText.ends_with(c.said)) << f.program.form1.statusText;
+        for (std::size_t v = 0; v < kBankSlots; ++v) {
+            const auto record = f.ws.supplement(static_cast<int>(v + 1));
+            ASSERT_EQ(record.has_value(), c.taken) << "voice " << v + 1;
+            if (record) {
+                EXPECT_TRUE(std::equal(record->begin(), record->end(), good.begin() + 6 + 35 * v));
+            }
+        }
+    }
+}
 
 } // namespace
 } // namespace vox::test

@@ -57,6 +57,12 @@ struct ScriptedDx7 {
     bool answersBankRequest = false;
     bool bankChecksumWrong = false;
     int bankRequests = 0;
+    // A later model: what it answers to the requests for its additional
+    // voices (F0 43 2n 06 F7), its additional voice edit buffer (05) and a
+    // universal block (7E and the ten name bytes), each sent as it stands.
+    std::vector<Byte> amem, aced;
+    std::map<std::string, std::vector<Byte>> blocks;
+    std::vector<std::vector<Byte>> laterModelRequests;
     // A bulk dump sent to it is written into its memory, unless MEMORY
     // PROTECT INTERNAL is on; `damagedOnTheWay` (a voice number) arrives
     // with one data byte changed.
@@ -98,6 +104,16 @@ struct ScriptedDx7 {
             if (m.size() == 5 && m[0] == 0xF0 && m[1] == 0x43 && (m[2] & 0xF0) == 0x20 && m[3] == 0x09) {
                 ++bankRequests;
                 if (answersBankRequest) send(f, onTheWire, bulkDump(), 4104 * 0.00032);
+                return;
+            }
+            if (m.size() >= 5 && m[0] == 0xF0 && m[1] == 0x43 && (m[2] & 0xF0) == 0x20 &&
+                (m[3] == 0x05 || m[3] == 0x06 || m[3] == 0x7E)) {
+                laterModelRequests.emplace_back(m.begin(), m.end());
+                const std::vector<Byte> *answer = m[3] == 0x06 ? &amem : m[3] == 0x05 ? &aced : nullptr;
+                if (m[3] == 0x7E && m.size() == 15)
+                    if (auto it = blocks.find(std::string(m.begin() + 4, m.begin() + 14)); it != blocks.end())
+                        answer = &it->second;
+                if (answer && !answer->empty()) send(f, onTheWire, *answer, answer->size() * 0.00032);
                 return;
             }
             if (m.size() == 4104 && m[0] == 0xF0 && m[1] == 0x43 && m[2] == 0x00 && m[3] == 0x09) {

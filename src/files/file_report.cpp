@@ -192,10 +192,9 @@ void ReportScan(const VoiceScan &scan, FileReport &r) {
 
 // The later models' messages among what the scan passed over; a damaged
 // one is a problem of the file as a damaged bank is.
-void ReportFamilyData(std::span<const Byte> bytes, FileReport &r) {
-    for (const SkippedReport &part : r.skipped) {
-        if (part.offset + part.length > bytes.size()) continue;
-        const auto message = ReadFamilyMessage(bytes.subspan(part.offset, part.length));
+void ReportFamilyData(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
+    for (const SkippedPart &part : scan.skipped) {
+        const auto message = ReadFamilyMessage(SkippedBytes(bytes, part));
         if (!message) continue;
         r.family.push_back(
             {part.offset, part.length, message->describe(), message->checksumGood, message->countAsKnown});
@@ -468,7 +467,7 @@ FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte>
     else if (DecodeVoice(bytes, VoiceKindOfName(name), file).ok())
         r.loadsAs = LoadsAs::Voice;
     ReportScan(scan, r);
-    ReportFamilyData(bytes, r);
+    ReportFamilyData(bytes, scan, r);
     r.valid = r.problems.empty() && r.kind != FileKind::Unknown;
     return r;
 }

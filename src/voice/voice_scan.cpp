@@ -256,7 +256,7 @@ private:
                 return;
             }
         }
-        out_.skipped.push_back({fileAt, length, reason, count});
+        out_.skipped.push_back({fileAt, length, reason, count, {}});
     }
 
     FoundVoices &Found(VoiceSource source, std::size_t at, std::size_t length, bool checksumGood) {
@@ -358,6 +358,10 @@ private:
             const std::size_t end = i + kDumpHeaderSize + count + kDumpTrailerSize;
             if (end <= b.size() && b[end - 1] == kSysExEnd) {
                 Skip(i, end - i, reason);
+                // The later models' data are kept whole by their readers.
+                if (inMidi_ && out_.skipped.back().offset == FileAt(i))
+                    out_.skipped.back().message.assign(b.begin() + static_cast<std::ptrdiff_t>(i),
+                                                       b.begin() + static_cast<std::ptrdiff_t>(end));
                 return end;
             }
         }
@@ -764,6 +768,12 @@ void ChooseRefusal(VoiceScan &scan) {
 
 } // namespace
 
+std::span<const Byte> SkippedBytes(std::span<const Byte> file, const SkippedPart &part) {
+    if (!part.message.empty()) return part.message;
+    if (part.offset > file.size() || part.length > file.size() - part.offset) return {};
+    return file.subspan(part.offset, part.length);
+}
+
 VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName) {
     VoiceScan scan;
     const std::size_t n = bytes.size();
@@ -772,7 +782,7 @@ VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName) 
         return scan;
     }
     if (n > kMaxScanSize) {
-        scan.skipped.push_back({0, n, ScanReason::TooLarge, 0});
+        scan.skipped.push_back({0, n, ScanReason::TooLarge, 0, {}});
         scan.refusal = ScanReason::TooLarge;
         return scan;
     }
@@ -793,7 +803,7 @@ VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName) 
     Scanner(scan, false).ScanAt(bytes, 0);
     if (scan.found.empty() && bytes[0] != kSysExStart && LooksShifted(bytes)) {
         scan.skipped.clear();
-        scan.skipped.push_back({0, n, ScanReason::ShiftedData, 0});
+        scan.skipped.push_back({0, n, ScanReason::ShiftedData, 0, {}});
     }
     ChooseRefusal(scan);
     return scan;

@@ -71,7 +71,15 @@ struct SkippedPart {
     std::size_t length = 0;
     ScanReason reason = ScanReason::None;
     std::size_t count = 0; // CutOff: whole voices before the cut
+    // A dump of another format inside a Standard MIDI File, put together
+    // from its events (the file's bytes at `offset` are the event's, not the
+    // message's); empty elsewhere.
+    std::vector<Byte> message;
 };
+
+// The bytes of a skipped part: its message put together, or the file's
+// bytes where it stands (empty when they lie beyond the file).
+std::span<const Byte> SkippedBytes(std::span<const Byte> file, const SkippedPart &part);
 
 struct VoiceScan {
     std::vector<FoundVoices> found;   // in file order

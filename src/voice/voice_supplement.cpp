@@ -63,14 +63,25 @@ bool AnyHeld(const BankSupplements &records) {
 PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan &scan, std::size_t bank) {
     PairedSupplements out;
     const FoundVoices *found = scan.bank(bank);
-    if (!found || found->source != VoiceSource::BulkDump || found->inMidiFile) return out;
-    // The messages the scan passed over that end where the dump starts or
-    // start where it ends.
+    if (!found || found->source != VoiceSource::BulkDump) return out;
+    // In a file of messages: those the scan passed over that end where the
+    // dump starts or start where it ends. In a Standard MIDI File events
+    // lie between them: the message right before or after the dump's, with
+    // no other message between.
+    const auto beside = [&](const SkippedPart &part) {
+        if (!found->inMidiFile)
+            return part.offset + part.length == found->offset || part.offset == found->offset + found->length;
+        const std::size_t lo = std::min(part.offset, found->offset),
+                          hi = std::max(part.offset, found->offset);
+        const auto between = [&](std::size_t at) { return at > lo && at < hi; };
+        return std::none_of(scan.found.begin(), scan.found.end(),
+                            [&](const FoundVoices &v) { return between(v.offset); }) &&
+               std::none_of(scan.skipped.begin(), scan.skipped.end(),
+                            [&](const SkippedPart &p) { return between(p.offset); });
+    };
     for (const SkippedPart &part : scan.skipped) {
-        if (part.offset + part.length != found->offset && part.offset != found->offset + found->length)
-            continue;
-        if (part.offset + part.length > file.size()) continue;
-        const auto bytes = file.subspan(part.offset, part.length);
+        if (!beside(part)) continue;
+        const auto bytes = SkippedBytes(file, part);
         const std::optional<FamilyMessage> m = ReadFamilyMessage(bytes);
         if (!IsAmem(m)) continue;
         if (const std::optional<BankSupplements> records = SupplementsOfAmem(bytes)) {

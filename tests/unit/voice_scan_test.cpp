@@ -6,6 +6,7 @@
 #include "voice/bank_format.h"
 #include "voice/dx7_messages.h"
 #include "voice/voice_scan.h"
+#include "voice/voice_supplement.h"
 
 #include <gtest/gtest.h>
 
@@ -404,6 +405,45 @@ TEST(DecodeVoice, TheFirstOfSeveralVoicesInAMidiFileIsTheFirstNotTheOneAtTheEnd)
     ASSERT_TRUE(second.ok());
     EXPECT_TRUE(SameParameters(first.value, rom1a[0]));
     EXPECT_TRUE(SameParameters(second.value, rom1a[1]));
+}
+
+TEST(SupplementsBeside, TheAmemNextToTheBankIsPairedInAFileOfMessagesAndInAMidiFile) {
+    // The DX7 II bank file's AMEM and a bulk dump, and each as an SMF event.
+    const Bytes file = TestFile("supplement-then-bank.syx");
+    const Bytes amem(file.begin() + 7, file.begin() + 7 + 1128);
+    const Bytes bank = TestFile("rom1a.syx");
+    const auto event = [](const Bytes &m) {
+        return Cat({{0x00, 0xF0}, Vlq(m.size() - 1), Bytes(m.begin() + 1, m.end())});
+    };
+    const Bytes change = {0xF0, 0x43, 0x10, 0x01, 0x10, 0x05, 0xF7}; // a parameter change
+    const Bytes end = {0x00, 0xFF, 0x2F, 0x00};
+    const struct {
+        const char *name;
+        Bytes bytes;
+        bool paired;
+    } cases[] = {
+        {"AMEM then VMEM", Cat({amem, bank}), true},
+        {"VMEM then AMEM", Cat({bank, amem}), true},
+        {"a message between", Cat({amem, change, bank}), false},
+        {"in a MIDI file", MidiFile(Cat({event(amem), {0x00, 0x90, 0x3C, 0x40}, event(bank), end})), true},
+        {"after it in a MIDI file", MidiFile(Cat({event(bank), event(amem), end})), true},
+        {"a message between in a MIDI file", MidiFile(Cat({event(amem), event(change), event(bank), end})),
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const VoiceScan scan = ScanVoiceFile(c.bytes, "");
+        ASSERT_EQ(scan.bankCount(), 1u);
+        const PairedSupplements paired = SupplementsBeside(c.bytes, scan, 0);
+        EXPECT_FALSE(paired.damaged);
+        for (std::size_t v = 0; v < kBankSlots; ++v) {
+            ASSERT_EQ(paired.records[v].has_value(), c.paired) << "voice " << v + 1;
+            if (c.paired) {
+                EXPECT_TRUE(std::equal(paired.records[v]->begin(), paired.records[v]->end(),
+                                       amem.begin() + 6 + 35 * v));
+            }
+        }
+    }
 }
 
 TEST(ScanVoiceFile, NamesAMidiFileWithoutVoices) {

@@ -9,6 +9,8 @@
 #include "ui/twips.h"
 #include "voice/bank_format.h"
 #include "voice/voice.h"
+#include "voice/voice_scan.h"
+#include "voice/voice_supplement.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -126,6 +128,36 @@ protected:
         }
     }
 };
+
+TEST_F(ProgramOverJack, ADx7iiBankGoesToTheSimAsADx7iiAndComesBackWithEachVoicesAdditionalData) {
+    // GIVEN the sim as a DX7 II, and the program set so, holding a DX7 II bank
+    ASSERT_NO_FATAL_FAILURE(start({"--model", "dx7ii"}));
+    state.exchange.model = InstrumentModel::Dx7ii;
+    state.answersBankRequest.clear();
+    const Bytes file = ReadBytes(fs::path(VOXMERE_TESTDATA) / "supplement-then-bank.syx");
+    const VoiceScan scan = ScanVoiceFile(file, "supplement-then-bank.syx");
+    ASSERT_EQ(scan.bankCount(), 1u);
+    const PairedSupplements paired = SupplementsBeside(file, scan, 0);
+    ASSERT_TRUE(AllHeld(paired.records));
+    BankRecords records{};
+    std::copy_n(scan.bank(0)->voices.begin(), kBankSlots, records.begin());
+    program->workspace.replaceBank(records, paired.records);
+    // WHEN it is transmitted (AMEM, then the bulk dump), the list then
+    // replaced by a bank without additional data, and received back
+    Press(windows->form1, "Command8");
+    PumpUntil([] { return false; }, 1500ms);
+    const std::string said = program->form1.statusText;
+    program->workspace.replaceBank(records);
+    ASSERT_FALSE(program->workspace.supplement(1).has_value());
+    receiveBank();
+    ASSERT_TRUE(PumpUntil([&] { return state.receive.recvMode == 0; }, 20s));
+    // THEN every voice comes back with its own record, byte for byte
+    EXPECT_NE(program->form1.statusText.find("追加データ（AMEM）も受け取りました"), std::string::npos)
+        << said << " / " << program->form1.statusText;
+    for (std::size_t v = 0; v < kBankSlots; ++v)
+        EXPECT_EQ(program->workspace.supplement(static_cast<int>(v + 1)), paired.records[v])
+            << "voice " << v + 1;
+}
 
 TEST_F(ProgramOverJack, ABrokenDumpIsAskedForAgainAndTheBankComesInWhole) {
     // GIVEN a sim whose first answer to program 4 does not start with F0

@@ -37,7 +37,8 @@ bool Workspace::editAreaChanged() const { return hasEditVoice_ && ParamsOf(editB
 bool Workspace::bankChanged() const {
     if (!hasBank_) return false;
     for (std::size_t n = 1; n <= kBankSlots; ++n)
-        if (ParamsOf(voiceTable_[n]) != bankStored_[n - 1]) return true;
+        if (ParamsOf(voiceTable_[n]) != bankStored_[n - 1] || supplements_[n] != supplementsStored_[n - 1])
+            return true;
     return false;
 }
 
@@ -203,8 +204,10 @@ void Workspace::restoreEditBuffer(const Slot &voice) {
 void Workspace::markEditAreaStored() { editAreaStored_ = ParamsOf(editBuffer_); }
 
 void Workspace::markBankStored() {
-    for (std::size_t n = 1; n <= kBankSlots; ++n)
+    for (std::size_t n = 1; n <= kBankSlots; ++n) {
         bankStored_[n - 1] = ParamsOf(voiceTable_[n]);
+        supplementsStored_[n - 1] = supplements_[n];
+    }
 }
 
 } // namespace vox

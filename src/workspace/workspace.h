@@ -155,6 +155,7 @@ private:
     Params editAreaStored_{};
     Params editAreaEntryVoice_{};
     std::array<Params, kBankSlots> bankStored_{};
+    BankSupplements supplementsStored_{};
 };
 
 // The operations of its lifetime as one step of the history, however it ends.

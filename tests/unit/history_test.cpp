@@ -108,6 +108,21 @@ TEST_F(HistoryTest, ABankReplacedStaysThroughEveryUndo) {
     EXPECT_FALSE(f.ws.hasEditVoice());
 }
 
+TEST_F(HistoryTest, AVoiceThatLostOnlyItsAdditionalDataLeavesTheBankUnsaved) {
+    // GIVEN the bank stored with a record beside every voice
+    BankSupplements records;
+    for (std::size_t v = 0; v < kBankSlots; ++v)
+        records[v] = Supplement{static_cast<Byte>(v)};
+    f.ws.replaceBank(f.ws.voiceTable(), records);
+    ASSERT_FALSE(f.ws.bankChanged());
+    // WHEN entry 3's own parameters are written back without its record
+    const Slot entry3 = f.ws.slot(3);
+    f.ws.placeVoice(std::span<const Byte>(entry3).first(kImageSize));
+    f.ws.writeEditArea(3);
+    // THEN the bank holds unsaved work, though no parameter changed
+    EXPECT_TRUE(f.ws.bankChanged());
+}
+
 TEST_F(HistoryTest, KeepsTheLatestStepsAndNoneThatChangedNothing) {
     f.ws.placeEntry(1);
     f.ws.setParameter(param::Algorithm, value(param::Algorithm)); // the same value: no step

@@ -192,17 +192,15 @@ void ReportScan(const VoiceScan &scan, FileReport &r) {
 
 // The later models' messages among what the scan passed over; a damaged
 // one is a problem of the file as a damaged bank is.
-void ReportFamilyData(std::span<const Byte> bytes, FileReport &r) {
-    for (const SkippedReport &part : r.skipped) {
-        if (part.offset + part.length > bytes.size()) continue;
-        const auto message = ReadFamilyMessage(bytes.subspan(part.offset, part.length));
-        if (!message) continue;
-        r.family.push_back(
-            {part.offset, part.length, message->describe(), message->checksumGood, message->countAsKnown});
-        const std::string where = message->describe() + " at offset " + std::to_string(part.offset);
-        if (!message->checksumGood) r.problems.push_back(where + ": checksum wrong");
-        if (!message->countAsKnown)
-            r.problems.push_back(where + ": byte count " + std::to_string(message->byteCount) +
+void ReportFamilyData(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
+    for (const FamilyFound &found : FamilyMessagesIn(bytes, scan)) {
+        const FamilyMessage &message = found.message;
+        r.family.push_back({found.offset, found.bytes.size(), message.describe(), message.checksumGood,
+                            message.countAsKnown});
+        const std::string where = message.describe() + " at offset " + std::to_string(found.offset);
+        if (!message.checksumGood) r.problems.push_back(where + ": checksum wrong");
+        if (!message.countAsKnown)
+            r.problems.push_back(where + ": byte count " + std::to_string(message.byteCount) +
                                  " is not its kind's");
     }
 }
@@ -426,6 +424,20 @@ std::string ReadErrorEnglish(const ReadError &e) {
     return file;
 }
 
+std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan) {
+    std::vector<FamilyFound> out;
+    for (const SkippedPart &part : scan.skipped) {
+        if (!part.dump) continue;
+        if (part.joined.empty() && part.offset + part.length > bytes.size()) continue;
+        const std::span<const Byte> m = part.joined.empty() ? bytes.subspan(part.offset, part.length)
+                                                            : std::span<const Byte>(part.joined);
+        const auto message = ReadFamilyMessage(m);
+        if (!message) continue;
+        out.push_back({part.offset, {m.begin(), m.end()}, *message});
+    }
+    return out;
+}
+
 FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte> bytes) {
     FileReport r;
     r.file = file;
@@ -468,7 +480,7 @@ FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte>
     else if (DecodeVoice(bytes, VoiceKindOfName(name), file).ok())
         r.loadsAs = LoadsAs::Voice;
     ReportScan(scan, r);
-    ReportFamilyData(bytes, r);
+    ReportFamilyData(bytes, scan, r);
     r.valid = r.problems.empty() && r.kind != FileKind::Unknown;
     return r;
 }

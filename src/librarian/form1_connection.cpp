@@ -5,6 +5,7 @@
 // port and channel. It only ever selects voices, never writes memory.
 #include "librarian/form1.h"
 
+#include "common/wait.h"
 #include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
@@ -30,29 +31,17 @@ std::string Filled(std::string text, const std::string &out, const std::string &
 } // namespace
 
 Form1::Heard Form1::listenFor(double seconds, bool untilBank) {
-    ProgramState &state = program_.state;
-    Host &host = program_.host;
     Heard heard;
-    const double until = host.monotonicSeconds() + seconds;
-    for (std::uint64_t next = state.midiTraffic.total(); host.monotonicSeconds() < until;) {
-        host.processEventsFor(0.05);
-        const auto &entries = state.midiTraffic.entries();
-        const std::uint64_t first = state.midiTraffic.total() - entries.size();
-        for (; next < state.midiTraffic.total(); ++next) {
-            if (next < first) continue; // dropped from the log meanwhile
-            const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
-            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
-                continue;
-            const Dx7Message m = DecodeDx7(e.bytes);
-            if (m.kind == Dx7Kind::VoiceDump && m.good())
-                heard.voice = true;
-            else if (m.kind == Dx7Kind::BulkDump)
-                heard.bank = true;
-            else
-                heard.other = true;
-        }
-        if (untilBank ? heard.bank : heard.voice) break;
-    }
+    ListenSeconds(program_.host, program_.state.midiTraffic, seconds, [&](std::span<const Byte> bytes) {
+        const Dx7Message m = DecodeDx7(bytes);
+        if (m.kind == Dx7Kind::VoiceDump && m.good())
+            heard.voice = true;
+        else if (m.kind == Dx7Kind::BulkDump)
+            heard.bank = true;
+        else
+            heard.other = true;
+        return untilBank ? heard.bank : heard.voice;
+    });
     return heard;
 }
 

@@ -71,6 +71,12 @@ struct SkippedPart {
     std::size_t length = 0;
     ScanReason reason = ScanReason::None;
     std::size_t count = 0; // CutOff: whole voices before the cut
+    // One dump of the maker's other formats (a later model's performances,
+    // set-up, tunings, supplements): never joined to what lies beside it.
+    bool dump = false;
+    // Such a dump in a Standard MIDI File, whose bytes do not stand together
+    // in the file: the message as its events join it, F0 to F7.
+    std::vector<Byte> joined{};
 };
 
 struct VoiceScan {

@@ -1,0 +1,62 @@
+#pragma once
+// The later models' messages as the family data sheet frames them
+// (tests/data/facts/dx7ii-data-facts.md 1.1-1.3, 1.6), built here from the
+// sheet and not by the program's own writers, for every test of that data.
+
+#include "voice/voice_layout.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vox::test {
+
+using FamilyBytes = std::vector<Byte>;
+
+// cs = (-sum of the counted bytes) AND 7Fh (sheet 1.3).
+inline Byte SheetChecksum(const FamilyBytes &counted) {
+    int sum = 0;
+    for (const Byte b : counted)
+        sum += b;
+    return static_cast<Byte>(-sum & 0x7F);
+}
+
+// F0 43 0n ff, then `groups` times bh bl <name> <payload> cs, then F7; the
+// count includes the name (sheet 1.1, 1.2; a cartridge block repeats its
+// group). `seed` makes one dump's payload differ from another's.
+inline FamilyBytes FamilyDump(int format, const std::string &name, std::size_t payload, int seed = 0,
+                              int device = 0, int groups = 1) {
+    FamilyBytes counted(name.begin(), name.end());
+    for (std::size_t i = 0; i < payload; ++i)
+        counted.push_back(static_cast<Byte>((i * 7 + static_cast<std::size_t>(seed)) % 128));
+    // Built byte by byte (GCC 12 misreads an insert into a short vector as
+    // out of bounds).
+    FamilyBytes m{0xF0, 0x43, static_cast<Byte>(device), static_cast<Byte>(format)};
+    for (int g = 0; g < groups; ++g) {
+        m.push_back(static_cast<Byte>(counted.size() >> 7));
+        m.push_back(static_cast<Byte>(counted.size() & 0x7F));
+        for (const Byte b : counted)
+            m.push_back(b);
+        m.push_back(SheetChecksum(counted));
+    }
+    m.push_back(0xF7);
+    return m;
+}
+inline FamilyBytes UniversalDump(const std::string &name, std::size_t payload, int seed = 0, int groups = 1) {
+    return FamilyDump(0x7E, name, payload, seed, 0, groups);
+}
+
+// F0 43 2n ff F7, and for a universal block the header's name in place of
+// the count and data (sheet 1.6).
+inline FamilyBytes FamilyRequest(int format, int device = 0) {
+    return {0xF0, 0x43, static_cast<Byte>(0x20 | device), static_cast<Byte>(format), 0xF7};
+}
+inline FamilyBytes FamilyRequest(const std::string &name, int device = 0) {
+    FamilyBytes m{0xF0, 0x43, static_cast<Byte>(0x20 | device), 0x7E};
+    for (const char c : name)
+        m.push_back(static_cast<Byte>(c));
+    m.push_back(0xF7);
+    return m;
+}
+
+} // namespace vox::test

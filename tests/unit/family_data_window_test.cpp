@@ -190,8 +190,11 @@ TEST_F(FamilyWindowOnDx7ii, WhatIsSentComesBackByteForByteOnTheInstrumentsDevice
         f.state.exchange.channel = channel;
         f.dx7.receiveChannel = channel - 1;
         const Byte device = static_cast<Byte>(channel - 1);
-        // In the order the window asks for them: performances, edit buffer, set-up.
-        const std::vector<Bytes> sent{kPmem, kPced, kSystem};
+        // In the order the window asks for them: performances, edit buffer,
+        // set-up; saved from an instrument of another device number.
+        const std::vector<Bytes> sent{FamilyDump(0x7E, "LM  8973PM", 1632, 1, 5),
+                                      FamilyDump(0x7E, "LM  8973PE", 51, 2, 5),
+                                      FamilyDump(0x7E, "LM  8973S ", 85, 3, 5)};
         load(sent);
         f.host.boxes.clear();
         form.transmitClick();
@@ -251,29 +254,40 @@ TEST_F(FamilyWindowOnDx7ii, WhatTheInstrumentDoesNotHoldIsNamedAsNotCome) {
         << said;
 }
 
-TEST_F(FamilyWindowOnDx7ii, RefusedForTheMkIOrWithoutAnOutputAndNothingGoesOut) {
+TEST_F(FamilyWindowOnDx7ii, RefusedForTheMkIOrWithoutAPortAndNothingGoesOut) {
     load({kPmem});
+    using Click = void (FamilyDataForm::*)();
     struct Case {
         const char *label;
+        Click click;
         InstrumentModel model;
-        bool outputOpen;
+        bool outputOpen, inputOpen;
         Text said;
     };
     const Case cases[] = {
-        {"model DX7", InstrumentModel::Dx7, true, family_data_text::kMk1Send},
-        {"no output", InstrumentModel::Dx7ii, false, family_data_text::kNoOutput},
+        {"send, model DX7", &FamilyDataForm::transmitClick, InstrumentModel::Dx7, true, true,
+         family_data_text::kMk1Send},
+        {"send, no output", &FamilyDataForm::transmitClick, InstrumentModel::Dx7ii, false, true,
+         family_data_text::kNoOutput},
+        {"receive, model DX7", &FamilyDataForm::receiveClick, InstrumentModel::Dx7, true, true,
+         family_data_text::kMk1Receive},
+        {"receive, no input", &FamilyDataForm::receiveClick, InstrumentModel::Dx7ii, true, false,
+         family_data_text::kNoInput},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
         f.state.exchange.model = c.model;
         if (!c.outputOpen) f.out.close();
+        if (!c.inputOpen) CloseMidiIn(&f.in, f.program.form1.receiveHook);
         const std::size_t before = sysExSent();
         f.host.boxes.clear();
-        form.transmitClick();
+        (form.*c.click)();
         EXPECT_EQ(f.host.boxTexts(), std::vector<std::string>{c.said});
         EXPECT_EQ(sysExSent(), before);
         EXPECT_EQ(f.dx7.familyDumpsLoaded(), 0);
+        EXPECT_EQ(form.messages(), std::vector<Bytes>{kPmem});
         f.out.open();
+        if (!c.inputOpen) f.program.form1.startInputAtLoad();
     }
 }
 

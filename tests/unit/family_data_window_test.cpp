@@ -18,36 +18,6 @@ namespace {
 using Bytes = std::vector<Byte>;
 using Row = FamilyDataForm::Row;
 
-Bytes Joined(const std::vector<Bytes> &messages) {
-    Bytes all;
-    for (const Bytes &m : messages)
-        all.insert(all.end(), m.begin(), m.end());
-    return all;
-}
-
-// A Standard MIDI File of one track, each message a System Exclusive event
-// (F0, its length as a variable-length number, the rest of the message).
-Bytes InMidiFile(const std::vector<Bytes> &messages) {
-    Bytes track;
-    for (const Bytes &m : messages) {
-        track.push_back(0x00); // delta time
-        track.push_back(0xF0);
-        const std::size_t length = m.size() - 1;
-        Bytes vlq{static_cast<Byte>(length & 0x7F)};
-        for (std::size_t rest = length >> 7; rest > 0; rest >>= 7)
-            vlq.insert(vlq.begin(), static_cast<Byte>(0x80 | (rest & 0x7F)));
-        track.insert(track.end(), vlq.begin(), vlq.end());
-        track.insert(track.end(), m.begin() + 1, m.end());
-    }
-    for (const Byte b : {0x00, 0xFF, 0x2F, 0x00}) // end of track
-        track.push_back(b);
-    Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        file.push_back(static_cast<Byte>(track.size() >> shift));
-    file.insert(file.end(), track.begin(), track.end());
-    return file;
-}
-
 const Bytes kPmem = UniversalDump("LM  8973PM", 1632, 1);
 const Bytes kPced = UniversalDump("LM  8973PE", 51, 2);
 const Bytes kSystem = UniversalDump("LM  8973S ", 85, 3);

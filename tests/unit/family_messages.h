@@ -59,4 +59,35 @@ inline FamilyBytes FamilyRequest(const std::string &name, int device = 0) {
     return m;
 }
 
+// Messages back to back, as a .syx holds them.
+inline FamilyBytes Joined(const std::vector<FamilyBytes> &messages) {
+    FamilyBytes all;
+    for (const FamilyBytes &m : messages)
+        all.insert(all.end(), m.begin(), m.end());
+    return all;
+}
+
+// A Standard MIDI File of one track, each message a System Exclusive event
+// (F0, its length as a variable-length number, the rest of the message).
+inline FamilyBytes InMidiFile(const std::vector<FamilyBytes> &messages) {
+    FamilyBytes track;
+    for (const FamilyBytes &m : messages) {
+        track.push_back(0x00); // delta time
+        track.push_back(0xF0);
+        const std::size_t length = m.size() - 1;
+        FamilyBytes vlq{static_cast<Byte>(length & 0x7F)};
+        for (std::size_t rest = length >> 7; rest > 0; rest >>= 7)
+            vlq.insert(vlq.begin(), static_cast<Byte>(0x80 | (rest & 0x7F)));
+        track.insert(track.end(), vlq.begin(), vlq.end());
+        track.insert(track.end(), m.begin() + 1, m.end());
+    }
+    for (const Byte b : {0x00, 0xFF, 0x2F, 0x00}) // end of track
+        track.push_back(b);
+    FamilyBytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+    for (int shift = 24; shift >= 0; shift -= 8)
+        file.push_back(static_cast<Byte>(track.size() >> shift));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 } // namespace vox::test

@@ -17,8 +17,8 @@ constexpr int kIdlePumpMs = 200;
 AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, SettingsStore *settings,
                        SoundWiring *sound)
     : form1(program), form3(program), form4(program), form5(program), form6(program), form7(program),
-      monitor(program), midiSettings(program), functions(program), form2(program), library(program),
-      explore(program) {
+      monitor(program), midiSettings(program), functions(program), familyData(program), form2(program),
+      library(program), explore(program) {
     host.registerWindow(WindowId::Form1, &form1);
     host.registerWindow(WindowId::form3, &form3);
     host.registerWindow(WindowId::Form4, &form4);
@@ -28,6 +28,7 @@ AppWindows::AppWindows(Program &program, QtHost &host, MidiWiring *wiring, Setti
     host.registerWindow(WindowId::MidiMonitor, &monitor);
     host.registerWindow(WindowId::MidiSettings, &midiSettings);
     host.registerWindow(WindowId::FunctionSettings, &functions);
+    host.registerWindow(WindowId::FamilyData, &familyData);
     host.registerWindow(WindowId::Form2, &form2);
     host.registerWindow(WindowId::Library, &library);
     host.registerWindow(WindowId::Explore, &explore);

@@ -6,6 +6,7 @@
 #include "app/qt_host.h"
 #include "editor/explore_view.h"
 #include "editor/form2_view.h"
+#include "files/family_data_view.h"
 #include "files/file_dialogs_view.h"
 #include "librarian/form1_view.h"
 #include "librarian/form7_view.h"
@@ -42,6 +43,7 @@ public:
     MidiMonitorView monitor;
     MidiSettingsView midiSettings;
     FunctionView functions;
+    FamilyDataView familyData;
     Form2View form2;
     LibraryWindowView library;
     ExploreView explore;

@@ -43,6 +43,7 @@ enum class WindowId {
     Library,
     FunctionSettings,
     Explore,
+    FamilyData,
 };
 
 class Host {

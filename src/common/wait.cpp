@@ -17,3 +17,26 @@ void WaitSeconds(Host &host, float seconds) {
 }
 
 } // namespace vox
+
+namespace vox {
+
+bool ListenSeconds(Host &host, const MidiTraffic &traffic, double seconds,
+                   const std::function<bool(std::span<const Byte>)> &heard,
+                   std::optional<std::uint64_t> since) {
+    const double until = host.monotonicSeconds() + seconds;
+    for (std::uint64_t next = since.value_or(traffic.total()); host.monotonicSeconds() < until;) {
+        host.processEventsFor(0.05);
+        const auto &entries = traffic.entries();
+        const std::uint64_t first = traffic.total() - entries.size();
+        for (; next < traffic.total(); ++next) {
+            if (next < first) continue; // dropped from the log meanwhile
+            const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
+            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
+                continue;
+            if (heard(e.bytes)) return true;
+        }
+    }
+    return false;
+}
+
+} // namespace vox

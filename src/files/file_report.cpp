@@ -193,15 +193,14 @@ void ReportScan(const VoiceScan &scan, FileReport &r) {
 // The later models' messages among what the scan passed over; a damaged
 // one is a problem of the file as a damaged bank is.
 void ReportFamilyData(std::span<const Byte> bytes, const VoiceScan &scan, FileReport &r) {
-    for (const SkippedPart &part : scan.skipped) {
-        const auto message = ReadFamilyMessage(SkippedBytes(bytes, part));
-        if (!message) continue;
-        r.family.push_back(
-            {part.offset, part.length, message->describe(), message->checksumGood, message->countAsKnown});
-        const std::string where = message->describe() + " at offset " + std::to_string(part.offset);
-        if (!message->checksumGood) r.problems.push_back(where + ": checksum wrong");
-        if (!message->countAsKnown)
-            r.problems.push_back(where + ": byte count " + std::to_string(message->byteCount) +
+    for (const FamilyFound &found : FamilyMessagesIn(bytes, scan)) {
+        const FamilyMessage &message = found.message;
+        r.family.push_back({found.offset, found.bytes.size(), message.describe(), message.checksumGood,
+                            message.countAsKnown});
+        const std::string where = message.describe() + " at offset " + std::to_string(found.offset);
+        if (!message.checksumGood) r.problems.push_back(where + ": checksum wrong");
+        if (!message.countAsKnown)
+            r.problems.push_back(where + ": byte count " + std::to_string(message.byteCount) +
                                  " is not its kind's");
     }
 }
@@ -423,6 +422,18 @@ std::string ReadErrorEnglish(const ReadError &e) {
         return file + ": single voices, not a 32-voice bank";
     }
     return file;
+}
+
+std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan) {
+    std::vector<FamilyFound> out;
+    for (const SkippedPart &part : scan.skipped) {
+        if (!part.dump) continue;
+        const std::span<const Byte> m = SkippedBytes(bytes, part);
+        const auto message = ReadFamilyMessage(m);
+        if (!message) continue;
+        out.push_back({part.offset, {m.begin(), m.end()}, *message});
+    }
+    return out;
 }
 
 FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte> bytes) {

@@ -4,6 +4,7 @@
 // Used by the command-line tool; the texts are in English for scripts.
 
 #include "files/voice_files.h"
+#include "voice/family_data.h"
 
 #include <filesystem>
 #include <span>
@@ -77,6 +78,17 @@ struct FileReport {
     std::size_t singleVoices = 0;     // single voices among `found`
     std::string refusal;              // why the file gives no voice, when it gives none
 };
+
+// A message of the later models' data as a file holds it.
+struct FamilyFound {
+    std::size_t offset = 0;  // of its F0, bytes from the file's start
+    std::vector<Byte> bytes; // the whole message, F0 to F7
+    FamilyMessage message;
+};
+
+// Every message of the later models' data (formats 05, 06, 7E) the scan
+// passed over, in file order, inside the events of a Standard MIDI File too.
+std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan);
 
 FileReport InspectFile(const std::filesystem::path &file);
 // The same for bytes already read; `file` gives the name.

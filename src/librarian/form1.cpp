@@ -148,6 +148,9 @@ void Form1::mnuMidiSettingsClick() {
 // A companion window: the user plays while it is open.
 void Form1::mnuFunctionSettingsClick() { windows_.openFunctionSettings(); }
 
+// A companion window: the voices stay in reach while it is open.
+void Form1::mnuFamilyDataClick() { windows_.openFamilyData(); }
+
 // A companion window: the user goes on editing while it is open.
 void Form1::mnuLibraryClick() { windows_.openLibrary(); }
 

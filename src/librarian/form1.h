@@ -140,6 +140,8 @@ inline constexpr Text kDoneTransmitted = "DX7へ32音色を転送しました。
 // Shown in the empty SOUND LIST.
 inline constexpr Text kEmptyListHint = "「DX7から読込」か「ﾌｧｲﾙ読込(32VOICE)」で、ここに32音色が並びます。";
 inline constexpr Text kMenuVerifyTransmit = "送信の確認…";
+// The later models' performances, set-up, tunings and scalings.
+inline constexpr Text kMenuFamilyData = "DX7 II データ…";
 inline constexpr Text kVerifyTitle = "送信の確認";
 inline constexpr Text kVerifyNothingSent =
     "このセッションではまだバンクをDX7へ転送していません。転送してから確かめてください。";
@@ -319,6 +321,8 @@ public:
     // The MIDI settings window, shown as it opens.
     virtual void openMidiSettings() = 0;
     virtual void openFunctionSettings() = 0;
+    // The later models' performances and set-ups, beside the main window.
+    virtual void openFamilyData() = 0;
     // The instrument's channel, as if chosen in the settings window.
     virtual void useChannel(int channel) = 0;
     // The instrument model, as if chosen in the settings window.
@@ -368,6 +372,7 @@ public:
     void mnuLanguageClick(const std::string &code);
     void mnuMidiSettingsClick();     // MIDI設定…
     void mnuFunctionSettingsClick(); // ファンクション設定…
+    void mnuFamilyDataClick();       // DX7 II データ…
     void mnuConnectionCheckClick();  // 接続の確認…
     void mnuVerifyTransmitClick();   // 送信の確認…
     // The status line under the window: what finished last; "" at start.

@@ -6,6 +6,7 @@
 #include "librarian/form1.h"
 #include "librarian/midi_settings.h"
 
+#include "common/wait.h"
 #include "midi/bank_exchange.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
@@ -41,35 +42,23 @@ constexpr double kModelWaitSeconds = 0.6;
 } // namespace
 
 Form1::Heard Form1::listenFor(double seconds, Until until) {
-    ProgramState &state = program_.state;
-    Host &host = program_.host;
     Heard heard;
-    const double end = host.monotonicSeconds() + seconds;
-    for (std::uint64_t next = state.midiTraffic.total(); host.monotonicSeconds() < end;) {
-        host.processEventsFor(0.05);
-        const auto &entries = state.midiTraffic.entries();
-        const std::uint64_t first = state.midiTraffic.total() - entries.size();
-        for (; next < state.midiTraffic.total(); ++next) {
-            if (next < first) continue; // dropped from the log meanwhile
-            const MidiTrafficEntry &e = entries[static_cast<std::size_t>(next - first)];
-            if (e.direction != MidiTrafficEntry::Direction::In || e.kind != MidiTrafficEntry::Kind::Message)
-                continue;
-            const Dx7Message m = DecodeDx7(e.bytes);
-            const std::optional<FamilyMessage> family = ReadFamilyMessage(e.bytes);
-            if (m.kind == Dx7Kind::VoiceDump && m.good())
-                heard.voice = true;
-            else if (m.kind == Dx7Kind::BulkDump)
-                heard.bank = true;
-            else if (family && family->kind && family->kind->format == kAcedRequest[3])
-                heard.aced = true;
-            else if (family && family->name.starts_with("LM  8952"))
-                heard.tx802Block = true;
-            else
-                heard.other = true;
-        }
+    ListenSeconds(program_.host, program_.state.midiTraffic, seconds, [&](std::span<const Byte> bytes) {
+        const Dx7Message m = DecodeDx7(bytes);
+        const std::optional<FamilyMessage> family = ReadFamilyMessage(bytes);
+        if (m.kind == Dx7Kind::VoiceDump && m.good())
+            heard.voice = true;
+        else if (m.kind == Dx7Kind::BulkDump)
+            heard.bank = true;
+        else if (family && family->kind && family->kind->format == kAcedRequest[3])
+            heard.aced = true;
+        else if (family && family->name.starts_with("LM  8952"))
+            heard.tx802Block = true;
+        else
+            heard.other = true;
         const bool done[] = {heard.voice, heard.bank, heard.aced, heard.tx802Block};
-        if (done[static_cast<int>(until)]) break;
-    }
+        return done[static_cast<int>(until)];
+    });
     return heard;
 }
 

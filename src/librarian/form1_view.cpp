@@ -423,6 +423,12 @@ void Form1View::fillMidiMenu(QMenu *menu) {
         form_.mnuFunctionSettingsClick();
         after();
     });
+    QAction *family = menu->addAction(Qs(form1_text::kMenuFamilyData));
+    family->setObjectName("mnu_familyData");
+    connect(family, &QAction::triggered, this, [this] {
+        form_.mnuFamilyDataClick();
+        after();
+    });
     QAction *settings = menu->addAction(Qs(midi_settings_text::kMenuItem));
     settings->setObjectName("mnu_midiSettings");
     connect(settings, &QAction::triggered, this, [this] {

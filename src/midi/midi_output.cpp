@@ -45,7 +45,6 @@ void PauseAfterLastSysEx(ProgramState &state, Host &host) {
 // cable's speed, would leave no room for it in the ring: one click of 変更
 // (48 changes at the most) goes out at once, a second one right after it
 // follows at the cable's pace.
-constexpr double kCableSecondsPerByte = 10.0 / 31250; // ten bits a byte at 31.25 kbaud
 constexpr double kReceiveRingBytes = 380;
 // A clock that does not move must not hold a send for ever: a message
 // waits this many passes at the most (the longest real wait, a ring's

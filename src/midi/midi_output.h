@@ -20,6 +20,8 @@ void CloseMidiOut(ProgramState &state);
 bool MidiOutIsOpen(const ProgramState &state);
 
 inline constexpr int kMidiChannels = 16;
+// Ten bits a byte at 31.25 kbaud: how long a byte takes on the cable.
+inline constexpr double kCableSecondsPerByte = 10.0 / 31250;
 // The low nibble the instrument's channel (state.exchange.channel) gives a
 // status byte or a System Exclusive message's third byte.
 Byte ChannelNibble(const ProgramState &state);

@@ -11,7 +11,7 @@ namespace vox {
 Program::Program(ProgramState &s, Host &h)
     : state(s), host(h), form1(context(), *this, form7), form2(context(), form1, *this),
       form3(context(), form1), form4(context(), form1), form5(context(), form1), form6(context(), form1),
-      form7(context(), form1), midiSettings(context(), form1), functions(context()),
+      form7(context(), form1), midiSettings(context(), form1), functions(context()), familyData(context()),
       library(context(), form1, *this), explore(context()) {
     state.midiTraffic.clock = [&h] { return h.monotonicSeconds(); };
     explore.editAreaChanged = [this] { form2.showChangedEditArea(); };

@@ -8,6 +8,7 @@
 #include "common/program_state.h"
 #include "editor/explore_form.h"
 #include "editor/form2.h"
+#include "files/family_data_form.h"
 #include "files/file_dialogs.h"
 #include "librarian/form1.h"
 #include "librarian/form7.h"
@@ -36,6 +37,7 @@ struct Program final : private MainWindowLinks, private EditorLinks, private Lib
     Form7 form7;
     MidiSettingsForm midiSettings;
     FunctionForm functions;
+    FamilyDataForm familyData;
     LibraryWindowForm library;
     ExploreForm explore;
 
@@ -59,6 +61,7 @@ private:
     void openVoiceLoad() override { form6.open(); }
     void openMidiSettings() override { midiSettings.open(); }
     void openFunctionSettings() override { functions.open(); }
+    void openFamilyData() override { familyData.open(); }
     void useChannel(int channel) override {
         useExchange([&](ExchangeSettings &s) { s.channel = channel; });
     }

@@ -251,12 +251,23 @@ private:
         // Runs of stray bytes and foreign messages are one stretch.
         if (reason == ScanReason::NotVoiceData && !out_.skipped.empty()) {
             SkippedPart &last = out_.skipped.back();
-            if (last.reason == reason && last.offset + last.length == fileAt) {
+            if (last.reason == reason && !last.dump && last.offset + last.length == fileAt) {
                 last.length += length;
                 return;
             }
         }
-        out_.skipped.push_back({fileAt, length, reason, count, {}});
+        out_.skipped.push_back({fileAt, length, reason, count});
+    }
+
+    // One of the maker's other dumps, from `at` in the bytes scanned `b`:
+    // kept apart, so that each can be read as the message it is.
+    void SkipDump(std::span<const Byte> b, std::size_t at, std::size_t length, ScanReason reason) {
+        if (length == 0) return;
+        SkippedPart part{FileAt(at), length, reason, 0, true, {}};
+        if (inMidi_)
+            part.joined.assign(b.begin() + static_cast<std::ptrdiff_t>(at),
+                               b.begin() + static_cast<std::ptrdiff_t>(at + length));
+        out_.skipped.push_back(std::move(part));
     }
 
     FoundVoices &Found(VoiceSource source, std::size_t at, std::size_t length, bool checksumGood) {
@@ -340,12 +351,15 @@ private:
 
     // A message without a length: it ends at F7, or where another status
     // byte breaks in.
-    std::size_t Plain(std::span<const Byte> b, std::size_t i, ScanReason reason) {
+    std::size_t Plain(std::span<const Byte> b, std::size_t i, ScanReason reason, bool dump = false) {
         std::size_t j = i + 1;
         while (j < b.size() && (b[j] & kStatusBit) == 0)
             ++j;
         if (j < b.size() && b[j] == kSysExEnd) ++j;
-        Skip(i, j - i, reason);
+        if (dump)
+            SkipDump(b, i, j - i, reason);
+        else
+            Skip(i, j - i, reason);
         return j;
     }
 
@@ -357,15 +371,13 @@ private:
                                       (b[i + kCountLowPos] & kDataBits);
             const std::size_t end = i + kDumpHeaderSize + count + kDumpTrailerSize;
             if (end <= b.size() && b[end - 1] == kSysExEnd) {
-                Skip(i, end - i, reason);
-                // The later models' data are kept whole by their readers.
-                if (inMidi_ && out_.skipped.back().offset == FileAt(i))
-                    out_.skipped.back().message.assign(b.begin() + static_cast<std::ptrdiff_t>(i),
-                                                       b.begin() + static_cast<std::ptrdiff_t>(end));
+                SkipDump(b, i, end - i, reason);
                 return end;
             }
         }
-        return Plain(b, i, reason);
+        // A cartridge block repeats its count, data and checksum before
+        // the one F7: it ends there.
+        return Plain(b, i, reason, true);
     }
 
     // The count of leading voices of a dump cut off at `cut` (bytes from
@@ -769,7 +781,7 @@ void ChooseRefusal(VoiceScan &scan) {
 } // namespace
 
 std::span<const Byte> SkippedBytes(std::span<const Byte> file, const SkippedPart &part) {
-    if (!part.message.empty()) return part.message;
+    if (!part.joined.empty()) return part.joined;
     if (part.offset > file.size() || part.length > file.size() - part.offset) return {};
     return file.subspan(part.offset, part.length);
 }
@@ -782,7 +794,7 @@ VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName) 
         return scan;
     }
     if (n > kMaxScanSize) {
-        scan.skipped.push_back({0, n, ScanReason::TooLarge, 0, {}});
+        scan.skipped.push_back({0, n, ScanReason::TooLarge, 0});
         scan.refusal = ScanReason::TooLarge;
         return scan;
     }
@@ -803,7 +815,7 @@ VoiceScan ScanVoiceFile(std::span<const Byte> bytes, std::string_view fileName) 
     Scanner(scan, false).ScanAt(bytes, 0);
     if (scan.found.empty() && bytes[0] != kSysExStart && LooksShifted(bytes)) {
         scan.skipped.clear();
-        scan.skipped.push_back({0, n, ScanReason::ShiftedData, 0, {}});
+        scan.skipped.push_back({0, n, ScanReason::ShiftedData, 0});
     }
     ChooseRefusal(scan);
     return scan;

@@ -71,10 +71,12 @@ struct SkippedPart {
     std::size_t length = 0;
     ScanReason reason = ScanReason::None;
     std::size_t count = 0; // CutOff: whole voices before the cut
-    // A dump of another format inside a Standard MIDI File, put together
-    // from its events (the file's bytes at `offset` are the event's, not the
-    // message's); empty elsewhere.
-    std::vector<Byte> message;
+    // One dump of the maker's other formats (a later model's performances,
+    // set-up, tunings, supplements): never joined to what lies beside it.
+    bool dump = false;
+    // Such a dump in a Standard MIDI File, whose bytes do not stand together
+    // in the file: the message as its events join it, F0 to F7.
+    std::vector<Byte> joined{};
 };
 
 // The bytes of a skipped part: its message put together, or the file's

@@ -4,6 +4,7 @@
 #include "editor/explore_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
+#include "files/family_data_view.h"
 #include "files/file_dialogs.h"
 #include "files/file_dialogs_view.h"
 #include "gui_rig.h"
@@ -365,6 +366,13 @@ private slots:
         FunctionView view(f.program);
         Show(view);
         VERIFY_FITS(view, "function settings");
+    }
+
+    void theDx7iiDataWindowsCaptionsFit() {
+        test::ProgramFixture f;
+        FamilyDataView view(f.program);
+        Show(view);
+        VERIFY_FITS(view, "DX7 II data");
     }
 
     void theExploreWindowsCaptionsFit() {

@@ -7,6 +7,7 @@
 #include "editor/explore_view.h"
 #include "editor/form2.h"
 #include "editor/form2_view.h"
+#include "files/family_data_view.h"
 #include "files/file_dialogs_view.h"
 #include "gui_rig.h"
 #include "librarian/form1_view.h"
@@ -120,6 +121,7 @@ private slots:
             Make<Form7View>("Form7"),
             Make<MidiSettingsView>("MIDI settings"),
             Make<FunctionView>("function settings"),
+            Make<FamilyDataView>("DX7 II data"),
             Make<ExploreView>("explore window"),
             Make<LibraryWindowView>("library window"),
             Make<MidiMonitorView>("MIDI monitor"),

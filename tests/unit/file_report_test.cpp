@@ -1,5 +1,6 @@
 // GIVEN / WHEN / THEN tests of the file report and the conversion, on the
 // real files of the shared test data and on files made here.
+#include "family_messages.h"
 #include "file_test_support.h"
 #include "files/file_convert.h"
 #include "files/file_report.h"
@@ -168,6 +169,32 @@ TEST(InspectFile, DescribesABankAfterOtherMessagesAsTheBankItIs) {
     EXPECT_EQ(r.family[0].offset, 7u);
     EXPECT_EQ(r.family[0].what, "AMEM (packed 32 additional voices)");
     EXPECT_TRUE(r.family[0].checksumGood && r.family[0].countAsKnown);
+}
+
+TEST(InspectFile, NamesEachLaterModelsDumpApartInASysExFileAndInAMidiFile) {
+    // GIVEN a set-up, cartridge micro tunings (63 groups in one message) and
+    // a fractional scaling back to back, whose sizes are the family data
+    // sheet's (1.2): 103, 4 + 63 x 269 + 1, 510
+    const std::vector<test::FamilyBytes> messages{test::UniversalDump("LM  8973S ", 85),
+                                                  test::UniversalDump("LM  MCRYC ", 256, 1, 63),
+                                                  test::UniversalDump("LM  FKSYE ", 492)};
+    const std::pair<const char *, std::vector<Byte>> files[] = {
+        {"blocks.syx", test::Joined(messages)},
+        {"blocks.mid", test::InMidiFile(messages)},
+    };
+    for (const auto &[name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const FileReport r = InspectBytes(name, bytes);
+        ASSERT_EQ(r.family.size(), 3u);
+        EXPECT_EQ(r.family[0].what, "SYSTEM (system set-up)");
+        EXPECT_EQ(r.family[0].length, 103u);
+        EXPECT_EQ(r.family[1].what, "MCRYC (micro tunings in cartridge, 63 blocks)");
+        EXPECT_EQ(r.family[1].length, 16952u);
+        EXPECT_EQ(r.family[2].what, "FKSYE (fractional scaling edit buffer)");
+        EXPECT_EQ(r.family[2].length, 510u);
+        for (const FamilyReport &f : r.family)
+            EXPECT_TRUE(f.checksumGood && f.countAsKnown) << f.what;
+    }
 }
 
 TEST(InspectFile, NumbersEveryBankOfAFileAndEverySingleVoice) {

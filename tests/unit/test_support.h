@@ -4,7 +4,9 @@
 #include "../common/test_files.h"
 #include "common/host.h"
 #include "common/program_state.h"
+#include "midi/midi_input.h"
 #include "midi/midi_port.h"
+#include "midi/virtual_dx7_ports.h"
 #include "program/program.h"
 #include "text/ui_text.h"
 #include "voice/text.h"
@@ -227,6 +229,28 @@ struct ProgramFixture {
         state.midiOut = &out;
         state.midiIn = &in;
         host.onProcessEvents = [this] { program.pumpMidiInput(); };
+    }
+};
+
+// A whole program on the in-process virtual DX7, as `voxmere --virtual-dx7`
+// runs: its replies come on the host's fake clock through the queued input,
+// and the main window's input is open as at start.
+struct VirtualDx7ProgramFixture {
+    ProgramState state;
+    TestHost host;
+    VirtualDx7 dx7;
+    VirtualDx7OutPort out{dx7, [this] { return host.clock; }};
+    VirtualDx7InPort in{dx7, [this] { return host.clock; }};
+    Program program{state, host};
+
+    explicit VirtualDx7ProgramFixture(InstrumentModel model = InstrumentModel::Dx7) {
+        state.midiOut = &out;
+        state.midiIn = &in;
+        state.exchange.model = model;
+        dx7.model = model;
+        host.onProcessEvents = [this] { program.pumpMidiInput(); };
+        out.open();
+        program.form1.startInputAtLoad();
     }
 };
 

@@ -3,6 +3,7 @@
 // counts, names, the checksum rule and the neutral additional data are the
 // family data sheet's (tests/data/facts/dx7ii-data-facts.md, 1.1-1.3, 1.6,
 // 2.2, 3.5, 5.2); every message here is built from them.
+#include "family_messages.h"
 #include "midi/virtual_dx7.h"
 
 #include <gtest/gtest.h>
@@ -16,52 +17,16 @@ namespace {
 using Bytes = std::vector<Byte>;
 using Model = InstrumentModel;
 
-// cs = (-sum of the counted bytes) AND 7Fh (sheet 1.3).
-Byte SheetChecksum(const Bytes &counted) {
-    int sum = 0;
-    for (const Byte b : counted)
-        sum += b;
-    return static_cast<Byte>(-sum & 0x7F);
-}
-
-// F0 43 0n ff bh bl <name> <payload> cs F7; the count includes the name
-// (sheet 1.1, 1.2). `seed` makes one dump's payload differ from another's.
+using test::FamilyDump;
+using test::SheetChecksum;
 Bytes Dump(int format, const std::string &name, std::size_t payload, int seed = 0, int device = 0) {
-    Bytes counted(name.begin(), name.end());
-    for (std::size_t i = 0; i < payload; ++i)
-        counted.push_back(static_cast<Byte>((i * 7 + static_cast<std::size_t>(seed)) % 128));
-    const Byte cs = SheetChecksum(counted);
-    // Header in front of the counted bytes (a loop: GCC 12 misreads an
-    // insert into a short vector as out of bounds).
-    const Byte header[] = {0xF0,
-                           0x43,
-                           static_cast<Byte>(device),
-                           static_cast<Byte>(format),
-                           static_cast<Byte>(counted.size() >> 7),
-                           static_cast<Byte>(counted.size() & 0x7F)};
-    Bytes m(std::begin(header), std::end(header));
-    for (const Byte b : counted)
-        m.push_back(b);
-    m.push_back(cs);
-    m.push_back(0xF7);
-    return m;
+    return FamilyDump(format, name, payload, seed, device);
 }
 Bytes Aced(int seed = 0) { return Dump(0x05, "", 49, seed); }
 Bytes Amem(int seed = 0) { return Dump(0x06, "", 1120, seed); }
 Bytes Universal(const std::string &name, std::size_t payload) { return Dump(0x7E, name, payload); }
-
-// F0 43 2n ff F7, and for a universal block the header's name in place of
-// the count and data (sheet 1.6).
-Bytes Request(int format, int device = 0) {
-    return {0xF0, 0x43, static_cast<Byte>(0x20 | device), static_cast<Byte>(format), 0xF7};
-}
-Bytes Request(const std::string &name) {
-    Bytes m{0xF0, 0x43, 0x20, 0x7E};
-    for (const char c : name)
-        m.push_back(static_cast<Byte>(c));
-    m.push_back(0xF7);
-    return m;
-}
+Bytes Request(int format, int device = 0) { return test::FamilyRequest(format, device); }
+Bytes Request(const std::string &name) { return test::FamilyRequest(name); }
 
 // GIVEN an instrument of a model whose replies are caught.
 struct Instrument {

@@ -166,9 +166,12 @@ public:
         }
         const CatalogVoice *v = voice(index);
         if (!v) return {};
+        // Variants are told among copies of one sound; a pair of near
+        // voices is two sounds, each marked as in the result table.
         const auto &voices = form_.groups[static_cast<std::size_t>(index.internalId() - 1)].voices;
-        return VoiceData(form_, *v, index.column(), role,
-                         VariantMark(voices, static_cast<std::size_t>(index.row())));
+        const std::string mark = form_.shown == 1 ? VariantMark(voices, static_cast<std::size_t>(index.row()))
+                                                  : SupplementMark(*v);
+        return VoiceData(form_, *v, index.column(), role, mark);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         return HeadingData(headings_, section, orientation, role);

@@ -590,10 +590,6 @@ void AppendRecord(std::vector<Byte> &bytes, std::span<const Byte, kSlotSize> slo
 }
 } // namespace
 
-std::filesystem::path SupplementCompanion(const std::filesystem::path &bankFile) {
-    return bankFile.parent_path() / (bankFile.stem().string() + ".amem.syx");
-}
-
 std::vector<Byte> EncodeBankFile(const VoiceTable &table) {
     std::vector<Byte> bytes;
     bytes.reserve(kBankFileSize);

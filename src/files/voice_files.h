@@ -9,7 +9,8 @@
 
 #include "text/ui_text.h"
 #include "voice/voice.h"
-#include "voice/voice_scan.h" // VoiceRecord, BankRecords
+#include "voice/voice_scan.h"       // VoiceRecord, BankRecords
+#include "voice/voice_supplement.h" // SupplementCompanion
 
 #include <filesystem>
 #include <span>
@@ -201,11 +202,8 @@ std::vector<Byte> EncodeBankFile(const VoiceTable &table);
 // 161 bytes: one slot the same way.
 std::vector<Byte> EncodeVoiceFile(std::span<const Byte, kSlotSize> slot);
 
-// Beside a .v32, which holds 32 voice records and nothing more, the file
-// that keeps the bank's additional data for the later models: one AMEM
-// message, "BANK.v32" -> "BANK.amem.syx", readable as it stands by any
-// tool that reads System Exclusive files.
-std::filesystem::path SupplementCompanion(const std::filesystem::path &bankFile);
+// SupplementCompanion, the file beside a .v32 that keeps its additional
+// data, lives in voice/voice_supplement.h: the library pairs them too.
 
 struct WriteResult {
     bool ok = false;

@@ -189,7 +189,7 @@ inline constexpr Text kBankChangedTip =
 inline constexpr Text kEditAreaEntryTip = "エディットエリアにある音色";
 // An entry whose voice carries the later models' additional data.
 inline constexpr Text kSupplementTip = "DX7 II の追加データ（AMEM）があります";
-inline constexpr const char *kSupplementMark = "II";
+inline constexpr const char *kSupplementMark = vox::kSupplementMark;
 // Ending the program with work not written.
 inline constexpr Text kCloseVoiceChanged = unwritten_text::kVoice;
 inline constexpr Text kCloseBankChanged = unwritten_text::kBank;

@@ -5,6 +5,7 @@
 #include "librarian/function_form.h"
 #include "librarian/midi_settings.h"
 #include "ui/client_area_view.h"
+#include "ui/corner_mark_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
 #include "voice/text.h"
@@ -70,28 +71,13 @@ void MarkEntry(QListWidget *list, int entry, const Workspace &workspace) {
         }
         item->setData(Qt::BackgroundRole, marked ? QVariant(QColor(255, 240, 190)) : QVariant());
         const bool supplement = workspace.hasBank() && workspace.supplement(i + 1).has_value();
-        item->setData(kSupplementRole, supplement);
+        item->setData(kSupplementRole, supplement ? QString(form1_text::kSupplementMark) : QString());
         QStringList tips;
         if (marked) tips << Qs(form1_text::kEditAreaEntryTip);
         if (supplement) tips << Qs(form1_text::kSupplementTip);
         item->setToolTip(tips.join("\n"));
     }
 }
-
-class SupplementMarkDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
-        if (!index.data(kSupplementRole).toBool()) return;
-        painter->save();
-        painter->setPen(option.palette.color(QPalette::Disabled, QPalette::Text));
-        painter->drawText(option.rect.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
-                          form1_text::kSupplementMark);
-        painter->restore();
-    }
-};
 
 // Dark red while the window is usable; greyed with it when disabled.
 void MarkColour(QLabel *label) {
@@ -159,7 +145,7 @@ void Form1View::buildControls(QWidget *c) {
     // Entries are dragged into the library window's bank under construction.
     list3_->setDragEnabled(true);
     list3_->setDragDropMode(QAbstractItemView::DragOnly);
-    list3_->setItemDelegate(new SupplementMarkDelegate(list3_));
+    list3_->setItemDelegate(new CornerMarkDelegate(kSupplementRole, list3_));
     // Where a new user starts: said in the empty list itself.
     emptyHint_ = new QLabel(Qs(kEmptyListHint), list3_->viewport());
     emptyHint_->setObjectName("LabelEmptyListHint");

@@ -8,7 +8,7 @@
 namespace vox {
 
 BuilderEntry EntryOf(const CatalogVoice &voice, const VoiceRecord &record) {
-    return {record, voice.file, voice.bank, voice.voice, voice.singleVoice};
+    return {record, voice.file, voice.bank, voice.voice, voice.singleVoice, voice.supplement};
 }
 
 const std::optional<BuilderEntry> &BankBuilder::at(std::size_t position) const {
@@ -113,6 +113,7 @@ BankBuilder::Built BankBuilder::build() const {
     for (std::size_t i = 0; i < positions_.size(); ++i) {
         if (positions_[i]) {
             built.voices[i] = positions_[i]->record;
+            built.supplements[i] = positions_[i]->supplement;
         } else {
             built.voices[i] = initial;
             ++built.initial;

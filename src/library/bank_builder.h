@@ -13,7 +13,8 @@
 
 namespace vox {
 
-// The entry of a search result, with the voice as the catalogue holds it.
+// The entry of a search result, with the voice as the catalogue holds it
+// and the additional data the result carries.
 BuilderEntry EntryOf(const CatalogVoice &voice, const VoiceRecord &record);
 
 // Positions are 1..32 throughout; an operation on a position out of range
@@ -56,7 +57,8 @@ public:
 
     struct Built {
         BankRecords voices{};
-        std::size_t initial = 0; // empty positions filled with the initial voice
+        BankSupplements supplements{}; // each position's additional data; none for an empty one
+        std::size_t initial = 0;       // empty positions filled with the initial voice
     };
     Built build() const;
 

@@ -27,6 +27,13 @@
 //   builder(position INTEGER PRIMARY KEY, record BLOB(161),     the bank under construction,
 //           file TEXT, bank INTEGER, voice INTEGER, single INTEGER)   1..32, where each came from
 //
+// Added in version 3, the later models' data:
+//
+//   voices.supplement BLOB(35), builder.supplement BLOB(35)   a voice's additional data (AMEM
+//                                                               record), NULL for none
+//   family(file INTEGER PRIMARY KEY -> files.id, kinds TEXT,   a file of the later models' messages
+//          model TEXT, messages INTEGER)                        and no voice: FamilyFile
+//
 // A catalogue of an older version is upgraded in place when opened, in one
 // transaction: the statements of each later version run in turn.
 //
@@ -45,6 +52,7 @@
 
 #include "voice/algorithms.h"
 #include "voice/bank_format.h"
+#include "voice/family_data.h"
 #include "voice/voice.h"
 
 #include <sqlite3.h>
@@ -52,6 +60,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
@@ -125,6 +134,20 @@ CREATE TABLE builder(
     voice INTEGER NOT NULL,
     single INTEGER NOT NULL
 );
+)sql",
+    // The files already indexed are read again at the next run (no stored
+    // time matches a file's), so that their records and family messages
+    // are found; the voices and marks stay meanwhile.
+    R"sql(
+ALTER TABLE voices ADD COLUMN supplement BLOB;
+ALTER TABLE builder ADD COLUMN supplement BLOB;
+CREATE TABLE family(
+    file INTEGER PRIMARY KEY REFERENCES files(id),
+    kinds TEXT NOT NULL,
+    model TEXT NOT NULL,
+    messages INTEGER NOT NULL
+);
+UPDATE files SET mtime_ns = -1;
 )sql",
 };
 constexpr int kSchemaVersion = 1 + static_cast<int>(std::size(kUpgrades));
@@ -301,6 +324,59 @@ bool ReadWholeFile(const fs::path &path, std::vector<Byte> &buffer) {
     return ok;
 }
 
+std::optional<Supplement> SupplementOfBlob(std::span<const Byte> blob) {
+    if (blob.size() != kSupplementSize) return std::nullopt;
+    Supplement s{};
+    std::copy(blob.begin(), blob.end(), s.begin());
+    return s;
+}
+
+// What can be named of a file without voices from the later models'
+// messages among its bytes: each message from F0 to its F7 inside what the
+// scan passed over (runs of foreign data are one stretch there).
+std::optional<FamilyFile> FamilyOf(std::span<const Byte> bytes, const VoiceScan &scan) {
+    if (scan.midiFile) return std::nullopt;
+    FamilyFile out;
+    std::vector<std::string> kinds;
+    bool dx7ii = false, tx802 = false;
+    for (const SkippedPart &part : scan.skipped) {
+        const std::size_t end = std::min(bytes.size(), part.offset + part.length);
+        for (std::size_t at = part.offset; at < end;) {
+            if (bytes[at] != kSysExStart) {
+                ++at;
+                continue;
+            }
+            std::size_t stop = at + 1;
+            while (stop < end && bytes[stop] != kSysExEnd && bytes[stop] != kSysExStart)
+                ++stop;
+            if (stop >= end || bytes[stop] != kSysExEnd) {
+                at = stop;
+                continue;
+            }
+            const std::optional<FamilyMessage> m = ReadFamilyMessage(bytes.subspan(at, stop + 1 - at));
+            at = stop + 1;
+            if (!m || !m->kind || !m->good()) continue;
+            ++out.messages;
+            if (std::find(kinds.begin(), kinds.end(), m->kind->shortName) == kinds.end())
+                kinds.emplace_back(m->kind->shortName);
+            if (m->name.size() == 10 && m->name.compare(4, 4, "8973") == 0) dx7ii = true;
+            if (m->name.size() == 10 && m->name.compare(4, 4, "8952") == 0) tx802 = true;
+        }
+    }
+    if (out.messages == 0) return std::nullopt;
+    for (const std::string &k : kinds)
+        out.kinds += (out.kinds.empty() ? "" : ", ") + k;
+    out.model = dx7ii && tx802 ? "DX7 II, TX802" : dx7ii ? "DX7 II" : tx802 ? "TX802" : "";
+    return out;
+}
+
+bool EndsV32(const fs::path &file) {
+    std::string ending = file.extension().string();
+    for (char &c : ending)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".v32";
+}
+
 fs::path NormalFolder(const fs::path &folder) {
     fs::path p = fs::absolute(folder).lexically_normal();
     if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) p = p.parent_path();
@@ -360,7 +436,10 @@ struct Cache {
     std::vector<fs::path> files;
     std::vector<std::uint32_t> fileRank; // position of each file in path order
     std::vector<Row> rows;
-    std::vector<SoundBody> bodies;                   // beside rows
+    std::vector<SoundBody> bodies; // beside rows
+    // The rows whose voice carries additional data, and the data: few in
+    // most collections, so kept apart from the rows.
+    std::unordered_map<std::uint32_t, Supplement> supplements;
     std::array<std::vector<std::uint32_t>, 3> order; // per CatalogSort but Rating, built when first asked
     std::array<std::vector<std::uint32_t>, 3> rank;  // the position of each row in `order`
     // The distinct sounds, numbered: built when marks are first needed.
@@ -439,8 +518,8 @@ const Cache &Catalog::Impl::ensureCache() const {
     c.rows.reserve(static_cast<std::size_t>(count));
     c.bodies.reserve(static_cast<std::size_t>(count));
     Statement voices(db,
-                     "SELECT id, file, bank, voice, single, name_bytes, algorithm, feedback, carriers, body "
-                     "FROM voices ORDER BY id");
+                     "SELECT id, file, bank, voice, single, name_bytes, algorithm, feedback, carriers, body, "
+                     "supplement FROM voices ORDER BY id");
     auto file = fileIndex.end();
     while (voices.step() == SQLITE_ROW) {
         // Rows come file by file; look the file up only when it changes.
@@ -463,6 +542,8 @@ const Cache &Catalog::Impl::ensureCache() const {
             if (r.lowerLength < r.lower.size()) r.lower[r.lowerLength++] = c;
         while (r.sortFrom < r.lowerLength && r.lower[r.sortFrom] == ' ')
             ++r.sortFrom;
+        if (const std::optional<Supplement> s = SupplementOfBlob(voices.blob(10)))
+            c.supplements.emplace(static_cast<std::uint32_t>(c.rows.size()), *s);
         c.rows.push_back(r);
         SoundBody b{};
         std::copy(body.begin(), body.end(), b.begin());
@@ -625,6 +706,8 @@ CatalogVoice Catalog::Impl::voiceOf(std::uint32_t index) const {
     v.feedback = r.feedback;
     v.carriers = r.carriers;
     v.body = cache->bodies[index];
+    if (const auto s = cache->supplements.find(index); s != cache->supplements.end())
+        v.supplement = s->second;
     const Marks &m = ensureMarks();
     if (m.any) {
         const std::uint32_t sound = cache->soundOf[index];
@@ -639,9 +722,9 @@ CatalogVoice Catalog::Impl::voiceOf(std::uint32_t index) const {
 }
 
 bool Catalog::Impl::dropFile(std::int64_t fileId) {
-    static constexpr const char *kDrops[] = {"DELETE FROM voices WHERE file = ?",
-                                             "DELETE FROM refused WHERE file = ?",
-                                             "DELETE FROM files WHERE id = ?"};
+    static constexpr const char *kDrops[] = {
+        "DELETE FROM voices WHERE file = ?", "DELETE FROM refused WHERE file = ?",
+        "DELETE FROM family WHERE file = ?", "DELETE FROM files WHERE id = ?"};
     for (const char *sql : kDrops) {
         Statement s(db, sql);
         if (!s.bind(1, fileId).run()) return false;
@@ -742,6 +825,7 @@ bool Catalog::removeFolder(const fs::path &folder) {
         static constexpr const char *kDrops[] = {
             "DELETE FROM voices WHERE file IN (SELECT id FROM files WHERE folder = ?1)",
             "DELETE FROM refused WHERE file IN (SELECT id FROM files WHERE folder = ?1)",
+            "DELETE FROM family WHERE file IN (SELECT id FROM files WHERE folder = ?1)",
             "DELETE FROM files WHERE folder = ?1", "DELETE FROM folders WHERE id = ?1"};
         for (const char *sql : kDrops) {
             Statement s(db, sql);
@@ -828,6 +912,22 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
                                 FileStat{static_cast<std::uintmax_t>(s.integer(2)), s.integer(3)}});
     }
 
+    // A .v32 whose companion (SupplementCompanion) is new, changed or gone
+    // is read again, even when the .v32 itself is unchanged.
+    std::unordered_set<std::string> changed;
+    {
+        std::unordered_set<std::string> here;
+        for (const Found &f : found) {
+            here.insert(f.path.string());
+            const auto k = known.find(f.path.string());
+            if (k == known.end() || k->second.stat.size != f.stat.size ||
+                k->second.stat.mtimeNs != f.stat.mtimeNs)
+                changed.insert(f.path.string());
+        }
+        for (const auto &[path, k] : known)
+            if (!here.contains(path)) changed.insert(path);
+    }
+
     Statement insertFile(
         db, "INSERT INTO files(folder, path, size, mtime_ns, banks, singles) VALUES(?,?,?,?,?,?)");
     Statement updateFile(
@@ -835,10 +935,13 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
     Statement dropVoices(db, "DELETE FROM voices WHERE file = ?");
     Statement dropRefusal(db, "DELETE FROM refused WHERE file = ?");
     Statement insertRefusal(db, "INSERT INTO refused(file, reason, count) VALUES(?,?,?)");
+    Statement dropFamily(db, "DELETE FROM family WHERE file = ?");
+    Statement insertFamily(db, "INSERT INTO family(file, kinds, model, messages) VALUES(?,?,?,?)");
     Statement insertVoice(
         db, "INSERT INTO voices(file, bank, voice, single, name_bytes, name, name_lower, algorithm, "
-            "feedback, carriers, header, params, body) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    if (!insertFile || !updateFile || !dropVoices || !dropRefusal || !insertRefusal || !insertVoice)
+            "feedback, carriers, header, params, body, supplement) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    if (!insertFile || !updateFile || !dropVoices || !dropRefusal || !insertRefusal || !dropFamily ||
+        !insertFamily || !insertVoice)
         return fail("cannot prepare the catalogue " + impl_->path.string());
 
     IndexProgress step{0, found.size()};
@@ -857,7 +960,8 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
         if (k != known.end()) {
             k->second.seen = true;
             if (k->second.stat.size == f.stat.size && k->second.stat.mtimeNs == f.stat.mtimeNs &&
-                k->second.folder == f.folder) {
+                k->second.folder == f.folder &&
+                !(EndsV32(f.path) && changed.contains(SupplementCompanion(f.path).string()))) {
                 ++report.filesUnchanged;
                 ++step.filesDone;
                 continue;
@@ -886,6 +990,7 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
         if (k != known.end()) {
             fileId = k->second.id;
             if (!dropVoices.bind(1, fileId).run() || !dropRefusal.bind(1, fileId).run() ||
+                !dropFamily.bind(1, fileId).run() ||
                 !updateFile.bind(1, f.folder)
                      .bind(2, static_cast<std::int64_t>(f.stat.size))
                      .bind(3, f.stat.mtimeNs)
@@ -906,7 +1011,17 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
             fileId = sqlite3_last_insert_rowid(db);
         }
 
-        if (banks + singles == 0) {
+        // A file of the later models' messages is a file of its own kind,
+        // not one refused.
+        const std::optional<FamilyFile> family = banks + singles == 0 ? FamilyOf(bytes, scan) : std::nullopt;
+        if (family) {
+            if (!insertFamily.bind(1, fileId)
+                     .bind(2, family->kinds)
+                     .bind(3, family->model)
+                     .bind(4, static_cast<std::int64_t>(family->messages))
+                     .run())
+                return fail("cannot write the catalogue " + impl_->path.string());
+        } else if (banks + singles == 0) {
             const ScanReason reason =
                 scan.refusal == ScanReason::None ? ScanReason::NotVoiceData : scan.refusal;
             if (!insertRefusal.bind(1, fileId)
@@ -920,9 +1035,25 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
         for (const FoundVoices &group : scan.found) {
             const bool single = !group.isBank();
             const int bank = single ? ++singleNumber : ++bankNumber;
+            // The bank's additional data, paired as a load pairs it: the
+            // AMEM beside its bulk dump, or the companion of a .v32.
+            BankSupplements supplements{};
+            if (!single && group.source == VoiceSource::V32File) {
+                std::vector<Byte> beside;
+                if (ReadWholeFile(SupplementCompanion(f.path), beside))
+                    if (const auto records = SupplementsOfAmem(beside)) supplements = *records;
+            } else if (!single) {
+                supplements = SupplementsBeside(bytes, scan, static_cast<std::size_t>(bank - 1)).records;
+            }
             int voiceNumber = 0;
             for (const VoiceRecord &record : group.voices) {
                 ++voiceNumber;
+                const std::optional<Supplement> &supplement =
+                    supplements[static_cast<std::size_t>(voiceNumber - 1) % kBankSlots];
+                if (supplement)
+                    insertVoice.bindBlob(14, supplement->data(), supplement->size());
+                else
+                    insertVoice.bindNull(14);
                 const std::span<const Byte> name(record.data() + kNamePos, kNameLength);
                 const std::string text = NameBytesToUtf8(name);
                 const int algorithm = AlgorithmOfRecord(record);
@@ -964,6 +1095,7 @@ IndexReport Catalog::index(const std::function<void(const IndexProgress &)> &pro
     report.banks = static_cast<std::size_t>(QueryInt(db, "SELECT coalesce(sum(banks), 0) FROM files"));
     report.voices = static_cast<std::size_t>(QueryInt(db, "SELECT count(*) FROM voices"));
     report.refused = refusedFiles();
+    report.family = familyFiles();
     impl_->invalidate();
     return report;
 }
@@ -976,6 +1108,16 @@ std::vector<RefusedFile> Catalog::refusedFiles() const {
     while (s.step() == SQLITE_ROW)
         out.push_back(
             {s.text(0), static_cast<ScanReason>(s.integer(1)), static_cast<std::size_t>(s.integer(2))});
+    return out;
+}
+
+std::vector<FamilyFile> Catalog::familyFiles() const {
+    std::vector<FamilyFile> out;
+    Statement s(impl_->db, "SELECT f.path, m.kinds, m.model, m.messages, f.size FROM family m "
+                           "JOIN files f ON f.id = m.file ORDER BY f.path");
+    while (s.step() == SQLITE_ROW)
+        out.push_back({s.text(0), s.text(1), s.text(2), static_cast<std::size_t>(s.integer(3)),
+                       static_cast<std::uintmax_t>(s.integer(4))});
     return out;
 }
 
@@ -1185,8 +1327,9 @@ std::string Catalog::lastError() const { return impl_->lastError; }
 
 BuilderPositions Catalog::builder() const {
     BuilderPositions out;
-    Statement s(impl_->db,
-                "SELECT position, record, file, bank, voice, single FROM builder ORDER BY position");
+    Statement s(
+        impl_->db,
+        "SELECT position, record, file, bank, voice, single, supplement FROM builder ORDER BY position");
     while (s.step() == SQLITE_ROW) {
         const std::int64_t position = s.integer(0);
         const auto record = s.blob(1);
@@ -1198,6 +1341,7 @@ BuilderPositions Catalog::builder() const {
         e.bank = static_cast<int>(s.integer(3));
         e.voice = static_cast<int>(s.integer(4));
         e.singleVoice = s.integer(5) != 0;
+        e.supplement = SupplementOfBlob(s.blob(6));
         out[static_cast<std::size_t>(position - 1)] = std::move(e);
     }
     return out;
@@ -1215,12 +1359,16 @@ bool Catalog::saveBuilder(const BuilderPositions &positions) {
         return false;
     }
     if (!Exec(db, "DELETE FROM builder")) return fail();
-    Statement insert(db,
-                     "INSERT INTO builder(position, record, file, bank, voice, single) VALUES(?,?,?,?,?,?)");
+    Statement insert(db, "INSERT INTO builder(position, record, file, bank, voice, single, supplement) "
+                         "VALUES(?,?,?,?,?,?,?)");
     for (std::size_t i = 0; i < positions.size(); ++i) {
         if (!positions[i]) continue;
         const BuilderEntry &e = *positions[i];
         const std::string file = e.file.string();
+        if (e.supplement)
+            insert.bindBlob(7, e.supplement->data(), e.supplement->size());
+        else
+            insert.bindNull(7);
         if (!insert.bind(1, static_cast<std::int64_t>(i + 1))
                  .bindBlob(2, e.record.data(), e.record.size())
                  .bind(3, file)
@@ -1390,20 +1538,34 @@ std::optional<VoiceRecord> Catalog::record(std::int64_t id) const {
 }
 
 std::optional<BankRecords> Catalog::bank(std::int64_t id) const {
+    const auto whole = bankWithSupplements(id);
+    return whole ? std::optional<BankRecords>(whole->voices) : std::nullopt;
+}
+
+std::optional<Supplement> Catalog::supplement(std::int64_t id) const {
+    Statement s(impl_->db, "SELECT supplement FROM voices WHERE id = ?");
+    s.bind(1, id);
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    return SupplementOfBlob(s.blob(0));
+}
+
+std::optional<Catalog::BankWithSupplements> Catalog::bankWithSupplements(std::int64_t id) const {
     Statement which(impl_->db, "SELECT file, bank, single FROM voices WHERE id = ?");
     which.bind(1, id);
     if (which.step() != SQLITE_ROW || which.integer(2) != 0) return std::nullopt;
     Statement s(
         impl_->db,
-        "SELECT voice, header, params FROM voices WHERE file = ? AND bank = ? AND single = 0 ORDER BY voice");
+        "SELECT voice, header, params, supplement FROM voices WHERE file = ? AND bank = ? AND single = 0 "
+        "ORDER BY voice");
     s.bind(1, which.integer(0)).bind(2, which.integer(1));
-    BankRecords bank{};
+    BankWithSupplements bank{};
     std::size_t count = 0;
     while (s.step() == SQLITE_ROW) {
         const std::int64_t voice = s.integer(0);
         const std::optional<VoiceRecord> r = RecordOf(s, 1, 2);
         if (!r || voice < 1 || voice > static_cast<std::int64_t>(kBankSlots)) return std::nullopt;
-        bank[static_cast<std::size_t>(voice - 1)] = *r;
+        bank.voices[static_cast<std::size_t>(voice - 1)] = *r;
+        bank.supplements[static_cast<std::size_t>(voice - 1)] = SupplementOfBlob(s.blob(3));
         ++count;
     }
     if (count != kBankSlots) return std::nullopt;

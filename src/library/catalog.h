@@ -10,6 +10,7 @@
 
 #include "library/voice_category.h"
 #include "voice/voice_scan.h"
+#include "voice/voice_supplement.h"
 
 #include <array>
 #include <atomic>
@@ -44,6 +45,11 @@ struct CatalogVoice {
     std::vector<std::string> tags; // as written, sorted
     VoiceCategory category = VoiceCategory::Other;
     std::string categoryWhy; // CategoryReason: "name contains BASS", "chosen by hand"
+    // The later models' additional data stored beside a bank voice (the
+    // AMEM next to its bulk dump, or a .v32's companion); none for a Mk I
+    // voice. It plays no part in the fingerprint: a voice and its copy
+    // with a record are one sound.
+    std::optional<Supplement> supplement;
 };
 
 // The fingerprint as text: 236 lower-case hex digits of the sound body.
@@ -91,6 +97,7 @@ struct BuilderEntry {
     int bank = 1;
     int voice = 1;
     bool singleVoice = false;
+    std::optional<Supplement> supplement; // the additional data that came with the voice
     bool operator==(const BuilderEntry &) const = default;
 };
 using BuilderPositions = std::array<std::optional<BuilderEntry>, kBankSlots>;
@@ -100,6 +107,18 @@ struct RefusedFile {
     std::filesystem::path file;
     ScanReason reason = ScanReason::None;
     std::size_t count = 0;
+};
+
+// A file that holds no voice but the later models' own messages
+// (performances, system set-up, micro tunings, fractional scalings, voice
+// supplements): what can be named of it without reading inner fields.
+struct FamilyFile {
+    std::filesystem::path file;
+    std::string kinds; // the messages' short names in file order, each once: "PMEM", "PCED, SYSTEM"
+    std::string model; // "DX7 II" or "TX802" as the block names say ("8973", "8952"); "" when none does
+    std::size_t messages = 0; // whole messages whose byte count and checksum agree
+    std::uintmax_t size = 0;  // bytes of the file
+    bool operator==(const FamilyFile &) const = default;
 };
 
 struct IndexProgress {
@@ -117,6 +136,8 @@ struct IndexReport {
     std::size_t filesUnchanged = 0;
     std::size_t filesRemoved = 0;     // gone since the last run, dropped
     std::vector<RefusedFile> refused; // every file under the folders that gives no voice, after the run
+                                      // (the files of the later models' messages apart)
+    std::vector<FamilyFile> family;   // those files, after the run
     std::vector<std::filesystem::path> missingFolders; // folders not found this run (their files dropped)
 };
 
@@ -174,9 +195,21 @@ public:
     // The 32 voices of the bank a result belongs to, from the catalogue;
     // nullopt for a single voice.
     std::optional<BankRecords> bank(std::int64_t id) const;
+    // The same bank with each voice's additional data (none where a voice
+    // came without).
+    struct BankWithSupplements {
+        BankRecords voices{};
+        BankSupplements supplements{};
+    };
+    std::optional<BankWithSupplements> bankWithSupplements(std::int64_t id) const;
+    // The additional data stored with a result; nullopt when it has none
+    // or is gone.
+    std::optional<Supplement> supplement(std::int64_t id) const;
 
     // The refusals of the last run that read those files.
     std::vector<RefusedFile> refusedFiles() const;
+    // The files of the later models' messages, by path.
+    std::vector<FamilyFile> familyFiles() const;
 
     // Marks on a sound, kept by its body: they hold for every voice of that
     // sound in any file and bank, and outlive index runs and removed files.

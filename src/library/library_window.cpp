@@ -392,6 +392,7 @@ void LibraryWindowForm::takeRun() {
                            Count(report.filesRead) + kIndexDoneUnchanged + Count(report.filesUnchanged) +
                            kIndexDoneRemoved + Count(report.filesRemoved);
             if (!report.refused.empty()) indexStatus_ += kIndexDoneRefused + Count(report.refused.size());
+            if (!report.family.empty()) indexStatus_ += kIndexDoneFamily + Count(report.family.size());
             indexStatus_ += kIndexDoneAfter;
         }
         refillFolders();
@@ -639,11 +640,14 @@ bool LibraryWindowForm::mayChangeMainWindow() {
 
 bool LibraryWindowForm::placeVoice(const CatalogVoice &voice) {
     if (!catalog_) return false;
-    return placeRecord(voice.name, [&] { return catalog_->record(voice.id); });
+    return placeRecord(
+        voice.name, [&] { return catalog_->record(voice.id); },
+        [&] { return catalog_->supplement(voice.id); });
 }
 
 bool LibraryWindowForm::placeRecord(const std::string &name,
-                                    const std::function<std::optional<VoiceRecord>()> &readRecord) {
+                                    const std::function<std::optional<VoiceRecord>()> &readRecord,
+                                    const std::function<std::optional<Supplement>()> &readSupplement) {
     if (!mayChangeMainWindow()) return false;
     // Asked once: the placed voice stands as stored, so stepping on asks
     // again only when the user edited the voice in between.
@@ -667,7 +671,7 @@ bool LibraryWindowForm::placeRecord(const std::string &name,
     }
     // As a 1-voice load: slot 0 and the edit area, then program change 0
     // and the voice.
-    program_.workspace.placeVoice(*record);
+    program_.workspace.placeVoice(*record, readSupplement());
     SendEditArea(program_.state, program_.host, program_.workspace);
     return true;
 }
@@ -693,7 +697,7 @@ void LibraryWindowForm::command7Click() {
              MsgIcon::Information);
         return;
     }
-    const std::optional<BankRecords> bank = catalog_->bank(voice->id);
+    const auto bank = catalog_->bankWithSupplements(voice->id);
     if (!bank) {
         tell(kVoiceGone);
         return;
@@ -711,7 +715,7 @@ void LibraryWindowForm::command7Click() {
     // As the 32-voice load: the receive logs emptied, slots 1..32 positions
     // 0..160, standing as stored; nothing is sent.
     mainWindow_.clearReceiveLogs();
-    program_.workspace.replaceBank(*bank);
+    program_.workspace.replaceBank(bank->voices, bank->supplements);
 }
 
 void LibraryWindowForm::command8Click() {
@@ -730,6 +734,35 @@ void LibraryWindowForm::command8Click() {
     if (!placeVoice(*voice)) return;
     endStepping(); // the main window is held until the chooser closes
     links_.openOverwriteChooser();
+}
+
+void LibraryWindowForm::command19Click() {
+    if (busy()) {
+        tell(kBusy, MsgIcon::Information);
+        return;
+    }
+    if (!ensureCatalog()) return;
+    familyFiles = catalog_->familyFiles();
+    familyLabel = kFamilyCountBefore + Count(familyFiles.size()) + kFamilyCountAfter;
+    ++familyVersion;
+}
+
+std::string SupplementMark(const CatalogVoice &voice) {
+    return voice.supplement ? std::string(kSupplementMark) : std::string();
+}
+
+std::string VariantMark(const std::vector<CatalogVoice> &voices, std::size_t voice) {
+    if (voice >= voices.size() || !voices[voice].supplement) return {};
+    std::vector<Supplement> seen;
+    std::size_t number = 0;
+    for (std::size_t i = 0; i < voices.size(); ++i) {
+        if (!voices[i].supplement) continue;
+        auto it = std::find(seen.begin(), seen.end(), *voices[i].supplement);
+        if (it == seen.end()) it = seen.insert(seen.end(), *voices[i].supplement);
+        if (i == voice) number = static_cast<std::size_t>(it - seen.begin()) + 1;
+    }
+    if (seen.size() < 2) return kSupplementMark;
+    return std::string(kSupplementMark) + "-" + std::to_string(number);
 }
 
 void LibraryWindowForm::queryUnload() {

@@ -231,6 +231,23 @@ inline constexpr Text kBuilderKindRefusedAfter = "」: バンクは .syx か .v3
 inline constexpr Text kBuilderStoreFailedBefore = "作成中のバンクをライブラリに書込めませんでした（";
 inline constexpr Text kBuilderStoreFailedAfter = "）。";
 inline constexpr Text kBuilderSaveTitle = "作成中のバンクの保存";
+// A partial set of additional data is not saved (every voice must hold one).
+inline constexpr Text kBuilderNotKeptBefore = "　追加データは 32 音色そろっていないため、";
+inline constexpr Text kBuilderNotKeptAfter = " 音色分は保存していません。";
+
+// The later models' additional data: a voice that carries it is marked as
+// in the SOUND LIST; in the duplicates view the copies of one sound whose
+// data differ are numbered (II-1, II-2 …).
+inline constexpr Text kSupplementTip = "DX7 II の追加データ（AMEM）があります";
+inline constexpr Text kVariantTipBefore = "同じ音の中で追加データ（AMEM）の違う組の ";
+inline constexpr Text kVariantTipAfter = " 番目";
+// The files of the later models' messages (後継機のデータ…).
+inline constexpr Text kIndexDoneFamily = "、後継機のデータのファイル ";
+inline constexpr Text kCommand19 = "後継機のデータ…";
+inline constexpr Text kFamilyCaption = "後継機のデータのファイル";
+inline constexpr Text kFamilyCountBefore = "音色がなく後継機（DX7 II、TX802 など）のデータを持つファイル: ";
+inline constexpr Text kFamilyCountAfter = " 個";
+inline constexpr Text kFamilyColumns[5] = {"ファイル", "種類", "機種", "メッセージ数", "バイト数"};
 } // namespace library_text
 
 // What the result table shows at most; the status line says when more match.
@@ -254,6 +271,14 @@ struct VoiceWhereabouts {
     std::string label3;              // the threshold and how many voices are near
     std::vector<NearDuplicate> near; // b of each, closest first
 };
+
+// The mark of a voice that carries additional data ("II"), "" for one
+// without.
+std::string SupplementMark(const CatalogVoice &voice);
+// The mark of a group's voice: with two or more different records among
+// the group, the number of its record in the order they first appear
+// ("II-1", "II-2" …); with one, "II"; "" for a voice without.
+std::string VariantMark(const std::vector<CatalogVoice> &voices, std::size_t voice);
 
 // A group of the duplicates view: voices that sound the same, or a pair of
 // near voices.
@@ -303,6 +328,11 @@ public:
     std::optional<VoiceComparison> comparison;
     // The whereabouts window, filled by 所在を表示.
     std::optional<VoiceWhereabouts> whereabouts;
+    // The files of the later models' messages (後継機のデータ…), as the
+    // last index left them; familyVersion is bumped when they are shown.
+    std::vector<FamilyFile> familyFiles;
+    std::string familyLabel;
+    int familyVersion = 0;
     // Bumped whenever `results` or `groups` is filled anew, so the view
     // rebuilds its table only then and keeps the selection otherwise; and
     // whenever a comparison is made, so the view shows its window.
@@ -398,6 +428,9 @@ public:
     // 所在を表示: the chosen voice's places and the voices within the
     // threshold (しきい値) of it, over the whole library.
     void command10Click();
+    // 後継機のデータ…: the files that hold the later models' messages and
+    // no voice, with what can be named of them.
+    void command19Click();
     // The duplicates view, alike for a voice of a group.
     void groupVoiceClick(int group, int voice);
     void groupVoiceActivate(int group, int voice);
@@ -473,7 +506,9 @@ private:
     // The voice into the edit area and out to the instrument, as a 1-voice
     // load does; false when the user kept the edit area or it failed.
     bool placeVoice(const CatalogVoice &voice);
-    bool placeRecord(const std::string &name, const std::function<std::optional<VoiceRecord>()> &record);
+    // `supplement` gives the additional data that goes with the voice.
+    bool placeRecord(const std::string &name, const std::function<std::optional<VoiceRecord>()> &record,
+                     const std::function<std::optional<Supplement>()> &supplement);
     void endStepping() { stepping_ = false; }
     // The marks of the duplicates view's voices of these sounds, read again.
     void refreshGroupMarks(const std::vector<SoundBody> &bodies);
@@ -481,7 +516,7 @@ private:
     void builderChanged();
     void builderPlace(std::vector<BuilderEntry> entries, int position);
     // Whether a bank with free positions may be made (asks), and the bank.
-    std::optional<BankRecords> builtBank();
+    std::optional<BankBuilder::Built> builtBank();
     bool builderIntoSoundList(bool transmit);
 
     FormContext program_;

@@ -60,7 +60,9 @@ void LibraryWindowForm::builderActivate(int position) {
     const auto p = static_cast<std::size_t>(position);
     const std::optional<BuilderEntry> &entry = builder_.at(p);
     if (!entry) return;
-    placeRecord(builderCell(p, 1), [&] { return std::optional<VoiceRecord>(entry->record); });
+    placeRecord(
+        builderCell(p, 1), [&] { return std::optional<VoiceRecord>(entry->record); },
+        [&] { return entry->supplement; });
 }
 
 void LibraryWindowForm::builderPlace(std::vector<BuilderEntry> entries, int position) {
@@ -102,6 +104,7 @@ void LibraryWindowForm::builderDropSoundList(const std::vector<int> &entries, in
         const Slot &slot = program_.workspace.slot(n);
         std::copy_n(slot.begin(), kRecordSize, e.record.begin());
         e.voice = n; // no file: "SOUND LIST n"
+        e.supplement = program_.workspace.supplement(n);
         placed.push_back(std::move(e));
     }
     builderPlace(std::move(placed), position);
@@ -187,7 +190,7 @@ void LibraryWindowForm::command15Click() {
     builderChanged();
 }
 
-std::optional<BankRecords> LibraryWindowForm::builtBank() {
+std::optional<BankBuilder::Built> LibraryWindowForm::builtBank() {
     const std::size_t used = builder_.used();
     if (used == 0) {
         tell(kBuilderNoVoice, MsgIcon::Information);
@@ -202,12 +205,12 @@ std::optional<BankRecords> LibraryWindowForm::builtBank() {
         box.defaultButton = MsgResult::Yes;
         if (program_.host.messageBox(box) != MsgResult::Yes) return std::nullopt;
     }
-    return builder_.build().voices;
+    return builder_.build();
 }
 
 bool LibraryWindowForm::builderIntoSoundList(bool transmit) {
     if (!mayChangeMainWindow()) return false;
-    const std::optional<BankRecords> bank = builtBank();
+    const std::optional<BankBuilder::Built> bank = builtBank();
     if (!bank) return false;
     MessageBoxSpec box;
     box.title = kBankTitle;
@@ -224,7 +227,7 @@ bool LibraryWindowForm::builderIntoSoundList(bool transmit) {
     // The question may have stood while a receive started.
     if (!mayChangeMainWindow()) return false;
     mainWindow_.clearReceiveLogs();
-    program_.workspace.replaceBank(*bank);
+    program_.workspace.replaceBank(bank->voices, bank->supplements);
     return true;
 }
 
@@ -252,13 +255,19 @@ void LibraryWindowForm::command17Click() {
         tell(kBuilderKindRefusedBefore + file.string() + kBuilderKindRefusedAfter);
         return;
     }
-    const std::optional<BankRecords> bank = builtBank();
+    const std::optional<BankBuilder::Built> bank = builtBank();
     if (!bank) return;
-    if (const std::string failed = links_.saveBank(file, *bank); !failed.empty()) {
+    if (const std::string failed = links_.saveBank(file, bank->voices, bank->supplements); !failed.empty()) {
         tell(failed);
         return;
     }
     label6 = kBuilderSavedBefore + file.string() + kBuilderSavedAfter;
+    // Only a whole set goes with the bank: say what stayed behind.
+    if (!AllHeld(bank->supplements) && AnyHeld(bank->supplements)) {
+        const auto held = std::count_if(bank->supplements.begin(), bank->supplements.end(),
+                                        [](const auto &r) { return r.has_value(); });
+        label6 += kBuilderNotKeptBefore + std::to_string(held) + kBuilderNotKeptAfter;
+    }
 }
 
 } // namespace vox

@@ -45,6 +45,8 @@ inline constexpr ControlRow kControls[] = {
     {"Label5", Label, {4620, 2700, 900, 255}, "", kLabel5},
     {"Text2", TextBox, {5520, 2655, 720, 345}},
     {"Command5", Command, {6420, 2640, 1800, 360}, "", kCommand5},
+    // The files of the later models' messages, in a window of their own.
+    {"Command19", Command, {8340, 2640, 2400, 360}, "", kCommand19},
     {"Panel1", Panel, {120, 3090, 12360, 4650}}, // the result table
     {"Panel2", Panel, {120, 3090, 12360, 4650}}, // the duplicates view
     // What to do with the chosen voice.
@@ -131,6 +133,16 @@ inline constexpr ControlRow kWhereControls[] = {
     {"Label3", Label, {120, 3660, 8760, 255}},
     {"Panel2", Panel, {120, 3960, 8760, 2760}}, // the voices near it
     {"Command1", Command, {7560, 6900, 1320, 405}, "", kClose},
+};
+
+// The files of the later models' messages (後継機のデータのファイル): how
+// many, then each with what can be named of it.
+inline constexpr int kFamilyWidth = 9000, kFamilyHeight = 5400;
+
+inline constexpr ControlRow kFamilyControls[] = {
+    {"Label1", Label, {120, 120, 8760, 255}},
+    {"Panel1", Panel, {120, 480, 8760, 4260}}, // the files
+    {"Command1", Command, {7560, 4860, 1320, 405}, "", kClose},
 };
 
 } // namespace vox::library_layout

@@ -4,6 +4,7 @@
 #include "library/library_window.h"
 #include "library/library_window_layout.h"
 #include "ui/client_area_view.h"
+#include "ui/corner_mark_view.h"
 #include "ui/keyboard_view.h"
 #include "ui/qt_text.h"
 #include "ui/twips.h"
@@ -58,8 +59,26 @@ QStringList Headings() {
     return headings;
 }
 
-// What a voice's row shows in the result table and the duplicates view.
-QVariant VoiceData(const LibraryWindowForm &form, const CatalogVoice &v, int column, int role) {
+// The name column's mark of the later models' additional data
+// (SupplementMark, VariantMark), drawn at its right edge.
+constexpr int kMarkRole = Qt::UserRole + 1;
+
+// The mark's tip: that the voice carries the data, and which of the
+// group's different records.
+QString MarkTip(const std::string &mark) {
+    using namespace library_text;
+    QString tip = Qs(kSupplementTip);
+    if (const auto dash = mark.find('-'); dash != std::string::npos)
+        tip += "\n" + Qs(kVariantTipBefore + mark.substr(dash + 1) + kVariantTipAfter);
+    return tip;
+}
+
+// What a voice's row shows in the result table and the duplicates view;
+// `mark` is its name column's mark.
+QVariant VoiceData(const LibraryWindowForm &form, const CatalogVoice &v, int column, int role,
+                   const std::string &mark) {
+    if (column == 0 && role == kMarkRole) return Qs(mark);
+    if (column == 0 && role == Qt::ToolTipRole && !mark.empty()) return MarkTip(mark);
     if (role == Qt::DisplayRole) return Cell(form, v, column);
     if (role == Qt::ToolTipRole && column == 1) return QString::fromStdString(v.file.string());
     if (role == Qt::ToolTipRole && column == 5) return Qs(form.categoryWhyText(v));
@@ -88,7 +107,8 @@ public:
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : kColumnCount; }
     QVariant data(const QModelIndex &index, int role) const override {
         if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.results.size()) return {};
-        return VoiceData(form_, form_.results[static_cast<std::size_t>(index.row())], index.column(), role);
+        const CatalogVoice &v = form_.results[static_cast<std::size_t>(index.row())];
+        return VoiceData(form_, v, index.column(), role, SupplementMark(v));
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         return HeadingData(headings_, section, orientation, role);
@@ -145,7 +165,13 @@ public:
             return {};
         }
         const CatalogVoice *v = voice(index);
-        return v ? VoiceData(form_, *v, index.column(), role) : QVariant();
+        if (!v) return {};
+        // Variants are told among copies of one sound; a pair of near
+        // voices is two sounds, each marked as in the result table.
+        const auto &voices = form_.groups[static_cast<std::size_t>(index.internalId() - 1)].voices;
+        const std::string mark = form_.shown == 1 ? VariantMark(voices, static_cast<std::size_t>(index.row()))
+                                                  : SupplementMark(*v);
+        return VoiceData(form_, *v, index.column(), role, mark);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         return HeadingData(headings_, section, orientation, role);
@@ -293,6 +319,61 @@ private:
     QTreeWidget *lists_[2] = {};
 };
 
+// 後継機のデータのファイル: the files that hold the later models' messages
+// and no voice, as the form read them from the catalogue.
+class LibraryFamilyView : public QWidget {
+public:
+    LibraryFamilyView(const LibraryWindowForm &form, QWidget *parent)
+        : QWidget(parent, Qt::Window), form_(form) {
+        using namespace library_text;
+        setObjectName("LibraryFamily");
+        setWindowTitle(Qs(kFamilyCaption));
+        setFont(UiFont());
+        QWidget *client = MakeClientArea(this, library_layout::kFamilyWidth, library_layout::kFamilyHeight);
+        const BuiltControls built = BuildControls(library_layout::kFamilyControls, client);
+        label_ = built.get<QLabel>("Label1");
+        QStringList headings;
+        for (const Text &h : kFamilyColumns)
+            headings << Qs(h);
+        QWidget *panel = built["Panel1"];
+        list_ = new QTreeWidget(panel);
+        list_->setObjectName("Tree1");
+        list_->setRootIsDecorated(false);
+        list_->setUniformRowHeights(true);
+        list_->setTextElideMode(Qt::ElideMiddle);
+        list_->setHeaderLabels(headings);
+        const int widths[5] = {3600, 1500, 1200, 1200, 1000}; // twips
+        for (int c = 0; c < 5; ++c)
+            list_->setColumnWidth(c, TwipsToPixels(widths[c], this));
+        auto *layout = new QVBoxLayout(panel);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(list_);
+        connect(built.get<QPushButton>("Command1"), &QPushButton::clicked, this, &QWidget::close);
+    }
+    void show() {
+        label_->setText(Qs(form_.familyLabel));
+        list_->clear();
+        for (const FamilyFile &f : form_.familyFiles) {
+            CatalogVoice place; // the file column reads a path as the result table does
+            place.file = f.file;
+            auto *item =
+                new QTreeWidgetItem(list_, QStringList{Qs(form_.fileText(place)), Qs(f.kinds), Qs(f.model),
+                                                       QString::number(f.messages), QString::number(f.size)});
+            item->setToolTip(0, QString::fromStdString(f.file.string()));
+            for (int c = 3; c < 5; ++c)
+                item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        QWidget::show();
+        raise();
+        activateWindow();
+    }
+
+private:
+    const LibraryWindowForm &form_;
+    QLabel *label_ = nullptr;
+    QTreeWidget *list_ = nullptr;
+};
+
 LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext program, QWidget *parent)
     : QWidget(parent, Qt::Window), program_(program), form_(form) {
     using namespace library_text;
@@ -333,6 +414,8 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     click(command9_, &LibraryWindowForm::command9Click);
     command10_ = built.get<QPushButton>("Command10");
     click(command10_, &LibraryWindowForm::command10Click);
+    command19_ = built.get<QPushButton>("Command19");
+    click(command19_, &LibraryWindowForm::command19Click);
 
     text1_ = built.get<QLineEdit>("Text1");
     connect(text1_, &QLineEdit::textEdited, this, [this](const QString &t) {
@@ -446,6 +529,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
         after();
     });
     table_->installEventFilter(this);
+    table_->setItemDelegateForColumn(0, new CornerMarkDelegate(kMarkRole, table_));
     auto *layout1 = new QVBoxLayout(panel1_);
     layout1->setContentsMargins(0, 0, 0, 0);
     layout1->addWidget(table_);
@@ -473,6 +557,7 @@ LibraryWindowView::LibraryWindowView(LibraryWindowForm &form, FormContext progra
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, &LibraryWindowView::groupMenu);
     tree_->installEventFilter(this);
+    tree_->setItemDelegateForColumn(0, new CornerMarkDelegate(kMarkRole, tree_));
     auto *layout2 = new QVBoxLayout(panel2_);
     layout2->setContentsMargins(0, 0, 0, 0);
     layout2->addWidget(tree_);
@@ -714,6 +799,11 @@ void LibraryWindowView::refresh() {
         if (!where_) where_ = new LibraryWhereView(form_, this);
         where_->show(*form_.whereabouts);
     }
+    if (familyShown_ != form_.familyVersion) {
+        familyShown_ = form_.familyVersion;
+        if (!family_) family_ = new LibraryFamilyView(form_, this);
+        family_->show();
+    }
     if (comparisonShown_ != form_.comparisonVersion && form_.comparison) {
         comparisonShown_ = form_.comparisonVersion;
         if (!compare_) compare_ = new LibraryCompareView(this);
@@ -725,6 +815,7 @@ void LibraryWindowView::refresh() {
     for (QPushButton *b : folderCommands_)
         b->setEnabled(!busy);
     command5_->setEnabled(!busy);
+    command19_->setEnabled(!busy);
     command4_->setVisible(form_.indexing());
     progress_->setVisible(form_.progressBar1.visible);
     progress_->setMaximum(form_.progressBar1.max);

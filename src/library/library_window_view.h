@@ -29,6 +29,7 @@ class LibraryWindowForm;
 class LibraryResultModel;
 class LibraryCompareView;
 class LibraryWhereView;
+class LibraryFamilyView;
 class LibraryGroupModel;
 class LibraryBuilderView;
 class KeyboardView;
@@ -75,15 +76,16 @@ private:
     LibraryGroupModel *groupModel_ = nullptr;
     std::unique_ptr<LibraryBuilderView> builder_;
     QPushButton *folderCommands_[3] = {}, *command4_ = nullptr, *command5_ = nullptr, *command9_ = nullptr,
-                *command10_ = nullptr;
+                *command10_ = nullptr, *command19_ = nullptr;
     LibraryCompareView *compare_ = nullptr;
     LibraryWhereView *where_ = nullptr;
+    LibraryFamilyView *family_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QLabel *label6_ = nullptr, *label7_ = nullptr;
     KeyboardView *keyboard_ = nullptr;
     QTimer poll_;
     int resultsShown_ = -1, groupsShown_ = -1, groupMarksShown_ = 0, comparisonShown_ = 0,
-        whereaboutsShown_ = 0;
+        whereaboutsShown_ = 0, familyShown_ = 0;
     bool refreshing_ = false;
 };
 

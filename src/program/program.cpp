@@ -17,7 +17,8 @@ Program::Program(ProgramState &s, Host &h)
     explore.editAreaChanged = [this] { form2.showChangedEditArea(); };
 }
 
-std::string Program::saveBank(const std::filesystem::path &file, const BankRecords &bank) {
+std::string Program::saveBank(const std::filesystem::path &file, const BankRecords &bank,
+                              const BankSupplements &supplements) {
     using namespace library_text;
     const OutputKind kind = OutputKindOfName(file);
     if (kind != OutputKind::Syx && kind != OutputKind::V32)
@@ -25,10 +26,22 @@ std::string Program::saveBank(const std::filesystem::path &file, const BankRecor
     LoadedVoices voices;
     voices.isBank = true;
     voices.bank = bank;
+    voices.supplements = supplements;
     const Encoded encoded = EncodeFor(voices, kind, std::nullopt);
     if (!encoded.error.empty()) return WriteErrorMessage(file, encoded.error);
     const WriteResult written = WriteFileReplacing(file, encoded.bytes);
-    return written.ok ? std::string() : WriteErrorMessage(file, written.reason);
+    if (!written.ok) return WriteErrorMessage(file, written.reason);
+    if (kind != OutputKind::V32) return {};
+    // Beside a .v32 as the 32-voice save keeps it; a companion left from
+    // another bank there would pair wrongly later, so it goes.
+    const std::filesystem::path companion = SupplementCompanion(file);
+    if (encoded.companion.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(companion, ec);
+        return {};
+    }
+    const WriteResult beside = WriteFileReplacing(companion, encoded.companion);
+    return beside.ok ? std::string() : WriteErrorMessage(companion, beside.reason);
 }
 
 bool Program::pumpMidiInput() {

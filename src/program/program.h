@@ -80,7 +80,8 @@ private:
     bool soundListUnsaved() const override { return form1.bankChanged(); }
     void openOverwriteChooser() override { form1.command12Click(); }
     void transmitSoundList() override { form1.command8Click(); }
-    std::string saveBank(const std::filesystem::path &file, const BankRecords &bank) override;
+    std::string saveBank(const std::filesystem::path &file, const BankRecords &bank,
+                         const BankSupplements &supplements) override;
     // EditorLinks
     void prepareVoiceSave(const std::string &voiceName) override { form5.openFromEditor(voiceName); }
     void closeExplore() override { explore.close(); }

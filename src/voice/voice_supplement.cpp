@@ -95,4 +95,8 @@ PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan 
     return out;
 }
 
+std::filesystem::path SupplementCompanion(const std::filesystem::path &bankFile) {
+    return bankFile.parent_path() / (bankFile.stem().string() + ".amem.syx");
+}
+
 } // namespace vox

@@ -9,6 +9,7 @@
 #include "voice/voice_scan.h"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <vector>
@@ -19,6 +20,8 @@ inline constexpr std::size_t kSupplementSize = 35;
 inline constexpr std::size_t kAmemDataSize = kSupplementSize * kBankSlots; // 1120
 inline constexpr std::size_t kAmemMessageSize = 6 + kAmemDataSize + 2;     // 1128
 using Supplement = std::array<Byte, kSupplementSize>;
+// What marks a voice that carries a record, wherever voices are listed.
+inline constexpr const char *kSupplementMark = "II";
 // Voice i's record, or none for a voice that came without one.
 using BankSupplements = std::array<std::optional<Supplement>, kBankSlots>;
 
@@ -40,5 +43,11 @@ struct PairedSupplements {
     std::size_t offset = 0; // where the AMEM taken stands in the file
 };
 PairedSupplements SupplementsBeside(std::span<const Byte> file, const VoiceScan &scan, std::size_t bank);
+
+// Beside a .v32, which holds 32 voice records and nothing more, the file
+// that keeps the bank's additional data for the later models: one AMEM
+// message, "BANK.v32" -> "BANK.amem.syx", readable as it stands by any
+// tool that reads System Exclusive files.
+std::filesystem::path SupplementCompanion(const std::filesystem::path &bankFile);
 
 } // namespace vox

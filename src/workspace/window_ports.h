@@ -58,7 +58,11 @@ public:
     virtual void transmitSoundList() = 0;
     // Writes the bank to `file` as its name says (.syx, .v32), whole or
     // not at all; "" when written, else the message that says why not.
-    virtual std::string saveBank(const std::filesystem::path &file, const BankRecords &bank) = 0;
+    // When every voice holds its additional data, it goes with the bank:
+    // the AMEM before the bulk dump in a .syx, the companion beside a .v32
+    // (SupplementCompanion); otherwise the bank is the Mk I's alone.
+    virtual std::string saveBank(const std::filesystem::path &file, const BankRecords &bank,
+                                 const BankSupplements &supplements) = 0;
 
 protected:
     ~LibraryPort() = default;

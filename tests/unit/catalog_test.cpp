@@ -2,6 +2,7 @@
 // from the factory bank of tests/data: what it holds is known voice by
 // voice, so every answer is checked against the bytes written.
 #include "../common/test_files.h"
+#include "library_collection.h"
 
 #include "library/bank_builder.h"
 #include "library/catalog.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
@@ -497,6 +499,134 @@ TEST_F(CatalogTest, DuplicateGroupsGatherEqualSoundsAcrossFilesAndNames) {
     EXPECT_EQ(fingerprints.size(), groups.size());
 }
 
+// --- The later models' data --------------------------------------------------
+
+// The factory bank as the program's own 32-voice file: 32 records of the
+// single-voice header and the 155 unpacked parameters.
+std::vector<Byte> V32Of(const Packed &voices) {
+    std::vector<Byte> out;
+    for (const PackedVoice &v : voices) {
+        Slot slot{};
+        UnpackVoice(v, slot);
+        out.insert(out.end(), {0xF0, 0x43, 0x00, 0x00, 0x01, 0x1B});
+        out.insert(out.end(), slot.begin() + kParamBase, slot.begin() + kRecordSize);
+    }
+    return out;
+}
+
+std::vector<Byte> Joined(std::vector<Byte> a, const std::vector<Byte> &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(CatalogTest, EachBankVoiceKeepsTheAdditionalDataAtItsPlaceBesideTheDumpOrTheV32) {
+    // GIVEN the factory bank four more times: AMEM before and after the bulk
+    // dump, a .v32 with its companion, and a plain bulk dump
+    const std::vector<Byte> before = test::AmemMessage(1), after = test::AmemMessage(2),
+                            companion = test::AmemMessage(3);
+    Write(root / "ii" / "before.syx", Joined(before, BulkOf(factory)));
+    Write(root / "ii" / "after.syx", Joined(BulkOf(factory), after));
+    Write(root / "ii" / "bank.v32", V32Of(factory));
+    Write(root / "ii" / "bank.amem.syx", companion);
+    Write(root / "ii" / "plain.syx", BulkOf(factory));
+    ASSERT_EQ(catalog->index().error, "");
+    const struct {
+        const char *file;
+        const std::vector<Byte> *amem; // nullptr: no record
+    } cases[] = {
+        {"before.syx", &before}, {"after.syx", &after},       {"bank.v32", &companion},
+        {"plain.syx", nullptr},  {"../a/rom1a.syx", nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path file = (root / "ii" / c.file).lexically_normal();
+        std::vector<CatalogVoice> voices;
+        for (const CatalogVoice &v : all())
+            if (v.file == file) voices.push_back(v);
+        ASSERT_EQ(voices.size(), kBankSlots);
+        const auto bank = catalog->bankWithSupplements(voices[0].id);
+        ASSERT_TRUE(bank);
+        for (const CatalogVoice &v : voices) {
+            const auto i = static_cast<std::size_t>(v.voice - 1);
+            // THEN each voice's record is the 35 bytes at its place in the AMEM
+            const std::optional<Supplement> expected =
+                c.amem ? std::optional(test::RecordIn(*c.amem, i)) : std::nullopt;
+            EXPECT_EQ(v.supplement, expected) << v.voice;
+            EXPECT_EQ(catalog->supplement(v.id), expected) << v.voice;
+            EXPECT_EQ(bank->supplements[i], expected) << v.voice;
+            // AND the bank's voices are those of the plain call
+            EXPECT_EQ(bank->voices[i], (*catalog->bank(v.id))[i]) << v.voice;
+        }
+    }
+    // AND a voice and its copies with records are one sound
+    for (const DuplicateGroup &g : catalog->duplicates()) {
+        std::size_t held = 0;
+        for (const CatalogVoice &v : g.voices)
+            held += v.supplement.has_value();
+        EXPECT_EQ(held, 3u) << g.voices[0].name;
+        EXPECT_GT(g.voices.size(), held) << g.voices[0].name;
+    }
+    // WHEN only the companion changes THEN its .v32 is read again with it
+    const std::vector<Byte> changed = test::AmemMessage(4);
+    Write(root / "ii" / "bank.amem.syx", changed);
+    fs::last_write_time(root / "ii" / "bank.amem.syx",
+                        fs::last_write_time(root / "ii" / "bank.amem.syx") + std::chrono::seconds(2));
+    EXPECT_EQ(catalog->index().filesRead, 2u);
+    for (const CatalogVoice &v : all()) {
+        if (v.file != root / "ii" / "bank.v32") continue;
+        EXPECT_EQ(v.supplement, test::RecordIn(changed, static_cast<std::size_t>(v.voice - 1)));
+    }
+}
+
+TEST_F(CatalogTest, FilesOfTheLaterModelsMessagesAreListedByKindAndModelNotRefused) {
+    // GIVEN files without voices holding the later models' messages, each
+    // built byte by byte (name, count, payload, checksum)
+    const std::vector<Byte> pmem = test::UniversalBlock("8973PM", 1632);
+    ASSERT_EQ(pmem.size(), 1650u);
+    ASSERT_EQ((pmem[4] << 7) | pmem[5], 1642);
+    const struct {
+        const char *file;
+        std::vector<Byte> bytes;
+        const char *kinds;
+        const char *model;
+        std::size_t messages;
+    } cases[] = {
+        {"perf.syx", pmem, "PMEM", "DX7 II", 1},
+        {"setup.syx",
+         Joined(Joined(test::UniversalBlock("8973S ", 85), test::UniversalBlock("8973PE", 51)),
+                test::UniversalBlock("8973PE", 51, 5)),
+         "SYSTEM, PCED", "DX7 II", 3},
+        {"tx802.syx", test::UniversalBlock("8952PE", 40), "TX802 PCED", "TX802", 1},
+        {"tuning.syx", test::UniversalBlock("MCRYE ", 256), "MCRYE", "", 1},
+        {"records.syx", test::AmemMessage(1), "AMEM", "", 1},
+    };
+    std::vector<FamilyFile> expected;
+    for (const auto &c : cases) {
+        Write(root / "later" / c.file, c.bytes);
+        expected.push_back({root / "later" / c.file, c.kinds, c.model, c.messages, c.bytes.size()});
+    }
+    // AND one whose checksum is wrong: nothing in it can be named for certain
+    std::vector<Byte> broken = pmem;
+    broken[broken.size() - 2] ^= 1;
+    Write(root / "later" / "zbroken.syx", broken);
+    // WHEN indexed
+    const IndexReport report = catalog->index();
+    // THEN each is listed with what can be named of it, in path order
+    std::sort(expected.begin(), expected.end(),
+              [](const FamilyFile &a, const FamilyFile &b) { return a.file < b.file; });
+    EXPECT_EQ(report.family, expected);
+    EXPECT_EQ(catalog->familyFiles(), expected);
+    // AND none of them is refused but the broken one
+    std::vector<fs::path> refused;
+    for (const RefusedFile &r : report.refused)
+        refused.push_back(r.file);
+    EXPECT_EQ(refused, (std::vector<fs::path>{root / "c" / "empty.syx", root / "later" / "zbroken.syx",
+                                              root / "notes.v01"}));
+    // AND a folder removed takes them along
+    ASSERT_TRUE(catalog->removeFolder(root));
+    EXPECT_TRUE(catalog->familyFiles().empty());
+}
+
 TEST_F(CatalogTest, NearDuplicatesFindTheChangedVoiceAtItsDistance) {
     // The output level three steps apart: distance 3.
     const auto near3 = catalog->nearDuplicates(3);
@@ -851,6 +981,30 @@ TEST_F(CatalogTest, FillingFromResultsTakesTheFreePositionsAndCanPassOverKnownSo
 
 // --- Databases that cannot be used --------------------------------------
 
+TEST_F(CatalogTest, TheBankUnderConstructionKeepsEachPositionsAdditionalDataAcrossAStore) {
+    const CatalogVoice v = catalog->search({.sort = CatalogSort::File, .limit = 1})[0];
+    const std::vector<Byte> amem = test::AmemMessage(6);
+    BuilderPositions positions;
+    positions[0] = EntryOf(v, *catalog->record(v.id));
+    positions[0]->supplement = test::RecordIn(amem, 0);
+    positions[1] = EntryOf(v, *catalog->record(v.id));
+    positions[31] = positions[0];
+    positions[31]->supplement = test::RecordIn(amem, 31);
+    ASSERT_TRUE(catalog->saveBuilder(positions));
+    std::string error;
+    const auto reopened = Catalog::Open(dbFile, error);
+    ASSERT_TRUE(reopened) << error;
+    const BuilderPositions back = reopened->builder();
+    EXPECT_EQ(back, positions);
+    EXPECT_FALSE(back[1]->supplement);
+    // AND the finished bank has each position's record, none for an empty one
+    const BankBuilder::Built built = BankBuilder(back).build();
+    EXPECT_EQ(built.supplements[0], test::RecordIn(amem, 0));
+    EXPECT_EQ(built.supplements[31], test::RecordIn(amem, 31));
+    EXPECT_FALSE(built.supplements[1]);
+    EXPECT_FALSE(built.supplements[2]);
+}
+
 class CatalogOpenTest : public ::testing::Test {
 protected:
     test::ScratchFolder scratch{"catalog-open"};
@@ -907,13 +1061,22 @@ std::vector<std::string> Rows(const fs::path &file, const char *sql) {
 }
 
 TEST_F(CatalogOpenTest, AVersion1CatalogueIsUpgradedInPlaceKeepingWhatItHeld) {
-    // GIVEN a catalogue of version 1 with a folder and a voice file in it
+    // GIVEN a catalogue of version 1 with a folder and a DX7 II bank file in
+    // it, the file recorded as read (its size and time) but with no voice
     const fs::path file = scratch / "old.db", folder = scratch / "voices";
-    Write(folder / "rom1a.syx", ReadData("rom1a.syx"));
+    const std::vector<Byte> amem = test::AmemMessage(1);
+    Write(folder / "rom1a.syx", Joined(amem, ReadData("rom1a.syx")));
+    struct stat st {};
+    ASSERT_EQ(::stat((folder / "rom1a.syx").c_str(), &st), 0);
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, kVersion1, nullptr, nullptr, nullptr), SQLITE_OK);
-    const std::string insert = "INSERT INTO folders(path) VALUES('" + folder.string() + "')";
+    const std::string insert =
+        "INSERT INTO folders(id, path) VALUES(1, '" + folder.string() + "');" +
+        "INSERT INTO files(folder, path, size, mtime_ns, banks, singles) VALUES(1, '" +
+        (folder / "rom1a.syx").string() + "', " + std::to_string(st.st_size) + ", " +
+        std::to_string(static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec) +
+        ", 1, 0)";
     ASSERT_EQ(sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     // WHEN opened
@@ -922,8 +1085,12 @@ TEST_F(CatalogOpenTest, AVersion1CatalogueIsUpgradedInPlaceKeepingWhatItHeld) {
     ASSERT_TRUE(catalog) << error;
     // THEN its folder is kept, and it indexes, marks and keeps a bank as a new one does
     EXPECT_EQ(catalog->folders(), std::vector<fs::path>{folder});
-    ASSERT_EQ(catalog->index().voices, 32u);
+    // AND the file is read again at the next index, its records found
+    const IndexReport report = catalog->index();
+    EXPECT_EQ(report.filesRead, 1u);
+    ASSERT_EQ(report.voices, 32u);
     const CatalogVoice first = catalog->search({.sort = CatalogSort::File, .limit = 1})[0];
+    EXPECT_EQ(first.supplement, test::RecordIn(amem, 0));
     EXPECT_TRUE(catalog->addTag(first.body, "kept"));
     BuilderPositions positions;
     positions[4] = EntryOf(first, *catalog->record(first.id));
@@ -939,7 +1106,7 @@ TEST_F(CatalogOpenTest, AVersion1CatalogueIsUpgradedInPlaceKeepingWhatItHeld) {
                          "LEFT JOIN pragma_table_info(m.name) p ORDER BY m.name, p.cid";
     EXPECT_EQ(Rows(file, schema), Rows(scratch / "new.db", schema));
     EXPECT_EQ(Rows(file, "PRAGMA user_version"), Rows(scratch / "new.db", "PRAGMA user_version"));
-    EXPECT_EQ(Rows(file, "PRAGMA user_version"), std::vector<std::string>{"2|"});
+    EXPECT_EQ(Rows(file, "PRAGMA user_version"), std::vector<std::string>{"3|"});
 }
 
 TEST_F(CatalogOpenTest, ACorruptFileIsRefusedWithAMessage) {

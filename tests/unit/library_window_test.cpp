@@ -1097,6 +1097,159 @@ TEST_F(LibraryWindow, TheFinishedBankIsSavedAsSyxOrV32AndSentAsTheSoundListIs) {
     EXPECT_FALSE(form1.bankChanged());
 }
 
+// --- The later models' data ---------------------------------------------------
+
+// Copies of bank A with additional data beside them: records of seeds 1 and
+// 2, and seed 1 again (the same records as the first), as DX7 II files.
+struct WithAdditionalData {
+    std::vector<Byte> amem1 = AmemMessage(1), amem2 = AmemMessage(2);
+    explicit WithAdditionalData(const Collection &c) {
+        WriteBankWithAmem(c.folder / "ii" / "ii-1.syx", c.a, amem1, true);
+        WriteBankWithAmem(c.folder / "ii" / "ii-2.syx", c.a, amem2, false);
+        WriteBankWithAmem(c.folder / "ii" / "ii-3.syx", c.a, amem1, true);
+    }
+};
+
+TEST_F(LibraryWindow, VoicesWithAdditionalDataAreMarkedAndTheirCopiesTellWhichDataTheyCarry) {
+    const WithAdditionalData ii(collection);
+    openIndexed(160);
+    const std::filesystem::path folder = collection.folder / "ii";
+    // THEN in the result table every voice of the DX7 II files carries the
+    // record at its place and is marked II; bank A's own voice is not
+    const struct {
+        std::filesystem::path file;
+        const std::vector<Byte> *amem;
+        const char *mark;
+    } files[] = {{collection.folder / "bank-a.syx", nullptr, ""},
+                 {folder / "ii-1.syx", &ii.amem1, "II"},
+                 {folder / "ii-2.syx", &ii.amem2, "II"},
+                 {folder / "ii-3.syx", &ii.amem1, "II"}};
+    for (const auto &f : files)
+        for (const int r : rows("E.PIANO 1"))
+            if (form.results[static_cast<std::size_t>(r)].file == f.file) {
+                const CatalogVoice &v = form.results[static_cast<std::size_t>(r)];
+                EXPECT_EQ(v.supplement, f.amem ? std::optional(RecordIn(*f.amem, 0)) : std::nullopt)
+                    << f.file;
+                EXPECT_EQ(SupplementMark(v), f.mark) << f.file;
+            }
+    // WHEN the same sounds are searched
+    form.option2Click();
+    form.command5Click();
+    form.waitForRun();
+    // THEN E.PIANO 1 is one sound in four files, its copies numbered by the
+    // records they carry: the same record, the same number
+    const auto group = std::find_if(form.groups.begin(), form.groups.end(), [](const VoiceGroup &g) {
+        return g.voices[0].name == Padded("E.PIANO 1");
+    });
+    ASSERT_NE(group, form.groups.end());
+    ASSERT_EQ(group->voices.size(), 4u);
+    const std::vector<std::string> marks{"", "II-1", "II-2", "II-1"};
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_EQ(group->voices[i].file, files[i].file) << i;
+        EXPECT_EQ(VariantMark(group->voices, i), marks[i]) << i;
+    }
+    // AND the voice placed from there, and its bank loaded, take its records
+    form.groupVoiceActivate(static_cast<int>(group - form.groups.begin()), 2);
+    EXPECT_EQ(f.ws.editSupplement(), RecordIn(ii.amem2, 0));
+    form.command7Click();
+    for (int n = 1; n <= 32; ++n)
+        EXPECT_EQ(f.ws.supplement(n), RecordIn(ii.amem2, static_cast<std::size_t>(n - 1))) << n;
+}
+
+TEST_F(LibraryWindow, ABankBuiltOfDx7iiVoicesKeepsTheirRecordsIntoTheStoreTheSoundListAndTheFile) {
+    const WithAdditionalData ii(collection);
+    openIndexed(160);
+    // GIVEN the 32 voices of ii-2.syx dropped on positions 1..32 in their order
+    std::vector<int> bank(kBankSlots);
+    for (std::size_t r = 0; r < form.results.size(); ++r)
+        if (form.results[r].file == collection.folder / "ii" / "ii-2.syx")
+            bank[static_cast<std::size_t>(form.results[r].voice - 1)] = static_cast<int>(r);
+    form.builderDropResults(bank, 1);
+    const auto expected = [&](std::size_t p) { return RecordIn(ii.amem2, p - 1); };
+    // WHEN the program starts again THEN every position has its record
+    {
+        ProgramFixture again;
+        again.state.programFolder = collection.programFolder.path();
+        again.program.library.setCatalogFile(dataHome / "voxmere" / "library.sqlite");
+        again.program.form1.mnuLibraryClick();
+        for (std::size_t p = 1; p <= kBankSlots; ++p)
+            EXPECT_EQ(again.program.library.builder().at(p)->supplement, expected(p)) << p;
+    }
+    // AND a position placed into the edit area takes its record
+    form.builderActivate(5);
+    EXPECT_EQ(f.ws.editSupplement(), expected(5));
+    // WHEN SOUND LIST へ THEN every entry carries its record
+    f.host.answers = {MsgResult::Yes};
+    form.command16Click();
+    for (std::size_t p = 1; p <= kBankSlots; ++p)
+        EXPECT_EQ(f.ws.supplement(static_cast<int>(p)), expected(p)) << p;
+    // WHEN saved as .syx and .v32 THEN the records go with the bank: the
+    // AMEM before the bulk dump, or beside the .v32
+    std::vector<Byte> records;
+    for (std::size_t p = 1; p <= kBankSlots; ++p) {
+        const Supplement record = expected(p);
+        records.insert(records.end(), record.begin(), record.end());
+    }
+    const struct {
+        const char *name;
+        const char *amemFile; // where the AMEM stands, at the start
+    } saves[] = {{"dx7ii.syx", "dx7ii.syx"}, {"dx7ii.v32", "dx7ii.amem.syx"}};
+    for (const auto &save : saves) {
+        const std::filesystem::path file = dataHome / save.name;
+        form.chooseBankFile = [&] { return std::optional<std::string>(file.string()); };
+        form.command17Click();
+        EXPECT_EQ(form.label6, "作成中のバンクを「" + file.string() + "」に保存しました。");
+        const std::vector<Byte> bytes = ReadFileContents(dataHome / save.amemFile);
+        ASSERT_GE(bytes.size(), 1128u) << save.name;
+        const std::vector<Byte> head{0xF0, 0x43, 0x00, 0x06, 0x08, 0x60};
+        EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin())) << save.name;
+        EXPECT_TRUE(std::equal(records.begin(), records.end(), bytes.begin() + 6)) << save.name;
+        if (std::string_view(save.name).ends_with(".syx")) {
+            ASSERT_EQ(bytes.size(), 1128u + 4104u);
+            EXPECT_EQ(bytes[1128 + 3], 0x09); // the bulk dump after it
+        }
+    }
+    // WHEN one position is cleared THEN the bank is saved as the Mk I's and
+    // the status line says the records of 31 voices were not kept
+    form.builderChoose({32});
+    form.command14Click();
+    const std::filesystem::path file = dataHome / "partial.syx";
+    form.chooseBankFile = [&] { return std::optional<std::string>(file.string()); };
+    f.host.answers = {MsgResult::Yes}; // the free position holds the initial voice
+    form.command17Click();
+    EXPECT_EQ(ReadFileContents(file).size(), 4104u);
+    EXPECT_EQ(form.label6, "作成中のバンクを「" + file.string() +
+                               "」に保存しました。　追加データは 32 音色そろっていないため、31 "
+                               "音色分は保存していません。");
+}
+
+TEST_F(LibraryWindow, APerformanceFileIsListedWithItsKindAndModel) {
+    // GIVEN a file of 32 performances: F0 43 00 7E 0C 6A "LM  8973PM",
+    // 1632 payload bytes, the checksum of the 1642 counted bytes, F7
+    const Byte head[16] = {0xF0, 0x43, 0x00, 0x7E, 0x0C, 0x6A, 'L', 'M',
+                           ' ',  ' ',  '8',  '9',  '7',  '3',  'P', 'M'};
+    std::vector<Byte> pmem(16 + 1632 + 2);
+    std::copy(std::begin(head), std::end(head), pmem.begin());
+    for (std::size_t i = 0; i < 1632; ++i)
+        pmem[16 + i] = static_cast<Byte>((i * 5 + 3) & 0x7F);
+    unsigned sum = 0;
+    for (std::size_t i = 6; i < 16 + 1632; ++i)
+        sum += pmem[i];
+    pmem[16 + 1632] = static_cast<Byte>((0u - sum) & 0x7F);
+    pmem.back() = 0xF7;
+    WriteFileBytes(collection.folder / "perf.syx", pmem);
+    // WHEN indexed THEN the status line counts it apart from the refused files
+    openIndexed();
+    EXPECT_NE(form.label6.find("、後継機のデータのファイル 1）"), std::string::npos) << form.label6;
+    EXPECT_EQ(form.label6.find("音色のないファイル"), std::string::npos) << form.label6;
+    // AND 後継機のデータ… lists it with its kind, model, count and size
+    form.command19Click();
+    EXPECT_EQ(form.familyFiles,
+              (std::vector<FamilyFile>{{collection.folder / "perf.syx", "PMEM", "DX7 II", 1, 1650}}));
+    EXPECT_EQ(form.familyLabel, "音色がなく後継機（DX7 II、TX802 など）のデータを持つファイル: 1 個");
+    EXPECT_EQ(form.familyVersion, 1);
+}
+
 TEST_F(LibraryWindow, AMarkGivenInTheDuplicatesViewShowsOnEveryVoiceOfTheSound) {
     openIndexed();
     form.option2Click();

@@ -127,6 +127,19 @@ Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int>
     return out;
 }
 
+EncodedWrite WriteEncoded(const std::filesystem::path &out, const Encoded &encoded, OutputKind kind) {
+    EncodedWrite w{WriteFileReplacing(out, encoded.bytes), out};
+    if (!w.result.ok || kind != OutputKind::V32) return w;
+    w.failed = SupplementCompanion(out);
+    if (!encoded.companion.empty()) {
+        w.result = WriteFileReplacing(w.failed, encoded.companion);
+        return w;
+    }
+    std::error_code ec;
+    std::filesystem::remove(w.failed, ec);
+    return w;
+}
+
 ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
                                std::optional<int> voice, std::optional<int> bank) {
     ConvertResult result;
@@ -153,22 +166,12 @@ ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::files
         result.message = in.string() + ": " + encoded.error;
         return result;
     }
-    const WriteResult written = WriteFileReplacing(out, encoded.bytes);
-    if (!written.ok) {
-        result.message = out.string() + ": cannot be written (" + written.error.message() + ")";
+    if (const EncodedWrite written = WriteEncoded(out, encoded, kind); !written.result.ok) {
+        result.message =
+            written.failed.string() + ": cannot be written (" + written.result.error.message() + ")";
         return result;
     }
     const std::filesystem::path companion = SupplementCompanion(out);
-    if (!encoded.companion.empty()) {
-        if (const WriteResult beside = WriteFileReplacing(companion, encoded.companion); !beside.ok) {
-            result.message = companion.string() + ": cannot be written (" + beside.error.message() + ")";
-            return result;
-        }
-    } else if (kind == OutputKind::V32) {
-        // Left from another bank, it would pair with this one.
-        std::error_code ec;
-        std::filesystem::remove(companion, ec);
-    }
     result.ok = true;
     if (encoded.supplementsKept) result.supplementAt = input.value.supplementAt.value_or(0);
     result.supplementsKept = encoded.supplementsKept;

@@ -71,6 +71,15 @@ struct Encoded {
 };
 Encoded EncodeFor(const LoadedVoices &input, OutputKind kind, std::optional<int> voice);
 
+// Writes OUT, then for a .v32 the companion beside it, or removes one left
+// from another bank there (it would pair with this one). Each file is
+// written whole or not at all; `failed` names the one that was not.
+struct EncodedWrite {
+    WriteResult result;
+    std::filesystem::path failed;
+};
+EncodedWrite WriteEncoded(const std::filesystem::path &out, const Encoded &encoded, OutputKind kind);
+
 // `bank` (1-based) picks one of the banks of a file that holds several.
 ConvertResult ConvertVoiceFile(const std::filesystem::path &in, const std::filesystem::path &out,
                                std::optional<int> voice, std::optional<int> bank = std::nullopt);

@@ -481,7 +481,9 @@ private:
         bool tx802Block = false; // a universal block only the TX802 sends
     };
     enum class Until { Voice, Bank, Aced, Tx802Block };
-    Heard listenFor(double seconds, Until until);
+    // Sends by `ask`, then what came within `seconds`, its answers given
+    // inside the send included.
+    Heard askAndListen(const std::function<void()> &ask, double seconds, Until until);
     // Which model the answers to the check's requests point to; nullopt
     // when they leave it open.
     std::optional<InstrumentModel> modelFromRequests(bool answersBankRequest);

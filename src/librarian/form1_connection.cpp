@@ -41,24 +41,31 @@ constexpr double kModelWaitSeconds = 0.6;
 
 } // namespace
 
-Form1::Heard Form1::listenFor(double seconds, Until until) {
+Form1::Heard Form1::askAndListen(const std::function<void()> &ask, double seconds, Until until) {
     Heard heard;
-    ListenSeconds(program_.host, program_.state.midiTraffic, seconds, [&](std::span<const Byte> bytes) {
-        const Dx7Message m = DecodeDx7(bytes);
-        const std::optional<FamilyMessage> family = ReadFamilyMessage(bytes);
-        if (m.kind == Dx7Kind::VoiceDump && m.good())
-            heard.voice = true;
-        else if (m.kind == Dx7Kind::BulkDump)
-            heard.bank = true;
-        else if (family && family->kind && family->kind->format == kAcedRequest[3])
-            heard.aced = true;
-        else if (family && family->name.starts_with("LM  8952"))
-            heard.tx802Block = true;
-        else
-            heard.other = true;
-        const bool done[] = {heard.voice, heard.bank, heard.aced, heard.tx802Block};
-        return done[static_cast<int>(until)];
-    });
+    // An instrument inside the process answers within the send: what
+    // comes is taken from before it.
+    const std::uint64_t since = program_.state.midiTraffic.total();
+    ask();
+    ListenSeconds(
+        program_.host, program_.state.midiTraffic, seconds,
+        [&](std::span<const Byte> bytes) {
+            const Dx7Message m = DecodeDx7(bytes);
+            const std::optional<FamilyMessage> family = ReadFamilyMessage(bytes);
+            if (m.kind == Dx7Kind::VoiceDump && m.good())
+                heard.voice = true;
+            else if (m.kind == Dx7Kind::BulkDump)
+                heard.bank = true;
+            else if (family && family->kind && family->kind->format == kAcedRequest[3])
+                heard.aced = true;
+            else if (family && family->name.starts_with("LM  8952"))
+                heard.tx802Block = true;
+            else
+                heard.other = true;
+            const bool done[] = {heard.voice, heard.bank, heard.aced, heard.tx802Block};
+            return done[static_cast<int>(until)];
+        },
+        since);
     return heard;
 }
 
@@ -67,10 +74,12 @@ std::optional<InstrumentModel> Form1::modelFromRequests(bool answersBankRequest)
     Host &host = program_.host;
     // The Mk I answers no request; a TX7 or TX816 answers the bank's only.
     if (!answersBankRequest) return InstrumentModel::Dx7;
-    SendLongMessage(state, host, kAcedRequest);
-    if (!listenFor(kModelWaitSeconds, Until::Aced).aced) return InstrumentModel::Dx7;
-    SendLongMessage(state, host, kTx802PerformanceRequest);
-    if (listenFor(kModelWaitSeconds, Until::Tx802Block).tx802Block) return InstrumentModel::Tx802;
+    const auto send = [&](std::span<const Byte> request) {
+        return [&state, &host, request] { SendLongMessage(state, host, request); };
+    };
+    if (!askAndListen(send(kAcedRequest), kModelWaitSeconds, Until::Aced).aced) return InstrumentModel::Dx7;
+    if (askAndListen(send(kTx802PerformanceRequest), kModelWaitSeconds, Until::Tx802Block).tx802Block)
+        return InstrumentModel::Tx802;
     // A DX7 II gives nothing under the TX802's name; neither may a TX802
     // with nothing in its edit buffer, so a TX802 setting stands.
     if (state.exchange.model == InstrumentModel::Tx802) return std::nullopt;
@@ -119,8 +128,8 @@ void Form1::mnuConnectionCheckClick() {
     if (host.messageBox(ask) != MsgResult::Ok) return;
 
     checking_ = true;
-    SendShortMessage(state, kProgramChange, 0, 0);
-    const Heard heard = listenFor(kCheckWaitSeconds, Until::Voice);
+    const Heard heard =
+        askAndListen([&] { SendShortMessage(state, kProgramChange, 0, 0); }, kCheckWaitSeconds, Until::Voice);
     if (!heard.voice) {
         checking_ = false;
         box.text = Filled(kCheckSilent, out, in, channel);
@@ -133,8 +142,9 @@ void Form1::mnuConnectionCheckClick() {
         return;
     }
     // A request only asks; the instrument's memory stays as it is.
-    SendLongMessage(state, host, kBankDumpRequest);
-    const bool answersRequests = listenFor(kBankRequestWaitSeconds, Until::Bank).bank;
+    const bool answersRequests = askAndListen([&] { SendLongMessage(state, host, kBankDumpRequest); },
+                                              kBankRequestWaitSeconds, Until::Bank)
+                                     .bank;
     const std::optional<InstrumentModel> model = modelFromRequests(answersRequests);
     checking_ = false;
     LearnBankRequestAnswer(state, answersRequests);
@@ -168,13 +178,13 @@ void Form1::sweepPortsAndChannels() {
         if (!state.midiIn->isOpen()) continue;
         // All 16 at once: the instrument answers on its own channel only,
         // and its dump does not say which, so a hit is narrowed down next.
-        for (int c = 1; c <= kMidiChannels; ++c)
-            programChangeOn(c);
-        if (!listenFor(kSweepWaitSeconds, Until::Voice).voice) continue;
-        for (int c = 1; c <= kMidiChannels && !found; ++c) {
-            programChangeOn(c);
-            if (listenFor(kSweepWaitSeconds, Until::Voice).voice) found = c;
-        }
+        const auto all = [&] {
+            for (int c = 1; c <= kMidiChannels; ++c)
+                programChangeOn(c);
+        };
+        if (!askAndListen(all, kSweepWaitSeconds, Until::Voice).voice) continue;
+        for (int c = 1; c <= kMidiChannels && !found; ++c)
+            if (askAndListen([&] { programChangeOn(c); }, kSweepWaitSeconds, Until::Voice).voice) found = c;
         if (found) {
             foundInput = input;
             break;

@@ -29,19 +29,9 @@ std::string Program::saveBank(const std::filesystem::path &file, const BankRecor
     voices.supplements = supplements;
     const Encoded encoded = EncodeFor(voices, kind, std::nullopt);
     if (!encoded.error.empty()) return WriteErrorMessage(file, encoded.error);
-    const WriteResult written = WriteFileReplacing(file, encoded.bytes);
-    if (!written.ok) return WriteErrorMessage(file, written.reason);
-    if (kind != OutputKind::V32) return {};
-    // Beside a .v32 as the 32-voice save keeps it; a companion left from
-    // another bank there would pair wrongly later, so it goes.
-    const std::filesystem::path companion = SupplementCompanion(file);
-    if (encoded.companion.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(companion, ec);
-        return {};
-    }
-    const WriteResult beside = WriteFileReplacing(companion, encoded.companion);
-    return beside.ok ? std::string() : WriteErrorMessage(companion, beside.reason);
+    // Beside a .v32 as the 32-voice save keeps it.
+    const EncodedWrite written = WriteEncoded(file, encoded, kind);
+    return written.result.ok ? std::string() : WriteErrorMessage(written.failed, written.result.reason);
 }
 
 bool Program::pumpMidiInput() {

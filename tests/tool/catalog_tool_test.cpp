@@ -410,4 +410,25 @@ TEST_F(CatalogToolTest, BankWritesTheVoicesASearchFindsAndFillsTheRestWithTheIni
     }
 }
 
+TEST_F(CatalogToolTest, BankOfADx7iiBanksVoicesKeepsTheirAdditionalData) {
+    // GIVEN a collection of one DX7 II bank (AMEM, then the bulk dump)
+    fs::remove_all(root);
+    const std::vector<Byte> file = Data("supplement-then-bank.syx");
+    const std::vector<Byte> amem(file.begin() + 7, file.begin() + 7 + 1128);
+    Write(root / "dx7ii.syx", file);
+    index();
+    // WHEN its 32 voices are made into a bank in file order
+    const fs::path out = scratch / "ii.syx", v32 = scratch / "ii.v32";
+    for (const fs::path &f : {out, v32}) {
+        const ToolResult r = run({"bank", "--db", db.string(), "--order", "file", f.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("with the additional data AMEM"), std::string::npos) << r.out;
+    }
+    // THEN the .syx holds that AMEM before the bulk dump, the .v32 has it beside it
+    const std::vector<Byte> bank = vox::test::ReadFileContents(out);
+    ASSERT_EQ(bank.size(), 1128u + vox::kBulkMessageSize);
+    EXPECT_TRUE(std::equal(amem.begin(), amem.end(), bank.begin()));
+    EXPECT_EQ(vox::test::ReadFileContents(scratch / "ii.amem.syx"), amem);
+}
+
 } // namespace

@@ -150,6 +150,25 @@ TEST(ConnectionCheck, TheAnswersToItsRequestsProposeTheModel) {
     }
 }
 
+TEST(ConnectionCheck, TheBuiltInVirtualDx7AnsweringWithinTheSendIsToldByItsModel) {
+    // The virtual instrument answers inside the send of each request.
+    for (const InstrumentModel model : {InstrumentModel::Dx7, InstrumentModel::Dx7ii}) {
+        SCOPED_TRACE(static_cast<int>(model));
+        VirtualDx7ProgramFixture f(model);
+        f.state.exchange.model = InstrumentModel::Dx7;
+        f.host.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::Yes};
+        f.program.form1.mnuConnectionCheckClick();
+        ASSERT_GE(f.host.boxes.size(), 2u);
+        const bool later = model != InstrumentModel::Dx7;
+        // A Mk I drops the bank request; a DX7 II answers it and its ACED request.
+        EXPECT_TRUE(f.host.boxes[1].text.ends_with(later ? "32音色を1つのバルクダンプで受け取ります。"
+                                                         : "音色を1つずつ受け取ります。"))
+            << f.host.boxes[1].text;
+        EXPECT_EQ(f.host.boxes.size(), later ? 3u : 2u);
+        EXPECT_EQ(f.state.exchange.model, model);
+    }
+}
+
 TEST(ConnectionCheck, SearchFindsTheInputAndChannelThatAnswer) {
     struct Case {
         const char *name;

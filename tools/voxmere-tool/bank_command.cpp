@@ -110,10 +110,13 @@ void AddBankCommand(CLI::App &app, ToolRun &run) {
         vox::LoadedVoices voices;
         voices.isBank = true;
         voices.bank = built.voices;
+        voices.supplements = built.supplements;
         const vox::Encoded encoded = vox::EncodeFor(voices, kind, std::nullopt);
         if (!encoded.error.empty()) return fail(options->out + ": " + encoded.error);
-        const vox::WriteResult written = vox::WriteFileReplacing(options->out, encoded.bytes);
-        if (!written.ok) return fail(options->out + ": cannot be written (" + written.error.message() + ")");
+        if (const vox::EncodedWrite written = vox::WriteEncoded(options->out, encoded, kind);
+            !written.result.ok)
+            return fail(written.failed.string() + ": cannot be written (" + written.result.error.message() +
+                        ")");
 
         const std::size_t found = vox::kBankSlots - built.initial;
         if (options->json) {
@@ -136,6 +139,7 @@ void AddBankCommand(CLI::App &app, ToolRun &run) {
                              {"bytes", encoded.bytes.size()},
                              {"found", found},
                              {"initial", built.initial},
+                             {"supplements", encoded.supplementsKept},
                              {"voices", list}})
                     << '\n';
         } else {
@@ -145,7 +149,8 @@ void AddBankCommand(CLI::App &app, ToolRun &run) {
                         << "\"  " << (e ? Where(*e) : "(initial voice)") << '\n';
             }
             run.out << "wrote " << options->out << ": " << found << (found == 1 ? " voice" : " voices")
-                    << " found, " << encoded.bytes.size() << " bytes\n";
+                    << " found, " << encoded.bytes.size() << " bytes"
+                    << (encoded.supplementsKept ? ", with the additional data AMEM" : "") << '\n';
         }
         if (built.initial > 0)
             run.err << "voxmere-tool bank: only " << found << (options->distinct ? " sound" : " voice")

@@ -416,8 +416,22 @@ TEST_F(CatalogToolTest, BankOfADx7iiBanksVoicesKeepsTheirAdditionalData) {
     const std::vector<Byte> file = Data("supplement-then-bank.syx");
     const std::vector<Byte> amem(file.begin() + 7, file.begin() + 7 + 1128);
     Write(root / "dx7ii.syx", file);
-    index();
-    // WHEN its 32 voices are made into a bank in file order
+    // AND a file of 32 performances (PMEM: count 1642 = 0C 6A, all-zero payload)
+    std::vector<Byte> pmem = {0xF0, 0x43, 0x00, 0x7E, 0x0C, 0x6A, 'L', 'M',
+                              ' ',  ' ',  '8',  '9',  '7',  '3',  'P', 'M'};
+    pmem.resize(6 + 1642, 0x00);
+    pmem.push_back(0x2F); // (-(Σ of the ten name bytes, 51h)) AND 7F
+    pmem.push_back(0xF7);
+    Write(root / "perf.syx", pmem);
+    const ToolResult indexed = run({"index", "--db", db.string(), root.string()});
+    ASSERT_EQ(indexed.status, 0) << indexed.err;
+    // THEN the performance file is listed as the later models' data, not refused
+    EXPECT_NE(indexed.out.find("later models' data: " + (root / "perf.syx").string() +
+                               ": PMEM (DX7 II), 1 message, 1650 bytes\n"),
+              std::string::npos)
+        << indexed.out;
+    EXPECT_NE(indexed.out.find("0 refused"), std::string::npos) << indexed.out;
+    // WHEN the bank's 32 voices are made into a bank in file order
     const fs::path out = scratch / "ii.syx", v32 = scratch / "ii.v32";
     for (const fs::path &f : {out, v32}) {
         const ToolResult r = run({"bank", "--db", db.string(), "--order", "file", f.string()});

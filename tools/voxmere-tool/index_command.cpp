@@ -59,6 +59,11 @@ void AddIndexCommand(CLI::App &app, ToolRun &run) {
         for (const vox::RefusedFile &r : report.refused)
             run.out << "refused: " << r.file.string() << ": " << vox::ScanReasonEnglish(r.reason, r.count)
                     << '\n';
+        // Files of a later model's performances, set-up, tunings: no voice, yet kept.
+        for (const vox::FamilyFile &f : report.family)
+            run.out << "later models' data: " << f.file.string() << ": " << f.kinds
+                    << (f.model.empty() ? "" : " (" + f.model + ")") << ", " << f.messages
+                    << (f.messages == 1 ? " message, " : " messages, ") << f.size << " bytes\n";
     });
 }
 

@@ -73,7 +73,7 @@ std::string KindText(const FamilyMessage &m) {
 
 std::string ModelText(const FamilyMessage &m) {
     if (m.kind == nullptr) return {};
-    return m.name.find("8952") != std::string::npos ? kModelTx802 : kModelDx7ii;
+    return ModelOfBlockName(m.name) == InstrumentModel::Tx802 ? kModelTx802 : kModelDx7ii;
 }
 
 std::string Joined(const std::vector<std::string> &items) {

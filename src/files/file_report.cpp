@@ -424,18 +424,6 @@ std::string ReadErrorEnglish(const ReadError &e) {
     return file;
 }
 
-std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan) {
-    std::vector<FamilyFound> out;
-    for (const SkippedPart &part : scan.skipped) {
-        if (!part.dump) continue;
-        const std::span<const Byte> m = SkippedBytes(bytes, part);
-        const auto message = ReadFamilyMessage(m);
-        if (!message) continue;
-        out.push_back({part.offset, {m.begin(), m.end()}, *message});
-    }
-    return out;
-}
-
 FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte> bytes) {
     FileReport r;
     r.file = file;

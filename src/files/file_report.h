@@ -80,16 +80,6 @@ struct FileReport {
 };
 
 // A message of the later models' data as a file holds it.
-struct FamilyFound {
-    std::size_t offset = 0;  // of its F0, bytes from the file's start
-    std::vector<Byte> bytes; // the whole message, F0 to F7
-    FamilyMessage message;
-};
-
-// Every message of the later models' data (formats 05, 06, 7E) the scan
-// passed over, in file order, inside the events of a Standard MIDI File too.
-std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan);
-
 FileReport InspectFile(const std::filesystem::path &file);
 // The same for bytes already read; `file` gives the name.
 FileReport InspectBytes(const std::filesystem::path &file, std::span<const Byte> bytes);

@@ -58,7 +58,7 @@ Form1::Heard Form1::askAndListen(const std::function<void()> &ask, double second
                 heard.bank = true;
             else if (family && family->kind && family->kind->format == kAcedRequest[3])
                 heard.aced = true;
-            else if (family && family->name.starts_with("LM  8952"))
+            else if (family && ModelOfBlockName(family->name) == InstrumentModel::Tx802)
                 heard.tx802Block = true;
             else
                 heard.other = true;

@@ -332,36 +332,21 @@ std::optional<Supplement> SupplementOfBlob(std::span<const Byte> blob) {
 }
 
 // What can be named of a file without voices from the later models'
-// messages among its bytes: each message from F0 to its F7 inside what the
-// scan passed over (runs of foreign data are one stretch there).
+// messages the scan kept apart.
 std::optional<FamilyFile> FamilyOf(std::span<const Byte> bytes, const VoiceScan &scan) {
     if (scan.midiFile) return std::nullopt;
     FamilyFile out;
     std::vector<std::string> kinds;
     bool dx7ii = false, tx802 = false;
-    for (const SkippedPart &part : scan.skipped) {
-        const std::size_t end = std::min(bytes.size(), part.offset + part.length);
-        for (std::size_t at = part.offset; at < end;) {
-            if (bytes[at] != kSysExStart) {
-                ++at;
-                continue;
-            }
-            std::size_t stop = at + 1;
-            while (stop < end && bytes[stop] != kSysExEnd && bytes[stop] != kSysExStart)
-                ++stop;
-            if (stop >= end || bytes[stop] != kSysExEnd) {
-                at = stop;
-                continue;
-            }
-            const std::optional<FamilyMessage> m = ReadFamilyMessage(bytes.subspan(at, stop + 1 - at));
-            at = stop + 1;
-            if (!m || !m->kind || !m->good()) continue;
-            ++out.messages;
-            if (std::find(kinds.begin(), kinds.end(), m->kind->shortName) == kinds.end())
-                kinds.emplace_back(m->kind->shortName);
-            if (m->name.size() == 10 && m->name.compare(4, 4, "8973") == 0) dx7ii = true;
-            if (m->name.size() == 10 && m->name.compare(4, 4, "8952") == 0) tx802 = true;
-        }
+    for (const FamilyFound &found : FamilyMessagesIn(bytes, scan)) {
+        const FamilyMessage &m = found.message;
+        if (!m.kind || !m.good()) continue;
+        ++out.messages;
+        if (std::find(kinds.begin(), kinds.end(), m.kind->shortName) == kinds.end())
+            kinds.emplace_back(m.kind->shortName);
+        const std::optional<InstrumentModel> model = ModelOfBlockName(m.name);
+        dx7ii |= model == InstrumentModel::Dx7ii;
+        tx802 |= model == InstrumentModel::Tx802;
     }
     if (out.messages == 0) return std::nullopt;
     for (const std::string &k : kinds)

@@ -102,4 +102,25 @@ const char *InstrumentModelName(InstrumentModel model) {
     return "?";
 }
 
+std::optional<InstrumentModel> ModelOfBlockName(std::string_view name) {
+    constexpr std::size_t kNumberAt = 4; // after "LM" and two spaces
+    if (name.size() < kNumberAt + 4) return std::nullopt;
+    const std::string_view number = name.substr(kNumberAt, 4);
+    if (number == "8973") return InstrumentModel::Dx7ii;
+    if (number == "8952") return InstrumentModel::Tx802;
+    return std::nullopt;
+}
+
+std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan) {
+    std::vector<FamilyFound> out;
+    for (const SkippedPart &part : scan.skipped) {
+        if (!part.dump) continue;
+        const std::span<const Byte> m = SkippedBytes(bytes, part);
+        const auto message = ReadFamilyMessage(m);
+        if (!message) continue;
+        out.push_back({part.offset, {m.begin(), m.end()}, *message});
+    }
+    return out;
+}
+
 } // namespace vox

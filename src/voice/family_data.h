@@ -6,12 +6,14 @@
 // where they could be checked.
 
 #include "voice/voice_layout.h"
+#include "voice/voice_scan.h"
 
 #include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vox {
 
@@ -50,5 +52,20 @@ struct FamilyMessage {
 // its count, name, data and checksum before the one F7). Anything that is
 // not the maker's dump of format 05, 06 or 7E gives nothing.
 std::optional<FamilyMessage> ReadFamilyMessage(std::span<const Byte> message);
+
+// The model a universal block's name belongs to: "8973" the DX7 II's,
+// "8952" the TX802's; nullopt for the others (micro tunings, fractional
+// scalings) and for anything else.
+std::optional<InstrumentModel> ModelOfBlockName(std::string_view name);
+
+struct FamilyFound {
+    std::size_t offset = 0;  // of its F0, bytes from the file's start
+    std::vector<Byte> bytes; // the whole message, F0 to F7
+    FamilyMessage message;
+};
+
+// Every message of the later models' data (formats 05, 06, 7E) the scan
+// passed over, in file order, inside the events of a Standard MIDI File too.
+std::vector<FamilyFound> FamilyMessagesIn(std::span<const Byte> bytes, const VoiceScan &scan);
 
 } // namespace vox
